@@ -1,0 +1,6 @@
+#include "app/varnel_app.h"
+
+int main(int argc, char** argv) {
+    CVarnelApp app;
+    return platform::RunApplication(app, argc, argv);
+}

@@ -1,0 +1,19 @@
+#include "app/varnel_app.h"
+
+CVarnelApp::CVarnelApp() : CWinApp("Varnel") {}
+
+CVarnelApp::~CVarnelApp() = default;
+
+BOOL CVarnelApp::InitInstance() {
+    SetRegistryKey("Mercant Systems");
+    m_mainFrame = std::make_unique<CMainFrame>();
+    if (!m_mainFrame->CreateMainWindow()) return FALSE;
+    m_pMainWnd = m_mainFrame.get();
+    m_mainFrame->ShowWindow(SW_SHOW);
+    return TRUE;
+}
+
+int CVarnelApp::ExitInstance() {
+    m_mainFrame.reset();
+    return 0;
+}

@@ -1,0 +1,610 @@
+#include "platform/ui/controls.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTextBlock>
+
+#include "platform/win/widget_bridge.h"
+
+namespace platform {
+
+void NotifyParent(QWidget* control, UINT code) {
+    CWnd* wnd = CWnd::FromHandlePermanent(HandleOfWidget(control));
+    if (!wnd) return;
+    CWnd* parent = wnd->GetParent();
+    if (!parent) return;
+    parent->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(wnd->GetDlgCtrlID()), static_cast<WORD>(code)),
+                        reinterpret_cast<LPARAM>(wnd->m_hWnd));
+}
+
+}  // namespace platform
+
+namespace {
+
+using platform::NotifyParent;
+
+QString ItemText(LPCTSTR text) { return QString::fromUtf8(text ? text : ""); }
+
+// Windows draws "&x" in a static as an underlined x; Qt labels would show the ampersand.
+QString StaticText(LPCTSTR text, DWORD style) {
+    QString s = ItemText(text);
+    if (style & SS_NOPREFIX) return s;
+    QString out;
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] == '&' && i + 1 < s.size()) ++i;
+        out += s[i];
+    }
+    return out;
+}
+
+// Tells the parent when an edit loses the focus.
+class FocusWatcher : public QObject {
+public:
+    FocusWatcher(QObject* parent, UINT setCode, UINT killCode)
+        : QObject(parent), m_set(setCode), m_kill(killCode) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::FocusIn) NotifyParent(static_cast<QWidget*>(o), m_set);
+        if (e->type() == QEvent::FocusOut) NotifyParent(static_cast<QWidget*>(o), m_kill);
+        return false;
+    }
+
+private:
+    UINT m_set, m_kill;
+};
+
+int CompareNoCase(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); }
+
+}  // namespace
+
+// ---- CStatic ----
+
+BOOL CStatic::Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CWnd::Create("Static", text, style, rect, parent, id);
+}
+
+QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    auto* label = new QLabel(parentWidget);
+    const DWORD type = cs.style & SS_TYPEMASK;
+    Qt::Alignment align = Qt::AlignTop;
+    if (type == SS_CENTER) align |= Qt::AlignHCenter;
+    else if (type == SS_RIGHT) align |= Qt::AlignRight;
+    else align |= Qt::AlignLeft;
+    if (cs.style & SS_CENTERIMAGE) align = (align & ~Qt::AlignTop) | Qt::AlignVCenter;
+    label->setAlignment(align);
+    label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+    if (cs.style & SS_SUNKEN) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (type == SS_BLACKFRAME) label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    if (type == SS_ETCHEDHORZ) label->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    return label;
+}
+
+void CStatic::SetWindowText(LPCTSTR text) {
+    CWnd::SetWindowText(text);
+    if (auto* label = qobject_cast<QLabel*>(GetWidget())) label->setText(StaticText(text, GetStyle()));
+}
+
+// ---- CButton ----
+
+BOOL CButton::Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CWnd::Create("Button", text, style, rect, parent, id);
+}
+
+QWidget* CButton::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    const DWORD type = cs.style & BS_TYPEMASK;
+    QAbstractButton* button = nullptr;
+    switch (type) {
+        case BS_GROUPBOX: return new QGroupBox(parentWidget);
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE: {
+            auto* box = new QCheckBox(parentWidget);
+            box->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
+            if (cs.style & BS_LEFTTEXT) box->setLayoutDirection(Qt::RightToLeft);
+            button = box;
+            break;
+        }
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON: {
+            auto* radio = new QRadioButton(parentWidget);
+            radio->setAutoExclusive(false);  // groups follow WS_GROUP; the dialog sets them up
+            button = radio;
+            break;
+        }
+        default: {
+            auto* push = new QPushButton(parentWidget);
+            push->setAutoDefault(false);
+            push->setDefault(type == BS_DEFPUSHBUTTON);
+            if (cs.style & BS_FLAT) push->setFlat(true);
+            button = push;
+        }
+    }
+    // Non-automatic checks and radios are changed by the program, not by the click.
+    const bool manual = type == BS_CHECKBOX || type == BS_3STATE || type == BS_RADIOBUTTON;
+    QObject::connect(button, &QAbstractButton::clicked, button, [button, manual](bool) {
+        if (manual) {
+            QSignalBlocker block(button);
+            button->setChecked(!button->isChecked());
+        }
+        NotifyParent(button, BN_CLICKED);
+    });
+    return button;
+}
+
+QAbstractButton* CButton::Button() const { return qobject_cast<QAbstractButton*>(GetWidget()); }
+
+void CButton::SetWindowText(LPCTSTR text) {
+    CWnd::SetWindowText(text);
+    if (QAbstractButton* b = Button()) b->setText(ItemText(text));
+    else if (auto* g = qobject_cast<QGroupBox*>(GetWidget())) g->setTitle(StaticText(text, 0));
+}
+
+CString CButton::GetWindowText() const {
+    if (QAbstractButton* b = Button()) return CString(b->text());
+    return CWnd::GetWindowText();
+}
+
+int CButton::GetCheck() const {
+    if (auto* box = qobject_cast<QCheckBox*>(GetWidget())) {
+        switch (box->checkState()) {
+            case Qt::Checked: return BST_CHECKED;
+            case Qt::PartiallyChecked: return BST_INDETERMINATE;
+            default: return BST_UNCHECKED;
+        }
+    }
+    QAbstractButton* b = Button();
+    return b && b->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void CButton::SetCheck(int check) {
+    QSignalBlocker block(GetWidget());
+    if (auto* box = qobject_cast<QCheckBox*>(GetWidget())) {
+        box->setCheckState(check == BST_CHECKED ? Qt::Checked
+                           : check == BST_INDETERMINATE ? Qt::PartiallyChecked
+                                                        : Qt::Unchecked);
+    } else if (QAbstractButton* b = Button(); b && b->isCheckable()) {
+        // An exclusive group refuses to uncheck its checked button; the program may.
+        QButtonGroup* group = b->group();
+        const bool exclusive = group && group->exclusive();
+        if (exclusive) group->setExclusive(false);
+        b->setChecked(check == BST_CHECKED);
+        if (exclusive) group->setExclusive(true);
+    }
+}
+
+void CButton::Click() {
+    if (QAbstractButton* b = Button()) b->click();
+}
+
+// ---- CEdit ----
+
+BOOL CEdit::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CWnd::Create("Edit", "", style, rect, parent, id);
+}
+
+QWidget* CEdit::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    QWidget* w = nullptr;
+    if (cs.style & ES_MULTILINE) {
+        auto* edit = new QPlainTextEdit(parentWidget);
+        edit->setReadOnly(cs.style & ES_READONLY);
+        edit->setLineWrapMode(cs.style & (WS_HSCROLL | ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap
+                                                                       : QPlainTextEdit::WidgetWidth);
+        QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit] { NotifyParent(edit, EN_CHANGE); });
+        w = edit;
+    } else {
+        auto* edit = new QLineEdit(parentWidget);
+        edit->setReadOnly(cs.style & ES_READONLY);
+        if (cs.style & ES_PASSWORD) edit->setEchoMode(QLineEdit::Password);
+        if (cs.style & ES_CENTER) edit->setAlignment(Qt::AlignHCenter);
+        if (cs.style & ES_RIGHT) edit->setAlignment(Qt::AlignRight);
+        edit->setFrame(cs.style & WS_BORDER);
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { NotifyParent(edit, EN_CHANGE); });
+        w = edit;
+    }
+    w->installEventFilter(new FocusWatcher(w, EN_SETFOCUS, EN_KILLFOCUS));
+    return w;
+}
+
+QLineEdit* CEdit::Line() const { return qobject_cast<QLineEdit*>(GetWidget()); }
+QPlainTextEdit* CEdit::Multi() const { return qobject_cast<QPlainTextEdit*>(GetWidget()); }
+
+void CEdit::SetWindowText(LPCTSTR text) {
+    CWnd::SetWindowText(text);
+    // Windows edits break lines at CR LF; the widgets want a plain LF.
+    QString t = ItemText(text);
+    t.replace("\r\n", "\n");
+    if (QLineEdit* l = Line()) l->setText(t);
+    else if (QPlainTextEdit* m = Multi()) m->setPlainText(t);
+}
+
+CString CEdit::GetWindowText() const {
+    if (QLineEdit* l = Line()) return CString(l->text());
+    if (QPlainTextEdit* m = Multi()) return CString(m->toPlainText().replace("\n", "\r\n"));
+    return CWnd::GetWindowText();
+}
+
+void CEdit::SetSel(int start, int end, BOOL) {
+    if (QLineEdit* l = Line()) {
+        const int len = static_cast<int>(l->text().size());
+        if (start < 0) {
+            l->deselect();
+            return;
+        }
+        if (end < 0 || end > len) end = len;
+        l->setSelection(start, end - start);
+    } else if (QPlainTextEdit* m = Multi()) {
+        QTextCursor c = m->textCursor();
+        const int len = static_cast<int>(m->toPlainText().size());
+        c.setPosition(std::clamp(start, 0, len));
+        c.setPosition(end < 0 ? len : std::clamp(end, 0, len), QTextCursor::KeepAnchor);
+        m->setTextCursor(c);
+    }
+}
+
+void CEdit::GetSel(int& start, int& end) const {
+    start = end = 0;
+    if (QLineEdit* l = Line()) {
+        if (l->hasSelectedText()) {
+            start = l->selectionStart();
+            end = start + static_cast<int>(l->selectedText().size());
+        } else {
+            start = end = l->cursorPosition();
+        }
+    } else if (QPlainTextEdit* m = Multi()) {
+        start = m->textCursor().selectionStart();
+        end = m->textCursor().selectionEnd();
+    }
+}
+
+void CEdit::ReplaceSel(LPCTSTR text, BOOL) {
+    if (QLineEdit* l = Line()) l->insert(ItemText(text));
+    else if (QPlainTextEdit* m = Multi()) m->insertPlainText(ItemText(text));
+}
+
+BOOL CEdit::SetReadOnly(BOOL readOnly) {
+    if (QLineEdit* l = Line()) l->setReadOnly(readOnly);
+    else if (QPlainTextEdit* m = Multi()) m->setReadOnly(readOnly);
+    return TRUE;
+}
+
+void CEdit::SetLimitText(UINT max) {
+    if (QLineEdit* l = Line()) l->setMaxLength(max == 0 ? 32767 : static_cast<int>(max));
+}
+
+int CEdit::GetLineCount() const {
+    if (QPlainTextEdit* m = Multi()) return m->blockCount();
+    return 1;
+}
+
+// ---- CComboBox ----
+
+BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CWnd::Create("ComboBox", "", style, rect, parent, id);
+}
+
+QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    auto* combo = new QComboBox(parentWidget);
+    const DWORD kind = cs.style & 0x3;
+    combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMaxVisibleItems(12);
+    QObject::connect(combo, &QComboBox::activated, combo, [combo](int) { NotifyParent(combo, CBN_SELCHANGE); });
+    if (combo->isEditable()) {
+        QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
+                         [combo] { NotifyParent(combo, CBN_EDITCHANGE); });
+    }
+    combo->installEventFilter(new FocusWatcher(combo, CBN_SETFOCUS, CBN_KILLFOCUS));
+    return combo;
+}
+
+QComboBox* CComboBox::Combo() const { return qobject_cast<QComboBox*>(GetWidget()); }
+
+int CComboBox::AddString(LPCTSTR text) {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    QSignalBlocker block(c);
+    int index = c->count();
+    if (GetStyle() & CBS_SORT) {
+        index = 0;
+        while (index < c->count() && CompareNoCase(c->itemText(index), ItemText(text)) <= 0) ++index;
+    }
+    c->insertItem(index, ItemText(text), QVariant::fromValue<qulonglong>(0));
+    if (c->count() == 1 && !c->isEditable()) c->setCurrentIndex(-1);  // Windows selects nothing
+    return index;
+}
+
+int CComboBox::InsertString(int index, LPCTSTR text) {
+    QComboBox* c = Combo();
+    if (!c || index > c->count()) return CB_ERR;
+    QSignalBlocker block(c);
+    if (index < 0) index = c->count();
+    const int cur = c->currentIndex();
+    c->insertItem(index, ItemText(text), QVariant::fromValue<qulonglong>(0));
+    if (cur < 0 && !c->isEditable()) c->setCurrentIndex(-1);
+    return index;
+}
+
+int CComboBox::DeleteString(UINT index) {
+    QComboBox* c = Combo();
+    if (!c || static_cast<int>(index) >= c->count()) return CB_ERR;
+    QSignalBlocker block(c);
+    c->removeItem(static_cast<int>(index));
+    return c->count();
+}
+
+void CComboBox::ResetContent() {
+    if (QComboBox* c = Combo()) {
+        QSignalBlocker block(c);
+        c->clear();
+        if (c->isEditable()) c->setEditText(QString());
+    }
+}
+
+int CComboBox::GetCount() const { return Combo() ? Combo()->count() : 0; }
+int CComboBox::GetCurSel() const { return Combo() ? Combo()->currentIndex() : CB_ERR; }
+
+int CComboBox::SetCurSel(int index) {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    QSignalBlocker block(c);
+    if (index < 0 || index >= c->count()) {
+        c->setCurrentIndex(-1);
+        return CB_ERR;
+    }
+    c->setCurrentIndex(index);
+    return index;
+}
+
+int CComboBox::GetLBText(int index, CString& text) const {
+    QComboBox* c = Combo();
+    if (!c || index < 0 || index >= c->count()) return CB_ERR;
+    text = CString(c->itemText(index));
+    return text.GetLength();
+}
+
+int CComboBox::GetLBTextLen(int index) const {
+    CString t;
+    return GetLBText(index, t);
+}
+
+int CComboBox::SetItemData(int index, DWORD_PTR data) {
+    QComboBox* c = Combo();
+    if (!c || index < 0 || index >= c->count()) return CB_ERR;
+    c->setItemData(index, QVariant::fromValue<qulonglong>(data));
+    return 0;
+}
+
+DWORD_PTR CComboBox::GetItemData(int index) const {
+    QComboBox* c = Combo();
+    if (!c || index < 0 || index >= c->count()) return static_cast<DWORD_PTR>(CB_ERR);
+    return static_cast<DWORD_PTR>(c->itemData(index).value<qulonglong>());
+}
+
+int CComboBox::FindString(int startAfter, LPCTSTR prefix) const {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    const QString p = ItemText(prefix);
+    for (int k = 1; k <= c->count(); ++k) {
+        const int i = (startAfter + k) % c->count();
+        if (c->itemText(i).startsWith(p, Qt::CaseInsensitive)) return i;
+    }
+    return CB_ERR;
+}
+
+int CComboBox::FindStringExact(int startAfter, LPCTSTR text) const {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    const QString t = ItemText(text);
+    for (int k = 1; k <= c->count(); ++k) {
+        const int i = (startAfter + k) % c->count();
+        if (CompareNoCase(c->itemText(i), t) == 0) return i;
+    }
+    return CB_ERR;
+}
+
+int CComboBox::SelectString(int startAfter, LPCTSTR prefix) {
+    const int i = FindString(startAfter, prefix);
+    if (i != CB_ERR) SetCurSel(i);
+    return i;
+}
+
+void CComboBox::SetWindowText(LPCTSTR text) {
+    CWnd::SetWindowText(text);
+    if (QComboBox* c = Combo(); c && c->isEditable()) {
+        QSignalBlocker block(c);
+        c->setEditText(ItemText(text));
+    }
+}
+
+CString CComboBox::GetWindowText() const {
+    if (QComboBox* c = Combo()) return CString(c->currentText());
+    return CWnd::GetWindowText();
+}
+
+void CComboBox::ShowDropDown(BOOL show) {
+    if (QComboBox* c = Combo()) show ? c->showPopup() : c->hidePopup();
+}
+
+BOOL CComboBox::GetDroppedState() const {
+    QComboBox* c = Combo();
+    return c && c->view() && c->view()->isVisible();
+}
+
+// ---- CListBox ----
+
+BOOL CListBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    return CWnd::Create("ListBox", "", style, rect, parent, id);
+}
+
+QWidget* CListBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    auto* list = new QListWidget(parentWidget);
+    if (cs.style & LBS_EXTENDEDSEL) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    else if (cs.style & LBS_MULTIPLESEL) list->setSelectionMode(QAbstractItemView::MultiSelection);
+    else list->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (!(cs.style & WS_BORDER)) list->setFrameShape(QFrame::NoFrame);
+    if (cs.style & LBS_NOTIFY) {
+        QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list] { NotifyParent(list, LBN_SELCHANGE); });
+        QObject::connect(list, &QListWidget::itemDoubleClicked, list,
+                         [list](QListWidgetItem*) { NotifyParent(list, LBN_DBLCLK); });
+    }
+    return list;
+}
+
+QListWidget* CListBox::List() const { return qobject_cast<QListWidget*>(GetWidget()); }
+
+int CListBox::AddString(LPCTSTR text) {
+    QListWidget* l = List();
+    if (!l) return LB_ERR;
+    int index = l->count();
+    if (GetStyle() & LBS_SORT) {
+        index = 0;
+        while (index < l->count() && CompareNoCase(l->item(index)->text(), ItemText(text)) <= 0) ++index;
+    }
+    return InsertString(index, text);
+}
+
+int CListBox::InsertString(int index, LPCTSTR text) {
+    QListWidget* l = List();
+    if (!l || index > l->count()) return LB_ERR;
+    QSignalBlocker block(l);
+    if (index < 0) index = l->count();
+    auto* item = new QListWidgetItem(ItemText(text));
+    item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(0));
+    l->insertItem(index, item);
+    return index;
+}
+
+int CListBox::DeleteString(UINT index) {
+    QListWidget* l = List();
+    if (!l || static_cast<int>(index) >= l->count()) return LB_ERR;
+    QSignalBlocker block(l);
+    delete l->takeItem(static_cast<int>(index));
+    return l->count();
+}
+
+void CListBox::ResetContent() {
+    if (QListWidget* l = List()) {
+        QSignalBlocker block(l);
+        l->clear();
+    }
+}
+
+int CListBox::GetCount() const { return List() ? List()->count() : 0; }
+
+int CListBox::GetCurSel() const {
+    QListWidget* l = List();
+    if (!l) return LB_ERR;
+    if (l->selectionMode() == QAbstractItemView::SingleSelection) {
+        const auto sel = l->selectedItems();
+        return sel.isEmpty() ? LB_ERR : l->row(sel.front());
+    }
+    return l->currentRow();
+}
+
+int CListBox::SetCurSel(int index) {
+    QListWidget* l = List();
+    if (!l) return LB_ERR;
+    QSignalBlocker block(l);
+    if (index < 0 || index >= l->count()) {
+        l->clearSelection();
+        l->setCurrentRow(-1);
+        return index < 0 ? 0 : LB_ERR;
+    }
+    l->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    return index;
+}
+
+int CListBox::GetText(int index, CString& text) const {
+    QListWidget* l = List();
+    if (!l || index < 0 || index >= l->count()) return LB_ERR;
+    text = CString(l->item(index)->text());
+    return text.GetLength();
+}
+
+int CListBox::GetTextLen(int index) const {
+    CString t;
+    return GetText(index, t);
+}
+
+int CListBox::SetItemData(int index, DWORD_PTR data) {
+    QListWidget* l = List();
+    if (!l || index < 0 || index >= l->count()) return LB_ERR;
+    l->item(index)->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(data));
+    return 0;
+}
+
+DWORD_PTR CListBox::GetItemData(int index) const {
+    QListWidget* l = List();
+    if (!l || index < 0 || index >= l->count()) return static_cast<DWORD_PTR>(LB_ERR);
+    return static_cast<DWORD_PTR>(l->item(index)->data(Qt::UserRole).value<qulonglong>());
+}
+
+int CListBox::GetSel(int index) const {
+    QListWidget* l = List();
+    if (!l || index < 0 || index >= l->count()) return LB_ERR;
+    return l->item(index)->isSelected() ? 1 : 0;
+}
+
+int CListBox::SetSel(int index, BOOL select) {
+    QListWidget* l = List();
+    if (!l || index >= l->count()) return LB_ERR;
+    QSignalBlocker block(l);
+    if (index < 0) {
+        for (int i = 0; i < l->count(); ++i) l->item(i)->setSelected(select);
+    } else {
+        l->item(index)->setSelected(select);
+    }
+    return 0;
+}
+
+int CListBox::GetSelCount() const {
+    QListWidget* l = List();
+    return l ? static_cast<int>(l->selectedItems().size()) : LB_ERR;
+}
+
+int CListBox::FindString(int startAfter, LPCTSTR prefix) const {
+    QListWidget* l = List();
+    if (!l || l->count() == 0) return LB_ERR;
+    const QString p = ItemText(prefix);
+    for (int k = 1; k <= l->count(); ++k) {
+        const int i = (startAfter + k) % l->count();
+        if (l->item(i)->text().startsWith(p, Qt::CaseInsensitive)) return i;
+    }
+    return LB_ERR;
+}
+
+int CListBox::FindStringExact(int startAfter, LPCTSTR text) const {
+    QListWidget* l = List();
+    if (!l || l->count() == 0) return LB_ERR;
+    const QString t = ItemText(text);
+    for (int k = 1; k <= l->count(); ++k) {
+        const int i = (startAfter + k) % l->count();
+        if (CompareNoCase(l->item(i)->text(), t) == 0) return i;
+    }
+    return LB_ERR;
+}
+
+int CListBox::GetTopIndex() const {
+    QListWidget* l = List();
+    if (!l || l->count() == 0) return 0;
+    QListWidgetItem* top = l->itemAt(2, 2);
+    return top ? l->row(top) : 0;
+}
+
+int CListBox::SetTopIndex(int index) {
+    QListWidget* l = List();
+    if (!l || index < 0 || index >= l->count()) return LB_ERR;
+    l->scrollToItem(l->item(index), QAbstractItemView::PositionAtTop);
+    return 0;
+}

@@ -1,0 +1,126 @@
+#pragma once
+// The standard controls on Qt widgets. Each tells its parent of user actions by WM_COMMAND with its
+// id and a notification code, as the Windows controls do; changes the program makes itself send
+// nothing, except an edit's EN_CHANGE, which Windows sends for both.
+
+#include "platform/ui/styles.h"
+#include "platform/win/wnd.h"
+
+class QAbstractButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+
+class CStatic : public CWnd {
+public:
+    BOOL Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF);
+    void SetWindowText(LPCTSTR text) override;
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+};
+
+class CButton : public CWnd {
+public:
+    BOOL Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    void SetWindowText(LPCTSTR text) override;
+    CString GetWindowText() const override;
+    int GetCheck() const;
+    void SetCheck(int check);
+    UINT GetButtonStyle() const { return GetStyle() & BS_TYPEMASK; }
+    // Presses the button as the user would: checks toggle and the parent is told.
+    void Click();
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+
+private:
+    QAbstractButton* Button() const;
+};
+
+class CEdit : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    void SetWindowText(LPCTSTR text) override;
+    CString GetWindowText() const override;
+    void SetSel(int start, int end, BOOL noScroll = FALSE);
+    void GetSel(int& start, int& end) const;
+    void ReplaceSel(LPCTSTR text, BOOL canUndo = FALSE);
+    BOOL SetReadOnly(BOOL readOnly = TRUE);
+    void SetLimitText(UINT max);
+    void LimitText(int max = 0) { SetLimitText(static_cast<UINT>(max)); }
+    int GetLineCount() const;
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+
+private:
+    QLineEdit* Line() const;
+    QPlainTextEdit* Multi() const;
+};
+
+class CComboBox : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    int AddString(LPCTSTR text);
+    int InsertString(int index, LPCTSTR text);
+    int DeleteString(UINT index);
+    void ResetContent();
+    int GetCount() const;
+    int GetCurSel() const;
+    int SetCurSel(int index);
+    int GetLBText(int index, CString& text) const;
+    int GetLBTextLen(int index) const;
+    int SetItemData(int index, DWORD_PTR data);
+    DWORD_PTR GetItemData(int index) const;
+    int FindString(int startAfter, LPCTSTR prefix) const;
+    int FindStringExact(int startAfter, LPCTSTR text) const;
+    int SelectString(int startAfter, LPCTSTR prefix);
+    void SetWindowText(LPCTSTR text) override;
+    CString GetWindowText() const override;
+    void ShowDropDown(BOOL show = TRUE);
+    BOOL GetDroppedState() const;
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+
+private:
+    QComboBox* Combo() const;
+};
+
+class CListBox : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
+    int AddString(LPCTSTR text);
+    int InsertString(int index, LPCTSTR text);
+    int DeleteString(UINT index);
+    void ResetContent();
+    int GetCount() const;
+    int GetCurSel() const;
+    int SetCurSel(int index);
+    int GetText(int index, CString& text) const;
+    int GetTextLen(int index) const;
+    int SetItemData(int index, DWORD_PTR data);
+    DWORD_PTR GetItemData(int index) const;
+    int GetSel(int index) const;
+    int SetSel(int index, BOOL select = TRUE);
+    int GetSelCount() const;
+    int FindString(int startAfter, LPCTSTR prefix) const;
+    int FindStringExact(int startAfter, LPCTSTR text) const;
+    int GetTopIndex() const;
+    int SetTopIndex(int index);
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+    QListWidget* List() const;
+};
+
+namespace platform {
+
+// Tells the parent of `control` of a notification, as the control would. Used by the controls and
+// by tests that stand in for the user.
+void NotifyParent(QWidget* control, UINT code);
+
+}  // namespace platform

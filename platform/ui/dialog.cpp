@@ -1,0 +1,328 @@
+#include "platform/ui/dialog.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFont>
+#include <QRadioButton>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "platform/ui/modal_host.h"
+#include "platform/win/widget_bridge.h"
+
+namespace platform {
+namespace {
+
+std::map<std::string, ControlFactory>& Factories() {
+    static std::map<std::string, ControlFactory> factories;
+    return factories;
+}
+
+std::string Lower(const char* s) {
+    std::string out(s ? s : "");
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::unique_ptr<CWnd> MakeControl(const char* className) {
+    const std::string name = Lower(className);
+    if (name == "button") return std::make_unique<CButton>();
+    if (name == "static") return std::make_unique<CStatic>();
+    if (name == "edit") return std::make_unique<CEdit>();
+    if (name == "combobox") return std::make_unique<CComboBox>();
+    if (name == "listbox") return std::make_unique<CListBox>();
+    auto it = Factories().find(name);
+    return it == Factories().end() ? nullptr : it->second();
+}
+
+// The Qt dialog: Escape, the close box and Enter become the dialog's commands, so that the
+// program's OnCancel and OnOK decide; only EndDialog closes it.
+class DialogWidget : public QDialog {
+public:
+    DialogWidget(QWidget* parent, bool sysMenu) : QDialog(parent) {
+        Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (sysMenu) f |= Qt::WindowCloseButtonHint;
+        setWindowFlags(f);
+    }
+    void reject() override { Command(IDCANCEL); }
+    void accept() override { Command(IDOK); }
+    void Finish(int result) { QDialog::done(result); }
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();
+        if (CWnd* w = CWnd::FromHandlePermanent(HandleOfWidget(this))) w->SendMessage(WM_CLOSE);
+    }
+
+private:
+    void Command(int id) {
+        if (CWnd* w = CWnd::FromHandlePermanent(HandleOfWidget(this))) w->SendMessage(WM_COMMAND, static_cast<WPARAM>(id));
+    }
+};
+
+}  // namespace
+
+void RegisterControlClass(const char* className, ControlFactory factory) {
+    Factories()[Lower(className)] = std::move(factory);
+}
+
+QFont DialogFont() {
+    QFont f("DejaVu Sans");
+    f.setPixelSize(11);
+    return f;
+}
+
+}  // namespace platform
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
+    : m_template(&dialogTemplate), m_parentWnd(parent) {}
+
+CDialog::~CDialog() {
+    if (m_hWnd) CDialog::DestroyWindow();
+}
+
+QWidget* CDialog::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    auto* w = new platform::DialogWidget(parentWidget, cs.style & WS_SYSMENU);
+    w->setFont(platform::DialogFont());
+    return w;
+}
+
+BOOL CDialog::Build(CWnd* parent, bool modal) {
+    if (m_hWnd) return FALSE;
+    if (parent) m_parentWnd = parent;
+    m_modal = modal;
+    m_ended = false;
+    m_result = -1;
+    const DialogTemplate& t = *m_template;
+    const CRect rect(platform::DluToPixelX(t.x), platform::DluToPixelY(t.y),
+                     platform::DluToPixelX(t.x + t.cx), platform::DluToPixelY(t.y + t.cy));
+    if (!CWnd::Create("Dialog", t.caption, t.style & ~WS_VISIBLE, rect, m_parentWnd, t.id)) return FALSE;
+    if (QWidget* w = GetWidget()) {
+        w->setFixedSize(rect.Width(), rect.Height());
+        if (!m_parentWnd || (t.style & DS_CENTER)) w->move(rect.left, rect.top);
+    }
+    BuildItems();
+    if (m_items.size() != t.items.size()) {
+        DestroyWindow();
+        return FALSE;
+    }
+    const HWND self = m_hWnd;
+    OnInitDialog();
+    return FromHandlePermanent(self) == this;
+}
+
+void CDialog::BuildItems() {
+    QButtonGroup* group = nullptr;
+    bool previousWasRadio = false;
+    for (const DialogItem& item : m_template->items) {
+        std::unique_ptr<CWnd> control = platform::MakeControl(item.className);
+        if (!control) return;
+        DWORD style = item.style | WS_CHILD;
+        if (!item.hidden) style |= WS_VISIBLE;
+        if (item.disabled) style |= WS_DISABLED;
+        const CRect r(platform::DluToPixelX(item.x), platform::DluToPixelY(item.y),
+                      platform::DluToPixelX(item.x + item.cx), platform::DluToPixelY(item.y + item.cy));
+        if (!control->Create(item.className, item.text, style, r, this, item.id)) return;
+        // Radio buttons of one group (a run that starts with WS_GROUP) exclude each other.
+        const bool radio = std::string_view(item.className) == "Button" &&
+                           ((item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ||
+                            (item.style & BS_TYPEMASK) == BS_RADIOBUTTON);
+        if (!radio || (item.style & WS_GROUP) || !previousWasRadio) group = nullptr;
+        if (radio && (item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
+            if (!group) {
+                group = new QButtonGroup(GetWidget());
+                group->setExclusive(true);
+            }
+            if (auto* rb = qobject_cast<QRadioButton*>(control->GetWidget())) group->addButton(rb);
+        }
+        previousWasRadio = radio;
+        m_items.push_back(std::move(control));
+    }
+}
+
+INT_PTR CDialog::DoModal() {
+    if (!Build(m_parentWnd, true)) return -1;
+    if (!m_ended) platform::ModalHost::Current().RunDialog(*this);
+    const int result = m_ended ? m_result : IDCANCEL;
+    DestroyWindow();
+    return result;
+}
+
+BOOL CDialog::Create(CWnd* parent) {
+    if (!Build(parent, false)) return FALSE;
+    if (m_template->style & WS_VISIBLE) ShowWindow(SW_SHOW);
+    return TRUE;
+}
+
+BOOL CDialog::DestroyWindow() {
+    const BOOL r = CWnd::DestroyWindow();
+    m_items.clear();
+    return r;
+}
+
+void CDialog::OnClose() { SendMessage(WM_COMMAND, IDCANCEL); }
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::EndDialog(int result) {
+    m_result = result;
+    m_ended = true;
+    if (auto* w = dynamic_cast<platform::DialogWidget*>(GetWidget())) w->Finish(result);
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return !dx.m_failed;
+}
+
+void CDialog::SetDlgItemText(int id, LPCTSTR text) {
+    if (CWnd* w = GetDlgItem(id)) w->SetWindowText(text);
+}
+
+UINT CDialog::GetDlgItemText(int id, CString& text) const {
+    CWnd* w = GetDlgItem(id);
+    text = w ? w->GetWindowText() : CString();
+    return static_cast<UINT>(text.GetLength());
+}
+
+CString CDialog::GetDlgItemText(int id) const {
+    CString t;
+    GetDlgItemText(id, t);
+    return t;
+}
+
+void CDialog::SetDlgItemInt(int id, UINT value, BOOL isSigned) {
+    CString s;
+    if (isSigned) s.Format("%d", static_cast<int>(value));
+    else s.Format("%u", value);
+    SetDlgItemText(id, s);
+}
+
+UINT CDialog::GetDlgItemInt(int id, BOOL* translated, BOOL isSigned) const {
+    const CString s = GetDlgItemText(id);
+    char* end = nullptr;
+    const long long v = isSigned ? std::strtoll(s.GetString(), &end, 10)
+                                 : static_cast<long long>(std::strtoull(s.GetString(), &end, 10));
+    const bool ok = end && end != s.GetString() && CString(end).Trim().IsEmpty();
+    if (translated) *translated = ok;
+    return ok ? static_cast<UINT>(v) : 0;
+}
+
+void CDialog::CheckDlgButton(int id, UINT check) {
+    if (auto* b = dynamic_cast<CButton*>(GetDlgItem(id))) b->SetCheck(static_cast<int>(check));
+}
+
+UINT CDialog::IsDlgButtonChecked(int id) const {
+    auto* b = dynamic_cast<CButton*>(GetDlgItem(id));
+    return b ? static_cast<UINT>(b->GetCheck()) : 0;
+}
+
+void CDialog::CheckRadioButton(int firstId, int lastId, int checkId) {
+    for (int id = firstId; id <= lastId; ++id) CheckDlgButton(id, id == checkId ? BST_CHECKED : BST_UNCHECKED);
+}
+
+int CDialog::GetCheckedRadioButton(int firstId, int lastId) const {
+    for (int id = firstId; id <= lastId; ++id)
+        if (IsDlgButtonChecked(id)) return id;
+    return 0;
+}
+
+void CDialog::GotoDlgCtrl(CWnd* control) {
+    if (control) control->SetFocus();
+}
+
+// ---- data exchange ----
+
+void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
+    if (!control.m_hWnd) control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd);
+}
+
+void DDX_Text(CDataExchange* dx, int id, CString& value) {
+    if (dx->m_bSaveAndValidate) dx->m_pDlgWnd->GetDlgItemText(id, value);
+    else dx->m_pDlgWnd->SetDlgItemText(id, value);
+}
+
+void DDX_Text(CDataExchange* dx, int id, int& value) {
+    if (!dx->m_bSaveAndValidate) {
+        dx->m_pDlgWnd->SetDlgItemInt(id, static_cast<UINT>(value), TRUE);
+        return;
+    }
+    BOOL ok = FALSE;
+    const UINT v = dx->m_pDlgWnd->GetDlgItemInt(id, &ok, TRUE);
+    if (!ok) {
+        AfxMessageBox("Please enter an integer.", MB_ICONEXCLAMATION);
+        dx->Fail();
+        return;
+    }
+    value = static_cast<int>(v);
+}
+
+void DDX_Text(CDataExchange* dx, int id, double& value) {
+    if (!dx->m_bSaveAndValidate) {
+        CString s;
+        s.Format("%.*g", 15, value);
+        dx->m_pDlgWnd->SetDlgItemText(id, s);
+        return;
+    }
+    const CString s = dx->m_pDlgWnd->GetDlgItemText(id);
+    char* end = nullptr;
+    const double v = std::strtod(s.GetString(), &end);
+    if (!end || end == s.GetString() || !CString(end).Trim().IsEmpty()) {
+        AfxMessageBox("Please enter a number.", MB_ICONEXCLAMATION);
+        dx->Fail();
+        return;
+    }
+    value = v;
+}
+
+void DDX_Check(CDataExchange* dx, int id, int& value) {
+    if (dx->m_bSaveAndValidate) value = static_cast<int>(dx->m_pDlgWnd->IsDlgButtonChecked(id));
+    else dx->m_pDlgWnd->CheckDlgButton(id, static_cast<UINT>(value));
+}
+
+void DDX_Radio(CDataExchange* dx, int firstId, int& value) {
+    // The group runs from the first button to the next item that starts a group.
+    const auto& items = dx->m_pDlgWnd->GetTemplate().items;
+    std::vector<int> ids;
+    bool inGroup = false;
+    for (const DialogItem& item : items) {
+        if (!inGroup && static_cast<int>(item.id) == firstId) inGroup = true;
+        else if (inGroup && (item.style & WS_GROUP)) break;
+        if (inGroup) ids.push_back(static_cast<int>(item.id));
+    }
+    if (dx->m_bSaveAndValidate) {
+        value = -1;
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (dx->m_pDlgWnd->IsDlgButtonChecked(ids[i])) value = static_cast<int>(i);
+    } else {
+        for (size_t i = 0; i < ids.size(); ++i)
+            dx->m_pDlgWnd->CheckDlgButton(ids[i], static_cast<int>(i) == value ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+void DDX_CBIndex(CDataExchange* dx, int id, int& index) {
+    auto* combo = dynamic_cast<CComboBox*>(dx->m_pDlgWnd->GetDlgItem(id));
+    if (!combo) return;
+    if (dx->m_bSaveAndValidate) index = combo->GetCurSel();
+    else combo->SetCurSel(index);
+}

@@ -1,0 +1,99 @@
+#include "platform/ui/modal_host.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/ui/dialog.h"
+#include "platform/ui/styles.h"
+
+namespace platform {
+namespace {
+
+class QtModalHost : public ModalHost {
+public:
+    int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) override {
+        QMessageBox box(owner ? owner->GetWidget() : nullptr);
+        box.setText(text.ToQString());
+        box.setWindowTitle(caption.ToQString());
+        switch (type & MB_ICONMASK) {
+            case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+            case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+            case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+            case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+            default: break;
+        }
+        std::vector<std::pair<QPushButton*, int>> buttons;
+        auto add = [&](const char* label, int result, QMessageBox::ButtonRole role) {
+            buttons.emplace_back(box.addButton(label, role), result);
+        };
+        switch (type & MB_TYPEMASK) {
+            case MB_OKCANCEL:
+                add("OK", IDOK, QMessageBox::AcceptRole);
+                add("Cancel", IDCANCEL, QMessageBox::RejectRole);
+                break;
+            case MB_ABORTRETRYIGNORE:
+                add("&Abort", IDABORT, QMessageBox::RejectRole);
+                add("&Retry", IDRETRY, QMessageBox::AcceptRole);
+                add("&Ignore", IDIGNORE, QMessageBox::AcceptRole);
+                break;
+            case MB_YESNOCANCEL:
+                add("&Yes", IDYES, QMessageBox::YesRole);
+                add("&No", IDNO, QMessageBox::NoRole);
+                add("Cancel", IDCANCEL, QMessageBox::RejectRole);
+                break;
+            case MB_YESNO:
+                add("&Yes", IDYES, QMessageBox::YesRole);
+                add("&No", IDNO, QMessageBox::NoRole);
+                break;
+            case MB_RETRYCANCEL:
+                add("&Retry", IDRETRY, QMessageBox::AcceptRole);
+                add("Cancel", IDCANCEL, QMessageBox::RejectRole);
+                break;
+            default: add("OK", IDOK, QMessageBox::AcceptRole); break;
+        }
+        box.exec();
+        for (const auto& [button, result] : buttons)
+            if (box.clickedButton() == button) return result;
+        // Closed without a button: Cancel where there is one, else the only answer.
+        const UINT kind = type & MB_TYPEMASK;
+        return kind == MB_OK ? IDOK : kind == MB_YESNO ? IDNO : IDCANCEL;
+    }
+
+    void RunDialog(CDialog& dialog) override {
+        auto* widget = qobject_cast<QDialog*>(dialog.GetWidget());
+        if (widget && !dialog.IsEnded()) widget->exec();
+    }
+};
+
+ModalHost*& Installed() {
+    static ModalHost* host = nullptr;
+    return host;
+}
+
+}  // namespace
+
+ModalHost& ModalHost::Current() {
+    if (!Installed()) {
+        static QtModalHost qt;
+        return qt;
+    }
+    return *Installed();
+}
+
+void ModalHost::Install(ModalHost* host) { Installed() = host; }
+
+}  // namespace platform
+
+int MessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption, UINT type) {
+    return platform::ModalHost::Current().RunMessageBox(owner, text ? text : "", caption ? caption : "Error", type);
+}
+
+int AfxMessageBox(LPCTSTR text, UINT type) {
+    return platform::ModalHost::Current().RunMessageBox(nullptr, text ? text : "",
+                                                        QApplication::applicationName().toStdString(), type);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Every message box and modal dialog goes through one modal host. In the program it runs the Qt
+// dialog modally (timers keep firing under it, as on Windows); in tests a script answers it.
+
+#include "platform/base/cstring.h"
+
+class CWnd;
+class CDialog;
+
+namespace platform {
+
+class ModalHost {
+public:
+    virtual ~ModalHost() = default;
+
+    // A plain message box; returns IDOK, IDCANCEL, IDYES, IDNO... for the button pressed.
+    virtual int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) = 0;
+    // Runs a dialog that is created, initialised and shown, until EndDialog is called.
+    virtual void RunDialog(CDialog& dialog) = 0;
+
+    static ModalHost& Current();
+    // Installs a host (tests install their script); nullptr returns to the Qt host.
+    static void Install(ModalHost* host);
+};
+
+}  // namespace platform
+
+// The Windows names.
+int MessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption = nullptr, UINT type = 0);
+int AfxMessageBox(LPCTSTR text, UINT type = 0);

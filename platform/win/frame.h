@@ -1,0 +1,166 @@
+#pragma once
+// The application, document, view and frame classes, and the route a command takes through them:
+// a frame offers it to its active view (which offers it to its document), then handles it itself,
+// then, when it is the main frame, offers it to the application. An MDI main frame first offers it
+// to its active child frame.
+
+#include <memory>
+#include <vector>
+
+#include "platform/base/object.h"
+#include "platform/ui/menu.h"
+#include "platform/win/wnd.h"
+
+class CView;
+class CFrameWnd;
+class QMainWindow;
+class QMdiArea;
+
+constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
+
+class CDocument : public CCmdTarget, public CObject {
+public:
+    CDocument();
+    ~CDocument() override;
+
+    void AddView(CView* view);
+    void RemoveView(CView* view);
+    const std::vector<CView*>& GetViews() const { return m_views; }
+    void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
+
+    virtual BOOL IsModified() { return m_modified; }
+    virtual void SetModifiedFlag(BOOL modified = TRUE) { m_modified = modified != FALSE; }
+    const CString& GetTitle() const { return m_title; }
+    virtual void SetTitle(LPCTSTR title) { m_title = title ? title : ""; }
+    const CString& GetPathName() const { return m_pathName; }
+    virtual void SetPathName(LPCTSTR path, BOOL addToRecent = TRUE);
+
+    virtual BOOL OnNewDocument();
+    virtual BOOL OnOpenDocument(LPCTSTR path);
+    virtual BOOL OnSaveDocument(LPCTSTR path);
+    virtual void OnCloseDocument();
+    virtual void DeleteContents() {}
+
+private:
+    std::vector<CView*> m_views;
+    bool m_modified = false;
+    CString m_title;
+    CString m_pathName;
+};
+
+class CView : public CWnd {
+public:
+    ~CView() override;
+    CDocument* GetDocument() const { return m_pDocument; }
+    // Binds the view to its document (the document lists it).
+    void SetDocument(CDocument* document);
+    CFrameWnd* GetParentFrame() const;
+
+    virtual void OnInitialUpdate();
+    virtual void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject);
+    virtual void OnDraw(CDC* dc);
+    virtual void OnActivateView(BOOL activate, CView* activated, CView* deactivated);
+
+    BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
+
+protected:
+    CDocument* m_pDocument = nullptr;
+};
+
+class CFrameWnd : public CWnd {
+public:
+    ~CFrameWnd() override;
+    // A frame window: a main window with a menu bar (top level) or the content of an MDI child.
+    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CWnd* parent = nullptr,
+                const MenuTemplate* menu = nullptr);
+    BOOL DestroyWindow() override;
+
+    CView* GetActiveView() const;
+    // Makes the view active; a view that is the frame's pane fills its client area.
+    void SetActiveView(CView* view, BOOL notify = TRUE);
+    CFrameWnd* GetParentFrame() const;
+    virtual CFrameWnd* GetActiveFrame() { return this; }
+
+    // The menu shown in the menu bar. DrawMenuBar shows changes made to it.
+    BOOL SetMenu(CMenu* menu);
+    CMenu* GetMenu() const { return m_menu; }
+    void DrawMenuBar();
+    // Runs the update handlers of a pop-up's items through the command route, as before the pop-up
+    // opens: an item whose command has no handler at all is greyed.
+    void UpdateMenuPopup(CMenu* popup);
+
+    BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
+    void OnClose() override;
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+    QMainWindow* MainWindow() const;
+    // Places a view that fills the frame.
+    virtual void PlacePane(CView* view);
+
+private:
+    HWND m_activeView = nullptr;
+    CMenu* m_menu = nullptr;
+    std::unique_ptr<CMenu> m_ownMenu;
+};
+
+class CMDIChildWnd;
+
+class CMDIFrameWnd : public CFrameWnd {
+public:
+    CMDIChildWnd* MDIGetActive() const;
+    void MDIActivate(CWnd* child);
+    QMdiArea* MdiArea() const;
+    CFrameWnd* GetActiveFrame() override;
+    BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+};
+
+class CMDIChildWnd : public CFrameWnd {
+public:
+    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CMDIFrameWnd* parent);
+    CMDIFrameWnd* GetMDIFrame() const;
+    void MDIActivate();
+
+protected:
+    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
+    void PlacePane(CView* view) override;
+};
+
+class CWinApp : public CCmdTarget {
+public:
+    explicit CWinApp(LPCTSTR appName = nullptr);
+    ~CWinApp() override;
+
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance() { return 0; }
+    // Runs the message loop until the main window is destroyed.
+    virtual int Run();
+
+    // Profile values live under HKEY_CURRENT_USER\Software\<registry key>\<application>\<section>.
+    void SetRegistryKey(LPCTSTR company);
+    CString GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue = nullptr);
+    BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value);
+    UINT GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue);
+    BOOL WriteProfileInt(LPCTSTR section, LPCTSTR entry, int value);
+
+    CWnd* m_pMainWnd = nullptr;
+    CString m_pszAppName;
+    CString m_pszRegistryKey;
+
+private:
+    CString ProfileKey(LPCTSTR section) const;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+
+namespace platform {
+
+// Starts Qt, pins the numeric locale, and runs the application: InitInstance, the message loop,
+// ExitInstance. Returns the exit code.
+int RunApplication(CWinApp& app, int argc, char** argv);
+
+}  // namespace platform

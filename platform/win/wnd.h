@@ -1,0 +1,178 @@
+#pragma once
+// CWnd: a message target, with or without a Qt widget. Its handle is registered while the window
+// exists; everything that reaches a window later (timers, posted messages, widget events) looks the
+// handle up again, so a window that was destroyed or deleted in between is simply not found.
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "platform/base/geometry.h"
+#include "platform/win/cmdtarget.h"
+#include "platform/win/keys.h"
+#include "platform/win/messages.h"
+
+class CDC;
+
+struct CREATESTRUCT {
+    CString lpszName;
+    CString lpszClass;
+    DWORD style = 0;
+    int x = 0, y = 0, cx = 0, cy = 0;
+    HWND hwndParent = nullptr;
+    UINT id = 0;
+};
+using LPCREATESTRUCT = CREATESTRUCT*;
+
+constexpr LONG GET_X_LPARAM(LPARAM l) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(l))); }
+constexpr LONG GET_Y_LPARAM(LPARAM l) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(l))); }
+constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<SHORT>(HIWORD(w)); }
+constexpr int WHEEL_DELTA = 120;
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd();
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // Null until the window is created, and again after it is destroyed.
+    HWND m_hWnd = nullptr;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    static CWnd* FromHandle(HWND hwnd) { return FromHandlePermanent(hwnd); }
+    static CWnd* FromHandlePermanent(HWND hwnd);
+    static CWnd* FromWidget(const QWidget* widget);
+
+    // ---- creation and destruction ----
+    // A window without a widget: it takes timers and messages only.
+    BOOL CreateMessageTarget(CWnd* parent = nullptr, UINT id = 0);
+    // A child or top-level window with a plain widget (or the control a subclass makes).
+    virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
+                        CWnd* parent, UINT id);
+    // Sends WM_DESTROY, destroys the child windows, stops the timers and lets the widget go. The
+    // widget is deleted after the current event has been handled, so a window may be destroyed
+    // (and its object deleted) from inside one of its own handlers.
+    virtual BOOL DestroyWindow();
+    // Attaches this object to the control `id` of a window built from a template.
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+
+    // ---- messages ----
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    virtual LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // WM_COMMAND: a menu command or a control's notification, routed by OnCmdMsg.
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+
+    // ---- timers ----
+    // Returns the id, or 0 when the timer could not be made (also when the window is not created).
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, void* timerProc = nullptr);
+    BOOL KillTimer(UINT_PTR id);
+
+    // ---- the window tree ----
+    CWnd* GetParent() const;
+    CWnd* GetOwner() const;
+    void SetOwner(CWnd* owner);
+    CWnd* GetDlgItem(int id) const;
+    int GetDlgCtrlID() const { return static_cast<int>(m_id); }
+    int SetDlgCtrlID(int id);
+    CWnd* GetTopLevelParent() const;
+    std::vector<CWnd*> GetChildren() const;
+
+    // ---- text, geometry and state (on the widget when there is one) ----
+    // Controls show their text their own way; a plain window keeps it, a top-level one shows it
+    // as its title.
+    virtual void SetWindowText(LPCTSTR text);
+    virtual CString GetWindowText() const;
+    void GetWindowText(CString& text) const;
+    int GetWindowText(LPTSTR buffer, int maxCount) const;
+    int GetWindowTextLength() const;
+    void MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE);
+    void MoveWindow(const RECT* rect, BOOL repaint = TRUE);
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
+    void GetClientRect(RECT* rect) const;
+    void GetWindowRect(RECT* rect) const;  // in screen coordinates
+    void ScreenToClient(POINT* point) const;
+    void ScreenToClient(RECT* rect) const;
+    void ClientToScreen(POINT* point) const;
+    void ClientToScreen(RECT* rect) const;
+    BOOL ShowWindow(int cmd);
+    BOOL IsWindowVisible() const;
+    BOOL EnableWindow(BOOL enable = TRUE);
+    BOOL IsWindowEnabled() const;
+    CWnd* SetFocus();
+    static CWnd* GetFocus();
+    void Invalidate(BOOL erase = TRUE);
+    void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
+    void UpdateWindow();
+    DWORD GetStyle() const { return m_style; }
+    // Refuses (FALSE) when the two sets share a bit, as the program's controls require.
+    BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+
+    QWidget* GetWidget() const { return m_widget.data(); }
+    // For an object attached by SubclassDlgItem: the control made from the template.
+    CWnd* GetAttachedItem() const { return FromHandlePermanent(m_attachedTo); }
+
+    // The z-order places of SetWindowPos.
+    static const CWnd wndTop, wndBottom, wndTopMost, wndNoTopMost;
+
+    // ---- handlers; the defaults do nothing ----
+    virtual int OnCreate(LPCREATESTRUCT cs);
+    virtual void OnDestroy();
+    virtual void OnClose();
+    // Runs after the window is destroyed, once the current event has been handled; a window that
+    // deletes itself does it here.
+    virtual void PostNcDestroy();
+    virtual void OnSize(UINT type, int cx, int cy);
+    virtual void OnPaint();
+    virtual BOOL OnEraseBkgnd(CDC* dc);
+    virtual void OnTimer(UINT_PTR id);
+    virtual void OnShowWindow(BOOL show, UINT status);
+    virtual void OnLButtonDown(UINT flags, CPoint point);
+    virtual void OnLButtonUp(UINT flags, CPoint point);
+    virtual void OnLButtonDblClk(UINT flags, CPoint point);
+    virtual void OnRButtonDown(UINT flags, CPoint point);
+    virtual void OnRButtonUp(UINT flags, CPoint point);
+    virtual void OnMouseMove(UINT flags, CPoint point);
+    virtual BOOL OnMouseWheel(UINT flags, short delta, CPoint screenPoint);
+    virtual void OnKeyDown(UINT vk, UINT repeat, UINT flags);
+    virtual void OnKeyUp(UINT vk, UINT repeat, UINT flags);
+    virtual void OnChar(UINT ch, UINT repeat, UINT flags);
+    virtual void OnSetFocus(CWnd* oldWnd);
+    virtual void OnKillFocus(CWnd* newWnd);
+
+protected:
+    // Makes the widget of this window under the parent's widget. The default is a plain widget that
+    // passes its events to the handlers above; controls, dialogs and frames make their own.
+    virtual QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs);
+    // Gives the window its widget: an owned one goes with the window.
+    void SetWidget(QWidget* widget, bool owned);
+    // Registers the handle and links the window under its parent; the first step of every creation.
+    void RegisterWindow(CWnd* parent, UINT id);
+    void SetStyleBits(DWORD style) { m_style = style; }
+
+private:
+    void ReleaseWidget();
+    void Unlink();
+
+    UINT m_id = 0;
+    DWORD m_style = 0;
+    HWND m_parent = nullptr;
+    HWND m_owner = nullptr;
+    HWND m_attachedTo = nullptr;
+    std::vector<HWND> m_children;
+    QPointer<QWidget> m_widget;
+    bool m_ownsWidget = false;
+    // Without a widget the window keeps its own text and rectangle.
+    CString m_text;
+    CRect m_rect;
+    bool m_visible = false;
+    bool m_enabled = true;
+    // Cleared when the object is deleted, so a deferred PostNcDestroy never reaches a dead object.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+BOOL IsWindow(HWND hwnd);
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -1,0 +1,185 @@
+#include "tests/support/harness.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "platform/base/registry.h"
+#include "platform/ui/controls.h"
+
+namespace testing_support {
+
+// ---- TempEnvironment ----
+
+TempEnvironment::TempEnvironment()
+    : m_oldData(qgetenv("XDG_DATA_HOME")),
+      m_oldConfig(qgetenv("XDG_CONFIG_HOME")),
+      m_hadData(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
+      m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
+    QDir().mkpath(m_dir.path() + "/data");
+    QDir().mkpath(m_dir.path() + "/config");
+    qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toUtf8());
+    platform::SetRegistryFile(File("registry.ini"));
+}
+
+TempEnvironment::~TempEnvironment() {
+    platform::SetRegistryFile(CString());
+    if (m_hadData) qputenv("XDG_DATA_HOME", m_oldData);
+    else qunsetenv("XDG_DATA_HOME");
+    if (m_hadConfig) qputenv("XDG_CONFIG_HOME", m_oldConfig);
+    else qunsetenv("XDG_CONFIG_HOME");
+}
+
+CString TempEnvironment::Path() const { return CString(m_dir.path()); }
+CString TempEnvironment::File(const char* name) const { return CString(m_dir.filePath(name)); }
+CString TempEnvironment::DataHome() const { return CString(m_dir.path() + "/data"); }
+
+// ---- ModalScript ----
+
+ModalScript::ModalScript() { platform::ModalHost::Install(this); }
+
+ModalScript::~ModalScript() {
+    platform::ModalHost::Install(nullptr);
+    for (const Step& s : m_steps) {
+        if (s.message) ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
+        else ADD_FAILURE() << "Expected dialog " << s.templateId << " never shown";
+    }
+}
+
+ModalScript& ModalScript::ExpectMessage(const CString& text, int answer) {
+    m_steps.push_back({true, text, answer, 0, nullptr});
+    return *this;
+}
+
+ModalScript& ModalScript::ExpectDialog(UINT templateId, DialogAction action) {
+    m_steps.push_back({false, CString(), 0, templateId, std::move(action)});
+    return *this;
+}
+
+int ModalScript::RunMessageBox(CWnd*, const CString& text, const CString&, UINT type) {
+    m_shown.push_back(text);
+    if (m_steps.empty() || !m_steps.front().message || !(m_steps.front().text == text)) {
+        ADD_FAILURE() << "Unexpected message box: \"" << text.GetString() << "\""
+                      << (m_steps.empty() ? "" : m_steps.front().message ? " (expected a different message)"
+                                                                         : " (expected a dialog)");
+        const UINT kind = type & MB_TYPEMASK;
+        return kind == MB_OK ? IDOK : kind == MB_YESNO ? IDNO : IDCANCEL;
+    }
+    const int answer = m_steps.front().answer;
+    m_steps.pop_front();
+    return answer;
+}
+
+CString ModalScript::DialogText(const CDialog& dialog) {
+    CString text;
+    for (CWnd* child : dialog.GetChildren()) {
+        if (!dynamic_cast<CStatic*>(child)) continue;
+        if (!text.IsEmpty()) text += "\n";
+        text += child->GetWindowText();
+    }
+    return text;
+}
+
+void ModalScript::RunDialog(CDialog& dialog) {
+    const CString text = DialogText(dialog);
+    m_shown.push_back(text);
+    if (QWidget* w = dialog.GetWidget()) w->show();
+    const HWND self = dialog.m_hWnd;
+    auto stillOpen = [&] { return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded(); };
+
+    bool matched = false;
+    if (!m_steps.empty()) {
+        Step step = m_steps.front();
+        if (step.message) {
+            bool hasText = false;
+            for (CWnd* child : dialog.GetChildren())
+                if (dynamic_cast<CStatic*>(child) && child->GetWindowText() == step.text) hasText = true;
+            if (hasText) {
+                m_steps.pop_front();
+                matched = true;
+                if (dialog.GetDlgItem(step.answer)) Press(dialog, step.answer);
+                else dialog.EndDialog(step.answer);
+            }
+        } else if (step.templateId == dialog.GetTemplateId()) {
+            m_steps.pop_front();
+            matched = true;
+            step.action(dialog);
+        }
+    }
+    if (!matched) {
+        ADD_FAILURE() << "Unexpected dialog " << dialog.GetTemplateId() << ": \"" << text.GetString() << "\"";
+    } else if (stillOpen()) {
+        ADD_FAILURE() << "Dialog " << dialog.GetTemplateId() << " is still open after its script step";
+    }
+    if (stillOpen()) dialog.EndDialog(IDCANCEL);
+}
+
+// ---- user actions ----
+
+namespace {
+
+CWnd* UsableItem(CDialog& dialog, int id) {
+    CWnd* item = dialog.GetDlgItem(id);
+    if (!item) {
+        ADD_FAILURE() << "Dialog " << dialog.GetTemplateId() << " has no control " << id;
+        return nullptr;
+    }
+    if (!item->IsWindowVisible() || !item->IsWindowEnabled()) {
+        ADD_FAILURE() << "Control " << id << " of dialog " << dialog.GetTemplateId() << " is "
+                      << (item->IsWindowVisible() ? "disabled" : "hidden");
+        return nullptr;
+    }
+    return item;
+}
+
+}  // namespace
+
+void Press(CDialog& dialog, int id) {
+    if (auto* button = dynamic_cast<CButton*>(UsableItem(dialog, id))) button->Click();
+}
+
+void PressEscape(CDialog& dialog) {
+    if (QWidget* w = dialog.GetWidget()) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+    }
+}
+
+void PressCloseBox(CDialog& dialog) {
+    if (QWidget* w = dialog.GetWidget()) w->close();
+}
+
+void TypeText(CDialog& dialog, int id, const char* text) {
+    if (CWnd* item = UsableItem(dialog, id)) item->SetWindowText(text);
+}
+
+void SetChecked(CDialog& dialog, int id, bool checked) {
+    auto* button = dynamic_cast<CButton*>(UsableItem(dialog, id));
+    if (button && (button->GetCheck() == BST_CHECKED) != checked) button->Click();
+}
+
+// ---- images ----
+
+QImage RenderWidget(QWidget* widget) {
+    QImage image(widget->size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    widget->render(&image);
+    return image;
+}
+
+CString SaveTestImage(const QImage& image, const char* name) {
+    const QString folder = QStringLiteral(VARNEL_TEST_OUTPUT_DIR);
+    QDir().mkpath(folder);
+    const QString path = folder + "/" + QString::fromUtf8(name) + ".png";
+    image.save(path);
+    return CString(path);
+}
+
+void ProcessQtEvents() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace testing_support

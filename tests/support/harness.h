@@ -1,0 +1,101 @@
+#pragma once
+// The test harness: a virtual clock, a temporary data root and registry, the modal script, and
+// image helpers. A test that derives from HarnessTest gets all of them, installed for its run.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "platform/ui/dialog.h"
+#include "platform/ui/modal_host.h"
+#include "platform/win/message_loop.h"
+
+class QWidget;
+
+namespace testing_support {
+
+// Installs a virtual clock for its lifetime.
+class ScopedVirtualClock : public platform::VirtualClock {
+public:
+    ScopedVirtualClock() { platform::MessageLoop::Install(this); }
+    ~ScopedVirtualClock() override { platform::MessageLoop::Install(nullptr); }
+};
+
+// A temporary folder that holds the registry file and stands in for the user's data and
+// configuration folders (XDG_DATA_HOME, XDG_CONFIG_HOME) for its lifetime.
+class TempEnvironment {
+public:
+    TempEnvironment();
+    ~TempEnvironment();
+    CString Path() const;                      // the folder
+    CString File(const char* name) const;      // a path inside it
+    CString DataHome() const;                  // what Qt reports as the user's data folder root
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldData, m_oldConfig;
+    bool m_hadData, m_hadConfig;
+};
+
+// Answers message boxes and dialogs in the order the test expects them. A modal nobody expects
+// fails the test with its text and is cancelled; expectations left over fail it at the end.
+class ModalScript : public platform::ModalHost {
+public:
+    using DialogAction = std::function<void(CDialog&)>;
+
+    ModalScript();
+    ~ModalScript() override;
+
+    // A plain message box with exactly this text, or a dialog with a static of exactly this text;
+    // `answer` is the button pressed (the box's result, or the dialog's control of that id).
+    ModalScript& ExpectMessage(const CString& text, int answer);
+    // A dialog built from this template; the action fills fields and must press a button that ends it.
+    ModalScript& ExpectDialog(UINT templateId, DialogAction action);
+
+    // The text of every modal shown, in order.
+    const std::vector<CString>& Shown() const { return m_shown; }
+    size_t Pending() const { return m_steps.size(); }
+
+    int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) override;
+    void RunDialog(CDialog& dialog) override;
+
+    // The texts of a dialog's statics, one per line.
+    static CString DialogText(const CDialog& dialog);
+
+private:
+    struct Step {
+        bool message;
+        CString text;
+        int answer;
+        UINT templateId;
+        DialogAction action;
+    };
+    std::deque<Step> m_steps;
+    std::vector<CString> m_shown;
+};
+
+// What a user does in a dialog: each fails the test when the control is missing, hidden or disabled.
+void Press(CDialog& dialog, int id);
+void PressEscape(CDialog& dialog);
+void PressCloseBox(CDialog& dialog);
+void TypeText(CDialog& dialog, int id, const char* text);
+void SetChecked(CDialog& dialog, int id, bool checked);
+
+// Renders a widget as it would be painted, and saves images under the build folder for a person.
+QImage RenderWidget(QWidget* widget);
+CString SaveTestImage(const QImage& image, const char* name);
+// Lets deferred deletions and posted Qt events run.
+void ProcessQtEvents();
+
+class HarnessTest : public ::testing::Test {
+protected:
+    ScopedVirtualClock clock;
+    TempEnvironment env;
+    ModalScript modals;
+};
+
+}  // namespace testing_support

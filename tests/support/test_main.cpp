@@ -1,0 +1,41 @@
+// The main of every test program: Qt on the offscreen platform unless told otherwise, the numeric
+// locale pinned, and a real font, without which text measurements would be meaningless.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <cstdio>
+#include <unistd.h>
+
+#include <QFile>
+
+#include "platform/base/numeric_locale.h"
+#include "platform/ui/dialog.h"
+
+int main(int argc, char** argv) {
+    // CTest's discovery runs the binaries without the test environment.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
+        const QString runtime = QDir::tempPath() + "/varnel-tests-runtime-" + QString::number(getuid());
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("VarnelTests");
+    platform::PinNumericLocale();
+
+    const QFontMetrics metrics(platform::DialogFont());
+    if (QFontDatabase::families().isEmpty() || !metrics.inFont(QChar('A')) || metrics.horizontalAdvance("W") <= 0) {
+        std::fprintf(stderr, "No usable font is installed (install fonts-dejavu-core): the tests cannot run.\n");
+        return 2;
+    }
+
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
+}
