@@ -1,0 +1,95 @@
+#include "app/msg_dialog.h"
+
+#include "RES/dialogs/msg_dialog.h"
+
+BEGIN_MESSAGE_MAP(CMsgDialog, CDialog)
+    ON_BN_CLICKED(IDC_MSG_DELETE, OnDelete)
+    ON_BN_CLICKED(IDC_MSG_SAVE, OnSave)
+    ON_BN_CLICKED(IDYES, OnYes)
+    ON_BN_CLICKED(IDNO, OnNo)
+    ON_BN_CLICKED(IDC_MSG_DONT_SHOW, OnDontShowAgain)
+END_MESSAGE_MAP()
+
+CMsgDialog::CMsgDialog(const CString& text, UINT buttonSet, CWnd* parent)
+    : CDialog(MsgDialogTemplate(), parent), m_buttonSet(buttonSet), m_text(text) {}
+
+void CMsgDialog::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, IDC_MSG_DELETE, m_delete);
+    DDX_Control(dx, IDC_MSG_SAVE, m_save);
+    DDX_Control(dx, IDYES, m_yes);
+    DDX_Control(dx, IDOK, m_ok);
+    DDX_Control(dx, IDNO, m_no);
+    DDX_Control(dx, IDCANCEL, m_cancel);
+    DDX_Control(dx, IDC_MSG_DONT_SHOW, m_dontShow);
+    DDX_Control(dx, IDC_MSG_TEXT, m_textStatic);
+}
+
+BOOL CMsgDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetWindowText("Varnel");
+    m_yes.SetWindowText("Yes");
+    m_ok.SetWindowText("OK");
+    m_no.SetWindowText("No");
+    m_cancel.SetWindowText("Cancel");
+    m_delete.SetWindowText("Delete");
+    m_save.SetWindowText("Save");
+
+    // The places of the shown buttons, in client pixels, by button set.
+    struct Place {
+        CButton* button;
+        CRect rect;
+    };
+    std::vector<Place> shown;
+    switch (m_buttonSet) {
+        case MSG_SET_YESNOCANCEL:
+            shown = {{&m_yes, {80, 88, 156, 111}}, {&m_no, {177, 88, 252, 111}}, {&m_cancel, {274, 88, 350, 111}}};
+            break;
+        case MSG_SET_YESNO: shown = {{&m_yes, {128, 88, 204, 111}}, {&m_no, {225, 88, 301, 111}}}; break;
+        case MSG_SET_SAVEDELETECANCEL:
+            shown = {{&m_delete, {80, 88, 156, 111}}, {&m_cancel, {177, 88, 252, 111}}, {&m_save, {274, 88, 350, 111}}};
+            break;
+        default: shown = {{&m_ok, {177, 88, 252, 111}}}; break;
+    }
+    for (CButton* b : {&m_delete, &m_save, &m_yes, &m_ok, &m_no, &m_cancel}) b->ShowWindow(SW_HIDE);
+    for (const Place& p : shown) {
+        p.button->ShowWindow(SW_SHOW);
+        p.button->MoveWindow(&p.rect, TRUE);
+    }
+    m_textStatic.SetWindowText(m_text);
+    return TRUE;
+}
+
+// Enter reaches OnOK whatever the set; only a box that shows OK takes it as OK.
+void CMsgDialog::OnOK() {
+    if (m_buttonSet == MSG_SET_YESNOCANCEL || m_buttonSet == MSG_SET_YESNO || m_buttonSet == MSG_SET_SAVEDELETECANCEL)
+        return;
+    m_result = IDOK;
+    EndDialog(IDOK);
+}
+
+void CMsgDialog::OnCancel() {
+    m_result = IDCANCEL;
+    EndDialog(IDCANCEL);
+}
+
+void CMsgDialog::OnDelete() {
+    m_result = IDMSG_DELETE;
+    EndDialog(IDOK);
+}
+
+void CMsgDialog::OnSave() {
+    m_result = IDMSG_SAVE;
+    EndDialog(IDOK);
+}
+
+void CMsgDialog::OnYes() {
+    m_result = IDYES;
+    EndDialog(IDOK);
+}
+
+void CMsgDialog::OnNo() {
+    m_result = IDNO;
+    EndDialog(IDCANCEL);
+}
+
+void CMsgDialog::OnDontShowAgain() { m_showAgain = m_dontShow.GetCheck() == BST_CHECKED ? FALSE : TRUE; }
