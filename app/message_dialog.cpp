@@ -23,4 +23,6 @@ void CMessageDialog::SetMessage(const CString& text) {
     if (m_message.m_hWnd) m_message.SetWindowText(text);
 }
 
-void CMessageDialog::OnOK() { ::SendMessage(m_notifyWindow, UM_STATUS_MESSAGE, 0, 0); }
+void CMessageDialog::OnOK() {
+    ::SendMessage(m_notifyWindow, UM_STATUS_MESSAGE, 0, 0);
+}

@@ -14,7 +14,8 @@ public:
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
-    // Close does not close the box: its owner destroys it on the message, maybe before this returns.
+    // Close does not close the box: its owner destroys it on the message, maybe before this
+    // returns.
     void OnOK() override;
 
 private:

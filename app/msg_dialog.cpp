@@ -3,11 +3,11 @@
 #include "RES/dialogs/msg_dialog.h"
 
 BEGIN_MESSAGE_MAP(CMsgDialog, CDialog)
-    ON_BN_CLICKED(IDC_MSG_DELETE, OnDelete)
-    ON_BN_CLICKED(IDC_MSG_SAVE, OnSave)
-    ON_BN_CLICKED(IDYES, OnYes)
-    ON_BN_CLICKED(IDNO, OnNo)
-    ON_BN_CLICKED(IDC_MSG_DONT_SHOW, OnDontShowAgain)
+ON_BN_CLICKED(IDC_MSG_DELETE, OnDelete)
+ON_BN_CLICKED(IDC_MSG_SAVE, OnSave)
+ON_BN_CLICKED(IDYES, OnYes)
+ON_BN_CLICKED(IDNO, OnNo)
+ON_BN_CLICKED(IDC_MSG_DONT_SHOW, OnDontShowAgain)
 END_MESSAGE_MAP()
 
 CMsgDialog::CMsgDialog(const CString& text, UINT buttonSet, CWnd* parent)
@@ -42,15 +42,24 @@ BOOL CMsgDialog::OnInitDialog() {
     std::vector<Place> shown;
     switch (m_buttonSet) {
         case MSG_SET_YESNOCANCEL:
-            shown = {{&m_yes, {80, 88, 156, 111}}, {&m_no, {177, 88, 252, 111}}, {&m_cancel, {274, 88, 350, 111}}};
+            shown = {{&m_yes, {80, 88, 156, 111}},
+                     {&m_no, {177, 88, 252, 111}},
+                     {&m_cancel, {274, 88, 350, 111}}};
             break;
-        case MSG_SET_YESNO: shown = {{&m_yes, {128, 88, 204, 111}}, {&m_no, {225, 88, 301, 111}}}; break;
+        case MSG_SET_YESNO:
+            shown = {{&m_yes, {128, 88, 204, 111}}, {&m_no, {225, 88, 301, 111}}};
+            break;
         case MSG_SET_SAVEDELETECANCEL:
-            shown = {{&m_delete, {80, 88, 156, 111}}, {&m_cancel, {177, 88, 252, 111}}, {&m_save, {274, 88, 350, 111}}};
+            shown = {{&m_delete, {80, 88, 156, 111}},
+                     {&m_cancel, {177, 88, 252, 111}},
+                     {&m_save, {274, 88, 350, 111}}};
             break;
-        default: shown = {{&m_ok, {177, 88, 252, 111}}}; break;
+        default:
+            shown = {{&m_ok, {177, 88, 252, 111}}};
+            break;
     }
-    for (CButton* b : {&m_delete, &m_save, &m_yes, &m_ok, &m_no, &m_cancel}) b->ShowWindow(SW_HIDE);
+    for (CButton* b : {&m_delete, &m_save, &m_yes, &m_ok, &m_no, &m_cancel})
+        b->ShowWindow(SW_HIDE);
     for (const Place& p : shown) {
         p.button->ShowWindow(SW_SHOW);
         p.button->MoveWindow(&p.rect, TRUE);
@@ -61,7 +70,8 @@ BOOL CMsgDialog::OnInitDialog() {
 
 // Enter reaches OnOK whatever the set; only a box that shows OK takes it as OK.
 void CMsgDialog::OnOK() {
-    if (m_buttonSet == MSG_SET_YESNOCANCEL || m_buttonSet == MSG_SET_YESNO || m_buttonSet == MSG_SET_SAVEDELETECANCEL)
+    if (m_buttonSet == MSG_SET_YESNOCANCEL || m_buttonSet == MSG_SET_YESNO ||
+        m_buttonSet == MSG_SET_SAVEDELETECANCEL)
         return;
     m_result = IDOK;
     EndDialog(IDOK);
@@ -92,4 +102,6 @@ void CMsgDialog::OnNo() {
     EndDialog(IDCANCEL);
 }
 
-void CMsgDialog::OnDontShowAgain() { m_showAgain = m_dontShow.GetCheck() == BST_CHECKED ? FALSE : TRUE; }
+void CMsgDialog::OnDontShowAgain() {
+    m_showAgain = m_dontShow.GetCheck() == BST_CHECKED ? FALSE : TRUE;
+}

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QStandardPaths>
 #include <algorithm>
-#include <cmath>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <numeric>
 #include <string>
@@ -29,7 +29,9 @@ void EnumerateBluetoothComPorts(BYTE flags[256], const CString& sysRoot) {
     std::fill(flags, flags + 256, BYTE(0));
     for (const platform::SerialPortEntry& port : platform::EnumerateSerialPorts(sysRoot)) {
         const CString& name = port.valueName;
-        if (!(ContainsNoCase(name, "btport") || ContainsNoCase(name, "porte")) || ContainsNoCase(name, "VCP")) continue;
+        if (!(ContainsNoCase(name, "btport") || ContainsNoCase(name, "porte")) ||
+            ContainsNoCase(name, "VCP"))
+            continue;
         // The value's data is "COM<n>".
         if (port.comNumber >= 0 && port.comNumber <= 255) flags[port.comNumber] = 1;
     }
@@ -70,21 +72,25 @@ CString FillNumericPattern(const CString& pattern, const std::vector<double>& ar
         }
         size_t j = i + 1;
         std::string flags;
-        while (j < p.size() && std::string_view("-+ 0").find(p[j]) != std::string_view::npos && flags.size() < 4)
+        while (j < p.size() && std::string_view("-+ 0").find(p[j]) != std::string_view::npos &&
+               flags.size() < 4)
             flags += p[j++];
         std::string width;
-        while (j < p.size() && std::isdigit(static_cast<unsigned char>(p[j])) && width.size() < 2) width += p[j++];
+        while (j < p.size() && std::isdigit(static_cast<unsigned char>(p[j])) && width.size() < 2)
+            width += p[j++];
         std::string precision;
         bool hasPrecision = false;
         if (j < p.size() && p[j] == '.') {
             hasPrecision = true;
             ++j;
-            while (j < p.size() && std::isdigit(static_cast<unsigned char>(p[j])) && precision.size() < 2)
+            while (j < p.size() && std::isdigit(static_cast<unsigned char>(p[j])) &&
+                   precision.size() < 2)
                 precision += p[j++];
         }
         const char conv = j < p.size() ? p[j] : '\0';
         const bool integer = conv == 'd' || conv == 'i' || conv == 'u';
-        const bool floating = conv == 'f' || conv == 'F' || conv == 'e' || conv == 'E' || conv == 'g' || conv == 'G';
+        const bool floating =
+            conv == 'f' || conv == 'F' || conv == 'e' || conv == 'E' || conv == 'g' || conv == 'G';
         if ((!integer && !floating) || next >= args.size()) {
             out += '%';  // the rest of the sequence follows as text
             continue;
@@ -110,15 +116,19 @@ CString FillNumericPattern(const CString& pattern, const std::vector<double>& ar
 
 // The time of day that is `offsetSeconds` after the start's time of day; hours past 23 carry
 // into the following days, from the start's date when `onStartDate`, else from 1601-01-01.
-bool TimeOfDayAfter(const CPreciseDateTime& start, double offsetSeconds, bool onStartDate, CPreciseDateTime& out) {
+bool TimeOfDayAfter(const CPreciseDateTime& start, double offsetSeconds, bool onStartDate,
+                    CPreciseDateTime& out) {
     if (start.GetStatus() != CPreciseDateTime::valid || !std::isfinite(offsetSeconds)) return false;
-    const double total = start.GetHour() * 3600.0 + start.GetMinute() * 60.0 + start.GetSecond() + offsetSeconds;
+    const double total =
+        start.GetHour() * 3600.0 + start.GetMinute() * 60.0 + start.GetSecond() + offsetSeconds;
     if (std::fabs(total) > 3.6e12) return false;  // keeps the hour count an int
     const auto seconds = static_cast<long long>(std::floor(total));
     const auto hour = static_cast<int>(seconds / 3600);
     const auto minute = static_cast<int>(seconds % 3600 / 60);
     const auto second = static_cast<int>(seconds % 60);
-    if (onStartDate) return out.SetDateTime(start.GetYear(), start.GetMonth(), start.GetDay(), hour, minute, second);
+    if (onStartDate)
+        return out.SetDateTime(start.GetYear(), start.GetMonth(), start.GetDay(), hour, minute,
+                               second);
     return out.SetTime(hour, minute, second);
 }
 
@@ -133,11 +143,12 @@ CString FormatValue(double x, int decimals, bool sign) {
         }
     }
     int n = std::clamp(decimals, 0, 20);
-    const double scaled = x * static_cast<double>(std::pow(10.0f, static_cast<float>(n)));
-    // Past the 64-bit range the value has no decimals worth trimming here; the text trim below
-    // still drops its trailing zeros.
-    if (std::isfinite(scaled) && std::fabs(scaled) < 9.2e18) {
-        auto m = static_cast<long long>(scaled);
+    auto scaled = [&] { return x * static_cast<double>(std::pow(10.0f, static_cast<float>(n))); };
+    // Where x times 10^n leaves the 64-bit range, those decimals lie past a double's precision.
+    while (n > 0 && !(std::fabs(scaled()) < 9.2e18))
+        --n;
+    if (std::fabs(scaled()) < 9.2e18) {
+        auto m = static_cast<long long>(scaled());
         while (n > 0 && m % 10 == 0) {
             m /= 10;
             --n;
@@ -145,7 +156,8 @@ CString FormatValue(double x, int decimals, bool sign) {
     }
     CString s = CString::Formatted(sign ? "%+.*f" : "%.*f", n, x);
     if (s.Find('.') >= 0) {
-        while (s.GetLength() > 0 && s[s.GetLength() - 1] == '0' && s.Right(2) != ".0") s = s.Left(s.GetLength() - 1);
+        while (s.GetLength() > 0 && s[s.GetLength() - 1] == '0' && s.Right(2) != ".0")
+            s = s.Left(s.GetLength() - 1);
     }
     return s;
 }
@@ -166,14 +178,15 @@ CString FormatNumber(double x, int extraDecimals) {
     return CString::Formatted("%.*f", std::clamp(k + extraDecimals, 0, 20), x);
 }
 
-CString FormatTimeValue(int index, const CPreciseDateTime& start, double interval, double unitFactor, int mode,
-                        const CString& format) {
+CString FormatTimeValue(int index, const CPreciseDateTime& start, double interval,
+                        double unitFactor, int mode, const CString& format) {
     const double t = index * interval * unitFactor;
     CPreciseDateTime time;
     switch (mode) {
         case 1:
         case 2:
-        case 3: return FormatValue(t, 3, false);
+        case 3:
+            return FormatValue(t, 3, false);
         case 4:
             if (!TimeOfDayAfter(start, t, false, time)) return CString();
             return FillNumericPattern(format, {double(time.GetMinute()), double(time.GetSecond())});
@@ -187,25 +200,37 @@ CString FormatTimeValue(int index, const CPreciseDateTime& start, double interva
             if (end == format.GetString()) return CString();
             return time.Format(static_cast<int>(std::clamp(style, -1L, 4L)), false);
         }
-        case 7: return FillNumericPattern(format, {t + 1});
-        default: return CString();
+        case 7:
+            return FillNumericPattern(format, {t + 1});
+        default:
+            return CString();
     }
 }
 
 int BitMaskToIndex(int bit) {
     switch (bit) {
-        case 1: return 0;
-        case 2: return 1;
-        case 8: return 3;
-        case 16: return 4;
-        case 32: return 5;
-        case 64: return 6;
-        case 128: return 7;
-        default: return 2;
+        case 1:
+            return 0;
+        case 2:
+            return 1;
+        case 8:
+            return 3;
+        case 16:
+            return 4;
+        case 32:
+            return 5;
+        case 64:
+            return 6;
+        case 128:
+            return 7;
+        default:
+            return 2;
     }
 }
 
-bool IsSingleChar(const CString& text, char ch) { return text.GetLength() == 1 && text[0] == ch; }
+bool IsSingleChar(const CString& text, char ch) {
+    return text.GetLength() == 1 && text[0] == ch;
+}
 
 CString GraphTimeFormat(int mode, WORD rateCode, const CPreciseDateTime& start) {
     const char* pattern = mode == 4   ? "nn:ss*%.15f+%f"
@@ -216,15 +241,16 @@ CString GraphTimeFormat(int mode, WORD rateCode, const CPreciseDateTime& start) 
     // The graph control counts time in days from 1899-12-30.
     const double scale = RateInfo(rateCode).intervalSeconds / 86400.0;
     const CPreciseDateTime epoch(1899, 12, 30, 0, 0, 0);
-    const double offset = start.GetStatus() == CPreciseDateTime::valid
-                              ? static_cast<double>((start - epoch).GetTicks()) / CPreciseTimeSpan::kTicksPerDay
-                              : 0.0;
+    const double offset =
+        start.GetStatus() == CPreciseDateTime::valid
+            ? static_cast<double>((start - epoch).GetTicks()) / CPreciseTimeSpan::kTicksPerDay
+            : 0.0;
     return CString::Formatted(pattern, scale, offset);
 }
 
 int PairByIndex(const std::vector<double>& first, const std::vector<double>& second,
-                const std::vector<double>& third, std::vector<double>& out1, std::vector<double>& out2,
-                std::vector<double>& out3) {
+                const std::vector<double>& third, std::vector<double>& out1,
+                std::vector<double>& out2, std::vector<double>& out3) {
     std::vector<double> a, b, c;
     for (size_t i = 0; i < first.size() && i < third.size(); ++i) {
         const double whole = std::trunc(first[i]);
@@ -252,50 +278,78 @@ int PairByIndex(const std::vector<double>& first, const std::vector<double>& sec
 
 RateInfoStruct RateInfo(WORD rateCode) {
     switch (rateCode) {
-        case 0: return {1, 1, kTimeUnitSamples};
+        case 0:
+            return {1, 1, kTimeUnitSamples};
         case 1:
-        case 34: return {1800, 0.5, kTimeUnitHours};
-        case 2: return {600, 1.0 / 6, kTimeUnitHours};
-        case 4: return {120, 1.0 / 30, kTimeUnitHours};
+        case 34:
+            return {1800, 0.5, kTimeUnitHours};
+        case 2:
+            return {600, 1.0 / 6, kTimeUnitHours};
+        case 4:
+            return {120, 1.0 / 30, kTimeUnitHours};
         case 8:
-        case 37: return {60, 1.0 / 60, kTimeUnitHours};
-        case 16: return {10, 10, kTimeUnitSeconds};
-        case 32: return {2, 2, kTimeUnitSeconds};
-        case 33: return {3600, 1, kTimeUnitHours};
-        case 35: return {900, 0.25, kTimeUnitHours};
-        case 36: return {300, 1.0 / 12, kTimeUnitHours};
-        case 38: return {30, 30, kTimeUnitSeconds};
-        case 39: return {15, 15, kTimeUnitSeconds};
-        case 40: return {5, 5, kTimeUnitSeconds};
+        case 37:
+            return {60, 1.0 / 60, kTimeUnitHours};
+        case 16:
+            return {10, 10, kTimeUnitSeconds};
+        case 32:
+            return {2, 2, kTimeUnitSeconds};
+        case 33:
+            return {3600, 1, kTimeUnitHours};
+        case 35:
+            return {900, 0.25, kTimeUnitHours};
+        case 36:
+            return {300, 1.0 / 12, kTimeUnitHours};
+        case 38:
+            return {30, 30, kTimeUnitSeconds};
+        case 39:
+            return {15, 15, kTimeUnitSeconds};
+        case 40:
+            return {5, 5, kTimeUnitSeconds};
         case 41:
-        case 64: return {1, 1, kTimeUnitSeconds};
-        case 48: return {0.2, 0.2, kTimeUnitSeconds};
+        case 64:
+            return {1, 1, kTimeUnitSeconds};
+        case 48:
+            return {0.2, 0.2, kTimeUnitSeconds};
         case 49:
-        case 128: return {0.1, 0.1, kTimeUnitSeconds};
-        case 50: return {0.05, 0.05, kTimeUnitSeconds};
-        case 51: return {0.02, 0.02, kTimeUnitSeconds};
-        case 255: return {0.001, 1, kTimeUnitMilliseconds};
-        default: return {};
+        case 128:
+            return {0.1, 0.1, kTimeUnitSeconds};
+        case 50:
+            return {0.05, 0.05, kTimeUnitSeconds};
+        case 51:
+            return {0.02, 0.02, kTimeUnitSeconds};
+        case 255:
+            return {0.001, 1, kTimeUnitMilliseconds};
+        default:
+            return {};
     }
 }
 
 double RateUnitFactor(int fromUnit, int toUnit) {
     if (toUnit == kTimeUnitMilliseconds) {
         switch (fromUnit) {
-            case 2: return 1;
-            case 3: return 1000;
+            case 2:
+                return 1;
+            case 3:
+                return 1000;
             case 4:
-            case 5: return 3600000;
-            default: return 0;
+            case 5:
+                return 3600000;
+            default:
+                return 0;
         }
     }
     if (toUnit == kTimeUnitSeconds) {
         switch (fromUnit) {
-            case 2: return 0.001;
-            case 3: return 1;
+            case 2:
+                return 0.001;
+            case 3:
+                return 1;
             case 4:
-            case 5: return 3600;
-            default: return 0;
+            case 5:
+                return 3600;
+            default:
+                return 0;
         }
     }
     return 0;
@@ -317,14 +371,16 @@ bool IsTemperatureSensor(const CDataTreeBrench* d) {
     if (!d) return false;
     const int id = d->m_sensorId;
     if (IsExternalInput(*d) && (id == 9 || id == 10 || id == 16 || id == 24)) return true;
-    return (d->m_modelCode == 0 && d->m_inputKind == 4) || (d->m_modelCode == kModelQK && d->m_inputKind == 0);
+    return (d->m_modelCode == 0 && d->m_inputKind == 4) ||
+           (d->m_modelCode == kModelQK && d->m_inputKind == 0);
 }
 
 bool IsPressureSensor(const CDataTreeBrench* d) {
     if (!d) return false;
     const int id = d->m_sensorId;
     if (IsExternalInput(*d) && (id == 18 || id == 19)) return true;
-    return (d->m_modelCode == 0 && d->m_inputKind == 6) || (d->m_modelCode == kModelQK && d->m_inputKind == 4);
+    return (d->m_modelCode == 0 && d->m_inputKind == 6) ||
+           (d->m_modelCode == kModelQK && d->m_inputKind == 4);
 }
 
 double ConvertTemperature(double celsius, int unit, CString& expression, CString& unitText) {
@@ -341,7 +397,8 @@ double ConvertTemperature(double celsius, int unit, CString& expression, CString
             expression = "+273";
             unitText = "°K";
             break;
-        default: return celsius;
+        default:
+            return celsius;
     }
     return ConvertTemperatureValue(celsius, unit);
 }
@@ -375,7 +432,8 @@ constexpr PressureUnit kPressureUnits[] = {
 };
 
 const PressureUnit* FindPressureUnit(int unit) {
-    return unit >= 0 && unit < static_cast<int>(std::size(kPressureUnits)) ? &kPressureUnits[unit] : nullptr;
+    return unit >= 0 && unit < static_cast<int>(std::size(kPressureUnits)) ? &kPressureUnits[unit]
+                                                                           : nullptr;
 }
 
 }  // namespace
@@ -402,7 +460,8 @@ double ConvertPressureToKPa(double value, int unit) {
 
 namespace {
 
-const CString kInstallKey = CString::Formatted("%s\\%s\\%s", "SOFTWARE", "Mercant Systems", "Varnel");
+const CString kInstallKey =
+    CString::Formatted("%s\\%s\\%s", "SOFTWARE", "Mercant Systems", "Varnel");
 
 CString WithTrailingSeparator(CString folder) {
     if (folder.IsEmpty() || folder[folder.GetLength() - 1] != '/') folder += '/';
@@ -433,10 +492,13 @@ CString GetDataRoot() {
     const CString stored = GetInstallPath();
     if (!stored.IsEmpty()) return WithTrailingSeparator(stored);
     // Without a stored path the data lives in the user's own folder, never the file system's root.
-    return WithTrailingSeparator(CString(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+    return WithTrailingSeparator(
+        CString(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
 }
 
-CString GetExeFolder() { return WithTrailingSeparator(CString(QCoreApplication::applicationDirPath())); }
+CString GetExeFolder() {
+    return WithTrailingSeparator(CString(QCoreApplication::applicationDirPath()));
+}
 
 void MoveDataFiles(const CString&, const CString&) {}
 

@@ -33,8 +33,8 @@ CString FormatNumber(double x, int extraDecimals);
 // time of day as hh:mm:ss; 6: the start's date with that time, in the date style that `format`
 // holds as a number; 7: t + 1 through `format`. `format` is never taken as a printf format: only
 // its numeric conversions (%d, %05d, %.2f...) are filled, and anything else is copied as text.
-CString FormatTimeValue(int index, const CPreciseDateTime& start, double interval, double unitFactor, int mode,
-                        const CString& format);
+CString FormatTimeValue(int index, const CPreciseDateTime& start, double interval,
+                        double unitFactor, int mode, const CString& format);
 // The slot of a basic logger's sensor bit: 1, 2, 8, 16, 32, 64, 128 give 0, 1, 3, 4, 5, 6, 7;
 // anything else 2.
 int BitMaskToIndex(int bit);
@@ -45,8 +45,8 @@ CString GraphTimeFormat(int mode, WORD rateCode, const CPreciseDateTime& start);
 // For each i: j = the integer part of first[i] (stopping at the first j outside `second`); the
 // outputs get second[j], third[i] and j, sorted together by the first output. Returns the count.
 int PairByIndex(const std::vector<double>& first, const std::vector<double>& second,
-                const std::vector<double>& third, std::vector<double>& out1, std::vector<double>& out2,
-                std::vector<double>& out3);
+                const std::vector<double>& third, std::vector<double>& out1,
+                std::vector<double>& out2, std::vector<double>& out3);
 
 // ---- rates and units ----
 

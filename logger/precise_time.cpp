@@ -23,13 +23,18 @@ constexpr LONGLONG FloorDiv(LONGLONG a, LONGLONG b) {
     const LONGLONG q = a / b;
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
-constexpr LONGLONG FloorMod(LONGLONG a, LONGLONG b) { return a - FloorDiv(a, b) * b; }
+constexpr LONGLONG FloorMod(LONGLONG a, LONGLONG b) {
+    const LONGLONG r = a % b;
+    return (r != 0 && ((r < 0) != (b < 0))) ? r + b : r;
+}
 constexpr Wide FloorDivWide(Wide a, Wide b) {
     const Wide q = a / b;
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
-constexpr bool IsLeap(LONGLONG year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+constexpr bool IsLeap(LONGLONG year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 bool FitsTicks(Wide v) {
     return v >= std::numeric_limits<LONGLONG>::min() && v <= std::numeric_limits<LONGLONG>::max();
@@ -37,17 +42,20 @@ bool FitsTicks(Wide v) {
 
 CPreciseTimeSpan::Status CombinedStatus(CPreciseTimeSpan::Status a, CPreciseTimeSpan::Status b) {
     if (a == CPreciseTimeSpan::null || b == CPreciseTimeSpan::null) return CPreciseTimeSpan::null;
-    if (a == CPreciseTimeSpan::invalid || b == CPreciseTimeSpan::invalid) return CPreciseTimeSpan::invalid;
+    if (a == CPreciseTimeSpan::invalid || b == CPreciseTimeSpan::invalid)
+        return CPreciseTimeSpan::invalid;
     return CPreciseTimeSpan::valid;
 }
 
 // The result of adding or subtracting two counts, invalid when it leaves the 64-bit range.
 template <class Result>
-Result Combine(CPreciseTimeSpan::Status a, LONGLONG x, CPreciseTimeSpan::Status b, LONGLONG y, bool subtract) {
+Result Combine(CPreciseTimeSpan::Status a, LONGLONG x, CPreciseTimeSpan::Status b, LONGLONG y,
+               bool subtract) {
     const CPreciseTimeSpan::Status status = CombinedStatus(a, b);
     if (status != CPreciseTimeSpan::valid) return Result(0, status);
     LONGLONG out = 0;
-    const bool overflow = subtract ? __builtin_sub_overflow(x, y, &out) : __builtin_add_overflow(x, y, &out);
+    const bool overflow =
+        subtract ? __builtin_sub_overflow(x, y, &out) : __builtin_add_overflow(x, y, &out);
     if (overflow) return Result(0, CPreciseTimeSpan::invalid);
     return Result(out, CPreciseTimeSpan::valid);
 }
@@ -83,12 +91,13 @@ std::string ReplaceSubsecondCodes(const char* format, int ms, int us, int ns) {
 
 // ---- CPreciseTimeSpan ----
 
-bool CPreciseTimeSpan::SetTimeSpan(LONGLONG days, int hours, int minutes, int seconds, int milliseconds,
-                                   int microseconds, int nanoseconds) {
-    const Wide roundedNs = nanoseconds >= 0 ? (Wide(nanoseconds) + 50) / 100 : (Wide(nanoseconds) - 50) / 100;
-    const Wide ticks =
-        (((Wide(days) * 86400 + Wide(hours) * 3600 + Wide(minutes) * 60 + seconds) * kTicksPerSecond) +
-         Wide(milliseconds) * 10000 + Wide(microseconds) * 10 + roundedNs);
+bool CPreciseTimeSpan::SetTimeSpan(LONGLONG days, int hours, int minutes, int seconds,
+                                   int milliseconds, int microseconds, int nanoseconds) {
+    const Wide roundedNs =
+        nanoseconds >= 0 ? (Wide(nanoseconds) + 50) / 100 : (Wide(nanoseconds) - 50) / 100;
+    const Wide ticks = (((Wide(days) * 86400 + Wide(hours) * 3600 + Wide(minutes) * 60 + seconds) *
+                         kTicksPerSecond) +
+                        Wide(milliseconds) * 10000 + Wide(microseconds) * 10 + roundedNs);
     if (!FitsTicks(ticks)) {
         m_status = invalid;
         m_ticks = 0;
@@ -102,7 +111,8 @@ bool CPreciseTimeSpan::SetTimeSpan(LONGLONG days, int hours, int minutes, int se
 LONGLONG CPreciseTimeSpan::GetTotalNanoseconds() const {
     LONGLONG out = 0;
     if (__builtin_mul_overflow(m_ticks, LONGLONG(100), &out))
-        return m_ticks < 0 ? std::numeric_limits<LONGLONG>::min() : std::numeric_limits<LONGLONG>::max();
+        return m_ticks < 0 ? std::numeric_limits<LONGLONG>::min()
+                           : std::numeric_limits<LONGLONG>::max();
     return out;
 }
 
@@ -117,7 +127,8 @@ CPreciseTimeSpan CPreciseTimeSpan::operator-(const CPreciseTimeSpan& other) cons
 CString CPreciseTimeSpan::Format(const char* format) const {
     if (m_status == null) return CString();
     if (m_status == invalid) return CString("Invalid datetime");
-    const std::string first = ReplaceSubsecondCodes(format, GetMilliseconds(), GetMicroseconds(), GetNanoseconds());
+    const std::string first =
+        ReplaceSubsecondCodes(format, GetMilliseconds(), GetMicroseconds(), GetNanoseconds());
     std::string out;
     char digits[32];
     for (size_t i = 0; i < first.size(); ++i) {
@@ -127,12 +138,24 @@ CString CPreciseTimeSpan::Format(const char* format) const {
         }
         const char code = first[++i];
         switch (code) {
-            case 'D': std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(GetDays())); break;
-            case 'H': std::snprintf(digits, sizeof digits, "%02d", GetHours()); break;
-            case 'M': std::snprintf(digits, sizeof digits, "%02d", GetMinutes()); break;
-            case 'S': std::snprintf(digits, sizeof digits, "%02d", GetSeconds()); break;
-            case '%': std::snprintf(digits, sizeof digits, "%%"); break;
-            default: std::snprintf(digits, sizeof digits, "%%%c", code); break;
+            case 'D':
+                std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(GetDays()));
+                break;
+            case 'H':
+                std::snprintf(digits, sizeof digits, "%02d", GetHours());
+                break;
+            case 'M':
+                std::snprintf(digits, sizeof digits, "%02d", GetMinutes());
+                break;
+            case 'S':
+                std::snprintf(digits, sizeof digits, "%02d", GetSeconds());
+                break;
+            case '%':
+                std::snprintf(digits, sizeof digits, "%%");
+                break;
+            default:
+                std::snprintf(digits, sizeof digits, "%%%c", code);
+                break;
         }
         out += digits;
     }
@@ -142,7 +165,8 @@ CString CPreciseTimeSpan::Format(const char* format) const {
 // ---- CPreciseDateTime ----
 
 CPreciseDateTime::CPreciseDateTime(const SYSTEMTIME& time) {
-    SetDateTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+    SetDateTime(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond,
+                time.wMilliseconds);
 }
 
 CPreciseDateTime::CPreciseDateTime(const FILETIME& time) {
@@ -160,7 +184,8 @@ CPreciseDateTime::CPreciseDateTime(std::time_t time) {
         m_status = invalid;
         return;
     }
-    SetDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    SetDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                local.tm_sec);
 }
 
 bool CPreciseDateTime::SetDateTime(int year, int month, int day, int hour, int minute, int second,
@@ -175,10 +200,11 @@ bool CPreciseDateTime::SetDateTime(int year, int month, int day, int hour, int m
                          kDaysBeforeMonth[month - 1] - kDaysTo1601;
     if (month <= 2 && IsLeap(y)) --dayNumber;
     // The day of the month and every smaller unit carry; in wide arithmetic that is one sum.
-    const Wide ticks = (Wide(dayNumber) + day) * kTicksPerDay + Wide(hour) * CPreciseTimeSpan::kTicksPerHour +
-                       Wide(minute) * CPreciseTimeSpan::kTicksPerMinute + Wide(second) * kTicksPerSecond +
-                       Wide(millisecond) * 10000 + Wide(microsecond) * 10 +
-                       FloorDivWide(Wide(nanosecond) + 50, 100);
+    const Wide ticks = (Wide(dayNumber) + day) * kTicksPerDay +
+                       Wide(hour) * CPreciseTimeSpan::kTicksPerHour +
+                       Wide(minute) * CPreciseTimeSpan::kTicksPerMinute +
+                       Wide(second) * kTicksPerSecond + Wide(millisecond) * 10000 +
+                       Wide(microsecond) * 10 + FloorDivWide(Wide(nanosecond) + 50, 100);
     if (!FitsTicks(ticks)) {
         m_status = invalid;
         return false;
@@ -252,7 +278,8 @@ bool CPreciseDateTime::Decompose(Fields& f) const {
     }
     if (leap && day > 59) --day;
     int month = 1;
-    while (month < 12 && day >= kDaysBeforeMonth[month]) ++month;
+    while (month < 12 && day >= kDaysBeforeMonth[month])
+        ++month;
     f.month = month;
     f.day = day - kDaysBeforeMonth[month - 1] + 1;
     return true;
@@ -337,10 +364,18 @@ CString CPreciseDateTime::Format(int dateStyle, bool dateOnly) const {
     const char* month = kMonthNames[f.month - 1];
     CString s;
     switch (dateStyle) {
-        case 0: s.Format("%02d/%02d/%04d", f.day, f.month, year); break;
-        case 1: s.Format("%02d/%02d/%04d", f.month, f.day, year); break;
-        case 2: s.Format("%02d-%s-%02d", f.day, month, shortYear); break;
-        default: s.Format("%s-%02d-%02d", month, f.day, shortYear); break;
+        case 0:
+            s.Format("%02d/%02d/%04d", f.day, f.month, year);
+            break;
+        case 1:
+            s.Format("%02d/%02d/%04d", f.month, f.day, year);
+            break;
+        case 2:
+            s.Format("%02d-%s-%02d", f.day, month, shortYear);
+            break;
+        default:
+            s.Format("%s-%02d-%02d", month, f.day, shortYear);
+            break;
     }
     if (!dateOnly) s.AppendFormat(" %02d:%02d:%02d", f.hour, f.minute, f.second);
     return s;
@@ -351,9 +386,10 @@ CString CPreciseDateTime::FormatFileStamp(int dateStyle) const {
     if (!Decompose(f)) return CString();
     if (dateStyle == 0 || dateStyle == 2)
         return CString::Formatted("%02d.%02d.%02d %02d.%02d.%02d", f.day, f.month,
-                                  static_cast<int>(FloorMod(f.year, 100)), f.hour, f.minute, f.second);
-    return CString::Formatted("%02d.%02d.%04d %02d.%02d.%02d", f.month, f.day, static_cast<int>(f.year), f.hour,
-                              f.minute, f.second);
+                                  static_cast<int>(FloorMod(f.year, 100)), f.hour, f.minute,
+                                  f.second);
+    return CString::Formatted("%02d.%02d.%04d %02d.%02d.%02d", f.month, f.day,
+                              static_cast<int>(f.year), f.hour, f.minute, f.second);
 }
 
 CString CPreciseDateTime::FormatTime() const {
@@ -371,14 +407,16 @@ CString CPreciseDateTime::FormatTimeMs() const {
 CString CPreciseDateTime::FormatShortDate() const {
     Fields f;
     if (!Decompose(f)) return CString();
-    return CString::Formatted("%02d-%02d-%02d", f.day, f.month, static_cast<int>(FloorMod(f.year, 100)));
+    return CString::Formatted("%02d-%02d-%02d", f.day, f.month,
+                              static_cast<int>(FloorMod(f.year, 100)));
 }
 
 CString CPreciseDateTime::FormatStrftime(const char* format) const {
     if (m_status == null) return CString();
     Fields f;
     if (!Decompose(f)) return CString("Invalid datetime");
-    const std::string pattern = ReplaceSubsecondCodes(format, f.millisecond, f.microsecond, f.nanosecond);
+    const std::string pattern =
+        ReplaceSubsecondCodes(format, f.millisecond, f.microsecond, f.nanosecond);
     std::tm tm{};
     tm.tm_year = static_cast<int>(f.year - 1900);
     tm.tm_mon = f.month - 1;
@@ -400,13 +438,15 @@ namespace {
 
 void Store(CArchive& ar, CPreciseTimeSpan::Status status, LONGLONG ticks) {
     const auto bits = static_cast<ULONGLONG>(ticks);
-    ar << static_cast<DWORD>(status) << static_cast<DWORD>(bits >> 32) << static_cast<DWORD>(bits & 0xFFFFFFFFu);
+    ar << static_cast<DWORD>(status) << static_cast<DWORD>(bits >> 32)
+       << static_cast<DWORD>(bits & 0xFFFFFFFFu);
 }
 
 void Load(CArchive& ar, CPreciseTimeSpan::Status& status, LONGLONG& ticks) {
     DWORD s = 0, high = 0, low = 0;
     ar >> s >> high >> low;
-    status = s <= CPreciseTimeSpan::null ? static_cast<CPreciseTimeSpan::Status>(s) : CPreciseTimeSpan::invalid;
+    status = s <= CPreciseTimeSpan::null ? static_cast<CPreciseTimeSpan::Status>(s)
+                                         : CPreciseTimeSpan::invalid;
     ticks = static_cast<LONGLONG>((static_cast<ULONGLONG>(high) << 32) | low);
 }
 

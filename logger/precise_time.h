@@ -1,7 +1,7 @@
 #pragma once
-// Date-times and time spans as signed counts of 100-nanosecond ticks with a status. Date-times count
-// from 1601-01-01 00:00:00 in the proleptic Gregorian calendar. Arithmetic that would leave the
-// 64-bit count gives an invalid value instead of wrapping.
+// Date-times and time spans as signed counts of 100-nanosecond ticks with a status. Date-times
+// count from 1601-01-01 00:00:00 in the proleptic Gregorian calendar. Arithmetic that would leave
+// the 64-bit count gives an invalid value instead of wrapping.
 
 #include <ctime>
 
@@ -80,8 +80,8 @@ public:
 
     CPreciseDateTime() = default;  // valid, 1601-01-01 00:00:00
     CPreciseDateTime(LONGLONG ticks, Status status) : m_status(status), m_ticks(ticks) {}
-    CPreciseDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond = 0,
-                     int microsecond = 0, int nanosecond = 0) {
+    CPreciseDateTime(int year, int month, int day, int hour, int minute, int second,
+                     int millisecond = 0, int microsecond = 0, int nanosecond = 0) {
         SetDateTime(year, month, day, hour, minute, second, millisecond, microsecond, nanosecond);
     }
     explicit CPreciseDateTime(const SYSTEMTIME& time);
@@ -92,10 +92,12 @@ public:
     // Fails (status invalid) for a year outside kMinYear..kMaxYear, a month outside 1..12, or a
     // result beyond the 64-bit count. Smaller units are not range-checked: they carry, also
     // backwards when negative.
-    bool SetDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond = 0,
-                     int microsecond = 0, int nanosecond = 0);
+    bool SetDateTime(int year, int month, int day, int hour, int minute, int second,
+                     int millisecond = 0, int microsecond = 0, int nanosecond = 0);
     bool SetDate(int year, int month, int day) { return SetDateTime(year, month, day, 0, 0, 0); }
-    bool SetTime(int hour, int minute, int second) { return SetDateTime(1601, 1, 1, hour, minute, second); }
+    bool SetTime(int hour, int minute, int second) {
+        return SetDateTime(1601, 1, 1, hour, minute, second);
+    }
 
     static CPreciseDateTime GetCurrentTime();
 

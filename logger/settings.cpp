@@ -53,7 +53,8 @@ const SensorRow kTypeTable[CSettings::kSensorTypes] = {
 };
 
 SensorInfoStruct MakeSensor(const SensorRow& row, BYTE type) {
-    return {row.name, row.shortName, row.unit, row.minimum, row.maximum, row.offset, row.factor, type};
+    return {row.name,    row.shortName, row.unit,   row.minimum,
+            row.maximum, row.offset,    row.factor, type};
 }
 
 template <class T>
@@ -103,21 +104,26 @@ void CSettings::SetDefaults() {
     m_communicationType = 0;
     m_spareText.Empty();
     m_btPin = "9847";
-    for (BYTE& b : m_btAddress) b = 0;
+    for (BYTE& b : m_btAddress)
+        b = 0;
     m_serverChannel = 0;
 }
 
 void CSettings::InitColors() {
-    static const COLORREF kColors[kPlotColors] = {RGB(255, 0, 0),     RGB(255, 158, 62),  RGB(0, 0, 255),
-                                                  RGB(128, 0, 128),   RGB(0, 183, 0),     RGB(128, 128, 255),
-                                                  RGB(128, 128, 192), RGB(240, 0, 240)};
-    for (int i = 0; i < kPlotColors; ++i) m_plotColors[i] = kColors[i];
+    static const COLORREF kColors[kPlotColors] = {
+        RGB(255, 0, 0), RGB(255, 158, 62),  RGB(0, 0, 255),     RGB(128, 0, 128),
+        RGB(0, 183, 0), RGB(128, 128, 255), RGB(128, 128, 192), RGB(240, 0, 240)};
+    for (int i = 0; i < kPlotColors; ++i)
+        m_plotColors[i] = kColors[i];
 }
 
 void CSettings::InitSensorTable() {
-    for (SensorInfoStruct& slot : m_sensorSlots) slot = SensorInfoStruct();
-    for (int i = 0; i < 6; ++i) m_sensorSlots[i + 2] = MakeSensor(kInternalSensors[i], 0);
-    for (int i = 0; i < kSensorTypes; ++i) m_sensorTypes[i] = MakeSensor(kTypeTable[i], static_cast<BYTE>(i));
+    for (SensorInfoStruct& slot : m_sensorSlots)
+        slot = SensorInfoStruct();
+    for (int i = 0; i < 6; ++i)
+        m_sensorSlots[i + 2] = MakeSensor(kInternalSensors[i], 0);
+    for (int i = 0; i < kSensorTypes; ++i)
+        m_sensorTypes[i] = MakeSensor(kTypeTable[i], static_cast<BYTE>(i));
     m_externalSensor1 = 0;
     m_externalSensor2 = 0;
 }
@@ -153,8 +159,9 @@ void CSettings::WriteFields(CArchive& ar) const {
     ar << m_meterViewValue;
     ar << m_clockMode;
     for (const GraphLinesInfoStruct& r : m_lineRecords) {
-        ar << static_cast<DWORD>(r.lineColor) << r.lineStyle << r.lineWidth << static_cast<LONG>(r.lineVisible)
-           << static_cast<DWORD>(r.markerColor) << r.markerStyle << static_cast<LONG>(r.markerVisible);
+        ar << static_cast<DWORD>(r.lineColor) << r.lineStyle << r.lineWidth
+           << static_cast<LONG>(r.lineVisible) << static_cast<DWORD>(r.markerColor) << r.markerStyle
+           << static_cast<LONG>(r.markerVisible);
     }
     ar << m_recordingMode;
     ar << static_cast<LONG>(m_mainWindowRect.left) << static_cast<LONG>(m_mainWindowRect.top)
@@ -166,7 +173,8 @@ void CSettings::WriteFields(CArchive& ar) const {
     ar << m_timingDistance2 << m_timingDistance1;
     ar << m_temperatureUnit << m_pressureUnit;
     ar << m_singleAxis;
-    for (COLORREF c : m_plotColors) ar << static_cast<DWORD>(c);
+    for (COLORREF c : m_plotColors)
+        ar << static_cast<DWORD>(c);
     ar << m_videoHidden;
     ar << m_interfaceLevel;
 }
@@ -186,7 +194,8 @@ void CSettings::ReadFields(CArchive& ar) {
     for (GraphLinesInfoStruct& r : m_lineRecords) {
         DWORD lineColor, markerColor;
         LONG lineVisible, markerVisible;
-        ar >> lineColor >> r.lineStyle >> r.lineWidth >> lineVisible >> markerColor >> r.markerStyle >> markerVisible;
+        ar >> lineColor >> r.lineStyle >> r.lineWidth >> lineVisible >> markerColor >>
+            r.markerStyle >> markerVisible;
         r.lineColor = lineColor;
         r.lineVisible = lineVisible;
         r.markerColor = markerColor;
@@ -244,8 +253,10 @@ void CSettings::Validate() {
     check(m_pressureUnit, d.m_pressureUnit, m_pressureUnit <= 5);
     check(m_timingMethod, d.m_timingMethod, m_timingMethod <= 2);
     check(m_timingMeasurement, d.m_timingMeasurement, m_timingMeasurement <= 2);
-    check(m_timingDistance1, d.m_timingDistance1, std::isfinite(m_timingDistance1) && m_timingDistance1 >= 0);
-    check(m_timingDistance2, d.m_timingDistance2, std::isfinite(m_timingDistance2) && m_timingDistance2 >= 0);
+    check(m_timingDistance1, d.m_timingDistance1,
+          std::isfinite(m_timingDistance1) && m_timingDistance1 >= 0);
+    check(m_timingDistance2, d.m_timingDistance2,
+          std::isfinite(m_timingDistance2) && m_timingDistance2 >= 0);
 }
 
 void CSettings::Serialize(CArchive& ar) {

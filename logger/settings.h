@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "displays/graph/graph_lines_info.h"
+#include "platform/base/cstring.h"
 #include "platform/base/geometry.h"
 #include "platform/base/object.h"
-#include "platform/base/cstring.h"
 
 class CArchive;
 class CFile;

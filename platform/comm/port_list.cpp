@@ -61,7 +61,9 @@ SerialPortKind KindOfDeviceName(const std::string& name) {
 }
 
 CString ValueName(SerialPortKind kind, const std::string& device) {
-    const char* marker = kind == SerialPortKind::Vcp ? "VCP" : kind == SerialPortKind::Bluetooth ? "btport" : "Serial";
+    const char* marker = kind == SerialPortKind::Vcp         ? "VCP"
+                         : kind == SerialPortKind::Bluetooth ? "btport"
+                                                             : "Serial";
     return CString::Formatted("\\Device\\%s_%s", marker, device.c_str());
 }
 
@@ -86,8 +88,9 @@ std::string Resolved(const std::string& path) {
 // The device's short name for its value name: "ttyUSB0", or "pts7" for /dev/pts/7.
 std::string DeviceName(const std::string& resolvedPath) {
     const std::string dev = "/dev/";
-    std::string name = resolvedPath.compare(0, dev.size(), dev) == 0 ? resolvedPath.substr(dev.size())
-                                                                      : fs::path(resolvedPath).filename().string();
+    std::string name = resolvedPath.compare(0, dev.size(), dev) == 0
+                           ? resolvedPath.substr(dev.size())
+                           : fs::path(resolvedPath).filename().string();
     name.erase(std::remove(name.begin(), name.end(), '/'), name.end());
     return name;
 }
@@ -106,7 +109,9 @@ std::map<int, SerialPortEntry> FromSysfs(const CString& sysRoot) {
             if (n < 0) continue;
             ranged = true;
             if (n >= kPerRange) break;
-            if (r.kind == SerialPortKind::Plain && !(IsDevicePresent(e.path()) && HasUartType(e.path()))) break;
+            if (r.kind == SerialPortKind::Plain &&
+                !(IsDevicePresent(e.path()) && HasUartType(e.path())))
+                break;
             SerialPortEntry port;
             port.comNumber = r.firstCom + n;
             port.devicePath = CString("/dev/" + name);
@@ -164,8 +169,10 @@ std::vector<SerialPortEntry> EnumerateSerialPorts(const CString& sysRoot) {
         const std::string target = Resolved(path);
         // The device leaves its own place: one device, one COM number.
         for (auto it = ports.begin(); it != ports.end();) {
-            if (!it->second.overridden && Resolved(it->second.devicePath.str()) == target) it = ports.erase(it);
-            else ++it;
+            if (!it->second.overridden && Resolved(it->second.devicePath.str()) == target)
+                it = ports.erase(it);
+            else
+                ++it;
         }
         SerialPortEntry port;
         port.comNumber = com;
@@ -178,7 +185,8 @@ std::vector<SerialPortEntry> EnumerateSerialPorts(const CString& sysRoot) {
     }
     std::vector<SerialPortEntry> list;
     list.reserve(ports.size());
-    for (auto& [com, port] : ports) list.push_back(std::move(port));
+    for (auto& [com, port] : ports)
+        list.push_back(std::move(port));
     return list;
 }
 

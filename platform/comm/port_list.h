@@ -15,7 +15,8 @@
 // own place in the table:
 //   - the environment variable VARNEL_COM<n>, for example VARNEL_COM3=/dev/pts/7; or
 //   - a string value "COM<n>" holding the path under the registry key kComPortMapKey of
-//     HKEY_LOCAL_MACHINE (the registry file's [HKEY_LOCAL_MACHINE] section, key "SYSTEM/COM Port Map").
+//     HKEY_LOCAL_MACHINE (the registry file's [HKEY_LOCAL_MACHINE] section, key "SYSTEM/COM Port
+//     Map").
 // The environment wins over the registry. An empty path removes the number from the list.
 //
 // Each entry has the value name that SERIALCOMM would give it: "\Device\VCP_<device>" for USB

@@ -254,10 +254,15 @@ std::vector<CWnd*> CWnd::GetChildren() const {
 
 void CWnd::SetWindowText(LPCTSTR text) {
     m_text = text ? text : "";
+    // A face attached to a template's control keeps one text with it.
+    if (CWnd* item = GetAttachedItem(); item && item != this) item->SetWindowText(text);
     if (QWidget* w = GetWidget(); w && w->isWindow()) w->setWindowTitle(m_text.ToQString());
 }
 
-CString CWnd::GetWindowText() const { return m_text; }
+CString CWnd::GetWindowText() const {
+    if (CWnd* item = GetAttachedItem(); item && item != this) return item->GetWindowText();
+    return m_text;
+}
 
 void CWnd::GetWindowText(CString& text) const { text = GetWindowText(); }
 
