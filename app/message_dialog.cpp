@@ -26,3 +26,7 @@ void CMessageDialog::SetMessage(const CString& text) {
 void CMessageDialog::OnOK() {
     ::SendMessage(m_notifyWindow, UM_STATUS_MESSAGE, 0, 0);
 }
+
+void CMessageDialog::OnCancel() {
+    OnOK();
+}

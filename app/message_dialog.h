@@ -17,6 +17,8 @@ protected:
     // Close does not close the box: its owner destroys it on the message, maybe before this
     // returns.
     void OnOK() override;
+    // Escape would only hide the box and leave its owner holding a box nobody sees: it is Close.
+    void OnCancel() override;
 
 private:
     CButton m_close;

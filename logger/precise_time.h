@@ -73,8 +73,8 @@ public:
     static constexpr Status invalid = CPreciseTimeSpan::invalid;
     static constexpr Status null = CPreciseTimeSpan::null;
 
-    // The years a date can be set in. The upper limit is the design's; the lower one is where the
-    // tick count still fits in 64 bits (the design's -29000 does not).
+    // The years a date can be set in: the lower limit is where the tick count still fits in 64
+    // bits (year -29000 would not).
     static constexpr int kMinYear = -27000;
     static constexpr int kMaxYear = 29000;
 

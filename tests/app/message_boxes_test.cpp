@@ -198,6 +198,15 @@ TEST_F(MessageBoxes, StatusBoxOpenedUpdatedAndClosedByItsOwnButton) {
     clock.RunPending();
     testing_support::ProcessQtEvents();
 
+    // Escape closes it the same way.
+    owner.SendMessage(UM_STATUS_MESSAGE, 1);
+    ASSERT_NE(owner.box, nullptr);
+    testing_support::PressEscape(*owner.box);
+    EXPECT_EQ(owner.box, nullptr);
+    EXPECT_EQ(owner.closes, 2);
+    clock.RunPending();
+    testing_support::ProcessQtEvents();
+
     // A late progress text or close with no box open changes nothing.
     owner.SendMessage(UM_STATUS_MESSAGE, 2);
     owner.SendMessage(UM_STATUS_MESSAGE, 0);

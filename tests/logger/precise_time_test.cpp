@@ -128,7 +128,7 @@ TEST(PreciseDateTime, OutOfRangeGivesInvalidAndEveryGetterMinusOne) {
         {2024, 0, 1, 0},
         {Time::kMaxYear + 1, 1, 1, 0},
         {Time::kMinYear - 1, 12, 31, 0},
-        {-29000, 1, 1, 0},                  // the design's lower limit: the count would overflow
+        {-29000, 1, 1, 0},                  // the count would overflow
         {Time::kMaxYear, 12, 31, INT_MAX},  // carries past the 64-bit count
         {Time::kMinYear, 1, 1, -INT_MAX},
     };

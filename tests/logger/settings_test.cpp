@@ -7,6 +7,7 @@
 
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/archive.h"
 #include "platform/base/file.h"
 #include "tests/support/harness.h"
 
@@ -359,6 +360,13 @@ TEST_F(Settings, AFileCutAtAnyLengthLoadsAsTheDefaults) {
         const std::vector<BYTE> cut(full.begin(), full.begin() + static_cast<long>(length));
         ASSERT_EQ(LoadBytes(cut, changed).GetFileBytes(), Defaults()) << "cut at " << length;
     }
+    // Serialize itself throws on a cut file and leaves the record as it was.
+    CSettings before = changed;
+    CMemFile cutFile(std::vector<BYTE>(full.begin(), full.begin() + 200));
+    CArchive ar(&cutFile, CArchive::load);
+    EXPECT_THROW(before.Serialize(ar), CArchiveException);
+    EXPECT_EQ(before.GetFileBytes(), full);
+
     // The same through the file on disk.
     WriteFile(std::vector<BYTE>(full.begin(), full.end() - 1));
     EXPECT_EQ(CSettings(path).GetFileBytes(), Defaults());
