@@ -30,6 +30,7 @@ void EvaluateBezierDistance(double u, const double a[4], const double b[4], doub
 
 double BezierFitError(const double x[4], const double y[4], const double* points, int c,
                       BezierFitStats* stats) {
+    c -= c % 2;
     if (!points || c < 6) return 0;
     double a[4], b[4];
     Coefficients(x, a);
@@ -79,6 +80,7 @@ double BezierFitError(const double x[4], const double y[4], const double* points
 
 void FitCubicBezier(const double* points, int c, double& p1x, double& p1y, double& p2x, double& p2y,
                     BezierFitStats* stats) {
+    c -= c % 2;
     if (!points || c < 4) {
         p1x = p1y = p2x = p2y = 0;
         return;

@@ -10,7 +10,8 @@ constexpr int kAutomaticItem = 16;
 CColorComboEx::CColorComboEx() : m_arColors{RGB(255, 0, 0)} {}
 
 void CColorComboEx::PreSubclassWindow() {
-    for (size_t i = 0; i < m_arColors.size(); ++i) AddString("");
+    for (size_t i = 0; i < m_arColors.size(); ++i)
+        AddString("");
     SetCurSel(0);
     CComboBox::PreSubclassWindow();
 }

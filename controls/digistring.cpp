@@ -25,32 +25,41 @@ constexpr BYTE M = PT_MOVETO, L = PT_LINETO, B = PT_BEZIERTO;
 // Seven segments.
 constexpr ShapePoint kPlain7Horizontal[] = {{5, 4, M}, {12, 11, L}, {36, 11, L}, {43, 4, L}};
 constexpr ShapePoint kPlain7Vertical[] = {{4, 6, M}, {4, 40, L}, {11, 36, L}, {11, 13, L}};
-constexpr ShapePoint kPlain7Middle[] = {{6, 41, M}, {14, 45, L}, {34, 45, L}, {42, 41, L}, {34, 37, L}, {14, 37, L}};
+constexpr ShapePoint kPlain7Middle[] = {{6, 41, M},  {14, 45, L}, {34, 45, L},
+                                        {42, 41, L}, {34, 37, L}, {14, 37, L}};
 constexpr ShapePoint kSmooth7Horizontal[] = {{6, 4, M},   {5, 5, B},   {5, 6, B}, {8, 9, B},
                                              {12, 11, L}, {36, 11, L}, {39, 4, L}};
-constexpr ShapePoint kSmooth7LeftVertical[] = {{4, 9, M}, {4, 39, L},  {6, 40, B}, {7, 40, B},
+constexpr ShapePoint kSmooth7LeftVertical[] = {{4, 9, M},  {4, 39, L},  {6, 40, B}, {7, 40, B},
                                                {9, 38, B}, {11, 36, L}, {11, 12, L}};
-constexpr ShapePoint kSmooth7RightVertical[] = {{37, 36, M}, {39, 38, B}, {41, 40, B}, {42, 40, L}, {44, 39, L},
-                                                {44, 6, L},  {42, 4, B},  {41, 4, B},  {39, 8, B},  {37, 12, L}};
-constexpr ShapePoint kSmooth7Middle[] = {{8, 41, M}, {12, 45, L}, {36, 45, L}, {40, 41, L}, {36, 37, L}, {12, 37, L}};
+constexpr ShapePoint kSmooth7RightVertical[] = {{37, 36, M}, {39, 38, B}, {41, 40, B}, {42, 40, L},
+                                                {44, 39, L}, {44, 6, L},  {42, 4, B},  {41, 4, B},
+                                                {39, 8, B},  {37, 12, L}};
+constexpr ShapePoint kSmooth7Middle[] = {{8, 41, M},  {12, 45, L}, {36, 45, L},
+                                         {40, 41, L}, {36, 37, L}, {12, 37, L}};
 
 // Fourteen segments.
-constexpr ShapePoint kPlain14CentreVertical[] = {{20, 13, M}, {20, 36, L}, {24, 40, L}, {28, 36, L}, {28, 13, L}};
+constexpr ShapePoint kPlain14CentreVertical[] = {
+    {20, 13, M}, {20, 36, L}, {24, 40, L}, {28, 36, L}, {28, 13, L}};
 constexpr ShapePoint kPlain14Diagonal[] = {{5, 5, M}, {15, 35, L}, {20, 37, L}, {18, 25, L}};
-constexpr ShapePoint kPlain14HalfMiddle[] = {{6, 41, M}, {14, 45, L}, {18, 45, L}, {22, 41, L}, {18, 37, L}, {14, 37, L}};
+constexpr ShapePoint kPlain14HalfMiddle[] = {{6, 41, M},  {14, 45, L}, {18, 45, L},
+                                             {22, 41, L}, {18, 37, L}, {14, 37, L}};
 constexpr ShapePoint kPlain14OuterVertical[] = {{4, 7, M}, {4, 40, L}, {11, 36, L}, {11, 26, L}};
 constexpr ShapePoint kPlain14Horizontal[] = {{6, 4, M}, {11, 11, L}, {37, 11, L}, {42, 4, L}};
-constexpr ShapePoint kSmooth14CentreVertical[] = {{20, 12, M}, {20, 25, L}, {22, 36, B}, {23, 39, B}, {24, 40, B},
-                                                  {25, 39, B}, {26, 36, B}, {28, 25, L}, {28, 12, L}, {26, 10, B},
-                                                  {24, 9, B},  {22, 10, B}, {20, 12, L}};
-constexpr ShapePoint kSmooth14Diagonal[] = {{10, 10, M}, {10, 13, B}, {11, 20, B}, {13, 28, B}, {21, 38, L},
-                                            {21, 37, L}, {19, 26, B}, {15, 16, B}, {11, 10, B}, {10, 10, L}};
-constexpr ShapePoint kSmooth14HalfMiddle[] = {{8, 41, M}, {12, 45, L}, {16, 45, L}, {23, 41, L}, {16, 37, L}, {12, 37, L}};
-constexpr ShapePoint kSmooth14OuterVertical[] = {{4, 7, M},  {4, 39, L},  {5, 40, B},  {6, 40, B}, {9, 37, B},
-                                                 {11, 33, B}, {11, 25, L}, {9, 14, B}, {5, 6, B}, {4, 7, L}};
-constexpr ShapePoint kSmooth14Horizontal[] = {{8, 4, M},   {7, 5, B},   {7, 6, B},   {9, 8, B},   {12, 9, B},  {14, 11, L},
-                                              {19, 11, L}, {21, 9, B},  {24, 7, B},  {27, 9, B},  {29, 11, L}, {34, 11, L},
-                                              {36, 9, B},  {39, 8, B},  {41, 6, B},  {41, 5, B},  {40, 4, L}};
+constexpr ShapePoint kSmooth14CentreVertical[] = {
+    {20, 12, M}, {20, 25, L}, {22, 36, B}, {23, 39, B}, {24, 40, B}, {25, 39, B}, {26, 36, B},
+    {28, 25, L}, {28, 12, L}, {26, 10, B}, {24, 9, B},  {22, 10, B}, {20, 12, L}};
+constexpr ShapePoint kSmooth14Diagonal[] = {{10, 10, M}, {10, 13, B}, {11, 20, B}, {13, 28, B},
+                                            {21, 38, L}, {21, 37, L}, {19, 26, B}, {15, 16, B},
+                                            {11, 10, B}, {10, 10, L}};
+constexpr ShapePoint kSmooth14HalfMiddle[] = {{8, 41, M},  {12, 45, L}, {16, 45, L},
+                                              {23, 41, L}, {16, 37, L}, {12, 37, L}};
+constexpr ShapePoint kSmooth14OuterVertical[] = {{4, 7, M},  {4, 39, L},  {5, 40, B},  {6, 40, B},
+                                                 {9, 37, B}, {11, 33, B}, {11, 25, L}, {9, 14, B},
+                                                 {5, 6, B},  {4, 7, L}};
+constexpr ShapePoint kSmooth14Horizontal[] = {
+    {8, 4, M},   {7, 5, B},  {7, 6, B},  {9, 8, B},  {12, 9, B},  {14, 11, L},
+    {19, 11, L}, {21, 9, B}, {24, 7, B}, {27, 9, B}, {29, 11, L}, {34, 11, L},
+    {36, 9, B},  {39, 8, B}, {41, 6, B}, {41, 5, B}, {40, 4, L}};
 
 // The colon and the decimal point.
 constexpr ShapePoint kColonUpper[] = {{4, 23, M}, {4, 32, L}, {13, 32, L}, {13, 23, L}};
@@ -67,13 +76,13 @@ struct SegmentSpec {
 };
 
 const SegmentSpec k7Segments[] = {
-    {kPlain7Horizontal, kSmooth7Horizontal, kNone, kNone},        // top
-    {kPlain7Vertical, kSmooth7LeftVertical, kNone, kNone},        // upper left
-    {kPlain7Vertical, kSmooth7RightVertical, kInX, kNone},        // upper right
-    {kPlain7Middle, kSmooth7Middle, kNone, kNone},                // middle
-    {kPlain7Vertical, kSmooth7LeftVertical, kInY, kInY},          // lower left
-    {kPlain7Vertical, kSmooth7RightVertical, kInXY, kInY},        // lower right
-    {kPlain7Horizontal, kSmooth7Horizontal, kInY, kInY},          // bottom
+    {kPlain7Horizontal, kSmooth7Horizontal, kNone, kNone},  // top
+    {kPlain7Vertical, kSmooth7LeftVertical, kNone, kNone},  // upper left
+    {kPlain7Vertical, kSmooth7RightVertical, kInX, kNone},  // upper right
+    {kPlain7Middle, kSmooth7Middle, kNone, kNone},          // middle
+    {kPlain7Vertical, kSmooth7LeftVertical, kInY, kInY},    // lower left
+    {kPlain7Vertical, kSmooth7RightVertical, kInXY, kInY},  // lower right
+    {kPlain7Horizontal, kSmooth7Horizontal, kInY, kInY},    // bottom
 };
 
 const SegmentSpec k14Segments[] = {
@@ -102,11 +111,11 @@ const SegmentSpec kColonSegments[] = {
 // Indexed 0 space, 1 to 10 "0" to "9", 11 minus.
 constexpr WORD k7Masks[] = {0x00, 0x77, 0x24, 0x5D, 0x6D, 0x2E, 0x6B, 0x7B, 0x25, 0x7F, 0x6F, 0x08};
 // The same twelve, then "A" to "Z", "*" and "+".
-constexpr WORD k14Masks[] = {
-    0x0000, 0x3F00, 0x1800, 0x36C0, 0x3CC0, 0x19C0, 0x2DC0, 0x2FC0, 0x3800, 0x3FC0,
-    0x3DC0, 0x00C0, 0x3BC0, 0x3CA1, 0x2700, 0x3C21, 0x27C0, 0x23C0, 0x2F80, 0x1BC0,
-    0x2421, 0x1E00, 0x0354, 0x0700, 0x1B06, 0x1B12, 0x3F00, 0x33C0, 0x3F10, 0x33D0,
-    0x2DC0, 0x2021, 0x1F00, 0x030C, 0x1B18, 0x001E, 0x11E0, 0x240C, 0x00FF, 0x00E1};
+constexpr WORD k14Masks[] = {0x0000, 0x3F00, 0x1800, 0x36C0, 0x3CC0, 0x19C0, 0x2DC0, 0x2FC0,
+                             0x3800, 0x3FC0, 0x3DC0, 0x00C0, 0x3BC0, 0x3CA1, 0x2700, 0x3C21,
+                             0x27C0, 0x23C0, 0x2F80, 0x1BC0, 0x2421, 0x1E00, 0x0354, 0x0700,
+                             0x1B06, 0x1B12, 0x3F00, 0x33C0, 0x3F10, 0x33D0, 0x2DC0, 0x2021,
+                             0x1F00, 0x030C, 0x1B18, 0x001E, 0x11E0, 0x240C, 0x00FF, 0x00E1};
 constexpr WORD kDotMask = 0x04;
 constexpr WORD kColonMask = 0x03;
 
@@ -115,7 +124,8 @@ CDigiSegment MakeSegment(Shape shape, int mirror) {
     s.points.reserve(shape.size());
     s.types.reserve(shape.size());
     for (const ShapePoint& p : shape) {
-        s.points.push_back({(mirror & kInX) ? kMirrorX - p.x : p.x, (mirror & kInY) ? kMirrorY - p.y : p.y});
+        s.points.push_back(
+            {(mirror & kInX) ? kMirrorX - p.x : p.x, (mirror & kInY) ? kMirrorY - p.y : p.y});
         s.types.push_back(p.type);
     }
     return s;
@@ -126,7 +136,8 @@ std::vector<CDigiSegment> BuildSegments(std::span<const SegmentSpec> specs, DWOR
     out.reserve(specs.size());
     const bool smooth = style & DS_SMOOTH;
     for (const SegmentSpec& spec : specs)
-        out.push_back(MakeSegment(smooth ? spec.smooth : spec.plain, smooth ? spec.smoothMirror : spec.plainMirror));
+        out.push_back(MakeSegment(smooth ? spec.smooth : spec.plain,
+                                  smooth ? spec.smoothMirror : spec.plainMirror));
     return out;
 }
 
@@ -134,14 +145,16 @@ std::vector<CDigiSegment> BuildSegments(std::span<const SegmentSpec> specs, DWOR
 // values outside the int range are clamped rather than left undefined.
 LONG Round(double value) {
     const double r = std::floor(value + 0.5);
-    if (!(r > std::numeric_limits<LONG>::min())) return std::isnan(r) ? 0 : std::numeric_limits<LONG>::min();
+    if (!(r > std::numeric_limits<LONG>::min()))
+        return std::isnan(r) ? 0 : std::numeric_limits<LONG>::min();
     if (!(r < std::numeric_limits<LONG>::max())) return std::numeric_limits<LONG>::max();
     return static_cast<LONG>(r);
 }
 
 COLORREF OutlineColor(COLORREF fill, COLORREF background) {
     auto mix = [](int f, int b) { return static_cast<int>(0.75 * f + 0.25 * b); };
-    return RGB(mix(GetRValue(fill), GetRValue(background)), mix(GetGValue(fill), GetGValue(background)),
+    return RGB(mix(GetRValue(fill), GetRValue(background)),
+               mix(GetGValue(fill), GetGValue(background)),
                mix(GetBValue(fill), GetBValue(background)));
 }
 
@@ -149,7 +162,9 @@ COLORREF OutlineColor(COLORREF fill, COLORREF background) {
 
 // ---- characters ----
 
-void CDigiChar::SetSegments(WORD mask, DWORD) { m_wSegmData = mask; }
+void CDigiChar::SetSegments(WORD mask, DWORD) {
+    m_wSegmData = mask;
+}
 
 CDigi7Segment::CDigi7Segment() {
     m_Width = 49;
@@ -195,7 +210,8 @@ void CDigiChar::Draw(CDC* dc, const CDoubleRect& cell, CPen* offPen, CPen* onPen
     }
 }
 
-void CDigiChar::DrawOutline(const CDigiSegment& segment, CDC* dc, const CDoubleRect& cell, int widthUnits) {
+void CDigiChar::DrawOutline(const CDigiSegment& segment, CDC* dc, const CDoubleRect& cell,
+                            int widthUnits) {
     if (widthUnits <= 0) return;
     const double sx = (cell.right - cell.left) / widthUnits;
     const double sy = (cell.bottom - cell.top) / kCellHeight;
@@ -214,11 +230,13 @@ void CDigiChar::DrawOutline(const CDigiSegment& segment, CDC* dc, const CDoubleR
             ++i;
         } else {
             size_t end = i;
-            while (end < n && segment.types[end] == PT_BEZIERTO) ++end;
+            while (end < n && segment.types[end] == PT_BEZIERTO)
+                ++end;
             // A curve needs the point before its run and the one after it; without them the
             // run's points are joined by lines.
             if (i == 0 || end == n) {
-                for (; i < end; ++i) dc->LineTo(device(i));
+                for (; i < end; ++i)
+                    dc->LineTo(device(i));
                 continue;
             }
             std::vector<double> run;
@@ -229,7 +247,8 @@ void CDigiChar::DrawOutline(const CDigiSegment& segment, CDC* dc, const CDoubleR
             }
             double p1x, p1y, p2x, p2y;
             FitCubicBezier(run.data(), static_cast<int>(run.size()), p1x, p1y, p2x, p2y);
-            const POINT curve[3] = {{Round(p1x), Round(p1y)}, {Round(p2x), Round(p2y)}, device(end)};
+            const POINT curve[3] = {
+                {Round(p1x), Round(p1y)}, {Round(p2x), Round(p2y)}, device(end)};
             dc->PolyBezierTo(curve, 3);
             i = end + 1;
         }
@@ -279,9 +298,12 @@ std::unique_ptr<CDigiChar> CDigistring::DefineChar(char ch) const {
     // As a byte: a degree or micro sign must not reach the tables as a negative index.
     const unsigned char c = static_cast<unsigned char>(ch);
     int index = -1;
-    if (c == ' ') index = 0;
-    else if (c == '-') index = 11;
-    else if (c >= '0' && c <= '9') index = c - '/';
+    if (c == ' ')
+        index = 0;
+    else if (c == '-')
+        index = 11;
+    else if (c >= '0' && c <= '9')
+        index = c - '/';
     std::unique_ptr<CDigiChar> digit;
     WORD mask = 0;
     if (index >= 0) {
@@ -315,7 +337,8 @@ void CDigistring::BuildString() {
     CString text = m_strText;
     text.MakeUpper();
     for (int i = 0; i < text.GetLength(); ++i)
-        if (std::unique_ptr<CDigiChar> ch = DefineChar(text[i])) m_CharArray.push_back(CDigiChar(*ch));
+        if (std::unique_ptr<CDigiChar> ch = DefineChar(text[i]))
+            m_CharArray.push_back(CDigiChar(*ch));
     m_bModified = FALSE;
 }
 
@@ -334,7 +357,8 @@ void CDigistring::OnPaint() {
 
     BuildString();
     int units = 0;
-    for (const CDigiChar& ch : m_CharArray) units += ch.GetWidth();
+    for (const CDigiChar& ch : m_CharArray)
+        units += ch.GetWidth();
     // No characters or no room: the background alone.
     if (units > 0 && client.Width() > 0 && client.Height() > 0) {
         double sx = static_cast<double>(client.Width()) / units;
@@ -356,4 +380,6 @@ void CDigistring::OnPaint() {
 }
 
 // The paint covers the whole client area.
-BOOL CDigistring::OnEraseBkgnd(CDC*) { return FALSE; }
+BOOL CDigistring::OnEraseBkgnd(CDC*) {
+    return FALSE;
+}

@@ -44,7 +44,8 @@ public:
     const std::vector<CDigiSegment>& GetSegments() const { return m_SegmArray; }
 
 protected:
-    static void DrawOutline(const CDigiSegment& segment, CDC* dc, const CDoubleRect& cell, int widthUnits);
+    static void DrawOutline(const CDigiSegment& segment, CDC* dc, const CDoubleRect& cell,
+                            int widthUnits);
 
     int m_Width = 49;
     WORD m_wSegmData = 0;

@@ -3,8 +3,10 @@
 CMemDC::CMemDC(CDC* dc, const CRect* rect) : m_pDC(dc) {
     if (!dc) return;
     m_bMemDC = !dc->IsPrinting();
-    if (rect) m_rect = *rect;
-    else dc->GetClipBox(&m_rect);
+    if (rect)
+        m_rect = *rect;
+    else
+        dc->GetClipBox(&m_rect);
     if (m_bMemDC) {
         CreateCompatibleDC(dc);
         dc->LPtoDP(&m_rect);

@@ -79,14 +79,20 @@ QPainter* ActivePainterFor(const QWidget* widget) {
     return nullptr;
 }
 
-void RegisterPainter(QWidget* widget, QPainter* painter) { ActivePainters().emplace_back(widget, painter); }
+void RegisterPainter(QWidget* widget, QPainter* painter) {
+    ActivePainters().emplace_back(widget, painter);
+}
 
 void UnregisterPainter(QPainter* painter) {
     auto& a = ActivePainters();
-    a.erase(std::remove_if(a.begin(), a.end(), [painter](const auto& e) { return e.second == painter; }), a.end());
+    a.erase(std::remove_if(a.begin(), a.end(),
+                           [painter](const auto& e) { return e.second == painter; }),
+            a.end());
 }
 
-QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 QTransform Mapping(const DeviceContext& d) {
     double sx = 1, sy = 1;
@@ -116,11 +122,20 @@ QPen MakePen(const DeviceContext& d) {
         pen.setJoinStyle(Qt::RoundJoin);
     }
     switch (style) {
-        case PS_DASH: pen.setStyle(Qt::DashLine); break;
-        case PS_DOT: pen.setStyle(Qt::DotLine); break;
-        case PS_DASHDOT: pen.setStyle(Qt::DashDotLine); break;
-        case PS_DASHDOTDOT: pen.setStyle(Qt::DashDotDotLine); break;
-        default: break;
+        case PS_DASH:
+            pen.setStyle(Qt::DashLine);
+            break;
+        case PS_DOT:
+            pen.setStyle(Qt::DotLine);
+            break;
+        case PS_DASHDOT:
+            pen.setStyle(Qt::DashDotLine);
+            break;
+        case PS_DASHDOTDOT:
+            pen.setStyle(Qt::DashDotDotLine);
+            break;
+        default:
+            break;
     }
     return pen;
 }
@@ -169,14 +184,17 @@ QPainterPath Closed(const QPainterPath& path) {
                 if (i > 0) out.closeSubpath();
                 out.moveTo(e);
                 break;
-            case QPainterPath::LineToElement: out.lineTo(e); break;
+            case QPainterPath::LineToElement:
+                out.lineTo(e);
+                break;
             case QPainterPath::CurveToElement:
                 if (i + 2 < path.elementCount()) {
                     out.cubicTo(e, path.elementAt(i + 1), path.elementAt(i + 2));
                     i += 2;
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     out.closeSubpath();
@@ -191,14 +209,20 @@ QString TextOf(LPCTSTR text, int count) {
 
 int TextFlags(UINT format) {
     int f = 0;
-    if (format & DT_CENTER) f |= Qt::AlignHCenter;
-    else if (format & DT_RIGHT) f |= Qt::AlignRight;
-    else f |= Qt::AlignLeft;
+    if (format & DT_CENTER)
+        f |= Qt::AlignHCenter;
+    else if (format & DT_RIGHT)
+        f |= Qt::AlignRight;
+    else
+        f |= Qt::AlignLeft;
     if (format & DT_SINGLELINE) {
         f |= Qt::TextSingleLine;
-        if (format & DT_VCENTER) f |= Qt::AlignVCenter;
-        else if (format & DT_BOTTOM) f |= Qt::AlignBottom;
-        else f |= Qt::AlignTop;
+        if (format & DT_VCENTER)
+            f |= Qt::AlignVCenter;
+        else if (format & DT_BOTTOM)
+            f |= Qt::AlignBottom;
+        else
+            f |= Qt::AlignTop;
     } else {
         f |= Qt::AlignTop;
         if (format & DT_WORDBREAK) f |= Qt::TextWordWrap;
@@ -264,7 +288,9 @@ using platform::DeviceContext;
 
 CDC::CDC() = default;
 
-CDC::CDC(QPainter* painter, bool printing) { UseForeignPainter(painter, printing); }
+CDC::CDC(QPainter* painter, bool printing) {
+    UseForeignPainter(painter, printing);
+}
 
 CDC::~CDC() {
     if (m_dc && m_dc->owner == this) m_dc->Shutdown();
@@ -309,8 +335,12 @@ void CDC::UseForeignPainter(QPainter* painter, bool printing) {
     d.base = painter->worldTransform();
     d.qfont = painter->font();
     QRect r;
-    if (painter->hasClipping()) r = painter->clipBoundingRect().toAlignedRect();
-    else if (d.device) r = d.base.inverted().mapRect(QRectF(0, 0, d.device->width(), d.device->height())).toAlignedRect();
+    if (painter->hasClipping())
+        r = painter->clipBoundingRect().toAlignedRect();
+    else if (d.device)
+        r = d.base.inverted()
+                .mapRect(QRectF(0, 0, d.device->width(), d.device->height()))
+                .toAlignedRect();
     d.clip = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
@@ -318,11 +348,19 @@ void CDC::SetDeviceClip(const CRect& clip) {
     if (m_dc) m_dc->clip = clip;
 }
 
-bool CDC::LostDrawing() const { return m_dc && m_dc->lostDrawing; }
+bool CDC::LostDrawing() const {
+    return m_dc && m_dc->lostDrawing;
+}
 
-QPainter* CDC::GetPainter() const { return m_dc ? m_dc->painter : nullptr; }
-BOOL CDC::IsPrinting() const { return m_dc && m_dc->printing; }
-HDC CDC::GetSafeHdc() const { return reinterpret_cast<HDC>(m_dc.get()); }
+QPainter* CDC::GetPainter() const {
+    return m_dc ? m_dc->painter : nullptr;
+}
+BOOL CDC::IsPrinting() const {
+    return m_dc && m_dc->printing;
+}
+HDC CDC::GetSafeHdc() const {
+    return reinterpret_cast<HDC>(m_dc.get());
+}
 
 CDC* CDC::FromHandle(HDC hdc) {
     auto* d = reinterpret_cast<DeviceContext*>(hdc);
@@ -417,20 +455,34 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap) {
 CGdiObject* CDC::SelectObject(CGdiObject* object) {
     if (!object) return nullptr;
     switch (object->GetKind()) {
-        case CGdiObject::Kind::Pen: return SelectObject(static_cast<CPen*>(object));
-        case CGdiObject::Kind::Brush: return SelectObject(static_cast<CBrush*>(object));
-        case CGdiObject::Kind::Font: return SelectObject(static_cast<CFont*>(object));
-        case CGdiObject::Kind::Bitmap: return SelectObject(static_cast<CBitmap*>(object));
+        case CGdiObject::Kind::Pen:
+            return SelectObject(static_cast<CPen*>(object));
+        case CGdiObject::Kind::Brush:
+            return SelectObject(static_cast<CBrush*>(object));
+        case CGdiObject::Kind::Font:
+            return SelectObject(static_cast<CFont*>(object));
+        case CGdiObject::Kind::Bitmap:
+            return SelectObject(static_cast<CBitmap*>(object));
     }
     return nullptr;
 }
 
-CGdiObject* CDC::SelectStockObject(int index) { return SelectObject(platform::StockObject(index)); }
+CGdiObject* CDC::SelectStockObject(int index) {
+    return SelectObject(platform::StockObject(index));
+}
 
-CPen* CDC::GetCurrentPen() const { return m_dc ? m_dc->pen : nullptr; }
-CBrush* CDC::GetCurrentBrush() const { return m_dc ? m_dc->brush : nullptr; }
-CFont* CDC::GetCurrentFont() const { return m_dc ? m_dc->font : nullptr; }
-CBitmap* CDC::GetCurrentBitmap() const { return m_dc ? m_dc->bitmap : nullptr; }
+CPen* CDC::GetCurrentPen() const {
+    return m_dc ? m_dc->pen : nullptr;
+}
+CBrush* CDC::GetCurrentBrush() const {
+    return m_dc ? m_dc->brush : nullptr;
+}
+CFont* CDC::GetCurrentFont() const {
+    return m_dc ? m_dc->font : nullptr;
+}
+CBitmap* CDC::GetCurrentBitmap() const {
+    return m_dc ? m_dc->bitmap : nullptr;
+}
 
 // ---- attributes ----
 
@@ -438,19 +490,25 @@ COLORREF CDC::SetTextColor(COLORREF color) {
     if (!m_dc) return 0;
     return std::exchange(m_dc->text, color & 0xFFFFFF);
 }
-COLORREF CDC::GetTextColor() const { return m_dc ? m_dc->text : 0; }
+COLORREF CDC::GetTextColor() const {
+    return m_dc ? m_dc->text : 0;
+}
 
 COLORREF CDC::SetBkColor(COLORREF color) {
     if (!m_dc) return 0;
     return std::exchange(m_dc->bk, color & 0xFFFFFF);
 }
-COLORREF CDC::GetBkColor() const { return m_dc ? m_dc->bk : 0; }
+COLORREF CDC::GetBkColor() const {
+    return m_dc ? m_dc->bk : 0;
+}
 
 int CDC::SetBkMode(int mode) {
     if (!m_dc || (mode != OPAQUE && mode != TRANSPARENT)) return 0;
     return std::exchange(m_dc->bkMode, mode);
 }
-int CDC::GetBkMode() const { return m_dc ? m_dc->bkMode : 0; }
+int CDC::GetBkMode() const {
+    return m_dc ? m_dc->bkMode : 0;
+}
 
 // ---- coordinates ----
 
@@ -460,33 +518,43 @@ int CDC::SetMapMode(int mode) {
     if (mode == MM_TEXT) m_dc->winExt = m_dc->vpExt = CSize(1, 1);
     return old;
 }
-int CDC::GetMapMode() const { return m_dc ? m_dc->mapMode : 0; }
+int CDC::GetMapMode() const {
+    return m_dc ? m_dc->mapMode : 0;
+}
 
 CPoint CDC::SetWindowOrg(int x, int y) {
     if (!m_dc) return {};
     return std::exchange(m_dc->winOrg, CPoint(x, y));
 }
-CPoint CDC::GetWindowOrg() const { return m_dc ? m_dc->winOrg : CPoint(); }
+CPoint CDC::GetWindowOrg() const {
+    return m_dc ? m_dc->winOrg : CPoint();
+}
 
 CPoint CDC::SetViewportOrg(int x, int y) {
     if (!m_dc) return {};
     return std::exchange(m_dc->vpOrg, CPoint(x, y));
 }
-CPoint CDC::GetViewportOrg() const { return m_dc ? m_dc->vpOrg : CPoint(); }
+CPoint CDC::GetViewportOrg() const {
+    return m_dc ? m_dc->vpOrg : CPoint();
+}
 
 CSize CDC::SetWindowExt(int cx, int cy) {
     if (!m_dc || cx == 0 || cy == 0) return {};
     if (m_dc->mapMode != MM_ANISOTROPIC) return m_dc->winExt;
     return std::exchange(m_dc->winExt, CSize(cx, cy));
 }
-CSize CDC::GetWindowExt() const { return m_dc ? m_dc->winExt : CSize(); }
+CSize CDC::GetWindowExt() const {
+    return m_dc ? m_dc->winExt : CSize();
+}
 
 CSize CDC::SetViewportExt(int cx, int cy) {
     if (!m_dc || cx == 0 || cy == 0) return {};
     if (m_dc->mapMode != MM_ANISOTROPIC) return m_dc->vpExt;
     return std::exchange(m_dc->vpExt, CSize(cx, cy));
 }
-CSize CDC::GetViewportExt() const { return m_dc ? m_dc->vpExt : CSize(); }
+CSize CDC::GetViewportExt() const {
+    return m_dc ? m_dc->vpExt : CSize();
+}
 
 void CDC::LPtoDP(LPPOINT points, int count) const {
     if (!m_dc || !points) return;
@@ -529,12 +597,17 @@ int CDC::GetDeviceCaps(int index) const {
     const QPaintDevice* dev = m_dc ? m_dc->device : nullptr;
     const bool printing = IsPrinting();
     switch (index) {
-        case HORZRES: return dev ? dev->width() : 0;
-        case VERTRES: return dev ? dev->height() : 0;
+        case HORZRES:
+            return dev ? dev->width() : 0;
+        case VERTRES:
+            return dev ? dev->height() : 0;
         // The screen counts as 96 dots per inch, as the program's layouts expect.
-        case LOGPIXELSX: return printing && dev ? dev->logicalDpiX() : 96;
-        case LOGPIXELSY: return printing && dev ? dev->logicalDpiY() : 96;
-        default: return 0;
+        case LOGPIXELSX:
+            return printing && dev ? dev->logicalDpiX() : 96;
+        case LOGPIXELSY:
+            return printing && dev ? dev->logicalDpiY() : 96;
+        default:
+            return 0;
     }
 }
 
@@ -561,16 +634,20 @@ BOOL CDC::LineTo(int x, int y) {
     return TRUE;
 }
 
-CPoint CDC::GetCurrentPosition() const { return m_dc ? m_dc->pos : CPoint(); }
+CPoint CDC::GetCurrentPosition() const {
+    return m_dc ? m_dc->pos : CPoint();
+}
 
 BOOL CDC::Polyline(const POINT* points, int count) {
     DeviceContext* d = Ctx();
     if (!d || !points || count < 2) return FALSE;
     QPolygonF poly;
-    for (int i = 0; i < count; ++i) poly << QPointF(points[i].x, points[i].y);
+    for (int i = 0; i < count; ++i)
+        poly << QPointF(points[i].x, points[i].y);
     if (d->recording) {
         d->path.moveTo(poly[0]);
-        for (int i = 1; i < count; ++i) d->path.lineTo(poly[i]);
+        for (int i = 1; i < count; ++i)
+            d->path.lineTo(poly[i]);
     } else if (platform::Ready(d)) {
         platform::Prepare(*d, true, false);
         d->painter->drawPolyline(poly);
@@ -582,10 +659,12 @@ BOOL CDC::Polygon(const POINT* points, int count) {
     DeviceContext* d = Ctx();
     if (!d || !points || count < 2) return FALSE;
     QPolygonF poly;
-    for (int i = 0; i < count; ++i) poly << QPointF(points[i].x, points[i].y);
+    for (int i = 0; i < count; ++i)
+        poly << QPointF(points[i].x, points[i].y);
     if (d->recording) {
         d->path.moveTo(poly[0]);
-        for (int i = 1; i < count; ++i) d->path.lineTo(poly[i]);
+        for (int i = 1; i < count; ++i)
+            d->path.lineTo(poly[i]);
         d->path.closeSubpath();
     } else if (platform::Ready(d)) {
         platform::Prepare(*d, true, true);
@@ -617,9 +696,28 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
     CRect r(left, top, right, bottom);
     r.NormalizeRect();
     if (r.IsRectEmpty() || !platform::Ready(d)) return TRUE;
+    // The outline runs on the rectangle's first and last rows and columns; with the null pen the
+    // filled area is one pixel smaller, as on Windows.
+    const int style = d->penStyle & PS_STYLE_MASK;
+    const bool thinSolid = (style == PS_SOLID || style == PS_INSIDEFRAME) &&
+                           (d->penWidth == 0 || (d->penWidth == 1 && !platform::Scaled(*d)));
+    if (style == PS_NULL || (thinSolid && !platform::Scaled(*d))) {
+        // Filled edge by edge: the stroker drops a corner pixel when the rectangle is clipped.
+        const QBrush fill = platform::MakeBrush(*d);
+        if (style == PS_NULL) {
+            platform::FillLogical(*d, r.left, r.top, r.Width() - 1, r.Height() - 1, fill);
+            return TRUE;
+        }
+        if (fill.style() != Qt::NoBrush)
+            platform::FillLogical(*d, r.left + 1, r.top + 1, r.Width() - 2, r.Height() - 2, fill);
+        const QBrush pen(platform::ToQColor(d->penColor));
+        platform::FillLogical(*d, r.left, r.top, r.Width(), 1, pen);
+        platform::FillLogical(*d, r.left, r.bottom - 1, r.Width(), 1, pen);
+        platform::FillLogical(*d, r.left, r.top + 1, 1, r.Height() - 2, pen);
+        platform::FillLogical(*d, r.right - 1, r.top + 1, 1, r.Height() - 2, pen);
+        return TRUE;
+    }
     platform::Prepare(*d, true, true);
-    // The outline runs on the rectangle's last row and column; with the null pen the filled
-    // area is one pixel smaller, as on Windows.
     d->painter->drawRect(QRectF(r.left, r.top, r.Width() - 1, r.Height() - 1));
     return TRUE;
 }
@@ -629,8 +727,8 @@ BOOL CDC::Rectangle(int left, int top, int right, int bottom) {
 void CDC::FillSolidRect(LPCRECT rect, COLORREF color) {
     if (!m_dc || !rect) return;
     m_dc->bk = color & 0xFFFFFF;
-    platform::FillLogical(*m_dc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
-                          QBrush(platform::ToQColor(color)));
+    platform::FillLogical(*m_dc, rect->left, rect->top, rect->right - rect->left,
+                          rect->bottom - rect->top, QBrush(platform::ToQColor(color)));
 }
 
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
@@ -640,8 +738,8 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF color) {
 
 void CDC::FillRect(LPCRECT rect, CBrush* brush) {
     if (!m_dc || !rect || !brush || !brush->GetSafeHandle() || brush->IsNull()) return;
-    platform::FillLogical(*m_dc, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
-                          QBrush(platform::ToQColor(brush->GetColor())));
+    platform::FillLogical(*m_dc, rect->left, rect->top, rect->right - rect->left,
+                          rect->bottom - rect->top, QBrush(platform::ToQColor(brush->GetColor())));
 }
 
 void CDC::FrameRect(LPCRECT rect, CBrush* brush) {
@@ -683,7 +781,8 @@ BOOL CDC::DrawEdge(LPRECT rect, UINT edge, UINT flags) {
     if (!m_dc || !rect) return FALSE;
     CRect r(*rect);
     auto line = [this](int x, int y, int cx, int cy, int sysColor) {
-        platform::FillLogical(*m_dc, x, y, cx, cy, QBrush(platform::ToQColor(GetSysColor(sysColor))));
+        platform::FillLogical(*m_dc, x, y, cx, cy,
+                              QBrush(platform::ToQColor(GetSysColor(sysColor))));
     };
     // One ring: top and left in the first colour, bottom and right (and the two corners they
     // share with it) in the second.
@@ -697,10 +796,14 @@ BOOL CDC::DrawEdge(LPRECT rect, UINT edge, UINT flags) {
         if (flags & BF_RIGHT) --r.right;
         if (flags & BF_BOTTOM) --r.bottom;
     };
-    if (edge & BDR_RAISEDOUTER) ring(COLOR_3DLIGHT, COLOR_3DDKSHADOW);
-    else if (edge & BDR_SUNKENOUTER) ring(COLOR_3DSHADOW, COLOR_3DHIGHLIGHT);
-    if (edge & BDR_RAISEDINNER) ring(COLOR_3DHIGHLIGHT, COLOR_3DSHADOW);
-    else if (edge & BDR_SUNKENINNER) ring(COLOR_3DDKSHADOW, COLOR_3DLIGHT);
+    if (edge & BDR_RAISEDOUTER)
+        ring(COLOR_3DLIGHT, COLOR_3DDKSHADOW);
+    else if (edge & BDR_SUNKENOUTER)
+        ring(COLOR_3DSHADOW, COLOR_3DHIGHLIGHT);
+    if (edge & BDR_RAISEDINNER)
+        ring(COLOR_3DHIGHLIGHT, COLOR_3DSHADOW);
+    else if (edge & BDR_SUNKENINNER)
+        ring(COLOR_3DDKSHADOW, COLOR_3DLIGHT);
     if (flags & BF_MIDDLE) line(r.left, r.top, r.Width(), r.Height(), COLOR_3DFACE);
     if (flags & BF_ADJUST) *rect = r;
     return TRUE;
@@ -719,8 +822,10 @@ int CDC::DrawText(LPCTSTR text, int count, LPRECT rect, UINT format) {
         s = fm.elidedText(s, Qt::ElideRight, box.width(), flags & Qt::TextShowMnemonic);
     if (format & DT_CALCRECT) {
         constexpr double kFar = 1e6;
-        const int alignLeftTop = (flags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask)) | Qt::AlignLeft | Qt::AlignTop;
-        const QRectF area(box.left(), box.top(), (format & DT_WORDBREAK) ? box.width() : kFar, kFar);
+        const int alignLeftTop = (flags & ~(Qt::AlignHorizontal_Mask | Qt::AlignVertical_Mask)) |
+                                 Qt::AlignLeft | Qt::AlignTop;
+        const QRectF area(box.left(), box.top(), (format & DT_WORDBREAK) ? box.width() : kFar,
+                          kFar);
         const QRectF used = fm.boundingRect(area, alignLeftTop, s);
         rect->right = rect->left + static_cast<LONG>(std::ceil(used.width()));
         rect->bottom = rect->top + static_cast<LONG>(std::ceil(used.height()));
@@ -757,13 +862,16 @@ BOOL CDC::TextOut(int x, int y, LPCTSTR text, int count) {
     platform::Prepare(*d, false, false);
     QPainter* p = d->painter;
     p->setFont(d->qfont);
-    if (d->bkMode == OPAQUE) p->fillRect(QRectF(x, y, fm.horizontalAdvance(s), fm.height()), platform::ToQColor(d->bk));
+    if (d->bkMode == OPAQUE)
+        p->fillRect(QRectF(x, y, fm.horizontalAdvance(s), fm.height()), platform::ToQColor(d->bk));
     p->setPen(platform::ToQColor(d->text));
     p->drawText(QPointF(x, y + fm.ascent()), s);
     return TRUE;
 }
 
-BOOL CDC::TextOut(int x, int y, const CString& text) { return TextOut(x, y, text.GetString(), text.GetLength()); }
+BOOL CDC::TextOut(int x, int y, const CString& text) {
+    return TextOut(x, y, text.GetString(), text.GetLength());
+}
 
 CSize CDC::GetTextExtent(LPCTSTR text, int count) const {
     if (!m_dc) return {};
@@ -773,7 +881,9 @@ CSize CDC::GetTextExtent(LPCTSTR text, int count) const {
                  static_cast<int>(std::ceil(fm.height())));
 }
 
-CSize CDC::GetTextExtent(const CString& text) const { return GetTextExtent(text.GetString(), text.GetLength()); }
+CSize CDC::GetTextExtent(const CString& text) const {
+    return GetTextExtent(text.GetString(), text.GetLength());
+}
 
 // ---- paths ----
 
@@ -821,9 +931,15 @@ BOOL DrawRecordedPath(DeviceContext* d, bool stroke, bool fill) {
 
 }  // namespace
 
-BOOL CDC::StrokePath() { return DrawRecordedPath(Ctx(), true, false); }
-BOOL CDC::FillPath() { return DrawRecordedPath(Ctx(), false, true); }
-BOOL CDC::StrokeAndFillPath() { return DrawRecordedPath(Ctx(), true, true); }
+BOOL CDC::StrokePath() {
+    return DrawRecordedPath(Ctx(), true, false);
+}
+BOOL CDC::FillPath() {
+    return DrawRecordedPath(Ctx(), false, true);
+}
+BOOL CDC::StrokeAndFillPath() {
+    return DrawRecordedPath(Ctx(), true, true);
+}
 
 // ---- pictures ----
 
@@ -861,7 +977,9 @@ CPaintDC::CPaintDC(CWnd* wnd) {
         UseDeviceForMeasuring(widget, widget ? widget->font() : QFont(), CRect());
     }
     m_ps.hdc = GetSafeHdc();
-    if (wnd) m_ps.fErase = !wnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)));
+    if (wnd)
+        m_ps.fErase =
+            !wnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)));
 }
 
 // The painter goes, and leaves the list of active painters, with the DC.

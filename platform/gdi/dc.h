@@ -103,7 +103,9 @@ public:
     // Cubic curves from the current position; count is a multiple of 3.
     BOOL PolyBezierTo(const POINT* points, int count);
     BOOL Rectangle(int left, int top, int right, int bottom);
-    BOOL Rectangle(LPCRECT rect) { return Rectangle(rect->left, rect->top, rect->right, rect->bottom); }
+    BOOL Rectangle(LPCRECT rect) {
+        return Rectangle(rect->left, rect->top, rect->right, rect->bottom);
+    }
 
     // ---- filled areas; these ignore the pen ----
     // Leaves `color` as the background colour.

@@ -93,8 +93,8 @@ BOOL CFont::CreateFontIndirect(const LOGFONT* lf) {
     return TRUE;
 }
 
-BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
-                       BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
+BOOL CFont::CreateFont(int height, int width, int escapement, int orientation, int weight,
+                       BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision,
                        BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, LPCTSTR faceName) {
     LOGFONT lf;
     lf.lfHeight = height;
@@ -164,31 +164,51 @@ CGdiObject* StockObject(int index) {
         gui.CreateFontIndirect(&lf);
     }
     switch (index) {
-        case WHITE_BRUSH: return &white;
-        case LTGRAY_BRUSH: return &ltgray;
-        case GRAY_BRUSH: return &gray;
-        case DKGRAY_BRUSH: return &dkgray;
-        case BLACK_BRUSH: return &black;
-        case NULL_BRUSH: return &null;
-        case WHITE_PEN: return &whitePen;
-        case BLACK_PEN: return &blackPen;
-        case NULL_PEN: return &nullPen;
+        case WHITE_BRUSH:
+            return &white;
+        case LTGRAY_BRUSH:
+            return &ltgray;
+        case GRAY_BRUSH:
+            return &gray;
+        case DKGRAY_BRUSH:
+            return &dkgray;
+        case BLACK_BRUSH:
+            return &black;
+        case NULL_BRUSH:
+            return &null;
+        case WHITE_PEN:
+            return &whitePen;
+        case BLACK_PEN:
+            return &blackPen;
+        case NULL_PEN:
+            return &nullPen;
         case SYSTEM_FONT:
-        case DEFAULT_GUI_FONT: return &gui;
-        default: return nullptr;
+        case DEFAULT_GUI_FONT:
+            return &gui;
+        default:
+            return nullptr;
     }
 }
 
 QFont FontFromLogFont(const LOGFONT& lf) {
     QFont f;
-    if (lf.lfFaceName[0]) f.setFamily(QString::fromUtf8(lf.lfFaceName));
-    else f.setFamily(QStringLiteral("DejaVu Sans"));
+    if (lf.lfFaceName[0])
+        f.setFamily(QString::fromUtf8(lf.lfFaceName));
+    else
+        f.setFamily(QStringLiteral("DejaVu Sans"));
     if ((lf.lfPitchAndFamily & 0x3) == FIXED_PITCH) f.setFixedPitch(true);
     switch (lf.lfPitchAndFamily & 0xF0) {
-        case FF_ROMAN: f.setStyleHint(QFont::Serif); break;
-        case FF_SWISS: f.setStyleHint(QFont::SansSerif); break;
-        case FF_MODERN: f.setStyleHint(QFont::TypeWriter); break;
-        default: break;
+        case FF_ROMAN:
+            f.setStyleHint(QFont::Serif);
+            break;
+        case FF_SWISS:
+            f.setStyleHint(QFont::SansSerif);
+            break;
+        case FF_MODERN:
+            f.setStyleHint(QFont::TypeWriter);
+            break;
+        default:
+            break;
     }
     // A negative height is the character height, a positive one the cell height (ascent plus
     // descent), which is larger by the internal leading.
@@ -204,9 +224,12 @@ QFont FontFromLogFont(const LOGFONT& lf) {
     }
     if (lf.lfWidth > 0) {
         const double average = QFontMetricsF(f).averageCharWidth();
-        if (average > 0) f.setStretch(std::clamp(static_cast<int>(std::lround(lf.lfWidth * 100.0 / average)), 1, 4000));
+        if (average > 0)
+            f.setStretch(
+                std::clamp(static_cast<int>(std::lround(lf.lfWidth * 100.0 / average)), 1, 4000));
     }
-    f.setWeight(static_cast<QFont::Weight>(lf.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(lf.lfWeight, 1, 1000)));
+    f.setWeight(static_cast<QFont::Weight>(
+        lf.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(lf.lfWeight, 1, 1000)));
     f.setItalic(lf.lfItalic);
     f.setUnderline(lf.lfUnderline);
     f.setStrikeOut(lf.lfStrikeOut);

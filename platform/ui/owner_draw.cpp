@@ -19,7 +19,8 @@ public:
     OwnerDrawDelegate(QWidget* control, UINT ctlType)
         : QStyledItemDelegate(control), m_control(control), m_type(ctlType) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         UINT state = 0;
         if (option.state & QStyle::State_Selected) state |= ODS_SELECTED;
         if (option.state & QStyle::State_HasFocus) state |= ODS_FOCUS;
@@ -61,20 +62,24 @@ protected:
         option.currentText.clear();
         option.currentIcon = QIcon();
         painter.drawComplexControl(QStyle::CC_ComboBox, option);
-        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+        const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, this);
         // The closed box shows the selected item, drawn as selected while the combo has the focus.
         UINT state = ODS_COMBOBOXEDIT;
         if (hasFocus()) state |= ODS_SELECTED | ODS_FOCUS;
         if (!isEnabled()) state |= ODS_DISABLED;
         const int index = currentIndex();
-        const DWORD_PTR data = index >= 0 ? static_cast<DWORD_PTR>(itemData(index).value<qulonglong>()) : 0;
+        const DWORD_PTR data =
+            index >= 0 ? static_cast<DWORD_PTR>(itemData(index).value<qulonglong>()) : 0;
         DrawOwnerItem(this, ODT_COMBOBOX, &painter, field, index, state, data);
     }
 };
 
 }  // namespace
 
-QComboBox* MakeOwnerDrawComboBox(QWidget* parent) { return new OwnerDrawComboBox(parent); }
+QComboBox* MakeOwnerDrawComboBox(QWidget* parent) {
+    return new OwnerDrawComboBox(parent);
+}
 
 void DrawOwnerItem(QWidget* control, UINT ctlType, QPainter* painter, const QRect& rect, int index,
                    UINT state, DWORD_PTR data) {
@@ -89,7 +94,8 @@ void DrawOwnerItem(QWidget* control, UINT ctlType, QPainter* painter, const QRec
     dis.itemState = state;
     dis.hwndItem = wnd->m_hWnd;
     dis.hDC = dc.GetSafeHdc();
-    dis.rcItem = CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
+    dis.rcItem =
+        CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
     dis.itemData = data;
     wnd->SendMessage(OCM_DRAWITEM, dis.CtlID, reinterpret_cast<LPARAM>(&dis));
 }

@@ -234,7 +234,8 @@ TEST(Gdi, FocusRectangleInvertsEveryOtherPixelAndUndoesItself) {
             20, 20,
             [&](CDC& dc) {
                 dc.FillSolidRect(2, 2, 16, 16, kRed);
-                for (int i = 0; i < times; ++i) dc.DrawFocusRect(CRect(2, 2, 18, 18));
+                for (int i = 0; i < times; ++i)
+                    dc.DrawFocusRect(CRect(2, 2, 18, 18));
             },
             printing);
     };
@@ -386,7 +387,15 @@ public:
 };
 
 const DialogTemplate kComboDialog = {
-    950, "Colours", 0, 0, 120, 60, WS_CAPTION, "Tahoma", 8,
+    950,
+    "Colours",
+    0,
+    0,
+    120,
+    60,
+    WS_CAPTION,
+    "Tahoma",
+    8,
     {dlg::ComboBox(20, 5, 5, 80, 60, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS)}};
 
 TEST(Gdi, OwnerDrawnItemsAreDrawnByTheSubclassingWindow) {
