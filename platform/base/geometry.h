@@ -20,6 +20,9 @@ struct RECT {
     LONG right = 0;
     LONG bottom = 0;
 };
+using LPPOINT = POINT*;
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
 
 class CSize : public SIZE {
 public:
@@ -58,6 +61,9 @@ public:
     friend constexpr bool operator==(const CRect& a, const CRect& b) {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
     }
+    // Drawing calls take rectangles by pointer; a CRect passes as one.
+    operator LPRECT() { return this; }
+    operator LPCRECT() const { return this; }
 
     constexpr int Width() const { return right - left; }
     constexpr int Height() const { return bottom - top; }

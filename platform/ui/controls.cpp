@@ -294,7 +294,9 @@ BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
 }
 
 QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
-    auto* combo = new QComboBox(parentWidget);
+    QComboBox* combo = (cs.style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))
+                           ? platform::MakeOwnerDrawComboBox(parentWidget)
+                           : new QComboBox(parentWidget);
     const DWORD kind = cs.style & 0x3;
     combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
     combo->setInsertPolicy(QComboBox::NoInsert);
@@ -309,6 +311,21 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
 }
 
 QComboBox* CComboBox::Combo() const { return qobject_cast<QComboBox*>(GetWidget()); }
+
+void CComboBox::DrawItem(LPDRAWITEMSTRUCT) {}
+void CComboBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
+
+LRESULT CComboBox::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == OCM_DRAWITEM) {
+        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        return TRUE;
+    }
+    if (msg == OCM_MEASUREITEM) {
+        MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam));
+        return TRUE;
+    }
+    return CWnd::DefWindowProc(msg, wParam, lParam);
+}
 
 int CComboBox::AddString(LPCTSTR text) {
     QComboBox* c = Combo();

@@ -3,6 +3,7 @@
 // id and a notification code, as the Windows controls do; changes the program makes itself send
 // nothing, except an edit's EN_CHANGE, which Windows sends for both.
 
+#include "platform/ui/owner_draw.h"
 #include "platform/ui/styles.h"
 #include "platform/win/wnd.h"
 
@@ -82,6 +83,12 @@ public:
     CString GetWindowText() const override;
     void ShowDropDown(BOOL show = TRUE);
     BOOL GetDroppedState() const;
+
+    // An owner-drawn combo (CBS_OWNERDRAWFIXED, CBS_OWNERDRAWVARIABLE) draws and sizes its items
+    // here; the defaults do nothing.
+    virtual void DrawItem(LPDRAWITEMSTRUCT dis);
+    virtual void MeasureItem(LPMEASUREITEMSTRUCT mis);
+    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;

@@ -10,6 +10,7 @@
 
 #include "platform/base/numeric_locale.h"
 #include "platform/base/registry.h"
+#include "platform/gdi/dc.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/widget_bridge.h"
@@ -131,6 +132,11 @@ CFrameWnd* CView::GetParentFrame() const {
 void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
 void CView::OnUpdate(CView*, LPARAM, CObject*) { Invalidate(); }
 void CView::OnDraw(CDC*) {}
+
+void CView::OnPaint() {
+    CPaintDC dc(this);
+    OnDraw(&dc);
+}
 void CView::OnActivateView(BOOL, CView*, CView*) {}
 
 BOOL CView::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {

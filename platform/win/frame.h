@@ -59,6 +59,8 @@ public:
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject);
     virtual void OnDraw(CDC* dc);
+    // Draws the view with OnDraw on a paint DC.
+    void OnPaint() override;
     virtual void OnActivateView(BOOL activate, CView* activated, CView* deactivated);
 
     BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;

@@ -13,6 +13,8 @@ constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_DRAWITEM = 0x002B;
+constexpr UINT WM_MEASUREITEM = 0x002C;
 constexpr UINT WM_SETFONT = 0x0030;
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -33,6 +35,10 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
+// A parent's control messages reflected to the control itself (owner-drawn items).
+constexpr UINT OCM__BASE = WM_USER + 0x1C00;
+constexpr UINT OCM_DRAWITEM = OCM__BASE + WM_DRAWITEM;
+constexpr UINT OCM_MEASUREITEM = OCM__BASE + WM_MEASUREITEM;
 
 // Notification codes carried in the high word of WM_COMMAND's wParam.
 constexpr int CN_COMMAND = 0;

@@ -14,6 +14,7 @@ namespace platform {
 namespace {
 
 const PaintContext* g_paint = nullptr;
+constexpr const char* kSubclassProperty = "varnelSubclassHwnd";
 
 CWnd* Target(const QWidget* widget) { return CWnd::FromHandlePermanent(HandleOfWidget(widget)); }
 
@@ -41,6 +42,17 @@ void TagWidget(QWidget* widget, HWND hwnd) {
 HWND HandleOfWidget(const QWidget* widget) {
     if (!widget) return nullptr;
     return reinterpret_cast<HWND>(widget->property(kHandleProperty).value<quintptr>());
+}
+
+void TagSubclass(QWidget* widget, HWND hwnd) {
+    if (widget) widget->setProperty(kSubclassProperty, QVariant::fromValue(reinterpret_cast<quintptr>(hwnd)));
+}
+
+CWnd* SubclassOfWidget(const QWidget* widget) {
+    if (!widget) return nullptr;
+    const auto h = reinterpret_cast<HWND>(widget->property(kSubclassProperty).value<quintptr>());
+    if (CWnd* attached = CWnd::FromHandlePermanent(h)) return attached;
+    return Target(widget);
 }
 
 const PaintContext* CurrentPaint() { return g_paint; }

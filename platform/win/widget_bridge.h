@@ -16,6 +16,10 @@ namespace platform {
 constexpr const char* kHandleProperty = "varnelHwnd";
 void TagWidget(QWidget* widget, HWND hwnd);
 HWND HandleOfWidget(const QWidget* widget);
+// The window that SubclassDlgItem attached to a widget draws the widget's owner-drawn items.
+void TagSubclass(QWidget* widget, HWND hwnd);
+// That window while it exists, else the widget's own.
+CWnd* SubclassOfWidget(const QWidget* widget);
 
 // The widget being painted while WM_PAINT is handled, for the paint DC.
 struct PaintContext {

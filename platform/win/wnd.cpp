@@ -124,6 +124,7 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     m_enabled = !(style & WS_DISABLED);
     SetWindowText(cs.lpszName);
     const HWND self = m_hWnd;
+    PreSubclassWindow();
     if (SendMessage(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
         if (FromHandlePermanent(self) == this) DestroyWindow();
         return FALSE;
@@ -143,8 +144,12 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
     m_ownsWidget = false;
     m_style = item->m_style;
     m_attachedTo = item->m_hWnd;
+    platform::TagSubclass(m_widget.data(), m_hWnd);
+    PreSubclassWindow();
     return TRUE;
 }
+
+void CWnd::PreSubclassWindow() {}
 
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;

@@ -54,8 +54,11 @@ public:
     // widget is deleted after the current event has been handled, so a window may be destroyed
     // (and its object deleted) from inside one of its own handlers.
     virtual BOOL DestroyWindow();
-    // Attaches this object to the control `id` of a window built from a template.
+    // Attaches this object to the control `id` of a window built from a template. It draws the
+    // control's owner-drawn items from then on.
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    // Called once the window has its widget: on Create before WM_CREATE, and on SubclassDlgItem.
+    virtual void PreSubclassWindow();
 
     // ---- messages ----
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
