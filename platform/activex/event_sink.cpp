@@ -9,7 +9,7 @@ bool EventSinkTable::Fire(UINT controlId, DISPID event, std::vector<VARIANT>& ar
         if (e.event != event || controlId < e.first || controlId > e.last) continue;
         // Copied: the handler may clear the table it was found in.
         const Call call = e.call;
-        return call(controlId, args);
+        if (call(controlId, args)) return true;
     }
     return false;
 }

@@ -35,7 +35,7 @@ public:
     }
     void Clear() { m_entries.clear(); }
 
-    // Runs the first matching handler; false when there is none (or its arguments do not fit).
+    // Runs the first handler of the event whose arguments fit; false when there is none.
     bool Fire(UINT controlId, DISPID event, std::vector<VARIANT>& args) const;
 
 private:
