@@ -250,7 +250,7 @@ TickSet ChooseTicks(const NumberFormat& format, double min, double max, double p
         const double wanted = seconds / maxTicks;
         double step = 0;
         for (double s : steps)
-            if (s >= wanted) {
+            if (s >= wanted * (1 - 1e-9)) {
                 step = s;
                 break;
             }
