@@ -36,7 +36,6 @@ const Data& Points(size_t n) {
 std::shared_ptr<GraphModel> GraphWith(size_t n) {
     auto model = GraphModel::Create();
     model->SetClientSize(QSizeF(1000, 600));
-    const VARIANT none[1];
     VARIANT plots, plot;
     const DispatchHandle graph = model->Graph();
     graph.Invoke(10, DISPATCH_PROPERTYGET, {}, &plots);
@@ -51,7 +50,6 @@ std::shared_ptr<GraphModel> GraphWith(size_t n) {
         const VARIANT on = VarBool(true);
         axis.pdispVal.Invoke(9, DISPATCH_PROPERTYPUT, std::span<const VARIANT>(&on, 1), nullptr);
     }
-    (void)none;
     return model;
 }
 
