@@ -123,12 +123,14 @@ private:
 
 class CWKnob : public CWGauge {
 public:
+    using CWnd::Create;
     BOOL Create(const RECT& rect, CWnd* parent, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
     void Paint(QPainter& p, const QRectF& r) const override;
 };
 
 class CWSlide : public CWGauge {
 public:
+    using CWnd::Create;
     BOOL Create(const RECT& rect, CWnd* parent, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
     void Paint(QPainter& p, const QRectF& r) const override;
 };

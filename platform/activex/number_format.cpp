@@ -189,8 +189,12 @@ std::vector<double> Multiples(double lo, double hi, double step) {
     const double first = std::ceil(lo / step - 1e-9);
     const double last = std::floor(hi / step + 1e-9);
     if (!(last - first < static_cast<double>(kMaxTicks))) return out;
-    for (double k = first; k <= last; k += 1)
-        out.push_back(k * step);
+    // Counted, not stepped: far from zero, k + 1 can equal k.
+    const auto count = static_cast<size_t>(std::max(0.0, last - first + 1));
+    for (size_t i = 0; i < count; ++i) {
+        const double v = (first + static_cast<double>(i)) * step;
+        if (out.empty() || v > out.back()) out.push_back(v);
+    }
     return out;
 }
 

@@ -88,6 +88,10 @@ TEST(NumberFormatTest, TicksAreRoundInLabelSpace) {
     NumberFormat plain;
     const auto log = ChooseTicks(plain, 0.5, 2000, 300, 30, 0, true);
     EXPECT_EQ(log.major, (std::vector<double>{1, 10, 100, 1000}));
+    // Label values far from zero, where a step of one is lost in rounding, still end.
+    NumberFormat far;
+    ASSERT_TRUE(NumberFormat::Parse("hh:nn:ss*0.0002+4500065277778", far));
+    EXPECT_LE(ChooseTicks(far, 0, 10, 300, 30, 0, false).major.size(), 11u);
     // Far too many ticks for the spacing falls back to automatic ones.
     EXPECT_LE(ChooseTicks(plain, 0, 1e9, 300, 30, 1, false).major.size(), 11u);
 }
