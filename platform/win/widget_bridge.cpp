@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 
 #include "platform/win/keys.h"
+#include "platform/win/message_pos.h"
 #include "platform/win/wnd.h"
 
 namespace platform {
@@ -72,6 +73,8 @@ bool ForwardMouse(QWidget* widget, QMouseEvent* e, UINT msg) {
     CWnd* wnd = Target(widget);
     if (!wnd) return false;
     const QPoint p = e->position().toPoint();
+    const QPoint g = e->globalPosition().toPoint();
+    SetMessagePos(g.x(), g.y());
     // Windows reports the buttons held after the event; Qt's buttons() already is that.
     wnd->SendMessage(msg, MouseFlags(e->buttons(), e->modifiers()), PointParam(p.x(), p.y()));
     return true;

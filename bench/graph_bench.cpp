@@ -1,0 +1,111 @@
+// The graph control with one monotone plot: a redraw into a 1000 x 600 image, and the write of
+// its points, at 1e3 to 1e7 points. Counters give each redraw's ratio to the 1e3 case and to one
+// plain pass summing the same arrays (the memory-scan limit).
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <chrono>
+#include <cmath>
+#include <map>
+
+#include "platform/activex/graph_model.h"
+#include "platform/activex/graph_render.h"
+
+namespace {
+
+using platform::graph::GraphModel;
+
+struct Data {
+    DoubleArray x, y;
+};
+
+const Data& Points(size_t n) {
+    static std::map<size_t, Data> cache;
+    auto it = cache.find(n);
+    if (it != cache.end()) return it->second;
+    std::vector<double> x(n), y(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = static_cast<double>(i), y[i] = std::sin(i * 1e-3) + 0.1 * std::sin(i * 0.7);
+    return cache[n] = {std::make_shared<const std::vector<double>>(std::move(x)),
+                       std::make_shared<const std::vector<double>>(std::move(y))};
+}
+
+std::shared_ptr<GraphModel> GraphWith(size_t n) {
+    auto model = GraphModel::Create();
+    model->SetClientSize(QSizeF(1000, 600));
+    VARIANT plots, plot;
+    const DispatchHandle graph = model->Graph();
+    graph.Invoke(10, DISPATCH_PROPERTYGET, {}, &plots);
+    plots.pdispVal.Invoke(258, DISPATCH_METHOD, {}, &plot);
+    const VARIANT args[2] = {VarArray(Points(n).x), VarArray(Points(n).y)};
+    plot.pdispVal.Invoke(21, DISPATCH_METHOD, args, nullptr);
+    VARIANT axes, axis;
+    graph.Invoke(11, DISPATCH_PROPERTYGET, {}, &axes);
+    for (LONG i : {1, 2}) {
+        const VARIANT index = VarI4(i);
+        axes.pdispVal.Invoke(0, DISPATCH_PROPERTYGET, std::span<const VARIANT>(&index, 1), &axis);
+        const VARIANT on = VarBool(true);
+        axis.pdispVal.Invoke(9, DISPATCH_PROPERTYPUT, std::span<const VARIANT>(&on, 1), nullptr);
+    }
+    return model;
+}
+
+double ScanSeconds(size_t n) {
+    const Data& d = Points(n);
+    const auto t0 = std::chrono::steady_clock::now();
+    double sum = 0;
+    for (int rep = 0; rep < 5; ++rep)
+        for (size_t i = 0; i < n; ++i)
+            sum += (*d.x)[i] + (*d.y)[i];
+    benchmark::DoNotOptimize(sum);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / 5;
+}
+
+std::map<size_t, double> g_redraw;
+
+void BM_Redraw(benchmark::State& state) {
+    const auto n = static_cast<size_t>(state.range(0));
+    const auto model = GraphWith(n);
+    QImage image(1000, 600, QImage::Format_RGB32);
+    double total = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        QPainter p(&image);
+        platform::graph::RenderGraph(p, model->State(), QRectF(0, 0, 1000, 600), QSizeF(1000, 600));
+        p.end();
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    }
+    const double each = total / static_cast<double>(state.iterations());
+    g_redraw[n] = each;
+    if (g_redraw.count(1000)) state.counters["vs_1e3"] = each / g_redraw[1000];
+    state.counters["vs_scan"] = each / ScanSeconds(n);
+}
+BENCHMARK(BM_Redraw)->Arg(1000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(
+    benchmark::kMillisecond);
+
+void BM_Write(benchmark::State& state) {
+    const auto n = static_cast<size_t>(state.range(0));
+    auto model = GraphModel::Create();
+    VARIANT plots, plot;
+    model->Graph().Invoke(10, DISPATCH_PROPERTYGET, {}, &plots);
+    plots.pdispVal.Invoke(258, DISPATCH_METHOD, {}, &plot);
+    const VARIANT args[2] = {VarArray(Points(n).x), VarArray(Points(n).y)};
+    for (auto _ : state)
+        plot.pdispVal.Invoke(21, DISPATCH_METHOD, args, nullptr);
+}
+BENCHMARK(BM_Write)->Arg(1000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(
+    benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,690 @@
+#include "platform/activex/graph_render.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace platform::graph {
+namespace {
+
+constexpr double kFar = 1e5;  // coordinates are kept this close to the plot area
+constexpr double kHitDistance = 4;
+
+QColor Colour(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+QPointF Bounded(const QRectF& area, double x, double y) {
+    return QPointF(std::clamp(x, area.left() - kFar, area.right() + kFar),
+                   std::clamp(y, area.top() - kFar, area.bottom() + kFar));
+}
+
+double DeviceScaleX(const QPainter& p) {
+    const QTransform t = p.deviceTransform();
+    const double s = std::hypot(t.m11(), t.m12());
+    return s > 0 ? s : 1;
+}
+
+Qt::PenStyle PlotPenStyle(LONG style) {
+    switch (style) {
+        case 2:
+            return Qt::DashLine;
+        case 3:
+            return Qt::DashDotLine;
+        case 4:
+            return Qt::DotLine;
+        default:
+            return Qt::SolidLine;
+    }
+}
+
+double SegmentDistance(QPointF p, QPointF a, QPointF b) {
+    const QPointF d = b - a;
+    const double len2 = d.x() * d.x() + d.y() * d.y();
+    double t = len2 > 0 ? ((p.x() - a.x()) * d.x() + (p.y() - a.y()) * d.y()) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    const QPointF q = a + t * d;
+    return std::hypot(p.x() - q.x(), p.y() - q.y());
+}
+
+bool MarkerFilled(LONG m) {
+    return m == 1 || m == 3 || m == 5 || m == 7 || m == 9 || m == 12 || m == 15 || m == 20;
+}
+
+void DrawMarker(QPainter& p, LONG m, QPointF c) {
+    const double r = m == 12 ? 4.5 : 3.5;
+    const QRectF box(c.x() - r, c.y() - r, 2 * r, 2 * r);
+    auto poly = [&](std::initializer_list<QPointF> pts) {
+        QPolygonF g;
+        for (QPointF q : pts)
+            g << c + q * r;
+        p.drawPolygon(g);
+    };
+    auto hexagon = [&] {
+        QPolygonF g;
+        for (int i = 0; i < 6; ++i)
+            g << c + QPointF(std::cos(i * M_PI / 3), std::sin(i * M_PI / 3)) * r;
+        p.drawPolygon(g);
+    };
+    auto cross = [&] {
+        p.drawLine(box.topLeft(), box.bottomRight());
+        p.drawLine(box.topRight(), box.bottomLeft());
+    };
+    switch (m) {
+        case 1:
+            p.drawEllipse(c, 1.5, 1.5);
+            break;
+        case 2:
+        case 3:
+            p.drawRect(box);
+            break;
+        case 4:
+        case 5:
+        case 12:
+            p.drawEllipse(box);
+            break;
+        case 6:
+        case 7:
+            poly({{0, -1}, {1, 0}, {0, 1}, {-1, 0}});
+            break;
+        case 8:
+        case 9:
+            poly({{0, -1}, {1, 1}, {-1, 1}});
+            break;
+        case 10:
+            cross();
+            break;
+        case 11:
+            p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+            p.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+            break;
+        case 13:
+            cross();
+            p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+            p.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+            break;
+        case 14:
+        case 15:
+            poly({{0, 1}, {1, -1}, {-1, -1}});
+            break;
+        case 16:
+            p.drawEllipse(box);
+            p.drawEllipse(c, 1, 1);
+            break;
+        case 17:
+            p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+            break;
+        case 18:
+            p.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+            break;
+        case 19:
+        case 20:
+            hexagon();
+            break;
+        case 21:
+            p.drawRect(box);
+            cross();
+            break;
+        case 22:
+            p.drawEllipse(box);
+            cross();
+            break;
+        default:
+            break;
+    }
+}
+
+void DrawMarkers(QPainter& p, const Plot& plot, const std::vector<QPointF>& points) {
+    if (plot.marker <= 0) return;
+    const QColor col = Colour(plot.markerColor);
+    p.setPen(QPen(col, 1));
+    p.setBrush(MarkerFilled(plot.marker) ? QBrush(col) : Qt::NoBrush);
+    for (QPointF c : points)
+        DrawMarker(p, plot.marker, c);
+    p.setBrush(Qt::NoBrush);
+}
+
+// The pixel run of an annotation's or a shape's coordinates.
+QPolygonF ShapePolygon(const GraphState& s, const GraphLayout& layout, const Annotation& a) {
+    QPolygonF poly;
+    if (!a.shape.x || !a.shape.y) return poly;
+    const AxisMap xm = layout.X(s), ym = layout.Y(AnnotationYAxis(s, a));
+    const size_t n = std::min(a.shape.x->size(), a.shape.y->size());
+    for (size_t i = 0; i < n; ++i) {
+        const double x = (*a.shape.x)[i], y = (*a.shape.y)[i];
+        if (std::isfinite(x) && std::isfinite(y))
+            poly << Bounded(layout.plot, xm.ToPixel(x), ym.ToPixel(y));
+    }
+    return poly;
+}
+
+void DrawShape(QPainter& p, const GraphState& s, const GraphLayout& layout, const Annotation& a) {
+    const QPolygonF poly = ShapePolygon(s, layout, a);
+    if (poly.size() < 2) return;
+    if (a.shape.kind == 4) {
+        p.setPen(a.shape.outline ? QPen(Qt::black, a.shape.width, Qt::SolidLine) : Qt::NoPen);
+        p.setBrush(a.shape.filled ? QBrush(Colour(a.shape.fillColor)) : Qt::NoBrush);
+        p.drawPolygon(poly);
+        p.setBrush(Qt::NoBrush);
+    } else {
+        const Qt::PenStyle style = a.shape.lineStyle == 1   ? Qt::DashLine
+                                   : a.shape.lineStyle == 2 ? Qt::DotLine
+                                                            : Qt::SolidLine;
+        p.setPen(QPen(Qt::black, a.shape.width, style, Qt::FlatCap));
+        p.drawPolyline(poly);
+    }
+}
+
+std::optional<QPointF> PinnedPoint(const GraphState& s, const GraphLayout& layout,
+                                   const Annotation& a) {
+    if (a.attachment != 2 || !a.plot) return std::nullopt;
+    const Plot* plot = s.FindPlot(a.plot);
+    if (!plot || a.point < 0 || !plot->points->IsPoint(static_cast<size_t>(a.point)))
+        return std::nullopt;
+    const auto i = static_cast<size_t>(a.point);
+    return Bounded(layout.plot, layout.X(s).ToPixel(plot->points->X()[i]),
+                   layout.Y(s.YAxisOf(*plot)).ToPixel(plot->points->Y()[i]));
+}
+
+void DrawLabel(QPainter& p, const GraphState& s, const GraphLayout& layout, const Annotation& a) {
+    const std::optional<QRectF> box = LabelBox(s, layout, a);
+    if (!box) return;
+    const AxisMap xm = layout.X(s), ym = layout.Y(AnnotationYAxis(s, a));
+    const QPointF at = Bounded(layout.plot, xm.ToPixel(a.caption.x), ym.ToPixel(a.caption.y));
+    if (const std::optional<QPointF> pin = PinnedPoint(s, layout, a)) {
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(at, *pin);
+        const QPointF d = at - *pin;
+        const double len = std::hypot(d.x(), d.y());
+        if (a.head == 0 && len > 0) {
+            const QPointF u = d / len, n(-u.y(), u.x());
+            p.setBrush(Qt::black);
+            p.drawPolygon(QPolygonF() << *pin << *pin + u * 8 + n * 3 << *pin + u * 8 - n * 3);
+            p.setBrush(Qt::NoBrush);
+        } else if (a.head == 2) {
+            p.setBrush(Qt::black);
+            p.drawEllipse(*pin, 2.5, 2.5);
+            p.setBrush(Qt::NoBrush);
+        }
+    }
+    if (a.caption.frame == 0) {
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(*box);
+        p.setBrush(Qt::NoBrush);
+    }
+    p.setPen(Qt::black);
+    p.drawText(*box, Qt::AlignCenter, a.caption.text.ToQString());
+}
+
+struct AxisDraw {
+    const Axis* axis;
+    bool vertical;
+    bool far;
+    double at;  // x of a Y axis line, y of the X axis line
+};
+
+void DrawGrid(QPainter& p, const GraphState& s, const GraphLayout& layout) {
+    p.setPen(QPen(Colour(s.style.grid), 1));
+    for (size_t i = 0; i < s.axes.size(); ++i) {
+        const Axis& a = s.axes[i];
+        if (!a.ticks.grid && !a.ticks.minorGrid) continue;
+        const bool x = i == 0;
+        const AxisMap m = x ? layout.X(s) : layout.Y(a);
+        const double len = x ? layout.plot.width() : layout.plot.height();
+        const TickSet t =
+            ChooseTicks(a.format, a.min, a.max, len, x ? 60 : 30, a.spacing, a.DrawnLog());
+        auto line = [&](double v) {
+            const double px = m.ToPixel(v);
+            if (x)
+                p.drawLine(QPointF(px, layout.plot.top()), QPointF(px, layout.plot.bottom()));
+            else
+                p.drawLine(QPointF(layout.plot.left(), px), QPointF(layout.plot.right(), px));
+        };
+        if (a.ticks.grid)
+            for (double v : t.major)
+                line(v);
+        if (a.ticks.minorGrid)
+            for (double v : t.minor)
+                line(v);
+    }
+}
+
+void DrawAxis(QPainter& p, const GraphState& s, const GraphLayout& layout, const AxisDraw& d,
+              const QFontMetricsF& fm) {
+    const Axis& a = *d.axis;
+    const QRectF& area = layout.plot;
+    const AxisMap m = d.vertical ? layout.Y(a) : layout.X(s);
+    const double len = d.vertical ? area.height() : area.width();
+    p.setPen(QPen(Colour(a.color), 1));
+    if (d.vertical)
+        p.drawLine(QPointF(d.at, area.top()), QPointF(d.at, area.bottom()));
+    else
+        p.drawLine(QPointF(area.left(), d.at), QPointF(area.right(), d.at));
+    const TickSet t =
+        ChooseTicks(a.format, a.min, a.max, len, d.vertical ? 30 : 60, a.spacing, a.DrawnLog());
+    // Tick marks point into the plot area, so labels sit right against it.
+    const double inward = d.vertical ? (d.far ? -1 : 1) : -1;
+    if (a.ticks.minor) {
+        p.setPen(QPen(Colour(a.ticks.minorColor), 1));
+        for (double v : t.minor) {
+            const double px = m.ToPixel(v);
+            if (d.vertical)
+                p.drawLine(QPointF(d.at, px), QPointF(d.at + 2 * inward, px));
+            else
+                p.drawLine(QPointF(px, d.at), QPointF(px, d.at + 2 * inward));
+        }
+    }
+    p.setPen(QPen(Colour(a.ticks.color), 1));
+    std::optional<QRectF> last;
+    for (double v : t.major) {
+        const double px = m.ToPixel(v);
+        if (a.ticks.ticks) {
+            if (d.vertical)
+                p.drawLine(QPointF(d.at, px), QPointF(d.at + 4 * inward, px));
+            else
+                p.drawLine(QPointF(px, d.at), QPointF(px, d.at + 4 * inward));
+        }
+        if (!a.ticks.labels) continue;
+        const QString text = a.format.Label(v, t.decimals).ToQString();
+        const double w = fm.horizontalAdvance(text), h = fm.height();
+        QRectF r;
+        if (!d.vertical)
+            r = QRectF(px - w / 2, d.at + 3, w, h);
+        else if (d.far)
+            r = QRectF(d.at + 3, px - h / 2, w, h);
+        else
+            r = QRectF(d.at - 3 - w, px - h / 2, w, h);
+        if (last && last->adjusted(-2, -1, 2, 1).intersects(r))
+            continue;  // it would overlap its neighbour
+        p.drawText(r, Qt::AlignCenter, text);
+        last = r;
+    }
+}
+
+}  // namespace
+
+QFont GraphFont(const GraphState& s) {
+    QFont f("DejaVu Sans");
+    // Points at the control's 96-dpi logical resolution; the painter's scale does the rest.
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(s.style.fontSize * 96.0 / 72.0))));
+    return f;
+}
+
+const Axis& AnnotationYAxis(const GraphState& s, const Annotation& a) {
+    const Plot* plot = a.plot ? s.FindPlot(a.plot) : nullptr;
+    return plot ? s.YAxisOf(*plot) : s.axes[1];
+}
+
+std::optional<QRectF> LabelBox(const GraphState& s, const GraphLayout& layout,
+                               const Annotation& a) {
+    if (!a.visible || a.kind != 5 || a.caption.text.IsEmpty()) return std::nullopt;
+    const QFontMetricsF fm(GraphFont(s));
+    const QRectF text = fm.boundingRect(QRectF(0, 0, 10000, 10000), Qt::AlignLeft | Qt::AlignTop,
+                                        a.caption.text.ToQString());
+    const QSizeF size(text.width() + 6, text.height() + 4);
+    const AxisMap xm = layout.X(s), ym = layout.Y(AnnotationYAxis(s, a));
+    const QPointF at = Bounded(layout.plot, xm.ToPixel(a.caption.x), ym.ToPixel(a.caption.y));
+    const std::optional<QPointF> pin = PinnedPoint(s, layout, a);
+    if (!pin)
+        return QRectF(at.x() - size.width() / 2, at.y() - size.height() / 2, size.width(),
+                      size.height());
+    // Away from the point, the corner nearest to it at the label position.
+    const double left = at.x() >= pin->x() ? at.x() : at.x() - size.width();
+    const double top = at.y() >= pin->y() ? at.y() : at.y() - size.height();
+    return QRectF(left, top, size.width(), size.height());
+}
+
+std::optional<QPointF> CursorPoint(const GraphState& s, const GraphLayout& layout,
+                                   const Cursor& c) {
+    if (!c.visible) return std::nullopt;
+    const Axis* yAxis = &s.axes[1];
+    if (c.plot) {
+        const Plot* plot = s.FindPlot(c.plot);
+        if (!plot || c.index < 0 || !plot->points->IsPoint(static_cast<size_t>(c.index)))
+            return std::nullopt;
+        yAxis = &s.YAxisOf(*plot);
+    } else if (!c.xPut || !c.yPut) {
+        return std::nullopt;
+    }
+    return Bounded(layout.plot, layout.X(s).ToPixel(c.x), layout.Y(*yAxis).ToPixel(c.y));
+}
+
+Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QRectF& area,
+                double columnsPerPixel) {
+    Trace t;
+    const PlotPoints& pts = *plot.points;
+    const size_t n = pts.Size();
+    if (!n || area.width() <= 0) return t;
+    const double* xs = pts.X();
+    const double* ys = pts.Y();
+    auto pixel = [&](size_t i) { return Bounded(area, xm.ToPixel(xs[i]), ym.ToPixel(ys[i])); };
+    const size_t columns =
+        std::max<size_t>(1, static_cast<size_t>(std::ceil(area.width() * columnsPerPixel)));
+    const double columnWidth = area.width() / static_cast<double>(columns);
+    size_t vertices = 0;
+    auto newRun = [&] {
+        if (t.runs.empty() || !t.runs.back().empty()) t.runs.emplace_back();
+    };
+    auto add = [&](size_t i) {
+        t.runs.back().push_back(pixel(i));
+        t.runIndexes.push_back(i);
+        ++vertices;
+    };
+    const bool increasing = xm.p1 > xm.p0;
+    if (pts.Monotone() && increasing && !xm.log) {
+        // Visible indexes, with one point beyond each side for the lines that leave the area.
+        size_t i0 = pts.LowerBound(xm.FromPixel(area.left()));
+        while (i0 > 0 && !pts.IsPoint(--i0)) {
+        }
+        size_t i1 = pts.LowerBound(xm.FromPixel(area.right()));
+        while (i1 < n && !pts.IsPoint(i1))
+            ++i1;
+        i1 = std::min(n, i1 + 1);
+        if (i0 >= i1) return t;
+        if (i1 - i0 <= 2 * columns) {
+            newRun();
+            for (size_t i = i0; i < i1; ++i) {
+                if (!pts.IsPoint(i)) {
+                    newRun();
+                    continue;
+                }
+                add(i);
+                t.markers.push_back(t.runs.back().back());
+                t.markerIndexes.push_back(i);
+            }
+        } else {
+            t.dense = true;
+            newRun();
+            bool havePrevious = false;
+            size_t previousLast = 0;
+            size_t lo = i0;
+            for (size_t c = 0; c < columns && lo < i1; ++c) {
+                const size_t hi =
+                    c + 1 == columns
+                        ? i1
+                        : std::clamp(pts.LowerBound(xm.FromPixel(
+                                         area.left() + columnWidth * static_cast<double>(c + 1))),
+                                     lo, i1);
+                const PlotPoints::Summary sum = pts.Summarise(lo, hi);
+                lo = hi;
+                if (!sum.any) continue;
+                if (havePrevious && sum.first > previousLast + 1)
+                    newRun();  // a gap between the columns
+                size_t order[4] = {sum.first, std::min(sum.minIdx, sum.maxIdx),
+                                   std::max(sum.minIdx, sum.maxIdx), sum.last};
+                size_t lastEmitted = std::numeric_limits<size_t>::max();
+                for (size_t i : order)
+                    if (i != lastEmitted) add(i), lastEmitted = i;
+                t.markers.push_back(pixel(sum.minIdx));
+                t.markerIndexes.push_back(sum.minIdx);
+                if (sum.maxIdx != sum.minIdx) {
+                    t.markers.push_back(pixel(sum.maxIdx));
+                    t.markerIndexes.push_back(sum.maxIdx);
+                }
+                havePrevious = true;
+                previousLast = sum.last;
+            }
+        }
+    } else {
+        // Y against X: one pass that merges successive points on the same device pixel.
+        t.dense = pts.PointCount() > 2 * columns;
+        newRun();
+        bool have = false;
+        long long px = 0, py = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (!pts.IsPoint(i)) {
+                newRun();
+                have = false;
+                continue;
+            }
+            const QPointF q = pixel(i);
+            const auto qx = static_cast<long long>(std::floor(q.x() * columnsPerPixel));
+            const auto qy = static_cast<long long>(std::floor(q.y() * columnsPerPixel));
+            if (have && qx == px && qy == py) continue;
+            have = true;
+            px = qx, py = qy;
+            add(i);
+            t.markers.push_back(q);
+            t.markerIndexes.push_back(i);
+        }
+    }
+    if (!t.runs.empty() && t.runs.back().empty()) t.runs.pop_back();
+    (void)vertices;
+    return t;
+}
+
+namespace {
+
+void DrawBars(QPainter& p, const GraphState& s, const Plot& plot, const AxisMap& xm,
+              const AxisMap& ym, const QRectF& area, double columnsPerPixel) {
+    const PlotPoints& pts = *plot.points;
+    if (!pts.Size()) return;
+    const double base = ym.ToPixel(std::clamp(0.0, s.YAxisOf(plot).min, s.YAxisOf(plot).max));
+    p.setPen(QPen(Colour(plot.lineColor), 1));
+    p.setBrush(Colour(plot.fillColor));
+    const Trace t = TracePlot(plot, xm, ym, area, columnsPerPixel);
+    if (t.dense) {
+        // One bar a column, to its extremes.
+        const double cw = 1.0 / columnsPerPixel;
+        double lo = base, hi = base, column = -1;
+        auto flush = [&] {
+            if (column >= 0)
+                p.drawRect(QRectF(QPointF(column, std::min(lo, base)),
+                                  QPointF(column + cw, std::max(hi, base))));
+        };
+        for (const auto& run : t.runs)
+            for (QPointF q : run) {
+                const double c = std::floor((q.x() - area.left()) / cw) * cw + area.left();
+                if (c != column) {
+                    flush();
+                    column = c, lo = hi = q.y();
+                }
+                lo = std::min(lo, q.y()), hi = std::max(hi, q.y());
+            }
+        flush();
+    } else {
+        double left = s.axes.front().barOffset;
+        for (size_t i = 0; i < pts.Size(); ++i) {
+            const double x = pts.X()[i], y = pts.Y()[i];
+            if (pts.IsPoint(i) && std::isfinite(left)) {
+                const QPointF a = Bounded(area, xm.ToPixel(left), ym.ToPixel(y));
+                const QPointF b = Bounded(area, xm.ToPixel(x), base);
+                p.drawRect(QRectF(a, b).normalized());
+            }
+            if (std::isfinite(x)) left = x;
+        }
+    }
+    p.setBrush(Qt::NoBrush);
+}
+
+void DrawFill(QPainter& p, const Plot& plot, const Trace& t, double base) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(Colour(plot.fillColor));
+    for (const auto& run : t.runs) {
+        if (run.size() < 2) continue;
+        QPolygonF poly;
+        poly.reserve(static_cast<qsizetype>(run.size() + 2));
+        poly << QPointF(run.front().x(), base);
+        for (QPointF q : run)
+            poly << q;
+        poly << QPointF(run.back().x(), base);
+        p.drawPolygon(poly);
+    }
+    p.setBrush(Qt::NoBrush);
+}
+
+}  // namespace
+
+void RenderGraph(QPainter& p, const GraphState& s, const QRectF& target, QSizeF logical,
+                 const std::optional<QRectF>& rubberBand) {
+    if (logical.width() <= 0 || logical.height() <= 0 || target.isEmpty()) return;
+    p.save();
+    p.translate(target.topLeft());
+    p.scale(target.width() / logical.width(), target.height() / logical.height());
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const GraphLayout layout = ComputeLayout(s, logical);
+    const QRectF& area = layout.plot;
+    const double columnsPerPixel = DeviceScaleX(p);
+    const QFont font = GraphFont(s);
+    p.setFont(font);
+    const QFontMetricsF fm(font);
+
+    p.fillRect(QRectF(QPointF(0, 0), logical), Colour(s.background));
+    p.fillRect(area, Colour(s.style.plotBackground));
+    DrawGrid(p, s, layout);
+
+    p.save();
+    p.setClipRect(area);
+    for (const Annotation& a : s.annotations)
+        if (a.visible && a.kind == 3 && a.shape.beneath) DrawShape(p, s, layout, a);
+    std::vector<Trace> traces;
+    traces.reserve(s.plots.size());
+    const AxisMap xm = layout.X(s);
+    for (const Plot& plot : s.plots) {
+        const AxisMap ym = layout.Y(s.YAxisOf(plot));
+        traces.push_back(TracePlot(plot, xm, ym, area, columnsPerPixel));
+        if (s.style.bar) {
+            DrawBars(p, s, plot, xm, ym, area, columnsPerPixel);
+        } else if (plot.fill != 0) {
+            const Axis& ya = s.YAxisOf(plot);
+            DrawFill(p, plot, traces.back(), ym.ToPixel(std::clamp(0.0, ya.min, ya.max)));
+        }
+    }
+    if (!s.style.bar) {
+        for (size_t i = 0; i < s.plots.size(); ++i) {
+            const Plot& plot = s.plots[i];
+            if (plot.lineStyle == 0) continue;
+            const double width = plot.lineStyle == 1 ? plot.width : 1;
+            p.setPen(QPen(Colour(plot.lineColor), width, PlotPenStyle(plot.lineStyle), Qt::FlatCap,
+                          Qt::MiterJoin));
+            for (const auto& run : traces[i].runs)
+                if (run.size() > 1) p.drawPolyline(run.data(), static_cast<int>(run.size()));
+        }
+        for (size_t i = 0; i < s.plots.size(); ++i)
+            DrawMarkers(p, s.plots[i], traces[i].markers);
+    }
+    for (const Annotation& a : s.annotations)
+        if (a.visible && a.kind == 3 && !a.shape.beneath) DrawShape(p, s, layout, a);
+    for (const Annotation& a : s.annotations)
+        if (a.visible && a.kind == 5) DrawLabel(p, s, layout, a);
+    static const COLORREF cursorColours[3] = {RGB(128, 128, 128), RGB(255, 0, 0), RGB(0, 0, 255)};
+    for (size_t i = 0; i < s.cursors.size(); ++i)
+        if (const std::optional<QPointF> c = CursorPoint(s, layout, s.cursors[i])) {
+            p.setPen(QPen(Colour(cursorColours[i]), 1));
+            p.drawLine(QPointF(c->x(), area.top()), QPointF(c->x(), area.bottom()));
+            p.drawLine(QPointF(area.left(), c->y()), QPointF(area.right(), c->y()));
+        }
+    p.restore();
+
+    // Axes and captions.
+    const Axis& xAxis = s.axes.front();
+    if (xAxis.ownScale && xAxis.ticks.nearSide)
+        DrawAxis(p, s, layout, {&xAxis, false, false, area.bottom()}, fm);
+    auto yAxes = [&](const std::vector<size_t>& list, bool far) {
+        for (size_t k = 0; k < list.size(); ++k) {
+            const double at = far ? area.right() + kAxisWidth * static_cast<double>(k)
+                                  : area.left() - kAxisWidth * static_cast<double>(k);
+            DrawAxis(p, s, layout, {&s.axes[list[k]], true, far, at}, fm);
+        }
+    };
+    yAxes(layout.leftAxes, false);
+    yAxes(layout.rightAxes, true);
+    if (xAxis.ownScale && xAxis.captionSides.nearSide && !xAxis.caption.IsEmpty()) {
+        p.setPen(Colour(xAxis.captionColor));
+        p.drawText(
+            QRectF(area.left(), logical.height() - fm.height() - 1, area.width(), fm.height()),
+            Qt::AlignCenter,
+            fm.elidedText(xAxis.caption.ToQString(), Qt::ElideRight, area.width()));
+    }
+    for (size_t k = 0; k < layout.leftAxes.size(); ++k) {
+        const Axis& a = s.axes[layout.leftAxes[k]];
+        if (!a.captionSides.nearSide || a.caption.IsEmpty()) continue;
+        p.setPen(Colour(a.captionColor));
+        const double x = std::max(0.0, area.left() - kAxisWidth * static_cast<double>(k + 1)) + 2;
+        p.drawText(QRectF(x, 0, area.width() / 3, kTopMargin), Qt::AlignLeft | Qt::AlignVCenter,
+                   fm.elidedText(a.caption.ToQString(), Qt::ElideRight, area.width() / 3));
+    }
+    for (size_t k = 0; k < layout.rightAxes.size(); ++k) {
+        const Axis& a = s.axes[layout.rightAxes[k]];
+        if (!a.captionSides.farSide || a.caption.IsEmpty()) continue;
+        p.setPen(Colour(a.captionColor));
+        const double right =
+            std::min(logical.width(), area.right() + kAxisWidth * static_cast<double>(k + 1)) - 2;
+        p.drawText(QRectF(right - area.width() / 3, 0, area.width() / 3, kTopMargin),
+                   Qt::AlignRight | Qt::AlignVCenter,
+                   fm.elidedText(a.caption.ToQString(), Qt::ElideRight, area.width() / 3));
+    }
+    if (!s.caption.IsEmpty()) {
+        p.setPen(Qt::black);
+        p.drawText(QRectF(area.left(), 0, area.width(), kTopMargin), Qt::AlignCenter,
+                   fm.elidedText(s.caption.ToQString(), Qt::ElideRight, area.width() / 3));
+    }
+    if (rubberBand) {
+        p.setPen(QPen(Qt::black, 1, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rubberBand->normalized());
+    }
+    p.restore();
+}
+
+// ---- hit tests ----
+
+std::optional<PlotHit> HitTestPlots(const GraphState& s, const GraphLayout& layout, QPointF pos) {
+    const AxisMap xm = layout.X(s);
+    for (size_t k = s.plots.size(); k > 0; --k) {
+        const Plot& plot = s.plots[k - 1];
+        const bool lines = s.style.bar || plot.lineStyle != 0;
+        const bool markers = !s.style.bar && plot.marker != 0;
+        if (!lines && !markers) continue;
+        const AxisMap ym = layout.Y(s.YAxisOf(plot));
+        // The same decimated trace as drawn, at one column a pixel.
+        const Trace t = TracePlot(plot, xm, ym, layout.plot, 1);
+        double best = std::numeric_limits<double>::infinity();
+        size_t bestPoint = 0;
+        bool hit = false;
+        size_t flat = 0;
+        for (const auto& run : t.runs) {
+            for (size_t i = 0; i < run.size(); ++i, ++flat) {
+                const QPointF q = run[i];
+                const double d = std::hypot(q.x() - pos.x(), q.y() - pos.y());
+                if (d < best) best = d, bestPoint = t.runIndexes[flat];
+                if (lines && i > 0 && SegmentDistance(pos, run[i - 1], q) <= kHitDistance)
+                    hit = true;
+            }
+        }
+        if (markers && best <= kHitDistance + 1) hit = true;
+        if (!hit && lines && t.runs.size() == 1 && t.runs.front().size() == 1 &&
+            best <= kHitDistance)
+            hit = true;
+        if (hit) return PlotHit{static_cast<int>(k - 1), bestPoint};
+    }
+    return std::nullopt;
+}
+
+std::optional<size_t> HitTestAnnotations(const GraphState& s, const GraphLayout& layout,
+                                         QPointF pos) {
+    // Topmost first: labels, then shapes in front, then shapes beneath, each last one first.
+    for (size_t k = s.annotations.size(); k > 0; --k)
+        if (const auto box = LabelBox(s, layout, s.annotations[k - 1]); box && box->contains(pos))
+            return k - 1;
+    for (int beneath = 0; beneath < 2; ++beneath)
+        for (size_t k = s.annotations.size(); k > 0; --k) {
+            const Annotation& a = s.annotations[k - 1];
+            if (!a.visible || a.kind != 3 || a.shape.beneath != (beneath == 1)) continue;
+            const QPolygonF poly = ShapePolygon(s, layout, a);
+            if (poly.size() < 2) continue;
+            if (a.shape.kind == 4 && poly.containsPoint(pos, Qt::OddEvenFill)) return k - 1;
+            const qsizetype segments = a.shape.kind == 4 ? poly.size() : poly.size() - 1;
+            for (qsizetype i = 0; i < segments; ++i)
+                if (SegmentDistance(pos, poly[i], poly[(i + 1) % poly.size()]) <= kHitDistance)
+                    return k - 1;
+        }
+    return std::nullopt;
+}
+
+}  // namespace platform::graph

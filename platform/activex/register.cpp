@@ -1,0 +1,16 @@
+#include "platform/activex/register.h"
+
+#include "platform/activex/graph_control.h"
+#include "platform/activex/instruments.h"
+#include "platform/ui/dialog.h"
+
+namespace platform {
+
+void RegisterActiveXControls() {
+    RegisterControlClass("CWGraph", [] { return std::make_unique<CWGraph>(); });
+    RegisterControlClass("CWButton", [] { return std::make_unique<CWButton>(); });
+    RegisterControlClass("CWKnob", [] { return std::make_unique<CWKnob>(); });
+    RegisterControlClass("CWSlide", [] { return std::make_unique<CWSlide>(); });
+}
+
+}  // namespace platform

@@ -1,0 +1,362 @@
+#include <QBuffer>
+#include <QFile>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSvgRenderer>
+#include <cmath>
+
+#include "platform/activex/graph_render.h"
+#include "platform/gdi/dc.h"
+#include "tests/activex/fixture.h"
+
+using namespace activex_test;
+using testing_support::SaveTestImage;
+
+namespace {
+
+QRgb Rgb(COLORREF c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 160, 0), kBlue = RGB(0, 0, 255),
+                   kShade = 0xFFCD9B;
+
+// Counts what a redraw hands to the paint device: line segments and polygon edges.
+class CountingEngine : public QPaintEngine {
+public:
+    CountingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+        segments += mode == PolylineMode ? count - 1 : count;
+        for (int i = 0; i < count; ++i)
+            maxY = std::max(maxY, 300 - points[i].y()), minY = std::min(minY, points[i].y());
+    }
+    void drawLines(const QLineF*, int count) override { segments += count; }
+    void drawRects(const QRectF*, int count) override { segments += 4 * count; }
+    void drawTextItem(const QPointF&, const QTextItem&) override {}
+    Type type() const override { return QPaintEngine::User; }
+    long long segments = 0;
+    double maxY = -1e9, minY = 1e9;
+};
+
+class CountingDevice : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth:
+                return 400;
+            case PdmHeight:
+                return 300;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return 1 * devicePixelRatioFScale();
+            default:
+                return 0;
+        }
+    }
+    mutable CountingEngine engine;
+};
+
+class GraphRenderTest : public GraphTest {
+protected:
+    // Axis ranges 0..10 on X and Y, no autoscale.
+    GraphRenderTest() {
+        for (LONG i : {1, 2}) {
+            Axes().Item(i).SetDouble(3, 0);
+            Axes().Item(i).SetDouble(2, 10);
+        }
+    }
+    static QPoint At(double x, double y, double right = 395) {
+        return QPoint(static_cast<int>(std::lround(40 + x / 10 * (right - 40))),
+                      static_cast<int>(std::lround(269 - y / 10 * 255)));
+    }
+};
+
+TEST_F(GraphRenderTest, APersonCanReadTheGraphAndThePixelsSitWhereTheRangesSay) {
+    VARIANT area;
+    ASSERT_EQ(G().GetProperty(9003, area), S_OK);
+    EXPECT_EQ(*area.parray, (std::vector<double>{40, 14, 395, 269}));
+
+    ASSERT_EQ(graph.SetCaption("Readable graph"), S_OK);
+    Axes().Item(1).SetString(-518, "Time (s)");
+    Axes().Item(2).SetString(-518, "Temperature(C)");
+    Axes().Item(1).GetObject(10).SetBool(13, true);  // grid at the X ticks
+
+    // A green line with filled blue squares, shaded beneath by a polygon that keeps the line green.
+    const CDispatchDriver line = AddPlot({0, 2, 4, 6, 8, 10}, {1, 3, 5, 7, 5, 3});
+    line.SetLong(14, kGreen);
+    line.SetShort(4, 3);
+    line.SetLong(2, 3);
+    line.SetLong(15, kBlue);
+    // A dashed plot filled down to Y = 0.
+    const CDispatchDriver filled = AddPlot({8.5, 10}, {1.5, 1.5});
+    filled.SetLong(1, 2);
+    filled.SetLong(14, 0);
+    filled.SetLong(16, RGB(200, 230, 200));
+    filled.SetLong(9020, 1);
+    filled.SetDouble(0, 0);
+    Plots().Item(2).SetString(3, "2");
+
+    const CDispatchDriver shade = Add(Annotations());
+    shade.SetLong(5, 3);
+    shade.SetObject(3, Plots().Item(1));
+    const CDispatchDriver poly = shade.GetObject(7);
+    poly.SetLong(1, 4);
+    poly.SetLong(4, kShade);
+    poly.SetBool(5, true);
+    poly.SetBool(8, false);
+    poly.SetBool(11, true);
+    ASSERT_EQ(Call(poly, 12, {VarArray({2.0, 2.0, 4.0, 4.0}), VarArray({0.0, 3.0, 5.0, 0.0})}),
+              S_OK);
+    // The tangent slot: a black segment 2 px wide.
+    const CDispatchDriver tangent = Annotations().Item(3);
+    tangent.SetLong(5, 3);
+    tangent.GetObject(7).SetLong(1, 2);
+    tangent.GetObject(7).SetLong(7, 2);
+    ASSERT_EQ(Call(tangent.GetObject(7), 12, {VarArray({6.0, 9.0}), VarArray({9.0, 9.0})}), S_OK);
+    tangent.SetBool(1, true);
+    // A text label pinned to point 3 (6, 7) of plot 1, its box up and to the right.
+    const CDispatchDriver label = Add(Annotations());
+    label.SetLong(2, 0);
+    label.SetLong(5, 5);
+    ASSERT_EQ(Call(label, 10, {VarI4(2)}), S_OK);
+    label.GetObject(6).SetLong(6, 6);
+    label.GetObject(8).SetLong(2, 0);
+    label.GetObject(6).SetString(1, "Peak");
+    label.GetObject(6).SetLong(4, 0);
+    label.SetObject(3, Plots().Item(1));
+    label.SetLong(4, 3);
+    label.GetObject(6).SetDouble(2, 7.5);
+    label.GetObject(6).SetDouble(3, 8.5);
+    // Cursor A (red) on point 1 of plot 1 at (2, 3).
+    const CDispatchDriver a = Cursors().Item(2);
+    a.SetLong(8, 1);
+    a.SetLong(6, 1);
+    a.SetBool(9, true);
+
+    const QImage image = Render();
+    SaveTestImage(image, "graph_readable");
+    EXPECT_TRUE(ColourNear(image, At(3, 4), Rgb(kGreen), 2));  // the line, 3 px wide
+    EXPECT_TRUE(ColourNear(image, At(3, 4) + QPoint(0, 1), Rgb(kGreen), 1));
+    EXPECT_TRUE(ColourNear(image, At(8, 5), Rgb(kBlue), 2));       // a marker
+    EXPECT_TRUE(ColourNear(image, At(3, 1), Rgb(kShade), 0));      // inside the shading
+    EXPECT_TRUE(ColourNear(image, At(2.6, 3.6), Rgb(kGreen), 1));  // the line over the shading
+    EXPECT_TRUE(ColourNear(image, At(9, 0.7), qRgb(200, 230, 200), 0));  // the fill
+    EXPECT_TRUE(ColourNear(image, At(7.5, 9), Rgb(0), 1));               // the tangent
+    EXPECT_TRUE(ColourNear(image, At(7.5, 8.9), Rgb(0), 1));             // the label's box
+    EXPECT_TRUE(ColourNear(image, At(6.75, 7.75), Rgb(0), 2));  // its connector, toward the point
+    EXPECT_TRUE(
+        ColourNear(image, QPoint(At(2, 0).x(), 200), Rgb(kRed), 0));  // cursor A's vertical line
+    EXPECT_TRUE(
+        ColourNear(image, QPoint(300, At(0, 3).y()), Rgb(kRed), 1));  // and its horizontal line
+    EXPECT_TRUE(ColourNear(image, QPoint(At(4, 0).x(), 30), qRgb(0xD0, 0xD0, 0xD0),
+                           0));                            // the grid at X = 4
+    EXPECT_EQ(image.pixel(2, 297) & 0xFFFFFF, 0xF0F0F0u);  // the background
+}
+
+TEST_F(GraphRenderTest, ARightAxisNarrowsThePlotAreaAndTheRectangleSaysSo) {
+    const CDispatchDriver right = Add(Axes());
+    right.GetObject(10).SetBool(4, true);
+    right.GetObject(10).SetBool(3, false);
+    right.GetObject(12).SetBool(4, true);
+    right.GetObject(12).SetBool(3, false);
+    right.SetString(-518, "Light(lux)");
+    right.SetDouble(3, 0);
+    right.SetDouble(2, 100);
+    VARIANT area;
+    ASSERT_EQ(G().GetProperty(9003, area), S_OK);
+    EXPECT_EQ(*area.parray,
+              (std::vector<double>{40, 14, 395, 269}));  // not drawn yet: own scale off
+    right.SetBool(13, true);
+    ASSERT_EQ(G().GetProperty(9003, area), S_OK);
+    EXPECT_EQ(*area.parray, (std::vector<double>{40, 14, 355, 269}));  // W - 85 wide
+    const CDispatchDriver p = AddPlot({0, 10}, {0, 100});
+    p.SetObject(13, right);
+    p.SetLong(14, kBlue);
+    const QImage image = Render();
+    SaveTestImage(image, "graph_right_axis");
+    EXPECT_TRUE(ColourNear(image, At(5, 5, 355), Rgb(kBlue), 1));
+}
+
+TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
+    const CDispatchDriver y = Axes().Item(2);
+    y.SetBool(1, true);
+    y.SetDouble(2, 1000);
+    y.SetDouble(3, 1);
+    const CDispatchDriver p = AddPlot({0, 5, 10}, {1, 10, 1000});
+    p.SetLong(14, kRed);
+    QImage image = Render();
+    SaveTestImage(image, "graph_log_axis");
+    // Y = 10 is a third of the way up on 1..1000.
+    EXPECT_TRUE(ColourNear(
+        image, QPoint(At(5, 0).x(), static_cast<int>(std::lround(269 - 255.0 / 3))), Rgb(kRed), 1));
+    y.SetDouble(3, 0);  // drawn linear now; the flag is kept
+    EXPECT_TRUE(y.GetBool(1));
+    image = Render();
+    EXPECT_TRUE(ColourNear(
+        image, QPoint(At(5, 0).x(), static_cast<int>(std::lround(269 - 255.0 * 10 / 1000))),
+        Rgb(kRed), 1));
+}
+
+TEST_F(GraphRenderTest, BarsSpanFromThePreviousXAndStartAtTheOffset) {
+    ASSERT_EQ(graph.LoadStyle(StyleFile("BarGraphStyle.cwx")), S_OK);
+    const CDispatchDriver p = AddPlot({1, 3, 5}, {4, 8, 2});
+    p.SetLong(14, 0);
+    p.SetLong(16, kBlue);
+    Axes().Item(1).SetDouble(3, -2);
+    Axes().Item(1).SetDouble(9031, -1);
+    const QImage image = Render();
+    SaveTestImage(image, "graph_bars");
+    auto at = [](double x, double y) {
+        return QPoint(static_cast<int>(std::lround(40 + (x + 2) / 12 * 355)),
+                      static_cast<int>(std::lround(269 - y / 10 * 255)));
+    };
+    EXPECT_EQ(image.pixel(at(0, 2)) & 0xFFFFFF,
+              Rgb(kBlue) & 0xFFFFFF);  // first bar: -1..1, height 4
+    EXPECT_NE(image.pixel(at(0, 5)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);
+    EXPECT_EQ(image.pixel(at(2, 7)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);  // second: 1..3, height 8
+    EXPECT_EQ(image.pixel(at(4, 1)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);  // third: 3..5, height 2
+    EXPECT_NE(image.pixel(at(-1.5, 1)) & 0xFFFFFF,
+              Rgb(kBlue) & 0xFFFFFF);  // nothing before the offset
+}
+
+TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {
+    const size_t n = 1000000;
+    std::vector<double> x(n), y(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = 10.0 * static_cast<double>(i) / n, y[i] = 2 + std::sin(i * 1e-4);
+    y[654321] = 9.5;  // one extreme sample
+    AddPlot(x, y);
+    CountingDevice device;
+    {
+        QPainter p(&device);
+        Control().Render(p, QRectF(0, 0, 400, 300), QSizeF(400, 300));
+    }
+    EXPECT_LE(device.engine.segments, 4 * 355 + 400);  // the axes and grid add a little
+    EXPECT_NEAR(device.engine.minY, 269 - 9.5 / 10 * 255,
+                1.0);  // the spike's column reaches its pixel
+    const QImage image = Render();
+    EXPECT_TRUE(ColourNear(image, At(6.54321, 9.5), qRgb(0, 0, 0), 1));
+
+    // Y against X: successive points on one pixel merge.
+    ASSERT_EQ(Call(Plots(), 259), S_OK);
+    std::vector<double> cx(100000), cy(100000);
+    for (size_t i = 0; i < cx.size(); ++i)
+        cx[i] = 5 + 4 * std::cos(i * 2 * M_PI / cx.size()),
+        cy[i] = 5 + 4 * std::sin(i * 2 * M_PI / cx.size());
+    AddPlot(cx, cy);
+    CountingDevice circle;
+    {
+        QPainter p(&circle);
+        Control().Render(p, QRectF(0, 0, 400, 300), QSizeF(400, 300));
+    }
+    EXPECT_LE(circle.engine.segments, 4 * 355 + 400);
+}
+
+TEST_F(GraphRenderTest, ASmoothCurveDecimatedMatchesTheFullDrawing) {
+    const size_t n = 10000;
+    std::vector<double> x(n), y(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = 10.0 * i / (n - 1), y[i] = 5 + 4 * std::sin(x[i]);
+    AddPlot(x, y);
+    const QImage image = Render();
+    // Every column of the plot area shows the curve within a pixel of where it lies.
+    for (int px = 41; px < 394; px += 7) {
+        const double v = (px - 40) / 355.0 * 10;
+        const int py = static_cast<int>(std::lround(269 - (5 + 4 * std::sin(v)) / 10 * 255));
+        EXPECT_TRUE(ColourNear(image, QPoint(px, py), qRgb(0, 0, 0), 1)) << px;
+    }
+}
+
+TEST_F(GraphRenderTest, GapsBreakTheLine) {
+    const double nan = std::nan("");
+    const CDispatchDriver p = AddPlot({0, 2, 4, 6, 8}, {5, 5, nan, 5, 5});
+    p.SetLong(14, kRed);
+    const QImage image = Render();
+    EXPECT_TRUE(ColourNear(image, At(1, 5), Rgb(kRed), 1));
+    EXPECT_FALSE(ColourNear(image, At(4, 5), Rgb(kRed), 1));
+    EXPECT_TRUE(ColourNear(image, At(7, 5), Rgb(kRed), 1));
+}
+
+TEST_F(GraphRenderTest, ThePictureScalesPrintsAsVectorsAndGoesToSvg) {
+    const size_t n = 1000000;
+    std::vector<double> x(n), y(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = 10.0 * i / n, y[i] = 5 + 3 * std::sin(i * 1e-5);
+    const CDispatchDriver p = AddPlot(x, y);
+    p.SetLong(14, kRed);
+    graph.SetCaption("Printed");
+
+    // Printing: white background, the control laid out at the page's proportions.
+    G().SetLong(9001, RGB(255, 255, 255));
+    const CCWPicture picture(graph.GetPicture());
+    ASSERT_FALSE(picture.IsNull());
+    EXPECT_EQ(picture.GetWidth(), 400);
+    EXPECT_EQ(picture.GetHeight(), 300);
+    G().SetLong(9001, 0xF0F0F0);  // the picture keeps what it was taken with
+
+    QImage twice(800, 600, QImage::Format_RGB32);
+    twice.fill(Qt::magenta);
+    {
+        QPainter painter(&twice);
+        CDC dc(&painter);
+        ASSERT_TRUE(picture.Render(dc, CRect(0, 0, 800, 600)));
+    }
+    SaveTestImage(twice, "graph_picture_2x");
+    EXPECT_EQ(twice.pixel(2, 2) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(twice.pixel(797, 597) & 0xFFFFFF, 0xFFFFFFu);
+    const double v = 5 + 3 * std::sin(5e5 * 1e-5);
+    EXPECT_TRUE(ColourNear(twice, At(5, v) * 2, Rgb(kRed), 2));
+
+    const QString pdf = env.File("graph.pdf").ToQString();
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(600);
+        printer.setPageSize(
+            QPageSize(QSizeF(4615 / 600.0 * 25.4, 6623 / 600.0 * 25.4), QPageSize::Millimeter));
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&printer);
+        CDC dc(&painter, true);
+        ASSERT_TRUE(picture.Render(dc, CRect(0, 0, 4615, 6623)));
+    }
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_FALSE(bytes.contains("/Subtype /Image"));
+    EXPECT_FALSE(bytes.contains("/Subtype/Image"));
+    EXPECT_LT(bytes.size(), 2 * 1024 * 1024);
+
+    const QByteArray svg = picture.Svg();
+    QSvgRenderer renderer(svg);
+    ASSERT_TRUE(renderer.isValid());
+    QImage fromSvg(400, 300, QImage::Format_RGB32);
+    fromSvg.fill(Qt::magenta);
+    {
+        QPainter painter(&fromSvg);
+        renderer.render(&painter, QRectF(0, 0, 400, 300));
+    }
+    SaveTestImage(fromSvg, "graph_svg");
+    bool reddish = false;
+    for (int dy = -2; dy <= 2; ++dy) {
+        const QColor c = fromSvg.pixelColor(At(5, v) + QPoint(0, dy));
+        if (c.red() > 180 && c.green() < 140 && c.blue() < 140) reddish = true;
+    }
+    EXPECT_TRUE(reddish);
+}
+
+}  // namespace
