@@ -1,11 +1,14 @@
 #include "app/varnel_app.h"
 
+#include "platform/activex/register.h"
+
 CVarnelApp::CVarnelApp() : CWinApp("Varnel") {}
 
 CVarnelApp::~CVarnelApp() = default;
 
 BOOL CVarnelApp::InitInstance() {
     SetRegistryKey("Mercant Systems");
+    platform::RegisterActiveXControls();
     m_mainFrame = std::make_unique<CMainFrame>();
     if (!m_mainFrame->CreateMainWindow()) return FALSE;
     m_pMainWnd = m_mainFrame.get();
