@@ -264,8 +264,18 @@ int Line::OutputDueIn() const {
     return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
-void Line::WriteOutput(bool slaveOpen, bool writable) {
+void Line::WriteOutput() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_output.empty()) return;
+    }
+    // Looked at once the output is queued: the program set its rate and opened its port before
+    // the test or the model queued what it is meant to hear.
     const LineState state = SampleLine();
+    pollfd master{m_master, POLLOUT, 0};
+    Poll(&master, 1, 0);
+    const bool slaveOpen = !(master.revents & POLLHUP);
+    const bool writable = master.revents & POLLOUT;
     DWORD modelBaud = 0;
     {
         std::lock_guard modelLock(m_modelMutex);
@@ -352,7 +362,7 @@ void Line::Run() {
             m_slaveOpen = slaveOpen || m_busyFd >= 0;
         }
         if (reading && (now.revents & POLLIN)) ReadInput();
-        WriteOutput(slaveOpen, now.revents & POLLOUT);
+        WriteOutput();
         {
             std::lock_guard modelLock(m_modelMutex);
             m_model->OnTick(*this);

@@ -136,7 +136,7 @@ private:
     void Wake();
     LineState SampleLine();
     void ReadInput();
-    void WriteOutput(bool slaveOpen, bool writable);
+    void WriteOutput();
     // Milliseconds until the next chunk may go, or -1 when there is nothing to send.
     int OutputDueIn() const;
     void CloseMaster();
