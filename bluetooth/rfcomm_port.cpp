@@ -4,7 +4,9 @@
 
 #include "bluetooth/sdk.h"
 
-CRfCommPort::CRfCommPort() { sdk_init(); }
+CRfCommPort::CRfCommPort() {
+    sdk_init();
+}
 
 CRfCommPort::~CRfCommPort() {
     if (m_portHandle != 0) Close();
@@ -38,7 +40,9 @@ void CRfCommPort::OnDataReceived(const void* /*data*/, WORD /*length*/) {}
 
 void CRfCommPort::OnEventReceived(DWORD /*eventBits*/) {}
 
-CRfCommChannel::CRfCommChannel() { sdk_init(); }
+CRfCommChannel::CRfCommChannel() {
+    sdk_init();
+}
 
 CRfCommChannel::~CRfCommChannel() {
     // Nothing was ever allocated from a driver, so there is nothing to give back.

@@ -7,7 +7,9 @@ namespace {
 std::atomic<DWORD> g_startCount{0};
 }  // namespace
 
-DWORD sdk_init() { return ++g_startCount; }
+DWORD sdk_init() {
+    return ++g_startCount;
+}
 
 void sdk_close() {
     DWORD count = g_startCount.load();
@@ -15,4 +17,6 @@ void sdk_close() {
     }
 }
 
-DWORD BtSdkStartCount() { return g_startCount.load(); }
+DWORD BtSdkStartCount() {
+    return g_startCount.load();
+}

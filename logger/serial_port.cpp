@@ -107,8 +107,8 @@ BOOL CSerialPort::OpenBluetooth() {
     m_serviceGuid = kSerialPortProfileGuid;
     m_channel.AssignChannel(&m_serviceGuid, m_settings->m_serverChannel, "");
     if (!m_channel.SetSecurityLevel(kSecurityServiceName, 0, false)) return 0;
-    const DWORD result = OpenClient(m_channel.GetServerChannel(), m_settings->m_btAddress,
-                                    CRfCommPort::kDefaultMtu);
+    const DWORD result =
+        OpenClient(m_channel.GetServerChannel(), m_settings->m_btAddress, CRfCommPort::kDefaultMtu);
     m_open = result == kSuccess ? TRUE : FALSE;
     {
         std::lock_guard lock(m_receiveLock);
@@ -209,7 +209,9 @@ DWORD CSerialPort::Read(void* buffer, WORD length) {
     }
 }
 
-DWORD CSerialPort::Receive(void* buffer, WORD length) { return Read(buffer, length); }
+DWORD CSerialPort::Receive(void* buffer, WORD length) {
+    return Read(buffer, length);
+}
 
 DWORD CSerialPort::Write(const void* buffer, WORD length) {
     switch (CommunicationType()) {
@@ -293,18 +295,34 @@ BOOL CSerialPort::ModemBit(DWORD bit) {
     return (status & bit) ? 1 : 0;
 }
 
-BOOL CSerialPort::GetCTS() { return ModemBit(MS_CTS_ON); }
-BOOL CSerialPort::GetDSR() { return ModemBit(MS_DSR_ON); }
-BOOL CSerialPort::GetRing() { return ModemBit(MS_RING_ON); }
-BOOL CSerialPort::GetRLSD() { return ModemBit(MS_RLSD_ON); }
+BOOL CSerialPort::GetCTS() {
+    return ModemBit(MS_CTS_ON);
+}
+BOOL CSerialPort::GetDSR() {
+    return ModemBit(MS_DSR_ON);
+}
+BOOL CSerialPort::GetRing() {
+    return ModemBit(MS_RING_ON);
+}
+BOOL CSerialPort::GetRLSD() {
+    return ModemBit(MS_RLSD_ON);
+}
 
 void CSerialPort::Escape(DWORD function) {
     if (CommunicationType() != kComPort || m_comHandle == INVALID_HANDLE_VALUE) return;
     if (!EscapeCommFunction(m_comHandle, function)) CheckLinkLoss(GetLastError());
 }
 
-void CSerialPort::SetDTR(bool on) { Escape(on ? SETDTR : CLRDTR); }
-void CSerialPort::SetRTS(bool on) { Escape(on ? SETRTS : CLRRTS); }
-void CSerialPort::SetBreak(bool on) { Escape(on ? SETBREAK : CLRBREAK); }
+void CSerialPort::SetDTR(bool on) {
+    Escape(on ? SETDTR : CLRDTR);
+}
+void CSerialPort::SetRTS(bool on) {
+    Escape(on ? SETRTS : CLRRTS);
+}
+void CSerialPort::SetBreak(bool on) {
+    Escape(on ? SETBREAK : CLRBREAK);
+}
 
-BOOL CSerialPort::IsBluetoothSdkPresent() { return FALSE; }
+BOOL CSerialPort::IsBluetoothSdkPresent() {
+    return FALSE;
+}

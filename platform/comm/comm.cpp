@@ -77,7 +77,9 @@ BOOL Fail(DWORD error) {
     return FALSE;
 }
 
-bool IsGoneErrno(int e) { return e == EIO || e == ENXIO || e == ENODEV; }
+bool IsGoneErrno(int e) {
+    return e == EIO || e == ENXIO || e == ENODEV;
+}
 
 // The Windows code of a failed call on an open device.
 DWORD ErrorOfErrno(int e) {
@@ -100,7 +102,9 @@ DWORD ErrorOfErrno(int e) {
     }
 }
 
-BOOL FailErrno() { return Fail(ErrorOfErrno(errno)); }
+BOOL FailErrno() {
+    return Fail(ErrorOfErrno(errno));
+}
 
 // The device of a handle, or null with ERROR_INVALID_HANDLE set.
 std::shared_ptr<Device> Lookup(HANDLE handle) {
@@ -215,8 +219,8 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD toRead, DWORD* read, void* over
     if (!device) return FALSE;
     if (overlapped || (!buffer && toRead)) return Fail(ERROR_INVALID_PARAMETER);
     const COMMTIMEOUTS t = device->timeouts;
-    const bool immediate = t.ReadIntervalTimeout == MAXDWORD &&
-                           t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    const bool immediate = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
+                           t.ReadTotalTimeoutConstant == 0;
     const ULONGLONG totalMs =
         ULONGLONG(t.ReadTotalTimeoutMultiplier) * toRead + t.ReadTotalTimeoutConstant;
     const bool intervalLimit = t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != MAXDWORD;
@@ -528,8 +532,12 @@ BOOL EscapeCommFunction(HANDLE handle, DWORD function) {
     return ok ? TRUE : FailErrno();
 }
 
-BOOL SetCommBreak(HANDLE handle) { return EscapeCommFunction(handle, SETBREAK); }
-BOOL ClearCommBreak(HANDLE handle) { return EscapeCommFunction(handle, CLRBREAK); }
+BOOL SetCommBreak(HANDLE handle) {
+    return EscapeCommFunction(handle, SETBREAK);
+}
+BOOL ClearCommBreak(HANDLE handle) {
+    return EscapeCommFunction(handle, CLRBREAK);
+}
 
 BOOL GetCommModemStatus(HANDLE handle, DWORD* status) {
     const std::shared_ptr<Device> device = Lookup(handle);

@@ -52,12 +52,12 @@ protected:
 TEST_F(Comm, NamesWithoutADeviceFailToOpen) {
     ScopedEnv none("VARNEL_COM250", "");
     ScopedEnv missing("VARNEL_COM251", "/dev/no-such-device-here");
-    for (const char* name : {"\\\\.\\COM250", "\\\\.\\COM251", "\\\\.\\COM0", "\\\\.\\COM256",
-                             "COMX", "LPT1", ""}) {
+    for (const char* name :
+         {"\\\\.\\COM250", "\\\\.\\COM251", "\\\\.\\COM0", "\\\\.\\COM256", "COMX", "LPT1", ""}) {
         SetLastError(0);
-        EXPECT_EQ(CreateFile(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                             nullptr),
-                  INVALID_HANDLE_VALUE)
+        EXPECT_EQ(
+            CreateFile(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE)
             << name;
         EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_NOT_FOUND)) << name;
     }
@@ -69,8 +69,8 @@ TEST_F(Comm, AFileThatIsNoTerminalTakesNoSerialSettings) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
     ScopedEnv file("VARNEL_COM9", path);
-    HANDLE h = CreateFile("\\\\.\\COM9", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          0, nullptr);
+    HANDLE h = CreateFile("\\\\.\\COM9", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                          nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     DCB dcb;
     EXPECT_FALSE(GetCommState(h, &dcb));
@@ -184,8 +184,7 @@ TEST_F(Comm, BytesRoundTripWithinTheTimeouts) {
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(h, toLine.data(), DWORD(toLine.size()), &written, nullptr));
     EXPECT_EQ(written, toLine.size());
-    ASSERT_TRUE(
-        dorvik_sim::Line::WaitFor([&] { return port.line.Received().size() >= 6; }, 10s));
+    ASSERT_TRUE(dorvik_sim::Line::WaitFor([&] { return port.line.Received().size() >= 6; }, 10s));
     EXPECT_EQ(port.line.Received(), toLine);
 
     // An interval of MAXDWORD alone returns at once with what has arrived.

@@ -98,9 +98,8 @@ TEST_F(SimLine, AModelHearsItsRateAndAnswers) {
     ProgramPort program(sim, 2400);
     program.Write({0x10, 0x20, 0xFF});
     EXPECT_EQ(program.ReadAtLeast(3), (std::vector<BYTE>{0x11, 0x21, 0x00}));
-    EXPECT_GT(sim.line.WithModel([](dorvik_sim::Model& m) {
-        return static_cast<EchoNextModel&>(m).ticks;
-    }),
+    EXPECT_GT(sim.line.WithModel(
+                  [](dorvik_sim::Model& m) { return static_cast<EchoNextModel&>(m).ticks; }),
               0);
 }
 

@@ -229,7 +229,8 @@ Line::LineState Line::SampleLine() {
         default:
             break;
     }
-    state.frameBits = 1 + dataBits + ((t.c_cflag & PARENB) ? 1 : 0) + ((t.c_cflag & CSTOPB) ? 2 : 1);
+    state.frameBits =
+        1 + dataBits + ((t.c_cflag & PARENB) ? 1 : 0) + ((t.c_cflag & CSTOPB) ? 2 : 1);
     std::lock_guard lock(m_mutex);
     if (state.baud && (m_seenBauds.empty() || m_seenBauds.back() != state.baud))
         m_seenBauds.push_back(state.baud);
@@ -311,8 +312,8 @@ void Line::WriteOutput() {
         }
         auto wait = std::chrono::duration_cast<Clock::duration>(m_chunkGap);
         if (m_paced && state.baud)
-            wait += std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
-                double(size) * state.frameBits / state.baud));
+            wait += std::chrono::duration_cast<Clock::duration>(
+                std::chrono::duration<double>(double(size) * state.frameBits / state.baud));
         m_nextSend = std::max(m_nextSend, now) + wait;
         if (m_chunkLeft == 0) return;
     }

@@ -17,7 +17,9 @@ namespace {
 
 std::atomic<bool> g_quit{false};
 
-void OnSignal(int) { g_quit = true; }
+void OnSignal(int) {
+    g_quit = true;
+}
 
 class TraceModel : public dorvik_sim::Model {
 public:
