@@ -173,13 +173,13 @@ TEST_F(SerialLink, AFrameGoesOutWholeOrTheLinkIsLost) {
 
     sim.line.SetReading(false);
     std::thread resume([&] {
-        std::this_thread::sleep_for(150ms);
+        std::this_thread::sleep_for(100ms);
         sim.line.SetReading(true);
     });
     const DWORD sent = port.Send(frame.data(), WORD(frame.size()));
     resume.join();
     // A machine so loaded that the line did not drain in a second would make this a lost link.
-    ASSERT_FALSE(port.IsLinkLost()) << "the line was stalled for only 150 ms";
+    ASSERT_FALSE(port.IsLinkLost()) << "the line was stalled for only 100 ms";
     EXPECT_EQ(sent, frame.size());
     ASSERT_TRUE(LineReceived(frame.size()));
     EXPECT_EQ(sim.line.TakeReceived(), frame);

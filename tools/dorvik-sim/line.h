@@ -11,7 +11,9 @@
 // What the line models:
 // - the rate: the line reads the baud rate the program set from the slave's termios. Bytes the
 //   program sends at a rate other than the model's are lost, and so is the model's output while
-//   the program listens at another rate (both are counted);
+//   the program listens at another rate (both are counted). The rate of received bytes is the one
+//   in force when the line reads them, within a few milliseconds of their arrival, so a program
+//   that changes its rate at once after writing may see its last bytes judged by the new rate;
 // - the time on the wire: output goes out at the line rate (start, data, parity and stop bits per
 //   byte), unless pacing is switched off;
 // - chunks: output can be split into chosen chunk sizes, with a pause between chunks;
