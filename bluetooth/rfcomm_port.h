@@ -1,0 +1,91 @@
+#pragma once
+// The RFCOMM serial-port class of the Bluetooth stack interface and its service-channel companion.
+//
+// No stack driver is built in yet: every request that needs the driver fails (a connection cannot
+// be requested, no channel number or security index can be had), so a client open reports a
+// stack failure and the serial link falls back on nothing. The argument checks and the
+// start/stop counting are the real ones.
+//
+// Threads: construction, opening, writing, closing and destruction happen on the caller's thread.
+// The data and event notifications will come on the stack's reader thread of the port, never on
+// the thread that opened it; a derived class makes what they touch safe to share.
+
+#include "platform/base/guid.h"
+#include "platform/base/types.h"
+
+class CRfCommPort {
+public:
+    // Port result codes. Others come from the stack.
+    static constexpr DWORD kSuccess = 0;
+    static constexpr DWORD kStackFailure = 1;
+    static constexpr DWORD kAlreadyOpen = 2;
+    static constexpr DWORD kNotOpen = 3;
+    static constexpr DWORD kBadArgument = 11;
+
+    // Port event bits.
+    static constexpr DWORD kEventRxChar = 0x0001;  // data waiting; never passed on
+    static constexpr DWORD kEventConnected = 0x0200;
+    static constexpr DWORD kEventConnectError = 0x8000;  // the connection failed or was lost
+    static constexpr DWORD kEventMaskAll = 0x3FFFF;
+
+    static constexpr WORD kDefaultMtu = 127;
+    static constexpr WORD kMinimumMtu = 48;
+    static constexpr WORD kSerialPortProfileUuid = 0x1101;
+
+    // Starts the stack interface (sdk_init).
+    CRfCommPort();
+    // Removes any connection and stops the stack interface (sdk_close).
+    virtual ~CRfCommPort();
+    CRfCommPort(const CRfCommPort&) = delete;
+    CRfCommPort& operator=(const CRfCommPort&) = delete;
+
+    // Requests a client connection to the Serial Port Profile service on the server channel of the
+    // device at `address` (6 bytes). 0 means the request was taken; the link is up only when the
+    // connected event arrives. 2 when a connection is open, 11 for a null address or an MTU below
+    // 48, another non-zero code when the stack refuses.
+    DWORD OpenClient(BYTE serverChannel, const BYTE* address, WORD mtu);
+    // 3 when no connection is open.
+    DWORD Close();
+    // Writes to the open connection and reports the count written through `written`. 3 when no
+    // connection is open, 11 for a null pointer.
+    DWORD Write(const void* data, WORD length, WORD* written);
+
+    bool IsConnectionOpen() const { return m_portHandle != 0; }
+
+    // Received bytes, in chunks of at most 1000, in arrival order.
+    virtual void OnDataReceived(const void* data, WORD length);
+    // Port events other than the arrival of data.
+    virtual void OnEventReceived(DWORD eventBits);
+
+private:
+    BYTE m_serverChannel = 0;
+    WORD m_mtu = kDefaultMtu;
+    WORD m_portHandle = 0;  // 0 while no connection is open
+    BYTE m_peerAddress[6] = {};
+};
+
+// The service-channel object: service GUID, server channel number and security index.
+class CRfCommChannel {
+public:
+    // Starts the stack interface (sdk_init).
+    CRfCommChannel();
+    // Gives back an allocated channel number and the security index; stops the interface.
+    ~CRfCommChannel();
+    CRfCommChannel(const CRfCommChannel&) = delete;
+    CRfCommChannel& operator=(const CRfCommChannel&) = delete;
+
+    // Keeps the GUID and the channel number, or with number 0 asks the stack for one. True when a
+    // channel number is held afterwards; false for a null GUID (nothing changes).
+    bool AssignChannel(const GUID* serviceGuid, BYTE serverChannel, const char* serviceName);
+    // Registers the service's security level with the stack, as originator unless a server. False
+    // without a channel number, without a name, or when no security index can be had.
+    bool SetSecurityLevel(const char* serviceName, BYTE level, bool isServer);
+
+    BYTE GetServerChannel() const { return m_serverChannel; }
+
+private:
+    BYTE m_serverChannel = 0;
+    bool m_allocated = false;  // the stack gave the number and must have it back
+    GUID m_serviceGuid;
+    BYTE m_securityIndex = 0;
+};
