@@ -267,8 +267,10 @@ void CDorvik::OnCommandTimer() {
         if (m_regimeReplyPending) return;
     }
     ++m_commandTries;
-    if (m_commandTries < kCommandTryLimit && !m_answered) {
-        if (m_commandQueue.empty()) return;
+    // What came before the head's first try was a late answer to the command before it.
+    if (m_commandTries == 1) m_answered = 0;
+    // An empty queue falls through and stops the timer.
+    if (m_commandTries < kCommandTryLimit && !m_answered && !m_commandQueue.empty()) {
         m_currentCommand = m_commandQueue.front();
         if (m_commandTries == 1) ShowFirstTryProgress(m_currentCommand);
         switch (m_currentCommand.code) {

@@ -30,9 +30,12 @@ qk::DateTime DateTimeOf(const SYSTEMTIME& t) {
 // ---- senders
 
 void CDorvik::SendQKFrame(BYTE commandId, DWORD expectedLength, const qk::Frame& frame) {
-    // A late answer to the last command must not be taken for this one's.
-    if (m_answerState == WAIT_FOR_QK_ANSWER || m_answerState == WAIT_FOR_QK_ANSWER_LENGTH)
+    // A late answer to the last command must not be taken for this one's: what has come of it
+    // is dropped, and the new answer is read from its own "S".
+    if (m_answerState == WAIT_FOR_QK_ANSWER || m_answerState == WAIT_FOR_QK_ANSWER_LENGTH) {
+        m_ring.Clear();
         ResetAnswerMachine();
+    }
     m_regimeReplyPending = 0;
     m_currentCommand.code = commandId;
     m_commandAnswerLength = expectedLength;

@@ -190,10 +190,18 @@ void Line::HangUp() {
     {
         std::lock_guard lock(m_mutex);
         if (m_master < 0) return;
+    }
+    RequestHangUp();
+    WaitFor([this] { return IsHungUp(); }, std::chrono::seconds(30));
+}
+
+void Line::RequestHangUp() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_master < 0) return;
         m_hangUpAsked = true;
     }
     Wake();
-    WaitFor([this] { return IsHungUp(); }, std::chrono::seconds(30));
 }
 
 bool Line::IsHungUp() const {

@@ -115,6 +115,8 @@ public:
     bool HoldBusy(bool busy);
     // Closes the master: the program's port reads a hang-up. Waits until it is done.
     void HangUp();
+    // The same without waiting: a model may ask for it from its own calls.
+    void RequestHangUp();
     bool IsHungUp() const;
 
     // Runs f(model) under the model lock.
@@ -122,6 +124,12 @@ public:
     auto WithModel(F&& f) {
         std::lock_guard lock(m_modelMutex);
         return f(*m_model);
+    }
+    // The same for a line made with a model of type M.
+    template <class M, class F>
+    auto WithModelAs(F&& f) {
+        std::lock_guard lock(m_modelMutex);
+        return f(static_cast<M&>(*m_model));
     }
 
     // Waits until `done` holds, checking every millisecond; false when `timeout` passed first.

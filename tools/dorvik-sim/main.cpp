@@ -1,17 +1,18 @@
-// dorvik-sim: a line for people to point Varnel at. It makes a pseudo-terminal, prints its device
-// path, and shows what the program sends at the chosen rate and how much arrived at other rates.
+// dorvik-sim: a simulated Dorvik QK on a pseudo-terminal, for trying Varnel without a logger. It
+// prints the device path and each command the program sends.
 //
-//   dorvik-sim [--baud RATE]
+//   dorvik-sim [--variant full|81|timer]
 //   VARNEL_COM1=/dev/pts/N varnel
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <thread>
 
-#include "tools/dorvik-sim/line.h"
+#include "tools/dorvik-sim/qk_model.h"
 
 namespace {
 
@@ -21,58 +22,47 @@ void OnSignal(int) {
     g_quit = true;
 }
 
-class TraceModel : public dorvik_sim::Model {
-public:
-    explicit TraceModel(DWORD baudRate) : m_baudRate(baudRate) {}
-    DWORD BaudRate() const override { return m_baudRate; }
-    void OnReceived(dorvik_sim::Line& /*line*/, const BYTE* data, size_t size) override {
-        std::printf("received at %u baud:", unsigned(m_baudRate));
-        for (size_t i = 0; i < size; ++i)
-            std::printf(" %02X", data[i]);
-        std::printf("\n");
-        std::fflush(stdout);
-    }
-
-private:
-    DWORD m_baudRate;
-};
+int Usage(const char* program) {
+    std::fprintf(stderr, "usage: %s [--variant full|81|timer]\n", program);
+    return 2;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    DWORD baud = 2400;
+    using dorvik_sim::QkModel;
+    BYTE variant = QkModel::kFullVariant;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--baud") == 0 && i + 1 < argc) {
-            baud = static_cast<DWORD>(std::strtoul(argv[++i], nullptr, 10));
+        if (std::strcmp(argv[i], "--variant") == 0 && i + 1 < argc) {
+            const std::string name = argv[++i];
+            if (name == "full")
+                variant = QkModel::kFullVariant;
+            else if (name == "81")
+                variant = QkModel::kVariant81;
+            else if (name == "timer")
+                variant = QkModel::kTimerVariant;
+            else
+                return Usage(argv[0]);
         } else {
-            std::fprintf(stderr, "usage: %s [--baud RATE]\n", argv[0]);
-            return 2;
+            return Usage(argv[0]);
         }
     }
-    dorvik_sim::Line line(std::make_unique<TraceModel>(baud));
+    auto model = std::make_unique<QkModel>(variant);
+    model->trace = [](const std::string& what) {
+        std::printf("received %s\n", what.c_str());
+        std::fflush(stdout);
+    };
+    dorvik_sim::Line line(std::move(model));
     if (!line.IsReady()) {
         std::fprintf(stderr, "dorvik-sim: %s\n", line.ErrorText().c_str());
         return 1;
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::printf("line at %s, listening at %u baud\n", line.SlavePath().c_str(), unsigned(baud));
+    std::printf("Dorvik QK at %s\n", line.SlavePath().c_str());
     std::printf("point a COM number at it: VARNEL_COM1=%s\n", line.SlavePath().c_str());
     std::fflush(stdout);
-    size_t lost = 0;
-    DWORD rate = 0;
-    while (!g_quit) {
+    while (!g_quit)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        const DWORD now = line.ProgramBaudRate();
-        if (now != rate && line.IsSlaveOpen()) {
-            std::printf("the program set %u baud\n", unsigned(now));
-            rate = now;
-        }
-        if (line.LostInput() != lost) {
-            lost = line.LostInput();
-            std::printf("%zu bytes lost at other rates so far\n", lost);
-        }
-        std::fflush(stdout);
-    }
     return 0;
 }
