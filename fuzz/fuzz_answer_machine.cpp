@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::VirtualClock clock;
     platform::MessageLoop::Install(&clock);
     {
-        CSettings settings("/nonexistent/varnel-fuzz/Settings.vns");
+        static CSettings settings("/nonexistent/varnel-fuzz/Settings.vns");
         CWnd host;
         host.CreateMessageTarget();
         CDorvik dorvik(&settings, std::make_unique<OpenLink>());
