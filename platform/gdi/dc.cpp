@@ -3,7 +3,9 @@
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QFile>
 #include <QPainterPath>
+#include <QPrinter>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -33,6 +35,10 @@ struct DeviceContext : std::enable_shared_from_this<DeviceContext> {
     CRect clip;       // device coordinates
     bool printing = false;
     bool memory = false;
+    QPrinter* printer = nullptr;  // owned by whoever made the printer DC
+    bool inDoc = false;
+    bool inPage = false;
+    int pages = 0;
     bool lostDrawing = false;
     std::unique_ptr<CBitmap> stockBitmap;
     CBitmap* bitmap = nullptr;
@@ -342,6 +348,17 @@ void CDC::UseForeignPainter(QPainter* painter, bool printing) {
                 .mapRect(QRectF(0, 0, d.device->width(), d.device->height()))
                 .toAlignedRect();
     d.clip = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+void CDC::UsePrinter(QPrinter* printer) {
+    DeviceContext& d = NewContext();
+    d.printing = true;
+    d.printer = printer;
+    d.device = printer;
+    if (printer) {
+        d.qfont = platform::FontFromLogFont(d.font->LogFont());
+        d.clip = CRect(0, 0, printer->width(), printer->height());
+    }
 }
 
 void CDC::SetDeviceClip(const CRect& clip) {
@@ -1004,4 +1021,69 @@ CClientDC::CClientDC(CWnd* wnd) {
 CClientDC::~CClientDC() {
     if (LostDrawing())
         if (CWnd* wnd = CWnd::FromHandlePermanent(m_hWnd)) wnd->Invalidate(FALSE);
+}
+
+// ---- print jobs ----
+
+int CDC::StartDoc(LPCTSTR docName) {
+    DOCINFO info;
+    info.lpszDocName = docName;
+    return StartDoc(&info);
+}
+
+int CDC::StartDoc(const DOCINFO* info) {
+    DeviceContext* d = Ctx();
+    if (!d || !d->printer || d->inDoc) return SP_ERROR;
+    if (info && info->lpszDocName) d->printer->setDocName(QString::fromUtf8(info->lpszDocName));
+    if (info && info->lpszOutput) d->printer->setOutputFileName(QString::fromUtf8(info->lpszOutput));
+    d->ownPainter = std::make_unique<QPainter>();
+    if (!d->ownPainter->begin(d->printer)) {
+        d->ownPainter.reset();
+        return SP_ERROR;
+    }
+    d->painter = d->ownPainter.get();
+    d->clip = CRect(0, 0, d->printer->width(), d->printer->height());
+    d->inDoc = true;
+    d->pages = 0;
+    return 1;
+}
+
+int CDC::StartPage() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inDoc || d->inPage) return SP_ERROR;
+    // The document starts on its first page; every later one is a new sheet.
+    if (d->pages > 0 && !d->printer->newPage()) return SP_ERROR;
+    d->inPage = true;
+    ++d->pages;
+    return 1;
+}
+
+int CDC::EndPage() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inPage) return SP_ERROR;
+    d->inPage = false;
+    return 1;
+}
+
+int CDC::EndDoc() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inDoc) return SP_ERROR;
+    const bool ok = d->ownPainter->end();
+    d->ownPainter.reset();
+    d->painter = nullptr;
+    d->inDoc = d->inPage = false;
+    return ok ? 1 : SP_ERROR;
+}
+
+int CDC::AbortDoc() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inDoc) return SP_ERROR;
+    d->printer->abort();
+    if (d->ownPainter->isActive()) d->ownPainter->end();
+    d->ownPainter.reset();
+    d->painter = nullptr;
+    d->inDoc = d->inPage = false;
+    if (d->printer->outputFormat() == QPrinter::PdfFormat && !d->printer->outputFileName().isEmpty())
+        QFile::remove(d->printer->outputFileName());
+    return 1;
 }

@@ -17,7 +17,15 @@
 class CWnd;
 class QPainter;
 class QPaintDevice;
+class QPrinter;
 class QWidget;
+
+struct DOCINFO {
+    int cbSize = sizeof(DOCINFO);
+    LPCTSTR lpszDocName = nullptr;
+    LPCTSTR lpszOutput = nullptr;
+};
+constexpr int SP_ERROR = -1;
 
 namespace platform {
 struct DeviceContext;
@@ -144,7 +152,20 @@ public:
     // Copies from a memory DC (SRCCOPY only).
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop);
 
+    // ---- print jobs, on a printer DC (CPrintDialog::GetPrinterDC) ----
+    // Each returns a positive value, or SP_ERROR when the DC has no printer or the step is out of
+    // order. Between pages the drawing state is kept. AbortDoc ends the job without finishing the
+    // document (an unfinished file is removed).
+    int StartDoc(const DOCINFO* info);
+    int StartDoc(LPCTSTR docName);
+    int StartPage();
+    int EndPage();
+    int EndDoc();
+    int AbortDoc();
+
 protected:
+    // A DC on a printer: it measures with the printer's resolution; StartDoc begins drawing.
+    void UsePrinter(QPrinter* printer);
     // Begins a painter of this DC's own on a device (a widget during its paint, an image).
     void BeginOwnPainter(QPaintDevice* device);
     // The device is known for measuring text, but nothing can be drawn on it now.
