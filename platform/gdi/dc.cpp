@@ -902,6 +902,26 @@ CSize CDC::GetTextExtent(const CString& text) const {
     return GetTextExtent(text.GetString(), text.GetLength());
 }
 
+BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const {
+    if (!m_dc || !tm) return FALSE;
+    const QFontMetricsF fm = platform::MetricsF(*m_dc);
+    tm->tmAscent = static_cast<LONG>(std::ceil(fm.ascent()));
+    tm->tmDescent = static_cast<LONG>(std::ceil(fm.descent()));
+    tm->tmHeight = tm->tmAscent + tm->tmDescent;
+    const int pixels = m_dc->qfont.pixelSize();
+    tm->tmInternalLeading = pixels > 0 ? std::max<LONG>(0, tm->tmHeight - pixels) : 0;
+    tm->tmExternalLeading = static_cast<LONG>(std::max(0.0, std::round(fm.leading())));
+    tm->tmAveCharWidth = static_cast<LONG>(std::lround(fm.averageCharWidth()));
+    tm->tmMaxCharWidth = static_cast<LONG>(std::ceil(fm.maxWidth()));
+    tm->tmOverhang = 0;
+    return TRUE;
+}
+
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    return static_cast<int>(std::llround(static_cast<double>(a) * b / c));
+}
+
 // ---- paths ----
 
 BOOL CDC::BeginPath() {

@@ -27,6 +27,20 @@ struct DOCINFO {
 };
 constexpr int SP_ERROR = -1;
 
+struct TEXTMETRIC {
+    LONG tmHeight = 0;  // ascent + descent
+    LONG tmAscent = 0;
+    LONG tmDescent = 0;
+    LONG tmInternalLeading = 0;
+    LONG tmExternalLeading = 0;
+    LONG tmAveCharWidth = 0;
+    LONG tmMaxCharWidth = 0;
+    LONG tmOverhang = 0;
+};
+
+// a * b / c, rounded, as Windows computes it; -1 when c is 0.
+int MulDiv(int a, int b, int c);
+
 namespace platform {
 struct DeviceContext;
 }
@@ -137,6 +151,8 @@ public:
     BOOL TextOut(int x, int y, const CString& text);
     CSize GetTextExtent(LPCTSTR text, int count) const;
     CSize GetTextExtent(const CString& text) const;
+    // The metrics of the selected font, in logical units as GetTextExtent measures.
+    BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
 
     // ---- paths ----
     BOOL BeginPath();
