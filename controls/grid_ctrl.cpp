@@ -6,7 +6,6 @@
 #include "platform/win/standard_ids.h"
 #include "platform/win/system.h"
 
-
 // ---- CGridDropTarget ----
 
 BOOL CGridDropTarget::Register(CGridCtrl* grid) {
@@ -21,12 +20,14 @@ void CGridDropTarget::Revoke() {
     COleDropTarget::Revoke();
 }
 
-DROPEFFECT CGridDropTarget::OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState, CPoint point) {
+DROPEFFECT CGridDropTarget::OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState,
+                                        CPoint point) {
     if (!m_pGridCtrl || wnd != m_pGridCtrl) return DROPEFFECT_NONE;
     return m_pGridCtrl->OnDragEnter(data, keyState, point);
 }
 
-DROPEFFECT CGridDropTarget::OnDragOver(CWnd* wnd, COleDataObject* data, DWORD keyState, CPoint point) {
+DROPEFFECT CGridDropTarget::OnDragOver(CWnd* wnd, COleDataObject* data, DWORD keyState,
+                                       CPoint point) {
     if (!m_pGridCtrl || wnd != m_pGridCtrl) return DROPEFFECT_NONE;
     return m_pGridCtrl->OnDragOver(data, keyState, point);
 }
@@ -191,10 +192,17 @@ LRESULT CGridCtrl::OnGetFontMessage(WPARAM, LPARAM) {
 LRESULT CGridCtrl::OnSetCursorMessage(WPARAM, LPARAM lParam) {
     if (LOWORD(static_cast<DWORD_PTR>(lParam)) != HTCLIENT) return FALSE;
     switch (m_MouseMode) {
-        case MOUSE_OVER_COL_DIVIDE: SetCursor(LoadCursor(nullptr, IDC_SIZEWE)); break;
-        case MOUSE_OVER_ROW_DIVIDE: SetCursor(LoadCursor(nullptr, IDC_SIZENS)); break;
-        case MOUSE_DRAGGING: break;
-        default: SetCursor(LoadCursor(nullptr, IDC_ARROW)); break;
+        case MOUSE_OVER_COL_DIVIDE:
+            SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+            break;
+        case MOUSE_OVER_ROW_DIVIDE:
+            SetCursor(LoadCursor(nullptr, IDC_SIZENS));
+            break;
+        case MOUSE_DRAGGING:
+            break;
+        default:
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+            break;
     }
     return TRUE;
 }
@@ -325,8 +333,10 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
     CGridCell* cell = GetCell(nRow, nCol);
     if (!cell) return FALSE;
     const DWORD key = CellKey(nRow, nCol);
-    if ((cell->state & GVIS_SELECTED) && !(state & GVIS_SELECTED)) m_SelectedCellMap.erase(key);
-    else if (!(cell->state & GVIS_SELECTED) && (state & GVIS_SELECTED)) m_SelectedCellMap[key] = CCellID(nRow, nCol);
+    if ((cell->state & GVIS_SELECTED) && !(state & GVIS_SELECTED))
+        m_SelectedCellMap.erase(key);
+    else if (!(cell->state & GVIS_SELECTED) && (state & GVIS_SELECTED))
+        m_SelectedCellMap[key] = CCellID(nRow, nCol);
     cell->state = state;
     return TRUE;
 }
@@ -430,7 +440,9 @@ BOOL CGridCtrl::IsCellEditable(int nRow, int nCol) const {
     return IsEditable() && IsValid(nRow, nCol) && !(GetItemState(nRow, nCol) & GVIS_READONLY);
 }
 
-BOOL CGridCtrl::IsCellFixed(int nRow, int nCol) const { return nRow < m_nFixedRows || nCol < m_nFixedCols; }
+BOOL CGridCtrl::IsCellFixed(int nRow, int nCol) const {
+    return nRow < m_nFixedRows || nCol < m_nFixedCols;
+}
 
 BOOL CGridCtrl::IsCellSelected(int nRow, int nCol) const {
     return (GetItemState(nRow, nCol) & GVIS_SELECTED) != 0;
@@ -497,7 +509,8 @@ BOOL CGridCtrl::SetRowCount(int nRows) {
             cells.resize(static_cast<size_t>(m_nCols));
             for (int col = 0; col < m_nCols; ++col) {
                 cells[static_cast<size_t>(col)] = CreateCell(row, col);
-                if (col >= m_nFirstReadOnlyColumn) cells[static_cast<size_t>(col)]->state = GVIS_READONLY;
+                if (col >= m_nFirstReadOnlyColumn)
+                    cells[static_cast<size_t>(col)]->state = GVIS_READONLY;
             }
             if (m_nCols > 1) cells[1]->state = GVIS_READONLY;
         }
@@ -515,7 +528,8 @@ BOOL CGridCtrl::SetColumnCount(int nCols) {
     const int oldCols = m_nCols;
     if (nCols < oldCols) {
         for (int row = 0; row < m_nRows; ++row) {
-            for (int col = nCols; col < oldCols; ++col) EmptyCell(GetCell(row, col), row, col);
+            for (int col = nCols; col < oldCols; ++col)
+                EmptyCell(GetCell(row, col), row, col);
             m_RowData[static_cast<size_t>(row)].resize(static_cast<size_t>(nCols));
         }
         m_arColWidths.resize(static_cast<size_t>(nCols));
@@ -526,10 +540,12 @@ BOOL CGridCtrl::SetColumnCount(int nCols) {
         for (int row = 0; row < m_nRows; ++row) {
             auto& cells = m_RowData[static_cast<size_t>(row)];
             cells.resize(static_cast<size_t>(nCols));
-            for (int col = oldCols; col < nCols; ++col) cells[static_cast<size_t>(col)] = CreateCell(row, col);
+            for (int col = oldCols; col < nCols; ++col)
+                cells[static_cast<size_t>(col)] = CreateCell(row, col);
         }
         if (m_nRows > 1)
-            for (int col = oldCols; col < nCols; ++col) SetItemState(1, col, GetItemState(1, col) | GVIS_READONLY);
+            for (int col = oldCols; col < nCols; ++col)
+                SetItemState(1, col, GetItemState(1, col) | GVIS_READONLY);
     }
     ResetScrollBars();
     if (m_bAllowDraw && GetWidget()) Invalidate();
@@ -566,7 +582,8 @@ int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn) {
         cells.insert(cells.begin() + nColumn, CreateCell(row, nColumn));
     }
     SetItemText(0, nColumn, strHeading);
-    for (int row = 0; row < m_nRows; ++row) SetItemFormat(row, nColumn, nFormat);
+    for (int row = 0; row < m_nRows; ++row)
+        SetItemFormat(row, nColumn, nFormat);
 
     LOGFONT lf = *GetItemFont(0, nColumn);
     lf.lfWeight = FW_SEMIBOLD;
@@ -598,7 +615,8 @@ int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow) {
     ++m_nRows;
     auto& cells = m_RowData[static_cast<size_t>(nRow)];
     cells.resize(static_cast<size_t>(m_nCols));
-    for (int col = 0; col < m_nCols; ++col) cells[static_cast<size_t>(col)] = CreateCell(nRow, col);
+    for (int col = 0; col < m_nCols; ++col)
+        cells[static_cast<size_t>(col)] = CreateCell(nRow, col);
     SetItemText(nRow, 0, strHeading);
 
     LOGFONT lf = *GetItemFont(nRow, 0);
@@ -628,8 +646,10 @@ BOOL CGridCtrl::DeleteColumn(int nColumn) {
     m_arColWidths.erase(m_arColWidths.begin() + nColumn);
     --m_nCols;
     if (nColumn < m_nFixedCols) --m_nFixedCols;
-    if (nColumn == m_idCurrentCell.col) m_idCurrentCell = CCellID();
-    else if (nColumn < m_idCurrentCell.col) --m_idCurrentCell.col;
+    if (nColumn == m_idCurrentCell.col)
+        m_idCurrentCell = CCellID();
+    else if (nColumn < m_idCurrentCell.col)
+        --m_idCurrentCell.col;
     // The selected-cell keys name columns: those right of the gone one moved.
     m_SelectedCellMap.clear();
     m_PrevSelectedCellMap.clear();
@@ -642,13 +662,16 @@ BOOL CGridCtrl::DeleteColumn(int nColumn) {
 BOOL CGridCtrl::DeleteRow(int nRow) {
     if (nRow < 0 || nRow >= m_nRows) return FALSE;
     SetSelectedRange(-1, -1, -1, -1);
-    for (int col = 0; col < m_nCols; ++col) EmptyCell(GetCell(nRow, col), nRow, col);
+    for (int col = 0; col < m_nCols; ++col)
+        EmptyCell(GetCell(nRow, col), nRow, col);
     m_RowData.erase(m_RowData.begin() + nRow);
     m_arRowHeights.erase(m_arRowHeights.begin() + nRow);
     --m_nRows;
     if (nRow < m_nFixedRows) --m_nFixedRows;
-    if (nRow == m_idCurrentCell.row) m_idCurrentCell = CCellID();
-    else if (nRow < m_idCurrentCell.row) --m_idCurrentCell.row;
+    if (nRow == m_idCurrentCell.row)
+        m_idCurrentCell = CCellID();
+    else if (nRow < m_idCurrentCell.row)
+        --m_idCurrentCell.row;
     m_SelectedCellMap.clear();
     m_PrevSelectedCellMap.clear();
     ResetScrollBars();
@@ -658,7 +681,8 @@ BOOL CGridCtrl::DeleteRow(int nRow) {
 
 BOOL CGridCtrl::DeleteNonFixedRows() {
     const int nFixed = GetFixedRowCount();
-    for (int row = GetRowCount() - 1; row >= nFixed; --row) DeleteRow(row);
+    for (int row = GetRowCount() - 1; row >= nFixed; --row)
+        DeleteRow(row);
     return TRUE;
 }
 
@@ -699,25 +723,29 @@ BOOL CGridCtrl::SetColumnWidth(int nCol, int width) {
 
 int CGridCtrl::GetFixedRowHeight() const {
     int height = 0;
-    for (int i = 0; i < m_nFixedRows; ++i) height += std::max(0, GetRowHeight(i));
+    for (int i = 0; i < m_nFixedRows; ++i)
+        height += std::max(0, GetRowHeight(i));
     return height;
 }
 
 int CGridCtrl::GetFixedColumnWidth() const {
     int width = 0;
-    for (int i = 0; i < m_nFixedCols; ++i) width += std::max(0, GetColumnWidth(i));
+    for (int i = 0; i < m_nFixedCols; ++i)
+        width += std::max(0, GetColumnWidth(i));
     return width;
 }
 
 long CGridCtrl::GetVirtualWidth() const {
     long width = 0;
-    for (int w : m_arColWidths) width += w;
+    for (int w : m_arColWidths)
+        width += w;
     return width;
 }
 
 long CGridCtrl::GetVirtualHeight() const {
     long height = 0;
-    for (int h : m_arRowHeights) height += h;
+    for (int h : m_arRowHeights)
+        height += h;
     return height;
 }
 
@@ -760,11 +788,15 @@ BOOL CGridCtrl::SortTextItems(int nCol, BOOL bAscending, int low, int high) {
     const CString pivot = GetItemText((lo + hi) / 2, nCol);
     while (lo <= hi) {
         if (bAscending) {
-            while (lo < high && GetItemText(lo, nCol) < pivot) ++lo;
-            while (hi > low && GetItemText(hi, nCol) > pivot) --hi;
+            while (lo < high && GetItemText(lo, nCol) < pivot)
+                ++lo;
+            while (hi > low && GetItemText(hi, nCol) > pivot)
+                --hi;
         } else {
-            while (lo < high && GetItemText(lo, nCol) > pivot) ++lo;
-            while (hi > low && GetItemText(hi, nCol) < pivot) --hi;
+            while (lo < high && GetItemText(lo, nCol) > pivot)
+                ++lo;
+            while (hi > low && GetItemText(hi, nCol) < pivot)
+                --hi;
         }
         if (lo <= hi) {
             if (GetItemText(lo, nCol) != GetItemText(hi, nCol)) ExchangeRows(lo, hi);
@@ -778,7 +810,8 @@ BOOL CGridCtrl::SortTextItems(int nCol, BOOL bAscending, int low, int high) {
 }
 
 BOOL CGridCtrl::SortItems(PFNLVCOMPARE pfnCompare, int nCol, BOOL bAscending, LPARAM data) {
-    if (!pfnCompare || GetRowCount() <= m_nFixedRows || nCol < 0 || nCol >= GetColumnCount()) return FALSE;
+    if (!pfnCompare || GetRowCount() <= m_nFixedRows || nCol < 0 || nCol >= GetColumnCount())
+        return FALSE;
     ResetSelectedRange();
     SetFocusCell(-1, -1);
     return SortItems(pfnCompare, nCol, bAscending, data, GetFixedRowCount(), GetRowCount() - 1);
@@ -792,14 +825,19 @@ BOOL CGridCtrl::SortItems(PFNLVCOMPARE pfnCompare, int nCol, BOOL bAscending, LP
     auto cmp = [&](int row) { return pfnCompare(GetItemData(row, nCol), pivot, data); };
     while (lo <= hi) {
         if (bAscending) {
-            while (lo < high && cmp(lo) < 0) ++lo;
-            while (hi > low && cmp(hi) > 0) --hi;
+            while (lo < high && cmp(lo) < 0)
+                ++lo;
+            while (hi > low && cmp(hi) > 0)
+                --hi;
         } else {
-            while (lo < high && cmp(lo) > 0) ++lo;
-            while (hi > low && cmp(hi) < 0) --hi;
+            while (lo < high && cmp(lo) > 0)
+                ++lo;
+            while (hi > low && cmp(hi) < 0)
+                --hi;
         }
         if (lo <= hi) {
-            if (pfnCompare(GetItemData(lo, nCol), GetItemData(hi, nCol), data) != 0) ExchangeRows(lo, hi);
+            if (pfnCompare(GetItemData(lo, nCol), GetItemData(hi, nCol), data) != 0)
+                ExchangeRows(lo, hi);
             ++lo;
             --hi;
         }

@@ -80,9 +80,9 @@ public:
     void PreSubclassWindow() override;
 
     // ---- the owner's sample window (written by the owner) ----
-    int m_nWindowRows = 0;         // non-fixed rows the client area shows (ResetScrollBars)
-    int m_nFirstShownSample = 0;   // the sample in the first non-fixed row
-    int m_nSampleCount = 0;        // samples of the table
+    int m_nWindowRows = 0;        // non-fixed rows the client area shows (ResetScrollBars)
+    int m_nFirstShownSample = 0;  // the sample in the first non-fixed row
+    int m_nSampleCount = 0;       // samples of the table
 
     // ---- counts and sizes ----
     int GetRowCount() const { return m_nRows; }
@@ -170,7 +170,9 @@ public:
     BOOL IsValid(const CCellRange& range) const;
     BOOL IsValidCell(const CCellID& cell) const { return IsValid(cell); }
     BOOL IsCellEditable(int nRow, int nCol) const;
-    BOOL IsCellEditableById(const CCellID& cell) const { return IsCellEditable(cell.row, cell.col); }
+    BOOL IsCellEditableById(const CCellID& cell) const {
+        return IsCellEditable(cell.row, cell.col);
+    }
     BOOL IsCellFixed(int nRow, int nCol) const;
     BOOL IsCellSelected(int nRow, int nCol) const;
     // With row or column below 1: the grid's flag; else the cell's modified bit.
@@ -192,9 +194,13 @@ public:
     // The same, leaving out a last row or column that is only partly shown.
     CCellRange GetUnobstructedNonFixedCellRange() const;
     BOOL GetCellOrigin(int nRow, int nCol, LPPOINT p) const;
-    BOOL GetCellOrigin(const CCellID& cell, LPPOINT p) const { return GetCellOrigin(cell.row, cell.col, p); }
+    BOOL GetCellOrigin(const CCellID& cell, LPPOINT p) const {
+        return GetCellOrigin(cell.row, cell.col, p);
+    }
     BOOL GetCellRect(int nRow, int nCol, LPRECT pRect) const;
-    BOOL GetCellRectById(const CCellID& cell, LPRECT pRect) const { return GetCellRect(cell.row, cell.col, pRect); }
+    BOOL GetCellRectById(const CCellID& cell, LPRECT pRect) const {
+        return GetCellRect(cell.row, cell.col, pRect);
+    }
     BOOL GetTextRect(int nRow, int nCol, LPRECT pRect) const;
     BOOL GetCellRangeRect(const CCellRange& cellRange, LPRECT lpRect) const;
     CCellID GetCellFromPt(CPoint point, BOOL bAllowFixedCellCheck = TRUE) const;
@@ -202,7 +208,9 @@ public:
     BOOL IsCellVisibleById(const CCellID& cell) const { return IsCellVisible(cell.row, cell.col); }
     BOOL InvalidateCellRect(const CCellID& cell);
     BOOL RedrawCell(int nRow, int nCol, CDC* pDC = nullptr);
-    BOOL RedrawCellById(const CCellID& cell, CDC* pDC = nullptr) { return RedrawCell(cell.row, cell.col, pDC); }
+    BOOL RedrawCellById(const CCellID& cell, CDC* pDC = nullptr) {
+        return RedrawCell(cell.row, cell.col, pDC);
+    }
     BOOL RedrawRow(int row);
     BOOL RedrawColumn(int col);
     BOOL RedrawRange(const CCellRange& range);
@@ -226,7 +234,8 @@ public:
     CCellID GetFocusCell() const { return m_idCurrentCell; }
     CCellID SetFocusCell(int nRow, int nCol);
     CCellID SetFocusCell(const CCellID& cell) { return SetFocusCell(cell.row, cell.col); }
-    void SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, BOOL bForceRepaint = FALSE);
+    void SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol,
+                          BOOL bForceRepaint = FALSE);
     void SetSelectedRange(const CCellRange& range, BOOL bForceRepaint = FALSE);
     void ResetSelectedRange();
     CCellRange GetSelectedCellRange() const;
@@ -273,7 +282,8 @@ public:
                     int firstSample, int lastSample, double timeStep,
                     const TimeColumnFormat& timeFormat, const std::vector<CString>* comments,
                     WORD timeFlag, const CPreciseDateTime& startTime = CPreciseDateTime());
-    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo, int& endRow, int firstSample, int lastSample);
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo, int& endRow, int firstSample,
+                                 int lastSample);
     virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo, const CString& title, int endRow,
                          int firstSample, const std::vector<CString>* comments);
     virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
@@ -371,7 +381,8 @@ private:
     BOOL EnsureSizes();
     void ExchangeRows(int a, int b);
     BOOL SortTextItems(int nCol, BOOL bAscending, int low, int high);
-    BOOL SortItems(PFNLVCOMPARE pfnCompare, int nCol, BOOL bAscending, LPARAM data, int low, int high);
+    BOOL SortItems(PFNLVCOMPARE pfnCompare, int nCol, BOOL bAscending, LPARAM data, int low,
+                   int high);
     CString BuildClipboardText(const CCellRange& range) const;
     static DWORD CellKey(int row, int col) {
         return static_cast<DWORD>((row & 0xFFFF) | ((col & 0xFFFF) << 16));
@@ -379,7 +390,8 @@ private:
     // Printing.
     int PrintedColumnCount() const;
     int PrintedColumnWidth(int col, CDC* pDC) const;
-    std::vector<CString> SampleTexts(int sample, int columnCount, const std::vector<CString>* comments) const;
+    std::vector<CString> SampleTexts(int sample, int columnCount,
+                                     const std::vector<CString>* comments) const;
     void DrawPrintGridLines(CDC* pDC, const CRect& cell, bool firstRow, bool firstColumn);
 
     // Sizes.
@@ -391,8 +403,8 @@ private:
     int m_nFirstReadOnlyColumn = 0;
 
     // Colours.
-    COLORREF m_crTextColour, m_crTextBkColour, m_crBkColour, m_crFixedTextColour,
-        m_crFixedBkColour, m_crGridColour;
+    COLORREF m_crTextColour, m_crTextBkColour, m_crBkColour, m_crFixedTextColour, m_crFixedBkColour,
+        m_crGridColour;
     COLORREF m_crWindowText, m_crWindowColour, m_cr3DFace, m_crShadow;
 
     // Switches.

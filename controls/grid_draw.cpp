@@ -11,7 +11,8 @@
 CCellID CGridCtrl::GetTopLeftNonFixedCell() const {
     const int scroll = GetScrollPos(SB_HORZ);
     int column = m_nFixedCols, right = 0;
-    while (right < scroll && column < GetColumnCount() - 1) right += GetColumnWidth(column++);
+    while (right < scroll && column < GetColumnCount() - 1)
+        right += GetColumnWidth(column++);
     return {m_nFixedRows, column};
 }
 
@@ -75,22 +76,29 @@ BOOL CGridCtrl::GetCellOrigin(int nRow, int nCol, LPPOINT p) const {
     if (!p || !IsValid(nRow, nCol)) return FALSE;
     CCellID topLeft;
     if (nCol >= m_nFixedCols || nRow >= m_nFixedRows) topLeft = GetTopLeftNonFixedCell();
-    if ((nRow >= m_nFixedRows && nRow < topLeft.row) || (nCol >= m_nFixedCols && nCol < topLeft.col))
+    if ((nRow >= m_nFixedRows && nRow < topLeft.row) ||
+        (nCol >= m_nFixedCols && nCol < topLeft.col))
         return FALSE;
 
     p->x = 0;
     if (nCol < m_nFixedCols) {
-        for (int i = 0; i < nCol; ++i) p->x += GetColumnWidth(i);
+        for (int i = 0; i < nCol; ++i)
+            p->x += GetColumnWidth(i);
     } else {
-        for (int i = 0; i < m_nFixedCols; ++i) p->x += GetColumnWidth(i);
-        for (int i = topLeft.col; i < nCol; ++i) p->x += GetColumnWidth(i);
+        for (int i = 0; i < m_nFixedCols; ++i)
+            p->x += GetColumnWidth(i);
+        for (int i = topLeft.col; i < nCol; ++i)
+            p->x += GetColumnWidth(i);
     }
     p->y = 0;
     if (nRow < m_nFixedRows) {
-        for (int i = 0; i < nRow; ++i) p->y += GetRowHeight(i);
+        for (int i = 0; i < nRow; ++i)
+            p->y += GetRowHeight(i);
     } else {
-        for (int i = 0; i < m_nFixedRows; ++i) p->y += GetRowHeight(i);
-        for (int i = topLeft.row; i < nRow; ++i) p->y += GetRowHeight(i);
+        for (int i = 0; i < m_nFixedRows; ++i)
+            p->y += GetRowHeight(i);
+        for (int i = topLeft.row; i < nRow; ++i)
+            p->y += GetRowHeight(i);
     }
     return TRUE;
 }
@@ -112,7 +120,8 @@ BOOL CGridCtrl::GetTextRect(int nRow, int nCol, LPRECT pRect) const {
 
 BOOL CGridCtrl::GetCellRangeRect(const CCellRange& cellRange, LPRECT lpRect) const {
     CPoint minOrigin, maxOrigin;
-    if (!lpRect || !GetCellOrigin(cellRange.GetMinRow(), cellRange.GetMinCol(), &minOrigin)) return FALSE;
+    if (!lpRect || !GetCellOrigin(cellRange.GetMinRow(), cellRange.GetMinCol(), &minOrigin))
+        return FALSE;
     if (!GetCellOrigin(cellRange.GetMaxRow(), cellRange.GetMaxCol(), &maxOrigin)) return FALSE;
     lpRect->left = minOrigin.x;
     lpRect->top = minOrigin.y;
@@ -199,7 +208,8 @@ BOOL CGridCtrl::IsCellVisible(int nRow, int nCol) const {
 }
 
 BOOL CGridCtrl::InvalidateCellRect(const CCellID& cell) {
-    if (!IsWindow(m_hWnd) || !m_bAllowDraw || !IsValid(cell) || !IsCellVisible(cell.row, cell.col)) return FALSE;
+    if (!IsWindow(m_hWnd) || !m_bAllowDraw || !IsValid(cell) || !IsCellVisible(cell.row, cell.col))
+        return FALSE;
     CRect rect;
     if (!GetCellRect(cell.row, cell.col, &rect)) return FALSE;
     ++rect.right;
@@ -237,13 +247,15 @@ BOOL CGridCtrl::RedrawCell(int nRow, int nCol, CDC* pDC) {
 
 BOOL CGridCtrl::RedrawRow(int row) {
     BOOL ok = TRUE;
-    for (int col = 0; col < GetColumnCount(); ++col) ok = RedrawCell(row, col) && ok;
+    for (int col = 0; col < GetColumnCount(); ++col)
+        ok = RedrawCell(row, col) && ok;
     return ok;
 }
 
 BOOL CGridCtrl::RedrawColumn(int col) {
     BOOL ok = TRUE;
-    for (int row = 0; row < GetRowCount(); ++row) ok = RedrawCell(row, col) && ok;
+    for (int row = 0; row < GetRowCount(); ++row)
+        ok = RedrawCell(row, col) && ok;
     return ok;
 }
 
@@ -278,7 +290,8 @@ BOOL CGridCtrl::AutoSizeColumn(int nCol) {
     if (nCol < 0 || nCol >= m_nCols) return FALSE;
     CClientDC dc(this);
     int width = 0;
-    for (int row = 0; row < m_nRows; ++row) width = std::max<int>(width, GetCellExtent(row, nCol, &dc).cx);
+    for (int row = 0; row < m_nRows; ++row)
+        width = std::max<int>(width, GetCellExtent(row, nCol, &dc).cx);
     m_arColWidths[static_cast<size_t>(nCol)] = width;
     ResetScrollBars();
     return TRUE;
@@ -288,18 +301,21 @@ BOOL CGridCtrl::AutoSizeRow(int nRow) {
     if (nRow < 0 || nRow >= m_nRows) return FALSE;
     CClientDC dc(this);
     int height = 0;
-    for (int col = 0; col < m_nCols; ++col) height = std::max<int>(height, GetCellExtent(nRow, col, &dc).cy);
+    for (int col = 0; col < m_nCols; ++col)
+        height = std::max<int>(height, GetCellExtent(nRow, col, &dc).cy);
     m_arRowHeights[static_cast<size_t>(nRow)] = height;
     ResetScrollBars();
     return TRUE;
 }
 
 void CGridCtrl::AutoSizeColumns() {
-    for (int col = 0; col < m_nCols; ++col) AutoSizeColumn(col);
+    for (int col = 0; col < m_nCols; ++col)
+        AutoSizeColumn(col);
 }
 
 void CGridCtrl::AutoSizeRows() {
-    for (int row = 0; row < m_nRows; ++row) AutoSizeRow(row);
+    for (int row = 0; row < m_nRows; ++row)
+        AutoSizeRow(row);
 }
 
 void CGridCtrl::AutoSize() {
@@ -327,7 +343,8 @@ void CGridCtrl::ExpandColumnsToFit() {
     GetClientRect(&client);
     const long difference = client.Width() - GetVirtualWidth();
     const long each = difference / m_nCols;
-    for (int col = 0; col < m_nCols; ++col) m_arColWidths[static_cast<size_t>(col)] += static_cast<int>(each);
+    for (int col = 0; col < m_nCols; ++col)
+        m_arColWidths[static_cast<size_t>(col)] += static_cast<int>(each);
     const long rest = difference % m_nCols;
     for (int col = 0; col < std::abs(static_cast<int>(rest)); ++col)
         m_arColWidths[static_cast<size_t>(col)] += rest > 0 ? 1 : -1;
@@ -340,7 +357,8 @@ void CGridCtrl::ExpandRowsToFit() {
     GetClientRect(&client);
     const long difference = client.Height() - GetVirtualHeight();
     const long each = difference / m_nRows;
-    for (int row = 0; row < m_nRows; ++row) m_arRowHeights[static_cast<size_t>(row)] += static_cast<int>(each);
+    for (int row = 0; row < m_nRows; ++row)
+        m_arRowHeights[static_cast<size_t>(row)] += static_cast<int>(each);
     const long rest = difference % m_nRows;
     for (int row = 0; row < std::abs(static_cast<int>(rest)); ++row)
         m_arRowHeights[static_cast<size_t>(row)] += rest > 0 ? 1 : -1;
@@ -361,8 +379,10 @@ void CGridCtrl::ResetScrollBars() {
     GetClientRect(&rect);
     if (rect.IsRectEmpty()) return;
     // As if no bar were shown: the bars are chosen afresh.
-    if (m_nBarState & 2) rect.right += GetSystemMetrics(SM_CXVSCROLL) + GetSystemMetrics(SM_CXBORDER);
-    if (m_nBarState & 1) rect.bottom += GetSystemMetrics(SM_CYHSCROLL) + GetSystemMetrics(SM_CYBORDER);
+    if (m_nBarState & 2)
+        rect.right += GetSystemMetrics(SM_CXVSCROLL) + GetSystemMetrics(SM_CXBORDER);
+    if (m_nBarState & 1)
+        rect.bottom += GetSystemMetrics(SM_CYHSCROLL) + GetSystemMetrics(SM_CYBORDER);
     rect.left += GetFixedColumnWidth();
     rect.top += GetFixedRowHeight();
 
@@ -378,7 +398,8 @@ void CGridCtrl::ResetScrollBars() {
     }
 
     CRect visible(GetFixedColumnWidth(), GetFixedRowHeight(), rect.right, rect.bottom);
-    const CRect virt(GetFixedColumnWidth(), GetFixedRowHeight(), GetVirtualWidth(), GetVirtualHeight());
+    const CRect virt(GetFixedColumnWidth(), GetFixedRowHeight(), GetVirtualWidth(),
+                     GetVirtualHeight());
     if (virt.Height() > visible.Height()) visible.right -= GetSystemMetrics(SM_CXVSCROLL);
     if (virt.Width() > visible.Width()) visible.bottom -= GetSystemMetrics(SM_CYHSCROLL);
 
@@ -521,8 +542,9 @@ void CGridCtrl::OnVScroll(UINT nSBCode, UINT, CScrollBar*) {
             if (m_nFirstShownSample > 0) ShowRow(m_nFirstShownSample - 1);
             break;
         case SB_PAGEDOWN:
-            ShowRow(m_nFirstShownSample + m_nWindowRows <= m_nSampleCount ? m_nFirstShownSample + m_nWindowRows
-                                                                          : m_nSampleCount);
+            ShowRow(m_nFirstShownSample + m_nWindowRows <= m_nSampleCount
+                        ? m_nFirstShownSample + m_nWindowRows
+                        : m_nSampleCount);
             break;
         case SB_PAGEUP:
             ShowRow(std::max(0, m_nFirstShownSample - m_nWindowRows));
@@ -564,12 +586,14 @@ void CGridCtrl::EnsureVisible(int nRow, int nCol) {
     };
     if (nCol >= m_nFixedCols) {
         CCellRange visible = GetVisibleNonFixedCellRange();
-        while (nCol > visible.GetMaxCol() && stepRight()) visible = GetVisibleNonFixedCellRange();
-        while (nCol < visible.GetMinCol() && stepLeft()) visible = GetVisibleNonFixedCellRange();
+        while (nCol > visible.GetMaxCol() && stepRight())
+            visible = GetVisibleNonFixedCellRange();
+        while (nCol < visible.GetMinCol() && stepLeft())
+            visible = GetVisibleNonFixedCellRange();
         CRect cell, client;
         GetClientRect(&client);
-        while (GetCellRect(nRow, nCol, &cell) && cell.right > client.right && cell.left > GetFixedColumnWidth() &&
-               stepRight()) {
+        while (GetCellRect(nRow, nCol, &cell) && cell.right > client.right &&
+               cell.left > GetFixedColumnWidth() && stepRight()) {
         }
     }
     if (hadFocus && hadFocus != this && IsWindow(hadFocus->m_hWnd)) hadFocus->SetFocus();
@@ -577,7 +601,9 @@ void CGridCtrl::EnsureVisible(int nRow, int nCol) {
 
 // ---- painting ----
 
-BOOL CGridCtrl::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CGridCtrl::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}
 
 void CGridCtrl::OnPaint() {
     CPaintDC dc(this);
@@ -610,8 +636,8 @@ void CGridCtrl::OnDraw(CDC* pDC) {
         }
         CRect cells;
         if (cells.IntersectRect(visRect, clip)) {
-            const CRect r(std::max<LONG>(fixedColWidth, cells.left), std::max<LONG>(fixedRowHeight, cells.top),
-                          cells.right, cells.bottom);
+            const CRect r(std::max<LONG>(fixedColWidth, cells.left),
+                          std::max<LONG>(fixedRowHeight, cells.top), cells.right, cells.bottom);
             pDC->FillRect(&r, &textBack);
         }
         if (visRect.right < clip.right) {

@@ -24,16 +24,17 @@ LRESULT CGridCtrl::OnEditCell(int nRow, int nCol, UINT nChar) {
                        static_cast<LPARAM>(nChar));
 }
 
-void CGridCtrl::CreateInPlaceEditControl(const CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nCol,
-                                         LPCTSTR szText, int nChar) {
+void CGridCtrl::CreateInPlaceEditControl(const CRect& rect, DWORD dwStyle, UINT nID, int nRow,
+                                         int nCol, LPCTSTR szText, int nChar) {
     if (m_pInPlaceEdit) {
         if (!m_pInPlaceEdit->IsEnded()) m_pInPlaceEdit->EndEdit();
         // The old editor may be the one whose handler runs now: it goes once that has returned.
         std::shared_ptr<CInPlaceEdit> old(std::move(m_pInPlaceEdit));
         platform::MessageLoop::Current().Post([old] {});
     }
-    m_pInPlaceEdit = std::make_unique<CInPlaceEdit>(this, rect, dwStyle, nID, nRow, nCol, CString(szText ? szText : ""),
-                                                    static_cast<UINT>(nChar));
+    m_pInPlaceEdit =
+        std::make_unique<CInPlaceEdit>(this, rect, dwStyle, nID, nRow, nCol,
+                                       CString(szText ? szText : ""), static_cast<UINT>(nChar));
 }
 
 void CGridCtrl::OnEndEditCell(int nRow, int nCol, const CString& str) {
@@ -101,7 +102,9 @@ void CGridCtrl::OnEditCopy() {
     if (auto source = CopyTextFromGrid()) source->SetClipboard();
 }
 
-void CGridCtrl::OnEditCut() { SendToOwner(UM_GRID_CUT, 0, 0); }
+void CGridCtrl::OnEditCut() {
+    SendToOwner(UM_GRID_CUT, 0, 0);
+}
 
 void CGridCtrl::CutSelectedCells() {
     if (!IsEditable()) return;
@@ -138,17 +141,22 @@ void CGridCtrl::OnEditPaste() {
     PasteTextToGrid(cell, &data);
 }
 
-void CGridCtrl::OnEditSelectAll() { SelectAllCells(); }
+void CGridCtrl::OnEditSelectAll() {
+    SelectAllCells();
+}
 
 BOOL CGridCtrl::PasteTextToGrid(CCellID cell, COleDataObject* pDataObject) {
     cell.row = std::max(cell.row, kFirstDataRow);
-    if (!pDataObject || !IsValid(cell) || !IsCellEditable(cell.row, cell.col) || !pDataObject->IsDataAvailable(CF_TEXT))
+    if (!pDataObject || !IsValid(cell) || !IsCellEditable(cell.row, cell.col) ||
+        !pDataObject->IsDataAvailable(CF_TEXT))
         return FALSE;
     SendToOwner(UM_GRID_PASTE, reinterpret_cast<WPARAM>(pDataObject), PackCellID(cell));
     return TRUE;
 }
 
-BOOL CGridCtrl::IsNumericPaste(const CString& text) { return grid_text::IsNumericText(text.str()); }
+BOOL CGridCtrl::IsNumericPaste(const CString& text) {
+    return grid_text::IsNumericText(text.str());
+}
 
 BOOL CGridCtrl::PasteTextToCells(int nRow, int nCol, COleDataObject* pDataObject) {
     std::string block;
@@ -163,7 +171,8 @@ BOOL CGridCtrl::PasteTextToCells(int nRow, int nCol, COleDataObject* pDataObject
     size_t start = 0;
     while (start <= block.size()) {
         const size_t end = block.find('\n', start);
-        const std::string_view line(block.data() + start, (end == std::string::npos ? block.size() : end) - start);
+        const std::string_view line(block.data() + start,
+                                    (end == std::string::npos ? block.size() : end) - start);
         start = end == std::string::npos ? block.size() + 1 : end + 1;
         if (!IsNumericPaste(CString(line))) continue;
         const std::vector<CString> fields = grid_text::SplitFields(line);
@@ -211,7 +220,9 @@ void CGridCtrl::OnUpdateEditPaste(CCmdUI* pCmdUI) {
                    data.IsDataAvailable(CF_TEXT));
 }
 
-void CGridCtrl::OnUpdateEditSelectAll(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bEnableSelection); }
+void CGridCtrl::OnUpdateEditSelectAll(CCmdUI* pCmdUI) {
+    pCmdUI->Enable(m_bEnableSelection);
+}
 
 // ---- drag and drop ----
 
@@ -231,9 +242,11 @@ void CGridCtrl::OnBeginDrag() {
 }
 
 DROPEFFECT CGridCtrl::OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) {
-    if (!m_bAllowDragAndDrop || !pDataObject || !pDataObject->IsDataAvailable(CF_TEXT)) return DROPEFFECT_NONE;
+    if (!m_bAllowDragAndDrop || !pDataObject || !pDataObject->IsDataAvailable(CF_TEXT))
+        return DROPEFFECT_NONE;
     m_LastDragOverCell = GetCellFromPt(point, FALSE);
-    if (!IsValid(m_LastDragOverCell) || !IsCellEditable(m_LastDragOverCell.row, m_LastDragOverCell.col))
+    if (!IsValid(m_LastDragOverCell) ||
+        !IsCellEditable(m_LastDragOverCell.row, m_LastDragOverCell.col))
         return DROPEFFECT_NONE;
     SetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col,
                  GetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col) | GVIS_DROPHILITED);
@@ -242,7 +255,8 @@ DROPEFFECT CGridCtrl::OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState,
 }
 
 DROPEFFECT CGridCtrl::OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point) {
-    if (!m_bAllowDragAndDrop || !IsEditable() || !pDataObject || !pDataObject->IsDataAvailable(CF_TEXT))
+    if (!m_bAllowDragAndDrop || !IsEditable() || !pDataObject ||
+        !pDataObject->IsDataAvailable(CF_TEXT))
         return DROPEFFECT_NONE;
     const CCellID cell = GetCellFromPt(point, FALSE);
     if (!IsValid(cell)) {
@@ -255,8 +269,9 @@ DROPEFFECT CGridCtrl::OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, 
     if (cell.col == 1 || cell.col + 1 >= m_nFirstReadOnlyColumn) return DROPEFFECT_NONE;
     if (!(cell == m_LastDragOverCell)) {
         if (IsValid(m_LastDragOverCell)) {
-            SetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col,
-                         GetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col) & ~GVIS_DROPHILITED);
+            SetItemState(
+                m_LastDragOverCell.row, m_LastDragOverCell.col,
+                GetItemState(m_LastDragOverCell.row, m_LastDragOverCell.col) & ~GVIS_DROPHILITED);
             RedrawCell(m_LastDragOverCell.row, m_LastDragOverCell.col);
         }
         m_LastDragOverCell = cell;

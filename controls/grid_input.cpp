@@ -7,8 +7,12 @@
 
 namespace {
 
-bool IsCtrlPressed() { return GetKeyState(VK_CONTROL) < 0; }
-bool IsShiftPressed() { return GetKeyState(VK_SHIFT) < 0; }
+bool IsCtrlPressed() {
+    return GetKeyState(VK_CONTROL) < 0;
+}
+bool IsShiftPressed() {
+    return GetKeyState(VK_SHIFT) < 0;
+}
 
 constexpr UINT_PTR kAutoScrollTimer = WM_LBUTTONDOWN;
 
@@ -27,25 +31,30 @@ CCellID CGridCtrl::SetFocusCell(int nRow, int nCol) {
         SetItemState(prev.row, prev.col, GetItemState(prev.row, prev.col) & ~GVIS_FOCUSED);
         RedrawCell(prev.row, prev.col);
         if (prev.col != m_idCurrentCell.col)
-            for (int row = 0; row < m_nFixedRows; ++row) RedrawCell(row, prev.col);
+            for (int row = 0; row < m_nFixedRows; ++row)
+                RedrawCell(row, prev.col);
         if (prev.row != m_idCurrentCell.row)
-            for (int col = 0; col < m_nFixedCols; ++col) RedrawCell(prev.row, col);
+            for (int col = 0; col < m_nFixedCols; ++col)
+                RedrawCell(prev.row, col);
     }
     if (IsValid(m_idCurrentCell)) {
         const CCellID now = m_idCurrentCell;
         SetItemState(now.row, now.col, GetItemState(now.row, now.col) | GVIS_FOCUSED);
         RedrawCell(now.row, now.col);
         if (prev.col != now.col)
-            for (int row = 0; row < m_nFixedRows; ++row) RedrawCell(row, now.col);
+            for (int row = 0; row < m_nFixedRows; ++row)
+                RedrawCell(row, now.col);
         if (prev.row != now.row)
-            for (int col = 0; col < m_nFixedCols; ++col) RedrawCell(now.row, col);
+            for (int col = 0; col < m_nFixedCols; ++col)
+                RedrawCell(now.row, col);
         SendMessageToParent(now.row, now.col, GVN_SELCHANGED);
     }
     return prev;
 }
 
 void CGridCtrl::SetSelectedRange(const CCellRange& range, BOOL bForceRepaint) {
-    SetSelectedRange(range.GetMinRow(), range.GetMinCol(), range.GetMaxRow(), range.GetMaxCol(), bForceRepaint);
+    SetSelectedRange(range.GetMinRow(), range.GetMinCol(), range.GetMaxRow(), range.GetMaxCol(),
+                     bForceRepaint);
 }
 
 void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, BOOL) {
@@ -104,14 +113,15 @@ void CGridCtrl::SelectAllCells() {
 
 void CGridCtrl::SelectColumns(CCellID currentCell) {
     if (!m_bEnableSelection || currentCell.col < m_nFixedCols || !IsValid(currentCell)) return;
-    SetSelectedRange(GetFixedRowCount(), std::min(m_SelectionStartCell.col, currentCell.col), GetRowCount() - 1,
-                     std::max(m_SelectionStartCell.col, currentCell.col));
+    SetSelectedRange(GetFixedRowCount(), std::min(m_SelectionStartCell.col, currentCell.col),
+                     GetRowCount() - 1, std::max(m_SelectionStartCell.col, currentCell.col));
 }
 
 void CGridCtrl::SelectRows(CCellID currentCell) {
     if (!m_bEnableSelection || currentCell.row < m_nFixedRows || !IsValid(currentCell)) return;
     if (GetListMode() && GetSingleRowSelection())
-        SetSelectedRange(currentCell.row, GetFixedColumnCount(), currentCell.row, GetColumnCount() - 1);
+        SetSelectedRange(currentCell.row, GetFixedColumnCount(), currentCell.row,
+                         GetColumnCount() - 1);
     else
         SetSelectedRange(std::min(m_SelectionStartCell.row, currentCell.row), GetFixedColumnCount(),
                          std::max(m_SelectionStartCell.row, currentCell.row), GetColumnCount() - 1);
@@ -130,11 +140,20 @@ void CGridCtrl::SelectCells(CCellID currentCell) {
 void CGridCtrl::OnSelecting(const CCellID& currentCell) {
     if (!m_bEnableSelection) return;
     switch (m_MouseMode) {
-        case MOUSE_SELECT_ALL: SelectAllCells(); break;
-        case MOUSE_SELECT_COL: SelectColumns(currentCell); break;
-        case MOUSE_SELECT_ROW: SelectRows(currentCell); break;
-        case MOUSE_SELECT_CELLS: SelectCells(currentCell); break;
-        default: break;
+        case MOUSE_SELECT_ALL:
+            SelectAllCells();
+            break;
+        case MOUSE_SELECT_COL:
+            SelectColumns(currentCell);
+            break;
+        case MOUSE_SELECT_ROW:
+            SelectRows(currentCell);
+            break;
+        case MOUSE_SELECT_CELLS:
+            SelectCells(currentCell);
+            break;
+        default:
+            break;
     }
 }
 
@@ -183,15 +202,20 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
 
     if (IsCtrlPressed()) {
         switch (nChar) {
-            case 'A': OnEditSelectAll(); break;
-            case 'C': OnEditCopy(); break;
+            case 'A':
+                OnEditSelectAll();
+                break;
+            case 'C':
+                OnEditCopy();
+                break;
             case 'V':
                 if (GetOwner()) OnEditPaste();
                 break;
             case 'X':
                 if (GetOwner()) OnEditCut();
                 break;
-            default: break;
+            default:
+                break;
         }
         if (gone()) return;
     }
@@ -238,8 +262,9 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
             ShowRow(std::max(0, m_nFirstShownSample - m_nWindowRows));
             break;
         case VK_NEXT:
-            ShowRow(m_nFirstShownSample + m_nWindowRows < m_nSampleCount ? m_nFirstShownSample + m_nWindowRows
-                                                                         : m_nSampleCount);
+            ShowRow(m_nFirstShownSample + m_nWindowRows < m_nSampleCount
+                        ? m_nFirstShownSample + m_nWindowRows
+                        : m_nSampleCount);
             break;
         case VK_END:
             SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
@@ -259,13 +284,17 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
             break;
         case VK_UP:
             if (m_MouseMode == MOUSE_SELECT_COL || next.row == 0) break;
-            if (next.row != m_nFixedRows && IsCellVisible(next.row - 1, next.col)) --next.row;
-            else if (m_nFirstShownSample > 0) ShowRow(m_nFirstShownSample - 1);
+            if (next.row != m_nFixedRows && IsCellVisible(next.row - 1, next.col))
+                --next.row;
+            else if (m_nFirstShownSample > 0)
+                ShowRow(m_nFirstShownSample - 1);
             break;
         case VK_DOWN:
             if (next.row >= GetRowCount() - 1) break;
-            if (IsCellVisible(next.row + 1, next.col)) ++next.row;
-            else if (m_nFirstShownSample + 1 < m_nSampleCount) ShowRow(m_nFirstShownSample + 1);
+            if (IsCellVisible(next.row + 1, next.col))
+                ++next.row;
+            else if (m_nFirstShownSample + 1 < m_nSampleCount)
+                ShowRow(m_nFirstShownSample + 1);
             break;
         default:
             CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
@@ -286,10 +315,18 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
         if (!IsCellVisible(next.row, next.col)) {
             EnsureVisible(next.row, next.col);
             switch (nChar) {
-                case VK_RIGHT: SendMessage(WM_HSCROLL, SB_LINERIGHT, 0); break;
-                case VK_LEFT: SendMessage(WM_HSCROLL, SB_LINELEFT, 0); break;
-                case VK_DOWN: SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
-                case VK_UP: SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
+                case VK_RIGHT:
+                    SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+                    break;
+                case VK_LEFT:
+                    SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+                    break;
+                case VK_DOWN:
+                    SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+                    break;
+                case VK_UP:
+                    SendMessage(WM_VSCROLL, SB_LINEUP, 0);
+                    break;
                 case VK_TAB:
                     if (shift) {
                         if (changeLine) {
@@ -305,7 +342,8 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
                         SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
                     }
                     break;
-                default: break;
+                default:
+                    break;
             }
             if (gone()) return;
             Invalidate();
@@ -317,8 +355,10 @@ void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     if (!IsCtrlPressed() && m_MouseMode == MOUSE_NOTHING && IsValid(m_idCurrentCell)) {
         if (!m_bHandleTabKey || nChar != VK_TAB) {
             // These keys mean something else to the table and never start an edit.
-            static constexpr UINT kExcluded[] = {VK_ESCAPE, VK_BACK, '\\', '*', '/', '`', '\'', '=', ',', '[', ']'};
-            if (std::find(std::begin(kExcluded), std::end(kExcluded), nChar) == std::end(kExcluded)) {
+            static constexpr UINT kExcluded[] = {VK_ESCAPE, VK_BACK, '\\', '*', '/', '`',
+                                                 '\'',      '=',     ',',  '[', ']'};
+            if (std::find(std::begin(kExcluded), std::end(kExcluded), nChar) ==
+                std::end(kExcluded)) {
                 const HWND self = m_hWnd;
                 OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, nChar);
                 if (CWnd::FromHandlePermanent(self) != this) return;
@@ -365,8 +405,10 @@ void CGridCtrl::DrawTracker(const CRect& rect) {
 void CGridCtrl::TrackerLineAt(CPoint point) {
     CRect client;
     GetClientRect(&client);
-    if (m_MouseMode == MOUSE_SIZING_COL) DrawTracker(CRect(point.x, client.top, point.x + 2, client.bottom));
-    else DrawTracker(CRect(client.left, point.y, client.right, point.y + 2));
+    if (m_MouseMode == MOUSE_SIZING_COL)
+        DrawTracker(CRect(point.x, client.top, point.x + 2, client.bottom));
+    else
+        DrawTracker(CRect(client.left, point.y, client.right, point.y + 2));
 }
 
 void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
@@ -387,7 +429,8 @@ void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
     }
     if (m_MouseMode != MOUSE_OVER_COL_DIVIDE && m_MouseMode != MOUSE_OVER_ROW_DIVIDE) {
         SetFocusCell(-1, -1);
-        SetFocusCell(std::max(m_LeftClickDownCell.row, m_nFixedRows), std::max(m_LeftClickDownCell.col, m_nFixedCols));
+        SetFocusCell(std::max(m_LeftClickDownCell.row, m_nFixedRows),
+                     std::max(m_LeftClickDownCell.col, m_nFixedCols));
         if (gone()) return;
     }
     if (m_bAllowDragAndDrop && oldFocus == this &&
@@ -472,7 +515,8 @@ void CGridCtrl::OnMouseMove(UINT nFlags, CPoint point) {
         if (m_MouseMode == MOUSE_NOTHING && m_bTitleTips) {
             const CCellID cell = GetCellFromPt(point);
             CRect textRect, cellRect;
-            if (GetTextRect(cell.row, cell.col, &textRect) && GetCellRect(cell.row, cell.col, &cellRect))
+            if (GetTextRect(cell.row, cell.col, &textRect) &&
+                GetCellRect(cell.row, cell.col, &cellRect))
                 m_TitleTip.Show(textRect, GetItemText(cell.row, cell.col), 0, &cellRect,
                                 GetItemFont(cell.row, cell.col));
         }
@@ -582,7 +626,8 @@ void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point) {
     }
     if (GetOwner()) {
         const CCellID cell = GetCellFromPt(point);
-        if ((cell.row == 0 || cell.row == 1) && cell.col >= 2) SendToOwner(UM_GRID_HEADER_DBLCLK, PackCellID(cell), 0);
+        if ((cell.row == 0 || cell.row == 1) && cell.col >= 2)
+            SendToOwner(UM_GRID_HEADER_DBLCLK, PackCellID(cell), 0);
         if (gone()) return;
     }
     CWnd::OnLButtonDblClk(nFlags, point);
@@ -591,10 +636,12 @@ void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point) {
 BOOL CGridCtrl::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) {
     if (m_nRowsPerWheelNotch != WHEEL_PAGESCROLL) {
         const int rows = zDelta * static_cast<int>(m_nRowsPerWheelNotch) / WHEEL_DELTA;
-        for (int i = 0; i < std::abs(rows); ++i) PostMessage(WM_VSCROLL, rows < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
+        for (int i = 0; i < std::abs(rows); ++i)
+            PostMessage(WM_VSCROLL, rows < 0 ? SB_LINEDOWN : SB_LINEUP, 0);
     } else {
         const int pages = zDelta / WHEEL_DELTA;
-        for (int i = 0; i < std::abs(pages); ++i) PostMessage(WM_VSCROLL, pages < 0 ? SB_PAGEDOWN : SB_PAGEUP, 0);
+        for (int i = 0; i < std::abs(pages); ++i)
+            PostMessage(WM_VSCROLL, pages < 0 ? SB_PAGEDOWN : SB_PAGEUP, 0);
     }
     return CWnd::OnMouseWheel(nFlags, zDelta, pt);
 }

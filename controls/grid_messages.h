@@ -35,8 +35,9 @@ static_assert(sizeof(WPARAM) >= 8 && sizeof(LPARAM) >= 8, "a cell packs into 64 
 
 // Row in the low and column in the high 32 bits.
 constexpr LPARAM PackCellID(const CCellID& cell) {
-    return static_cast<LPARAM>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.row)) |
-                               (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.col)) << 32));
+    return static_cast<LPARAM>(
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.row)) |
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cell.col)) << 32));
 }
 constexpr CCellID UnpackCellID(std::uint64_t packed) {
     return CCellID(static_cast<int>(static_cast<std::uint32_t>(packed & 0xFFFFFFFFu)),
@@ -45,11 +46,11 @@ constexpr CCellID UnpackCellID(std::uint64_t packed) {
 
 // WM_NOTIFY codes of the grid's notices to its owner (an NM_GRIDVIEW) and of its editors' end of
 // edit (a GV_DISPINFO).
-constexpr int GVN_SELCHANGING = -100;   // the focus is about to leave the cell
-constexpr int GVN_SELCHANGED = -101;    // the focus reached the cell
+constexpr int GVN_SELCHANGING = -100;     // the focus is about to leave the cell
+constexpr int GVN_SELCHANGED = -101;      // the focus reached the cell
 constexpr int GVN_BEGINLABELEDIT = -105;  // the cell's text is about to change
-constexpr int GVN_ENDLABELEDIT = -106;  // the cell's text changed; from an editor: the edit ended
-constexpr int GVN_BEGINDRAG = -109;     // a drag starts from the cell
+constexpr int GVN_ENDLABELEDIT = -106;    // the cell's text changed; from an editor: the edit ended
+constexpr int GVN_BEGINDRAG = -109;       // a drag starts from the cell
 
 struct NM_GRIDVIEW {
     NMHDR hdr;

@@ -27,7 +27,9 @@ CString AppTitle() {
 }
 
 // The class library's report of a file that cannot be opened.
-void ReportFileError(const CFileException& e) { AfxMessageBox(e.GetErrorMessage(), MB_ICONEXCLAMATION); }
+void ReportFileError(const CFileException& e) {
+    AfxMessageBox(e.GetErrorMessage(), MB_ICONEXCLAMATION);
+}
 
 // Writes the whole text in one step, so that a failed save leaves any old file as it was.
 BOOL WriteTextFile(LPCTSTR filename, const std::string& text, const char* failure) {
@@ -62,8 +64,9 @@ void AppendCsvLine(std::string& out, const std::vector<CString>& fields) {
 // ---- the print source ----
 
 void CGridCtrl::SetPrintSource(const GridPrintColumn* columns, WORD columnCount, double timeStep,
-                               const TimeColumnFormat& timeFormat, const std::vector<CString>* comments,
-                               WORD timeFlag, const CPreciseDateTime& startTime) {
+                               const TimeColumnFormat& timeFormat,
+                               const std::vector<CString>* comments, WORD timeFlag,
+                               const CPreciseDateTime& startTime) {
     m_pPrintColumns = columns;
     m_nPrintColumnCount = columns ? columnCount : 0;
     m_dPrintTimeStep = timeStep;
@@ -73,7 +76,9 @@ void CGridCtrl::SetPrintSource(const GridPrintColumn* columns, WORD columnCount,
     m_PrintStartTime = startTime;
 }
 
-int CGridCtrl::PrintedColumnCount() const { return m_nPrintColumnCount + 2 + (m_pPrintComments ? 1 : 0); }
+int CGridCtrl::PrintedColumnCount() const {
+    return m_nPrintColumnCount + 2 + (m_pPrintComments ? 1 : 0);
+}
 
 int CGridCtrl::PrintedColumnWidth(int col, CDC* pDC) const {
     const int width = std::max(0, GetColumnWidth(col));
@@ -90,19 +95,23 @@ int CGridCtrl::PrintedColumnWidth(int col, CDC* pDC) const {
     return width > 0 ? std::min(width, fits) : fits;
 }
 
-std::vector<CString> CGridCtrl::SampleTexts(int sample, int columnCount, const std::vector<CString>* comments) const {
+std::vector<CString> CGridCtrl::SampleTexts(int sample, int columnCount,
+                                            const std::vector<CString>* comments) const {
     std::vector<CString> texts(static_cast<size_t>(std::max(columnCount, 0)));
     if (texts.empty()) return texts;
     texts[0] = FormatValue(sample, 3, false);
     if (texts.size() > 1) {
-        const CString pattern = m_PrintTimeFormat.m_nMode == 6 ? CString::Formatted("%d", m_nPrintTimeFlag)
-                                                               : m_PrintTimeFormat.m_strFormat;
-        texts[1] = FormatTimeValue(sample, m_PrintStartTime, m_dPrintTimeStep, 1.0, m_PrintTimeFormat.m_nMode, pattern);
+        const CString pattern = m_PrintTimeFormat.m_nMode == 6
+                                    ? CString::Formatted("%d", m_nPrintTimeFlag)
+                                    : m_PrintTimeFormat.m_strFormat;
+        texts[1] = FormatTimeValue(sample, m_PrintStartTime, m_dPrintTimeStep, 1.0,
+                                   m_PrintTimeFormat.m_nMode, pattern);
     }
     for (int k = 0; k < m_nPrintColumnCount && 2 + k < columnCount; ++k) {
         const GridPrintColumn& column = m_pPrintColumns[k];
         // The x values are sample numbers in ascending order: the row's own sample is looked up.
-        const auto it = std::lower_bound(column.x.begin(), column.x.end(), static_cast<double>(sample));
+        const auto it =
+            std::lower_bound(column.x.begin(), column.x.end(), static_cast<double>(sample));
         const size_t at = static_cast<size_t>(it - column.x.begin());
         if (it != column.x.end() && *it == sample && at < column.values.size())
             texts[static_cast<size_t>(2 + k)] = FormatValue(column.values[at], 3, false);
@@ -122,8 +131,10 @@ void CGridCtrl::PrintTable(const CString& title, const GridPrintColumn* columns,
     SetPrintSource(columns, columnCount, timeStep, timeFormat, comments, timeFlag, startTime);
     firstSample = std::max(0, firstSample);
 
-    CPrintDialog dialog(FALSE, PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE | PD_NOSELECTION,
-                        this);
+    CPrintDialog dialog(
+        FALSE,
+        PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE | PD_NOSELECTION,
+        this);
     if (dialog.DoModal() != IDOK) {
         SetPrintSource(nullptr, 0, 1.0, TimeColumnFormat(), nullptr, 0);
         return;
@@ -150,21 +161,24 @@ void CGridCtrl::PrintTable(const CString& title, const GridPrintColumn* columns,
             ok = dc.EndPage() > 0 && info.m_bContinuePrinting;
         }
         OnEndPrinting(&dc, &info);
-        if (ok) dc.EndDoc();
-        else dc.AbortDoc();
+        if (ok)
+            dc.EndDoc();
+        else
+            dc.AbortDoc();
     }
     dc.Detach();
     SetPrintSource(nullptr, 0, 1.0, TimeColumnFormat(), nullptr, 0);
 }
 
-void CGridCtrl::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo, int& endRow, int firstSample, int lastSample) {
+void CGridCtrl::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo, int& endRow, int firstSample,
+                                int lastSample) {
     endRow = m_nFixedRows + lastSample + 1;
     if (!pDC || !pInfo || GetRowCount() <= m_nFixedRows) return;
 
     m_PrinterFont = std::make_unique<CFont>();
-    m_PrinterFont->CreateFont(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS,
-                              CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                              "Times New Roman");
+    m_PrinterFont->CreateFont(-9, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET,
+                              OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, "Times New Roman");
     CFont* old = pDC->SelectObject(m_PrinterFont.get());
     m_CharSize = pDC->GetTextExtent(kAlphabet, static_cast<int>(std::strlen(kAlphabet)));
     m_CharSize.cx /= 52;
@@ -172,15 +186,18 @@ void CGridCtrl::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo, int& endRow, int fi
 
     m_PaperSize = CSize(pDC->GetDeviceCaps(HORZRES), pDC->GetDeviceCaps(VERTRES));
     int printed = 0;
-    for (int col = 0; col < PrintedColumnCount(); ++col) printed += PrintedColumnWidth(col, pDC);
+    for (int col = 0; col < PrintedColumnCount(); ++col)
+        printed += PrintedColumnWidth(col, pDC);
     // A narrow table keeps a readable size instead of being blown up to the paper's width.
     m_nPrintedWidth = std::max(printed, kMinPrintedWidth);
     m_LogicalPageSize.cx = m_nPrintedWidth + 8 * m_CharSize.cx;
-    m_LogicalPageSize.cy = m_PaperSize.cx > 0 ? MulDiv(m_LogicalPageSize.cx, m_PaperSize.cy, m_PaperSize.cx) : 0;
+    m_LogicalPageSize.cy =
+        m_PaperSize.cx > 0 ? MulDiv(m_LogicalPageSize.cx, m_PaperSize.cy, m_PaperSize.cx) : 0;
     m_nPageHeight = m_LogicalPageSize.cy - m_nFixedRows * kPrintRowHeight - 6 * m_CharSize.cy;
 
     const int rows = std::max(0, lastSample - firstSample + 1);
-    const grid_text::PageSplit split = grid_text::SplitRowsIntoPages(rows, m_nPageHeight, kPrintRowHeight);
+    const grid_text::PageSplit split =
+        grid_text::SplitRowsIntoPages(rows, m_nPageHeight, kPrintRowHeight);
     m_nRowsPerPage = split.rowsPerPage;
     pInfo->SetMaxPage(static_cast<UINT>(split.pages));
 }
@@ -204,8 +221,8 @@ void CGridCtrl::DrawPrintGridLines(CDC* pDC, const CRect& cell, bool firstRow, b
     }
 }
 
-void CGridCtrl::OnPrint(CDC* pDC, CPrintInfo* pInfo, const CString& title, int endRow, int firstSample,
-                        const std::vector<CString>* comments) {
+void CGridCtrl::OnPrint(CDC* pDC, CPrintInfo* pInfo, const CString& title, int endRow,
+                        int firstSample, const std::vector<CString>* comments) {
     if (!pDC || !pInfo || !m_PrinterFont) return;
     const int columnCount = m_nPrintColumnCount + 2 + (comments ? 1 : 0);
     const std::vector<CString>* oldComments = std::exchange(m_pPrintComments, comments);
@@ -255,7 +272,9 @@ void CGridCtrl::OnPrint(CDC* pDC, CPrintInfo* pInfo, const CString& title, int e
     m_pPrintComments = oldComments;
 }
 
-void CGridCtrl::OnEndPrinting(CDC*, CPrintInfo*) { m_PrinterFont.reset(); }
+void CGridCtrl::OnEndPrinting(CDC*, CPrintInfo*) {
+    m_PrinterFont.reset();
+}
 
 void CGridCtrl::PrintCellText(CDC* pDC, const CRect& rect, const CString& text) {
     if (!m_bAllowDraw) return;
@@ -335,7 +354,8 @@ void CGridCtrl::PrintFooter(CDC* pDC, CPrintInfo* pInfo) {
     localtime_r(&now, &local);
     std::strftime(when, sizeof when, "%c", &local);
     CRect right = rect;
-    pDC->DrawText(when, -1, &right, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER);
+    pDC->DrawText(when, -1, &right,
+                  DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER);
     if (oldFont) pDC->SelectObject(oldFont);
 }
 
@@ -345,15 +365,17 @@ BOOL CGridCtrl::Save(LPCTSTR filename) {
     std::string text;
     for (int row = 0; row < GetRowCount(); ++row) {
         std::vector<CString> fields;
-        for (int col = 1; col < GetColumnCount(); ++col) fields.push_back(GetItemText(row, col));
+        for (int col = 1; col < GetColumnCount(); ++col)
+            fields.push_back(GetItemText(row, col));
         AppendCsvLine(text, fields);
     }
     return WriteTextFile(filename, text, "Unable to save grid list");
 }
 
-BOOL CGridCtrl::SaveTable(LPCTSTR filename, const GridPrintColumn* columns, WORD columnCount, int firstSample,
-                          int lastSample, double timeStep, const TimeColumnFormat& timeFormat,
-                          const std::vector<CString>* comments, WORD timeFlag, const CPreciseDateTime& startTime) {
+BOOL CGridCtrl::SaveTable(LPCTSTR filename, const GridPrintColumn* columns, WORD columnCount,
+                          int firstSample, int lastSample, double timeStep,
+                          const TimeColumnFormat& timeFormat, const std::vector<CString>* comments,
+                          WORD timeFlag, const CPreciseDateTime& startTime) {
     SetPrintSource(columns, columnCount, timeStep, timeFormat, comments, timeFlag, startTime);
     const int count = PrintedColumnCount();
     std::string text;
@@ -361,7 +383,8 @@ BOOL CGridCtrl::SaveTable(LPCTSTR filename, const GridPrintColumn* columns, WORD
     // left out, as the grid's own save leaves it out.
     for (int row = 0; row < m_nFixedRows; ++row) {
         std::vector<CString> fields;
-        for (int col = 1; col < count; ++col) fields.push_back(GetItemText(row, col));
+        for (int col = 1; col < count; ++col)
+            fields.push_back(GetItemText(row, col));
         AppendCsvLine(text, fields);
     }
     for (int sample = std::max(0, firstSample); sample <= lastSample; ++sample) {
@@ -387,7 +410,9 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
         text.resize(static_cast<size_t>(length));
         size_t done = 0;
         while (done < text.size()) {
-            const UINT n = file.Read(text.data() + done, static_cast<UINT>(std::min<size_t>(text.size() - done, 1 << 20)));
+            const UINT n =
+                file.Read(text.data() + done,
+                          static_cast<UINT>(std::min<size_t>(text.size() - done, 1 << 20)));
             if (n == 0) break;
             done += n;
         }
@@ -405,12 +430,14 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
         std::vector<CString> headings = records.front();
         // The save ends every line after an empty last column.
         if (!headings.empty() && headings.back().IsEmpty()) headings.pop_back();
-        for (const CString& heading : headings) InsertColumn(heading, kFormatLoaded, -1);
+        for (const CString& heading : headings)
+            InsertColumn(heading, kFormatLoaded, -1);
         for (size_t r = 1; r < records.size(); ++r) {
             const auto& fields = records[r];
             if (fields.size() == 1 && fields[0].IsEmpty()) continue;
             const int row = InsertRow(fields[0], -1);
-            for (size_t k = 1; k < fields.size(); ++k) SetItemText(row, static_cast<int>(k), fields[k]);
+            for (size_t k = 1; k < fields.size(); ++k)
+                SetItemText(row, static_cast<int>(k), fields[k]);
         }
     }
     AutoSizeColumns();

@@ -6,13 +6,21 @@
 namespace grid_text {
 namespace {
 
-bool IsSeparator(char c) { return c == '\t' || c == ',' || c == '\n'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSeparator(char c) {
+    return c == '\t' || c == ',' || c == '\n';
+}
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view Trimmed(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -22,17 +30,20 @@ bool IsNumber(std::string_view t) {
     size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     size_t digits = 0;
-    while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+    while (i < t.size() && IsDigit(t[i]))
+        ++i, ++digits;
     if (i < t.size() && t[i] == '.') {
         ++i;
-        while (i < t.size() && IsDigit(t[i])) ++i, ++digits;
+        while (i < t.size() && IsDigit(t[i]))
+            ++i, ++digits;
     }
     if (digits == 0) return false;
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         ++i;
         if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
         size_t expDigits = 0;
-        while (i < t.size() && IsDigit(t[i])) ++i, ++expDigits;
+        while (i < t.size() && IsDigit(t[i]))
+            ++i, ++expDigits;
         if (expDigits == 0) return false;
     }
     return i == t.size();
@@ -42,9 +53,11 @@ std::vector<CString> SplitFields(std::string_view line) {
     std::vector<CString> fields;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && IsSeparator(line[i])) ++i;
+        while (i < line.size() && IsSeparator(line[i]))
+            ++i;
         const size_t start = i;
-        while (i < line.size() && !IsSeparator(line[i])) ++i;
+        while (i < line.size() && !IsSeparator(line[i]))
+            ++i;
         if (i > start) fields.emplace_back(line.substr(start, i - start));
     }
     return fields;
@@ -53,7 +66,8 @@ std::vector<CString> SplitFields(std::string_view line) {
 bool IsNumericText(std::string_view text) {
     for (const CString& field : SplitFields(text)) {
         std::string_view token(field.str());
-        if (const size_t cr = token.find('\r'); cr != std::string_view::npos) token = token.substr(0, cr);
+        if (const size_t cr = token.find('\r'); cr != std::string_view::npos)
+            token = token.substr(0, cr);
         token = Trimmed(token);
         if (!token.empty() && !IsNumber(token)) return false;
     }

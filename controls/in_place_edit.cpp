@@ -50,8 +50,8 @@ CInPlaceEdit::~CInPlaceEdit() {
 }
 
 void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    const bool leaves = nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_DOWN || nChar == VK_UP ||
-                        nChar == VK_RIGHT || nChar == VK_LEFT;
+    const bool leaves = nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_DOWN ||
+                        nChar == VK_UP || nChar == VK_RIGHT || nChar == VK_LEFT;
     if (leaves && (m_bExitOnArrows || GetKeyState(VK_CONTROL) < 0)) {
         m_nLastChar = nChar;
         m_pParent->SetFocus();
@@ -107,6 +107,7 @@ void CInPlaceEdit::EndEdit() {
     info.item.szText = GetWindowText();
     info.item.lParam = static_cast<LPARAM>(m_nLastChar);
     const HWND self = m_hWnd;
-    if (CWnd* owner = GetOwner()) owner->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    if (CWnd* owner = GetOwner())
+        owner->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
     if (CWnd::FromHandlePermanent(self) == this) PostMessage(WM_CLOSE);
 }

@@ -28,8 +28,10 @@ void CTitleTip::Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset, LPCREC
     CClientDC dc(this);
     CFont font;
     CFont* oldFont = nullptr;
-    if (m_bHasFont && font.CreateFontIndirect(&m_LogFont)) oldFont = dc.SelectObject(&font);
-    else if (CFont* parentFont = m_pParentWnd->GetFont()) oldFont = dc.SelectObject(parentFont);
+    if (m_bHasFont && font.CreateFontIndirect(&m_LogFont))
+        oldFont = dc.SelectObject(&font);
+    else if (CFont* parentFont = m_pParentWnd->GetFont())
+        oldFont = dc.SelectObject(parentFont);
     const CSize size = dc.GetTextExtent(m_strText);
     if (oldFont) dc.SelectObject(oldFont);
 
@@ -59,8 +61,10 @@ void CTitleTip::OnPaint() {
     dc.FillSolidRect(&client, GetSysColor(COLOR_INFOBK));
     CFont font;
     CFont* oldFont = nullptr;
-    if (m_bHasFont && font.CreateFontIndirect(&m_LogFont)) oldFont = dc.SelectObject(&font);
-    else if (CFont* parentFont = m_pParentWnd ? m_pParentWnd->GetFont() : nullptr) oldFont = dc.SelectObject(parentFont);
+    if (m_bHasFont && font.CreateFontIndirect(&m_LogFont))
+        oldFont = dc.SelectObject(&font);
+    else if (CFont* parentFont = m_pParentWnd ? m_pParentWnd->GetFont() : nullptr)
+        oldFont = dc.SelectObject(parentFont);
     dc.SetBkMode(TRANSPARENT);
     dc.SetTextColor(GetSysColor(COLOR_INFOTEXT));
     dc.TextOut(0, 0, m_strText);

@@ -14,8 +14,8 @@ public:
     BOOL Create(CWnd* pParentWnd);
     // rectTitle: the text's place in the parent's client area; the mouse may move inside
     // hoverRect (the title rect without one) while the tip shows.
-    void Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset = 0, LPCRECT lpHoverRect = nullptr,
-              const LOGFONT* lpLogFont = nullptr);
+    void Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset = 0,
+              LPCRECT lpHoverRect = nullptr, const LOGFONT* lpLogFont = nullptr);
     void Hide();
     BOOL IsShown() const { return IsWindowVisible(); }
     const CString& GetText() const { return m_strText; }

@@ -1,9 +1,9 @@
 #include "platform/gdi/dc.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QFile>
 #include <QPainterPath>
 #include <QPrinter>
 #include <QWidget>
@@ -1055,7 +1055,8 @@ int CDC::StartDoc(const DOCINFO* info) {
     DeviceContext* d = Ctx();
     if (!d || !d->printer || d->inDoc) return SP_ERROR;
     if (info && info->lpszDocName) d->printer->setDocName(QString::fromUtf8(info->lpszDocName));
-    if (info && info->lpszOutput) d->printer->setOutputFileName(QString::fromUtf8(info->lpszOutput));
+    if (info && info->lpszOutput)
+        d->printer->setOutputFileName(QString::fromUtf8(info->lpszOutput));
     d->ownPainter = std::make_unique<QPainter>();
     if (!d->ownPainter->begin(d->printer)) {
         d->ownPainter.reset();
@@ -1103,7 +1104,8 @@ int CDC::AbortDoc() {
     d->ownPainter.reset();
     d->painter = nullptr;
     d->inDoc = d->inPage = false;
-    if (d->printer->outputFormat() == QPrinter::PdfFormat && !d->printer->outputFileName().isEmpty())
+    if (d->printer->outputFormat() == QPrinter::PdfFormat &&
+        !d->printer->outputFileName().isEmpty())
         QFile::remove(d->printer->outputFileName());
     return 1;
 }

@@ -28,7 +28,8 @@ HDC CPrintDialog::GetPrinterDC() {
 }
 
 UINT CPrintInfo::GetFromPage() const {
-    const UINT from = m_pPD && !m_pPD->PrintAll() ? static_cast<UINT>(m_pPD->GetFromPage()) : m_minPage;
+    const UINT from =
+        m_pPD && !m_pPD->PrintAll() ? static_cast<UINT>(m_pPD->GetFromPage()) : m_minPage;
     return std::max(from, m_minPage);
 }
 

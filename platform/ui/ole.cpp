@@ -32,11 +32,15 @@ Qt::DropActions ActionsOf(DWORD effects) {
 
 DROPEFFECT EffectOf(Qt::DropAction action) {
     switch (action) {
-        case Qt::CopyAction: return DROPEFFECT_COPY;
+        case Qt::CopyAction:
+            return DROPEFFECT_COPY;
         case Qt::MoveAction:
-        case Qt::TargetMoveAction: return DROPEFFECT_MOVE;
-        case Qt::LinkAction: return DROPEFFECT_LINK;
-        default: return DROPEFFECT_NONE;
+        case Qt::TargetMoveAction:
+            return DROPEFFECT_MOVE;
+        case Qt::LinkAction:
+            return DROPEFFECT_LINK;
+        default:
+            return DROPEFFECT_NONE;
     }
 }
 
@@ -52,7 +56,8 @@ DWORD KeyState(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
 // Windows' CF_TEXT block reaches others as the text before its terminator.
 QString TextOfBlock(const std::string& block) {
     const size_t end = block.find('\0');
-    return QString::fromUtf8(block.data(), static_cast<qsizetype>(end == std::string::npos ? block.size() : end));
+    return QString::fromUtf8(block.data(),
+                             static_cast<qsizetype>(end == std::string::npos ? block.size() : end));
 }
 
 std::unique_ptr<QMimeData> MimeOf(const std::map<CLIPFORMAT, std::string>& blocks) {
@@ -63,7 +68,9 @@ std::unique_ptr<QMimeData> MimeOf(const std::map<CLIPFORMAT, std::string>& block
 
 }  // namespace
 
-void SetDragDropHookForTests(DragDropHook hook) { Hook() = std::move(hook); }
+void SetDragDropHookForTests(DragDropHook hook) {
+    Hook() = std::move(hook);
+}
 
 }  // namespace platform
 
@@ -79,7 +86,8 @@ const std::string* COleDataSource::GetCachedData(CLIPFORMAT format) const {
 }
 
 void COleDataSource::SetClipboard() const {
-    if (QClipboard* cb = QGuiApplication::clipboard()) cb->setMimeData(platform::MimeOf(m_blocks).release());
+    if (QClipboard* cb = QGuiApplication::clipboard())
+        cb->setMimeData(platform::MimeOf(m_blocks).release());
 }
 
 DROPEFFECT COleDataSource::DoDragDrop(DWORD allowedEffects) {
@@ -104,7 +112,9 @@ BOOL COleDataObject::AttachClipboard() {
 }
 
 BOOL COleDataObject::IsDataAvailable(CLIPFORMAT format) const {
-    const QMimeData* d = m_clipboard && QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : m_data;
+    const QMimeData* d = m_clipboard && QGuiApplication::clipboard()
+                             ? QGuiApplication::clipboard()->mimeData()
+                             : m_data;
     return format == CF_TEXT && d && d->hasFormat(platform::kText);
 }
 
@@ -137,17 +147,21 @@ struct COleDropTarget::Filter : QObject {
                         effect = target->OnDragEnter(wnd, &data, keys, pt);
                     } else {
                         effect = target->OnDragScroll(wnd, keys, pt);
-                        if (!(effect & DROPEFFECT_SCROLL)) effect = target->OnDragOver(wnd, &data, keys, pt);
+                        if (!(effect & DROPEFFECT_SCROLL))
+                            effect = target->OnDragOver(wnd, &data, keys, pt);
                     }
                 }
                 lastEffect = effect & ~DROPEFFECT_SCROLL;
                 if (lastEffect == DROPEFFECT_NONE) {
                     // Still interested in the next move, which may find a better place.
-                    if (e->type() == QEvent::DragEnter) d->accept();
-                    else d->ignore();
+                    if (e->type() == QEvent::DragEnter)
+                        d->accept();
+                    else
+                        d->ignore();
                     if (e->type() == QEvent::DragEnter) d->setDropAction(Qt::IgnoreAction);
                 } else {
-                    d->setDropAction(lastEffect & DROPEFFECT_COPY ? Qt::CopyAction : Qt::MoveAction);
+                    d->setDropAction(lastEffect & DROPEFFECT_COPY ? Qt::CopyAction
+                                                                  : Qt::MoveAction);
                     d->accept();
                 }
                 return true;
@@ -185,7 +199,9 @@ struct COleDropTarget::Filter : QObject {
 
 COleDropTarget::COleDropTarget() = default;
 
-COleDropTarget::~COleDropTarget() { Revoke(); }
+COleDropTarget::~COleDropTarget() {
+    Revoke();
+}
 
 BOOL COleDropTarget::Register(CWnd* wnd) {
     if (m_filter || !wnd || !wnd->GetWidget()) return FALSE;
@@ -204,12 +220,22 @@ void COleDropTarget::Revoke() {
     m_filter.reset();
 }
 
-DROPEFFECT COleDropTarget::OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
-DROPEFFECT COleDropTarget::OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+DROPEFFECT COleDropTarget::OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint) {
+    return DROPEFFECT_NONE;
+}
+DROPEFFECT COleDropTarget::OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint) {
+    return DROPEFFECT_NONE;
+}
 void COleDropTarget::OnDragLeave(CWnd*) {}
-BOOL COleDropTarget::OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) { return FALSE; }
-DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+BOOL COleDropTarget::OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint) {
+    return FALSE;
+}
+DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint) {
+    return DROPEFFECT_NONE;
+}
 
 // Nothing needs starting on this platform.
-BOOL OleInitialize(void*) { return TRUE; }
+BOOL OleInitialize(void*) {
+    return TRUE;
+}
 void OleUninitialize() {}

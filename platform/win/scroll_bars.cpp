@@ -19,7 +19,8 @@ int MaxPos(const SCROLLINFO& i) {
 }  // namespace
 
 WindowScrollBars::~WindowScrollBars() {
-    for (auto& bar : m_bars) delete bar.data();
+    for (auto& bar : m_bars)
+        delete bar.data();
 }
 
 void WindowScrollBars::SetInfo(int bar, const SCROLLINFO& info) {
@@ -28,7 +29,8 @@ void WindowScrollBars::SetInfo(int bar, const SCROLLINFO& info) {
         s.nMin = info.nMin;
         s.nMax = std::max(info.nMin, info.nMax);
     }
-    if (info.fMask & SIF_PAGE) s.nPage = std::min<UINT>(info.nPage, static_cast<UINT>(s.nMax - s.nMin + 1));
+    if (info.fMask & SIF_PAGE)
+        s.nPage = std::min<UINT>(info.nPage, static_cast<UINT>(s.nMax - s.nMin + 1));
     if (info.fMask & SIF_POS) s.nPos = info.nPos;
     s.nPos = std::clamp(s.nPos, s.nMin, MaxPos(s));
     s.nTrackPos = s.nPos;
@@ -72,7 +74,8 @@ QScrollBar* WindowScrollBars::Make(int index) {
     bar->setFocusPolicy(Qt::NoFocus);
     QObject::connect(bar, &QAbstractSlider::actionTriggered, bar,
                      [this, index](int action) { OnAction(index, action); });
-    QObject::connect(bar, &QAbstractSlider::sliderReleased, bar, [this, index] { OnReleased(index); });
+    QObject::connect(bar, &QAbstractSlider::sliderReleased, bar,
+                     [this, index] { OnReleased(index); });
     m_bars[index] = bar;
     Mirror(index);
     return bar;
@@ -94,19 +97,35 @@ void WindowScrollBars::OnAction(int index, int action) {
     if (!b) return;
     UINT code = SB_ENDSCROLL;
     switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd: code = SB_LINEDOWN; break;
-        case QAbstractSlider::SliderSingleStepSub: code = SB_LINEUP; break;
-        case QAbstractSlider::SliderPageStepAdd: code = SB_PAGEDOWN; break;
-        case QAbstractSlider::SliderPageStepSub: code = SB_PAGEUP; break;
-        case QAbstractSlider::SliderToMinimum: code = SB_TOP; break;
-        case QAbstractSlider::SliderToMaximum: code = SB_BOTTOM; break;
-        case QAbstractSlider::SliderMove: code = SB_THUMBTRACK; break;
-        default: return;
+        case QAbstractSlider::SliderSingleStepAdd:
+            code = SB_LINEDOWN;
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            code = SB_LINEUP;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            code = SB_PAGEDOWN;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            code = SB_PAGEUP;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            code = SB_TOP;
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            code = SB_BOTTOM;
+            break;
+        case QAbstractSlider::SliderMove:
+            code = SB_THUMBTRACK;
+            break;
+        default:
+            return;
     }
     const int track = b->sliderPosition();
     if (code == SB_THUMBTRACK) m_info[index].nTrackPos = track;
     // The window decides where the thumb goes; until then it stays where it was.
-    else b->setSliderPosition(m_info[index].nPos);
+    else
+        b->setSliderPosition(m_info[index].nPos);
     CWnd* owner = m_owner;
     const HWND self = owner->m_hWnd;
     const WPARAM w = MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(track));
@@ -123,7 +142,8 @@ void WindowScrollBars::OnReleased(int index) {
     const int track = m_info[index].nTrackPos;
     CWnd* owner = m_owner;
     const HWND self = owner->m_hWnd;
-    owner->SendMessage(msg, MAKEWPARAM(static_cast<WORD>(SB_THUMBPOSITION), static_cast<WORD>(track)), 0);
+    owner->SendMessage(
+        msg, MAKEWPARAM(static_cast<WORD>(SB_THUMBPOSITION), static_cast<WORD>(track)), 0);
     if (CWnd::FromHandlePermanent(self) != owner) return;
     owner->SendMessage(msg, MAKEWPARAM(static_cast<WORD>(SB_ENDSCROLL), 0), 0);
     if (CWnd::FromHandlePermanent(self) != owner) return;

@@ -20,17 +20,28 @@ bool g_clipped = false;
 
 Qt::CursorShape ShapeOf(HCURSOR cursor) {
     switch (reinterpret_cast<std::uintptr_t>(cursor)) {
-        case 32513: return Qt::IBeamCursor;
-        case 32514: return Qt::WaitCursor;
-        case 32515: return Qt::CrossCursor;
-        case 32642: return Qt::SizeFDiagCursor;
-        case 32643: return Qt::SizeBDiagCursor;
-        case 32644: return Qt::SizeHorCursor;
-        case 32645: return Qt::SizeVerCursor;
-        case 32646: return Qt::SizeAllCursor;
-        case 32648: return Qt::ForbiddenCursor;
-        case 32649: return Qt::PointingHandCursor;
-        default: return Qt::ArrowCursor;
+        case 32513:
+            return Qt::IBeamCursor;
+        case 32514:
+            return Qt::WaitCursor;
+        case 32515:
+            return Qt::CrossCursor;
+        case 32642:
+            return Qt::SizeFDiagCursor;
+        case 32643:
+            return Qt::SizeBDiagCursor;
+        case 32644:
+            return Qt::SizeHorCursor;
+        case 32645:
+            return Qt::SizeVerCursor;
+        case 32646:
+            return Qt::SizeAllCursor;
+        case 32648:
+            return Qt::ForbiddenCursor;
+        case 32649:
+            return Qt::PointingHandCursor;
+        default:
+            return Qt::ArrowCursor;
     }
 }
 
@@ -45,10 +56,13 @@ int GetSystemMetrics(int index) {
             return index == SM_CXSCREEN ? screen->geometry().width() : screen->geometry().height();
         }
         case SM_CXVSCROLL:
-        case SM_CYHSCROLL: return 17;
+        case SM_CYHSCROLL:
+            return 17;
         case SM_CXBORDER:
-        case SM_CYBORDER: return 1;
-        default: return 0;
+        case SM_CYBORDER:
+            return 1;
+        default:
+            return 0;
     }
 }
 
@@ -81,13 +95,17 @@ HCURSOR SetCursor(HCURSOR cursor) {
     if (CWnd* capture = CWnd::GetCapture()) target = capture->GetWidget();
     if (!target) target = g_mouseWidget.data();
     if (target) {
-        if (cursor) target->setCursor(ShapeOf(cursor));
-        else target->setCursor(Qt::BlankCursor);
+        if (cursor)
+            target->setCursor(ShapeOf(cursor));
+        else
+            target->setCursor(Qt::BlankCursor);
     }
     return old;
 }
 
-HCURSOR GetCursor() { return g_cursor; }
+HCURSOR GetCursor() {
+    return g_cursor;
+}
 
 BOOL GetCursorPos(LPPOINT point) {
     if (!point) return FALSE;
@@ -119,9 +137,15 @@ BOOL GetClipCursor(LPRECT rect) {
     return TRUE;
 }
 
-CWaitCursor::CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-CWaitCursor::~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+CWaitCursor::CWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+CWaitCursor::~CWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
 
 namespace platform {
-void SetMouseWindow(CWnd* wnd) { g_mouseWidget = wnd ? wnd->GetWidget() : nullptr; }
+void SetMouseWindow(CWnd* wnd) {
+    g_mouseWidget = wnd ? wnd->GetWidget() : nullptr;
+}
 }  // namespace platform

@@ -23,7 +23,10 @@ struct Message {
     LPARAM lParam = 0;
     int code = 0;  // WM_NOTIFY: the notice's code, row and column
     int row = -1, col = -1;
-    CCellID Cell() const { return UnpackCellID(static_cast<std::uint64_t>(msg == UM_GRID_CELL_OVERWRITTEN || msg == UM_GRID_PASTE ? lParam : wParam)); }
+    CCellID Cell() const {
+        return UnpackCellID(static_cast<std::uint64_t>(
+            msg == UM_GRID_CELL_OVERWRITTEN || msg == UM_GRID_PASTE ? lParam : wParam));
+    }
 };
 
 class RecordingOwner : public CWnd {
@@ -44,10 +47,11 @@ public:
             }
             return 0;
         }
-        if ((msg >= UM_GRID_CELL_FILLED && msg <= UM_GRID_EDIT_REQUEST) || msg == UM_GRID_SHOW_ROW ||
-            msg == WM_COMMAND) {
+        if ((msg >= UM_GRID_CELL_FILLED && msg <= UM_GRID_EDIT_REQUEST) ||
+            msg == UM_GRID_SHOW_ROW || msg == WM_COMMAND) {
             log.push_back({msg, wParam, lParam});
-            if (msg == UM_GRID_SHOW_ROW && grid) grid->m_nFirstShownSample = static_cast<int>(lParam);
+            if (msg == UM_GRID_SHOW_ROW && grid)
+                grid->m_nFirstShownSample = static_cast<int>(lParam);
             if (msg == UM_GRID_PASTE) {
                 auto* data = reinterpret_cast<COleDataObject*>(wParam);
                 if (data) data->GetData(CF_TEXT, pasted);
@@ -57,7 +61,8 @@ public:
                 CRect rect;
                 grid->GetCellRectById(cell, &rect);
                 grid->CreateInPlaceEditControl(rect, ES_LEFT, IDC_INPLACE_EDIT, cell.row, cell.col,
-                                               grid->GetItemText(cell.row, cell.col), static_cast<int>(lParam));
+                                               grid->GetItemText(cell.row, cell.col),
+                                               static_cast<int>(lParam));
                 return 1;
             }
             return 0;
@@ -94,10 +99,11 @@ protected:
     CGridCtrl grid;
 
     void SetUpGrid(int dataColumns = 2, int width = 600, int height = 300) {
-        ASSERT_TRUE(owner.Create(nullptr, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, width, height),
-                                 nullptr, 0));
+        ASSERT_TRUE(owner.Create(nullptr, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 CRect(0, 0, width, height), nullptr, 0));
         owner.grid = &grid;
-        ASSERT_TRUE(grid.Create(CRect(0, 0, width, height), &owner, 100, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP));
+        ASSERT_TRUE(grid.Create(CRect(0, 0, width, height), &owner, 100,
+                                WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP));
         grid.SetGridColor(0xFBD58C);
         grid.SetColumnCount(3);
         grid.SetFirstReadOnlyColumn(3);
@@ -109,7 +115,8 @@ protected:
         grid.SetColumnWidth(1, 55);
         grid.SetItemText(1, 1, "Time (s)");
         for (int k = 0; k < dataColumns; ++k) {
-            const int col = grid.InsertColumn(CString::Formatted("Set %d", k + 1), DT_LEFT | DT_VCENTER | DT_SINGLELINE, 2 + k);
+            const int col = grid.InsertColumn(CString::Formatted("Set %d", k + 1),
+                                              DT_LEFT | DT_VCENTER | DT_SINGLELINE, 2 + k);
             grid.SetColumnWidth(col, 70);
             grid.SetItemText(1, col, CString::Formatted("Data %d (V)", k + 1));
         }
@@ -129,9 +136,12 @@ protected:
         grid.m_nFirstShownSample = first;
         for (int row = 2; row < grid.GetRowCount(); ++row) {
             const int sample = first + row - 2;
-            grid.SetItemText(row, 0, sample < sampleCount ? CString::Formatted("%d", sample) : CString());
+            grid.SetItemText(row, 0,
+                             sample < sampleCount ? CString::Formatted("%d", sample) : CString());
             for (int col = 2; col < grid.GetFirstReadOnlyColumn() - 1; ++col)
-                grid.SetItemText(row, col, sample < sampleCount ? CString::Formatted("%d.%d", sample, col) : CString());
+                grid.SetItemText(
+                    row, col,
+                    sample < sampleCount ? CString::Formatted("%d.%d", sample, col) : CString());
         }
         grid.ResetScrollBars();
     }
@@ -145,7 +155,9 @@ protected:
         return QPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     }
 
-    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(W(), key, mods); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(W(), key, mods);
+    }
     void Type(char ch) { QTest::keyClick(W(), ch); }
     void Click(QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::mouseClick(W(), Qt::LeftButton, mods, at);
@@ -153,7 +165,8 @@ protected:
     // A move as the mouse makes it, with the buttons held.
     void Move(QPoint at, Qt::MouseButtons buttons = Qt::NoButton, QWidget* to = nullptr) {
         QWidget* target = to ? to : W();
-        QMouseEvent e(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, buttons,
+                      Qt::NoModifier);
         QApplication::sendEvent(target, &e);
     }
 

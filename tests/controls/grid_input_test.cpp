@@ -21,7 +21,8 @@ protected:
     }
     std::vector<LPARAM> Asked() {
         std::vector<LPARAM> out;
-        for (const Message& m : owner.Of(UM_GRID_SHOW_ROW)) out.push_back(m.lParam);
+        for (const Message& m : owner.Of(UM_GRID_SHOW_ROW))
+            out.push_back(m.lParam);
         return out;
     }
     int rows = 0, lastShownRow = 0;
@@ -114,7 +115,8 @@ TEST_F(GridInput, DeleteReportsOnlyASelection) {
 
 TEST_F(GridInput, TypedCharactersAndClicksOnTheFocusRequestEdits) {
     FocusOn(4, 2);
-    for (char c : {'5', '-', 'x', '=', ',', '[', ']', '*', '/', '\\', '\''}) Type(c);
+    for (char c : {'5', '-', 'x', '=', ',', '[', ']', '*', '/', '\\', '\''})
+        Type(c);
     std::vector<LPARAM> chars;
     for (const Message& m : owner.Of(UM_GRID_EDIT_REQUEST)) {
         EXPECT_EQ(m.Cell(), CCellID(4, 2));
@@ -173,7 +175,8 @@ TEST_F(GridInput, DraggingADividerSizesTheColumnAndDoubleClickFitsIt) {
     grid.SetItemText(9, 2, "a much longer text than the others");
     ASSERT_TRUE(grid.GetCellRect(0, 2, &header));
     Move(QPoint(header.right - 1, header.top + 5));
-    QTest::mouseDClick(W(), Qt::LeftButton, Qt::NoModifier, QPoint(header.right - 1, header.top + 5));
+    QTest::mouseDClick(W(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(header.right - 1, header.top + 5));
     CClientDC dc(&grid);
     EXPECT_EQ(grid.GetColumnWidth(2), grid.GetCellExtent(9, 2, &dc).cx);
 }
@@ -181,8 +184,8 @@ TEST_F(GridInput, DraggingADividerSizesTheColumnAndDoubleClickFitsIt) {
 TEST_F(GridInput, WheelNotchesScrollByTheDesktopsLines) {
     auto wheel = [this](int delta) {
         const QPoint at = Centre(5, 2);
-        QWheelEvent e(at, W()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
+        QWheelEvent e(at, W()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(W(), &e);
         clock.RunPending();
     };

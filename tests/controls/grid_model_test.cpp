@@ -116,8 +116,8 @@ TEST_F(GridModel, StatesFontsAndModifiedFlags) {
         BOOL gridAfter, cellAfter;
     };
     const Step steps[] = {
-        {TRUE, 4, 2, TRUE, TRUE},     // a cell's bit sets the grid's flag too
-        {FALSE, 4, 2, TRUE, FALSE},   // clearing the cell keeps the grid's flag
+        {TRUE, 4, 2, TRUE, TRUE},    // a cell's bit sets the grid's flag too
+        {FALSE, 4, 2, TRUE, FALSE},  // clearing the cell keeps the grid's flag
         {TRUE, 4, 2, TRUE, TRUE},
         {FALSE, -1, -1, FALSE, FALSE},  // clearing the grid's flag clears every cell
     };
@@ -144,7 +144,8 @@ TEST_F(GridModel, SortingMovesWholeRows) {
     grid.SetFocusCell(3, 2);
     EXPECT_TRUE(grid.SortTextItems(2, TRUE));
     const char* ascending[] = {"Apple", "apple", "fig", "kiwi", "pear"};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(grid.GetItemText(2 + i, 2), ascending[i]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(grid.GetItemText(2 + i, 2), ascending[i]);
     // The rows went whole: the other column and the height came along.
     EXPECT_EQ(grid.GetItemText(2, 0), "1");
     EXPECT_EQ(grid.GetRowHeight(2), 11);
@@ -153,7 +154,8 @@ TEST_F(GridModel, SortingMovesWholeRows) {
 
     EXPECT_TRUE(grid.SortTextItems(2, FALSE));
     const char* descending[] = {"pear", "kiwi", "fig", "apple", "Apple"};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(grid.GetItemText(2 + i, 2), descending[i]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(grid.GetItemText(2 + i, 2), descending[i]);
 }
 
 }  // namespace

@@ -17,12 +17,13 @@ TEST(GridText, NumbersAreParsedWhole) {
         bool number;
     };
     const Case cases[] = {
-        {"1", true},     {"-1.5", true}, {"+.5", true},  {"2.", true},   {"1e5", true},
-        {"1E5", true},   {"1.5e-3", true}, {"-2E+07", true}, {"", false},  {".", false},
-        {"e", false},    {"1e", false},  {"1e+", false}, {"1-2", false}, {"--1", false},
-        {"1.2.3", false}, {"inf", false}, {"nan", false}, {"0x10", false}, {"12a", false},
+        {"1", true},      {"-1.5", true},   {"+.5", true},    {"2.", true},    {"1e5", true},
+        {"1E5", true},    {"1.5e-3", true}, {"-2E+07", true}, {"", false},     {".", false},
+        {"e", false},     {"1e", false},    {"1e+", false},   {"1-2", false},  {"--1", false},
+        {"1.2.3", false}, {"inf", false},   {"nan", false},   {"0x10", false}, {"12a", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsNumber(c.token), c.number) << c.token;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsNumber(c.token), c.number) << c.token;
 }
 
 TEST(GridText, PastedLinesAreNumericWhenEveryTokenIs) {
@@ -54,12 +55,14 @@ TEST(GridText, CsvFieldsAreQuotedOnlyWhenTheyNeedIt) {
 TEST(GridText, CsvRecordsComeBackAsWritten) {
     const std::vector<CString> fields = {"a,b", "say \"hi\"", "", "line\nbreak", "plain"};
     std::string text;
-    for (size_t i = 0; i < fields.size(); ++i) text += (i ? "," : "") + CsvField(fields[i]).str();
+    for (size_t i = 0; i < fields.size(); ++i)
+        text += (i ? "," : "") + CsvField(fields[i]).str();
     text += "\r\nx,y\n";
     const auto records = ParseCsv(text);
     ASSERT_EQ(records.size(), 2u);
     ASSERT_EQ(records[0].size(), fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(records[0][i], fields[i]) << i;
+    for (size_t i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(records[0][i], fields[i]) << i;
     ASSERT_EQ(records[1].size(), 2u);
     EXPECT_EQ(records[1][1], "y");
     // A last line without its break still counts; an empty text has no records.

@@ -2,8 +2,8 @@
 
 #include <QImage>
 
-#include "tests/controls/grid_fixture.h"
 #include "platform/win/system.h"
+#include "tests/controls/grid_fixture.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ TEST_F(GridView, TheVerticalBarStandsForTheSampleWindow) {
         int max, pos;
     };
     const Case cases[] = {
-        {windowRows, 0, windowRows, 0},            // fits: 0 .. window rows at 0
+        {windowRows, 0, windowRows, 0},  // fits: 0 .. window rows at 0
         {3, 0, windowRows, 0},
         {1000, 250, 1000 + 1 - windowRows, 250},  // does not fit: one position per first sample
     };
@@ -152,7 +152,8 @@ TEST_F(GridView, AnEmptyGridPaintsOnlyItsBackground) {
     SetUpGrid(0, 200, 100);
     grid.DeleteAllItems();
     const QImage image = RenderWidget(W());
-    for (QPoint p : {QPoint(2, 2), QPoint(100, 50), QPoint(190, 90)}) EXPECT_EQ(Px(image, p.x(), p.y()), RGB(255, 255, 255));
+    for (QPoint p : {QPoint(2, 2), QPoint(100, 50), QPoint(190, 90)})
+        EXPECT_EQ(Px(image, p.x(), p.y()), RGB(255, 255, 255));
 }
 
 }  // namespace

@@ -5,9 +5,9 @@
 #include <QKeyEvent>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
-#include <QWidget>
 
 #include <QPrinter>
 
@@ -33,26 +33,41 @@ TempEnvironment::TempEnvironment()
 
 TempEnvironment::~TempEnvironment() {
     platform::SetRegistryFile(CString());
-    if (m_hadData) qputenv("XDG_DATA_HOME", m_oldData);
-    else qunsetenv("XDG_DATA_HOME");
-    if (m_hadConfig) qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    else qunsetenv("XDG_CONFIG_HOME");
+    if (m_hadData)
+        qputenv("XDG_DATA_HOME", m_oldData);
+    else
+        qunsetenv("XDG_DATA_HOME");
+    if (m_hadConfig)
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
 }
 
-CString TempEnvironment::Path() const { return CString(m_dir.path()); }
-CString TempEnvironment::File(const char* name) const { return CString(m_dir.filePath(name)); }
-CString TempEnvironment::DataHome() const { return CString(m_dir.path() + "/data"); }
+CString TempEnvironment::Path() const {
+    return CString(m_dir.path());
+}
+CString TempEnvironment::File(const char* name) const {
+    return CString(m_dir.filePath(name));
+}
+CString TempEnvironment::DataHome() const {
+    return CString(m_dir.path() + "/data");
+}
 
 // ---- ModalScript ----
 
-ModalScript::ModalScript() { platform::ModalHost::Install(this); }
+ModalScript::ModalScript() {
+    platform::ModalHost::Install(this);
+}
 
 ModalScript::~ModalScript() {
     platform::ModalHost::Install(nullptr);
     for (const Step& s : m_steps) {
-        if (s.print) ADD_FAILURE() << "Expected print dialog never shown";
-        else if (s.message) ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
-        else ADD_FAILURE() << "Expected dialog " << s.templateId << " never shown";
+        if (s.print)
+            ADD_FAILURE() << "Expected print dialog never shown";
+        else if (s.message)
+            ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
+        else
+            ADD_FAILURE() << "Expected dialog " << s.templateId << " never shown";
     }
 }
 
@@ -66,7 +81,8 @@ ModalScript& ModalScript::ExpectDialog(UINT templateId, DialogAction action) {
     return *this;
 }
 
-ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fromPage, int toPage) {
+ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fromPage,
+                                      int toPage) {
     Step step{false, pdfPath, answer, 0, nullptr};
     step.print = true;
     step.fromPage = fromPage;
@@ -100,8 +116,9 @@ int ModalScript::RunMessageBox(CWnd*, const CString& text, const CString&, UINT 
     m_shown.push_back(text);
     if (m_steps.empty() || !m_steps.front().message || !(m_steps.front().text == text)) {
         ADD_FAILURE() << "Unexpected message box: \"" << text.GetString() << "\""
-                      << (m_steps.empty() ? "" : m_steps.front().message ? " (expected a different message)"
-                                                                         : " (expected a dialog)");
+                      << (m_steps.empty()           ? ""
+                          : m_steps.front().message ? " (expected a different message)"
+                                                    : " (expected a dialog)");
         const UINT kind = type & MB_TYPEMASK;
         return kind == MB_OK ? IDOK : kind == MB_YESNO ? IDNO : IDCANCEL;
     }
@@ -125,7 +142,9 @@ void ModalScript::RunDialog(CDialog& dialog) {
     m_shown.push_back(text);
     if (QWidget* w = dialog.GetWidget()) w->show();
     const HWND self = dialog.m_hWnd;
-    auto stillOpen = [&] { return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded(); };
+    auto stillOpen = [&] {
+        return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded();
+    };
 
     bool matched = false;
     if (!m_steps.empty() && !m_steps.front().print) {
@@ -133,12 +152,15 @@ void ModalScript::RunDialog(CDialog& dialog) {
         if (step.message) {
             bool hasText = false;
             for (CWnd* child : dialog.GetChildren())
-                if (dynamic_cast<CStatic*>(child) && child->GetWindowText() == step.text) hasText = true;
+                if (dynamic_cast<CStatic*>(child) && child->GetWindowText() == step.text)
+                    hasText = true;
             if (hasText) {
                 m_steps.pop_front();
                 matched = true;
-                if (dialog.GetDlgItem(step.answer)) Press(dialog, step.answer);
-                else dialog.EndDialog(step.answer);
+                if (dialog.GetDlgItem(step.answer))
+                    Press(dialog, step.answer);
+                else
+                    dialog.EndDialog(step.answer);
             }
         } else if (step.templateId == dialog.GetTemplateId()) {
             m_steps.pop_front();
@@ -147,9 +169,11 @@ void ModalScript::RunDialog(CDialog& dialog) {
         }
     }
     if (!matched) {
-        ADD_FAILURE() << "Unexpected dialog " << dialog.GetTemplateId() << ": \"" << text.GetString() << "\"";
+        ADD_FAILURE() << "Unexpected dialog " << dialog.GetTemplateId() << ": \""
+                      << text.GetString() << "\"";
     } else if (stillOpen()) {
-        ADD_FAILURE() << "Dialog " << dialog.GetTemplateId() << " is still open after its script step";
+        ADD_FAILURE() << "Dialog " << dialog.GetTemplateId()
+                      << " is still open after its script step";
     }
     if (stillOpen()) dialog.EndDialog(IDCANCEL);
 }
@@ -202,7 +226,8 @@ void SetChecked(CDialog& dialog, int id, bool checked) {
 
 class RecordingDevice::Engine : public QPaintEngine {
 public:
-    explicit Engine(RecordingDevice* device) : QPaintEngine(QPaintEngine::AllFeatures), m_device(device) {}
+    explicit Engine(RecordingDevice* device)
+        : QPaintEngine(QPaintEngine::AllFeatures), m_device(device) {}
     bool begin(QPaintDevice*) override { return true; }
     bool end() override { return true; }
     void updateState(const QPaintEngineState&) override {}
@@ -212,7 +237,8 @@ public:
     void drawPath(const QPainterPath&) override {}
     void drawRects(const QRectF*, int) override {}
     void drawLines(const QLineF* lines, int count) override {
-        for (int i = 0; i < count; ++i) m_device->lines.push_back(painter()->combinedTransform().map(lines[i]));
+        for (int i = 0; i < count; ++i)
+            m_device->lines.push_back(painter()->combinedTransform().map(lines[i]));
     }
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
         m_device->texts.push_back({item.text(), painter()->combinedTransform().map(p)});
@@ -227,23 +253,35 @@ RecordingDevice::RecordingDevice(int width, int height, int dpi)
 
 RecordingDevice::~RecordingDevice() = default;
 
-QPaintEngine* RecordingDevice::paintEngine() const { return m_engine.get(); }
+QPaintEngine* RecordingDevice::paintEngine() const {
+    return m_engine.get();
+}
 
 int RecordingDevice::metric(PaintDeviceMetric m) const {
     switch (m) {
-        case PdmWidth: return m_width;
-        case PdmHeight: return m_height;
-        case PdmWidthMM: return m_width * 254 / (m_dpi * 10);
-        case PdmHeightMM: return m_height * 254 / (m_dpi * 10);
+        case PdmWidth:
+            return m_width;
+        case PdmHeight:
+            return m_height;
+        case PdmWidthMM:
+            return m_width * 254 / (m_dpi * 10);
+        case PdmHeightMM:
+            return m_height * 254 / (m_dpi * 10);
         case PdmDpiX:
         case PdmDpiY:
         case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return m_dpi;
-        case PdmDepth: return 32;
-        case PdmNumColors: return 0x7FFFFFFF;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
-        default: return 0;
+        case PdmPhysicalDpiY:
+            return m_dpi;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return 0x7FFFFFFF;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        default:
+            return 0;
     }
 }
 
