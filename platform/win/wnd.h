@@ -29,15 +29,9 @@ struct CREATESTRUCT {
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
 
-constexpr LONG GET_X_LPARAM(LPARAM l) {
-    return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(l)));
-}
-constexpr LONG GET_Y_LPARAM(LPARAM l) {
-    return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(l)));
-}
-constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) {
-    return static_cast<SHORT>(HIWORD(w));
-}
+constexpr LONG GET_X_LPARAM(LPARAM l) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(l))); }
+constexpr LONG GET_Y_LPARAM(LPARAM l) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(l))); }
+constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<SHORT>(HIWORD(w)); }
 constexpr int WHEEL_DELTA = 120;
 
 class CWnd : public CCmdTarget {
