@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QVariant>
 #include <utility>
 
 #include "platform/win/keys.h"
@@ -67,6 +68,8 @@ public:
 private:
     UINT m_set, m_kill;
 };
+
+constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
 
 // Routes an edit's key presses through its window (see CEdit). The press being routed waits here
 // until the window's handler hands it to the edit, or swallows it by not doing so.
@@ -298,20 +301,26 @@ QWidget* CEdit::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
         w = edit;
     }
     w->installEventFilter(new FocusWatcher(w, EN_SETFOCUS, EN_KILLFOCUS));
-    w->installEventFilter(new KeyRouter(w));
+    auto* router = new KeyRouter(w);
+    w->installEventFilter(router);
+    w->setProperty(kKeyRouterProperty, QVariant::fromValue(static_cast<QObject*>(router)));
     return w;
 }
 
+namespace {
+
+KeyRouter* RouterOf(QWidget* w) {
+    return w ? static_cast<KeyRouter*>(w->property(kKeyRouterProperty).value<QObject*>()) : nullptr;
+}
+
+}  // namespace
+
 void CEdit::OnKeyDown(UINT vk, UINT, UINT) {
-    if (QWidget* w = GetWidget())
-        if (auto* router = w->findChild<KeyRouter*>(QString(), Qt::FindDirectChildrenOnly))
-            router->Deliver(w, vk, 0);
+    if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), vk, 0);
 }
 
 void CEdit::OnChar(UINT ch, UINT, UINT) {
-    if (QWidget* w = GetWidget())
-        if (auto* router = w->findChild<KeyRouter*>(QString(), Qt::FindDirectChildrenOnly))
-            router->Deliver(w, 0, ch);
+    if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), 0, ch);
 }
 
 QLineEdit* CEdit::Line() const { return qobject_cast<QLineEdit*>(GetWidget()); }

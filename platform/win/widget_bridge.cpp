@@ -75,8 +75,8 @@ bool ForwardMouse(QWidget* widget, QMouseEvent* e, UINT msg) {
     const QPoint p = e->position().toPoint();
     const HWND hwnd = wnd->m_hWnd;
     SetMouseWindow(wnd);
-    // Windows asks the window for its cursor before each move.
-    if (msg == WM_MOUSEMOVE) {
+    // Windows asks the window for its cursor before each move, unless a window has the capture.
+    if (msg == WM_MOUSEMOVE && !CWnd::GetCapture()) {
         wnd->SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         wnd = CWnd::FromHandlePermanent(hwnd);
