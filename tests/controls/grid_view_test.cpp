@@ -94,6 +94,21 @@ TEST_F(GridView, TheVerticalBarStandsForTheSampleWindow) {
     EXPECT_EQ(client.Height(), 300);
 }
 
+TEST_F(GridView, EnsureVisibleScrollsColumnsAndLeavesRowsAlone) {
+    SetUpGrid(6, 400, 200);
+    Fill(100);
+    // The last column comes into view by whole columns.
+    const int last = grid.GetFirstReadOnlyColumn() - 2;
+    grid.EnsureVisible(2, last);
+    EXPECT_TRUE(grid.IsCellVisible(2, last));
+    EXPECT_GT(grid.GetTopLeftNonFixedCell().col, 1);
+    // A row below the window cannot be scrolled to (the bar pages samples): no endless stepping,
+    // and no request to the owner.
+    grid.EnsureVisible(60, 2);
+    EXPECT_FALSE(grid.IsCellVisible(60, 2));
+    EXPECT_TRUE(owner.Of(UM_GRID_SHOW_ROW).empty());
+}
+
 TEST_F(GridView, ColumnsFitTheirTextAndTheWindow) {
     SetUpGrid(2, 600, 300);
     grid.SetItemText(5, 2, "a rather long text for a cell");
