@@ -9,6 +9,7 @@
 #include <string>
 
 #include "controls/in_place_edit.h"
+#include "platform/win/standard_ids.h"
 #include "tests/controls/grid_fixture.h"
 
 using namespace std::string_literals;
@@ -203,6 +204,36 @@ TEST_F(GridEdit, PasteAndCutAreOfferedToTheOwner) {
     EXPECT_EQ(grid.GetItemText(5, 1), "");  // the time column is read-only and keeps its text
     EXPECT_EQ(QGuiApplication::clipboard()->text(), " \t103.2\t103.3\n \t104.2\t ");
     EXPECT_EQ(grid.GetSelectedCount(), 2);  // only the read-only cells stay selected
+}
+
+TEST_F(GridEdit, TheEditCommandsAreEnabledByTheSelectionAndTheClipboard) {
+    auto enabled = [this](UINT id) {
+        CCmdUI ui;
+        ui.m_nID = id;
+        ui.DoUpdate(&grid, TRUE);
+        return ui.m_enabled;
+    };
+    grid.SetSelectedRange(-1, -1, -1, -1);
+    grid.SetFocusCell(4, 2);
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(enabled(ID_EDIT_COPY));
+    EXPECT_FALSE(enabled(ID_EDIT_CUT));
+    EXPECT_FALSE(enabled(ID_EDIT_PASTE));
+    EXPECT_TRUE(enabled(ID_EDIT_SELECT_ALL));
+    grid.SetSelectedRange(4, 2, 4, 2);
+    QGuiApplication::clipboard()->setText("1");
+    EXPECT_TRUE(enabled(ID_EDIT_COPY));
+    EXPECT_TRUE(enabled(ID_EDIT_CUT));
+    EXPECT_TRUE(enabled(ID_EDIT_PASTE));
+    grid.SetFocusCell(4, 1);  // read-only: nothing to paste into
+    EXPECT_FALSE(enabled(ID_EDIT_PASTE));
+    grid.SetEditable(FALSE);
+    EXPECT_FALSE(enabled(ID_EDIT_CUT));
+
+    // The commands themselves run through the grid's command map.
+    grid.SetEditable(TRUE);
+    EXPECT_TRUE(grid.OnCmdMsg(ID_EDIT_SELECT_ALL, CN_COMMAND, nullptr, nullptr));
+    EXPECT_EQ(grid.GetSelectedCellRange(), CCellRange(2, 1, 60, grid.GetColumnCount() - 1));
 }
 
 TEST_F(GridEdit, ADropBecomesAPasteOfferedToTheOwner) {
