@@ -25,7 +25,9 @@ class CInPlaceEdit;
 // The grid's drop target: drags over the grid's window go to the grid.
 class CGridDropTarget : public COleDropTarget {
 public:
+    // Only a grid can be served.
     BOOL Register(CGridCtrl* grid);
+    BOOL Register(CWnd*) override { return FALSE; }
     void Revoke() override;
 
     DROPEFFECT OnDragEnter(CWnd* wnd, COleDataObject* data, DWORD keyState, CPoint point) override;

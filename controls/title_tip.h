@@ -12,6 +12,7 @@ public:
     ~CTitleTip() override;
 
     BOOL Create(CWnd* pParentWnd);
+    using CWnd::Create;
     // rectTitle: the text's place in the parent's client area; the mouse may move inside
     // hoverRect (the title rect without one) while the tip shows.
     void Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset = 0,
