@@ -1,9 +1,11 @@
 #include "platform/gdi/dc.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPrinter>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -33,6 +35,10 @@ struct DeviceContext : std::enable_shared_from_this<DeviceContext> {
     CRect clip;       // device coordinates
     bool printing = false;
     bool memory = false;
+    QPrinter* printer = nullptr;  // owned by whoever made the printer DC
+    bool inDoc = false;
+    bool inPage = false;
+    int pages = 0;
     bool lostDrawing = false;
     std::unique_ptr<CBitmap> stockBitmap;
     CBitmap* bitmap = nullptr;
@@ -342,6 +348,17 @@ void CDC::UseForeignPainter(QPainter* painter, bool printing) {
                 .mapRect(QRectF(0, 0, d.device->width(), d.device->height()))
                 .toAlignedRect();
     d.clip = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+void CDC::UsePrinter(QPrinter* printer) {
+    DeviceContext& d = NewContext();
+    d.printing = true;
+    d.printer = printer;
+    d.device = printer;
+    if (printer) {
+        d.qfont = platform::FontFromLogFont(d.font->LogFont());
+        d.clip = CRect(0, 0, printer->width(), printer->height());
+    }
 }
 
 void CDC::SetDeviceClip(const CRect& clip) {
@@ -885,6 +902,26 @@ CSize CDC::GetTextExtent(const CString& text) const {
     return GetTextExtent(text.GetString(), text.GetLength());
 }
 
+BOOL CDC::GetTextMetrics(TEXTMETRIC* tm) const {
+    if (!m_dc || !tm) return FALSE;
+    const QFontMetricsF fm = platform::MetricsF(*m_dc);
+    tm->tmAscent = static_cast<LONG>(std::ceil(fm.ascent()));
+    tm->tmDescent = static_cast<LONG>(std::ceil(fm.descent()));
+    tm->tmHeight = tm->tmAscent + tm->tmDescent;
+    const int pixels = m_dc->qfont.pixelSize();
+    tm->tmInternalLeading = pixels > 0 ? std::max<LONG>(0, tm->tmHeight - pixels) : 0;
+    tm->tmExternalLeading = static_cast<LONG>(std::max(0.0, std::round(fm.leading())));
+    tm->tmAveCharWidth = static_cast<LONG>(std::lround(fm.averageCharWidth()));
+    tm->tmMaxCharWidth = static_cast<LONG>(std::ceil(fm.maxWidth()));
+    tm->tmOverhang = 0;
+    return TRUE;
+}
+
+int MulDiv(int a, int b, int c) {
+    if (c == 0) return -1;
+    return static_cast<int>(std::llround(static_cast<double>(a) * b / c));
+}
+
 // ---- paths ----
 
 BOOL CDC::BeginPath() {
@@ -1004,4 +1041,71 @@ CClientDC::CClientDC(CWnd* wnd) {
 CClientDC::~CClientDC() {
     if (LostDrawing())
         if (CWnd* wnd = CWnd::FromHandlePermanent(m_hWnd)) wnd->Invalidate(FALSE);
+}
+
+// ---- print jobs ----
+
+int CDC::StartDoc(LPCTSTR docName) {
+    DOCINFO info;
+    info.lpszDocName = docName;
+    return StartDoc(&info);
+}
+
+int CDC::StartDoc(const DOCINFO* info) {
+    DeviceContext* d = Ctx();
+    if (!d || !d->printer || d->inDoc) return SP_ERROR;
+    if (info && info->lpszDocName) d->printer->setDocName(QString::fromUtf8(info->lpszDocName));
+    if (info && info->lpszOutput)
+        d->printer->setOutputFileName(QString::fromUtf8(info->lpszOutput));
+    d->ownPainter = std::make_unique<QPainter>();
+    if (!d->ownPainter->begin(d->printer)) {
+        d->ownPainter.reset();
+        return SP_ERROR;
+    }
+    d->painter = d->ownPainter.get();
+    d->clip = CRect(0, 0, d->printer->width(), d->printer->height());
+    d->inDoc = true;
+    d->pages = 0;
+    return 1;
+}
+
+int CDC::StartPage() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inDoc || d->inPage) return SP_ERROR;
+    // The document starts on its first page; every later one is a new sheet.
+    if (d->pages > 0 && !d->printer->newPage()) return SP_ERROR;
+    d->inPage = true;
+    ++d->pages;
+    return 1;
+}
+
+int CDC::EndPage() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inPage) return SP_ERROR;
+    d->inPage = false;
+    return 1;
+}
+
+int CDC::EndDoc() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inDoc) return SP_ERROR;
+    const bool ok = d->ownPainter->end();
+    d->ownPainter.reset();
+    d->painter = nullptr;
+    d->inDoc = d->inPage = false;
+    return ok ? 1 : SP_ERROR;
+}
+
+int CDC::AbortDoc() {
+    DeviceContext* d = Ctx();
+    if (!d || !d->inDoc) return SP_ERROR;
+    d->printer->abort();
+    if (d->ownPainter->isActive()) d->ownPainter->end();
+    d->ownPainter.reset();
+    d->painter = nullptr;
+    d->inDoc = d->inPage = false;
+    if (d->printer->outputFormat() == QPrinter::PdfFormat &&
+        !d->printer->outputFileName().isEmpty())
+        QFile::remove(d->printer->outputFileName());
+    return 1;
 }

@@ -17,7 +17,29 @@
 class CWnd;
 class QPainter;
 class QPaintDevice;
+class QPrinter;
 class QWidget;
+
+struct DOCINFO {
+    int cbSize = sizeof(DOCINFO);
+    LPCTSTR lpszDocName = nullptr;
+    LPCTSTR lpszOutput = nullptr;
+};
+constexpr int SP_ERROR = -1;
+
+struct TEXTMETRIC {
+    LONG tmHeight = 0;  // ascent + descent
+    LONG tmAscent = 0;
+    LONG tmDescent = 0;
+    LONG tmInternalLeading = 0;
+    LONG tmExternalLeading = 0;
+    LONG tmAveCharWidth = 0;
+    LONG tmMaxCharWidth = 0;
+    LONG tmOverhang = 0;
+};
+
+// a * b / c, rounded, as Windows computes it; -1 when c is 0.
+int MulDiv(int a, int b, int c);
 
 namespace platform {
 struct DeviceContext;
@@ -129,6 +151,8 @@ public:
     BOOL TextOut(int x, int y, const CString& text);
     CSize GetTextExtent(LPCTSTR text, int count) const;
     CSize GetTextExtent(const CString& text) const;
+    // The metrics of the selected font, in logical units as GetTextExtent measures.
+    BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
 
     // ---- paths ----
     BOOL BeginPath();
@@ -144,7 +168,20 @@ public:
     // Copies from a memory DC (SRCCOPY only).
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop);
 
+    // ---- print jobs, on a printer DC (CPrintDialog::GetPrinterDC) ----
+    // Each returns a positive value, or SP_ERROR when the DC has no printer or the step is out of
+    // order. Between pages the drawing state is kept. AbortDoc ends the job without finishing the
+    // document (an unfinished file is removed).
+    int StartDoc(const DOCINFO* info);
+    int StartDoc(LPCTSTR docName);
+    int StartPage();
+    int EndPage();
+    int EndDoc();
+    int AbortDoc();
+
 protected:
+    // A DC on a printer: it measures with the printer's resolution; StartDoc begins drawing.
+    void UsePrinter(QPrinter* printer);
     // Begins a painter of this DC's own on a device (a widget during its paint, an image).
     void BeginOwnPainter(QPaintDevice* device);
     // The device is known for measuring text, but nothing can be drawn on it now.

@@ -3,18 +3,24 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
+#include <QVariant>
+#include <utility>
 
+#include "platform/win/keys.h"
 #include "platform/win/widget_bridge.h"
 
 namespace platform {
@@ -61,6 +67,88 @@ public:
 
 private:
     UINT m_set, m_kill;
+};
+
+constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
+
+// Routes an edit's key presses through its window (see CEdit). The press being routed waits here
+// until the window's handler hands it to the edit, or swallows it by not doing so.
+class KeyRouter : public QObject {
+public:
+    explicit KeyRouter(QWidget* edit) : QObject(edit) {}
+
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* widget = static_cast<QWidget*>(o);
+        if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
+            if (CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(widget)))
+                wnd->SendMessage(e->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS);
+            return false;
+        }
+        if (e->type() != QEvent::KeyPress || m_passing) return false;
+        CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(widget));
+        if (!wnd) return false;
+        auto* key = static_cast<QKeyEvent*>(e);
+        QKeyEvent* outer = std::exchange(m_routed, key);
+        const bool outerDelivered = std::exchange(m_delivered, false);
+        const QPointer<KeyRouter> alive(this);
+        platform::ForwardKeyPress(wnd, key);
+        if (alive) {
+            m_routed = outer;
+            m_delivered = outerDelivered;
+        }
+        // Delivered or swallowed, the press has been dealt with here.
+        e->accept();
+        return true;
+    }
+
+    // The edit's default handling of a key: the press being routed, or one made for a message
+    // the program sent itself.
+    void Deliver(QWidget* widget, UINT vk, UINT ch) {
+        if (m_routed) {
+            // A key that types waits for its WM_CHAR.
+            if (m_delivered || (vk && platform::CharOfKey(m_routed))) return;
+            m_delivered = true;
+            Pass(widget, m_routed);
+            return;
+        }
+        int key = 0;
+        QString text;
+        if (ch) {
+            switch (ch) {
+                case 8:
+                    key = Qt::Key_Backspace;
+                    break;
+                case 9:
+                    key = Qt::Key_Tab;
+                    break;
+                case 13:
+                    key = Qt::Key_Return;
+                    break;
+                case 27:
+                    key = Qt::Key_Escape;
+                    break;
+                default:
+                    text = QString(QChar(static_cast<char16_t>(ch)));
+            }
+        } else {
+            key = platform::QtKeyFromVirtualKey(vk);
+            if (!key) return;
+        }
+        QKeyEvent made(QEvent::KeyPress, key, Qt::NoModifier, text);
+        Pass(widget, &made);
+    }
+
+private:
+    void Pass(QWidget* widget, QKeyEvent* key) {
+        const bool outer = std::exchange(m_passing, true);
+        const QPointer<KeyRouter> alive(this);
+        QCoreApplication::sendEvent(widget, key);
+        if (alive) m_passing = outer;
+    }
+
+    QKeyEvent* m_routed = nullptr;
+    bool m_delivered = false;
+    bool m_passing = false;
 };
 
 int CompareNoCase(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); }
@@ -213,7 +301,26 @@ QWidget* CEdit::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
         w = edit;
     }
     w->installEventFilter(new FocusWatcher(w, EN_SETFOCUS, EN_KILLFOCUS));
+    auto* router = new KeyRouter(w);
+    w->installEventFilter(router);
+    w->setProperty(kKeyRouterProperty, QVariant::fromValue(static_cast<QObject*>(router)));
     return w;
+}
+
+namespace {
+
+KeyRouter* RouterOf(QWidget* w) {
+    return w ? static_cast<KeyRouter*>(w->property(kKeyRouterProperty).value<QObject*>()) : nullptr;
+}
+
+}  // namespace
+
+void CEdit::OnKeyDown(UINT vk, UINT, UINT) {
+    if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), vk, 0);
+}
+
+void CEdit::OnChar(UINT ch, UINT, UINT) {
+    if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), 0, ch);
 }
 
 QLineEdit* CEdit::Line() const { return qobject_cast<QLineEdit*>(GetWidget()); }

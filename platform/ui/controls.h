@@ -41,6 +41,9 @@ private:
     QAbstractButton* Button() const;
 };
 
+// An edit's keys reach its window first, as WM_KEYDOWN and WM_CHAR, and its focus changes as
+// WM_SETFOCUS and WM_KILLFOCUS; the edit itself sees a key only when the handler calls CEdit's
+// OnKeyDown / OnChar (its default handling), so a derived edit can take keys for itself.
 class CEdit : public CWnd {
 public:
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
@@ -53,6 +56,10 @@ public:
     void SetLimitText(UINT max);
     void LimitText(int max = 0) { SetLimitText(static_cast<UINT>(max)); }
     int GetLineCount() const;
+
+    // The edit's own handling of a key.
+    void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;

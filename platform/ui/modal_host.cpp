@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "platform/gdi/printer.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/styles.h"
 
@@ -68,6 +71,27 @@ public:
         auto* widget = qobject_cast<QDialog*>(dialog.GetWidget());
         if (widget && !dialog.IsEnded()) widget->exec();
     }
+
+    int RunPrintDialog(CPrintDialog& dialog) override {
+        CWnd* parent = dialog.GetParent();
+        QPrintDialog box(dialog.GetPrinter(), parent ? parent->GetWidget() : nullptr);
+        const DWORD flags = dialog.m_pd.Flags;
+        QAbstractPrintDialog::PrintDialogOptions options = box.options();
+        options.setFlag(QAbstractPrintDialog::PrintPageRange, !(flags & PD_NOPAGENUMS));
+        options.setFlag(QAbstractPrintDialog::PrintSelection, !(flags & PD_NOSELECTION));
+        options.setFlag(QAbstractPrintDialog::PrintToFile, !(flags & PD_HIDEPRINTTOFILE));
+        box.setOptions(options);
+        box.setMinMax(dialog.m_pd.nMinPage, dialog.m_pd.nMaxPage);
+        if (box.exec() != QDialog::Accepted) return IDCANCEL;
+        dialog.m_pd.Flags &= ~(PD_PAGENUMS | PD_SELECTION);
+        if (box.printRange() == QAbstractPrintDialog::PageRange) {
+            dialog.m_pd.Flags |= PD_PAGENUMS;
+            dialog.m_pd.nFromPage = static_cast<WORD>(box.fromPage());
+            dialog.m_pd.nToPage = static_cast<WORD>(box.toPage());
+        }
+        dialog.m_pd.nCopies = static_cast<WORD>(dialog.GetPrinter()->copyCount());
+        return IDOK;
+    }
 };
 
 ModalHost*& Installed() {
@@ -86,6 +110,10 @@ ModalHost& ModalHost::Current() {
 }
 
 void ModalHost::Install(ModalHost* host) { Installed() = host; }
+
+int ModalHost::RunPrintDialog(CPrintDialog&) {
+    return IDCANCEL;
+}
 
 }  // namespace platform
 

@@ -6,6 +6,7 @@
 
 class CWnd;
 class CDialog;
+class CPrintDialog;
 
 namespace platform {
 
@@ -17,6 +18,8 @@ public:
     virtual int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) = 0;
     // Runs a dialog that is created, initialised and shown, until EndDialog is called.
     virtual void RunDialog(CDialog& dialog) = 0;
+    // The print dialog: chooses the dialog's printer (GetPrinter) and pages; IDOK or IDCANCEL.
+    virtual int RunPrintDialog(CPrintDialog& dialog);
 
     static ModalHost& Current();
     // Installs a host (tests install their script); nullptr returns to the Qt host.

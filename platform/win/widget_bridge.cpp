@@ -9,6 +9,7 @@
 
 #include "platform/win/keys.h"
 #include "platform/win/message_pos.h"
+#include "platform/win/system.h"
 #include "platform/win/wnd.h"
 
 namespace platform {
@@ -75,9 +76,52 @@ bool ForwardMouse(QWidget* widget, QMouseEvent* e, UINT msg) {
     const QPoint p = e->position().toPoint();
     const QPoint g = e->globalPosition().toPoint();
     SetMessagePos(g.x(), g.y());
+    const HWND hwnd = wnd->m_hWnd;
+    SetMouseWindow(wnd);
+    // Windows asks the window for its cursor before each move, unless a window has the capture.
+    if (msg == WM_MOUSEMOVE && !CWnd::GetCapture()) {
+        wnd->SendMessage(WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd),
+                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        wnd = CWnd::FromHandlePermanent(hwnd);
+        if (!wnd) return false;
+    }
     // Windows reports the buttons held after the event; Qt's buttons() already is that.
     wnd->SendMessage(msg, MouseFlags(e->buttons(), e->modifiers()), PointParam(p.x(), p.y()));
     return true;
+}
+
+UINT CharOfKey(const QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return 9;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        default: {
+            const QString text = e->text();
+            if (!text.isEmpty() && text.at(0).unicode() >= 0x20) return text.at(0).unicode();
+            return 0;
+        }
+    }
+}
+
+bool ForwardKeyPress(CWnd* w, QKeyEvent* e) {
+    if (!w) return false;
+    const HWND hwnd = w->m_hWnd;
+    SetKeyStateForInput(e->modifiers() & Qt::ShiftModifier, e->modifiers() & Qt::ControlModifier);
+    const UINT vk = VirtualKeyFromQt(e->key());
+    const UINT repeat = 1;
+    if (vk) w->SendMessage(WM_KEYDOWN, vk, repeat);
+    // The key handler may have destroyed the window.
+    w = CWnd::FromHandlePermanent(hwnd);
+    if (!w) return false;
+    if (const UINT ch = CharOfKey(e)) w->SendMessage(WM_CHAR, ch, repeat);
+    return CWnd::FromHandlePermanent(hwnd) != nullptr;
 }
 
 WndWidget::WndWidget(QWidget* parent) : QWidget(parent) {
@@ -91,7 +135,12 @@ void WndWidget::paintEvent(QPaintEvent* e) {
 }
 
 void WndWidget::resizeEvent(QResizeEvent*) {
-    if (CWnd* w = Target(this)) w->SendMessage(WM_SIZE, 0, PointParam(width(), height()));
+    if (CWnd* w = Target(this)) {
+        w->LayoutScrollBars();
+        CRect client;
+        w->GetClientRect(&client);
+        w->SendMessage(WM_SIZE, 0, PointParam(client.Width(), client.Height()));
+    }
 }
 
 void WndWidget::mousePressEvent(QMouseEvent* e) {
@@ -122,30 +171,7 @@ void WndWidget::wheelEvent(QWheelEvent* e) {
 }
 
 void WndWidget::keyPressEvent(QKeyEvent* e) {
-    CWnd* w = Target(this);
-    if (!w) return;
-    const HWND hwnd = w->m_hWnd;
-    SetKeyStateForInput(e->modifiers() & Qt::ShiftModifier, e->modifiers() & Qt::ControlModifier);
-    const UINT vk = VirtualKeyFromQt(e->key());
-    const UINT repeat = 1;
-    if (vk) w->SendMessage(WM_KEYDOWN, vk, repeat);
-    // The key handler may have destroyed the window.
-    w = CWnd::FromHandlePermanent(hwnd);
-    if (!w) return;
-    UINT ch = 0;
-    switch (e->key()) {
-        case Qt::Key_Backspace: ch = 8; break;
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab: ch = 9; break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: ch = 13; break;
-        case Qt::Key_Escape: ch = 27; break;
-        default: {
-            const QString text = e->text();
-            if (!text.isEmpty() && text.at(0).unicode() >= 0x20) ch = text.at(0).unicode();
-        }
-    }
-    if (ch) w->SendMessage(WM_CHAR, ch, repeat);
+    if (CWnd* w = Target(this)) ForwardKeyPress(w, e);
 }
 
 void WndWidget::keyReleaseEvent(QKeyEvent* e) {

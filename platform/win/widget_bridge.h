@@ -8,6 +8,7 @@
 #include "platform/base/types.h"
 
 class CWnd;
+class QKeyEvent;
 class QMouseEvent;
 
 namespace platform {
@@ -31,6 +32,10 @@ const PaintContext* CurrentPaint();
 // Forwards one widget event to its window; each returns false when the window is gone.
 bool ForwardPaint(QWidget* widget, const CRect& rect);
 bool ForwardMouse(QWidget* widget, QMouseEvent* event, UINT msg);
+// A key press becomes WM_KEYDOWN and, when the key types a character, WM_CHAR.
+bool ForwardKeyPress(CWnd* wnd, QKeyEvent* event);
+// The character a key press types (Backspace, Tab, Enter and Esc included), 0 for none.
+UINT CharOfKey(const QKeyEvent* event);
 
 // The plain widget of a window: every input and paint event becomes the window's message.
 class WndWidget : public QWidget {

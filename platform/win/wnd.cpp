@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/gdi/objects.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/system.h"
 #include "platform/win/widget_bridge.h"
 
 namespace {
@@ -23,6 +25,17 @@ HWND NewHandle() {
 
 QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
+HWND g_capture = nullptr;
+
+void ReleaseCaptureOf(HWND hwnd, HWND next) {
+    if (!g_capture || g_capture != hwnd) return;
+    g_capture = nullptr;
+    CWnd* old = CWnd::FromHandlePermanent(hwnd);
+    if (!old) return;
+    if (QWidget* w = old->GetWidget(); w && QWidget::mouseGrabber() == w) w->releaseMouse();
+    old->SendMessage(WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(next));
+}
+
 }  // namespace
 
 const CWnd CWnd::wndTop, CWnd::wndBottom, CWnd::wndTopMost, CWnd::wndNoTopMost;
@@ -31,6 +44,10 @@ CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
     *m_alive = false;
+    if (m_hWnd && g_capture == m_hWnd) {
+        g_capture = nullptr;
+        if (QWidget* w = GetWidget(); w && QWidget::mouseGrabber() == w) w->releaseMouse();
+    }
     if (m_hWnd) {
         // Destroyed by deletion: no handlers run any more, but nothing is left behind either.
         platform::MessageLoop::Current().StopTimers(m_hWnd);
@@ -97,8 +114,28 @@ BOOL CWnd::CreateMessageTarget(CWnd* parent, UINT id) {
     return TRUE;
 }
 
-QWidget* CWnd::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
-    return new platform::WndWidget(parentWidget);
+QWidget* CWnd::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
+    auto* widget = new platform::WndWidget(parentWidget);
+    if (cs.style & WS_POPUP) {
+        // A tool window shows on top without taking the focus from the program's windows.
+        if (cs.dwExStyle & WS_EX_TOOLWINDOW) {
+            widget->setWindowFlags(Qt::ToolTip);
+            widget->setFocusPolicy(Qt::NoFocus);
+        } else {
+            widget->setWindowFlags(
+                Qt::Window | Qt::FramelessWindowHint |
+                (cs.dwExStyle & WS_EX_TOPMOST ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()));
+        }
+        widget->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    return widget;
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
+                    const RECT& rect, CWnd* parent, UINT id) {
+    if (m_hWnd) return FALSE;
+    m_exStyle = exStyle;
+    return Create(className, windowName, style, rect, parent, id);
 }
 
 BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
@@ -110,6 +147,7 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     cs.lpszClass = className ? className : "";
     cs.lpszName = windowName ? windowName : "";
     cs.style = style;
+    cs.dwExStyle = m_exStyle;
     cs.x = rect.left, cs.y = rect.top, cs.cx = rect.right - rect.left, cs.cy = rect.bottom - rect.top;
     cs.hwndParent = m_parent;
     cs.id = id;
@@ -122,6 +160,11 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     }
     m_rect = rect;
     m_enabled = !(style & WS_DISABLED);
+    if (style & (WS_HSCROLL | WS_VSCROLL)) {
+        m_scrollBars = std::make_unique<platform::WindowScrollBars>(this);
+        if (style & WS_HSCROLL) m_scrollBars->Show(SB_HORZ, true);
+        if (style & WS_VSCROLL) m_scrollBars->Show(SB_VERT, true);
+    }
     SetWindowText(cs.lpszName);
     const HWND self = m_hWnd;
     PreSubclassWindow();
@@ -159,6 +202,7 @@ BOOL CWnd::DestroyWindow() {
     for (HWND child : std::vector<HWND>(m_children))
         if (CWnd* c = FromHandlePermanent(child)) c->DestroyWindow();
     platform::MessageLoop::Current().StopTimers(self);
+    ReleaseCaptureOf(self, nullptr);
     Unlink();
     ReleaseWidget();
     std::weak_ptr<bool> alive = m_alive;
@@ -207,6 +251,22 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CHAR: OnChar(flags, static_cast<UINT>(lParam & 0xFFFF), 0); return 0;
         case WM_SETFOCUS: OnSetFocus(reinterpret_cast<CWnd*>(wParam)); return 0;
         case WM_KILLFOCUS: OnKillFocus(reinterpret_cast<CWnd*>(wParam)); return 0;
+        case WM_HSCROLL:
+            OnHScroll(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<CScrollBar*>(lParam));
+            return 0;
+        case WM_VSCROLL:
+            OnVScroll(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<CScrollBar*>(lParam));
+            return 0;
+        case WM_SETFONT: {
+            m_font = reinterpret_cast<CFont*>(wParam);
+            QWidget* w = GetWidget();
+            if (w && m_font && m_font->GetSafeHandle())
+                w->setFont(platform::FontFromLogFont(m_font->LogFont()));
+            if (w && lParam) w->update();
+            return 0;
+        }
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(m_font);
         default: return 0;
     }
 }
@@ -310,8 +370,124 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
 
 void CWnd::GetClientRect(RECT* rect) const {
     if (!rect) return;
-    if (QWidget* w = GetWidget()) *rect = CRect(0, 0, w->width(), w->height());
-    else *rect = CRect(0, 0, m_rect.Width(), m_rect.Height());
+    const int width = GetWidget() ? GetWidget()->width() : m_rect.Width();
+    const int height = GetWidget() ? GetWidget()->height() : m_rect.Height();
+    *rect = m_scrollBars ? m_scrollBars->Client(width, height) : CRect(0, 0, width, height);
+}
+
+// ---- fonts ----
+
+void CWnd::SetFont(CFont* font, BOOL redraw) {
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+}
+
+CFont* CWnd::GetFont() const {
+    return reinterpret_cast<CFont*>(const_cast<CWnd*>(this)->SendMessage(WM_GETFONT));
+}
+
+// ---- scroll bars ----
+
+BOOL CWnd::SetScrollInfo(int bar, LPSCROLLINFO info, BOOL) {
+    if (!info || (bar != SB_HORZ && bar != SB_VERT)) return FALSE;
+    if (!m_scrollBars) m_scrollBars = std::make_unique<platform::WindowScrollBars>(this);
+    m_scrollBars->SetInfo(bar, *info);
+    return TRUE;
+}
+
+BOOL CWnd::GetScrollInfo(int bar, LPSCROLLINFO info, UINT mask) const {
+    if (!info || (bar != SB_HORZ && bar != SB_VERT)) return FALSE;
+    const SCROLLINFO s = m_scrollBars ? m_scrollBars->Info(bar) : SCROLLINFO{};
+    info->fMask = mask;
+    if (mask & SIF_RANGE) info->nMin = s.nMin, info->nMax = s.nMax;
+    if (mask & SIF_PAGE) info->nPage = s.nPage;
+    if (mask & SIF_POS) info->nPos = s.nPos;
+    if (mask & SIF_TRACKPOS) info->nTrackPos = s.nTrackPos;
+    return TRUE;
+}
+
+int CWnd::SetScrollPos(int bar, int pos, BOOL redraw) {
+    const int old = GetScrollPos(bar);
+    SCROLLINFO si;
+    si.fMask = SIF_POS;
+    si.nPos = pos;
+    SetScrollInfo(bar, &si, redraw);
+    return old;
+}
+
+int CWnd::GetScrollPos(int bar) const {
+    SCROLLINFO si;
+    GetScrollInfo(bar, &si, SIF_POS);
+    return si.nPos;
+}
+
+void CWnd::SetScrollRange(int bar, int minPos, int maxPos, BOOL redraw) {
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE;
+    si.nMin = minPos;
+    si.nMax = maxPos;
+    SetScrollInfo(bar, &si, redraw);
+}
+
+void CWnd::GetScrollRange(int bar, int* minPos, int* maxPos) const {
+    SCROLLINFO si;
+    GetScrollInfo(bar, &si, SIF_RANGE);
+    if (minPos) *minPos = si.nMin;
+    if (maxPos) *maxPos = si.nMax;
+}
+
+int CWnd::GetScrollLimit(int bar) const {
+    SCROLLINFO si;
+    GetScrollInfo(bar, &si, SIF_RANGE | SIF_PAGE);
+    const int page = static_cast<int>(std::min<UINT>(si.nPage, 0x7FFFFFFF));
+    return std::max(si.nMin, page > 0 ? si.nMax - page + 1 : si.nMax);
+}
+
+void CWnd::ShowScrollBar(UINT bar, BOOL show) {
+    if (!m_scrollBars) m_scrollBars = std::make_unique<platform::WindowScrollBars>(this);
+    bool changed = false;
+    if (bar == SB_HORZ || bar == SB_BOTH) changed |= m_scrollBars->Show(SB_HORZ, show);
+    if (bar == SB_VERT || bar == SB_BOTH) changed |= m_scrollBars->Show(SB_VERT, show);
+    const DWORD bits = (bar == SB_HORZ   ? WS_HSCROLL
+                        : bar == SB_VERT ? WS_VSCROLL
+                                         : WS_HSCROLL | WS_VSCROLL);
+    m_style = show ? (m_style | bits) : (m_style & ~bits);
+    if (!changed || !GetWidget()) return;
+    // The client area changed size, as a resize of the window would.
+    CRect client;
+    GetClientRect(&client);
+    SendMessage(WM_SIZE, 0,
+                MAKELPARAM(static_cast<WORD>(client.Width()), static_cast<WORD>(client.Height())));
+}
+
+void CWnd::LayoutScrollBars() {
+    if (m_scrollBars) m_scrollBars->Layout();
+}
+
+void CWnd::ScrollWindow(int, int, LPCRECT rect, LPCRECT clip) {
+    CRect area;
+    GetClientRect(&area);
+    if (rect) area = CRect(*rect);
+    if (clip) area.IntersectRect(CRect(area), *clip);
+    InvalidateRect(&area, FALSE);
+}
+
+// ---- mouse capture ----
+
+CWnd* CWnd::SetCapture() {
+    CWnd* old = GetCapture();
+    if (old == this) return old;
+    if (old) ReleaseCaptureOf(old->m_hWnd, m_hWnd);
+    if (!m_hWnd) return old;
+    g_capture = m_hWnd;
+    // Qt already keeps the mouse for the widget a button went down on; a capture taken without
+    // one (a pop-up that follows the mouse) needs a grab of its own.
+    if (QWidget* w = GetWidget(); w && w->isVisible() && !QApplication::mouseButtons())
+        w->grabMouse();
+    return old;
+}
+
+CWnd* CWnd::GetCapture() {
+    return FromHandlePermanent(g_capture);
 }
 
 void CWnd::GetWindowRect(RECT* rect) const {
@@ -445,6 +621,13 @@ void CWnd::OnKeyUp(UINT, UINT, UINT) {}
 void CWnd::OnChar(UINT, UINT, UINT) {}
 void CWnd::OnSetFocus(CWnd*) {}
 void CWnd::OnKillFocus(CWnd*) {}
+void CWnd::OnHScroll(UINT, UINT, CScrollBar*) {}
+void CWnd::OnVScroll(UINT, UINT, CScrollBar*) {}
+
+BOOL ReleaseCapture() {
+    ReleaseCaptureOf(g_capture, nullptr);
+    return TRUE;
+}
 
 BOOL IsWindow(HWND hwnd) { return CWnd::FromHandlePermanent(hwnd) != nullptr; }
 

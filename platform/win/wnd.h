@@ -12,13 +12,17 @@
 #include "platform/win/cmdtarget.h"
 #include "platform/win/keys.h"
 #include "platform/win/messages.h"
+#include "platform/win/scroll_bars.h"
 
 class CDC;
+class CFont;
+class CScrollBar;
 
 struct CREATESTRUCT {
     CString lpszName;
     CString lpszClass;
     DWORD style = 0;
+    DWORD dwExStyle = 0;
     int x = 0, y = 0, cx = 0, cy = 0;
     HWND hwndParent = nullptr;
     UINT id = 0;
@@ -48,8 +52,12 @@ public:
     // A window without a widget: it takes timers and messages only.
     BOOL CreateMessageTarget(CWnd* parent = nullptr, UINT id = 0);
     // A child or top-level window with a plain widget (or the control a subclass makes).
+    // WS_POPUP makes a top-level window owned by the parent, placed in screen coordinates; with
+    // WS_EX_TOOLWINDOW it is never activated.
     virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
                         CWnd* parent, UINT id);
+    BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
+                  const RECT& rect, CWnd* parent, UINT id);
     // Sends WM_DESTROY, destroys the child windows, stops the timers and lets the widget go. The
     // widget is deleted after the current event has been handled, so a window may be destroyed
     // (and its object deleted) from inside one of its own handlers.
@@ -110,8 +118,36 @@ public:
     void InvalidateRect(const RECT* rect, BOOL erase = TRUE);
     void UpdateWindow();
     DWORD GetStyle() const { return m_style; }
+    DWORD GetExStyle() const { return m_exStyle; }
     // Refuses (FALSE) when the two sets share a bit, as the program's controls require.
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+
+    // WM_SETFONT: the window draws its text in the font from then on; the font must outlive that
+    // use, as on Windows.
+    void SetFont(CFont* font, BOOL redraw = TRUE);
+    CFont* GetFont() const;
+
+    // ---- scroll bars (bar SB_HORZ or SB_VERT) ----
+    // A window made with WS_HSCROLL / WS_VSCROLL shows the bar from the start; ShowScrollBar shows
+    // and hides it. Setting the range or position never shows or hides a bar.
+    BOOL SetScrollInfo(int bar, LPSCROLLINFO info, BOOL redraw = TRUE);
+    BOOL GetScrollInfo(int bar, LPSCROLLINFO info, UINT mask = SIF_ALL) const;
+    int SetScrollPos(int bar, int pos, BOOL redraw = TRUE);
+    int GetScrollPos(int bar) const;
+    void SetScrollRange(int bar, int minPos, int maxPos, BOOL redraw = TRUE);
+    void GetScrollRange(int bar, int* minPos, int* maxPos) const;
+    // The highest position the bar takes (the range's end less a page).
+    int GetScrollLimit(int bar) const;
+    void ShowScrollBar(UINT bar, BOOL show = TRUE);
+    void EnableScrollBarCtrl(int bar, BOOL enable = TRUE) { ShowScrollBar(bar, enable); }
+    // For the widget layer: places the bars after the widget was resized.
+    void LayoutScrollBars();
+    // Moves the client area's picture; here the area is repainted instead.
+    void ScrollWindow(int dx, int dy, LPCRECT rect = nullptr, LPCRECT clip = nullptr);
+
+    // ---- mouse capture ----
+    CWnd* SetCapture();
+    static CWnd* GetCapture();
 
     QWidget* GetWidget() const { return m_widget.data(); }
     // For an object attached by SubclassDlgItem: the control made from the template.
@@ -144,6 +180,9 @@ public:
     virtual void OnChar(UINT ch, UINT repeat, UINT flags);
     virtual void OnSetFocus(CWnd* oldWnd);
     virtual void OnKillFocus(CWnd* newWnd);
+    // WM_HSCROLL / WM_VSCROLL; `bar` is null for the window's own scroll bars.
+    virtual void OnHScroll(UINT code, UINT pos, CScrollBar* bar);
+    virtual void OnVScroll(UINT code, UINT pos, CScrollBar* bar);
 
 protected:
     // Makes the widget of this window under the parent's widget. The default is a plain widget that
@@ -161,6 +200,9 @@ private:
 
     UINT m_id = 0;
     DWORD m_style = 0;
+    DWORD m_exStyle = 0;
+    CFont* m_font = nullptr;
+    std::unique_ptr<platform::WindowScrollBars> m_scrollBars;
     HWND m_parent = nullptr;
     HWND m_owner = nullptr;
     HWND m_attachedTo = nullptr;

@@ -3,9 +3,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QPaintEngine>
+#include <QPainter>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+#include <QPrinter>
 
 #include "platform/base/registry.h"
+#include "platform/gdi/printer.h"
 #include "platform/ui/controls.h"
 
 namespace testing_support {
@@ -43,7 +50,10 @@ ModalScript::ModalScript() { platform::ModalHost::Install(this); }
 ModalScript::~ModalScript() {
     platform::ModalHost::Install(nullptr);
     for (const Step& s : m_steps) {
-        if (s.message) ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
+        if (s.print)
+            ADD_FAILURE() << "Expected print dialog never shown";
+        else if (s.message)
+            ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
         else ADD_FAILURE() << "Expected dialog " << s.templateId << " never shown";
     }
 }
@@ -56,6 +66,37 @@ ModalScript& ModalScript::ExpectMessage(const CString& text, int answer) {
 ModalScript& ModalScript::ExpectDialog(UINT templateId, DialogAction action) {
     m_steps.push_back({false, CString(), 0, templateId, std::move(action)});
     return *this;
+}
+
+ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fromPage,
+                                      int toPage) {
+    Step step{false, pdfPath, answer, 0, nullptr};
+    step.print = true;
+    step.fromPage = fromPage;
+    step.toPage = toPage;
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+int ModalScript::RunPrintDialog(CPrintDialog& dialog) {
+    m_shown.push_back("Print");
+    if (m_steps.empty() || !m_steps.front().print) {
+        ADD_FAILURE() << "Unexpected print dialog";
+        return IDCANCEL;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    if (step.answer != IDOK) return step.answer;
+    QPrinter* printer = dialog.GetPrinter();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(step.text.ToQString());
+    dialog.m_pd.Flags &= ~(PD_PAGENUMS | PD_SELECTION);
+    if (step.fromPage > 0 && step.toPage > 0) {
+        dialog.m_pd.Flags |= PD_PAGENUMS;
+        dialog.m_pd.nFromPage = static_cast<WORD>(step.fromPage);
+        dialog.m_pd.nToPage = static_cast<WORD>(step.toPage);
+    }
+    return IDOK;
 }
 
 int ModalScript::RunMessageBox(CWnd*, const CString& text, const CString&, UINT type) {
@@ -90,7 +131,7 @@ void ModalScript::RunDialog(CDialog& dialog) {
     auto stillOpen = [&] { return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded(); };
 
     bool matched = false;
-    if (!m_steps.empty()) {
+    if (!m_steps.empty() && !m_steps.front().print) {
         Step step = m_steps.front();
         if (step.message) {
             bool hasText = false;
@@ -158,6 +199,78 @@ void TypeText(CDialog& dialog, int id, const char* text) {
 void SetChecked(CDialog& dialog, int id, bool checked) {
     auto* button = dynamic_cast<CButton*>(UsableItem(dialog, id));
     if (button && (button->GetCheck() == BST_CHECKED) != checked) button->Click();
+}
+
+// ---- RecordingDevice ----
+
+class RecordingDevice::Engine : public QPaintEngine {
+public:
+    explicit Engine(RecordingDevice* device)
+        : QPaintEngine(QPaintEngine::AllFeatures), m_device(device) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    Type type() const override { return QPaintEngine::User; }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawRects(const QRectF*, int) override {}
+    void drawLines(const QLineF* lines, int count) override {
+        for (int i = 0; i < count; ++i)
+            m_device->lines.push_back(painter()->combinedTransform().map(lines[i]));
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        m_device->texts.push_back({item.text(), painter()->combinedTransform().map(p)});
+    }
+
+private:
+    RecordingDevice* m_device;
+};
+
+RecordingDevice::RecordingDevice(int width, int height, int dpi)
+    : m_engine(std::make_unique<Engine>(this)), m_width(width), m_height(height), m_dpi(dpi) {}
+
+RecordingDevice::~RecordingDevice() = default;
+
+QPaintEngine* RecordingDevice::paintEngine() const {
+    return m_engine.get();
+}
+
+int RecordingDevice::metric(PaintDeviceMetric m) const {
+    switch (m) {
+        case PdmWidth:
+            return m_width;
+        case PdmHeight:
+            return m_height;
+        case PdmWidthMM:
+            return m_width * 254 / (m_dpi * 10);
+        case PdmHeightMM:
+            return m_height * 254 / (m_dpi * 10);
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return m_dpi;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return 0x7FFFFFFF;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        default:
+            return 0;
+    }
+}
+
+std::vector<RecordingDevice::Text> RecordingDevice::SortedTexts() const {
+    std::vector<Text> out = texts;
+    std::stable_sort(out.begin(), out.end(), [](const Text& a, const Text& b) {
+        if (std::abs(a.at.y() - b.at.y()) > 0.5) return a.at.y() < b.at.y();
+        return a.at.x() < b.at.x();
+    });
+    return out;
 }
 
 // ---- images ----

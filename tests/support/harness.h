@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLineF>
+#include <QPaintDevice>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/ui/dialog.h"
@@ -55,6 +58,10 @@ public:
     ModalScript& ExpectMessage(const CString& text, int answer);
     // A dialog built from this template; the action fills fields and must press a button that ends it.
     ModalScript& ExpectDialog(UINT templateId, DialogAction action);
+    // The print dialog: with IDOK the job goes to this PDF file (all pages, or from .. to when
+    // both are given); with IDCANCEL nothing is printed.
+    ModalScript& ExpectPrint(const CString& pdfPath, int answer = IDOK, int fromPage = 0,
+                             int toPage = 0);
 
     // The text of every modal shown, in order.
     const std::vector<CString>& Shown() const { return m_shown; }
@@ -62,6 +69,7 @@ public:
 
     int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) override;
     void RunDialog(CDialog& dialog) override;
+    int RunPrintDialog(CPrintDialog& dialog) override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -73,6 +81,8 @@ private:
         int answer;
         UINT templateId;
         DialogAction action;
+        bool print = false;
+        int fromPage = 0, toPage = 0;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;
@@ -84,6 +94,31 @@ void PressEscape(CDialog& dialog);
 void PressCloseBox(CDialog& dialog);
 void TypeText(CDialog& dialog, int id, const char* text);
 void SetChecked(CDialog& dialog, int id, bool checked);
+
+// A paint device that records what is drawn on it instead of drawing: the texts with the device
+// point they start at, and the lines. A printer stand-in for tests of printed pages.
+class RecordingDevice : public QPaintDevice {
+public:
+    struct Text {
+        QString text;
+        QPointF at;  // the baseline's start, in device units
+    };
+    RecordingDevice(int width, int height, int dpi);
+    ~RecordingDevice() override;
+    QPaintEngine* paintEngine() const override;
+    std::vector<Text> texts;
+    std::vector<QLineF> lines;
+    // The texts in reading order: by baseline, then from the left.
+    std::vector<Text> SortedTexts() const;
+
+protected:
+    int metric(PaintDeviceMetric m) const override;
+
+private:
+    class Engine;
+    std::unique_ptr<Engine> m_engine;
+    int m_width, m_height, m_dpi;
+};
 
 // Renders a widget as it would be painted, and saves images under the build folder for a person.
 QImage RenderWidget(QWidget* widget);
