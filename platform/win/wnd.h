@@ -54,7 +54,7 @@ public:
     // A child or top-level window with a plain widget (or the control a subclass makes).
     // WS_POPUP makes a top-level window owned by the parent, placed in screen coordinates; with
     // WS_EX_TOOLWINDOW it is never activated.
-    virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
                         CWnd* parent, UINT id);
     BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
                   const RECT& rect, CWnd* parent, UINT id);
