@@ -310,6 +310,12 @@ public:
     void ConnectToComm(short port);
     // Timer 2003.
     void DetectLogger();
+    // For the communication set-up dialog: the ports its next search tries, in order.
+    void AppendCandidatePort(short port) { m_candidatePorts.push_back(port); }
+    const std::vector<short>& GetCandidatePorts() const { return m_candidatePorts; }
+    void SetDetectionState(short state) { m_detectionState = state; }
+    BYTE GetVersion() const { return m_version; }
+    short GetPortNumber() const { return m_portNumber; }
 
     // ---- the basic model's senders
     void SendRun();
@@ -318,6 +324,14 @@ public:
     void SendStop();
     void SendSensorQuery();
     void SendLivePoll();
+
+    // ---- the basic model's records (one raw byte per channel 0..7)
+    // A run record: appends the channel list's values to the run arrays.
+    void StoreBasicRunRecord(const BYTE* record);
+    // A live record: the eight live values, then UM_UPDATE_METERS.
+    void StoreLiveValues(const BYTE* record);
+    // Basic channel `channel`'s raw byte as a value.
+    double RawToValue(int channel, BYTE raw);
 
     // ---- downloads
     void StartDownloadTimer();

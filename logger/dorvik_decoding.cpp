@@ -24,3 +24,11 @@ void CDorvik::DecodeSensorInfo(const BYTE* /*body*/, DWORD /*length*/, BYTE /*ch
 void CDorvik::DecodeQKSnapshot(const BYTE* /*body*/, DWORD /*length*/) {}
 
 void CDorvik::StoreTimingEvent(const BYTE* /*record*/) {}
+
+void CDorvik::StoreBasicRunRecord(const BYTE* /*record*/) {}
+
+void CDorvik::StoreLiveValues(const BYTE* /*record*/) {}
+
+double CDorvik::RawToValue(int /*channel*/, BYTE /*raw*/) {
+    return 0;
+}
