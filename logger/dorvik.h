@@ -312,6 +312,7 @@ public:
     void DetectLogger();
     // For the communication set-up dialog: the ports its next search tries, in order.
     void AppendCandidatePort(short port) { m_candidatePorts.push_back(port); }
+    void ClearCandidatePorts() { m_candidatePorts.clear(); }
     const std::vector<short>& GetCandidatePorts() const { return m_candidatePorts; }
     void SetDetectionState(short state) { m_detectionState = state; }
     BYTE GetVersion() const { return m_version; }
