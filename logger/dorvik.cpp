@@ -365,8 +365,10 @@ void CDorvik::OnCommandTimer() {
             }
             m_commandFailed = 1;
             if (done.code == QK_COMMAND_READ_DATA) AbortSetDownload();
-            if (done.code == QK_COMMAND_PRE_WRITE_LOGGING_REGIME)
+            if (done.code == QK_COMMAND_PRE_WRITE_LOGGING_REGIME) {
+                m_runRequested = 0;  // no run comes of it
                 PostUserMessage(kRegimeRefusedText);
+            }
         }
         if (done.code == QK_COMMAND_READ_MEMORY) {
             if (!m_answered && done.setIndex < kStoredSets)

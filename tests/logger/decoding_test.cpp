@@ -241,6 +241,23 @@ TEST_F(Decoding, ARunWhoseFirstRecordWasLostStartsAtItsFirstGoodRecord) {
     EXPECT_EQ(X(0), (std::vector<double>{2, 3}));
     EXPECT_EQ(Y(0), (std::vector<double>{30, 40}));
     EXPECT_EQ(dorvik->GetSampleCounter(), 3u);
+
+    // A run the logger refused on every try never comes: a stray record is no run.
+    Stop();
+    dorvik->StopCommandTimer();
+    dorvik->QueueWriteLoggingRegime(51, 0x01, 100, 1);
+    dorvik->StartCommandTimer(50);
+    for (int tick = 0; tick < 20 && !dorvik->IsCommandFailed(); ++tick) {
+        Feed(Token("WDN"));
+        Feed(Token("CKS"));
+        dorvik->OnCommandTimer();
+    }
+    ASSERT_TRUE(dorvik->IsCommandFailed());
+    modals.ExpectMessage(CDorvik::kRegimeRefusedText, IDOK);
+    clock.RunPending();
+    host.messages.clear();
+    Store(QkRecord(6));
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
 }
 
 TEST_F(Decoding, TheRunsChannelsAreTheOnesEnabledAtItsStart) {
