@@ -357,7 +357,8 @@ public:
     void StoreBasicRunRecord(const BYTE* record);
     // A live record: the eight live values, then UM_UPDATE_METERS.
     void StoreLiveValues(const BYTE* record);
-    // Basic channel `channel`'s raw byte as a value.
+    // Basic channel `channel`'s raw byte as a value. A pulse sensor's heart rate takes the sample
+    // counter for the sample number: convert a run's samples in order.
     double RawToValue(int channel, BYTE raw);
 
     // ---- decoding: records, snapshots, sensor descriptions and timing events into values

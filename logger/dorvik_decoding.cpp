@@ -42,6 +42,7 @@ CString TakeText(const BYTE* body, DWORD length, DWORD& at) {
     std::string bytes;
     while (at < length && body[at] != '\r') {
         const BYTE b = body[at++];
+        if (b < 0x20) continue;                            // no control characters in a name
         bytes += static_cast<char>(b == 0xDF ? 0xB0 : b);  // the logger's degree sign
     }
     if (at < length) ++at;
