@@ -48,6 +48,7 @@ CWnd* CDorvik::Host() const {
 }
 
 LRESULT CDorvik::SendToHost(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == UM_RUN_ENDED) m_runOnPort = 0;
     if (!m_hostWindow || !IsWindow(m_hostWindow)) return 0;
     return ::SendMessage(m_hostWindow, message, wParam, lParam);
 }
@@ -478,6 +479,7 @@ void CDorvik::BeginRun(BYTE channelCount, BYTE runKind) {
         m_runY[i] = m_ownedRunY[i].get();
     }
     m_sampleCounter = 0;
+    m_runOnPort = runKind == kLiveRun || runKind == kLiveTimingRun;
     m_rateInfo = RateInfo(GetRateCode(runKind));
     SendToHost(UM_NEW_EXPERIMENT, kNewExperimentTag, runKind);
 }
