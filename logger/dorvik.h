@@ -532,4 +532,7 @@ protected:
     void SetBasicModelFlagsOfMainWindow();
     // A live run was begun on the open port and has not ended.
     BYTE m_runOnPort = 0;
+    // A stop went out: what the logger still sends of its run starts and adds nothing until it
+    // is idle.
+    BYTE m_basicStopSent = 0;
 };

@@ -49,6 +49,7 @@ void CDorvik::SendRun() {
     if (!m_connected) return;
     const BYTE command[] = {kLead, kCommand, CODE_RUN};
     SendToDorvik(command, sizeof command);
+    m_basicStopSent = 0;
     if (m_rateCode == 255) m_oneMillisecondRun = 1;
 }
 
@@ -85,6 +86,7 @@ void CDorvik::SendStop() {
     m_downloadStop = 1;
     ResetAnswerMachine();
     // The run is over here too: what still comes of its stream starts nothing and adds nothing.
+    m_basicStopSent = 1;
     m_sampleCounter = 0;
     m_basicFastMode = 0;
     SendToHost(UM_RUN_ENDED);
@@ -141,8 +143,8 @@ void CDorvik::ParseStatus(const BYTE* status) {
     }
     UpdateChannelList();
     m_runLength = RunLengthOf(status);
-    m_startTime = CPreciseDateTime(status[8] + 2000, status[9], status[10], status[5], status[6],
-                                   status[7]);
+    m_startTime =
+        CPreciseDateTime(status[8] + 2000, status[9], status[10], status[5], status[6], status[7]);
 }
 
 void CDorvik::SetBasicModelFlagsOfMainWindow() {
@@ -174,9 +176,9 @@ bool CDorvik::OnBasicStatus() {
     ResetAnswerMachine();
     switch (status[0]) {
         case kBasicRunning:
-            // A logger found running while no logger is connected (a port being probed) starts
-            // nothing: its records are taken apart and dropped.
-            if (m_connected && m_sampleCounter == 0 && !m_runOnPort)
+            // A logger found running while no logger is connected (a port being probed), or
+            // still sending after a stop, starts nothing: its records are taken apart and dropped.
+            if (m_connected && !m_basicStopSent && m_sampleCounter == 0 && !m_runOnPort)
                 BeginRun(m_channelCount, kLiveRun);
             if (status[2] & kFastModeBit) {
                 m_basicFastMode = 1;
@@ -199,6 +201,7 @@ bool CDorvik::OnBasicStatus() {
             SetBasicModelFlagsOfMainWindow();
             m_connected = 1;
             m_basicFastMode = 0;
+            m_basicStopSent = 0;
             if (m_oneMillisecondRun) {
                 m_oneMillisecondRun = 0;
                 SendToHost(UM_LOGGER_COMMAND, 0, 0);
@@ -230,7 +233,7 @@ bool CDorvik::OnBasicRunRecord() {
     BYTE record[kBasicRecordLength];
     if (!m_ring.Take(kBasicRecordLength, record)) return false;
     ResetAnswerMachine();
-    if (!m_connected) return true;
+    if (!m_connected || m_basicStopSent) return true;
     StoreBasicRunRecord(record);
     if (m_sampleCounter == 0) SendToHost(UM_RUN_ENDED);
     return true;
@@ -240,7 +243,7 @@ bool CDorvik::TakeBasicRunRecord() {
     BYTE record[kBasicRecordLength];
     if (!m_ring.Take(kBasicRecordLength, record)) return false;
     ResetAnswerMachine();
-    if (m_connected) StoreBasicRunRecord(record);
+    if (m_connected && !m_basicStopSent) StoreBasicRunRecord(record);
     return true;
 }
 

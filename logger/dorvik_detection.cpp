@@ -118,6 +118,7 @@ void CDorvik::LeavePort() {
     }
     m_basicFastMode = 0;
     m_livePollPending = 0;
+    m_basicStopSent = 0;
     m_connected = 0;
     m_ring.Clear();
     ResetAnswerMachine();

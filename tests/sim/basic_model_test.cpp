@@ -149,8 +149,8 @@ TEST_F(SimBasic, AStopEndsARunAndKeepsWhatWasRecorded) {
     Read(2 * 22);
     Write(Command(0x44));
     const Bytes idle = Status(2, 0x01, 64, 1000, clock, 4);
-    ASSERT_TRUE(Line::WaitFor([&] { return !Basic([](BasicModel& m) { return m.running; }); },
-                              kPatience));
+    ASSERT_TRUE(
+        Line::WaitFor([&] { return !Basic([](BasicModel& m) { return m.running; }); }, kPatience));
     const Bytes rest = Read(0, 300ms);
     ASSERT_GE(rest.size(), idle.size());
     EXPECT_EQ(Bytes(rest.end() - ptrdiff_t(idle.size()), rest.end()), idle);

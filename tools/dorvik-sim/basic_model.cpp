@@ -90,8 +90,9 @@ size_t BasicModel::CountOf(BYTE code) const {
 }
 
 std::array<BYTE, 12> BasicModel::Status(BYTE state) const {
-    return {state,    mask,     rateCode, BYTE(runLength >> 8), BYTE(runLength), clock[0],
-            clock[1], clock[2], clock[3], clock[4],             clock[5],        version};
+    return {state,           mask,     rateCode, BYTE(runLength >> 8),
+            BYTE(runLength), clock[0], clock[1], clock[2],
+            clock[3],        clock[4], clock[5], version};
 }
 
 std::vector<std::vector<BYTE>> BasicModel::Blocks(const BasicStoredRun& run) const {
@@ -260,8 +261,8 @@ void BasicModel::EndRun() {
 void BasicModel::SendRunRecords(Line& line) {
     const Clock::time_point now = Clock::now();
     const double seconds = std::max(PeriodSeconds(rateCode), 0.001) / std::max(timeScale, 1e-6);
-    const auto period = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(seconds));
+    const auto period =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (running && now >= m_nextRecordAt) {
         // At 1 ms the line is the limit: the next record waits until the last is out.
         if (rateCode == 255 && line.PendingOutput() > 0) return;

@@ -99,8 +99,8 @@ public:
     int hangUpAfterRecords = -1;
 
     // ---- what the program did
-    std::vector<BYTE> commands;                  // the code of each command, in order
-    std::vector<std::array<BYTE, 10>> setups;    // the bytes after EB 92 0F of each set-up
+    std::vector<BYTE> commands;                // the code of each command, in order
+    std::vector<std::array<BYTE, 10>> setups;  // the bytes after EB 92 0F of each set-up
     bool running = false;
     bool fastMode = false;
     DWORD recordsSent = 0;
