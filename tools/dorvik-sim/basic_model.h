@@ -7,6 +7,7 @@
 //   run streams, whose own statuses answer it;
 // - EB 92 0F, mask, rate code, run length (high, low), hour, minute, second, year, month, day:
 //   takes the regime and the clock and echoes them in a status (state 2, or `setupEchoState`);
+//   a run ignores it;
 // - EB 92 AA (run): with a rate code without bit 7, each sample at the rate's period is EB 90, a
 //   running status (state 0) and the 8 raw bytes; with bit 7 (fast mode) the running status comes
 //   once, then EB 90 and the 8 raw bytes per sample (rate 255: as fast as the line takes them),
