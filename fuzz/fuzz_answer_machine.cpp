@@ -37,6 +37,13 @@ public:
     DWORD Send(const void*, WORD length) override { return length; }
 };
 
+// Searches no port: the fuzzer's bytes are the only logger.
+class UnconnectedDorvik : public CDorvik {
+public:
+    using CDorvik::CDorvik;
+    BOOL Connect() override { return TRUE; }
+};
+
 void StartCommand(CDorvik& d, BYTE choice) {
     switch (choice % 14) {
         case 0:
@@ -96,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         static CSettings settings("/nonexistent/varnel-fuzz/Settings.vns");
         CWnd host;
         host.CreateMessageTarget();
-        CDorvik dorvik(&settings, std::make_unique<OpenLink>());
+        UnconnectedDorvik dorvik(&settings, std::make_unique<OpenLink>());
         dorvik.Create(&host);
 
         size_t at = 0;

@@ -49,7 +49,7 @@ CWnd* CDorvik::Host() const {
 
 LRESULT CDorvik::SendToHost(UINT message, WPARAM wParam, LPARAM lParam) {
     // However it ended, nothing more goes into the run's arrays: the document owns them now.
-    if (message == UM_RUN_ENDED) m_runActive = m_runRequested = 0;
+    if (message == UM_RUN_ENDED) m_runActive = m_runRequested = m_runOnPort = 0;
     if (!m_hostWindow || !IsWindow(m_hostWindow)) return 0;
     return ::SendMessage(m_hostWindow, message, wParam, lParam);
 }
@@ -494,6 +494,7 @@ void CDorvik::BeginRun(BYTE channelCount, BYTE runKind) {
         m_runY[i] = m_ownedRunY[i].get();
     }
     m_sampleCounter = 0;
+    m_runOnPort = runKind == kLiveRun || runKind == kLiveTimingRun;
     m_rateInfo = RateInfo(GetRateCode(runKind));
     m_runActive = 1;
     m_runRequested = 0;

@@ -330,8 +330,8 @@ public:
     bool IsSetDownloadFinished() const { return m_setDownloadFinished != 0; }
 
     // ---- connection and model detection
-    BOOL Connect();
-    // Virtual so that tests of the set-up dialog can stand in for the ports and the search.
+    // Virtual so that tests can stand in for the ports and the search, or keep their own link.
+    virtual BOOL Connect();
     virtual BOOL IsComPortAvailable(int port);
     virtual void ConnectToNextPort();
     void ConnectToComm(short port);
@@ -408,6 +408,31 @@ public:
     // Timer 2002.
     void OnDownloadTimer();
     virtual void AbortSetDownload();
+
+    // ---- the basic model's protocol and the port search: texts, rates and what tests look at
+    static constexpr const char* kConnectFailedText =
+        "Unable to connect to the Logger.\nMake sure that the Logger is:\n\t1) Connected\n\t2) "
+        "Turned on\n\t3) Not running";
+    static constexpr const char* kAllPortsBusyText = "All ports are busy.";
+    static constexpr UINT kDetectionPeriodMs = 100;
+    static constexpr DWORD kBasicBaudRate = 2400;
+    static constexpr DWORD kQKBaudRate = 19200;
+    static constexpr BYTE kBasicStatusLength = 12;
+    static constexpr BYTE kBasicRecordLength = 8;
+    // The logger states of a basic status record.
+    static constexpr BYTE kBasicRunning = 0;
+    static constexpr BYTE kBasicBlockFollows = 1;
+    static constexpr BYTE kBasicIdle = 2;
+    static constexpr BYTE kBasicAcknowledged = 5;
+    // A status record a basic logger can send: a known state, version 1 to 4, a rate code it
+    // knows (one bit, or 255) and a run of at least one sample.
+    static bool IsValidBasicStatus(const BYTE* status);
+    bool IsBasicFastMode() const { return m_basicFastMode != 0; }
+    bool IsLivePollPending() const { return m_livePollPending != 0; }
+    bool IsOneMillisecondRun() const { return m_oneMillisecondRun != 0; }
+    bool IsDetectionTimerOn() const { return m_detectionTimerOn != 0; }
+    BYTE GetDetectionTick() const { return m_detectionTick; }
+    const BYTE* GetLastBasicStatus() const { return m_lastBasicStatus; }
 
 protected:
     // ---- where the answer machine hands on what it took apart. Virtual so that tests can
@@ -577,4 +602,29 @@ protected:
     CHeartRateDetector m_heartRate[2];      // per external input, over a run's samples
     CHeartRateDetector m_liveHeartRate[2];  // over the basic model's live answers
     DWORD m_liveAnswerCount = 0;
+
+    // ---- the basic model's protocol and the port search
+    // A status record: takes the version, rate code, mask, channels, run length and start time.
+    void ParseStatus(const BYTE* status);
+    // The extra-channel flags from the version; the channel list and count from the mask.
+    void UpdateChannelList();
+    // The buffered bytes begin as the kept status record does (state at most 4, then n - 1 bytes
+    // equal): the status that ends a stream, not a record.
+    bool IsRepeatedStatus(int n) const;
+    // A fast-mode record; false until its 8 bytes are buffered.
+    bool TakeBasicRunRecord();
+    // EB 92 F0, also while no logger is connected: the probe and wake-up of a port.
+    void SendBasicStatusRequest();
+    void StartDetectionTimer();
+    void KillDetectionTimer();
+    // Closes the link and forgets what was connected on it; a live run started on it ends.
+    void LeavePort();
+    // The search ended without a logger: the link closed, the user told once.
+    void EndSearch(const CString& text);
+    void SetBasicModelFlagsOfMainWindow();
+    // A live run was begun on the open port and has not ended.
+    BYTE m_runOnPort = 0;
+    // A stop went out: what the logger still sends of its run starts and adds nothing until it
+    // is idle.
+    BYTE m_basicStopSent = 0;
 };

@@ -291,7 +291,9 @@ bool CDorvik::OnWaitForAnswer() {
 bool CDorvik::OnBasicPrefix() {
     BYTE b = 0;
     if (!m_ring.Take(1, &b)) return false;
-    if (b != kBasicAnswer) {
+    if (b == kBasicLead) {
+        // EB EB 90: the second lead may begin the record.
+    } else if (b != kBasicAnswer) {
         ResetAnswerMachine();
     } else if (m_livePollPending) {
         m_answerState = BASIC_LIVE_ANSWER;

@@ -133,6 +133,9 @@ public:
         std::copy(order.begin(), order.end(), m_dataSetHeaders[set].readOrder);
     }
     void SetDownloadStop(bool stop) { m_downloadStop = stop ? 1 : 0; }
+    // Off: Create keeps the link the test made instead of searching the ports.
+    bool searchPorts = false;
+    BOOL Connect() override { return searchPorts ? CDorvik::Connect() : TRUE; }
 
 protected:
     void StoreQKSample(const BYTE* record) override {

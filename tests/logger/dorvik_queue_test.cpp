@@ -193,8 +193,11 @@ TEST_F(CommandQueue, AnUnansweredSensorReadEndsTheConnectionAttempt) {
     dorvik->StartCommandTimer(100);
     EXPECT_TRUE(dorvik->IsSensorReadQueued());
     EXPECT_TRUE(dorvik->IsSensorReadUnderWay());
+    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
     clock.Advance(900);
     EXPECT_EQ(dorvik->GetDetectionState(), 0);
+    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_FALSE(port->open) << "the link is closed";
     EXPECT_FALSE(dorvik->IsSensorReadQueued());
     EXPECT_FALSE(dorvik->IsSensorReadUnderWay());
     EXPECT_TRUE(dorvik->IsCommandQueueEmpty());
@@ -233,8 +236,11 @@ TEST_F(CommandQueue, SendersDoNothingUntilALoggerIsConnected) {
     dorvik->QueueQKSetDate();
     dorvik->QueueReadSensorInfo(255, 0);
     dorvik->StartCommandTimer(100);
+    // The sensor read that never went out ends the connection attempt.
+    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
     clock.Advance(2000);
     EXPECT_TRUE(port->writes.empty());
+    port->open = true;
     dorvik->SendQKSnapshot();
     EXPECT_TRUE(port->writes.empty());
     dorvik->SendQKStatusRequest();  // the identification request goes out regardless

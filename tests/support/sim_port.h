@@ -1,10 +1,11 @@
 #pragma once
 // A simulated logger line that a COM number names for the test's lifetime (through VARNEL_COM<n>),
-// and a scoped environment variable.
+// a scoped environment variable, and a port list emptied for a test.
 
 #include <QByteArray>
 #include <QtGlobal>
 #include <memory>
+#include <vector>
 
 #include "platform/base/cstring.h"
 #include "tools/dorvik-sim/line.h"
@@ -50,6 +51,20 @@ public:
 
 private:
     ScopedEnv m_env;
+};
+
+// Takes every COM number out of the port list for its lifetime, so that a port search finds only
+// the simulated lines a test makes afterwards (each names its number again).
+class NoComPorts {
+public:
+    NoComPorts() {
+        for (int com = 1; com <= 255; ++com)
+            m_env.push_back(std::make_unique<ScopedEnv>(
+                CString::Formatted("VARNEL_COM%d", com).GetString(), ""));
+    }
+
+private:
+    std::vector<std::unique_ptr<ScopedEnv>> m_env;
 };
 
 }  // namespace testing_support

@@ -1,7 +1,7 @@
-// dorvik-sim: a simulated Dorvik QK on a pseudo-terminal, for trying Varnel without a logger. It
-// prints the device path and each command the program sends.
+// dorvik-sim: a simulated Dorvik QK, or a basic Dorvik, on a pseudo-terminal, for trying Varnel
+// without a logger. It prints the device path and each command the program sends.
 //
-//   dorvik-sim [--variant full|81|timer]
+//   dorvik-sim [--model qk|basic] [--variant full|81|timer]
 //   VARNEL_COM1=/dev/pts/N varnel
 
 #include <atomic>
@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {
@@ -23,7 +24,7 @@ void OnSignal(int) {
 }
 
 int Usage(const char* program) {
-    std::fprintf(stderr, "usage: %s [--variant full|81|timer]\n", program);
+    std::fprintf(stderr, "usage: %s [--model qk|basic] [--variant full|81|timer]\n", program);
     return 2;
 }
 
@@ -32,8 +33,15 @@ int Usage(const char* program) {
 int main(int argc, char** argv) {
     using dorvik_sim::QkModel;
     BYTE variant = QkModel::kFullVariant;
+    bool basic = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--variant") == 0 && i + 1 < argc) {
+        if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc) {
+            const std::string name = argv[++i];
+            if (name == "basic")
+                basic = true;
+            else if (name != "qk")
+                return Usage(argv[0]);
+        } else if (std::strcmp(argv[i], "--variant") == 0 && i + 1 < argc) {
             const std::string name = argv[++i];
             if (name == "full")
                 variant = QkModel::kFullVariant;
@@ -47,11 +55,20 @@ int main(int argc, char** argv) {
             return Usage(argv[0]);
         }
     }
-    auto model = std::make_unique<QkModel>(variant);
-    model->trace = [](const std::string& what) {
+    auto trace = [](const std::string& what) {
         std::printf("received %s\n", what.c_str());
         std::fflush(stdout);
     };
+    std::unique_ptr<dorvik_sim::Model> model;
+    if (basic) {
+        auto m = std::make_unique<dorvik_sim::BasicModel>();
+        m->trace = trace;
+        model = std::move(m);
+    } else {
+        auto m = std::make_unique<QkModel>(variant);
+        m->trace = trace;
+        model = std::move(m);
+    }
     dorvik_sim::Line line(std::move(model));
     if (!line.IsReady()) {
         std::fprintf(stderr, "dorvik-sim: %s\n", line.ErrorText().c_str());
@@ -59,7 +76,7 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::printf("Dorvik QK at %s\n", line.SlavePath().c_str());
+    std::printf("%s at %s\n", basic ? "Dorvik" : "Dorvik QK", line.SlavePath().c_str());
     std::printf("point a COM number at it: VARNEL_COM1=%s\n", line.SlavePath().c_str());
     std::fflush(stdout);
     while (!g_quit)

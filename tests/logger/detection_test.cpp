@@ -1,0 +1,226 @@
+// The port search and the model handshake against simulated loggers over pseudo-terminals, at real
+// time: which ports are tried, what each is sent, what is found and remembered, and what the user
+// is told when nothing answers. Only the simulated lines of a test are in the port list.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "tests/logger/dorvik_fixture.h"
+#include "tests/support/sim_port.h"
+#include "tools/dorvik-sim/basic_model.h"
+#include "tools/dorvik-sim/qk_model.h"
+
+namespace {
+
+using namespace dorvik_test;
+using dorvik_sim::BasicModel;
+using dorvik_sim::QkModel;
+using testing_support::SimulatedComPort;
+
+const Bytes kBasicProbe = {0xEB, 0x92, 0xF0};
+
+Bytes Repeated(const Bytes& bytes, int times) {
+    Bytes out;
+    for (int i = 0; i < times; ++i)
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
+
+class Detection : public testing_support::HarnessTest {
+protected:
+    testing_support::NoComPorts noPorts;
+    CSettings settings{env.File("Settings.vns")};
+    HostWindow host;
+    std::unique_ptr<WatchedDorvik> dorvik;
+
+    void SetUp() override { ASSERT_TRUE(host.CreateMessageTarget()); }
+    void TearDown() override {
+        host.dorvik = nullptr;
+        dorvik.reset();
+    }
+    // A logger object that searches the ports as it does at start-up, or that waits for a
+    // search to be asked for.
+    void Start(bool search = true) {
+        host.dorvik = nullptr;
+        dorvik.reset();  // lets its port go first
+        dorvik = std::make_unique<WatchedDorvik>(&settings);
+        dorvik->searchPorts = search;
+        host.dorvik = dorvik.get();
+        host.messages.clear();
+        dorvik->Create(&host);
+    }
+    // The set-up dialog's search of its chosen ports.
+    void SearchChosen(std::initializer_list<short> ports) {
+        dorvik->ClearCandidatePorts();
+        for (short p : ports)
+            dorvik->AppendCandidatePort(p);
+        dorvik->SetDetectionState(3);
+        dorvik->ConnectToNextPort();
+    }
+    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
+    bool Searching() const { return dorvik->IsDetectionTimerOn(); }
+    bool QueueIdle() const { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); }
+    void RunFor(int ms) {
+        RunUntil(
+            clock, [] { return false; }, std::chrono::milliseconds(ms));
+    }
+};
+
+TEST_F(Detection, FindsTheQKPastASilentAndABusyPortAndRemembersIt) {
+    SimulatedComPort silent(1, CDorvik::kBasicBaudRate);
+    SimulatedComPort busy(2, CDorvik::kBasicBaudRate);
+    SimulatedComPort qk(3, std::make_unique<QkModel>());
+    ASSERT_TRUE(busy.line.HoldBusy(true));
+
+    const ULONGLONG start = clock.Now();
+    Start();
+    ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel(); }));
+    const ULONGLONG found = clock.Now() - start;
+    // COM1's 700 ms, then the QK's answer to the first "AA" at COM3's tick 4.
+    EXPECT_GE(found, 700u + 400u);
+    EXPECT_LT(found, 700u + 600u);
+    ASSERT_TRUE(Wait([&] { return !Searching(); }));
+    EXPECT_EQ(dorvik->GetStatusBarText(), "Dorvik QK was detected");
+    ASSERT_TRUE(Wait([&] { return QueueIdle(); }));
+    EXPECT_EQ(host.Count(UM_LOGGER_IDENTIFIED), 1u);
+    EXPECT_FALSE(dorvik->IsCommandFailed());
+    EXPECT_EQ(qk.line.WithModelAs<QkModel>([](QkModel& m) { return m.Letters(); }),
+              (std::vector<std::string>{"AA", "BF", "BG", "AJ", "AJ", "AJ", "AJ"}));
+    // The silent port was probed for the basic model on ticks 0 to 3, although nothing was ever
+    // connected, then for the QK; the QK lost the 2400-baud probes and answered none.
+    EXPECT_EQ(silent.line.Received(), Repeated(kBasicProbe, 4));
+    EXPECT_EQ(silent.line.LostInput(), CDorvik::kWakeBlockSize + 3 * 8);
+    EXPECT_EQ(qk.line.LostInput(), 4 * kBasicProbe.size());
+    EXPECT_TRUE(busy.line.Received().empty());
+
+    EXPECT_EQ(settings.m_comNumber, 3);
+    EXPECT_NE(settings.m_rememberPort, 0);
+    const CSettings reread(env.File("Settings.vns"));
+    EXPECT_EQ(reread.m_comNumber, 3);
+    EXPECT_NE(reread.m_rememberPort, 0);
+
+    // The next start goes to the remembered port first.
+    const size_t silentBytes = silent.line.Received().size();
+    const ULONGLONG restart = clock.Now();
+    Start();
+    ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel() && !Searching(); }));
+    EXPECT_LT(clock.Now() - restart, 700u);
+    EXPECT_EQ(dorvik->GetDetectionState(), 1);
+    EXPECT_EQ(silent.line.Received().size(), silentBytes);
+}
+
+TEST_F(Detection, FindsABasicLoggerAt2400AndQueriesItsSensors) {
+    SimulatedComPort basic(1, std::make_unique<BasicModel>());
+    basic.line.WithModelAs<BasicModel>([](BasicModel& m) { m.version = 3; });
+    const ULONGLONG start = clock.Now();
+    Start();
+    ASSERT_TRUE(Wait([&] { return dorvik->IsConnected() && !Searching() && QueueIdle(); }));
+    EXPECT_LE(clock.Now() - start, 400u) << "on the first ticks";
+    EXPECT_FALSE(dorvik->IsQKModel());
+    EXPECT_FALSE(dorvik->IsCommandFailed()) << "the sensor query was answered";
+    EXPECT_EQ(dorvik->GetStatusBarText(), "Dorvik V.3 was detected");
+    EXPECT_EQ(dorvik->GetVersion(), 3);
+    const auto identified =
+        std::find_if(host.messages.begin(), host.messages.end(),
+                     [](const HostMessage& m) { return m.message == UM_LOGGER_IDENTIFIED; });
+    ASSERT_NE(identified, host.messages.end());
+    EXPECT_EQ(identified->wParam, 0u);
+    EXPECT_EQ(basic.line.WithModelAs<BasicModel>([](BasicModel& m) { return m.commands; }),
+              Bytes({0xF0, 0xC8}))
+        << "no probe once it answered";
+    const std::vector<DWORD> rates = basic.line.SeenBaudRates();
+    EXPECT_EQ(std::count(rates.begin(), rates.end(), CDorvik::kQKBaudRate), 0) << "never 19200";
+    EXPECT_EQ(basic.line.ProgramBaudRate(), CDorvik::kBasicBaudRate);
+    EXPECT_EQ(settings.m_comNumber, 1);
+    EXPECT_NE(settings.m_rememberPort, 0);
+}
+
+TEST_F(Detection, TellsTheUserOnceWhenTheSearchEndsWithoutALogger) {
+    SimulatedComPort first(1, CDorvik::kBasicBaudRate);
+    SimulatedComPort second(2, CDorvik::kBasicBaudRate);
+    SimulatedComPort held(3, CDorvik::kBasicBaudRate);
+    ASSERT_TRUE(held.line.HoldBusy(true));
+    struct Case {
+        const char* name;
+        std::initializer_list<short> ports;
+        ULONGLONG atLeast, below;  // when the search ends
+    };
+    const Case cases[] = {
+        {"two silent ports: 700 ms each", {1, 2}, 1400, 1600},
+        {"a port held by another program: none could be opened", {3}, 0, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.m_rememberPort = 1;
+        Start(false);
+        const size_t shown = modals.Shown().size();
+        modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+        const ULONGLONG start = clock.Now();
+        SearchChosen(c.ports);
+        EXPECT_EQ(modals.Shown().size(), shown) << "never from inside the search";
+        ASSERT_TRUE(Wait([&] { return !Searching() && modals.Shown().size() > shown; }));
+        const ULONGLONG took = clock.Now() - start;
+        EXPECT_GE(took, c.atLeast);
+        EXPECT_LT(took, c.below);
+        RunFor(200);
+        EXPECT_EQ(modals.Shown().size(), shown + 1) << "once";
+        EXPECT_EQ(dorvik->GetDetectionState(), 0);
+        EXPECT_EQ(dorvik->GetVersion(), 7);
+        EXPECT_EQ(settings.m_rememberPort, 0);
+        EXPECT_FALSE(dorvik->GetSerialPort().IsOpen());
+    }
+    EXPECT_EQ(first.line.Received(), Repeated(kBasicProbe, 4));
+    EXPECT_EQ(second.line.Received(), Repeated(kBasicProbe, 4));
+}
+
+TEST_F(Detection, AScanWithNoPortToOpenFindsAllPortsBusy) {
+    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    Start();
+    EXPECT_FALSE(Searching()) << "no detection timer";
+    EXPECT_EQ(dorvik->GetDetectionState(), 0);
+    RunFor(100);
+    EXPECT_EQ(modals.Shown().size(), 1u);
+}
+
+TEST_F(Detection, ARunningLoggerIsNotIdentifiedAndStartsNoRun) {
+    SimulatedComPort running(1, std::make_unique<BasicModel>());
+    running.line.WithModelAs<BasicModel>([](BasicModel& m) {
+        m.timeScale = 10;
+        m.runLength = 1000;
+        m.StartRun();
+    });
+    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+    Start(false);
+    SearchChosen({1});
+    ASSERT_TRUE(Wait([&] { return !Searching(); }));
+    RunFor(50);
+    EXPECT_GE(running.line.WithModelAs<BasicModel>([](BasicModel& m) { return m.recordsSent; }),
+              3u);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 0u);
+    EXPECT_FALSE(dorvik->IsConnected());
+    EXPECT_EQ(dorvik->GetRunX(0), nullptr);
+    EXPECT_EQ(modals.Shown().size(), 1u);
+}
+
+TEST_F(Detection, ASearchByConnectForgetsTheChosenPortsOfTheLastOne) {
+    SimulatedComPort first(1, std::make_unique<BasicModel>());
+    SimulatedComPort second(2, std::make_unique<BasicModel>());
+    Start();
+    ASSERT_TRUE(Wait([&] { return dorvik->IsConnected() && !Searching(); }));
+    SearchChosen({2});
+    ASSERT_TRUE(Wait([&] { return dorvik->IsConnected() && !Searching(); }));
+    EXPECT_EQ(settings.m_comNumber, 2);
+    EXPECT_EQ(dorvik->GetCandidatePorts(), std::vector<short>{-1});
+    // The end marker left behind would end the next search at once.
+    settings.m_rememberPort = 0;
+    dorvik->Connect();
+    ASSERT_TRUE(Wait([&] { return dorvik->IsConnected() && !Searching(); }));
+    EXPECT_EQ(settings.m_comNumber, 1);
+    EXPECT_EQ(dorvik->GetDetectionState(), 1);
+}
+
+}  // namespace
