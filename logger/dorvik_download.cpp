@@ -96,7 +96,11 @@ void CDorvik::EndEmptyDownload() {
 
 void CDorvik::AbortSetDownload() {
     StopCommandTimer();
-    ResetAnswerMachine();
+    // The rest of a data answer under way is swallowed, not read as new answers.
+    if (m_setDataStarted)
+        m_setDataDiscard = 1;
+    else
+        ResetAnswerMachine();
     m_setDownloadFinished = 1;
     SendToHost(UM_REFRESH_RUN);
     SendToHost(UM_RUN_ENDED);
@@ -224,15 +228,7 @@ bool CDorvik::OnQKSetDataAnswer() {
         TakeBytes(2 * pairs, bytes, sum);
         m_setDataSum += sum;
         m_setDataLastByteTime = GetTickCount64();
-        if (!m_setDataDiscard) {
-            StoreQKSetData(bytes.data(), DWORD(bytes.size()));
-            if (m_answerState != WAIT_FOR_QK_ANSWER || !m_setDataStarted) {
-                // The download was given up while storing: the rest of the answer is swallowed.
-                m_answerState = WAIT_FOR_QK_ANSWER;
-                m_setDataStarted = 1;
-                m_setDataDiscard = 1;
-            }
-        }
+        if (!m_setDataDiscard) StoreQKSetData(bytes.data(), DWORD(bytes.size()));
         m_setDataTaken += pairs;
         return true;
     }
