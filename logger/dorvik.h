@@ -358,10 +358,6 @@ public:
     bool IsDownloadTimerOn() const { return m_downloadTimerOn != 0; }
     // Samples of the data read's answer under way handed on so far.
     DWORD GetSetDataTaken() const { return m_setDataTaken; }
-    // The gate events of the last timing run or timing download.
-    const std::vector<double>& GetTimingTimes() const { return m_timingTimes; }
-    const std::vector<double>& GetTimingInputA() const { return m_timingInputA; }
-    const std::vector<double>& GetTimingInputB() const { return m_timingInputB; }
 
 protected:
     // ---- where the answer machine hands on what it took apart. Virtual so that tests can

@@ -1,7 +1,7 @@
 // The QK model's command frames and the answer machine that takes both models' answers apart.
 //
 // Each state says how many bytes it needs and waits for them, so an answer split across receive
-// ticks is taken whole. The machine starts over (state 1) only on a lead byte it does not know,
+// ticks is taken whole; only a data read's answer is taken as it arrives (dorvik_download.cpp). The machine starts over (state 1) only on a lead byte it does not know,
 // a bad checksum or length, a status token, or a new command sent while it was inside the answer
 // to the last one.
 

@@ -34,6 +34,15 @@ class TestDorvik : public CDorvik {
 public:
     using CDorvik::CDorvik;
 
+    // Create without the port search: the test makes the link.
+    void Attach(CWnd* host) {
+        m_hostWindow = host->GetSafeHwnd();
+        ResetAnswerMachine();
+    }
+    const std::vector<double>& TimingTimes() const { return m_timingTimes; }
+    const std::vector<double>& TimingInputA() const { return m_timingInputA; }
+    const std::vector<double>& TimingInputB() const { return m_timingInputB; }
+
     void SetBasicRun(std::vector<BYTE> channels, DWORD runLength) {
         m_connected = 1;
         m_channelCount = BYTE(channels.size());
@@ -173,8 +182,7 @@ protected:
         port = link.get();
         dorvik = std::make_unique<TestDorvik>(&settings, std::move(link));
         host.dorvik = dorvik.get();
-        dorvik->Create(&host);
-        host.KillTimer(CDorvik::kDetectionTimer);  // no port search here
+        dorvik->Attach(&host);
         host.messages.clear();
     }
     void TearDown() override {
@@ -409,8 +417,7 @@ protected:
         settings.m_comNumber = kCom;
         dorvik = std::make_unique<TestDorvik>(&settings);
         host.dorvik = dorvik.get();
-        dorvik->Create(&host);
-        host.KillTimer(CDorvik::kDetectionTimer);  // the test opens the link itself
+        dorvik->Attach(&host);
         CSerialPort& link = dorvik->GetSerialPort();
         link.SetBaudRate(19200);
         ASSERT_EQ(link.SetOpen(true), 1);
@@ -612,9 +619,9 @@ TEST_F(QkDownload, ATimingSetLongerThanTwoSecondsIsConverted) {
     ASSERT_TRUE(Ended());
     EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("CS"); }), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
-    const std::vector<double>& times = dorvik->GetTimingTimes();
-    const std::vector<double>& a = dorvik->GetTimingInputA();
-    const std::vector<double>& b = dorvik->GetTimingInputB();
+    const std::vector<double>& times = dorvik->TimingTimes();
+    const std::vector<double>& a = dorvik->TimingInputA();
+    const std::vector<double>& b = dorvik->TimingInputB();
     ASSERT_EQ(times.size(), events.size());
     ASSERT_EQ(a.size(), events.size());
     ASSERT_EQ(b.size(), events.size());
