@@ -10,6 +10,7 @@ BOOL CVarnelApp::InitInstance() {
     SetRegistryKey("Mercant Systems");
     platform::RegisterActiveXControls();
     m_mainFrame = std::make_unique<CMainFrame>();
+    m_document = std::make_unique<CVarnelDoc>();
     if (!m_mainFrame->CreateMainWindow()) return FALSE;
     m_pMainWnd = m_mainFrame.get();
     m_mainFrame->ShowWindow(SW_SHOW);

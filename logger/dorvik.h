@@ -305,8 +305,9 @@ public:
 
     // ---- connection and model detection
     BOOL Connect();
-    BOOL IsComPortAvailable(int port);
-    void ConnectToNextPort();
+    // Virtual so that tests of the set-up dialog can stand in for the ports and the search.
+    virtual BOOL IsComPortAvailable(int port);
+    virtual void ConnectToNextPort();
     void ConnectToComm(short port);
     // Timer 2003.
     void DetectLogger();
@@ -317,6 +318,14 @@ public:
     void SetDetectionState(short state) { m_detectionState = state; }
     BYTE GetVersion() const { return m_version; }
     short GetPortNumber() const { return m_portNumber; }
+    // The set-up dialog drops the connection and searches again, or works without a logger.
+    void SetConnected(bool connected) { m_connected = connected ? 1 : 0; }
+    void SetQKModel(bool qkModel) { m_qkModel = qkModel ? 1 : 0; }
+    HWND GetHostWindow() const { return m_hostWindow; }
+    // What the user is told when no port answered, or none was chosen.
+    static constexpr const char* kConnectionFailedText =
+        "Unable to connect to the Logger.\nMake sure that the Logger is:\n\t1) Connected\n\t2) "
+        "Turned on\n\t3) Not running";
 
     // ---- the basic model's senders
     void SendRun();

@@ -128,12 +128,21 @@ TEST_F(GridPrint, APageShowsTheSamplesOfARangeThatStartsLaterWithHeaderAndFooter
         onPicture.end();
         testing_support::SaveTestImage(picture, "grid_print_page");
     }
-    // The comment column fits the page: every line lies on the paper.
+    // The comment column fits the page: every line lies on the paper, and the column is as
+    // wide as a comment can be, not the 1200 it has on screen.
     ASSERT_FALSE(page.lines.empty());
+    std::vector<double> columnEdges;
     for (const QLineF& line : page.lines) {
         EXPECT_LE(std::max(line.x1(), line.x2()), 2480.0);
         EXPECT_LE(std::max(line.y1(), line.y2()), 3508.0);
+        if (line.x1() == line.x2()) columnEdges.push_back(line.x1());
     }
+    std::sort(columnEdges.begin(), columnEdges.end());
+    columnEdges.erase(std::unique(columnEdges.begin(), columnEdges.end()), columnEdges.end());
+    ASSERT_GE(columnEdges.size(), 3u);
+    const double firstColumn = columnEdges[1] - columnEdges[0];
+    const double commentColumn = columnEdges.back() - columnEdges[columnEdges.size() - 2];
+    EXPECT_LT(commentColumn / firstColumn, 0.5 * 1200.0 / grid.GetColumnWidth(0));
 }
 
 TEST_F(GridPrint, SavesQuotedFieldsThatLoadBack) {
