@@ -21,7 +21,6 @@ namespace {
 constexpr DWORD kHeaderLength = 24;
 constexpr DWORD kTimingRecordLength = 5;
 constexpr DWORD kBlockData = 256;
-constexpr BYTE kTimingSetKind = 5;
 constexpr BYTE kKeepEnabledKind = 2;  // a set whose stored channels keep their enabled flags
 
 // The settings slot of each QK channel.

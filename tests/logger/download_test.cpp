@@ -296,6 +296,7 @@ TEST_F(DownloadUnit, ABasicRunComesInNumberedBlocks) {
     struct Sent {
         BYTE number;
         bool corrupt = false;
+        bool cancelFirst = false;  // the progress box's Cancel before this block
     };
     struct Case {
         const char* name;
@@ -303,6 +304,7 @@ TEST_F(DownloadUnit, ABasicRunComesInNumberedBlocks) {
         DWORD runLength;
         std::vector<Sent> blocks;
         bool built;
+        bool told = !built;
     };
     const Case cases[] = {
         {"300 bytes: the second block is 44 bytes and padding", {2, 5, 7}, 100, {{0}, {1}}, true},
@@ -313,6 +315,7 @@ TEST_F(DownloadUnit, ABasicRunComesInNumberedBlocks) {
         {"a block left out", {2, 5, 7}, 200, {{0}, {2}}, false},
         {"a number beyond the count", {2, 5, 7}, 100, {{0}, {7}, {1}}, false},
         {"no block 0", {2, 5, 7}, 100, {{1}, {2}}, false},
+        {"cancelled", {2, 5, 7}, 200, {{0}, {1, false, true}, {2}}, false, false},
     };
     const Bytes status = {1, 0xA4, 0x08, 0, 100, 10, 20, 30, 26, 3, 14, 4};
     size_t told = 0;
@@ -328,14 +331,15 @@ TEST_F(DownloadUnit, ABasicRunComesInNumberedBlocks) {
         dorvik->StartCommandTimer(100);
         EXPECT_TRUE(dorvik->IsDownloadTimerOn());
         for (const Sent& s : c.blocks) {
+            if (s.cancelFirst) *dorvik->GetDownloadCancelFlag() = 1;
             dorvik->EnterBlock(status);
             Feed(Block(status, s.number, data, size_t(s.number) * 256, s.corrupt));
             EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
         }
-        if (!c.built) modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+        if (c.told) modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
         clock.Advance(2500);
         EXPECT_EQ(modals.Pending(), 0u);
-        if (!c.built) ++told;
+        if (c.told) ++told;
         EXPECT_EQ(modals.Shown().size(), told) << "told once";
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(ProgressSent().back(), (std::pair<WPARAM, LPARAM>{0, 0}));
@@ -400,6 +404,38 @@ TEST_F(DownloadUnit, ABasicDownloadFailsOnlyAfterTwoSecondsWithoutAByte) {
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
     EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
     EXPECT_EQ(modals.Shown().size(), 1u);
+}
+
+TEST_F(DownloadUnit, ACancelledTimingDownloadEndsAtOnceAndSwallowsTheRestOfItsStream) {
+    dorvik->SendQKStatusRequest();
+    Feed(Identification(0x80));
+    dorvik->QueueReadDataHeader(0);
+    dorvik->StartCommandTimer(100);
+    Bytes header(24, 0);
+    header[13] = 5;
+    header[23] = 40;
+    Feed(DataAnswer(header));
+    ASSERT_EQ(port->Letters().back(), "CS");
+    // Records whose bytes would start answers and records of their own.
+    Bytes records;
+    for (int i = 0; i < 40; ++i)
+        for (BYTE b : {BYTE(i % 2), BYTE('S'), BYTE(0xAA), BYTE(0x01), BYTE(0xEB)})
+            records.push_back(b);
+    const Bytes answer = DataAnswer(records);
+    Feed(Bytes(answer.begin(), answer.begin() + 101));
+    *dorvik->GetDownloadCancelFlag() = 1;
+    clock.Advance(150);
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
+    Feed(Bytes(answer.begin() + 101, answer.end()));
+    EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
+    EXPECT_EQ(dorvik->GetBufferedCount(), 0u);
+    clock.Advance(2500);
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
+    EXPECT_TRUE(dorvik->TimingTimes().empty());
+    EXPECT_FALSE(dorvik->IsDownloadTimerOn());
+    EXPECT_TRUE(modals.Shown().empty());
 }
 
 // ---- the QK against the simulator
