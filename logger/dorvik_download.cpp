@@ -135,6 +135,13 @@ bool CDorvik::IsSlotAbsent(int channel) const {
 void CDorvik::PlanSetDownload(BYTE setIndex) {
     if (setIndex >= kStoredSets) return;
     StopCommandTimer();
+    // The data reads are watched by the command timer: the download timer of a block or timing
+    // download that ended just before must not judge this one.
+    if (m_downloadTimerOn) {
+        if (CWnd* host = Host()) host->KillTimer(kDownloadTimer);
+        m_downloadTimerOn = 0;
+    }
+    m_downloadFailed = 0;
     m_setDownloadFinished = 0;
     m_downloadStop = 0;
     DataSetHeaderStruct& h = m_dataSetHeaders[setIndex];

@@ -438,6 +438,38 @@ TEST_F(DownloadUnit, ACancelledTimingDownloadEndsAtOnceAndSwallowsTheRestOfItsSt
     EXPECT_TRUE(modals.Shown().empty());
 }
 
+TEST_F(DownloadUnit, ASetDownloadRightAfterAFailedTimingDownloadIsNotJudgedByIt) {
+    dorvik->SendQKStatusRequest();
+    Feed(Identification(0x80));
+    dorvik->QueueReadDataHeader(0);
+    dorvik->StartCommandTimer(100);
+    Bytes header(24, 0);
+    header[13] = 5;
+    header[23] = 2;
+    Feed(DataAnswer(header));
+    Bytes bad = DataAnswer({1, 0, 0, 0, 9, 0, 0, 0, 1, 9});
+    ++bad.back();
+    Feed(bad);
+    modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+    clock.Advance(200);
+    EXPECT_EQ(modals.Shown().size(), 1u);
+
+    // The next download, within the old one's two seconds of silence.
+    dorvik->QueueReadDataHeader(1);
+    dorvik->StartCommandTimer(100);
+    header[13] = 0;
+    header[19] = 0x02;
+    header[23] = 3;
+    Feed(DataAnswer(header));
+    clock.Advance(500);
+    Feed(SetDataAnswer(3, [](DWORD i) { return WORD(i); }));
+    clock.Advance(2500);
+    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    ASSERT_NE(dorvik->GetRunY(0), nullptr);
+    EXPECT_EQ(dorvik->GetRunY(0)->size(), 3u);
+}
+
 // ---- the QK against the simulator
 
 class QkDownload : public testing_support::HarnessTest {
