@@ -48,6 +48,8 @@ CWnd* CDorvik::Host() const {
 }
 
 LRESULT CDorvik::SendToHost(UINT message, WPARAM wParam, LPARAM lParam) {
+    // However it ended, nothing more goes into the run's arrays: the document owns them now.
+    if (message == UM_RUN_ENDED) m_runActive = m_runRequested = 0;
     if (!m_hostWindow || !IsWindow(m_hostWindow)) return 0;
     return ::SendMessage(m_hostWindow, message, wParam, lParam);
 }
@@ -97,12 +99,17 @@ void CDorvik::QueueRun() {
     AppendCommand(Command(COMMAND_RUN));
 }
 
-void CDorvik::QueueSetup(BYTE mask, WORD rateCode, WORD runLength) {
+bool CDorvik::QueueSetup(BYTE mask, WORD rateCode, DWORD runLength) {
+    if (runLength > kMaxRunLength) {
+        PostUserMessage(CString::Formatted(kRunTooLongText, unsigned(kMaxRunLength)));
+        return false;
+    }
     CommandParametersStruct command = Command(COMMAND_SETUP);
     command.mask = mask;
     command.rateCode = rateCode;
-    command.runLength = runLength;
+    command.runLength = static_cast<WORD>(runLength);
     AppendCommand(command);
+    return true;
 }
 
 void CDorvik::QueueDownload() {
@@ -148,13 +155,20 @@ void CDorvik::QueueQKReadData(BYTE setIndex, BYTE channel, WORD firstSample, WOR
     AppendCommand(command);
 }
 
-void CDorvik::QueueWriteLoggingRegime(WORD rateCode, BYTE mask, WORD runLength, BYTE runFlag) {
+bool CDorvik::QueueWriteLoggingRegime(WORD rateCode, BYTE mask, DWORD runLength, BYTE runFlag) {
+    // A live run's records could not number its samples; a stored one's are read in 16 bits.
+    const DWORD limit = runFlag == 1 ? kMaxQKLiveRunLength : kMaxRunLength;
+    if (runLength > limit) {
+        PostUserMessage(CString::Formatted(kRunTooLongText, unsigned(limit)));
+        return false;
+    }
     CommandParametersStruct command = Command(QK_COMMAND_PRE_WRITE_LOGGING_REGIME);
     command.rateCode = rateCode;
     command.mask = mask;
-    command.runLength = runLength;
+    command.runLength = static_cast<WORD>(runLength);
     command.runFlag = runFlag;
     AppendCommand(command);
+    return true;
 }
 
 void CDorvik::QueueReadMemory() {
@@ -359,8 +373,10 @@ void CDorvik::OnCommandTimer() {
             if (done.code == QK_COMMAND_READ_DATA) AbortSetDownload();
             // The chosen set's header: the download cannot start.
             if (done.code == QK_COMMAND_READ_DATA_HEADER) EndDownloadWithoutData(true);
-            if (done.code == QK_COMMAND_PRE_WRITE_LOGGING_REGIME)
+            if (done.code == QK_COMMAND_PRE_WRITE_LOGGING_REGIME) {
+                m_runRequested = 0;  // no run comes of it
                 PostUserMessage(kRegimeRefusedText);
+            }
         }
         if (done.code == QK_COMMAND_READ_MEMORY) {
             if (!m_answered && done.setIndex < kStoredSets)
@@ -487,6 +503,13 @@ void CDorvik::BeginRun(BYTE channelCount, BYTE runKind) {
     }
     m_sampleCounter = 0;
     m_rateInfo = RateInfo(GetRateCode(runKind));
+    m_runActive = 1;
+    m_runRequested = 0;
+    m_runChannelCount = static_cast<BYTE>(pairs);
+    std::copy(m_channelList, m_channelList + pairs, m_runChannels);
+    m_timingMismatchReported = false;
+    for (CHeartRateDetector& detector : m_heartRate)
+        detector.Reset();
     SendToHost(UM_NEW_EXPERIMENT, kNewExperimentTag, runKind);
 }
 

@@ -22,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+#include "logger/calibration.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/precise_time.h"
@@ -50,6 +51,30 @@ struct ChannelInfoStruct {
     BYTE channelIndex = 0;
     BYTE sensorId = 255;  // 255: unknown
     BYTE fahrenheit = 0;  // the sensor reports degrees Fahrenheit
+};
+
+// ---- decoding: what the document is told of a run's channels
+
+// One channel of a run as the document makes a data set of it. The arrays stay the logger
+// object's until the document takes them (TakeRunX/TakeRunY with the same index).
+struct ChannelDescriptionStruct {
+    CDataArray* x = nullptr;
+    CDataArray* y = nullptr;
+    CString name;
+    CString kindName;
+    CString unit;
+    BYTE channel = 0;  // the logger's channel number: the data set's sensor index
+    BYTE sensorId = 255;
+    double minimum = 0;
+    double maximum = 0;
+};
+
+// One present channel, for the lists of the set-up dialogs.
+struct SensorListItemStruct {
+    BYTE index = 0;
+    CString name;
+    CString unit;
+    BYTE flag = 0;
 };
 
 // The header of one of the four data sets in the QK's memory.
@@ -172,7 +197,8 @@ public:
     // ---- the command queue: each appends one entry; the caller then starts the command timer
     void QueueStatusQuery();
     void QueueRun();
-    void QueueSetup(BYTE mask, WORD rateCode, WORD runLength);
+    // A run length the wire cannot carry is refused with a message: false, nothing queued.
+    bool QueueSetup(BYTE mask, WORD rateCode, DWORD runLength);
     void QueueDownload();
     void QueueStop();
     void QueueSensorQuery();
@@ -181,7 +207,7 @@ public:
     void QueueQKSetDate();
     void QueueQKSetTime();
     void QueueQKReadData(BYTE setIndex, BYTE channel, WORD firstSample, WORD lastSample);
-    void QueueWriteLoggingRegime(WORD rateCode, BYTE mask, WORD runLength, BYTE runFlag);
+    bool QueueWriteLoggingRegime(WORD rateCode, BYTE mask, DWORD runLength, BYTE runFlag);
     // Four header reads, sets 0 to 3.
     void QueueReadMemory();
     void QueueQKClearMemory();
@@ -340,8 +366,42 @@ public:
     void StoreBasicRunRecord(const BYTE* record);
     // A live record: the eight live values, then UM_UPDATE_METERS.
     void StoreLiveValues(const BYTE* record);
-    // Basic channel `channel`'s raw byte as a value.
+    // Basic channel `channel`'s raw byte as a value. A pulse sensor's heart rate takes the sample
+    // counter for the sample number: convert a run's samples in order.
     double RawToValue(int channel, BYTE raw);
+
+    // ---- decoding: records, snapshots, sensor descriptions and timing events into values
+    // What the wire carries: a QK's run records number their samples in 10 bits (from 1), the
+    // set-up frames carry 16.
+    static constexpr DWORD kMaxQKLiveRunLength = 1023;
+    static constexpr DWORD kMaxRunLength = 0xFFFF;
+    // A text of ours; %u is the largest run length.
+    static constexpr const char* kRunTooLongText =
+        "The run is too long for the Logger.\nIt can record at most %u samples in a run.";
+
+    // The settings slot of QK channel 0..6; -1 for any other.
+    static int ChannelToSlot(int channel);
+    static double RateCodeToSeconds(WORD rateCode);
+    // The code whose interval is exactly `seconds`, else 0.
+    static BYTE SecondsToRateCode(double seconds);
+    // A stored set's period field, in seconds.
+    static double DecodeQKPeriod(BYTE first, BYTE second);
+    // The heart rate at `sample` of the current run from a 10-bit reading of external input
+    // `input` (0 or 1): give the samples in order from 0.
+    double HeartRateFromRaw(int input, double raw, DWORD sample);
+    // The `index`-th channel of the run of `runKind` that BeginRun announced; false when there is
+    // no such channel.
+    bool GetChannelDescription(int index, BYTE runKind,
+                               ChannelDescriptionStruct& description) const;
+    // The present channels, at most `capacity` of them; returns the count.
+    int GetSensorList(SensorListItemStruct* items, int capacity) const;
+    // The latest live value of a settings slot (0..7).
+    double GetLiveValue(int slot) const;
+    // BeginRun made arrays that the records still fill; UM_RUN_ENDED ends that.
+    bool IsRunActive() const { return m_runActive != 0; }
+    const std::vector<double>& GetTimingTimes() const { return m_timingTimes; }
+    const std::vector<double>& GetTimingInputA() const { return m_timingInputA; }
+    const std::vector<double>& GetTimingInputB() const { return m_timingInputB; }
 
     // ---- downloads
     static constexpr const char* kDownloadFailedText = "Download Failed";
@@ -408,7 +468,7 @@ protected:
     void EndDownloadWithoutData(bool tellUser);
     void EndEmptyDownload();
     void NoteDownloadBytes();
-    double StoredValue(int channel, DWORD raw);
+    double StoredValue(int channel, WORD raw, DWORD sample);
     bool IsSlotAbsent(int channel) const;
     void StoreDownloadedRun();
 
@@ -458,6 +518,17 @@ protected:
     static void PostUserMessage(const CString& text);
     static void PostTimerFailure(bool errorIcon);
     void OnLinkLost();
+    // ---- decoding
+    // A QK run record's raw value of channel 0..6 (channel 3: 8 bits, the others 10).
+    static WORD QKRawValue(const BYTE* record, int channel);
+    // A QK reading by its channel record: gain and offset, Fahrenheit.
+    static double QKLinearValue(const ChannelInfoStruct& record, int channel, WORD raw);
+    // A basic channel's reading; `pulses` are the detectors of the two external inputs.
+    double BasicValue(int channel, BYTE raw, CHeartRateDetector* pulses, DWORD sample,
+                      double secondsPerSample);
+    void AppendToRun(int pair, double x, double y);
+    // The measurement code of the timing settings: method x 10 + measurement.
+    int TimingMeasurementCode() const;
     void AppendCommand(const CommandParametersStruct& command) {
         m_commandQueue.push_back(command);
     }
@@ -536,6 +607,19 @@ protected:
     ULONGLONG m_regimeReplyDeadline = 0;
     BYTE m_linkLossHandled = 0;
     CString m_statusBarText;
+
+    // ---- decoding
+    BYTE m_runActive = 0;
+    // A regime that starts a run went out: its first record begins the run, even when the
+    // sample-0 record was lost.
+    BYTE m_runRequested = 0;
+    // The channels of the run's pairs, fixed at its start.
+    BYTE m_runChannelCount = 0;
+    BYTE m_runChannels[kRunPairs] = {};
+    bool m_timingMismatchReported = false;  // once per run
+    CHeartRateDetector m_heartRate[2];      // per external input, over a run's samples
+    CHeartRateDetector m_liveHeartRate[2];  // over the basic model's live answers
+    DWORD m_liveAnswerCount = 0;
 
     // ---- downloads
     DWORD m_downloadSize = 0;  // bytes the download buffer is to hold

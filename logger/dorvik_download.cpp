@@ -22,9 +22,7 @@ constexpr DWORD kHeaderLength = 24;
 constexpr DWORD kTimingRecordLength = 5;
 constexpr DWORD kBlockData = 256;
 constexpr BYTE kKeepEnabledKind = 2;  // a set whose stored channels keep their enabled flags
-
-// The settings slot of each QK channel.
-constexpr int kSlotOfChannel[CDorvik::kChannels] = {4, 7, 2, 5, 6, 0, 1};
+constexpr BYTE kHeartRateType = 3;
 
 }  // namespace
 
@@ -120,8 +118,8 @@ void CDorvik::ParseDataHeader(BYTE setIndex, const BYTE* body, DWORD length) {
         h.periodSeconds = 1;
         h.rateCode = 0;
     } else {
-        h.periodSeconds = qk::DecodePeriod(body[15], body[16]);
-        h.rateCode = qk::RateCodeOfSeconds(h.periodSeconds);
+        h.periodSeconds = DecodeQKPeriod(body[15], body[16]);
+        h.rateCode = SecondsToRateCode(h.periodSeconds);
     }
     h.mask = body[19];
     h.sampleCount = (DWORD(body[22]) << 8) | body[23];
@@ -129,7 +127,7 @@ void CDorvik::ParseDataHeader(BYTE setIndex, const BYTE* body, DWORD length) {
 
 bool CDorvik::IsSlotAbsent(int channel) const {
     if (!m_settings || channel < 0 || channel >= kChannels) return false;
-    return m_settings->m_sensorSlots[kSlotOfChannel[channel]].name == "No Sensor";
+    return m_settings->m_sensorSlots[ChannelToSlot(channel)].absent != 0;
 }
 
 void CDorvik::PlanSetDownload(BYTE setIndex) {
@@ -251,11 +249,11 @@ bool CDorvik::OnQKSetDataAnswer() {
     return true;
 }
 
-double CDorvik::StoredValue(int channel, DWORD raw) {
-    const ChannelInfoStruct& r = m_storedChannels[channel];
-    double value = double(raw) * r.gain + r.offset;
-    if (r.fahrenheit) value = (value - 32) * 5 / 9;
-    return value;
+double CDorvik::StoredValue(int channel, WORD raw, DWORD sample) {
+    const bool pulse = (channel == 5 || channel == 6) && m_settings &&
+                       m_settings->m_sensorSlots[ChannelToSlot(channel)].type == kHeartRateType;
+    return pulse ? HeartRateFromRaw(channel - 5, raw, sample)
+                 : QKLinearValue(m_storedChannels[channel], channel, raw);
 }
 
 void CDorvik::StoreQKSetData(const BYTE* data, DWORD length) {
@@ -297,9 +295,9 @@ void CDorvik::StoreQKSetData(const BYTE* data, DWORD length) {
     if (!x || !y) return;  // the document let the run go
     DWORD sample = DWORD(c.firstSample) + m_setDataTaken;
     for (DWORD i = 0; i + 1 < length; i += 2, ++sample) {
-        const DWORD raw = c.channel == 3 ? data[i] : ((DWORD(data[i]) << 8) | data[i + 1]) >> 6;
+        const WORD raw = c.channel == 3 ? data[i] : WORD(((data[i] << 8) | data[i + 1]) >> 6);
         x->push_back(double(sample));
-        y->push_back(StoredValue(c.channel, raw));
+        y->push_back(StoredValue(c.channel, raw, sample));
     }
 }
 
@@ -402,15 +400,13 @@ bool CDorvik::OnTimingDownloadData() {
     m_setDownloadFinished = 1;
     ConvertTimingDownload(m_downloadBuffer.data(), m_downloadFill);
     h.rateCode = 0;
-    const int method = m_settings ? m_settings->m_timingMethod : 0;
-    const int measurement = m_settings ? m_settings->m_timingMeasurement : 0;
-    h.channelCount = measurement == 1 && method == 2 ? 2 : 1;
+    const int code = TimingMeasurementCode();
+    h.channelCount = code == 21 ? 2 : 1;  // a collision: each gate its own results
     BeginRun(h.channelCount, kStoredTimingRun);
-    bool reported = false;
-    ComputeTimingMeasurement({m_runX[0], m_runY[0]}, {m_runX[1], m_runY[1]}, m_timingTimes,
-                             m_timingInputA, m_timingInputB, method * 10 + measurement,
-                             m_settings ? m_settings->m_timingDistance1 : 0,
-                             m_settings ? m_settings->m_timingDistance2 : 0, reported);
+    ComputeTimingMeasurement(
+        {m_runX[0], m_runY[0]}, {m_runX[1], m_runY[1]}, m_timingTimes, m_timingInputA,
+        m_timingInputB, code, m_settings ? m_settings->m_timingDistance1 : 0,
+        m_settings ? m_settings->m_timingDistance2 : 0, m_timingMismatchReported);
     SendToHost(UM_FETCH_PROGRESS, 0, 0);
     SendToHost(UM_RUN_ENDED);
     m_downloadBuffer.clear();
@@ -499,11 +495,10 @@ void CDorvik::StoreDownloadedRun() {
     const DWORD samples = m_downloadFill / m_channelCount;
     for (DWORD s = 0; s < samples; ++s) {
         for (DWORD k = 0; k < channels; ++k) {
-            CDataArray* x = m_runX[k];
-            CDataArray* y = m_runY[k];
-            if (!x || !y) continue;
-            x->push_back(double(s));
-            y->push_back(RawToValue(m_channelList[k], m_downloadBuffer[s * m_channelCount + k]));
+            const BYTE raw = m_downloadBuffer[s * m_channelCount + k];
+            AppendToRun(
+                int(k), double(s),
+                BasicValue(m_channelList[k], raw, m_heartRate, s, m_rateInfo.intervalSeconds));
         }
     }
 }

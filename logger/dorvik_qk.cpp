@@ -136,6 +136,7 @@ void CDorvik::SendQKWriteLoggingRegime() {
     m_runLength = c.runLength;
     m_mask = c.mask;
     SetChannelsFromMask(c.mask);
+    m_runRequested = c.runFlag == 1 ? 1 : 0;
     const qk::RegimeFrame frame = qk::MakeRegimeFrame(DateTimeOf(LocalTimeNow()), c.runFlag == 1,
                                                       c.rateCode, c.mask, c.runLength);
     SendToDorvik(frame.data(), DWORD(frame.size()));

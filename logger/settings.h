@@ -22,6 +22,9 @@ struct SensorInfoStruct {
     double offset = 0;  // conversion offset
     double factor = 0;  // conversion factor
     BYTE type = 0;      // the type index in the sensor-type table
+    // From a QK's sensor descriptions; not kept in the file.
+    BYTE absent = 0;  // the logger reported no sensor, or one it cannot convert
+    BYTE photogate = 0;
 
     bool operator==(const SensorInfoStruct&) const = default;
 };

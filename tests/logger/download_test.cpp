@@ -34,14 +34,18 @@ class TestDorvik : public CDorvik {
 public:
     using CDorvik::CDorvik;
 
+    // One header read of the memory survey that comes before the user's choice.
+    void QueueSurveyOf(BYTE set) {
+        CommandParametersStruct command;
+        command.code = QK_COMMAND_READ_MEMORY;
+        command.setIndex = set;
+        AppendCommand(command);
+    }
     // Create without the port search: the test makes the link.
     void Attach(CWnd* host) {
         m_hostWindow = host->GetSafeHwnd();
         ResetAnswerMachine();
     }
-    const std::vector<double>& TimingTimes() const { return m_timingTimes; }
-    const std::vector<double>& TimingInputA() const { return m_timingInputA; }
-    const std::vector<double>& TimingInputB() const { return m_timingInputB; }
 
     void SetBasicRun(std::vector<BYTE> channels, DWORD runLength) {
         m_connected = 1;
@@ -433,7 +437,7 @@ TEST_F(DownloadUnit, ACancelledTimingDownloadEndsAtOnceAndSwallowsTheRestOfItsSt
     clock.Advance(2500);
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
-    EXPECT_TRUE(dorvik->TimingTimes().empty());
+    EXPECT_TRUE(dorvik->GetTimingTimes().empty());
     EXPECT_FALSE(dorvik->IsDownloadTimerOn());
     EXPECT_TRUE(modals.Shown().empty());
 }
@@ -508,8 +512,10 @@ protected:
         RunUntil(
             clock, [] { return false; }, std::chrono::milliseconds(ms));
     }
-    // What the document does once the user chose a set.
+    // The set's header as the survey read it, then what the document does once the user chose
+    // the set.
     void ChooseSet(BYTE set) {
+        dorvik->QueueSurveyOf(set);
         for (BYTE part : {0, 2, 5, 6})
             dorvik->QueueReadSensorInfo(set, part);
         dorvik->QueueReadDataHeader(set);
@@ -687,9 +693,9 @@ TEST_F(QkDownload, ATimingSetLongerThanTwoSecondsIsConverted) {
     ASSERT_TRUE(Ended());
     EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("CS"); }), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
-    const std::vector<double>& times = dorvik->TimingTimes();
-    const std::vector<double>& a = dorvik->TimingInputA();
-    const std::vector<double>& b = dorvik->TimingInputB();
+    const std::vector<double>& times = dorvik->GetTimingTimes();
+    const std::vector<double>& a = dorvik->GetTimingInputA();
+    const std::vector<double>& b = dorvik->GetTimingInputB();
     ASSERT_EQ(times.size(), events.size());
     ASSERT_EQ(a.size(), events.size());
     ASSERT_EQ(b.size(), events.size());

@@ -1,0 +1,166 @@
+// A live run on the simulated QK over a pseudo-terminal, at real time, decoded for real: the
+// sensor descriptions give the gains, the run records fill the arrays the document takes over.
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/logger/dorvik_fixture.h"
+#include "tests/support/sim_port.h"
+#include "tools/dorvik-sim/qk_model.h"
+
+namespace {
+
+using namespace dorvik_test;
+using dorvik_sim::QkModel;
+using dorvik_sim::QkSensor;
+using testing_support::SimulatedComPort;
+
+constexpr int kCom = 11;
+constexpr WORD kRunLength = 25;
+
+class LiveDorvik : public CDorvik {
+public:
+    using CDorvik::CDorvik;
+    SYSTEMTIME LocalTimeNow() const override { return {2026, 3, 6, 14, 9, 26, 53, 0}; }
+};
+
+// What the document keeps of a run: the arrays it took, by the logger's channel.
+struct TakenChannel {
+    ChannelDescriptionStruct description;
+    CDataArrayPtr x, y;
+};
+
+class QkLiveRun : public testing_support::HarnessTest {
+protected:
+    SimulatedComPort sim{kCom, std::make_unique<QkModel>()};
+    CSettings settings{env.File("Settings.vns")};
+    HostWindow host;
+    std::unique_ptr<LiveDorvik> dorvik;
+    std::map<int, TakenChannel> taken;
+
+    void SetUp() override {
+        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
+        ASSERT_TRUE(host.CreateMessageTarget());
+        sim.line.WithModelAs<QkModel>([](QkModel& m) {
+            m.liveSensors[5] = QkSensor{"Temperature",
+                                        "\xDF"
+                                        "F",
+                                        32,
+                                        212,
+                                        0,
+                                        1023};
+            m.liveSensors[6] = QkSensor{"Voltage", "V", -2.5f, 2.5f, 0, 1023};
+        });
+        settings.m_comNumber = kCom;
+        dorvik = std::make_unique<LiveDorvik>(&settings);
+        host.dorvik = dorvik.get();
+        // The document's side of UM_NEW_EXPERIMENT: a data set per channel, taking its arrays.
+        host.onMessage = [this](UINT message) {
+            if (message != UM_NEW_EXPERIMENT) return;
+            const BYTE kind = BYTE(host.messages.back().lParam);
+            for (int i = 0; i < dorvik->GetChannelCount(kind); ++i) {
+                TakenChannel channel;
+                ASSERT_TRUE(dorvik->GetChannelDescription(i, kind, channel.description)) << i;
+                channel.x = dorvik->TakeRunX(i);
+                channel.y = dorvik->TakeRunY(i);
+                ASSERT_EQ(channel.x.get(), channel.description.x);
+                ASSERT_EQ(channel.y.get(), channel.description.y);
+                taken[channel.description.channel] = std::move(channel);
+            }
+        };
+        dorvik->Create(&host);
+        CSerialPort& link = dorvik->GetSerialPort();
+        link.SetBaudRate(19200);
+        ASSERT_EQ(link.SetOpen(true), 1);
+        dorvik->StartReceiveTimer();
+        ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
+
+        // Found, and its sensors read as on connecting.
+        dorvik->SendToDorvik(Bytes(CDorvik::kWakeBlockSize, 0));
+        dorvik->SendQKStatusRequest();
+        ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel(); }));
+        for (BYTE ch : {0, 2, 5, 6})
+            dorvik->QueueReadSensorInfo(255, ch);
+        dorvik->StartCommandTimer(100);
+        ASSERT_TRUE(Wait([&] { return dorvik->IsCommandQueueEmpty(); }));
+        ASSERT_EQ(host.Count(UM_LOGGER_ANSWERED), 1u);
+    }
+    void TearDown() override {
+        host.onMessage = nullptr;
+        host.dorvik = nullptr;
+        dorvik.reset();
+    }
+    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
+    void Run(WORD length) {
+        ASSERT_TRUE(dorvik->QueueWriteLoggingRegime(51, 0x7F, length, 1));  // 20 ms
+        dorvik->StartCommandTimer(50);
+        // The record store at the last sample, then the logger's run-end record.
+        ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 2; }));
+    }
+    // The value the logger object should make of channel `ch`'s raw reading.
+    static double Expected(int ch, double raw) {
+        switch (ch) {
+            case 0:
+                return raw * 120 / 1023 - 10;
+            case 1:
+                return raw * 0.10802195450098 + 50;
+            case 2:
+                return raw * 138.09765625 / 1023;
+            case 3:
+                return raw * 0.5;
+            case 4:
+                return raw * 0.2;
+            case 5: {
+                const double fahrenheit = 32 + raw * 180 / 1023;
+                return (fahrenheit - 32) * 5 / 9;
+            }
+            default:
+                return raw * 5 / 1023 - 2.5;
+        }
+    }
+    WORD Raw(int ch, DWORD sample) {
+        return sim.line.WithModelAs<QkModel>([&](QkModel& m) { return m.rawValue(ch, sample); });
+    }
+};
+
+TEST_F(QkLiveRun, At20msTheRunArraysHoldTheConvertedSamplesUntilTheRunLength) {
+    Run(kRunLength);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    ASSERT_EQ(taken.size(), 7u);
+    for (auto& [ch, channel] : taken) {
+        SCOPED_TRACE(ch);
+        ASSERT_EQ(channel.x->size(), kRunLength);
+        ASSERT_EQ(channel.y->size(), kRunLength);
+        for (DWORD i = 0; i < kRunLength; ++i) {
+            EXPECT_EQ((*channel.x)[i], i);
+            EXPECT_NEAR((*channel.y)[i], Expected(ch, Raw(ch, i)), 1e-9) << i;
+        }
+    }
+    EXPECT_EQ(taken[5].description.name, "Input A: Temperature");
+    EXPECT_EQ(taken[5].description.unit, "°C");
+    EXPECT_EQ(taken[6].description.name, "Input B: Voltage ±2.5");
+    EXPECT_EQ(taken[6].description.sensorId, 11);
+    EXPECT_EQ(taken[2].description.name, "Light 0 - 130");
+
+    // Nothing comes after the end.
+    RunUntil(
+        clock, [] { return false; }, std::chrono::milliseconds(150));
+    EXPECT_EQ(taken[0].x->size(), kRunLength);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    EXPECT_FALSE(dorvik->IsRunActive());
+}
+
+TEST_F(QkLiveRun, ARunWhoseFirstRecordIsLostStartsAtItsSecond) {
+    sim.line.WithModelAs<QkModel>([](QkModel& m) { m.corruptRecordChecksums = 1; });
+    Run(kRunLength);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    ASSERT_EQ(taken.size(), 7u);
+    const CDataArray& x = *taken[4].x;
+    ASSERT_EQ(x.size(), kRunLength - 1u);
+    EXPECT_EQ(x.front(), 1);
+    EXPECT_EQ(x.back(), kRunLength - 1);
+    EXPECT_NEAR(taken[4].y->front(), Expected(4, Raw(4, 1)), 1e-9);
+}
+
+}  // namespace
