@@ -98,7 +98,7 @@ void CComSetup::OnOK() {
         // An empty list would send the search over every port; nothing chosen is nothing found.
         logger.SetDetectionState(0);
         EndDialog(IDOK);
-        ShowMessage(CDorvik::kConnectionFailedText, 0);
+        ShowMessage(CDorvik::kConnectFailedText, 0);
         return;
     }
     logger.SetDetectionState(3);

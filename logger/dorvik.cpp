@@ -280,6 +280,12 @@ void CDorvik::OnCommandTimer() {
         CheckRegimeReplyTime();
         if (m_regimeReplyPending) return;
     }
+    // A data read's answer takes its time on the wire: until it is overdue the ticks neither
+    // count nor send it again.
+    if (m_commandTries > 0 && m_commandTries < kCommandTryLimit && !m_answered &&
+        m_currentCommand.code == QK_COMMAND_READ_DATA && !m_commandQueue.empty() &&
+        IsSetDataAnswerAwaited())
+        return;
     ++m_commandTries;
     // What came before the head's first try was a late answer to the command before it.
     if (m_commandTries == 1) m_answered = 0;
@@ -365,6 +371,8 @@ void CDorvik::OnCommandTimer() {
             }
             m_commandFailed = 1;
             if (done.code == QK_COMMAND_READ_DATA) AbortSetDownload();
+            // The chosen set's header: the download cannot start.
+            if (done.code == QK_COMMAND_READ_DATA_HEADER) EndDownloadWithoutData(true);
             if (done.code == QK_COMMAND_PRE_WRITE_LOGGING_REGIME) {
                 m_runRequested = 0;  // no run comes of it
                 PostUserMessage(kRegimeRefusedText);

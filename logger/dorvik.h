@@ -348,10 +348,6 @@ public:
     void SetConnected(bool connected) { m_connected = connected ? 1 : 0; }
     void SetQKModel(bool qkModel) { m_qkModel = qkModel ? 1 : 0; }
     HWND GetHostWindow() const { return m_hostWindow; }
-    // What the user is told when no port answered, or none was chosen.
-    static constexpr const char* kConnectionFailedText =
-        "Unable to connect to the Logger.\nMake sure that the Logger is:\n\t1) Connected\n\t2) "
-        "Turned on\n\t3) Not running";
 
     // ---- the basic model's senders
     void SendRun();
@@ -404,12 +400,32 @@ public:
     const std::vector<double>& GetTimingInputB() const { return m_timingInputB; }
 
     // ---- downloads
+    static constexpr const char* kDownloadFailedText = "Download Failed";
+    // A text of ours: the stored set holds no samples, or none of its channels can be read.
+    static constexpr const char* kDataSetEmptyText = "The data set is empty";
+    static constexpr UINT kDownloadPeriodMs = 150;
+    // A block or timing download that hears nothing for this long has failed.
+    static constexpr ULONGLONG kDownloadSilenceMs = 2000;
+    // What a data read's answer may take beyond its time on the wire, and the longest pause
+    // within it, before the read goes out again.
+    static constexpr ULONGLONG kSetDataAnswerMarginMs = 200;
+    static constexpr DWORD kBasicBlockLength = 258;  // block number, 256 data bytes, checksum
+
+    // Starts timer 2002 (once) and a fresh download: flags cleared, the silence counted from now.
     void StartDownloadTimer();
-    // Timer 2002.
+    // Timer 2002: ends a cancelled, failed or silent download.
     void OnDownloadTimer();
+    // Gives a stored-set download up: "Download Failed" unless the user cancelled it.
     virtual void AbortSetDownload();
+    // The byte the progress dialog's Cancel sets: the download stops at its next step.
+    BYTE* GetDownloadCancelFlag() { return &m_downloadStop; }
+    bool IsDownloadFailed() const { return m_downloadFailed != 0; }
+    bool IsDownloadTimerOn() const { return m_downloadTimerOn != 0; }
+    // Samples of the data read's answer under way handed on so far.
+    DWORD GetSetDataTaken() const { return m_setDataTaken; }
 
     // ---- the basic model's protocol and the port search: texts, rates and what tests look at
+    // What the user is told when no port answered, or none was chosen.
     static constexpr const char* kConnectFailedText =
         "Unable to connect to the Logger.\nMake sure that the Logger is:\n\t1) Connected\n\t2) "
         "Turned on\n\t3) Not running";
@@ -449,10 +465,34 @@ protected:
     virtual void ParseDataHeader(BYTE setIndex, const BYTE* body, DWORD length);
     // The chosen stored set's header was read again: queue its data reads.
     virtual void PlanSetDownload(BYTE setIndex);
-    // The answer to a data read of the current command: two bytes per sample.
+    // Part of the answer to the current data read, as it arrives: two bytes per sample, the
+    // samples after the GetSetDataTaken() already handed on.
     virtual void StoreQKSetData(const BYTE* data, DWORD length);
     // The computer's local time now.
     virtual SYSTEMTIME LocalTimeNow() const;
+
+    // ---- downloads, taken apart
+    // One basic block: block number, 256 data bytes, checksum.
+    void FetchData(const BYTE* block);
+    // A data read's answer after its "S": the samples go into the run arrays as they arrive.
+    bool OnQKSetDataAnswer();
+    // The data read went out: when its answer is due, and nothing left of an earlier one.
+    void NoteSetDataRequest();
+    // The data read's answer may still come, or is still arriving.
+    bool IsSetDataAnswerAwaited() const;
+    // The answer's last byte came: its samples stay (good checksum) or go.
+    void EndQKSetData(bool good);
+    void DiscardPartialSetData();
+    // The chosen set is a timing set: one timing read, watched by the download timer.
+    void StartTimingSetDownload(BYTE setIndex);
+    void ConvertTimingDownload(const BYTE* records, DWORD length);
+    // Ends a download that built nothing; the caller has decided whether the user is told.
+    void EndDownloadWithoutData(bool tellUser);
+    void EndEmptyDownload();
+    void NoteDownloadBytes();
+    double StoredValue(int channel, WORD raw, DWORD sample);
+    bool IsSlotAbsent(int channel) const;
+    void StoreDownloadedRun();
 
     // ---- states of the answer machine; each returns false when it needs more bytes (having
     // taken none)
@@ -487,7 +527,7 @@ protected:
     // Writes one command frame: the current command id, the bytes its answer needs, and a fresh
     // start of the answer machine when it was inside an answer to the last command.
     void SendQKFrame(BYTE commandId, DWORD expectedLength, const qk::Frame& frame);
-    // The data read's answer could never be held: it is given up at once.
+    // The data read asks for nothing: it is given up at once.
     void RefuseCurrentCommand();
     void SetChannelsFromMask(BYTE mask);
     void ShowFirstTryProgress(const CommandParametersStruct& command);
@@ -627,4 +667,25 @@ protected:
     // A stop went out: what the logger still sends of its run starts and adds nothing until it
     // is idle.
     BYTE m_basicStopSent = 0;
+
+    // ---- downloads
+    DWORD m_downloadSize = 0;  // bytes the download buffer is to hold
+    DWORD m_downloadSum = 0;   // the timing download's running checksum
+    DWORD m_downloadPercent = 0;
+    DWORD m_blockCount = 0;  // of the basic download
+    DWORD m_blocksTaken = 0;
+    ULONGLONG m_lastByteTime = 0;  // of the block or timing download
+    DWORD m_downloadWriteSeen = 0;
+    // The data read's answer under way.
+    static constexpr int kSetDataNotBegun = -1;
+    static constexpr int kSetDataIgnored = -2;
+    BYTE m_setDataStarted = 0;  // its "S" and first byte came
+    BYTE m_setDataDiscard = 0;  // the download was given up: the rest is only swallowed
+    int m_setDataPosition = kSetDataNotBegun;  // its run pair
+    DWORD m_setDataTaken = 0;
+    DWORD m_setDataTotal = 0;
+    DWORD m_setDataSum = 0;
+    ULONGLONG m_setDataRequestTime = 0;
+    ULONGLONG m_setDataLastByteTime = 0;
+    ULONGLONG m_setDataWireMs = 0;
 };

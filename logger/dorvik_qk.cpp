@@ -1,7 +1,7 @@
 // The QK model's command frames and the answer machine that takes both models' answers apart.
 //
 // Each state says how many bytes it needs and waits for them, so an answer split across receive
-// ticks is taken whole. The machine starts over (state 1) only on a lead byte it does not know,
+// ticks is taken whole; only a data read's answer is taken as it arrives (dorvik_download.cpp). The machine starts over (state 1) only on a lead byte it does not know,
 // a bad checksum or length, a status token, or a new command sent while it was inside the answer
 // to the last one.
 
@@ -99,14 +99,15 @@ void CDorvik::RefuseCurrentCommand() {
 void CDorvik::SendQKReadData() {
     if (!m_connected) return;
     const CommandParametersStruct& c = m_currentCommand;
-    const DWORD answer = qk::DataAnswerLength(c.firstSample, c.lastSample);
-    if (c.channel >= kChannels || answer == 0 || answer > CReceiveRing::kCapacity) {
+    // The answer goes into the run arrays as it arrives, so the ring does not bound its length.
+    if (c.channel >= kChannels || qk::DataAnswerLength(c.firstSample, c.lastSample) == 0) {
         RefuseCurrentCommand();
         return;
     }
     SendQKFrame(QK_COMMAND_READ_DATA, 3,
                 qk::MakeFrame('C', char('A' + c.channel), c.setIndex, HIBYTE(c.firstSample),
                               LOBYTE(c.firstSample), HIBYTE(c.lastSample), LOBYTE(c.lastSample)));
+    NoteSetDataRequest();
 }
 
 void CDorvik::SendQKPreWriteLoggingRegime() {
@@ -179,6 +180,8 @@ void CDorvik::ResetAnswerMachine() {
     m_expectedQKLength = 1;
     m_expectedBasicLength = 1;
     m_answerLengthField = 0;
+    m_setDataStarted = 0;
+    m_setDataDiscard = 0;
 }
 
 void CDorvik::SomethingInSerialBufferFunction() {
@@ -309,6 +312,8 @@ bool CDorvik::OnBasicPrefix() {
 }
 
 bool CDorvik::OnQKAnswer() {
+    // Inside a data read's answer the samples follow: they are not read as a token.
+    if (m_setDataStarted) return OnQKSetDataAnswer();
     // After a length field the body follows: it is not read as a token.
     if (m_answerLengthField == 0) {
         BYTE code = 0;
@@ -332,11 +337,7 @@ bool CDorvik::OnQKAnswer() {
             m_expectedQKLength = kDateTimeAnswerLength;
             return true;
         }
-        if (c.code == QK_COMMAND_READ_DATA && m_expectedQKLength == 3 &&
-            c.lastSample > c.firstSample) {
-            m_expectedQKLength = qk::DataAnswerLength(c.firstSample, c.lastSample);
-            return true;
-        }
+        if (c.code == QK_COMMAND_READ_DATA) return OnQKSetDataAnswer();
     }
     if (m_expectedQKLength == 0 || m_expectedQKLength > CReceiveRing::kCapacity) {
         // The ring could never hold it.
@@ -368,21 +369,14 @@ void CDorvik::OnQKData(const std::vector<BYTE>& bytes, DWORD checksumStart) {
             if (c.setIndex >= kStoredSets) break;
             ParseDataHeader(c.setIndex, body, length);
             m_chosenSet = c.setIndex;
-            const DataSetHeaderStruct& header = m_dataSetHeaders[c.setIndex];
-            if (header.kind == 5) {
-                StopCommandTimer();
-                QueueQKTimingDownload(c.setIndex, 0, static_cast<WORD>(header.sampleCount - 1));
-                StartCommandTimer(100);
-            } else {
+            if (m_dataSetHeaders[c.setIndex].kind == 5)
+                StartTimingSetDownload(c.setIndex);
+            else
                 PlanSetDownload(c.setIndex);
-            }
             break;
         }
         case QK_COMMAND_READ_DATE_TIME:
             // A date and time that nothing uses.
-            break;
-        case QK_COMMAND_READ_DATA:
-            StoreQKSetData(body, length);
             break;
         case QK_COMMAND_READ_MEMORY:
             if (c.setIndex < kStoredSets) ParseDataHeader(c.setIndex, body, length);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/ui/modal_host.h"
+#include "platform/ui/progress_ctrl.h"
 #include "platform/win/widget_bridge.h"
 
 namespace platform {
@@ -33,6 +34,7 @@ std::unique_ptr<CWnd> MakeControl(const char* className) {
     if (name == "edit") return std::make_unique<CEdit>();
     if (name == "combobox") return std::make_unique<CComboBox>();
     if (name == "listbox") return std::make_unique<CListBox>();
+    if (name == PROGRESS_CLASS) return std::make_unique<CProgressCtrl>();
     auto it = Factories().find(name);
     return it == Factories().end() ? nullptr : it->second();
 }

@@ -251,7 +251,7 @@ TEST_F(ComSetup, NothingCheckedReportsTheFailureAndSearchesNothing) {
                                   list->item(i)->setCheckState(Qt::Unchecked);
                               testing_support::Press(d, IDOK);
                           })
-            .ExpectMessage(CDorvik::kConnectionFailedText, IDOK);
+            .ExpectMessage(CDorvik::kConnectFailedText, IDOK);
         CComSetup dialog;
         EXPECT_EQ(dialog.DoModal(), IDOK);
         EXPECT_EQ(modals.Pending(), 0u);

@@ -152,8 +152,10 @@ protected:
         timingEvents.emplace_back(record, record + 5);
     }
     void PlanSetDownload(BYTE setIndex) override { plannedSets.push_back(setIndex); }
+    // A data answer arrives in parts: one entry per answer.
     void StoreQKSetData(const BYTE* data, DWORD length) override {
-        setData.emplace_back(data, data + length);
+        if (GetSetDataTaken() == 0 || setData.empty()) setData.emplace_back();
+        setData.back().insert(setData.back().end(), data, data + length);
     }
     void AbortSetDownload() override { ++aborts; }
     SYSTEMTIME LocalTimeNow() const override { return now; }

@@ -63,6 +63,33 @@ std::array<BYTE, 24> QkStoredSet::Header() const {
     return h;
 }
 
+QkStoredSet MakeStoredSet(BYTE mask, WORD sampleCount,
+                          const std::function<WORD(int channel, DWORD sample)>& raw) {
+    QkStoredSet set;
+    set.mask = mask;
+    set.sampleCount = sampleCount;
+    set.sensors = DefaultSensors();
+    for (int ch = 0; ch < 7; ++ch) {
+        if (!((mask >> ch) & 1)) continue;
+        std::vector<WORD>& samples = set.samples[size_t(ch)];
+        samples.reserve(sampleCount);
+        for (DWORD i = 0; i < sampleCount; ++i)
+            samples.push_back(static_cast<WORD>(raw(ch, i) & (ch == 3 ? 0xFF : 0x3FF)));
+    }
+    return set;
+}
+
+QkStoredSet MakeTimingSet(std::vector<QkTimingEvent> events) {
+    QkStoredSet set;
+    set.kind = 5;
+    set.mask = 0x60;
+    set.sampleCount = static_cast<WORD>(events.size());
+    set.events = std::move(events);
+    set.sensors = DefaultSensors();
+    set.sensors[5] = set.sensors[6] = Sensor("Photogate", "V", 0, 5);
+    return set;
+}
+
 QkModel::QkModel(BYTE variantByte) : variant(variantByte), liveSensors(DefaultSensors()) {
     rawValue = [](int channel, DWORD sample) {
         const DWORD value = 100 * DWORD(channel) + sample;
@@ -222,7 +249,21 @@ void QkModel::AnswerStoredData(Line& line, int set, int channel, WORD first, WOR
             PutWord(body, static_cast<WORD>(raw << 6));
         }
     }
-    AnswerData(line, body);
+    AnswerDataRead(line, body);
+}
+
+bool QkModel::AnswerDataRead(Line& line, const std::vector<BYTE>& body) {
+    if (ignoreDataReads > 0) {
+        --ignoreDataReads;
+        return false;
+    }
+    DWORD offBy = 0;
+    if (corruptDataChecksums > 0) {
+        --corruptDataChecksums;
+        offBy = 1;
+    }
+    AnswerData(line, body, offBy);
+    return true;
 }
 
 void QkModel::AnswerTimingData(Line& line, int set, WORD first, WORD last) {
@@ -238,7 +279,7 @@ void QkModel::AnswerTimingData(Line& line, int set, WORD first, WORD last) {
         for (int shift = 24; shift >= 0; shift -= 8)
             body.push_back(static_cast<BYTE>(e.ticks >> shift));
     }
-    AnswerData(line, body);
+    AnswerDataRead(line, body);
 }
 
 void QkModel::OnFrame(Line& line, const std::array<BYTE, 8>& frame) {

@@ -65,6 +65,13 @@ struct QkStoredSet {
     std::array<BYTE, 24> Header() const;
 };
 
+// A stored set of `sampleCount` samples on the channels of `mask`, raw(channel, sample) each
+// (cut to 8 bits on channel 3, 10 on the others), described by the QK's default sensors.
+QkStoredSet MakeStoredSet(BYTE mask, WORD sampleCount,
+                          const std::function<WORD(int channel, DWORD sample)>& raw);
+// A timing set (kind 5) of these events, read by both inputs.
+QkStoredSet MakeTimingSet(std::vector<QkTimingEvent> events);
+
 // A frame the program sent.
 struct QkCommand {
     std::string letters;
@@ -120,6 +127,9 @@ public:
     bool duplicateAnswers = false;
     std::vector<BYTE> garbageBeforeAnswer;  // sent once, before the next answer
     int hangUpAfterRecords = -1;            // during a run
+    // Of stored data: the next data and timing reads get no answer, or a bad checksum.
+    int ignoreDataReads = 0;
+    int corruptDataChecksums = 0;
 
     // ---- timing mode
     void QueueTimingEvent(BYTE state, DWORD ticks) { m_timingEvents.push_back({state, ticks}); }
@@ -155,6 +165,8 @@ private:
     void AnswerData(Line& line, const std::vector<BYTE>& body, DWORD extraSum = 0);
     void AnswerSensor(Line& line, const QkSensor& sensor);
     void AnswerStoredData(Line& line, int set, int channel, WORD first, WORD last);
+    // Stored data with its faults; false when the read gets no answer.
+    bool AnswerDataRead(Line& line, const std::vector<BYTE>& body);
     void AnswerTimingData(Line& line, int set, WORD first, WORD last);
     void SendRunRecords(Line& line);
     void Trace(const std::string& text) const;
