@@ -151,7 +151,8 @@ CArchive& CArchive::operator<<(const CString& s) {
     const std::u16string wide = platform::Utf8ToUtf16(s.str());
     *this << static_cast<BYTE>(0xFF) << static_cast<WORD>(0xFFFE);
     WriteLength(wide.size());
-    for (char16_t c : wide) *this << static_cast<WORD>(c);
+    for (char16_t c : wide)
+        *this << static_cast<WORD>(c);
     return *this;
 }
 

@@ -7,16 +7,26 @@
 
 namespace {
 
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool InSet(char c, const char* set) { return set && c != '\0' && std::strchr(set, c) != nullptr; }
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+bool InSet(char c, const char* set) {
+    return set && c != '\0' && std::strchr(set, c) != nullptr;
+}
 
 }  // namespace
 
 CString::CString(const QString& s) : m_s(s.toStdString()) {}
 
-QString CString::ToQString() const { return QString::fromStdString(m_s); }
+QString CString::ToQString() const {
+    return QString::fromStdString(m_s);
+}
 
 char* CString::GetBuffer(int minLength) {
     if (minLength > GetLength()) m_s.resize(static_cast<size_t>(minLength));
@@ -46,7 +56,9 @@ CString CString::Right(int count) const {
     return CString(m_s.substr(m_s.size() - static_cast<size_t>(count)));
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     first = std::clamp(first, 0, GetLength());
@@ -56,26 +68,30 @@ CString CString::Mid(int first, int count) const {
 
 CString CString::SpanIncluding(const char* set) const {
     size_t n = 0;
-    while (n < m_s.size() && InSet(m_s[n], set)) ++n;
+    while (n < m_s.size() && InSet(m_s[n], set))
+        ++n;
     return CString(m_s.substr(0, n));
 }
 
 CString CString::SpanExcluding(const char* set) const {
     size_t n = 0;
-    while (n < m_s.size() && !InSet(m_s[n], set)) ++n;
+    while (n < m_s.size() && !InSet(m_s[n], set))
+        ++n;
     return CString(m_s.substr(0, n));
 }
 
 CString CString::Tokenize(const char* delimiters, int& start) const {
     if (start < 0) return CString();
     size_t pos = static_cast<size_t>(start);
-    while (pos < m_s.size() && InSet(m_s[pos], delimiters)) ++pos;
+    while (pos < m_s.size() && InSet(m_s[pos], delimiters))
+        ++pos;
     if (pos >= m_s.size()) {
         start = -1;
         return CString();
     }
     size_t end = pos;
-    while (end < m_s.size() && !InSet(m_s[end], delimiters)) ++end;
+    while (end < m_s.size() && !InSet(m_s[end], delimiters))
+        ++end;
     start = static_cast<int>(end < m_s.size() ? end + 1 : end);
     return CString(m_s.substr(pos, end - pos));
 }
@@ -130,7 +146,9 @@ int CString::Remove(char ch) {
     return static_cast<int>(old - m_s.size());
 }
 
-int CString::Insert(int index, char ch) { return Insert(index, std::string(1, ch).c_str()); }
+int CString::Insert(int index, char ch) {
+    return Insert(index, std::string(1, ch).c_str());
+}
 
 int CString::Insert(int index, const char* s) {
     index = std::clamp(index, 0, GetLength());
@@ -159,43 +177,55 @@ CString& CString::MakeReverse() {
     return *this;
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(char ch) { return TrimRight(ch).TrimLeft(ch); }
-CString& CString::Trim(const char* set) { return TrimRight(set).TrimLeft(set); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(char ch) {
+    return TrimRight(ch).TrimLeft(ch);
+}
+CString& CString::Trim(const char* set) {
+    return TrimRight(set).TrimLeft(set);
+}
 
 CString& CString::TrimLeft() {
     size_t n = 0;
-    while (n < m_s.size() && IsSpace(m_s[n])) ++n;
+    while (n < m_s.size() && IsSpace(m_s[n]))
+        ++n;
     m_s.erase(0, n);
     return *this;
 }
 
 CString& CString::TrimLeft(char ch) {
     size_t n = 0;
-    while (n < m_s.size() && m_s[n] == ch) ++n;
+    while (n < m_s.size() && m_s[n] == ch)
+        ++n;
     m_s.erase(0, n);
     return *this;
 }
 
 CString& CString::TrimLeft(const char* set) {
     size_t n = 0;
-    while (n < m_s.size() && InSet(m_s[n], set)) ++n;
+    while (n < m_s.size() && InSet(m_s[n], set))
+        ++n;
     m_s.erase(0, n);
     return *this;
 }
 
 CString& CString::TrimRight() {
-    while (!m_s.empty() && IsSpace(m_s.back())) m_s.pop_back();
+    while (!m_s.empty() && IsSpace(m_s.back()))
+        m_s.pop_back();
     return *this;
 }
 
 CString& CString::TrimRight(char ch) {
-    while (!m_s.empty() && m_s.back() == ch) m_s.pop_back();
+    while (!m_s.empty() && m_s.back() == ch)
+        m_s.pop_back();
     return *this;
 }
 
 CString& CString::TrimRight(const char* set) {
-    while (!m_s.empty() && InSet(m_s.back(), set)) m_s.pop_back();
+    while (!m_s.empty() && InSet(m_s.back(), set))
+        m_s.pop_back();
     return *this;
 }
 

@@ -16,7 +16,8 @@ class CString {
 public:
     CString() = default;
     CString(const char* s) : m_s(s ? s : "") {}
-    CString(const char* s, int length) : m_s(s ? std::string(s, static_cast<size_t>(length)) : std::string()) {}
+    CString(const char* s, int length)
+        : m_s(s ? std::string(s, static_cast<size_t>(length)) : std::string()) {}
     CString(std::string s) : m_s(std::move(s)) {}
     CString(std::string_view s) : m_s(s) {}
     CString(char ch, int repeat = 1) : m_s(static_cast<size_t>(repeat > 0 ? repeat : 0), ch) {}
@@ -96,19 +97,34 @@ public:
         return s;
     }
 
-    CString& operator+=(const CString& s) { m_s += s.m_s; return *this; }
-    CString& operator+=(const char* s) { if (s) m_s += s; return *this; }
-    CString& operator+=(char ch) { m_s += ch; return *this; }
+    CString& operator+=(const CString& s) {
+        m_s += s.m_s;
+        return *this;
+    }
+    CString& operator+=(const char* s) {
+        if (s) m_s += s;
+        return *this;
+    }
+    CString& operator+=(char ch) {
+        m_s += ch;
+        return *this;
+    }
 
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_s + b.m_s); }
-    friend CString operator+(const CString& a, const char* b) { return CString(a.m_s + (b ? b : "")); }
-    friend CString operator+(const char* a, const CString& b) { return CString((a ? a : "") + b.m_s); }
+    friend CString operator+(const CString& a, const char* b) {
+        return CString(a.m_s + (b ? b : ""));
+    }
+    friend CString operator+(const char* a, const CString& b) {
+        return CString((a ? a : "") + b.m_s);
+    }
     friend CString operator+(const CString& a, char b) { return CString(a.m_s + b); }
     friend CString operator+(char a, const CString& b) { return CString(a + b.m_s); }
 
     friend bool operator==(const CString& a, const CString& b) { return a.m_s == b.m_s; }
     friend bool operator==(const CString& a, const char* b) { return a.m_s == (b ? b : ""); }
-    friend std::strong_ordering operator<=>(const CString& a, const CString& b) { return a.m_s <=> b.m_s; }
+    friend std::strong_ordering operator<=>(const CString& a, const CString& b) {
+        return a.m_s <=> b.m_s;
+    }
     friend std::strong_ordering operator<=>(const CString& a, const char* b) {
         return a.m_s <=> std::string_view(b ? b : "");
     }

@@ -12,12 +12,21 @@ BOOL CException::GetErrorMessage(char* buffer, UINT size) const {
 namespace {
 
 CString FileMessage(CFileException::Cause cause, int osError, const CString& path) {
-    static const char* const kTexts[] = {
-        "no error",           "an unspecified error occurred",  "the file was not found",
-        "the path is invalid", "too many files are open",        "access was denied",
-        "the file is invalid", "the current folder cannot be removed", "the folder is full",
-        "the seek failed",    "a hardware I/O error occurred",  "a sharing violation occurred",
-        "a lock violation occurred", "the disk is full",         "the end of the file was reached"};
+    static const char* const kTexts[] = {"no error",
+                                         "an unspecified error occurred",
+                                         "the file was not found",
+                                         "the path is invalid",
+                                         "too many files are open",
+                                         "access was denied",
+                                         "the file is invalid",
+                                         "the current folder cannot be removed",
+                                         "the folder is full",
+                                         "the seek failed",
+                                         "a hardware I/O error occurred",
+                                         "a sharing violation occurred",
+                                         "a lock violation occurred",
+                                         "the disk is full",
+                                         "the end of the file was reached"};
     CString s;
     s.Format("%s: %s", path.GetString(), kTexts[cause]);
     if (osError != 0) s.AppendFormat(" (%s)", std::strerror(osError));

@@ -45,7 +45,16 @@ public:
 
 class CArchiveException : public CException {
 public:
-    enum Cause { none, genericException, readOnly, endOfFile, writeOnly, badIndex, badClass, badSchema };
+    enum Cause {
+        none,
+        genericException,
+        readOnly,
+        endOfFile,
+        writeOnly,
+        badIndex,
+        badClass,
+        badSchema
+    };
     explicit CArchiveException(Cause cause, const CString& detail = CString());
     Cause m_cause;
 };

@@ -1,12 +1,12 @@
 #include "platform/base/file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -14,19 +14,27 @@ namespace {
 
 CFileException::Cause CauseOf(int err) {
     switch (err) {
-        case ENOENT: return CFileException::fileNotFound;
+        case ENOENT:
+            return CFileException::fileNotFound;
         case ENOTDIR:
-        case ENAMETOOLONG: return CFileException::badPath;
+        case ENAMETOOLONG:
+            return CFileException::badPath;
         case EMFILE:
-        case ENFILE: return CFileException::tooManyOpenFiles;
+        case ENFILE:
+            return CFileException::tooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EROFS:
-        case EISDIR: return CFileException::accessDenied;
-        case ENOSPC: return CFileException::diskFull;
-        case EIO: return CFileException::hardIO;
-        case EBUSY: return CFileException::sharingViolation;
-        default: return CFileException::genericException;
+        case EISDIR:
+            return CFileException::accessDenied;
+        case ENOSPC:
+            return CFileException::diskFull;
+        case EIO:
+            return CFileException::hardIO;
+        case EBUSY:
+            return CFileException::sharingViolation;
+        default:
+            return CFileException::genericException;
     }
 }
 
@@ -42,16 +50,24 @@ CFile::CFile(const char* path, UINT openFlags) {
     if (!Open(path, openFlags, &error)) throw error;
 }
 
-CFile::~CFile() { Abort(); }
+CFile::~CFile() {
+    Abort();
+}
 
 BOOL CFile::Open(const char* path, UINT openFlags, CFileException* error) {
     Abort();
     m_path = path ? path : "";
     int flags = O_CLOEXEC;
     switch (openFlags & 3) {
-        case modeWrite: flags |= O_WRONLY; break;
-        case modeReadWrite: flags |= O_RDWR; break;
-        default: flags |= O_RDONLY; break;
+        case modeWrite:
+            flags |= O_WRONLY;
+            break;
+        case modeReadWrite:
+            flags |= O_RDWR;
+            break;
+        default:
+            flags |= O_RDONLY;
+            break;
     }
     if (openFlags & modeCreate) {
         flags |= O_CREAT;
@@ -93,7 +109,8 @@ void CFile::Write(const void* buffer, UINT count) {
     while (done < count) {
         const ssize_t n = ::write(m_fd, p + done, count - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw CFileException(n < 0 ? CauseOf(errno) : CFileException::diskFull, errno, m_path);
+        if (n <= 0)
+            throw CFileException(n < 0 ? CauseOf(errno) : CFileException::diskFull, errno, m_path);
         done += static_cast<UINT>(n);
     }
 }
@@ -107,7 +124,8 @@ ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
 
 ULONGLONG CFile::GetLength() const {
     struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) throw CFileException(CFileException::invalidFile, errno, m_path);
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        throw CFileException(CFileException::invalidFile, errno, m_path);
     return static_cast<ULONGLONG>(st.st_size);
 }
 
@@ -166,7 +184,7 @@ void CMemFile::Write(const void* buffer, UINT count) {
 }
 
 ULONGLONG CMemFile::Seek(LONGLONG offset, UINT from) {
-    const LONGLONG base = from == end ? static_cast<LONGLONG>(m_bytes.size())
+    const LONGLONG base = from == end       ? static_cast<LONGLONG>(m_bytes.size())
                           : from == current ? static_cast<LONGLONG>(m_pos)
                                             : 0;
     if (base + offset < 0) throw CFileException(CFileException::badSeek, 0, "memory file");

@@ -77,7 +77,10 @@ public:
     void Close() override {}
 
     const std::vector<BYTE>& Bytes() const { return m_bytes; }
-    std::vector<BYTE> Detach() { m_pos = 0; return std::move(m_bytes); }
+    std::vector<BYTE> Detach() {
+        m_pos = 0;
+        return std::move(m_bytes);
+    }
 
 private:
     std::vector<BYTE> m_bytes;
@@ -90,7 +93,8 @@ namespace platform {
 // over the target. Returns false, leaving any old file as it was, when a step fails.
 bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes);
 
-// Tests interrupt a save between the flush and the rename: a hook that returns false stops it there.
+// Tests interrupt a save between the flush and the rename: a hook that returns false stops it
+// there.
 void SetAtomicReplaceHookForTests(std::function<bool()> beforeRename);
 
 }  // namespace platform

@@ -48,8 +48,14 @@ public:
     constexpr CPoint operator+(CSize s) const { return {x + s.cx, y + s.cy}; }
     constexpr CPoint operator-(CSize s) const { return {x - s.cx, y - s.cy}; }
     constexpr CSize operator-(CPoint p) const { return {x - p.x, y - p.y}; }
-    CPoint& operator+=(CSize s) { x += s.cx, y += s.cy; return *this; }
-    CPoint& operator-=(CSize s) { x -= s.cx, y -= s.cy; return *this; }
+    CPoint& operator+=(CSize s) {
+        x += s.cx, y += s.cy;
+        return *this;
+    }
+    CPoint& operator-=(CSize s) {
+        x -= s.cx, y -= s.cy;
+        return *this;
+    }
 };
 
 class CRect : public RECT {
@@ -100,10 +106,13 @@ public:
     }
     BOOL UnionRect(const RECT& a, const RECT& b) {
         const CRect ra(a), rb(b);
-        if (ra.IsRectEmpty()) *this = rb;
-        else if (rb.IsRectEmpty()) *this = ra;
-        else SetRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                     std::max(a.bottom, b.bottom));
+        if (ra.IsRectEmpty())
+            *this = rb;
+        else if (rb.IsRectEmpty())
+            *this = ra;
+        else
+            SetRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom));
         return !IsRectEmpty();
     }
 };

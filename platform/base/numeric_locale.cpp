@@ -4,6 +4,8 @@
 
 namespace platform {
 
-void PinNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
+void PinNumericLocale() {
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 }  // namespace platform

@@ -22,7 +22,8 @@ QSettings& Settings() {
     Store& s = TheStore();
     if (!s.settings) {
         if (s.file.IsEmpty()) {
-            QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+            QString folder =
+                QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
             const QString org = QCoreApplication::organizationName();
             const QString app = QCoreApplication::applicationName();
             if (!org.isEmpty()) folder += "/" + org;
@@ -160,6 +161,8 @@ CString RegistryFile() {
     return TheStore().file;
 }
 
-void SyncRegistry() { Settings().sync(); }
+void SyncRegistry() {
+    Settings().sync();
+}
 
 }  // namespace platform

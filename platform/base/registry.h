@@ -1,6 +1,7 @@
 #pragma once
 // The registry, kept in one settings file per user. Key paths are written as the program writes
-// them ("SOFTWARE\Company\Product"); machine-wide keys land in the user's file too, under their root.
+// them ("SOFTWARE\Company\Product"); machine-wide keys land in the user's file too, under their
+// root.
 
 #include <vector>
 
@@ -40,8 +41,8 @@ private:
 
 namespace platform {
 
-// The file behind the registry. By default a file in the user's configuration folder; tests point it
-// into a temporary folder. Setting it drops any cached state.
+// The file behind the registry. By default a file in the user's configuration folder; tests point
+// it into a temporary folder. Setting it drops any cached state.
 void SetRegistryFile(const CString& path);
 CString RegistryFile();
 // Writes pending changes to the file.

@@ -30,7 +30,8 @@ void NotifyParent(QWidget* control, UINT code) {
     if (!wnd) return;
     CWnd* parent = wnd->GetParent();
     if (!parent) return;
-    parent->SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(wnd->GetDlgCtrlID()), static_cast<WORD>(code)),
+    parent->SendMessage(WM_COMMAND,
+                        MAKEWPARAM(static_cast<WORD>(wnd->GetDlgCtrlID()), static_cast<WORD>(code)),
                         reinterpret_cast<LPARAM>(wnd->m_hWnd));
 }
 
@@ -40,7 +41,9 @@ namespace {
 
 using platform::NotifyParent;
 
-QString ItemText(LPCTSTR text) { return QString::fromUtf8(text ? text : ""); }
+QString ItemText(LPCTSTR text) {
+    return QString::fromUtf8(text ? text : "");
+}
 
 // Windows draws "&x" in a static as an underlined x; Qt labels would show the ampersand.
 QString StaticText(LPCTSTR text, DWORD style) {
@@ -151,7 +154,9 @@ private:
     bool m_passing = false;
 };
 
-int CompareNoCase(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); }
+int CompareNoCase(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
 
 }  // namespace
 
@@ -165,9 +170,12 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     auto* label = new QLabel(parentWidget);
     const DWORD type = cs.style & SS_TYPEMASK;
     Qt::Alignment align = Qt::AlignTop;
-    if (type == SS_CENTER) align |= Qt::AlignHCenter;
-    else if (type == SS_RIGHT) align |= Qt::AlignRight;
-    else align |= Qt::AlignLeft;
+    if (type == SS_CENTER)
+        align |= Qt::AlignHCenter;
+    else if (type == SS_RIGHT)
+        align |= Qt::AlignRight;
+    else
+        align |= Qt::AlignLeft;
     if (cs.style & SS_CENTERIMAGE) align = (align & ~Qt::AlignTop) | Qt::AlignVCenter;
     label->setAlignment(align);
     label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
@@ -179,7 +187,8 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
 
 void CStatic::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (auto* label = qobject_cast<QLabel*>(GetWidget())) label->setText(StaticText(text, GetStyle()));
+    if (auto* label = qobject_cast<QLabel*>(GetWidget()))
+        label->setText(StaticText(text, GetStyle()));
 }
 
 // ---- CButton ----
@@ -192,7 +201,8 @@ QWidget* CButton::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     const DWORD type = cs.style & BS_TYPEMASK;
     QAbstractButton* button = nullptr;
     switch (type) {
-        case BS_GROUPBOX: return new QGroupBox(parentWidget);
+        case BS_GROUPBOX:
+            return new QGroupBox(parentWidget);
         case BS_CHECKBOX:
         case BS_AUTOCHECKBOX:
         case BS_3STATE:
@@ -230,12 +240,16 @@ QWidget* CButton::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     return button;
 }
 
-QAbstractButton* CButton::Button() const { return qobject_cast<QAbstractButton*>(GetWidget()); }
+QAbstractButton* CButton::Button() const {
+    return qobject_cast<QAbstractButton*>(GetWidget());
+}
 
 void CButton::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (QAbstractButton* b = Button()) b->setText(ItemText(text));
-    else if (auto* g = qobject_cast<QGroupBox*>(GetWidget())) g->setTitle(StaticText(text, 0));
+    if (QAbstractButton* b = Button())
+        b->setText(ItemText(text));
+    else if (auto* g = qobject_cast<QGroupBox*>(GetWidget()))
+        g->setTitle(StaticText(text, 0));
 }
 
 CString CButton::GetWindowText() const {
@@ -246,9 +260,12 @@ CString CButton::GetWindowText() const {
 int CButton::GetCheck() const {
     if (auto* box = qobject_cast<QCheckBox*>(GetWidget())) {
         switch (box->checkState()) {
-            case Qt::Checked: return BST_CHECKED;
-            case Qt::PartiallyChecked: return BST_INDETERMINATE;
-            default: return BST_UNCHECKED;
+            case Qt::Checked:
+                return BST_CHECKED;
+            case Qt::PartiallyChecked:
+                return BST_INDETERMINATE;
+            default:
+                return BST_UNCHECKED;
         }
     }
     QAbstractButton* b = Button();
@@ -258,7 +275,7 @@ int CButton::GetCheck() const {
 void CButton::SetCheck(int check) {
     QSignalBlocker block(GetWidget());
     if (auto* box = qobject_cast<QCheckBox*>(GetWidget())) {
-        box->setCheckState(check == BST_CHECKED ? Qt::Checked
+        box->setCheckState(check == BST_CHECKED         ? Qt::Checked
                            : check == BST_INDETERMINATE ? Qt::PartiallyChecked
                                                         : Qt::Unchecked);
     } else if (QAbstractButton* b = Button(); b && b->isCheckable()) {
@@ -286,9 +303,11 @@ QWidget* CEdit::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     if (cs.style & ES_MULTILINE) {
         auto* edit = new QPlainTextEdit(parentWidget);
         edit->setReadOnly(cs.style & ES_READONLY);
-        edit->setLineWrapMode(cs.style & (WS_HSCROLL | ES_AUTOHSCROLL) ? QPlainTextEdit::NoWrap
-                                                                       : QPlainTextEdit::WidgetWidth);
-        QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [edit] { NotifyParent(edit, EN_CHANGE); });
+        edit->setLineWrapMode(cs.style & (WS_HSCROLL | ES_AUTOHSCROLL)
+                                  ? QPlainTextEdit::NoWrap
+                                  : QPlainTextEdit::WidgetWidth);
+        QObject::connect(edit, &QPlainTextEdit::textChanged, edit,
+                         [edit] { NotifyParent(edit, EN_CHANGE); });
         w = edit;
     } else {
         auto* edit = new QLineEdit(parentWidget);
@@ -297,7 +316,8 @@ QWidget* CEdit::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
         if (cs.style & ES_CENTER) edit->setAlignment(Qt::AlignHCenter);
         if (cs.style & ES_RIGHT) edit->setAlignment(Qt::AlignRight);
         edit->setFrame(cs.style & WS_BORDER);
-        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { NotifyParent(edit, EN_CHANGE); });
+        QObject::connect(edit, &QLineEdit::textChanged, edit,
+                         [edit] { NotifyParent(edit, EN_CHANGE); });
         w = edit;
     }
     w->installEventFilter(new FocusWatcher(w, EN_SETFOCUS, EN_KILLFOCUS));
@@ -323,16 +343,22 @@ void CEdit::OnChar(UINT ch, UINT, UINT) {
     if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), 0, ch);
 }
 
-QLineEdit* CEdit::Line() const { return qobject_cast<QLineEdit*>(GetWidget()); }
-QPlainTextEdit* CEdit::Multi() const { return qobject_cast<QPlainTextEdit*>(GetWidget()); }
+QLineEdit* CEdit::Line() const {
+    return qobject_cast<QLineEdit*>(GetWidget());
+}
+QPlainTextEdit* CEdit::Multi() const {
+    return qobject_cast<QPlainTextEdit*>(GetWidget());
+}
 
 void CEdit::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
     // Windows edits break lines at CR LF; the widgets want a plain LF.
     QString t = ItemText(text);
     t.replace("\r\n", "\n");
-    if (QLineEdit* l = Line()) l->setText(t);
-    else if (QPlainTextEdit* m = Multi()) m->setPlainText(t);
+    if (QLineEdit* l = Line())
+        l->setText(t);
+    else if (QPlainTextEdit* m = Multi())
+        m->setPlainText(t);
 }
 
 CString CEdit::GetWindowText() const {
@@ -375,13 +401,17 @@ void CEdit::GetSel(int& start, int& end) const {
 }
 
 void CEdit::ReplaceSel(LPCTSTR text, BOOL) {
-    if (QLineEdit* l = Line()) l->insert(ItemText(text));
-    else if (QPlainTextEdit* m = Multi()) m->insertPlainText(ItemText(text));
+    if (QLineEdit* l = Line())
+        l->insert(ItemText(text));
+    else if (QPlainTextEdit* m = Multi())
+        m->insertPlainText(ItemText(text));
 }
 
 BOOL CEdit::SetReadOnly(BOOL readOnly) {
-    if (QLineEdit* l = Line()) l->setReadOnly(readOnly);
-    else if (QPlainTextEdit* m = Multi()) m->setReadOnly(readOnly);
+    if (QLineEdit* l = Line())
+        l->setReadOnly(readOnly);
+    else if (QPlainTextEdit* m = Multi())
+        m->setReadOnly(readOnly);
     return TRUE;
 }
 
@@ -408,7 +438,8 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(12);
-    QObject::connect(combo, &QComboBox::activated, combo, [combo](int) { NotifyParent(combo, CBN_SELCHANGE); });
+    QObject::connect(combo, &QComboBox::activated, combo,
+                     [combo](int) { NotifyParent(combo, CBN_SELCHANGE); });
     if (combo->isEditable()) {
         QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
                          [combo] { NotifyParent(combo, CBN_EDITCHANGE); });
@@ -417,7 +448,9 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     return combo;
 }
 
-QComboBox* CComboBox::Combo() const { return qobject_cast<QComboBox*>(GetWidget()); }
+QComboBox* CComboBox::Combo() const {
+    return qobject_cast<QComboBox*>(GetWidget());
+}
 
 void CComboBox::DrawItem(LPDRAWITEMSTRUCT) {}
 void CComboBox::MeasureItem(LPMEASUREITEMSTRUCT) {}
@@ -441,7 +474,8 @@ int CComboBox::AddString(LPCTSTR text) {
     int index = c->count();
     if (GetStyle() & CBS_SORT) {
         index = 0;
-        while (index < c->count() && CompareNoCase(c->itemText(index), ItemText(text)) <= 0) ++index;
+        while (index < c->count() && CompareNoCase(c->itemText(index), ItemText(text)) <= 0)
+            ++index;
     }
     c->insertItem(index, ItemText(text), QVariant::fromValue<qulonglong>(0));
     if (c->count() == 1 && !c->isEditable()) c->setCurrentIndex(-1);  // Windows selects nothing
@@ -475,8 +509,12 @@ void CComboBox::ResetContent() {
     }
 }
 
-int CComboBox::GetCount() const { return Combo() ? Combo()->count() : 0; }
-int CComboBox::GetCurSel() const { return Combo() ? Combo()->currentIndex() : CB_ERR; }
+int CComboBox::GetCount() const {
+    return Combo() ? Combo()->count() : 0;
+}
+int CComboBox::GetCurSel() const {
+    return Combo() ? Combo()->currentIndex() : CB_ERR;
+}
 
 int CComboBox::SetCurSel(int index) {
     QComboBox* c = Combo();
@@ -573,19 +611,25 @@ BOOL CListBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
 
 QWidget* CListBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     auto* list = new QListWidget(parentWidget);
-    if (cs.style & LBS_EXTENDEDSEL) list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    else if (cs.style & LBS_MULTIPLESEL) list->setSelectionMode(QAbstractItemView::MultiSelection);
-    else list->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (cs.style & LBS_EXTENDEDSEL)
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    else if (cs.style & LBS_MULTIPLESEL)
+        list->setSelectionMode(QAbstractItemView::MultiSelection);
+    else
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
     if (!(cs.style & WS_BORDER)) list->setFrameShape(QFrame::NoFrame);
     if (cs.style & LBS_NOTIFY) {
-        QObject::connect(list, &QListWidget::itemSelectionChanged, list, [list] { NotifyParent(list, LBN_SELCHANGE); });
+        QObject::connect(list, &QListWidget::itemSelectionChanged, list,
+                         [list] { NotifyParent(list, LBN_SELCHANGE); });
         QObject::connect(list, &QListWidget::itemDoubleClicked, list,
                          [list](QListWidgetItem*) { NotifyParent(list, LBN_DBLCLK); });
     }
     return list;
 }
 
-QListWidget* CListBox::List() const { return qobject_cast<QListWidget*>(GetWidget()); }
+QListWidget* CListBox::List() const {
+    return qobject_cast<QListWidget*>(GetWidget());
+}
 
 int CListBox::AddString(LPCTSTR text) {
     QListWidget* l = List();
@@ -593,7 +637,8 @@ int CListBox::AddString(LPCTSTR text) {
     int index = l->count();
     if (GetStyle() & LBS_SORT) {
         index = 0;
-        while (index < l->count() && CompareNoCase(l->item(index)->text(), ItemText(text)) <= 0) ++index;
+        while (index < l->count() && CompareNoCase(l->item(index)->text(), ItemText(text)) <= 0)
+            ++index;
     }
     return InsertString(index, text);
 }
@@ -624,7 +669,9 @@ void CListBox::ResetContent() {
     }
 }
 
-int CListBox::GetCount() const { return List() ? List()->count() : 0; }
+int CListBox::GetCount() const {
+    return List() ? List()->count() : 0;
+}
 
 int CListBox::GetCurSel() const {
     QListWidget* l = List();
@@ -685,7 +732,8 @@ int CListBox::SetSel(int index, BOOL select) {
     if (!l || index >= l->count()) return LB_ERR;
     QSignalBlocker block(l);
     if (index < 0) {
-        for (int i = 0; i < l->count(); ++i) l->item(i)->setSelected(select);
+        for (int i = 0; i < l->count(); ++i)
+            l->item(i)->setSelected(select);
     } else {
         l->item(index)->setSelected(select);
     }

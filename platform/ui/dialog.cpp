@@ -23,7 +23,8 @@ std::map<std::string, ControlFactory>& Factories() {
 
 std::string Lower(const char* s) {
     std::string out(s ? s : "");
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -60,7 +61,8 @@ protected:
 
 private:
     void Command(int id) {
-        if (CWnd* w = CWnd::FromHandlePermanent(HandleOfWidget(this))) w->SendMessage(WM_COMMAND, static_cast<WPARAM>(id));
+        if (CWnd* w = CWnd::FromHandlePermanent(HandleOfWidget(this)))
+            w->SendMessage(WM_COMMAND, static_cast<WPARAM>(id));
     }
 };
 
@@ -79,8 +81,8 @@ QFont DialogFont() {
 }  // namespace platform
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(const DialogTemplate& dialogTemplate, CWnd* parent)
@@ -105,7 +107,8 @@ BOOL CDialog::Build(CWnd* parent, bool modal) {
     const DialogTemplate& t = *m_template;
     const CRect rect(platform::DluToPixelX(t.x), platform::DluToPixelY(t.y),
                      platform::DluToPixelX(t.x + t.cx), platform::DluToPixelY(t.y + t.cy));
-    if (!CWnd::Create("Dialog", t.caption, t.style & ~WS_VISIBLE, rect, m_parentWnd, t.id)) return FALSE;
+    if (!CWnd::Create("Dialog", t.caption, t.style & ~WS_VISIBLE, rect, m_parentWnd, t.id))
+        return FALSE;
     if (QWidget* w = GetWidget()) {
         w->setFixedSize(rect.Width(), rect.Height());
         if (!m_parentWnd || (t.style & DS_CENTER)) w->move(rect.left, rect.top);
@@ -130,7 +133,8 @@ void CDialog::BuildItems() {
         if (!item.hidden) style |= WS_VISIBLE;
         if (item.disabled) style |= WS_DISABLED;
         const CRect r(platform::DluToPixelX(item.x), platform::DluToPixelY(item.y),
-                      platform::DluToPixelX(item.x + item.cx), platform::DluToPixelY(item.y + item.cy));
+                      platform::DluToPixelX(item.x + item.cx),
+                      platform::DluToPixelY(item.y + item.cy));
         if (!control->Create(item.className, item.text, style, r, this, item.id)) return;
         // Radio buttons of one group (a run that starts with WS_GROUP) exclude each other.
         const bool radio = std::string_view(item.className) == "Button" &&
@@ -169,7 +173,9 @@ BOOL CDialog::DestroyWindow() {
     return r;
 }
 
-void CDialog::OnClose() { SendMessage(WM_COMMAND, IDCANCEL); }
+void CDialog::OnClose() {
+    SendMessage(WM_COMMAND, IDCANCEL);
+}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
@@ -181,7 +187,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::EndDialog(int result) {
     m_result = result;
@@ -215,8 +223,10 @@ CString CDialog::GetDlgItemText(int id) const {
 
 void CDialog::SetDlgItemInt(int id, UINT value, BOOL isSigned) {
     CString s;
-    if (isSigned) s.Format("%d", static_cast<int>(value));
-    else s.Format("%u", value);
+    if (isSigned)
+        s.Format("%d", static_cast<int>(value));
+    else
+        s.Format("%u", value);
     SetDlgItemText(id, s);
 }
 
@@ -240,7 +250,8 @@ UINT CDialog::IsDlgButtonChecked(int id) const {
 }
 
 void CDialog::CheckRadioButton(int firstId, int lastId, int checkId) {
-    for (int id = firstId; id <= lastId; ++id) CheckDlgButton(id, id == checkId ? BST_CHECKED : BST_UNCHECKED);
+    for (int id = firstId; id <= lastId; ++id)
+        CheckDlgButton(id, id == checkId ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int CDialog::GetCheckedRadioButton(int firstId, int lastId) const {
@@ -260,8 +271,10 @@ void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
 }
 
 void DDX_Text(CDataExchange* dx, int id, CString& value) {
-    if (dx->m_bSaveAndValidate) dx->m_pDlgWnd->GetDlgItemText(id, value);
-    else dx->m_pDlgWnd->SetDlgItemText(id, value);
+    if (dx->m_bSaveAndValidate)
+        dx->m_pDlgWnd->GetDlgItemText(id, value);
+    else
+        dx->m_pDlgWnd->SetDlgItemText(id, value);
 }
 
 void DDX_Text(CDataExchange* dx, int id, int& value) {
@@ -298,8 +311,10 @@ void DDX_Text(CDataExchange* dx, int id, double& value) {
 }
 
 void DDX_Check(CDataExchange* dx, int id, int& value) {
-    if (dx->m_bSaveAndValidate) value = static_cast<int>(dx->m_pDlgWnd->IsDlgButtonChecked(id));
-    else dx->m_pDlgWnd->CheckDlgButton(id, static_cast<UINT>(value));
+    if (dx->m_bSaveAndValidate)
+        value = static_cast<int>(dx->m_pDlgWnd->IsDlgButtonChecked(id));
+    else
+        dx->m_pDlgWnd->CheckDlgButton(id, static_cast<UINT>(value));
 }
 
 void DDX_Radio(CDataExchange* dx, int firstId, int& value) {
@@ -308,8 +323,10 @@ void DDX_Radio(CDataExchange* dx, int firstId, int& value) {
     std::vector<int> ids;
     bool inGroup = false;
     for (const DialogItem& item : items) {
-        if (!inGroup && static_cast<int>(item.id) == firstId) inGroup = true;
-        else if (inGroup && (item.style & WS_GROUP)) break;
+        if (!inGroup && static_cast<int>(item.id) == firstId)
+            inGroup = true;
+        else if (inGroup && (item.style & WS_GROUP))
+            break;
         if (inGroup) ids.push_back(static_cast<int>(item.id));
     }
     if (dx->m_bSaveAndValidate) {
@@ -318,13 +335,16 @@ void DDX_Radio(CDataExchange* dx, int firstId, int& value) {
             if (dx->m_pDlgWnd->IsDlgButtonChecked(ids[i])) value = static_cast<int>(i);
     } else {
         for (size_t i = 0; i < ids.size(); ++i)
-            dx->m_pDlgWnd->CheckDlgButton(ids[i], static_cast<int>(i) == value ? BST_CHECKED : BST_UNCHECKED);
+            dx->m_pDlgWnd->CheckDlgButton(
+                ids[i], static_cast<int>(i) == value ? BST_CHECKED : BST_UNCHECKED);
     }
 }
 
 void DDX_CBIndex(CDataExchange* dx, int id, int& index) {
     auto* combo = dynamic_cast<CComboBox*>(dx->m_pDlgWnd->GetDlgItem(id));
     if (!combo) return;
-    if (dx->m_bSaveAndValidate) index = combo->GetCurSel();
-    else combo->SetCurSel(index);
+    if (dx->m_bSaveAndValidate)
+        index = combo->GetCurSel();
+    else
+        combo->SetCurSel(index);
 }

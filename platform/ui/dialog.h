@@ -68,7 +68,8 @@ private:
 // Data exchange between a dialog's controls and its members.
 class CDataExchange {
 public:
-    CDataExchange(CDialog* dialog, BOOL saveAndValidate) : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDataExchange(CDialog* dialog, BOOL saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
     CDialog* m_pDlgWnd;
     BOOL m_bSaveAndValidate;
     bool m_failed = false;

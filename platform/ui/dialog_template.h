@@ -9,7 +9,8 @@
 
 struct DialogItem {
     UINT id;
-    const char* className;  // "Button", "Static", "Edit", "ComboBox", "ListBox" or a registered class
+    const char*
+        className;  // "Button", "Static", "Edit", "ComboBox", "ListBox" or a registered class
     const char* text;
     short x, y, cx, cy;
     DWORD style;  // control styles; WS_VISIBLE is added unless the item says hidden
@@ -32,48 +33,62 @@ struct DialogTemplate {
 namespace platform {
 constexpr int kDialogBaseX = 6;
 constexpr int kDialogBaseY = 13;
-constexpr int DluToPixelX(int dlu) { return (dlu * kDialogBaseX + 2) / 4; }
-constexpr int DluToPixelY(int dlu) { return (dlu * kDialogBaseY + 4) / 8; }
+constexpr int DluToPixelX(int dlu) {
+    return (dlu * kDialogBaseX + 2) / 4;
+}
+constexpr int DluToPixelY(int dlu) {
+    return (dlu * kDialogBaseY + 4) / 8;
+}
 }  // namespace platform
 
 // Item builders in the resource script's words.
 namespace dlg {
 
-inline DialogItem PushButton(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem PushButton(const char* text, UINT id, short x, short y, short cx, short cy,
+                             DWORD style = 0) {
     return {id, "Button", text, x, y, cx, cy, BS_PUSHBUTTON | WS_TABSTOP | style};
 }
-inline DialogItem DefPushButton(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem DefPushButton(const char* text, UINT id, short x, short y, short cx, short cy,
+                                DWORD style = 0) {
     return {id, "Button", text, x, y, cx, cy, BS_DEFPUSHBUTTON | WS_TABSTOP | style};
 }
-inline DialogItem CheckBox(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem CheckBox(const char* text, UINT id, short x, short y, short cx, short cy,
+                           DWORD style = 0) {
     return {id, "Button", text, x, y, cx, cy, BS_AUTOCHECKBOX | WS_TABSTOP | style};
 }
-inline DialogItem RadioButton(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem RadioButton(const char* text, UINT id, short x, short y, short cx, short cy,
+                              DWORD style = 0) {
     return {id, "Button", text, x, y, cx, cy, BS_AUTORADIOBUTTON | style};
 }
-inline DialogItem GroupBox(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem GroupBox(const char* text, UINT id, short x, short y, short cx, short cy,
+                           DWORD style = 0) {
     return {id, "Button", text, x, y, cx, cy, BS_GROUPBOX | style};
 }
-inline DialogItem LText(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem LText(const char* text, UINT id, short x, short y, short cx, short cy,
+                        DWORD style = 0) {
     return {id, "Static", text, x, y, cx, cy, SS_LEFT | style};
 }
-inline DialogItem CText(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem CText(const char* text, UINT id, short x, short y, short cx, short cy,
+                        DWORD style = 0) {
     return {id, "Static", text, x, y, cx, cy, SS_CENTER | style};
 }
-inline DialogItem RText(const char* text, UINT id, short x, short y, short cx, short cy, DWORD style = 0) {
+inline DialogItem RText(const char* text, UINT id, short x, short y, short cx, short cy,
+                        DWORD style = 0) {
     return {id, "Static", text, x, y, cx, cy, SS_RIGHT | style};
 }
-inline DialogItem EditText(UINT id, short x, short y, short cx, short cy, DWORD style = ES_AUTOHSCROLL) {
+inline DialogItem EditText(UINT id, short x, short y, short cx, short cy,
+                           DWORD style = ES_AUTOHSCROLL) {
     return {id, "Edit", "", x, y, cx, cy, WS_BORDER | WS_TABSTOP | style};
 }
-inline DialogItem ComboBox(UINT id, short x, short y, short cx, short cy, DWORD style = CBS_DROPDOWNLIST) {
+inline DialogItem ComboBox(UINT id, short x, short y, short cx, short cy,
+                           DWORD style = CBS_DROPDOWNLIST) {
     return {id, "ComboBox", "", x, y, cx, cy, WS_TABSTOP | style};
 }
 inline DialogItem ListBox(UINT id, short x, short y, short cx, short cy, DWORD style = LBS_NOTIFY) {
     return {id, "ListBox", "", x, y, cx, cy, WS_BORDER | WS_TABSTOP | WS_VSCROLL | style};
 }
-inline DialogItem Control(const char* text, UINT id, const char* className, DWORD style, short x, short y,
-                          short cx, short cy) {
+inline DialogItem Control(const char* text, UINT id, const char* className, DWORD style, short x,
+                          short y, short cx, short cy) {
     return {id, className, text, x, y, cx, cy, style};
 }
 inline DialogItem Hidden(DialogItem item) {

@@ -59,7 +59,9 @@ BOOL CMenu::LoadMenu(const MenuTemplate& menu) {
     return TRUE;
 }
 
-void CMenu::Touch(Data& d) { ++d.revision; }
+void CMenu::Touch(Data& d) {
+    ++d.revision;
+}
 
 unsigned CMenu::Revision() const {
     if (!m_data) return 0;
@@ -150,7 +152,9 @@ BOOL CMenu::RemoveMenu(UINT position, UINT flags) {
     return TRUE;
 }
 
-BOOL CMenu::DeleteMenu(UINT position, UINT flags) { return RemoveMenu(position, flags); }
+BOOL CMenu::DeleteMenu(UINT position, UINT flags) {
+    return RemoveMenu(position, flags);
+}
 
 UINT CMenu::EnableMenuItem(UINT item, UINT enable) {
     Data* owner = nullptr;
@@ -180,11 +184,14 @@ UINT CMenu::CheckMenuItem(UINT item, UINT check) {
 UINT CMenu::GetMenuState(UINT item, UINT flags) const {
     const Item* it = Find(item, flags);
     if (!it) return kMenuError;
-    if (it->popup) return ((static_cast<UINT>(it->popup->items.size()) & 0xFF) << 8) | (it->flags & 0xFF);
+    if (it->popup)
+        return ((static_cast<UINT>(it->popup->items.size()) & 0xFF) << 8) | (it->flags & 0xFF);
     return it->flags;
 }
 
-int CMenu::GetMenuItemCount() const { return m_data ? static_cast<int>(m_data->items.size()) : -1; }
+int CMenu::GetMenuItemCount() const {
+    return m_data ? static_cast<int>(m_data->items.size()) : -1;
+}
 
 UINT CMenu::GetMenuItemID(int position) const {
     if (!m_data || position < 0 || position >= GetMenuItemCount()) return kMenuError;

@@ -16,7 +16,8 @@ QString Label(const CString& text) {
 
 void AddItems(QWidget* container, CMenu* menu, HWND target, MenuUpdater updater, bool bar);
 
-QMenu* MakePopup(QWidget* parent, const CString& text, CMenu* sub, HWND target, MenuUpdater updater) {
+QMenu* MakePopup(QWidget* parent, const CString& text, CMenu* sub, HWND target,
+                 MenuUpdater updater) {
     auto* qmenu = new QMenu(Label(text), parent);
     // The pop-up is rebuilt each time it opens, after its update handlers have run.
     QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [qmenu, sub, target, updater] {
@@ -35,8 +36,10 @@ void AddItems(QWidget* container, CMenu* menu, HWND target, MenuUpdater updater,
         if (CMenu* sub = menu->GetSubMenu(i)) {
             QMenu* popup = MakePopup(container, text, sub, target, updater);
             popup->setEnabled(!(state & (MF_GRAYED | MF_DISABLED)));
-            if (bar) static_cast<QMenuBar*>(container)->addMenu(popup);
-            else static_cast<QMenu*>(container)->addMenu(popup);
+            if (bar)
+                static_cast<QMenuBar*>(container)->addMenu(popup);
+            else
+                static_cast<QMenu*>(container)->addMenu(popup);
             continue;
         }
         if (state & MF_SEPARATOR) {
@@ -50,7 +53,8 @@ void AddItems(QWidget* container, CMenu* menu, HWND target, MenuUpdater updater,
         action->setChecked(state & MF_CHECKED);
         action->setData(id);
         QObject::connect(action, &QAction::triggered, container, [target, id] {
-            if (CWnd* w = CWnd::FromHandlePermanent(target)) w->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0));
+            if (CWnd* w = CWnd::FromHandlePermanent(target))
+                w->PostMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), 0));
         });
         container->addAction(action);
     }
@@ -66,8 +70,10 @@ void MenuView::FillBar(QMenuBar* bar, CMenu* menu, HWND target, MenuUpdater upda
 void MenuView::FillPopup(QMenu* qmenu, CMenu* menu, HWND target, MenuUpdater updater) {
     for (QAction* a : qmenu->actions()) {
         qmenu->removeAction(a);
-        if (a->menu()) a->menu()->deleteLater();
-        else a->deleteLater();
+        if (a->menu())
+            a->menu()->deleteLater();
+        else
+            a->deleteLater();
     }
     if (menu && menu->IsCreated()) AddItems(qmenu, menu, target, updater, false);
 }

@@ -19,16 +19,26 @@ namespace {
 
 class QtModalHost : public ModalHost {
 public:
-    int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) override {
+    int RunMessageBox(CWnd* owner, const CString& text, const CString& caption,
+                      UINT type) override {
         QMessageBox box(owner ? owner->GetWidget() : nullptr);
         box.setText(text.ToQString());
         box.setWindowTitle(caption.ToQString());
         switch (type & MB_ICONMASK) {
-            case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-            case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-            case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-            case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-            default: break;
+            case MB_ICONERROR:
+                box.setIcon(QMessageBox::Critical);
+                break;
+            case MB_ICONQUESTION:
+                box.setIcon(QMessageBox::Question);
+                break;
+            case MB_ICONWARNING:
+                box.setIcon(QMessageBox::Warning);
+                break;
+            case MB_ICONINFORMATION:
+                box.setIcon(QMessageBox::Information);
+                break;
+            default:
+                break;
         }
         std::vector<std::pair<QPushButton*, int>> buttons;
         auto add = [&](const char* label, int result, QMessageBox::ButtonRole role) {
@@ -57,7 +67,9 @@ public:
                 add("&Retry", IDRETRY, QMessageBox::AcceptRole);
                 add("Cancel", IDCANCEL, QMessageBox::RejectRole);
                 break;
-            default: add("OK", IDOK, QMessageBox::AcceptRole); break;
+            default:
+                add("OK", IDOK, QMessageBox::AcceptRole);
+                break;
         }
         box.exec();
         for (const auto& [button, result] : buttons)
@@ -109,7 +121,9 @@ ModalHost& ModalHost::Current() {
     return *Installed();
 }
 
-void ModalHost::Install(ModalHost* host) { Installed() = host; }
+void ModalHost::Install(ModalHost* host) {
+    Installed() = host;
+}
 
 int ModalHost::RunPrintDialog(CPrintDialog&) {
     return IDCANCEL;
@@ -118,10 +132,11 @@ int ModalHost::RunPrintDialog(CPrintDialog&) {
 }  // namespace platform
 
 int MessageBox(CWnd* owner, LPCTSTR text, LPCTSTR caption, UINT type) {
-    return platform::ModalHost::Current().RunMessageBox(owner, text ? text : "", caption ? caption : "Error", type);
+    return platform::ModalHost::Current().RunMessageBox(owner, text ? text : "",
+                                                        caption ? caption : "Error", type);
 }
 
 int AfxMessageBox(LPCTSTR text, UINT type) {
-    return platform::ModalHost::Current().RunMessageBox(nullptr, text ? text : "",
-                                                        QApplication::applicationName().toStdString(), type);
+    return platform::ModalHost::Current().RunMessageBox(
+        nullptr, text ? text : "", QApplication::applicationName().toStdString(), type);
 }

@@ -15,7 +15,8 @@ public:
     virtual ~ModalHost() = default;
 
     // A plain message box; returns IDOK, IDCANCEL, IDYES, IDNO... for the button pressed.
-    virtual int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) = 0;
+    virtual int RunMessageBox(CWnd* owner, const CString& text, const CString& caption,
+                              UINT type) = 0;
     // Runs a dialog that is created, initialised and shown, until EndDialog is called.
     virtual void RunDialog(CDialog& dialog) = 0;
     // The print dialog: chooses the dialog's printer (GetPrinter) and pages; IDOK or IDCANCEL.

@@ -8,7 +8,9 @@ const MessageMap* CCmdTarget::GetThisMessageMap() {
     return &map;
 }
 
-const MessageMap* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const MessageMap* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 BOOL CCmdTarget::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {
     const bool update = code == CN_UPDATE_COMMAND_UI;
@@ -47,9 +49,13 @@ void CCmdUI::Enable(BOOL on) {
     m_bEnableChanged = true;
 }
 
-void CCmdUI::SetCheck(int check) { m_checked = check; }
+void CCmdUI::SetCheck(int check) {
+    m_checked = check;
+}
 
-void CCmdUI::SetText(const char* text) { m_text = CString(text); }
+void CCmdUI::SetText(const char* text) {
+    m_text = CString(text);
+}
 
 BOOL CCmdUI::DoUpdate(CCmdTarget* target, BOOL disableIfNoHandler) {
     m_bEnableChanged = false;

@@ -35,8 +35,9 @@ struct MessageMap {
 template <class T, class C>
 Entry Message(UINT msg, LRESULT (C::*fn)(WPARAM, LPARAM)) {
     static_assert(std::is_base_of_v<C, T>);
-    return {Kind::Message, 0, msg, msg,
-            [fn](CCmdTarget* t, UINT, WPARAM w, LPARAM l, void*) { return (static_cast<T*>(t)->*fn)(w, l); }};
+    return {Kind::Message, 0, msg, msg, [fn](CCmdTarget* t, UINT, WPARAM w, LPARAM l, void*) {
+                return (static_cast<T*>(t)->*fn)(w, l);
+            }};
 }
 
 template <class T, class C>
@@ -112,22 +113,22 @@ public:
 };
 
 // Message-map declarations, in the class library's form.
-#define DECLARE_MESSAGE_MAP()                                                      \
-protected:                                                                         \
-    static const ::platform::msgmap::MessageMap* GetThisMessageMap();              \
-    const ::platform::msgmap::MessageMap* GetMessageMap() const override;          \
-                                                                                   \
+#define DECLARE_MESSAGE_MAP()                                             \
+protected:                                                                \
+    static const ::platform::msgmap::MessageMap* GetThisMessageMap();     \
+    const ::platform::msgmap::MessageMap* GetMessageMap() const override; \
+                                                                          \
 protected:
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                                 \
-    const ::platform::msgmap::MessageMap* theClass::GetMessageMap() const {                     \
-        return GetThisMessageMap();                                                           \
-    }                                                                                          \
-    const ::platform::msgmap::MessageMap* theClass::GetThisMessageMap() {                      \
-        using ThisClass [[maybe_unused]] = theClass;                                           \
-        using TheBaseClass = baseClass;                                                        \
-        static const ::platform::msgmap::MessageMap map{&TheBaseClass::GetThisMessageMap, {
-
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                              \
+    const ::platform::msgmap::MessageMap* theClass::GetMessageMap() const { \
+        return GetThisMessageMap();                                         \
+    }                                                                       \
+    const ::platform::msgmap::MessageMap* theClass::GetThisMessageMap() {   \
+        using ThisClass [[maybe_unused]] = theClass;                        \
+        using TheBaseClass = baseClass;                                     \
+        static const ::platform::msgmap::MessageMap map {                   \
+            &TheBaseClass::GetThisMessageMap, {
 #define END_MESSAGE_MAP() \
     }                     \
     }                     \
@@ -139,7 +140,8 @@ protected:
 #define ON_COMMAND(id, fn) ::platform::msgmap::Command<ThisClass>(0, id, &ThisClass::fn),
 #define ON_COMMAND_RANGE(first, last, fn) \
     ::platform::msgmap::CommandRange<ThisClass>(0, first, last, &ThisClass::fn),
-#define ON_UPDATE_COMMAND_UI(id, fn) ::platform::msgmap::UpdateUI<ThisClass>(id, id, &ThisClass::fn),
+#define ON_UPDATE_COMMAND_UI(id, fn) \
+    ::platform::msgmap::UpdateUI<ThisClass>(id, id, &ThisClass::fn),
 #define ON_UPDATE_COMMAND_UI_RANGE(first, last, fn) \
     ::platform::msgmap::UpdateUI<ThisClass>(first, last, &ThisClass::fn),
 #define ON_CONTROL(code, id, fn) ::platform::msgmap::Command<ThisClass>(code, id, &ThisClass::fn),

@@ -23,7 +23,8 @@ CWinApp*& TheApp() {
 }
 
 void SendClose(QWidget* w) {
-    if (CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(w))) wnd->SendMessage(WM_CLOSE);
+    if (CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(w)))
+        wnd->SendMessage(WM_CLOSE);
 }
 
 // Closing asks the window: its OnClose decides whether it is destroyed.
@@ -64,7 +65,8 @@ public:
     void SetText(const char* text) override {
         CCmdUI::SetText(text);
         const UINT state = m_menu->GetMenuState(m_nIndex, MF_BYPOSITION);
-        m_menu->ModifyMenu(m_nIndex, MF_BYPOSITION | (state & (MF_GRAYED | MF_CHECKED)), m_nID, text);
+        m_menu->ModifyMenu(m_nIndex, MF_BYPOSITION | (state & (MF_GRAYED | MF_CHECKED)), m_nID,
+                           text);
     }
 
 private:
@@ -82,21 +84,27 @@ void UpdatePopupOf(CWnd* target, CMenu* popup) {
 CDocument::CDocument() = default;
 
 CDocument::~CDocument() {
-    for (CView* v : m_views) v->SetDocument(nullptr);
+    for (CView* v : m_views)
+        v->SetDocument(nullptr);
 }
 
 void CDocument::AddView(CView* view) {
-    if (view && std::find(m_views.begin(), m_views.end(), view) == m_views.end()) m_views.push_back(view);
+    if (view && std::find(m_views.begin(), m_views.end(), view) == m_views.end())
+        m_views.push_back(view);
 }
 
-void CDocument::RemoveView(CView* view) { m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end()); }
+void CDocument::RemoveView(CView* view) {
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), view), m_views.end());
+}
 
 void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject) {
     for (CView* v : std::vector<CView*>(m_views))
         if (v != sender) v->OnUpdate(sender, hint, hintObject);
 }
 
-void CDocument::SetPathName(LPCTSTR path, BOOL) { m_pathName = path ? path : ""; }
+void CDocument::SetPathName(LPCTSTR path, BOOL) {
+    m_pathName = path ? path : "";
+}
 
 BOOL CDocument::OnNewDocument() {
     DeleteContents();
@@ -105,9 +113,15 @@ BOOL CDocument::OnNewDocument() {
     return TRUE;
 }
 
-BOOL CDocument::OnOpenDocument(LPCTSTR) { return FALSE; }
-BOOL CDocument::OnSaveDocument(LPCTSTR) { return FALSE; }
-void CDocument::OnCloseDocument() { DeleteContents(); }
+BOOL CDocument::OnOpenDocument(LPCTSTR) {
+    return FALSE;
+}
+BOOL CDocument::OnSaveDocument(LPCTSTR) {
+    return FALSE;
+}
+void CDocument::OnCloseDocument() {
+    DeleteContents();
+}
 
 // ---- CView ----
 
@@ -129,8 +143,12 @@ CFrameWnd* CView::GetParentFrame() const {
     return nullptr;
 }
 
-void CView::OnInitialUpdate() { OnUpdate(nullptr, 0, nullptr); }
-void CView::OnUpdate(CView*, LPARAM, CObject*) { Invalidate(); }
+void CView::OnInitialUpdate() {
+    OnUpdate(nullptr, 0, nullptr);
+}
+void CView::OnUpdate(CView*, LPARAM, CObject*) {
+    Invalidate();
+}
 void CView::OnDraw(CDC*) {}
 
 void CView::OnPaint() {
@@ -154,10 +172,12 @@ QWidget* CFrameWnd::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
     return w;
 }
 
-QMainWindow* CFrameWnd::MainWindow() const { return qobject_cast<QMainWindow*>(GetWidget()); }
+QMainWindow* CFrameWnd::MainWindow() const {
+    return qobject_cast<QMainWindow*>(GetWidget());
+}
 
-BOOL CFrameWnd::Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CWnd* parent,
-                       const MenuTemplate* menu) {
+BOOL CFrameWnd::Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect,
+                       CWnd* parent, const MenuTemplate* menu) {
     if (!CWnd::Create(className, title, style, rect, parent, 0)) return FALSE;
     if (menu) {
         m_ownMenu = std::make_unique<CMenu>();
@@ -178,9 +198,13 @@ BOOL CFrameWnd::DestroyWindow() {
     return r;
 }
 
-void CFrameWnd::OnClose() { DestroyWindow(); }
+void CFrameWnd::OnClose() {
+    DestroyWindow();
+}
 
-CView* CFrameWnd::GetActiveView() const { return dynamic_cast<CView*>(FromHandlePermanent(m_activeView)); }
+CView* CFrameWnd::GetActiveView() const {
+    return dynamic_cast<CView*>(FromHandlePermanent(m_activeView));
+}
 
 void CFrameWnd::SetActiveView(CView* view, BOOL notify) {
     CView* old = GetActiveView();
@@ -193,7 +217,8 @@ void CFrameWnd::SetActiveView(CView* view, BOOL notify) {
 }
 
 void CFrameWnd::PlacePane(CView* view) {
-    if (QMainWindow* mw = MainWindow(); mw && view->GetWidget() && mw->centralWidget() != view->GetWidget())
+    if (QMainWindow* mw = MainWindow();
+        mw && view->GetWidget() && mw->centralWidget() != view->GetWidget())
         mw->setCentralWidget(view->GetWidget());
 }
 
@@ -210,7 +235,8 @@ BOOL CFrameWnd::SetMenu(CMenu* menu) {
 }
 
 void CFrameWnd::DrawMenuBar() {
-    if (QMainWindow* mw = MainWindow()) platform::MenuView::FillBar(mw->menuBar(), m_menu, m_hWnd, &UpdatePopupOf);
+    if (QMainWindow* mw = MainWindow())
+        platform::MenuView::FillBar(mw->menuBar(), m_menu, m_hWnd, &UpdatePopupOf);
 }
 
 void CFrameWnd::UpdateMenuPopup(CMenu* popup) {
@@ -258,7 +284,8 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
 
 void CMDIFrameWnd::MDIActivate(CWnd* child) {
     if (QMdiArea* area = MdiArea())
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(child ? child->GetWidget() : nullptr)) area->setActiveSubWindow(sub);
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(child ? child->GetWidget() : nullptr))
+            area->setActiveSubWindow(sub);
 }
 
 CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
@@ -267,7 +294,8 @@ CFrameWnd* CMDIFrameWnd::GetActiveFrame() {
 }
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {
-    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(id, code, extra, info)) return TRUE;
+    if (CMDIChildWnd* child = MDIGetActive(); child && child->OnCmdMsg(id, code, extra, info))
+        return TRUE;
     return CFrameWnd::OnCmdMsg(id, code, extra, info);
 }
 
@@ -279,24 +307,30 @@ QWidget* CMDIChildWnd::MakeWidget(QWidget*, const CREATESTRUCT& cs) {
     return sub;
 }
 
-BOOL CMDIChildWnd::Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CMDIFrameWnd* parent) {
+BOOL CMDIChildWnd::Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect,
+                          CMDIFrameWnd* parent) {
     return CFrameWnd::Create(className, title, style, rect, parent);
 }
 
-CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const { return dynamic_cast<CMDIFrameWnd*>(GetParent()); }
+CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
+    return dynamic_cast<CMDIFrameWnd*>(GetParent());
+}
 
 void CMDIChildWnd::MDIActivate() {
     if (CMDIFrameWnd* f = GetMDIFrame()) f->MDIActivate(this);
 }
 
 void CMDIChildWnd::PlacePane(CView* view) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(GetWidget()); sub && view->GetWidget() && sub->widget() != view->GetWidget())
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(GetWidget());
+        sub && view->GetWidget() && sub->widget() != view->GetWidget())
         sub->setWidget(view->GetWidget());
 }
 
 // ---- CWinApp ----
 
-CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName ? appName : "") { TheApp() = this; }
+CWinApp::CWinApp(LPCTSTR appName) : m_pszAppName(appName ? appName : "") {
+    TheApp() = this;
+}
 
 CWinApp::~CWinApp() {
     if (TheApp() == this) TheApp() = nullptr;
@@ -316,7 +350,8 @@ void CWinApp::SetRegistryKey(LPCTSTR company) {
 
 CString CWinApp::ProfileKey(LPCTSTR section) const {
     CString key;
-    key.Format("Software\\%s\\%s\\%s", m_pszRegistryKey.GetString(), m_pszAppName.GetString(), section ? section : "");
+    key.Format("Software\\%s\\%s\\%s", m_pszRegistryKey.GetString(), m_pszAppName.GetString(),
+               section ? section : "");
     return key;
 }
 
@@ -351,8 +386,12 @@ BOOL CWinApp::WriteProfileInt(LPCTSTR section, LPCTSTR entry, int value) {
            key.SetDWORDValue(entry, static_cast<DWORD>(value)) == ERROR_SUCCESS;
 }
 
-CWinApp* AfxGetApp() { return TheApp(); }
-CWnd* AfxGetMainWnd() { return TheApp() ? TheApp()->m_pMainWnd : nullptr; }
+CWinApp* AfxGetApp() {
+    return TheApp();
+}
+CWnd* AfxGetMainWnd() {
+    return TheApp() ? TheApp()->m_pMainWnd : nullptr;
+}
 
 namespace platform {
 
@@ -361,8 +400,10 @@ int RunApplication(CWinApp& app, int argc, char** argv) {
     QApplication::setApplicationName(app.m_pszAppName.ToQString());
     PinNumericLocale();
     int code = 0;
-    if (app.InitInstance()) code = app.Run();
-    else code = app.ExitInstance();
+    if (app.InitInstance())
+        code = app.Run();
+    else
+        code = app.ExitInstance();
     SyncRegistry();
     return code;
 }

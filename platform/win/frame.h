@@ -73,8 +73,8 @@ class CFrameWnd : public CWnd {
 public:
     ~CFrameWnd() override;
     // A frame window: a main window with a menu bar (top level) or the content of an MDI child.
-    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CWnd* parent = nullptr,
-                const MenuTemplate* menu = nullptr);
+    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect,
+                CWnd* parent = nullptr, const MenuTemplate* menu = nullptr);
     BOOL DestroyWindow() override;
 
     CView* GetActiveView() const;
@@ -122,7 +122,8 @@ protected:
 
 class CMDIChildWnd : public CFrameWnd {
 public:
-    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect, CMDIFrameWnd* parent);
+    BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect,
+                CMDIFrameWnd* parent);
     CMDIFrameWnd* GetMDIFrame() const;
     void MDIActivate();
 

@@ -23,7 +23,8 @@ class QtMessageLoop : public MessageLoop {
 public:
     QtMessageLoop() { m_clock.start(); }
     ~QtMessageLoop() override {
-        for (auto& [key, timer] : m_timers) delete timer;
+        for (auto& [key, timer] : m_timers)
+            delete timer;
     }
 
     bool StopTimer(HWND hwnd, UINT_PTR id) override {
@@ -35,13 +36,16 @@ public:
         return true;
     }
     void StopTimers(HWND hwnd) override {
-        for (auto it = m_timers.lower_bound({hwnd, 0}); it != m_timers.end() && it->first.first == hwnd;) {
+        for (auto it = m_timers.lower_bound({hwnd, 0});
+             it != m_timers.end() && it->first.first == hwnd;) {
             it->second->stop();
             it->second->deleteLater();
             it = m_timers.erase(it);
         }
     }
-    bool IsTimerRunning(HWND hwnd, UINT_PTR id) const override { return m_timers.count({hwnd, id}) > 0; }
+    bool IsTimerRunning(HWND hwnd, UINT_PTR id) const override {
+        return m_timers.count({hwnd, id}) > 0;
+    }
     void Post(std::function<void()> task) override {
         QTimer::singleShot(0, &m_context, std::move(task));
     }
@@ -84,9 +88,13 @@ MessageLoop& MessageLoop::Current() {
     return *Installed();
 }
 
-void MessageLoop::Install(MessageLoop* loop) { Installed() = loop; }
+void MessageLoop::Install(MessageLoop* loop) {
+    Installed() = loop;
+}
 
-std::unique_ptr<MessageLoop> MakeQtMessageLoop() { return std::make_unique<QtMessageLoop>(); }
+std::unique_ptr<MessageLoop> MakeQtMessageLoop() {
+    return std::make_unique<QtMessageLoop>();
+}
 
 // ---- the virtual clock ----
 
@@ -114,11 +122,14 @@ bool VirtualClock::DoStartTimer(HWND hwnd, UINT_PTR id, UINT periodMs) {
     return true;
 }
 
-bool VirtualClock::StopTimer(HWND hwnd, UINT_PTR id) { return m_state->timers.erase({hwnd, id}) > 0; }
+bool VirtualClock::StopTimer(HWND hwnd, UINT_PTR id) {
+    return m_state->timers.erase({hwnd, id}) > 0;
+}
 
 void VirtualClock::StopTimers(HWND hwnd) {
     auto& t = m_state->timers;
-    for (auto it = t.lower_bound({hwnd, 0}); it != t.end() && it->first.first == hwnd;) it = t.erase(it);
+    for (auto it = t.lower_bound({hwnd, 0}); it != t.end() && it->first.first == hwnd;)
+        it = t.erase(it);
 }
 
 bool VirtualClock::IsTimerRunning(HWND hwnd, UINT_PTR id) const {
@@ -133,11 +144,14 @@ UINT VirtualClock::Period(HWND hwnd, UINT_PTR id) const {
 LONGLONG VirtualClock::NextDue() const {
     LONGLONG best = -1;
     for (const auto& [key, t] : m_state->timers)
-        if (best < 0 || static_cast<LONGLONG>(t.due - m_now) < best) best = static_cast<LONGLONG>(t.due - m_now);
+        if (best < 0 || static_cast<LONGLONG>(t.due - m_now) < best)
+            best = static_cast<LONGLONG>(t.due - m_now);
     return best;
 }
 
-void VirtualClock::Post(std::function<void()> task) { m_state->posted.push_back(std::move(task)); }
+void VirtualClock::Post(std::function<void()> task) {
+    m_state->posted.push_back(std::move(task));
+}
 
 void VirtualClock::RunPending() {
     while (!m_state->posted.empty()) {
@@ -156,7 +170,8 @@ void VirtualClock::Advance(ULONGLONG ms) {
     for (;;) {
         const Timer* next = nullptr;
         for (const auto& [key, t] : m_state->timers)
-            if (t.due <= target && (!next || t.due < next->due || (t.due == next->due && t.order < next->order)))
+            if (t.due <= target &&
+                (!next || t.due < next->due || (t.due == next->due && t.order < next->order)))
                 next = &t;
         if (!next) break;
         m_now = next->due;
@@ -173,5 +188,9 @@ void VirtualClock::Advance(ULONGLONG ms) {
 
 }  // namespace platform
 
-ULONGLONG GetTickCount64() { return platform::MessageLoop::Current().TickCount(); }
-DWORD GetTickCount() { return static_cast<DWORD>(GetTickCount64()); }
+ULONGLONG GetTickCount64() {
+    return platform::MessageLoop::Current().TickCount();
+}
+DWORD GetTickCount() {
+    return static_cast<DWORD>(GetTickCount64());
+}

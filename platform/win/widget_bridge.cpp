@@ -18,7 +18,9 @@ namespace {
 const PaintContext* g_paint = nullptr;
 constexpr const char* kSubclassProperty = "varnelSubclassHwnd";
 
-CWnd* Target(const QWidget* widget) { return CWnd::FromHandlePermanent(HandleOfWidget(widget)); }
+CWnd* Target(const QWidget* widget) {
+    return CWnd::FromHandlePermanent(HandleOfWidget(widget));
+}
 
 UINT MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
     UINT f = 0;
@@ -32,13 +34,15 @@ UINT MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods) {
 }
 
 LPARAM PointParam(int x, int y) {
-    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)), static_cast<WORD>(static_cast<SHORT>(y)));
+    return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
+                      static_cast<WORD>(static_cast<SHORT>(y)));
 }
 
 }  // namespace
 
 void TagWidget(QWidget* widget, HWND hwnd) {
-    if (widget) widget->setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(hwnd)));
+    if (widget)
+        widget->setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(hwnd)));
 }
 
 HWND HandleOfWidget(const QWidget* widget) {
@@ -47,7 +51,9 @@ HWND HandleOfWidget(const QWidget* widget) {
 }
 
 void TagSubclass(QWidget* widget, HWND hwnd) {
-    if (widget) widget->setProperty(kSubclassProperty, QVariant::fromValue(reinterpret_cast<quintptr>(hwnd)));
+    if (widget)
+        widget->setProperty(kSubclassProperty,
+                            QVariant::fromValue(reinterpret_cast<quintptr>(hwnd)));
 }
 
 CWnd* SubclassOfWidget(const QWidget* widget) {
@@ -57,7 +63,9 @@ CWnd* SubclassOfWidget(const QWidget* widget) {
     return Target(widget);
 }
 
-const PaintContext* CurrentPaint() { return g_paint; }
+const PaintContext* CurrentPaint() {
+    return g_paint;
+}
 
 bool ForwardPaint(QWidget* widget, const CRect& rect) {
     CWnd* wnd = Target(widget);
@@ -144,21 +152,29 @@ void WndWidget::resizeEvent(QResizeEvent*) {
 }
 
 void WndWidget::mousePressEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) ForwardMouse(this, e, WM_LBUTTONDOWN);
-    else if (e->button() == Qt::RightButton) ForwardMouse(this, e, WM_RBUTTONDOWN);
+    if (e->button() == Qt::LeftButton)
+        ForwardMouse(this, e, WM_LBUTTONDOWN);
+    else if (e->button() == Qt::RightButton)
+        ForwardMouse(this, e, WM_RBUTTONDOWN);
 }
 
 void WndWidget::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) ForwardMouse(this, e, WM_LBUTTONUP);
-    else if (e->button() == Qt::RightButton) ForwardMouse(this, e, WM_RBUTTONUP);
+    if (e->button() == Qt::LeftButton)
+        ForwardMouse(this, e, WM_LBUTTONUP);
+    else if (e->button() == Qt::RightButton)
+        ForwardMouse(this, e, WM_RBUTTONUP);
 }
 
 void WndWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) ForwardMouse(this, e, WM_LBUTTONDBLCLK);
-    else mousePressEvent(e);
+    if (e->button() == Qt::LeftButton)
+        ForwardMouse(this, e, WM_LBUTTONDBLCLK);
+    else
+        mousePressEvent(e);
 }
 
-void WndWidget::mouseMoveEvent(QMouseEvent* e) { ForwardMouse(this, e, WM_MOUSEMOVE); }
+void WndWidget::mouseMoveEvent(QMouseEvent* e) {
+    ForwardMouse(this, e, WM_MOUSEMOVE);
+}
 
 void WndWidget::wheelEvent(QWheelEvent* e) {
     CWnd* w = Target(this);
@@ -166,8 +182,10 @@ void WndWidget::wheelEvent(QWheelEvent* e) {
     const QPoint g = e->globalPosition().toPoint();
     const UINT keys = MouseFlags(e->buttons(), e->modifiers());
     const int delta = e->angleDelta().y();
-    w->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(static_cast<WORD>(keys), static_cast<WORD>(static_cast<SHORT>(delta))),
-                   PointParam(g.x(), g.y()));
+    w->SendMessage(
+        WM_MOUSEWHEEL,
+        MAKEWPARAM(static_cast<WORD>(keys), static_cast<WORD>(static_cast<SHORT>(delta))),
+        PointParam(g.x(), g.y()));
 }
 
 void WndWidget::keyPressEvent(QKeyEvent* e) {

@@ -23,7 +23,9 @@ HWND NewHandle() {
     return reinterpret_cast<HWND>(next);
 }
 
-QRect ToQRect(const RECT& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
+QRect ToQRect(const RECT& r) {
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
 
 HWND g_capture = nullptr;
 
@@ -138,8 +140,8 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD 
     return Create(className, windowName, style, rect, parent, id);
 }
 
-BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
-                  UINT id) {
+BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
+                  CWnd* parent, UINT id) {
     if (m_hWnd) return FALSE;
     RegisterWindow(parent, id);
     m_style = style;
@@ -148,7 +150,8 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     cs.lpszName = windowName ? windowName : "";
     cs.style = style;
     cs.dwExStyle = m_exStyle;
-    cs.x = rect.left, cs.y = rect.top, cs.cx = rect.right - rect.left, cs.cy = rect.bottom - rect.top;
+    cs.x = rect.left, cs.y = rect.top, cs.cx = rect.right - rect.left,
+    cs.cy = rect.bottom - rect.top;
     cs.hwndParent = m_parent;
     cs.id = id;
     QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
@@ -172,8 +175,10 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
         if (FromHandlePermanent(self) == this) DestroyWindow();
         return FALSE;
     }
-    if (style & WS_VISIBLE) ShowWindow(SW_SHOW);
-    else if (QWidget* w = GetWidget(); w && !w->isWindow()) w->hide();  // else it shows with its parent
+    if (style & WS_VISIBLE)
+        ShowWindow(SW_SHOW);
+    else if (QWidget* w = GetWidget(); w && !w->isWindow())
+        w->hide();  // else it shows with its parent
     return TRUE;
 }
 
@@ -212,7 +217,9 @@ BOOL CWnd::DestroyWindow() {
     return TRUE;
 }
 
-LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return WindowProc(msg, wParam, lParam); }
+LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return WindowProc(msg, wParam, lParam);
+}
 
 BOOL CWnd::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!m_hWnd) return FALSE;
@@ -230,27 +237,64 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     const CPoint pt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     const UINT flags = static_cast<UINT>(wParam);
     switch (msg) {
-        case WM_CREATE: return OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam));
-        case WM_DESTROY: OnDestroy(); return 0;
-        case WM_CLOSE: OnClose(); return 0;
-        case WM_TIMER: OnTimer(wParam); return 0;
-        case WM_SIZE: OnSize(flags, LOWORD(static_cast<DWORD_PTR>(lParam)), HIWORD(static_cast<DWORD_PTR>(lParam))); return 0;
-        case WM_PAINT: OnPaint(); return 0;
-        case WM_ERASEBKGND: return OnEraseBkgnd(reinterpret_cast<CDC*>(wParam));
-        case WM_SHOWWINDOW: OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); return 0;
-        case WM_LBUTTONDOWN: OnLButtonDown(flags, pt); return 0;
-        case WM_LBUTTONUP: OnLButtonUp(flags, pt); return 0;
-        case WM_LBUTTONDBLCLK: OnLButtonDblClk(flags, pt); return 0;
-        case WM_RBUTTONDOWN: OnRButtonDown(flags, pt); return 0;
-        case WM_RBUTTONUP: OnRButtonUp(flags, pt); return 0;
-        case WM_MOUSEMOVE: OnMouseMove(flags, pt); return 0;
+        case WM_CREATE:
+            return OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam));
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
+        case WM_SIZE:
+            OnSize(flags, LOWORD(static_cast<DWORD_PTR>(lParam)),
+                   HIWORD(static_cast<DWORD_PTR>(lParam)));
+            return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_ERASEBKGND:
+            return OnEraseBkgnd(reinterpret_cast<CDC*>(wParam));
+        case WM_SHOWWINDOW:
+            OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnLButtonDown(flags, pt);
+            return 0;
+        case WM_LBUTTONUP:
+            OnLButtonUp(flags, pt);
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            OnLButtonDblClk(flags, pt);
+            return 0;
+        case WM_RBUTTONDOWN:
+            OnRButtonDown(flags, pt);
+            return 0;
+        case WM_RBUTTONUP:
+            OnRButtonUp(flags, pt);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(flags, pt);
+            return 0;
         case WM_MOUSEWHEEL:
             return OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), pt);
-        case WM_KEYDOWN: OnKeyDown(flags, static_cast<UINT>(lParam & 0xFFFF), 0); return 0;
-        case WM_KEYUP: OnKeyUp(flags, static_cast<UINT>(lParam & 0xFFFF), 0); return 0;
-        case WM_CHAR: OnChar(flags, static_cast<UINT>(lParam & 0xFFFF), 0); return 0;
-        case WM_SETFOCUS: OnSetFocus(reinterpret_cast<CWnd*>(wParam)); return 0;
-        case WM_KILLFOCUS: OnKillFocus(reinterpret_cast<CWnd*>(wParam)); return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(flags, static_cast<UINT>(lParam & 0xFFFF), 0);
+            return 0;
+        case WM_KEYUP:
+            OnKeyUp(flags, static_cast<UINT>(lParam & 0xFFFF), 0);
+            return 0;
+        case WM_CHAR:
+            OnChar(flags, static_cast<UINT>(lParam & 0xFFFF), 0);
+            return 0;
+        case WM_SETFOCUS:
+            OnSetFocus(reinterpret_cast<CWnd*>(wParam));
+            return 0;
+        case WM_KILLFOCUS:
+            OnKillFocus(reinterpret_cast<CWnd*>(wParam));
+            return 0;
         case WM_HSCROLL:
             OnHScroll(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<CScrollBar*>(lParam));
             return 0;
@@ -267,7 +311,8 @@ LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_GETFONT:
             return reinterpret_cast<LRESULT>(m_font);
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -286,9 +331,15 @@ BOOL CWnd::KillTimer(UINT_PTR id) {
     return m_hWnd && platform::MessageLoop::Current().StopTimer(m_hWnd, id);
 }
 
-CWnd* CWnd::GetParent() const { return FromHandlePermanent(m_parent); }
-CWnd* CWnd::GetOwner() const { return m_owner ? FromHandlePermanent(m_owner) : GetParent(); }
-void CWnd::SetOwner(CWnd* owner) { m_owner = owner ? owner->m_hWnd : nullptr; }
+CWnd* CWnd::GetParent() const {
+    return FromHandlePermanent(m_parent);
+}
+CWnd* CWnd::GetOwner() const {
+    return m_owner ? FromHandlePermanent(m_owner) : GetParent();
+}
+void CWnd::SetOwner(CWnd* owner) {
+    m_owner = owner ? owner->m_hWnd : nullptr;
+}
 
 CWnd* CWnd::GetDlgItem(int id) const {
     for (HWND h : m_children) {
@@ -306,7 +357,8 @@ int CWnd::SetDlgCtrlID(int id) {
 
 CWnd* CWnd::GetTopLevelParent() const {
     const CWnd* w = this;
-    while (CWnd* p = w->GetParent()) w = p;
+    while (CWnd* p = w->GetParent())
+        w = p;
     return const_cast<CWnd*>(w);
 }
 
@@ -329,7 +381,9 @@ CString CWnd::GetWindowText() const {
     return m_text;
 }
 
-void CWnd::GetWindowText(CString& text) const { text = GetWindowText(); }
+void CWnd::GetWindowText(CString& text) const {
+    text = GetWindowText();
+}
 
 int CWnd::GetWindowText(LPTSTR buffer, int maxCount) const {
     if (!buffer || maxCount <= 0) return 0;
@@ -340,28 +394,37 @@ int CWnd::GetWindowText(LPTSTR buffer, int maxCount) const {
     return n;
 }
 
-int CWnd::GetWindowTextLength() const { return GetWindowText().GetLength(); }
+int CWnd::GetWindowTextLength() const {
+    return GetWindowText().GetLength();
+}
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL) {
     m_rect = CRect(x, y, x + width, y + height);
-    if (QWidget* w = GetWidget()) w->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
-    else SendMessage(WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
+    if (QWidget* w = GetWidget())
+        w->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    else
+        SendMessage(WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
 }
 
 void CWnd::MoveWindow(const RECT* rect, BOOL repaint) {
-    if (rect) MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, repaint);
+    if (rect)
+        MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top,
+                   repaint);
 }
 
 BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
     CRect r;
     GetWindowRect(&r);
-    if (CWnd* p = GetParent(); p && !(GetWidget() && GetWidget()->isWindow())) p->ScreenToClient(&r);
+    if (CWnd* p = GetParent(); p && !(GetWidget() && GetWidget()->isWindow()))
+        p->ScreenToClient(&r);
     if (!(flags & SWP_NOMOVE)) r = CRect(x, y, x + r.Width(), y + r.Height());
     if (!(flags & SWP_NOSIZE)) r.right = r.left + cx, r.bottom = r.top + cy;
     if (!(flags & (SWP_NOMOVE)) || !(flags & SWP_NOSIZE)) MoveWindow(&r);
     if (QWidget* w = GetWidget(); w && !(flags & SWP_NOZORDER)) {
-        if (insertAfter == &wndBottom) w->lower();
-        else w->raise();
+        if (insertAfter == &wndBottom)
+            w->lower();
+        else
+            w->raise();
     }
     if (flags & SWP_SHOWWINDOW) ShowWindow(SW_SHOW);
     if (flags & SWP_HIDEWINDOW) ShowWindow(SW_HIDE);
@@ -536,12 +599,22 @@ BOOL CWnd::ShowWindow(int cmd) {
     m_visible = show;
     if (QWidget* w = GetWidget()) {
         switch (cmd) {
-            case SW_HIDE: w->hide(); break;
-            case SW_SHOWMAXIMIZED: w->showMaximized(); break;
+            case SW_HIDE:
+                w->hide();
+                break;
+            case SW_SHOWMAXIMIZED:
+                w->showMaximized();
+                break;
             case SW_SHOWMINIMIZED:
-            case SW_MINIMIZE: w->showMinimized(); break;
-            case SW_RESTORE: w->showNormal(); break;
-            default: w->show(); break;
+            case SW_MINIMIZE:
+                w->showMinimized();
+                break;
+            case SW_RESTORE:
+                w->showNormal();
+                break;
+            default:
+                w->show();
+                break;
         }
     }
     if (m_style & WS_VISIBLE && !show) m_style &= ~WS_VISIBLE;
@@ -558,8 +631,10 @@ BOOL CWnd::EnableWindow(BOOL enable) {
     const BOOL wasDisabled = !IsWindowEnabled();
     m_enabled = enable != FALSE;
     if (QWidget* w = GetWidget()) w->setEnabled(m_enabled);
-    if (m_enabled) m_style &= ~WS_DISABLED;
-    else m_style |= WS_DISABLED;
+    if (m_enabled)
+        m_style &= ~WS_DISABLED;
+    else
+        m_style |= WS_DISABLED;
     return wasDisabled;
 }
 
@@ -574,7 +649,9 @@ CWnd* CWnd::SetFocus() {
     return old;
 }
 
-CWnd* CWnd::GetFocus() { return FromWidget(QApplication::focusWidget()); }
+CWnd* CWnd::GetFocus() {
+    return FromWidget(QApplication::focusWidget());
+}
 
 void CWnd::Invalidate(BOOL) {
     if (QWidget* w = GetWidget()) w->update();
@@ -583,8 +660,10 @@ void CWnd::Invalidate(BOOL) {
 void CWnd::InvalidateRect(const RECT* rect, BOOL erase) {
     QWidget* w = GetWidget();
     if (!w) return;
-    if (rect) w->update(ToQRect(*rect));
-    else Invalidate(erase);
+    if (rect)
+        w->update(ToQRect(*rect));
+    else
+        Invalidate(erase);
 }
 
 void CWnd::UpdateWindow() {
@@ -600,13 +679,19 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT) {
     return TRUE;
 }
 
-int CWnd::OnCreate(LPCREATESTRUCT) { return 0; }
+int CWnd::OnCreate(LPCREATESTRUCT) {
+    return 0;
+}
 void CWnd::OnDestroy() {}
-void CWnd::OnClose() { DestroyWindow(); }
+void CWnd::OnClose() {
+    DestroyWindow();
+}
 void CWnd::PostNcDestroy() {}
 void CWnd::OnSize(UINT, int, int) {}
 void CWnd::OnPaint() {}
-BOOL CWnd::OnEraseBkgnd(CDC*) { return FALSE; }
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return FALSE;
+}
 void CWnd::OnTimer(UINT_PTR) {}
 void CWnd::OnShowWindow(BOOL, UINT) {}
 void CWnd::OnLButtonDown(UINT, CPoint) {}
@@ -615,7 +700,9 @@ void CWnd::OnLButtonDblClk(UINT, CPoint) {}
 void CWnd::OnRButtonDown(UINT, CPoint) {}
 void CWnd::OnRButtonUp(UINT, CPoint) {}
 void CWnd::OnMouseMove(UINT, CPoint) {}
-BOOL CWnd::OnMouseWheel(UINT, short, CPoint) { return FALSE; }
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint) {
+    return FALSE;
+}
 void CWnd::OnKeyDown(UINT, UINT, UINT) {}
 void CWnd::OnKeyUp(UINT, UINT, UINT) {}
 void CWnd::OnChar(UINT, UINT, UINT) {}
@@ -629,7 +716,9 @@ BOOL ReleaseCapture() {
     return TRUE;
 }
 
-BOOL IsWindow(HWND hwnd) { return CWnd::FromHandlePermanent(hwnd) != nullptr; }
+BOOL IsWindow(HWND hwnd) {
+    return CWnd::FromHandlePermanent(hwnd) != nullptr;
+}
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CWnd* w = CWnd::FromHandlePermanent(hwnd);

@@ -29,9 +29,15 @@ struct CREATESTRUCT {
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
 
-constexpr LONG GET_X_LPARAM(LPARAM l) { return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(l))); }
-constexpr LONG GET_Y_LPARAM(LPARAM l) { return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(l))); }
-constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<SHORT>(HIWORD(w)); }
+constexpr LONG GET_X_LPARAM(LPARAM l) {
+    return static_cast<SHORT>(LOWORD(static_cast<DWORD_PTR>(l)));
+}
+constexpr LONG GET_Y_LPARAM(LPARAM l) {
+    return static_cast<SHORT>(HIWORD(static_cast<DWORD_PTR>(l)));
+}
+constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) {
+    return static_cast<SHORT>(HIWORD(w));
+}
 constexpr int WHEEL_DELTA = 120;
 
 class CWnd : public CCmdTarget {
@@ -54,8 +60,8 @@ public:
     // A child or top-level window with a plain widget (or the control a subclass makes).
     // WS_POPUP makes a top-level window owned by the parent, placed in screen coordinates; with
     // WS_EX_TOOLWINDOW it is never activated.
-    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
-                        CWnd* parent, UINT id);
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                UINT id);
     BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style,
                   const RECT& rect, CWnd* parent, UINT id);
     // Sends WM_DESTROY, destroys the child windows, stops the timers and lets the widget go. The

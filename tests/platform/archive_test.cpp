@@ -28,7 +28,8 @@ CString LoadString(const std::vector<BYTE>& bytes) {
 
 std::vector<BYTE> Bytes(std::initializer_list<int> list) {
     std::vector<BYTE> v;
-    for (int b : list) v.push_back(static_cast<BYTE>(b));
+    for (int b : list)
+        v.push_back(static_cast<BYTE>(b));
     return v;
 }
 
@@ -50,7 +51,9 @@ TEST(Archive, StringLengthPrefixes) {
         const CString text(std::string(c.length, 'x'));
         const auto bytes = Store([&](CArchive& ar) { ar << text; });
         ASSERT_EQ(bytes.size(), c.prefix.size() + c.length);
-        EXPECT_EQ(std::vector<BYTE>(bytes.begin(), bytes.begin() + static_cast<long>(c.prefix.size())), c.prefix);
+        EXPECT_EQ(
+            std::vector<BYTE>(bytes.begin(), bytes.begin() + static_cast<long>(c.prefix.size())),
+            c.prefix);
         EXPECT_EQ(LoadString(bytes), text);
     }
 }
@@ -76,10 +79,10 @@ TEST(Archive, NumbersAndCounts) {
         ar.WriteCount(0xFFFF);
         ar.WriteCount(70000);
     });
-    const auto expected = Bytes({0x12, 0x56, 0x34, 0xDE, 0xBC, 0x9A, 0x78, 0xFE, 0xFF, 0xFF, 0xFF, 0xFD, 0xFF,
-                                 0, 0, 0, 0, 0, 0, 0xF8, 0x3F,  // 1.5
-                                 0xFE, 0xFF,                    // 0xFFFE as 16 bits
-                                 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,  // 0xFFFF needs 32 bits
+    const auto expected = Bytes({0x12, 0x56, 0x34, 0xDE, 0xBC, 0x9A, 0x78, 0xFE, 0xFF, 0xFF, 0xFF,
+                                 0xFD, 0xFF, 0,    0,    0,    0,    0,    0,    0xF8, 0x3F,  // 1.5
+                                 0xFE, 0xFF,                       // 0xFFFE as 16 bits
+                                 0xFF, 0xFF, 0xFF, 0xFF, 0,    0,  // 0xFFFF needs 32 bits
                                  0xFF, 0xFF, 0x70, 0x11, 0x01, 0x00});
     EXPECT_EQ(bytes, expected);
 
@@ -151,7 +154,8 @@ TEST(Archive, FileRoundTrip) {
     {
         CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
         CArchive ar(&file, CArchive::store);
-        for (int i = 0; i < 5000; ++i) ar << static_cast<double>(i);  // spans many buffers
+        for (int i = 0; i < 5000; ++i)
+            ar << static_cast<double>(i);  // spans many buffers
         ar << CString("end");
         ar.Close();
     }

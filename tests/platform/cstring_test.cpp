@@ -39,7 +39,8 @@ TEST(CString, EditingMembers) {
     EXPECT_EQ(s, "a,b,,c");
     int pos = 0;
     std::vector<CString> tokens;
-    for (CString t = s.Tokenize(",", pos); pos >= 0; t = s.Tokenize(",", pos)) tokens.push_back(t);
+    for (CString t = s.Tokenize(",", pos); pos >= 0; t = s.Tokenize(",", pos))
+        tokens.push_back(t);
     EXPECT_EQ(tokens, (std::vector<CString>{"a", "b", "c"}));
     EXPECT_EQ(s.Replace(",", ";"), 3);
     EXPECT_EQ(s, "a;b;;c");
@@ -54,7 +55,8 @@ TEST(CString, EditingMembers) {
 
 TEST(CodePage, RoundTripsEveryByte) {
     std::string all;
-    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
     std::string back;
     EXPECT_TRUE(platform::Utf8ToCp1252(platform::Cp1252ToUtf8(all), back));
     EXPECT_EQ(back, all);

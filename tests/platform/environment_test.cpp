@@ -16,7 +16,8 @@ namespace {
 
 TEST(NumericLocale, PinnedToCUnderADecimalCommaLocale) {
     const std::string old = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "locale de_DE.UTF-8 is not installed (scripts/setup generates it)";
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed (scripts/setup generates it)";
     char buf[16];
     std::snprintf(buf, sizeof buf, "%.1f", 1.5);
     EXPECT_STREQ(buf, "1,5");  // what Qt's start-up leaves without the pin
@@ -40,7 +41,8 @@ TEST(Paths, JoinAndSplit) {
     EXPECT_EQ(name, "Exp 1.vnp");
     EXPECT_EQ(platform::PathStem("/a/b/Exp 1.vnp"), "Exp 1");
     EXPECT_EQ(platform::PathExtension("/a/b.c/x"), "");
-    EXPECT_EQ(platform::PathFromWindows("Varnel Data\\Last Project.vnp"), "Varnel Data/Last Project.vnp");
+    EXPECT_EQ(platform::PathFromWindows("Varnel Data\\Last Project.vnp"),
+              "Varnel Data/Last Project.vnp");
 }
 
 class Registry : public testing_support::HarnessTest {};
@@ -49,8 +51,10 @@ TEST_F(Registry, ValuesSurviveReopeningTheFile) {
     const CString file = env.File("registry.ini");
     {
         CRegKey key;
-        EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Mercant Systems\\Varnel"), ERROR_FILE_NOT_FOUND);
-        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Mercant Systems\\Varnel"), ERROR_SUCCESS);
+        EXPECT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Mercant Systems\\Varnel"),
+                  ERROR_FILE_NOT_FOUND);
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, "SOFTWARE\\Mercant Systems\\Varnel"),
+                  ERROR_SUCCESS);
         EXPECT_EQ(key.SetStringValue("Path", "/home/u/Varnel °"), ERROR_SUCCESS);
         CRegKey user;
         user.Create(HKEY_CURRENT_USER, "Control Panel\\Desktop");

@@ -31,7 +31,8 @@ TEST(VirtualClock, TimersFireInTimeOrderOncePerPeriod) {
     ASSERT_EQ(a.SetTimer(1, 100), 1u);
     ASSERT_EQ(b.SetTimer(2, 40), 2u);
     clock.Advance(200);
-    EXPECT_EQ(log, (std::vector<CString>{"b:2@40", "b:2@80", "a:1@100", "b:2@120", "b:2@160", "a:1@200", "b:2@200"}));
+    EXPECT_EQ(log, (std::vector<CString>{"b:2@40", "b:2@80", "a:1@100", "b:2@120", "b:2@160",
+                                         "a:1@200", "b:2@200"}));
     EXPECT_EQ(clock.Now(), 200u);
 }
 
@@ -110,8 +111,8 @@ public:
 };
 
 BEGIN_MESSAGE_MAP(Echo, CWnd)
-    ON_MESSAGE(UM_PING, OnPing)
-    ON_MESSAGE(UM_PONG, OnPong)
+ON_MESSAGE(UM_PING, OnPing)
+ON_MESSAGE(UM_PONG, OnPong)
 END_MESSAGE_MAP()
 
 TEST(Messages, SendIsSynchronousAndReentrantPostComesAfter) {

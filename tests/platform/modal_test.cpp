@@ -7,19 +7,26 @@ namespace {
 
 using testing_support::ModalScript;
 
-const DialogTemplate kTemplate = {
-    901, "Sample", 0, 0, 200, 90, DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, "Tahoma", 8,
-    {
-        dlg::LText("Name:", 10, 7, 7, 40, 8),
-        dlg::EditText(11, 50, 5, 100, 12),
-        dlg::CheckBox("Remember", 12, 7, 22, 80, 10),
-        dlg::RadioButton("One", 13, 7, 36, 40, 10, WS_GROUP),
-        dlg::RadioButton("Two", 14, 50, 36, 40, 10),
-        dlg::ComboBox(15, 100, 36, 60, 60),
-        dlg::Hidden(dlg::PushButton("Secret", 16, 7, 55, 50, 14)),
-        dlg::DefPushButton("OK", IDOK, 90, 70, 50, 14),
-        dlg::PushButton("Cancel", IDCANCEL, 145, 70, 50, 14),
-    }};
+const DialogTemplate kTemplate = {901,
+                                  "Sample",
+                                  0,
+                                  0,
+                                  200,
+                                  90,
+                                  DS_MODALFRAME | WS_CAPTION | WS_SYSMENU,
+                                  "Tahoma",
+                                  8,
+                                  {
+                                      dlg::LText("Name:", 10, 7, 7, 40, 8),
+                                      dlg::EditText(11, 50, 5, 100, 12),
+                                      dlg::CheckBox("Remember", 12, 7, 22, 80, 10),
+                                      dlg::RadioButton("One", 13, 7, 36, 40, 10, WS_GROUP),
+                                      dlg::RadioButton("Two", 14, 50, 36, 40, 10),
+                                      dlg::ComboBox(15, 100, 36, 60, 60),
+                                      dlg::Hidden(dlg::PushButton("Secret", 16, 7, 55, 50, 14)),
+                                      dlg::DefPushButton("OK", IDOK, 90, 70, 50, 14),
+                                      dlg::PushButton("Cancel", IDCANCEL, 145, 70, 50, 14),
+                                  }};
 
 class SampleDialog : public CDialog {
 public:
@@ -43,7 +50,7 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(SampleDialog, CDialog)
-    ON_CBN_SELCHANGE(15, OnComboChange)
+ON_CBN_SELCHANGE(15, OnComboChange)
 END_MESSAGE_MAP()
 
 class Modal : public testing_support::HarnessTest {};
@@ -70,7 +77,12 @@ TEST(ModalScript, UnexpectedModalsFailTheTestWithTheirText) {
             EXPECT_EQ(d.DoModal(), IDCANCEL);
         },
         "Unexpected dialog 901");
-    EXPECT_NONFATAL_FAILURE({ ModalScript script; script.ExpectMessage("never", IDOK); }, "never shown");
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ModalScript script;
+            script.ExpectMessage("never", IDOK);
+        },
+        "never shown");
 }
 
 TEST_F(Modal, DialogFromTemplateHasItsControlsAndExchangesData) {
@@ -113,8 +125,10 @@ TEST_F(Modal, EscapeAndTheCloseBoxCancel) {
         SampleDialog d;
         modals.ExpectDialog(901, [way](CDialog& dialog) {
             testing_support::TypeText(dialog, 11, "changed");
-            if (way == 0) testing_support::PressEscape(dialog);
-            else testing_support::PressCloseBox(dialog);
+            if (way == 0)
+                testing_support::PressEscape(dialog);
+            else
+                testing_support::PressCloseBox(dialog);
         });
         EXPECT_EQ(d.DoModal(), IDCANCEL);
         EXPECT_EQ(d.name, "first");
@@ -146,7 +160,7 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(Owner, CWnd)
-    ON_MESSAGE(UM_BOX_CLOSED, OnBoxClosed)
+ON_MESSAGE(UM_BOX_CLOSED, OnBoxClosed)
 END_MESSAGE_MAP()
 
 TEST_F(Modal, ModelessDialogDeletedFromItsOwnHandler) {

@@ -19,7 +19,9 @@ constexpr UINT ID_CHECKED = 104;   // an update handler checks it
 constexpr UINT ID_DISABLED = 105;  // an update handler disables it although a handler exists
 
 std::vector<CString>* g_log = nullptr;
-void Log(const char* who) { g_log->push_back(who); }
+void Log(const char* who) {
+    g_log->push_back(who);
+}
 
 class TestApp : public CWinApp {
 public:
@@ -29,9 +31,9 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(TestApp, CWinApp)
-    ON_COMMAND(ID_BOTH, OnBoth)
-    ON_COMMAND(ID_DOC, OnDoc)
-    ON_COMMAND(ID_APP, OnApp)
+ON_COMMAND(ID_BOTH, OnBoth)
+ON_COMMAND(ID_DOC, OnDoc)
+ON_COMMAND(ID_APP, OnApp)
 END_MESSAGE_MAP()
 
 class TestDoc : public CDocument {
@@ -44,11 +46,11 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(TestDoc, CDocument)
-    ON_COMMAND(ID_BOTH, OnBoth)
-    ON_COMMAND(ID_DOC, OnDoc)
-    ON_COMMAND(ID_DISABLED, OnDisabled)
-    ON_UPDATE_COMMAND_UI(ID_CHECKED, OnUpdateChecked)
-    ON_UPDATE_COMMAND_UI(ID_DISABLED, OnUpdateDisabled)
+ON_COMMAND(ID_BOTH, OnBoth)
+ON_COMMAND(ID_DOC, OnDoc)
+ON_COMMAND(ID_DISABLED, OnDisabled)
+ON_UPDATE_COMMAND_UI(ID_CHECKED, OnUpdateChecked)
+ON_UPDATE_COMMAND_UI(ID_DISABLED, OnUpdateDisabled)
 END_MESSAGE_MAP()
 
 class TestView : public CView {
@@ -57,7 +59,7 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(TestView, CView)
-    ON_COMMAND(ID_BOTH, OnBoth)
+ON_COMMAND(ID_BOTH, OnBoth)
 END_MESSAGE_MAP()
 
 class TestFrame : public CMDIFrameWnd {
@@ -66,7 +68,7 @@ public:
     DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(TestFrame, CMDIFrameWnd)
-    ON_COMMAND(ID_BOTH, OnBoth)
+ON_COMMAND(ID_BOTH, OnBoth)
 END_MESSAGE_MAP()
 
 const MenuTemplate kMenu = {1,
@@ -84,11 +86,14 @@ class Routing : public testing_support::HarnessTest {
 protected:
     void SetUp() override {
         g_log = &log;
-        ASSERT_TRUE(frame.Create(nullptr, "Test", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300), nullptr, &kMenu));
+        ASSERT_TRUE(frame.Create(nullptr, "Test", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 300),
+                                 nullptr, &kMenu));
         app.m_pMainWnd = &frame;
-        ASSERT_TRUE(child.Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 150), &frame));
+        ASSERT_TRUE(
+            child.Create(nullptr, "Child", WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 150), &frame));
         view.SetDocument(&doc);
-        ASSERT_TRUE(view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10), &child, AFX_IDW_PANE_FIRST));
+        ASSERT_TRUE(view.Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 10),
+                                &child, AFX_IDW_PANE_FIRST));
         child.SetActiveView(&view);
         frame.ShowWindow(SW_SHOW);
         child.MDIActivate();

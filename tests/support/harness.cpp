@@ -33,19 +33,31 @@ TempEnvironment::TempEnvironment()
 
 TempEnvironment::~TempEnvironment() {
     platform::SetRegistryFile(CString());
-    if (m_hadData) qputenv("XDG_DATA_HOME", m_oldData);
-    else qunsetenv("XDG_DATA_HOME");
-    if (m_hadConfig) qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    else qunsetenv("XDG_CONFIG_HOME");
+    if (m_hadData)
+        qputenv("XDG_DATA_HOME", m_oldData);
+    else
+        qunsetenv("XDG_DATA_HOME");
+    if (m_hadConfig)
+        qputenv("XDG_CONFIG_HOME", m_oldConfig);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
 }
 
-CString TempEnvironment::Path() const { return CString(m_dir.path()); }
-CString TempEnvironment::File(const char* name) const { return CString(m_dir.filePath(name)); }
-CString TempEnvironment::DataHome() const { return CString(m_dir.path() + "/data"); }
+CString TempEnvironment::Path() const {
+    return CString(m_dir.path());
+}
+CString TempEnvironment::File(const char* name) const {
+    return CString(m_dir.filePath(name));
+}
+CString TempEnvironment::DataHome() const {
+    return CString(m_dir.path() + "/data");
+}
 
 // ---- ModalScript ----
 
-ModalScript::ModalScript() { platform::ModalHost::Install(this); }
+ModalScript::ModalScript() {
+    platform::ModalHost::Install(this);
+}
 
 ModalScript::~ModalScript() {
     platform::ModalHost::Install(nullptr);
@@ -54,7 +66,8 @@ ModalScript::~ModalScript() {
             ADD_FAILURE() << "Expected print dialog never shown";
         else if (s.message)
             ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
-        else ADD_FAILURE() << "Expected dialog " << s.templateId << " never shown";
+        else
+            ADD_FAILURE() << "Expected dialog " << s.templateId << " never shown";
     }
 }
 
@@ -103,8 +116,9 @@ int ModalScript::RunMessageBox(CWnd*, const CString& text, const CString&, UINT 
     m_shown.push_back(text);
     if (m_steps.empty() || !m_steps.front().message || !(m_steps.front().text == text)) {
         ADD_FAILURE() << "Unexpected message box: \"" << text.GetString() << "\""
-                      << (m_steps.empty() ? "" : m_steps.front().message ? " (expected a different message)"
-                                                                         : " (expected a dialog)");
+                      << (m_steps.empty()           ? ""
+                          : m_steps.front().message ? " (expected a different message)"
+                                                    : " (expected a dialog)");
         const UINT kind = type & MB_TYPEMASK;
         return kind == MB_OK ? IDOK : kind == MB_YESNO ? IDNO : IDCANCEL;
     }
@@ -128,7 +142,9 @@ void ModalScript::RunDialog(CDialog& dialog) {
     m_shown.push_back(text);
     if (QWidget* w = dialog.GetWidget()) w->show();
     const HWND self = dialog.m_hWnd;
-    auto stillOpen = [&] { return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded(); };
+    auto stillOpen = [&] {
+        return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded();
+    };
 
     bool matched = false;
     if (!m_steps.empty() && !m_steps.front().print) {
@@ -136,12 +152,15 @@ void ModalScript::RunDialog(CDialog& dialog) {
         if (step.message) {
             bool hasText = false;
             for (CWnd* child : dialog.GetChildren())
-                if (dynamic_cast<CStatic*>(child) && child->GetWindowText() == step.text) hasText = true;
+                if (dynamic_cast<CStatic*>(child) && child->GetWindowText() == step.text)
+                    hasText = true;
             if (hasText) {
                 m_steps.pop_front();
                 matched = true;
-                if (dialog.GetDlgItem(step.answer)) Press(dialog, step.answer);
-                else dialog.EndDialog(step.answer);
+                if (dialog.GetDlgItem(step.answer))
+                    Press(dialog, step.answer);
+                else
+                    dialog.EndDialog(step.answer);
             }
         } else if (step.templateId == dialog.GetTemplateId()) {
             m_steps.pop_front();
@@ -150,9 +169,11 @@ void ModalScript::RunDialog(CDialog& dialog) {
         }
     }
     if (!matched) {
-        ADD_FAILURE() << "Unexpected dialog " << dialog.GetTemplateId() << ": \"" << text.GetString() << "\"";
+        ADD_FAILURE() << "Unexpected dialog " << dialog.GetTemplateId() << ": \""
+                      << text.GetString() << "\"";
     } else if (stillOpen()) {
-        ADD_FAILURE() << "Dialog " << dialog.GetTemplateId() << " is still open after its script step";
+        ADD_FAILURE() << "Dialog " << dialog.GetTemplateId()
+                      << " is still open after its script step";
     }
     if (stillOpen()) dialog.EndDialog(IDCANCEL);
 }

@@ -34,9 +34,9 @@ class TempEnvironment {
 public:
     TempEnvironment();
     ~TempEnvironment();
-    CString Path() const;                      // the folder
-    CString File(const char* name) const;      // a path inside it
-    CString DataHome() const;                  // what Qt reports as the user's data folder root
+    CString Path() const;                  // the folder
+    CString File(const char* name) const;  // a path inside it
+    CString DataHome() const;              // what Qt reports as the user's data folder root
 
 private:
     QTemporaryDir m_dir;
@@ -56,7 +56,8 @@ public:
     // A plain message box with exactly this text, or a dialog with a static of exactly this text;
     // `answer` is the button pressed (the box's result, or the dialog's control of that id).
     ModalScript& ExpectMessage(const CString& text, int answer);
-    // A dialog built from this template; the action fills fields and must press a button that ends it.
+    // A dialog built from this template; the action fills fields and must press a button that ends
+    // it.
     ModalScript& ExpectDialog(UINT templateId, DialogAction action);
     // The print dialog: with IDOK the job goes to this PDF file (all pages, or from .. to when
     // both are given); with IDCANCEL nothing is printed.
@@ -88,7 +89,8 @@ private:
     std::vector<CString> m_shown;
 };
 
-// What a user does in a dialog: each fails the test when the control is missing, hidden or disabled.
+// What a user does in a dialog: each fails the test when the control is missing, hidden or
+// disabled.
 void Press(CDialog& dialog, int id);
 void PressEscape(CDialog& dialog);
 void PressCloseBox(CDialog& dialog);

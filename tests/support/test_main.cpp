@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <cstdio>
-#include <unistd.h>
 
 #include <QFile>
 
@@ -19,9 +19,11 @@ int main(int argc, char** argv) {
     // CTest's discovery runs the binaries without the test environment.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
-        const QString runtime = QDir::tempPath() + "/varnel-tests-runtime-" + QString::number(getuid());
+        const QString runtime =
+            QDir::tempPath() + "/varnel-tests-runtime-" + QString::number(getuid());
         QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     }
     QApplication app(argc, argv);
@@ -29,8 +31,11 @@ int main(int argc, char** argv) {
     platform::PinNumericLocale();
 
     const QFontMetrics metrics(platform::DialogFont());
-    if (QFontDatabase::families().isEmpty() || !metrics.inFont(QChar('A')) || metrics.horizontalAdvance("W") <= 0) {
-        std::fprintf(stderr, "No usable font is installed (install fonts-dejavu-core): the tests cannot run.\n");
+    if (QFontDatabase::families().isEmpty() || !metrics.inFont(QChar('A')) ||
+        metrics.horizontalAdvance("W") <= 0) {
+        std::fprintf(
+            stderr,
+            "No usable font is installed (install fonts-dejavu-core): the tests cannot run.\n");
         return 2;
     }
 
