@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
+#include <functional>
 #include <memory>
 #include <set>
 #include <vector>
@@ -14,7 +15,10 @@
 #include "logger/logger_messages.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
+#include "tests/logger/dorvik_fixture.h"
 #include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
+#include "tools/dorvik-sim/qk_model.h"
 
 namespace {
 
@@ -302,6 +306,131 @@ TEST(ComSetupDocument, TheApplicationMakesItsDocumentWithAnIdleLogger) {
     EXPECT_FALSE(logger->GetSerialPort().IsOpen());
     EXPECT_EQ(logger->GetDetectionState(), 0);
     app.ExitInstance();
+}
+
+// ---- the real search over simulated loggers
+
+// The program's logger object, given its host without the start-up search that the communication
+// view's Create runs.
+class HostedDorvik : public CDorvik {
+public:
+    using CDorvik::CDorvik;
+    void SetHost(CWnd* host) { m_hostWindow = host->GetSafeHwnd(); }
+};
+
+class SearchApp : public CVarnelApp {
+public:
+    SearchApp() {
+        m_document = std::make_unique<CVarnelDoc>(
+            [](CSettings* settings) { return std::make_unique<HostedDorvik>(settings); });
+    }
+};
+
+const std::vector<BYTE> kBasicProbe = {0xEB, 0x92, 0xF0};
+
+// Five openable ports, one held by another program; only COM6 has a logger on it.
+class ComSetupSearch : public testing_support::HarnessTest {
+protected:
+    testing_support::NoComPorts noPorts;
+    testing_support::SimulatedComPort com2{2, CDorvik::kBasicBaudRate};
+    testing_support::SimulatedComPort com3{3, CDorvik::kBasicBaudRate};
+    testing_support::SimulatedComPort busy{4, CDorvik::kBasicBaudRate};
+    testing_support::SimulatedComPort com5{5, CDorvik::kBasicBaudRate};
+    testing_support::SimulatedComPort qk{6, std::make_unique<dorvik_sim::QkModel>()};
+    testing_support::SimulatedComPort com8{8, CDorvik::kBasicBaudRate};
+    dorvik_test::HostWindow host;  // routes the logger's timers, as the communication view does
+    SearchApp app;
+    CSettings& settings = *app.GetDocument()->GetSettings();
+    CDorvik& logger = *app.GetDocument()->GetLogger();
+
+    void SetUp() override {
+        ASSERT_TRUE(busy.line.HoldBusy(true));
+        ASSERT_TRUE(host.CreateMessageTarget());
+        host.dorvik = &logger;
+        static_cast<HostedDorvik&>(logger).SetHost(&host);
+    }
+    void TearDown() override { host.dorvik = nullptr; }
+    // "Try to connect" with these entries unticked; the list as the dialog showed it. A search
+    // that is to fail expects its message after the dialog.
+    std::vector<Entry> TryToConnect(std::initializer_list<const char*> unticked,
+                                    const char* failure = nullptr) {
+        std::vector<Entry> shown;
+        modals.ExpectDialog(IDD_COM_SETUP, [&](CDialog& d) {
+            shown = Entries(d);
+            Untick(d, unticked);
+            testing_support::Press(d, IDOK);
+        });
+        if (failure) modals.ExpectMessage(failure, IDOK);
+        CComSetup dialog;
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+        return shown;
+    }
+    bool Wait(const std::function<bool()>& done) { return dorvik_test::RunUntil(clock, done); }
+    bool Heard(testing_support::SimulatedComPort& port) { return !port.line.Received().empty(); }
+    // A whole probe: four basic requests at 2400 baud, then the wake block and three QK
+    // requests at 19200, which a silent line at 2400 loses.
+    void ExpectProbed(testing_support::SimulatedComPort& port) {
+        SCOPED_TRACE(port.comNumber);
+        std::vector<BYTE> probes;
+        for (int i = 0; i < 4; ++i)
+            probes.insert(probes.end(), kBasicProbe.begin(), kBasicProbe.end());
+        EXPECT_EQ(port.line.Received(), probes);
+        EXPECT_EQ(port.line.LostInput(), CDorvik::kWakeBlockSize + 3 * 8);
+    }
+    const std::vector<Entry> kOpenable = {
+        {" COM2", true}, {" COM3", true}, {" COM5", true}, {" COM6", true}, {" COM8", true}};
+};
+
+TEST_F(ComSetupSearch, TheCheckedPortsAreSearchedInListOrderUntilTheQKAnswers) {
+    const ULONGLONG start = clock.Now();
+    EXPECT_EQ(TryToConnect({" COM3", " COM8"}), kOpenable);
+    // One port at a time, in the list's order, each for its 700 ms.
+    ASSERT_TRUE(Wait([&] { return Heard(com2); }));
+    EXPECT_FALSE(Heard(com5) || Heard(qk));
+    ASSERT_TRUE(Wait([&] { return Heard(com5); }));
+    EXPECT_FALSE(com2.line.IsSlaveOpen());
+    EXPECT_FALSE(Heard(qk));
+    ASSERT_TRUE(Wait([&] { return logger.IsQKModel() && !logger.IsDetectionTimerOn(); }));
+    const ULONGLONG found = clock.Now() - start;
+    EXPECT_GE(found, 2 * 700u + 400u) << "the QK is probed from the fifth tick";
+    EXPECT_LT(found, 3 * 700u);
+    ASSERT_TRUE(Wait([&] { return logger.IsCommandQueueEmpty() && !logger.IsCommandTimerOn(); }));
+
+    EXPECT_TRUE(logger.IsConnected());
+    EXPECT_FALSE(logger.IsCommandFailed());
+    EXPECT_EQ(logger.GetStatusBarText(), "Dorvik QK was detected");
+    for (auto* port : {&com2, &com5})
+        ExpectProbed(*port);
+    EXPECT_FALSE(Heard(com3) || Heard(com8) || Heard(busy));
+    EXPECT_EQ(settings.m_comNumber, 6);
+    EXPECT_NE(settings.m_rememberPort, 0);
+    const CSettings reread;
+    EXPECT_EQ(reread.m_comNumber, 6);
+    EXPECT_NE(reread.m_rememberPort, 0);
+    EXPECT_EQ(modals.Shown().size(), 1u) << "the set-up dialog only";
+}
+
+TEST_F(ComSetupSearch, OnlySilentPortsCheckedFailOnceAfterEachWasTried) {
+    settings.m_rememberPort = 1;
+    const ULONGLONG start = clock.Now();
+    EXPECT_EQ(TryToConnect({" COM3", " COM6"}, CDorvik::kConnectFailedText), kOpenable);
+    EXPECT_EQ(modals.Shown().size(), 1u) << "not from inside the dialog";
+    ASSERT_TRUE(Wait([&] { return modals.Shown().size() == 2; }));
+    const ULONGLONG took = clock.Now() - start;
+    EXPECT_GE(took, 3 * 700u);
+    EXPECT_LT(took, 3 * 700u + 200u);
+    dorvik_test::RunUntil(
+        clock, [] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(modals.Shown().size(), 2u) << "told once";
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_FALSE(logger.IsDetectionTimerOn());
+    EXPECT_EQ(logger.GetDetectionState(), 0);
+    EXPECT_FALSE(logger.IsConnected());
+    EXPECT_FALSE(logger.GetSerialPort().IsOpen());
+    EXPECT_EQ(settings.m_rememberPort, 0);
+    for (auto* port : {&com2, &com5, &com8})
+        ExpectProbed(*port);
+    EXPECT_FALSE(Heard(com3) || Heard(qk));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Downloads of stored data: the QK's stored sets and timing sets end to end against the simulated
-// QK over a pseudo-terminal; the basic model's block download and the data read's retry timing on
-// the virtual clock; the progress dialog.
+// Downloads of stored data: the QK's stored sets and timing sets, and the basic model's stored run,
+// end to end against the simulated loggers over pseudo-terminals; the basic model's block download
+// and the data read's retry timing on the virtual clock; the progress dialog.
 
 #include <gtest/gtest.h>
 
@@ -15,11 +15,14 @@
 #include "logger/fetch_progress_dialog.h"
 #include "tests/logger/dorvik_fixture.h"
 #include "tests/support/sim_port.h"
+#include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {
 
 using namespace dorvik_test;
+using dorvik_sim::BasicModel;
+using dorvik_sim::BasicStoredRun;
 using dorvik_sim::QkModel;
 using dorvik_sim::QkStoredSet;
 using dorvik_sim::QkTimingEvent;
@@ -732,6 +735,139 @@ TEST_F(QkDownload, ATimingSetWithABadChecksumFailsOnce) {
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("CS"); }), 1u);
+}
+
+// ---- the basic model against the simulator
+
+class BasicDownload : public testing_support::HarnessTest {
+protected:
+    testing_support::NoComPorts noPorts;  // the search finds the simulated logger or nothing
+    CSettings settings{env.File("Settings.vns")};
+    HostWindow host;
+    std::unique_ptr<SimulatedComPort> sim;
+    std::unique_ptr<TestDorvik> dorvik;
+
+    void SetUp() override { ASSERT_TRUE(host.CreateMessageTarget()); }
+    void TearDown() override { Drop(); }
+    void Drop() {
+        host.dorvik = nullptr;
+        dorvik.reset();
+        sim.reset();
+    }
+    template <class F>
+    auto Basic(F&& f) {
+        return sim->line.WithModelAs<BasicModel>(std::forward<F>(f));
+    }
+    // A fresh logger keeping `run`, found on its remembered port as at start-up.
+    void Connect(const BasicStoredRun& run) {
+        Drop();
+        sim = std::make_unique<SimulatedComPort>(kCom, std::make_unique<BasicModel>());
+        ASSERT_TRUE(sim->line.IsReady()) << sim->line.ErrorText();
+        Basic([&](BasicModel& m) { m.storedRun = run; });
+        settings.m_rememberPort = 1;
+        settings.m_comNumber = kCom;
+        dorvik = std::make_unique<TestDorvik>(&settings);
+        host.dorvik = dorvik.get();
+        dorvik->Attach(&host);
+        dorvik->Connect();
+        ASSERT_TRUE(Wait([&] {
+            return dorvik->IsConnected() && !dorvik->IsDetectionTimerOn() &&
+                   dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn();
+        }));
+        host.messages.clear();
+    }
+    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
+    Progress ProgressSent() const {
+        Progress out;
+        for (const HostMessage& m : host.messages)
+            if (m.message == UM_FETCH_PROGRESS) out.push_back({m.wParam, m.lParam});
+        return out;
+    }
+};
+
+TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
+    struct Case {
+        const char* name;
+        BYTE mask;
+        WORD samples;
+        std::function<void(BasicModel&)> fault;
+        bool built;
+        // At the line's rate, over a second a block; else at once, in odd chunks.
+        bool paced = false;
+    };
+    const auto none = [](BasicModel&) {};
+    const Case cases[] = {
+        {"300 bytes: the second block is 44 bytes and padding", 0x85, 100, none, true},
+        {"512 bytes: two full blocks", 0x12, 256, none, true, true},
+        {"a bad checksum in a middle block", 0x85, 200, [](BasicModel& m) { m.corruptBlock = 1; },
+         false},
+        {"a bad checksum in the last block", 0x85, 100, [](BasicModel& m) { m.corruptBlock = 1; },
+         false},
+        {"a block left out", 0x85, 200, [](BasicModel& m) { m.dropBlock = 1; }, false},
+        {"a number beyond the count", 0x85, 100,
+         [](BasicModel& m) {
+             m.misnumberBlock = 1;
+             m.misnumberAs = 2;
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BasicStoredRun run;
+        run.mask = c.mask;
+        run.runLength = c.samples;
+        const size_t channels = BasicModel::ChannelCount(c.mask);
+        for (size_t i = 0; i < channels * c.samples; ++i)
+            run.data.push_back(BYTE(i * 31 + 7));
+        Connect(run);
+        if (HasFatalFailure()) return;
+        Basic(c.fault);
+        if (!c.paced) {
+            sim->line.SetPacing(false);
+            sim->line.SetChunks({37, 101, 5}, std::chrono::milliseconds(1));
+        }
+        if (!c.built) modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+        const size_t shown = modals.Shown().size();
+        dorvik->QueueDownload();
+        dorvik->StartCommandTimer(100);
+        ASSERT_TRUE(Wait([&] {
+            return host.Count(UM_RUN_ENDED) >= 1 && sim->line.PendingOutput() == 0 &&
+                   dorvik->GetBufferedCount() == 0;
+        }));
+        RunUntil(
+            clock, [] { return false; }, std::chrono::milliseconds(300));
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(modals.Shown().size(), shown + (c.built ? 0 : 1)) << "told once";
+        EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+        EXPECT_EQ(Basic([](BasicModel& m) { return m.CountOf(0x55); }), 1u) << "asked once";
+        EXPECT_TRUE(dorvik->IsSetDownloadFinished());
+        EXPECT_EQ(ProgressSent().back(), (std::pair<WPARAM, LPARAM>{0, 0}));
+        if (!c.built) {
+            EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
+            EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
+            continue;
+        }
+        ASSERT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+        EXPECT_EQ(ProgressSent(), (Progress{{1, 2}, {2, 1}, {2, 2}, {0, 0}}));
+        int pair = 0;
+        for (int ch = 0; ch < 8; ++ch) {
+            if (!((c.mask >> ch) & 1)) continue;
+            SCOPED_TRACE(testing::Message() << "channel " << ch);
+            const CDataArray* x = dorvik->GetRunX(pair);
+            const CDataArray* y = dorvik->GetRunY(pair);
+            ASSERT_TRUE(x && y);
+            ASSERT_EQ(x->size(), c.samples);
+            ASSERT_EQ(y->size(), c.samples);
+            for (size_t s = 0; s < c.samples; ++s) {
+                ASSERT_EQ((*x)[s], double(s));
+                ASSERT_DOUBLE_EQ((*y)[s],
+                                 dorvik->RawToValue(ch, run.data[s * channels + size_t(pair)]))
+                    << s;
+            }
+            ++pair;
+        }
+        EXPECT_EQ(dorvik->GetRunX(pair), nullptr);
+    }
 }
 
 }  // namespace
