@@ -49,9 +49,6 @@ public:
     void SetFastMode() { m_basicFastMode = 1; }
     bool IsFastMode() const { return m_basicFastMode != 0; }
     SYSTEMTIME LocalTimeNow() const override { return {2026, 3, 6, 14, 9, 26, 53, 0}; }
-    // Create keeps the recording link: a real search would take the machine's own ports, which
-    // another test program may hold at the same time.
-    BOOL Connect() override { return TRUE; }
 };
 
 // A run record with the wire's sample number (the logger counts from 1) and chosen data bytes.
