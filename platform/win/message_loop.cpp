@@ -162,7 +162,8 @@ void VirtualClock::RunPending() {
 }
 
 void VirtualClock::Advance(ULONGLONG ms) {
-    // A handler that advances the clock again would reorder time; it only drains posted tasks.
+    // A handler that advances the clock again would reorder time: the nested call does nothing, and
+    // the outer one runs the posted tasks after the handler.
     if (m_state->advancing) return;
     m_state->advancing = true;
     const ULONGLONG target = m_now + ms;
