@@ -456,6 +456,26 @@ TEST_F(AnswerMachine, DataReadsLongerThanTheRingAreTakenAsTheyArrive) {
     EXPECT_EQ(dorvik->aborts, 1);
 }
 
+// A receive tick takes from the link no more than the ring has room for; the rest waits there.
+TEST_F(AnswerMachine, AReceiveTickTakesOnlyTheRingsFreeSpaceFromTheLink) {
+    settings.m_communicationType = 1;  // the link's own buffer, filled by hand
+    port->SetSettings(&settings);
+    Identify();
+    dorvik->QueueReadSensorInfo(255, 0);
+    dorvik->StartCommandTimer(100);
+    const Bytes body(15998, 0x11);  // the longest answer the ring can hold
+    const Bytes answer = SensorAnswer(body);
+    Feed(Bytes(answer.begin(), answer.end() - 900));  // 900 places left free
+    const Bytes rest = Cat({Bytes(answer.end() - 900, answer.end()), RunRecord(0)});
+    port->OnDataReceived(rest.data(), WORD(rest.size()));
+    dorvik->OnOnCommCommPort();
+    EXPECT_EQ(port->GetBytesWaiting(), 15u);
+    dorvik->OnOnCommCommPort();
+    ASSERT_EQ(dorvik->sensorInfos.size(), 1u);
+    EXPECT_EQ(dorvik->sensorInfos[0].body, body);
+    EXPECT_EQ(dorvik->runRecords.size(), 1u);  // nothing was lost
+}
+
 TEST_F(AnswerMachine, ASensorLengthFieldOutOfRangeIsNoAnswer) {
     for (WORD length : {WORD(0), WORD(2), WORD(0xFFFF)}) {
         SCOPED_TRACE(length);
