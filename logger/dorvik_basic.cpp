@@ -233,9 +233,8 @@ bool CDorvik::OnBasicRunRecord() {
     BYTE record[kBasicRecordLength];
     if (!m_ring.Take(kBasicRecordLength, record)) return false;
     ResetAnswerMachine();
-    if (!m_connected || m_basicStopSent) return true;
-    StoreBasicRunRecord(record);
-    if (m_sampleCounter == 0) SendToHost(UM_RUN_ENDED);
+    // The store itself ends the run at its length: one end, one message.
+    if (m_connected && !m_basicStopSent) StoreBasicRunRecord(record);
     return true;
 }
 
@@ -254,6 +253,8 @@ bool CDorvik::OnBasicFastRecord() {
         m_basicFastMode = 0;
         m_answerState = BASIC_STATUS;
         m_expectedBasicLength = kBasicStatusLength;
+        // Over: the status itself, read next, must not end it a second time.
+        m_sampleCounter = 0;
         if (m_connected) SendToHost(UM_RUN_ENDED);
         return true;
     }

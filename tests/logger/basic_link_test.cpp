@@ -196,6 +196,15 @@ TEST_F(BasicAnswers, ALiveAnswerLeavesTheNextStatusToBeReadAsOne) {
     EXPECT_EQ(host.Count(UM_LOGGER_ANSWERED), 1u);
 }
 
+TEST_F(BasicAnswers, ANormalRunEndsOnceAtItsLength) {
+    Connect(0x01, 64, 2);
+    Feed(Cat({Status(0, 0x01, 64, 2), Raw(), Status(0, 0x01, 64, 2), Raw()}));
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+    Feed(Status(2, 0x01, 64, 2));  // the logger's idle status after its last sample
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+}
+
 TEST_F(BasicAnswers, AStopEndsTheRunAtOnceAndItsIdleStatusAnswersIt) {
     Connect();
     Feed(Cat({Status(0), Raw()}));
@@ -224,7 +233,7 @@ TEST_F(BasicAnswers, AOneMillisecondRunEndsAtItsRepeatedStatusAndAsksForTheStore
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
     Feed(Status(2, 0x01, 255));
     EXPECT_FALSE(dorvik->IsBasicFastMode());
-    EXPECT_GE(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(host.Count(UM_LOGGER_COMMAND), 1u);
     EXPECT_FALSE(dorvik->IsOneMillisecondRun());
     EXPECT_EQ(dorvik->GetSampleCounter(), 0u);
@@ -311,7 +320,7 @@ TEST_F(BasicLink, AFastRunFillsTheRunArraysAndAsksForTheStoredRun) {
     dorvik->SendRun();
     ASSERT_TRUE(Wait([&] { return host.Count(UM_LOGGER_COMMAND) == 1; }));
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
-    EXPECT_GE(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     ExpectRunArrays(0x03, 12);
     EXPECT_FALSE(dorvik->IsBasicFastMode());
     EXPECT_TRUE(Basic([](BasicModel& m) { return m.storedRun.has_value(); }));
