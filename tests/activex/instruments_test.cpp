@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <cmath>
 #include <limits>
 
@@ -122,6 +124,18 @@ TEST_F(InstrumentTest, PushAndLampButtonsNeverToggleAndADisabledOneRaisesNothing
     Click(dialog.back);
     EXPECT_EQ(events.log, (std::vector<std::string>{"-605(1,0,5,5)", "-600()"}));
     EXPECT_FALSE(dialog.back.GetValue());
+    // Space clicks the focused button once, at its release.
+    events.Clear();
+    dialog.GetWidget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.GetWidget()));
+    dialog.back.GetControl()->SetFocus();
+    ASSERT_EQ(QApplication::focusWidget(), dialog.back.GetWidget());
+    for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(t, Qt::Key_Space, Qt::NoModifier, " ");
+        QApplication::sendEvent(QApplication::focusWidget(), &key);
+        EXPECT_EQ(events.log.size(), t == QEvent::KeyPress ? 0u : 1u);
+    }
+    EXPECT_EQ(events.log, std::vector<std::string>{"-600()"});
     events.Clear();
     Click(dialog.lamp);
     EXPECT_EQ(events.Ids(), (std::vector<DISPID>{-605, -600}));
