@@ -70,7 +70,7 @@ QImage GraphTest::Render(int w, int h, double scale) {
     return image;
 }
 
-CString GraphTest::StyleFile(const char* name) {
+CString ProgramFile(const char* name) {
     // The test output folder is inside the build folder, where the executable lives.
     return CString(QDir::cleanPath(QString(VARNEL_TEST_OUTPUT_DIR) + "/../" + name));
 }

@@ -63,6 +63,9 @@ inline HRESULT SetPoints(const CDispatchDriver& plot, std::vector<double> x,
     return Call(plot, 21, {VarArray(std::move(x)), VarArray(std::move(y))});
 }
 
+// A file the build puts beside the executable, such as a style file or pictures/<name>.
+CString ProgramFile(const char* name);
+
 class GraphTest : public testing_support::HarnessTest {
 protected:
     GraphTest();
@@ -75,8 +78,6 @@ protected:
     CDispatchDriver Annotations() const { return graph.GetAnnotations(); }
     CDispatchDriver AddPlot(std::vector<double> x, std::vector<double> y);
     QImage Render(int w = 400, int h = 300, double scale = 1);
-    // The style files the build puts beside the executable.
-    static CString StyleFile(const char* name);
 
     Host host;
     CCWGraph graph;

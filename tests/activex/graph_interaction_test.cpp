@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/win/message_pos.h"
@@ -82,6 +83,14 @@ TEST_F(GraphInteractionTest, APressOnAPlotRaisesMouseDownThenThePlotThenTheArea)
     const QPoint global = widget->mapToGlobal(At(5, 1).toPoint());
     EXPECT_EQ(LOWORD(GetMessagePos()), global.x());
     EXPECT_EQ(HIWORD(GetMessagePos()), global.y());
+
+    // Where plots overlap, the highest-numbered one under the press wins, not merely the last.
+    Diagonal();
+    AddPlot({0, 10}, {9, 9});
+    events.Clear();
+    Press(At(3, 3.05));
+    Release(At(3, 3.05));
+    EXPECT_EQ(events.log[1], "5(1,0,3,3,1,3)");
 }
 
 TEST_F(GraphInteractionTest, ALabelOrShapeWinsOverThePlotBeneathIt) {
@@ -123,6 +132,31 @@ TEST_F(GraphInteractionTest, DraggingACursorSnapsToDataAndReportsTrackingThenThe
     b.SetLong(6, 10);
     b.SetDouble(1, 4);
     EXPECT_TRUE(events.log.empty());
+}
+
+TEST_F(GraphInteractionTest, OnATieBIsGrabbedBeforeAAndAOverTheExtraCursor) {
+    const CDispatchDriver plot = Diagonal();
+    ASSERT_EQ(graph.SetTrackMode(2), S_OK);
+    // Cursor items 1, 2, 3 are the extra cursor, A and B; all on the same point.
+    for (LONG item : {1, 2, 3}) {
+        Cursors().Item(item).SetObject(8, plot);
+        Cursors().Item(item).SetLong(6, 4);
+    }
+    struct Row {
+        std::vector<LONG> shown;
+        const char* grabbed;
+    };
+    for (const Row& r : {Row{{1, 2, 3}, "9050(2,"}, Row{{1, 2}, "9050(1,"}, Row{{1}, "9050(0,"}}) {
+        SCOPED_TRACE(r.grabbed);
+        for (LONG item : {1, 2, 3})
+            Cursors().Item(item).SetBool(
+                9, std::find(r.shown.begin(), r.shown.end(), item) != r.shown.end());
+        events.Clear();
+        Press(At(4, 1));
+        Release(At(4, 1));
+        ASSERT_EQ(events.Ids(), (std::vector<DISPID>{-605, 8, 9050, -607}));
+        EXPECT_EQ(events.log[2].substr(0, 7), r.grabbed);
+    }
 }
 
 TEST_F(GraphInteractionTest, PanAndZoomSetEveryAxisAndEndAutoscale) {

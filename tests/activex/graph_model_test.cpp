@@ -406,11 +406,11 @@ TEST_F(GraphModelTest, AutoscaleFollowsTheDataOfItsPlots) {
 }
 
 TEST_F(GraphModelTest, TheShippedStyleFilesLoadAndABadOneChangesNothing) {
-    ASSERT_EQ(graph.LoadStyle(StyleFile("BarGraphStyle.cwx")), S_OK);
+    ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
     EXPECT_EQ(Annotations().Count(), 1);
     EXPECT_FALSE(Annotations().Item(1).GetBool(1));
     EXPECT_NE(Control().Dump().Find("style=bar"), -1);
-    ASSERT_EQ(graph.LoadStyle(StyleFile("StandardGraphStyle.cwx")), S_OK);
+    ASSERT_EQ(graph.LoadStyle(ProgramFile("StandardGraphStyle.cwx")), S_OK);
     EXPECT_EQ(Annotations().Count(), 3);
     EXPECT_NE(Control().Dump().Find("style=standard"), -1);
 

@@ -212,7 +212,7 @@ TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
 }
 
 TEST_F(GraphRenderTest, BarsSpanFromThePreviousXAndStartAtTheOffset) {
-    ASSERT_EQ(graph.LoadStyle(StyleFile("BarGraphStyle.cwx")), S_OK);
+    ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
     const CDispatchDriver p = AddPlot({1, 3, 5}, {4, 8, 2});
     p.SetLong(14, 0);
     p.SetLong(16, kBlue);

@@ -1,5 +1,8 @@
 #include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <cmath>
 #include <limits>
 
@@ -21,10 +24,11 @@ public:
         DDX_Control(dx, 4012, sw);
         DDX_Control(dx, 4008, lamp);
         DDX_Control(dx, 1997, back);
+        DDX_Control(dx, 1996, forward);
         DDX_Control(dx, 4941, knob);
         DDX_Control(dx, 4933, slide);
     }
-    CCWButton sw, lamp, back;
+    CCWButton sw, lamp, back, forward;
     CCWKnob knob;
     CCWSlide slide;
 };
@@ -44,6 +48,9 @@ const DialogTemplate kTemplate{
         dlg::Control("mode=lamp;text=Light (lux);back=#FFFFFF", 4008, "CWButton", 0, 50, 10, 80,
                      30),
         dlg::Control("Back", 1997, "CWButton", WS_TABSTOP, 10, 50, 40, 14),
+        // The test program sits one folder below the program's, so "../" reaches its pictures.
+        dlg::Control("mode=picture;stretch=0;picture=../pictures/forward.xpm", 1996, "CWButton",
+                     WS_TABSTOP, 60, 50, 24, 24),
         dlg::Control("caption=Temperature;unit=C;min=0;max=100", 4941, "CWKnob", 0, 140, 10, 100,
                      100),
         dlg::Control("Pressure", 4933, "CWSlide", 0, 250, 10, 40, 150),
@@ -55,7 +62,7 @@ protected:
         platform::RegisterActiveXControls();
         EXPECT_TRUE(dialog.Create());
         dialog.ShowWindow(SW_SHOW);
-        for (UINT id : {4012u, 4008u, 1997u, 4941u, 4933u})
+        for (UINT id : {4012u, 4008u, 1997u, 1996u, 4941u, 4933u})
             events.Listen(dialog, id, {-600, -601, -605});
     }
     ~InstrumentTest() override {
@@ -117,6 +124,18 @@ TEST_F(InstrumentTest, PushAndLampButtonsNeverToggleAndADisabledOneRaisesNothing
     Click(dialog.back);
     EXPECT_EQ(events.log, (std::vector<std::string>{"-605(1,0,5,5)", "-600()"}));
     EXPECT_FALSE(dialog.back.GetValue());
+    // Space clicks the focused button once, at its release.
+    events.Clear();
+    dialog.GetWidget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.GetWidget()));
+    dialog.back.GetControl()->SetFocus();
+    ASSERT_EQ(QApplication::focusWidget(), dialog.back.GetWidget());
+    for (QEvent::Type t : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(t, Qt::Key_Space, Qt::NoModifier, " ");
+        QApplication::sendEvent(QApplication::focusWidget(), &key);
+        EXPECT_EQ(events.log.size(), t == QEvent::KeyPress ? 0u : 1u);
+    }
+    EXPECT_EQ(events.log, std::vector<std::string>{"-600()"});
     events.Clear();
     Click(dialog.lamp);
     EXPECT_EQ(events.Ids(), (std::vector<DISPID>{-605, -600}));
@@ -160,6 +179,33 @@ TEST_F(InstrumentTest, APictureLoadsAndABadPathKeepsThePreviousOne) {
     face = RenderWidget(dialog.back.GetWidget());
     EXPECT_GT(face.pixelColor(face.width() / 2, face.height() / 2).green(), 150);
     EXPECT_LT(face.pixelColor(face.width() / 2, face.height() / 2).red(), 60);
+}
+
+TEST_F(InstrumentTest, EveryShippedPictureLoadsAndIsDrawn) {
+    // A face whose middle is not the plain back colour shows its picture.
+    auto drawn = [](CCWButton& button) {
+        const QImage face = RenderWidget(button.GetWidget());
+        return (face.pixel(face.width() / 2, face.height() / 2) & 0xFFFFFF) != 0xF0F0F0u;
+    };
+    EXPECT_TRUE(drawn(dialog.forward));  // named by its template entry
+
+    const QStringList names =
+        QDir(ProgramFile("pictures").ToQString()).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(names, (QStringList{"back.xpm", "external1.xpm", "external2.xpm", "forward.xpm",
+                                  "humidity.xpm", "light.xpm", "pressure.xpm", "sound.xpm",
+                                  "temperature.xpm"}));
+    ASSERT_EQ(dialog.back.SetText(""), S_OK);
+    ASSERT_EQ(dialog.back.GetDriver().SetLong(9060, 3), S_OK);
+    EXPECT_FALSE(drawn(dialog.back));
+    const CDispatchDriver picture = dialog.back.GetImage().GetObject(256);
+    ASSERT_EQ(picture.SetBool(4, false), S_OK);
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = ProgramFile("pictures").ToQString() + "/" + name;
+        ASSERT_EQ(picture.SetString(1, CString(path)), S_OK);
+        ASSERT_EQ(Call(picture, 8), S_OK);
+        EXPECT_TRUE(drawn(dialog.back));
+    }
 }
 
 TEST_F(InstrumentTest, KnobAndSlideShowTheirValueClampedToTheRange) {
