@@ -446,8 +446,13 @@ void CDorvik::OnLinkLost() {
     m_ring.Clear();
     ResetAnswerMachine();
     m_connected = 0;
+    // Nothing of a download may be left to fail it again later.
+    StopDownloadTimer();
     if (!wasConnected) return;  // a port being probed: detection moves on by itself
-    SendToHost(UM_RUN_ENDED);
+    if (m_setDownloadFinished)
+        SendToHost(UM_RUN_ENDED);
+    else
+        EndDownloadWithoutData(false);  // with its own RUN_ENDED; told of the link, not a failure
     PostUserMessage(kLinkLostText);
 }
 

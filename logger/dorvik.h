@@ -488,6 +488,7 @@ protected:
     void ConvertTimingDownload(const BYTE* records, DWORD length);
     // Ends a download that built nothing; the caller has decided whether the user is told.
     void EndDownloadWithoutData(bool tellUser);
+    void StopDownloadTimer();
     void EndEmptyDownload();
     void NoteDownloadBytes();
     double StoredValue(int channel, WORD raw, DWORD sample);

@@ -2,9 +2,9 @@
 // basic model's stored run (numbered 256-byte blocks), with the download timer that watches them.
 //
 // Every download ends once: with its run built, or without data (REFRESH_RUN, RUN_ENDED and the
-// progress closed), the user told "Download Failed" unless the user cancelled it. A stream that
-// is still arriving when its download ends is swallowed in frame, so that none of its bytes is
-// taken for the start of another answer.
+// progress closed), the user told "Download Failed" unless the user cancelled it or the link was
+// lost, which is told instead. A stream that is still arriving when its download ends is
+// swallowed in frame, so that none of its bytes is taken for the start of another answer.
 
 #include <algorithm>
 #include <cstring>
@@ -61,14 +61,19 @@ void CDorvik::OnDownloadTimer() {
     if (!m_setDownloadFinished && (m_downloadStop || m_downloadFailed))
         EndDownloadWithoutData(m_downloadFailed != 0);
     if (GetTickCount64() - m_lastByteTime <= kDownloadSilenceMs) return;
-    if (CWnd* host = Host()) host->KillTimer(kDownloadTimer);
-    m_downloadTimerOn = 0;
+    StopDownloadTimer();
     if (!m_setDownloadFinished) {
         ResetAnswerMachine();
         EndDownloadWithoutData(true);
     } else if (m_answerState == BASIC_DOWNLOAD || m_answerState == WAIT_FOR_TIMING_DOWNLOAD_DATA) {
         ResetAnswerMachine();  // a swallowed stream that stopped short
     }
+}
+
+void CDorvik::StopDownloadTimer() {
+    if (!m_downloadTimerOn) return;
+    if (CWnd* host = Host()) host->KillTimer(kDownloadTimer);
+    m_downloadTimerOn = 0;
 }
 
 void CDorvik::EndDownloadWithoutData(bool tellUser) {
@@ -135,10 +140,7 @@ void CDorvik::PlanSetDownload(BYTE setIndex) {
     StopCommandTimer();
     // The data reads are watched by the command timer: the download timer of a block or timing
     // download that ended just before must not judge this one.
-    if (m_downloadTimerOn) {
-        if (CWnd* host = Host()) host->KillTimer(kDownloadTimer);
-        m_downloadTimerOn = 0;
-    }
+    StopDownloadTimer();
     m_downloadFailed = 0;
     m_setDownloadFinished = 0;
     m_downloadStop = 0;

@@ -533,6 +533,33 @@ protected:
             if (l[0] == 'C') out.push_back(l);
         return out;
     }
+    // The line hangs up while the set's answer is on the wire: the download ends once, and the
+    // user hears of the lost link alone.
+    void HangUpMidDownload(BYTE index, const QkStoredSet& set) {
+        Qk([&](QkModel& m) { m.storedSets[index] = set; });
+        ProgressDocument document(host, *dorvik);
+        modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+        ChooseSet(index);
+        ASSERT_TRUE(Wait([&] { return document.created == 1; }));
+        Settle(300);
+        ASSERT_EQ(host.Count(UM_RUN_ENDED), 0u) << "still downloading";
+        sim.line.HangUp();
+        ASSERT_TRUE(Ended());
+        EXPECT_FALSE(dorvik->IsDownloadTimerOn());
+        EXPECT_FALSE(dorvik->IsCommandTimerOn());
+        Settle(2300);  // past the download's two seconds of silence
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(modals.Shown().size(), 1u);
+        EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+        EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
+        EXPECT_EQ(std::count(document.progress.begin(), document.progress.end(),
+                             std::pair<WPARAM, LPARAM>{0, 0}),
+                  1);
+        EXPECT_EQ(document.dialog, nullptr);
+        EXPECT_TRUE(dorvik->IsSetDownloadFinished());
+        EXPECT_TRUE(dorvik->GetTimingTimes().empty());
+        EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
+    }
     // The run pair's values against the set's raw samples, converted by the stored channel.
     void ExpectPair(int pair, int channel, const QkStoredSet& set) {
         SCOPED_TRACE(testing::Message() << "channel " << channel);
@@ -737,6 +764,15 @@ TEST_F(QkDownload, ATimingSetWithABadChecksumFailsOnce) {
     EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("CS"); }), 1u);
 }
 
+TEST_F(QkDownload, AHangUpMidSetEndsTheDownloadOnce) {
+    HangUpMidDownload(3, dorvik_sim::MakeStoredSet(0x03, 1500, StoredRaw));
+}
+
+TEST_F(QkDownload, AHangUpMidTimingSetEndsTheDownloadOnce) {
+    HangUpMidDownload(1, dorvik_sim::MakeTimingSet(GateEvents(900)));
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
+}
+
 // ---- the basic model against the simulator
 
 class BasicDownload : public testing_support::HarnessTest {
@@ -794,6 +830,8 @@ TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
         bool built;
         // At the line's rate, over a second a block; else at once, in odd chunks.
         bool paced = false;
+        // What the user is told of a download that built nothing.
+        const char* told = CDorvik::kDownloadFailedText;
     };
     const auto none = [](BasicModel&) {};
     const Case cases[] = {
@@ -810,6 +848,8 @@ TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
              m.misnumberAs = 2;
          },
          false},
+        {"a hang-up after the first block", 0x85, 200,
+         [](BasicModel& m) { m.hangUpAfterBlocks = 1; }, false, false, CDorvik::kLinkLostText},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -826,7 +866,7 @@ TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
             sim->line.SetPacing(false);
             sim->line.SetChunks({37, 101, 5}, std::chrono::milliseconds(1));
         }
-        if (!c.built) modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+        if (!c.built) modals.ExpectMessage(c.told, IDOK);
         const size_t shown = modals.Shown().size();
         dorvik->QueueDownload();
         dorvik->StartCommandTimer(100);
@@ -834,14 +874,21 @@ TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
             return host.Count(UM_RUN_ENDED) >= 1 && sim->line.PendingOutput() == 0 &&
                    dorvik->GetBufferedCount() == 0;
         }));
+        const bool lost = c.told == CDorvik::kLinkLostText;
+        if (lost) {
+            EXPECT_FALSE(dorvik->IsDownloadTimerOn());
+        }
+        // A lost link is waited out past the two seconds that give a silent download up.
         RunUntil(
-            clock, [] { return false; }, std::chrono::milliseconds(300));
+            clock, [] { return false; }, std::chrono::milliseconds(lost ? 2300 : 300));
         EXPECT_EQ(modals.Pending(), 0u);
         EXPECT_EQ(modals.Shown().size(), shown + (c.built ? 0 : 1)) << "told once";
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(Basic([](BasicModel& m) { return m.CountOf(0x55); }), 1u) << "asked once";
         EXPECT_TRUE(dorvik->IsSetDownloadFinished());
-        EXPECT_EQ(ProgressSent().back(), (std::pair<WPARAM, LPARAM>{0, 0}));
+        const Progress progress = ProgressSent();
+        EXPECT_EQ(progress.back(), (std::pair<WPARAM, LPARAM>{0, 0}));
+        EXPECT_EQ(std::count(progress.begin(), progress.end(), std::pair<WPARAM, LPARAM>{0, 0}), 1);
         if (!c.built) {
             EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
             EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
