@@ -95,7 +95,8 @@ TEST_F(BasicAnswers, ARecordNoBasicLoggerSendsIsAFramingError) {
 }
 
 TEST_F(BasicAnswers, ARunStartsOnlyOnAConnectedLink) {
-    for (BYTE rate : {BYTE(64), BYTE(255)}) {
+    // 128 (0.1 s) is a normal rate: only 255 streams in fast mode.
+    for (BYTE rate : {BYTE(64), BYTE(128), BYTE(255)}) {
         SCOPED_TRACE(int(rate));
         const Bytes running = Status(0, 0x07, rate);
         // Two samples of the stream: a status with each, or (fast mode) one status first.
@@ -297,13 +298,19 @@ protected:
 
 TEST_F(BasicLink, ANormalRunFillsTheRunArraysAndEndsAtItsLength) {
     Basic([](BasicModel& m) { m.timeScale = 10; });
-    SetUp(0x85, 64, 6);
-    dorvik->SendRun();
-    ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; }));
-    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
-    ExpectRunArrays(0x85, 6);
-    EXPECT_EQ(dorvik->GetSampleCounter(), 0u);
-    EXPECT_EQ(Basic([](BasicModel& m) { return m.recordsSent; }), 6u);
+    for (BYTE rate : {BYTE(64), BYTE(128)}) {
+        SCOPED_TRACE(int(rate));
+        SetUp(0x85, rate, 6);
+        host.messages.clear();
+        const DWORD before = Basic([](BasicModel& m) { return m.recordsSent; });
+        dorvik->SendRun();
+        ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; }));
+        EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+        ExpectRunArrays(0x85, 6);
+        EXPECT_FALSE(dorvik->IsBasicFastMode());
+        EXPECT_EQ(dorvik->GetSampleCounter(), 0u);
+        EXPECT_EQ(Basic([](BasicModel& m) { return m.recordsSent; }) - before, 6u);
+    }
 }
 
 TEST_F(BasicLink, AFastRunFillsTheRunArraysAndAsksForTheStoredRun) {
