@@ -447,6 +447,9 @@ void CDorvik::OnLinkLost() {
     ResetAnswerMachine();
     m_connected = 0;
     if (!wasConnected) return;  // a port being probed: detection moves on by itself
+    // A basic logger's next idle status would end the run again, and its next run not count
+    // from 0.
+    m_sampleCounter = 0;
     SendToHost(UM_RUN_ENDED);
     PostUserMessage(kLinkLostText);
 }

@@ -324,6 +324,45 @@ TEST_F(BasicLink, AFastRunFillsTheRunArraysAndAsksForTheStoredRun) {
     EXPECT_TRUE(Basic([](BasicModel& m) { return m.storedRun.has_value(); }));
 }
 
+TEST_F(BasicLink, AHangUpMidRunEndsTheRunAndTellsTheUser) {
+    Basic([](BasicModel& m) { m.timeScale = 10; });
+    SetUp(0x03, 64, 100);
+    Basic([](BasicModel& m) { m.hangUpAfterRecords = 4; });
+    modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+    dorvik->SendRun();
+    ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) == 1; }));
+    ASSERT_NE(dorvik->GetRunX(0), nullptr);
+    EXPECT_GE(dorvik->GetRunX(0)->size(), 3u);  // the last may die in the line with it
+    EXPECT_LE(dorvik->GetRunX(0)->size(), 4u);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    EXPECT_FALSE(dorvik->IsConnected());
+    EXPECT_TRUE(dorvik->GetSerialPort().IsLinkLost());
+    EXPECT_FALSE(dorvik->IsCommandTimerOn());
+    EXPECT_EQ(dorvik->GetSampleCounter(), 0u) << "the next run counts from 0";
+    EXPECT_EQ(modals.Shown().size(), 1u) << "shown once the receive tick had returned";
+    RunUntil(
+        clock, [] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+
+    // The logger is plugged in again: its idle status ends nothing more, and a new run counts
+    // from 0.
+    SimulatedComPort again{kCom, std::make_unique<BasicModel>()};
+    ASSERT_TRUE(again.line.IsReady()) << again.line.ErrorText();
+    again.line.WithModelAs<BasicModel>([](BasicModel& m) {
+        m.mask = 0x05;
+        m.runLength = 5;
+        m.timeScale = 10;
+    });
+    dorvik->Connect();
+    ASSERT_TRUE(Wait(
+        [&] { return dorvik->IsConnected() && !dorvik->IsDetectionTimerOn() && QueueIdle(); }));
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u) << "told once";
+    host.messages.clear();
+    dorvik->SendRun();
+    ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; }));
+    ExpectRunArrays(0x05, 5);
+}
+
 TEST_F(BasicLink, ASetUpAfterALivePollIsConfirmed) {
     dorvik->SendLivePoll();
     ASSERT_TRUE(Wait([&] { return !dorvik->IsLivePollPending(); }));
