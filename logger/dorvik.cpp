@@ -449,6 +449,9 @@ void CDorvik::OnLinkLost() {
     // Nothing of a download may be left to fail it again later.
     StopDownloadTimer();
     if (!wasConnected) return;  // a port being probed: detection moves on by itself
+    // A basic logger's next idle status would end the run again, and its next run not count
+    // from 0.
+    m_sampleCounter = 0;
     if (m_setDownloadFinished)
         SendToHost(UM_RUN_ENDED);
     else

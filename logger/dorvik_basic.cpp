@@ -26,7 +26,8 @@ enum BasicCode : BYTE {
     CODE_SENSOR_QUERY = 0xC8,
 };
 
-constexpr BYTE kFastModeBit = 0x80;
+// Only the 1 ms rate streams in fast mode; 128 (0.1 s) is a normal rate.
+constexpr BYTE kFastModeRate = 255;
 
 bool IsBasicRateCode(BYTE code) {
     return code == 255 || (code != 0 && (code & (code - 1)) == 0);
@@ -180,7 +181,7 @@ bool CDorvik::OnBasicStatus() {
             // still sending after a stop, starts nothing: its records are taken apart and dropped.
             if (m_connected && !m_basicStopSent && m_sampleCounter == 0 && !m_runOnPort)
                 BeginRun(m_channelCount, kLiveRun);
-            if (status[2] & kFastModeBit) {
+            if (status[2] == kFastModeRate) {
                 m_basicFastMode = 1;
             } else {
                 m_answerState = BASIC_RUN_RECORD;

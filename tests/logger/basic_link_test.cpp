@@ -95,7 +95,8 @@ TEST_F(BasicAnswers, ARecordNoBasicLoggerSendsIsAFramingError) {
 }
 
 TEST_F(BasicAnswers, ARunStartsOnlyOnAConnectedLink) {
-    for (BYTE rate : {BYTE(64), BYTE(255)}) {
+    // 128 (0.1 s) is a normal rate: only 255 streams in fast mode.
+    for (BYTE rate : {BYTE(64), BYTE(128), BYTE(255)}) {
         SCOPED_TRACE(int(rate));
         const Bytes running = Status(0, 0x07, rate);
         // Two samples of the stream: a status with each, or (fast mode) one status first.
@@ -306,13 +307,19 @@ protected:
 
 TEST_F(BasicLink, ANormalRunFillsTheRunArraysAndEndsAtItsLength) {
     Basic([](BasicModel& m) { m.timeScale = 10; });
-    SetUp(0x85, 64, 6);
-    dorvik->SendRun();
-    ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; }));
-    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
-    ExpectRunArrays(0x85, 6);
-    EXPECT_EQ(dorvik->GetSampleCounter(), 0u);
-    EXPECT_EQ(Basic([](BasicModel& m) { return m.recordsSent; }), 6u);
+    for (BYTE rate : {BYTE(64), BYTE(128)}) {
+        SCOPED_TRACE(int(rate));
+        SetUp(0x85, rate, 6);
+        host.messages.clear();
+        const DWORD before = Basic([](BasicModel& m) { return m.recordsSent; });
+        dorvik->SendRun();
+        ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; }));
+        EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+        ExpectRunArrays(0x85, 6);
+        EXPECT_FALSE(dorvik->IsBasicFastMode());
+        EXPECT_EQ(dorvik->GetSampleCounter(), 0u);
+        EXPECT_EQ(Basic([](BasicModel& m) { return m.recordsSent; }) - before, 6u);
+    }
 }
 
 TEST_F(BasicLink, AFastRunFillsTheRunArraysAndAsksForTheStoredRun) {
@@ -324,6 +331,45 @@ TEST_F(BasicLink, AFastRunFillsTheRunArraysAndAsksForTheStoredRun) {
     ExpectRunArrays(0x03, 12);
     EXPECT_FALSE(dorvik->IsBasicFastMode());
     EXPECT_TRUE(Basic([](BasicModel& m) { return m.storedRun.has_value(); }));
+}
+
+TEST_F(BasicLink, AHangUpMidRunEndsTheRunAndTellsTheUser) {
+    Basic([](BasicModel& m) { m.timeScale = 10; });
+    SetUp(0x03, 64, 100);
+    Basic([](BasicModel& m) { m.hangUpAfterRecords = 4; });
+    modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+    dorvik->SendRun();
+    ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) == 1; }));
+    ASSERT_NE(dorvik->GetRunX(0), nullptr);
+    EXPECT_GE(dorvik->GetRunX(0)->size(), 3u);  // the last may die in the line with it
+    EXPECT_LE(dorvik->GetRunX(0)->size(), 4u);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
+    EXPECT_FALSE(dorvik->IsConnected());
+    EXPECT_TRUE(dorvik->GetSerialPort().IsLinkLost());
+    EXPECT_FALSE(dorvik->IsCommandTimerOn());
+    EXPECT_EQ(dorvik->GetSampleCounter(), 0u) << "the next run counts from 0";
+    EXPECT_EQ(modals.Shown().size(), 1u) << "shown once the receive tick had returned";
+    RunUntil(
+        clock, [] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+
+    // The logger is plugged in again: its idle status ends nothing more, and a new run counts
+    // from 0.
+    SimulatedComPort again{kCom, std::make_unique<BasicModel>()};
+    ASSERT_TRUE(again.line.IsReady()) << again.line.ErrorText();
+    again.line.WithModelAs<BasicModel>([](BasicModel& m) {
+        m.mask = 0x05;
+        m.runLength = 5;
+        m.timeScale = 10;
+    });
+    dorvik->Connect();
+    ASSERT_TRUE(Wait(
+        [&] { return dorvik->IsConnected() && !dorvik->IsDetectionTimerOn() && QueueIdle(); }));
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u) << "told once";
+    host.messages.clear();
+    dorvik->SendRun();
+    ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; }));
+    ExpectRunArrays(0x05, 5);
 }
 
 TEST_F(BasicLink, ASetUpAfterALivePollIsConfirmed) {

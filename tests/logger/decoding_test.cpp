@@ -267,20 +267,25 @@ TEST_F(Decoding, ARunWhoseFirstRecordWasLostStartsAtItsFirstGoodRecord) {
 TEST_F(Decoding, TheRunsChannelsAreTheOnesEnabledAtItsStart) {
     IdentifyQk();
     RawGains();
-    dorvik->Live(6).enabled = 0;  // six channels: channel 6's value is not stored
+    for (int ch : {0, 3, 4, 5, 6})
+        dorvik->Live(ch).enabled = 0;  // the run holds channels 1 and 2
     dorvik->SetRunLength(100);
-    Store(QkRecord(1, {{8, 5}, {10, 6}}));
-    // Input B's sensor is plugged in during the run.
-    dorvik->SetMask(0x7F);
-    Describe(6, SensorBody("Voltage", "V", -2.5f, 2.5f));
-    ASSERT_EQ(dorvik->GetLiveChannel(6).enabled, 1);
-    Store(QkRecord(2, {{8, 7}, {10, 8}}));
-    EXPECT_EQ(Y(5), (std::vector<double>{5, 7}));
-    EXPECT_EQ(dorvik->GetRunY(6), nullptr);
-    EXPECT_EQ(dorvik->GetChannelCount(CDorvik::kLiveRun), 6);
+    Store(QkRecord(1, {{2, 4}, {3, 5}, {4, 6}}));
+    // A sensor is plugged into channel 0, ahead of the run's channels, during the run.
+    dorvik->SetMask(0x07);
+    Describe(0, SensorBody("Voltage", "V", -2.5f, 2.5f));
+    ASSERT_EQ(dorvik->GetLiveChannel(0).enabled, 1);
+    Store(QkRecord(2, {{2, 7}, {3, 8}, {4, 9}}));
+    EXPECT_EQ(Y(0), (std::vector<double>{5, 8}));
+    EXPECT_EQ(Y(1), (std::vector<double>{6, 9}));
+    EXPECT_EQ(dorvik->GetRunY(2), nullptr);
+    EXPECT_EQ(dorvik->GetChannelCount(CDorvik::kLiveRun), 2);
     ChannelDescriptionStruct d;
-    EXPECT_TRUE(dorvik->GetChannelDescription(5, CDorvik::kLiveRun, d));
-    EXPECT_FALSE(dorvik->GetChannelDescription(6, CDorvik::kLiveRun, d));
+    ASSERT_TRUE(dorvik->GetChannelDescription(0, CDorvik::kLiveRun, d));
+    EXPECT_EQ(d.channel, 1);
+    ASSERT_TRUE(dorvik->GetChannelDescription(1, CDorvik::kLiveRun, d));
+    EXPECT_EQ(d.channel, 2);
+    EXPECT_FALSE(dorvik->GetChannelDescription(2, CDorvik::kLiveRun, d));
 }
 
 TEST_F(Decoding, QkValuesConvertFahrenheitAndHeartRateByChannel) {

@@ -123,11 +123,11 @@ TEST_F(Detection, FindsABasicLoggerAt2400AndQueriesItsSensors) {
     EXPECT_FALSE(dorvik->IsCommandFailed()) << "the sensor query was answered";
     EXPECT_EQ(dorvik->GetStatusBarText(), "Dorvik V.3 was detected");
     EXPECT_EQ(dorvik->GetVersion(), 3);
-    const auto identified =
-        std::find_if(host.messages.begin(), host.messages.end(),
-                     [](const HostMessage& m) { return m.message == UM_LOGGER_IDENTIFIED; });
-    ASSERT_NE(identified, host.messages.end());
-    EXPECT_EQ(identified->wParam, 0u);
+    // Identified (0) by its idle status, then (1, 0) by the acknowledged status of the query.
+    std::vector<std::pair<WPARAM, LPARAM>> identified;
+    for (const HostMessage& m : host.messages)
+        if (m.message == UM_LOGGER_IDENTIFIED) identified.push_back({m.wParam, m.lParam});
+    EXPECT_EQ(identified, (std::vector<std::pair<WPARAM, LPARAM>>{{0, 0}, {1, 0}}));
     EXPECT_EQ(basic.line.WithModelAs<BasicModel>([](BasicModel& m) { return m.commands; }),
               Bytes({0xF0, 0xC8}))
         << "no probe once it answered";
@@ -136,6 +136,21 @@ TEST_F(Detection, FindsABasicLoggerAt2400AndQueriesItsSensors) {
     EXPECT_EQ(basic.line.ProgramBaudRate(), CDorvik::kBasicBaudRate);
     EXPECT_EQ(settings.m_comNumber, 1);
     EXPECT_NE(settings.m_rememberPort, 0);
+}
+
+TEST_F(Detection, ARememberedPortHeldByAnotherProgramIsSkippedForAScanFromPort1) {
+    SimulatedComPort basic(1, std::make_unique<BasicModel>());
+    SimulatedComPort held(2, CDorvik::kBasicBaudRate);
+    ASSERT_TRUE(held.line.HoldBusy(true));
+    settings.m_rememberPort = 1;
+    settings.m_comNumber = 2;
+    const ULONGLONG start = clock.Now();
+    Start();
+    ASSERT_TRUE(Wait([&] { return dorvik->IsConnected() && !Searching(); }));
+    EXPECT_LE(clock.Now() - start, 400u) << "no 700 ms spent on the held port";
+    EXPECT_EQ(settings.m_comNumber, 1);
+    EXPECT_NE(settings.m_rememberPort, 0);
+    EXPECT_TRUE(held.line.Received().empty());
 }
 
 TEST_F(Detection, TellsTheUserOnceWhenTheSearchEndsWithoutALogger) {

@@ -10,7 +10,7 @@ constexpr auto kCommandTimeout = std::chrono::milliseconds(200);
 constexpr BYTE kLead = 0xEB;
 constexpr BYTE kCommandByte = 0x92;
 constexpr BYTE kAnswerByte = 0x90;
-constexpr BYTE kFastModeBit = 0x80;
+constexpr BYTE kFastModeRate = 255;
 constexpr size_t kSetupBytes = 10;
 
 enum Code : BYTE {
@@ -245,7 +245,7 @@ std::array<BYTE, 8> BasicModel::Record(DWORD sample) const {
 
 void BasicModel::StartRun() {
     running = true;
-    fastMode = (rateCode & kFastModeBit) != 0;
+    fastMode = rateCode == kFastModeRate;
     m_nextSample = 0;
     m_statusDue = fastMode;
     m_nextRecordAt = Clock::now();

@@ -8,11 +8,11 @@
 // - EB 92 0F, mask, rate code, run length (high, low), hour, minute, second, year, month, day:
 //   takes the regime and the clock and echoes them in a status (state 2, or `setupEchoState`);
 //   a run ignores it;
-// - EB 92 AA (run): with a rate code without bit 7, each sample at the rate's period is EB 90, a
-//   running status (state 0) and the 8 raw bytes; with bit 7 (fast mode) the running status comes
-//   once, then EB 90 and the 8 raw bytes per sample (rate 255: as fast as the line takes them),
-//   and the idle status ends the stream. The first sample goes at once. What was recorded (the
-//   enabled channels' bytes of each sample) becomes the stored run, also when the run is stopped;
+// - EB 92 AA (run): at every rate but 255, each sample at the rate's period is EB 90, a running
+//   status (state 0) and the 8 raw bytes; at 255 (fast mode) the running status comes once, then
+//   EB 90 and the 8 raw bytes per sample, as fast as the line takes them, and the idle status ends
+//   the stream. The first sample goes at once. What was recorded (the enabled channels' bytes of
+//   each sample) becomes the stored run, also when the run is stopped;
 // - EB 92 FA (live poll, while idle): EB 90 and the 8 raw bytes of sample 0;
 // - EB 92 44 (stop): ends a run and answers with the idle status;
 // - EB 92 C8 (sensor query): a status with state 5 (acknowledged);
