@@ -4,12 +4,14 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <utility>
 
 #include "platform/comm/comm.h"
@@ -21,6 +23,10 @@ namespace {
 constexpr int kTickMs = 2;
 constexpr size_t kReadChunk = 4096;
 constexpr size_t kUnpacedChunk = 4096;
+
+// Every line alive, for AnyBehind.
+std::mutex g_linesMutex;
+std::set<const Line*> g_lines;
 
 int Poll(pollfd* fds, nfds_t count, int timeoutMs) {
     for (;;) {
@@ -60,9 +66,15 @@ Line::Line(std::unique_ptr<Model> model) : m_model(std::move(model)) {
     m_slavePath = name;
     m_nextSend = Clock::now();
     m_thread = std::thread([this] { Run(); });
+    std::lock_guard lines(g_linesMutex);
+    g_lines.insert(this);
 }
 
 Line::~Line() {
+    {
+        std::lock_guard lines(g_linesMutex);
+        g_lines.erase(this);
+    }
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
@@ -74,6 +86,22 @@ Line::~Line() {
     CloseMaster();
     if (m_busyFd >= 0) ::close(m_busyFd);
     if (m_wake >= 0) ::close(m_wake);
+}
+
+bool Line::AnyBehind() {
+    std::lock_guard lines(g_linesMutex);
+    return std::any_of(g_lines.begin(), g_lines.end(), [](const Line* l) { return l->IsBehind(); });
+}
+
+bool Line::IsBehind() const {
+    // A little slack: the thread sleeps up to a tick between rounds.
+    constexpr auto kSlack = std::chrono::milliseconds(kTickMs + 2);
+    std::lock_guard lock(m_mutex);
+    if (m_master < 0 || m_hungUp) return false;
+    if (m_handling) return true;
+    int unread = 0;
+    if (m_reading && ::ioctl(m_master, FIONREAD, &unread) == 0 && unread > 0) return true;
+    return !m_output.empty() && m_slaveOpen && Clock::now() > m_nextSend + kSlack;
 }
 
 void Line::Wake() {
@@ -247,6 +275,15 @@ Line::LineState Line::SampleLine() {
 
 void Line::ReadInput() {
     BYTE buffer[kReadChunk];
+    struct Handling {
+        Line& line;
+        explicit Handling(Line& l) : line(l) { Set(true); }
+        ~Handling() { Set(false); }
+        void Set(bool on) {
+            std::lock_guard lock(line.m_mutex);
+            line.m_handling = on;
+        }
+    } handling(*this);
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;

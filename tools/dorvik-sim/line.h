@@ -132,6 +132,12 @@ public:
         return f(static_cast<M&>(*m_model));
     }
 
+    // True while some line has fallen behind the real time it models: bytes from the program not
+    // yet read, a model call in progress, or output overdue. A test that moves a virtual clock
+    // along with real time holds it meanwhile, so that a starved line thread cannot look like a
+    // silent logger.
+    static bool AnyBehind();
+
     // Waits until `done` holds, checking every millisecond; false when `timeout` passed first.
     static bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
@@ -143,6 +149,7 @@ private:
     };
 
     void Run();
+    bool IsBehind() const;
     void Wake();
     LineState SampleLine();
     void ReadInput();
@@ -165,6 +172,7 @@ private:
     bool m_hungUp = false;
     bool m_slaveOpen = false;
     bool m_reading = true;
+    bool m_handling = false;  // between reading the program's bytes and the model's answer
     bool m_paced = true;
     std::vector<size_t> m_chunkSizes;
     std::chrono::milliseconds m_chunkGap{0};
