@@ -15,6 +15,7 @@
 #include "controls/title_tip.h"
 #include "logger/precise_time.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/image_list.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/ole.h"
 #include "platform/win/wnd.h"
@@ -314,6 +315,9 @@ public:
     BOOL Load(LPCTSTR filename);
 
     // ---- drag and drop ----
+    // A picture of the focus cell for dragging, its hot spot at the cell's lower right corner;
+    // none without a focus cell.
+    virtual std::unique_ptr<CImageList> CreateDragImage(CPoint* pHotSpot);
     DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
     DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
     void OnDragLeave();

@@ -298,6 +298,32 @@ TEST_F(GridEdit, DraggingTheSelectionOutEndsInACutWhenItMoved) {
     platform::SetDragDropHookForTests(nullptr);
 }
 
+TEST_F(GridEdit, TheDragImageIsTheFocusCellWithItsBackgroundLeftOut) {
+    CPoint hotSpot(-1, -1);
+    grid.SetFocusCell(-1, -1);
+    EXPECT_EQ(grid.CreateDragImage(&hotSpot), nullptr);
+
+    grid.SetItemTextAndFormat(4, 3, "8888", DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    FocusOn(4, 3);
+    const auto list = grid.CreateDragImage(&hotSpot);
+    ASSERT_NE(list, nullptr);
+    const int width = grid.GetColumnWidth(3), height = grid.GetRowHeight(4);
+    EXPECT_EQ(list->GetImageCount(), 1);
+    EXPECT_EQ(list->GetImageSize(), CSize(width, height));
+    EXPECT_EQ(hotSpot, CPoint(width - 1, height - 1));
+    const QImage image = list->GetImage(0);
+    testing_support::SaveTestImage(image, "grid_drag_image");
+    // The focus frame and the text are drawn; the text background is transparent.
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(width - 2, height - 2), qRgb(0, 0, 0));
+    EXPECT_EQ(qAlpha(image.pixel(width - 4, height / 2)), 0);
+    int textPixels = 0;
+    for (int x = 2; x < width / 2; ++x)
+        for (int y = 2; y < height - 2; ++y)
+            textPixels += qAlpha(image.pixel(x, y)) != 0;
+    EXPECT_GT(textPixels, 0);
+}
+
 TEST_F(GridEdit, TheTitleTipShowsOnlyTextsThatDoNotFit) {
     CTitleTip* tip = nullptr;
     for (CWnd* child : grid.GetChildren())
