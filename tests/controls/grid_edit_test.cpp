@@ -113,6 +113,32 @@ TEST_F(GridEdit, DownEndsTheEditAndMovesOn) {
     EXPECT_EQ(owner.Of(UM_GRID_SHOW_ROW).back().lParam, 101);
 }
 
+TEST_F(GridEdit, TypingOverASelectionWritesItsDataRowsAndReportsWhatItOverwrites) {
+    grid.SetItemText(3, 3, "");
+    grid.SetSelectedRange(1, 2, 3, 3);  // a heading row and two data rows
+    grid.SetSelectedCellsText("7");
+
+    EXPECT_EQ(grid.GetItemText(1, 2), "Data 1 (V)");
+    for (const CCellID cell : {CCellID(2, 2), CCellID(2, 3), CCellID(3, 2), CCellID(3, 3)}) {
+        EXPECT_EQ(grid.GetItemText(cell.row, cell.col), "7");
+        EXPECT_TRUE(grid.GetModified(cell.row, cell.col));
+    }
+    std::vector<CCellID> overwritten;
+    for (const Message& m : owner.Of(UM_GRID_CELL_OVERWRITTEN)) {
+        EXPECT_EQ(m.wParam, 0u);
+        overwritten.push_back(m.Cell());
+    }
+    EXPECT_EQ(overwritten, (std::vector<CCellID>{{2, 2}, {2, 3}, {3, 2}}));  // not the empty one
+    // Each cell is bracketed by the notices of an edit.
+    ASSERT_GE(owner.log.size(), 3u);
+    EXPECT_EQ(owner.log[0].code, GVN_BEGINLABELEDIT);
+    EXPECT_EQ(owner.log[1].msg, UM_GRID_CELL_OVERWRITTEN);
+    EXPECT_EQ(owner.log[2].code, GVN_ENDLABELEDIT);
+    EXPECT_EQ(owner.Notices(GVN_BEGINLABELEDIT).size(), 4u);
+    EXPECT_EQ(owner.Notices(GVN_ENDLABELEDIT).size(), 4u);
+    EXPECT_TRUE(owner.Of(UM_GRID_CELL_CHANGED).empty());
+}
+
 TEST_F(GridEdit, CopiesTheSelectionAsTabbedTextWithItsHeadings) {
     grid.SetItemText(3, 3, "");
     grid.SetSelectedRange(2, 2, 3, 3);
