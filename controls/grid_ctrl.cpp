@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "controls/in_place_edit.h"
+#include "platform/base/exceptions.h"
+#include "platform/ui/dialog.h"
 #include "platform/win/standard_ids.h"
 #include "platform/win/system.h"
 
@@ -72,6 +74,7 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
       m_crWindowColour(GetSysColor(COLOR_WINDOW)),
       m_cr3DFace(GetSysColor(COLOR_3DFACE)),
       m_crShadow(GetSysColor(COLOR_3DSHADOW)) {
+    platform::RegisterWindowClass(GRIDCTRL_CLASSNAME);
     if (CGdiObject* stock = platform::StockObject(SYSTEM_FONT))
         static_cast<CFont*>(stock)->GetLogFont(&m_Logfont);
     m_GridLogfont = m_Logfont;
@@ -97,13 +100,26 @@ CGridCtrl::~CGridCtrl() {
 }
 
 BOOL CGridCtrl::Create(const RECT& rect, CWnd* parent, UINT nID, DWORD dwStyle) {
-    if (!CWnd::Create("VarnelGridCtrl", nullptr, dwStyle, rect, parent, nID)) return FALSE;
+    if (!CWnd::Create(GRIDCTRL_CLASSNAME, nullptr, dwStyle, rect, parent, nID)) return FALSE;
     m_DropTarget.Register(this);
     if (m_bTitleTips) m_TitleTip.Create(this);
     m_arRowHeights.assign(static_cast<size_t>(m_nRows), m_nDefCellHeight);
     m_arColWidths.assign(static_cast<size_t>(m_nCols), m_nDefCellWidth);
     ResetScrollBars();
     return TRUE;
+}
+
+BOOL CGridCtrl::SubclassDlgItem(UINT nID, CWnd* parent) {
+    if (!CWnd::SubclassDlgItem(nID, parent)) return FALSE;
+    m_DropTarget.Register(this);
+    if (m_bTitleTips) m_TitleTip.Create(this);
+    return TRUE;
+}
+
+void DDX_GridControl(CDataExchange* pDX, int nIDC, CGridCtrl& rControl) {
+    if (rControl.GetSafeHwnd()) return;
+    if (!pDX || !rControl.SubclassDlgItem(static_cast<UINT>(nIDC), pDX->m_pDlgWnd))
+        throw CNotSupportedException();
 }
 
 void CGridCtrl::PreSubclassWindow() {

@@ -15,10 +15,12 @@
 #include "controls/title_tip.h"
 #include "logger/precise_time.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/image_list.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/ole.h"
 #include "platform/win/wnd.h"
 
+class CDataExchange;
 class CGridCtrl;
 class CInPlaceEdit;
 
@@ -48,6 +50,9 @@ struct GridPrintColumn {
 
 // The grid's control id of its in-place editor.
 constexpr UINT IDC_INPLACE_EDIT = 8;
+
+// The grid's window class, for dialog templates.
+constexpr const char* GRIDCTRL_CLASSNAME = "VarnelGridCtrl";
 
 // Mouse modes.
 enum GridMouseMode {
@@ -79,6 +84,8 @@ public:
     BOOL Create(const RECT& rect, CWnd* parent, UINT nID,
                 DWORD dwStyle = WS_CHILD | WS_BORDER | WS_TABSTOP | WS_VISIBLE);
     using CWnd::Create;
+    // Makes a grid of a dialog's item of the grid's window class.
+    BOOL SubclassDlgItem(UINT nID, CWnd* parent) override;
     void PreSubclassWindow() override;
 
     // ---- the owner's sample window (written by the owner) ----
@@ -308,6 +315,9 @@ public:
     BOOL Load(LPCTSTR filename);
 
     // ---- drag and drop ----
+    // A picture of the focus cell for dragging, its hot spot at the cell's lower right corner;
+    // none without a focus cell.
+    virtual std::unique_ptr<CImageList> CreateDragImage(CPoint* pHotSpot);
     DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
     DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
     void OnDragLeave();
@@ -468,3 +478,7 @@ private:
     int m_nPrintedWidth = 0;
     int m_nRowsPerPage = 1;
 };
+
+// Makes rControl of the dialog's item nIDC, an item of the grid's window class; throws
+// CNotSupportedException when it cannot.
+void DDX_GridControl(CDataExchange* pDX, int nIDC, CGridCtrl& rControl);

@@ -226,6 +226,27 @@ void CGridCtrl::OnUpdateEditSelectAll(CCmdUI* pCmdUI) {
 
 // ---- drag and drop ----
 
+std::unique_ptr<CImageList> CGridCtrl::CreateDragImage(CPoint* pHotSpot) {
+    const CCellID cell = GetFocusCell();
+    if (!IsValid(cell)) return nullptr;
+    const int width = GetColumnWidth(cell.col), height = GetRowHeight(cell.row);
+    auto list = std::make_unique<CImageList>();
+    if (!list->Create(width, height, ILC_COLOR | ILC_MASK, 1, 1)) return nullptr;
+    // A cell's rectangle holds its last pixel.
+    const CRect rect(0, 0, width - 1, height - 1);
+    if (pHotSpot) *pHotSpot = rect.BottomRight();
+
+    CDC memDC;
+    CBitmap bitmap;
+    if (!memDC.CreateCompatibleDC(nullptr) || !bitmap.CreateCompatibleBitmap(&memDC, width, height))
+        return nullptr;
+    CBitmap* old = memDC.SelectObject(&bitmap);
+    DrawCell(&memDC, cell.row, cell.col, rect, TRUE);
+    memDC.SelectObject(old);
+    list->Add(&bitmap, GetTextBkColor());
+    return list;
+}
+
 void CGridCtrl::OnBeginDrag() {
     if (!m_bAllowDragAndDrop) return;
     auto source = CopyTextFromGrid();

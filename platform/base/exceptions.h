@@ -1,6 +1,6 @@
 #pragma once
-// The exceptions of files and archives. They are thrown by value and caught by reference; the
-// message text is what the program passes on to its log.
+// The exceptions of files, archives and unsupported requests. They are thrown by value and caught
+// by reference; the message text is what the program passes on to its log.
 
 #include <exception>
 
@@ -57,4 +57,10 @@ public:
     };
     explicit CArchiveException(Cause cause, const CString& detail = CString());
     Cause m_cause;
+};
+
+// A request the object cannot carry out, such as attaching to a control that is not there.
+class CNotSupportedException : public CException {
+public:
+    CNotSupportedException() : CException("the request is not supported") {}
 };

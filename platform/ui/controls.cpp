@@ -1,10 +1,12 @@
 #include "platform/ui/controls.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,8 +18,10 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <QVariant>
+#include <algorithm>
 #include <utility>
 
 #include "platform/win/keys.h"
@@ -74,21 +78,28 @@ private:
 
 constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
 
-// Routes an edit's key presses through its window (see CEdit). The press being routed waits here
-// until the window's handler hands it to the edit, or swallows it by not doing so.
+// Routes a control's keys and focus changes through its window (see CEdit and CComboBox). A press
+// waits here until the window's handler hands it to the control, or is swallowed by not being
+// handed on; a release reaches the window as WM_KEYUP and then the control as it is.
 class KeyRouter : public QObject {
 public:
-    explicit KeyRouter(QWidget* edit) : QObject(edit) {}
+    explicit KeyRouter(QWidget* control) : QObject(control) {}
 
     bool eventFilter(QObject* o, QEvent* e) override {
         auto* widget = static_cast<QWidget*>(o);
         if (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut) {
-            if (CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(widget)))
+            // A pop-up (a combo's list, a menu) takes no focus on Windows.
+            if (static_cast<QFocusEvent*>(e)->reason() == Qt::PopupFocusReason) return false;
+            if (CWnd* wnd = Target(widget))
                 wnd->SendMessage(e->type() == QEvent::FocusIn ? WM_SETFOCUS : WM_KILLFOCUS);
             return false;
         }
+        if (e->type() == QEvent::KeyRelease) {
+            platform::ForwardKeyRelease(Target(widget), static_cast<QKeyEvent*>(e));
+            return false;
+        }
         if (e->type() != QEvent::KeyPress || m_passing) return false;
-        CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(widget));
+        CWnd* wnd = Target(widget);
         if (!wnd) return false;
         auto* key = static_cast<QKeyEvent*>(e);
         QKeyEvent* outer = std::exchange(m_routed, key);
@@ -104,14 +115,21 @@ public:
         return true;
     }
 
-    // The edit's default handling of a key: the press being routed, or one made for a message
-    // the program sent itself.
-    void Deliver(QWidget* widget, UINT vk, UINT ch) {
+    // The control's default handling of a key: the press being routed, or one made for a message
+    // the program sent itself. `from` is the widget of the window whose handling this is: a
+    // combo's edit hands Up and Down to the combo.
+    void Deliver(QWidget* from, UINT vk, UINT ch) {
+        QWidget* own = static_cast<QWidget*>(parent());
+        if (from != own && (vk == VK_UP || vk == VK_DOWN)) {
+            if (CWnd* combo = CWnd::FromHandlePermanent(platform::HandleOfWidget(own)))
+                combo->SendMessage(WM_KEYDOWN, vk, 1);
+            return;
+        }
         if (m_routed) {
             // A key that types waits for its WM_CHAR.
             if (m_delivered || (vk && platform::CharOfKey(m_routed))) return;
             m_delivered = true;
-            Pass(widget, m_routed);
+            Pass(own, m_routed);
             return;
         }
         int key = 0;
@@ -138,10 +156,18 @@ public:
             if (!key) return;
         }
         QKeyEvent made(QEvent::KeyPress, key, Qt::NoModifier, text);
-        Pass(widget, &made);
+        Pass(own, &made);
     }
 
 private:
+    // The window a control's keys go to: a drop-down combo's edit, else the control's own.
+    static CWnd* Target(QWidget* widget) {
+        if (auto* combo = qobject_cast<QComboBox*>(widget); combo && combo->lineEdit())
+            if (CWnd* edit = CWnd::FromHandlePermanent(platform::HandleOfWidget(combo->lineEdit())))
+                return edit;
+        return CWnd::FromHandlePermanent(platform::HandleOfWidget(widget));
+    }
+
     void Pass(QWidget* widget, QKeyEvent* key) {
         const bool outer = std::exchange(m_passing, true);
         const QPointer<KeyRouter> alive(this);
@@ -426,8 +452,46 @@ int CEdit::GetLineCount() const {
 
 // ---- CComboBox ----
 
+namespace {
+
+// A drop-down combo's edit as a window of its own on the combo's line edit. It passes its messages
+// on to the window that subclasses it.
+class ComboEditPart : public CEdit {
+public:
+    void Attach(CWnd* combo, QLineEdit* line) {
+        RegisterWindow(combo, IDC_COMBOEDIT);
+        SetStyleBits(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL);
+        SetWidget(line, false);
+    }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        LRESULT result = 0;
+        if (platform::PassToSubclass(this, msg, wParam, lParam, result)) return result;
+        return CEdit::WindowProc(msg, wParam, lParam);
+    }
+};
+
+// Gives a combo's list items one height.
+class ItemHeightDelegate : public QStyledItemDelegate {
+public:
+    explicit ItemHeightDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+    void SetHeight(int height) { m_height = height; }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), m_height);
+    }
+
+private:
+    int m_height = 0;
+};
+
+}  // namespace
+
+CComboBox::~CComboBox() = default;
+
 BOOL CComboBox::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
-    return CWnd::Create("ComboBox", "", style, rect, parent, id);
+    if (!CWnd::Create("ComboBox", "", style & ~(WS_HSCROLL | WS_VSCROLL), rect, parent, id))
+        return FALSE;
+    SetStyleBits(style);
+    return TRUE;
 }
 
 QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
@@ -438,14 +502,90 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(12);
+    m_createdHeight = cs.cy;
     QObject::connect(combo, &QComboBox::activated, combo,
                      [combo](int) { NotifyParent(combo, CBN_SELCHANGE); });
+    auto* router = new KeyRouter(combo);
+    combo->installEventFilter(router);
+    combo->setProperty(kKeyRouterProperty, QVariant::fromValue(static_cast<QObject*>(router)));
     if (combo->isEditable()) {
         QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo,
                          [combo] { NotifyParent(combo, CBN_EDITCHANGE); });
+        combo->lineEdit()->setProperty(kKeyRouterProperty,
+                                       QVariant::fromValue(static_cast<QObject*>(router)));
+        auto edit = std::make_unique<ComboEditPart>();
+        edit->Attach(this, combo->lineEdit());
+        m_edit = std::move(edit);
     }
     combo->installEventFilter(new FocusWatcher(combo, CBN_SETFOCUS, CBN_KILLFOCUS));
     return combo;
+}
+
+void CComboBox::OnKeyDown(UINT vk, UINT, UINT) {
+    if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), vk, 0);
+}
+
+void CComboBox::OnChar(UINT ch, UINT, UINT) {
+    if (KeyRouter* router = RouterOf(GetWidget())) router->Deliver(GetWidget(), 0, ch);
+}
+
+int CComboBox::SetItemHeight(int index, UINT height) {
+    QComboBox* c = Combo();
+    if (!c || height == 0 || height > 255) return CB_ERR;
+    if (index < 0) {
+        m_boxHeight = static_cast<int>(height);
+        MoveWindow(c->x(), c->y(), c->width(), m_boxHeight);
+    } else {
+        m_itemHeight = static_cast<int>(height);
+        // An owner-drawn combo's items keep the heights MeasureItem gives them.
+        if (!(GetStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) {
+            auto* delegate = dynamic_cast<ItemHeightDelegate*>(c->itemDelegate());
+            if (!delegate) {
+                delegate = new ItemHeightDelegate(c);
+                c->setItemDelegate(delegate);
+            }
+            delegate->SetHeight(m_itemHeight);
+        }
+    }
+    ShowListItems();
+    return 0;
+}
+
+int CComboBox::GetItemHeight(int index) const {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    if (index < 0) return m_boxHeight ? m_boxHeight : c->height();
+    return m_itemHeight ? m_itemHeight : c->view()->sizeHintForRow(0);
+}
+
+void CComboBox::ShowListItems() {
+    // The list shows as many items as the rest of the creation rectangle holds.
+    QComboBox* c = Combo();
+    if (!c || !m_boxHeight) return;
+    const int itemHeight = std::max(1, GetItemHeight(0));
+    c->setMaxVisibleItems(std::max(1, (m_createdHeight - m_boxHeight) / itemHeight));
+}
+
+int CComboBox::SetDroppedWidth(UINT width) {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    m_droppedWidth = static_cast<int>(width);
+    c->view()->setMinimumWidth(m_droppedWidth);
+    return m_droppedWidth;
+}
+
+int CComboBox::GetDroppedWidth() const {
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    return std::max(m_droppedWidth, c->width());
+}
+
+void CComboBox::GetDroppedControlRect(LPRECT rect) const {
+    if (!rect) return;
+    CRect r;
+    GetWindowRect(&r);
+    r.bottom = r.top + std::max<LONG>(m_createdHeight, r.Height());
+    *rect = r;
 }
 
 QComboBox* CComboBox::Combo() const {

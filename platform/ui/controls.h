@@ -3,6 +3,8 @@
 // id and a notification code, as the Windows controls do; changes the program makes itself send
 // nothing, except an edit's EN_CHANGE, which Windows sends for both.
 
+#include <memory>
+
 #include "platform/ui/owner_draw.h"
 #include "platform/ui/styles.h"
 #include "platform/win/wnd.h"
@@ -69,8 +71,16 @@ private:
     QPlainTextEdit* Multi() const;
 };
 
+// The id of a drop-down combo's edit, as on Windows.
+constexpr UINT IDC_COMBOEDIT = 1001;
+
+// A combo's keys and focus changes reach its window first, as an edit's do (see CEdit); those of
+// a drop-down combo (CBS_DROPDOWN) reach the window of its edit instead, the child IDC_COMBOEDIT,
+// which hands Up and Down on to the combo as Windows' does.
 class CComboBox : public CWnd {
 public:
+    ~CComboBox() override;
+    // The scroll-bar styles are the list's: the combo itself shows no bars.
     BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
     int AddString(LPCTSTR text);
     int InsertString(int index, LPCTSTR text);
@@ -90,6 +100,19 @@ public:
     CString GetWindowText() const override;
     void ShowDropDown(BOOL show = TRUE);
     BOOL GetDroppedState() const;
+    // As on Windows, a drop-down combo's rectangle at creation holds its box and its dropped list.
+    // Setting the box's height (index -1) makes the window as high as the box, and the rest of the
+    // rectangle the list's; index 0 sets the list items' height.
+    int SetItemHeight(int index, UINT height);
+    int GetItemHeight(int index) const;
+    int SetDroppedWidth(UINT width);
+    int GetDroppedWidth() const;
+    // The combo with its list dropped, in screen coordinates.
+    void GetDroppedControlRect(LPRECT rect) const;
+
+    // The combo's own handling of a key.
+    void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;
+    void OnChar(UINT ch, UINT repeat, UINT flags) override;
 
     // An owner-drawn combo (CBS_OWNERDRAWFIXED, CBS_OWNERDRAWVARIABLE) draws and sizes its items
     // here; the defaults do nothing.
@@ -102,6 +125,13 @@ protected:
 
 private:
     QComboBox* Combo() const;
+    void ShowListItems();
+
+    std::unique_ptr<CEdit> m_edit;  // a drop-down's edit
+    int m_createdHeight = 0;
+    int m_boxHeight = 0;   // 0 until set
+    int m_itemHeight = 0;  // 0 until set
+    int m_droppedWidth = 0;
 };
 
 class CListBox : public CWnd {

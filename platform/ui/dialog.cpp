@@ -72,6 +72,23 @@ void RegisterControlClass(const char* className, ControlFactory factory) {
     Factories()[Lower(className)] = std::move(factory);
 }
 
+namespace {
+
+class ClassWindow : public CWnd {
+public:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        LRESULT result = 0;
+        if (PassToSubclass(this, msg, wParam, lParam, result)) return result;
+        return CWnd::WindowProc(msg, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+void RegisterWindowClass(const char* className) {
+    Factories().try_emplace(Lower(className), [] { return std::make_unique<ClassWindow>(); });
+}
+
 QFont DialogFont() {
     QFont f("DejaVu Sans");
     f.setPixelSize(11);

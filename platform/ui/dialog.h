@@ -91,6 +91,11 @@ namespace platform {
 using ControlFactory = std::function<std::unique_ptr<CWnd>()>;
 void RegisterControlClass(const char* className, ControlFactory factory);
 
+// A window class of the program's own, as RegisterClass makes one: a template's item of that class
+// is a plain window that passes every message on to the window that subclasses it
+// (SubclassDlgItem), as the class's procedure would. A name already registered stays as it is.
+void RegisterWindowClass(const char* className);
+
 // The dialog font (the templates' "Tahoma 8" on this platform).
 QFont DialogFont();
 

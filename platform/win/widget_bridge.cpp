@@ -132,6 +132,29 @@ bool ForwardKeyPress(CWnd* w, QKeyEvent* e) {
     return CWnd::FromHandlePermanent(hwnd) != nullptr;
 }
 
+bool ForwardKeyRelease(CWnd* w, QKeyEvent* e) {
+    if (!w) return false;
+    const HWND hwnd = w->m_hWnd;
+    SetKeyStateForInput(e->modifiers() & Qt::ShiftModifier, e->modifiers() & Qt::ControlModifier);
+    if (const UINT vk = VirtualKeyFromQt(e->key())) w->SendMessage(WM_KEYUP, vk, 1);
+    return CWnd::FromHandlePermanent(hwnd) != nullptr;
+}
+
+bool PassToSubclass(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (!wnd || msg == WM_CREATE || msg == WM_DESTROY) return false;
+    CWnd* subclass = SubclassOfWidget(wnd->GetWidget());
+    if (!subclass || subclass == wnd) return false;
+    if (msg == WM_SIZE) {
+        // The subclass keeps its own scroll bars on the widget, and so its own client area.
+        subclass->LayoutScrollBars();
+        CRect client;
+        subclass->GetClientRect(&client);
+        lParam = PointParam(client.Width(), client.Height());
+    }
+    result = subclass->SendMessage(msg, wParam, lParam);
+    return true;
+}
+
 WndWidget::WndWidget(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -193,10 +216,7 @@ void WndWidget::keyPressEvent(QKeyEvent* e) {
 }
 
 void WndWidget::keyReleaseEvent(QKeyEvent* e) {
-    if (CWnd* w = Target(this)) {
-        const UINT vk = VirtualKeyFromQt(e->key());
-        if (vk) w->SendMessage(WM_KEYUP, vk, 1);
-    }
+    ForwardKeyRelease(Target(this), e);
 }
 
 void WndWidget::focusInEvent(QFocusEvent*) {

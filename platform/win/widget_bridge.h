@@ -34,8 +34,15 @@ bool ForwardPaint(QWidget* widget, const CRect& rect);
 bool ForwardMouse(QWidget* widget, QMouseEvent* event, UINT msg);
 // A key press becomes WM_KEYDOWN and, when the key types a character, WM_CHAR.
 bool ForwardKeyPress(CWnd* wnd, QKeyEvent* event);
+// A key release becomes WM_KEYUP.
+bool ForwardKeyRelease(CWnd* wnd, QKeyEvent* event);
 // The character a key press types (Backspace, Tab, Enter and Esc included), 0 for none.
 UINT CharOfKey(const QKeyEvent* event);
+
+// For a window that passes its messages on, as one whose procedure a subclass replaced: hands
+// the message to the window SubclassDlgItem attached to it and returns true, or returns false
+// when none is attached. Creation and destruction stay each window's own.
+bool PassToSubclass(CWnd* wnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // The plain widget of a window: every input and paint event becomes the window's message.
 class WndWidget : public QWidget {

@@ -69,8 +69,9 @@ public:
     // (and its object deleted) from inside one of its own handlers.
     virtual BOOL DestroyWindow();
     // Attaches this object to the control `id` of a window built from a template. It draws the
-    // control's owner-drawn items from then on.
-    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    // control's owner-drawn items from then on, and gets every message of a control that passes
+    // them on (a window of a class of the program's own, a combo's edit).
+    virtual BOOL SubclassDlgItem(UINT id, CWnd* parent);
     // Called once the window has its widget: on Create before WM_CREATE, and on SubclassDlgItem.
     virtual void PreSubclassWindow();
 

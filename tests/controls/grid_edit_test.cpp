@@ -113,6 +113,32 @@ TEST_F(GridEdit, DownEndsTheEditAndMovesOn) {
     EXPECT_EQ(owner.Of(UM_GRID_SHOW_ROW).back().lParam, 101);
 }
 
+TEST_F(GridEdit, TypingOverASelectionWritesItsDataRowsAndReportsWhatItOverwrites) {
+    grid.SetItemText(3, 3, "");
+    grid.SetSelectedRange(1, 2, 3, 3);  // a heading row and two data rows
+    grid.SetSelectedCellsText("7");
+
+    EXPECT_EQ(grid.GetItemText(1, 2), "Data 1 (V)");
+    for (const CCellID cell : {CCellID(2, 2), CCellID(2, 3), CCellID(3, 2), CCellID(3, 3)}) {
+        EXPECT_EQ(grid.GetItemText(cell.row, cell.col), "7");
+        EXPECT_TRUE(grid.GetModified(cell.row, cell.col));
+    }
+    std::vector<CCellID> overwritten;
+    for (const Message& m : owner.Of(UM_GRID_CELL_OVERWRITTEN)) {
+        EXPECT_EQ(m.wParam, 0u);
+        overwritten.push_back(m.Cell());
+    }
+    EXPECT_EQ(overwritten, (std::vector<CCellID>{{2, 2}, {2, 3}, {3, 2}}));  // not the empty one
+    // Each cell is bracketed by the notices of an edit.
+    ASSERT_GE(owner.log.size(), 3u);
+    EXPECT_EQ(owner.log[0].code, GVN_BEGINLABELEDIT);
+    EXPECT_EQ(owner.log[1].msg, UM_GRID_CELL_OVERWRITTEN);
+    EXPECT_EQ(owner.log[2].code, GVN_ENDLABELEDIT);
+    EXPECT_EQ(owner.Notices(GVN_BEGINLABELEDIT).size(), 4u);
+    EXPECT_EQ(owner.Notices(GVN_ENDLABELEDIT).size(), 4u);
+    EXPECT_TRUE(owner.Of(UM_GRID_CELL_CHANGED).empty());
+}
+
 TEST_F(GridEdit, CopiesTheSelectionAsTabbedTextWithItsHeadings) {
     grid.SetItemText(3, 3, "");
     grid.SetSelectedRange(2, 2, 3, 3);
@@ -296,6 +322,32 @@ TEST_F(GridEdit, DraggingTheSelectionOutEndsInACutWhenItMoved) {
     drag();
     EXPECT_EQ(owner.Of(UM_GRID_CUT).size(), 1u);
     platform::SetDragDropHookForTests(nullptr);
+}
+
+TEST_F(GridEdit, TheDragImageIsTheFocusCellWithItsBackgroundLeftOut) {
+    CPoint hotSpot(-1, -1);
+    grid.SetFocusCell(-1, -1);
+    EXPECT_EQ(grid.CreateDragImage(&hotSpot), nullptr);
+
+    grid.SetItemTextAndFormat(4, 3, "8888", DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    FocusOn(4, 3);
+    const auto list = grid.CreateDragImage(&hotSpot);
+    ASSERT_NE(list, nullptr);
+    const int width = grid.GetColumnWidth(3), height = grid.GetRowHeight(4);
+    EXPECT_EQ(list->GetImageCount(), 1);
+    EXPECT_EQ(list->GetImageSize(), CSize(width, height));
+    EXPECT_EQ(hotSpot, CPoint(width - 1, height - 1));
+    const QImage image = list->GetImage(0);
+    testing_support::SaveTestImage(image, "grid_drag_image");
+    // The focus frame and the text are drawn; the text background is transparent.
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(width - 2, height - 2), qRgb(0, 0, 0));
+    EXPECT_EQ(qAlpha(image.pixel(width - 4, height / 2)), 0);
+    int textPixels = 0;
+    for (int x = 2; x < width / 2; ++x)
+        for (int y = 2; y < height - 2; ++y)
+            textPixels += qAlpha(image.pixel(x, y)) != 0;
+    EXPECT_GT(textPixels, 0);
 }
 
 TEST_F(GridEdit, TheTitleTipShowsOnlyTextsThatDoNotFit) {

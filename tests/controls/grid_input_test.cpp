@@ -211,6 +211,39 @@ TEST_F(GridInput, WheelNotchesScrollByTheDesktopsLines) {
     EXPECT_EQ(Asked(), (std::vector<LPARAM>{98 + rows}));
 }
 
+TEST_F(GridInput, InListModeAHeaderClickSortsTheRowsAndAClickSelectsOneRow) {
+    grid.SetListMode(TRUE);
+    grid.SetSingleRowSelection(TRUE);
+    // Rows 2 .. 60 get the values 0 .. 58 out of order; the sample 157 holds 00.
+    for (int row = 2; row <= 60; ++row)
+        grid.SetItemText(row, 2, CString::Formatted("%02d", row * 7 % 59));
+
+    struct Case {
+        int col;
+        BOOL ascending;
+        const char* first;  // column 2's text in the first data row
+        const char* last;
+    };
+    const Case clicks[] = {{2, TRUE, "00", "58"}, {2, FALSE, "58", "00"}, {3, TRUE, "14", "07"}};
+    for (const Case& c : clicks) {
+        Click(Centre(0, c.col));
+        EXPECT_EQ(grid.GetSortColumn(), c.col);
+        EXPECT_EQ(grid.GetSortAscending(), c.ascending);
+        EXPECT_EQ(grid.GetItemText(2, 2), c.first) << c.col << c.ascending;
+        EXPECT_EQ(grid.GetItemText(60, 2), c.last) << c.col << c.ascending;
+    }
+    // Whole rows moved: column 3 sorts by the samples again.
+    EXPECT_EQ(grid.GetItemText(2, 3), "100.3");
+    EXPECT_EQ(grid.GetItemText(59, 0), "157");
+    EXPECT_EQ(grid.GetItemText(59, 2), "00");
+
+    // A click selects its whole row, and Shift does not stretch it to more rows.
+    Click(Centre(5, 2));
+    EXPECT_EQ(grid.GetSelectedCellRange(), CCellRange(5, 1, 5, grid.GetColumnCount() - 1));
+    Click(Centre(8, 3), Qt::ShiftModifier);
+    EXPECT_EQ(grid.GetSelectedCellRange(), CCellRange(8, 1, 8, grid.GetColumnCount() - 1));
+}
+
 TEST_F(GridInput, DoubleClickOnADataSetHeaderTellsTheOwnerWhichCell) {
     QTest::mouseDClick(W(), Qt::LeftButton, Qt::NoModifier, Centre(1, 3));
     QTest::mouseDClick(W(), Qt::LeftButton, Qt::NoModifier, Centre(0, 1));  // not a data-set column
