@@ -94,20 +94,24 @@ void CInPlaceEdit::OnKillFocus(CWnd* pNewWnd) {
     EndEdit();
 }
 
+void SendEndOfEdit(CWnd& editor, int nRow, int nColumn, UINT nLastChar) {
+    GV_DISPINFO info;
+    info.hdr.hwndFrom = editor.m_hWnd;
+    info.hdr.idFrom = static_cast<UINT_PTR>(editor.GetDlgCtrlID());
+    info.hdr.code = GVN_ENDLABELEDIT;
+    info.item.mask = GVIF_TEXT | GVIF_PARAM;
+    info.item.row = nRow;
+    info.item.col = nColumn;
+    info.item.szText = editor.GetWindowText();
+    info.item.lParam = static_cast<LPARAM>(nLastChar);
+    const HWND self = editor.m_hWnd;
+    if (CWnd* owner = editor.GetOwner())
+        owner->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+    if (CWnd::FromHandlePermanent(self) == &editor) editor.PostMessage(WM_CLOSE);
+}
+
 void CInPlaceEdit::EndEdit() {
     if (m_bEnded || !m_hWnd) return;
     m_bEnded = TRUE;
-    GV_DISPINFO info;
-    info.hdr.hwndFrom = m_hWnd;
-    info.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-    info.hdr.code = GVN_ENDLABELEDIT;
-    info.item.mask = GVIF_TEXT | GVIF_PARAM;
-    info.item.row = m_nRow;
-    info.item.col = m_nColumn;
-    info.item.szText = GetWindowText();
-    info.item.lParam = static_cast<LPARAM>(m_nLastChar);
-    const HWND self = m_hWnd;
-    if (CWnd* owner = GetOwner())
-        owner->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
-    if (CWnd::FromHandlePermanent(self) == this) PostMessage(WM_CLOSE);
+    SendEndOfEdit(*this, m_nRow, m_nColumn, m_nLastChar);
 }

@@ -5,6 +5,10 @@
 
 #include "platform/ui/controls.h"
 
+// What every in-place editor sends its owner when it ends, then closes itself by a posted
+// WM_CLOSE unless the owner's handler already destroyed it.
+void SendEndOfEdit(CWnd& editor, int nRow, int nColumn, UINT nLastChar);
+
 class CInPlaceEdit : public CEdit {
 public:
     // Creates the editor as a child of `parent` and starts the edit by the start character:

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "controls/grid_messages.h"
+#include "controls/in_place_edit.h"
 #include "platform/gdi/dc.h"
 #include "platform/win/keys.h"
 #include "platform/win/system.h"
@@ -188,19 +189,7 @@ void CInPlaceList::OnKillFocus(CWnd* pNewWnd) {
 void CInPlaceList::EndEdit() {
     if (m_bEnded || !m_hWnd) return;
     m_bEnded = TRUE;
-    GV_DISPINFO info;
-    info.hdr.hwndFrom = m_hWnd;
-    info.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-    info.hdr.code = GVN_ENDLABELEDIT;
-    info.item.mask = GVIF_TEXT | GVIF_PARAM;
-    info.item.row = m_nRow;
-    info.item.col = m_nColumn;
-    info.item.szText = GetWindowText();
-    info.item.lParam = static_cast<LPARAM>(m_nLastChar);
-    const HWND self = m_hWnd;
-    if (CWnd* owner = GetOwner())
-        owner->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
-    if (CWnd::FromHandlePermanent(self) == this) PostMessage(WM_CLOSE);
+    SendEndOfEdit(*this, m_nRow, m_nColumn, m_nLastChar);
 }
 
 void CInPlaceList::PostNcDestroy() {
