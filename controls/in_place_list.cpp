@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "controls/grid_messages.h"
 #include "controls/in_place_edit.h"
 #include "platform/gdi/dc.h"
 #include "platform/win/keys.h"
