@@ -17,13 +17,22 @@ CInPlaceEdit::CInPlaceEdit(CWnd* parent, const CRect& rect, DWORD dwStyle, UINT 
     SetFont(parent->GetFont());
     SetWindowText(sInitText);
     SetFocus();
+    StartEditByChar(*this, sInitText, nFirstChar);
+}
+
+bool LeavesCellByKey(UINT nChar) {
+    return nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_DOWN || nChar == VK_UP ||
+           nChar == VK_RIGHT || nChar == VK_LEFT;
+}
+
+void StartEditByChar(CEdit& edit, const CString& sInitText, UINT nFirstChar) {
     switch (nFirstChar) {
         case VK_LBUTTON:
         case VK_RETURN:
-            SetSel(sInitText.GetLength(), -1);
+            edit.SetSel(sInitText.GetLength(), -1);
             return;
         case VK_BACK:
-            SetSel(sInitText.GetLength(), -1);
+            edit.SetSel(sInitText.GetLength(), -1);
             break;
         case VK_TAB:
         case VK_DOWN:
@@ -35,12 +44,12 @@ CInPlaceEdit::CInPlaceEdit(CWnd* parent, const CRect& rect, DWORD dwStyle, UINT 
         case VK_HOME:
         case VK_SPACE:
         case VK_END:
-            SetSel(0, -1);
+            edit.SetSel(0, -1);
             return;
         default:
-            SetSel(0, -1);
+            edit.SetSel(0, -1);
     }
-    SendMessage(WM_CHAR, nFirstChar);
+    edit.SendMessage(WM_CHAR, nFirstChar);
 }
 
 CInPlaceEdit::~CInPlaceEdit() {
@@ -50,9 +59,7 @@ CInPlaceEdit::~CInPlaceEdit() {
 }
 
 void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    const bool leaves = nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_DOWN ||
-                        nChar == VK_UP || nChar == VK_RIGHT || nChar == VK_LEFT;
-    if (leaves && (m_bExitOnArrows || GetKeyState(VK_CONTROL) < 0)) {
+    if (LeavesCellByKey(nChar) && (m_bExitOnArrows || GetKeyState(VK_CONTROL) < 0)) {
         m_nLastChar = nChar;
         m_pParent->SetFocus();
         return;

@@ -10,11 +10,6 @@
 
 namespace {
 
-bool LeavesByArrow(UINT nChar) {
-    return nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_DOWN || nChar == VK_UP ||
-           nChar == VK_RIGHT || nChar == VK_LEFT;
-}
-
 bool EndsOnRelease(UINT nChar) {
     return nChar == VK_TAB || nChar == VK_RETURN || nChar == VK_ESCAPE;
 }
@@ -24,7 +19,7 @@ bool EndsOnRelease(UINT nChar) {
 // ---- CComboEdit ----
 
 void CComboEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    if (LeavesByArrow(nChar) && GetKeyState(VK_CONTROL) < 0) {
+    if (LeavesCellByKey(nChar) && GetKeyState(VK_CONTROL) < 0) {
         if (CWnd* owner = GetOwner()) owner->SendMessage(WM_KEYDOWN, nChar, nRepCnt);
         return;
     }
@@ -113,30 +108,7 @@ BOOL CInPlaceList::Make(CWnd* parent, CRect rect, DWORD dwStyle, UINT nID,
     }
     m_edit.SubclassDlgItem(IDC_COMBOEDIT, this);
     m_edit.SetFocus();
-    switch (m_nFirstChar) {
-        case VK_LBUTTON:
-        case VK_RETURN:
-            m_edit.SetSel(m_sInitText.GetLength(), -1);
-            return TRUE;
-        case VK_BACK:
-            m_edit.SetSel(m_sInitText.GetLength(), -1);
-            break;
-        case VK_TAB:
-        case VK_DOWN:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_LEFT:
-        case VK_NEXT:
-        case VK_PRIOR:
-        case VK_HOME:
-        case VK_SPACE:
-        case VK_END:
-            m_edit.SetSel(0, -1);
-            return TRUE;
-        default:
-            m_edit.SetSel(0, -1);
-    }
-    m_edit.SendMessage(WM_CHAR, m_nFirstChar);
+    StartEditByChar(m_edit, m_sInitText, m_nFirstChar);
     return TRUE;
 }
 
@@ -154,7 +126,7 @@ void CInPlaceList::Leave(UINT nChar) {
 }
 
 void CInPlaceList::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    if (LeavesByArrow(nChar) && (m_bExitOnArrows || GetKeyState(VK_CONTROL) < 0)) {
+    if (LeavesCellByKey(nChar) && (m_bExitOnArrows || GetKeyState(VK_CONTROL) < 0)) {
         Leave(nChar);
         return;
     }
