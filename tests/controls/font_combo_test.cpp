@@ -238,6 +238,7 @@ TEST_F(FontCombo, TheTipPreviewsTheHighlightedFace) {
     ASSERT_EQ(combo.GetTopIndex(), 1);
     ASSERT_EQ(combo.GetCurSel(), 3);
     clock.Advance(500);
+    SaveTestImage(RenderWidget(box->view()), "font_combo_list");
     CComboBoxFontTip& tip = combo.GetTip();
     ASSERT_TRUE(tip.IsWindowVisible());
     CRect list;
