@@ -250,7 +250,7 @@ DeviceContext::DeviceContext() {
     pen = static_cast<CPen*>(StockObject(BLACK_PEN));
     brush = static_cast<CBrush*>(StockObject(WHITE_BRUSH));
     font = static_cast<CFont*>(StockObject(DEFAULT_GUI_FONT));
-    qfont = FontFromLogFont(font->LogFont());
+    qfont = FontOf(*font);
 }
 
 DeviceContext::~DeviceContext() {
@@ -356,7 +356,7 @@ void CDC::UsePrinter(QPrinter* printer) {
     d.printer = printer;
     d.device = printer;
     if (printer) {
-        d.qfont = platform::FontFromLogFont(d.font->LogFont());
+        d.qfont = platform::FontOf(*d.font);
         d.clip = CRect(0, 0, printer->width(), printer->height());
     }
 }
@@ -406,7 +406,7 @@ BOOL CDC::CreateCompatibleDC(CDC*) {
     BeginOwnPainter(&stock->m_image);
     DeviceContext& d = *m_dc;
     d.memory = true;
-    d.qfont = platform::FontFromLogFont(d.font->LogFont());
+    d.qfont = platform::FontOf(*d.font);
     d.bitmap = stock.get();
     stock->m_selectedInto = &d;
     d.stockBitmap = std::move(stock);
@@ -448,7 +448,7 @@ CFont* CDC::SelectObject(CFont* font) {
     if (!d || !font || !font->GetSafeHandle()) return nullptr;
     CFont* old = d->font;
     d->font = font;
-    d->qfont = platform::FontFromLogFont(font->LogFont());
+    d->qfont = platform::FontOf(*font);
     return old;
 }
 
@@ -992,6 +992,58 @@ BOOL CDC::BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int
         platform::Prepare(*d, false, false);
         d->painter->setWorldTransform(d->base);
         d->painter->drawImage(to, s.bitmap->m_image, from);
+    }
+    return TRUE;
+}
+
+BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc,
+                     int srcWidth, int srcHeight, DWORD rop) {
+    DeviceContext* d = Ctx();
+    if (!d || rop != SRCCOPY || !source || !source->Ctx()) return FALSE;
+    const DeviceContext& s = *source->Ctx();
+    if (!s.memory || !s.bitmap) return FALSE;
+    if (width == 0 || height == 0 || srcWidth <= 0 || srcHeight <= 0) return TRUE;
+    const QRectF from = platform::Mapping(s).mapRect(QRectF(xSrc, ySrc, srcWidth, srcHeight));
+    const QRectF to = platform::Mapping(*d).mapRect(QRectF(x, y, width, height));
+    if (platform::Ready(d)) {
+        platform::Prepare(*d, false, false);
+        d->painter->setWorldTransform(d->base);
+        d->painter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        d->painter->drawImage(to, s.bitmap->m_image, from);
+    }
+    return TRUE;
+}
+
+BOOL CDC::PatBlt(int x, int y, int width, int height, DWORD rop) {
+    DeviceContext* d = Ctx();
+    if (!d || rop != PATCOPY) return FALSE;
+    if (width < 0) x += width, width = -width;
+    if (height < 0) y += height, height = -height;
+    platform::FillLogical(*d, x, y, width, height, platform::MakeBrush(*d));
+    return TRUE;
+}
+
+BOOL CDC::PlgBlt(const POINT* points, CDC* source, int xSrc, int ySrc, int width, int height,
+                 CBitmap* mask, int, int) {
+    DeviceContext* d = Ctx();
+    if (!d || !points || mask || !source || !source->Ctx()) return FALSE;
+    const DeviceContext& s = *source->Ctx();
+    if (!s.memory || !s.bitmap) return FALSE;
+    if (width <= 0 || height <= 0) return TRUE;
+    // The affine map that takes the source rectangle's corners to the three points.
+    const double ux = static_cast<double>(points[1].x - points[0].x) / width;
+    const double uy = static_cast<double>(points[1].y - points[0].y) / width;
+    const double vx = static_cast<double>(points[2].x - points[0].x) / height;
+    const double vy = static_cast<double>(points[2].y - points[0].y) / height;
+    const QTransform turn = QTransform::fromTranslate(-xSrc, -ySrc) *
+                            QTransform(ux, uy, vx, vy, points[0].x, points[0].y);
+    const QRectF from = platform::Mapping(s).mapRect(QRectF(xSrc, ySrc, width, height));
+    if (platform::Ready(d)) {
+        platform::Prepare(*d, false, false);
+        QPainter* p = d->painter;
+        p->setWorldTransform(turn * platform::Mapping(*d) * d->base);
+        p->setRenderHint(QPainter::SmoothPixmapTransform, false);
+        p->drawImage(QRectF(xSrc, ySrc, width, height), s.bitmap->m_image, from);
     }
     return TRUE;
 }

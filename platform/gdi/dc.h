@@ -167,6 +167,15 @@ public:
     // ---- pictures ----
     // Copies from a memory DC (SRCCOPY only).
     BOOL BitBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc, DWORD rop);
+    // Scales a memory DC's rectangle into this one (SRCCOPY only).
+    BOOL StretchBlt(int x, int y, int width, int height, CDC* source, int xSrc, int ySrc,
+                    int srcWidth, int srcHeight, DWORD rop);
+    // Fills with the selected brush (PATCOPY only).
+    BOOL PatBlt(int x, int y, int width, int height, DWORD rop);
+    // Copies a memory DC's rectangle onto the parallelogram whose upper-left, upper-right and
+    // lower-left corners are points[0..2]. Masks are not offered: `mask` must be null.
+    BOOL PlgBlt(const POINT* points, CDC* source, int xSrc, int ySrc, int width, int height,
+                CBitmap* mask = nullptr, int xMask = 0, int yMask = 0);
 
     // ---- print jobs, on a printer DC (CPrintDialog::GetPrinterDC) ----
     // Each returns a positive value, or SP_ERROR when the DC has no printer or the step is out of

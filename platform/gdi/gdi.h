@@ -45,6 +45,8 @@ constexpr int MM_ANISOTROPIC = 8;
 
 // Raster operations of BitBlt.
 constexpr DWORD SRCCOPY = 0x00CC0020;
+// PatBlt: the selected brush over the rectangle.
+constexpr DWORD PATCOPY = 0x00F00021;
 
 // Clip box results.
 constexpr int NULLREGION = 1;

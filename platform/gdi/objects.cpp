@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/gdi/dc.h"
 
@@ -122,6 +123,17 @@ BOOL CFont::CreatePointFont(int pointSize, LPCTSTR faceName, CDC* dc) {
     return CreateFontIndirect(&lf);
 }
 
+BOOL CFont::CreateFontIndirect(const LOGFONT* lf, const CString& family) {
+    if (!CreateFontIndirect(lf)) return FALSE;
+    m_family = family;
+    return TRUE;
+}
+
+BOOL CFont::DeleteObject() {
+    m_family.Empty();
+    return CGdiObject::DeleteObject();
+}
+
 int CFont::GetLogFont(LOGFONT* lf) const {
     if (!m_created || !lf) return 0;
     *lf = m_lf;
@@ -140,6 +152,24 @@ BOOL CBitmap::CreateCompatibleBitmap(CDC*, int width, int height) {
     m_image.fill(Qt::black);
     m_created = true;
     return TRUE;
+}
+
+namespace {
+
+std::unordered_map<UINT, QImage>& BitmapResources() {
+    static std::unordered_map<UINT, QImage> pictures;
+    return pictures;
+}
+
+}  // namespace
+
+BOOL CBitmap::LoadBitmap(UINT id) {
+    if (m_created) return FALSE;
+    const auto it = BitmapResources().find(id);
+    if (it == BitmapResources().end()) return FALSE;
+    m_image = it->second.convertToFormat(QImage::Format_RGB32);
+    m_created = !m_image.isNull();
+    return m_created ? TRUE : FALSE;
 }
 
 BOOL CBitmap::DeleteObject() {
@@ -234,6 +264,19 @@ QFont FontFromLogFont(const LOGFONT& lf) {
     f.setUnderline(lf.lfUnderline);
     f.setStrikeOut(lf.lfStrikeOut);
     return f;
+}
+
+QFont FontOf(const CFont& font) {
+    QFont f = FontFromLogFont(font.LogFont());
+    if (!font.GetFamily().IsEmpty()) f.setFamily(font.GetFamily().ToQString());
+    return f;
+}
+
+void SetBitmapResource(UINT id, const QImage& image) {
+    if (image.isNull())
+        BitmapResources().erase(id);
+    else
+        BitmapResources()[id] = image;
 }
 
 }  // namespace platform

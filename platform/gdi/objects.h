@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include "platform/base/cstring.h"
 #include "platform/gdi/gdi.h"
 
 class CDC;
@@ -70,11 +71,17 @@ public:
                     BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily, LPCTSTR faceName);
     // pointSize in tenths of a point, at the DC's vertical resolution (the screen's without one).
     BOOL CreatePointFont(int pointSize, LPCTSTR faceName, CDC* dc = nullptr);
+    // A family whose name is longer than the face of a LOGFONT holds is drawn by its whole name.
+    BOOL CreateFontIndirect(const LOGFONT* lf, const CString& family);
     int GetLogFont(LOGFONT* lf) const;
     const LOGFONT& LogFont() const { return m_lf; }
+    // The whole family name, or empty when the face names it.
+    const CString& GetFamily() const { return m_family; }
+    BOOL DeleteObject() override;
 
 private:
     LOGFONT m_lf;
+    CString m_family;
 };
 
 class CBitmap : public CGdiObject {
@@ -84,6 +91,8 @@ public:
     // A picture of the given size that any DC can copy from; its content starts black. A size
     // of zero gives a 1 x 1 picture, as on Windows.
     BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
+    // The picture the program registered under the resource id (platform::SetBitmapResource).
+    BOOL LoadBitmap(UINT id);
     // Refused while the bitmap is selected into a DC.
     BOOL DeleteObject() override;
     CSize GetSize() const { return {m_image.width(), m_image.height()}; }
@@ -102,6 +111,10 @@ namespace platform {
 CGdiObject* StockObject(int index);
 // The font a LOGFONT asks for; the sizes are in the units it will be drawn in.
 QFont FontFromLogFont(const LOGFONT& lf);
+// The font a CFont draws with: its LOGFONT, with the whole family name when it has one.
+QFont FontOf(const CFont& font);
+// The pictures of the bitmap resources, by id; a null image removes one.
+void SetBitmapResource(UINT id, const QImage& image);
 // A bitmap that goes while selected leaves its DC drawing on nothing.
 void ReleaseSelectedBitmap(DeviceContext* dc, CBitmap* bitmap);
 

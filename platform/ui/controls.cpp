@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -30,13 +31,20 @@
 namespace platform {
 
 void NotifyParent(QWidget* control, UINT code) {
-    CWnd* wnd = CWnd::FromHandlePermanent(HandleOfWidget(control));
+    const HWND hwnd = HandleOfWidget(control);
+    CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
     if (!wnd) return;
+    const WPARAM wParam =
+        MAKEWPARAM(static_cast<WORD>(wnd->GetDlgCtrlID()), static_cast<WORD>(code));
+    // The control hears of it first, and may keep it to itself.
+    if (CWnd* face = SubclassOfWidget(control)) {
+        if (face->SendMessage(OCM_COMMAND, wParam, reinterpret_cast<LPARAM>(hwnd))) return;
+        wnd = CWnd::FromHandlePermanent(hwnd);
+        if (!wnd) return;
+    }
     CWnd* parent = wnd->GetParent();
     if (!parent) return;
-    parent->SendMessage(WM_COMMAND,
-                        MAKEWPARAM(static_cast<WORD>(wnd->GetDlgCtrlID()), static_cast<WORD>(code)),
-                        reinterpret_cast<LPARAM>(wnd->m_hWnd));
+    parent->SendMessage(WM_COMMAND, wParam, reinterpret_cast<LPARAM>(hwnd));
 }
 
 }  // namespace platform
@@ -470,6 +478,40 @@ public:
     }
 };
 
+// Tells a combo's parent when its list drops down and closes up.
+class DropWatcher : public QObject {
+public:
+    explicit DropWatcher(QComboBox* combo) : QObject(combo), m_combo(combo) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Show) NotifyParent(m_combo, CBN_DROPDOWN);
+        if (e->type() == QEvent::Hide) NotifyParent(m_combo, CBN_CLOSEUP);
+        return false;
+    }
+
+private:
+    QComboBox* m_combo;
+};
+
+// Drops a combo's list below the box, as many items high as SetItemHeight leaves room for, as on
+// Windows; the default style would lay the list over the box with every item showing.
+class DroppedListStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+QStyle* DroppedList() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new DroppedListStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    return style;
+}
+
 // Gives a combo's list items one height.
 class ItemHeightDelegate : public QStyledItemDelegate {
 public:
@@ -501,10 +543,15 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     const DWORD kind = cs.style & 0x3;
     combo->setEditable(kind == CBS_DROPDOWN || kind == CBS_SIMPLE);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setStyle(DroppedList());
     combo->setMaxVisibleItems(12);
     m_createdHeight = cs.cy;
-    QObject::connect(combo, &QComboBox::activated, combo,
-                     [combo](int) { NotifyParent(combo, CBN_SELCHANGE); });
+    QObject::connect(combo, &QComboBox::activated, combo, [combo](int) {
+        const QPointer<QComboBox> alive(combo);
+        NotifyParent(combo, CBN_SELCHANGE);
+        if (alive) NotifyParent(combo, CBN_SELENDOK);
+    });
+    combo->view()->installEventFilter(new DropWatcher(combo));
     auto* router = new KeyRouter(combo);
     combo->installEventFilter(router);
     combo->setProperty(kKeyRouterProperty, QVariant::fromValue(static_cast<QObject*>(router)));
@@ -653,7 +700,41 @@ int CComboBox::GetCount() const {
     return Combo() ? Combo()->count() : 0;
 }
 int CComboBox::GetCurSel() const {
-    return Combo() ? Combo()->currentIndex() : CB_ERR;
+    QComboBox* c = Combo();
+    if (!c) return CB_ERR;
+    // While the list is down, the item it highlights.
+    if (GetDroppedState()) {
+        const QModelIndex current = c->view()->currentIndex();
+        if (current.isValid()) return current.row();
+    }
+    return c->currentIndex();
+}
+
+int CComboBox::GetTopIndex() const {
+    QComboBox* c = Combo();
+    if (!c || c->count() == 0) return CB_ERR;
+    const QModelIndex top = c->view()->indexAt(QPoint(1, 1));
+    return top.isValid() ? top.row() : 0;
+}
+
+int CComboBox::SetTopIndex(int index) {
+    QComboBox* c = Combo();
+    if (!c || index < 0 || index >= c->count()) return CB_ERR;
+    c->view()->scrollTo(c->model()->index(index, c->modelColumn()),
+                        QAbstractItemView::PositionAtTop);
+    return 0;
+}
+
+void CComboBox::GetDroppedListRect(LPRECT rect) const {
+    if (!rect) return;
+    QComboBox* c = Combo();
+    if (!c || !GetDroppedState()) {
+        *rect = CRect();
+        return;
+    }
+    const QWidget* area = c->view()->viewport();
+    const QPoint tl = area->mapToGlobal(QPoint(0, 0));
+    *rect = CRect(tl.x(), tl.y(), tl.x() + area->width(), tl.y() + area->height());
 }
 
 int CComboBox::SetCurSel(int index) {

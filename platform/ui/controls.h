@@ -87,6 +87,7 @@ public:
     int DeleteString(UINT index);
     void ResetContent();
     int GetCount() const;
+    // While the list is dropped, the item it highlights.
     int GetCurSel() const;
     int SetCurSel(int index);
     int GetLBText(int index, CString& text) const;
@@ -109,6 +110,11 @@ public:
     int GetDroppedWidth() const;
     // The combo with its list dropped, in screen coordinates.
     void GetDroppedControlRect(LPRECT rect) const;
+    // The first item the list shows.
+    int GetTopIndex() const;
+    int SetTopIndex(int index);
+    // Where the dropped list shows its items, in screen coordinates; empty while it is closed.
+    void GetDroppedListRect(LPRECT rect) const;
 
     // The combo's own handling of a key.
     void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;

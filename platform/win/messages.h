@@ -7,6 +7,7 @@ constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ENABLE = 0x000A;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KILLFOCUS = 0x0008;
 constexpr UINT WM_PAINT = 0x000F;
@@ -34,6 +35,7 @@ constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
+constexpr UINT WM_CTLCOLORSTATIC = 0x0138;  // wParam: the CDC*, lParam: the control's HWND
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
@@ -48,6 +50,11 @@ constexpr UINT WM_APP = 0x8000;
 constexpr UINT OCM__BASE = WM_USER + 0x1C00;
 constexpr UINT OCM_DRAWITEM = OCM__BASE + WM_DRAWITEM;
 constexpr UINT OCM_MEASUREITEM = OCM__BASE + WM_MEASUREITEM;
+// A control's own notification (the WM_COMMAND its parent gets), reflected to it first; a handler
+// that returns nonzero keeps it from the parent.
+constexpr UINT OCM_COMMAND = OCM__BASE + WM_COMMAND;
+// Returns the CBrush* that paints the background, or 0 for the default painting.
+constexpr UINT OCM_CTLCOLORSTATIC = OCM__BASE + WM_CTLCOLORSTATIC;
 
 // Notification codes carried in the high word of WM_COMMAND's wParam.
 constexpr int CN_COMMAND = 0;
@@ -65,6 +72,8 @@ constexpr UINT CBN_KILLFOCUS = 4;
 constexpr UINT CBN_EDITCHANGE = 5;
 constexpr UINT CBN_DROPDOWN = 7;
 constexpr UINT CBN_CLOSEUP = 8;
+constexpr UINT CBN_SELENDOK = 9;
+constexpr UINT CBN_SELENDCANCEL = 10;
 constexpr UINT LBN_SELCHANGE = 1;
 constexpr UINT LBN_DBLCLK = 2;
 constexpr UINT CLBN_CHKCHANGE = 40;
@@ -134,6 +143,8 @@ constexpr DWORD WS_OVERLAPPEDWINDOW =
 
 // Extended window styles.
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
+constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
+constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 
 // Window class styles.

@@ -107,8 +107,50 @@ HCURSOR GetCursor() {
     return g_cursor;
 }
 
+namespace {
+
+std::function<POINT()>& CursorPosSource() {
+    static std::function<POINT()> source;
+    return source;
+}
+
+std::function<SHORT(int)>& AsyncKeyStateSource() {
+    static std::function<SHORT(int)> source;
+    return source;
+}
+
+}  // namespace
+
+void platform::SetCursorPosSource(std::function<POINT()> source) {
+    CursorPosSource() = std::move(source);
+}
+
+void platform::SetAsyncKeyStateSource(std::function<SHORT(int)> source) {
+    AsyncKeyStateSource() = std::move(source);
+}
+
+SHORT GetAsyncKeyState(int vk) {
+    if (AsyncKeyStateSource()) return AsyncKeyStateSource()(vk);
+    constexpr SHORT kDown = static_cast<SHORT>(0x8000);
+    const Qt::MouseButtons buttons = QGuiApplication::mouseButtons();
+    switch (vk) {
+        case VK_LBUTTON:
+            return buttons & Qt::LeftButton ? kDown : 0;
+        case VK_RBUTTON:
+            return buttons & Qt::RightButton ? kDown : 0;
+        case VK_MBUTTON:
+            return buttons & Qt::MiddleButton ? kDown : 0;
+        default:
+            return GetKeyState(vk) < 0 ? kDown : 0;
+    }
+}
+
 BOOL GetCursorPos(LPPOINT point) {
     if (!point) return FALSE;
+    if (CursorPosSource()) {
+        *point = CursorPosSource()();
+        return TRUE;
+    }
     const QPoint p = QCursor::pos();
     point->x = p.x(), point->y = p.y();
     return TRUE;

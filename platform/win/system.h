@@ -2,6 +2,8 @@
 // System metrics and parameters that the program's layouts ask for, and the cursor and mouse
 // capture calls.
 
+#include <functional>
+
 #include "platform/base/geometry.h"
 
 class CWnd;
@@ -47,6 +49,9 @@ HCURSOR LoadCursor(void* instance, LPCTSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
 BOOL GetCursorPos(LPPOINT point);
+// High bit set (negative) while the key or mouse button (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON) is
+// held now, whatever input the program has handled so far.
+SHORT GetAsyncKeyState(int vk);
 BOOL SetCursorPos(int x, int y);
 // Keeping the cursor inside a rectangle is not offered by the desktop here: it is remembered
 // (GetClipCursor) and has no other effect.
@@ -70,4 +75,8 @@ BOOL ReleaseCapture();
 namespace platform {
 // The window layer names the window whose mouse message it is forwarding.
 void SetMouseWindow(CWnd* wnd);
+// Tests answer for the mouse: where the cursor is (GetCursorPos) and what GetAsyncKeyState
+// reports. An empty function returns to the desktop's answers.
+void SetCursorPosSource(std::function<POINT()> source);
+void SetAsyncKeyStateSource(std::function<SHORT(int vk)> source);
 }  // namespace platform

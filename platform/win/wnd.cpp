@@ -679,6 +679,16 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT) {
     return TRUE;
 }
 
+BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT) {
+    if (remove & add) return FALSE;
+    m_exStyle = (m_exStyle & ~remove) | add;
+    return TRUE;
+}
+
+CWnd* CWnd::GetForegroundWindow() {
+    return FromWidget(QApplication::activeWindow());
+}
+
 int CWnd::OnCreate(LPCREATESTRUCT) {
     return 0;
 }

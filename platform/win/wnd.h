@@ -128,6 +128,10 @@ public:
     DWORD GetExStyle() const { return m_exStyle; }
     // Refuses (FALSE) when the two sets share a bit, as the program's controls require.
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
+    // The extended styles are kept for the window's own drawing to follow; the same refusal.
+    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
+    // The window of the program that is active now (its top-level window), or null.
+    static CWnd* GetForegroundWindow();
 
     // WM_SETFONT: the window draws its text in the font from then on; the font must outlive that
     // use, as on Windows.
