@@ -152,8 +152,9 @@ private:
         const DWORD type = code >> 16;
         if (function == 0x1FF) {
             if (type != DeviceType() && !m_answerBoth) return Fail(ERROR_INVALID_FUNCTION);
-            return Answer({true, {BYTE(m_version), BYTE(m_version >> 8), BYTE(m_version >> 16),
-                                  BYTE(m_version >> 24)}},
+            return Answer({true,
+                           {BYTE(m_version), BYTE(m_version >> 8), BYTE(m_version >> 16),
+                            BYTE(m_version >> 24)}},
                           out, outSize, returned);
         }
         if (type != DeviceType()) return Fail(ERROR_INVALID_FUNCTION);
@@ -210,7 +211,8 @@ private:
         ++m_inside;
         ++m_waiting[handle];
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_shut || m_closed[handle] || !m_results[handle].empty(); });
+        m_changed.wait(lock,
+                       [&] { return m_shut || m_closed[handle] || !m_results[handle].empty(); });
         --m_waiting[handle];
         --m_inside;
         m_changed.notify_all();

@@ -192,8 +192,8 @@ TEST_F(BtStack, ChannelRecordsCarryTheGuidAndBoundedNames) {
 
 TEST_F(BtStack, WritesUseTheLayoutOfTheDriverVersion) {
     // A buffer below 4 GiB, as the address layout needs.
-    void* low = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT,
-                     -1, 0);
+    void* low =
+        mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
     ASSERT_NE(low, MAP_FAILED);
     const auto lowAddress = reinterpret_cast<std::uintptr_t>(low);
     ASSERT_LE(lowAddress, 0xFFFFFFFFu);
@@ -215,8 +215,16 @@ TEST_F(BtStack, WritesUseTheLayoutOfTheDriverVersion) {
             const auto w = fake.Requests(0x10E);
             ASSERT_EQ(w.size(), 1u);
             EXPECT_EQ(w[0].code, Code(fake.DeviceType(), 0x10E));
-            Bytes want = {1, 0, BYTE(lowAddress), BYTE(lowAddress >> 8), BYTE(lowAddress >> 16),
-                          BYTE(lowAddress >> 24), 3, 0, 0, 0};
+            Bytes want = {1,
+                          0,
+                          BYTE(lowAddress),
+                          BYTE(lowAddress >> 8),
+                          BYTE(lowAddress >> 16),
+                          BYTE(lowAddress >> 24),
+                          3,
+                          0,
+                          0,
+                          0};
             EXPECT_EQ(w[0].in, want);
             // The data's address does not fit 32 bits: refused, nothing sent.
             EXPECT_EQ(port.Write(high, 3, &written), 1u);
@@ -225,7 +233,8 @@ TEST_F(BtStack, WritesUseTheLayoutOfTheDriverVersion) {
         } else {
             ASSERT_EQ(port.Write(high, 3, &written), 0u);
             EXPECT_EQ(written, 3);
-            EXPECT_EQ(fake.Requests(0x10E).at(0).in, (Bytes{1, 0, 3, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C'}));
+            EXPECT_EQ(fake.Requests(0x10E).at(0).in,
+                      (Bytes{1, 0, 3, 0, 0, 0, 0, 0, 0, 0, 'A', 'B', 'C'}));
         }
         // A driver that takes fewer bytes: the count says so.
         fake.Script(0x10E, {true, {2, 0}});
