@@ -177,7 +177,6 @@ private:
                 const WORD h = m_nextHandle;
                 m_nextHandle = WORD(m_nextHandle % 20 + 1);
                 m_closed[h] = false;
-                m_results[h].clear();
                 return Answer({true, {0, 0, BYTE(h), 0}}, out, outSize, returned);
             }
             case 0x104:  // check connection

@@ -117,7 +117,10 @@ TEST_F(BtStack, OpenSendsTheConnectionRecordAndTheEventMask) {
     EXPECT_EQ(port.OpenClient(5, nullptr, 127), CRfCommPort::kBadArgument);
     EXPECT_EQ(port.OpenClient(5, kAddress, 47), CRfCommPort::kBadArgument);
     EXPECT_TRUE(fake.Requests(0x101).empty());
+    // An event waiting at the very start still finds the port's callback.
+    fake.PushResult(1, 0x0200, 1);
     ASSERT_EQ(port.OpenClient(5, kAddress, 48), 0u);
+    EXPECT_TRUE(Eventually([&] { return port.IsPortConnected(); }));
     EXPECT_EQ(port.OpenClient(5, kAddress, 127), CRfCommPort::kAlreadyOpen);
 
     Bytes open(53, 0);
