@@ -29,7 +29,9 @@ CRfCommPort::~CRfCommPort() {
         }
     }
     if (m_portHandle != 0) RFCOMM_RemoveConnection(m_portHandle);
-    PORT_SetEventCallback(m_releasedHandle, nullptr);
+    // Another port may hold the released handle by now: its callback stays.
+    if (m_releasedHandle == 0 || !RfcGetPortEntry(m_releasedHandle).inUse)
+        PORT_SetEventCallback(m_releasedHandle, nullptr);
     SetPortHandle(0);
     sdk_close();
 }

@@ -138,6 +138,18 @@ TEST_F(BtStack, OpenSendsTheConnectionRecordAndTheEventMask) {
     EXPECT_EQ(fake.Requests(0x103).at(0).in, (Bytes{1, 0}));
     EXPECT_EQ(port.GetReleasedHandle(), 1);
     EXPECT_EQ(port.Close(), CRfCommPort::kNotOpen);
+
+    // The released handle goes to another port: destroying the first leaves its callback alone.
+    auto first = std::make_unique<RecordingPort>();
+    ASSERT_EQ(first->OpenClient(5, kAddress, 127), 0u);
+    const WORD handle = first->GetPortHandle();
+    ASSERT_EQ(first->Close(), 0u);
+    RecordingPort second;
+    fake.Script(0x101, {true, {0, 0, BYTE(handle), 0}});
+    ASSERT_EQ(second.OpenClient(5, kAddress, 127), 0u);
+    first.reset();
+    fake.PushResult(handle, 0x0200, handle);
+    EXPECT_TRUE(Eventually([&] { return second.IsPortConnected(); }));
 }
 
 TEST_F(BtStack, ChannelRecordsCarryTheGuidAndBoundedNames) {
