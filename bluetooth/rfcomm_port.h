@@ -6,7 +6,9 @@
 // The data and event notifications come on the port's reader thread, never on the thread that
 // opened it; a derived class makes what they touch safe to share. Close and the destructor return
 // only after that reader has ended, so no notification runs once they are done; neither may be
-// called from a notification. The connected flag is atomic and the peer address locked.
+// called from a notification. A derived class whose notifications touch its own members closes
+// the port in its own destructor, before those members go. The connected flag is atomic and the
+// peer address locked.
 
 #include <atomic>
 #include <mutex>

@@ -250,6 +250,8 @@ TEST_F(BlueZDriver, KeepsItsTablesOfPortsChannelsAndSecurity) {
 // A port that keeps its events.
 class EventPort : public CRfCommPort {
 public:
+    // No notification may run while the members below go.
+    ~EventPort() override { Close(); }
     void OnDataReceived(const void* data, WORD length) override {
         std::lock_guard lock(m_mutex);
         const auto* p = static_cast<const BYTE*>(data);

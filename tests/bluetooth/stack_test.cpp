@@ -35,6 +35,8 @@ constexpr BYTE kAddress[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 // Keeps what its notifications received.
 class RecordingPort : public CRfCommPort {
 public:
+    // No notification may run while the members below go.
+    ~RecordingPort() override { Close(); }
     void OnDataReceived(const void* data, WORD length) override {
         std::lock_guard lock(m_mutex);
         chunks.push_back(length);
