@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -496,6 +497,22 @@ TEST_F(BtStack, TraceLinesGoToTheListenerInTheRegistry) {
         EXPECT_EQ(*line, Datagram(0, "Unable to open BTKRNL device..."));
         EXPECT_TRUE(Eventually([] { return RfcRunningReaders() == 0; }));
     }
+
+    // Lines from several threads at once, the first of them deciding: each arrives whole.
+    BtTraceReset();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 5; ++i)
+                LogMsg(0, "line %d.%d", t, i);
+        });
+    for (std::thread& t : threads)
+        t.join();
+    std::set<Bytes> lines;
+    while (const std::optional<Bytes> line = listener.Next(500ms))
+        lines.insert(*line);
+    EXPECT_EQ(lines.size(), 20u);
+    EXPECT_EQ(lines.count(Datagram(0, "line 3.4")), 1u);
 
     // Long lines are cut.
     LogMsg(0, "%s", std::string(2000, 'x').c_str());
