@@ -1,14 +1,17 @@
 #pragma once
-// The RFCOMM serial-port class of the Bluetooth stack interface and its service-channel companion.
-//
-// No stack driver is built in yet: every request that needs the driver fails (a connection cannot
-// be requested, no channel number or security index can be had), so a client open reports a
-// stack failure and the serial link falls back on nothing. The argument checks and the
-// start/stop counting are the real ones.
+// The RFCOMM serial-port class of the Bluetooth stack interface and its service-channel companion,
+// on the driver interface (rfcomm_api.h).
 //
 // Threads: construction, opening, writing, closing and destruction happen on the caller's thread.
-// The data and event notifications will come on the stack's reader thread of the port, never on
-// the thread that opened it; a derived class makes what they touch safe to share.
+// The data and event notifications come on the port's reader thread, never on the thread that
+// opened it; a derived class makes what they touch safe to share. Close and the destructor return
+// only after that reader has ended, so no notification runs once they are done; neither may be
+// called from a notification. A derived class whose notifications touch its own members closes
+// the port in its own destructor, before those members go. The connected flag is atomic and the
+// peer address locked.
+
+#include <atomic>
+#include <mutex>
 
 #include "platform/base/guid.h"
 #include "platform/base/types.h"
@@ -20,6 +23,7 @@ public:
     static constexpr DWORD kStackFailure = 1;
     static constexpr DWORD kAlreadyOpen = 2;
     static constexpr DWORD kNotOpen = 3;
+    static constexpr DWORD kBadHandle = 9;
     static constexpr DWORD kBadArgument = 11;
 
     // Port event bits.
@@ -31,10 +35,11 @@ public:
     static constexpr WORD kDefaultMtu = 127;
     static constexpr WORD kMinimumMtu = 48;
     static constexpr WORD kSerialPortProfileUuid = 0x1101;
+    static constexpr WORD kReadChunk = 1000;
 
-    // Starts the stack interface (sdk_init).
+    // Starts the stack interface (sdk_init) and joins the port list.
     CRfCommPort();
-    // Removes any connection and stops the stack interface (sdk_close).
+    // Leaves the list, removes any connection and stops the stack interface (sdk_close).
     virtual ~CRfCommPort();
     CRfCommPort(const CRfCommPort&) = delete;
     CRfCommPort& operator=(const CRfCommPort&) = delete;
@@ -51,22 +56,46 @@ public:
     DWORD Write(const void* data, WORD length, WORD* written);
 
     bool IsConnectionOpen() const { return m_portHandle != 0; }
+    WORD GetPortHandle() const { return m_portHandle; }
+    WORD GetReleasedHandle() const { return m_releasedHandle; }
+    bool IsPortConnected() const { return m_connected.load() != 0; }
+    void GetPeerAddress(BYTE address[6]) const;
+
+    // The one callback for every port's events, on the reader thread of `portHandle`.
+    static void PortEventCallback(DWORD eventMask, WORD portHandle);
+    // Connection-management results: a failure reaches the port as CONNECT_ERR.
+    static void PortManagementCallback(DWORD result, WORD portHandle);
+    static DWORD MapPortResult(DWORD driverResult);
 
     // Received bytes, in chunks of at most 1000, in arrival order.
     virtual void OnDataReceived(const void* data, WORD length);
     // Port events other than the arrival of data.
     virtual void OnEventReceived(DWORD eventBits);
+    // Never raised here.
+    virtual void OnUnusedNotification(DWORD value);
+    virtual void OnAudioConnected(WORD audioHandle);
+    virtual void OnAudioDisconnected(WORD audioHandle);
 
 private:
+    void SetPortHandle(WORD handle);
+
     BYTE m_serverChannel = 0;
+    DWORD m_isServer = 0;
     WORD m_mtu = kDefaultMtu;
-    WORD m_portHandle = 0;  // 0 while no connection is open
+    CRfCommPort* m_nextPort = nullptr;  // the port list, under its lock
+    WORD m_portHandle = 0;  // 0 while no connection is open; written under the list lock
+    std::atomic<DWORD> m_connected{0};
+    mutable std::mutex m_peerLock;
     BYTE m_peerAddress[6] = {};
+    WORD m_releasedHandle = 0;
 };
 
 // The service-channel object: service GUID, server channel number and security index.
 class CRfCommChannel {
 public:
+    static constexpr WORD kRfcommPsm = 0x0003;
+    static constexpr DWORD kRfcommProtocolId = 3;
+
     // Starts the stack interface (sdk_init).
     CRfCommChannel();
     // Gives back an allocated channel number and the security index; stops the interface.
@@ -82,10 +111,11 @@ public:
     bool SetSecurityLevel(const char* serviceName, BYTE level, bool isServer);
 
     BYTE GetServerChannel() const { return m_serverChannel; }
+    BYTE GetSecurityIndex() const { return m_securityIndex; }
 
 private:
     BYTE m_serverChannel = 0;
-    bool m_allocated = false;  // the stack gave the number and must have it back
+    DWORD m_allocated = 0;  // the stack gave the number and must have it back
     GUID m_serviceGuid;
     BYTE m_securityIndex = 0;
 };

@@ -16,6 +16,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/bt/bluez_driver.h"
+#include "platform/comm/device_io.h"
 #include "platform/comm/port_list.h"
 
 namespace {
@@ -24,7 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Device {
     int fd = -1;
-    bool terminal = false;  // a hung-up terminal no longer answers isatty
+    std::shared_ptr<platform::DeviceHandle> io;  // a named device instead of a port
+    bool terminal = false;                       // a hung-up terminal no longer answers isatty
     COMMTIMEOUTS timeouts;
     DWORD eventMask = 0;
     // termios keeps no DTR and RTS control; GetCommState reports what was last set.
@@ -106,11 +109,56 @@ BOOL FailErrno() {
     return Fail(ErrorOfErrno(errno));
 }
 
-// The device of a handle, or null with ERROR_INVALID_HANDLE set.
+// The port of a handle, or null with ERROR_INVALID_HANDLE set (ERROR_INVALID_FUNCTION for a named
+// device).
 std::shared_ptr<Device> Lookup(HANDLE handle) {
     std::shared_ptr<Device> device = Handles().Find(handle);
-    if (!device) SetLastError(ERROR_INVALID_HANDLE);
+    if (!device) {
+        SetLastError(ERROR_INVALID_HANDLE);
+    } else if (device->io) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return nullptr;
+    }
     return device;
+}
+
+class DeviceRegistry {
+public:
+    void Set(const std::string& name, platform::DeviceOpener opener) {
+        std::lock_guard lock(m_mutex);
+        if (opener)
+            m_openers[name] = std::move(opener);
+        else
+            m_openers.erase(name);
+    }
+    platform::DeviceOpener Get(const std::string& name) {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_openers.find(name);
+        if (it != m_openers.end()) return it->second;
+        if (name == "BTKRNL") return platform::bt::OpenBlueZDevice;
+        return {};
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<std::string, platform::DeviceOpener> m_openers;
+};
+
+DeviceRegistry& Devices() {
+    static DeviceRegistry registry;
+    return registry;
+}
+
+std::string UpperCase(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+// The opener of "\\.\NAME", or an empty one.
+platform::DeviceOpener OpenerOfName(const char* name) {
+    if (!name || std::strncmp(name, "\\\\.\\", 4) != 0) return {};
+    return Devices().Get(UpperCase(name + 4));
 }
 
 // The COM number of "\\.\COM<n>" or "COM<n>", or 0.
@@ -181,6 +229,17 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD /*shareMode*/, void* /*securi
         SetLastError(ERROR_NOT_SUPPORTED);
         return INVALID_HANDLE_VALUE;
     }
+    if (platform::DeviceOpener opener = OpenerOfName(name)) {
+        if (disposition != OPEN_EXISTING) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        std::unique_ptr<platform::DeviceHandle> io = opener();
+        if (!io) return INVALID_HANDLE_VALUE;
+        auto device = std::make_shared<Device>();
+        device->io = std::move(io);
+        return Handles().Add(std::move(device));
+    }
     const int com = ComNumberOfName(name);
     const CString path = com ? platform::ComPortDevice(com) : CString();
     if (path.IsEmpty() || disposition != OPEN_EXISTING) {
@@ -210,6 +269,25 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD /*shareMode*/, void* /*securi
 
 BOOL CloseHandle(HANDLE handle) {
     if (!Handles().Remove(handle)) return Fail(ERROR_INVALID_HANDLE);
+    return TRUE;
+}
+
+void platform::RegisterDevice(const char* name, DeviceOpener opener) {
+    Devices().Set(UpperCase(name ? name : ""), std::move(opener));
+}
+
+BOOL DeviceIoControl(HANDLE handle, DWORD code, const void* in, DWORD inSize, void* out,
+                     DWORD outSize, DWORD* returned, void* overlapped) {
+    if (returned) *returned = 0;
+    const std::shared_ptr<Device> device = Handles().Find(handle);
+    if (!device) return Fail(ERROR_INVALID_HANDLE);
+    if (!device->io) return Fail(ERROR_INVALID_FUNCTION);
+    if (overlapped || (!in && inSize) || (!out && outSize)) return Fail(ERROR_INVALID_PARAMETER);
+    DWORD count = 0;
+    // The handle's object outlives the call even when another thread closes the handle.
+    const std::shared_ptr<platform::DeviceHandle> io = device->io;
+    if (!io->Control(code, in, inSize, out, outSize, &count)) return FALSE;
+    if (returned) *returned = count;
     return TRUE;
 }
 

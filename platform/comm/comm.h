@@ -30,8 +30,9 @@ constexpr DWORD FILE_SHARE_WRITE = 0x2;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 
-// Opens "\\.\COM<n>" (or "COM<n>"), n from 1 to 255. Other names fail with ERROR_FILE_NOT_FOUND,
-// overlapped I/O (FILE_FLAG_OVERLAPPED) with ERROR_NOT_SUPPORTED.
+// Opens "\\.\COM<n>" (or "COM<n>"), n from 1 to 255, or "\\.\<name>" of a registered device
+// (device_io.h). Other names fail with ERROR_FILE_NOT_FOUND, overlapped I/O (FILE_FLAG_OVERLAPPED)
+// with ERROR_NOT_SUPPORTED.
 HANDLE CreateFile(LPCSTR name, DWORD access, DWORD shareMode, void* security, DWORD disposition,
                   DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
