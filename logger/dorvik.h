@@ -51,6 +51,7 @@ struct ChannelInfoStruct {
     BYTE channelIndex = 0;
     BYTE sensorId = 255;  // 255: unknown
     BYTE fahrenheit = 0;  // the sensor reports degrees Fahrenheit
+    BYTE absent = 0;      // described as "No Sensor", or with limits that convert nothing
 };
 
 // ---- decoding: what the document is told of a run's channels
@@ -491,9 +492,11 @@ protected:
     void StopDownloadTimer();
     void EndEmptyDownload();
     void NoteDownloadBytes();
+    // A stored set's sample, converted by the set's own description of its channel.
     double StoredValue(int channel, WORD raw, DWORD sample);
-    bool IsSlotAbsent(int channel) const;
-    void StoreDownloadedRun();
+    bool IsStoredChannelAbsent(int channel) const;
+    // The basic model's downloaded block into the run arrays.
+    void ConvertBlock();
 
     // ---- states of the answer machine; each returns false when it needs more bytes (having
     // taken none)

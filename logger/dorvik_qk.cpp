@@ -576,6 +576,7 @@ void CDorvik::OnQKIdentification(BYTE variant) {
             r.offset = s.offset;
             r.channelIndex = static_cast<BYTE>(s.channel);
             r.enabled = 1;
+            r.absent = 0;
         }
         if (m_settings) {
             SensorInfoStruct& slot = m_settings->m_sensorSlots[s.slot];
