@@ -348,6 +348,9 @@ public:
     // The set-up dialog drops the connection and searches again, or works without a logger.
     void SetConnected(bool connected) { m_connected = connected ? 1 : 0; }
     void SetQKModel(bool qkModel) { m_qkModel = qkModel ? 1 : 0; }
+    // The set-up dialog lets the logger go: a search under way stops, a run or download on the
+    // link ends with one UM_RUN_ENDED, the link closes and no logger is known.
+    void Disconnect();
     HWND GetHostWindow() const { return m_hostWindow; }
 
     // ---- the basic model's senders
