@@ -527,6 +527,9 @@ protected:
     void OnQKStatus(BYTE code);
     void OnQKData(const std::vector<BYTE>& bytes, DWORD checksumStart);
     void OnQKIdentification(BYTE variant);
+    // Ends the live run on the port, if one was begun or asked for: its length, its end record
+    // and an acknowledged stop may each come, and the run ends at the first of them only.
+    void EndRunOnPort();
     // The regime frame was answered, or its time to answer ran out.
     void OnRegimeReply(BYTE code);
     void CheckRegimeReplyTime();
