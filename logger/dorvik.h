@@ -175,7 +175,7 @@ public:
     static constexpr BYTE kStoredTimingRun = 3;
     static constexpr BYTE kLiveTimingRun = 4;
 
-    // Texts of ours: the Parts leave these failures unreported.
+    // Texts of ours: without them these failures would pass in silence.
     static constexpr const char* kRegimeRefusedText =
         "The Logger did not accept the settings.\nPlease try again.";
     static constexpr const char* kLinkLostText =
