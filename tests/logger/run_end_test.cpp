@@ -1,8 +1,10 @@
-// A QK's live run ends once, whichever of its ends comes first: the record at its length, the
-// logger's run-end record, or the acknowledged stop. Against the simulated QK at real time.
+// A run ends once. A QK's live run, whichever of its ends comes first: the record at its length,
+// the logger's run-end record, or the acknowledged stop (against the simulated QK at real time).
+// A download that the user's dropping of the logger cuts short (on the virtual clock).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -103,6 +105,40 @@ TEST_F(QkRunEnd, ARunEndsOnceAtItsLengthOrWhenTheUserStopsIt) {
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     }
     EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("AQ"); }), 3u);
+}
+
+class DisconnectDuringDownload : public DorvikTest {};
+
+TEST_F(DisconnectDuringDownload, EndsTheDownloadOnceAsCancelled) {
+    Identify();
+    dorvik->QueueReadDataHeader(0);
+    dorvik->StartCommandTimer(100);
+    Bytes header(24, 0);
+    header[13] = 5;  // a timing set: its download timer watches it
+    header[23] = 40;
+    Feed(DataAnswer(header));
+    ASSERT_EQ(port->Letters().back(), "CS");
+    Feed({'S', 1, 0, 0, 0x10, 0});  // its first record arrives
+    ASSERT_FALSE(dorvik->IsSetDownloadFinished());
+
+    dorvik->Disconnect();
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
+    const auto closed = std::count_if(host.messages.begin(), host.messages.end(), [](auto& m) {
+        return m.message == UM_FETCH_PROGRESS && m.wParam == 0;
+    });
+    EXPECT_EQ(closed, 1) << "the progress box is closed";
+    EXPECT_TRUE(dorvik->IsSetDownloadFinished());
+    EXPECT_FALSE(dorvik->IsDownloadTimerOn());
+    EXPECT_FALSE(dorvik->IsCommandTimerOn());
+    EXPECT_FALSE(dorvik->IsConnected());
+    EXPECT_FALSE(dorvik->IsQKModel());
+    EXPECT_FALSE(port->IsOpen());
+    // Nor is it failed later, or ended again.
+    clock.Advance(3000);
+    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
 }
 
 }  // namespace
