@@ -8,7 +8,6 @@
 #include "app/varnel_doc.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
-#include "logger/logger_messages.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 
@@ -73,13 +72,8 @@ void CComSetup::FillPortList() {
 }
 
 void CComSetup::DropConnection() {
-    CDorvik& logger = *m_pDoc->GetLogger();
-    // The communication view ends the run; until it exists, whatever hosts the logger does.
-    if (HWND host = logger.GetHostWindow(); host && IsWindow(host))
-        ::SendMessage(host, UM_RUN_ENDED, 0, 0);
-    if (logger.GetSerialPort().IsOpen()) logger.GetSerialPort().SetOpen(false);
-    logger.SetConnected(false);
-    logger.SetQKModel(false);
+    // The logger ends its own run, so that it knows the run is over.
+    m_pDoc->GetLogger()->Disconnect();
 }
 
 void CComSetup::OnOK() {

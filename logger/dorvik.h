@@ -51,6 +51,7 @@ struct ChannelInfoStruct {
     BYTE channelIndex = 0;
     BYTE sensorId = 255;  // 255: unknown
     BYTE fahrenheit = 0;  // the sensor reports degrees Fahrenheit
+    BYTE absent = 0;      // described as "No Sensor", or with limits that convert nothing
 };
 
 // ---- decoding: what the document is told of a run's channels
@@ -174,7 +175,7 @@ public:
     static constexpr BYTE kStoredTimingRun = 3;
     static constexpr BYTE kLiveTimingRun = 4;
 
-    // Texts of ours: the Parts leave these failures unreported.
+    // Texts of ours: without them these failures would pass in silence.
     static constexpr const char* kRegimeRefusedText =
         "The Logger did not accept the settings.\nPlease try again.";
     static constexpr const char* kLinkLostText =
@@ -347,6 +348,9 @@ public:
     // The set-up dialog drops the connection and searches again, or works without a logger.
     void SetConnected(bool connected) { m_connected = connected ? 1 : 0; }
     void SetQKModel(bool qkModel) { m_qkModel = qkModel ? 1 : 0; }
+    // The set-up dialog lets the logger go: a search under way stops, a run or download on the
+    // link ends with one UM_RUN_ENDED, the link closes and no logger is known.
+    void Disconnect();
     HWND GetHostWindow() const { return m_hostWindow; }
 
     // ---- the basic model's senders
@@ -491,9 +495,11 @@ protected:
     void StopDownloadTimer();
     void EndEmptyDownload();
     void NoteDownloadBytes();
+    // A stored set's sample, converted by the set's own description of its channel.
     double StoredValue(int channel, WORD raw, DWORD sample);
-    bool IsSlotAbsent(int channel) const;
-    void StoreDownloadedRun();
+    bool IsStoredChannelAbsent(int channel) const;
+    // The basic model's downloaded block into the run arrays.
+    void ConvertBlock();
 
     // ---- states of the answer machine; each returns false when it needs more bytes (having
     // taken none)
@@ -521,6 +527,9 @@ protected:
     void OnQKStatus(BYTE code);
     void OnQKData(const std::vector<BYTE>& bytes, DWORD checksumStart);
     void OnQKIdentification(BYTE variant);
+    // Ends the live run on the port, if one was begun or asked for: its length, its end record
+    // and an acknowledged stop may each come, and the run ends at the first of them only.
+    void EndRunOnPort();
     // The regime frame was answered, or its time to answer ran out.
     void OnRegimeReply(BYTE code);
     void CheckRegimeReplyTime();

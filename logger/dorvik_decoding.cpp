@@ -249,6 +249,7 @@ void CDorvik::DecodeSensorInfo(const BYTE* body, DWORD length, BYTE channel, BYT
     r.gain = usable ? (maximum - minimum) / (rawMaximum - rawMinimum) : 0;
     r.offset = usable ? minimum - r.gain * rawMinimum : 0;
     r.enabled = !absent && ((mask >> channel) & 1) ? 1 : 0;
+    r.absent = absent ? 1 : 0;
     r.fahrenheit = 0;
 
     const SensorChoice choice = ChooseSensor(kind, receivedUnit, maximum, channel);

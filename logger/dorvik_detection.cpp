@@ -124,6 +124,22 @@ void CDorvik::LeavePort() {
     ResetAnswerMachine();
 }
 
+void CDorvik::Disconnect() {
+    KillDetectionTimer();
+    StopCommandTimer();
+    StopDownloadTimer();
+    ResetAnswerMachine();
+    // The document's run ends here, once: leaving the port must not end it again.
+    if (m_setDownloadFinished)
+        SendToHost(UM_RUN_ENDED);
+    else
+        EndDownloadWithoutData(false);  // the user's choice, no failure
+    // A basic logger's next idle status would end it again.
+    m_sampleCounter = 0;
+    LeavePort();
+    m_qkModel = 0;
+}
+
 void CDorvik::EndSearch(const CString& text) {
     KillDetectionTimer();
     LeavePort();

@@ -22,7 +22,7 @@ constexpr DWORD kHeaderLength = 24;
 constexpr DWORD kTimingRecordLength = 5;
 constexpr DWORD kBlockData = 256;
 constexpr BYTE kKeepEnabledKind = 2;  // a set whose stored channels keep their enabled flags
-constexpr BYTE kHeartRateType = 3;
+constexpr BYTE kHeartRateSensor = 3;
 
 }  // namespace
 
@@ -130,9 +130,9 @@ void CDorvik::ParseDataHeader(BYTE setIndex, const BYTE* body, DWORD length) {
     h.sampleCount = (DWORD(body[22]) << 8) | body[23];
 }
 
-bool CDorvik::IsSlotAbsent(int channel) const {
-    if (!m_settings || channel < 0 || channel >= kChannels) return false;
-    return m_settings->m_sensorSlots[ChannelToSlot(channel)].absent != 0;
+// What is plugged in now says nothing of what the set was recorded with.
+bool CDorvik::IsStoredChannelAbsent(int channel) const {
+    return channel >= 0 && channel < kChannels && m_storedChannels[channel].absent != 0;
 }
 
 void CDorvik::PlanSetDownload(BYTE setIndex) {
@@ -149,7 +149,7 @@ void CDorvik::PlanSetDownload(BYTE setIndex) {
     std::fill(std::begin(h.readOrder), std::end(h.readOrder), BYTE(0));
     for (int ch = 0; ch < kChannels; ++ch) {
         ChannelInfoStruct& stored = m_storedChannels[ch];
-        if (h.kind != kKeepEnabledKind) stored.enabled = IsSlotAbsent(ch) ? 0 : 1;
+        if (h.kind != kKeepEnabledKind) stored.enabled = IsStoredChannelAbsent(ch) ? 0 : 1;
         if ((ch == 3 && !m_hasChannel3) || (ch == 4 && !m_hasChannel4)) stored.enabled = 0;
         if (stored.enabled && ((h.mask >> ch) & 1) && h.sampleCount > 0) {
             stored.read = 0;
@@ -252,8 +252,8 @@ bool CDorvik::OnQKSetDataAnswer() {
 }
 
 double CDorvik::StoredValue(int channel, WORD raw, DWORD sample) {
-    const bool pulse = (channel == 5 || channel == 6) && m_settings &&
-                       m_settings->m_sensorSlots[ChannelToSlot(channel)].type == kHeartRateType;
+    const bool pulse =
+        (channel == 5 || channel == 6) && m_storedChannels[channel].sensorId == kHeartRateSensor;
     return pulse ? HeartRateFromRaw(channel - 5, raw, sample)
                  : QKLinearValue(m_storedChannels[channel], channel, raw);
 }
@@ -483,14 +483,14 @@ void CDorvik::FetchData(const BYTE* block) {
     if (m_blocksTaken < m_blockCount) return;
     m_setDownloadFinished = 1;
     BeginRun(m_channelCount, kStoredRun);
-    StoreDownloadedRun();
+    ConvertBlock();
     SendToHost(UM_FETCH_PROGRESS, 0, 0);
     m_downloadBuffer.clear();
     m_downloadBuffer.shrink_to_fit();
     SendToHost(UM_RUN_ENDED);
 }
 
-void CDorvik::StoreDownloadedRun() {
+void CDorvik::ConvertBlock() {
     // The samples one after another, the channel-list bytes of a sample together.
     const DWORD channels = std::min<DWORD>(m_channelCount, kRunPairs);
     if (channels == 0) return;

@@ -1,9 +1,9 @@
 // The QK model's command frames and the answer machine that takes both models' answers apart.
 //
 // Each state says how many bytes it needs and waits for them, so an answer split across receive
-// ticks is taken whole; only a data read's answer is taken as it arrives (dorvik_download.cpp). The machine starts over (state 1) only on a lead byte it does not know,
-// a bad checksum or length, a status token, or a new command sent while it was inside the answer
-// to the last one.
+// ticks is taken whole; only a data read's answer is taken as it arrives (dorvik_download.cpp). The
+// machine starts over (state 1) only on a lead byte it does not know, a bad checksum or length, a
+// status token, or a new command sent while it was inside the answer to the last one.
 
 #include <algorithm>
 
@@ -405,7 +405,7 @@ void CDorvik::OnQKStatus(BYTE code) {
             break;
         case qk::QK_STATUS_ACKNOWLEDGE:
             m_answered = 1;
-            if (command == QK_COMMAND_STOP) SendToHost(UM_RUN_ENDED);
+            if (command == QK_COMMAND_STOP) EndRunOnPort();
             break;
         default:
             // Unanswered: sent again on the next tick of the command timer.
@@ -456,7 +456,7 @@ bool CDorvik::OnQKRecordType() {
     switch (type) {
         case 0:
             ResetAnswerMachine();
-            SendToHost(UM_RUN_ENDED);
+            EndRunOnPort();
             break;
         case 1:
             m_expectedQKLength = kRunRecordLength;
@@ -476,6 +476,10 @@ bool CDorvik::OnQKRecordType() {
             break;
     }
     return true;
+}
+
+void CDorvik::EndRunOnPort() {
+    if (m_runOnPort || m_runRequested) SendToHost(UM_RUN_ENDED);
 }
 
 bool CDorvik::OnQKRunRecord() {
@@ -576,6 +580,7 @@ void CDorvik::OnQKIdentification(BYTE variant) {
             r.offset = s.offset;
             r.channelIndex = static_cast<BYTE>(s.channel);
             r.enabled = 1;
+            r.absent = 0;
         }
         if (m_settings) {
             SensorInfoStruct& slot = m_settings->m_sensorSlots[s.slot];

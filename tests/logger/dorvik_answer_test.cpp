@@ -109,6 +109,8 @@ TEST_F(AnswerMachine, EveryAnswerKindIsTakenWholeHoweverItIsSplit) {
          }},
         {"acknowledged stop", true,
          [](CDorvik& d) {
+             const Bytes record = RunRecord(0);  // a run to stop
+             d.AcceptReceivedBytes(record.data(), DWORD(record.size()));
              d.QueueQKStop();
              d.StartCommandTimer(100);
          },
@@ -122,7 +124,10 @@ TEST_F(AnswerMachine, EveryAnswerKindIsTakenWholeHoweverItIsSplit) {
          }},
         {"run end",
          true,
-         [](CDorvik&) {},
+         [](CDorvik& d) {
+             const Bytes record = RunRecord(0);  // a run to end
+             d.AcceptReceivedBytes(record.data(), DWORD(record.size()));
+         },
          {0xAA, 0x00},
          [](const WatchedDorvik&, const HostWindow& h) { return h.Count(UM_RUN_ENDED) == 1; }},
         {"timing stream", true,

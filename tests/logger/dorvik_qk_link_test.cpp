@@ -149,8 +149,13 @@ TEST_F(QkLink, ARunStreamsItsRecordsInOrderUntilItsLength) {
         Qk([&](QkModel& m) { m.regimeReply = reply; });
         if (!dorvik->IsQKModel()) Identify();
         StartRun(51, 0x05, 25);  // 20 ms
-        ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) >= 2; }))
-            << dorvik->runRecords.size() << " records";
+        // The run-end record after the last sample ends nothing more.
+        ASSERT_TRUE(Wait([&] {
+            return host.Count(UM_RUN_ENDED) >= 1 && !Qk([](QkModel& m) { return m.running; }) &&
+                   sim.line.PendingOutput() == 0 && dorvik->GetBufferedCount() == 0;
+        })) << dorvik->runRecords.size()
+            << " records";
+        EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("BD"); }),
                   reply == RegimeReply::None ? 1u : 2u);
         ASSERT_EQ(dorvik->runRecords.size(), 25u);
