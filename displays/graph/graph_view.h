@@ -31,6 +31,7 @@ public:
     // Binds the view to the document (which lists it as its graph view) and to its frame.
     void Attach(CVarnelDoc* doc, CGraphFrame* frame);
     CCWGraph& GetGraph() { return m_graph; }
+    const CCWGraph& GetGraph() const { return m_graph; }
     CVarnelDoc* GetDoc() const { return m_doc; }
 
     // ---- plots ----
