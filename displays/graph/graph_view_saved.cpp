@@ -109,7 +109,7 @@ int CGraphView::ShowDataSet(CDataTreeBrench* ds) {
     if (!ds) return -1;
     if (m_barGraph && m_plotCount >= 1) RefreshGraph(TRUE);
     BOOL added = FALSE;
-    const SHORT pos = AddPlot(ds, ds->m_identityValue, TRUE, added, FALSE, -1);
+    const SHORT pos = AddPlot(ds, ds->m_originCode, TRUE, added, FALSE, -1);
     PlotAllData(pos);
     return pos;
 }
