@@ -14,9 +14,9 @@ void WritePlot(CArchive& ar, const PlotRecordStruct& r, const BranchOf& branchOf
     ar << static_cast<WORD>(r.dataSet && branchOf ? branchOf(r.dataSet) : kNoBranch);
     ar << r.decimals << r.grid << r.unit << r.lastScaled << r.yMax << r.yMin;
     ar << static_cast<WORD>(r.plotNumberType);
-    if (r.plotNumberType == VT_I2)
+    if (r.plotNumberType == PlotRecordStruct::kVtI2)
         ar << static_cast<SHORT>(r.plotNumber);
-    else if (r.plotNumberType == VT_I4)
+    else if (r.plotNumberType == PlotRecordStruct::kVtI4)
         ar << r.plotNumber;
     ar << static_cast<DWORD>(r.colour) << r.pointStyle << r.pointsSwitch << r.lineWidth
        << r.lineStyle << r.fillValue << r.fillSwitch << r.axisName << r.timeFormat << r.labelValue;
@@ -34,13 +34,13 @@ PlotRecordStruct ReadPlot(CArchive& ar, const std::vector<CDataTreeBrench*>& bra
     ar >> r.yAutoscale >> number >> r.decimals >> r.grid >> r.unit >> r.lastScaled >> r.yMax >>
         r.yMin >> type;
     if (number != kNoBranch && number < branches.size()) r.dataSet = branches[number];
-    if (type == VT_I2) {
+    if (type == PlotRecordStruct::kVtI2) {
         SHORT v;
         ar >> v;
         r.plotNumber = v;
-    } else if (type == VT_I4) {
+    } else if (type == PlotRecordStruct::kVtI4) {
         ar >> r.plotNumber;
-    } else if (type != VT_EMPTY) {
+    } else if (type != PlotRecordStruct::kVtEmpty) {
         throw CArchiveException(CArchiveException::badSchema, "saved graph: plot number type");
     }
     r.plotNumberType = type;

@@ -4,20 +4,21 @@
 // Y axis. Plain data: no window code.
 
 #include "displays/graph/graph_lines_info.h"
-#include "platform/activex/dispatch.h"
 #include "platform/base/cstring.h"
 #include "platform/base/types.h"
 
 class CDataTreeBrench;
 
 struct PlotRecordStruct {
+    // The variant types a plot number is kept and saved as.
+    static constexpr WORD kVtEmpty = 0, kVtI2 = 2, kVtI4 = 3;
     static constexpr int kMaxLinks = 8;
     static constexpr WORD kNoChannel = 65535;
     static constexpr SHORT kNoLink = -1;  // 65535 in the project file
 
     WORD channel = kNoChannel;
     CDataTreeBrench* dataSet = nullptr;
-    VARTYPE plotNumberType = VT_EMPTY;  // VT_EMPTY, or VT_I2 / VT_I4 with plotNumber
+    WORD plotNumberType = kVtEmpty;  // empty, or I2 / I4 with plotNumber
     LONG plotNumber = 0;
     LONG pointsShown = 0;
     CString axisName;
@@ -53,7 +54,7 @@ struct PlotRecordStruct {
     void RemoveLink(int position);
     void ClearLinks();
     void SetPlotNumber(LONG n) {
-        plotNumberType = VT_I2;
+        plotNumberType = kVtI2;
         plotNumber = n;
     }
 };

@@ -144,6 +144,16 @@ TEST_F(GraphViewTest, AYAxisIsFittedToItsDataWithAMargin) {
     EXPECT_NEAR(view.GetAxisMaximum(2), 10 / 0.9, 1e-9);
     EXPECT_DOUBLE_EQ(t1->m_rangeMin, 0) << "the unmargined range is kept with the data set";
     EXPECT_DOUBLE_EQ(t1->m_rangeMax, 10);
+
+    // A fixed range is put as stored; an empty one (a new plot's "none yet") never is.
+    view.m_plots[0].yAutoscale = 0;
+    view.ApplyYAxisSettings(0);
+    EXPECT_NEAR(view.GetAxisMaximum(2), 10 / 0.9, 1e-9);
+    view.m_plots[0].yMin = -3;
+    view.m_plots[0].yMax = 3;
+    view.ApplyYAxisSettings(0);
+    EXPECT_DOUBLE_EQ(view.GetAxisMinimum(2), -3);
+    EXPECT_DOUBLE_EQ(view.GetAxisMaximum(2), 3);
 }
 
 TEST(GraphAxisTest, ColumnExtremesStopAtTheColumnsEnd) {
@@ -283,6 +293,22 @@ TEST_F(GraphViewTest, SlowAndUnknownRatesReplayOnePointPerPeriod) {
         EXPECT_EQ(ControlY(0).size(), 2u);
         view.OnPlaybackStop();
     }
+}
+
+TEST_F(GraphViewTest, AFailedTimerIsReportedAfterTheHandlerAndTheNextStartRetries) {
+    bool fail = true;
+    clock.SetTimerFailure([&](HWND, UINT_PTR) { return fail; });
+    view.StartScrollTimer();
+    EXPECT_EQ(view.m_scrollTimerRunning, 0);
+    EXPECT_TRUE(modals.Shown().empty()) << "no modal box inside the caller's handler";
+    modals.ExpectMessage("SetTimer failed", IDOK);
+    clock.RunPending();
+    EXPECT_EQ(modals.Pending(), 0u);
+
+    fail = false;
+    view.StartScrollTimer();
+    EXPECT_EQ(view.m_scrollTimerRunning, 1);
+    clock.SetTimerFailure({});
 }
 
 }  // namespace
