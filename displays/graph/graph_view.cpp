@@ -3,6 +3,7 @@
 #include <QLoggingCategory>
 #include <algorithm>
 
+#include "RES/dialogs/graph_view.h"
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -41,7 +42,7 @@ VARIANT Slice(const CDataArray& a, size_t from, size_t to) {
 int CGraphView::s_graphCounter = 1;
 LONG CGraphView::s_lastSampleCount = 0;
 
-CGraphView::CGraphView() {
+CGraphView::CGraphView() : CFormView(GraphViewTemplate()) {
     m_xAxis = MakeXAxisSettings();
     m_savedXAxis = m_xAxis;
     for (int i = 0; i < kMaxPlots; ++i)
@@ -57,14 +58,16 @@ BOOL CGraphView::Create(CWnd* parent, const RECT& rect, UINT id) {
 }
 
 int CGraphView::OnCreate(LPCREATESTRUCT cs) {
-    if (CView::OnCreate(cs) == -1) return -1;
+    if (CFormView::OnCreate(cs) == -1) return -1;
+    if (!m_graph.SubclassDlgItem(IDC_GRAPH, this)) return -1;
     CRect client;
     GetClientRect(&client);
-    return m_graph.Create(client, this, kGraphId) ? 0 : -1;
+    m_graph.MoveWindow(0, 0, client.Width(), client.Height());
+    return 0;
 }
 
 void CGraphView::OnSize(UINT type, int cx, int cy) {
-    CView::OnSize(type, cx, cy);
+    CFormView::OnSize(type, cx, cy);
     if (m_graph.GetSafeHwnd()) m_graph.MoveWindow(0, 0, cx, cy);
 }
 
@@ -502,7 +505,7 @@ LRESULT CGraphView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::MessageBox(this, "SetTimer failed", "Error", MB_OK | MB_ICONSTOP);
         return 0;
     }
-    return CView::WindowProc(msg, wParam, lParam);
+    return CFormView::WindowProc(msg, wParam, lParam);
 }
 
 void CGraphView::StartScrollTimer() {
@@ -628,7 +631,7 @@ void CGraphView::OnTimer(UINT_PTR id) {
         m_playbackPosition += m_pointsPerTick;
         AdvancePlayback();
     }
-    CView::OnTimer(id);
+    CFormView::OnTimer(id);
 }
 
 void CGraphView::SetPlaybackMode(BOOL on) {

@@ -9,7 +9,7 @@
 #include "logger/precise_time.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/graph_control.h"
-#include "platform/win/frame.h"
+#include "platform/ui/form_view.h"
 
 class CDataTreeBrench;
 class CGraphFrame;
@@ -17,10 +17,9 @@ class CMainFrame;
 class CSettings;
 class CVarnelDoc;
 
-class CGraphView : public CView, public CEventSinkHost {
+class CGraphView : public CFormView, public CEventSinkHost {
 public:
     static constexpr int kMaxPlots = 8;
-    static constexpr UINT kGraphId = 1000;
     static constexpr UINT_PTR kScrollTimer = 1;
     static constexpr UINT_PTR kPlaybackTimer = 4845;
     static constexpr UINT kScrollPeriod = 100;

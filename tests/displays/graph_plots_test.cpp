@@ -8,6 +8,8 @@ namespace {
 using platform::graph::GraphState;
 
 TEST_F(GraphViewTest, AddPlotRefusesByResultAndLeavesTheAddedFlagClear) {
+    ASSERT_NE(view.GetGraph().GetGraphControl(), nullptr);
+    EXPECT_EQ(view.GetDlgItem(1000), view.GetGraph().GetGraphControl()) << "the form's control";
     CDataTreeBrench* a = AddSet({1, 2});
     BOOL added = FALSE;
     EXPECT_EQ(Add(a, &added), 0);
