@@ -219,3 +219,69 @@ TEST_F(GraphViewTest, RefreshGraphKeepsThePlotsInUseOrClearsTheControl) {
 
 }  // namespace
 }  // namespace graph_test
+
+namespace graph_test {
+namespace {
+
+TEST_F(GraphViewTest, AnAxisRangeGoesToEveryLinkedPlotAndMarksTheLookChanged) {
+    ASSERT_EQ(Add(AddSet(TemperatureSpec("T1"), {1, 2})), 0);
+    ASSERT_EQ(Add(AddSet({3, 4})), 1);
+    ASSERT_EQ(Add(AddSet(TemperatureSpec("T2"), {5, 6})), 2);
+    view.m_graphState = 1;
+    view.SetAxisRange(4, -2, 8, FALSE, TRUE);
+    EXPECT_EQ(view.m_graphState, 2);
+    for (int axis : {2, 4}) {
+        EXPECT_DOUBLE_EQ(view.GetAxisMinimum(axis), -2) << axis;
+        EXPECT_DOUBLE_EQ(view.GetAxisMaximum(axis), 8) << axis;
+        EXPECT_EQ(view.m_plots[axis - 2].yAutoscale, 0);
+        EXPECT_EQ(view.m_plots[axis - 2].yMin, -2);
+    }
+    EXPECT_EQ(view.m_plots[1].yAutoscale, 1) << "the light plot is not linked";
+
+    view.m_xAxis.axisName = "Samples";
+    view.SetAxisRange(1, 0, 250, TRUE, TRUE);
+    EXPECT_EQ(State().axes[0].spacing, 25);
+    EXPECT_EQ(view.m_xAxis.yMax, 250);
+}
+
+TEST_F(GraphViewTest, SensorColoursCaptionsAndTheReadoutLine) {
+    const CSettings& s = *doc.GetSettings();
+    struct Case {
+        BYTE model, kind, derived;
+        int index;  // -1: no colour
+    };
+    for (const Case& c :
+         {Case{100, 0, 0, 0}, Case{100, 1, 0, 4}, Case{100, 5, 0, 5}, Case{100, 7, 0, -1},
+          Case{0, 4, 0, 0}, Case{0, 0, 0, 5}, Case{0, 3, 0, -1}, Case{0, 8, 0, -1},
+          Case{0, 3, 1, 7}, Case{100, 2, 1, 7}})
+        EXPECT_EQ(view.GetSensorColour(c.model, c.kind, c.derived),
+                  c.index < 0 ? 0u : s.m_plotColors[c.index])
+            << int(c.model) << "/" << int(c.kind) << "/" << int(c.derived);
+
+    doc.GetSettings()->m_temperatureUnit = 1;
+    CDataTreeBrench* t = AddSet(TemperatureSpec(), {20, 25});
+    t->m_comment = "y = 2x + 1";
+    CDataTreeBrench* light = AddSet({1, 2});
+    CDataTreeBrench* other = AddSet({3, 4});
+    EXPECT_EQ(view.ShowDataSet(t), 0);
+    EXPECT_EQ(frame.m_readoutShown, 1);
+    EXPECT_EQ(frame.m_readoutText, "y = 2x + 1");
+    view.ShowTreeItemChildren(experiment->m_id);
+    ASSERT_EQ(view.m_plotCount, 3);
+    EXPECT_EQ(view.m_plots[2].dataSet, other);
+    EXPECT_EQ(State().axes[1].caption,
+              "Temp(\xC2\xB0"
+              "F)");
+    EXPECT_EQ(State().axes[1].format.Text(), "*1.8+32.##");
+    EXPECT_EQ(frame.m_readoutShown, 0) << "the last data set shown has no extra text";
+
+    light->m_name = "Lamp";
+    view.UpdatePlotCaption(light->m_id);
+    EXPECT_EQ(State().axes[2].caption, "Lamp(lux)");
+    view.RefreshGraph(TRUE);
+    EXPECT_EQ(frame.m_readoutShown, 0);
+    EXPECT_EQ(light->m_shown, 0);
+}
+
+}  // namespace
+}  // namespace graph_test
