@@ -5,11 +5,12 @@
 
 namespace graph_axis {
 
-void ColumnExtremes(const std::vector<double>& column, int first, int last, double& lo,
+void ColumnExtremes(const double* column, size_t size, LONG first, LONG last, double& lo,
                     double& hi) {
-    last = std::min(last, static_cast<int>(column.size()));
-    for (int i = std::max(first, 0); i < last; ++i) {
-        const double v = column[static_cast<size_t>(i)];
+    const auto end =
+        static_cast<size_t>(std::clamp<LONGLONG>(last, 0, static_cast<LONGLONG>(size)));
+    for (size_t i = static_cast<size_t>(std::max<LONG>(first, 0)); i < end; ++i) {
+        const double v = column[i];
         if (v > hi) hi = v;
         if (v < lo) lo = v;
     }

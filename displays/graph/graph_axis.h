@@ -12,9 +12,10 @@
 
 namespace graph_axis {
 
-// Widens lo..hi by the values first..last-1 of `column`; `last` is clamped to its size, so a
-// shorter column (the X data set of a Y-versus-X graph) is never read past its end.
-void ColumnExtremes(const std::vector<double>& column, int first, int last, double& lo, double& hi);
+// Widens lo..hi by the values first..last-1 of a column of `size` values; `last` is clamped to
+// the size, so a shorter column (the X data set of a Y-versus-X graph) is never read past its end.
+void ColumnExtremes(const double* column, size_t size, LONG first, LONG last, double& lo,
+                    double& hi);
 // The margin of a fitted Y axis (0.9 each way); a range that is still empty becomes -1..1.
 void AddMargin(double& lo, double& hi);
 

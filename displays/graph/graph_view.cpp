@@ -32,9 +32,9 @@ CString AxisCaption(const CDataTreeBrench* d) {
     return d->m_name + "(" + d->m_unit + ")";
 }
 
-VARIANT Slice(const CDataArray& a, size_t from, size_t to) {
-    return VarArray(std::vector<double>(a.begin() + static_cast<std::ptrdiff_t>(from),
-                                        a.begin() + static_cast<std::ptrdiff_t>(to)));
+// Values from..to-1 of a column.
+VARIANT Slice(const double* column, size_t from, size_t to) {
+    return VarArray(std::vector<double>(column + from, column + to));
 }
 
 }  // namespace
@@ -301,7 +301,7 @@ void CGraphView::PlotAllData(int p) {
     PlotRecordStruct& r = m_plots[p];
     SetupYAxis(p + 2, r.colour);
     CDataTreeBrench* ds = r.dataSet;
-    if (!ds || !ds->m_y || !ds->m_x) return;
+    if (!ds || ds->IsExperiment()) return;
     r.pointsShown = ds->GetYCount();
     if (r.pointsShown == 0) return;
     SetDataSetShown(ds, TRUE);
@@ -311,7 +311,8 @@ void CGraphView::PlotAllData(int p) {
 
     CDispatchDriver xAxis = AxisItem(1);
     size_t n = static_cast<size_t>(r.pointsShown);
-    const CDataArray* xs = ds->m_x.get();
+    const double* xs = ds->m_x->data();
+    size_t xCount = ds->m_x->size();
     const CDataTreeBrench* xSet = m_yVsX ? m_xAxis.dataSet : nullptr;
     if (!m_yVsX) {
         const RateInfoStruct ri = RateInfo(ds->m_rateCode);
@@ -328,15 +329,16 @@ void CGraphView::PlotAllData(int p) {
             xAxis.SetString(DISPID_CAPTION, "Samples");
         }
     } else {
-        if (!xSet || !xSet->m_y) return;
+        if (!xSet || xSet->IsExperiment()) return;
         n = std::min(n, xSet->m_y->size());
         if (n == 0) return;
-        xs = xSet->m_y.get();
+        xs = xSet->m_y->data();
+        xCount = xSet->m_y->size();
     }
-    n = std::min(n, xs->size());
-    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs->data(), n));
+    n = std::min({n, xCount, ds->m_y->size()});
+    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs, n));
 
-    const VARIANT args[2] = {Slice(*xs, 0, n), Slice(*ds->m_y, 0, n)};
+    const VARIANT args[2] = {Slice(xs, 0, n), Slice(ds->m_y->data(), 0, n)};
     CDispatchDriver plot = PlotItem(p);
     plot.InvokeMethod(kPlotData, args);
     m_written[p] = {ds, xSet, static_cast<LONG>(n)};
@@ -538,7 +540,7 @@ void CGraphView::WritePlotPoints(int p) {
     PlotRecordStruct& r = m_plots[p];
     CDataTreeBrench* ds = r.dataSet;
     const LONG n = r.pointsShown;
-    if (!ds || !ds->m_x || !ds->m_y || n <= 0) return;
+    if (!ds || ds->IsExperiment() || n <= 0) return;
     m_liveData = 1;
     SetDataSetShown(ds, TRUE);
     const auto un = std::min({static_cast<size_t>(n), ds->m_x->size(), ds->m_y->size()});
@@ -547,31 +549,29 @@ void CGraphView::WritePlotPoints(int p) {
 
     if (m_barGraph) {
         std::vector<double> x(un + 1), y(un + 1);
-        std::copy(ds->m_x->begin(), ds->m_x->begin() + static_cast<std::ptrdiff_t>(un),
-                  x.begin() + 1);
-        std::copy(ds->m_y->begin(), ds->m_y->begin() + static_cast<std::ptrdiff_t>(un),
-                  y.begin() + 1);
+        std::copy(ds->m_x->data(), ds->m_x->data() + un, x.begin() + 1);
+        std::copy(ds->m_y->data(), ds->m_y->data() + un, y.begin() + 1);
         x[0] = graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size());
-        y[0] = un ? (*ds->m_y)[0] : 0;
+        y[0] = un ? ds->m_y->data()[0] : 0;
         const VARIANT args[2] = {VarArray(std::move(x)), VarArray(std::move(y))};
         plot.InvokeMethod(kPlotData, args);
         w = Written();  // the front point changes with the data: always written whole
     } else {
-        const CDataArray* xs = ds->m_x.get();
+        const double* xs = ds->m_x->data();
         const CDataTreeBrench* xSet = nullptr;
         if (m_yVsX) {
             xSet = m_xAxis.dataSet;
-            if (!xSet || !xSet->m_y || xSet->m_y->size() < un) return;
-            xs = xSet->m_y.get();
+            if (!xSet || xSet->IsExperiment() || xSet->m_y->size() < un) return;
+            xs = xSet->m_y->data();
         }
         const auto m = static_cast<size_t>(w.count);
         if (w.dataSet == ds && w.xDataSet == xSet && m <= un) {
             if (m < un) {
-                const VARIANT args[2] = {Slice(*xs, m, un), Slice(*ds->m_y, m, un)};
+                const VARIANT args[2] = {Slice(xs, m, un), Slice(ds->m_y->data(), m, un)};
                 plot.InvokeMethod(kPlotAppend, args);
             }
         } else {
-            const VARIANT args[2] = {Slice(*xs, 0, un), Slice(*ds->m_y, 0, un)};
+            const VARIANT args[2] = {Slice(xs, 0, un), Slice(ds->m_y->data(), 0, un)};
             plot.InvokeMethod(kPlotData, args);
         }
         w = {ds, xSet, static_cast<LONG>(un)};
@@ -662,12 +662,12 @@ void CGraphView::AdvancePlayback() {
     for (int p = 0; p < m_plotCount; ++p) {
         PlotRecordStruct& r = m_plots[p];
         const CDataTreeBrench* ds = r.dataSet;
-        if (!ds || !ds->m_x) continue;
+        if (!ds || ds->IsExperiment()) continue;
         const LONG n = std::min(ds->GetYCount(), ds->GetXCount());
         if (r.pointsShown >= n) continue;
         left = true;
-        while (r.pointsShown < n && (*ds->m_x)[static_cast<size_t>(r.pointsShown)] <
-                                        static_cast<double>(m_playbackPosition))
+        while (r.pointsShown < n &&
+               ds->m_x->data()[r.pointsShown] < static_cast<double>(m_playbackPosition))
             ++r.pointsShown;
     }
     PlotNewPoints();

@@ -105,9 +105,9 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
         }
         if (m_yVsX) {
             const CDataTreeBrench* xs = m_xAxis.dataSet;
-            if (!xs || !xs->m_y) return;
+            if (!xs || xs->IsExperiment()) return;
             double lo = 9999999, hi = -999999;
-            graph_axis::ColumnExtremes(*xs->m_y, 0, n, lo, hi);
+            graph_axis::ColumnExtremes(xs->m_y->data(), xs->m_y->size(), 0, n, lo, hi);
             m_xAxis.yMin = lo;
             m_xAxis.yMax = hi;
             PutAxisRange(1, lo, hi);
@@ -125,7 +125,7 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
         const auto range =
             graph_axis::ScrollingXRange(n, window, current, scrollRun, m_barGraph != 0);
         if (range) PutAxisRange(1, range->lo, range->hi);
-        if (m_barGraph && !(scrollRun && n > window) && r.dataSet->m_x)
+        if (m_barGraph && !(scrollRun && n > window) && !r.dataSet->IsExperiment())
             xAxis.SetDouble(9031,
                             graph_axis::BarOffset(r.dataSet->m_x->data(), r.dataSet->m_x->size()));
         return;
@@ -135,8 +135,8 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
     double lo = 9999999, hi = -99999999;
     if (m_yVsX) {
         const CDataTreeBrench* xs = m_xAxis.dataSet;
-        if (!xs || !xs->m_y) return;
-        graph_axis::ColumnExtremes(*xs->m_y, 0, static_cast<int>(xs->m_y->size()), lo, hi);
+        if (!xs || xs->IsExperiment()) return;
+        graph_axis::ColumnExtremes(xs->m_y->data(), xs->m_y->size(), 0, xs->GetYCount(), lo, hi);
     } else if (m_plots[0].pointsShown <= 0) {
         lo = 0, hi = 10;
     } else {
@@ -145,8 +145,9 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
             if (m_plots[i].dataSet && m_plots[best].pointsShown < m_plots[i].dataSet->GetYCount())
                 best = i;
         const CDataTreeBrench* ds = m_plots[best].dataSet;
-        if (ds && ds->m_x)
-            graph_axis::ColumnExtremes(*ds->m_x, 0, static_cast<int>(ds->m_x->size()), lo, hi);
+        if (ds && !ds->IsExperiment())
+            graph_axis::ColumnExtremes(ds->m_x->data(), ds->m_x->size(), 0, ds->GetXCount(), lo,
+                                       hi);
         if (lo > hi) lo = 0, hi = 10;
     }
     // One sample still needs a range to draw on.
@@ -163,17 +164,18 @@ void CGraphView::ScaleAxisToData(int axis, LONG first, LONG last, int mode) {
     if (p < 0 || p >= m_plotCount) return;
     PlotRecordStruct& r = m_plots[p];
     CDataTreeBrench* ds = r.dataSet;
-    if (!ds || !ds->m_y || ds->m_y->empty()) return;
+    if (!ds || ds->IsExperiment() || ds->GetYCount() == 0) return;
     double lo = mode == 0 ? ds->m_rangeMin : r.yMin;
     double hi = mode == 0 ? ds->m_rangeMax : r.yMax;
     if (last == 0) last = ds->GetYCount();
-    graph_axis::ColumnExtremes(*ds->m_y, first, last, lo, hi);
+    graph_axis::ColumnExtremes(ds->m_y->data(), ds->m_y->size(), first, last, lo, hi);
     r.lastScaled = std::min<LONG>(last, ds->GetYCount());
     for (int i = 0; i < r.linkCount; ++i) {
         const int l = r.links[i];
-        if (l < 0 || l >= kMaxPlots || !m_plots[l].dataSet || !m_plots[l].dataSet->m_y) continue;
-        const CDataArray& y = *m_plots[l].dataSet->m_y;
-        graph_axis::ColumnExtremes(y, first, static_cast<int>(y.size()), lo, hi);
+        const CDataTreeBrench* linked = l >= 0 && l < kMaxPlots ? m_plots[l].dataSet : nullptr;
+        if (!linked || linked->IsExperiment()) continue;
+        graph_axis::ColumnExtremes(linked->m_y->data(), linked->m_y->size(), first,
+                                   linked->GetYCount(), lo, hi);
     }
     if (mode == 0) {
         ds->m_rangeMin = lo;
@@ -319,9 +321,9 @@ void CGraphView::UpdatePlotCaption(DWORD id) {
 }
 
 void CGraphView::LayoutBars() {
-    if (!m_barGraph || m_plotCount < 1 || !m_plots[0].dataSet || !m_plots[0].dataSet->m_x) return;
-    const CDataArray& x = *m_plots[0].dataSet->m_x;
-    AxisItem(1).SetDouble(9031, graph_axis::BarOffset(x.data(), x.size()));
+    const CDataTreeBrench* ds = m_plotCount >= 1 ? m_plots[0].dataSet : nullptr;
+    if (!m_barGraph || !ds || ds->IsExperiment()) return;
+    AxisItem(1).SetDouble(9031, graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size()));
 }
 
 void CGraphView::EnableGraphCommands(BOOL on) {

@@ -158,7 +158,8 @@ TEST_F(GraphViewTest, AYAxisIsFittedToItsDataWithAMargin) {
 
 TEST(GraphAxisTest, ColumnExtremesStopAtTheColumnsEnd) {
     double lo = 100, hi = -100;
-    graph_axis::ColumnExtremes({3, -2, 7}, 0, 10, lo, hi);
+    const double column[] = {3, -2, 7};
+    graph_axis::ColumnExtremes(column, 3, 0, 10, lo, hi);
     EXPECT_EQ(lo, -2);
     EXPECT_EQ(hi, 7);
 }
