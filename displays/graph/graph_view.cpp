@@ -403,6 +403,10 @@ void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
         xAxis.SetString(DISPID_CAPTION, rate == 0 || m_barGraph
                                             ? CString("Samples")
                                             : "Time" + GetTimeUnitCaption(ri.timeUnit));
+        // Labels in the caption's unit: sample numbers would read as seconds at any rate.
+        if (rate != 0 && !m_barGraph && first)
+            m_xLabelFormat = FormatTimeAxis(first->m_startTime, ri.intervalSeconds, ri.unitInterval,
+                                            ri.timeUnit, TRUE, 0, 0, 0);
         SetupYAxis(1, xColour);
     }
     ApplyXAxisSettings();

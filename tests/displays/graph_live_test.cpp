@@ -206,6 +206,28 @@ TEST(GraphAxisTest, TheTimeAxisIsPromotedAtItsThresholds) {
     }
 }
 
+TEST_F(LiveRunTest, ARunsTimeAxisIsLabelledInItsUnitAndMillisecondsBecomeSeconds) {
+    SetSpec spec;
+    spec.rate = 51;
+    StartRun(spec);
+    EXPECT_EQ(State().axes[0].caption, "Time(s)");
+    EXPECT_EQ(State().axes[0].format.Text(), "*0.020");
+
+    view.RefreshGraph(TRUE);
+    spec.rate = 255;
+    CDataTreeBrench* d = StartRun(spec);
+    EXPECT_EQ(State().axes[0].caption, "Time(ms)");
+    EXPECT_EQ(State().axes[0].format.Text(), "*1.000");
+    Append(d, std::vector<double>(999, 1.0));
+    clock.Advance(100);
+    EXPECT_EQ(view.m_xAxis.timeFormat, 2);
+    Append(d, {1.0});
+    clock.Advance(100);
+    EXPECT_EQ(view.m_xAxis.timeFormat, 3) << "a second of samples";
+    EXPECT_EQ(State().axes[0].caption, "Time(s)");
+    EXPECT_EQ(State().axes[0].format.Text(), "*0.001000");
+}
+
 TEST_F(LiveRunTest, ALongRunSwitchesToTheDateOffsetFormat) {
     CDataTreeBrench* d = StartRun(SetSpec{});
     Append(d, {1, 2});
