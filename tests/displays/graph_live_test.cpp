@@ -13,8 +13,8 @@ namespace {
 class LiveRunTest : public GraphViewTest {
 protected:
     // A run's start: the plot added keeping its settings, set up for the run, the timer started.
-    CDataTreeBrench* StartRun(SetSpec spec) {
-        CDataTreeBrench* d = AddSet(spec, {});
+    CDataTreeBrench* StartRun(SetFields fields) {
+        CDataTreeBrench* d = AddSet(fields, {});
         BOOL added = FALSE;
         view.AddPlot(d, 0, FALSE, added, TRUE, -1);
         CDataTreeBrench* sets[] = {d};
@@ -27,7 +27,7 @@ protected:
 };
 
 TEST_F(LiveRunTest, EveryTickTheControlHoldsTheSamplesShownAndStopDrawsTheLast) {
-    CDataTreeBrench* d = StartRun(TemperatureSpec());
+    CDataTreeBrench* d = StartRun(TemperatureFields());
     EXPECT_EQ(view.m_plots[0].channel, 88);
     EXPECT_EQ(State().axes[0].caption, "Time(s)");
     EXPECT_EQ(State().axes[1].caption,
@@ -75,7 +75,7 @@ TEST_F(LiveRunTest, EveryTickTheControlHoldsTheSamplesShownAndStopDrawsTheLast) 
 }
 
 TEST_F(LiveRunTest, ASlowRunDoublesItsWindowAndScrollRunShowsTheLastSamples) {
-    CDataTreeBrench* d = StartRun(SetSpec{});
+    CDataTreeBrench* d = StartRun(SetFields{});
     std::vector<std::pair<int, double>> seen;
     for (int n = 1; n <= 41; ++n) {
         Append(d, {double(n)});
@@ -90,7 +90,7 @@ TEST_F(LiveRunTest, ASlowRunDoublesItsWindowAndScrollRunShowsTheLastSamples) {
     view.StopScrollTimer();
     view.RefreshGraph(TRUE);
     doc.m_scrollRun = TRUE;
-    d = StartRun(SetSpec{});
+    d = StartRun(SetFields{});
     for (int n = 1; n <= 25; ++n) {
         Append(d, {double(n)});
         clock.Advance(100);
@@ -136,9 +136,9 @@ TEST_F(GraphViewTest, AYAxisIsFittedToItsDataWithAMargin) {
     }
     // A linked plot widens the fit.
     view.RefreshGraph(TRUE);
-    CDataTreeBrench* t1 = AddSet(TemperatureSpec("T1"), {2, 5});
+    CDataTreeBrench* t1 = AddSet(TemperatureFields("T1"), {2, 5});
     ASSERT_EQ(Add(t1), 0);
-    ASSERT_EQ(Add(AddSet(TemperatureSpec("T2"), {0, 10})), 1);
+    ASSERT_EQ(Add(AddSet(TemperatureFields("T2"), {0, 10})), 1);
     view.PlotAllData(0);
     EXPECT_NEAR(view.GetAxisMinimum(2), 0, 1e-9);
     EXPECT_NEAR(view.GetAxisMaximum(2), 10 / 0.9, 1e-9);
@@ -207,15 +207,15 @@ TEST(GraphAxisTest, TheTimeAxisIsPromotedAtItsThresholds) {
 }
 
 TEST_F(LiveRunTest, ARunsTimeAxisIsLabelledInItsUnitAndMillisecondsBecomeSeconds) {
-    SetSpec spec;
-    spec.rate = 51;
-    StartRun(spec);
+    SetFields fields;
+    fields.rate = 51;
+    StartRun(fields);
     EXPECT_EQ(State().axes[0].caption, "Time(s)");
     EXPECT_EQ(State().axes[0].format.Text(), "*0.020");
 
     view.RefreshGraph(TRUE);
-    spec.rate = 255;
-    CDataTreeBrench* d = StartRun(spec);
+    fields.rate = 255;
+    CDataTreeBrench* d = StartRun(fields);
     EXPECT_EQ(State().axes[0].caption, "Time(ms)");
     EXPECT_EQ(State().axes[0].format.Text(), "*1.000");
     Append(d, std::vector<double>(999, 1.0));
@@ -229,7 +229,7 @@ TEST_F(LiveRunTest, ARunsTimeAxisIsLabelledInItsUnitAndMillisecondsBecomeSeconds
 }
 
 TEST_F(LiveRunTest, ALongRunSwitchesToTheDateOffsetFormat) {
-    CDataTreeBrench* d = StartRun(SetSpec{});
+    CDataTreeBrench* d = StartRun(SetFields{});
     Append(d, {1, 2});
     clock.Advance(100);
     view.m_xAxis.timeFormat = 4;
@@ -257,9 +257,9 @@ TEST(GraphAxisTest, ThePlaybackPaceFollowsTheRate) {
 }
 
 TEST_F(GraphViewTest, AReplayPausesContinuesEndsWithEverySampleAndStartsOver) {
-    SetSpec spec;
-    spec.rate = 255;
-    CDataTreeBrench* d = AddSet(spec, std::vector<double>(1000, 1.0));
+    SetFields fields;
+    fields.rate = 255;
+    CDataTreeBrench* d = AddSet(fields, std::vector<double>(1000, 1.0));
     ASSERT_EQ(Add(d), 0);
     view.PlotAllData(0);
     auto shown = [&] { return ControlY(0).size(); };
@@ -304,9 +304,9 @@ TEST_F(GraphViewTest, AReplayPausesContinuesEndsWithEverySampleAndStartsOver) {
 TEST_F(GraphViewTest, SlowAndUnknownRatesReplayOnePointPerPeriod) {
     for (const auto& [rate, period] : {std::pair<WORD, UINT>{16, 10000}, {42, 1000}}) {
         view.RefreshGraph(TRUE);
-        SetSpec spec;
-        spec.rate = rate;
-        ASSERT_EQ(Add(AddSet(spec, {1, 2, 3, 4, 5})), 0);
+        SetFields fields;
+        fields.rate = rate;
+        ASSERT_EQ(Add(AddSet(fields, {1, 2, 3, 4, 5})), 0);
         view.OnPlaybackPlay();
         EXPECT_EQ(view.m_playbackPeriod, period);
         EXPECT_EQ(ControlY(0).size(), 1u);

@@ -38,9 +38,9 @@ TEST_F(GraphViewTest, ABarGraphTakesOneDataSet) {
 }
 
 TEST_F(GraphViewTest, NewPlotsAreNamedByPositionOnTheirOwnAxisAndTemperaturesShareOne) {
-    CDataTreeBrench* t1 = AddSet(TemperatureSpec("T1"), {20, 21});
+    CDataTreeBrench* t1 = AddSet(TemperatureFields("T1"), {20, 21});
     CDataTreeBrench* light = AddSet({5, 6});
-    CDataTreeBrench* t2 = AddSet(TemperatureSpec("T2"), {22, 23});
+    CDataTreeBrench* t2 = AddSet(TemperatureFields("T2"), {22, 23});
     EXPECT_EQ(Add(t1), 0);
     EXPECT_EQ(Add(light), 1);
     EXPECT_EQ(Add(t2), 2);
@@ -86,7 +86,7 @@ TEST_F(GraphViewTest, LinkListsHoldEightAtMostWithoutDuplicatesOrSelf) {
 
 TEST_F(GraphViewTest, SingleAxisModeRefusesWhatDoesNotFitAndForceClearsTheGraph) {
     doc.GetSettings()->m_singleAxis = 1;
-    const SetSpec ext2{"Ext 2", 41, 100, 6, 3, 0, "V"};
+    const SetFields ext2{"Ext 2", 41, 100, 6, 3, 0, "V"};
     CDataTreeBrench* light = AddSet({1, 2});
     CDataTreeBrench* external = AddSet(ext2, {3, 4});
     BOOL added = TRUE;
@@ -130,9 +130,9 @@ TEST_F(GraphViewTest, PlotAllDataWritesCaptionsFormatsAndArrays) {
           CaptionCase{51, "Time(s)", "*0.020"}}) {
         SCOPED_TRACE(c.rate);
         view.RefreshGraph(TRUE);
-        SetSpec spec;
-        spec.rate = c.rate;
-        CDataTreeBrench* d = AddSet(spec, {1.5, 2.5, 4.0, 3.0});
+        SetFields fields;
+        fields.rate = c.rate;
+        CDataTreeBrench* d = AddSet(fields, {1.5, 2.5, 4.0, 3.0});
         ASSERT_EQ(Add(d), 0);
         view.PlotAllData(0);
         const GraphState& s = State();
@@ -224,9 +224,9 @@ namespace graph_test {
 namespace {
 
 TEST_F(GraphViewTest, AnAxisRangeGoesToEveryLinkedPlotAndMarksTheLookChanged) {
-    ASSERT_EQ(Add(AddSet(TemperatureSpec("T1"), {1, 2})), 0);
+    ASSERT_EQ(Add(AddSet(TemperatureFields("T1"), {1, 2})), 0);
     ASSERT_EQ(Add(AddSet({3, 4})), 1);
-    ASSERT_EQ(Add(AddSet(TemperatureSpec("T2"), {5, 6})), 2);
+    ASSERT_EQ(Add(AddSet(TemperatureFields("T2"), {5, 6})), 2);
     view.m_graphState = 1;
     view.SetAxisRange(4, -2, 8, FALSE, TRUE);
     EXPECT_EQ(view.m_graphState, 2);
@@ -259,7 +259,7 @@ TEST_F(GraphViewTest, SensorColoursCaptionsAndTheReadoutLine) {
             << int(c.model) << "/" << int(c.kind) << "/" << int(c.derived);
 
     doc.GetSettings()->m_temperatureUnit = 1;
-    CDataTreeBrench* t = AddSet(TemperatureSpec(), {20, 25});
+    CDataTreeBrench* t = AddSet(TemperatureFields(), {20, 25});
     t->m_comment = "y = 2x + 1";
     CDataTreeBrench* light = AddSet({1, 2});
     CDataTreeBrench* other = AddSet({3, 4});

@@ -26,15 +26,15 @@ GraphViewTest::~GraphViewTest() {
     testing_support::ProcessQtEvents();
 }
 
-CDataTreeBrench* GraphViewTest::AddSet(const SetSpec& s, std::vector<double> y) {
+CDataTreeBrench* GraphViewTest::AddSet(const SetFields& f, std::vector<double> y) {
     auto x = std::make_unique<CDataArray>(y.size());
     std::iota(x->begin(), x->end(), 0.0);
     CDataTreeBrench* d = doc.m_dataList.InsertDataSet(
-        experiment->m_id, std::move(x), std::make_unique<CDataArray>(std::move(y)), s.name, s.rate,
-        s.unit, CPreciseDateTime(2000, 1, 1, 12, 0, 0), 1, s.second, 0, "", 9999999, -9999999,
-        s.kind);
-    d->m_modelCode = s.model;
-    d->m_sensorId = s.sensor;
+        experiment->m_id, std::move(x), std::make_unique<CDataArray>(std::move(y)), f.name, f.rate,
+        f.unit, CPreciseDateTime(2000, 1, 1, 12, 0, 0), 1, f.second, 0, "", 9999999, -9999999,
+        f.kind);
+    d->m_modelCode = f.model;
+    d->m_sensorId = f.sensor;
     tree.AddDataSetItem(d->m_id, d->m_name);
     return d;
 }

@@ -19,7 +19,7 @@
 
 namespace graph_test {
 
-struct SetSpec {
+struct SetFields {
     const char* name = "Light";
     WORD rate = 41;
     BYTE model = 100;
@@ -29,7 +29,7 @@ struct SetSpec {
     const char* unit = "lux";
 };
 // A QK's own temperature sensor as a run records it.
-inline SetSpec TemperatureSpec(const char* name = "Temp") {
+inline SetFields TemperatureFields(const char* name = "Temp") {
     return {name, 41, 100, 0, 0, 1, "C"};
 }
 
@@ -38,8 +38,8 @@ protected:
     GraphViewTest();
     ~GraphViewTest() override;
 
-    CDataTreeBrench* AddSet(const SetSpec& spec, std::vector<double> y);
-    CDataTreeBrench* AddSet(std::vector<double> y) { return AddSet(SetSpec{}, std::move(y)); }
+    CDataTreeBrench* AddSet(const SetFields& fields, std::vector<double> y);
+    CDataTreeBrench* AddSet(std::vector<double> y) { return AddSet(SetFields{}, std::move(y)); }
     // Appends samples to a data set as a run does.
     static void Append(CDataTreeBrench* set, const std::vector<double>& y);
     SHORT Add(CDataTreeBrench* set, BOOL* addedOut = nullptr, BOOL force = FALSE,

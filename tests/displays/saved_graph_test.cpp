@@ -295,10 +295,10 @@ TEST_F(GraphViewTest, ASavedGraphUsesItsDataSetsAndShowsThemAgain) {
 
 TEST_F(GraphViewTest, RemovingPlotTwoOfFourShiftsRelinksRecoloursAndHidesTheCursors) {
     const CSettings& s = *doc.GetSettings();
-    CDataTreeBrench* t1 = AddSet(TemperatureSpec("T1"), {20, 21});
+    CDataTreeBrench* t1 = AddSet(TemperatureFields("T1"), {20, 21});
     CDataTreeBrench* light = AddSet({1, 2});
-    CDataTreeBrench* t2 = AddSet(TemperatureSpec("T2"), {22, 23});
-    SetSpec sound{"Sound", 41, 100, 1, 0, 0, "dB"};
+    CDataTreeBrench* t2 = AddSet(TemperatureFields("T2"), {22, 23});
+    SetFields sound{"Sound", 41, 100, 1, 0, 0, "dB"};
     CDataTreeBrench* noise = AddSet(sound, {50, 60, 70});
     for (CDataTreeBrench* d : {t1, light, t2, noise})
         view.PlotAllData(Add(d));
