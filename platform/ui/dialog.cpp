@@ -68,6 +68,10 @@ private:
 
 }  // namespace
 
+std::unique_ptr<CWnd> MakeItemControl(const char* className) {
+    return MakeControl(className);
+}
+
 void RegisterControlClass(const char* className, ControlFactory factory) {
     Factories()[Lower(className)] = std::move(factory);
 }

@@ -90,6 +90,8 @@ namespace platform {
 // Controls of other classes ("CWGraph"...) are made by a factory registered under the class name.
 using ControlFactory = std::function<std::unique_ptr<CWnd>()>;
 void RegisterControlClass(const char* className, ControlFactory factory);
+// The window object for a template item of that class; null for a class nobody registered.
+std::unique_ptr<CWnd> MakeItemControl(const char* className);
 
 // A window class of the program's own, as RegisterClass makes one: a template's item of that class
 // is a plain window that passes every message on to the window that subclasses it

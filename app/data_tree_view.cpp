@@ -1,0 +1,83 @@
+#include "app/data_tree_view.h"
+
+BOOL CDataTreeView::Create(CWnd* parent, const RECT& rect, UINT id) {
+    return CWnd::Create(nullptr, "", WS_CHILD | WS_VISIBLE, rect, parent, id);
+}
+
+int CDataTreeView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    CRect client;
+    GetClientRect(&client);
+    if (!m_tree.Create(WS_CHILD | WS_VISIBLE, client, this, kTreeId)) return -1;
+    m_dataRoot = m_tree.InsertItem("Data sets");
+    m_graphRoot = m_tree.InsertItem("Graphs");
+    return 0;
+}
+
+void CDataTreeView::OnSize(UINT type, int cx, int cy) {
+    CView::OnSize(type, cx, cy);
+    if (m_tree.GetSafeHwnd()) m_tree.MoveWindow(0, 0, cx, cy);
+}
+
+HTREEITEM CDataTreeView::AddDataSetItem(DWORD dataSetId, const CString& name) {
+    HTREEITEM item = m_tree.InsertItem(name, m_dataRoot);
+    if (!item) return nullptr;
+    m_tree.SetItemData(item, dataSetId);
+    m_tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(1), TVIS_STATEIMAGEMASK);
+    m_dataItems[dataSetId] = item;
+    return item;
+}
+
+HTREEITEM CDataTreeView::AddGraphItem(DWORD graphItem, const CString& name, LONG yVsX) {
+    const int image = yVsX ? kYvsXGraphImage : kGraphImage;
+    HTREEITEM item = m_tree.InsertItem(name, image, image, m_graphRoot);
+    if (!item) return nullptr;
+    m_tree.SetItemData(item, graphItem);
+    m_tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(1), TVIS_STATEIMAGEMASK);
+    m_graphItems[graphItem] = item;
+    return item;
+}
+
+HTREEITEM CDataTreeView::FindDataSetItem(DWORD id) const {
+    const auto it = m_dataItems.find(id);
+    return it == m_dataItems.end() ? nullptr : it->second;
+}
+
+HTREEITEM CDataTreeView::FindGraphItem(DWORD id) const {
+    const auto it = m_graphItems.find(id);
+    return it == m_graphItems.end() ? nullptr : it->second;
+}
+
+void CDataTreeView::SetCheckState(DWORD dataSetId, int stateImage) {
+    if (HTREEITEM item = FindDataSetItem(dataSetId))
+        m_tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(stateImage), TVIS_STATEIMAGEMASK);
+}
+
+void CDataTreeView::SetGraphCheckState(DWORD graphItem, int stateImage) {
+    if (HTREEITEM item = FindGraphItem(graphItem))
+        m_tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(stateImage), TVIS_STATEIMAGEMASK);
+}
+
+int CDataTreeView::GetGraphCheckState(DWORD graphItem) const {
+    HTREEITEM item = FindGraphItem(graphItem);
+    return item ? static_cast<int>(m_tree.GetItemState(item, TVIS_STATEIMAGEMASK) >> 12) : 0;
+}
+
+int CDataTreeView::GetCheckState(DWORD dataSetId) const {
+    HTREEITEM item = FindDataSetItem(dataSetId);
+    return item ? static_cast<int>(m_tree.GetItemState(item, TVIS_STATEIMAGEMASK) >> 12) : 0;
+}
+
+void CDataTreeView::DeleteGraphItem(DWORD graphItem) {
+    if (HTREEITEM item = FindGraphItem(graphItem)) m_tree.DeleteItem(item);
+    m_graphItems.erase(graphItem);
+}
+
+void CDataTreeView::DeleteDataSetItem(DWORD dataSetId) {
+    if (HTREEITEM item = FindDataSetItem(dataSetId)) m_tree.DeleteItem(item);
+    m_dataItems.erase(dataSetId);
+}
+
+void CDataTreeView::ExpandGraphs() {
+    m_tree.Expand(m_graphRoot, TVE_EXPAND);
+}

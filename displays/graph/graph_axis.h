@@ -1,0 +1,62 @@
+#pragma once
+// The arithmetic of the graph's axes: column extremes, the Y margin, the X window of a recording
+// run, the bar offset, the replay pace, and the time axis' captions and label formats. No window
+// code.
+
+#include <optional>
+#include <vector>
+
+#include "logger/precise_time.h"
+#include "platform/base/cstring.h"
+#include "platform/base/types.h"
+
+namespace graph_axis {
+
+// Widens lo..hi by the values first..last-1 of a column of `size` values; `last` is clamped to
+// the size, so a shorter column (the X data set of a Y-versus-X graph) is never read past its end.
+void ColumnExtremes(const double* column, size_t size, LONG first, LONG last, double& lo,
+                    double& hi);
+// The margin of a fitted Y axis (0.9 each way); a range that is still empty becomes -1..1.
+void AddMargin(double& lo, double& hi);
+
+// Samples the X window of a recording run shows: 10, or 10 seconds' worth for the fast rates.
+int ScrollWindow(WORD rateCode);
+
+struct Range {
+    double lo, hi;
+};
+// The X range of a recording run after `n` samples, from the axis' range before; nothing when it
+// stays.
+std::optional<Range> ScrollingXRange(int n, int window, Range current, bool scrollRun, bool bar);
+
+// Where the bars' X axis starts: x0 - (x1 - x0) from three samples on, else -1.
+double BarOffset(const double* x, size_t n);
+
+struct PlaybackRate {
+    UINT periodMs;
+    LONG pointsPerTick;
+};
+// A code the table lacks replays one point a second.
+PlaybackRate PlaybackRateFor(WORD rateCode);
+
+// "(" + the unit of time code 1..6 + ")", "()" for others. Code 1 is the micro sign.
+CString GetTimeUnitCaption(int code);
+// Days from 1899-12-30 to the start, to the second: the control's time origin.
+double DaysSince1899(const CPreciseDateTime& start);
+// The control's X label format for a time mode (4 minutes, 5 hours, 6 date), or "*%.3f" of the
+// interval in display units.
+CString TimeAxisLabelFormat(const CPreciseDateTime& start, double intervalSeconds,
+                            double intervalUnits, int timeMode);
+// A read-out text: value mode 1 the time of `first`, 2 the span from `first` to `second`.
+CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, double intervalUnits,
+                      int timeMode, int valueMode, LONG first, LONG second);
+
+struct Promotion {
+    WORD code;
+    CString format;
+};
+// The coarser time label a run needs once its span (seconds) reaches the next unit's threshold.
+std::optional<Promotion> PromoteTimeAxis(WORD code, double spanSeconds, double intervalSeconds,
+                                         double intervalUnits, const CPreciseDateTime& start);
+
+}  // namespace graph_axis

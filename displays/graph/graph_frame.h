@@ -1,0 +1,29 @@
+#pragma once
+// The graph window's child frame. For now it holds the states its toolbars and read-out bar show;
+// the toolbars and the bar itself come with the frame's own window code.
+
+#include "platform/win/frame.h"
+
+class CGraphFrame : public CMDIChildWnd {
+public:
+    // The graph commands' enable flags, set together by the view.
+    BOOL m_propertiesEnabled = FALSE;
+    BOOL m_exportEnabled = FALSE;
+    BOOL m_autoscaleEnabled = FALSE;
+    BOOL m_addGraphEnabled = FALSE;
+    BOOL m_cursorEnabled = FALSE;
+
+    // The read-out line: its text, and whether it is shown instead of the position text.
+    CString m_readoutText;
+    BYTE m_readoutShown = 0;
+    BYTE m_runEnded = 0;
+
+    // Predict mode and its drawing, as the toolbars show them.
+    BYTE m_predictMode = 0;
+    BYTE m_predictDrawing = 0;
+
+    void SetReadoutText(const CString& text) {
+        m_readoutText = text;
+        m_readoutShown = text.IsEmpty() ? 0 : 1;
+    }
+};

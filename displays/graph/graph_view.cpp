@@ -1,0 +1,779 @@
+#include "displays/graph/graph_view.h"
+
+#include <QLoggingCategory>
+#include <algorithm>
+
+#include "RES/dialogs/graph_view.h"
+#include "app/data_tree_view.h"
+#include "app/main_frame.h"
+#include "app/varnel_doc.h"
+#include "displays/graph/graph_axis.h"
+#include "displays/graph/graph_frame.h"
+#include "logger/data_tree.h"
+#include "logger/helpers.h"
+#include "logger/settings.h"
+#include "platform/ui/modal_host.h"
+#include "platform/ui/styles.h"
+
+Q_LOGGING_CATEGORY(lcGraph, "varnel.graph")
+
+namespace {
+
+constexpr UINT UM_TIMER_FAILED = WM_APP + 0x181;
+constexpr BYTE kModelQK = 100;
+constexpr DISPID kPlotData = 21, kPlotAppend = 9021;
+
+bool IsExternalInput(const CDataTreeBrench* d) {
+    return d && ((d->m_modelCode == kModelQK && (d->m_inputKind == 5 || d->m_inputKind == 6)) ||
+                 (d->m_modelCode == 0 && (d->m_inputKind == 0 || d->m_inputKind == 1)));
+}
+
+CString AxisCaption(const CDataTreeBrench* d) {
+    return d->m_name + "(" + d->m_unit + ")";
+}
+
+// Values from..to-1 of a column.
+VARIANT Slice(const double* column, size_t from, size_t to) {
+    return VarArray(std::vector<double>(column + from, column + to));
+}
+
+}  // namespace
+
+int CGraphView::s_graphCounter = 1;
+LONG CGraphView::s_lastSampleCount = 0;
+
+CGraphView::CGraphView() : CFormView(GraphViewTemplate()) {
+    m_xAxis = MakeXAxisSettings();
+    m_savedXAxis = m_xAxis;
+    for (int i = 0; i < kMaxPlots; ++i)
+        m_plots[i].grid = m_format[i].grid = i == 0;
+}
+
+CGraphView::~CGraphView() {
+    if (m_doc && m_doc->m_graphView == this) m_doc->m_graphView = nullptr;
+}
+
+BOOL CGraphView::Create(CWnd* parent, const RECT& rect, UINT id) {
+    return CWnd::Create(nullptr, "", WS_CHILD | WS_VISIBLE, rect, parent, id);
+}
+
+int CGraphView::OnCreate(LPCREATESTRUCT cs) {
+    if (CFormView::OnCreate(cs) == -1) return -1;
+    if (!m_graph.SubclassDlgItem(IDC_GRAPH, this)) return -1;
+    CRect client;
+    GetClientRect(&client);
+    m_graph.MoveWindow(0, 0, client.Width(), client.Height());
+    return 0;
+}
+
+void CGraphView::OnSize(UINT type, int cx, int cy) {
+    CFormView::OnSize(type, cx, cy);
+    if (m_graph.GetSafeHwnd()) m_graph.MoveWindow(0, 0, cx, cy);
+}
+
+void CGraphView::Attach(CVarnelDoc* doc, CGraphFrame* frame) {
+    m_doc = doc;
+    m_frame = frame;
+    if (doc) doc->m_graphView = this;
+    for (int i = 0; i < kMaxPlots; ++i) {
+        m_plots[i].TakeLineRow(LineRow(i));
+        m_format[i].TakeLineRow(LineRow(i));
+    }
+}
+
+CSettings* CGraphView::Settings() const {
+    return m_doc ? m_doc->GetSettings() : nullptr;
+}
+
+CMainFrame* CGraphView::MainFrame() const {
+    return m_doc ? m_doc->m_mainFrame : nullptr;
+}
+
+const GraphLinesInfoStruct& CGraphView::LineRow(int position) const {
+    static const GraphLinesInfoStruct none;
+    CSettings* s = Settings();
+    return s && position >= 0 && position < CSettings::kLineRecords ? s->m_lineRecords[position]
+                                                                    : none;
+}
+
+CDispatchDriver CGraphView::PlotItem(int position) const {
+    return m_graph.GetPlots().Item(position + 1);
+}
+
+CDispatchDriver CGraphView::AxisItem(int axis) const {
+    return m_graph.GetAxes().Item(axis);
+}
+
+CString CGraphView::YFormat(int decimals) const {
+    return CString::Formatted("*%.*f", std::clamp(decimals, 0, 15), 1.0);
+}
+
+// ---- plots ----
+
+int CGraphView::FindTemperaturePlot() const {
+    for (int i = m_plotCount - 1; i >= 0; --i)
+        if (IsTemperatureSensor(m_plots[i].dataSet)) return i;
+    return -1;
+}
+
+int CGraphView::FindPlotBySensor(BYTE code) const {
+    for (int i = m_plotCount - 1; i >= 0; --i) {
+        const CDataTreeBrench* d = m_plots[i].dataSet;
+        if (d && (d->m_inputKind == code || d->m_sensorId == code)) return i;
+    }
+    return -1;
+}
+
+int CGraphView::FindPlotByDataSet(DWORD id) const {
+    for (int i = 0; i < m_plotCount; ++i)
+        if (m_plots[i].dataSet && m_plots[i].dataSet->m_id == id) return i;
+    return -1;
+}
+
+SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& added,
+                          BOOL keepSettings, SHORT linkTo) {
+    added = FALSE;
+    if (m_barGraph && m_plotCount >= 1) return 0;
+
+    int found = -1;
+    for (int i = 0; i < m_plotCount && ds; ++i)
+        if (m_plots[i].dataSet && m_plots[i].dataSet->m_id == ds->m_id) {
+            found = i;
+            break;
+        }
+
+    const bool single = Settings() && Settings()->m_singleAxis;
+    if (single && channel != m_launchChannel && !force) {
+        const bool temperatureShown = FindTemperaturePlot() >= 0;
+        const bool ext = IsExternalInput(ds);
+        const bool first = ext && ((ds->m_modelCode == kModelQK && ds->m_inputKind == 5) ||
+                                   (ds->m_modelCode == 0 && ds->m_inputKind == 0));
+        const bool second = ext && ((ds->m_modelCode == kModelQK && ds->m_inputKind == 6) ||
+                                    (ds->m_modelCode == 0 && ds->m_inputKind == 1));
+        if (!((first && temperatureShown) || second)) return m_plotCount;
+    }
+    // Before anything is cleared: a clear would take the plot found here with it.
+    if (found >= 0) return static_cast<SHORT>(found);
+
+    if (single && m_plotCount >= 1 && ds) {
+        const CDataTreeBrench* last = m_plots[m_plotCount - 1].dataSet;
+        const bool fits = !last || !((!IsExternalInput(ds) || ds->m_sensorId != last->m_sensorId) &&
+                                     ds->m_inputKind != last->m_inputKind &&
+                                     !(IsTemperatureSensor(ds) && IsTemperatureSensor(last)));
+        if (!fits) {
+            if (!force) return m_plotCount;
+            RefreshGraph(TRUE);
+        }
+    }
+
+    BOOL ownAxis = TRUE;
+    if (m_plotCount >= 1 && ds && ds->m_secondValue != 0) {
+        int share = IsTemperatureSensor(ds) ? FindTemperaturePlot() : -1;
+        if (share < 0 && IsExternalInput(ds)) share = FindPlotBySensor(ds->m_sensorId);
+        if (share < 0) share = FindPlotBySensor(static_cast<BYTE>(ds->m_inputKind & 0xFF));
+        if (share >= 0) {
+            linkTo = static_cast<SHORT>(share);
+            if (single) ownAxis = FALSE;
+        }
+    }
+    if (m_plotCount >= kMaxPlots) return 0;
+
+    SetPlayEnabled(TRUE);
+    if (CMainFrame* main = MainFrame()) main->SetCommandEnabled(ID_VIDEO_PLAY, TRUE);
+
+    const int pos = m_plotCount;
+    PlotRecordStruct& r = m_plots[pos];
+    r.channel = channel;
+    r.dataSet = ds;
+    if (!ds) {
+        if (m_doc && m_doc->m_formatLineSettings) {
+            const PlotRecordStruct& f = m_format[pos];
+            r.colour = f.colour, r.pointStyle = f.pointStyle, r.lineWidth = f.lineWidth;
+            r.pointsSwitch = f.pointsSwitch, r.lineStyle = f.lineStyle;
+            r.fillValue = f.fillValue, r.fillSwitch = f.fillSwitch;
+        } else {
+            r.TakeLineRow(LineRow(pos));
+        }
+    }
+    AttachControlPlot(pos, ownAxis);
+
+    r.pointsShown = 0;
+    r.ClearLinks();
+    if (linkTo >= 0 && linkTo < m_plotCount) {
+        PlotRecordStruct& target = m_plots[linkTo];
+        r.AddLink(linkTo, pos);
+        for (int i = 0; i < target.linkCount; ++i) {
+            const int l = target.links[i];
+            r.AddLink(l, pos);
+            if (l >= 0 && l < kMaxPlots) m_plots[l].AddLink(pos, l);
+        }
+        target.AddLink(pos, linkTo);
+    } else if (ds) {
+        LinkNewPlot(pos);
+    }
+
+    if (ds && (!keepSettings || !(m_doc && m_doc->m_keepLineSettings))) {
+        if (ds->m_secondValue == 0) {
+            r.colour = LineRow(pos).lineColor;
+        } else {
+            r.colour =
+                GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
+            r.fillValue = GetFillValue(pos);
+            if (r.fillValue) r.fillSwitch = 1, r.lineStyle = 0;
+        }
+    }
+    if (m_doc && m_doc->m_formatScaleSettings) {
+        r.yAutoscale = m_format[pos].yAutoscale;
+        r.yMin = m_format[pos].yMin;
+        r.yMax = m_format[pos].yMax;
+    } else {
+        r.yAutoscale = 1;
+        r.yMin = 999999.0;
+        r.yMax = -999999.0;
+    }
+    r.grid = pos == 0;
+    r.lastScaled = 0;
+    r.decimals = 2;
+    r.labelValue = 0;
+    r.unit.Empty();
+    r.scratch = 0;
+
+    ++m_plotCount;
+    EnableGraphCommands(TRUE);
+    added = TRUE;
+    return static_cast<SHORT>(pos);
+}
+
+void CGraphView::AttachControlPlot(int pos, BOOL ownAxis) {
+    CDispatchDriver plots = m_graph.GetPlots();
+    VARIANT made;
+    plots.InvokeMethod(258, {}, &made);
+    const LONG k = plots.Count();
+    CDispatchDriver plot = plots.Item(k);
+    if (k == 1)
+        SetupYAxis(2, plot.GetLong(14));
+    else
+        AddYAxis(k == 2 ? ownAxis : FALSE);
+    plot.SetProperty(13, VarObject(AxisItem(k + 1).GetHandle()));
+    plot.SetString(3, CString::Formatted("%d", static_cast<int>(k)));
+    plot.SetBool(12, false);
+    m_plots[pos].SetPlotNumber(k);
+    if (k >= 1 && k <= kMaxPlots) m_written[k - 1] = Written();
+}
+
+void CGraphView::LinkNewPlot(int p) {
+    const CDataTreeBrench* ds = m_plots[p].dataSet;
+    if (!ds) return;
+    for (int li = 0; li < ds->m_linkCount && li < CDataTreeBrench::kMaxLinks; ++li)
+        for (int q = 0; q < kMaxPlots; ++q) {
+            if (q == p || !m_plots[q].dataSet || m_plots[q].dataSet->m_id != ds->m_links[li])
+                continue;
+            if (q >= m_plotCount && q != p) continue;
+            m_plots[p].AddLink(q, p);
+            m_plots[q].AddLink(p, q);
+            for (int i = 0; i < m_plots[q].linkCount; ++i) {
+                const int r = m_plots[q].links[i];
+                if (r < 0 || r >= kMaxPlots || r == p) continue;
+                m_plots[r].AddLink(p, r);
+                m_plots[p].AddLink(r, p);
+            }
+        }
+}
+
+void CGraphView::LinkRelatedPlots(const CDataTreeBrench* ds) {
+    if (!ds) return;
+    int p = -1;
+    for (int i = 0; i < m_plotCount && p < 0; ++i)
+        if (m_plots[i].dataSet == ds) p = i;
+    if (p < 0) return;
+    for (int li = 0; li < ds->m_linkCount && li < CDataTreeBrench::kMaxLinks; ++li)
+        for (int q = 0; q < m_plotCount; ++q)
+            if (m_plots[q].dataSet && m_plots[q].dataSet->m_id == ds->m_links[li]) {
+                m_plots[p].AddLink(q, p);
+                m_plots[q].AddLink(p, q);
+            }
+}
+
+// ---- plotting ----
+
+void CGraphView::PlotAllData(int p) {
+    if (p < 0 || p >= m_plotCount) return;
+    PlotRecordStruct& r = m_plots[p];
+    SetupYAxis(p + 2, r.colour);
+    CDataTreeBrench* ds = r.dataSet;
+    if (!ds || ds->IsExperiment()) return;
+    r.pointsShown = ds->GetYCount();
+    if (r.pointsShown == 0) return;
+    SetDataSetShown(ds, TRUE);
+    CDispatchDriver axis = AxisItem(p + 2);
+    axis.SetString(DISPID_CAPTION, AxisCaption(ds));
+    axis.SetString(11, YFormat(r.decimals));
+
+    CDispatchDriver xAxis = AxisItem(1);
+    size_t n = static_cast<size_t>(r.pointsShown);
+    const double* xs = ds->m_x->data();
+    size_t xCount = ds->m_x->size();
+    const CDataTreeBrench* xSet = m_yVsX ? m_xAxis.dataSet : nullptr;
+    if (!m_yVsX) {
+        const RateInfoStruct ri = RateInfo(ds->m_rateCode);
+        m_xAxis.timeFormat = ri.timeUnit;
+        m_xAxis.decimals = 2;
+        m_xAxis.labelValue = 0;
+        m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds, ri.unitInterval,
+                                        ri.timeUnit, TRUE, 0, 0, 0);
+        if (ds->m_rateCode != 0 && !m_barGraph) {
+            m_xAxis.axisName = "Time";
+            xAxis.SetString(DISPID_CAPTION, "Time" + GetTimeUnitCaption(ri.timeUnit));
+        } else {
+            m_xAxis.axisName = "Samples";
+            xAxis.SetString(DISPID_CAPTION, "Samples");
+        }
+    } else {
+        if (!xSet || xSet->IsExperiment()) return;
+        n = std::min(n, xSet->m_y->size());
+        if (n == 0) return;
+        xs = xSet->m_y->data();
+        xCount = xSet->m_y->size();
+    }
+    n = std::min({n, xCount, ds->m_y->size()});
+    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs, n));
+
+    const VARIANT args[2] = {Slice(xs, 0, n), Slice(ds->m_y->data(), 0, n)};
+    CDispatchDriver plot = PlotItem(p);
+    plot.InvokeMethod(kPlotData, args);
+    m_written[p] = {ds, xSet, static_cast<LONG>(n)};
+    plot.SetLong(14, static_cast<LONG>(r.colour));
+    SetupYAxis(p + 2, r.colour);
+    if (m_cursorCount != 2 && m_xAxis.yAutoscale) ApplyAxisScales(static_cast<LONG>(n), FALSE, p);
+    if (r.yAutoscale) ScaleAxisToData(p + 2, 0, 0, 0);
+    ApplyYAxisSettings(p);
+    ApplyPlotStyle(p);
+    ApplyXAxisSettings();
+    SetDataSetShown(ds, TRUE);
+    if (m_barGraph) LayoutBars();
+    UpdateAxisCaptions(p);
+    SetReadoutText(ds->m_comment);
+}
+
+void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
+    if (m_plotCount < 1) return;
+    AxisItem(1).SetString(11, "");
+    m_xLabelFormat.Empty();
+    const bool keep = m_doc && m_doc->m_keepLineSettings;
+    for (int p = 0; p < m_plotCount; ++p) {
+        PlotRecordStruct& r = m_plots[p];
+        if (r.channel >= n) continue;
+        r.channel = 88;
+        CDataTreeBrench* ds = r.dataSet;
+        if (ds) AxisItem(p + 2).SetString(DISPID_CAPTION, AxisCaption(ds));
+        if (!keep && ds) {
+            r.colour =
+                GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
+            r.fillValue = GetFillValue(p);
+            if (r.fillValue) r.fillSwitch = 1, r.lineStyle = 0;
+        }
+        PlotItem(p).SetLong(14, static_cast<LONG>(r.colour));
+        SetupYAxis(p + 2, r.colour);
+        ApplyPlotStyle(p);
+        ApplyYAxisSettings(p);
+        AxisItem(p + 2).SetString(11, YFormat(r.decimals));
+        UpdateAxisCaptions(p);
+    }
+    ResetXAxisSettings();
+    const int c = m_xAxis.channel;
+    CDispatchDriver xAxis = AxisItem(1);
+    const COLORREF xColour = LineRow(8).lineColor;
+    if (c >= 0 && c < n && sets && sets[c]) {
+        m_yVsX = 1;
+        m_xAxis.dataSet = sets[c];
+        xAxis.SetString(DISPID_CAPTION, sets[c]->m_name);
+        xAxis.SetString(11, YFormat(m_xAxis.decimals));
+    } else if (c == 99) {
+        SetupYAxis(1, xColour);
+    } else {
+        m_yVsX = 0;
+        m_xAxis.dataSet = nullptr;
+        const CDataTreeBrench* first = m_plots[0].dataSet;
+        const WORD rate = first ? first->m_rateCode : 0;
+        m_xAxis.axisName = rate == 0 ? "Samples" : "Time";
+        const RateInfoStruct ri = RateInfo(rate);
+        m_xAxis.timeFormat = ri.timeUnit;
+        m_xAxis.decimals = 2;
+        m_xAxis.labelValue = 0;
+        xAxis.SetString(DISPID_CAPTION, rate == 0 || m_barGraph
+                                            ? CString("Samples")
+                                            : "Time" + GetTimeUnitCaption(ri.timeUnit));
+        // Labels in the caption's unit: sample numbers would read as seconds at any rate.
+        if (rate != 0 && !m_barGraph && first)
+            m_xLabelFormat = FormatTimeAxis(first->m_startTime, ri.intervalSeconds, ri.unitInterval,
+                                            ri.timeUnit, TRUE, 0, 0, 0);
+        SetupYAxis(1, xColour);
+    }
+    ApplyXAxisSettings();
+}
+
+void CGraphView::ReplacePlotDataSet(CDataTreeBrench* oldSet, CDataTreeBrench* newSet) {
+    for (int p = 0; p < m_plotCount; ++p)
+        if (m_plots[p].dataSet == oldSet) {
+            m_plots[p].dataSet = newSet;
+            m_written[p] = Written();
+            PlotAllData(p);
+            return;
+        }
+}
+
+void CGraphView::ResetRecord(int i) {
+    PlotRecordStruct& r = m_plots[i];
+    if (r.dataSet) SetDataSetShown(r.dataSet, FALSE);
+    const WORD channel = r.channel;
+    r = PlotRecordStruct();
+    r.TakeLineRow(LineRow(i));
+    r.grid = i == 0;
+    // A channel that reads as negative is no channel.
+    r.channel = static_cast<SHORT>(channel) < 0 ? PlotRecordStruct::kNoChannel : channel;
+}
+
+void CGraphView::ForgetWritten() {
+    for (Written& w : m_written)
+        w = Written();
+}
+
+void CGraphView::ClearControl() {
+    m_graph.ClearData();
+    m_graph.GetPlots().InvokeMethod(259);
+    ForgetWritten();
+    CDispatchDriver axes = m_graph.GetAxes();
+    for (LONG a = axes.Count(); a >= 3; --a) {
+        const VARIANT index = VarI4(a);
+        axes.InvokeMethod(257, {&index, 1});
+    }
+    PutAxisRange(1, 0, 10);
+    m_xAxis.yAutoscale = 1;
+    AxisItem(1).SetString(DISPID_CAPTION, "");
+    AxisItem(2).SetString(DISPID_CAPTION, "");
+    m_rightAxis = 3;
+}
+
+void CGraphView::RefreshGraph(BOOL clearAll) {
+    m_graphState = 4;
+    SetPlayEnabled(FALSE);
+    SetPauseEnabled(FALSE);
+    if (m_currentGraph) m_currentGraph->m_shown = 0;
+    m_currentGraph = nullptr;
+    HideCursors();
+    for (PlotRecordStruct& r : m_plots)
+        if (r.dataSet && r.channel != 66) SetDataSetShown(r.dataSet, FALSE);
+    m_playbackMode = 0;
+    if (m_doc)
+        m_doc->m_graphList.ClearShownFlags([this](DWORD item) {
+            if (m_doc->m_dataTreeView) m_doc->m_dataTreeView->SetGraphCheckState(item, 1);
+        });
+
+    int start = clearAll ? 0 : m_plotCount;
+    start = std::clamp(start, 0, kMaxPlots);
+    // Records marked to stay move to the front of the free ones, so every record below the
+    // count keeps a data set.
+    std::vector<PlotRecordStruct> kept;
+    for (int i = start; i < kMaxPlots; ++i)
+        if (m_plots[i].dataSet && m_plots[i].channel == 66) {
+            kept.push_back(m_plots[i]);
+            kept.back().channel = 77;
+            m_plots[i].dataSet = nullptr;
+        }
+    for (int i = start; i < kMaxPlots; ++i)
+        ResetRecord(i);
+    for (const PlotRecordStruct& r : kept)
+        m_plots[start++] = r;
+    m_plotCount = static_cast<SHORT>(start);
+
+    // The control is cleared only when no plot stays on it.
+    if (m_plotCount == 0) ClearControl();
+
+    if (m_frame) m_frame->m_readoutText.Empty();
+    EnableGraphCommands(FALSE);
+    SetReadoutText("");
+}
+
+void CGraphView::SetTimerOrReport(UINT_PTR id, UINT period, BYTE& running) {
+    if (running) return;
+    if (SetTimer(id, period)) {
+        running = 1;
+        return;
+    }
+    // Posted: a start may come from inside another timer's handler, which must not run a modal
+    // loop. The flag stays clear, so the next start tries again.
+    qCWarning(lcGraph) << "timer" << id << "could not be set";
+    PostMessage(UM_TIMER_FAILED);
+}
+
+LRESULT CGraphView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == UM_TIMER_FAILED) {
+        ::MessageBox(this, "SetTimer failed", "Error", MB_OK | MB_ICONSTOP);
+        return 0;
+    }
+    return CFormView::WindowProc(msg, wParam, lParam);
+}
+
+void CGraphView::StartScrollTimer() {
+    m_liveData = 0;
+    SetTimerOrReport(kScrollTimer, kScrollPeriod, m_scrollTimerRunning);
+}
+
+void CGraphView::StopScrollTimer() {
+    if (!m_paused) PlotNewPoints();
+    if (m_scrollTimerRunning) {
+        KillTimer(kScrollTimer);
+        m_scrollTimerRunning = 0;
+    }
+    if (!m_paused && m_liveData && m_xAxis.yAutoscale) ApplyAxisScales(0, FALSE, 0);
+}
+
+void CGraphView::PlotNewPoints() {
+    for (int p = 0; p < m_plotCount; ++p) {
+        PlotRecordStruct& r = m_plots[p];
+        if (m_playbackMode) {
+            WritePlotPoints(p);
+        } else if (r.dataSet && r.dataSet->GetYCount() > r.pointsShown) {
+            r.pointsShown = r.dataSet->GetYCount();
+            WritePlotPoints(p);
+        }
+    }
+}
+
+void CGraphView::WritePlotPoints(int p) {
+    PlotRecordStruct& r = m_plots[p];
+    CDataTreeBrench* ds = r.dataSet;
+    const LONG n = r.pointsShown;
+    if (!ds || ds->IsExperiment() || n <= 0) return;
+    m_liveData = 1;
+    SetDataSetShown(ds, TRUE);
+    const auto un = std::min({static_cast<size_t>(n), ds->m_x->size(), ds->m_y->size()});
+    CDispatchDriver plot = PlotItem(p);
+    Written& w = m_written[p];
+
+    if (m_barGraph) {
+        std::vector<double> x(un + 1), y(un + 1);
+        std::copy(ds->m_x->data(), ds->m_x->data() + un, x.begin() + 1);
+        std::copy(ds->m_y->data(), ds->m_y->data() + un, y.begin() + 1);
+        x[0] = graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size());
+        y[0] = un ? ds->m_y->data()[0] : 0;
+        const VARIANT args[2] = {VarArray(std::move(x)), VarArray(std::move(y))};
+        plot.InvokeMethod(kPlotData, args);
+        w = Written();  // the front point changes with the data: always written whole
+    } else {
+        const double* xs = ds->m_x->data();
+        const CDataTreeBrench* xSet = nullptr;
+        if (m_yVsX) {
+            xSet = m_xAxis.dataSet;
+            if (!xSet || xSet->IsExperiment() || xSet->m_y->size() < un) return;
+            xs = xSet->m_y->data();
+        }
+        const auto m = static_cast<size_t>(w.count);
+        if (w.dataSet == ds && w.xDataSet == xSet && m <= un) {
+            if (m < un) {
+                const VARIANT args[2] = {Slice(xs, m, un), Slice(ds->m_y->data(), m, un)};
+                plot.InvokeMethod(kPlotAppend, args);
+            }
+        } else {
+            const VARIANT args[2] = {Slice(xs, 0, un), Slice(ds->m_y->data(), 0, un)};
+            plot.InvokeMethod(kPlotData, args);
+        }
+        w = {ds, xSet, static_cast<LONG>(un)};
+    }
+
+    if (m_xAxis.yAutoscale) ApplyAxisScales(n, TRUE, p);
+    if (r.yAutoscale) ScaleAxisToData(p + 2, r.lastScaled, 0, 0);
+    PromoteTimeAxis(n);
+}
+
+void CGraphView::PromoteTimeAxis(LONG n) {
+    if (m_plotCount < 1 || !m_plots[0].dataSet) return;
+    const CDataTreeBrench* ds = m_plots[0].dataSet;
+    const RateInfoStruct ri = RateInfo(ds->m_rateCode);
+    const auto promotion =
+        graph_axis::PromoteTimeAxis(m_xAxis.timeFormat, n * ri.intervalSeconds, ri.intervalSeconds,
+                                    ri.unitInterval, ds->m_startTime);
+    if (!promotion) return;
+    m_xAxis.timeFormat = promotion->code;
+    m_xLabelFormat = promotion->format;
+    CDispatchDriver xAxis = AxisItem(1);
+    xAxis.SetString(DISPID_CAPTION, "Time" + GetTimeUnitCaption(promotion->code));
+    xAxis.SetString(11, m_xLabelFormat);
+}
+
+void CGraphView::ResetXAxisSettings() {
+    if (m_xAxis.channel != 99) m_xAxis.dataSet = nullptr;
+    if (m_doc && m_doc->m_axisHold) return;
+    m_xAxis.yAutoscale = 1;
+    m_xAxis.yMin = 9999999.0;
+    m_xAxis.yMax = -99999999.0;
+    m_xAxis.decimals = 2;
+    m_xAxis.axisName.Empty();
+    m_xAxis.labelValue = 0;
+    m_xAxis.grid = 1;
+    m_xLabelFormat.Empty();
+}
+
+void CGraphView::SetDataSetShown(CDataTreeBrench* ds, BOOL shown) {
+    if (!ds) return;
+    const BYTE want = shown ? 1 : 0;
+    if (ds->m_shown == want) return;
+    int image = m_doc ? m_doc->m_dataList.SetChecked(ds->m_id, want) : 0;
+    if (image == 0) {  // not in the document's list
+        ds->m_shown = want;
+        image = want ? 2 : 1;
+    }
+    if (m_doc && m_doc->m_dataTreeView) m_doc->m_dataTreeView->SetCheckState(ds->m_id, image);
+}
+
+// ---- playback ----
+
+void CGraphView::OnTimer(UINT_PTR id) {
+    if (id == kScrollTimer) {
+        PlotNewPoints();
+    } else if (id == kPlaybackTimer) {
+        m_playbackPosition += m_pointsPerTick;
+        AdvancePlayback();
+    }
+    CFormView::OnTimer(id);
+}
+
+void CGraphView::SetPlaybackMode(BOOL on) {
+    m_playbackMode = on ? 1 : 0;
+    if (on)
+        for (PlotRecordStruct& r : m_plots)
+            r.pointsShown = 0;
+}
+
+BOOL CGraphView::StartPlayback() {
+    if (m_plotCount < 1) return FALSE;
+    m_playbackFinished = 0;
+    const WORD rate = m_plots[0].dataSet ? m_plots[0].dataSet->m_rateCode : 0;
+    const graph_axis::PlaybackRate pace = graph_axis::PlaybackRateFor(rate);
+    m_playbackPeriod = pace.periodMs;
+    m_pointsPerTick = pace.pointsPerTick;
+    SetPlaybackMode(TRUE);
+    m_playbackPosition = m_pointsPerTick;
+    AdvancePlayback();
+    PlotNewPoints();
+    SetTimerOrReport(kPlaybackTimer, m_playbackPeriod, m_playbackTimerRunning);
+    SetStopEnabled(TRUE);
+    return TRUE;
+}
+
+void CGraphView::AdvancePlayback() {
+    bool left = false;
+    for (int p = 0; p < m_plotCount; ++p) {
+        PlotRecordStruct& r = m_plots[p];
+        const CDataTreeBrench* ds = r.dataSet;
+        if (!ds || ds->IsExperiment()) continue;
+        const LONG n = std::min(ds->GetYCount(), ds->GetXCount());
+        if (r.pointsShown >= n) continue;
+        left = true;
+        while (r.pointsShown < n &&
+               ds->m_x->data()[r.pointsShown] < static_cast<double>(m_playbackPosition))
+            ++r.pointsShown;
+    }
+    PlotNewPoints();
+    if (!left) {
+        SetPlaybackMode(FALSE);
+        OnPlaybackStop();
+    }
+}
+
+void CGraphView::SyncToVideoPosition(LONG position) {
+    m_playbackPosition = position;
+    AdvancePlayback();
+    PlotNewPoints();
+}
+
+void CGraphView::EndPlayback() {
+    // Every sample is shown at the end, the last one too.
+    for (int p = 0; p < m_plotCount; ++p) {
+        PlotRecordStruct& r = m_plots[p];
+        if (!r.dataSet) continue;
+        r.pointsShown = r.dataSet->GetYCount();
+        WritePlotPoints(p);
+    }
+    if (!(m_yVsX && !m_xAxis.yAutoscale)) ApplyAxisScales(0, FALSE, 0);
+    StopPlaybackTimer();
+    m_playbackFinished = 1;
+}
+
+void CGraphView::StartPlaybackTimer() {
+    m_playbackFinished = 0;
+    SetTimerOrReport(kPlaybackTimer, m_playbackPeriod, m_playbackTimerRunning);
+}
+
+void CGraphView::StopPlaybackTimer() {
+    if (!m_playbackTimerRunning) return;
+    KillTimer(kPlaybackTimer);
+    m_playbackTimerRunning = 0;
+}
+
+void CGraphView::ClearGraphPlots() {
+    m_graph.ClearData();
+    ForgetWritten();
+}
+
+void CGraphView::OnPlaybackPlay() {
+    if (m_cursorCount > 0) HideCursors();
+    // A run with a video plays through the video view, which does not exist yet.
+    SetPlayEnabled(FALSE);
+    if (m_playbackFinished) {
+        EndPlayback();
+        ClearGraphPlots();
+        if (!StartPlayback()) {
+            SetPlayEnabled(TRUE);
+            return;
+        }
+        SetRecordEnabled(FALSE);
+    } else {
+        StartPlaybackTimer();
+    }
+    SetPauseEnabled(TRUE);
+}
+
+void CGraphView::OnPlaybackPause() {
+    if (!m_playbackMode) return;
+    SetPauseEnabled(FALSE);
+    SetPlayEnabled(TRUE);
+    SetRecordEnabled(FALSE);
+    StopPlaybackTimer();
+}
+
+void CGraphView::OnPlaybackStop() {
+    EndPlayback();
+    SetPlayEnabled(TRUE);
+    SetPauseEnabled(FALSE);
+}
+
+void CGraphView::OnPlaybackRecord() {
+    // Recording starts in the video view, once there is one.
+}
+
+void CGraphView::SetStopEnabled(BOOL on) {
+    if (CMainFrame* f = MainFrame()) f->SetCommandEnabled(ID_PLAYBACK_STOP, on);
+}
+void CGraphView::SetPlayEnabled(BOOL on) {
+    if (CMainFrame* f = MainFrame()) f->SetCommandEnabled(ID_PLAYBACK_PLAY, on);
+}
+void CGraphView::SetRecordEnabled(BOOL on) {
+    if (CMainFrame* f = MainFrame()) f->SetCommandEnabled(ID_PLAYBACK_RECORD, on);
+}
+void CGraphView::SetPauseEnabled(BOOL on) {
+    if (CMainFrame* f = MainFrame()) f->SetCommandEnabled(ID_PLAYBACK_PAUSE, on);
+}
+
+CString CGraphView::GetTimeUnitCaption(int code) {
+    return graph_axis::GetTimeUnitCaption(code);
+}
+
+CString CGraphView::FormatTimeAxis(const CPreciseDateTime& start, double intervalSeconds,
+                                   double intervalUnits, int timeMode, BOOL axisFormat,
+                                   int valueMode, LONG first, LONG second) {
+    if (axisFormat)
+        return graph_axis::TimeAxisLabelFormat(start, intervalSeconds, intervalUnits, timeMode);
+    return graph_axis::TimeValueText(start, intervalSeconds, intervalUnits, timeMode, valueMode,
+                                     first, second);
+}

@@ -1,0 +1,188 @@
+#pragma once
+// CGraphView: the graph window. It hosts the graph control (id 1000) and keeps, for each plot on
+// it, a plot record: the data set drawn, how much of it the control holds, its Y axis and look,
+// and the plots sharing its Y axis. It writes a run's samples as they arrive, replays a finished
+// run, scales the axes, and saves what it shows as a saved graph of the project.
+
+#include "displays/graph/graph_tree.h"
+#include "displays/graph/plot_record.h"
+#include "logger/precise_time.h"
+#include "platform/activex/event_sink.h"
+#include "platform/activex/graph_control.h"
+#include "platform/ui/form_view.h"
+
+class CDataTreeBrench;
+class CGraphFrame;
+class CMainFrame;
+class CSettings;
+class CVarnelDoc;
+
+class CGraphView : public CFormView, public CEventSinkHost {
+public:
+    static constexpr int kMaxPlots = 8;
+    static constexpr UINT_PTR kScrollTimer = 1;
+    static constexpr UINT_PTR kPlaybackTimer = 4845;
+    static constexpr UINT kScrollPeriod = 100;
+
+    CGraphView();
+    ~CGraphView() override;
+    BOOL Create(CWnd* parent, const RECT& rect, UINT id = AFX_IDW_PANE_FIRST);
+    // Binds the view to the document (which lists it as its graph view) and to its frame.
+    void Attach(CVarnelDoc* doc, CGraphFrame* frame);
+    CCWGraph& GetGraph() { return m_graph; }
+    const CCWGraph& GetGraph() const { return m_graph; }
+    CVarnelDoc* GetDoc() const { return m_doc; }
+
+    // ---- plots ----
+    // The plot position of the data set, or a refusal told by `added` left clear (0 in bar-graph
+    // mode or with 8 plots shown, the plot count when single-axis mode refuses it).
+    SHORT AddPlot(CDataTreeBrench* dataSet, WORD channel, BOOL force, BOOL& added,
+                  BOOL keepSettings, SHORT linkTo);
+    int FindTemperaturePlot() const;
+    int FindPlotBySensor(BYTE code) const;
+    int FindPlotByDataSet(DWORD id) const;
+    void LinkNewPlot(int position);
+    void LinkRelatedPlots(const CDataTreeBrench* dataSet);
+
+    // ---- plotting, live refresh and playback ----
+    void PlotAllData(int position);
+    void PlotRecordingData(CDataTreeBrench* const* dataSets, int count);
+    void ReplacePlotDataSet(CDataTreeBrench* oldSet, CDataTreeBrench* newSet);
+    void RefreshGraph(BOOL clearAll);
+    void StartScrollTimer();
+    void StopScrollTimer();
+    void PlotNewPoints();
+    BOOL StartPlayback();
+    void StartPlaybackTimer();
+    void StopPlaybackTimer();
+    void EndPlayback();
+    void AdvancePlayback();
+    void SetPlaybackMode(BOOL on);
+    void SyncToVideoPosition(LONG position);
+    void ClearGraphPlots();
+    void OnPlaybackPlay();
+    void OnPlaybackPause();
+    void OnPlaybackStop();
+    void OnPlaybackRecord();
+    void SetStopEnabled(BOOL on);
+    void SetPlayEnabled(BOOL on);
+    void SetRecordEnabled(BOOL on);
+    void SetPauseEnabled(BOOL on);
+    static CString GetTimeUnitCaption(int code);
+    static CString FormatTimeAxis(const CPreciseDateTime& start, double intervalSeconds,
+                                  double intervalUnits, int timeMode, BOOL axisFormat,
+                                  int valueMode, LONG first, LONG second);
+
+    // ---- writing points, links, X settings ----
+    // Brings the control's plot at `position` to the record's first points-shown samples.
+    void WritePlotPoints(int position);
+    void PromoteTimeAxis(LONG sampleCount);
+    void ResetXAxisSettings();
+    void SetDataSetShown(CDataTreeBrench* dataSet, BOOL shown);
+
+    // ---- axes ----
+    double GetAxisMinimum(int axis) const;
+    double GetAxisMaximum(int axis) const;
+    void SetAxisMinimum(int axis, double value, BOOL autoscale);
+    void SetAxisMaximum(int axis, double value, BOOL autoscale);
+    void SetAxisRange(int axis, double minimum, double maximum, BOOL autoscale, BOOL redraw);
+    void SetupYAxis(int axis, COLORREF colour);
+    void AddYAxis(BOOL ownAxis);
+    void ApplyAxisScales(LONG sampleCount, BOOL scrolling, int position);
+    void ScaleAxisToData(int axis, LONG first, LONG last, int mode);
+    void OnAutoscale();
+    void TogglePredictMode();
+    void HideCursors();
+
+    // ---- saved graphs and settings ----
+    void OnAddGraphToProject();
+    void ForgetSavedGraph();
+    void ApplyGraphSettings();
+    void ApplyPlotStyle(int position);
+    void ApplyYAxisSettings(int position);
+    void ApplyXAxisSettings();
+    void RemovePlot(DWORD dataSetId, int index);
+
+    // ---- services of the other graph operations ----
+    COLORREF GetSensorColour(BYTE modelCode, BYTE inputKind, BYTE derived) const;
+    LONG GetFillValue(int position) const;
+    void SetReadoutText(const CString& text);
+    void UpdateAxisCaptions(int position);
+    void UpdatePlotCaption(DWORD dataSetId);
+    void LayoutBars();
+    void PlaceAnnotations() {}
+    int ShowDataSet(CDataTreeBrench* dataSet);
+    void ShowExperiment(DWORD graphItem);
+    void ShowTreeItemChildren(DWORD experimentId);
+    void EnableGraphCommands(BOOL enable);
+
+    // ---- state ----
+    PlotRecordStruct m_plots[kMaxPlots];
+    PlotRecordStruct m_format[kMaxPlots];  // the format sheet's last choices
+    SHORT m_plotCount = 0;
+    PlotRecordStruct m_xAxis;  // its data set is the X data set of Y versus X
+    PlotRecordStruct m_savedXAxis;
+    CString m_xLabelFormat;
+    LONG m_yVsX = 0;
+    BYTE m_paused = 0;
+    BYTE m_playbackMode = 0;
+    LONG m_axisDrag = 0;
+    LONG m_playbackFinished = 1;
+    BYTE m_graphState = 0;
+    CGraphTreeBrench* m_currentGraph = nullptr;
+    BYTE m_barGraph = 0;
+    WORD m_launchChannel = 0;
+    BYTE m_scrollTimerRunning = 0;
+    BYTE m_playbackTimerRunning = 0;
+    LONG m_liveData = 0;
+    UINT m_playbackPeriod = 0;
+    LONG m_pointsPerTick = 0;
+    LONG m_playbackPosition = 0;
+    SHORT m_rightAxis = 3;
+    SHORT m_cursorCount = 0;
+    SHORT m_cursorAPlot = -1;
+    SHORT m_cursorBPlot = -1;
+    LONG m_cursorAIndex = 0;
+    BYTE m_predictMode = 0;
+    BYTE m_predictActive = 0;
+
+    // One for the whole program: "Graph 1", "Graph 2"... never reset.
+    static int s_graphCounter;
+    // The sample count seen by the last scrolling step.
+    static LONG s_lastSampleCount;
+
+protected:
+    int OnCreate(LPCREATESTRUCT cs) override;
+    void OnSize(UINT type, int cx, int cy) override;
+    void OnTimer(UINT_PTR id) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // What the control's plot at a position holds, so that a grown data set is appended.
+    struct Written {
+        const CDataTreeBrench* dataSet = nullptr;
+        const CDataTreeBrench* xDataSet = nullptr;
+        LONG count = 0;
+    };
+
+    CSettings* Settings() const;
+    CMainFrame* MainFrame() const;
+    const GraphLinesInfoStruct& LineRow(int position) const;
+    CDispatchDriver PlotItem(int position) const;  // 0-based
+    CDispatchDriver AxisItem(int axis) const;      // 1-based, 1 the X axis
+    // Puts a range on an axis, autoscale off; an empty range is not put.
+    void PutAxisRange(int axis, double lo, double hi);
+    void ResetRecord(int position);
+    // A control plot for the record at `position`, on its own Y axis.
+    void AttachControlPlot(int position, BOOL ownAxis);
+    // Empties the control: no data, no plots, axes 1 and 2, X 0..10.
+    void ClearControl();
+    void ForgetWritten();
+    void SetTimerOrReport(UINT_PTR id, UINT period, BYTE& running);
+    CString YFormat(int decimals) const;
+
+    CCWGraph m_graph;
+    CVarnelDoc* m_doc = nullptr;
+    CGraphFrame* m_frame = nullptr;
+    Written m_written[kMaxPlots];
+};

@@ -1,0 +1,20 @@
+#include "platform/ui/form_view.h"
+
+#include "platform/ui/dialog.h"
+
+int CFormView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    for (const DialogItem& item : m_template->items) {
+        std::unique_ptr<CWnd> control = platform::MakeItemControl(item.className);
+        if (!control) return -1;
+        DWORD style = item.style | WS_CHILD;
+        if (!item.hidden) style |= WS_VISIBLE;
+        if (item.disabled) style |= WS_DISABLED;
+        const CRect r(platform::DluToPixelX(item.x), platform::DluToPixelY(item.y),
+                      platform::DluToPixelX(item.x + item.cx),
+                      platform::DluToPixelY(item.y + item.cy));
+        if (!control->Create(item.className, item.text, style, r, this, item.id)) return -1;
+        m_items.push_back(std::move(control));
+    }
+    return 0;
+}
