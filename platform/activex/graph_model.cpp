@@ -571,24 +571,6 @@ HRESULT GraphModel::PlotCall(Plot& p, const Call& call) {
                 Autoscale();
                 return S_OK;
             });
-        case 9021:
-            return Method(c, 2, [&] {
-                DoubleArray x, y;
-                if (const HRESULT hr = ArrayPair(c.args, x, y); FAILED(hr)) return hr;
-                auto nx = std::make_shared<std::vector<double>>();
-                auto ny = std::make_shared<std::vector<double>>();
-                if (const size_t n = p.points->Size()) {
-                    nx->assign(p.points->X(), p.points->X() + n);
-                    ny->assign(p.points->Y(), p.points->Y() + n);
-                }
-                nx->insert(nx->end(), x->begin(), x->end());
-                ny->insert(ny->end(), y->begin(), y->end());
-                p.points = std::make_shared<const PlotPoints>(std::move(nx), std::move(ny));
-                for (Cursor& cur : m_s.cursors)
-                    if (cur.plot == p.id) SnapCursor(cur, p.id);
-                Autoscale();
-                return S_OK;
-            });
         default:
             return DISP_E_MEMBERNOTFOUND;
     }
