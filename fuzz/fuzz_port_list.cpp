@@ -92,9 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path sys = root / "sys";
     std::error_code ec;
     fs::remove_all(sys, ec);
-    fs::remove(root / "registry.ini", ec);
+    // A new registry file each time: nothing of an earlier input's values can remain.
+    static unsigned runs = 0;
+    const fs::path registry = root / ("registry-" + std::to_string(runs++) + ".ini");
     fs::create_directories(sys / "class" / "tty");
-    platform::SetRegistryFile(CString((root / "registry.ini").string()));
+    platform::SetRegistryFile(CString(registry.string()));
 
     std::vector<std::string> setNames;
     // For each COM number the override paths given, by the environment and by the registry.
@@ -182,9 +184,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!given || given->size() != 1) continue;
         const std::string& path = *given->begin();
         const auto it = byCom.find(n);
-        if (std::getenv("FUZZ_DEBUG"))
-            std::fprintf(stderr, "COM%d: given '%s', listed '%s'\n", n, path.c_str(),
-                         it == byCom.end() ? "-" : it->second->devicePath.GetString());
         if (path.empty()) {
             CHECK(it == byCom.end());
         } else {
@@ -196,5 +195,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     Unset(setNames);
+    fs::remove(registry, ec);
     return 0;
 }
