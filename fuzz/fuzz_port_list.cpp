@@ -103,7 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::map<int, std::set<std::string>> envPaths, regPaths;
     CRegKey key;
     bool keyMade = false;
-    std::set<std::string> regNames;
 
     std::string_view text(reinterpret_cast<const char*>(data), size);
     while (!text.empty()) {
@@ -135,7 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const std::string name = rest.substr(0, eq), path = rest.substr(eq + 1);
             if (name.empty()) continue;
             key.SetStringValue(name.c_str(), path.c_str());
-            regNames.insert(name);
         } else if (kind == 'E' && eq != std::string::npos) {
             const std::string name = platform::kComOverrideEnvPrefix + rest.substr(0, eq);
             const std::string path = rest.substr(eq + 1);
@@ -144,16 +142,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (const int n = ComNumberOf(rest.substr(0, eq))) envPaths[n].insert(path);
         }
     }
-    // What each value holds in the end, as the registry gives it back; only plain "COM<n>" names
-    // are modelled.
-    for (const std::string& name : regNames) {
-        CString stored;
-        const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
-            return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z');
-        });
-        if (plain && name.size() >= 4 && (name[0] | 0x20) == 'c' && (name[1] | 0x20) == 'o' &&
-            (name[2] | 0x20) == 'm' && key.QueryStringValue(name.c_str(), stored) == ERROR_SUCCESS)
-            if (const int n = ComNumberOf(name.substr(3))) regPaths[n].insert(stored.str());
+    // The values as the registry holds them in the end: the store may fold names that differ
+    // only in separators, and the last write of a name wins.
+    if (keyMade) {
+        for (const CString& valueName : key.EnumValueNames()) {
+            const std::string name = valueName.str();
+            CString stored;
+            if (name.size() >= 4 && (name[0] | 0x20) == 'c' && (name[1] | 0x20) == 'o' &&
+                (name[2] | 0x20) == 'm' &&
+                key.QueryStringValue(name.c_str(), stored) == ERROR_SUCCESS)
+                if (const int n = ComNumberOf(name.substr(3))) regPaths[n].insert(stored.str());
+        }
     }
     if (keyMade) key.Close();
 
