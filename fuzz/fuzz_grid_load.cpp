@@ -43,15 +43,22 @@ QApplication& App() {
     return app;
 }
 
+// A file of this process's own, removed again at exit.
+struct ScratchFile {
+    std::string path;
+    ~ScratchFile() { std::remove(path.c_str()); }
+};
+
 std::string FilePath() {
-    static const std::string path = [] {
+    static const ScratchFile file = [] {
         std::error_code ec;
         const std::filesystem::path base = std::filesystem::exists("/dev/shm", ec)
                                                ? std::filesystem::path("/dev/shm")
                                                : std::filesystem::temp_directory_path();
-        return (base / ("varnel-fuzz-grid-" + std::to_string(getpid()) + ".csv")).string();
+        return ScratchFile{
+            (base / ("varnel-fuzz-grid-" + std::to_string(getpid()) + ".csv")).string()};
     }();
-    return path;
+    return file.path;
 }
 
 }  // namespace

@@ -38,16 +38,25 @@ namespace fs = std::filesystem;
     std::abort();
 }
 
+// A folder of this process's own, removed again at exit.
+struct ScratchFolder {
+    fs::path path;
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
 fs::path Scratch() {
-    static const fs::path dir = [] {
+    static const ScratchFolder dir = [] {
         std::error_code ec;
         const fs::path base =
             fs::exists("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
         fs::path p = base / ("varnel-fuzz-ports-" + std::to_string(getpid()));
         fs::create_directories(p);
-        return p;
+        return ScratchFolder{p};
     }();
-    return dir;
+    return dir.path;
 }
 
 // The COM number the map reads from a name's digits, or 0.
