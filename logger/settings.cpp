@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 #include "logger/helpers.h"
 #include "platform/base/archive.h"
@@ -296,13 +297,19 @@ void CSettings::Load() {
 
 void CSettings::LoadFrom(CFile& file) {
     try {
-        if (file.GetLength() < 10) {
+        // A settings file is a few hundred bytes: one far larger is not one, and reading it could
+        // follow a string length through gigabytes.
+        const ULONGLONG length = file.GetLength();
+        if (length < 10 || length > kMaxFileSize) {
             SetDefaults();
             return;
         }
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
     } catch (const CException&) {
+        SetDefaults();
+        return;
+    } catch (const std::bad_alloc&) {
         SetDefaults();
         return;
     }

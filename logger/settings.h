@@ -35,6 +35,8 @@ public:
     static constexpr int kSensorTypes = 20;
     static constexpr int kLineRecords = 9;
     static constexpr int kPlotColors = 8;
+    // A larger file loads as the defaults without being read.
+    static constexpr ULONGLONG kMaxFileSize = 64 * 1024;
 
     // Applies the defaults, then loads the file in the data root.
     CSettings();
@@ -52,8 +54,8 @@ public:
     // Writes the whole record through a temporary file renamed over the old one, so that a failed
     // save leaves the old file as it was. False when nothing could be written.
     BOOL Save() const;
-    // Reads the file. A missing or unreadable file keeps the record as it is; a short, broken or
-    // cut file gives the defaults; a file of another kind reads nothing.
+    // Reads the file. A missing or unreadable file keeps the record as it is; a short, broken, cut
+    // or oversized file gives the defaults; a file of another kind reads nothing.
     void Load();
     // The same, from an open file.
     void LoadFrom(CFile& file);
