@@ -369,6 +369,8 @@ void Line::WriteOutput() {
         std::lock_guard lock(m_mutex);
         if (m_output.empty()) return;
     }
+    // A socket handed over before the output was queued is the one to hear it.
+    if (m_overSocket) TakePendingSocket();
     // Looked at once the output is queued: the program set its rate and opened its port before
     // the test or the model queued what it is meant to hear.
     const LineState state = SampleLine();
