@@ -1,5 +1,5 @@
-// The serial link's Bluetooth side on a scripted kernel device: short writes, the stack's presence,
-// and the start-up switch to a Bluetooth logger.
+// The serial link's Bluetooth side on a scripted kernel device: what an open asks for, short
+// writes, the stack's presence, and the start-up switch to a Bluetooth logger.
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ Bytes WrittenData(const FakeBtDevice::Request& r) {
     return Bytes(r.in.begin() + 10, r.in.end());
 }
 
-class BluetoothWrite : public testing_support::HarnessTest {
+class SerialPortOverBluetooth : public testing_support::HarnessTest {
 protected:
     FakeBtDevice fake;
     CSettings settings{env.File("Settings.vns")};
@@ -56,7 +56,7 @@ protected:
     }
 };
 
-TEST_F(BluetoothWrite, AShortWriteSendsTheRestAndOneThatStaysShortIsALostLink) {
+TEST_F(SerialPortOverBluetooth, AShortWriteSendsTheRestAndOneThatStaysShortIsALostLink) {
     Connect();
     const Bytes frame = {'A', 'A', 1, 2, 3, 4, 5, 6};
     // The driver takes 3, then 0, then the rest: all of it goes, in order.
@@ -97,7 +97,36 @@ TEST_F(BluetoothWrite, AShortWriteSendsTheRestAndOneThatStaysShortIsALostLink) {
     }
 }
 
-TEST_F(BluetoothWrite, TheStackIsPresentWhenTheKernelDeviceOpens) {
+TEST_F(SerialPortOverBluetooth, AnOpenAsksForTheSettingsChannelAsAClientWithoutSecurity) {
+    const BYTE address[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+    std::memcpy(settings.m_btAddress, address, 6);
+    // A given channel is used as it is; none is one the stack hands out (5 here).
+    for (const BYTE given : {3, 0}) {
+        SCOPED_TRACE(int(given));
+        settings.m_serverChannel = given;
+        const BYTE scn = given ? given : 5;
+        fake.ClearLog();
+        ASSERT_EQ(port->SetOpen(true), 1);
+        EXPECT_EQ(fake.Requests(0x110).size(), given ? 0u : 1u);
+        const auto level = fake.Requests(0x22D);
+        ASSERT_EQ(level.size(), 1u);
+        Bytes want(100, 0);
+        std::memcpy(want.data(), "Mercant Tessmark", 16);
+        // Index 7, originator, level 0, RFCOMM's PSM and protocol, the channel.
+        const Bytes tail = {7, 0, 0, 0, 1, 0, 0, 3, 0, 3, 0, 0, 0, scn, 0, 0, 0};
+        want.insert(want.end(), tail.begin(), tail.end());
+        EXPECT_EQ(level[0].in, want);
+        const auto open = fake.Requests(0x101);
+        ASSERT_EQ(open.size(), 1u);
+        ASSERT_EQ(open[0].in.size(), 53u);
+        EXPECT_EQ(open[0].in[42], scn);
+        EXPECT_EQ(open[0].in[45], 127);
+        EXPECT_EQ(Bytes(open[0].in.begin() + 47, open[0].in.end()), Bytes(address, address + 6));
+        port->SetOpen(false);
+    }
+}
+
+TEST_F(SerialPortOverBluetooth, TheStackIsPresentWhenTheKernelDeviceOpens) {
     EXPECT_EQ(CSerialPort::IsBluetoothSdkPresent(), TRUE);
     fake.RefuseOpen(true);
     EXPECT_EQ(CSerialPort::IsBluetoothSdkPresent(), FALSE);
