@@ -44,6 +44,9 @@ public:
     explicit CSettings(const CString& filePath);
 
     void SetDefaults();
+    // "<address>[,<channel>]", the address as bluetoothctl prints it, the channel 1..30 (none:
+    // 0, the logger is asked); false for anything else, leaving the outputs alone.
+    static bool ParseBluetoothTarget(const char* text, BYTE address[6], BYTE* serverChannel);
     void InitColors();
     void InitSensorTable();
     // Copies a type of the sensor-type table into a sensor slot; the slot keeps its short name.
@@ -102,7 +105,8 @@ public:
     LONG m_videoHidden;
     LONG m_communicationType;  // 0 COM port, 1 Bluetooth RFCOMM
 
-    // Not kept in the file: they always start from their defaults.
+    // Not kept in the file: they always start from their defaults, which VARNEL_BLUETOOTH (see
+    // ParseBluetoothTarget) turns to a Bluetooth link for one start.
     CString m_spareText;
     BYTE m_btAddress[6];
     BYTE m_serverChannel;
@@ -113,6 +117,7 @@ public:
 private:
     struct NoLoad {};
     explicit CSettings(NoLoad) { SetDefaults(); }
+    void ApplyBluetoothTarget();
     void WriteFields(CArchive& ar) const;
     void ReadFields(CArchive& ar);
     void Validate();
