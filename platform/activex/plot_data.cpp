@@ -2,44 +2,69 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace platform::graph {
+namespace {
 
-PlotPoints::PlotPoints(DoubleArray x, DoubleArray y) : m_x(std::move(x)), m_y(std::move(y)) {
-    if (!m_x) m_x = std::make_shared<const std::vector<double>>();
-    if (!m_y) m_y = std::make_shared<const std::vector<double>>();
-    m_n = std::min(m_x->size(), m_y->size());
-    const double* xs = m_x->data();
-    const double* ys = m_y->data();
-    const double inf = std::numeric_limits<double>::infinity();
-    double lastX = -inf;
-    m_xlo = m_ylo = inf;
-    m_xhi = m_yhi = -inf;
-    m_blocks.resize((m_n + kBlock - 1) / kBlock);
-    for (size_t b = 0; b < m_blocks.size(); ++b) {
-        Block blk{lastX, inf, -inf, 0, 0, 0, 0, false};
-        const size_t end = std::min(m_n, (b + 1) * kBlock);
-        for (size_t i = b * kBlock; i < end; ++i) {
-            const double xv = xs[i], yv = ys[i];
-            if (std::isfinite(xv)) {
-                if (xv < lastX) m_monotone = false;
-                lastX = xv;
-            }
-            if (!std::isfinite(xv) || !std::isfinite(yv)) continue;
-            ++m_points;
-            const auto idx = static_cast<std::uint32_t>(i);
-            if (!blk.any) blk.first = idx;
-            blk.any = true;
-            blk.last = idx;
-            if (yv < blk.minY) blk.minY = yv, blk.minIdx = idx;
-            if (yv > blk.maxY) blk.maxY = yv, blk.maxIdx = idx;
-            m_xlo = std::min(m_xlo, xv), m_xhi = std::max(m_xhi, xv);
-        }
-        blk.lastX = lastX;
-        if (blk.any) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
-        m_blocks[b] = blk;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+// 64^6 points is past kMaxPoints, so no store needs a seventh level.
+constexpr size_t kMaxLevels = 6;
+size_t g_levelLimit = 0;
+
+constexpr size_t BlockSize(size_t level) {
+    size_t size = PlotPoints::kBlock;
+    for (size_t k = 0; k < level; ++k)
+        size *= PlotPoints::kBlock;
+    return size;
+}
+
+bool Finite(double x, double y) {
+    return std::isfinite(x) && std::isfinite(y);
+}
+
+}  // namespace
+
+struct PlotPoints::Store {
+    // Either the arrays as written, shared with the caller, or buffers of our own with room to
+    // grow.
+    DoubleArray xShared, yShared;
+    std::unique_ptr<double[]> xOwn, yOwn;
+    const double* x = nullptr;
+    const double* y = nullptr;
+    size_t capacity = 0;
+    // Points summarised so far: only the snapshot of this length may write on in place.
+    size_t size = 0;
+    // Level k holds capacity / 64^(k+1) blocks of 64^(k+1) points; only complete ones are written.
+    std::array<std::unique_ptr<Block[]>, kMaxLevels> levels;
+    size_t levelCount = 0;
+
+    void AllocateLevels() {
+        for (levelCount = 0; levelCount < kMaxLevels && BlockSize(levelCount) <= capacity;
+             ++levelCount)
+            levels[levelCount].reset(new Block[capacity / BlockSize(levelCount)]);
     }
+};
+
+void PlotPoints::LimitSummaryLevels(size_t levels) {
+    g_levelLimit = levels;
+}
+
+PlotPoints::PlotPoints(DoubleArray x, DoubleArray y) {
+    auto store = std::make_shared<Store>();
+    store->xShared = x ? std::move(x) : std::make_shared<const std::vector<double>>();
+    store->yShared = y ? std::move(y) : std::make_shared<const std::vector<double>>();
+    store->x = store->xShared->data();
+    store->y = store->yShared->data();
+    store->capacity = std::min(store->xShared->size(), store->yShared->size());
+    store->AllocateLevels();
+    m_store = std::move(store);
+    m_x = m_store->x;
+    m_y = m_store->y;
+    m_xlo = m_ylo = kInf;
+    m_lastX = m_xhi = m_yhi = -kInf;
+    Extend(0, m_store->capacity);
 }
 
 const std::shared_ptr<const PlotPoints>& PlotPoints::Empty() {
@@ -48,8 +73,116 @@ const std::shared_ptr<const PlotPoints>& PlotPoints::Empty() {
     return empty;
 }
 
+std::shared_ptr<const PlotPoints> PlotPoints::Appended(const double* x, const double* y,
+                                                       size_t count) const {
+    std::shared_ptr<PlotPoints> next(new PlotPoints(*this));
+    if (!count) return next;
+    const size_t total = m_n + count;
+    Store* store = m_store.get();
+    if (!store->xOwn || store->size != m_n || total > store->capacity) {
+        auto grown = std::make_shared<Store>();
+        grown->capacity = std::max<size_t>({total, std::min(total + total / 2, kMaxPoints), 4096});
+        grown->xOwn.reset(new double[grown->capacity]);
+        grown->yOwn.reset(new double[grown->capacity]);
+        grown->x = grown->xOwn.get();
+        grown->y = grown->yOwn.get();
+        if (m_n) {
+            std::memcpy(grown->xOwn.get(), m_x, m_n * sizeof(double));
+            std::memcpy(grown->yOwn.get(), m_y, m_n * sizeof(double));
+        }
+        grown->AllocateLevels();
+        // A level this store lacks has no complete block within m_n points.
+        for (size_t k = 0; k < store->levelCount; ++k)
+            std::copy_n(store->levels[k].get(), m_n / BlockSize(k), grown->levels[k].get());
+        grown->size = m_n;
+        next->m_store = std::move(grown);
+        store = next->m_store.get();
+        next->m_x = store->x;
+        next->m_y = store->y;
+    }
+    std::copy_n(x, count, store->xOwn.get() + m_n);
+    std::copy_n(y, count, store->yOwn.get() + m_n);
+    next->Extend(m_n, total);
+    return next;
+}
+
+void PlotPoints::Extend(size_t from, size_t to) {
+    Store& st = *m_store;
+    const double* xs = m_x;
+    const double* ys = m_y;
+    // Level 0 from the start of the block that holds `from`: its earlier points count only
+    // there, the statistics have them already.
+    const size_t b = from / kBlock;
+    double runX = b ? st.levels[0][b - 1].lastX : -kInf;
+    Block blk{runX, kInf, -kInf, 0, 0, 0, 0, false};
+    for (size_t i = b * kBlock; i < from; ++i) {
+        const double xv = xs[i], yv = ys[i];
+        if (std::isfinite(xv)) runX = xv;
+        if (!Finite(xv, yv)) continue;
+        const auto idx = static_cast<std::uint32_t>(i);
+        if (!blk.any) blk.first = idx;
+        blk.any = true;
+        blk.last = idx;
+        if (yv < blk.minY) blk.minY = yv, blk.minIdx = idx;
+        if (yv > blk.maxY) blk.maxY = yv, blk.maxIdx = idx;
+    }
+    for (size_t i = from; i < to; ++i) {
+        const double xv = xs[i], yv = ys[i];
+        if (std::isfinite(xv)) {
+            if (xv < m_lastX) m_monotone = false;
+            m_lastX = runX = xv;
+            if (std::isfinite(yv)) {
+                ++m_points;
+                const auto idx = static_cast<std::uint32_t>(i);
+                if (!blk.any) blk.first = idx;
+                blk.any = true;
+                blk.last = idx;
+                if (yv < blk.minY) blk.minY = yv, blk.minIdx = idx;
+                if (yv > blk.maxY) blk.maxY = yv, blk.maxIdx = idx;
+                m_xlo = std::min(m_xlo, xv), m_xhi = std::max(m_xhi, xv);
+            }
+        }
+        if ((i + 1) % kBlock == 0) {
+            blk.lastX = runX;
+            if (blk.any) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
+            if (st.levelCount) st.levels[0][i / kBlock] = blk;
+            blk = Block{runX, kInf, -kInf, 0, 0, 0, 0, false};
+        }
+    }
+    if (blk.any && to % kBlock) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
+
+    for (size_t k = 1; k < st.levelCount; ++k) {
+        const size_t size = BlockSize(k);
+        const Block* children = st.levels[k - 1].get();
+        for (size_t j = from / size; j < to / size; ++j) {
+            const Block* c = children + j * kBlock;
+            Block out{c[kBlock - 1].lastX, kInf, -kInf, 0, 0, 0, 0, false};
+            for (size_t m = 0; m < kBlock; ++m) {
+                if (!c[m].any) continue;
+                if (!out.any) out.first = c[m].first;
+                out.any = true;
+                out.last = c[m].last;
+                if (c[m].minY < out.minY) out.minY = c[m].minY, out.minIdx = c[m].minIdx;
+                if (c[m].maxY > out.maxY) out.maxY = c[m].maxY, out.maxIdx = c[m].maxIdx;
+            }
+            st.levels[k][j] = out;
+        }
+    }
+    st.size = to;
+    m_n = to;
+}
+
+size_t PlotPoints::Levels() const {
+    const size_t n = m_store->levelCount;
+    return g_levelLimit ? std::min(n, g_levelLimit) : n;
+}
+
+const PlotPoints::Block* PlotPoints::Level(size_t k) const {
+    return m_store->levels[k].get();
+}
+
 bool PlotPoints::IsPoint(size_t i) const {
-    return i < m_n && std::isfinite((*m_x)[i]) && std::isfinite((*m_y)[i]);
+    return i < m_n && Finite(m_x[i], m_y[i]);
 }
 
 bool PlotPoints::XRange(double& lo, double& hi) const {
@@ -64,28 +197,43 @@ bool PlotPoints::YRange(double& lo, double& hi) const {
     return true;
 }
 
-size_t PlotPoints::LowerBound(double x) const {
-    // Blocks' last finite X never decreases on monotone data.
-    auto it = std::partition_point(m_blocks.begin(), m_blocks.end(),
-                                   [x](const Block& b) { return b.lastX < x; });
-    if (it == m_blocks.end()) return m_n;
-    const size_t b = static_cast<size_t>(it - m_blocks.begin());
-    const double* xs = X();
-    const size_t end = std::min(m_n, (b + 1) * kBlock);
-    for (size_t i = b * kBlock; i < end; ++i)
-        if (std::isfinite(xs[i]) && xs[i] >= x) return i;
-    return end;
+size_t PlotPoints::LowerBound(double x, size_t from) const {
+    const double* xs = m_x;
+    auto at = [&](size_t i) { return std::isfinite(xs[i]) && xs[i] >= x; };
+    const size_t complete = m_store->levelCount ? m_n / kBlock : 0;
+    size_t i = from;
+    for (; i < m_n && (i % kBlock || i / kBlock >= complete); ++i)
+        if (at(i)) return i;
+    if (i >= m_n) return m_n;
+    // Whole blocks: widen steps from the start, then halve. Blocks' last finite X never
+    // decreases on monotone data.
+    const Block* blocks = Level(0);
+    for (size_t b = i / kBlock; b < complete;) {
+        size_t lo = b, hi = b, step = 1;
+        while (hi < complete && blocks[hi].lastX < x)
+            lo = hi + 1, hi = std::min(complete, lo + step), step *= 2;
+        const Block* found = std::partition_point(
+            blocks + lo, blocks + hi, [x](const Block& blk) { return blk.lastX < x; });
+        b = static_cast<size_t>(found - blocks);
+        if (b >= complete) break;
+        for (size_t j = b * kBlock; j < (b + 1) * kBlock; ++j)
+            if (at(j)) return j;
+        ++b;  // its last X came from before it: not monotone after all
+    }
+    for (i = std::max(i, complete * kBlock); i < m_n; ++i)
+        if (at(i)) return i;
+    return m_n;
 }
 
 void PlotPoints::Include(Summary& s, size_t i) const {
-    if (!IsPoint(i)) return;
-    const double yv = (*m_y)[i];
+    if (!Finite(m_x[i], m_y[i])) return;
+    const double yv = m_y[i];
     if (!s.any) {
         s.any = true;
         s.first = s.minIdx = s.maxIdx = i;
     } else {
-        if (yv < (*m_y)[s.minIdx]) s.minIdx = i;
-        if (yv > (*m_y)[s.maxIdx]) s.maxIdx = i;
+        if (yv < m_y[s.minIdx]) s.minIdx = i;
+        if (yv > m_y[s.maxIdx]) s.maxIdx = i;
     }
     s.last = i;
 }
@@ -95,12 +243,20 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
     hi = std::min(hi, m_n);
     if (lo >= hi) return s;
     s.count = hi - lo;
+    const size_t levels = Levels();
+    const double* ys = m_y;
     size_t i = lo;
-    for (; i < hi && i % kBlock; ++i)
-        Include(s, i);
-    const double* ys = Y();
-    for (; i + kBlock <= hi; i += kBlock) {
-        const Block& b = m_blocks[i / kBlock];
+    while (i < hi) {
+        if (!levels || i % kBlock || i + kBlock > hi) {
+            Include(s, i++);
+            continue;
+        }
+        // The largest block that starts here and ends in the range.
+        size_t k = 0, size = kBlock;
+        while (k + 1 < levels && i % (size * kBlock) == 0 && i + size * kBlock <= hi)
+            ++k, size *= kBlock;
+        const Block& b = Level(k)[i / size];
+        i += size;
         if (!b.any) continue;
         if (!s.any) {
             s.any = true;
@@ -113,8 +269,6 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
         }
         s.last = b.last;
     }
-    for (; i < hi; ++i)
-        Include(s, i);
     return s;
 }
 
@@ -123,7 +277,7 @@ size_t PlotPoints::NearestByX(double x) const {
     const double* xs = X();
     if (!m_monotone) {
         size_t best = m_n;
-        double bestD = std::numeric_limits<double>::infinity();
+        double bestD = kInf;
         for (size_t i = 0; i < m_n; ++i) {
             if (!IsPoint(i)) continue;
             const double d = std::fabs(xs[i] - x);
