@@ -225,49 +225,46 @@ size_t PlotPoints::LowerBound(double x, size_t from) const {
     return m_n;
 }
 
-void PlotPoints::Include(Summary& s, size_t i) const {
-    if (!Finite(m_x[i], m_y[i])) return;
-    const double yv = m_y[i];
-    if (!s.any) {
-        s.any = true;
-        s.first = s.minIdx = s.maxIdx = i;
-    } else {
-        if (yv < m_y[s.minIdx]) s.minIdx = i;
-        if (yv > m_y[s.maxIdx]) s.maxIdx = i;
-    }
-    s.last = i;
-}
-
 PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
     Summary s;
     hi = std::min(hi, m_n);
     if (lo >= hi) return s;
     s.count = hi - lo;
     const size_t levels = Levels();
+    const Block* level[kMaxLevels] = {};
+    for (size_t k = 0; k < levels; ++k)
+        level[k] = Level(k);
+    const double* xs = m_x;
     const double* ys = m_y;
+    // The extremes so far, kept at hand; the earliest of equals wins throughout.
+    double lowest = kInf, highest = -kInf;
+    auto point = [&](size_t i) {
+        const double yv = ys[i];
+        if (!Finite(xs[i], yv)) return;
+        if (!s.any) s.any = true, s.first = i;
+        s.last = i;
+        if (yv < lowest) lowest = yv, s.minIdx = i;
+        if (yv > highest) highest = yv, s.maxIdx = i;
+    };
+    constexpr size_t kShift = 6;  // 64 == 1 << 6
     size_t i = lo;
     while (i < hi) {
-        if (!levels || i % kBlock || i + kBlock > hi) {
-            Include(s, i++);
+        if (!levels || (i & (kBlock - 1)) || i + kBlock > hi) {
+            point(i++);
             continue;
         }
         // The largest block that starts here and ends in the range.
-        size_t k = 0, size = kBlock;
-        while (k + 1 < levels && i % (size * kBlock) == 0 && i + size * kBlock <= hi)
-            ++k, size *= kBlock;
-        const Block& b = Level(k)[i / size];
-        i += size;
+        size_t k = 0, shift = kShift;
+        while (k + 1 < levels && !(i & ((size_t{1} << (shift + kShift)) - 1)) &&
+               i + (size_t{1} << (shift + kShift)) <= hi)
+            ++k, shift += kShift;
+        const Block& b = level[k][i >> shift];
+        i += size_t{1} << shift;
         if (!b.any) continue;
-        if (!s.any) {
-            s.any = true;
-            s.first = b.first;
-            s.minIdx = b.minIdx;
-            s.maxIdx = b.maxIdx;
-        } else {
-            if (b.minY < ys[s.minIdx]) s.minIdx = b.minIdx;
-            if (b.maxY > ys[s.maxIdx]) s.maxIdx = b.maxIdx;
-        }
+        if (!s.any) s.any = true, s.first = b.first;
         s.last = b.last;
+        if (b.minY < lowest) lowest = b.minY, s.minIdx = b.minIdx;
+        if (b.maxY > highest) highest = b.maxY, s.maxIdx = b.maxIdx;
     }
     return s;
 }

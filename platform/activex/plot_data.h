@@ -77,7 +77,6 @@ private:
     // Summarises points [from, to) into the store, the complete blocks of every level from the
     // one that holds `from`; the statistics take the points from `from` on.
     void Extend(size_t from, size_t to);
-    void Include(Summary& s, size_t i) const;
     const Block* Level(size_t k) const;
     size_t Levels() const;
 
