@@ -99,6 +99,50 @@ void BM_Write(benchmark::State& state) {
 BENCHMARK(BM_Write)->Arg(1000)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(
     benchmark::kMillisecond);
 
+// Appending a live run's points in chunks of `range(1)` onto `range(0)` points already there,
+// themselves written whole (method 21) when `range(2)` is 1, else appended.
+void BM_Append(benchmark::State& state) {
+    const auto n = static_cast<size_t>(state.range(0));
+    const auto chunk = static_cast<size_t>(state.range(1));
+    const Data& d = Points(n + 100 * chunk);
+    // Freed outside the timing: the model and the arrays handed to it.
+    std::shared_ptr<GraphModel> model;
+    std::vector<VARIANT> first, chunks;
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.reset();
+        first.clear();
+        chunks.clear();
+        model = GraphModel::Create();
+        VARIANT plots, plot;
+        model->Graph().Invoke(10, DISPATCH_PROPERTYGET, {}, &plots);
+        plots.pdispVal.Invoke(258, DISPATCH_METHOD, {}, &plot);
+        first.push_back(VarArray(std::vector<double>(d.x->begin(), d.x->begin() + n)));
+        first.push_back(VarArray(std::vector<double>(d.y->begin(), d.y->begin() + n)));
+        plot.pdispVal.Invoke(state.range(2) ? 21 : 9021, DISPATCH_METHOD, first, nullptr);
+        for (size_t at = n; at < n + 100 * chunk; at += chunk) {
+            chunks.push_back(
+                VarArray(std::vector<double>(d.x->begin() + at, d.x->begin() + at + chunk)));
+            chunks.push_back(
+                VarArray(std::vector<double>(d.y->begin() + at, d.y->begin() + at + chunk)));
+        }
+        state.ResumeTiming();
+        for (size_t k = 0; k < chunks.size(); k += 2)
+            plot.pdispVal.Invoke(9021, DISPATCH_METHOD, std::span<const VARIANT>(&chunks[k], 2),
+                                 nullptr);
+    }
+    state.counters["points_per_append"] = static_cast<double>(chunk);
+}
+// 100 appends each time. After a write the first append copies the written points once.
+BENCHMARK(BM_Append)
+    ->Args({0, 100, 0})
+    ->Args({1000000, 100, 0})
+    ->Args({10000000, 100, 0})
+    ->Args({10000000, 10000, 0})
+    ->Args({10000000, 100, 1})
+    ->Iterations(5)  // the untimed set-up of ten million points dominates otherwise
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -407,11 +407,11 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                 const size_t hi =
                     c + 1 == columns
                         ? i1
-                        : std::min(pts.LowerBound(xm.FromPixel(area.left() +
-                                                               columnWidth *
-                                                                   static_cast<double>(c + 1)),
-                                                  lo),
-                                   i1);
+                        : std::min(
+                              pts.LowerBound(xm.FromPixel(area.left() +
+                                                          columnWidth * static_cast<double>(c + 1)),
+                                             lo),
+                              i1);
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;

@@ -149,7 +149,8 @@ void PlotPoints::Extend(size_t from, size_t to) {
             blk = Block{runX, kInf, -kInf, 0, 0, 0, 0, false};
         }
     }
-    if (blk.any && to % kBlock) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
+    if (blk.any && to % kBlock)
+        m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
 
     for (size_t k = 1; k < st.levelCount; ++k) {
         const size_t size = BlockSize(k);
@@ -212,8 +213,8 @@ size_t PlotPoints::LowerBound(double x, size_t from) const {
         size_t lo = b, hi = b, step = 1;
         while (hi < complete && blocks[hi].lastX < x)
             lo = hi + 1, hi = std::min(complete, lo + step), step *= 2;
-        const Block* found = std::partition_point(
-            blocks + lo, blocks + hi, [x](const Block& blk) { return blk.lastX < x; });
+        const Block* found = std::partition_point(blocks + lo, blocks + hi,
+                                                  [x](const Block& blk) { return blk.lastX < x; });
         b = static_cast<size_t>(found - blocks);
         if (b >= complete) break;
         for (size_t j = b * kBlock; j < (b + 1) * kBlock; ++j)

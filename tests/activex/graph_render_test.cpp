@@ -360,3 +360,126 @@ TEST_F(GraphRenderTest, ThePictureScalesPrintsAsVectorsAndGoesToSvg) {
 }
 
 }  // namespace
+
+namespace {
+
+using platform::graph::PlotPoints;
+
+// Rising X with NaN gaps, one a long run, and with `backStep` a point whose X goes back.
+void Series(size_t n, bool backStep, std::vector<double>& x, std::vector<double>& y) {
+    x.resize(n);
+    y.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        x[i] = 10.0 * static_cast<double>(i) / static_cast<double>(n);
+        y[i] = 5 + 3 * std::sin(static_cast<double>(i) * 3e-4) + std::sin(static_cast<double>(i));
+        if (i % 1009 == 0) y[i] = std::nan("");
+    }
+    for (size_t i = n / 2; i < n / 2 + 5000 && i < n; ++i)
+        x[i] = std::nan("");
+    if (backStep) x[n / 3] = 1;
+}
+
+QImage RenderPicture(const CCWPicture& picture, int scale = 1) {
+    QImage image(400 * scale, 300 * scale, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    picture.Render(painter, QRectF(0, 0, image.width(), image.height()));
+    return image;
+}
+
+}  // namespace
+
+TEST_F(GraphRenderTest, AppendsInChunksDrawScaleAndSnapLikeOneWrite) {
+    for (LONG i : {1, 2})
+        Axes().Item(i).SetBool(9, true);
+    const CDispatchDriver cursor = Cursors().Item(2);
+    struct Row {
+        const char* name;
+        bool backStep;
+        std::vector<size_t> chunks;  // repeated to the end
+    };
+    const Row rows[] = {
+        {"in one", false, {300000}},
+        {"small", false, {1000}},
+        {"uneven", false, {1, 63, 4097, 70000}},
+        {"x steps back", true, {5000, 17}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::vector<double> x, y;
+        Series(300000, r.backStep, x, y);
+        auto ranges = [&] {
+            std::vector<double> out;
+            for (LONG i : {1, 2})
+                out.push_back(Axes().Item(i).GetDouble(3)),
+                    out.push_back(Axes().Item(i).GetDouble(2));
+            return out;
+        };
+        auto showCursor = [&] {
+            cursor.SetLong(8, 1);
+            cursor.SetBool(9, true);
+        };
+        ASSERT_EQ(Call(Plots(), 259), S_OK);
+        CDispatchDriver plot = AddPlot(x, y);
+        showCursor();
+        const std::vector<double> wholeRanges = ranges();
+        const QImage whole = Render(), wholeTwice = Render(400, 300, 2);
+
+        ASSERT_EQ(Call(Plots(), 259), S_OK);
+        plot = AddPlot({}, {});
+        showCursor();
+        std::optional<CCWPicture> early;
+        size_t earlySize = 0;
+        LONG snapped = -1;
+        for (size_t at = 0, k = 0; at < x.size(); ++k) {
+            const size_t m = std::min(r.chunks[k % r.chunks.size()], x.size() - at);
+            ASSERT_EQ(Call(plot, 9021,
+                           {VarArray(std::vector<double>(x.begin() + at, x.begin() + at + m)),
+                            VarArray(std::vector<double>(y.begin() + at, y.begin() + at + m))}),
+                      S_OK);
+            at += m;
+            // The cursor snaps to the last point once there is one, and then keeps it.
+            for (size_t i = at; snapped < 0 && i-- > 0;)
+                if (std::isfinite(x[i]) && std::isfinite(y[i])) snapped = static_cast<LONG>(i);
+            EXPECT_EQ(cursor.GetLong(6), snapped);
+            if (!early && at >= x.size() / 4)
+                early = CCWPicture(graph.GetPicture()), earlySize = at;
+        }
+        EXPECT_EQ(ranges(), wholeRanges);
+        EXPECT_EQ(cursor.GetDouble(1), x[static_cast<size_t>(snapped)]);
+        cursor.SetLong(6, static_cast<LONG>(x.size() - 1));  // where one write put it
+        EXPECT_EQ(Render(), whole);
+        EXPECT_EQ(Render(400, 300, 2), wholeTwice);
+
+        // The picture taken on the way shows what was there then.
+        ASSERT_TRUE(early);
+        const QImage earlyImage = RenderPicture(*early);
+        ASSERT_EQ(Call(Plots(), 259), S_OK);
+        AddPlot(std::vector<double>(x.begin(), x.begin() + earlySize),
+                std::vector<double>(y.begin(), y.begin() + earlySize));
+        showCursor();
+        cursor.SetLong(6, snapped);
+        EXPECT_EQ(earlyImage, RenderPicture(CCWPicture(graph.GetPicture())));
+    }
+}
+
+TEST_F(GraphRenderTest, ThePyramidDrawsWhatSixtyFourPointBlocksAloneDraw) {
+    std::vector<double> x, y;
+    Series(2000000, false, x, y);
+    const CDispatchDriver plot = AddPlot(x, y);
+    Axes().Item(1).SetDouble(3, 0.37);  // a view that starts off the block edges
+    Axes().Item(1).SetDouble(2, 9.1);
+    for (const std::string look : {"line", "fill", "bars"}) {
+        SCOPED_TRACE(look);
+        if (look == "fill") plot.SetLong(9020, 1);
+        if (look == "bars") {
+            ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
+        }
+        const QImage pyramid = Render(), pyramidTwice = Render(400, 300, 2.5);
+        PlotPoints::LimitSummaryLevels(1);
+        const QImage flat = Render(), flatTwice = Render(400, 300, 2.5);
+        PlotPoints::LimitSummaryLevels(0);
+        EXPECT_EQ(pyramid, flat);
+        EXPECT_EQ(pyramidTwice, flatTwice);
+    }
+}

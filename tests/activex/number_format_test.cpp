@@ -107,12 +107,8 @@ TEST(NumberFormatTest, RangesBeyondDoublesGetAFewFiniteTicks) {
         double min, max;
     };
     const Row rows[] = {
-        {"*8E-324", 0, 10},
-        {"+3*9.55555555555510E-324", 0, 10},
-        {"", 0, 5e-323},
-        {"", -5e-324, 5e-324},
-        {"", 1, std::nextafter(1.0, 2.0)},
-        {"", -1.7e308, 1.7e308},
+        {"*8E-324", 0, 10},    {"+3*9.55555555555510E-324", 0, 10}, {"", 0, 5e-323},
+        {"", -5e-324, 5e-324}, {"", 1, std::nextafter(1.0, 2.0)},   {"", -1.7e308, 1.7e308},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.format + std::string(" ") + std::to_string(r.max));

@@ -138,7 +138,7 @@ TEST(PlotPointsTest, SummariesOfAnyRangeAgreeWithAScanOfThePoints) {
 }
 
 TEST(PlotPointsTest, AppendsInChunksMatchOneWriteAndEarlierSnapshotsStayAsTheyWere) {
-    const size_t n = 3 * 4096 * 64 + 1000;  // past a block of the third level
+    const size_t n = 4096 * 64 + 1000;  // past a block of the third level
     struct Row {
         const char* name;
         bool monotone;
