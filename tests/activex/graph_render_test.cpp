@@ -79,16 +79,13 @@ protected:
             Axes().Item(i).SetDouble(2, 10);
         }
     }
-    static QPoint At(double x, double y, double right = 395) {
-        return QPoint(static_cast<int>(std::lround(40 + x / 10 * (right - 40))),
-                      static_cast<int>(std::lround(269 - y / 10 * 255)));
-    }
+    QPoint At(double x, double y) const { return ToPixel(x, y).toPoint(); }
 };
 
 TEST_F(GraphRenderTest, APersonCanReadTheGraphAndThePixelsSitWhereTheRangesSay) {
     VARIANT area;
     ASSERT_EQ(G().GetProperty(9003, area), S_OK);
-    EXPECT_EQ(*area.parray, (std::vector<double>{40, 14, 395, 269}));
+    EXPECT_EQ(*area.parray, (std::vector<double>{40, 21, 392, 269}));
 
     ASSERT_EQ(graph.SetCaption("Readable graph"), S_OK);
     Axes().Item(1).SetString(-518, "Time (s)");
@@ -163,7 +160,7 @@ TEST_F(GraphRenderTest, APersonCanReadTheGraphAndThePixelsSitWhereTheRangesSay) 
     EXPECT_TRUE(
         ColourNear(image, QPoint(300, At(0, 3).y()), Rgb(kRed), 1));  // and its horizontal line
     EXPECT_TRUE(ColourNear(image, QPoint(At(4, 0).x(), 30), qRgb(0xD0, 0xD0, 0xD0),
-                           0));                            // the grid at X = 4
+                           1));                            // the grid at X = 4
     EXPECT_EQ(image.pixel(2, 297) & 0xFFFFFF, 0xF0F0F0u);  // the background
 }
 
@@ -179,16 +176,16 @@ TEST_F(GraphRenderTest, ARightAxisNarrowsThePlotAreaAndTheRectangleSaysSo) {
     VARIANT area;
     ASSERT_EQ(G().GetProperty(9003, area), S_OK);
     EXPECT_EQ(*area.parray,
-              (std::vector<double>{40, 14, 395, 269}));  // not drawn yet: own scale off
+              (std::vector<double>{40, 21, 392, 269}));  // not drawn yet: own scale off
     right.SetBool(13, true);
     ASSERT_EQ(G().GetProperty(9003, area), S_OK);
-    EXPECT_EQ(*area.parray, (std::vector<double>{40, 14, 355, 269}));  // W - 85 wide
+    EXPECT_EQ(*area.parray, (std::vector<double>{40, 21, 355, 269}));  // W - 85 wide
     const CDispatchDriver p = AddPlot({0, 10}, {0, 100});
     p.SetObject(13, right);
     p.SetLong(14, kBlue);
     const QImage image = Render();
     SaveTestImage(image, "graph_right_axis");
-    EXPECT_TRUE(ColourNear(image, At(5, 5, 355), Rgb(kBlue), 1));
+    EXPECT_TRUE(ColourNear(image, At(5, 5), Rgb(kBlue), 1));
 }
 
 TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
@@ -202,12 +199,17 @@ TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
     SaveTestImage(image, "graph_log_axis");
     // Y = 10 is a third of the way up on 1..1000.
     EXPECT_TRUE(ColourNear(
-        image, QPoint(At(5, 0).x(), static_cast<int>(std::lround(269 - 255.0 / 3))), Rgb(kRed), 1));
+        image,
+        QPoint(At(5, 0).x(),
+               static_cast<int>(std::lround(PlotArea().bottom() - PlotArea().height() / 3))),
+        Rgb(kRed), 1));
     y.SetDouble(3, 0);  // drawn linear now; the flag is kept
     EXPECT_TRUE(y.GetBool(1));
     image = Render();
     EXPECT_TRUE(ColourNear(
-        image, QPoint(At(5, 0).x(), static_cast<int>(std::lround(269 - 255.0 * 10 / 1000))),
+        image,
+        QPoint(At(5, 0).x(), static_cast<int>(std::lround(PlotArea().bottom() -
+                                                          PlotArea().height() * 10 / 1000))),
         Rgb(kRed), 1));
 }
 
@@ -220,10 +222,7 @@ TEST_F(GraphRenderTest, BarsSpanFromThePreviousXAndStartAtTheOffset) {
     Axes().Item(1).SetDouble(9031, -1);
     const QImage image = Render();
     SaveTestImage(image, "graph_bars");
-    auto at = [](double x, double y) {
-        return QPoint(static_cast<int>(std::lround(40 + (x + 2) / 12 * 355)),
-                      static_cast<int>(std::lround(269 - y / 10 * 255)));
-    };
+    auto at = [&](double x, double y) { return ToPixel(x, y, -2, 10).toPoint(); };
     EXPECT_EQ(image.pixel(at(0, 2)) & 0xFFFFFF,
               Rgb(kBlue) & 0xFFFFFF);  // first bar: -1..1, height 4
     EXPECT_NE(image.pixel(at(0, 5)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);
@@ -245,8 +244,9 @@ TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {
         QPainter p(&device);
         Control().Render(p, QRectF(0, 0, 400, 300), QSizeF(400, 300));
     }
-    EXPECT_LE(device.engine.segments, 4 * 355 + 400);  // the axes and grid add a little
-    EXPECT_NEAR(device.engine.minY, 269 - 9.5 / 10 * 255,
+    EXPECT_LE(device.engine.segments,
+              4 * PlotArea().width() + 400);  // the axes and grid add a little
+    EXPECT_NEAR(device.engine.minY, ToPixel(0, 9.5).y(),
                 1.0);  // the spike's column reaches its pixel
     const QImage image = Render();
     EXPECT_TRUE(ColourNear(image, At(6.54321, 9.5), qRgb(0, 0, 0), 1));
@@ -263,7 +263,7 @@ TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {
         QPainter p(&circle);
         Control().Render(p, QRectF(0, 0, 400, 300), QSizeF(400, 300));
     }
-    EXPECT_LE(circle.engine.segments, 4 * 355 + 400);
+    EXPECT_LE(circle.engine.segments, 4 * PlotArea().width() + 400);
 }
 
 TEST_F(GraphRenderTest, ASmoothCurveDecimatedMatchesTheFullDrawing) {
@@ -274,9 +274,10 @@ TEST_F(GraphRenderTest, ASmoothCurveDecimatedMatchesTheFullDrawing) {
     AddPlot(x, y);
     const QImage image = Render();
     // Every column of the plot area shows the curve within a pixel of where it lies.
-    for (int px = 41; px < 394; px += 7) {
-        const double v = (px - 40) / 355.0 * 10;
-        const int py = static_cast<int>(std::lround(269 - (5 + 4 * std::sin(v)) / 10 * 255));
+    const QRectF area = PlotArea();
+    for (int px = 41; px < area.right() - 1; px += 7) {
+        const double v = (px - area.left()) / area.width() * 10;
+        const int py = static_cast<int>(std::lround(ToPixel(0, 5 + 4 * std::sin(v)).y()));
         EXPECT_TRUE(ColourNear(image, QPoint(px, py), qRgb(0, 0, 0), 1)) << px;
     }
 }
