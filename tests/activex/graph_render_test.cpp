@@ -484,3 +484,120 @@ TEST_F(GraphRenderTest, ThePyramidDrawsWhatSixtyFourPointBlocksAloneDraw) {
         EXPECT_EQ(pyramidTwice, flatTwice);
     }
 }
+
+namespace {
+
+// Records the box of every text drawn.
+class TextEngine : public QPaintEngine {
+public:
+    TextEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        texts.push_back(
+            {QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()),
+             item.text()});
+    }
+    Type type() const override { return QPaintEngine::User; }
+    std::vector<std::pair<QRectF, QString>> texts;
+};
+
+class TextDevice : public QPaintDevice {
+public:
+    TextDevice(int w, int h) : w(w), h(h) {}
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth:
+                return w;
+            case PdmHeight:
+                return h;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return 1 * devicePixelRatioFScale();
+            default:
+                return 0;
+        }
+    }
+    int w, h;
+    mutable TextEngine engine;
+};
+
+}  // namespace
+
+TEST_F(GraphRenderTest, EveryLabelAndCaptionIsWholeInsideTheImageAndClearOfTheOthers) {
+    const QString yCaption = "Relative humidity(%RH)", title = "Greenhouse, north bed";
+    struct Row {
+        const char* name;
+        double xmin, xmax, ymin, ymax;
+        bool rightAxis;
+    };
+    const Row rows[] = {
+        {"round", 0, 10, 0, 10, false},
+        {"wide numbers", -12345.6, 987654.3, -0.00123, 0.00456, false},
+        {"right axis", 0.37, 9.1, 950, 1050, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        graph.SetCaption(title.toStdString().c_str());
+        Axes().Item(1).SetString(-518, "Time (s)");
+        Axes().Item(2).SetString(-518, yCaption.toStdString().c_str());
+        Axes().Item(1).SetDouble(3, r.xmin), Axes().Item(1).SetDouble(2, r.xmax);
+        Axes().Item(2).SetDouble(3, r.ymin), Axes().Item(2).SetDouble(2, r.ymax);
+        if (r.rightAxis) {
+            const CDispatchDriver right = Add(Axes());
+            right.GetObject(10).SetBool(4, true);
+            right.GetObject(12).SetBool(4, true);
+            right.SetString(-518, "Light(lux)");
+            right.SetDouble(3, -5000), right.SetDouble(2, 125000);
+            right.SetBool(13, true);
+        }
+        for (const QSize size : {QSize(180, 140), QSize(260, 200), QSize(400, 300), QSize(555, 333),
+                                 QSize(1000, 600)}) {
+            SCOPED_TRACE(size.width());
+            TextDevice device(size.width(), size.height());
+            {
+                QPainter p(&device);
+                Control().Render(p, QRectF(QPointF(0, 0), size), size);
+            }
+            const auto& texts = device.engine.texts;
+            const QRectF image(QPointF(0, 0), size);
+            size_t labels = 0;
+            for (size_t i = 0; i < texts.size(); ++i) {
+                const auto& [box, text] = texts[i];
+                EXPECT_TRUE(image.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box))
+                    << text.toStdString() << " at " << box.x() << "," << box.y() << " "
+                    << box.width() << "x" << box.height();
+                for (size_t j = 0; j < i; ++j)
+                    EXPECT_FALSE(box.adjusted(0.5, 0.5, -0.5, -0.5).intersects(texts[j].first))
+                        << text.toStdString() << " over " << texts[j].second.toStdString();
+                labels +=
+                    text != yCaption && text != title && text != "Time (s)" && text != "Light(lux)";
+            }
+            EXPECT_GE(labels, 3u);
+            // The captions fit these widths whole.
+            for (const QString& caption : {yCaption, title, QString("Time (s)")})
+                EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const auto& t) {
+                    return t.second == caption;
+                })) << caption.toStdString();
+        }
+    }
+    // The plot area is framed on all four sides.
+    const QImage image = Render();
+    const QRect area = PlotArea().toRect();
+    for (const QPoint at :
+         {QPoint(area.center().x(), area.top()), QPoint(area.right(), area.center().y()),
+          QPoint(area.center().x(), area.bottom()), QPoint(area.left(), area.center().y())})
+        EXPECT_TRUE(ColourNear(image, at, qRgb(0, 0, 0), 1)) << at.x() << "," << at.y();
+}
