@@ -114,10 +114,13 @@ void PlotPoints::Extend(size_t from, size_t to) {
     // there, the statistics have them already.
     const size_t b = from / kBlock;
     double runX = b ? st.levels[0][b - 1].lastX : -kInf;
-    Block blk{runX, kInf, -kInf, 0, 0, 0, 0, false};
+    Block blk{runX, kInf, -kInf, 0, 0, 0, 0, false, true};
     for (size_t i = b * kBlock; i < from; ++i) {
         const double xv = xs[i], yv = ys[i];
-        if (std::isfinite(xv)) runX = xv;
+        if (std::isfinite(xv))
+            runX = xv;
+        else
+            blk.xFinite = false;
         if (!Finite(xv, yv)) continue;
         const auto idx = static_cast<std::uint32_t>(i);
         if (!blk.any) blk.first = idx;
@@ -128,6 +131,7 @@ void PlotPoints::Extend(size_t from, size_t to) {
     }
     for (size_t i = from; i < to; ++i) {
         const double xv = xs[i], yv = ys[i];
+        blk.xFinite &= std::isfinite(xv);
         if (std::isfinite(xv)) {
             if (xv < m_lastX) m_monotone = false;
             m_lastX = runX = xv;
@@ -146,7 +150,7 @@ void PlotPoints::Extend(size_t from, size_t to) {
             blk.lastX = runX;
             if (blk.any) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
             if (st.levelCount) st.levels[0][i / kBlock] = blk;
-            blk = Block{runX, kInf, -kInf, 0, 0, 0, 0, false};
+            blk = Block{runX, kInf, -kInf, 0, 0, 0, 0, false, true};
         }
     }
     if (blk.any && to % kBlock)
@@ -157,7 +161,7 @@ void PlotPoints::Extend(size_t from, size_t to) {
         const Block* children = st.levels[k - 1].get();
         for (size_t j = from / size; j < to / size; ++j) {
             const Block* c = children + j * kBlock;
-            Block out{c[kBlock - 1].lastX, kInf, -kInf, 0, 0, 0, 0, false};
+            Block out{c[kBlock - 1].lastX, kInf, -kInf, 0, 0, 0, 0, false, false};
             for (size_t m = 0; m < kBlock; ++m) {
                 if (!c[m].any) continue;
                 if (!out.any) out.first = c[m].first;
@@ -202,23 +206,41 @@ size_t PlotPoints::LowerBound(double x, size_t from) const {
     const double* xs = m_x;
     auto at = [&](size_t i) { return std::isfinite(xs[i]) && xs[i] >= x; };
     const size_t complete = m_store->levelCount ? m_n / kBlock : 0;
+    const Block* blocks = complete ? Level(0) : nullptr;
+    // Within a complete block: halving when its X are all finite, else a scan.
+    auto within = [&](size_t b, size_t lo) {
+        const size_t end = (b + 1) * kBlock;
+        if (blocks[b].xFinite)
+            return static_cast<size_t>(
+                std::partition_point(xs + lo, xs + end, [x](double v) { return v < x; }) - xs);
+        for (size_t i = lo; i < end; ++i)
+            if (at(i)) return i;
+        return end;
+    };
     size_t i = from;
-    for (; i < m_n && (i % kBlock || i / kBlock >= complete); ++i)
+    if (i < complete * kBlock && i % kBlock) {
+        const size_t b = i / kBlock;
+        if (blocks[b].lastX >= x) {
+            i = within(b, i);
+            if (i < (b + 1) * kBlock) return i;
+        }
+        i = (b + 1) * kBlock;
+    }
+    for (; i < m_n && i / kBlock >= complete; ++i)
         if (at(i)) return i;
     if (i >= m_n) return m_n;
     // Whole blocks: widen steps from the start, then halve. Blocks' last finite X never
     // decreases on monotone data.
-    const Block* blocks = Level(0);
     for (size_t b = i / kBlock; b < complete;) {
         size_t lo = b, hi = b, step = 1;
         while (hi < complete && blocks[hi].lastX < x)
             lo = hi + 1, hi = std::min(complete, lo + step), step *= 2;
-        const Block* found = std::partition_point(blocks + lo, blocks + hi,
-                                                  [x](const Block& blk) { return blk.lastX < x; });
+        const Block* found = std::partition_point(
+            blocks + lo, blocks + hi, [x](const Block& blk) { return blk.lastX < x; });
         b = static_cast<size_t>(found - blocks);
         if (b >= complete) break;
-        for (size_t j = b * kBlock; j < (b + 1) * kBlock; ++j)
-            if (at(j)) return j;
+        const size_t j = within(b, b * kBlock);
+        if (j < (b + 1) * kBlock) return j;
         ++b;  // its last X came from before it: not monotone after all
     }
     for (i = std::max(i, complete * kBlock); i < m_n; ++i)

@@ -70,6 +70,7 @@ public:
         double minY, maxY;
         std::uint32_t minIdx, maxIdx, first, last;
         bool any;
+        bool xFinite;  // every X in the block is finite (level 0 only)
     };
     struct Store;
 
