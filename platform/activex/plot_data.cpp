@@ -26,6 +26,46 @@ bool Finite(double x, double y) {
 
 }  // namespace
 
+// One level's blocks, a field to an array: a summary reads only the extremes, a search only the
+// last X, so each walks one dense array. An empty block has minY above maxY.
+struct PlotPoints::Blocks {
+    std::unique_ptr<double[]> minY, maxY, lastX;
+    std::unique_ptr<std::uint32_t[]> minIdx, maxIdx, first, last;
+    std::unique_ptr<bool[]> xFinite;
+
+    void Allocate(size_t n) {
+        minY.reset(new double[n]);
+        maxY.reset(new double[n]);
+        lastX.reset(new double[n]);
+        minIdx.reset(new std::uint32_t[n]);
+        maxIdx.reset(new std::uint32_t[n]);
+        first.reset(new std::uint32_t[n]);
+        last.reset(new std::uint32_t[n]);
+        xFinite.reset(new bool[n]);
+    }
+    void Put(size_t j, const Block& b) {
+        minY[j] = b.any ? b.minY : kInf;
+        maxY[j] = b.any ? b.maxY : -kInf;
+        lastX[j] = b.lastX;
+        minIdx[j] = b.minIdx, maxIdx[j] = b.maxIdx, first[j] = b.first, last[j] = b.last;
+        xFinite[j] = b.xFinite;
+    }
+    Block Get(size_t j) const {
+        return Block{lastX[j], minY[j],  maxY[j],        minIdx[j], maxIdx[j],
+                     first[j], last[j],  minY[j] <= maxY[j], xFinite[j]};
+    }
+    void CopyFrom(const Blocks& o, size_t n) {
+        std::copy_n(o.minY.get(), n, minY.get());
+        std::copy_n(o.maxY.get(), n, maxY.get());
+        std::copy_n(o.lastX.get(), n, lastX.get());
+        std::copy_n(o.minIdx.get(), n, minIdx.get());
+        std::copy_n(o.maxIdx.get(), n, maxIdx.get());
+        std::copy_n(o.first.get(), n, first.get());
+        std::copy_n(o.last.get(), n, last.get());
+        std::copy_n(o.xFinite.get(), n, xFinite.get());
+    }
+};
+
 struct PlotPoints::Store {
     // Either the arrays as written, shared with the caller, or buffers of our own with room to
     // grow.
@@ -37,13 +77,13 @@ struct PlotPoints::Store {
     // Points summarised so far: only the snapshot of this length may write on in place.
     size_t size = 0;
     // Level k holds capacity / 64^(k+1) blocks of 64^(k+1) points; only complete ones are written.
-    std::array<std::unique_ptr<Block[]>, kMaxLevels> levels;
+    std::array<Blocks, kMaxLevels> levels;
     size_t levelCount = 0;
 
     void AllocateLevels() {
         for (levelCount = 0; levelCount < kMaxLevels && BlockSize(levelCount) <= capacity;
              ++levelCount)
-            levels[levelCount].reset(new Block[capacity / BlockSize(levelCount)]);
+            levels[levelCount].Allocate(capacity / BlockSize(levelCount));
     }
 };
 
@@ -93,7 +133,7 @@ std::shared_ptr<const PlotPoints> PlotPoints::Appended(const double* x, const do
         grown->AllocateLevels();
         // A level this store lacks has no complete block within m_n points.
         for (size_t k = 0; k < store->levelCount; ++k)
-            std::copy_n(store->levels[k].get(), m_n / BlockSize(k), grown->levels[k].get());
+            grown->levels[k].CopyFrom(store->levels[k], m_n / BlockSize(k));
         grown->size = m_n;
         next->m_store = std::move(grown);
         store = next->m_store.get();
@@ -113,7 +153,7 @@ void PlotPoints::Extend(size_t from, size_t to) {
     // Level 0 from the start of the block that holds `from`: its earlier points count only
     // there, the statistics have them already.
     const size_t b = from / kBlock;
-    double runX = b ? st.levels[0][b - 1].lastX : -kInf;
+    double runX = b ? st.levels[0].lastX[b - 1] : -kInf;
     Block blk{runX, kInf, -kInf, 0, 0, 0, 0, false, true};
     for (size_t i = b * kBlock; i < from; ++i) {
         const double xv = xs[i], yv = ys[i];
@@ -149,7 +189,7 @@ void PlotPoints::Extend(size_t from, size_t to) {
         if ((i + 1) % kBlock == 0) {
             blk.lastX = runX;
             if (blk.any) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
-            if (st.levelCount) st.levels[0][i / kBlock] = blk;
+            if (st.levelCount) st.levels[0].Put(i / kBlock, blk);
             blk = Block{runX, kInf, -kInf, 0, 0, 0, 0, false, true};
         }
     }
@@ -158,19 +198,21 @@ void PlotPoints::Extend(size_t from, size_t to) {
 
     for (size_t k = 1; k < st.levelCount; ++k) {
         const size_t size = BlockSize(k);
-        const Block* children = st.levels[k - 1].get();
+        const Blocks& children = st.levels[k - 1];
         for (size_t j = from / size; j < to / size; ++j) {
-            const Block* c = children + j * kBlock;
-            Block out{c[kBlock - 1].lastX, kInf, -kInf, 0, 0, 0, 0, false, false};
-            for (size_t m = 0; m < kBlock; ++m) {
-                if (!c[m].any) continue;
-                if (!out.any) out.first = c[m].first;
+            const size_t c0 = j * kBlock;
+            Block out{children.lastX[c0 + kBlock - 1], kInf, -kInf, 0, 0, 0, 0, false, false};
+            for (size_t c = c0; c < c0 + kBlock; ++c) {
+                if (!(children.minY[c] <= children.maxY[c])) continue;
+                if (!out.any) out.first = children.first[c];
                 out.any = true;
-                out.last = c[m].last;
-                if (c[m].minY < out.minY) out.minY = c[m].minY, out.minIdx = c[m].minIdx;
-                if (c[m].maxY > out.maxY) out.maxY = c[m].maxY, out.maxIdx = c[m].maxIdx;
+                out.last = children.last[c];
+                if (children.minY[c] < out.minY)
+                    out.minY = children.minY[c], out.minIdx = children.minIdx[c];
+                if (children.maxY[c] > out.maxY)
+                    out.maxY = children.maxY[c], out.maxIdx = children.maxIdx[c];
             }
-            st.levels[k][j] = out;
+            st.levels[k].Put(j, out);
         }
     }
     st.size = to;
@@ -182,8 +224,8 @@ size_t PlotPoints::Levels() const {
     return g_levelLimit ? std::min(n, g_levelLimit) : n;
 }
 
-const PlotPoints::Block* PlotPoints::Level(size_t k) const {
-    return m_store->levels[k].get();
+const PlotPoints::Blocks& PlotPoints::Level(size_t k) const {
+    return m_store->levels[k];
 }
 
 bool PlotPoints::IsPoint(size_t i) const {
@@ -206,11 +248,11 @@ size_t PlotPoints::LowerBound(double x, size_t from) const {
     const double* xs = m_x;
     auto at = [&](size_t i) { return std::isfinite(xs[i]) && xs[i] >= x; };
     const size_t complete = m_store->levelCount ? m_n / kBlock : 0;
-    const Block* blocks = complete ? Level(0) : nullptr;
+    const Blocks* blocks = complete ? &Level(0) : nullptr;
     // Within a complete block: halving when its X are all finite, else a scan.
     auto within = [&](size_t b, size_t lo) {
         const size_t end = (b + 1) * kBlock;
-        if (blocks[b].xFinite)
+        if (blocks->xFinite[b])
             return static_cast<size_t>(
                 std::partition_point(xs + lo, xs + end, [x](double v) { return v < x; }) - xs);
         for (size_t i = lo; i < end; ++i)
@@ -220,7 +262,7 @@ size_t PlotPoints::LowerBound(double x, size_t from) const {
     size_t i = from;
     if (i < complete * kBlock && i % kBlock) {
         const size_t b = i / kBlock;
-        if (blocks[b].lastX >= x) {
+        if (blocks->lastX[b] >= x) {
             i = within(b, i);
             if (i < (b + 1) * kBlock) return i;
         }
@@ -233,11 +275,11 @@ size_t PlotPoints::LowerBound(double x, size_t from) const {
     // decreases on monotone data.
     for (size_t b = i / kBlock; b < complete;) {
         size_t lo = b, hi = b, step = 1;
-        while (hi < complete && blocks[hi].lastX < x)
+        const double* lastX = blocks->lastX.get();
+        while (hi < complete && lastX[hi] < x)
             lo = hi + 1, hi = std::min(complete, lo + step), step *= 2;
-        const Block* found = std::partition_point(
-            blocks + lo, blocks + hi, [x](const Block& blk) { return blk.lastX < x; });
-        b = static_cast<size_t>(found - blocks);
+        b = static_cast<size_t>(
+            std::partition_point(lastX + lo, lastX + hi, [x](double v) { return v < x; }) - lastX);
         if (b >= complete) break;
         const size_t j = within(b, b * kBlock);
         if (j < (b + 1) * kBlock) return j;
@@ -254,20 +296,27 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
     if (lo >= hi) return s;
     s.count = hi - lo;
     const size_t levels = Levels();
-    const Block* level[kMaxLevels] = {};
+    const Blocks* level[kMaxLevels] = {};
     for (size_t k = 0; k < levels; ++k)
-        level[k] = Level(k);
+        level[k] = &Level(k);
     const double* xs = m_x;
     const double* ys = m_y;
-    // The extremes so far, kept at hand; the earliest of equals wins throughout.
+    // The extremes so far, kept at hand; the earliest of equals wins throughout. A block's
+    // indexes are read once it is known to hold the answer.
     double lowest = kInf, highest = -kInf;
+    struct Ref {
+        const Blocks* blocks;  // null for a point
+        size_t at;
+    };
+    Ref minAt{}, maxAt{}, lastAt{};
+    bool any = false;
     auto point = [&](size_t i) {
         const double yv = ys[i];
         if (!Finite(xs[i], yv)) return;
-        if (!s.any) s.any = true, s.first = i;
-        s.last = i;
-        if (yv < lowest) lowest = yv, s.minIdx = i;
-        if (yv > highest) highest = yv, s.maxIdx = i;
+        if (!any) any = true, s.first = i;
+        lastAt = {nullptr, i};
+        if (yv < lowest) lowest = yv, minAt = {nullptr, i};
+        if (yv > highest) highest = yv, maxAt = {nullptr, i};
     };
     constexpr size_t kShift = 6;  // 64 == 1 << 6
     size_t i = lo;
@@ -281,14 +330,21 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
         while (k + 1 < levels && !(i & ((size_t{1} << (shift + kShift)) - 1)) &&
                i + (size_t{1} << (shift + kShift)) <= hi)
             ++k, shift += kShift;
-        const Block& b = level[k][i >> shift];
+        const Blocks& b = *level[k];
+        const size_t j = i >> shift;
         i += size_t{1} << shift;
-        if (!b.any) continue;
-        if (!s.any) s.any = true, s.first = b.first;
-        s.last = b.last;
-        if (b.minY < lowest) lowest = b.minY, s.minIdx = b.minIdx;
-        if (b.maxY > highest) highest = b.maxY, s.maxIdx = b.maxIdx;
+        const double mn = b.minY[j], mx = b.maxY[j];
+        if (!(mn <= mx)) continue;
+        if (!any) any = true, s.first = b.first[j];
+        lastAt = {&b, j};
+        if (mn < lowest) lowest = mn, minAt = {&b, j};
+        if (mx > highest) highest = mx, maxAt = {&b, j};
     }
+    if (!any) return s;
+    s.any = true;
+    s.last = lastAt.blocks ? lastAt.blocks->last[lastAt.at] : lastAt.at;
+    s.minIdx = minAt.blocks ? minAt.blocks->minIdx[minAt.at] : minAt.at;
+    s.maxIdx = maxAt.blocks ? maxAt.blocks->maxIdx[maxAt.at] : maxAt.at;
     return s;
 }
 

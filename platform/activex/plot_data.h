@@ -73,12 +73,13 @@ public:
         bool xFinite;  // every X in the block is finite (level 0 only)
     };
     struct Store;
+    struct Blocks;
 
 private:
     // Summarises points [from, to) into the store, the complete blocks of every level from the
     // one that holds `from`; the statistics take the points from `from` on.
     void Extend(size_t from, size_t to);
-    const Block* Level(size_t k) const;
+    const Blocks& Level(size_t k) const;
     size_t Levels() const;
 
     std::shared_ptr<Store> m_store;
