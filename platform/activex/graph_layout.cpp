@@ -145,14 +145,17 @@ GraphLayout ComputeLayout(const GraphState& s, QSizeF size) {
 
     // Top: rows of captions, each caption whole unless wider than the image.
     const double rowHeight = std::max(kTopMargin, std::ceil(h) + 1);
+    auto whole = [&](const CString& caption) {
+        const QString full = caption.ToQString();
+        const double avail = std::max(0.0, W - 4);
+        return fm.horizontalAdvance(full) <= avail ? full
+                                                   : fm.elidedText(full, Qt::ElideRight, avail);
+    };
     std::vector<std::vector<std::pair<double, double>>> rows(1);
     auto place = [&](const CString& caption, COLORREF colour, double x, int align) {
         if (caption.IsEmpty()) return;
-        const QString full = caption.ToQString();
-        const double avail = std::max(0.0, W - 4);
-        const QString text =
-            fm.horizontalAdvance(full) <= avail ? full : fm.elidedText(full, Qt::ElideRight, avail);
-        const double w = std::min(avail, fm.horizontalAdvance(text));
+        const QString text = whole(caption);
+        const double w = fm.horizontalAdvance(text);
         double x0 = align < 0 ? x : align > 0 ? x - w : x - w / 2;
         x0 = std::clamp(x0, 2.0, std::max(2.0, W - 2 - w));
         size_t row = 0;
@@ -185,11 +188,8 @@ GraphLayout ComputeLayout(const GraphState& s, QSizeF size) {
 
     l.plot = QRectF(left, top, plotWidth, std::max(0.0, plotBottom - top));
     if (xAxis.ownScale && xAxis.captionSides.nearSide && !xAxis.caption.IsEmpty()) {
-        const QString full = xAxis.caption.ToQString();
-        const double avail = std::max(0.0, W - 4);
-        const QString text =
-            fm.horizontalAdvance(full) <= avail ? full : fm.elidedText(full, Qt::ElideRight, avail);
-        const double w = std::min(avail, fm.horizontalAdvance(text));
+        const QString text = whole(xAxis.caption);
+        const double w = fm.horizontalAdvance(text);
         const double x0 = std::clamp(left + plotWidth / 2 - w / 2, 2.0, std::max(2.0, W - 2 - w));
         l.captions.push_back(
             {QRectF(x0, std::max(0.0, H - h - 1), w, h), text, xAxis.captionColor});

@@ -51,8 +51,9 @@ struct PlotPoints::Blocks {
         xFinite[j] = b.xFinite;
     }
     Block Get(size_t j) const {
-        return Block{lastX[j], minY[j],  maxY[j],        minIdx[j], maxIdx[j],
-                     first[j], last[j],  minY[j] <= maxY[j], xFinite[j]};
+        return Block{lastX[j],  minY[j],  maxY[j], minIdx[j],
+                     maxIdx[j], first[j], last[j], minY[j] <= maxY[j],
+                     xFinite[j]};
     }
     void CopyFrom(const Blocks& o, size_t n) {
         std::copy_n(o.minY.get(), n, minY.get());
