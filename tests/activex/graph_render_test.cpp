@@ -563,6 +563,7 @@ TEST_F(GraphRenderTest, EveryLabelAndCaptionIsWholeInsideTheImageAndClearOfTheOt
             right.SetDouble(3, -5000), right.SetDouble(2, 125000);
             right.SetBool(13, true);
         }
+        SaveTestImage(Render(), (std::string("graph_labels_") + r.name).c_str());
         for (const QSize size : {QSize(180, 140), QSize(260, 200), QSize(400, 300), QSize(555, 333),
                                  QSize(1000, 600)}) {
             SCOPED_TRACE(size.width());
