@@ -24,6 +24,18 @@ bool Finite(double x, double y) {
     return std::isfinite(x) && std::isfinite(y);
 }
 
+// The summary of two neighbouring runs, `a` first; the earlier of equal extremes wins.
+PlotPoints::Block Combine(const PlotPoints::Block& a, const PlotPoints::Block& b) {
+    if (!a.any) return b;
+    if (!b.any) return a;
+    PlotPoints::Block out = a;
+    out.last = b.last;
+    out.lastX = b.lastX;
+    if (b.minY < a.minY) out.minY = b.minY, out.minIdx = b.minIdx;
+    if (b.maxY > a.maxY) out.maxY = b.maxY, out.maxIdx = b.maxIdx;
+    return out;
+}
+
 }  // namespace
 
 // One level's blocks, a field to an array: a summary reads only the extremes, a search only the
@@ -32,6 +44,10 @@ struct PlotPoints::Blocks {
     std::unique_ptr<double[]> minY, maxY, lastX;
     std::unique_ptr<std::uint32_t[]> minIdx, maxIdx, first, last;
     std::unique_ptr<bool[]> xFinite;
+    // Where a level above exists: each block with the blocks before it (prefix) and after it
+    // (suffix) under the same parent, so that a range ending or starting on a parent's edge
+    // takes one summary in place of up to 63.
+    std::unique_ptr<Block[]> prefix, suffix;
 
     void Allocate(size_t n) {
         minY.reset(new double[n]);
@@ -49,13 +65,16 @@ struct PlotPoints::Blocks {
         lastX[j] = b.lastX;
         minIdx[j] = b.minIdx, maxIdx[j] = b.maxIdx, first[j] = b.first, last[j] = b.last;
         xFinite[j] = b.xFinite;
+        if (prefix) prefix[j] = j % kBlock ? Combine(prefix[j - 1], b) : b;
     }
     Block Get(size_t j) const {
         return Block{lastX[j],  minY[j],  maxY[j], minIdx[j],
                      maxIdx[j], first[j], last[j], minY[j] <= maxY[j],
                      xFinite[j]};
     }
-    void CopyFrom(const Blocks& o, size_t n) {
+    void CopyFrom(const Blocks& o, size_t n, size_t suffixes) {
+        if (prefix && o.prefix) std::copy_n(o.prefix.get(), n, prefix.get());
+        if (suffix && o.suffix) std::copy_n(o.suffix.get(), suffixes, suffix.get());
         std::copy_n(o.minY.get(), n, minY.get());
         std::copy_n(o.maxY.get(), n, maxY.get());
         std::copy_n(o.lastX.get(), n, lastX.get());
@@ -85,6 +104,10 @@ struct PlotPoints::Store {
         for (levelCount = 0; levelCount < kMaxLevels && BlockSize(levelCount) <= capacity;
              ++levelCount)
             levels[levelCount].Allocate(capacity / BlockSize(levelCount));
+        for (size_t k = 0; k + 1 < levelCount; ++k) {
+            levels[k].prefix.reset(new Block[capacity / BlockSize(k)]);
+            levels[k].suffix.reset(new Block[capacity / BlockSize(k)]);
+        }
     }
 };
 
@@ -134,7 +157,14 @@ std::shared_ptr<const PlotPoints> PlotPoints::Appended(const double* x, const do
         grown->AllocateLevels();
         // A level this store lacks has no complete block within m_n points.
         for (size_t k = 0; k < store->levelCount; ++k)
-            grown->levels[k].CopyFrom(store->levels[k], m_n / BlockSize(k));
+            grown->levels[k].CopyFrom(store->levels[k], m_n / BlockSize(k),
+                                      m_n / BlockSize(k + 1) * kBlock);
+        // The old top level gains a level above: its prefixes (it has no complete parent yet).
+        if (const size_t top = store->levelCount; top && top < grown->levelCount) {
+            Blocks& b = grown->levels[top - 1];
+            for (size_t j = 0; j < m_n / BlockSize(top - 1); ++j)
+                b.prefix[j] = j % kBlock ? Combine(b.prefix[j - 1], b.Get(j)) : b.Get(j);
+        }
         grown->size = m_n;
         next->m_store = std::move(grown);
         store = next->m_store.get();
@@ -199,7 +229,7 @@ void PlotPoints::Extend(size_t from, size_t to) {
 
     for (size_t k = 1; k < st.levelCount; ++k) {
         const size_t size = BlockSize(k);
-        const Blocks& children = st.levels[k - 1];
+        Blocks& children = st.levels[k - 1];
         for (size_t j = from / size; j < to / size; ++j) {
             const size_t c0 = j * kBlock;
             Block out{children.lastX[c0 + kBlock - 1], kInf, -kInf, 0, 0, 0, 0, false, false};
@@ -214,6 +244,10 @@ void PlotPoints::Extend(size_t from, size_t to) {
                     out.maxY = children.maxY[c], out.maxIdx = children.maxIdx[c];
             }
             st.levels[k].Put(j, out);
+            Block after = children.Get(c0 + kBlock - 1);
+            children.suffix[c0 + kBlock - 1] = after;
+            for (size_t c = c0 + kBlock - 1; c-- > c0;)
+                children.suffix[c] = after = Combine(children.Get(c), after);
         }
     }
     st.size = to;
@@ -333,6 +367,26 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
             ++k, shift += kShift;
         const Blocks& b = *level[k];
         const size_t j = i >> shift;
+        if (k + 1 < levels) {
+            // A run of these blocks to the parent's end, or from the parent's start to hi.
+            const size_t parent = shift + kShift;
+            const size_t parentEnd = ((i >> parent) + 1) << parent;
+            const Block* run = nullptr;
+            if (i & ((size_t{1} << parent) - 1)) {
+                if (parentEnd <= hi) run = &b.suffix[j], i = parentEnd;
+            } else {
+                const size_t last = (hi >> shift) - 1;
+                run = &b.prefix[last], i = (last + 1) << shift;
+            }
+            if (run) {
+                if (!run->any) continue;
+                if (!any) any = true, s.first = run->first;
+                lastAt = {nullptr, run->last};
+                if (run->minY < lowest) lowest = run->minY, minAt = {nullptr, run->minIdx};
+                if (run->maxY > highest) highest = run->maxY, maxAt = {nullptr, run->maxIdx};
+                continue;
+            }
+        }
         i += size_t{1} << shift;
         const double mn = b.minY[j], mx = b.maxY[j];
         if (!(mn <= mx)) continue;
