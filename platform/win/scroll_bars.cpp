@@ -150,4 +150,9 @@ void WindowScrollBars::OnReleased(int index) {
     Mirror(index);
 }
 
+WindowScrollBarsPtr MakeWindowScrollBars(CWnd* owner) {
+    return WindowScrollBarsPtr(new WindowScrollBars(owner),
+                               [](WindowScrollBars* bars) { delete bars; });
+}
+
 }  // namespace platform
