@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,7 +75,8 @@ public:
     }
 };
 
-// A link that is open and keeps every write, with the clock's time.
+// A link that is open and keeps every write, with the clock's time. It can be made to fail
+// (throw) the next sends or receives.
 class RecordingPort : public CSerialPort {
 public:
     struct Write {
@@ -83,10 +85,17 @@ public:
     };
     std::vector<Write> writes;
     bool open = true;
+    int failingSends = 0;
+    int failingReceives = 0;
 
     BOOL IsOpen() const override { return open; }
     void Close() override { open = false; }
+    DWORD Receive(void* buffer, WORD length) override {
+        if (failingReceives > 0 && failingReceives--) throw std::runtime_error("receive failed");
+        return CSerialPort::Receive(buffer, length);
+    }
     DWORD Send(const void* buffer, WORD length) override {
+        if (failingSends > 0 && failingSends--) throw std::runtime_error("send failed");
         const auto* b = static_cast<const BYTE*>(buffer);
         writes.push_back({GetTickCount64(), Bytes(b, b + length)});
         return length;

@@ -316,4 +316,26 @@ void ProcessQtEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// ---- LogCapture ----
+
+namespace {
+LogCapture* g_capture = nullptr;
+}
+
+LogCapture::LogCapture(const char* category) : m_category(category) {
+    g_capture = this;
+    m_previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (g_capture && context.category && g_capture->m_category == context.category)
+                g_capture->messages.push_back(text);
+            else if (g_capture && g_capture->m_previous)
+                g_capture->m_previous(type, context, text);
+        });
+}
+
+LogCapture::~LogCapture() {
+    qInstallMessageHandler(m_previous);
+    g_capture = nullptr;
+}
+
 }  // namespace testing_support

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QLineF>
 #include <QPaintDevice>
+#include <QString>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
@@ -127,6 +128,22 @@ QImage RenderWidget(QWidget* widget);
 CString SaveTestImage(const QImage& image, const char* name);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
+
+// Keeps, while it lives, what one logging category ("varnel.logger") writes, instead of printing
+// it.
+class LogCapture {
+public:
+    explicit LogCapture(const char* category);
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<QString> messages;
+
+private:
+    QByteArray m_category;
+    QtMessageHandler m_previous;
+};
 
 class HarnessTest : public ::testing::Test {
 protected:
