@@ -97,12 +97,12 @@ void CWnd::PreSubclassWindow() {}
 
 BOOL CWnd::DestroyWindow() {
     if (!m_hWnd) return FALSE;
-    const HWND self = m_hWnd;
+    const platform::WindowWatch watch(*this);
     SendMessage(WM_DESTROY);
-    if (FromHandlePermanent(self) != this) return TRUE;  // deleted by its own OnDestroy
+    if (watch.Gone()) return TRUE;  // deleted by its own OnDestroy
     for (HWND child : std::vector<HWND>(m_children))
         if (CWnd* c = FromHandlePermanent(child)) c->DestroyWindow();
-    platform::MessageLoop::Current().StopTimers(self);
+    platform::MessageLoop::Current().StopTimers(watch.Handle());
     if (g_widgetSide) g_widgetSide->dropCapture(*this, true);
     Unlink();
     if (g_widgetSide) g_widgetSide->releaseWidget(*this);

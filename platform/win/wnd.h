@@ -257,6 +257,27 @@ void InstallWindowWidgetSide(const WindowWidgetSide* side);
 
 }  // namespace platform
 
+namespace platform {
+
+// Whether a window outlived a call that may destroy or delete it (its own handlers may do either).
+// Made before the call, it tells afterwards whether the same object still has the same handle;
+// a window that had no handle counts as gone.
+class WindowWatch {
+public:
+    explicit WindowWatch(const CWnd& wnd) : m_wnd(&wnd), m_hWnd(wnd.m_hWnd) {}
+    bool Alive() const { return m_hWnd && CWnd::FromHandlePermanent(m_hWnd) == m_wnd; }
+    bool Gone() const { return !Alive(); }
+    // The window while it is alive, else null.
+    CWnd* Window() const { return Alive() ? CWnd::FromHandlePermanent(m_hWnd) : nullptr; }
+    HWND Handle() const { return m_hWnd; }
+
+private:
+    const CWnd* m_wnd;
+    HWND m_hWnd;
+};
+
+}  // namespace platform
+
 BOOL IsWindow(HWND hwnd);
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);

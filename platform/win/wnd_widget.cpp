@@ -140,10 +140,10 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
         if (style & WS_VSCROLL) m_scrollBars->Show(SB_VERT, true);
     }
     SetWindowText(cs.lpszName);
-    const HWND self = m_hWnd;
+    const platform::WindowWatch watch(*this);
     PreSubclassWindow();
     if (SendMessage(WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-        if (FromHandlePermanent(self) == this) DestroyWindow();
+        if (watch.Alive()) DestroyWindow();
         return FALSE;
     }
     if (style & WS_VISIBLE)

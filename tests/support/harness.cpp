@@ -141,10 +141,8 @@ void ModalScript::RunDialog(CDialog& dialog) {
     const CString text = DialogText(dialog);
     m_shown.push_back(text);
     if (QWidget* w = dialog.GetWidget()) w->show();
-    const HWND self = dialog.m_hWnd;
-    auto stillOpen = [&] {
-        return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded();
-    };
+    const platform::WindowWatch watch(dialog);
+    auto stillOpen = [&] { return watch.Alive() && !dialog.IsEnded(); };
 
     bool matched = false;
     if (!m_steps.empty() && !m_steps.front().print) {
