@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
@@ -143,6 +144,31 @@ public:
 private:
     QByteArray m_category;
     QtMessageHandler m_previous;
+};
+
+// Stands in for the application's prompt while it lives: keeps the texts the core would show and
+// answers every box with `answer`.
+class PromptRecorder : public CUserPrompt {
+public:
+    PromptRecorder() : m_previous(GetUserPrompt()) { InstallUserPrompt(this); }
+    ~PromptRecorder() override { InstallUserPrompt(m_previous); }
+    PromptRecorder(const PromptRecorder&) = delete;
+    PromptRecorder& operator=(const PromptRecorder&) = delete;
+
+    BYTE ShowMessage(const CString& text, UINT, BOOL&) override {
+        texts.push_back(text);
+        return BYTE(answer);
+    }
+    int MessageBox(const CString& text, const CString&, UINT) override {
+        texts.push_back(text);
+        return answer;
+    }
+
+    std::vector<CString> texts;
+    int answer = IDOK;
+
+private:
+    CUserPrompt* m_previous;
 };
 
 class HarnessTest : public ::testing::Test {
