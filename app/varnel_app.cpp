@@ -8,6 +8,7 @@ CVarnelApp::~CVarnelApp() = default;
 
 BOOL CVarnelApp::InitInstance() {
     SetRegistryKey("Mercant Systems");
+    InstallUserPrompt(&m_prompt);
     platform::RegisterActiveXControls();
     m_mainFrame = std::make_unique<CMainFrame>();
     m_document = std::make_unique<CVarnelDoc>();
@@ -19,5 +20,6 @@ BOOL CVarnelApp::InitInstance() {
 
 int CVarnelApp::ExitInstance() {
     m_mainFrame.reset();
+    InstallUserPrompt(nullptr);
     return 0;
 }
