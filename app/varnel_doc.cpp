@@ -193,10 +193,10 @@ CDataTreeBrench* CVarnelDoc::AddDataBranch(CDataTreeBrench* experiment, CDataArr
         low = rangeMinimum + 0.35 * (rangeMaximum - rangeMinimum);
         high = rangeMinimum + 0.65 * (rangeMaximum - rangeMinimum);
     }
-    CDataTreeBrench* dataSet = m_dataList.InsertDataSet(
-        experiment->m_id, std::move(x), std::move(y), name, rateCode, unit, startTime,
-        static_cast<WORD>(value1), static_cast<SHORT>(value2), videoQuality, videoFile, low, high,
-        sensorIndex);
+    CDataTreeBrench* dataSet =
+        m_dataList.InsertDataSet(experiment->m_id, std::move(x), std::move(y), name, rateCode, unit,
+                                 startTime, static_cast<WORD>(value1), static_cast<SHORT>(value2),
+                                 videoQuality, videoFile, low, high, sensorIndex);
     if (!dataSet) {
         tree->DeleteItem(item);
         return nullptr;

@@ -135,11 +135,12 @@ public:
     bool SaveLastProject();
     CDataTreeBrench* AddDataGroup(const CString& name);
     // A refusal (null) leaves the arrays with the caller.
-    CDataTreeBrench* AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x, CDataArrayPtr&& y,
-                                   const CString& name, WORD rateCode, const CString& unit,
-                                   const CPreciseDateTime& startTime, LONG value1, LONG value2,
-                                   WORD videoQuality, const CString& videoFile, WORD sensorIndex,
-                                   double rangeMinimum, double rangeMaximum);
+    CDataTreeBrench* AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x,
+                                   CDataArrayPtr&& y, const CString& name, WORD rateCode,
+                                   const CString& unit, const CPreciseDateTime& startTime,
+                                   LONG value1, LONG value2, WORD videoQuality,
+                                   const CString& videoFile, WORD sensorIndex, double rangeMinimum,
+                                   double rangeMaximum);
     void AddFitGroup();
     void EnableVideoPlay(BOOL on);
     void EnableVideoPause(BOOL on);

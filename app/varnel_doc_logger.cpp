@@ -232,7 +232,8 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     leavePredict();
     BYTE recordingMode = m_settings->m_recordingMode;
     const BYTE reported = logger.GetReportedRateCode();
-    if (reported != kNoRateReported && reported != rate && !(m_timingMode && reported == kTimingRate)) {
+    if (reported != kNoRateReported && reported != rate &&
+        !(m_timingMode && reported == kTimingRate)) {
         if (SaveLastProject()) {
             ClearProject(false);
         } else {
@@ -273,10 +274,9 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         if (!logger.GetChannelDescription(i, runKind, channel)) continue;
         CDataArrayPtr x = logger.TakeRunX(i);
         CDataArrayPtr y = logger.TakeRunY(i);
-        CDataTreeBrench* dataSet = AddDataBranch(experiment, std::move(x), std::move(y),
-                                                 channel.name, rate, channel.unit, start, 1, -1,
-                                                 videoQuality, videoFile, channel.channel,
-                                                 channel.minimum, channel.maximum);
+        CDataTreeBrench* dataSet = AddDataBranch(
+            experiment, std::move(x), std::move(y), channel.name, rate, channel.unit, start, 1, -1,
+            videoQuality, videoFile, channel.channel, channel.minimum, channel.maximum);
         if (!dataSet) {
             refused = true;
             m_refusedArrays.push_back(std::move(x));

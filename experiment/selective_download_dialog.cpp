@@ -83,8 +83,7 @@ void CSelectiveDownloadDialog::FillRows() {
             default:
                 break;
         }
-        if (!type.IsEmpty())
-            samples = FormatValue(h.kind == 5 ? count / 4 : count, 3, false);
+        if (!type.IsEmpty()) samples = FormatValue(h.kind == 5 ? count / 4 : count, 3, false);
         SetDlgItemText(IDC_DOWNLOAD_TIME_FIRST + rows, h.startTime.Format(0, false));
         SetDlgItemText(IDC_DOWNLOAD_TYPE_FIRST + rows, type);
         SetDlgItemText(IDC_DOWNLOAD_SAMPLES_FIRST + rows, samples);
@@ -94,8 +93,8 @@ void CSelectiveDownloadDialog::FillRows() {
     m_selectedSet = m_rowSet[0];
     if (rows == 0) {
         if (CWnd* noData = GetDlgItem(IDC_DOWNLOAD_NO_DATA)) noData->ShowWindow(SW_SHOW);
-        for (UINT id : {IDC_DOWNLOAD_TIME_HEADING, IDC_DOWNLOAD_TYPE_HEADING,
-                        IDC_DOWNLOAD_SAMPLES_HEADING})
+        for (UINT id :
+             {IDC_DOWNLOAD_TIME_HEADING, IDC_DOWNLOAD_TYPE_HEADING, IDC_DOWNLOAD_SAMPLES_HEADING})
             if (CWnd* heading = GetDlgItem(id)) heading->EnableWindow(FALSE);
     }
     for (int r = rows; r < kRows; ++r)
