@@ -156,6 +156,9 @@ public:
     void OnLoggerStop();
     void OnConnectToDorvik();
 
+    CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
+    CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }
+
     // The experiment counter: the number the next run's experiment gets.
     static int GetExperimentCounter() { return s_experimentCounter; }
 
