@@ -3,7 +3,9 @@
 // and the messages and timers of the communication view.
 
 #include "RES/dialogs/fetch_progress_dialog.h"
+#include "RES/dialogs/selective_download.h"
 #include "app/message_dialog.h"
+#include "experiment/selective_download_dialog.h"
 #include "logger/fetch_progress_dialog.h"
 #include "tests/app/doc_fixture.h"
 
@@ -51,6 +53,13 @@ public:
         }
     }
     void SetRegimeRate(WORD code) { m_rateCode = code; }
+    void SetHeader(int set, BYTE state, BYTE kind, DWORD samples, int minute) {
+        DataSetHeaderStruct& h = m_dataSetHeaders[set];
+        h.mode = state;
+        h.kind = kind;
+        h.sampleCount = samples;
+        h.startTime = CPreciseDateTime(2026, 3, 14, 9, minute, 0);
+    }
     void Append(int pair, double y) { AppendToRun(pair, double(GetRunY(pair)->size()), y); }
 };
 
@@ -385,6 +394,63 @@ TEST_F(DocLogic, WithoutADataMapARunIsToldOnceAndItsArraysLiveUntilItEnds) {
     logger.Append(0, 1.0);  // into arrays nobody took: no crash
     Send(UM_RUN_ENDED);
     EXPECT_EQ(doc.m_runInProgress, 0);
+}
+
+// ---- the stored-set choice
+
+TEST_F(DocLogic, TheStoredSetsAreListedNewestFirstAndUnreadableOnesLeftOut) {
+    struct Row {
+        CString type, samples;
+        bool shown;
+    };
+    const auto rowsOf = [](CDialog& d) {
+        std::vector<Row> rows;
+        for (int r = 0; r < 4; ++r)
+            rows.push_back(
+                {d.GetDlgItemText(int(IDC_DOWNLOAD_TYPE_FIRST) + r),
+                 d.GetDlgItemText(int(IDC_DOWNLOAD_SAMPLES_FIRST) + r),
+                 d.GetDlgItem(int(IDC_DOWNLOAD_ROW_FIRST) + r)->IsWindowVisible() != FALSE});
+        return rows;
+    };
+    logger.SetHeader(0, 0, 2, 10, 5);
+    logger.SetHeader(1, 0, 5, 41, 40);  // the newest, a timing set
+    logger.SetHeader(2, 3, 1, 99, 50);  // unreadable
+    logger.SetHeader(3, 0, 9, 12, 20);  // of another kind
+    std::vector<Row> rows;
+    int selected = -1;
+    modals.ExpectDialog(IDD_SELECTIVE_DOWNLOAD, [&](CDialog& d) {
+        rows = rowsOf(d);
+        selected = static_cast<CSelectiveDownloadDialog&>(d).GetSelectedSet();
+        testing_support::Press(d, int(IDC_DOWNLOAD_ROW_FIRST) + 2);
+        testing_support::Press(d, IDOK);
+    });
+    CSelectiveDownloadDialog dialog;
+    dialog.SetLogger(&logger);
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(selected, 1);
+    EXPECT_EQ(dialog.GetSelectedSet(), 0) << "the third row is the oldest set";
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].type, "Timing");
+    EXPECT_EQ(rows[0].samples, "10");
+    EXPECT_EQ(rows[1].type, "");
+    EXPECT_EQ(rows[1].samples, "");
+    EXPECT_EQ(rows[2].type, "Remote");
+    EXPECT_FALSE(rows[3].shown);
+
+    for (int set = 0; set < 4; ++set)
+        logger.SetHeader(set, 3, 1, 5, set);
+    modals.ExpectDialog(IDD_SELECTIVE_DOWNLOAD, [&](CDialog& d) {
+        EXPECT_TRUE(d.GetDlgItem(int(IDC_DOWNLOAD_NO_DATA))->IsWindowVisible());
+        EXPECT_FALSE(d.GetDlgItem(int(IDC_DOWNLOAD_TIME_HEADING))->IsWindowEnabled());
+        rows = rowsOf(d);
+        testing_support::Press(d, IDOK);
+    });
+    CSelectiveDownloadDialog empty;
+    empty.SetLogger(&logger);
+    ASSERT_EQ(empty.DoModal(), IDOK);
+    EXPECT_EQ(empty.GetSelectedSet(), 0);
+    for (const Row& r : rows)
+        EXPECT_FALSE(r.shown);
 }
 
 // ---- messages and timers of the communication view

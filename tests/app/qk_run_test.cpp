@@ -135,4 +135,24 @@ TEST_F(QkRun, StopEndsTheRunAndKeepsTheSamples) {
     EXPECT_FALSE(WithModel<QkModel>([](QkModel& m) { return m.running; }));
 }
 
+TEST_F(QkRun, SendSetupWritesTheRegimeAndStartsNothing) {
+    setup.m_sensorMask = 0x25;
+    Command(ID_LOGGER_SEND_SETUP);
+    ASSERT_TRUE(Wait([&] {
+        return WithModel<QkModel>([](QkModel& m) { return m.regimes.size(); }) == 1 &&
+               logger.IsCommandQueueEmpty();
+    }));
+    clock.Advance(500);
+    const auto regimes = WithModel<QkModel>([](QkModel& m) { return m.regimes; });
+    ASSERT_EQ(regimes.size(), 1u);
+    EXPECT_FALSE(regimes[0].startsRun);
+    EXPECT_EQ(regimes[0].mask, 0x25);
+    EXPECT_EQ(regimes[0].runLength, kLength);
+    EXPECT_FALSE(WithModel<QkModel>([](QkModel& m) { return m.running; }));
+    EXPECT_EQ(Count(UM_NEW_EXPERIMENT), 0);
+    EXPECT_EQ(doc.m_runInProgress, 0);
+    EXPECT_EQ(logger.GetLiveChannel(0).enabled, 1);
+    EXPECT_EQ(logger.GetLiveChannel(1).enabled, 0);
+}
+
 }  // namespace
