@@ -121,8 +121,12 @@ public:
     void SelectDownloadSet();
     void StartLiveTimer();
     void StopLiveTimer();
-    // The photogate timing mode, as far as it is built: the flag only.
-    void ToggleTimingMode(BOOL on) { m_timingMode = on ? 1 : 0; }
+    // The photogate timing mode, as far as it is built: the flag only. `ask` is for the timing
+    // wizard, which comes later.
+    void ToggleTimingMode(BOOL ask) {
+        (void)ask;
+        m_timingMode = m_timingMode ? 0 : 1;
+    }
     // The meters' four channel indexes and the logger's live values: the values the meters show.
     // An index outside 0..7 gives none (false).
     bool GetMeterReading(int meter, double& value) const;

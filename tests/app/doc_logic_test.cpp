@@ -2,11 +2,15 @@
 // the test decides: the wait for the answer, the checks before a run, the experiments a run makes
 // and the messages and timers of the communication view.
 
+#include <QDir>
+#include <QFile>
+
 #include "RES/dialogs/fetch_progress_dialog.h"
 #include "RES/dialogs/selective_download.h"
 #include "app/message_dialog.h"
 #include "experiment/selective_download_dialog.h"
 #include "logger/fetch_progress_dialog.h"
+#include "logger/helpers.h"
 #include "tests/app/doc_fixture.h"
 
 namespace {
@@ -53,6 +57,8 @@ public:
         }
     }
     void SetRegimeRate(WORD code) { m_rateCode = code; }
+    void SetTimerVariant(bool on) { m_timerVariant = on; }
+    void SetLiveValue(int slot, double value) { m_liveValues[slot] = value; }
     void SetHeader(int set, BYTE state, BYTE kind, DWORD samples, int minute) {
         DataSetHeaderStruct& h = m_dataSetHeaders[set];
         h.mode = state;
@@ -345,6 +351,24 @@ TEST_F(DocLogic, ExperimentsAreNumberedAcrossAClearAndEachRecordingModeKeepsWhat
     }
 }
 
+TEST_F(DocLogic, ARateChangeWhoseDataCannotBeSavedKeepsTheOldExperimentsAndSaysSo) {
+    logger.Connected(true);
+    logger.SetChannels({0});
+    logger.SetRegimeRate(41);
+    settings.m_recordingMode = 0;
+    ASSERT_NE(doc.AddDataGroup("Old"), nullptr);
+    logger.SetReportedRateCode(60);
+    modals.ExpectMessage(CVarnelDoc::kCannotSaveText, IDOK);
+    logger.BeginRun(1, CDorvik::kLiveRun);
+    EXPECT_EQ(modals.Pending(), 1u) << "not inside the logger's handler";
+    clock.RunPending();
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_NE(doc.m_dataList.FindByName("Old"), nullptr);
+    EXPECT_EQ(doc.m_currentRunCount, 1);
+    EXPECT_EQ(logger.GetReportedRateCode(), 41);
+    Send(UM_RUN_ENDED);
+}
+
 TEST_F(DocLogic, ARunOnABasicLoggerAndADownloadAreMarkedAsSuch) {
     logger.Connected(false);
     logger.SetChannels({1});
@@ -394,6 +418,72 @@ TEST_F(DocLogic, WithoutADataMapARunIsToldOnceAndItsArraysLiveUntilItEnds) {
     logger.Append(0, 1.0);  // into arrays nobody took: no crash
     Send(UM_RUN_ENDED);
     EXPECT_EQ(doc.m_runInProgress, 0);
+}
+
+TEST_F(DocLogic, LiveReadingsQueueTheSetUp) {
+    logger.Connected(false);
+    setup.m_sensorMask = 0x05;
+    setup.m_rateCode = 64;
+    setup.m_runLength = 300;
+    doc.IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
+    Send(UM_LOGGER_ANSWERED);
+    Tick();
+    ASSERT_FALSE(port->writes.empty());
+    const dorvik_test::Bytes& frame = port->writes.back().bytes;
+    ASSERT_GE(frame.size(), 7u);
+    EXPECT_EQ(frame[2], 0x0F);
+    EXPECT_EQ(frame[3], 0x05);
+    EXPECT_EQ(frame[4], 64);
+    EXPECT_EQ(frame[5] << 8 | frame[6], 300);
+}
+
+TEST_F(DocLogic, MeterReadingsComeOnlyFromChannelsThatExist) {
+    for (int slot = 0; slot < 8; ++slot)
+        logger.SetLiveValue(slot, 10.0 + slot);
+    const int channels[4] = {7, 0, -1, 8};
+    std::copy(std::begin(channels), std::end(channels), doc.m_meterChannels);
+    double value = 0;
+    EXPECT_TRUE(doc.GetMeterReading(0, value));
+    EXPECT_EQ(value, 17.0);
+    EXPECT_TRUE(doc.GetMeterReading(1, value));
+    EXPECT_EQ(value, 10.0);
+    EXPECT_FALSE(doc.GetMeterReading(2, value));
+    EXPECT_FALSE(doc.GetMeterReading(3, value));
+    Send(UM_UPDATE_METERS);
+}
+
+TEST(DocumentCore, BeforeItsViewsExistTheFindersFindNothingAndPlacementDoesNothing) {
+    testing_support::ScopedVirtualClock clock;
+    testing_support::TempEnvironment env;
+    const QString workbook = QString::fromStdString((GetDataRoot() + "Workbook").str());
+    {
+        CVarnelDoc doc([](CSettings*) { return std::unique_ptr<CDorvik>(); });
+        EXPECT_TRUE(QDir(workbook).exists());
+        EXPECT_EQ(doc.GetGraphView(), nullptr);
+        EXPECT_EQ(doc.GetSetupView(), nullptr);
+        EXPECT_EQ(doc.GetClockView(), nullptr);
+        EXPECT_EQ(doc.GetMeterView(), nullptr);
+        EXPECT_EQ(doc.GetHtmlDocView(), nullptr);
+        EXPECT_EQ(doc.GetVideoView(), nullptr);
+        EXPECT_EQ(doc.GetRecordingVideoView(), nullptr);
+        EXPECT_EQ(doc.GetCommView(), nullptr);
+        EXPECT_EQ(doc.GetTableView(), nullptr);
+        EXPECT_EQ(doc.GetDataTreeView(), nullptr);
+        doc.PlaceGraphFrame(0, 0, 10, 10);
+        doc.PlaceSetupFrame(0, 0, 10, 10);
+        doc.PlaceClockFrame(0, 0, 10, 10);
+        doc.PlaceMeterFrame(0, 0, 10, 10);
+        doc.PlaceTableFrame(0, 0, 10, 10);
+        doc.PlaceWorkbookFrame(0, 0, 10, 10);
+        doc.PlaceDataMapFrame(0, 0, 10, 10);
+        doc.PlaceVideoFrame(0, 0, 10, 10);
+        EXPECT_EQ(doc.AddDataGroup("E"), nullptr);
+        doc.GetSettings()->m_recordingMode = 2;
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString((GetDataRoot() + "Settings.vns").str())))
+        << "the document never saves the settings";
+    CVarnelDoc again([](CSettings*) { return std::unique_ptr<CDorvik>(); });
+    EXPECT_TRUE(QDir(workbook).exists());
 }
 
 // ---- the stored-set choice
@@ -456,6 +546,13 @@ TEST_F(DocLogic, TheStoredSetsAreListedNewestFirstAndUnreadableOnesLeftOut) {
 // ---- messages and timers of the communication view
 
 TEST_F(DocLogic, MessagesReachTheirHandlers) {
+    CRect size;
+    comm.GetClientRect(&size);
+    EXPECT_EQ(size.Width(), 1);
+    EXPECT_EQ(size.Height(), 1);
+    EXPECT_EQ(doc.GetCommView(), &comm);
+    EXPECT_EQ(doc.GetSetupView(), &setup);
+
     doc.m_runInProgress = 1;
     Send(UM_RUN_ENDED);
     EXPECT_EQ(doc.m_runInProgress, 0);
@@ -480,6 +577,21 @@ TEST_F(DocLogic, MessagesReachTheirHandlers) {
     logger.Connected(true);
     Send(UM_LOGGER_IDENTIFIED, 1);
     EXPECT_EQ(mainFrame.m_loggerKind, 1u);
+
+    // A sensor change while the graph draws Y against X: back to time.
+    graph.m_yVsX = 1;
+    doc.m_launchPlots = 1;
+    Send(UM_SENSORS_CHANGED);
+    EXPECT_EQ(graph.m_yVsX, 0);
+    EXPECT_EQ(doc.m_launchPlots, 1);
+
+    // The timer variant answers: timing mode.
+    logger.SetTimerVariant(true);
+    Send(UM_LOGGER_ANSWERED);
+    EXPECT_EQ(doc.m_timingMode, 1);
+    Send(UM_LOGGER_ANSWERED);
+    EXPECT_EQ(doc.m_timingMode, 1);
+    logger.SetTimerVariant(false);
 
     // After a one-millisecond run: its download, once the run has ended.
     logger.Connected(false);
