@@ -243,6 +243,7 @@ private:
     bool ConfirmRateChange();
     void CarryOutPendingCommand();
     void EndPendingCommand();
+    void Reconnect();
     void RunSelectDownloadSet();
     static void PostUserMessage(const CString& text);
 

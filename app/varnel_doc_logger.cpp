@@ -48,11 +48,19 @@ void CVarnelDoc::IssueLoggerCommand(WORD code) {
     } else {
         m_waitingForStatus = 0;
         // A new connection: its identification answers the command.
-        logger.Create(comm);
+        Reconnect();
     }
     if (!m_commandTimerOn && comm &&
         comm->SetTimer(CDorvik::kDocumentCommandTimer, kCommandTimerPeriod))
         m_commandTimerOn = 1;
+}
+
+void CVarnelDoc::Reconnect() {
+    // Without the communication view the logger keeps the host it has.
+    if (CCommView* comm = GetCommView())
+        m_logger->Create(comm);
+    else
+        m_logger->Initialize();
 }
 
 void CVarnelDoc::EndPendingCommand() {
@@ -80,7 +88,7 @@ void CVarnelDoc::ProcessPendingLoggerCommand() {
         if (m_waitingForStatus && m_tickCount < kReconnectTick)
             logger.SendStatusQuery();
         else if (m_waitingForStatus && m_tickCount == kReconnectTick)
-            logger.Create(GetCommView());
+            Reconnect();
         if (m_tickCount > kGiveUpTicks) {
             EndPendingCommand();
             if (CMainFrame* frame = MainFrame()) frame->m_statusText = kNoAnswerText;
