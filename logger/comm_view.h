@@ -16,7 +16,7 @@ public:
 
     void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
 
-    // A regime the program wrote itself changed the mask: the change it reports is no news.
+    // Set by whoever makes a sensor change itself: the next report of one is no news.
     BYTE m_sensorsChangedPending = 0;
 
 protected:
