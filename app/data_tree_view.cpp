@@ -9,9 +9,70 @@ int CDataTreeView::OnCreate(LPCREATESTRUCT cs) {
     CRect client;
     GetClientRect(&client);
     if (!m_tree.Create(WS_CHILD | WS_VISIBLE, client, this, kTreeId)) return -1;
+    BuildTree();
+    return 0;
+}
+
+void CDataTreeView::BuildTree() {
     m_dataRoot = m_tree.InsertItem("Data sets");
     m_graphRoot = m_tree.InsertItem("Graphs");
-    return 0;
+}
+
+void CDataTreeView::ClearTree() {
+    m_tree.DeleteAllItems();
+    m_dataRoot = m_graphRoot = nullptr;
+    m_dataItems.clear();
+    m_graphItems.clear();
+    m_experimentItems.clear();
+}
+
+HTREEITEM CDataTreeView::AddProjectItem(const CString& name) {
+    if (!m_dataRoot) return nullptr;
+    return m_tree.InsertItem(name, kExperimentImage, kExperimentImage, m_dataRoot);
+}
+
+void CDataTreeView::BindExperimentItem(DWORD experimentId, HTREEITEM item) {
+    if (item) m_experimentItems[experimentId] = item;
+}
+
+HTREEITEM CDataTreeView::FindExperimentItem(DWORD id) const {
+    const auto it = m_experimentItems.find(id);
+    return it == m_experimentItems.end() ? nullptr : it->second;
+}
+
+HTREEITEM CDataTreeView::AddDataSetItem(HTREEITEM experiment, const CString& name) {
+    if (!experiment) return nullptr;
+    HTREEITEM item = m_tree.InsertItem(name, kDataSetImage, kDataSetImage, experiment);
+    if (item) m_tree.SetItemState(item, INDEXTOSTATEIMAGEMASK(1), TVIS_STATEIMAGEMASK);
+    return item;
+}
+
+void CDataTreeView::BindDataSetItem(DWORD dataSetId, HTREEITEM item) {
+    if (!item) return;
+    m_tree.SetItemData(item, dataSetId);
+    m_dataItems[dataSetId] = item;
+}
+
+void CDataTreeView::SetItemImage(DWORD id, int image) {
+    if (HTREEITEM item = FindDataSetItem(id)) m_tree.SetItemImage(item, image, image);
+}
+
+void CDataTreeView::DeleteItem(HTREEITEM item) {
+    if (item) m_tree.DeleteItem(item);
+}
+
+void CDataTreeView::Expand(HTREEITEM item) {
+    if (item) m_tree.Expand(item, TVE_EXPAND);
+}
+
+void CDataTreeView::SelectItem(DWORD id) {
+    HTREEITEM item = FindExperimentItem(id);
+    if (!item) item = FindDataSetItem(id);
+    if (item) m_tree.SelectItem(item);
+}
+
+HTREEITEM CDataTreeView::GetSelectedItem() const {
+    return m_tree.GetSelectedItem();
 }
 
 void CDataTreeView::OnSize(UINT type, int cx, int cy) {

@@ -14,6 +14,10 @@ public:
     // Item images of a saved graph: a graph over time, or Y against X.
     static constexpr int kGraphImage = 2;
     static constexpr int kYvsXGraphImage = 3;
+    // Item images of an experiment, a data set, and a data set recorded with a video.
+    static constexpr int kExperimentImage = 3;
+    static constexpr int kDataSetImage = 9;
+    static constexpr int kVideoDataSetImage = 8;
 
     BOOL Create(CWnd* parent, const RECT& rect, UINT id = AFX_IDW_PANE_FIRST);
     CTreeCtrl& GetTreeCtrl() { return m_tree; }
@@ -21,6 +25,24 @@ public:
     HTREEITEM GetGraphRoot() const { return m_graphRoot; }
 
     HTREEITEM AddDataSetItem(DWORD dataSetId, const CString& name);
+    // An experiment's item, last under "Data sets"; bound to its node's id once it has one.
+    HTREEITEM AddProjectItem(const CString& name);
+    void BindExperimentItem(DWORD experimentId, HTREEITEM item);
+    HTREEITEM FindExperimentItem(DWORD id) const;
+    // A data set's item, last under its experiment's, unticked; bound to its id once it has one.
+    HTREEITEM AddDataSetItem(HTREEITEM experiment, const CString& name);
+    void BindDataSetItem(DWORD dataSetId, HTREEITEM item);
+    void SetItemImage(DWORD id, int image);
+    // Removes an item that no node took.
+    void DeleteItem(HTREEITEM item);
+    void Expand(HTREEITEM item);
+    void ExpandData() { Expand(m_dataRoot); }
+    // Selects the item of an experiment or a data set.
+    void SelectItem(DWORD id);
+    HTREEITEM GetSelectedItem() const;
+    // Empties the tree, then makes the two roots again.
+    void ClearTree();
+    void BuildTree();
     // A saved graph's item under "Graphs", unticked.
     HTREEITEM AddGraphItem(DWORD graphItem, const CString& name, LONG yVsX);
     // The check box of a data set's or a saved graph's item: state image 1 or 2.
@@ -33,6 +55,8 @@ public:
     void ExpandGraphs();
 
     HTREEITEM FindDataSetItem(DWORD id) const;
+    // The experiment that takes the linear fits.
+    DWORD m_fitGroupId = 0;
     HTREEITEM FindGraphItem(DWORD id) const;
 
 protected:
@@ -45,4 +69,5 @@ private:
     HTREEITEM m_graphRoot = nullptr;
     std::map<DWORD, HTREEITEM> m_dataItems;
     std::map<DWORD, HTREEITEM> m_graphItems;
+    std::map<DWORD, HTREEITEM> m_experimentItems;
 };

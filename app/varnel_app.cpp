@@ -11,9 +11,11 @@ BOOL CVarnelApp::InitInstance() {
     InstallUserPrompt(&m_prompt);
     platform::RegisterActiveXControls();
     m_mainFrame = std::make_unique<CMainFrame>();
-    m_document = std::make_unique<CVarnelDoc>();
     if (!m_mainFrame->CreateMainWindow()) return FALSE;
     m_pMainWnd = m_mainFrame.get();
+    // The document sets the main frame's fields as it is made.
+    m_document = std::make_unique<CVarnelDoc>();
+    m_document->m_mainFrame = m_mainFrame.get();
     m_mainFrame->ShowWindow(SW_SHOW);
     return TRUE;
 }

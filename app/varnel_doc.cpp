@@ -1,13 +1,238 @@
+// The document: its making and unmaking, the view finders, frame placement and the project's
+// experiments and data sets.
+
 #include "app/varnel_doc.h"
 
+#include <QDir>
+
+#include "app/data_tree_view.h"
+#include "app/main_frame.h"
+#include "app/message_dialog.h"
+#include "displays/graph/graph_frame.h"
+#include "displays/graph/graph_view.h"
+#include "experiment/setup_view.h"
+#include "logger/comm_view.h"
 #include "logger/dorvik.h"
+#include "logger/fetch_progress_dialog.h"
+#include "logger/helpers.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
+#include "platform/ui/styles.h"
+#include "platform/win/message_loop.h"
+
+int CVarnelDoc::s_experimentCounter = 1;
+BYTE CVarnelDoc::s_lastModel = 0;
+
+BEGIN_MESSAGE_MAP(CVarnelDoc, CDocument)
+ON_COMMAND(ID_LOGGER_RUN, OnLoggerRun)
+ON_COMMAND(ID_TOOLBAR_RUN, OnLoggerRun)
+ON_COMMAND(ID_LOGGER_SEND_SETUP, OnLoggerSendSetup)
+ON_COMMAND(ID_TOOLBAR_SEND_SETUP, OnLoggerSendSetup)
+ON_COMMAND(ID_LOGGER_DOWNLOAD, OnLoggerDownload)
+ON_COMMAND(ID_TOOLBAR_DOWNLOAD, OnLoggerDownload)
+ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
+ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
+ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
+END_MESSAGE_MAP()
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     : m_settings(std::make_unique<CSettings>()),
       m_logger(makeLogger ? makeLogger(m_settings.get())
-                          : std::make_unique<CDorvik>(m_settings.get())) {}
+                          : std::make_unique<CDorvik>(m_settings.get())) {
+    if (CMainFrame* frame = MainFrame()) {
+        frame->SetCommandEnabled(ID_VIDEO_PROPERTIES, TRUE);
+        frame->SetCommandEnabled(ID_VIDEO_ENABLE, TRUE);
+    }
+    m_listSeparator = ",";
+    m_decimalSymbol = ".";
+    QDir().mkpath(QString::fromStdString((GetDataRoot() + "Workbook").str()));
+    m_startupPath.Empty();
+    m_timingMode = 0;
+}
 
 // The settings are saved on each change and at shut-down, never here.
 CVarnelDoc::~CVarnelDoc() = default;
+
+CMainFrame* CVarnelDoc::MainFrame() const {
+    return m_mainFrame ? m_mainFrame : dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+}
+
+void CVarnelDoc::PostUserMessage(const CString& text) {
+    platform::MessageLoop::Current().Post([text] { ShowMessage(text, 0); });
+}
+
+// ---- views
+
+template <class T>
+T* CVarnelDoc::FindView() const {
+    for (CView* view : GetViews())
+        if (auto* found = dynamic_cast<T*>(view)) return found;
+    return nullptr;
+}
+
+CGraphView* CVarnelDoc::GetGraphView() const {
+    CGraphView* view = FindView<CGraphView>();
+    return view ? view : m_graphView;
+}
+
+CSetupView* CVarnelDoc::GetSetupView() const {
+    CSetupView* view = FindView<CSetupView>();
+    return view ? view : m_setupView;
+}
+
+CCommView* CVarnelDoc::GetCommView() const {
+    return FindView<CCommView>();
+}
+
+CDataTreeView* CVarnelDoc::GetDataTreeView() const {
+    CDataTreeView* view = FindView<CDataTreeView>();
+    return view ? view : m_dataTreeView;
+}
+
+void CVarnelDoc::PlaceFrame(CView* view, int x, int y, int cx, int cy, bool show) {
+    if (!view || !view->GetSafeHwnd()) return;
+    CFrameWnd* frame = view->GetParentFrame();
+    if (!frame) return;
+    frame->SetWindowPos(&CWnd::wndTop, x, y, cx, cy, SWP_FRAMECHANGED);
+    if (show) frame->ShowWindow(SW_SHOW);
+}
+
+void CVarnelDoc::PlaceGraphFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(GetGraphView(), x, y, cx, cy, false);
+}
+
+void CVarnelDoc::PlaceSetupFrame(int x, int y, int cx, int cy) {
+    CSetupView* view = GetSetupView();
+    if (view && view->m_ready) PlaceFrame(view, x, y, cx, cy, false);
+}
+
+// The clock, meter, table and workbook windows come with their own code; until then there is
+// nothing to place.
+void CVarnelDoc::PlaceClockFrame(int, int, int, int) {}
+void CVarnelDoc::PlaceMeterFrame(int, int, int, int) {}
+void CVarnelDoc::PlaceTableFrame(int, int, int, int) {}
+void CVarnelDoc::PlaceWorkbookFrame(int, int, int, int) {}
+void CVarnelDoc::PlaceVideoFrame(int, int, int, int) {}
+
+void CVarnelDoc::PlaceDataMapFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_dataTreeView, x, y, cx, cy, true);
+}
+
+// ---- the project
+
+void CVarnelDoc::ClearProject(bool ask) {
+    if (ask && m_modified) {
+        const BYTE answer = ShowMessage(kDataChangedText, 3);
+        if (answer == IDCANCEL) return;
+        if (answer == IDYES && !SaveProject(false)) return;
+    }
+    if (CGraphView* graph = GetGraphView()) {
+        if (graph->m_predictMode) graph->TogglePredictMode();
+        graph->RefreshGraph(TRUE);
+        graph->m_currentGraph = nullptr;
+        graph->m_graphState = 4;
+    }
+    m_graphList.RemoveAll();
+    // Nothing may point into the lists once they are empty.
+    std::fill(std::begin(m_currentRun), std::end(m_currentRun), nullptr);
+    m_currentRunCount = 0;
+    m_currentDownload = nullptr;
+    m_dataList.RemoveAll();
+    if (CDataTreeView* tree = GetDataTreeView()) {
+        tree->ClearTree();
+        tree->BuildTree();
+        AddFitGroup();
+        m_modified = 0;
+    }
+    m_title.Empty();
+    m_path.Empty();
+    SetTitle("");
+    m_logger->SetReportedRateCode(255);
+    m_sampleExperiment = 0;
+}
+
+bool CVarnelDoc::SaveProject(bool) {
+    if (m_runInProgress) {
+        ShowMessage(kRunningText, 0);
+        return false;
+    }
+    ShowMessage(kCannotSaveText, 0);
+    return false;
+}
+
+bool CVarnelDoc::SaveLastProject() {
+    return false;
+}
+
+CDataTreeBrench* CVarnelDoc::AddDataGroup(const CString& name) {
+    CDataTreeView* tree = GetDataTreeView();
+    if (!tree) return nullptr;
+    HTREEITEM item = tree->AddProjectItem(name);
+    if (!item) return nullptr;
+    tree->Invalidate();
+    tree->UpdateWindow();
+    CDataTreeBrench* experiment = m_dataList.AddExperiment(name);
+    tree->BindExperimentItem(experiment->m_id, item);
+    m_modified = 1;
+    return experiment;
+}
+
+CDataTreeBrench* CVarnelDoc::AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x,
+                                           CDataArrayPtr&& y, const CString& name, WORD rateCode,
+                                           const CString& unit, const CPreciseDateTime& startTime,
+                                           LONG value1, LONG value2, WORD videoQuality,
+                                           const CString& videoFile, WORD sensorIndex,
+                                           double rangeMinimum, double rangeMaximum) {
+    CDataTreeView* tree = GetDataTreeView();
+    if (!tree || !experiment || !m_dataList.FindById(experiment->m_id)) return nullptr;
+    HTREEITEM item = tree->AddDataSetItem(tree->FindExperimentItem(experiment->m_id), name);
+    if (!item) return nullptr;
+    double low = 9999999.0;
+    double high = -9999999.0;
+    if (sensorIndex != 255) {
+        low = rangeMinimum + 0.35 * (rangeMaximum - rangeMinimum);
+        high = rangeMinimum + 0.65 * (rangeMaximum - rangeMinimum);
+    }
+    CDataTreeBrench* dataSet =
+        m_dataList.InsertDataSet(experiment->m_id, std::move(x), std::move(y), name, rateCode, unit,
+                                 startTime, static_cast<WORD>(value1), static_cast<SHORT>(value2),
+                                 videoQuality, videoFile, low, high, sensorIndex);
+    if (!dataSet) {
+        tree->DeleteItem(item);
+        return nullptr;
+    }
+    tree->BindDataSetItem(dataSet->m_id, item);
+    m_modified = 1;
+    return dataSet;
+}
+
+void CVarnelDoc::AddFitGroup() {
+    CDataTreeBrench* group = AddDataGroup("Linear fit");
+    if (CDataTreeView* tree = GetDataTreeView()) tree->m_fitGroupId = group ? group->m_id : 0;
+}
+
+void CVarnelDoc::EnableVideoPlay(BOOL on) {
+    if (CGraphView* graph = GetGraphView()) graph->SetPlayEnabled(on);
+    if (CMainFrame* frame = MainFrame()) frame->SetCommandEnabled(ID_VIDEO_PLAY, on);
+}
+
+void CVarnelDoc::EnableVideoPause(BOOL on) {
+    if (CGraphView* graph = GetGraphView()) graph->SetPauseEnabled(on);
+    if (CMainFrame* frame = MainFrame()) frame->SetCommandEnabled(ID_VIDEO_PAUSE, on);
+}
+
+void CVarnelDoc::EnableVideoStop(BOOL on) {
+    if (CGraphView* graph = GetGraphView()) graph->SetStopEnabled(on);
+    if (CMainFrame* frame = MainFrame()) frame->SetCommandEnabled(ID_VIDEO_STOP, on);
+}
+
+void CVarnelDoc::EnableVideoRecord(BOOL on) {
+    if (CGraphView* graph = GetGraphView()) graph->SetRecordEnabled(on);
+    if (CMainFrame* frame = MainFrame()) frame->SetCommandEnabled(ID_VIDEO_RECORD, on);
+}
+
+void CVarnelDoc::OnDisplayGraph() {
+    m_settings->m_graphMode = 3;
+    if (CGraphView* graph = GetGraphView())
+        if (CFrameWnd* frame = graph->GetParentFrame()) frame->ShowWindow(SW_SHOW);
+}

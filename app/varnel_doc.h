@@ -1,9 +1,12 @@
 #pragma once
 // CVarnelDoc: the program's one document. It owns the settings record, the logger object, the
-// data sets and the saved graphs; every view and dialog reaches them through it.
+// data sets and the saved graphs; every view and dialog reaches them through it. It starts the
+// logger's commands, supervises the wait for the logger's answer, and turns what the logger
+// reports into experiments, plots and columns.
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "displays/graph/graph_tree.h"
 #include "logger/data_tree.h"
@@ -14,10 +17,59 @@ class CSettings;
 class CGraphView;
 class CDataTreeView;
 class CMainFrame;
+class CSetupView;
+class CCommView;
+class CMeterView;
+class CHtmlDocView;
+class CHtmlFormView;
+class CTableView;
+class CVideoView;
+class CTextView;
+class CClockView;
+class CRecordingVideoView;
+class CFetchProgressDialog;
+class CMessageDialog;
+
+// Commands of the Logger menu and toolbar.
+constexpr UINT ID_LOGGER_RUN = 4781;
+constexpr UINT ID_TOOLBAR_RUN = 3860;
+constexpr UINT ID_LOGGER_SEND_SETUP = 2136;
+constexpr UINT ID_TOOLBAR_SEND_SETUP = 2135;
+constexpr UINT ID_LOGGER_DOWNLOAD = 4922;
+constexpr UINT ID_TOOLBAR_DOWNLOAD = 3861;
+constexpr UINT ID_LOGGER_STOP = 4782;
+constexpr UINT ID_TOOLBAR_STOP = 2132;
+constexpr UINT ID_TOOLBAR_CONNECT = 2102;
 
 class CVarnelDoc : public CDocument {
 public:
     using LoggerFactory = std::function<std::unique_ptr<CDorvik>(CSettings*)>;
+
+    // Pending logger commands.
+    static constexpr WORD kCommandRun = 1;
+    static constexpr WORD kCommandLiveReadings = 3;
+    static constexpr WORD kCommandDownload = 4;
+    static constexpr WORD kCommandSendSetup = 21;
+    static constexpr UINT kCommandTimerPeriod = 100;
+    static constexpr UINT kLiveTimerPeriod = 200;
+    // Unanswered ticks of the command timer before the command is given up.
+    static constexpr short kGiveUpTicks = 20;
+    static constexpr short kReconnectTick = 10;
+    static constexpr int kRunListSize = 100;
+
+    static constexpr const char* kRunningText =
+        "Dorvik is running. You should stop the Dorvik before trying again";
+    static constexpr const char* kNoSensorsText = "There are no sensors...";
+    static constexpr const char* kRateChangedText =
+        "Rate has changed. All data will be cleared. do you want to save it?";
+    static constexpr const char* kDataChangedText = "Data has changed. Do You Want to save it ?";
+    static constexpr const char* kCannotSaveText = "Can not save file";
+    static constexpr const char* kConnectPhotogateText = "Please connect a Photogate";
+    static constexpr const char* kConnectTwoPhotogatesText = "Please connect 2 Photogates";
+    // Texts of ours.
+    static constexpr const char* kNoAnswerText = "The Logger did not answer";
+    static constexpr const char* kRunNotAddedText =
+        "The run's data could not be added to the project";
 
     // Reads the settings file, then makes the logger object on them; `makeLogger` stands in for
     // it (tests). The logger is idle until its host window starts it.
@@ -26,18 +78,132 @@ public:
     CVarnelDoc(const CVarnelDoc&) = delete;
     CVarnelDoc& operator=(const CVarnelDoc&) = delete;
 
+    BOOL OnNewDocument() override { return CDocument::OnNewDocument(); }
+
     CSettings* GetSettings() const { return m_settings.get(); }
     CDorvik* GetLogger() const { return m_logger.get(); }
     // The video file of the current run; empty while no video view records.
     CString GetCurrentRunVideoPath() const { return CString(); }
 
+    // ---- the views: each finder gives the first view of its class bound to the document
+    CGraphView* GetGraphView() const;
+    CSetupView* GetSetupView() const;
+    CClockView* GetClockView() const { return m_clockView; }
+    CMeterView* GetMeterView() const { return m_meterView; }
+    CHtmlDocView* GetHtmlDocView() const { return m_htmlDocView; }
+    CVideoView* GetVideoView() const { return m_videoView; }
+    CRecordingVideoView* GetRecordingVideoView() const { return m_recordingVideoView; }
+    CCommView* GetCommView() const;
+    CTableView* GetTableView() const { return m_tableView; }
+    CDataTreeView* GetDataTreeView() const;
+
+    // Frame placement, in the main frame's client coordinates; nothing before the view is ready.
+    void PlaceGraphFrame(int x, int y, int cx, int cy);
+    void PlaceSetupFrame(int x, int y, int cx, int cy);
+    void PlaceClockFrame(int x, int y, int cx, int cy);
+    void PlaceMeterFrame(int x, int y, int cx, int cy);
+    void PlaceTableFrame(int x, int y, int cx, int cy);
+    void PlaceWorkbookFrame(int x, int y, int cx, int cy);
+    void PlaceDataMapFrame(int x, int y, int cx, int cy);
+    void PlaceVideoFrame(int x, int y, int cx, int cy);
+
+    // ---- logger commands and the run
+    void IssueLoggerCommand(WORD code);
+    // Timer 4857.
+    void ProcessPendingLoggerCommand();
+    void OnLoggerAnswered();
+    void StartExperiment(BYTE runKind);
+    void EndRun();
+    void RefreshCurrentRun();
+    void ShowFetchProgress(WORD mode, LONG value);
+    void ShowStatusMessage(WORD mode);
+    // UM_SELECT_DOWNLOAD: the choice runs once the logger's handler has returned.
+    void SelectDownloadSet();
+    void StartLiveTimer();
+    void StopLiveTimer();
+    // The photogate timing mode, as far as it is built: the flag only. `ask` is for the timing
+    // wizard, which comes later.
+    void ToggleTimingMode(BOOL ask) {
+        (void)ask;
+        m_timingMode = m_timingMode ? 0 : 1;
+    }
+    // The meters' four channel indexes and the logger's live values: the values the meters show.
+    // An index outside 0..7 gives none (false).
+    bool GetMeterReading(int meter, double& value) const;
+
+    // ---- the project
+    void ClearProject(bool ask);
+    // The project file cannot be written yet: "Can not save file", false.
+    bool SaveProject(bool saveAs);
+    // Runs inside a logger handler: shows nothing. Cannot save yet: false.
+    bool SaveLastProject();
+    CDataTreeBrench* AddDataGroup(const CString& name);
+    // A refusal (null) leaves the arrays with the caller.
+    CDataTreeBrench* AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x,
+                                   CDataArrayPtr&& y, const CString& name, WORD rateCode,
+                                   const CString& unit, const CPreciseDateTime& startTime,
+                                   LONG value1, LONG value2, WORD videoQuality,
+                                   const CString& videoFile, WORD sensorIndex, double rangeMinimum,
+                                   double rangeMaximum);
+    void AddFitGroup();
+    void EnableVideoPlay(BOOL on);
+    void EnableVideoPause(BOOL on);
+    void EnableVideoStop(BOOL on);
+    void EnableVideoRecord(BOOL on);
+    // Shows the graph in the main area until the layout does it.
+    void OnDisplayGraph();
+
+    // ---- the command map
+    void OnLoggerRun() { IssueLoggerCommand(kCommandRun); }
+    void OnLoggerSendSetup() { IssueLoggerCommand(kCommandSendSetup); }
+    void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
+    void OnLoggerStop();
+    void OnConnectToDorvik();
+
+    CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
+    CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }
+
+    // The experiment counter: the number the next run's experiment gets.
+    static int GetExperimentCounter() { return s_experimentCounter; }
+
+private:
+    // Declared first: built first, destroyed last. The logger points at the settings.
+    std::unique_ptr<CSettings> m_settings;
+    std::unique_ptr<CDorvik> m_logger;
+
+public:
     CDataTreeList m_dataList;
     CGraphTreeList m_graphList;
+
+    CString m_startupPath;
+    CString m_title;
+    CString m_path;
+    CString m_folder;
+    CString m_listSeparator;
+    CString m_decimalSymbol;
 
     // The standard windows, once made; null before.
     CGraphView* m_graphView = nullptr;
     CDataTreeView* m_dataTreeView = nullptr;
     CMainFrame* m_mainFrame = nullptr;
+    CSetupView* m_setupView = nullptr;
+    CMeterView* m_meterView = nullptr;
+    CHtmlDocView* m_htmlDocView = nullptr;
+    CTableView* m_tableView = nullptr;
+    CVideoView* m_videoView = nullptr;
+    CHtmlFormView* m_htmlFormView = nullptr;
+    CTextView* m_textView = nullptr;
+    CClockView* m_clockView = nullptr;
+    CRecordingVideoView* m_recordingVideoView = nullptr;
+
+    BYTE m_sampleExperiment = 0;
+    BYTE m_commandTimerOn = 0;
+    // The project has unsaved changes.
+    BYTE m_modified = 0;
+    BYTE m_modifiedCopy = 0;
+    BYTE m_runInProgress = 0;
+    CDataTreeBrench* m_currentRun[kRunListSize] = {};
+    WORD m_currentRunCount = 0;
 
     // Set by the format sheet when it set line or scale settings: new plots take them.
     BOOL m_formatLineSettings = FALSE;
@@ -49,8 +215,43 @@ public:
     // Scroll Run: the X axis slides with the newest sample instead of growing.
     BOOL m_scrollRun = FALSE;
 
+    BYTE m_liveTimerOn = 0;
+    // A worksheet launch set the graph's plots: a run uses them.
+    BYTE m_launchPlots = 0;
+    BYTE m_spareToggle = 0;
+    BYTE m_answered = 0;
+    // The command began with a status query to a connected basic logger.
+    BYTE m_waitingForStatus = 0;
+    short m_tickCount = 0;
+    WORD m_pendingCommand = 0;
+    CDataTreeBrench* m_currentDownload = nullptr;
+    BYTE m_timingMode = 0;
+    // The four channels the meters show, indexes of the logger's eight live values.
+    int m_meterChannels[4] = {0, 1, 2, 3};
+
+protected:
+    DECLARE_MESSAGE_MAP()
+
 private:
-    // The logger points at the settings: made after them, destroyed before them.
-    std::unique_ptr<CSettings> m_settings;
-    std::unique_ptr<CDorvik> m_logger;
+    CMainFrame* MainFrame() const;
+    template <class T>
+    T* FindView() const;
+    void PlaceFrame(CView* view, int x, int y, int cx, int cy, bool show);
+    // The QK timing run's gate checks: false, the user told, when the gates are not right.
+    bool CheckPhotogates();
+    // The rate question before a run: false when the command is abandoned.
+    bool ConfirmRateChange();
+    void CarryOutPendingCommand();
+    void EndPendingCommand();
+    void Reconnect();
+    void RunSelectDownloadSet();
+    static void PostUserMessage(const CString& text);
+
+    // Arrays of a run that no data set took: the logger may append to them until the run ends.
+    std::vector<CDataArrayPtr> m_refusedArrays;
+    std::unique_ptr<CFetchProgressDialog> m_fetchProgress;
+    std::unique_ptr<CMessageDialog> m_statusBox;
+
+    static int s_experimentCounter;
+    static BYTE s_lastModel;
 };

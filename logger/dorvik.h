@@ -348,6 +348,16 @@ public:
     // The set-up dialog drops the connection and searches again, or works without a logger.
     void SetConnected(bool connected) { m_connected = connected ? 1 : 0; }
     void SetQKModel(bool qkModel) { m_qkModel = qkModel ? 1 : 0; }
+    // The set-up's channel choice: whether a QK live channel (0..6) takes part.
+    void SetLiveChannelEnabled(int channel, bool on) {
+        if (channel >= 0 && channel < kChannels) m_liveChannels[channel].enabled = on ? 1 : 0;
+    }
+    // A gate input of the timing run: its bit in the channel mask, and its live channel on.
+    void EnableGateChannel(int channel) {
+        if (channel < 0 || channel >= kChannels) return;
+        m_mask = static_cast<BYTE>(m_mask | (1u << channel));
+        m_liveChannels[channel].enabled = 1;
+    }
     // The set-up dialog lets the logger go: a search under way stops, a run or download on the
     // link ends with one UM_RUN_ENDED, the link closes and no logger is known.
     void Disconnect();

@@ -25,6 +25,7 @@ struct SensorInfoStruct {
     // From a QK's sensor descriptions; not kept in the file.
     BYTE absent = 0;  // the logger reported no sensor, or one it cannot convert
     BYTE photogate = 0;
+    BYTE gateInput = 0;  // a gate input other than a photogate
 
     bool operator==(const SensorInfoStruct&) const = default;
 };

@@ -32,6 +32,7 @@ public:
     CCWGraph& GetGraph() { return m_graph; }
     const CCWGraph& GetGraph() const { return m_graph; }
     CVarnelDoc* GetDoc() const { return m_doc; }
+    CGraphFrame* GetFrame() const { return m_frame; }
 
     // ---- plots ----
     // The plot position of the data set, or a refusal told by `added` left clear (0 in bar-graph
@@ -92,6 +93,8 @@ public:
     void ScaleAxisToData(int axis, LONG first, LONG last, int mode);
     void OnAutoscale();
     void TogglePredictMode();
+    // Y versus X: `toTime` leaves the mode and draws every plot against time again.
+    void OnYvsXGraph(int toTime);
     void HideCursors();
 
     // ---- saved graphs and settings ----

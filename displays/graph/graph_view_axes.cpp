@@ -336,3 +336,14 @@ void CGraphView::EnableGraphCommands(BOOL on) {
              {ID_GRAPH_PROPERTIES, ID_GRAPH_ADD_TO_PROJECT, ID_GRAPH_COPY, ID_GRAPH_EXPORT})
             f->SetCommandEnabled(id, on);
 }
+
+void CGraphView::OnYvsXGraph(int toTime) {
+    // Drawing against another data set comes with its own code; going back to time is all there
+    // is yet.
+    if (!toTime || !m_yVsX) return;
+    m_yVsX = 0;
+    m_xAxis.dataSet = nullptr;
+    ForgetWritten();
+    for (int p = 0; p < m_plotCount; ++p)
+        PlotAllData(p);
+}

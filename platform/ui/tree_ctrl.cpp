@@ -176,3 +176,16 @@ BOOL CTreeCtrl::Expand(HTREEITEM h, UINT code) {
     item->setExpanded(code == TVE_EXPAND);
     return TRUE;
 }
+
+BOOL CTreeCtrl::SelectItem(HTREEITEM h) {
+    QTreeWidget* tree = Tree();
+    QTreeWidgetItem* item = Item(h);
+    if (!tree || (h && !item)) return FALSE;
+    tree->setCurrentItem(item);
+    return TRUE;
+}
+
+HTREEITEM CTreeCtrl::GetSelectedItem() const {
+    QTreeWidget* tree = Tree();
+    return tree && tree->currentItem() ? Handle(tree->currentItem()) : nullptr;
+}

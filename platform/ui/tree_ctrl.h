@@ -48,6 +48,8 @@ public:
     UINT GetItemState(HTREEITEM item, UINT mask) const;
     BOOL SetItemState(HTREEITEM item, UINT state, UINT mask);
     BOOL Expand(HTREEITEM item, UINT code);
+    BOOL SelectItem(HTREEITEM item);
+    HTREEITEM GetSelectedItem() const;
 
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;

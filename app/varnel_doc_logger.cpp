@@ -1,0 +1,452 @@
+// The document's side of the logger: starting a command once the logger has been heard from, the
+// checks and questions before a run, and the run itself as experiments, plots and columns.
+//
+// Every handler here may run inside one of the logger's timers (the receive timer above all). A
+// box shown there would run the logger's timers again underneath it: boxes and dialogs are posted
+// and shown once the handler has returned. The rate question and the checks before a run come
+// from the document's own command timer, which is stopped before they ask.
+
+#include <algorithm>
+
+#include "app/data_tree_view.h"
+#include "app/main_frame.h"
+#include "app/message_dialog.h"
+#include "app/varnel_doc.h"
+#include "displays/graph/graph_frame.h"
+#include "displays/graph/graph_view.h"
+#include "experiment/selective_download_dialog.h"
+#include "experiment/setup_view.h"
+#include "logger/comm_view.h"
+#include "logger/dorvik.h"
+#include "logger/fetch_progress_dialog.h"
+#include "logger/helpers.h"
+#include "logger/settings.h"
+#include "platform/ui/styles.h"
+#include "platform/win/message_loop.h"
+
+namespace {
+
+constexpr BYTE kNoRateReported = 255;
+constexpr BYTE kTimingRate = 254;
+
+}  // namespace
+
+void CVarnelDoc::IssueLoggerCommand(WORD code) {
+    CDorvik& logger = *m_logger;
+    if (logger.IsQKModel() && logger.IsSensorReadUnderWay()) return;
+    if (m_runInProgress) {
+        PostUserMessage(kRunningText);
+        return;
+    }
+    m_pendingCommand = code;
+    m_answered = 0;
+    m_tickCount = 0;
+    CCommView* comm = GetCommView();
+    if (logger.IsConnected() && !logger.IsQKModel()) {
+        m_waitingForStatus = 1;
+        logger.SendStatusQuery();
+    } else {
+        m_waitingForStatus = 0;
+        // A new connection: its identification answers the command.
+        Reconnect();
+    }
+    if (!m_commandTimerOn && comm &&
+        comm->SetTimer(CDorvik::kDocumentCommandTimer, kCommandTimerPeriod))
+        m_commandTimerOn = 1;
+}
+
+void CVarnelDoc::Reconnect() {
+    // Without the communication view the logger keeps the host it has.
+    if (CCommView* comm = GetCommView())
+        m_logger->Create(comm);
+    else
+        m_logger->Initialize();
+}
+
+void CVarnelDoc::EndPendingCommand() {
+    if (m_commandTimerOn) {
+        if (CCommView* comm = GetCommView()) comm->KillTimer(CDorvik::kDocumentCommandTimer);
+        m_commandTimerOn = 0;
+    }
+    m_waitingForStatus = 0;
+}
+
+void CVarnelDoc::ProcessPendingLoggerCommand() {
+    CDorvik& logger = *m_logger;
+    if (!m_answered) {
+        // A search, or the first commands after one, can take seconds on a slow start or a scan:
+        // the logger is not late while it is doing them.
+        const bool busy = logger.IsDetectionTimerOn() || !logger.IsCommandQueueEmpty() ||
+                          logger.IsSensorReadQueued() || logger.IsSensorReadUnderWay();
+        if (busy) return;
+        if (!logger.IsConnected()) {
+            // The search ended without a logger and has told the user so.
+            EndPendingCommand();
+            return;
+        }
+        ++m_tickCount;
+        if (m_waitingForStatus && m_tickCount < kReconnectTick)
+            logger.SendStatusQuery();
+        else if (m_waitingForStatus && m_tickCount == kReconnectTick)
+            Reconnect();
+        if (m_tickCount > kGiveUpTicks) {
+            EndPendingCommand();
+            if (CMainFrame* frame = MainFrame()) frame->m_statusText = kNoAnswerText;
+        }
+        return;
+    }
+    m_answered = 0;
+    EndPendingCommand();
+    CarryOutPendingCommand();
+}
+
+bool CVarnelDoc::ConfirmRateChange() {
+    const BYTE reported = m_logger->GetReportedRateCode();
+    if (reported == m_logger->GetRegimeRateCode() || reported == kNoRateReported ||
+        (m_timingMode && reported == kTimingRate))
+        return true;
+    if (m_modified) {
+        const BYTE answer = ShowMessage(kRateChangedText, 3);
+        if (answer == IDCANCEL) return false;
+        // A save that did not happen must not lose the data it was meant to keep.
+        if (answer == IDYES && !SaveProject(false)) return false;
+    }
+    if (CGraphView* graph = GetGraphView())
+        if (graph->m_predictMode) graph->TogglePredictMode();
+    ClearProject(false);
+    return true;
+}
+
+bool CVarnelDoc::CheckPhotogates() {
+    CDorvik& logger = *m_logger;
+    const CSettings& s = *m_settings;
+    const SensorInfoStruct& external1 = s.m_sensorSlots[0];
+    const SensorInfoStruct& external2 = s.m_sensorSlots[1];
+    const bool oneGate =
+        s.m_timingMethod == 0 || (s.m_timingMethod == 2 && s.m_timingMeasurement == 0);
+    if (!oneGate) {
+        if (external1.photogate && external2.photogate) return true;
+        ShowMessage(kConnectTwoPhotogatesText, 0);
+        return false;
+    }
+    const bool gate1 = external1.photogate || external1.gateInput;
+    const bool gate2 = external2.photogate || external2.gateInput;
+    if (gate1) logger.EnableGateChannel(5);
+    if (gate2) logger.EnableGateChannel(6);
+    if (!external1.photogate && !external2.photogate) {
+        ShowMessage(kConnectPhotogateText, 0);
+        return false;
+    }
+    // Nothing on an input is no sensor in the gate's way.
+    const auto occupied = [](const SensorInfoStruct& slot) {
+        return !slot.absent && !slot.name.IsEmpty();
+    };
+    for (const SensorInfoStruct* slot : {&external1, &external2}) {
+        const bool gate = slot == &external1 ? gate1 : gate2;
+        if (!gate && occupied(*slot)) {
+            ShowMessage("Please disconnect the " + slot->name + " sensor", 0);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CVarnelDoc::CarryOutPendingCommand() {
+    CDorvik& logger = *m_logger;
+    CSetupView* setup = GetSetupView();
+    // Without a set-up window the logger's own regime stands.
+    const WORD rate = setup ? setup->m_rateCode : logger.GetRegimeRateCode();
+    const BYTE mask = setup ? setup->m_sensorMask : logger.GetMask();
+    const DWORD length = setup ? setup->m_runLength : logger.GetRunLength();
+    switch (m_pendingCommand) {
+        case kCommandRun:
+            if (!logger.IsQKModel() && logger.GetRegimeChannelCount() == 0) {
+                ShowMessage(kNoSensorsText, 0);
+                return;
+            }
+            if (!ConfirmRateChange()) return;
+            if (!logger.IsQKModel()) {
+                // Once: a second EB 92 AA would start the run again.
+                logger.SendRun();
+            } else if (!m_timingMode) {
+                if (setup) setup->ApplySensorSelection(&logger);
+                if (!logger.QueueWriteLoggingRegime(rate, mask, length, 1)) return;
+                logger.StartCommandTimer(50);
+            } else if (CheckPhotogates()) {
+                logger.QueueQKTiming();
+                logger.StartCommandTimer(50);
+            }
+            break;
+        case kCommandLiveReadings:
+            if (!logger.QueueSetup(mask, rate, length)) return;
+            logger.StartCommandTimer(100);
+            break;
+        case kCommandDownload: {
+            CGraphView* graph = GetGraphView();
+            if (graph && graph->m_playbackMode) return;
+            m_modifiedCopy = m_modified;
+            // Until this download makes its experiment, an abort has nothing to show.
+            m_currentDownload = nullptr;
+            if (logger.IsQKModel())
+                logger.QueueReadMemory();
+            else
+                logger.QueueDownload();
+            logger.StartCommandTimer(100);
+            break;
+        }
+        case kCommandSendSetup:
+            // The regime frame is the QK's: a basic logger would take it for garbage.
+            if (!logger.IsQKModel()) return;
+            if (setup) setup->ApplySensorSelection(&logger);
+            if (!logger.QueueWriteLoggingRegime(rate, mask, length, 0)) return;
+            logger.StartCommandTimer(50);
+            break;
+        default:
+            break;
+    }
+}
+
+void CVarnelDoc::OnLoggerAnswered() {
+    CDorvik& logger = *m_logger;
+    const BYTE model = logger.IsQKModel() ? 1 : 0;
+    if (model != s_lastModel) {
+        s_lastModel = model;
+        if (CMainFrame* frame = MainFrame()) frame->m_loggerModel = model;
+    }
+    m_answered = 1;
+    if (!logger.IsTimerVariant()) {
+        CSetupView* setup = GetSetupView();
+        if (setup && setup->m_ready) {
+            if (!setup->m_controlsEnabled) setup->EnableControls(TRUE);
+            if (m_settings->m_meterMode != 0 && !setup->m_meterMode)
+                setup->SetMeterMode(TRUE);
+            else
+                setup->UpdateControls();
+        }
+    } else if (!m_timingMode) {
+        ToggleTimingMode(FALSE);
+    }
+}
+
+void CVarnelDoc::StartExperiment(BYTE runKind) {
+    CDorvik& logger = *m_logger;
+    CGraphView* graph = GetGraphView();
+    CDataTreeView* tree = GetDataTreeView();
+    const auto leavePredict = [graph] {
+        if (graph && graph->m_predictMode) graph->TogglePredictMode();
+    };
+
+    const WORD rate = logger.GetRateCode(runKind);
+    leavePredict();
+    BYTE recordingMode = m_settings->m_recordingMode;
+    const BYTE reported = logger.GetReportedRateCode();
+    if (reported != kNoRateReported && reported != rate &&
+        !(m_timingMode && reported == kTimingRate)) {
+        if (SaveLastProject()) {
+            ClearProject(false);
+        } else {
+            // The old data could not be kept elsewhere: it stays, and the run replaces nothing.
+            recordingMode = 1;
+            PostUserMessage(kCannotSaveText);
+        }
+    }
+    logger.SetReportedRateCode(runKind == CDorvik::kStoredTimingRun ? kTimingRate
+                                                                    : static_cast<BYTE>(rate));
+    if (recordingMode == 0)
+        ClearProject(false);
+    else if (recordingMode == 1 && graph)
+        graph->RefreshGraph(TRUE);
+
+    const BYTE channels = logger.GetChannelCount(runKind);
+    const CString videoFile;
+    const WORD videoQuality = 0;
+    m_runInProgress = 1;
+    leavePredict();
+    if (graph) graph->SetPlaybackMode(FALSE);
+
+    const CString name = CString::Formatted("%s %d", "Exp.", s_experimentCounter++);
+    CDataTreeBrench* experiment = AddDataGroup(name);
+    if (experiment) {
+        experiment->m_linkCount = 0;
+        experiment->m_modelCode = logger.IsQKModel() ? 100 : 0;
+    }
+    m_currentDownload = runKind == CDorvik::kStoredRun ? experiment : nullptr;
+    if (tree) tree->ExpandData();
+
+    const CPreciseDateTime start = logger.GetStartTime();
+    std::fill(std::begin(m_currentRun), std::end(m_currentRun), nullptr);
+    m_currentRunCount = 0;
+    bool refused = false;
+    for (int i = 0; i < channels; ++i) {
+        ChannelDescriptionStruct channel;
+        if (!logger.GetChannelDescription(i, runKind, channel)) continue;
+        CDataArrayPtr x = logger.TakeRunX(i);
+        CDataArrayPtr y = logger.TakeRunY(i);
+        CDataTreeBrench* dataSet = AddDataBranch(
+            experiment, std::move(x), std::move(y), channel.name, rate, channel.unit, start, 1, -1,
+            videoQuality, videoFile, channel.channel, channel.minimum, channel.maximum);
+        if (!dataSet) {
+            refused = true;
+            m_refusedArrays.push_back(std::move(x));
+            m_refusedArrays.push_back(std::move(y));
+            continue;
+        }
+        dataSet->m_sensorId = channel.sensorId;
+        dataSet->m_modelCode = experiment->m_modelCode;
+        dataSet->m_shown = 0;
+        if (!videoFile.IsEmpty() && tree)
+            tree->SetItemImage(dataSet->m_id, CDataTreeView::kVideoDataSetImage);
+        m_currentRun[m_currentRunCount++] = dataSet;
+        if (!m_launchPlots && graph) {
+            graph->ResetXAxisSettings();
+            if (m_currentRunCount == 1 && recordingMode != 2) graph->RefreshGraph(TRUE);
+            BOOL tableChanged = FALSE;
+            graph->AddPlot(dataSet, static_cast<WORD>(i), FALSE, tableChanged, TRUE, -1);
+        }
+    }
+    if (refused) PostUserMessage(kRunNotAddedText);
+
+    if (graph) {
+        graph->GetGraph().GetAxes().Item(1).SetString(11, "*1");
+        graph->PlotRecordingData(m_currentRun, m_currentRunCount);
+    }
+    if (tree && experiment) tree->Expand(tree->FindExperimentItem(experiment->m_id));
+    if (graph) {
+        graph->StartScrollTimer();
+        if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 0;
+    }
+    if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 0;
+    EnableVideoPlay(FALSE);
+    EnableVideoPause(FALSE);
+    if (m_settings->m_graphMode == 0) OnDisplayGraph();
+    if (graph) {
+        graph->m_graphState = std::max<BYTE>(graph->m_graphState, 3);
+        graph->m_liveData = 1;
+    }
+}
+
+void CVarnelDoc::EndRun() {
+    m_runInProgress = 0;
+    if (CGraphView* graph = GetGraphView()) {
+        graph->StopScrollTimer();
+        if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 1;
+    }
+    if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 1;
+    // The logger appends nothing more.
+    m_refusedArrays.clear();
+}
+
+void CVarnelDoc::RefreshCurrentRun() {
+    if (m_currentDownload) {
+        // What came of the download stays, and is new to the project.
+        if (CGraphView* graph = GetGraphView()) graph->RefreshGraph(TRUE);
+        if (CDataTreeView* tree = GetDataTreeView()) tree->SelectItem(m_currentDownload->m_id);
+    } else {
+        m_modified = m_modifiedCopy;
+    }
+}
+
+void CVarnelDoc::ShowFetchProgress(WORD mode, LONG value) {
+    switch (mode) {
+        case 0:
+            if (m_fetchProgress) {
+                m_fetchProgress->DestroyWindow();
+                m_fetchProgress.reset();
+            }
+            break;
+        case 1:
+            if (!m_fetchProgress) {
+                auto box = std::make_unique<CFetchProgressDialog>(MainFrame());
+                if (!box->Create(MainFrame())) return;
+                box->SetCancelFlag(m_logger->GetDownloadCancelFlag());
+                box->SetTotal(static_cast<DWORD>(value));
+                box->ShowWindow(SW_SHOW);
+                m_fetchProgress = std::move(box);
+            }
+            break;
+        case 2:
+            if (m_fetchProgress) m_fetchProgress->SetProgress(static_cast<DWORD>(value));
+            break;
+        default:
+            break;
+    }
+}
+
+void CVarnelDoc::ShowStatusMessage(WORD mode) {
+    switch (mode) {
+        case 0:
+            if (m_statusBox) {
+                // The box's own Close may be what asks: it goes once that handler has returned.
+                m_statusBox->ShowWindow(SW_HIDE);
+                std::shared_ptr<CMessageDialog> box(m_statusBox.release());
+                platform::MessageLoop::Current().Post([box] { box->DestroyWindow(); });
+            }
+            break;
+        case 1:
+            if (!m_statusBox) {
+                auto box = std::make_unique<CMessageDialog>(MainFrame());
+                if (!box->Create(MainFrame())) return;
+                if (CCommView* comm = GetCommView()) box->SetNotifyWindow(comm->GetSafeHwnd());
+                box->ShowWindow(SW_SHOW);
+                m_statusBox = std::move(box);
+            }
+            break;
+        case 2:
+            if (m_statusBox) m_statusBox->SetMessage(m_logger->GetProgressText());
+            break;
+        default:
+            break;
+    }
+}
+
+void CVarnelDoc::SelectDownloadSet() {
+    platform::MessageLoop::Current().Post([this] { RunSelectDownloadSet(); });
+}
+
+void CVarnelDoc::RunSelectDownloadSet() {
+    CDorvik& logger = *m_logger;
+    CSelectiveDownloadDialog dialog(MainFrame());
+    dialog.SetLogger(&logger);
+    if (dialog.DoModal() != IDOK) return;
+    const BYTE set = dialog.GetSelectedSet();
+    // With nothing listed there is nothing to read.
+    if (set >= CDorvik::kStoredSets || logger.GetDataSetHeader(set).mode == 3) return;
+    for (BYTE channel : {0, 2, 5, 6})
+        logger.QueueReadSensorInfo(set, channel);
+    logger.QueueReadDataHeader(set);
+    logger.StartCommandTimer(100);
+}
+
+void CVarnelDoc::StartLiveTimer() {
+    if (!m_logger->IsConnected() || m_logger->IsQKModel() || m_liveTimerOn) return;
+    CCommView* comm = GetCommView();
+    if (comm && comm->SetTimer(CDorvik::kLivePollTimer, kLiveTimerPeriod)) m_liveTimerOn = 1;
+}
+
+void CVarnelDoc::StopLiveTimer() {
+    if (!m_liveTimerOn) return;
+    if (CCommView* comm = GetCommView()) comm->KillTimer(CDorvik::kLivePollTimer);
+    m_liveTimerOn = 0;
+}
+
+bool CVarnelDoc::GetMeterReading(int meter, double& value) const {
+    if (meter < 0 || meter > 3) return false;
+    const int index = m_meterChannels[meter];
+    if (index < 0 || index > 7) return false;
+    value = m_logger->GetLiveValue(index);
+    return true;
+}
+
+void CVarnelDoc::OnLoggerStop() {
+    if (m_logger->IsQKModel())
+        m_logger->QueueQKStop();
+    else
+        m_logger->QueueStop();
+    m_logger->StartCommandTimer(200);
+}
+
+void CVarnelDoc::OnConnectToDorvik() {
+    // The logger ends the run itself, once, and then connects again.
+    m_logger->Disconnect();
+    m_logger->Initialize();
+}
