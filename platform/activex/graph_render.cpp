@@ -505,6 +505,7 @@ bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double wid
     };
     for (const auto& run : t.runs) {
         if (run.size() < 2) continue;
+        if (open) spans.push_back(cur), open = false;  // a gap is not bridged within a column
         QPointF a = w.map(run.front());
         for (size_t i = 1; i < run.size(); ++i) {
             const QPointF b = w.map(run[i]);
