@@ -1,6 +1,7 @@
 #include "platform/activex/graph_render.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -473,6 +474,94 @@ void DrawBars(QPainter& p, const GraphState& s, const Plot& plot, const AxisMap&
     p.setBrush(Qt::NoBrush);
 }
 
+// A dense line on a raster device, drawn as the pixels the stroked line would cover: per pixel
+// column one run of rows (a segment into the next column lends each side half of its height),
+// written as rectangles, a block of columns sharing one. Stroking every vertex instead writes a
+// pixel of a solid band several times over, one at a time. False when the device or the pen asks
+// for the stroke.
+bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double width) {
+    if (!t.dense || !p.paintEngine() || p.paintEngine()->type() != QPaintEngine::Raster)
+        return false;
+    const QTransform w = p.worldTransform();
+    if (w.type() > QTransform::TxScale || w.m11() <= 0 || w.m22() <= 0) return false;
+    if (width > 0 && (width * w.m11() > 1 || width * w.m22() > 1)) return false;
+
+    struct Span {
+        int x, lo, hi;
+    };
+    std::vector<Span> spans;
+    std::vector<QLineF> far;  // segments across more than two columns
+    bool open = false;
+    Span cur{};
+    auto add = [&](int x, double y0, double y1) {
+        const int lo = static_cast<int>(std::floor(std::min(y0, y1)));
+        const int hi = static_cast<int>(std::floor(std::max(y0, y1)));
+        if (open && x == cur.x) {
+            cur.lo = std::min(cur.lo, lo), cur.hi = std::max(cur.hi, hi);
+            return;
+        }
+        if (open) spans.push_back(cur);
+        open = true, cur = {x, lo, hi};
+    };
+    for (const auto& run : t.runs) {
+        if (run.size() < 2) continue;
+        if (open) spans.push_back(cur), open = false;  // a gap is not bridged within a column
+        QPointF a = w.map(run.front());
+        for (size_t i = 1; i < run.size(); ++i) {
+            const QPointF b = w.map(run[i]);
+            const double ax = std::floor(a.x()), bx = std::floor(b.x());
+            if (ax == bx) {
+                add(static_cast<int>(ax), a.y(), b.y());
+            } else if (std::abs(ax - bx) == 1) {
+                const double mid = (a.y() + b.y()) / 2;
+                add(static_cast<int>(ax), a.y(), mid);
+                add(static_cast<int>(bx), mid, b.y());
+            } else {
+                far.emplace_back(a, b);
+            }
+            a = b;
+        }
+    }
+    if (open) spans.push_back(cur);
+
+    // Neighbouring columns share the rows they all cover, filled as one rectangle; what sticks out
+    // is stroked, which costs less than a rectangle a row.
+    std::vector<QRect> rects;
+    auto lines = std::move(far);
+    auto column = [&](int x, int lo, int hi) {
+        if (lo <= hi) lines.emplace_back(QPointF(x + 0.5, lo + 0.5), QPointF(x + 0.5, hi + 0.5));
+    };
+    for (size_t i = 0; i < spans.size();) {
+        int lo = spans[i].lo, hi = spans[i].hi;
+        size_t j = i + 1;
+        for (; j < spans.size() && j - i < 64 && spans[j].x == spans[j - 1].x + 1; ++j) {
+            const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
+            if (l > h) break;
+            lo = l, hi = h;
+        }
+        if (j - i < 4 || hi - lo < 8) {
+            column(spans[i].x, spans[i].lo, spans[i].hi);
+            ++i;
+            continue;
+        }
+        rects.emplace_back(QPoint(spans[i].x, lo), QPoint(spans[j - 1].x, hi));
+        for (size_t k = i; k < j; ++k) {
+            column(spans[k].x, spans[k].lo, lo - 1);
+            column(spans[k].x, hi + 1, spans[k].hi);
+        }
+        i = j;
+    }
+    p.save();
+    p.setWorldTransform(QTransform());
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawRects(rects.data(), static_cast<int>(rects.size()));
+    p.setPen(QPen(colour, 0));
+    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    p.restore();
+    return true;
+}
+
 void DrawFill(QPainter& p, const Plot& plot, const Trace& t, double base) {
     p.setPen(Qt::NoPen);
     p.setBrush(Colour(plot.fillColor));
@@ -531,8 +620,11 @@ void RenderGraph(QPainter& p, const GraphState& s, const QRectF& target, QSizeF 
             const Plot& plot = s.plots[i];
             if (plot.lineStyle == 0) continue;
             const double width = plot.lineStyle == 1 ? plot.width : 1;
-            p.setPen(QPen(Colour(plot.lineColor), width, PlotPenStyle(plot.lineStyle), Qt::FlatCap,
-                          Qt::MiterJoin));
+            const Qt::PenStyle style = PlotPenStyle(plot.lineStyle);
+            if (style == Qt::SolidLine &&
+                DrawDenseLine(p, traces[i], Colour(plot.lineColor), width))
+                continue;
+            p.setPen(QPen(Colour(plot.lineColor), width, style, Qt::FlatCap, Qt::MiterJoin));
             for (const auto& run : traces[i].runs)
                 if (run.size() > 1) p.drawPolyline(run.data(), static_cast<int>(run.size()));
         }
