@@ -4,9 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "logger/helpers.h"
-#include "platform/win/message_loop.h"
-
 const char* const kTimingMismatchMessage =
     "Please verify data displayed matches selected measurement and/or method";
 
@@ -56,19 +53,13 @@ bool ReadsGate2(int code) {
 
 }  // namespace
 
-void ComputeTimingMeasurement(const TimingResultPair& first, const TimingResultPair& second,
+bool ComputeTimingMeasurement(const TimingResultPair& first, const TimingResultPair& second,
                               const std::vector<double>& times, const std::vector<double>& gate1,
                               const std::vector<double>& gate2, int code, double widthCm,
-                              double distanceCm, bool& reported) {
+                              double distanceCm) {
     const bool fits = (!ReadsGate2(code) || gate1.size() == gate2.size()) && first.Exists() &&
                       (code != 21 || second.Exists());
-    if (!fits) {
-        if (!reported) {
-            reported = true;
-            platform::MessageLoop::Current().Post([] { ShowMessage(kTimingMismatchMessage, 0); });
-        }
-        return;
-    }
+    if (!fits) return false;
 
     const double width = widthCm / 100;
     const double distance = distanceCm / 100;
@@ -162,4 +153,5 @@ void ComputeTimingMeasurement(const TimingResultPair& first, const TimingResultP
         default:
             break;
     }
+    return true;
 }

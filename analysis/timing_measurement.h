@@ -20,11 +20,9 @@ extern const char* const kTimingMismatchMessage;
 // 0 clear). Widths and distances are in centimetres. A result that would divide by a zero time
 // is left out. Events beyond the shortest series read are ignored.
 //
-// When the data does not fit the measurement nothing is appended and, unless `reported` is
-// already set, the mismatch message is posted to the message loop (shown once the current
-// handler has returned, never from inside a timer handler) and `reported` is set. The caller
-// keeps `reported` for a run, so that a live run shows the message once.
-void ComputeTimingMeasurement(const TimingResultPair& first, const TimingResultPair& second,
+// False when the data does not fit the measurement: nothing is appended, and the caller tells
+// the user (kTimingMismatchMessage) as often as it sees fit; a run tells it once.
+bool ComputeTimingMeasurement(const TimingResultPair& first, const TimingResultPair& second,
                               const std::vector<double>& times, const std::vector<double>& gate1,
                               const std::vector<double>& gate2, int code, double widthCm,
-                              double distanceCm, bool& reported);
+                              double distanceCm);

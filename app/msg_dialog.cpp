@@ -1,6 +1,8 @@
 #include "app/msg_dialog.h"
 
 #include "RES/dialogs/msg_dialog.h"
+#include "platform/ui/modal_host.h"
+#include "platform/win/frame.h"
 
 BEGIN_MESSAGE_MAP(CMsgDialog, CDialog)
 ON_BN_CLICKED(IDC_MSG_DELETE, OnDelete)
@@ -104,4 +106,15 @@ void CMsgDialog::OnNo() {
 
 void CMsgDialog::OnDontShowAgain() {
     m_showAgain = m_dontShow.GetCheck() == BST_CHECKED ? FALSE : TRUE;
+}
+
+BYTE CMsgDialogPrompt::ShowMessage(const CString& text, UINT buttonSet, BOOL& showAgain) {
+    CMsgDialog dialog(text, buttonSet, AfxGetMainWnd());
+    dialog.DoModal();
+    showAgain = dialog.m_showAgain;
+    return static_cast<BYTE>(dialog.m_result);
+}
+
+int CMsgDialogPrompt::MessageBox(const CString& text, const CString& caption, UINT type) {
+    return ::MessageBox(AfxGetMainWnd(), text, caption, type);
 }

@@ -2,6 +2,7 @@
 // The program's modal message box: a text, one of four button sets, and the code of the button
 // that ended it.
 
+#include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
 
 // Button sets, and the program's own results beside IDOK, IDCANCEL, IDYES and IDNO.
@@ -37,4 +38,12 @@ private:
     CStatic m_textStatic;
     UINT m_buttonSet;
     CString m_text;
+};
+
+// The application's prompt: CMsgDialog for ShowMessage, the standard box for the rest, both over
+// the main window.
+class CMsgDialogPrompt : public CUserPrompt {
+public:
+    BYTE ShowMessage(const CString& text, UINT buttonSet, BOOL& showAgain) override;
+    int MessageBox(const CString& text, const CString& caption, UINT type) override;
 };

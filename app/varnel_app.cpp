@@ -8,6 +8,7 @@ CVarnelApp::~CVarnelApp() = default;
 
 BOOL CVarnelApp::InitInstance() {
     SetRegistryKey("Mercant Systems");
+    InstallUserPrompt(&m_prompt);
     platform::RegisterActiveXControls();
     m_mainFrame = std::make_unique<CMainFrame>();
     if (!m_mainFrame->CreateMainWindow()) return FALSE;
@@ -21,5 +22,6 @@ BOOL CVarnelApp::InitInstance() {
 
 int CVarnelApp::ExitInstance() {
     m_mainFrame.reset();
+    InstallUserPrompt(nullptr);
     return 0;
 }

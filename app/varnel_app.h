@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/main_frame.h"
+#include "app/msg_dialog.h"
 #include "app/varnel_doc.h"
 #include "platform/win/frame.h"
 
@@ -23,4 +24,5 @@ protected:
 
 private:
     std::unique_ptr<CMainFrame> m_mainFrame;
+    CMsgDialogPrompt m_prompt;
 };

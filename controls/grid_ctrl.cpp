@@ -255,12 +255,12 @@ LRESULT CGridCtrl::OnNotify(WPARAM, LPARAM lParam) {
     if (!hdr || hdr->idFrom != IDC_INPLACE_EDIT || hdr->code != GVN_ENDLABELEDIT) return 0;
     const GV_ITEM& item = reinterpret_cast<GV_DISPINFO*>(lParam)->item;
     if (!IsWindow(m_hWnd) || !IsValid(item.row, item.col)) return 0;
-    const HWND self = m_hWnd;
+    const platform::WindowWatch watch(*this);
     OnEndEditCell(item.row, item.col, item.szText);
-    if (CWnd::FromHandlePermanent(self) != this) return 0;
+    if (watch.Gone()) return 0;
     InvalidateCellRect(CCellID(item.row, item.col));
     SendMessageToParent(item.row, item.col, GVN_ENDLABELEDIT);
-    if (CWnd::FromHandlePermanent(self) != this) return 0;
+    if (watch.Gone()) return 0;
     switch (static_cast<UINT>(item.lParam)) {
         case VK_TAB:
         case VK_DOWN:

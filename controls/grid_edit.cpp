@@ -165,8 +165,9 @@ BOOL CGridCtrl::PasteTextToCells(int nRow, int nCol, COleDataObject* pDataObject
     // before the end ends it.
     if (const size_t nul = block.find('\0'); nul != std::string::npos) block.resize(nul);
 
-    const HWND self = m_hWnd;
-    auto gone = [&] { return self && CWnd::FromHandlePermanent(self) != this; };
+    const platform::WindowWatch watch(*this);
+    // Without a window of its own the grid cannot be deleted by a handler.
+    auto gone = [&] { return watch.Handle() && watch.Gone(); };
     int j = 0;
     size_t start = 0;
     while (start <= block.size()) {
@@ -253,10 +254,10 @@ void CGridCtrl::OnBeginDrag() {
     if (!source) return;
     const CCellID topLeft = GetSelectedCellRange().GetTopLeft();
     SendMessageToParent(topLeft.row, topLeft.col, GVN_BEGINDRAG);
-    const HWND self = m_hWnd;
+    const platform::WindowWatch watch(*this);
     m_MouseMode = MOUSE_DRAGGING;
     const DROPEFFECT effect = source->DoDragDrop(DROPEFFECT_COPY | DROPEFFECT_MOVE);
-    if (CWnd::FromHandlePermanent(self) != this) return;
+    if (watch.Gone()) return;
     // The drag took the button's release with it.
     if (m_MouseMode == MOUSE_DRAGGING) m_MouseMode = MOUSE_NOTHING;
     if (effect & DROPEFFECT_MOVE) OnEditCut();

@@ -191,8 +191,8 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     }
     // A key hides the tip, as the tip does itself for the keys it sees.
     m_TitleTip.Hide();
-    const HWND self = m_hWnd;
-    auto gone = [&] { return CWnd::FromHandlePermanent(self) != this; };
+    const platform::WindowWatch watch(*this);
+    auto gone = [&] { return watch.Gone(); };
 
     CCellID next = m_idCurrentCell;
     bool changeLine = false;
@@ -359,9 +359,9 @@ void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
                                                  '\'',      '=',     ',',  '[', ']'};
             if (std::find(std::begin(kExcluded), std::end(kExcluded), nChar) ==
                 std::end(kExcluded)) {
-                const HWND self = m_hWnd;
+                const platform::WindowWatch watch(*this);
                 OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, nChar);
-                if (CWnd::FromHandlePermanent(self) != this) return;
+                if (watch.Gone()) return;
             }
         }
     }
@@ -413,8 +413,8 @@ void CGridCtrl::TrackerLineAt(CPoint point) {
 
 void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point) {
     CWnd* oldFocus = GetFocus();
-    const HWND self = m_hWnd;
-    auto gone = [&] { return CWnd::FromHandlePermanent(self) != this; };
+    const platform::WindowWatch watch(*this);
+    auto gone = [&] { return watch.Gone(); };
 
     m_LeftClickDownPoint = point;
     m_LeftClickDownCell = GetCellFromPt(point);
@@ -555,8 +555,8 @@ void CGridCtrl::OnMouseMove(UINT nFlags, CPoint point) {
 
 void CGridCtrl::OnLButtonUp(UINT nFlags, CPoint point) {
     CWnd::OnLButtonUp(nFlags, point);
-    const HWND self = m_hWnd;
-    auto gone = [&] { return CWnd::FromHandlePermanent(self) != this; };
+    const platform::WindowWatch watch(*this);
+    auto gone = [&] { return watch.Gone(); };
     ClipCursor(nullptr);
     if (GetCapture() == this) {
         ReleaseCapture();
@@ -595,8 +595,8 @@ void CGridCtrl::OnLButtonUp(UINT nFlags, CPoint point) {
 }
 
 void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point) {
-    const HWND self = m_hWnd;
-    auto gone = [&] { return CWnd::FromHandlePermanent(self) != this; };
+    const platform::WindowWatch watch(*this);
+    auto gone = [&] { return watch.Gone(); };
     if (m_MouseMode == MOUSE_OVER_COL_DIVIDE) {
         CCellID cell = GetCellFromPt(point);
         CPoint start;
@@ -655,8 +655,8 @@ void CGridCtrl::OnTimer(UINT_PTR nIDEvent) {
     GetClientRect(&client);
     const int fixedRowHeight = GetFixedRowHeight();
     const int fixedColWidth = GetFixedColumnWidth();
-    const HWND self = m_hWnd;
-    auto gone = [&] { return CWnd::FromHandlePermanent(self) != this; };
+    const platform::WindowWatch watch(*this);
+    auto gone = [&] { return watch.Gone(); };
 
     CPoint pt = origin;
     if (pt.y > client.bottom) {

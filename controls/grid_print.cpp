@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
+#include <string>
+#include <vector>
 
 #include "controls/grid_ctrl.h"
 #include "controls/grid_text.h"
@@ -404,9 +407,13 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
         ReportFileError(error);
         return FALSE;
     }
-    std::string text;
+    // The file may be larger than memory can hold, as text or as cells: that is a file this grid
+    // cannot load, not a reason to end the program.
+    std::vector<std::vector<CString>> records;
     try {
+        std::string text;
         const ULONGLONG length = file.GetLength();
+        if (length > text.max_size()) throw std::bad_alloc();
         text.resize(static_cast<size_t>(length));
         size_t done = 0;
         while (done < text.size()) {
@@ -418,27 +425,38 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
         }
         text.resize(done);
         file.Close();
+        records = grid_text::ParseCsv(text);
     } catch (const CFileException&) {
+        file.Abort();
+        ShowMessage("Unable to load grid data", 0);
+        return FALSE;
+    } catch (const std::bad_alloc&) {
         file.Abort();
         ShowMessage("Unable to load grid data", 0);
         return FALSE;
     }
 
     DeleteAllItems();
-    const auto records = grid_text::ParseCsv(text);
-    if (!records.empty()) {
-        std::vector<CString> headings = records.front();
-        // The save ends every line after an empty last column.
-        if (!headings.empty() && headings.back().IsEmpty()) headings.pop_back();
-        for (const CString& heading : headings)
-            InsertColumn(heading, kFormatLoaded, -1);
-        for (size_t r = 1; r < records.size(); ++r) {
-            const auto& fields = records[r];
-            if (fields.size() == 1 && fields[0].IsEmpty()) continue;
-            const int row = InsertRow(fields[0], -1);
-            for (size_t k = 1; k < fields.size(); ++k)
-                SetItemText(row, static_cast<int>(k), fields[k]);
+    try {
+        if (!records.empty()) {
+            std::vector<CString> headings = records.front();
+            // The save ends every line after an empty last column.
+            if (!headings.empty() && headings.back().IsEmpty()) headings.pop_back();
+            for (const CString& heading : headings)
+                InsertColumn(heading, kFormatLoaded, -1);
+            for (size_t r = 1; r < records.size(); ++r) {
+                const auto& fields = records[r];
+                if (fields.size() == 1 && fields[0].IsEmpty()) continue;
+                const int row = InsertRow(fields[0], -1);
+                for (size_t k = 1; k < fields.size(); ++k)
+                    SetItemText(row, static_cast<int>(k), fields[k]);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        records.clear();
+        DeleteAllItems();
+        ShowMessage("Unable to load grid data", 0);
+        return FALSE;
     }
     AutoSizeColumns();
     return TRUE;

@@ -111,10 +111,10 @@ void SendEndOfEdit(CWnd& editor, int nRow, int nColumn, UINT nLastChar) {
     info.item.col = nColumn;
     info.item.szText = editor.GetWindowText();
     info.item.lParam = static_cast<LPARAM>(nLastChar);
-    const HWND self = editor.m_hWnd;
+    const platform::WindowWatch watch(editor);
     if (CWnd* owner = editor.GetOwner())
         owner->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
-    if (CWnd::FromHandlePermanent(self) == &editor) editor.PostMessage(WM_CLOSE);
+    if (watch.Alive()) editor.PostMessage(WM_CLOSE);
 }
 
 void CInPlaceEdit::EndEdit() {

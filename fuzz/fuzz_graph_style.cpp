@@ -15,9 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (platform::graph::NumberFormat::Parse(CString(text), format)) {
         for (double v : {0.0, -1.5, 1e300, std::nan("")})
             format.Label(v, 3);
-        const auto ticks = platform::graph::ChooseTicks(format, 0, 10, 300, 30, 0, false);
-        for (double v : ticks.major)
-            format.Label(v, ticks.decimals);
+        for (double max : {10.0, 5e-323}) {
+            const auto ticks = platform::graph::ChooseTicks(format, 0, max, 300, 30, 0, false);
+            for (double v : ticks.major)
+                format.Label(v, ticks.decimals);
+        }
     }
     return 0;
 }

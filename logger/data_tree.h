@@ -3,7 +3,8 @@
 //
 // A node owns its arrays. Nodes are move-only; Clone makes a deep copy. The list owns its nodes,
 // so a node pointer stays valid until the node is removed or the list is emptied; a pointer to
-// a node's x or y array stays valid as long as the node does.
+// a node's x or y array stays valid as long as the node does. The arrays are shared owners so that
+// a running run can go on appending through weak references, which die with the data set.
 
 #include <memory>
 #include <vector>
@@ -15,7 +16,7 @@
 
 // A series of a data set: sample numbers (x) or values (y).
 using CDataArray = std::vector<double>;
-using CDataArrayPtr = std::unique_ptr<CDataArray>;
+using CDataArrayPtr = std::shared_ptr<CDataArray>;
 
 class CDataTreeBrench {
 public:

@@ -6,12 +6,13 @@
 #include <algorithm>
 #include <exception>
 
+#include "analysis/timing_measurement.h"
+#include "logger/logger_log.h"
 #include "logger/logger_messages.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
-#include "platform/ui/modal_host.h"
+#include "logger/user_prompt.h"
 #include "platform/ui/styles.h"
-#include "platform/win/frame.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/wnd.h"
 
@@ -60,8 +61,18 @@ void CDorvik::PostUserMessage(const CString& text) {
 
 void CDorvik::PostTimerFailure(bool errorIcon) {
     platform::MessageLoop::Current().Post([errorIcon] {
-        MessageBox(AfxGetMainWnd(), "SetTimer failed", "Error", errorIcon ? MB_ICONERROR : MB_OK);
+        const UINT type = errorIcon ? MB_ICONERROR : MB_OK;
+        if (CUserPrompt* prompt = GetUserPrompt())
+            prompt->MessageBox("SetTimer failed", "Error", type);
+        else
+            qCWarning(lcLogger) << "SetTimer failed";
     });
+}
+
+void CDorvik::ReportTimingMismatch() {
+    if (m_timingMismatchReported) return;
+    m_timingMismatchReported = true;
+    PostUserMessage(kTimingMismatchMessage);
 }
 
 void CDorvik::ShowStatusBarText(const CString& text) {
@@ -430,7 +441,9 @@ void CDorvik::OnOnCommCommPort() {
         }
         if (m_ring.Count() > 0) SomethingInSerialBufferFunction();
         CheckRegimeReplyTime();
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The next tick reads again, and a lost link has its own path.
+        qCWarning(lcLogger) << "receive tick failed:" << e.what();
     }
 }
 
@@ -490,7 +503,9 @@ void CDorvik::SendToDorvik(const BYTE* bytes, DWORD count) {
             m_serialPort->Send(bytes + sent, part);
             sent += part;
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // The command queue sends again, and a lost link has its own path.
+        qCWarning(lcLogger) << "send failed:" << e.what();
     }
 }
 
@@ -506,8 +521,8 @@ void CDorvik::BeginRun(BYTE channelCount, BYTE runKind) {
             m_ownedRunX[i].reset();
             m_ownedRunY[i].reset();
         }
-        m_runX[i] = m_ownedRunX[i].get();
-        m_runY[i] = m_ownedRunY[i].get();
+        m_runX[i] = m_ownedRunX[i];
+        m_runY[i] = m_ownedRunY[i];
     }
     m_sampleCounter = 0;
     m_runOnPort = runKind == kLiveRun || runKind == kLiveTimingRun;
@@ -523,11 +538,11 @@ void CDorvik::BeginRun(BYTE channelCount, BYTE runKind) {
 }
 
 CDataArray* CDorvik::GetRunX(int pair) const {
-    return pair >= 0 && pair < kRunPairs ? m_runX[pair] : nullptr;
+    return pair >= 0 && pair < kRunPairs ? m_runX[pair].lock().get() : nullptr;
 }
 
 CDataArray* CDorvik::GetRunY(int pair) const {
-    return pair >= 0 && pair < kRunPairs ? m_runY[pair] : nullptr;
+    return pair >= 0 && pair < kRunPairs ? m_runY[pair].lock().get() : nullptr;
 }
 
 CDataArrayPtr CDorvik::TakeRunX(int pair) {
@@ -542,7 +557,8 @@ void CDorvik::ForgetRunArrays() {
     for (int i = 0; i < kRunPairs; ++i) {
         m_ownedRunX[i].reset();
         m_ownedRunY[i].reset();
-        m_runX[i] = m_runY[i] = nullptr;
+        m_runX[i].reset();
+        m_runY[i].reset();
     }
 }
 

@@ -14,8 +14,8 @@
 //
 // Run arrays. BeginRun makes an X (sample number) and a Y (value) array for each channel of the
 // run; the logger object owns them until the document takes them (TakeRunX/TakeRunY) into its
-// data sets, and keeps plain pointers to append to while the run goes on. A document that deletes
-// those data sets during a run calls ForgetRunArrays first.
+// data sets, and appends through weak references while the run goes on: a data set deleted
+// during the run takes its arrays with it, and the run's later samples for it are dropped.
 
 #include <array>
 #include <deque>
@@ -278,10 +278,10 @@ public:
     void BeginRun(BYTE channelCount, BYTE runKind);
     CDataArray* GetRunX(int pair) const;
     CDataArray* GetRunY(int pair) const;
-    // Hands the arrays over; the logger object keeps appending through its plain pointers.
+    // Hands the arrays over; the logger object keeps appending while they live.
     CDataArrayPtr TakeRunX(int pair);
     CDataArrayPtr TakeRunY(int pair);
-    // The run's arrays are gone: nothing is appended to them any more.
+    // Nothing is appended to the run's arrays any more; those not taken are let go.
     void ForgetRunArrays();
 
     // ---- for the document
@@ -559,6 +559,8 @@ protected:
     // The user is told once the current handler has returned.
     static void PostUserMessage(const CString& text);
     static void PostTimerFailure(bool errorIcon);
+    // Tells the user once per run that the events do not fit the timing measurement.
+    void ReportTimingMismatch();
     void OnLinkLost();
     // ---- decoding
     // A QK run record's raw value of channel 0..6 (channel 3: 8 bits, the others 10).
@@ -610,8 +612,8 @@ protected:
     DWORD m_sampleCounter = 0;
     std::array<CDataArrayPtr, kRunPairs> m_ownedRunX;
     std::array<CDataArrayPtr, kRunPairs> m_ownedRunY;
-    std::array<CDataArray*, kRunPairs> m_runX{};
-    std::array<CDataArray*, kRunPairs> m_runY{};
+    std::array<std::weak_ptr<CDataArray>, kRunPairs> m_runX;
+    std::array<std::weak_ptr<CDataArray>, kRunPairs> m_runY;
     CReceiveRing m_ring;
     BYTE m_receiveTimerOn = 0;
     BYTE m_detectionTick = 0;

@@ -141,9 +141,11 @@ double CDorvik::GetLiveValue(int slot) const {
 }
 
 void CDorvik::AppendToRun(int pair, double x, double y) {
-    if (pair < 0 || pair >= kRunPairs || !m_runX[pair] || !m_runY[pair]) return;
-    m_runX[pair]->push_back(x);
-    m_runY[pair]->push_back(y);
+    if (pair < 0 || pair >= kRunPairs) return;
+    const CDataArrayPtr xs = m_runX[pair].lock(), ys = m_runY[pair].lock();
+    if (!xs || !ys) return;  // its data set was deleted
+    xs->push_back(x);
+    ys->push_back(y);
 }
 
 double CDorvik::HeartRateFromRaw(int input, double raw, DWORD sample) {
@@ -321,15 +323,18 @@ void CDorvik::StoreTimingEvent(const BYTE* record) {
     ++m_sampleCounter;
 
     // Every event recomputes the results from all events so far.
+    const CDataArrayPtr x[2] = {m_runX[0].lock(), m_runX[1].lock()};
+    const CDataArrayPtr y[2] = {m_runY[0].lock(), m_runY[1].lock()};
     for (int pair = 0; pair < 2; ++pair) {
-        if (m_runX[pair]) m_runX[pair]->clear();
-        if (m_runY[pair]) m_runY[pair]->clear();
+        if (x[pair]) x[pair]->clear();
+        if (y[pair]) y[pair]->clear();
     }
     if (!m_settings) return;
-    ComputeTimingMeasurement({m_runX[0], m_runY[0]}, {m_runX[1], m_runY[1]}, m_timingTimes,
-                             m_timingInputA, m_timingInputB, TimingMeasurementCode(),
-                             m_settings->m_timingDistance1, m_settings->m_timingDistance2,
-                             m_timingMismatchReported);
+    const bool fits =
+        ComputeTimingMeasurement({x[0].get(), y[0].get()}, {x[1].get(), y[1].get()}, m_timingTimes,
+                                 m_timingInputA, m_timingInputB, TimingMeasurementCode(),
+                                 m_settings->m_timingDistance1, m_settings->m_timingDistance2);
+    if (!fits) ReportTimingMismatch();
 }
 
 // ---- the basic model's records
@@ -400,8 +405,8 @@ void CDorvik::StoreLiveValues(const BYTE* record) {
 bool CDorvik::GetChannelDescription(int index, BYTE runKind, ChannelDescriptionStruct& d) const {
     d = ChannelDescriptionStruct();
     if (index < 0 || index >= std::min<int>(GetChannelCount(runKind), kRunPairs)) return false;
-    d.x = m_runX[index];
-    d.y = m_runY[index];
+    d.x = m_runX[index].lock().get();
+    d.y = m_runY[index].lock().get();
 
     if (runKind == kStoredTimingRun || runKind == kLiveTimingRun) {
         const int measurement = m_settings ? m_settings->m_timingMeasurement : 0;

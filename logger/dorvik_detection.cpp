@@ -3,7 +3,8 @@
 // The remembered port first; else the ports chosen in the communication set-up dialog; else every
 // COM number from 1 up. Each port gets seven ticks of timer 2003 (700 ms): ticks 0 to 3 probe for
 // the basic model at 2400 baud, ticks 4 to 6 for the QK at 19200, tick 7 moves on. The answer
-// machine marks the logger identified; the next tick queues the model's first commands.
+// machine marks the logger identified; the next tick queues the model's first commands. Over
+// Bluetooth the paired logger is the one candidate and gets the same seven ticks.
 
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
@@ -18,6 +19,11 @@ constexpr short kEndOfCandidates = -1;
 // Where the port number is left when the chosen ports ran out.
 constexpr short kAfterCandidates = 17;
 constexpr short kLastComPort = 255;
+constexpr const char* kBluetoothMissingText = "Bluetooth is not available on this computer.";
+
+bool OverBluetooth(const CSettings* settings) {
+    return settings && settings->m_communicationType == CSerialPort::kBluetooth;
+}
 
 }  // namespace
 
@@ -26,7 +32,8 @@ BOOL CDorvik::Connect() {
     m_portNumber = 0;
     // A list left from an earlier search would try stale ports, or end at its end marker at once.
     m_candidatePorts.clear();
-    if (m_settings && m_settings->m_rememberPort && IsComPortAvailable(m_settings->m_comNumber)) {
+    if (m_settings && m_settings->m_rememberPort && !OverBluetooth(m_settings) &&
+        IsComPortAvailable(m_settings->m_comNumber)) {
         m_detectionState = 2;
         ConnectToComm(m_settings->m_comNumber);
     } else {
@@ -49,7 +56,23 @@ void CDorvik::ConnectToNextPort() {
     bool found = false;
     short port = 0;
     bool scannedAll = false;
-    if (!m_candidatePorts.empty()) {
+    if (OverBluetooth(m_settings)) {
+        // The one candidate is the paired logger: no COM port is looked at, and the end marker
+        // says it was tried.
+        if (!CSerialPort::IsBluetoothSdkPresent()) {
+            m_candidatePorts.clear();
+            m_detectionState = 0;
+            EndSearch(kBluetoothMissingText);
+            return;
+        }
+        const bool tried =
+            !m_candidatePorts.empty() && m_candidatePorts.front() == kEndOfCandidates;
+        m_candidatePorts.assign(1, kEndOfCandidates);
+        if (!tried) {
+            ConnectToComm(m_settings->m_comNumber);
+            return;
+        }
+    } else if (!m_candidatePorts.empty()) {
         while (!found && !m_candidatePorts.empty()) {
             port = m_candidatePorts.front();
             m_candidatePorts.erase(m_candidatePorts.begin());

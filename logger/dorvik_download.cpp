@@ -206,8 +206,8 @@ bool CDorvik::IsSetDataAnswerAwaited() const {
 
 void CDorvik::DiscardPartialSetData() {
     if (m_setDataPosition >= 0 && m_setDataPosition < kRunPairs) {
-        if (CDataArray* x = m_runX[size_t(m_setDataPosition)]) x->clear();
-        if (CDataArray* y = m_runY[size_t(m_setDataPosition)]) y->clear();
+        if (const CDataArrayPtr x = m_runX[size_t(m_setDataPosition)].lock()) x->clear();
+        if (const CDataArrayPtr y = m_runY[size_t(m_setDataPosition)].lock()) y->clear();
     }
     m_setDataPosition = kSetDataNotBegun;
 }
@@ -289,11 +289,11 @@ void CDorvik::StoreQKSetData(const BYTE* data, DWORD length) {
         }
         m_setDataPosition = position;
         // An earlier answer of this channel that ended badly leaves nothing behind.
-        if (CDataArray* x = m_runX[size_t(position)]) x->clear();
-        if (CDataArray* y = m_runY[size_t(position)]) y->clear();
+        if (const CDataArrayPtr x = m_runX[size_t(position)].lock()) x->clear();
+        if (const CDataArrayPtr y = m_runY[size_t(position)].lock()) y->clear();
     }
-    CDataArray* x = m_runX[size_t(m_setDataPosition)];
-    CDataArray* y = m_runY[size_t(m_setDataPosition)];
+    const CDataArrayPtr x = m_runX[size_t(m_setDataPosition)].lock();
+    const CDataArrayPtr y = m_runY[size_t(m_setDataPosition)].lock();
     if (!x || !y) return;  // the document let the run go
     DWORD sample = DWORD(c.firstSample) + m_setDataTaken;
     for (DWORD i = 0; i + 1 < length; i += 2, ++sample) {
@@ -405,10 +405,13 @@ bool CDorvik::OnTimingDownloadData() {
     const int code = TimingMeasurementCode();
     h.channelCount = code == 21 ? 2 : 1;  // a collision: each gate its own results
     BeginRun(h.channelCount, kStoredTimingRun);
-    ComputeTimingMeasurement(
-        {m_runX[0], m_runY[0]}, {m_runX[1], m_runY[1]}, m_timingTimes, m_timingInputA,
-        m_timingInputB, code, m_settings ? m_settings->m_timingDistance1 : 0,
-        m_settings ? m_settings->m_timingDistance2 : 0, m_timingMismatchReported);
+    const CDataArrayPtr x[2] = {m_runX[0].lock(), m_runX[1].lock()};
+    const CDataArrayPtr y[2] = {m_runY[0].lock(), m_runY[1].lock()};
+    const bool fits = ComputeTimingMeasurement({x[0].get(), y[0].get()}, {x[1].get(), y[1].get()},
+                                               m_timingTimes, m_timingInputA, m_timingInputB, code,
+                                               m_settings ? m_settings->m_timingDistance1 : 0,
+                                               m_settings ? m_settings->m_timingDistance2 : 0);
+    if (!fits) ReportTimingMismatch();
     SendToHost(UM_FETCH_PROGRESS, 0, 0);
     SendToHost(UM_RUN_ENDED);
     m_downloadBuffer.clear();

@@ -9,11 +9,11 @@
 #include <numeric>
 #include <string>
 
-#include "app/msg_dialog.h"
 #include "logger/data_tree.h"
+#include "logger/logger_log.h"
+#include "logger/user_prompt.h"
 #include "platform/base/registry.h"
 #include "platform/comm/port_list.h"
-#include "platform/win/frame.h"
 
 // ---- ports and messages ----
 
@@ -38,10 +38,10 @@ void EnumerateBluetoothComPorts(BYTE flags[256], const CString& sysRoot) {
 }
 
 BYTE ShowMessageEx(const CString& text, UINT buttonSet, BOOL& showAgain) {
-    CMsgDialog dialog(text, buttonSet, AfxGetMainWnd());
-    dialog.DoModal();
-    showAgain = dialog.m_showAgain;
-    return static_cast<BYTE>(dialog.m_result);
+    if (CUserPrompt* prompt = GetUserPrompt())
+        return prompt->ShowMessage(text, buttonSet, showAgain);
+    qCWarning(lcLogger).noquote() << "message not shown:" << text.ToQString();
+    return 0;
 }
 
 BYTE ShowMessage(const CString& text, UINT buttonSet) {
@@ -502,4 +502,6 @@ CString GetExeFolder() {
 
 void MoveDataFiles(const CString&, const CString&) {}
 
-void WriteDebugLog(const CString&, const CString&) {}
+void WriteDebugLog(const CString& text, const CString& logFileName) {
+    qCDebug(lcLogger).noquote() << logFileName.ToQString() << text.ToQString();
+}

@@ -95,5 +95,5 @@ CString GetDataRoot();
 CString GetExeFolder();
 // The data files stay where they are when the data path changes.
 void MoveDataFiles(const CString& oldRoot, const CString& newRoot);
-// The debug log writes nothing.
+// No debug log file is written; the text goes to the "varnel.logger" log at debug level.
 void WriteDebugLog(const CString& text, const CString& logFileName);

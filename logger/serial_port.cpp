@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
+#include "bluetooth/sdk.h"
 #include "logger/settings.h"
 #include "platform/base/cstring.h"
 #include "platform/comm/comm.h"
@@ -238,9 +240,30 @@ DWORD CSerialPort::Write(const void* buffer, WORD length) {
             return sent;
         }
         case kBluetooth: {
-            WORD written = 0;
-            if (CRfCommPort::Write(buffer, length, &written) != kSuccess) return 0;
-            return written;
+            if (!buffer) return 0;
+            using Clock = std::chrono::steady_clock;
+            const Clock::time_point deadline =
+                Clock::now() + std::chrono::milliseconds(kWriteAllLimitMs);
+            const auto* bytes = static_cast<const BYTE*>(buffer);
+            WORD sent = 0;
+            while (sent < length) {
+                WORD written = 0;
+                const DWORD result =
+                    CRfCommPort::Write(bytes + sent, WORD(length - sent), &written);
+                sent += std::min<WORD>(written, WORD(length - sent));
+                if (result != kSuccess) {
+                    // Not open is no loss: the link was never there or was closed on purpose.
+                    if (result != kNotOpen) LoseLink(ERROR_GEN_FAILURE);
+                    return sent;
+                }
+                if (sent < length && Clock::now() >= deadline) {
+                    // Half a frame leaves the logger out of step, as over a COM port.
+                    LoseLink(ERROR_TIMEOUT);
+                    return sent;
+                }
+                if (written == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return sent;
         }
         default:
             return 0;
@@ -324,5 +347,5 @@ void CSerialPort::SetBreak(bool on) {
 }
 
 BOOL CSerialPort::IsBluetoothSdkPresent() {
-    return FALSE;
+    return BtSdkPresent() ? TRUE : FALSE;
 }

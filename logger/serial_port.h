@@ -70,8 +70,9 @@ public:
     // One read of up to `length` bytes, waiting at most 10 ms; the count read.
     virtual DWORD Read(void* buffer, WORD length);
     virtual DWORD Receive(void* buffer, WORD length);
-    // COM: writes all bytes, each attempt bounded by 10 ms, for at most about a second; a write
-    // that fails or stays short is a link loss. Bluetooth: the count the stack reports written.
+    // Writes all bytes, for at most about a second: COM in attempts bounded by 10 ms, Bluetooth
+    // sending the rest of a short count again. A write that fails or stays short is a link loss
+    // (over Bluetooth not one on a connection that is not open).
     virtual DWORD Write(const void* buffer, WORD length);
     // The logger object's only way to send: Write, over Bluetooth only while connected.
     virtual DWORD Send(const void* buffer, WORD length);
@@ -97,7 +98,7 @@ public:
     void SetRTS(bool on);
     void SetBreak(bool on);
 
-    // Whether a Bluetooth stack is installed. None is, on this system.
+    // Whether the Bluetooth kernel device opens: RFCOMM sockets and an adapter.
     static BOOL IsBluetoothSdkPresent();
 
 private:

@@ -1,12 +1,19 @@
 #include "logger/settings.h"
 
+#include <QLoggingCategory>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
 
 #include "logger/helpers.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
 #include "platform/base/paths.h"
+#include "platform/bt/bluez_driver.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "varnel.settings")
 
 namespace {
 
@@ -107,6 +114,38 @@ void CSettings::SetDefaults() {
     for (BYTE& b : m_btAddress)
         b = 0;
     m_serverChannel = 0;
+    ApplyBluetoothTarget();
+}
+
+bool CSettings::ParseBluetoothTarget(const char* text, BYTE address[6], BYTE* serverChannel) {
+    if (!text) return false;
+    const char* comma = std::strchr(text, ',');
+    const std::string addressText = comma ? std::string(text, comma) : std::string(text);
+    BYTE bytes[6];
+    if (!platform::bt::ParseAddress(addressText.c_str(), bytes)) return false;
+    int channel = 0;
+    if (comma) {
+        const char* digits = comma + 1;
+        if (*digits == '\0' || std::strlen(digits) > 2) return false;
+        for (const char* p = digits; *p; ++p) {
+            if (*p < '0' || *p > '9') return false;
+            channel = channel * 10 + (*p - '0');
+        }
+        if (channel < 1 || channel > 30) return false;
+    }
+    std::memcpy(address, bytes, 6);
+    *serverChannel = BYTE(channel);
+    return true;
+}
+
+void CSettings::ApplyBluetoothTarget() {
+    const char* text = std::getenv("VARNEL_BLUETOOTH");
+    if (!text || !*text) return;
+    if (!ParseBluetoothTarget(text, m_btAddress, &m_serverChannel)) {
+        qCWarning(lcSettings) << "VARNEL_BLUETOOTH is not <address>[,<channel 1-30>]:" << text;
+        return;
+    }
+    m_communicationType = 1;
 }
 
 void CSettings::InitColors() {
@@ -296,13 +335,19 @@ void CSettings::Load() {
 
 void CSettings::LoadFrom(CFile& file) {
     try {
-        if (file.GetLength() < 10) {
+        // A settings file is a few hundred bytes: one far larger is not one, and reading it could
+        // follow a string length through gigabytes.
+        const ULONGLONG length = file.GetLength();
+        if (length < 10 || length > kMaxFileSize) {
             SetDefaults();
             return;
         }
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
     } catch (const CException&) {
+        SetDefaults();
+        return;
+    } catch (const std::bad_alloc&) {
         SetDefaults();
         return;
     }

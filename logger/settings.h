@@ -36,6 +36,8 @@ public:
     static constexpr int kSensorTypes = 20;
     static constexpr int kLineRecords = 9;
     static constexpr int kPlotColors = 8;
+    // A larger file loads as the defaults without being read.
+    static constexpr ULONGLONG kMaxFileSize = 64 * 1024;
 
     // Applies the defaults, then loads the file in the data root.
     CSettings();
@@ -43,6 +45,9 @@ public:
     explicit CSettings(const CString& filePath);
 
     void SetDefaults();
+    // "<address>[,<channel>]", the address as bluetoothctl prints it, the channel 1..30 (none:
+    // 0, the logger is asked); false for anything else, leaving the outputs alone.
+    static bool ParseBluetoothTarget(const char* text, BYTE address[6], BYTE* serverChannel);
     void InitColors();
     void InitSensorTable();
     // Copies a type of the sensor-type table into a sensor slot; the slot keeps its short name.
@@ -53,8 +58,8 @@ public:
     // Writes the whole record through a temporary file renamed over the old one, so that a failed
     // save leaves the old file as it was. False when nothing could be written.
     BOOL Save() const;
-    // Reads the file. A missing or unreadable file keeps the record as it is; a short, broken or
-    // cut file gives the defaults; a file of another kind reads nothing.
+    // Reads the file. A missing or unreadable file keeps the record as it is; a short, broken, cut
+    // or oversized file gives the defaults; a file of another kind reads nothing.
     void Load();
     // The same, from an open file.
     void LoadFrom(CFile& file);
@@ -101,7 +106,8 @@ public:
     LONG m_videoHidden;
     LONG m_communicationType;  // 0 COM port, 1 Bluetooth RFCOMM
 
-    // Not kept in the file: they always start from their defaults.
+    // Not kept in the file: they always start from their defaults, which VARNEL_BLUETOOTH (see
+    // ParseBluetoothTarget) turns to a Bluetooth link for one start.
     CString m_spareText;
     BYTE m_btAddress[6];
     BYTE m_serverChannel;
@@ -112,6 +118,7 @@ public:
 private:
     struct NoLoad {};
     explicit CSettings(NoLoad) { SetDefaults(); }
+    void ApplyBluetoothTarget();
     void WriteFields(CArchive& ar) const;
     void ReadFields(CArchive& ar);
     void Validate();

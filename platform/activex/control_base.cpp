@@ -9,9 +9,10 @@ HRESULT CActiveXControl::Invoke(DISPID id, WORD kind, std::span<const VARIANT> a
     return h.Invoke(id, kind, args, result);
 }
 
-bool CActiveXControl::Raise(HWND self, DISPID event, std::vector<VARIANT>& args) {
+bool CActiveXControl::Raise(const platform::WindowWatch& self, DISPID event,
+                            std::vector<VARIANT>& args) {
     platform::FireControlEvent(this, event, args);
-    return CWnd::FromHandlePermanent(self) != nullptr;
+    return self.Alive();
 }
 
 CActiveXWrapper::~CActiveXWrapper() {

@@ -20,7 +20,7 @@ public:
 protected:
     // Raises an event to the parent's sink table; false when the window `self` is gone afterwards
     // (then nothing of this object may be touched).
-    bool Raise(HWND self, DISPID event, std::vector<VARIANT>& args);
+    bool Raise(const platform::WindowWatch& self, DISPID event, std::vector<VARIANT>& args);
 };
 
 // The wrapper the program holds. It attaches to a template-made control by its id

@@ -99,9 +99,9 @@ QWidget* CWGraph::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
 int CWGraph::OnCreate(LPCREATESTRUCT cs) {
     m_model = GraphModel::Create();
     m_model->SetClientSize(QSizeF(cs->cx, cs->cy));
-    const HWND self = m_hWnd;
+    const platform::WindowWatch self(*this);
     m_model->onChange = [self] {
-        if (CWnd* w = CWnd::FromHandlePermanent(self)) w->Invalidate(FALSE);
+        if (CWnd* w = self.Window()) w->Invalidate(FALSE);
     };
     m_interaction = std::make_unique<platform::graph::GraphInteraction>(*m_model);
     return 0;
@@ -144,7 +144,7 @@ std::optional<QRectF> CWGraph::RubberBand() const {
 }
 
 platform::graph::RaiseEvent CWGraph::Raiser() {
-    const HWND self = m_hWnd;
+    const platform::WindowWatch self(*this);
     return [self, this](DISPID id, std::vector<VARIANT>& args) { return Raise(self, id, args); };
 }
 

@@ -1,19 +1,26 @@
 #pragma once
 // Where the parts of the graph go at a logical size, and the mapping of axis values to pixels.
-// The plot area sits 40 px from the left (more when several Y axes are drawn there), 14 px from
-// the top, 31 px from the bottom and 5 px from the right, 45 px while a Y axis is drawn on the
-// right: (W - 45) x (H - 45) at (40, 14) without a right axis.
+//
+// The plot area is framed on four sides. Left of it, 40 px per Y axis drawn there (the first
+// axis's strip is x < 40); right of it, 40 px per Y axis drawn there and room for half the last X
+// tick label. Above it, rows of captions (as many as the captions need so none is cut) and half a
+// label height for the top Y tick label; below it, the X tick labels and the X caption, 45 px at
+// most so that the X axis stays in the bottom 45 px.
 
+#include <QFont>
 #include <QRectF>
 #include <QSizeF>
+#include <QString>
 #include <vector>
 
 #include "platform/activex/graph_model.h"
 
+class QFontMetricsF;
+
 namespace platform::graph {
 
-constexpr double kLeftMargin = 40, kTopMargin = 14, kBottomMargin = 31, kRightMargin = 5,
-                 kAxisWidth = 40;
+constexpr double kLeftMargin = 40, kTopMargin = 14, kRightMargin = 5, kAxisWidth = 40,
+                 kMaxBottomMargin = 45;
 
 struct AxisMap {
     double vmin = 0, vmax = 1;
@@ -23,14 +30,47 @@ struct AxisMap {
     double FromPixel(double p) const;
 };
 
+// A text the graph draws outside the plot area, and its box.
+struct PlacedText {
+    QRectF box;
+    QString text;
+    COLORREF colour = 0;
+};
+
 struct GraphLayout {
     QSizeF size;
     QRectF plot;
     std::vector<size_t> leftAxes, rightAxes;  // indexes into the axes, nearest the plot first
+    std::vector<PlacedText> captions;         // the graph's and the axes' captions
     AxisMap X(const GraphState& s) const;
     AxisMap Y(const Axis& axis) const;
 };
 
+// The font of the graph at its logical resolution.
+QFont GraphFont(const GraphState& s);
+
 GraphLayout ComputeLayout(const GraphState& s, QSizeF size);
+
+// One axis as drawn: vertical for a Y axis, `far` for one right of the plot, `at` the x of a Y
+// axis line or the y of the X axis line.
+struct AxisPlace {
+    const Axis* axis;
+    bool vertical;
+    bool far;
+    double at;
+};
+// The axes drawn, the X axis first, then the Y axes nearest the plot first.
+std::vector<AxisPlace> DrawnAxes(const GraphState& s, const GraphLayout& layout);
+
+// The tick labels of an axis: inside the image, and none over a box in `taken`, which gets
+// theirs (a label that would overlap is left out).
+struct TickLabel {
+    double value;
+    QRectF box;
+    QString text;
+};
+std::vector<TickLabel> PlaceTickLabels(const GraphState& s, const GraphLayout& layout,
+                                       const AxisPlace& place, const QFontMetricsF& fm,
+                                       std::vector<QRectF>& taken);
 
 }  // namespace platform::graph

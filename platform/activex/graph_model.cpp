@@ -571,6 +571,17 @@ HRESULT GraphModel::PlotCall(Plot& p, const Call& call) {
                 Autoscale();
                 return S_OK;
             });
+        case 9021:
+            return Method(c, 2, [&] {
+                DoubleArray x, y;
+                if (const HRESULT hr = ArrayPair(c.args, x, y); FAILED(hr)) return hr;
+                if (x->size() > PlotPoints::kMaxPoints - p.points->Size()) return E_INVALIDARG;
+                p.points = p.points->Appended(x->data(), y->data(), x->size());
+                for (Cursor& cur : m_s.cursors)
+                    if (cur.plot == p.id) SnapCursor(cur, p.id);
+                Autoscale();
+                return S_OK;
+            });
         default:
             return DISP_E_MEMBERNOTFOUND;
     }

@@ -221,13 +221,6 @@ void DrawLabel(QPainter& p, const GraphState& s, const GraphLayout& layout, cons
     p.drawText(*box, Qt::AlignCenter, a.caption.text.ToQString());
 }
 
-struct AxisDraw {
-    const Axis* axis;
-    bool vertical;
-    bool far;
-    double at;  // x of a Y axis line, y of the X axis line
-};
-
 void DrawGrid(QPainter& p, const GraphState& s, const GraphLayout& layout) {
     p.setPen(QPen(Colour(s.style.grid), 1));
     for (size_t i = 0; i < s.axes.size(); ++i) {
@@ -254,8 +247,8 @@ void DrawGrid(QPainter& p, const GraphState& s, const GraphLayout& layout) {
     }
 }
 
-void DrawAxis(QPainter& p, const GraphState& s, const GraphLayout& layout, const AxisDraw& d,
-              const QFontMetricsF& fm) {
+void DrawAxis(QPainter& p, const GraphState& s, const GraphLayout& layout, const AxisPlace& d,
+              const QFontMetricsF& fm, std::vector<QRectF>& taken) {
     const Axis& a = *d.axis;
     const QRectF& area = layout.plot;
     const AxisMap m = d.vertical ? layout.Y(a) : layout.X(s);
@@ -269,51 +262,27 @@ void DrawAxis(QPainter& p, const GraphState& s, const GraphLayout& layout, const
         ChooseTicks(a.format, a.min, a.max, len, d.vertical ? 30 : 60, a.spacing, a.DrawnLog());
     // Tick marks point into the plot area, so labels sit right against it.
     const double inward = d.vertical ? (d.far ? -1 : 1) : -1;
+    auto mark = [&](double v, double length) {
+        const double px = m.ToPixel(v);
+        if (d.vertical)
+            p.drawLine(QPointF(d.at, px), QPointF(d.at + length * inward, px));
+        else
+            p.drawLine(QPointF(px, d.at), QPointF(px, d.at + length * inward));
+    };
     if (a.ticks.minor) {
         p.setPen(QPen(Colour(a.ticks.minorColor), 1));
-        for (double v : t.minor) {
-            const double px = m.ToPixel(v);
-            if (d.vertical)
-                p.drawLine(QPointF(d.at, px), QPointF(d.at + 2 * inward, px));
-            else
-                p.drawLine(QPointF(px, d.at), QPointF(px, d.at + 2 * inward));
-        }
+        for (double v : t.minor)
+            mark(v, 2);
     }
     p.setPen(QPen(Colour(a.ticks.color), 1));
-    std::optional<QRectF> last;
-    for (double v : t.major) {
-        const double px = m.ToPixel(v);
-        if (a.ticks.ticks) {
-            if (d.vertical)
-                p.drawLine(QPointF(d.at, px), QPointF(d.at + 4 * inward, px));
-            else
-                p.drawLine(QPointF(px, d.at), QPointF(px, d.at + 4 * inward));
-        }
-        if (!a.ticks.labels) continue;
-        const QString text = a.format.Label(v, t.decimals).ToQString();
-        const double w = fm.horizontalAdvance(text), h = fm.height();
-        QRectF r;
-        if (!d.vertical)
-            r = QRectF(px - w / 2, d.at + 3, w, h);
-        else if (d.far)
-            r = QRectF(d.at + 3, px - h / 2, w, h);
-        else
-            r = QRectF(d.at - 3 - w, px - h / 2, w, h);
-        if (last && last->adjusted(-2, -1, 2, 1).intersects(r))
-            continue;  // it would overlap its neighbour
-        p.drawText(r, Qt::AlignCenter, text);
-        last = r;
-    }
+    if (a.ticks.ticks)
+        for (double v : t.major)
+            mark(v, 4);
+    for (const TickLabel& label : PlaceTickLabels(s, layout, d, fm, taken))
+        p.drawText(label.box, Qt::AlignCenter, label.text);
 }
 
 }  // namespace
-
-QFont GraphFont(const GraphState& s) {
-    QFont f("DejaVu Sans");
-    // Points at the control's 96-dpi logical resolution; the painter's scale does the rest.
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(s.style.fontSize * 96.0 / 72.0))));
-    return f;
-}
 
 const Axis& AnnotationYAxis(const GraphState& s, const Annotation& a) {
     const Plot* plot = a.plot ? s.FindPlot(a.plot) : nullptr;
@@ -407,9 +376,11 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                 const size_t hi =
                     c + 1 == columns
                         ? i1
-                        : std::clamp(pts.LowerBound(xm.FromPixel(
-                                         area.left() + columnWidth * static_cast<double>(c + 1))),
-                                     lo, i1);
+                        : std::min(
+                              pts.LowerBound(xm.FromPixel(area.left() +
+                                                          columnWidth * static_cast<double>(c + 1)),
+                                             lo),
+                              i1);
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;
@@ -581,48 +552,16 @@ void RenderGraph(QPainter& p, const GraphState& s, const QRectF& target, QSizeF 
         }
     p.restore();
 
-    // Axes and captions.
-    const Axis& xAxis = s.axes.front();
-    if (xAxis.ownScale && xAxis.ticks.nearSide)
-        DrawAxis(p, s, layout, {&xAxis, false, false, area.bottom()}, fm);
-    auto yAxes = [&](const std::vector<size_t>& list, bool far) {
-        for (size_t k = 0; k < list.size(); ++k) {
-            const double at = far ? area.right() + kAxisWidth * static_cast<double>(k)
-                                  : area.left() - kAxisWidth * static_cast<double>(k);
-            DrawAxis(p, s, layout, {&s.axes[list[k]], true, far, at}, fm);
-        }
-    };
-    yAxes(layout.leftAxes, false);
-    yAxes(layout.rightAxes, true);
-    if (xAxis.ownScale && xAxis.captionSides.nearSide && !xAxis.caption.IsEmpty()) {
-        p.setPen(Colour(xAxis.captionColor));
-        p.drawText(
-            QRectF(area.left(), logical.height() - fm.height() - 1, area.width(), fm.height()),
-            Qt::AlignCenter,
-            fm.elidedText(xAxis.caption.ToQString(), Qt::ElideRight, area.width()));
-    }
-    for (size_t k = 0; k < layout.leftAxes.size(); ++k) {
-        const Axis& a = s.axes[layout.leftAxes[k]];
-        if (!a.captionSides.nearSide || a.caption.IsEmpty()) continue;
-        p.setPen(Colour(a.captionColor));
-        const double x = std::max(0.0, area.left() - kAxisWidth * static_cast<double>(k + 1)) + 2;
-        p.drawText(QRectF(x, 0, area.width() / 3, kTopMargin), Qt::AlignLeft | Qt::AlignVCenter,
-                   fm.elidedText(a.caption.ToQString(), Qt::ElideRight, area.width() / 3));
-    }
-    for (size_t k = 0; k < layout.rightAxes.size(); ++k) {
-        const Axis& a = s.axes[layout.rightAxes[k]];
-        if (!a.captionSides.farSide || a.caption.IsEmpty()) continue;
-        p.setPen(Colour(a.captionColor));
-        const double right =
-            std::min(logical.width(), area.right() + kAxisWidth * static_cast<double>(k + 1)) - 2;
-        p.drawText(QRectF(right - area.width() / 3, 0, area.width() / 3, kTopMargin),
-                   Qt::AlignRight | Qt::AlignVCenter,
-                   fm.elidedText(a.caption.ToQString(), Qt::ElideRight, area.width() / 3));
-    }
-    if (!s.caption.IsEmpty()) {
-        p.setPen(Qt::black);
-        p.drawText(QRectF(area.left(), 0, area.width(), kTopMargin), Qt::AlignCenter,
-                   fm.elidedText(s.caption.ToQString(), Qt::ElideRight, area.width() / 3));
+    // The frame, the axes over it in their own colours, and the captions.
+    p.setPen(QPen(Colour(s.axes.front().color), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(area);
+    std::vector<QRectF> taken;
+    for (const AxisPlace& d : DrawnAxes(s, layout))
+        DrawAxis(p, s, layout, d, fm, taken);
+    for (const PlacedText& c : layout.captions) {
+        p.setPen(Colour(c.colour));
+        p.drawText(c.box, Qt::AlignCenter, c.text);
     }
     if (rubberBand) {
         p.setPen(QPen(Qt::black, 1, Qt::DashLine));

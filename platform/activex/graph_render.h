@@ -20,9 +20,6 @@ namespace platform::graph {
 void RenderGraph(QPainter& painter, const GraphState& s, const QRectF& target, QSizeF logical,
                  const std::optional<QRectF>& rubberBand = std::nullopt);
 
-// The font of the graph at its logical resolution.
-QFont GraphFont(const GraphState& s);
-
 // What a plot draws at a device resolution of `columnsPerPixel` device columns per logical pixel:
 // runs of connected points (a gap starts a new run) and the points that carry markers.
 struct Trace {

@@ -487,9 +487,9 @@ QWidget* CWButton::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
 
 int CWButton::OnCreate(LPCREATESTRUCT cs) {
     m_model = std::make_shared<ButtonModel>();
-    const HWND self = m_hWnd;
+    const platform::WindowWatch self(*this);
     m_model->onChange = [self] {
-        if (CWnd* w = CWnd::FromHandlePermanent(self)) w->Invalidate(FALSE);
+        if (CWnd* w = self.Window()) w->Invalidate(FALSE);
     };
     ButtonState& s = m_model->state;
     const auto pairs = InitPairs(cs->lpszName);
@@ -543,7 +543,7 @@ CString CWButton::Dump() const {
 
 void CWButton::MouseDown(SHORT button, SHORT shift, QPoint pos, bool doubleClick) {
     if (!m_model || !IsWindowEnabled()) return;
-    const HWND self = m_hWnd;
+    const platform::WindowWatch self(*this);
     if (button == 1) {
         m_pressed = true;
         m_secondClick = doubleClick;
@@ -569,7 +569,7 @@ void CWButton::ClickByKey() {
 }
 
 void CWButton::Click(bool second) {
-    const HWND self = m_hWnd;
+    const platform::WindowWatch self(*this);
     ButtonState& s = m_model->state;
     std::vector<VARIANT> none;
     if (s.mode == 1) {
@@ -595,9 +595,9 @@ QWidget* CWGauge::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
 
 int CWGauge::OnCreate(LPCREATESTRUCT cs) {
     m_model = std::make_shared<GaugeModel>();
-    const HWND self = m_hWnd;
+    const platform::WindowWatch self(*this);
     m_model->onChange = [self] {
-        if (CWnd* w = CWnd::FromHandlePermanent(self)) w->Invalidate(FALSE);
+        if (CWnd* w = self.Window()) w->Invalidate(FALSE);
     };
     GaugeState& s = m_model->state;
     const auto pairs = InitPairs(cs->lpszName);
@@ -638,7 +638,7 @@ CString CWGauge::Dump() const {
 void CWGauge::MouseDown(SHORT button, SHORT shift, QPoint pos) {
     if (!m_model || !IsWindowEnabled()) return;
     auto args = MouseArgs(button, shift, pos);
-    Raise(m_hWnd, DISPID_MOUSEDOWN, args);
+    Raise(platform::WindowWatch(*this), DISPID_MOUSEDOWN, args);
 }
 
 BOOL CWKnob::Create(const RECT& rect, CWnd* parent, UINT id, DWORD style) {

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace platform::graph {
 namespace {
@@ -198,18 +199,22 @@ std::vector<double> Multiples(double lo, double hi, double step) {
     return out;
 }
 
+// The smallest 1, 2 or 5 times a power of ten that is at least `minimum` and `floorStep`; 0 when
+// no normal, finite double is (a range narrower than doubles resolve, or wider than they hold).
 double NiceNumberStep(double minimum, double floorStep, int& mantissa) {
-    double p = std::pow(10.0, std::floor(std::log10(minimum)));
-    for (;;) {
+    if (!(minimum > 0) || !std::isfinite(minimum)) return 0;
+    const double e = std::floor(std::log10(minimum));
+    if (e < std::numeric_limits<double>::min_exponent10) return 0;
+    for (double p = std::pow(10.0, e); std::isfinite(p); p *= 10)
         for (int m : {1, 2, 5}) {
             const double s = m * p;
+            if (!std::isfinite(s)) return 0;
             if (s >= minimum * (1 - 1e-12) && s >= floorStep * (1 - 1e-12)) {
                 mantissa = m;
                 return s;
             }
         }
-        p *= 10;
-    }
+    return 0;
 }
 
 }  // namespace
@@ -268,15 +273,21 @@ TickSet ChooseTicks(const NumberFormat& format, double min, double max, double p
         const double floorStep = fixed >= 0 ? std::pow(10.0, -fixed) : 0;
         int mantissa = 1;
         const double step = NiceNumberStep((hi - lo) / maxTicks, floorStep, mantissa);
-        labels = Multiples(lo, hi, step);
-        minorLabels = Multiples(lo, hi, step / (mantissa == 2 ? 4 : 5));
-        t.decimals = DecimalsForStep(step);
+        if (step > 0) {
+            labels = Multiples(lo, hi, step);
+            minorLabels = Multiples(lo, hi, step / (mantissa == 2 ? 4 : 5));
+            t.decimals = DecimalsForStep(step);
+        } else {
+            labels = {lo, hi};  // no round step fits: the two ends
+            t.decimals = 6;
+        }
     }
     const bool flipped = l1 < l0;
+    // Through a tiny scale, label values can map back to no finite axis value.
     for (double l : labels)
-        t.major.push_back(format.Invert(l));
+        if (const double v = format.Invert(l); std::isfinite(v)) t.major.push_back(v);
     for (double l : minorLabels)
-        t.minor.push_back(format.Invert(l));
+        if (const double v = format.Invert(l); std::isfinite(v)) t.minor.push_back(v);
     if (flipped) {
         std::reverse(t.major.begin(), t.major.end());
         std::reverse(t.minor.begin(), t.minor.end());

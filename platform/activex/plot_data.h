@@ -1,11 +1,17 @@
 #pragma once
-// The points of one plot, immutable once written and shared with pictures of the graph. A write
-// summarises them in one pass: the data ranges, whether X never decreases, and per block of
-// points the first, last, minimum and maximum, so that a redraw or a hit test of ten million
-// points looks at a few blocks per pixel column instead of every point.
+// The points of one plot: immutable snapshots, shared with pictures of the graph. Writing
+// summarises them in one pass: the data ranges, whether X never decreases, and a pyramid of
+// block summaries (first, last, minimum and maximum per 64 points, per 64 such blocks, and so on),
+// so that a redraw or a hit test of ten million points looks at a few summaries per pixel column.
+//
+// Appending writes into a buffer with room to spare that earlier snapshots share: they read only
+// up to their own length, and a buffer that is full is copied to a larger one, leaving the earlier
+// snapshots their old buffer. So an append costs what it appends (amortised), and a snapshot never
+// changes.
 //
 // A point whose X or Y is NaN or infinite is a gap.
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -17,15 +23,18 @@ namespace platform::graph {
 class PlotPoints {
 public:
     static constexpr size_t kBlock = 64;
+    static constexpr size_t kMaxPoints = UINT32_MAX;
 
     PlotPoints(DoubleArray x, DoubleArray y);  // equal lengths; the caller checks
     static const std::shared_ptr<const PlotPoints>& Empty();
 
+    // These points followed by `count` more; the total stays within kMaxPoints (the caller checks).
+    std::shared_ptr<const PlotPoints> Appended(const double* x, const double* y,
+                                               size_t count) const;
+
     size_t Size() const { return m_n; }
-    const double* X() const { return m_x->data(); }
-    const double* Y() const { return m_y->data(); }
-    const DoubleArray& XArray() const { return m_x; }
-    const DoubleArray& YArray() const { return m_y; }
+    const double* X() const { return m_x; }
+    const double* Y() const { return m_y; }
     bool IsPoint(size_t i) const;  // both coordinates finite
     // X never decreases over the points with a finite X.
     bool Monotone() const { return m_monotone; }
@@ -35,13 +44,14 @@ public:
     bool XRange(double& lo, double& hi) const;
     bool YRange(double& lo, double& hi) const;
 
-    // Monotone data only: the first index whose finite X is at least x (Size() when none).
-    size_t LowerBound(double x) const;
+    // Monotone data only: the first index at or after `from` whose finite X is at least x (Size()
+    // when none). A search from the previous answer costs the distance, not the size.
+    size_t LowerBound(double x, size_t from = 0) const;
 
     struct Summary {
         bool any = false;
         size_t first = 0, last = 0;     // first and last finite point
-        size_t minIdx = 0, maxIdx = 0;  // lowest and highest Y
+        size_t minIdx = 0, maxIdx = 0;  // lowest and highest Y, the earliest of equals
         size_t count = 0;               // indexes in the range
     };
     // The points in [lo, hi).
@@ -51,21 +61,35 @@ public:
     // Monotone data by binary search, other data by a scan.
     size_t NearestByX(double x) const;
 
-private:
+    // The pyramid levels summaries use, 0 for all; 1 gives the single level of 64-point blocks,
+    // to compare against.
+    static void LimitSummaryLevels(size_t levels);
+
     struct Block {
         double lastX;  // last finite X in the block or before it
         double minY, maxY;
         std::uint32_t minIdx, maxIdx, first, last;
         bool any;
+        bool xFinite;  // every X in the block is finite (level 0 only)
     };
-    void Include(Summary& s, size_t i) const;
+    struct Store;
+    struct Blocks;
 
-    DoubleArray m_x, m_y;
+private:
+    // Summarises points [from, to) into the store, the complete blocks of every level from the
+    // one that holds `from`; the statistics take the points from `from` on.
+    void Extend(size_t from, size_t to);
+    const Blocks& Level(size_t k) const;
+    size_t Levels() const;
+
+    std::shared_ptr<Store> m_store;
+    const double* m_x = nullptr;
+    const double* m_y = nullptr;
     size_t m_n = 0;
     size_t m_points = 0;
     bool m_monotone = true;
-    double m_xlo = 0, m_xhi = 0, m_ylo = 0, m_yhi = 0;
-    std::vector<Block> m_blocks;
+    double m_lastX;  // last finite X, -inf when none
+    double m_xlo, m_xhi, m_ylo, m_yhi;
 };
 
 using PlotPointsPtr = std::shared_ptr<const PlotPoints>;

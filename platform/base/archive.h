@@ -1,7 +1,9 @@
 #pragma once
 // CArchive: the class library's binary archive. Integers and doubles little-endian; strings with a
 // 1, 3 or 7 byte length prefix in Windows-1252, or in the Unicode form (0xFF 0xFFFE marker, then
-// UTF-16LE) when Windows-1252 cannot hold them; element counts as 16 bits or 0xFFFF and 32 bits.
+// UTF-16LE) when Windows-1252 cannot hold them; element counts as 16 bits, or 0xFFFF and 32 bits,
+// or 0xFFFF, 0xFFFFFFFF and 64 bits. Every integer goes through at its exact width: LONGLONG and
+// ULONGLONG as 8 bytes, LONG and DWORD as 4.
 // Every load is bounds-checked: a short or malformed file throws CArchiveException, and nothing is
 // allocated beyond what the rest of the file could hold.
 
@@ -13,6 +15,12 @@
 #include "platform/base/cstring.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/file.h"
+
+// The 64-bit integer type that LONGLONG and ULONGLONG are not (long long where they are long): it
+// goes through as 8 bytes too, never narrowed to a 32-bit overload.
+template <class T>
+concept OtherWord64 = std::is_integral_v<T> && sizeof(T) == 8 && !std::is_same_v<T, LONGLONG> &&
+                      !std::is_same_v<T, ULONGLONG>;
 
 class CArchive {
 public:
@@ -51,10 +59,10 @@ public:
     CArchive& operator<<(short v) { return Put(v); }
     CArchive& operator<<(int v) { return Put(static_cast<LONG>(v)); }
     CArchive& operator<<(UINT v) { return Put(static_cast<DWORD>(v)); }
-    CArchive& operator<<(long v) { return Put(static_cast<LONG>(v)); }
-    CArchive& operator<<(unsigned long v) { return Put(static_cast<DWORD>(v)); }
-    CArchive& operator<<(long long v) { return Put(static_cast<LONGLONG>(v)); }
-    CArchive& operator<<(unsigned long long v) { return Put(static_cast<ULONGLONG>(v)); }
+    CArchive& operator<<(LONGLONG v) { return Put(v); }
+    CArchive& operator<<(ULONGLONG v) { return Put(v); }
+    template <class T>
+    requires OtherWord64<T> CArchive& operator<<(T v) { return Put(v); }
     CArchive& operator<<(float v) { return Put(v); }
     CArchive& operator<<(double v) { return Put(v); }
     CArchive& operator<<(const CString& s);
@@ -67,10 +75,10 @@ public:
     CArchive& operator>>(short& v) { return Get(v); }
     CArchive& operator>>(int& v) { return GetAs<LONG>(v); }
     CArchive& operator>>(UINT& v) { return GetAs<DWORD>(v); }
-    CArchive& operator>>(long& v) { return GetAs<LONG>(v); }
-    CArchive& operator>>(unsigned long& v) { return GetAs<DWORD>(v); }
-    CArchive& operator>>(long long& v) { return GetAs<LONGLONG>(v); }
-    CArchive& operator>>(unsigned long long& v) { return GetAs<ULONGLONG>(v); }
+    CArchive& operator>>(LONGLONG& v) { return Get(v); }
+    CArchive& operator>>(ULONGLONG& v) { return Get(v); }
+    template <class T>
+    requires OtherWord64<T> CArchive& operator>>(T& v) { return Get(v); }
     CArchive& operator>>(float& v) { return Get(v); }
     CArchive& operator>>(double& v) { return Get(v); }
     CArchive& operator>>(CString& s);

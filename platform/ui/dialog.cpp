@@ -139,9 +139,9 @@ BOOL CDialog::Build(CWnd* parent, bool modal) {
         DestroyWindow();
         return FALSE;
     }
-    const HWND self = m_hWnd;
+    const platform::WindowWatch watch(*this);
     OnInitDialog();
-    return FromHandlePermanent(self) == this;
+    return watch.Alive();
 }
 
 void CDialog::BuildItems() {

@@ -127,11 +127,11 @@ void WindowScrollBars::OnAction(int index, int action) {
     else
         b->setSliderPosition(m_info[index].nPos);
     CWnd* owner = m_owner;
-    const HWND self = owner->m_hWnd;
+    const WindowWatch watch(*owner);
     const WPARAM w = MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(track));
     owner->SendMessage(index == 1 ? WM_VSCROLL : WM_HSCROLL, w, 0);
     // The handler may have destroyed (and deleted) the window, and this with it.
-    if (CWnd::FromHandlePermanent(self) != owner || !m_bars[index]) return;
+    if (watch.Gone() || !m_bars[index]) return;
     if (code != SB_THUMBTRACK) m_bars[index]->setSliderPosition(m_info[index].nPos);
 }
 
@@ -141,13 +141,18 @@ void WindowScrollBars::OnReleased(int index) {
     const UINT msg = index == 1 ? WM_VSCROLL : WM_HSCROLL;
     const int track = m_info[index].nTrackPos;
     CWnd* owner = m_owner;
-    const HWND self = owner->m_hWnd;
+    const WindowWatch watch(*owner);
     owner->SendMessage(
         msg, MAKEWPARAM(static_cast<WORD>(SB_THUMBPOSITION), static_cast<WORD>(track)), 0);
-    if (CWnd::FromHandlePermanent(self) != owner) return;
+    if (watch.Gone()) return;
     owner->SendMessage(msg, MAKEWPARAM(static_cast<WORD>(SB_ENDSCROLL), 0), 0);
-    if (CWnd::FromHandlePermanent(self) != owner) return;
+    if (watch.Gone()) return;
     Mirror(index);
+}
+
+WindowScrollBarsPtr MakeWindowScrollBars(CWnd* owner) {
+    return WindowScrollBarsPtr(new WindowScrollBars(owner),
+                               [](WindowScrollBars* bars) { delete bars; });
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <array>
+#include <memory>
 
 #include "platform/base/geometry.h"
 
@@ -65,5 +66,10 @@ private:
     std::array<bool, 2> m_shown{false, false};
     std::array<QPointer<QScrollBar>, 2> m_bars;
 };
+
+// A window's bars are freed through the function that made them, so that a message target, which
+// never has any, needs nothing of the widget library.
+using WindowScrollBarsPtr = std::unique_ptr<WindowScrollBars, void (*)(WindowScrollBars*)>;
+WindowScrollBarsPtr MakeWindowScrollBars(CWnd* owner);
 
 }  // namespace platform

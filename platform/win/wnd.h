@@ -2,10 +2,17 @@
 // CWnd: a message target, with or without a Qt widget. Its handle is registered while the window
 // exists; everything that reaches a window later (timers, posted messages, widget events) looks the
 // handle up again, so a window that was destroyed or deleted in between is simply not found.
+//
+// Message targets belong to the widget-free core; everything that touches a widget is built in
+// the UI library (wnd_widget.cpp), which the core reaches only through platform::WindowWidgetSide.
 
 #include <QPointer>
-#include <QWidget>
 #include <memory>
+// UI code gets the widget class with the window, as it always did; core builds have no widget
+// headers to find, and see only the declaration.
+#if __has_include(<QWidget>)
+#include <QWidget>
+#endif
 #include <vector>
 
 #include "platform/base/geometry.h"
@@ -17,6 +24,10 @@
 class CDC;
 class CFont;
 class CScrollBar;
+class QWidget;
+namespace platform {
+struct WindowWidgetSide;
+}
 
 struct CREATESTRUCT {
     CString lpszName;
@@ -160,7 +171,7 @@ public:
     CWnd* SetCapture();
     static CWnd* GetCapture();
 
-    QWidget* GetWidget() const { return m_widget.data(); }
+    QWidget* GetWidget() const;
     // For an object attached by SubclassDlgItem: the control made from the template.
     CWnd* GetAttachedItem() const { return FromHandlePermanent(m_attachedTo); }
 
@@ -206,6 +217,7 @@ protected:
     void SetStyleBits(DWORD style) { m_style = style; }
 
 private:
+    static const platform::WindowWidgetSide& WidgetSide();
     void ReleaseWidget();
     void Unlink();
 
@@ -213,7 +225,7 @@ private:
     DWORD m_style = 0;
     DWORD m_exStyle = 0;
     CFont* m_font = nullptr;
-    std::unique_ptr<platform::WindowScrollBars> m_scrollBars;
+    platform::WindowScrollBarsPtr m_scrollBars{nullptr, nullptr};
     HWND m_parent = nullptr;
     HWND m_owner = nullptr;
     HWND m_attachedTo = nullptr;
@@ -228,6 +240,47 @@ private:
     // Cleared when the object is deleted, so a deferred PostNcDestroy never reaches a dead object.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
+
+namespace platform {
+
+// The widget side of every window, in the UI library. A window gets a widget or the mouse capture
+// only through that library, which installs this table first; a message target never needs it.
+struct WindowWidgetSide {
+    // Lets the window's widget go; an owned one is deleted once the current event is handled.
+    void (*releaseWidget)(CWnd& wnd);
+    // Drops the mouse capture if the window holds it; `notify` sends it WM_CAPTURECHANGED.
+    void (*dropCapture)(CWnd& wnd, bool notify);
+    QWidget* (*makeWidget)(QWidget* parentWidget, const CREATESTRUCT& cs);
+    // The window shares its widget with a template's control from now on.
+    void (*tagSubclass)(CWnd& wnd);
+    // The window's text and font reach its widget.
+    void (*showText)(CWnd& wnd);
+    void (*showFont)(CWnd& wnd, bool redraw);
+};
+void InstallWindowWidgetSide(const WindowWidgetSide* side);
+
+}  // namespace platform
+
+namespace platform {
+
+// Whether a window outlived a call that may destroy or delete it (its own handlers may do either).
+// Made before the call, it tells afterwards whether the same object still has the same handle;
+// a window that had no handle counts as gone.
+class WindowWatch {
+public:
+    explicit WindowWatch(const CWnd& wnd) : m_wnd(&wnd), m_hWnd(wnd.m_hWnd) {}
+    bool Alive() const { return m_hWnd && CWnd::FromHandlePermanent(m_hWnd) == m_wnd; }
+    bool Gone() const { return !Alive(); }
+    // The window while it is alive, else null.
+    CWnd* Window() const { return Alive() ? CWnd::FromHandlePermanent(m_hWnd) : nullptr; }
+    HWND Handle() const { return m_hWnd; }
+
+private:
+    const CWnd* m_wnd;
+    HWND m_hWnd;
+};
+
+}  // namespace platform
 
 BOOL IsWindow(HWND hwnd);
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);

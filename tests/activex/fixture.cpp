@@ -70,6 +70,19 @@ QImage GraphTest::Render(int w, int h, double scale) {
     return image;
 }
 
+QRectF GraphTest::PlotArea() const {
+    VARIANT area;
+    EXPECT_EQ(G().GetProperty(9003, area), S_OK);
+    const std::vector<double>& r = *area.parray;
+    return QRectF(QPointF(r[0], r[1]), QPointF(r[2], r[3]));
+}
+
+QPointF GraphTest::ToPixel(double x, double y, double xmin, double xmax) const {
+    const QRectF a = PlotArea();
+    return QPointF(a.left() + (x - xmin) / (xmax - xmin) * a.width(),
+                   a.bottom() - y / 10 * a.height());
+}
+
 CString ProgramFile(const char* name) {
     // The test output folder is inside the build folder, where the executable lives.
     return CString(QDir::cleanPath(QString(VARNEL_TEST_OUTPUT_DIR) + "/../" + name));

@@ -78,6 +78,10 @@ protected:
     CDispatchDriver Annotations() const { return graph.GetAnnotations(); }
     CDispatchDriver AddPlot(std::vector<double> x, std::vector<double> y);
     QImage Render(int w = 400, int h = 300, double scale = 1);
+    // The plot area as the control reports it (member 9003).
+    QRectF PlotArea() const;
+    // The pixel of (x, y) on axes from 0 to 10, or the X range given.
+    QPointF ToPixel(double x, double y, double xmin = 0, double xmax = 10) const;
 
     Host host;
     CCWGraph graph;

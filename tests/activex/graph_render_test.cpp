@@ -79,16 +79,13 @@ protected:
             Axes().Item(i).SetDouble(2, 10);
         }
     }
-    static QPoint At(double x, double y, double right = 395) {
-        return QPoint(static_cast<int>(std::lround(40 + x / 10 * (right - 40))),
-                      static_cast<int>(std::lround(269 - y / 10 * 255)));
-    }
+    QPoint At(double x, double y) const { return ToPixel(x, y).toPoint(); }
 };
 
 TEST_F(GraphRenderTest, APersonCanReadTheGraphAndThePixelsSitWhereTheRangesSay) {
     VARIANT area;
     ASSERT_EQ(G().GetProperty(9003, area), S_OK);
-    EXPECT_EQ(*area.parray, (std::vector<double>{40, 14, 395, 269}));
+    EXPECT_EQ(*area.parray, (std::vector<double>{40, 21, 392, 269}));
 
     ASSERT_EQ(graph.SetCaption("Readable graph"), S_OK);
     Axes().Item(1).SetString(-518, "Time (s)");
@@ -163,7 +160,7 @@ TEST_F(GraphRenderTest, APersonCanReadTheGraphAndThePixelsSitWhereTheRangesSay) 
     EXPECT_TRUE(
         ColourNear(image, QPoint(300, At(0, 3).y()), Rgb(kRed), 1));  // and its horizontal line
     EXPECT_TRUE(ColourNear(image, QPoint(At(4, 0).x(), 30), qRgb(0xD0, 0xD0, 0xD0),
-                           0));                            // the grid at X = 4
+                           1));                            // the grid at X = 4
     EXPECT_EQ(image.pixel(2, 297) & 0xFFFFFF, 0xF0F0F0u);  // the background
 }
 
@@ -179,16 +176,16 @@ TEST_F(GraphRenderTest, ARightAxisNarrowsThePlotAreaAndTheRectangleSaysSo) {
     VARIANT area;
     ASSERT_EQ(G().GetProperty(9003, area), S_OK);
     EXPECT_EQ(*area.parray,
-              (std::vector<double>{40, 14, 395, 269}));  // not drawn yet: own scale off
+              (std::vector<double>{40, 21, 392, 269}));  // not drawn yet: own scale off
     right.SetBool(13, true);
     ASSERT_EQ(G().GetProperty(9003, area), S_OK);
-    EXPECT_EQ(*area.parray, (std::vector<double>{40, 14, 355, 269}));  // W - 85 wide
+    EXPECT_EQ(*area.parray, (std::vector<double>{40, 21, 355, 269}));  // W - 85 wide
     const CDispatchDriver p = AddPlot({0, 10}, {0, 100});
     p.SetObject(13, right);
     p.SetLong(14, kBlue);
     const QImage image = Render();
     SaveTestImage(image, "graph_right_axis");
-    EXPECT_TRUE(ColourNear(image, At(5, 5, 355), Rgb(kBlue), 1));
+    EXPECT_TRUE(ColourNear(image, At(5, 5), Rgb(kBlue), 1));
 }
 
 TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
@@ -202,12 +199,17 @@ TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
     SaveTestImage(image, "graph_log_axis");
     // Y = 10 is a third of the way up on 1..1000.
     EXPECT_TRUE(ColourNear(
-        image, QPoint(At(5, 0).x(), static_cast<int>(std::lround(269 - 255.0 / 3))), Rgb(kRed), 1));
+        image,
+        QPoint(At(5, 0).x(),
+               static_cast<int>(std::lround(PlotArea().bottom() - PlotArea().height() / 3))),
+        Rgb(kRed), 1));
     y.SetDouble(3, 0);  // drawn linear now; the flag is kept
     EXPECT_TRUE(y.GetBool(1));
     image = Render();
     EXPECT_TRUE(ColourNear(
-        image, QPoint(At(5, 0).x(), static_cast<int>(std::lround(269 - 255.0 * 10 / 1000))),
+        image,
+        QPoint(At(5, 0).x(), static_cast<int>(std::lround(PlotArea().bottom() -
+                                                          PlotArea().height() * 10 / 1000))),
         Rgb(kRed), 1));
 }
 
@@ -220,10 +222,7 @@ TEST_F(GraphRenderTest, BarsSpanFromThePreviousXAndStartAtTheOffset) {
     Axes().Item(1).SetDouble(9031, -1);
     const QImage image = Render();
     SaveTestImage(image, "graph_bars");
-    auto at = [](double x, double y) {
-        return QPoint(static_cast<int>(std::lround(40 + (x + 2) / 12 * 355)),
-                      static_cast<int>(std::lround(269 - y / 10 * 255)));
-    };
+    auto at = [&](double x, double y) { return ToPixel(x, y, -2, 10).toPoint(); };
     EXPECT_EQ(image.pixel(at(0, 2)) & 0xFFFFFF,
               Rgb(kBlue) & 0xFFFFFF);  // first bar: -1..1, height 4
     EXPECT_NE(image.pixel(at(0, 5)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);
@@ -245,8 +244,9 @@ TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {
         QPainter p(&device);
         Control().Render(p, QRectF(0, 0, 400, 300), QSizeF(400, 300));
     }
-    EXPECT_LE(device.engine.segments, 4 * 355 + 400);  // the axes and grid add a little
-    EXPECT_NEAR(device.engine.minY, 269 - 9.5 / 10 * 255,
+    EXPECT_LE(device.engine.segments,
+              4 * PlotArea().width() + 400);  // the axes and grid add a little
+    EXPECT_NEAR(device.engine.minY, ToPixel(0, 9.5).y(),
                 1.0);  // the spike's column reaches its pixel
     const QImage image = Render();
     EXPECT_TRUE(ColourNear(image, At(6.54321, 9.5), qRgb(0, 0, 0), 1));
@@ -263,7 +263,7 @@ TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {
         QPainter p(&circle);
         Control().Render(p, QRectF(0, 0, 400, 300), QSizeF(400, 300));
     }
-    EXPECT_LE(circle.engine.segments, 4 * 355 + 400);
+    EXPECT_LE(circle.engine.segments, 4 * PlotArea().width() + 400);
 }
 
 TEST_F(GraphRenderTest, ASmoothCurveDecimatedMatchesTheFullDrawing) {
@@ -274,9 +274,10 @@ TEST_F(GraphRenderTest, ASmoothCurveDecimatedMatchesTheFullDrawing) {
     AddPlot(x, y);
     const QImage image = Render();
     // Every column of the plot area shows the curve within a pixel of where it lies.
-    for (int px = 41; px < 394; px += 7) {
-        const double v = (px - 40) / 355.0 * 10;
-        const int py = static_cast<int>(std::lround(269 - (5 + 4 * std::sin(v)) / 10 * 255));
+    const QRectF area = PlotArea();
+    for (int px = 41; px < area.right() - 1; px += 7) {
+        const double v = (px - area.left()) / area.width() * 10;
+        const int py = static_cast<int>(std::lround(ToPixel(0, 5 + 4 * std::sin(v)).y()));
         EXPECT_TRUE(ColourNear(image, QPoint(px, py), qRgb(0, 0, 0), 1)) << px;
     }
 }
@@ -360,3 +361,244 @@ TEST_F(GraphRenderTest, ThePictureScalesPrintsAsVectorsAndGoesToSvg) {
 }
 
 }  // namespace
+
+namespace {
+
+using platform::graph::PlotPoints;
+
+// Rising X with NaN gaps, one a long run, and with `backStep` a point whose X goes back.
+void Series(size_t n, bool backStep, std::vector<double>& x, std::vector<double>& y) {
+    x.resize(n);
+    y.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        x[i] = 10.0 * static_cast<double>(i) / static_cast<double>(n);
+        y[i] = 5 + 3 * std::sin(static_cast<double>(i) * 3e-4) + std::sin(static_cast<double>(i));
+        if (i % 1009 == 0) y[i] = std::nan("");
+    }
+    for (size_t i = n / 2; i < n / 2 + 5000 && i < n; ++i)
+        x[i] = std::nan("");
+    if (backStep) x[n / 3] = 1;
+}
+
+QImage RenderPicture(const CCWPicture& picture, int scale = 1) {
+    QImage image(400 * scale, 300 * scale, QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter painter(&image);
+    picture.Render(painter, QRectF(0, 0, image.width(), image.height()));
+    return image;
+}
+
+}  // namespace
+
+TEST_F(GraphRenderTest, AppendsInChunksDrawScaleAndSnapLikeOneWrite) {
+    for (LONG i : {1, 2})
+        Axes().Item(i).SetBool(9, true);
+    const CDispatchDriver cursor = Cursors().Item(2);
+    struct Row {
+        const char* name;
+        bool backStep;
+        std::vector<size_t> chunks;  // repeated to the end
+    };
+    const Row rows[] = {
+        {"in one", false, {300000}},
+        {"small", false, {1000}},
+        {"uneven", false, {1, 63, 4097, 70000}},
+        {"x steps back", true, {5000, 17}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::vector<double> x, y;
+        Series(300000, r.backStep, x, y);
+        auto ranges = [&] {
+            std::vector<double> out;
+            for (LONG i : {1, 2})
+                out.push_back(Axes().Item(i).GetDouble(3)),
+                    out.push_back(Axes().Item(i).GetDouble(2));
+            return out;
+        };
+        auto showCursor = [&] {
+            cursor.SetLong(8, 1);
+            cursor.SetBool(9, true);
+        };
+        ASSERT_EQ(Call(Plots(), 259), S_OK);
+        CDispatchDriver plot = AddPlot(x, y);
+        showCursor();
+        const std::vector<double> wholeRanges = ranges();
+        const QImage whole = Render(), wholeTwice = Render(400, 300, 2);
+
+        ASSERT_EQ(Call(Plots(), 259), S_OK);
+        plot = AddPlot({}, {});
+        showCursor();
+        std::optional<CCWPicture> early;
+        size_t earlySize = 0;
+        LONG snapped = -1;
+        for (size_t at = 0, k = 0; at < x.size(); ++k) {
+            const size_t m = std::min(r.chunks[k % r.chunks.size()], x.size() - at);
+            ASSERT_EQ(Call(plot, 9021,
+                           {VarArray(std::vector<double>(x.begin() + at, x.begin() + at + m)),
+                            VarArray(std::vector<double>(y.begin() + at, y.begin() + at + m))}),
+                      S_OK);
+            at += m;
+            // The cursor snaps to the last point once there is one, and then keeps it.
+            for (size_t i = at; snapped < 0 && i-- > 0;)
+                if (std::isfinite(x[i]) && std::isfinite(y[i])) snapped = static_cast<LONG>(i);
+            EXPECT_EQ(cursor.GetLong(6), snapped);
+            if (!early && at >= x.size() / 4)
+                early = CCWPicture(graph.GetPicture()), earlySize = at;
+        }
+        EXPECT_EQ(ranges(), wholeRanges);
+        EXPECT_EQ(cursor.GetDouble(1), x[static_cast<size_t>(snapped)]);
+        cursor.SetLong(6, static_cast<LONG>(x.size() - 1));  // where one write put it
+        EXPECT_EQ(Render(), whole);
+        EXPECT_EQ(Render(400, 300, 2), wholeTwice);
+
+        // The picture taken on the way shows what was there then.
+        ASSERT_TRUE(early);
+        const QImage earlyImage = RenderPicture(*early);
+        ASSERT_EQ(Call(Plots(), 259), S_OK);
+        AddPlot(std::vector<double>(x.begin(), x.begin() + earlySize),
+                std::vector<double>(y.begin(), y.begin() + earlySize));
+        showCursor();
+        cursor.SetLong(6, snapped);
+        EXPECT_EQ(earlyImage, RenderPicture(CCWPicture(graph.GetPicture())));
+    }
+}
+
+TEST_F(GraphRenderTest, ThePyramidDrawsWhatSixtyFourPointBlocksAloneDraw) {
+    std::vector<double> x, y;
+    Series(2000000, false, x, y);
+    const CDispatchDriver plot = AddPlot(x, y);
+    Axes().Item(1).SetDouble(3, 0.37);  // a view that starts off the block edges
+    Axes().Item(1).SetDouble(2, 9.1);
+    for (const std::string look : {"line", "fill", "bars"}) {
+        SCOPED_TRACE(look);
+        if (look == "fill") plot.SetLong(9020, 1);
+        if (look == "bars") {
+            ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
+        }
+        const QImage pyramid = Render(), pyramidTwice = Render(400, 300, 2.5);
+        PlotPoints::LimitSummaryLevels(1);
+        const QImage flat = Render(), flatTwice = Render(400, 300, 2.5);
+        PlotPoints::LimitSummaryLevels(0);
+        EXPECT_EQ(pyramid, flat);
+        EXPECT_EQ(pyramidTwice, flatTwice);
+    }
+}
+
+namespace {
+
+// Records the box of every text drawn.
+class TextEngine : public QPaintEngine {
+public:
+    TextEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF& p, const QTextItem& item) override {
+        texts.push_back(
+            {QRectF(p.x(), p.y() - item.ascent(), item.width(), item.ascent() + item.descent()),
+             item.text()});
+    }
+    Type type() const override { return QPaintEngine::User; }
+    std::vector<std::pair<QRectF, QString>> texts;
+};
+
+class TextDevice : public QPaintDevice {
+public:
+    TextDevice(int w, int h) : w(w), h(h) {}
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth:
+                return w;
+            case PdmHeight:
+                return h;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return 96;
+            case PdmDepth:
+                return 32;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return 1 * devicePixelRatioFScale();
+            default:
+                return 0;
+        }
+    }
+    int w, h;
+    mutable TextEngine engine;
+};
+
+}  // namespace
+
+TEST_F(GraphRenderTest, EveryLabelAndCaptionIsWholeInsideTheImageAndClearOfTheOthers) {
+    const QString yCaption = "Relative humidity(%RH)", title = "Greenhouse, north bed";
+    struct Row {
+        const char* name;
+        double xmin, xmax, ymin, ymax;
+        bool rightAxis;
+    };
+    const Row rows[] = {
+        {"round", 0, 10, 0, 10, false},
+        {"wide numbers", -12345.6, 987654.3, -0.00123, 0.00456, false},
+        {"right axis", 0.37, 9.1, 950, 1050, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        graph.SetCaption(title.toStdString().c_str());
+        Axes().Item(1).SetString(-518, "Time (s)");
+        Axes().Item(2).SetString(-518, yCaption.toStdString().c_str());
+        Axes().Item(1).SetDouble(3, r.xmin), Axes().Item(1).SetDouble(2, r.xmax);
+        Axes().Item(2).SetDouble(3, r.ymin), Axes().Item(2).SetDouble(2, r.ymax);
+        if (r.rightAxis) {
+            const CDispatchDriver right = Add(Axes());
+            right.GetObject(10).SetBool(4, true);
+            right.GetObject(12).SetBool(4, true);
+            right.SetString(-518, "Light(lux)");
+            right.SetDouble(3, -5000), right.SetDouble(2, 125000);
+            right.SetBool(13, true);
+        }
+        SaveTestImage(Render(), (std::string("graph_labels_") + r.name).c_str());
+        for (const QSize size : {QSize(180, 140), QSize(260, 200), QSize(400, 300), QSize(555, 333),
+                                 QSize(1000, 600)}) {
+            SCOPED_TRACE(size.width());
+            TextDevice device(size.width(), size.height());
+            {
+                QPainter p(&device);
+                Control().Render(p, QRectF(QPointF(0, 0), size), size);
+            }
+            const auto& texts = device.engine.texts;
+            const QRectF image(QPointF(0, 0), size);
+            size_t labels = 0;
+            for (size_t i = 0; i < texts.size(); ++i) {
+                const auto& [box, text] = texts[i];
+                EXPECT_TRUE(image.adjusted(-0.5, -0.5, 0.5, 0.5).contains(box))
+                    << text.toStdString() << " at " << box.x() << "," << box.y() << " "
+                    << box.width() << "x" << box.height();
+                for (size_t j = 0; j < i; ++j)
+                    EXPECT_FALSE(box.adjusted(0.5, 0.5, -0.5, -0.5).intersects(texts[j].first))
+                        << text.toStdString() << " over " << texts[j].second.toStdString();
+                labels +=
+                    text != yCaption && text != title && text != "Time (s)" && text != "Light(lux)";
+            }
+            EXPECT_GE(labels, 3u);
+            // The captions fit these widths whole.
+            for (const QString& caption : {yCaption, title, QString("Time (s)")})
+                EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const auto& t) {
+                    return t.second == caption;
+                })) << caption.toStdString();
+        }
+    }
+    // The plot area is framed on all four sides.
+    const QImage image = Render();
+    const QRect area = PlotArea().toRect();
+    for (const QPoint at :
+         {QPoint(area.center().x(), area.top()), QPoint(area.right(), area.center().y()),
+          QPoint(area.center().x(), area.bottom()), QPoint(area.left(), area.center().y())})
+        EXPECT_TRUE(ColourNear(image, at, qRgb(0, 0, 0), 1)) << at.x() << "," << at.y();
+}

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
 #include "platform/activex/number_format.h"
 
 using platform::graph::ChooseTicks;
@@ -94,6 +98,33 @@ TEST(NumberFormatTest, TicksAreRoundInLabelSpace) {
     EXPECT_LE(ChooseTicks(far, 0, 10, 300, 30, 0, false).major.size(), 11u);
     // Far too many ticks for the spacing falls back to automatic ones.
     EXPECT_LE(ChooseTicks(plain, 0, 1e9, 300, 30, 1, false).major.size(), 11u);
+}
+
+// Ranges narrower than doubles resolve, or wider than they hold, once froze the painting.
+TEST(NumberFormatTest, RangesBeyondDoublesGetAFewFiniteTicks) {
+    struct Row {
+        const char* format;
+        double min, max;
+    };
+    const Row rows[] = {
+        {"*8E-324", 0, 10},    {"+3*9.55555555555510E-324", 0, 10}, {"", 0, 5e-323},
+        {"", -5e-324, 5e-324}, {"", 1, std::nextafter(1.0, 2.0)},   {"", -1.7e308, 1.7e308},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.format + std::string(" ") + std::to_string(r.max));
+        NumberFormat f;
+        ASSERT_TRUE(NumberFormat::Parse(r.format, f));
+        const auto t = ChooseTicks(f, r.min, r.max, 300, 30, 0, false);
+        EXPECT_FALSE(t.major.empty());
+        EXPECT_LE(t.major.size(), 11u);
+        EXPECT_TRUE(std::is_sorted(t.major.begin(), t.major.end()));
+        for (double v : t.major) {
+            EXPECT_TRUE(std::isfinite(v));
+            EXPECT_FALSE(f.Label(v, t.decimals).IsEmpty());
+        }
+        for (double v : t.minor)
+            EXPECT_TRUE(std::isfinite(v));
+    }
 }
 
 }  // namespace

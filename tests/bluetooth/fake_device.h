@@ -66,6 +66,16 @@ public:
         std::lock_guard lock(m_mutex);
         m_scripts[function].push_back(std::move(reply));
     }
+    // The reply to a function once its scripted ones ran out, until ClearScripts.
+    void ScriptAlways(DWORD function, Reply reply) {
+        std::lock_guard lock(m_mutex);
+        m_always[function] = std::move(reply);
+    }
+    void ClearScripts() {
+        std::lock_guard lock(m_mutex);
+        m_scripts.clear();
+        m_always.clear();
+    }
     // A port-result reply for waits on `waitHandle`.
     void PushResult(WORD waitHandle, DWORD value, WORD replyHandle, BYTE management = 0) {
         std::vector<BYTE> r(7);
@@ -172,6 +182,8 @@ private:
                 m_closed[WORD(reply.out[2] | reply.out[3] << 8)] = false;
             return Answer(reply, out, outSize, returned);
         }
+        if (auto always = m_always.find(function); always != m_always.end())
+            return Answer(always->second, out, outSize, returned);
         switch (function) {
             case 0x101: {  // open: the next handle
                 const WORD h = m_nextHandle;
@@ -239,6 +251,7 @@ private:
     WORD m_nextHandle = 1;
     std::vector<Request> m_log;
     std::map<DWORD, std::deque<Reply>> m_scripts;
+    std::map<DWORD, Reply> m_always;
     std::map<WORD, std::deque<std::vector<BYTE>>> m_results;
     std::map<WORD, std::deque<BYTE>> m_data;
     std::map<WORD, bool> m_closed;

@@ -6,6 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include "platform/base/file.h"
 #include "tests/controls/grid_fixture.h"
 
@@ -27,6 +30,25 @@ int PdfPages(const CString& path) {
     return static_cast<int>(
         QString::fromLatin1(f.readAll()).count(QRegularExpression("/Type\\s*/Page[^s]")));
 }
+
+// Holds the address space to what the process uses now and some room, so that a large allocation
+// fails as it does under a memory limit.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(rlim_t room) {
+        getrlimit(RLIMIT_AS, &m_old);
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit limit = m_old;
+        limit.rlim_cur =
+            std::min<rlim_t>(rlim_t(pages) * sysconf(_SC_PAGESIZE) + room, m_old.rlim_max);
+        setrlimit(RLIMIT_AS, &limit);
+    }
+    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &m_old); }
+
+private:
+    rlimit m_old{};
+};
 
 class GridPrint : public GridTest {
 protected:
@@ -202,6 +224,28 @@ TEST_F(GridPrint, FileErrorsAreShownAndLongLinesLoad) {
     CGridCtrl loaded;
     ASSERT_TRUE(loaded.Load(path));
     EXPECT_EQ(loaded.GetItemText(0, 1).GetLength(), 5000);
+    EXPECT_EQ(loaded.GetItemText(1, 1), "value");
+}
+
+TEST_F(GridPrint, AFileLargerThanMemoryCanHoldIsTheLoadError) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator ends the process on any failed allocation";
+#endif
+    const CString path = env.File("huge.csv");
+    {
+        std::ofstream out(path.GetString(), std::ios::binary);
+        out << "A,B\nrow,value\n";
+    }
+    CGridCtrl loaded;
+    ASSERT_TRUE(loaded.Load(path));
+    ASSERT_TRUE(QFile::resize(path.ToQString(), qint64(6) << 30));  // sparse: no disk is used
+
+    modals.ExpectMessage("Unable to load grid data", IDOK);
+    {
+        AddressSpaceLimit limit(rlim_t(1) << 30);
+        EXPECT_FALSE(loaded.Load(path));
+    }
+    // What the grid showed stays.
     EXPECT_EQ(loaded.GetItemText(1, 1), "value");
 }
 

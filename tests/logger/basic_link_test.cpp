@@ -244,36 +244,31 @@ TEST_F(BasicAnswers, AOneMillisecondRunEndsAtItsRepeatedStatusAndAsksForTheStore
 
 constexpr int kCom = 13;
 
-class BasicLink : public testing_support::HarnessTest {
+// A search finds this logger or nothing: the port list is emptied before the simulated line
+// names its number, so this base comes first.
+struct WithoutComPorts {
+    testing_support::NoComPorts noPorts;
+};
+
+class BasicLink : protected WithoutComPorts,
+                  public testing_support::SimulatedLoggerTest<WatchedDorvik> {
 protected:
-    testing_support::NoComPorts noPorts;  // a search finds this logger or nothing
-    SimulatedComPort sim{kCom, std::make_unique<BasicModel>()};
-    CSettings settings{env.File("Settings.vns")};
-    HostWindow host;
-    std::unique_ptr<WatchedDorvik> dorvik;
+    BasicLink() : SimulatedLoggerTest(kCom, std::make_unique<BasicModel>()) {}
 
     void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        ASSERT_TRUE(host.CreateMessageTarget());
+        SimulatedLoggerTest::SetUp();
+        if (HasFatalFailure()) return;
         settings.m_rememberPort = 1;
-        settings.m_comNumber = kCom;
-        dorvik = std::make_unique<WatchedDorvik>(&settings);
         dorvik->searchPorts = true;
-        host.dorvik = dorvik.get();
         dorvik->Create(&host);
         ASSERT_TRUE(Wait([&] { return dorvik->IsConnected() && QueueIdle(); }));
         ASSERT_FALSE(dorvik->IsCommandFailed()) << "the sensor query was answered";
         host.messages.clear();
     }
-    void TearDown() override {
-        host.dorvik = nullptr;
-        dorvik.reset();
-    }
     template <class F>
     auto Basic(F&& f) {
         return sim.line.WithModelAs<BasicModel>(std::forward<F>(f));
     }
-    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
     bool QueueIdle() const { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); }
     void SetUp(BYTE mask, BYTE rate, WORD length) {
         dorvik->QueueSetup(mask, rate, length);

@@ -223,6 +223,39 @@ TEST_F(Decoding, AQkRunEndsAtItsLengthAndNothingMoreGoesIntoItsArrays) {
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
 }
 
+// The document deletes a data set while its run goes on: its arrays go with it, and the run fills
+// the others to its end.
+TEST_F(Decoding, ADataSetDeletedMidRunTakesItsArraysAndTheRunGoesOn) {
+    IdentifyQk();
+    RawGains();
+    CDataTreeList list;
+    std::vector<DWORD> ids;
+    host.onMessage = [&](UINT message) {
+        if (message != UM_NEW_EXPERIMENT) return;
+        const DWORD experiment = list.AddExperiment("Run")->m_id;
+        for (int i = 0; i < 2; ++i) {
+            CDataTreeBrench* node =
+                list.InsertDataSet(experiment, dorvik->TakeRunX(i), dorvik->TakeRunY(i), "", 51, "",
+                                   dorvik->GetStartTime(), 1, -1, 0, "", 0, 0, 0);
+            ids.push_back(node->m_id);
+        }
+    };
+    RequestRun(0x03, 6);
+    for (int n = 1; n <= 6; ++n) {
+        if (n == 4) {
+            ASSERT_EQ(ids.size(), 2u);
+            ASSERT_TRUE(list.Remove(ids[0]));
+        }
+        Store(QkRecord(n, {{2, BYTE(n)}, {3, BYTE(10 + n)}}));
+    }
+    EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
+    EXPECT_EQ(dorvik->GetRunX(0), nullptr);
+    const CDataTreeBrench* kept = list.FindById(ids[1]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(*kept->m_x, (std::vector<double>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(*kept->m_y, (std::vector<double>{11, 12, 13, 14, 15, 16}));
+}
+
 TEST_F(Decoding, ARunWhoseFirstRecordWasLostStartsAtItsFirstGoodRecord) {
     IdentifyQk();
     RawGains();

@@ -481,6 +481,31 @@ TEST_F(AnswerMachine, AReceiveTickTakesOnlyTheRingsFreeSpaceFromTheLink) {
     EXPECT_EQ(dorvik->runRecords.size(), 1u);  // nothing was lost
 }
 
+// A link that fails is left to the queue's retry and the next tick, but leaves a trace.
+TEST_F(AnswerMachine, ALinkFailureIsLoggedAndTheNextTickRunsNormally) {
+    settings.m_communicationType = 1;  // the link's own buffer, filled by hand
+    port->SetSettings(&settings);
+    testing_support::LogCapture log("varnel.logger");
+    port->failingSends = 1;
+    dorvik->SendQKStatusRequest();
+    EXPECT_TRUE(port->writes.empty());
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].contains("send failed")) << log.messages[0].toStdString();
+
+    dorvik->SendQKStatusRequest();
+    ASSERT_EQ(port->writes.size(), 1u);
+    const Bytes answer = Identification(0x80);
+    port->OnDataReceived(answer.data(), WORD(answer.size()));
+    port->failingReceives = 1;
+    dorvik->OnOnCommCommPort();
+    EXPECT_FALSE(dorvik->IsQKModel());
+    ASSERT_EQ(log.messages.size(), 2u);
+    EXPECT_TRUE(log.messages[1].contains("receive failed")) << log.messages[1].toStdString();
+    dorvik->OnOnCommCommPort();
+    EXPECT_TRUE(dorvik->IsQKModel());
+    EXPECT_EQ(log.messages.size(), 2u);
+}
+
 TEST_F(AnswerMachine, ASensorLengthFieldOutOfRangeIsNoAnswer) {
     for (WORD length : {WORD(0), WORD(2), WORD(0xFFFF)}) {
         SCOPED_TRACE(length);

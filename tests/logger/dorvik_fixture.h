@@ -1,13 +1,14 @@
 #pragma once
-// The logger object under test: a host window that records the messages it is sent and routes
-// the logger's timers as the communication view does, a link that records what is sent, and a
-// logger object that records what its answer machine hands on.
+// The logger object under test: a link that records what is sent, and a logger object that
+// records what its answer machine hands on. The host window and the simulated link are the
+// harness's (tests/support/logger_link.h).
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,62 +20,19 @@
 #include "platform/win/message_loop.h"
 #include "platform/win/wnd.h"
 #include "tests/support/harness.h"
+#include "tests/support/logger_link.h"
 #include "tools/dorvik-sim/line.h"
 
 namespace dorvik_test {
 
 using Bytes = std::vector<BYTE>;
 
-struct HostMessage {
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
+using testing_support::HostMessage;
+using testing_support::HostWindow;
+using testing_support::RunUntil;
 
-// Stands in for the communication view.
-class HostWindow : public CWnd {
-public:
-    CDorvik* dorvik = nullptr;
-    std::vector<HostMessage> messages;
-
-    size_t Count(UINT message) const {
-        size_t n = 0;
-        for (const HostMessage& m : messages)
-            n += m.message == message;
-        return n;
-    }
-    std::function<void(UINT)> onMessage;
-
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg >= 6000 && msg < 6100) {
-            messages.push_back({msg, wParam, lParam});
-            if (onMessage) onMessage(msg);
-            return 0;
-        }
-        return CWnd::WindowProc(msg, wParam, lParam);
-    }
-    void OnTimer(UINT_PTR id) override {
-        if (!dorvik) return;
-        switch (id) {
-            case CDorvik::kReceiveTimer:
-                dorvik->OnOnCommCommPort();
-                break;
-            case CDorvik::kDetectionTimer:
-                dorvik->DetectLogger();
-                break;
-            case CDorvik::kCommandTimer:
-                dorvik->OnCommandTimer();
-                break;
-            case CDorvik::kDownloadTimer:
-                dorvik->OnDownloadTimer();
-                break;
-            default:
-                break;
-        }
-    }
-};
-
-// A link that is open and keeps every write, with the clock's time.
+// A link that is open and keeps every write, with the clock's time. It can be made to fail
+// (throw) the next sends or receives.
 class RecordingPort : public CSerialPort {
 public:
     struct Write {
@@ -83,10 +41,17 @@ public:
     };
     std::vector<Write> writes;
     bool open = true;
+    int failingSends = 0;
+    int failingReceives = 0;
 
     BOOL IsOpen() const override { return open; }
     void Close() override { open = false; }
+    DWORD Receive(void* buffer, WORD length) override {
+        if (failingReceives > 0 && failingReceives--) throw std::runtime_error("receive failed");
+        return CSerialPort::Receive(buffer, length);
+    }
     DWORD Send(const void* buffer, WORD length) override {
+        if (failingSends > 0 && failingSends--) throw std::runtime_error("send failed");
         const auto* b = static_cast<const BYTE*>(buffer);
         writes.push_back({GetTickCount64(), Bytes(b, b + length)});
         return length;
@@ -239,44 +204,5 @@ protected:
     }
     const Bytes& LastWrite() const { return port->writes.back().bytes; }
 };
-
-// Runs the virtual clock with the real one, in 10 ms steps, until `done` holds; false when
-// `patience` ran out. The virtual clock never runs ahead of the real one, and when the machine is
-// too busy to keep up it skips time rather than firing a burst of timers, as a real loop does.
-inline bool RunUntil(platform::VirtualClock& clock, const std::function<bool()>& done,
-                     std::chrono::milliseconds patience = std::chrono::seconds(20)) {
-    using Clock = std::chrono::steady_clock;
-    using Ms = std::chrono::duration<double, std::milli>;
-    // A line thread may be starved for a while on a loaded machine; the clock waits for it, but
-    // not for ever: a test may stall a line on purpose.
-    constexpr double kLongestHold = 250;
-    const Clock::time_point start = Clock::now();
-    Clock::time_point last = start;
-    double skipped = 0;
-    double held = 0;
-    const ULONGLONG virtualStart = clock.Now();
-    for (;;) {
-        if (done()) return true;
-        const Clock::time_point now = Clock::now();
-        const double real = Ms(now - start).count();
-        if (real > double(patience.count())) return false;
-        const double step = Ms(now - last).count();
-        last = now;
-        if (!dorvik_sim::Line::AnyBehind()) {
-            held = 0;
-        } else if (held < kLongestHold) {
-            held += step;
-            skipped += step;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            continue;
-        }
-        const double lag = real - skipped - double(clock.Now() - virtualStart);
-        if (lag > 50) skipped += lag - 50;
-        if (lag >= 10)
-            clock.Advance(10);
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-}
 
 }  // namespace dorvik_test

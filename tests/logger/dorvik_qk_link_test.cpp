@@ -29,40 +29,22 @@ int RawOfChannel2(const Bytes& r) {
     return ((r[7] >> 4) & 3) * 256 + r[4];
 }
 
-class QkLink : public testing_support::HarnessTest {
+class QkLink : public testing_support::SimulatedLoggerTest<WatchedDorvik> {
 protected:
     explicit QkLink(BYTE variant = QkModel::kFullVariant)
-        : sim(kCom, std::make_unique<QkModel>(variant)) {}
-
-    SimulatedComPort sim;
-    CSettings settings{env.File("Settings.vns")};
-    HostWindow host;
-    std::unique_ptr<WatchedDorvik> dorvik;
+        : SimulatedLoggerTest(kCom, std::make_unique<QkModel>(variant)) {}
 
     void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        ASSERT_TRUE(host.CreateMessageTarget());
-        settings.m_comNumber = kCom;
-        dorvik = std::make_unique<WatchedDorvik>(&settings);
-        host.dorvik = dorvik.get();
+        SimulatedLoggerTest::SetUp();
+        if (HasFatalFailure()) return;
         dorvik->Create(&host);
-        // What detection does on a QK's ticks: 19200 baud, the wake block, the request.
-        CSerialPort& link = dorvik->GetSerialPort();
-        link.SetBaudRate(19200);
-        ASSERT_EQ(link.SetOpen(true), 1);
-        dorvik->StartReceiveTimer();
-        ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
-    }
-    void TearDown() override {
-        host.dorvik = nullptr;
-        dorvik.reset();
+        OpenQkLink();
     }
 
     template <class F>
     auto Qk(F&& f) {
         return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
     }
-    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
     bool QueueDone() {
         return Wait([&] { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); });
     }

@@ -273,6 +273,32 @@ TEST_F(CommandQueue, ATimerThatCannotStartIsReportedAfterTheHandler) {
     EXPECT_EQ(modals.Shown().size(), 1u);
 }
 
+// The logger object has no window of its own: it tells the user through the installed prompt,
+// after the handler, and only logs what it cannot tell anyone.
+TEST_F(CommandQueue, MessagesReachTheInstalledPromptOrElseTheLog) {
+    {
+        testing_support::PromptRecorder prompt;
+        clock.SetTimerFailure([](HWND, UINT_PTR id) { return id == CDorvik::kCommandTimer; });
+        Identify();
+        EXPECT_FALSE(dorvik->QueueSetup(0x01, 64, CDorvik::kMaxRunLength + 1));
+        Feed({0xAA, 0x02});  // the answer machine queues sensor reads: the timer fails
+        EXPECT_TRUE(prompt.texts.empty());
+        clock.RunPending();
+        EXPECT_EQ(prompt.texts,
+                  (std::vector<CString>{CString::Formatted(CDorvik::kRunTooLongText,
+                                                           unsigned(CDorvik::kMaxRunLength)),
+                                        "SetTimer failed"}));
+        EXPECT_TRUE(modals.Shown().empty());
+    }
+    CUserPrompt* application = GetUserPrompt();
+    InstallUserPrompt(nullptr);
+    testing_support::LogCapture log("varnel.logger");
+    EXPECT_EQ(ShowMessage("Nobody to tell", 4), 0);
+    InstallUserPrompt(application);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_TRUE(log.messages[0].contains("Nobody to tell"));
+}
+
 TEST_F(CommandQueue, BeginRunMakesArraysTheDocumentCanTakeOver) {
     Identify();
     dorvik->BeginRun(3, CDorvik::kLiveRun);

@@ -479,38 +479,24 @@ TEST_F(DownloadUnit, ASetDownloadRightAfterAFailedTimingDownloadIsNotJudgedByIt)
 
 // ---- the QK against the simulator
 
-class QkDownload : public testing_support::HarnessTest {
+class QkDownload : public testing_support::SimulatedLoggerTest<TestDorvik> {
 protected:
-    SimulatedComPort sim{kCom, std::make_unique<QkModel>()};
-    CSettings settings{env.File("Settings.vns")};
-    HostWindow host;
-    std::unique_ptr<TestDorvik> dorvik;
+    QkDownload() : SimulatedLoggerTest(kCom, std::make_unique<QkModel>()) {}
 
     void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        ASSERT_TRUE(host.CreateMessageTarget());
-        settings.m_comNumber = kCom;
-        dorvik = std::make_unique<TestDorvik>(&settings);
-        host.dorvik = dorvik.get();
+        SimulatedLoggerTest::SetUp();
+        if (HasFatalFailure()) return;
         dorvik->Attach(&host);
-        CSerialPort& link = dorvik->GetSerialPort();
-        link.SetBaudRate(19200);
-        ASSERT_EQ(link.SetOpen(true), 1);
-        dorvik->StartReceiveTimer();
-        ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
+        OpenQkLink();
+        if (HasFatalFailure()) return;
         dorvik->SendQKStatusRequest();
         ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel(); }));
         host.messages.clear();
-    }
-    void TearDown() override {
-        host.dorvik = nullptr;
-        dorvik.reset();
     }
     template <class F>
     auto Qk(F&& f) {
         return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
     }
-    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
     void Settle(int ms) {
         RunUntil(
             clock, [] { return false; }, std::chrono::milliseconds(ms));

@@ -33,17 +33,15 @@ struct TakenChannel {
     CDataArrayPtr x, y;
 };
 
-class QkLiveRun : public testing_support::HarnessTest {
+class QkLiveRun : public testing_support::SimulatedLoggerTest<LiveDorvik> {
 protected:
-    SimulatedComPort sim{kCom, std::make_unique<QkModel>()};
-    CSettings settings{env.File("Settings.vns")};
-    HostWindow host;
-    std::unique_ptr<LiveDorvik> dorvik;
+    QkLiveRun() : SimulatedLoggerTest(kCom, std::make_unique<QkModel>()) {}
+
     std::map<int, TakenChannel> taken;
 
     void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        ASSERT_TRUE(host.CreateMessageTarget());
+        SimulatedLoggerTest::SetUp();
+        if (HasFatalFailure()) return;
         sim.line.WithModelAs<QkModel>([](QkModel& m) {
             m.liveSensors[5] = QkSensor{"Temperature",
                                         "\xDF"
@@ -54,9 +52,6 @@ protected:
                                         1023};
             m.liveSensors[6] = QkSensor{"Voltage", "V", -2.5f, 2.5f, 0, 1023};
         });
-        settings.m_comNumber = kCom;
-        dorvik = std::make_unique<LiveDorvik>(&settings);
-        host.dorvik = dorvik.get();
         // The document's side of UM_NEW_EXPERIMENT: a data set per channel, taking its arrays.
         host.onMessage = [this](UINT message) {
             if (message != UM_NEW_EXPERIMENT) return;
@@ -72,11 +67,8 @@ protected:
             }
         };
         dorvik->Create(&host);
-        CSerialPort& link = dorvik->GetSerialPort();
-        link.SetBaudRate(19200);
-        ASSERT_EQ(link.SetOpen(true), 1);
-        dorvik->StartReceiveTimer();
-        ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
+        OpenQkLink();
+        if (HasFatalFailure()) return;
 
         // Found, and its sensors read as on connecting.
         dorvik->SendToDorvik(Bytes(CDorvik::kWakeBlockSize, 0));
@@ -88,12 +80,6 @@ protected:
         ASSERT_TRUE(Wait([&] { return dorvik->IsCommandQueueEmpty(); }));
         ASSERT_EQ(host.Count(UM_LOGGER_ANSWERED), 1u);
     }
-    void TearDown() override {
-        host.onMessage = nullptr;
-        host.dorvik = nullptr;
-        dorvik.reset();
-    }
-    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
     void Run(WORD length) {
         ASSERT_TRUE(dorvik->QueueWriteLoggingRegime(51, 0x7F, length, 1));  // 20 ms
         dorvik->StartCommandTimer(50);

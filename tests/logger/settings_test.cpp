@@ -372,6 +372,35 @@ TEST_F(Settings, AFileCutAtAnyLengthLoadsAsTheDefaults) {
     EXPECT_EQ(CSettings(path).GetFileBytes(), Defaults());
 }
 
+TEST_F(Settings, AnOversizedFileLoadsAsTheDefaultsWithoutBeingRead) {
+    const std::vector<BYTE> changed = BuildFile(Changed());
+    // A header claiming a 5 GiB string, in a sparse file that really is that long.
+    std::vector<BYTE> hugeString = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    for (int i = 0; i < 8; ++i)
+        hugeString.push_back(BYTE((5ULL << 30) >> (8 * i)));
+    struct Case {
+        const char* what;
+        std::vector<BYTE> head;
+        qint64 size;
+        bool keepsFields;
+    };
+    const Case cases[] = {
+        {"padded to the cap", changed, qint64(CSettings::kMaxFileSize), true},
+        {"one byte over the cap", changed, qint64(CSettings::kMaxFileSize) + 1, false},
+        {"a huge string in a 6 GiB file", hugeString, qint64(6) << 30, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(c.head);
+        ASSERT_TRUE(QFile::resize(path.ToQString(), c.size));  // sparse: no disk is used
+        EXPECT_EQ(CSettings(path).GetFileBytes(), c.keepsFields ? changed : Defaults());
+        // Loaded onto a changed record, too: the defaults, not a half-read record.
+        CSettings onto = LoadBytes(changed, CSettings(path));
+        onto.Load();
+        EXPECT_EQ(onto.GetFileBytes(), c.keepsFields ? changed : Defaults());
+    }
+}
+
 TEST_F(Settings, AnInterruptedSaveLeavesTheOldFile) {
     CSettings s(path);
     ASSERT_TRUE(s.Save());

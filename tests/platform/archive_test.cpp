@@ -106,6 +106,46 @@ TEST(Archive, NumbersAndCounts) {
     EXPECT_EQ(ar.ReadCount(), 70000u);
 }
 
+TEST(Archive, SixtyFourBitValuesAndTheLongFormsTakeEightBytes) {
+    const LONGLONG fiveGiB = 5LL << 30;
+    const auto bytes = Store([&](CArchive& ar) {
+        ar << LONGLONG(-fiveGiB) << ULONGLONG(0x0102030405060708) << (long long)(fiveGiB)
+           << (unsigned long long)(7);
+        ar.WriteCount(DWORD_PTR(fiveGiB));
+    });
+    const auto expected = Bytes({
+        0x00, 0x00, 0x00, 0xC0, 0xFE, 0xFF, 0xFF, 0xFF,  // -5 GiB
+        0x08, 0x07, 0x06, 0x05, 0x04, 0x03, 0x02, 0x01,  //
+        0x00, 0x00, 0x00, 0x40, 0x01, 0x00, 0x00, 0x00,  // 5 GiB
+        0x07, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  //
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,              // a count past 32 bits
+        0x00, 0x00, 0x00, 0x40, 0x01, 0x00, 0x00, 0x00,
+    });
+    EXPECT_EQ(bytes, expected);
+
+    CMemFile file(bytes);
+    CArchive ar(&file, CArchive::load);
+    LONGLONG a = 0;
+    ULONGLONG b = 0;
+    long long c = 0;
+    unsigned long long d = 0;
+    ar >> a >> b >> c >> d;
+    EXPECT_EQ(a, -fiveGiB);
+    EXPECT_EQ(b, 0x0102030405060708u);
+    EXPECT_EQ(c, fiveGiB);
+    EXPECT_EQ(d, 7u);
+    EXPECT_EQ(ar.ReadCount(), DWORD_PTR(fiveGiB));
+    EXPECT_EQ(ar.Remaining(), 0u);
+
+    // The long length forms of both string kinds, as another writer may use them for short text.
+    EXPECT_EQ(LoadString(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 0, 0, 0, 0,
+                                'a', 'b', 'c'})),
+              "abc");
+    EXPECT_EQ(LoadString(Bytes({0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                1,    0,    0,    0,    0,    0,    0,    0,    0x94, 0x03})),
+              "Δ");
+}
+
 TEST(Archive, EveryTruncationThrows) {
     const auto full = Store([](CArchive& ar) {
         ar << CString("name") << DWORD(7) << 2.25 << CString("Δ");

@@ -128,11 +128,20 @@ TEST(Messages, SendIsSynchronousAndReentrantPostComesAfter) {
 
 TEST(Messages, PostedToAGoneWindowIsDropped) {
     ScopedVirtualClock clock;
-    auto e = std::make_unique<Echo>();
-    e->PostMessage(UM_PONG, 1);
-    e.reset();
-    clock.RunPending();  // nothing to deliver to, nothing crashes
-    SUCCEED();
+    // Destroyed: the object stays and hears nothing more.
+    Echo destroyed;
+    destroyed.PostMessage(UM_PONG, 1);
+    destroyed.DestroyWindow();
+    // Deleted: a window made next (likely at the very same address) must not get its message.
+    auto deleted = std::make_unique<Echo>();
+    const HWND gone = deleted->m_hWnd;
+    deleted->PostMessage(UM_PONG, 2);
+    deleted.reset();
+    Echo next;
+    EXPECT_FALSE(PostMessage(gone, UM_PONG, 3));
+    clock.RunPending();
+    EXPECT_TRUE(destroyed.log.empty());
+    EXPECT_TRUE(next.log.empty());
 }
 
 }  // namespace

@@ -46,51 +46,15 @@ Bytes Record(DWORD sample) {
     return r;
 }
 
-class SimBasic : public ::testing::Test {
+class SimBasic : public testing_support::RawPortTest {
 protected:
-    SimulatedComPort sim{12, std::make_unique<BasicModel>()};
-    HANDLE port = INVALID_HANDLE_VALUE;
+    SimBasic() : RawPortTest(12, std::make_unique<BasicModel>(), 2400) {}
+
     const Bytes clock = {9, 30, 0, 26, 3, 14};
 
-    void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        port = CreateFile(sim.DeviceName(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          0, nullptr);
-        ASSERT_NE(port, INVALID_HANDLE_VALUE);
-        DCB dcb;
-        ASSERT_TRUE(GetCommState(port, &dcb));
-        dcb.BaudRate = 2400;
-        ASSERT_TRUE(SetCommState(port, &dcb));
-        COMMTIMEOUTS t{};
-        t.ReadTotalTimeoutConstant = 10;
-        t.WriteTotalTimeoutConstant = 10;
-        ASSERT_TRUE(SetCommTimeouts(port, &t));
-    }
-    void TearDown() override {
-        if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
-    }
     template <class F>
     auto Basic(F&& f) {
         return sim.line.WithModelAs<BasicModel>(std::forward<F>(f));
-    }
-    void Write(const Bytes& bytes) {
-        DWORD written = 0;
-        ASSERT_TRUE(WriteFile(port, bytes.data(), DWORD(bytes.size()), &written, nullptr));
-        ASSERT_EQ(written, bytes.size());
-    }
-    // Reads until `count` bytes came, or for `patience` when count is 0.
-    Bytes Read(size_t count, std::chrono::milliseconds patience = kPatience) {
-        Bytes got;
-        Line::WaitFor(
-            [&] {
-                BYTE buffer[512];
-                DWORD n = 0;
-                if (ReadFile(port, buffer, sizeof buffer, &n, nullptr))
-                    got.insert(got.end(), buffer, buffer + n);
-                return count > 0 && got.size() >= count;
-            },
-            patience);
-        return got;
     }
     void Setup(BYTE mask, BYTE rate, WORD length) {
         Write(Command(0x0F, {mask, rate, BYTE(length >> 8), BYTE(length), 9, 30, 0, 26, 3, 14}));

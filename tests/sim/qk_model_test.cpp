@@ -39,50 +39,13 @@ Bytes Token(const char* token) {
     return {'S', BYTE(token[0]), BYTE(token[1]), BYTE(token[2])};
 }
 
-class SimQk : public ::testing::Test {
+class SimQk : public testing_support::RawPortTest {
 protected:
-    SimulatedComPort sim{11, std::make_unique<QkModel>()};
-    HANDLE port = INVALID_HANDLE_VALUE;
+    SimQk() : RawPortTest(11, std::make_unique<QkModel>(), 19200) {}
 
-    void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        port = CreateFile(sim.DeviceName(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          0, nullptr);
-        ASSERT_NE(port, INVALID_HANDLE_VALUE);
-        DCB dcb;
-        ASSERT_TRUE(GetCommState(port, &dcb));
-        dcb.BaudRate = 19200;
-        ASSERT_TRUE(SetCommState(port, &dcb));
-        COMMTIMEOUTS t{};
-        t.ReadTotalTimeoutConstant = 10;
-        t.WriteTotalTimeoutConstant = 10;
-        ASSERT_TRUE(SetCommTimeouts(port, &t));
-    }
-    void TearDown() override {
-        if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
-    }
     template <class F>
     auto Qk(F&& f) {
         return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
-    }
-    void Write(const Bytes& bytes) {
-        DWORD written = 0;
-        ASSERT_TRUE(WriteFile(port, bytes.data(), DWORD(bytes.size()), &written, nullptr));
-        ASSERT_EQ(written, bytes.size());
-    }
-    // Reads until `count` bytes came, or for `quiet` when count is 0.
-    Bytes Read(size_t count, std::chrono::milliseconds patience = kPatience) {
-        Bytes got;
-        Line::WaitFor(
-            [&] {
-                BYTE buffer[512];
-                DWORD n = 0;
-                if (ReadFile(port, buffer, sizeof buffer, &n, nullptr))
-                    got.insert(got.end(), buffer, buffer + n);
-                return count > 0 && got.size() >= count;
-            },
-            patience);
-        return got;
     }
 };
 

@@ -141,10 +141,8 @@ void ModalScript::RunDialog(CDialog& dialog) {
     const CString text = DialogText(dialog);
     m_shown.push_back(text);
     if (QWidget* w = dialog.GetWidget()) w->show();
-    const HWND self = dialog.m_hWnd;
-    auto stillOpen = [&] {
-        return CWnd::FromHandlePermanent(self) == &dialog && !dialog.IsEnded();
-    };
+    const platform::WindowWatch watch(dialog);
+    auto stillOpen = [&] { return watch.Alive() && !dialog.IsEnded(); };
 
     bool matched = false;
     if (!m_steps.empty() && !m_steps.front().print) {
@@ -314,6 +312,28 @@ CString SaveTestImage(const QImage& image, const char* name) {
 void ProcessQtEvents() {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// ---- LogCapture ----
+
+namespace {
+LogCapture* g_capture = nullptr;
+}
+
+LogCapture::LogCapture(const char* category) : m_category(category) {
+    g_capture = this;
+    m_previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (g_capture && context.category && g_capture->m_category == context.category)
+                g_capture->messages.push_back(text);
+            else if (g_capture && g_capture->m_previous)
+                g_capture->m_previous(type, context, text);
+        });
+}
+
+LogCapture::~LogCapture() {
+    qInstallMessageHandler(m_previous);
+    g_capture = nullptr;
 }
 
 }  // namespace testing_support

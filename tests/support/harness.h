@@ -7,12 +7,14 @@
 #include <QImage>
 #include <QLineF>
 #include <QPaintDevice>
+#include <QString>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
@@ -127,6 +129,47 @@ QImage RenderWidget(QWidget* widget);
 CString SaveTestImage(const QImage& image, const char* name);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
+
+// Keeps, while it lives, what one logging category ("varnel.logger") writes, instead of printing
+// it.
+class LogCapture {
+public:
+    explicit LogCapture(const char* category);
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<QString> messages;
+
+private:
+    QByteArray m_category;
+    QtMessageHandler m_previous;
+};
+
+// Stands in for the application's prompt while it lives: keeps the texts the core would show and
+// answers every box with `answer`.
+class PromptRecorder : public CUserPrompt {
+public:
+    PromptRecorder() : m_previous(GetUserPrompt()) { InstallUserPrompt(this); }
+    ~PromptRecorder() override { InstallUserPrompt(m_previous); }
+    PromptRecorder(const PromptRecorder&) = delete;
+    PromptRecorder& operator=(const PromptRecorder&) = delete;
+
+    BYTE ShowMessage(const CString& text, UINT, BOOL&) override {
+        texts.push_back(text);
+        return BYTE(answer);
+    }
+    int MessageBox(const CString& text, const CString&, UINT) override {
+        texts.push_back(text);
+        return answer;
+    }
+
+    std::vector<CString> texts;
+    int answer = IDOK;
+
+private:
+    CUserPrompt* m_previous;
+};
 
 class HarnessTest : public ::testing::Test {
 protected:

@@ -1,13 +1,19 @@
 #pragma once
 // A simulated logger line that a COM number names for the test's lifetime (through VARNEL_COM<n>),
-// a scoped environment variable, and a port list emptied for a test.
+// a scoped environment variable, a port list emptied for a test, and a test that talks to a
+// simulated logger through a raw COM port.
+
+#include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <chrono>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/base/cstring.h"
+#include "platform/comm/comm.h"
 #include "tools/dorvik-sim/line.h"
 
 namespace testing_support {
@@ -65,6 +71,58 @@ public:
 
 private:
     std::vector<std::unique_ptr<ScopedEnv>> m_env;
+};
+
+// The simulated logger seen from a raw COM port at the given baud rate, reads and writes bounded by
+// 10 ms each.
+class RawPortTest : public ::testing::Test {
+protected:
+    RawPortTest(int com, std::unique_ptr<dorvik_sim::Model> model, DWORD baudRate)
+        : sim(com, std::move(model)), m_baudRate(baudRate) {}
+
+    SimulatedComPort sim;
+    HANDLE port = INVALID_HANDLE_VALUE;
+
+    void SetUp() override {
+        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
+        port = CreateFile(sim.DeviceName(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          0, nullptr);
+        ASSERT_NE(port, INVALID_HANDLE_VALUE);
+        DCB dcb;
+        ASSERT_TRUE(GetCommState(port, &dcb));
+        dcb.BaudRate = m_baudRate;
+        ASSERT_TRUE(SetCommState(port, &dcb));
+        COMMTIMEOUTS t{};
+        t.ReadTotalTimeoutConstant = 10;
+        t.WriteTotalTimeoutConstant = 10;
+        ASSERT_TRUE(SetCommTimeouts(port, &t));
+    }
+    void TearDown() override {
+        if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+    }
+    void Write(const std::vector<BYTE>& bytes) {
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(port, bytes.data(), DWORD(bytes.size()), &written, nullptr));
+        ASSERT_EQ(written, bytes.size());
+    }
+    // Reads until `count` bytes came, or for all of `patience` when count is 0.
+    std::vector<BYTE> Read(size_t count,
+                           std::chrono::milliseconds patience = std::chrono::seconds(10)) {
+        std::vector<BYTE> got;
+        dorvik_sim::Line::WaitFor(
+            [&] {
+                BYTE buffer[512];
+                DWORD n = 0;
+                if (ReadFile(port, buffer, sizeof buffer, &n, nullptr))
+                    got.insert(got.end(), buffer, buffer + n);
+                return count > 0 && got.size() >= count;
+            },
+            patience);
+        return got;
+    }
+
+private:
+    DWORD m_baudRate;
 };
 
 }  // namespace testing_support

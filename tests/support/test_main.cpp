@@ -12,6 +12,7 @@
 
 #include <QFile>
 
+#include "app/msg_dialog.h"
 #include "platform/base/numeric_locale.h"
 #include "platform/ui/dialog.h"
 
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
             "No usable font is installed (install fonts-dejavu-core): the tests cannot run.\n");
         return 2;
     }
+
+    // The core tells the user through the application's boxes, which the modal script answers.
+    CMsgDialogPrompt prompt;
+    InstallUserPrompt(&prompt);
 
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

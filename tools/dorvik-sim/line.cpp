@@ -5,6 +5,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -64,10 +65,52 @@ Line::Line(std::unique_ptr<Model> model) : m_model(std::move(model)) {
         return;
     }
     m_slavePath = name;
+    m_ready = true;
     m_nextSend = Clock::now();
     m_thread = std::thread([this] { Run(); });
     std::lock_guard lines(g_linesMutex);
     g_lines.insert(this);
+}
+
+Line::Line(std::unique_ptr<Model> model, OverSocket)
+    : m_overSocket(true), m_model(std::move(model)) {
+    m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (m_wake < 0) {
+        m_error = std::string("no eventfd: ") + std::strerror(errno);
+        return;
+    }
+    m_ready = true;
+    m_nextSend = Clock::now();
+    m_thread = std::thread([this] { Run(); });
+    std::lock_guard lines(g_linesMutex);
+    g_lines.insert(this);
+}
+
+void Line::AttachSocket(int socket) {
+    if (!m_overSocket || socket < 0) return;
+    ::fcntl(socket, F_SETFL, ::fcntl(socket, F_GETFL) | O_NONBLOCK);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_pendingSocket >= 0) ::close(m_pendingSocket);
+        m_pendingSocket = socket;
+    }
+    Wake();
+}
+
+void Line::TakePendingSocket() {
+    int old = -1;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_pendingSocket < 0) return;
+        old = m_master;
+        m_master = m_pendingSocket;
+        m_pendingSocket = -1;
+        m_hungUp = false;
+        m_hangUpAsked = false;
+        m_slaveOpen = true;
+        m_chunkLeft = 0;
+    }
+    if (old >= 0) ::close(old);
 }
 
 Line::~Line() {
@@ -84,6 +127,7 @@ Line::~Line() {
         m_thread.join();
     }
     CloseMaster();
+    if (m_pendingSocket >= 0) ::close(m_pendingSocket);
     if (m_busyFd >= 0) ::close(m_busyFd);
     if (m_wake >= 0) ::close(m_wake);
 }
@@ -172,6 +216,11 @@ void Line::SetPacing(bool paced) {
     m_paced = paced;
 }
 
+void Line::SetByteRate(DWORD bytesPerSecond) {
+    std::lock_guard lock(m_mutex);
+    m_byteRate = bytesPerSecond;
+}
+
 void Line::SetChunks(std::vector<size_t> sizes, std::chrono::milliseconds gap) {
     sizes.erase(std::remove(sizes.begin(), sizes.end(), size_t(0)), sizes.end());
     std::lock_guard lock(m_mutex);
@@ -249,7 +298,7 @@ bool Line::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds 
 Line::LineState Line::SampleLine() {
     LineState state;
     termios t{};
-    if (::tcgetattr(m_master, &t) != 0) return state;
+    if (m_overSocket || ::tcgetattr(m_master, &t) != 0) return state;
     state.baud = platform::BaudOfTermiosSpeed(cfgetospeed(&t));
     unsigned dataBits = 8;
     switch (t.c_cflag & CSIZE) {
@@ -287,11 +336,16 @@ void Line::ReadInput() {
     for (;;) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
+        if (m_overSocket && (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK))) {
+            // The program closed its end: this connection is over.
+            CloseMaster();
+            return;
+        }
         if (n <= 0) return;  // nothing more, or EIO: the slave is closed
         // The rate once the bytes are in: the program sets its rate before it writes.
         const LineState state = SampleLine();
         std::lock_guard modelLock(m_modelMutex);
-        const bool rateMatches = state.baud == m_model->BaudRate();
+        const bool rateMatches = m_overSocket || state.baud == m_model->BaudRate();
         {
             std::lock_guard lock(m_mutex);
             if (rateMatches)
@@ -315,12 +369,15 @@ void Line::WriteOutput() {
         std::lock_guard lock(m_mutex);
         if (m_output.empty()) return;
     }
+    // A socket handed over before the output was queued is the one to hear it.
+    if (m_overSocket) TakePendingSocket();
     // Looked at once the output is queued: the program set its rate and opened its port before
     // the test or the model queued what it is meant to hear.
     const LineState state = SampleLine();
     pollfd master{m_master, POLLOUT, 0};
     Poll(&master, 1, 0);
-    const bool slaveOpen = !(master.revents & POLLHUP);
+    const bool slaveOpen = m_overSocket ? m_master >= 0 && !(master.revents & (POLLHUP | POLLERR))
+                                        : !(master.revents & POLLHUP);
     const bool writable = master.revents & POLLOUT;
     DWORD modelBaud = 0;
     {
@@ -340,8 +397,11 @@ void Line::WriteOutput() {
     if (m_chunkLeft == 0) {
         if (now < m_nextSend) return;
         size_t size = m_output.size();
+        const bool socketPaced = m_overSocket && m_paced && m_byteRate > 0;
         if (!m_chunkSizes.empty()) {
             size = m_chunkSizes[m_chunkIndex++ % m_chunkSizes.size()];
+        } else if (socketPaced) {
+            size = std::max<size_t>(1, size_t(m_byteRate) * kTickMs / 1000);
         } else if (m_paced && state.baud) {
             // About one tick's worth, so the bytes arrive spread as on a wire.
             size = std::max<size_t>(1, state.baud / state.frameBits * kTickMs / 1000);
@@ -349,21 +409,26 @@ void Line::WriteOutput() {
             size = kUnpacedChunk;
         }
         size = std::min(size, m_output.size());
-        if (state.baud != modelBaud) {
+        if (!m_overSocket && state.baud != modelBaud) {
             m_lostOutput += size;
             m_output.erase(m_output.begin(), m_output.begin() + static_cast<ptrdiff_t>(size));
         } else {
             m_chunkLeft = size;
         }
         auto wait = std::chrono::duration_cast<Clock::duration>(m_chunkGap);
-        if (m_paced && state.baud)
+        if (socketPaced)
+            wait += std::chrono::duration_cast<Clock::duration>(
+                std::chrono::duration<double>(double(size) / m_byteRate));
+        else if (!m_overSocket && m_paced && state.baud)
             wait += std::chrono::duration_cast<Clock::duration>(
                 std::chrono::duration<double>(double(size) * state.frameBits / state.baud));
         m_nextSend = std::max(m_nextSend, now) + wait;
         if (m_chunkLeft == 0) return;
     }
     if (!writable) return;
-    const ssize_t n = ::write(m_master, m_output.data(), m_chunkLeft);
+    const ssize_t n =
+        m_overSocket ? ::send(m_master, m_output.data(), m_chunkLeft, MSG_NOSIGNAL | MSG_DONTWAIT)
+                     : ::write(m_master, m_output.data(), m_chunkLeft);
     if (n <= 0) return;  // the program's input queue is full; try again later
     m_output.erase(m_output.begin(), m_output.begin() + n);
     m_chunkLeft -= static_cast<size_t>(n);
@@ -372,6 +437,7 @@ void Line::WriteOutput() {
 
 void Line::Run() {
     for (;;) {
+        TakePendingSocket();
         {
             std::unique_lock lock(m_mutex);
             if (m_stop) return;
@@ -401,8 +467,10 @@ void Line::Run() {
         }
         pollfd now{m_master, short(POLLOUT | (reading ? POLLIN : 0)), 0};
         Poll(&now, 1, 0);
-        // A closed slave shows as a hang-up on the master until it is opened again.
-        const bool slaveOpen = !(now.revents & POLLHUP) || (now.revents & POLLIN);
+        // A closed slave shows as a hang-up on the master until it is opened again. A socket
+        // without one, or whose peer is gone, has nobody listening.
+        const bool slaveOpen = m_overSocket ? m_master >= 0 && !(now.revents & POLLERR)
+                                            : !(now.revents & POLLHUP) || (now.revents & POLLIN);
         {
             std::lock_guard lock(m_mutex);
             m_slaveOpen = slaveOpen || m_busyFd >= 0;

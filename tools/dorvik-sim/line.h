@@ -24,6 +24,12 @@
 // - a stalled reader: the line can stop reading, so that the program's writes back up.
 // A closed slave (the program closed its port) makes the master read EIO; the line takes that as
 // "port closed", drops what the model sends meanwhile and keeps listening.
+//
+// A line made with OverSocket runs on a connected stream socket instead, as an RFCOMM link does:
+// there is no line rate, so the model hears every byte; output is paced at a chosen byte rate or
+// not at all, and split into chunks as above; a hang-up closes the socket. The program closing its
+// end is "port closed"; each new connection comes as a new socket (AttachSocket), to the same
+// model.
 
 #include <chrono>
 #include <cstddef>
@@ -64,14 +70,22 @@ private:
 
 class Line {
 public:
+    struct OverSocket {};
+
     explicit Line(std::unique_ptr<Model> model);
     explicit Line(DWORD baudRate) : Line(std::make_unique<ListeningModel>(baudRate)) {}
+    // A line on sockets that AttachSocket hands it; none at first.
+    Line(std::unique_ptr<Model> model, OverSocket);
     ~Line();
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
 
     // False when no pseudo-terminal could be made (the error is in ErrorText).
-    bool IsReady() const { return !m_slavePath.empty(); }
+    bool IsReady() const { return m_ready; }
+    bool IsOverSocket() const { return m_overSocket; }
+    // A line over sockets takes this connected stream socket and owns it; the one before, if
+    // any, is closed. Undoes a hang-up.
+    void AttachSocket(int socket);
     const std::string& ErrorText() const { return m_error; }
     // The device the program opens ("/dev/pts/7").
     const std::string& SlavePath() const { return m_slavePath; }
@@ -100,6 +114,9 @@ public:
     void Send(const std::vector<BYTE>& bytes) { Send(bytes.data(), bytes.size()); }
     // On by default.
     void SetPacing(bool paced);
+    // Over a socket: the pace in bytes per second while pacing is on; 0 (the default) sends as
+    // fast as the socket takes it.
+    void SetByteRate(DWORD bytesPerSecond);
     // Output goes out in chunks of these sizes in turn (empty: as pacing allows), each chunk
     // followed by at least `gap`.
     void SetChunks(std::vector<size_t> sizes, std::chrono::milliseconds gap);
@@ -157,7 +174,10 @@ private:
     // Milliseconds until the next chunk may go, or -1 when there is nothing to send.
     int OutputDueIn() const;
     void CloseMaster();
+    void TakePendingSocket();
 
+    const bool m_overSocket = false;
+    bool m_ready = false;
     std::unique_ptr<Model> m_model;
     std::mutex m_modelMutex;  // taken before m_mutex, never after
 
@@ -165,6 +185,8 @@ private:
     int m_master = -1;  // closed on the line's thread; used elsewhere only under m_mutex
     int m_wake = -1;    // an eventfd that wakes the thread
     int m_busyFd = -1;
+    int m_pendingSocket = -1;  // handed over by AttachSocket, taken by the thread
+    DWORD m_byteRate = 0;
     std::string m_slavePath;
     std::string m_error;
     bool m_stop = false;
