@@ -1,5 +1,12 @@
 #include "platform/ui/modal_host.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrinter>
+
+#include "platform/ui/menu_view.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -123,6 +130,26 @@ ModalHost& ModalHost::Current() {
 
 void ModalHost::Install(ModalHost* host) {
     Installed() = host;
+}
+
+UINT ModalHost::RunPopupMenu(CMenu& popup, int x, int y) {
+    QMenu menu;
+    UINT chosen = 0;
+    MenuView::FillPopup(&menu, &popup, nullptr, nullptr);
+    for (QAction* a : menu.actions())
+        QObject::connect(a, &QAction::triggered, &menu, [&chosen, a] { chosen = a->data().toUInt(); });
+    menu.exec(QPoint(x, y));
+    return chosen;
+}
+
+int ModalHost::RunPageSetupDialog() {
+    QPageSetupDialog dialog(&DefaultPrinter());
+    return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+QPrinter& DefaultPrinter() {
+    static QPrinter printer;
+    return printer;
 }
 
 int ModalHost::RunPrintDialog(CPrintDialog&) {
