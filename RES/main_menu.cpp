@@ -142,25 +142,46 @@ const MenuTemplate& MainMenuTemplate() {
 }
 
 const MenuTemplate& RunDropDownTemplate() {
-    static const MenuTemplate menu{
-        IDR_RUN_DROPDOWN,
-        {{"Run",
-          0,
-          {{"Single measurement", ID_DROP_SINGLE},
-           {"Replace", ID_DROP_REPLACE},
-           {"Add", ID_DROP_ADD}}}}};
+    static const MenuTemplate menu{IDR_RUN_DROPDOWN,
+                                   {{"Run",
+                                     0,
+                                     {{"Single measurement", ID_DROP_SINGLE},
+                                      {"Replace", ID_DROP_REPLACE},
+                                      {"Add", ID_DROP_ADD}}}}};
     return menu;
 }
 
 const ToolbarTemplate& AdvancedToolbarTemplate() {
-    static const ToolbarTemplate bar{
-        IDR_MAINFRAME,
-        {ID_NEW_PROJECT, ID_FILE_OPEN,     ID_FILE_SAVE,    ID_PRINT_TB,      ID_BLANK_BUTTON,
-         ID_CONNECT,     ID_RUN_TB,        ID_SEND_SETUP_TB, ID_DOWNLOAD_TB,  ID_STOP_TB,
-         ID_BLANK_BUTTON, ID_DATA_MAP_TB,  ID_METERS_TB,    ID_SPARE_2151,    ID_GRAPH_TB,
-         ID_TABLE_TB,    ID_DISPLAY_WORKBOOK_TB, ID_VIDEO_MAIN_TB, ID_BLANK_BUTTON, ID_TIMING_TB,
-         ID_AREA_TB,     ID_LINEAR_FIT,    ID_SLOPE,        ID_BLANK_BUTTON,  ID_SEPARATOR,
-         ID_PLAYBACK_STOP, ID_PLAYBACK_PLAY, ID_PLAYBACK_PAUSE, ID_PLAYBACK_RECORD}};
+    static const ToolbarTemplate bar{IDR_MAINFRAME,
+                                     {ID_NEW_PROJECT,
+                                      ID_FILE_OPEN,
+                                      ID_FILE_SAVE,
+                                      ID_PRINT_TB,
+                                      ID_BLANK_BUTTON,
+                                      ID_CONNECT,
+                                      ID_RUN_TB,
+                                      ID_SEND_SETUP_TB,
+                                      ID_DOWNLOAD_TB,
+                                      ID_STOP_TB,
+                                      ID_BLANK_BUTTON,
+                                      ID_DATA_MAP_TB,
+                                      ID_METERS_TB,
+                                      ID_SPARE_2151,
+                                      ID_GRAPH_TB,
+                                      ID_TABLE_TB,
+                                      ID_DISPLAY_WORKBOOK_TB,
+                                      ID_VIDEO_MAIN_TB,
+                                      ID_BLANK_BUTTON,
+                                      ID_TIMING_TB,
+                                      ID_AREA_TB,
+                                      ID_LINEAR_FIT,
+                                      ID_SLOPE,
+                                      ID_BLANK_BUTTON,
+                                      ID_SEPARATOR,
+                                      ID_PLAYBACK_STOP,
+                                      ID_PLAYBACK_PLAY,
+                                      ID_PLAYBACK_PAUSE,
+                                      ID_PLAYBACK_RECORD}};
     return bar;
 }
 
@@ -174,13 +195,15 @@ const ToolbarTemplate& BasicToolbarTemplate() {
 }
 
 const ToolbarTemplate& SimpleToolbarTemplate() {
-    static const ToolbarTemplate bar{
-        IDR_SIMPLE_TOOLBAR,
-        {ID_FILE_OPEN, ID_FILE_SAVE, ID_PRINT_TB, ID_BLANK_BUTTON, ID_CONNECT, ID_RUN_TB,
-         ID_DOWNLOAD_TB, ID_STOP_TB, ID_BLANK_BUTTON, ID_METERS_TB, ID_GRAPH_TB, ID_TABLE_TB,
-         ID_DISPLAY_WORKBOOK_TB, ID_VIDEO_MAIN_TB, ID_BLANK_BUTTON, ID_STATISTICS_TB,
-         ID_BLANK_BUTTON, ID_TIMING_TB, ID_BLANK_BUTTON, ID_PLAYBACK_STOP, ID_PLAYBACK_PLAY,
-         ID_PLAYBACK_PAUSE, ID_PLAYBACK_RECORD}};
+    static const ToolbarTemplate bar{IDR_SIMPLE_TOOLBAR,
+                                     {ID_FILE_OPEN,           ID_FILE_SAVE,      ID_PRINT_TB,
+                                      ID_BLANK_BUTTON,        ID_CONNECT,        ID_RUN_TB,
+                                      ID_DOWNLOAD_TB,         ID_STOP_TB,        ID_BLANK_BUTTON,
+                                      ID_METERS_TB,           ID_GRAPH_TB,       ID_TABLE_TB,
+                                      ID_DISPLAY_WORKBOOK_TB, ID_VIDEO_MAIN_TB,  ID_BLANK_BUTTON,
+                                      ID_STATISTICS_TB,       ID_BLANK_BUTTON,   ID_TIMING_TB,
+                                      ID_BLANK_BUTTON,        ID_PLAYBACK_STOP,  ID_PLAYBACK_PLAY,
+                                      ID_PLAYBACK_PAUSE,      ID_PLAYBACK_RECORD}};
     return bar;
 }
 

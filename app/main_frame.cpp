@@ -64,8 +64,8 @@ const Rule kRules[] = {
     {ID_GRAPH_ADD_TO_PROJECT, ON(f.m_addToProjectAvailable && !Busy(f)), nullptr},
     {ID_GRAPH_COPY, ON(f.m_copyGraphAvailable && !Busy(f)), nullptr},
     {ID_GRAPH_EXPORT, ON(f.m_graphHasData && !Busy(f)), nullptr},
-    {ID_AREA_TB, ON(f.m_graphHasData && f.m_areaAvailable), ON(f.m_areaModeOn)},
-    {ID_AREA, ON(f.m_graphHasData && f.m_areaAvailable && !Busy(f)), ON(f.m_areaModeOn)},
+    {ID_AREA_TB, ON(f.m_graphHasData&& f.m_areaAvailable), ON(f.m_areaModeOn)},
+    {ID_AREA, ON(f.m_graphHasData&& f.m_areaAvailable && !Busy(f)), ON(f.m_areaModeOn)},
     {ID_SLOPE, ON(f.m_graphHasData && !Busy(f)), ON(f.m_slopeModeOn)},
     {ID_LINEAR_FIT, ON(f.m_graphHasData && !Busy(f)), nullptr},
     {ID_GRAPH_PREDICTION, ON(f.m_predictionAvailable && !Busy(f)), nullptr},
@@ -83,7 +83,7 @@ const Rule kRules[] = {
     {ID_STOP_TB, ON(!f.m_runEnded && !Busy(f)), nullptr},
     {ID_LOGGER_STOP, ON(!f.m_runEnded && !Busy(f)), nullptr},
     {ID_VIDEO_ENABLE, ON(f.m_videoToggleAvailable), nullptr},
-    {ID_TIMING_TB, ON(f.m_timingButtonAvailable && f.m_timingLogger), ON(f.m_timingModeOn)},
+    {ID_TIMING_TB, ON(f.m_timingButtonAvailable&& f.m_timingLogger), ON(f.m_timingModeOn)},
     {ID_TIMING_WIZARD, ON(f.m_timingLogger), nullptr},
     {ID_EXTERNAL_SENSOR_1, ON(!f.m_timingLogger && !Busy(f)), nullptr},
     {ID_EXTERNAL_SENSOR_2, ON(!f.m_timingLogger && !Busy(f)), nullptr},
@@ -120,21 +120,36 @@ const Rule kRules[] = {
 // The flag behind each command whose enable state the views set directly.
 BOOL CMainFrame::*FlagOf(UINT id) {
     switch (id) {
-        case ID_PLAYBACK_PLAY: return &CMainFrame::m_playbackPlayAvailable;
-        case ID_PLAYBACK_STOP: return &CMainFrame::m_playbackStopAvailable;
-        case ID_PLAYBACK_PAUSE: return &CMainFrame::m_playbackPauseAvailable;
-        case ID_PLAYBACK_RECORD: return &CMainFrame::m_playbackRecordAvailable;
-        case ID_VIDEO_PLAY: return &CMainFrame::m_videoPlayAvailable;
-        case ID_VIDEO_RECORD: return &CMainFrame::m_videoRecordAvailable;
-        case ID_VIDEO_STOP: return &CMainFrame::m_videoStopAvailable;
-        case ID_VIDEO_PAUSE: return &CMainFrame::m_videoPauseAvailable;
-        case ID_VIDEO_PROPERTIES: return &CMainFrame::m_videoPropertiesAvailable;
-        case ID_VIDEO_ENABLE: return &CMainFrame::m_videoToggleAvailable;
-        case ID_GRAPH_ADD_TO_PROJECT: return &CMainFrame::m_addToProjectAvailable;
-        case ID_GRAPH_COPY: return &CMainFrame::m_copyGraphAvailable;
-        case ID_GRAPH_PROPERTIES: return &CMainFrame::m_graphPropertiesAvailable;
-        case ID_GRAPH_EXPORT: return &CMainFrame::m_graphHasData;
-        default: return nullptr;
+        case ID_PLAYBACK_PLAY:
+            return &CMainFrame::m_playbackPlayAvailable;
+        case ID_PLAYBACK_STOP:
+            return &CMainFrame::m_playbackStopAvailable;
+        case ID_PLAYBACK_PAUSE:
+            return &CMainFrame::m_playbackPauseAvailable;
+        case ID_PLAYBACK_RECORD:
+            return &CMainFrame::m_playbackRecordAvailable;
+        case ID_VIDEO_PLAY:
+            return &CMainFrame::m_videoPlayAvailable;
+        case ID_VIDEO_RECORD:
+            return &CMainFrame::m_videoRecordAvailable;
+        case ID_VIDEO_STOP:
+            return &CMainFrame::m_videoStopAvailable;
+        case ID_VIDEO_PAUSE:
+            return &CMainFrame::m_videoPauseAvailable;
+        case ID_VIDEO_PROPERTIES:
+            return &CMainFrame::m_videoPropertiesAvailable;
+        case ID_VIDEO_ENABLE:
+            return &CMainFrame::m_videoToggleAvailable;
+        case ID_GRAPH_ADD_TO_PROJECT:
+            return &CMainFrame::m_addToProjectAvailable;
+        case ID_GRAPH_COPY:
+            return &CMainFrame::m_copyGraphAvailable;
+        case ID_GRAPH_PROPERTIES:
+            return &CMainFrame::m_graphPropertiesAvailable;
+        case ID_GRAPH_EXPORT:
+            return &CMainFrame::m_graphHasData;
+        default:
+            return nullptr;
     }
 }
 
@@ -361,8 +376,9 @@ void CMainFrame::OnClose() {
     }
     WINDOWPLACEMENT placement{};
     GetWindowPlacement(&placement);
-    if (settings && (rect.Width() < 400 || rect.Height() < 300 ||
-                     (placement.showCmd == UINT(SW_SHOWMINIMIZED) || placement.showCmd == UINT(SW_MINIMIZE)))) {
+    if (settings &&
+        (rect.Width() < 400 || rect.Height() < 300 ||
+         (placement.showCmd == UINT(SW_SHOWMINIMIZED) || placement.showCmd == UINT(SW_MINIMIZE)))) {
         ShowWindow(SW_SHOWNORMAL);
         MoveWindow(&settings->m_mainWindowRect, TRUE);
     }

@@ -164,16 +164,16 @@ BOOL CVarnelApp::CreateDataTreeWindow() {
     return TRUE;
 }
 
-#define VARNEL_SIMPLE_CREATOR(name, Frame, View, placed)                   \
-    BOOL CVarnelApp::name() {                                              \
-        auto* frame = NewFrame<Frame>();                                   \
-        if (!frame) return FALSE;                                          \
+#define VARNEL_SIMPLE_CREATOR(name, Frame, View, placed)                    \
+    BOOL CVarnelApp::name() {                                               \
+        auto* frame = NewFrame<Frame>();                                    \
+        if (!frame) return FALSE;                                           \
         if (placed) frame->SetWindowPos(&CWnd::wndTop, 91, 0, 500, 503, 0); \
-        auto view = std::make_unique<View>();                              \
-        view->Create(frame, m_document.get());                             \
-        Finish(*frame, *view);                                             \
-        m_views.push_back(std::move(view));                                \
-        return TRUE;                                                       \
+        auto view = std::make_unique<View>();                               \
+        view->Create(frame, m_document.get());                              \
+        Finish(*frame, *view);                                              \
+        m_views.push_back(std::move(view));                                 \
+        return TRUE;                                                        \
     }
 
 VARNEL_SIMPLE_CREATOR(CreateTableWindow, CTableFrame, CTableView, false)

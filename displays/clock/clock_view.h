@@ -5,8 +5,6 @@
 
 class CVarnelDoc;
 
-
-
 class CClockView : public CView {
 public:
     ~CClockView() override;

@@ -50,7 +50,8 @@ QWidget* CToolBar::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
     auto* bar = new QToolBar(parentWidget);
     bar->setMovable(false);
     bar->setIconSize(QSize(20, 21));
-    if (auto* mw = qobject_cast<QMainWindow*>(parentWidget)) mw->addToolBar(Qt::TopToolBarArea, bar);
+    if (auto* mw = qobject_cast<QMainWindow*>(parentWidget))
+        mw->addToolBar(Qt::TopToolBarArea, bar);
     return bar;
 }
 
