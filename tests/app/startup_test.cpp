@@ -21,6 +21,7 @@
 #include "logger/settings.h"
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 
@@ -50,6 +51,7 @@ CView* ViewOf(CMDIChildWnd* frame) {
 
 TEST(Startup, OneDocumentTenWindowsInOrderAndTheStartupPath) {
     testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
     TestApp app;
     char a0[] = "varnel", a1[] = "-style", a2[] = "fusion", a3[] = "project.vnp";
     char* argv[] = {a0, a1, a2, a3};
@@ -94,6 +96,7 @@ TEST(Startup, OneDocumentTenWindowsInOrderAndTheStartupPath) {
 
 TEST(Startup, NoArgumentsNoPathAndAFailedFrameLeavesOnlyItsWindowOut) {
     testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
     TestApp app;
     app.failFrame = 2;  // the table
     ASSERT_TRUE(app.InitInstance());
@@ -112,6 +115,7 @@ TEST(Startup, NoArgumentsNoPathAndAFailedFrameLeavesOnlyItsWindowOut) {
 
 TEST(Startup, BarsMenuAndFixedChildFrames) {
     testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
     TestApp app;
     ASSERT_TRUE(app.InitInstance());
     CMainFrame* frame = app.GetMainFrame();
@@ -177,6 +181,7 @@ TEST(Startup, BarsMenuAndFixedChildFrames) {
 
 TEST(Startup, ClosingEndsTheLoop) {
     testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
     TestApp app;
     ASSERT_TRUE(app.InitInstance());
     CWnd* frame = app.m_pMainWnd;
