@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
@@ -163,6 +164,12 @@ CMainFrame::CMainFrame() = default;
 
 CMainFrame::~CMainFrame() {
     if (m_hWnd) DestroyWindow();
+    if (GetMainWindowLink() == this) InstallMainWindowLink(nullptr);
+}
+
+void CMainFrame::OnDestroy() {
+    if (GetMainWindowLink() == this) InstallMainWindowLink(nullptr);
+    CMDIFrameWnd::OnDestroy();
 }
 
 BOOL CMainFrame::CreateMainWindow() {
@@ -197,6 +204,15 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     m_menu.LoadMenu(MainMenuTemplate());
     SetMenu(&m_menu);
     InstallAccelerators();
+    InstallMainWindowLink(this);
+    // A button's fly-by text shows while the pointer is on it; then the idle text returns.
+    if (auto* qbar = qobject_cast<QStatusBar*>(m_statusBar.GetWidget()))
+        QObject::connect(
+            qbar, &QStatusBar::messageChanged, qbar, [self = m_hWnd](const QString& m) {
+                if (!m.isEmpty()) return;
+                if (auto* f = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(self)))
+                    f->m_statusBar.SetPaneText(0, "Ready");
+            });
     // Toolbar buttons follow their commands while the loop is idle.
     auto* idle = new QTimer(GetWidget());
     idle->setInterval(100);

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "RES/commands.h"
+#include "logger/main_window_link.h"
 #include "platform/ui/bars.h"
 #include "platform/win/frame.h"
 
@@ -15,7 +16,7 @@ class CSettings;
 // The display modes the next start begins from, as closing leaves them.
 void NormaliseDisplayModes(CSettings& settings);
 
-class CMainFrame : public CMDIFrameWnd {
+class CMainFrame : public CMDIFrameWnd, public CMainWindowLink {
 public:
     CMainFrame();
     ~CMainFrame() override;
@@ -40,6 +41,11 @@ public:
     void UpdateToolbars();
     // The status bar's message pane.
     void SetMessageText(const CString& text);
+    void SetModelFlags(BOOL timingLogger, WPARAM loggerKind) override {
+        m_timingLogger = timingLogger ? 1 : 0;
+        m_loggerKind = loggerKind;
+    }
+    void ShowStatusBarText(const CString& text) override { SetMessageText(text); }
     CString GetMessageText() const;
 
     // The enable flag behind a command the views switch directly.
@@ -118,6 +124,7 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCT cs) override;
+    void OnDestroy() override;
     LRESULT OnNotifyMessage(WPARAM wParam, LPARAM lParam);
     LRESULT OnCommandDone(WPARAM wParam, LPARAM lParam);
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;

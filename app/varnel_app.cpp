@@ -30,6 +30,7 @@ BEGIN_MESSAGE_MAP(CVarnelApp, CWinApp)
 ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
 ON_COMMAND(ID_CREATE_STANDARD_WINDOWS, CreateStandardWindows)
 ON_COMMAND(ID_FILE_PRINT_SETUP, OnFilePrintSetup)
+ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
 CVarnelApp::CVarnelApp() : CWinApp("Varnel") {}
@@ -58,7 +59,7 @@ BOOL CVarnelApp::InitInstance() {
     m_templates.push_back({IDR_MAINFRAME, "CVarnelDoc", "CChildFrame", "CVarnelView"});
     m_template = &m_templates.back();
     InstallUserPrompt(&m_prompt);
-    m_mainFrame = std::make_unique<CMainFrame>();
+    m_mainFrame = MakeMainFrame();
     m_document = std::make_unique<CVarnelDoc>();
     m_document->SetTitle("Mercant Systems");
     m_document->m_mainFrame = m_mainFrame.get();
@@ -200,4 +201,8 @@ void CVarnelApp::OnAppAbout() {}
 
 void CVarnelApp::OnFilePrintSetup() {
     platform::ModalHost::Current().RunPageSetupDialog();
+}
+
+void CVarnelApp::OnAppExit() {
+    if (m_mainFrame && m_mainFrame->m_hWnd) m_mainFrame->SendMessage(WM_CLOSE);
 }

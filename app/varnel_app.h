@@ -46,11 +46,14 @@ public:
     BOOL CreateVideoWindow();
     BOOL CreateCommWindow();
     void OnFilePrintSetup();
+    // The framework's exit: the main frame's close, with its questions.
+    void OnAppExit();
 
 protected:
     // Loads a frame as a child of the main frame; a test may make it fail.
     virtual BOOL LoadFrame(CMDIChildWnd& frame);
     virtual BOOL LoadMainFrame(CMainFrame& frame);
+    virtual std::unique_ptr<CMainFrame> MakeMainFrame() { return std::make_unique<CMainFrame>(); }
     // Owned here and deleted with the application: no document template holds it.
     std::unique_ptr<CVarnelDoc> m_document;
     DECLARE_MESSAGE_MAP()
