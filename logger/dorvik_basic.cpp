@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "logger/dorvik.h"
-#include "logger/main_window_link.h"
 #include "logger/logger_messages.h"
+#include "logger/main_window_link.h"
 #include "logger/settings.h"
 
 namespace {

@@ -311,3 +311,107 @@ TEST_F(MainFrameTest, SmallSizesReTileNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Closing, read back from the settings file: the questions and the display modes kept.
+TEST(MainFrameClose, QuestionsSaveAndTheSettingsKept) {
+    enum Ends { Stays, Closes };
+    struct Row {
+        const char* name;
+        bool recording;
+        bool modified;
+        int answer;  // to the save question; 0 when none is asked
+        bool saveResult;
+        Ends ends;
+    };
+    const Row rows[] = {
+        {"recording", true, true, 0, false, Stays},
+        {"modified, Cancel", false, true, IDCANCEL, false, Stays},
+        {"modified, Yes, the save fails", false, true, IDYES, false, Stays},
+        {"modified, Yes, the save succeeds", false, true, IDYES, true, Closes},
+        {"modified, No", false, true, IDNO, false, Closes},
+        {"unmodified", false, false, 0, false, Closes},
+    };
+    for (const Row& r : rows) {
+        testing_support::TempEnvironment env;
+        testing_support::NoComPorts noPorts;
+        PopupScript modals;
+        modals.Install(&modals);
+        RecordingApp app;
+        ASSERT_TRUE(app.InitInstance());
+        SaveDoubleFrame* frame = app.Frame();
+        CVarnelDoc* doc = app.GetDocument();
+        doc->GetSettings()->m_workbookMode = 3;
+        doc->m_modified = r.modified ? 1 : 0;
+        doc->GetVideoView()->m_recording = r.recording ? 1 : 0;
+        frame->saveResult = r.saveResult;
+        if (r.recording)
+            modals.ExpectMessage("Video recording is still in progress. Stop it before exiting.",
+                                 IDOK);
+        if (r.answer) modals.ExpectMessage(CVarnelDoc::kDataChangedText, r.answer);
+        const CString file = doc->GetSettings()->m_filePath;
+        ASSERT_TRUE(doc->GetSettings()->Save());
+        frame->SendMessage(WM_CLOSE);
+        EXPECT_EQ(modals.Pending(), 0u) << r.name;
+        EXPECT_EQ(app.m_pMainWnd == nullptr, r.ends == Closes) << r.name;
+        EXPECT_EQ(frame->saves, r.answer == IDYES ? 1 : 0) << r.name;
+        CSettings saved(file);
+        EXPECT_EQ(saved.m_workbookMode, r.ends == Closes ? 0 : 3) << r.name;
+        if (r.ends == Closes) {
+            EXPECT_EQ(saved.m_graphMode, 3) << r.name;
+        }
+        app.ExitInstance();
+        platform::ModalHost::Install(nullptr);
+    }
+}
+
+TEST(MainFrameClose, DisplayModesAreNormalisedAndTheQualityCleared) {
+    struct Row {
+        LONG workbook, meter, table, graph, video, videoHidden;
+        LONG wantTable, wantGraph, wantVideo, wantMeter;
+    };
+    const Row rows[] = {
+        {0, 0, 2, 2, 2, 0, 2, 2, 2, 0},  // nothing to change
+        {1, 0, 2, 2, 2, 0, 2, 3, 1, 0},  // the workbook gives the main area to the graph
+        {1, 0, 2, 2, 2, 1, 1, 3, 2, 0},  // with the video window hidden the table takes it
+        {0, 1, 0, 2, 2, 0, 1, 2, 2, 0},  // the meters give their place to the table
+        {0, 0, 4, 4, 2, 0, 0, 0, 2, 0},  // mode 4 is not kept
+    };
+    for (const Row& r : rows) {
+        CSettings s(CString("/nonexistent/Settings.vns"));
+        s.m_workbookMode = r.workbook;
+        s.m_meterMode = r.meter;
+        s.m_tableMode = r.table;
+        s.m_graphMode = r.graph;
+        s.m_videoMode = r.video;
+        s.m_videoHidden = r.videoHidden;
+        s.m_videoQuality = 5;
+        NormaliseDisplayModes(s);
+        EXPECT_EQ(s.m_tableMode, r.wantTable);
+        EXPECT_EQ(s.m_graphMode, r.wantGraph);
+        EXPECT_EQ(s.m_videoMode, r.wantVideo);
+        EXPECT_EQ(s.m_meterMode, r.wantMeter);
+        EXPECT_EQ(s.m_workbookMode, 0);
+        EXPECT_EQ(s.m_videoQuality, 0);
+    }
+}
+
+TEST(MainFrameClose, AMinimisedFrameGetsTheSettingsRectangleBack) {
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    RecordingApp app;
+    ASSERT_TRUE(app.InitInstance());
+    SaveDoubleFrame* frame = app.Frame();
+    QPointer<QWidget> widget = frame->GetWidget();
+    app.GetDocument()->GetSettings()->m_mainWindowRect = CRect(10, 20, 710, 520);
+    widget->showMinimized();
+    frame->SendMessage(WM_CLOSE);
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    ASSERT_FALSE(widget.isNull());  // deleted once the event is handled
+    EXPECT_FALSE(widget->isMinimized());
+    EXPECT_EQ(widget->size(), QSize(700, 500));
+    app.ExitInstance();
+}
+
+}  // namespace
