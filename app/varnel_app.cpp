@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMainWindow>
 
+#include "app/about_dlg.h"
 #include "app/child_frame.h"
 #include "app/data_tree_view.h"
 #include "displays/clock/clock_view.h"
@@ -197,7 +198,10 @@ BOOL CVarnelApp::CreateSetupWindow() {
     return TRUE;
 }
 
-void CVarnelApp::OnAppAbout() {}
+void CVarnelApp::OnAppAbout() {
+    CAboutDlg about(m_pMainWnd);
+    about.DoModal();
+}
 
 void CVarnelApp::OnFilePrintSetup() {
     platform::ModalHost::Current().RunPageSetupDialog();
