@@ -59,6 +59,7 @@ BOOL CVarnelApp::InitInstance() {
     SetRegistryKey("Mercant Systems");
     m_templates.push_back({IDR_MAINFRAME, "CVarnelDoc", "CChildFrame", "CVarnelView"});
     m_template = &m_templates.back();
+    m_previousPrompt = GetUserPrompt();
     InstallUserPrompt(&m_prompt);
     m_mainFrame = MakeMainFrame();
     m_document = std::make_unique<CVarnelDoc>();
@@ -100,7 +101,7 @@ int CVarnelApp::ExitInstance() {
     m_frames.clear();
     m_mainFrame.reset();
     m_document.reset();
-    InstallUserPrompt(nullptr);
+    if (GetUserPrompt() == &m_prompt) InstallUserPrompt(m_previousPrompt);
     return 0;
 }
 

@@ -71,4 +71,6 @@ private:
     std::vector<std::unique_ptr<CView>> m_views;
     CString m_commandLinePath;
     CMsgDialogPrompt m_prompt;
+    // The prompt before start-up, back after the end (a host may have installed its own).
+    CUserPrompt* m_previousPrompt = nullptr;
 };
