@@ -32,6 +32,7 @@ protected:
 class RecordingApp : public CVarnelApp {
 public:
     std::vector<UINT> commands;
+    bool greySave = false;
     SaveDoubleFrame* Frame() const { return static_cast<SaveDoubleFrame*>(GetMainFrame()); }
 
 protected:
@@ -39,6 +40,7 @@ protected:
         return std::make_unique<SaveDoubleFrame>();
     }
     void OnAny(UINT id) { commands.push_back(id); }
+    void OnUpdateSave(CCmdUI* ui) { ui->Enable(!greySave); }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -48,6 +50,7 @@ ON_COMMAND_RANGE(ID_FILE_SAVE, ID_FILE_SAVE, OnAny)
 ON_COMMAND_RANGE(ID_FILE_PRINT, ID_FILE_PRINT, OnAny)
 ON_COMMAND_RANGE(ID_NEW_PROJECT, ID_NEW_PROJECT, OnAny)
 ON_COMMAND_RANGE(ID_DROP_REPLACE, ID_DROP_ADD, OnAny)
+ON_UPDATE_COMMAND_UI(ID_FILE_SAVE, OnUpdateSave)
 END_MESSAGE_MAP()
 
 // The modal script, also answering pop-up menus: records which item was checked, picks one.
@@ -277,7 +280,7 @@ TEST_F(MainFrameTest, RunDropDownChecksTheRecordingModeAndRoutesTheChoice) {
     frame->SetDocument(doc);
 }
 
-TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsAndCtrlNIsNewProject) {
+TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsUnlessGreyedAndCtrlNIsNewProject) {
     auto press = [&](Qt::Key key) {
         const QKeySequence seq(Qt::CTRL | key);
         for (QShortcut* sc : frame->GetWidget()->findChildren<QShortcut*>())
@@ -289,8 +292,11 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsAndCtrlNIsNewProject) {
     press(Qt::Key_N);
     EXPECT_EQ(app.commands,
               (std::vector<UINT>{ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_PRINT, ID_NEW_PROJECT}));
-    // The framework's new document is New project.
     app.commands.clear();
+    app.greySave = true;
+    press(Qt::Key_S);
+    EXPECT_TRUE(app.commands.empty()) << "a greyed command's key sends nothing";
+    // The framework's new document is New project.
     frame->SendMessage(WM_COMMAND, ID_FILE_NEW);
     EXPECT_EQ(app.commands, (std::vector<UINT>{ID_NEW_PROJECT}));
 }
