@@ -123,8 +123,7 @@ Frame* CVarnelApp::NewFrame() {
 
 void CVarnelApp::Finish(CMDIChildWnd& frame, CView& view) {
     frame.SetActiveView(&view, FALSE);
-    view.OnInitialUpdate();
-    frame.ShowWindow(SW_SHOW);
+    frame.InitialUpdateFrame(m_document.get(), TRUE);
 }
 
 void CVarnelApp::CreateStandardWindows() {

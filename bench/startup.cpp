@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
     std::sort(times.begin(), times.end());
     const size_t n = times.size();
     const double median = n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-    std::printf("start-up over %zu starts: median %.3f s, maximum %.3f s\n", n, median, times.back());
+    std::printf("start-up over %zu starts: median %.3f s, maximum %.3f s\n", n, median,
+                times.back());
     return result;
 }

@@ -1,15 +1,11 @@
 #include "platform/ui/modal_host.h"
 
 #include <QAction>
-#include <QMenu>
-#include <QPageSetupDialog>
-#include <QPrinter>
-
-#include "platform/ui/menu_view.h"
-
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -19,6 +15,7 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/menu_view.h"
 #include "platform/ui/styles.h"
 
 namespace platform {
@@ -137,7 +134,8 @@ UINT ModalHost::RunPopupMenu(CMenu& popup, int x, int y) {
     UINT chosen = 0;
     MenuView::FillPopup(&menu, &popup, nullptr, nullptr);
     for (QAction* a : menu.actions())
-        QObject::connect(a, &QAction::triggered, &menu, [&chosen, a] { chosen = a->data().toUInt(); });
+        QObject::connect(a, &QAction::triggered, &menu,
+                         [&chosen, a] { chosen = a->data().toUInt(); });
     menu.exec(QPoint(x, y));
     return chosen;
 }

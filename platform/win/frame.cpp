@@ -213,6 +213,11 @@ BOOL CFrameWnd::GetWindowPlacement(WINDOWPLACEMENT* placement) const {
     return TRUE;
 }
 
+void CFrameWnd::InitialUpdateFrame(CDocument*, BOOL makeVisible) {
+    if (CView* view = GetActiveView()) view->OnInitialUpdate();
+    if (makeVisible) ShowWindow(SW_SHOW);
+}
+
 CView* CFrameWnd::GetActiveView() const {
     return dynamic_cast<CView*>(FromHandlePermanent(m_activeView));
 }

@@ -86,6 +86,11 @@ public:
                 CWnd* parent = nullptr, const MenuTemplate* menu = nullptr);
     BOOL DestroyWindow() override;
 
+    // The frame's first update: its active view's initial update, then the frame shown.
+    void InitialUpdateFrame(CDocument* doc, BOOL makeVisible);
+    // Qt's layouts place the bars and the client area themselves.
+    void RecalcLayout() {}
+
     CView* GetActiveView() const;
     // Makes the view active; a view that is the frame's pane fills its client area.
     void SetActiveView(CView* view, BOOL notify = TRUE);
