@@ -1,12 +1,21 @@
 #pragma once
-// The application object.
+// The application object: one document, the main frame and the ten standard windows on it.
 
 #include <memory>
+#include <vector>
 
 #include "app/main_frame.h"
 #include "app/msg_dialog.h"
 #include "app/varnel_doc.h"
 #include "platform/win/frame.h"
+
+// A document template: only a resource holder for the windows made by hand.
+struct CMultiDocTemplate {
+    UINT m_nIDResource;
+    const char* m_documentClass;
+    const char* m_frameClass;
+    const char* m_viewClass;
+};
 
 class CVarnelApp : public CWinApp {
 public:
@@ -14,15 +23,54 @@ public:
     ~CVarnelApp() override;
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // Qt's own options are taken out first; the first other argument is the start-up path.
+    void ParseCommandLine(int argc, char** argv) override;
 
     // The one document, made at start-up; null before.
     CVarnelDoc* GetDocument() const { return m_document.get(); }
+    CMainFrame* GetMainFrame() const { return m_mainFrame.get(); }
+    const std::vector<CMultiDocTemplate>& GetTemplates() const { return m_templates; }
+    // The standard windows' frames, in the order they were made.
+    std::vector<CMDIChildWnd*> GetStandardFrames() const;
+
+    void OnAppAbout();
+    void CreateStandardWindows();
+    BOOL CreateGraphWindow();
+    BOOL CreateDataTreeWindow();
+    BOOL CreateTableWindow();
+    BOOL CreateMeterWindow();
+    BOOL CreateClockWindow();
+    BOOL CreateSetupWindow();
+    BOOL CreateRecordingVideoWindow();
+    BOOL CreateWorkbookWindow();
+    BOOL CreateVideoWindow();
+    BOOL CreateCommWindow();
+    void OnFilePrintSetup();
+    // The framework's exit: the main frame's close, with its questions.
+    void OnAppExit();
 
 protected:
+    // Loads a frame as a child of the main frame; a test may make it fail.
+    virtual BOOL LoadFrame(CMDIChildWnd& frame);
+    virtual BOOL LoadMainFrame(CMainFrame& frame);
+    virtual std::unique_ptr<CMainFrame> MakeMainFrame() { return std::make_unique<CMainFrame>(); }
     // Owned here and deleted with the application: no document template holds it.
     std::unique_ptr<CVarnelDoc> m_document;
+    DECLARE_MESSAGE_MAP()
 
 private:
+    template <class Frame>
+    Frame* NewFrame();
+    void Finish(CMDIChildWnd& frame, CView& view);
+
     std::unique_ptr<CMainFrame> m_mainFrame;
+    std::vector<CMultiDocTemplate> m_templates;
+    const CMultiDocTemplate* m_template = nullptr;
+    // Views before frames: a view goes first, while its frame still exists.
+    std::vector<std::unique_ptr<CMDIChildWnd>> m_frames;
+    std::vector<std::unique_ptr<CView>> m_views;
+    CString m_commandLinePath;
     CMsgDialogPrompt m_prompt;
+    // The prompt before start-up, back after the end (a host may have installed its own).
+    CUserPrompt* m_previousPrompt = nullptr;
 };

@@ -107,6 +107,17 @@ public:
     void PlaceDataMapFrame(int x, int y, int cx, int cy);
     void PlaceVideoFrame(int x, int y, int cx, int cy);
 
+    // ---- start-up: the window layout and the user-interface levels fill these
+    void LayoutStandardWindows(int cx, int cy) {
+        (void)cx;
+        (void)cy;
+    }
+    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout) {
+        (void)level;
+        (void)previous;
+        (void)keepLayout;
+    }
+
     // ---- logger commands and the run
     void IssueLoggerCommand(WORD code);
     // Timer 4857.

@@ -9,6 +9,7 @@
 #include "analysis/timing_measurement.h"
 #include "logger/logger_log.h"
 #include "logger/logger_messages.h"
+#include "logger/main_window_link.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "logger/user_prompt.h"
@@ -76,12 +77,12 @@ void CDorvik::ReportTimingMismatch() {
 }
 
 void CDorvik::ShowStatusBarText(const CString& text) {
-    // The main window shows it once it has a status bar.
     m_statusBarText = text;
+    if (CMainWindowLink* link = GetMainWindowLink()) link->ShowStatusBarText(text);
 }
 
 void CDorvik::SetQKModelFlagsOfMainWindow() {
-    // The main window keeps no model flags yet.
+    if (CMainWindowLink* link = GetMainWindowLink()) link->SetModelFlags(1, 1);
 }
 
 SYSTEMTIME CDorvik::LocalTimeNow() const {

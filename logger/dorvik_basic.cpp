@@ -9,6 +9,7 @@
 
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
+#include "logger/main_window_link.h"
 #include "logger/settings.h"
 
 namespace {
@@ -149,7 +150,7 @@ void CDorvik::ParseStatus(const BYTE* status) {
 }
 
 void CDorvik::SetBasicModelFlagsOfMainWindow() {
-    // The main window keeps no model flags yet.
+    if (CMainWindowLink* link = GetMainWindowLink()) link->SetModelFlags(0, 0);
 }
 
 bool CDorvik::IsRepeatedStatus(int n) const {

@@ -2,9 +2,9 @@
 // The graph window's child frame. For now it holds the states its toolbars and read-out bar show;
 // the toolbars and the bar itself come with the frame's own window code.
 
-#include "platform/win/frame.h"
+#include "app/child_frame.h"
 
-class CGraphFrame : public CMDIChildWnd {
+class CGraphFrame : public CChildFrame {
 public:
     // The graph commands' enable flags, set together by the view.
     BOOL m_propertiesEnabled = FALSE;

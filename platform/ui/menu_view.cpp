@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/ui/modal_host.h"
 #include "platform/win/wnd.h"
 
 namespace platform {
@@ -79,3 +80,12 @@ void MenuView::FillPopup(QMenu* qmenu, CMenu* menu, HWND target, MenuUpdater upd
 }
 
 }  // namespace platform
+
+UINT TrackPopupMenu(CMenu* popup, UINT flags, int x, int y, CWnd* owner) {
+    if (!popup) return 0;
+    const platform::WindowWatch watch(*owner);
+    const UINT chosen = platform::ModalHost::Current().RunPopupMenu(*popup, x, y);
+    if (flags & TPM_RETURNCMD) return chosen;
+    if (chosen && watch.Alive()) owner->SendMessage(WM_COMMAND, chosen);
+    return chosen != 0;
+}

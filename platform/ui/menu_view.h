@@ -22,3 +22,11 @@ public:
 };
 
 }  // namespace platform
+
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_VERTICAL = 0x0040;
+constexpr UINT TPM_RETURNCMD = 0x0100;
+
+// Tracks the pop-up through the modal host; the chosen command goes to the owner as WM_COMMAND
+// (or is returned, with TPM_RETURNCMD).
+UINT TrackPopupMenu(CMenu* popup, UINT flags, int x, int y, CWnd* owner);

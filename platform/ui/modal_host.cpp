@@ -1,8 +1,11 @@
 #include "platform/ui/modal_host.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -12,6 +15,7 @@
 
 #include "platform/gdi/printer.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/menu_view.h"
 #include "platform/ui/styles.h"
 
 namespace platform {
@@ -123,6 +127,27 @@ ModalHost& ModalHost::Current() {
 
 void ModalHost::Install(ModalHost* host) {
     Installed() = host;
+}
+
+UINT ModalHost::RunPopupMenu(CMenu& popup, int x, int y) {
+    QMenu menu;
+    UINT chosen = 0;
+    MenuView::FillPopup(&menu, &popup, nullptr, nullptr);
+    for (QAction* a : menu.actions())
+        QObject::connect(a, &QAction::triggered, &menu,
+                         [&chosen, a] { chosen = a->data().toUInt(); });
+    menu.exec(QPoint(x, y));
+    return chosen;
+}
+
+int ModalHost::RunPageSetupDialog() {
+    QPageSetupDialog dialog(&DefaultPrinter());
+    return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+QPrinter& DefaultPrinter() {
+    static QPrinter printer;
+    return printer;
 }
 
 int ModalHost::RunPrintDialog(CPrintDialog&) {

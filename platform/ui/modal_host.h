@@ -7,6 +7,7 @@
 class CWnd;
 class CDialog;
 class CPrintDialog;
+class CMenu;
 
 namespace platform {
 
@@ -21,12 +22,22 @@ public:
     virtual void RunDialog(CDialog& dialog) = 0;
     // The print dialog: chooses the dialog's printer (GetPrinter) and pages; IDOK or IDCANCEL.
     virtual int RunPrintDialog(CPrintDialog& dialog);
+    // A pop-up menu tracked at a screen point: the chosen command, 0 for none.
+    virtual UINT RunPopupMenu(CMenu& popup, int x, int y);
+    // The page set-up dialog: IDOK when a printer and page were chosen.
+    virtual int RunPageSetupDialog();
 
     static ModalHost& Current();
     // Installs a host (tests install their script); nullptr returns to the Qt host.
     static void Install(ModalHost* host);
 };
 
+// The application's printer and page: the page set-up dialog sets them, and print dialogs start
+// from them.
+}  // namespace platform
+class QPrinter;
+namespace platform {
+QPrinter& DefaultPrinter();
 }  // namespace platform
 
 // The Windows names.

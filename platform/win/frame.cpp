@@ -202,6 +202,22 @@ void CFrameWnd::OnClose() {
     DestroyWindow();
 }
 
+BOOL CFrameWnd::GetWindowPlacement(WINDOWPLACEMENT* placement) const {
+    const QWidget* w = GetWidget();
+    if (!w || !placement) return FALSE;
+    placement->showCmd = w->isMinimized()   ? SW_SHOWMINIMIZED
+                         : w->isMaximized() ? SW_SHOWMAXIMIZED
+                                            : SW_SHOWNORMAL;
+    const QRect g = w->normalGeometry().isValid() ? w->normalGeometry() : w->geometry();
+    placement->rcNormalPosition = CRect(g.left(), g.top(), g.right() + 1, g.bottom() + 1);
+    return TRUE;
+}
+
+void CFrameWnd::InitialUpdateFrame(CDocument*, BOOL makeVisible) {
+    if (CView* view = GetActiveView()) view->OnInitialUpdate();
+    if (makeVisible) ShowWindow(SW_SHOW);
+}
+
 CView* CFrameWnd::GetActiveView() const {
     return dynamic_cast<CView*>(FromHandlePermanent(m_activeView));
 }
@@ -278,7 +294,8 @@ QMdiArea* CMDIFrameWnd::MdiArea() const {
 CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
     QMdiArea* area = MdiArea();
     if (!area) return nullptr;
-    QMdiSubWindow* sub = area->activeSubWindow();
+    // Qt reports no active sub-window while the main window is inactive; the current one stays.
+    QMdiSubWindow* sub = area->currentSubWindow();
     return dynamic_cast<CMDIChildWnd*>(FromHandlePermanent(platform::HandleOfWidget(sub)));
 }
 
@@ -399,6 +416,7 @@ int RunApplication(CWinApp& app, int argc, char** argv) {
     QApplication qt(argc, argv);
     QApplication::setApplicationName(app.m_pszAppName.ToQString());
     PinNumericLocale();
+    app.ParseCommandLine(argc, argv);
     int code = 0;
     if (app.InitInstance())
         code = app.Run();

@@ -69,13 +69,27 @@ protected:
     CDocument* m_pDocument = nullptr;
 };
 
+struct WINDOWPLACEMENT {
+    UINT length = sizeof(WINDOWPLACEMENT);
+    UINT flags = 0;
+    UINT showCmd = 0;
+    CRect rcNormalPosition;
+};
+
 class CFrameWnd : public CWnd {
 public:
+    // showCmd is SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED or SW_SHOWNORMAL.
+    BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const;
     ~CFrameWnd() override;
     // A frame window: a main window with a menu bar (top level) or the content of an MDI child.
     BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect,
                 CWnd* parent = nullptr, const MenuTemplate* menu = nullptr);
     BOOL DestroyWindow() override;
+
+    // The frame's first update: its active view's initial update, then the frame shown.
+    void InitialUpdateFrame(CDocument* doc, BOOL makeVisible);
+    // Qt's layouts place the bars and the client area themselves.
+    void RecalcLayout() {}
 
     CView* GetActiveView() const;
     // Makes the view active; a view that is the frame's pane fills its client area.
@@ -139,6 +153,11 @@ public:
 
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance() { return 0; }
+    // Gets the arguments Qt left over, before InitInstance.
+    virtual void ParseCommandLine(int argc, char** argv) {
+        (void)argc;
+        (void)argv;
+    }
     // Runs the message loop until the main window is destroyed.
     virtual int Run();
 

@@ -356,6 +356,7 @@ BOOL CWnd::ShowWindow(int cmd) {
                 w->showMinimized();
                 break;
             case SW_RESTORE:
+            case SW_SHOWNORMAL:
                 w->showNormal();
                 break;
             default:

@@ -11,6 +11,7 @@
 #include "app/com_setup.h"
 #include "app/varnel_app.h"
 #include "app/varnel_doc.h"
+#include "logger/comm_view.h"
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
 #include "logger/serial_port.h"
@@ -291,8 +292,10 @@ TEST_F(ComSetup, WorkOfflineAndCancel) {
 }
 
 // The program makes its document at start-up; its logger waits for the communication view.
-TEST(ComSetupDocument, TheApplicationMakesItsDocumentWithAnIdleLogger) {
+// Start-up gives the logger its host, the communication view, whose first update searches.
+TEST(ComSetupDocument, TheApplicationMakesItsDocumentAndTheCommViewHostsItsLogger) {
     testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
     CVarnelApp app;
     EXPECT_EQ(app.GetDocument(), nullptr);
     ASSERT_TRUE(app.InitInstance());
@@ -301,10 +304,9 @@ TEST(ComSetupDocument, TheApplicationMakesItsDocumentWithAnIdleLogger) {
     CDorvik* logger = doc->GetLogger();
     ASSERT_NE(logger, nullptr);
     EXPECT_EQ(logger->GetSettings(), doc->GetSettings());
-    EXPECT_EQ(logger->GetHostWindow(), nullptr);
-    EXPECT_FALSE(logger->IsReceiveTimerOn());
+    ASSERT_NE(doc->GetCommView(), nullptr);
+    EXPECT_EQ(logger->GetHostWindow(), doc->GetCommView()->GetSafeHwnd());
     EXPECT_FALSE(logger->GetSerialPort().IsOpen());
-    EXPECT_EQ(logger->GetDetectionState(), 0);
     app.ExitInstance();
 }
 

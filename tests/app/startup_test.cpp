@@ -1,21 +1,190 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QTimer>
+#include <QToolBar>
+#include <typeinfo>
 
+#include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "displays/clock/clock_view.h"
+#include "displays/graph/graph_frame.h"
+#include "displays/graph/graph_view.h"
+#include "displays/meter/meter_view.h"
+#include "displays/table/table_view.h"
+#include "experiment/html_doc_view.h"
+#include "experiment/setup_view.h"
+#include "logger/comm_view.h"
+#include "logger/settings.h"
+#include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
 
 namespace {
 
-// The program starts with an empty main frame titled "Varnel" and ends when it is closed.
-TEST(Startup, MainFrameOpensAndClosingEndsTheLoop) {
+// The program with a frame that can be made to fail to load.
+class TestApp : public CVarnelApp {
+public:
+    int failFrame = -1;  // the standard window (by order) whose frame fails
+    bool failMain = false;
+
+protected:
+    BOOL LoadFrame(CMDIChildWnd& frame) override {
+        return m_loaded++ == failFrame ? FALSE : CVarnelApp::LoadFrame(frame);
+    }
+    BOOL LoadMainFrame(CMainFrame& frame) override {
+        return failMain ? FALSE : CVarnelApp::LoadMainFrame(frame);
+    }
+
+private:
+    int m_loaded = 0;
+};
+
+CView* ViewOf(CMDIChildWnd* frame) {
+    return frame->GetActiveView();
+}
+
+TEST(Startup, OneDocumentTenWindowsInOrderAndTheStartupPath) {
     testing_support::TempEnvironment env;
-    CVarnelApp app;
+    testing_support::NoComPorts noPorts;
+    TestApp app;
+    char a0[] = "varnel", a1[] = "-style", a2[] = "fusion", a3[] = "project.vnp";
+    char* argv[] = {a0, a1, a2, a3};
+    app.ParseCommandLine(4, argv);
+    ASSERT_TRUE(app.InitInstance());
+    std::vector<UINT> templates;
+    for (const auto& t : app.GetTemplates())
+        templates.push_back(t.m_nIDResource);
+    EXPECT_EQ(templates, (std::vector<UINT>{159, 159, 141, 152}));
+    CVarnelDoc* doc = app.GetDocument();
+    EXPECT_EQ(doc->GetTitle(), "Mercant Systems");
+    EXPECT_EQ(app.m_pMainWnd->GetWindowText(), "Varnel - Mercant Systems");
+    EXPECT_EQ(doc->m_startupPath, "project.vnp");
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_EQ(doc->m_modified, 0);
+
+    const std::vector<std::pair<const std::type_info*, const std::type_info*>> expected = {
+        {&typeid(CGraphFrame), &typeid(CGraphView)},
+        {&typeid(CChildFrame), &typeid(CDataTreeView)},
+        {&typeid(CTableFrame), &typeid(CTableView)},
+        {&typeid(CMeterFrame), &typeid(CMeterView)},
+        {&typeid(CChildFrame), &typeid(CClockView)},
+        {&typeid(CChildFrame), &typeid(CSetupView)},
+        {&typeid(CRecordingVideoFrame), &typeid(CRecordingVideoView)},
+        {&typeid(CHtmlDocFrame), &typeid(CHtmlDocView)},
+        {&typeid(CVideoFrame), &typeid(CVideoView)},
+        {&typeid(CChildFrame), &typeid(CCommView)}};
+    const auto frames = app.GetStandardFrames();
+    ASSERT_EQ(frames.size(), expected.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(typeid(*frames[i]), *expected[i].first) << i;
+        CView* view = ViewOf(frames[i]);
+        ASSERT_NE(view, nullptr) << i;
+        EXPECT_EQ(typeid(*view), *expected[i].second) << i;
+        EXPECT_EQ(view->GetDocument(), doc) << i;
+        EXPECT_EQ(frames[i]->GetParent(), app.m_pMainWnd) << i;
+    }
+    EXPECT_EQ(doc->GetTableView(), ViewOf(frames[2]));
+    EXPECT_EQ(doc->GetVideoView(), ViewOf(frames[8]));
+    app.ExitInstance();
+}
+
+TEST(Startup, NoArgumentsNoPathAndAFailedFrameLeavesOnlyItsWindowOut) {
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    TestApp app;
+    app.failFrame = 2;  // the table
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.GetDocument()->m_startupPath, "");
+    const auto frames = app.GetStandardFrames();
+    ASSERT_EQ(frames.size(), 9u);
+    EXPECT_EQ(app.GetDocument()->GetTableView(), nullptr);
+    EXPECT_NE(dynamic_cast<CMeterView*>(ViewOf(frames[2])), nullptr);
+
+    TestApp failing;
+    failing.failMain = true;
+    EXPECT_FALSE(failing.InitInstance());
+    EXPECT_EQ(failing.m_pMainWnd, nullptr);
+    EXPECT_TRUE(failing.GetStandardFrames().empty());
+}
+
+TEST(Startup, BarsMenuAndFixedChildFrames) {
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    TestApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.GetMainFrame();
+    EXPECT_TRUE(frame->GetAdvancedToolbar().Bar()->isVisibleTo(frame->GetWidget()));
+    EXPECT_FALSE(frame->GetBasicToolbar().Bar()->isVisibleTo(frame->GetWidget()));
+    EXPECT_FALSE(frame->GetSimpleToolbar().Bar()->isVisibleTo(frame->GetWidget()));
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    EXPECT_EQ(bar.GetCount(), 29);
+    const int run = bar.CommandToIndex(ID_RUN_TB);
+    EXPECT_EQ(run, 6);
+    EXPECT_TRUE(bar.GetButtonStyle(run) & TBSTYLE_DROPDOWN);
+    EXPECT_EQ(bar.GetButtonTip(run), "Run");
+    EXPECT_EQ(bar.GetButtonTip(bar.CommandToIndex(ID_GRAPH_TB)), "Display multi axis Graph");
+
+    // Each top-level popup's ids, 0 for a separator and -1 for a popup.
+    CMenu& menu = frame->GetMainMenu();
+    const std::vector<std::pair<CString, std::vector<int>>> popups = {
+        {"&File",
+         {3869, 57601, 57603, 57604, 0, 2165, 2157, 0, 2158, 2131, 2150, 2155, 2164, 0, 57607,
+          57606, 0, 57665}},
+        {"&View", {3811, 2118, 2121, 2119, 2120, 2122, 0, 2123}},
+        {"&Graph", {4811, 4812, 3884, 0,    3961, 3962, 4810, 3963, 3886, 0,   2156,
+                    4808, 4815, 2000, 2153, 0,    2144, 2145, 2146, 2147, 2148}},
+        {"&Workbook", {3856, -1, 2113, 2114, 2115, 2116, 2117}},
+        {"V&ideo", {3814, 3815, 3816, 3817, 0, 3818, 3820, 4956}},
+        {"&Logger", {4781, 4783, 2136, 4782, -1, 4922, 0, -1, 4822}},
+        {"&Analysis", {4824, 4825, 4826, 4828, 0, 2138}},
+        {"&Help", {4068, 4069, 0, 57664}}};
+    ASSERT_EQ(menu.GetMenuItemCount(), 8);
+    for (int i = 0; i < 8; ++i) {
+        CString title;
+        menu.GetMenuString(static_cast<UINT>(i), title, MF_BYPOSITION);
+        EXPECT_EQ(title, popups[static_cast<size_t>(i)].first);
+        std::vector<int> ids;
+        CMenu* popup = menu.GetSubMenu(i);
+        for (int k = 0; k < popup->GetMenuItemCount(); ++k)
+            ids.push_back(static_cast<int>(popup->GetMenuItemID(k)));
+        EXPECT_EQ(ids, popups[static_cast<size_t>(i)].second) << title.GetString();
+    }
+    CStatusBar& status = frame->GetStatusBar();
+    ASSERT_EQ(status.GetCount(), 4);
+    EXPECT_EQ(status.GetPaneText(0), "Ready");
+    EXPECT_EQ(status.GetPaneText(1), "CAP");
+    EXPECT_EQ(status.GetItemID(3), ID_INDICATOR_SCRL);
+    EXPECT_FALSE(status.IsPaneEnabled(2));
+
+    // A standard window: no caption, a system menu of Restore, separator, Close, and it stays.
+    auto* clock = dynamic_cast<CChildFrame*>(app.GetStandardFrames()[4]);
+    ASSERT_NE(clock, nullptr);
+    EXPECT_TRUE(clock->GetWidget()->windowFlags() & Qt::FramelessWindowHint);
+    CMenu* sys = clock->GetSystemMenu(FALSE);
+    ASSERT_EQ(sys->GetMenuItemCount(), 3);
+    EXPECT_EQ(sys->GetMenuItemID(1), 0u);
+    CString close;
+    sys->GetMenuString(2, close, MF_BYPOSITION);
+    EXPECT_EQ(close, "&Close\tCtrl+F4");
+    CView* view = clock->GetActiveView();
+    clock->GetWidget()->close();
+    EXPECT_TRUE(IsWindow(clock->m_hWnd));
+    EXPECT_EQ(app.GetDocument()->GetClockView(), view);
+    app.ExitInstance();
+}
+
+TEST(Startup, ClosingEndsTheLoop) {
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    TestApp app;
     ASSERT_TRUE(app.InitInstance());
     CWnd* frame = app.m_pMainWnd;
-    ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(frame->GetWindowText(), "Varnel");
     EXPECT_TRUE(frame->IsWindowVisible());
     QTimer::singleShot(0, [frame] { frame->GetWidget()->close(); });
     EXPECT_EQ(app.Run(), 0);

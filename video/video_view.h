@@ -1,0 +1,25 @@
+#pragma once
+// The video window, in its simplest form: it never records and keeps no quality record; closing
+// still clears the temporary video files.
+
+#include "app/child_frame.h"
+
+class CVarnelDoc;
+
+class CVideoFrame : public CChildFrame {};
+
+class CVideoView : public CView {
+public:
+    ~CVideoView() override;
+    BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    void OnStop() {}
+    bool HasQualityRecord() const { return false; }
+    BYTE GetQualityCode() const { return 0; }
+    // Deletes the "*.wmv" files of the data root's "Temp Data" folder.
+    void DeleteTempVideoFiles();
+
+    BYTE m_recording = 0;
+
+private:
+    CVarnelDoc* m_doc = nullptr;
+};
