@@ -11,7 +11,6 @@
 #include <set>
 
 #include "controls/font_combo.h"
-#include "tests/controls/text_recorder.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -197,7 +196,7 @@ TEST_F(FontCombo, DrawsEachFaceInItselfOnItsColours) {
     combo.SetColours(RGB(250, 250, 210), RGB(0, 0, 90));
     combo.SetRecentColours(RGB(210, 240, 255), RGB(90, 0, 0));
     for (int i = 0; i < combo.GetCount(); ++i) {
-        controls_test::TextRecorder recorder(200, 20);
+        testing_support::RecordingDevice recorder(200, 20, 96);
         QPainter painter(&recorder);
         CDC dc(&painter);
         DRAWITEMSTRUCT dis;

@@ -9,7 +9,6 @@
 
 #include "controls/new_label.h"
 #include "platform/ui/shell.h"
-#include "tests/controls/text_recorder.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -36,7 +35,7 @@ protected:
     void TearDown() override { parent.DestroyWindow(); }
     // The texts the label paints.
     QString Painted() {
-        controls_test::TextRecorder recorder(160, 40);
+        testing_support::RecordingDevice recorder(160, 40, 96);
         label.GetWidget()->render(&recorder);
         return recorder.AllText();
     }

@@ -239,7 +239,8 @@ public:
             m_device->lines.push_back(painter()->combinedTransform().map(lines[i]));
     }
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
-        m_device->texts.push_back({item.text(), painter()->combinedTransform().map(p)});
+        m_device->texts.push_back(
+            {item.text(), painter()->combinedTransform().map(p), item.font().family()});
     }
 
 private:
@@ -290,6 +291,13 @@ std::vector<RecordingDevice::Text> RecordingDevice::SortedTexts() const {
         return a.at.x() < b.at.x();
     });
     return out;
+}
+
+QString RecordingDevice::AllText() const {
+    QString all;
+    for (const Text& t : texts)
+        all += t.text;
+    return all;
 }
 
 // ---- images ----
