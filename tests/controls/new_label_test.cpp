@@ -20,10 +20,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 160);
 constexpr COLORREF kRed = RGB(200, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 180, 0);
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 class Label : public ::testing::Test {
 protected:

@@ -302,6 +302,11 @@ QString RecordingDevice::AllText() const {
 
 // ---- images ----
 
+COLORREF Px(const QImage& image, int x, int y) {
+    const QRgb c = image.pixel(x, y);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
+
 QImage RenderWidget(QWidget* widget) {
     QImage image(widget->size(), QImage::Format_ARGB32);
     image.fill(Qt::transparent);

@@ -129,6 +129,8 @@ private:
 
 // Renders a widget as it would be painted, and saves images under the build folder for a person.
 QImage RenderWidget(QWidget* widget);
+// One pixel's colour, as the drawing code names colours.
+COLORREF Px(const QImage& image, int x, int y);
 CString SaveTestImage(const QImage& image, const char* name);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
