@@ -127,6 +127,25 @@ protected:
     SYSTEMTIME LocalTimeNow() const override { return now; }
 };
 
+// What the logger object makes of a raw reading on the QK's own channels 0..4.
+inline double QkOwnChannelValue(int ch, double raw) {
+    switch (ch) {
+        case 0:
+            return raw * 120 / 1023 - 10;
+        case 1:
+            return raw * 0.10802195450098 + 50;
+        case 2:
+            return raw * 138.09765625 / 1023;
+        case 3:
+            return raw * 0.5;
+        case 4:
+            return raw * 0.2;
+        default:
+            ADD_FAILURE() << "channel " << ch << " is an input";
+            return 0;
+    }
+}
+
 // ---- answers as a QK sends them
 
 inline BYTE Sum8(const Bytes& bytes, DWORD start = 0) {
