@@ -31,6 +31,15 @@ using testing_support::HostMessage;
 using testing_support::HostWindow;
 using testing_support::RunUntil;
 
+// A link that says it is open until it is closed; no device is behind it, so opening it again
+// finds none and nothing sent arrives.
+class OpenLink : public CSerialPort {
+public:
+    bool open = true;
+    BOOL IsOpen() const override { return open; }
+    void Close() override { open = false; }
+};
+
 // A link that is open and keeps every write, with the clock's time. It can be made to fail
 // (throw) the next sends or receives.
 class RecordingPort : public CSerialPort {
