@@ -19,6 +19,11 @@
 
 namespace {
 
+using platform::bt::Dword;
+using platform::bt::PutDword;
+using platform::bt::PutWord;
+using platform::bt::Word;
+
 Q_LOGGING_CATEGORY(lcBt, "varnel.bluetooth")
 
 using Clock = std::chrono::steady_clock;
@@ -44,21 +49,6 @@ std::atomic<int> g_runningReaders{0};
 
 bool BadHandle(WORD handle) {
     return handle == 0 || handle > kRfcMaxPorts;
-}
-
-void PutWord(BYTE* p, WORD v) {
-    p[0] = BYTE(v);
-    p[1] = BYTE(v >> 8);
-}
-void PutDword(BYTE* p, DWORD v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = BYTE(v >> (8 * i));
-}
-WORD Word(const BYTE* p) {
-    return WORD(p[0] | p[1] << 8);
-}
-DWORD Dword(const BYTE* p) {
-    return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
 }
 
 bool Call(DWORD function, const void* in, DWORD inSize, void* out, DWORD outSize,

@@ -16,6 +16,7 @@
 
 #include "platform/base/guid.h"
 #include "platform/base/types.h"
+#include "platform/bt/requests.h"
 
 using RfcCallback = void (*)(DWORD value, WORD portHandle);
 
@@ -24,22 +25,6 @@ constexpr DWORD kRfcSuccess = 0;
 constexpr DWORD kRfcFailed = 1;
 constexpr DWORD kRfcNoMemory = 5;
 constexpr DWORD kRfcBadHandle = 9;
-
-// Function numbers of the requests.
-enum : DWORD {
-    IOCTL_PORT_OPEN = 0x101,
-    IOCTL_PORT_EVENT_MASK = 0x102,
-    IOCTL_PORT_CLOSE = 0x103,
-    IOCTL_PORT_CHECK_CONNECTION = 0x104,
-    IOCTL_PORT_READ = 0x10D,
-    IOCTL_PORT_WRITE = 0x10E,
-    IOCTL_RFCOMM_ALLOCATE_SCN = 0x110,
-    IOCTL_RFCOMM_FREE_SCN = 0x111,
-    BTKRNL_IOCTL_PORT_RESULT = 0x11A,
-    IOCTL_BTM_SET_SECURITY_LEVEL = 0x22D,
-    IOCTL_BTM_ALLOCATE_SECURITY_INDEX = 0x231,
-    IOCTL_BTM_RELEASE_SECURITY_INDEX = 0x232,
-};
 
 // What the table keeps per handle; a copy for callers.
 struct RfcPortEntry {

@@ -4,13 +4,13 @@
 
 #include "bluetooth/rfcomm_api.h"
 #include "bluetooth/trace.h"
+#include "platform/bt/requests.h"
 #include "platform/comm/comm.h"
 #include "platform/comm/device_io.h"
 
 namespace {
 
 constexpr DWORD kFileFlagDeleteOnClose = 0x04000000;
-constexpr DWORD kGetVersionFunction = 0x1FF;
 
 std::atomic<DWORD> g_startCount{0};
 std::atomic<HANDLE> g_device{INVALID_HANDLE_VALUE};
@@ -33,7 +33,7 @@ HANDLE OpenDevice(const char* name, DWORD flags) {
 bool VersionWith(HANDLE device, DWORD deviceType, DWORD* version) {
     BYTE reply[4] = {};
     DWORD returned = 0;
-    if (!DeviceIoControl(device, (deviceType << 16) | (kGetVersionFunction << 2), nullptr, 0, reply,
+    if (!DeviceIoControl(device, (deviceType << 16) | (IOCTL_GET_VERSION << 2), nullptr, 0, reply,
                          sizeof reply, &returned, nullptr) ||
         returned != 4)
         return false;

@@ -41,21 +41,6 @@ constexpr DWORD kRxChar = 0x0001;
 constexpr DWORD kConnected = 0x0200;
 constexpr DWORD kConnectError = 0x8000;
 
-WORD Word(const BYTE* p) {
-    return WORD(p[0] | p[1] << 8);
-}
-DWORD Dword(const BYTE* p) {
-    return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24;
-}
-void PutWord(BYTE* p, WORD v) {
-    p[0] = BYTE(v);
-    p[1] = BYTE(v >> 8);
-}
-void PutDword(BYTE* p, DWORD v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = BYTE(v >> (8 * i));
-}
-
 int Remaining(Clock::time_point deadline) {
     const auto left = deadline - Clock::now();
     if (left <= Clock::duration::zero()) return 0;
@@ -123,34 +108,34 @@ public:
         *returned = 0;
         if ((code >> 16) != kDeviceType || (code & 3) != 0) return Fail(ERROR_INVALID_FUNCTION);
         switch ((code >> 2) & 0xFFF) {
-            case kGetVersion:
+            case IOCTL_GET_VERSION:
                 if (outSize < 4) return Fail(ERROR_INVALID_PARAMETER);
                 PutDword(out, kDriverVersion);
                 *returned = 4;
                 return true;
-            case kPortOpen:
+            case IOCTL_PORT_OPEN:
                 return Open(in, inSize, out, outSize, returned);
-            case kPortEventMask:
+            case IOCTL_PORT_EVENT_MASK:
                 return SetMask(in, inSize);
-            case kPortClose:
+            case IOCTL_PORT_CLOSE:
                 return Close(in, inSize);
-            case kPortCheckConnection:
+            case IOCTL_PORT_CHECK_CONNECTION:
                 return CheckConnection(in, inSize, out, outSize, returned);
-            case kPortRead:
+            case IOCTL_PORT_READ:
                 return Read(in, inSize, out, outSize, returned);
-            case kPortWrite:
+            case IOCTL_PORT_WRITE:
                 return Write(in, inSize, out, outSize, returned);
-            case kPortResult:
+            case BTKRNL_IOCTL_PORT_RESULT:
                 return Result(in, inSize, out, outSize, returned);
-            case kAllocateScn:
+            case IOCTL_RFCOMM_ALLOCATE_SCN:
                 return AllocateScn(inSize, out, outSize, returned);
-            case kFreeScn:
+            case IOCTL_RFCOMM_FREE_SCN:
                 return FreeScn(in, inSize);
-            case kAllocateSecurityIndex:
+            case IOCTL_BTM_ALLOCATE_SECURITY_INDEX:
                 return AllocateSecurityIndex(inSize, out, outSize, returned);
-            case kSetSecurityLevel:
+            case IOCTL_BTM_SET_SECURITY_LEVEL:
                 return SetSecurityLevel(in, inSize, out, outSize, returned);
-            case kReleaseSecurityIndex:
+            case IOCTL_BTM_RELEASE_SECURITY_INDEX:
                 return ReleaseSecurityIndex(in, inSize);
             default:
                 return Fail(ERROR_INVALID_FUNCTION);

@@ -1,7 +1,7 @@
 #pragma once
 // The Bluetooth kernel device "\\.\BTKRNL" as a user-space driver on BlueZ's RFCOMM sockets. It
-// takes the stack interface's request records (function numbers below, device type 0x002A) and
-// reports version 0x30004, so the block write layout is used.
+// takes the stack interface's request records (function numbers in requests.h, device type 0x002A)
+// and reports version 0x30004, so the block write layout is used.
 //
 // What the driver does with them:
 // - the device opens only when the kernel gives RFCOMM sockets and an adapter exists;
@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "platform/base/types.h"
+#include "platform/bt/requests.h"
 #include "platform/comm/device_io.h"
 
 namespace platform::bt {
@@ -30,23 +31,6 @@ constexpr DWORD kDriverVersion = 0x30004;
 constexpr DWORD kDeviceType = 0x002A;
 constexpr DWORD kWriteLimitMs = 1000;
 constexpr DWORD kConnectLimitMs = 30000;
-
-// Function numbers of the requests.
-enum : DWORD {
-    kPortOpen = 0x101,
-    kPortEventMask = 0x102,
-    kPortClose = 0x103,
-    kPortCheckConnection = 0x104,
-    kPortRead = 0x10D,
-    kPortWrite = 0x10E,
-    kAllocateScn = 0x110,
-    kFreeScn = 0x111,
-    kPortResult = 0x11A,
-    kSetSecurityLevel = 0x22D,
-    kAllocateSecurityIndex = 0x231,
-    kReleaseSecurityIndex = 0x232,
-    kGetVersion = 0x1FF,
-};
 
 constexpr DWORD ControlCode(DWORD deviceType, DWORD function) {
     return (deviceType << 16) | (function << 2);

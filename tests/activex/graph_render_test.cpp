@@ -43,15 +43,18 @@ public:
     double maxY = -1e9, minY = 1e9;
 };
 
-class CountingDevice : public QPaintDevice {
+// A device of a fixed size at 96 dpi that draws through its engine `E`.
+template <class E>
+class EngineDevice : public QPaintDevice {
 public:
+    EngineDevice(int w, int h) : w(w), h(h) {}
     QPaintEngine* paintEngine() const override { return &engine; }
     int metric(PaintDeviceMetric m) const override {
         switch (m) {
             case PdmWidth:
-                return 400;
+                return w;
             case PdmHeight:
-                return 300;
+                return h;
             case PdmDpiX:
             case PdmDpiY:
             case PdmPhysicalDpiX:
@@ -67,7 +70,13 @@ public:
                 return 0;
         }
     }
-    mutable CountingEngine engine;
+    int w, h;
+    mutable E engine;
+};
+
+class CountingDevice : public EngineDevice<CountingEngine> {
+public:
+    CountingDevice() : EngineDevice(400, 300) {}
 };
 
 class GraphRenderTest : public GraphTest {
@@ -505,34 +514,7 @@ public:
     std::vector<std::pair<QRectF, QString>> texts;
 };
 
-class TextDevice : public QPaintDevice {
-public:
-    TextDevice(int w, int h) : w(w), h(h) {}
-    QPaintEngine* paintEngine() const override { return &engine; }
-    int metric(PaintDeviceMetric m) const override {
-        switch (m) {
-            case PdmWidth:
-                return w;
-            case PdmHeight:
-                return h;
-            case PdmDpiX:
-            case PdmDpiY:
-            case PdmPhysicalDpiX:
-            case PdmPhysicalDpiY:
-                return 96;
-            case PdmDepth:
-                return 32;
-            case PdmDevicePixelRatio:
-                return 1;
-            case PdmDevicePixelRatioScaled:
-                return 1 * devicePixelRatioFScale();
-            default:
-                return 0;
-        }
-    }
-    int w, h;
-    mutable TextEngine engine;
-};
+using TextDevice = EngineDevice<TextEngine>;
 
 }  // namespace
 

@@ -19,24 +19,18 @@
 
 namespace {
 
-// A link that is open until it is closed; opening it again finds no device.
-class FakeLink : public CSerialPort {
-public:
-    bool open = true;
-    BOOL IsOpen() const override { return open; }
-    void Close() override { open = false; }
-};
+using dorvik_test::OpenLink;
 
 // A QK connected on COM 3 whose live run has begun. The search that "Try to connect" starts is
 // the real one, over that one port, where no logger answers.
 class RunningDorvik : public CDorvik {
 public:
-    explicit RunningDorvik(CSettings* settings) : CDorvik(settings, std::make_unique<FakeLink>()) {}
+    explicit RunningDorvik(CSettings* settings) : CDorvik(settings, std::make_unique<OpenLink>()) {}
 
     BOOL IsComPortAvailable(int port) override { return port == 3; }
     void SetHost(CWnd* host) { m_hostWindow = host->GetSafeHwnd(); }
     void BeginLiveRun() {
-        static_cast<FakeLink&>(GetSerialPort()).open = true;
+        static_cast<OpenLink&>(GetSerialPort()).open = true;
         m_connected = 1;
         m_qkModel = 1;
         m_channelCount = 1;

@@ -23,13 +23,7 @@
 
 namespace {
 
-// A link that is open until it is closed.
-class FakeLink : public CSerialPort {
-public:
-    bool open = true;
-    BOOL IsOpen() const override { return open; }
-    void Close() override { open = false; }
-};
+using dorvik_test::OpenLink;
 
 // The logger as the dialog sees it: the ports that can be opened are the test's, and a search
 // only records what it was given, so nothing here depends on the real search.
@@ -44,7 +38,7 @@ public:
     };
 
     explicit ScriptedDorvik(CSettings* settings)
-        : CDorvik(settings, std::make_unique<FakeLink>()) {}
+        : CDorvik(settings, std::make_unique<OpenLink>()) {}
 
     std::set<int> freePorts;
     std::vector<Search> searches;
@@ -65,7 +59,7 @@ public:
         m_version = version;
     }
     void SetHost(CWnd* host) { m_hostWindow = host->GetSafeHwnd(); }
-    FakeLink& Link() { return static_cast<FakeLink&>(GetSerialPort()); }
+    OpenLink& Link() { return static_cast<OpenLink&>(GetSerialPort()); }
 };
 
 class TestApp : public CVarnelApp {

@@ -56,7 +56,13 @@ protected:
     CSettings& settings = *doc.GetSettings();
     CDorvik& logger = *doc.GetLogger();
 
-    DocTest() {
+    DocTest() : DocTest(CVarnelDoc::LoggerFactory()) {
+        settings.m_comNumber = kCom;
+        settings.m_rememberPort = 1;
+    }
+    // With the logger `makeLogger` makes; the views are wired to the document, the search not
+    // started.
+    explicit DocTest(const CVarnelDoc::LoggerFactory& makeLogger) : doc(makeLogger) {
         platform::RegisterActiveXControls();
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 820, 420), nullptr, 0);
         graph.Create(&host, CRect(0, 0, 600, 400));
@@ -68,8 +74,6 @@ protected:
         graph.RefreshGraph(TRUE);
         setup.SetDocument(&doc);
         setup.OnInitialUpdate();
-        settings.m_comNumber = kCom;
-        settings.m_rememberPort = 1;
     }
     ~DocTest() override {
         comm.DestroyWindow();

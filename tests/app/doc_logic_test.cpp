@@ -69,49 +69,21 @@ public:
     void Append(int pair, double y) { AppendToRun(pair, double(GetRunY(pair)->size()), y); }
 };
 
-class DocLogic : public testing_support::HarnessTest {
+class DocLogic : public DocTest {
 protected:
-    RecordingPort* port = nullptr;
-    CVarnelDoc doc{[this](CSettings* s) {
-        auto link = std::make_unique<RecordingPort>();
-        port = link.get();
-        return std::make_unique<FakeDorvik>(s, std::move(link));
-    }};
-    CMainFrame mainFrame;
-    CGraphFrame graphFrame;
-    CWnd host;
-    CGraphView graph;
-    CDataTreeView tree;
-    CSetupView setup;
-    CountingCommView comm;
-    CSettings& settings = *doc.GetSettings();
-    FakeDorvik& logger = static_cast<FakeDorvik&>(*doc.GetLogger());
-
-    DocLogic() {
-        platform::RegisterActiveXControls();
-        host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 820, 420), nullptr, 0);
-        graph.Create(&host, CRect(0, 0, 600, 400));
-        tree.Create(&host, CRect(600, 0, 820, 400), 2);
-        setup.Create(&host, CRect(0, 0, 10, 10), 3);
-        doc.m_mainFrame = &mainFrame;
-        doc.m_dataTreeView = &tree;
-        graph.Attach(&doc, &graphFrame);
-        graph.RefreshGraph(TRUE);
-        setup.SetDocument(&doc);
-        setup.OnInitialUpdate();
+    DocLogic()
+        : DocTest([](CSettings* s) {
+              return std::make_unique<FakeDorvik>(s, std::make_unique<RecordingPort>());
+          }) {
         comm.Create(&host, &doc, 4);
         comm.OnInitialUpdate();
         EXPECT_EQ(logger.connects, 1) << "the first update connects";
         port->writes.clear();
     }
-    ~DocLogic() override {
-        comm.DestroyWindow();
-        setup.DestroyWindow();
-        graph.DestroyWindow();
-        tree.DestroyWindow();
-        host.DestroyWindow();
-        testing_support::ProcessQtEvents();
-    }
+
+    RecordingPort* port = &static_cast<RecordingPort&>(doc.GetLogger()->GetSerialPort());
+    FakeDorvik& logger = static_cast<FakeDorvik&>(*doc.GetLogger());
+
     void Tick(int n = 1) { clock.Advance(ULONGLONG(n) * CVarnelDoc::kCommandTimerPeriod); }
     size_t Writes(const dorvik_test::Bytes& bytes) const {
         return size_t(std::count_if(port->writes.begin(), port->writes.end(),

@@ -185,8 +185,7 @@ struct Device {
         request[1] = 0x11;
         request[42] = scn;
         Bytes reply;
-        if (!Call(platform::bt::kPortOpen, request, &reply, 4) || reply.size() != 4 || reply[0])
-            return 0;
+        if (!Call(IOCTL_PORT_OPEN, request, &reply, 4) || reply.size() != 4 || reply[0]) return 0;
         return WORD(reply[2] | reply[3] << 8);
     }
 };
@@ -195,7 +194,7 @@ TEST_F(BlueZDriver, KeepsItsTablesOfPortsChannelsAndSecurity) {
     Device device;
     ASSERT_NE(device.handle, INVALID_HANDLE_VALUE);
     Bytes reply;
-    ASSERT_TRUE(device.Call(platform::bt::kGetVersion, {}, &reply, 4));
+    ASSERT_TRUE(device.Call(IOCTL_GET_VERSION, {}, &reply, 4));
     EXPECT_EQ(reply, (Bytes{0x04, 0x00, 0x03, 0x00}));
     DWORD returned = 0;
     BYTE version[4];
@@ -206,44 +205,44 @@ TEST_F(BlueZDriver, KeepsItsTablesOfPortsChannelsAndSecurity) {
     for (WORD h = 1; h <= 20; ++h)
         ASSERT_EQ(device.Open(1), h);
     EXPECT_EQ(device.Open(1), 0);
-    ASSERT_TRUE(device.Call(platform::bt::kPortClose, {7, 0}));
-    EXPECT_FALSE(device.Call(platform::bt::kPortClose, {7, 0}));
+    ASSERT_TRUE(device.Call(IOCTL_PORT_CLOSE, {7, 0}));
+    EXPECT_FALSE(device.Call(IOCTL_PORT_CLOSE, {7, 0}));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
-    EXPECT_FALSE(device.Call(platform::bt::kPortRead, {7, 0}, &reply, 10));
+    EXPECT_FALSE(device.Call(IOCTL_PORT_READ, {7, 0}, &reply, 10));
     EXPECT_EQ(device.Open(1), 7);
     for (BYTE h = 1; h <= 20; ++h)
-        device.Call(platform::bt::kPortClose, {h, 0});
+        device.Call(IOCTL_PORT_CLOSE, {h, 0});
     // Reading a port with nothing waits for nothing.
     const WORD quiet = device.Open(1);
-    ASSERT_TRUE(device.Call(platform::bt::kPortRead, {BYTE(quiet), 0}, &reply, 10));
+    ASSERT_TRUE(device.Call(IOCTL_PORT_READ, {BYTE(quiet), 0}, &reply, 10));
     EXPECT_TRUE(reply.empty());
-    device.Call(platform::bt::kPortClose, {BYTE(quiet), 0});
+    device.Call(IOCTL_PORT_CLOSE, {BYTE(quiet), 0});
 
     // Channels 1..30.
     for (int scn = 1; scn <= 30; ++scn) {
-        ASSERT_TRUE(device.Call(platform::bt::kAllocateScn, Bytes(116, 0), &reply, 1));
+        ASSERT_TRUE(device.Call(IOCTL_RFCOMM_ALLOCATE_SCN, Bytes(116, 0), &reply, 1));
         ASSERT_EQ(reply, Bytes{BYTE(scn)});
     }
-    ASSERT_TRUE(device.Call(platform::bt::kAllocateScn, Bytes(116, 0), &reply, 1));
+    ASSERT_TRUE(device.Call(IOCTL_RFCOMM_ALLOCATE_SCN, Bytes(116, 0), &reply, 1));
     EXPECT_EQ(reply, Bytes{0});
-    ASSERT_TRUE(device.Call(platform::bt::kFreeScn, {12}));
-    ASSERT_TRUE(device.Call(platform::bt::kAllocateScn, Bytes(116, 0), &reply, 1));
+    ASSERT_TRUE(device.Call(IOCTL_RFCOMM_FREE_SCN, {12}));
+    ASSERT_TRUE(device.Call(IOCTL_RFCOMM_ALLOCATE_SCN, Bytes(116, 0), &reply, 1));
     EXPECT_EQ(reply, Bytes{12});
     for (BYTE scn = 1; scn <= 30; ++scn)
-        ASSERT_TRUE(device.Call(platform::bt::kFreeScn, {scn}));
+        ASSERT_TRUE(device.Call(IOCTL_RFCOMM_FREE_SCN, {scn}));
 
     // Security indexes 1..255; a level needs an index that is held.
     for (int index = 1; index <= 255; ++index) {
-        ASSERT_TRUE(device.Call(platform::bt::kAllocateSecurityIndex, Bytes(16, 0), &reply, 269));
+        ASSERT_TRUE(device.Call(IOCTL_BTM_ALLOCATE_SECURITY_INDEX, Bytes(16, 0), &reply, 269));
         ASSERT_EQ(reply, Bytes{BYTE(index)});
     }
-    ASSERT_TRUE(device.Call(platform::bt::kAllocateSecurityIndex, Bytes(16, 0), &reply, 269));
+    ASSERT_TRUE(device.Call(IOCTL_BTM_ALLOCATE_SECURITY_INDEX, Bytes(16, 0), &reply, 269));
     EXPECT_EQ(reply, Bytes{0});
     for (BYTE index = 1; index != 0; ++index)
-        ASSERT_TRUE(device.Call(platform::bt::kReleaseSecurityIndex, {index}));
+        ASSERT_TRUE(device.Call(IOCTL_BTM_RELEASE_SECURITY_INDEX, {index}));
     Bytes level(117, 0);
     level[100] = 9;  // not held
-    ASSERT_TRUE(device.Call(platform::bt::kSetSecurityLevel, level, &reply, 269));
+    ASSERT_TRUE(device.Call(IOCTL_BTM_SET_SECURITY_LEVEL, level, &reply, 269));
     EXPECT_EQ(reply, (Bytes{1, 0}));
 }
 

@@ -2,10 +2,10 @@
 
 #include <QComboBox>
 #include <QImage>
-#include <QPainter>
 
 #include "controls/color_combo_ex.h"
 #include "platform/ui/dialog.h"
+#include "tests/controls/draw_item.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -15,10 +15,7 @@ using testing_support::SaveTestImage;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 constexpr DWORD kComboStyle = CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL;
 
@@ -26,18 +23,7 @@ constexpr DWORD kComboStyle = CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTR
 QImage DrawItem(CColorComboEx& combo, int item, UINT state) {
     QImage image(30, 20, QImage::Format_RGB32);
     image.fill(Qt::white);
-    QPainter painter(&image);
-    {
-        CDC dc(&painter);
-        DRAWITEMSTRUCT dis;
-        dis.CtlType = ODT_COMBOBOX;
-        dis.itemID = static_cast<UINT>(item);
-        dis.itemState = state;
-        dis.hDC = dc.GetSafeHdc();
-        dis.rcItem = CRect(0, 0, 30, 20);
-        combo.DrawItem(&dis);
-    }
-    painter.end();
+    controls_test::DrawComboItem(combo, image, item, state);
     return image;
 }
 

@@ -15,10 +15,7 @@ namespace {
 using testing_support::RenderWidget;
 using testing_support::SaveTestImage;
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 // A window with one control, the mouse and the active window under the test's control.
 class ControlTip : public ::testing::Test {

@@ -18,10 +18,7 @@ constexpr COLORREF kOn = RGB(0, 255, 0);
 constexpr COLORREF kOff = RGB(0, 52, 0);
 constexpr COLORREF kBack = RGB(0, 0, 0);
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 // A display that shows its characters and counts its paints.
 class Digits : public CDigistring {

@@ -5,13 +5,12 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <set>
 
 #include "controls/font_combo.h"
-#include "tests/controls/text_recorder.h"
+#include "tests/controls/draw_item.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -23,10 +22,7 @@ constexpr UINT kId = 1210;
 constexpr DWORD kStyle =
     CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_CHILD | WS_VISIBLE;
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 std::vector<CString> Items(const CComboBox& combo) {
     std::vector<CString> items;
@@ -69,17 +65,7 @@ protected:
     QImage DrawItem(CComboBoxFont& combo, int item, UINT state) {
         QImage image(200, 20, QImage::Format_RGB32);
         image.fill(Qt::black);
-        QPainter painter(&image);
-        {
-            CDC dc(&painter);
-            DRAWITEMSTRUCT dis;
-            dis.CtlType = ODT_COMBOBOX;
-            dis.itemID = static_cast<UINT>(item);
-            dis.itemState = state;
-            dis.hDC = dc.GetSafeHdc();
-            dis.rcItem = CRect(0, 0, 200, 20);
-            combo.DrawItem(&dis);
-        }
+        controls_test::DrawComboItem(combo, image, item, state);
         return image;
     }
     void Choose(CComboBoxFont& combo, const char* face) {
@@ -197,15 +183,8 @@ TEST_F(FontCombo, DrawsEachFaceInItselfOnItsColours) {
     combo.SetColours(RGB(250, 250, 210), RGB(0, 0, 90));
     combo.SetRecentColours(RGB(210, 240, 255), RGB(90, 0, 0));
     for (int i = 0; i < combo.GetCount(); ++i) {
-        controls_test::TextRecorder recorder(200, 20);
-        QPainter painter(&recorder);
-        CDC dc(&painter);
-        DRAWITEMSTRUCT dis;
-        dis.CtlType = ODT_COMBOBOX;
-        dis.itemID = static_cast<UINT>(i);
-        dis.hDC = dc.GetSafeHdc();
-        dis.rcItem = CRect(0, 0, 200, 20);
-        combo.DrawItem(&dis);
+        testing_support::RecordingDevice recorder(200, 20, 96);
+        controls_test::DrawComboItem(combo, recorder, i, 0);
         const QString face = combo.GetFontAt(i)->m_strFaceName.ToQString();
         ASSERT_EQ(recorder.texts.size(), 1u) << face.toStdString();
         EXPECT_EQ(recorder.texts[0].text, face);

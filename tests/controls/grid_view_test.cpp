@@ -11,10 +11,7 @@ using grid_testing::GridTest;
 using testing_support::RenderWidget;
 using testing_support::SaveTestImage;
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 using GridView = GridTest;
 

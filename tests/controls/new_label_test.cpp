@@ -9,7 +9,6 @@
 
 #include "controls/new_label.h"
 #include "platform/ui/shell.h"
-#include "tests/controls/text_recorder.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -21,10 +20,7 @@ constexpr COLORREF kBlue = RGB(0, 0, 160);
 constexpr COLORREF kRed = RGB(200, 0, 0);
 constexpr COLORREF kGreen = RGB(0, 180, 0);
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 class Label : public ::testing::Test {
 protected:
@@ -36,7 +32,7 @@ protected:
     void TearDown() override { parent.DestroyWindow(); }
     // The texts the label paints.
     QString Painted() {
-        controls_test::TextRecorder recorder(160, 40);
+        testing_support::RecordingDevice recorder(160, 40, 96);
         label.GetWidget()->render(&recorder);
         return recorder.AllText();
     }

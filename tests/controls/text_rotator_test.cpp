@@ -14,10 +14,7 @@ using testing_support::SaveTestImage;
 constexpr COLORREF kPaper = RGB(255, 255, 255);
 constexpr COLORREF kPicture = RGB(200, 220, 255);
 
-COLORREF Px(const QImage& image, int x, int y) {
-    const QRgb c = image.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
+using testing_support::Px;
 
 // Dark pixels in a part of the picture (half-open rectangle).
 int Ink(const QImage& image, const CRect& r) {

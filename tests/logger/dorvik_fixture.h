@@ -31,6 +31,15 @@ using testing_support::HostMessage;
 using testing_support::HostWindow;
 using testing_support::RunUntil;
 
+// A link that says it is open until it is closed; no device is behind it, so opening it again
+// finds none and nothing sent arrives.
+class OpenLink : public CSerialPort {
+public:
+    bool open = true;
+    BOOL IsOpen() const override { return open; }
+    void Close() override { open = false; }
+};
+
 // A link that is open and keeps every write, with the clock's time. It can be made to fail
 // (throw) the next sends or receives.
 class RecordingPort : public CSerialPort {
@@ -126,6 +135,25 @@ protected:
     void AbortSetDownload() override { ++aborts; }
     SYSTEMTIME LocalTimeNow() const override { return now; }
 };
+
+// What the logger object makes of a raw reading on the QK's own channels 0..4.
+inline double QkOwnChannelValue(int ch, double raw) {
+    switch (ch) {
+        case 0:
+            return raw * 120 / 1023 - 10;
+        case 1:
+            return raw * 0.10802195450098 + 50;
+        case 2:
+            return raw * 138.09765625 / 1023;
+        case 3:
+            return raw * 0.5;
+        case 4:
+            return raw * 0.2;
+        default:
+            ADD_FAILURE() << "channel " << ch << " is an input";
+            return 0;
+    }
+}
 
 // ---- answers as a QK sends them
 

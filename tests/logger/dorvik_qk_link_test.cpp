@@ -29,24 +29,16 @@ int RawOfChannel2(const Bytes& r) {
     return ((r[7] >> 4) & 3) * 256 + r[4];
 }
 
-class QkLink : public testing_support::SimulatedLoggerTest<WatchedDorvik> {
+class QkLink : public testing_support::SimulatedQkTest<WatchedDorvik> {
 protected:
     explicit QkLink(BYTE variant = QkModel::kFullVariant)
-        : SimulatedLoggerTest(kCom, std::make_unique<QkModel>(variant)) {}
+        : SimulatedQkTest(kCom, std::make_unique<QkModel>(variant)) {}
 
     void SetUp() override {
-        SimulatedLoggerTest::SetUp();
+        SimulatedQkTest::SetUp();
         if (HasFatalFailure()) return;
         dorvik->Create(&host);
         OpenQkLink();
-    }
-
-    template <class F>
-    auto Qk(F&& f) {
-        return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
-    }
-    bool QueueDone() {
-        return Wait([&] { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); });
     }
 
     void Identify() {

@@ -479,12 +479,12 @@ TEST_F(DownloadUnit, ASetDownloadRightAfterAFailedTimingDownloadIsNotJudgedByIt)
 
 // ---- the QK against the simulator
 
-class QkDownload : public testing_support::SimulatedLoggerTest<TestDorvik> {
+class QkDownload : public testing_support::SimulatedQkTest<TestDorvik> {
 protected:
-    QkDownload() : SimulatedLoggerTest(kCom, std::make_unique<QkModel>()) {}
+    QkDownload() : SimulatedQkTest(kCom) {}
 
     void SetUp() override {
-        SimulatedLoggerTest::SetUp();
+        SimulatedQkTest::SetUp();
         if (HasFatalFailure()) return;
         dorvik->Attach(&host);
         OpenQkLink();
@@ -492,14 +492,6 @@ protected:
         dorvik->SendQKStatusRequest();
         ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel(); }));
         host.messages.clear();
-    }
-    template <class F>
-    auto Qk(F&& f) {
-        return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
-    }
-    void Settle(int ms) {
-        RunUntil(
-            clock, [] { return false; }, std::chrono::milliseconds(ms));
     }
     // The set's header as the survey read it, then what the document does once the user chose
     // the set.
@@ -512,12 +504,6 @@ protected:
     }
     bool Ended() {
         return Wait([&] { return host.Count(UM_RUN_ENDED) >= 1; });
-    }
-    std::vector<std::string> DataReads() {
-        std::vector<std::string> out;
-        for (const std::string& l : Qk([](QkModel& m) { return m.Letters(); }))
-            if (l[0] == 'C') out.push_back(l);
-        return out;
     }
     // The line hangs up while the set's answer is on the wire: the download ends once, and the
     // user hears of the lost link alone.

@@ -89,22 +89,14 @@ protected:
     // The value the logger object should make of channel `ch`'s raw reading.
     static double Expected(int ch, double raw) {
         switch (ch) {
-            case 0:
-                return raw * 120 / 1023 - 10;
-            case 1:
-                return raw * 0.10802195450098 + 50;
-            case 2:
-                return raw * 138.09765625 / 1023;
-            case 3:
-                return raw * 0.5;
-            case 4:
-                return raw * 0.2;
             case 5: {
                 const double fahrenheit = 32 + raw * 180 / 1023;
                 return (fahrenheit - 32) * 5 / 9;
             }
-            default:
+            case 6:
                 return raw * 5 / 1023 - 2.5;
+            default:
+                return QkOwnChannelValue(ch, raw);
         }
     }
     WORD Raw(int ch, DWORD sample) {

@@ -16,44 +16,17 @@ namespace {
 
 using namespace dorvik_test;
 using dorvik_sim::QkModel;
-using testing_support::SimulatedComPort;
 
 constexpr int kCom = 13;
 
-class QkRunEnd : public testing_support::HarnessTest {
+class QkRunEnd : public testing_support::SimulatedQkTest<WatchedDorvik> {
 protected:
-    SimulatedComPort sim{kCom, std::make_unique<QkModel>()};
-    CSettings settings{env.File("Settings.vns")};
-    HostWindow host;
-    std::unique_ptr<WatchedDorvik> dorvik;
+    QkRunEnd() : SimulatedQkTest(kCom) {}
 
     void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        ASSERT_TRUE(host.CreateMessageTarget());
-        settings.m_comNumber = kCom;
-        dorvik = std::make_unique<WatchedDorvik>(&settings);
-        host.dorvik = dorvik.get();
-        dorvik->Create(&host);
-        CSerialPort& link = dorvik->GetSerialPort();
-        link.SetBaudRate(19200);
-        ASSERT_EQ(link.SetOpen(true), 1);
-        dorvik->StartReceiveTimer();
-        ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
-        dorvik->SendQKStatusRequest();
-        ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel(); }));
-    }
-    void TearDown() override {
-        host.dorvik = nullptr;
-        dorvik.reset();
-    }
-    template <class F>
-    auto Qk(F&& f) {
-        return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
-    }
-    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
-    void Settle(int ms) {
-        RunUntil(
-            clock, [] { return false; }, std::chrono::milliseconds(ms));
+        SimulatedQkTest::SetUp();
+        if (HasFatalFailure()) return;
+        ConnectQk();
     }
     // Everything the logger sent has been taken apart.
     bool Drained() {
@@ -65,8 +38,7 @@ protected:
     void Stop() {
         dorvik->QueueQKStop();
         dorvik->StartCommandTimer(100);
-        ASSERT_TRUE(
-            Wait([&] { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); }));
+        ASSERT_TRUE(QueueDone());
         EXPECT_FALSE(dorvik->IsCommandFailed());
     }
 };

@@ -20,7 +20,6 @@ using namespace dorvik_test;
 using dorvik_sim::QkModel;
 using dorvik_sim::QkSensor;
 using dorvik_sim::QkStoredSet;
-using testing_support::SimulatedComPort;
 
 constexpr int kCom = 12;
 constexpr BYTE kSet = 1;
@@ -50,45 +49,14 @@ WORD Raw(int channel, DWORD sample) {
     return WORD(500 + 200 * std::sin(2 * std::numbers::pi * double(sample) / 16));
 }
 
-class StoredSetChannels : public testing_support::HarnessTest {
+class StoredSetChannels : public testing_support::SimulatedQkTest<StoredSetDorvik> {
 protected:
-    SimulatedComPort sim{kCom, std::make_unique<QkModel>()};
-    CSettings settings{env.File("Settings.vns")};
-    HostWindow host;
-    std::unique_ptr<StoredSetDorvik> dorvik;
+    StoredSetChannels() : SimulatedQkTest(kCom) {}
 
     void SetUp() override {
-        ASSERT_TRUE(sim.line.IsReady()) << sim.line.ErrorText();
-        ASSERT_TRUE(host.CreateMessageTarget());
-        settings.m_comNumber = kCom;
-        dorvik = std::make_unique<StoredSetDorvik>(&settings);
-        host.dorvik = dorvik.get();
-        dorvik->Create(&host);
-        CSerialPort& link = dorvik->GetSerialPort();
-        link.SetBaudRate(19200);
-        ASSERT_EQ(link.SetOpen(true), 1);
-        dorvik->StartReceiveTimer();
-        ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
-        dorvik->SendQKStatusRequest();
-        ASSERT_TRUE(Wait([&] { return dorvik->IsQKModel(); }));
-    }
-    void TearDown() override {
-        host.dorvik = nullptr;
-        dorvik.reset();
-    }
-    template <class F>
-    auto Qk(F&& f) {
-        return sim.line.WithModelAs<QkModel>(std::forward<F>(f));
-    }
-    bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
-    bool QueueDone() {
-        return Wait([&] { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); });
-    }
-    std::vector<std::string> DataReads() {
-        std::vector<std::string> out;
-        for (const std::string& l : Qk([](QkModel& m) { return m.Letters(); }))
-            if (l[0] == 'C') out.push_back(l);
-        return out;
+        SimulatedQkTest::SetUp();
+        if (HasFatalFailure()) return;
+        ConnectQk();
     }
 };
 

@@ -239,7 +239,8 @@ public:
             m_device->lines.push_back(painter()->combinedTransform().map(lines[i]));
     }
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
-        m_device->texts.push_back({item.text(), painter()->combinedTransform().map(p)});
+        m_device->texts.push_back(
+            {item.text(), painter()->combinedTransform().map(p), item.font().family()});
     }
 
 private:
@@ -292,7 +293,19 @@ std::vector<RecordingDevice::Text> RecordingDevice::SortedTexts() const {
     return out;
 }
 
+QString RecordingDevice::AllText() const {
+    QString all;
+    for (const Text& t : texts)
+        all += t.text;
+    return all;
+}
+
 // ---- images ----
+
+COLORREF Px(const QImage& image, int x, int y) {
+    const QRgb c = image.pixel(x, y);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
 
 QImage RenderWidget(QWidget* widget) {
     QImage image(widget->size(), QImage::Format_ARGB32);

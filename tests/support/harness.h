@@ -105,7 +105,8 @@ class RecordingDevice : public QPaintDevice {
 public:
     struct Text {
         QString text;
-        QPointF at;  // the baseline's start, in device units
+        QPointF at;      // the baseline's start, in device units
+        QString family;  // of the font it was drawn in
     };
     RecordingDevice(int width, int height, int dpi);
     ~RecordingDevice() override;
@@ -114,6 +115,8 @@ public:
     std::vector<QLineF> lines;
     // The texts in reading order: by baseline, then from the left.
     std::vector<Text> SortedTexts() const;
+    // Every text, in the order drawn, run together.
+    QString AllText() const;
 
 protected:
     int metric(PaintDeviceMetric m) const override;
@@ -126,6 +129,8 @@ private:
 
 // Renders a widget as it would be painted, and saves images under the build folder for a person.
 QImage RenderWidget(QWidget* widget);
+// One pixel's colour, as the drawing code names colours.
+COLORREF Px(const QImage& image, int x, int y);
 CString SaveTestImage(const QImage& image, const char* name);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();

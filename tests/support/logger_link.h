@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 #include "tools/dorvik-sim/line.h"
+#include "tools/dorvik-sim/qk_model.h"
 
 namespace testing_support {
 
@@ -76,6 +78,14 @@ protected:
         dorvik.reset();
     }
     bool Wait(const std::function<bool()>& done) { return RunUntil(clock, done); }
+    // Lets `ms` pass with the link running, whatever comes.
+    void Settle(int ms) {
+        RunUntil(
+            clock, [] { return false; }, std::chrono::milliseconds(ms));
+    }
+    bool QueueDone() {
+        return Wait([&] { return dorvik->IsCommandQueueEmpty() && !dorvik->IsCommandTimerOn(); });
+    }
     // What detection does on a QK's ticks: the link open at 19200 baud and receiving.
     void OpenQkLink() {
         CSerialPort& link = dorvik->GetSerialPort();
@@ -83,6 +93,35 @@ protected:
         ASSERT_EQ(link.SetOpen(true), 1);
         dorvik->StartReceiveTimer();
         ASSERT_TRUE(Wait([&] { return sim.line.ProgramBaudRate() == 19200; }));
+    }
+};
+
+// The same with a simulated QK, which the test reaches through Qk().
+template <class D>
+class SimulatedQkTest : public SimulatedLoggerTest<D> {
+protected:
+    explicit SimulatedQkTest(int com, std::unique_ptr<dorvik_sim::QkModel> model =
+                                          std::make_unique<dorvik_sim::QkModel>())
+        : SimulatedLoggerTest<D>(com, std::move(model)) {}
+
+    template <class F>
+    auto Qk(F&& f) {
+        return this->sim.line.template WithModelAs<dorvik_sim::QkModel>(std::forward<F>(f));
+    }
+    // The object made on the host, the link open and the QK identified on it.
+    void ConnectQk() {
+        this->dorvik->Create(&this->host);
+        this->OpenQkLink();
+        if (this->HasFatalFailure()) return;
+        this->dorvik->SendQKStatusRequest();
+        ASSERT_TRUE(this->Wait([&] { return this->dorvik->IsQKModel(); }));
+    }
+    // The data reads ("C" commands) the QK was sent, in order.
+    std::vector<std::string> DataReads() {
+        std::vector<std::string> out;
+        for (const std::string& l : Qk([](dorvik_sim::QkModel& m) { return m.Letters(); }))
+            if (l[0] == 'C') out.push_back(l);
+        return out;
     }
 };
 
