@@ -517,15 +517,38 @@ bool WriteSpans(QPainter& p, const QTransform& w, const std::vector<Span>& spans
     uchar* const bits = const_cast<uchar*>(std::as_const(*image).constBits());
     const qsizetype stride = image->bytesPerLine();
     const QRgb src = colour.rgba();
+    auto column = [&](int x, int lo, int hi) {
+        if (lo > hi) return;
+        uchar* row = bits + static_cast<qsizetype>(lo) * stride + x * 4;
+        for (int y = lo; y <= hi; ++y, row += stride)
+            *reinterpret_cast<QRgb*>(row) = src;
+    };
+    // The rows a block of neighbouring columns all cover go in row by row, which keeps to the
+    // cache where a column at a time would touch a new line per pixel; the rest per column.
+    std::vector<Span> inside;
+    inside.reserve(spans.size());
     for (const Span& s : spans) {
-        if (s.x < clip->left() || s.x > clip->right()) continue;
         const int lo = std::max(s.lo, clip->top()), hi = std::min(s.hi, clip->bottom());
-        if (lo > hi) continue;
-        uchar* row = bits + static_cast<qsizetype>(lo) * stride + s.x * 4;
-        for (int y = lo; y <= hi; ++y, row += stride) {
-            auto* px = reinterpret_cast<QRgb*>(row);
-            *px = src;
+        if (s.x >= clip->left() && s.x <= clip->right() && lo <= hi)
+            inside.push_back({s.x, lo, hi});
+    }
+    for (size_t i = 0; i < inside.size();) {
+        int lo = inside[i].lo, hi = inside[i].hi;
+        size_t j = i + 1;
+        for (; j < inside.size() && j - i < 16 && inside[j].x == inside[j - 1].x + 1; ++j) {
+            const int l = std::max(lo, inside[j].lo), h = std::min(hi, inside[j].hi);
+            if (l > h) break;
+            lo = l, hi = h;
         }
+        const int x0 = inside[i].x, count = static_cast<int>(j - i);
+        for (int y = lo; y <= hi; ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride) + x0,
+                        count, src);
+        for (size_t k = i; k < j; ++k) {
+            column(inside[k].x, inside[k].lo, lo - 1);
+            column(inside[k].x, hi + 1, inside[k].hi);
+        }
+        i = j;
     }
     return true;
 }
