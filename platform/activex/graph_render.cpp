@@ -1,6 +1,7 @@
 #include "platform/activex/graph_render.h"
 
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace platform::graph {
 namespace {
@@ -474,11 +476,88 @@ void DrawBars(QPainter& p, const GraphState& s, const Plot& plot, const AxisMap&
     p.setBrush(Qt::NoBrush);
 }
 
+struct Span {
+    int x, lo, hi;  // a pixel column's rows, both ends included
+};
+
+// The device rectangle a painter clips to, or null when its clip is not one rectangle (then the
+// painter draws). Rounded the way the raster engine rounds a rectangular clip.
+std::optional<QRect> DeviceClip(const QPainter& p, const QTransform& w, const QRect& bounds) {
+    if (!p.hasClipping()) return bounds;
+    const QPainterPath path = p.clipPath();
+    const QRectF box = path.boundingRect();
+    QPainterPath rect;
+    rect.addRect(box);
+    if (path != rect) return std::nullopt;
+    const QRectF d = w.mapRect(box);
+    const QRect r(QPoint(qRound(d.left()), qRound(d.top())),
+                  QPoint(qRound(d.right()) - 1, qRound(d.bottom()) - 1));
+    return r.intersected(bounds);
+}
+
+// Writes the spans straight into the scanlines of a plain 32-bit image: the raster engine fills
+// such runs a pixel span at a time, which costs far more than the loop below. False (nothing
+// written) when the device, the painter's state or the colour asks for the engine.
+bool WriteSpans(QPainter& p, const QTransform& w, const std::vector<Span>& spans,
+                const QColor& colour) {
+    QPaintDevice* device = p.device();
+    if (!device || device->devType() != QInternal::Image) return false;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return false;
+    if (colour.alpha() != 255 || image->devicePixelRatio() != 1 || p.deviceTransform() != w ||
+        p.opacity() != 1 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const std::optional<QRect> clip = DeviceClip(p, w, image->rect());
+    if (!clip) return false;
+
+    // The painter writes into this very buffer; scanLine() could detach it from the engine.
+    uchar* const bits = const_cast<uchar*>(std::as_const(*image).constBits());
+    const qsizetype stride = image->bytesPerLine();
+    const QRgb src = colour.rgba();
+    auto column = [&](int x, int lo, int hi) {
+        if (lo > hi) return;
+        uchar* row = bits + static_cast<qsizetype>(lo) * stride + x * 4;
+        for (int y = lo; y <= hi; ++y, row += stride)
+            *reinterpret_cast<QRgb*>(row) = src;
+    };
+    // The rows a block of neighbouring columns all cover go in row by row, which keeps to the
+    // cache where a column at a time would touch a new line per pixel; the rest per column.
+    std::vector<Span> inside;
+    inside.reserve(spans.size());
+    for (const Span& s : spans) {
+        const int lo = std::max(s.lo, clip->top()), hi = std::min(s.hi, clip->bottom());
+        if (s.x >= clip->left() && s.x <= clip->right() && lo <= hi)
+            inside.push_back({s.x, lo, hi});
+    }
+    for (size_t i = 0; i < inside.size();) {
+        int lo = inside[i].lo, hi = inside[i].hi;
+        size_t j = i + 1;
+        for (; j < inside.size() && j - i < 16 && inside[j].x == inside[j - 1].x + 1; ++j) {
+            const int l = std::max(lo, inside[j].lo), h = std::min(hi, inside[j].hi);
+            if (l > h) break;
+            lo = l, hi = h;
+        }
+        const int x0 = inside[i].x, count = static_cast<int>(j - i);
+        for (int y = lo; y <= hi; ++y)
+            std::fill_n(reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride) + x0,
+                        count, src);
+        for (size_t k = i; k < j; ++k) {
+            column(inside[k].x, inside[k].lo, lo - 1);
+            column(inside[k].x, hi + 1, inside[k].hi);
+        }
+        i = j;
+    }
+    return true;
+}
+
 // A dense line on a raster device, drawn as the pixels the stroked line would cover: per pixel
 // column one run of rows (a segment into the next column lends each side half of its height),
-// written as rectangles, a block of columns sharing one. Stroking every vertex instead writes a
-// pixel of a solid band several times over, one at a time. False when the device or the pen asks
-// for the stroke.
+// written into a plain image's scanlines or else as rectangles, a block of columns sharing one.
+// Stroking every vertex instead writes a pixel of a solid band several times over, one at a time.
+// False when the device or the pen asks for the stroke.
 bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double width) {
     if (!t.dense || !p.paintEngine() || p.paintEngine()->type() != QPaintEngine::Raster)
         return false;
@@ -486,9 +565,6 @@ bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double wid
     if (w.type() > QTransform::TxScale || w.m11() <= 0 || w.m22() <= 0) return false;
     if (width > 0 && (width * w.m11() > 1 || width * w.m22() > 1)) return false;
 
-    struct Span {
-        int x, lo, hi;
-    };
     std::vector<Span> spans;
     std::vector<QLineF> far;  // segments across more than two columns
     bool open = false;
@@ -524,40 +600,43 @@ bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double wid
     }
     if (open) spans.push_back(cur);
 
-    // Neighbouring columns share the rows they all cover, filled as one rectangle; what sticks out
-    // is stroked, which costs less than a rectangle a row.
     std::vector<QRect> rects;
     auto lines = std::move(far);
-    auto column = [&](int x, int lo, int hi) {
-        if (lo <= hi) lines.emplace_back(QPointF(x + 0.5, lo + 0.5), QPointF(x + 0.5, hi + 0.5));
-    };
-    for (size_t i = 0; i < spans.size();) {
-        int lo = spans[i].lo, hi = spans[i].hi;
-        size_t j = i + 1;
-        for (; j < spans.size() && j - i < 64 && spans[j].x == spans[j - 1].x + 1; ++j) {
-            const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
-            if (l > h) break;
-            lo = l, hi = h;
+    if (!WriteSpans(p, w, spans, colour)) {
+        // Neighbouring columns share the rows they all cover, filled as one rectangle; what
+        // sticks out is stroked, which costs less than a rectangle a row.
+        auto column = [&](int x, int lo, int hi) {
+            if (lo <= hi)
+                lines.emplace_back(QPointF(x + 0.5, lo + 0.5), QPointF(x + 0.5, hi + 0.5));
+        };
+        for (size_t i = 0; i < spans.size();) {
+            int lo = spans[i].lo, hi = spans[i].hi;
+            size_t j = i + 1;
+            for (; j < spans.size() && j - i < 64 && spans[j].x == spans[j - 1].x + 1; ++j) {
+                const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
+                if (l > h) break;
+                lo = l, hi = h;
+            }
+            if (j - i < 4 || hi - lo < 8) {
+                column(spans[i].x, spans[i].lo, spans[i].hi);
+                ++i;
+                continue;
+            }
+            rects.emplace_back(QPoint(spans[i].x, lo), QPoint(spans[j - 1].x, hi));
+            for (size_t k = i; k < j; ++k) {
+                column(spans[k].x, spans[k].lo, lo - 1);
+                column(spans[k].x, hi + 1, spans[k].hi);
+            }
+            i = j;
         }
-        if (j - i < 4 || hi - lo < 8) {
-            column(spans[i].x, spans[i].lo, spans[i].hi);
-            ++i;
-            continue;
-        }
-        rects.emplace_back(QPoint(spans[i].x, lo), QPoint(spans[j - 1].x, hi));
-        for (size_t k = i; k < j; ++k) {
-            column(spans[k].x, spans[k].lo, lo - 1);
-            column(spans[k].x, hi + 1, spans[k].hi);
-        }
-        i = j;
     }
     p.save();
     p.setWorldTransform(QTransform());
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
-    p.drawRects(rects.data(), static_cast<int>(rects.size()));
+    if (!rects.empty()) p.drawRects(rects.data(), static_cast<int>(rects.size()));
     p.setPen(QPen(colour, 0));
-    p.drawLines(lines.data(), static_cast<int>(lines.size()));
+    if (!lines.empty()) p.drawLines(lines.data(), static_cast<int>(lines.size()));
     p.restore();
     return true;
 }

@@ -584,3 +584,56 @@ TEST_F(GraphRenderTest, EveryLabelAndCaptionIsWholeInsideTheImageAndClearOfTheOt
           QPoint(area.center().x(), area.bottom()), QPoint(area.left(), area.center().y())})
         EXPECT_TRUE(ColourNear(image, at, qRgb(0, 0, 0), 1)) << at.x() << "," << at.y();
 }
+
+// The pixels of one image whose colour the other shows nowhere within a pixel of them.
+static int Unmatched(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            bool near = false;
+            for (int dy = -1; dy <= 1 && !near; ++dy)
+                for (int dx = -1; dx <= 1 && !near; ++dx)
+                    near = b.valid(x + dx, y + dy) && b.pixel(x + dx, y + dy) == a.pixel(x, y);
+            n += !near;
+        }
+    return n;
+}
+
+// Dense lines written straight into a 32-bit image look as the painter draws them elsewhere.
+TEST_F(GraphRenderTest, ADenseLineInAThirtyTwoBitImageMatchesThePaintersDrawing) {
+    std::vector<double> x, y;
+    Series(300000, false, x, y);
+    AddPlot(x, y).SetLong(14, kRed);
+    std::vector<double> y2(y.size());
+    for (size_t i = 0; i < y.size(); ++i)
+        y2[i] = 10.5 - y[i];  // partly above the plot area
+    AddPlot(x, y2).SetLong(14, kBlue);
+    Axes().Item(1).SetDouble(3, 0.37);
+    Axes().Item(1).SetDouble(2, 9.1);
+    struct Case {
+        const char* name;
+        double scale;
+        QRect clip;  // the caller's own clip, if any
+    };
+    const Case cases[] = {
+        {"plain", 1, {}}, {"scaled", 2.5, {}}, {"clipped", 1, {90, 40, 150, 170}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto draw = [&](QImage::Format format) {
+            QImage image(static_cast<int>(430 * c.scale), static_cast<int>(320 * c.scale), format);
+            image.fill(Qt::magenta);
+            QPainter p(&image);
+            if (!c.clip.isEmpty()) p.setClipRect(c.clip);
+            Control().Render(p, QRectF(QPointF(20, 10) * c.scale, QSizeF(400, 300) * c.scale),
+                             QSizeF(400, 300));
+            p.end();
+            return image.convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage painted = draw(QImage::Format_RGB888);
+        for (QImage::Format f : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+            const QImage written = draw(f);
+            EXPECT_EQ(Unmatched(written, painted), 0);
+            EXPECT_EQ(Unmatched(painted, written), 0);
+        }
+    }
+}
