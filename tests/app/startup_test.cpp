@@ -118,7 +118,13 @@ TEST(Startup, BarsMenuAndFixedChildFrames) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
     TestApp app;
+    // The recent-file list is read from the company's profile, four at most, gaps skipped; the
+    // File menu below still lists none of them.
+    app.SetRegistryKey("Mercant Systems");
+    for (const char* entry : {"File1", "File3", "File5"})
+        ASSERT_TRUE(app.WriteProfileString("Recent File List", entry, CString("/p/") + entry));
     ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.GetRecentFileList(), (std::vector<CString>{"/p/File1", "/p/File3"}));
     CMainFrame* frame = app.GetMainFrame();
     EXPECT_TRUE(frame->GetAdvancedToolbar().Bar()->isVisibleTo(frame->GetWidget()));
     EXPECT_FALSE(frame->GetBasicToolbar().Bar()->isVisibleTo(frame->GetWidget()));
