@@ -57,6 +57,7 @@ BOOL CVarnelApp::InitInstance() {
     m_templates.push_back({IDR_GRAPHTYPE, "CVarnelDoc", "CMDIChildWnd", "CGraphView"});
     platform::RegisterActiveXControls();
     SetRegistryKey("Mercant Systems");
+    LoadStdProfileSettings(4);
     m_templates.push_back({IDR_MAINFRAME, "CVarnelDoc", "CChildFrame", "CVarnelView"});
     m_template = &m_templates.back();
     m_previousPrompt = GetUserPrompt();

@@ -13,6 +13,10 @@ public:
 CPrintDialog::CPrintDialog(BOOL, DWORD flags, CWnd* parent)
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)), m_parent(parent) {
     m_pd.Flags = flags;
+    // Starts from the printer and page chosen in the page set-up.
+    const QPrinter& defaults = platform::DefaultPrinter();
+    if (!defaults.printerName().isEmpty()) m_printer->setPrinterName(defaults.printerName());
+    m_printer->setPageLayout(defaults.pageLayout());
 }
 
 CPrintDialog::~CPrintDialog() = default;

@@ -1,8 +1,12 @@
 #include "platform/ui/bars.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
+#include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
@@ -36,10 +40,24 @@ private:
     QAction* m_action;
 };
 
+CString& PictureFolder() {
+    static CString folder;
+    return folder;
+}
+
 }  // namespace
 
 void SetCommandTipLookup(CommandTipLookup lookup) {
     TipLookup() = lookup;
+}
+
+void SetToolbarPictureFolder(const CString& folder) {
+    PictureFolder() = folder;
+}
+
+CString ToolbarPictureFolder() {
+    if (!PictureFolder().IsEmpty()) return PictureFolder();
+    return CString(QDir(QCoreApplication::applicationDirPath()).filePath("pictures/toolbar"));
 }
 
 // ---- CToolBar ----
@@ -50,6 +68,10 @@ QWidget* CToolBar::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
     auto* bar = new QToolBar(parentWidget);
     bar->setMovable(false);
     bar->setIconSize(QSize(20, 21));
+    // Buttons sit edge to edge, so that a full bar fits 800 px.
+    bar->layout()->setSpacing(0);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
+    bar->setStyleSheet("QToolButton { padding: 1px; }");
     if (auto* mw = qobject_cast<QMainWindow*>(parentWidget))
         mw->addToolBar(Qt::TopToolBarArea, bar);
     return bar;
@@ -69,6 +91,7 @@ BOOL CToolBar::LoadToolBar(const ToolbarTemplate& tb) {
     bar->clear();
     m_ids.clear();
     m_styles.clear();
+    const QDir pictures(ToolbarPictureFolder().ToQString());
     for (UINT id : tb.buttons) {
         m_ids.push_back(id);
         m_styles.push_back(0);
@@ -81,6 +104,7 @@ BOOL CToolBar::LoadToolBar(const ToolbarTemplate& tb) {
         a->setData(id);
         a->setToolTip(tip.ToQString());
         a->setStatusTip(tip.ToQString());
+        a->setIcon(QIcon(pictures.filePath(QString::number(id) + ".xpm")));
         const HWND self = m_hWnd;
         QObject::connect(a, &QAction::triggered, bar, [self, id] {
             if (CWnd* w = CWnd::FromHandlePermanent(self))

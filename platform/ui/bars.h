@@ -95,3 +95,7 @@ private:
 // The tooltip text of a command id; the program installs its string table.
 using CommandTipLookup = CString (*)(UINT id);
 void SetCommandTipLookup(CommandTipLookup lookup);
+// The folder of the buttons' pictures, one "<command id>.xpm" each; by default "pictures/toolbar"
+// in the program folder. A button without a picture shows its tooltip text.
+void SetToolbarPictureFolder(const CString& folder);
+CString ToolbarPictureFolder();

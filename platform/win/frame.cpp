@@ -372,6 +372,16 @@ CString CWinApp::ProfileKey(LPCTSTR section) const {
     return key;
 }
 
+void CWinApp::LoadStdProfileSettings(UINT maxMRU) {
+    m_recentFiles.clear();
+    for (UINT i = 1; i <= maxMRU; ++i) {
+        CString entry;
+        entry.Format("File%u", i);
+        const CString path = GetProfileString("Recent File List", entry);
+        if (!path.IsEmpty()) m_recentFiles.push_back(path);
+    }
+}
+
 CString CWinApp::GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue) {
     CRegKey key;
     CString value;

@@ -167,6 +167,9 @@ public:
     BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value);
     UINT GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue);
     BOOL WriteProfileInt(LPCTSTR section, LPCTSTR entry, int value);
+    // Reads the recent-file list ("Recent File List", File1..FileN) of up to `maxMRU` entries.
+    void LoadStdProfileSettings(UINT maxMRU = 4);
+    const std::vector<CString>& GetRecentFileList() const { return m_recentFiles; }
 
     CWnd* m_pMainWnd = nullptr;
     CString m_pszAppName;
@@ -174,6 +177,7 @@ public:
 
 private:
     CString ProfileKey(LPCTSTR section) const;
+    std::vector<CString> m_recentFiles;
 };
 
 CWinApp* AfxGetApp();

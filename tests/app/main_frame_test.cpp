@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QMainWindow>
+#include <QPrinter>
 #include <QShortcut>
 #include <QToolBar>
 
 #include "app/varnel_app.h"
 #include "logger/main_window_link.h"
 #include "logger/settings.h"
+#include "platform/gdi/printer.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
@@ -299,6 +301,27 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsUnlessGreyedAndCtrlNIsNewPro
     // The framework's new document is New project.
     frame->SendMessage(WM_COMMAND, ID_FILE_NEW);
     EXPECT_EQ(app.commands, (std::vector<UINT>{ID_NEW_PROJECT}));
+}
+
+TEST_F(MainFrameTest, PrintSetupSetsThePrinterAndPageThatPrintDialogsStartFrom) {
+    QPrinter& defaults = platform::DefaultPrinter();
+    const QPageLayout before = defaults.pageLayout();
+    auto choose = [](QPrinter& p) {
+        p.setPageSize(QPageSize(QPageSize::A5));
+        p.setPageOrientation(QPageLayout::Landscape);
+    };
+    modals.ExpectPageSetup(choose, IDCANCEL);
+    frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
+    EXPECT_TRUE(defaults.pageLayout().isEquivalentTo(before))
+        << "a cancelled set-up changes nothing";
+
+    modals.ExpectPageSetup(choose);
+    frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
+    EXPECT_EQ(modals.Pending(), 0u);
+    const CPrintDialog dialog(FALSE);
+    EXPECT_EQ(dialog.GetPrinter()->pageLayout().pageSize().id(), QPageSize::A5);
+    EXPECT_EQ(dialog.GetPrinter()->pageLayout().orientation(), QPageLayout::Landscape);
+    defaults.setPageLayout(before);
 }
 
 TEST_F(MainFrameTest, SmallSizesReTileNothing) {

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <typeinfo>
 
 #include "app/data_tree_view.h"
@@ -117,7 +118,13 @@ TEST(Startup, BarsMenuAndFixedChildFrames) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
     TestApp app;
+    // The recent-file list is read from the company's profile, four at most, gaps skipped; the
+    // File menu below still lists none of them.
+    app.SetRegistryKey("Mercant Systems");
+    for (const char* entry : {"File1", "File3", "File5"})
+        ASSERT_TRUE(app.WriteProfileString("Recent File List", entry, CString("/p/") + entry));
     ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.GetRecentFileList(), (std::vector<CString>{"/p/File1", "/p/File3"}));
     CMainFrame* frame = app.GetMainFrame();
     EXPECT_TRUE(frame->GetAdvancedToolbar().Bar()->isVisibleTo(frame->GetWidget()));
     EXPECT_FALSE(frame->GetBasicToolbar().Bar()->isVisibleTo(frame->GetWidget()));
@@ -129,6 +136,16 @@ TEST(Startup, BarsMenuAndFixedChildFrames) {
     EXPECT_TRUE(bar.GetButtonStyle(run) & TBSTYLE_DROPDOWN);
     EXPECT_EQ(bar.GetButtonTip(run), "Run");
     EXPECT_EQ(bar.GetButtonTip(bar.CommandToIndex(ID_GRAPH_TB)), "Display multi axis Graph");
+
+    // Every button shows its picture, not its tooltip text, and the advanced bar fits at 800 px.
+    for (CToolBar* tb : {&bar, &frame->GetBasicToolbar(), &frame->GetSimpleToolbar()})
+        for (int i = 0; i < tb->GetCount(); ++i) {
+            if (tb->GetItemID(i) == ID_SEPARATOR) continue;
+            SCOPED_TRACE(testing::Message() << "button " << tb->GetItemID(i));
+            ASSERT_NE(tb->Button(i), nullptr);
+            EXPECT_EQ(tb->Button(i)->icon().actualSize(QSize(20, 21)), QSize(20, 21));
+        }
+    EXPECT_LE(bar.Bar()->sizeHint().width(), 800);
 
     // Each top-level popup's ids, 0 for a separator and -1 for a popup.
     CMenu& menu = frame->GetMainMenu();

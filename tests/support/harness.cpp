@@ -91,6 +91,26 @@ ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fr
     return *this;
 }
 
+ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer) {
+    Step step{false, "Page Setup", answer, 0, nullptr};
+    step.pageSetup = std::move(choose);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+int ModalScript::RunPageSetupDialog() {
+    m_shown.push_back("Page Setup");
+    if (m_steps.empty() || !m_steps.front().pageSetup) {
+        ADD_FAILURE() << "Unexpected page set-up dialog";
+        return IDCANCEL;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    if (step.answer != IDOK) return step.answer;
+    step.pageSetup(platform::DefaultPrinter());
+    return IDOK;
+}
+
 int ModalScript::RunPrintDialog(CPrintDialog& dialog) {
     m_shown.push_back("Print");
     if (m_steps.empty() || !m_steps.front().print) {

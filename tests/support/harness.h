@@ -66,6 +66,10 @@ public:
     ModalScript& ExpectPrint(const CString& pdfPath, int answer = IDOK, int fromPage = 0,
                              int toPage = 0);
 
+    // The page set-up dialog: with IDOK `choose` picks the printer and page on the application's
+    // default printer; with IDCANCEL nothing changes.
+    ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
+
     // The text of every modal shown, in order.
     const std::vector<CString>& Shown() const { return m_shown; }
     size_t Pending() const { return m_steps.size(); }
@@ -73,6 +77,7 @@ public:
     int RunMessageBox(CWnd* owner, const CString& text, const CString& caption, UINT type) override;
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
+    int RunPageSetupDialog() override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -86,6 +91,7 @@ private:
         DialogAction action;
         bool print = false;
         int fromPage = 0, toPage = 0;
+        std::function<void(QPrinter&)> pageSetup = nullptr;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;

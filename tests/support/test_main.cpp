@@ -14,6 +14,7 @@
 
 #include "app/msg_dialog.h"
 #include "platform/base/numeric_locale.h"
+#include "platform/ui/bars.h"
 #include "platform/ui/dialog.h"
 
 int main(int argc, char** argv) {
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     // The core tells the user through the application's boxes, which the modal script answers.
     CMsgDialogPrompt prompt;
     InstallUserPrompt(&prompt);
+    // The test programs sit one folder below the program's.
+    SetToolbarPictureFolder(
+        CString(QDir::cleanPath(VARNEL_TEST_OUTPUT_DIR "/../pictures/toolbar")));
 
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
