@@ -12,6 +12,8 @@ public:
     ~CTableView() override;
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
     void StopRefreshTimer() {}
+    // No columns yet: nothing to re-caption.
+    void ApplyUnitSettings() {}
 
 private:
     CVarnelDoc* m_doc = nullptr;
