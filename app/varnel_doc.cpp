@@ -82,6 +82,8 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     QDir().mkpath(QString::fromStdString((GetDataRoot() + "Workbook").str()));
     m_startupPath.Empty();
     m_timingMode = 0;
+    // The menu starts with the basic logger's items.
+    s_lastModel = 0;
 }
 
 // The settings are saved on each change and at shut-down, never here.

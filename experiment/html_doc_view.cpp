@@ -4,6 +4,8 @@
 
 #include "RES/workbook_toolbars.h"
 #include "app/varnel_doc.h"
+#include "logger/helpers.h"
+#include "platform/base/paths.h"
 #include "platform/ui/styles.h"
 #include "platform/win/standard_ids.h"
 
@@ -46,4 +48,9 @@ void CHtmlDocFrame::ShowWorkbookToolbar(BOOL show) {
 
 void CHtmlDocFrame::ShowWorkbookToolbar2(BOOL show) {
     ShowBar(m_toolbar2, show);
+}
+
+bool CHtmlDocView::LaunchFileExists(CString& path, int model) {
+    path = LaunchFilePath(path, model);
+    return platform::FileExists(path);
 }

@@ -30,6 +30,11 @@ public:
     // Neither a worksheet browser nor a notes pane yet: nothing to copy.
     bool CanCopy() const { return false; }
 
+    // Turns the worksheet path in `path` into its launch file's for the model (0 basic, 1 QK)
+    // and tells whether that file exists.
+    static bool LaunchFileExists(CString& path, int model);
+    void SetLaunchFile(const CString& path) { m_launchPath = path; }
+
     CString m_worksheetPath;
     CString m_launchPath;
 
