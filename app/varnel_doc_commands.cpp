@@ -263,7 +263,8 @@ void CVarnelDoc::OpenSampleExperiment() {
 }
 
 void CVarnelDoc::PromptWorksheetFile(CString& path) {
-    CFileDialog dialog(TRUE, "htm;html;mht", GetExeFolder() + "Workbook/" + "*.htm;*.html;*.mht",
+    // Worksheets live in the data root's workbook folder, which the document makes.
+    CFileDialog dialog(TRUE, "htm;html;mht", GetDataRoot() + "Workbook/" + "*.htm;*.html;*.mht",
                        OFN_HIDEREADONLY, "Html files (*.htm;*.html;*.mht)|*.htm;*.html;*.mht|",
                        MainFrame());
     path = dialog.DoModal() == IDOK ? dialog.GetPathName() : CString();

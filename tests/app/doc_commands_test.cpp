@@ -9,18 +9,21 @@
 #include <memory>
 
 #include "RES/commands.h"
+#include "RES/dialogs/com_setup.h"
 #include "RES/dialogs/graph_title.h"
 #include "RES/dialogs/option_dialogs.h"
 #include "RES/dialogs/video_quality.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
 #include "displays/graph/graph_view.h"
+#include "experiment/html_doc_view.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/activex/graph_model.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
+#include "platform/ui/property_sheet.h"
 #include "platform/ui/shell.h"
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
@@ -421,6 +424,75 @@ TEST(LaunchFilePath, ReplacesTheFileNamesOwnSuffixOnly) {
     };
     for (const auto& r : rows)
         EXPECT_EQ(LaunchFilePath(r.worksheet, r.model), r.launch) << r.worksheet;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommandsTest, GraphPropertiesOpenTheFormatSheetOnlyOverAPlot) {
+    Command(ID_GRAPH_PROPERTIES);  // no plot: nothing opens
+    EXPECT_TRUE(modals.Shown().empty());
+    PlotTemperature();
+    for (UINT id : {ID_GRAPH_PROPERTIES, ID_GRAPH_VIEW_PROPERTIES}) {
+        modals.ExpectDialog(IDD_PROPERTY_SHEET, [](CDialog& d) {
+            auto& sheet = dynamic_cast<CPropertySheet&>(d);
+            EXPECT_EQ(sheet.GetCaption(), "Format graph");
+            ASSERT_EQ(sheet.GetPageCount(), 2);
+            EXPECT_EQ(sheet.GetPage(0)->GetTemplateId(), 2047u);
+            EXPECT_EQ(sheet.GetPage(1)->GetTemplateId(), 2046u);
+            auto* entries = dynamic_cast<CComboBox*>(sheet.GetPage(0)->GetDlgItem(1089));
+            ASSERT_TRUE(entries);
+            EXPECT_EQ(entries->GetCount(), 2) << "the X axis and the plot";
+            Press(d, IDCANCEL);
+        });
+        Command(id);
+    }
+    EXPECT_EQ(modals.Pending(), 0u);
+}
+
+TEST_F(CommandsTest, WorksheetPromptCommSetupAndTheWorkbookCopy) {
+    const CString sheet = env.File("Pendulum.htm");
+    QFile f(sheet.ToQString());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    CString path = "unchanged";
+    modals.ExpectQtDialog([](QDialog& d) {
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        EXPECT_EQ(files.directory().absolutePath() + "/",
+                  (GetDataRoot() + "Workbook/").ToQString());
+        EXPECT_EQ(files.nameFilters(), QStringList{"Html files (*.htm *.html *.mht)"});
+        return int(QDialog::Rejected);
+    });
+    doc->PromptWorksheetFile(path);
+    EXPECT_EQ(path, "");
+    modals.ExpectFileDialog(sheet);
+    doc->PromptWorksheetFile(path);
+    EXPECT_EQ(path, sheet);
+
+    modals.ExpectDialog(IDD_COM_SETUP, [](CDialog& d) { Press(d, IDCANCEL); });
+    Command(ID_COMM_SETUP);
+    EXPECT_EQ(modals.Pending(), 0u);
+
+    CCmdUI ui;
+    ui.m_nID = ID_WORKBOOK_COPY;
+    ui.DoUpdate(frame, TRUE);
+    EXPECT_FALSE(ui.m_enabled) << "no worksheet, no notes: nothing to copy";
+}
+
+TEST_F(CommandsTest, ANewModelLooksForItsLaunchFileBesideTheWorksheet) {
+    const QString folder = env.Path().ToQString() + "/sheets.v2";
+    QDir().mkpath(folder);
+    QFile launch(folder + "/Pendulum.qdr");
+    ASSERT_TRUE(launch.open(QIODevice::WriteOnly));
+    launch.close();
+    doc->m_htmlDocView->m_worksheetPath = CString(folder + "/Pendulum");
+    doc->GetLogger()->SetQKModel(true);
+    doc->OnLoggerAnswered();
+    EXPECT_EQ(doc->m_htmlDocView->m_launchPath, CString(folder + "/Pendulum.qdr"));
+    doc->GetLogger()->SetQKModel(false);
+    doc->OnLoggerAnswered();
+    EXPECT_EQ(doc->m_htmlDocView->m_launchPath, "") << "no .hdr beside it";
 }
 
 }  // namespace
