@@ -52,8 +52,9 @@ protected:
                 link->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(0xFFFF, 0xFFFF));
                 return false;
             case QEvent::KeyPress:
-                link->SendMessage(
-                    WM_KEYDOWN, static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space ? VK_SPACE : 0);
+                // Space opens the link; other keys keep their usual meaning (Tab moves on).
+                if (static_cast<QKeyEvent*>(e)->key() != Qt::Key_Space) return false;
+                link->SendMessage(WM_KEYDOWN, VK_SPACE);
                 return true;
             case QEvent::FocusIn:
                 link->SendMessage(WM_SETFOCUS);

@@ -49,9 +49,14 @@ CPropertySheet::CPropertySheet(LPCTSTR caption, CWnd* parent, UINT selectPage)
       m_caption(caption ? caption : ""),
       m_firstPage(selectPage) {}
 
-CPropertySheet::~CPropertySheet() {
+CPropertySheet::~CPropertySheet() = default;
+
+BOOL CPropertySheet::DestroyWindow() {
+    // The pages go first, while the sheet that holds their widgets still stands.
     for (CPropertyPage* page : m_pages)
         if (page->GetSafeHwnd()) page->DestroyWindow();
+    m_tabs = nullptr;
+    return CDialog::DestroyWindow();
 }
 
 void CPropertySheet::AddPage(CPropertyPage* page) {

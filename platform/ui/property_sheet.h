@@ -56,6 +56,7 @@ public:
     void SetWizardButtons(DWORD flags);
     DWORD GetWizardButtons() const { return m_wizardButtons; }
     CString GetCaption() const { return m_caption; }
+    BOOL DestroyWindow() override;
 
 protected:
     BOOL OnInitDialog() override;
