@@ -261,6 +261,11 @@ TEST_F(LevelsTest, LevelsShowTheirToolbarsAndArrangeTheWindows) {
         ASSERT_TRUE(workbook);
         EXPECT_EQ(Shown(workbook->GetWorkbookToolbar()), r.level == 2) << r.name;
         EXPECT_EQ(Shown(workbook->GetWorkbookToolbar2()), r.level != 2) << r.name;
+        for (CToolBar* bar : {&workbook->GetWorkbookToolbar(), &workbook->GetWorkbookToolbar2()}) {
+            ASSERT_EQ(bar->GetCount(), 14);
+            EXPECT_EQ(bar->GetItemID(0), ID_WORKBOOK_OPEN_TB);
+            EXPECT_EQ(bar->GetItemID(13), ID_WORKBOOK_LAUNCH_TB);
+        }
 
         EXPECT_EQ(s.m_meterMode, r.wantMeter) << r.name;
         EXPECT_EQ(s.m_workbookMode, r.wantWorkbook) << r.name;
