@@ -349,15 +349,17 @@ public:
 
 TEST_F(CommandsTest, VideoStateOperationsPropertiesAndTheToggle) {
     const struct {
-        void (CVarnelDoc::*op)(BOOL);
+        std::function<void(CVarnelDoc&, BOOL)> op;
         UINT button, item;
-    } ops[] = {{&CVarnelDoc::EnableVideoRecord, ID_PLAYBACK_RECORD, ID_VIDEO_RECORD},
-               {&CVarnelDoc::EnableVideoPlay, ID_PLAYBACK_PLAY, ID_VIDEO_PLAY},
-               {&CVarnelDoc::EnableVideoPause, ID_PLAYBACK_PAUSE, ID_VIDEO_PAUSE},
-               {&CVarnelDoc::EnableVideoStop, ID_PLAYBACK_STOP, ID_VIDEO_STOP}};
+    } ops[] = {
+        {[](CVarnelDoc& d, BOOL on) { d.EnableVideoRecord(on); }, ID_PLAYBACK_RECORD,
+         ID_VIDEO_RECORD},
+        {[](CVarnelDoc& d, BOOL on) { d.EnableVideoPlay(on); }, ID_PLAYBACK_PLAY, ID_VIDEO_PLAY},
+        {[](CVarnelDoc& d, BOOL on) { d.EnableVideoPause(on); }, ID_PLAYBACK_PAUSE, ID_VIDEO_PAUSE},
+        {[](CVarnelDoc& d, BOOL on) { d.EnableVideoStop(on); }, ID_PLAYBACK_STOP, ID_VIDEO_STOP}};
     for (const auto& o : ops)
         for (BOOL on : {TRUE, FALSE}) {
-            (doc->*o.op)(on);
+            o.op(*doc, on);
             EXPECT_EQ(frame->IsCommandEnabled(o.button), on) << o.button;
             EXPECT_EQ(frame->IsCommandEnabled(o.item), on) << o.item;
         }
