@@ -1,8 +1,8 @@
 #include "tests/support/harness.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPaintEngine>
 #include <QPainter>
