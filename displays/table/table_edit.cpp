@@ -212,11 +212,8 @@ void CTableView::OnHeaderDblClk(const CCellID& cell) {
             tree->GetTreeCtrl().SetItemText(item, title);
     set->m_name = title;
     if (set->m_originCode != 1) set->m_unit = dialog.GetUnit();
-    if (CGraphView* graph = Graph()) {
-        graph->UpdatePlotCaption(set->m_id);
-        const int position = graph->FindPlotByDataSet(set->m_id);
-        if (position >= 0) graph->UpdateAxisCaptions(position);
-    }
+    // The captions are made of the new name and unit.
+    if (CGraphView* graph = Graph()) graph->UpdatePlotCaption(set->m_id);
     SetCellText(1, cell.col, ColumnTitle(set));
     if (m_grid && m_grid->m_hWnd) m_grid->InvalidateCellRect(CCellID(1, cell.col));
     MarkModified();
