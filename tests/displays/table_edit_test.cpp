@@ -147,6 +147,16 @@ TEST_F(TableEdit, AnEmptySetHasNothingToEdit) {
 TEST_F(TableEdit, AChangedRecordedValueGoesIntoAnEditedCopy) {
     view.ShowDataSet(light);
     table.FillGrid(0);
+    // Without a data map no copy can be made: nothing changes.
+    doc.m_dataTreeView = nullptr;
+    G().SetItemText(4, 2, "3.5");
+    table.SendMessage(UM_GRID_VALUE_CHANGED, PackCellID(CCellID(4, 2)));
+    EXPECT_EQ(table.ColumnDataSet(0), light);
+    EXPECT_EQ((*light->m_y)[2], 102);
+    EXPECT_EQ(Cell(4, 2), "102");
+    EXPECT_EQ(doc.m_dataList.FindByName(CTableView::kEditedDataGroup), nullptr);
+    doc.m_dataTreeView = &tree;
+
     G().SetItemText(4, 2, "3.5");
     table.SendMessage(UM_GRID_VALUE_CHANGED, PackCellID(CCellID(4, 2)));
     CDataTreeBrench* group = doc.m_dataList.FindByName(CTableView::kEditedDataGroup);
