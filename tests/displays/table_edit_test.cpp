@@ -220,6 +220,13 @@ TEST_F(TableEdit, TheTitleDialogRenamesAndChangesTheUnitOfAFreeSetOnly) {
         EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_TITLE), "Volts");
         EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_UNIT), "V");
         EXPECT_TRUE(d.GetDlgItem(IDC_COLUMN_UNIT)->IsWindowEnabled());
+        // At most 20 and 4 characters can be typed.
+        d.SetDlgItemText(IDC_COLUMN_TITLE, "");
+        d.SetDlgItemText(IDC_COLUMN_UNIT, "");
+        QTest::keyClicks(d.GetDlgItem(IDC_COLUMN_TITLE)->GetWidget(), "A title of twenty-five ch");
+        QTest::keyClicks(d.GetDlgItem(IDC_COLUMN_UNIT)->GetWidget(), "mVolt");
+        EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_TITLE), "A title of twenty-fi");
+        EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_UNIT), "mVol");
         testing_support::TypeText(d, IDC_COLUMN_TITLE, "Battery");
         testing_support::TypeText(d, IDC_COLUMN_UNIT, "mV");
         testing_support::Press(d, IDOK);
