@@ -2,26 +2,31 @@
 
 #include <gtest/gtest.h>
 
-#include "app/varnel_app.h"
 #include "app/varnel_doc.h"
 #include "displays/table/table_view.h"
+#include "logger/dorvik.h"
 #include "platform/base/archive.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/file.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 
 namespace {
 
-TEST(TableFrame, HasNoCaptionAndNothingInItsMenuThatMovesOrSizesIt) {
-    testing_support::TempEnvironment env;
-    testing_support::NoComPorts noPorts;
-    CVarnelApp app;
-    ASSERT_TRUE(app.InitInstance());
-    auto* frame = dynamic_cast<CTableFrame*>(app.GetStandardFrames()[2]);
-    ASSERT_NE(frame, nullptr);
-    EXPECT_TRUE(frame->GetWidget()->windowFlags() & Qt::FramelessWindowHint);
-    CMenu* menu = frame->GetSystemMenu(FALSE);
+class TableFrame : public testing_support::HarnessTest {};
+
+TEST_F(TableFrame, HasNoCaptionAndNothingInItsMenuThatMovesOrSizesIt) {
+    CVarnelDoc doc([](CSettings*) { return std::unique_ptr<CDorvik>(); });
+    CMDIFrameWnd main;
+    ASSERT_TRUE(main.Create(nullptr, "Varnel", WS_OVERLAPPEDWINDOW, CRect(0, 0, 900, 600)));
+    CTableFrame frame;
+    ASSERT_TRUE(frame.Create(nullptr, "Varnel", 0x00CF4000, CRect(0, 0, 300, 200), &main));
+    CTableView table;
+    ASSERT_TRUE(table.Create(&frame, &doc));
+    frame.SetActiveView(&table, FALSE);
+    frame.InitialUpdateFrame(&doc, TRUE);
+
+    EXPECT_TRUE(frame.GetWidget()->windowFlags() & Qt::FramelessWindowHint);
+    CMenu* menu = frame.GetSystemMenu(FALSE);
     ASSERT_EQ(menu->GetMenuItemCount(), 3);
     CString restore;
     menu->GetMenuString(0, restore, MF_BYPOSITION);
@@ -29,16 +34,20 @@ TEST(TableFrame, HasNoCaptionAndNothingInItsMenuThatMovesOrSizesIt) {
     EXPECT_EQ(menu->GetMenuItemID(1), 0u);
 
     // The view is the document's table, set up with its grid.
-    CTableView* table = app.GetDocument()->GetTableView();
-    ASSERT_NE(table, nullptr);
-    ASSERT_NE(table->GetGrid(), nullptr);
-    EXPECT_EQ(table->GetGrid()->GetDlgCtrlID(), 100);
-    EXPECT_EQ(table->GetGrid()->GetRowCount(), 61);
-    EXPECT_EQ(table->GetGrid()->GetGridColor(), CTableView::kGridLineColour);
+    EXPECT_EQ(doc.GetTableView(), &table);
+    ASSERT_NE(table.GetGrid(), nullptr);
+    EXPECT_EQ(table.GetGrid()->GetDlgCtrlID(), 100);
+    EXPECT_EQ(table.GetGrid()->GetRowCount(), 61);
+    EXPECT_EQ(table.GetGrid()->GetFixedRowCount(), 2);
+    EXPECT_EQ(table.GetGrid()->GetColumnWidth(0), 40);
+    EXPECT_EQ(table.GetGrid()->GetGridColor(), CTableView::kGridLineColour);
     LOGFONT lf;
-    table->GetGrid()->GetGridFont(&lf);
+    table.GetGrid()->GetGridFont(&lf);
     EXPECT_STREQ(lf.lfFaceName, "Tahoma");
-    app.ExitInstance();
+    EXPECT_EQ(table.GetGrid()->GetItemText(1, 1), "Time (s)");
+    table.DestroyWindow();
+    frame.DestroyWindow();
+    main.DestroyWindow();
 }
 
 // A table record with `columns` column records.
