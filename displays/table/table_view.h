@@ -137,14 +137,12 @@ private:
 
     CVarnelDoc* m_doc = nullptr;
     BYTE m_refreshTimer = 0;
-    int m_firstDataColumn = kFirstDataColumn;
     double m_timeFactor = 1.0;
     BYTE m_formatPending = 1;
     DWORD m_commentExperimentId = 0;
     std::unique_ptr<CGridCtrl> m_grid;
     CFont m_font;
     CGraphView* m_graphView = nullptr;
-    CString m_title = "Table";
     WORD m_rateCode = 5;
     RateInfoStruct m_rate{1.0, 1.0, 3};
     WORD m_timeUnit = 3;
