@@ -11,6 +11,7 @@
 #include "app/message_dialog.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
 #include "experiment/setup_view.h"
 #include "logger/comm_view.h"
 #include "logger/dorvik.h"
@@ -67,7 +68,32 @@ ON_COMMAND(ID_PLAYBACK_PLAY, OnPlaybackPlay)
 ON_COMMAND(ID_PLAYBACK_STOP, OnPlaybackStop)
 ON_COMMAND(ID_PLAYBACK_PAUSE, OnPlaybackPause)
 ON_COMMAND(ID_PLAYBACK_RECORD, OnPlaybackRecord)
+ON_COMMAND(ID_TABLE_EDIT_DATA, OnTableEditData)
+ON_COMMAND(ID_TABLE_COPY, OnTableCopy)
+ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
+ON_COMMAND(ID_TABLE_CUT, OnTableCut)
+ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
 END_MESSAGE_MAP()
+
+void CVarnelDoc::OnTableEditData() {
+    if (m_tableView) m_tableView->OnEditDataCommand();
+}
+
+void CVarnelDoc::OnTableCopy() {
+    if (m_tableView) m_tableView->OnEditCopy();
+}
+
+void CVarnelDoc::OnTablePaste() {
+    if (m_tableView) m_tableView->OnEditPaste();
+}
+
+void CVarnelDoc::OnTableCut() {
+    if (m_tableView) m_tableView->OnEditCut();
+}
+
+void CVarnelDoc::OnTableExport() {
+    if (m_tableView) m_tableView->OnExportToExcel();
+}
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     : m_settings(std::make_unique<CSettings>()),
@@ -169,6 +195,7 @@ bool CVarnelDoc::ClearProject(bool ask) {
         graph->m_graphState = 4;
     }
     m_graphList.RemoveAll();
+    if (m_tableView) m_tableView->SetupGrid(RateInfo(64));
     // Nothing may point into the lists once they are empty.
     std::fill(std::begin(m_currentRun), std::end(m_currentRun), nullptr);
     m_currentRunCount = 0;
