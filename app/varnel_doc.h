@@ -107,11 +107,29 @@ public:
     void PlaceDataMapFrame(int x, int y, int cx, int cy);
     void PlaceVideoFrame(int x, int y, int cx, int cy);
 
-    // ---- start-up: the window layout and the user-interface levels fill these
-    void LayoutStandardWindows(int cx, int cy) {
-        (void)cx;
-        (void)cy;
-    }
+    // ---- the standard windows' layout and the display commands
+    // Tiles the windows over the main frame's area: `cx` its width, `cy` its height + 53.
+    void LayoutStandardWindows(int cx, int cy);
+    // The layout for the main frame's area as it is now.
+    void LayoutToMainFrame();
+    void ApplyDisplayModes();
+    void UpdateDisplayFlags();
+    void ShowMeterWindow(bool show, LONG mode);
+    void SetMetersCheck(bool on);
+    void OnDisplayMeters();
+    void OnDisplayTable();
+    void OnDisplayWorkbook();
+    void OnDisplayVideoMain();
+    void OnDisplayDataMap();
+    void ToggleVideoWindow();
+    // The worksheet launch's graph and meters commands.
+    void ShowGraph() { OnDisplayGraph(); }
+    void ShowMeters() { OnDisplayMeters(); }
+    // Opens the project named on the command line once its views exist; the project file's code
+    // fills it in.
+    void OpenStartupProject() {}
+
+    // ---- start-up: the user-interface levels fill this
     void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout) {
         (void)level;
         (void)previous;
@@ -161,7 +179,6 @@ public:
     void EnableVideoPause(BOOL on);
     void EnableVideoStop(BOOL on);
     void EnableVideoRecord(BOOL on);
-    // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
 
     // ---- the command map
@@ -248,6 +265,10 @@ private:
     template <class T>
     T* FindView() const;
     void PlaceFrame(CView* view, int x, int y, int cx, int cy, bool show);
+    CView* StandardView(int window) const;
+    // Shows or hides a standard view with its frame, so that a hidden frame takes no focus.
+    void ShowStandardView(int window, bool show);
+    void RunDisplayCommand(int command);
     // The QK timing run's gate checks: false, the user told, when the gates are not right.
     bool CheckPhotogates();
     // The rate question before a run: false when the command is abandoned.
