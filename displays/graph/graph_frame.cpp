@@ -36,7 +36,13 @@ QWidget* CGraphFrame::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) 
     m_layout = new QVBoxLayout(body);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) sub->setWidget(body);
+    // The document may make the frame as small as it likes, bars or not.
+    m_layout->setSizeConstraint(QLayout::SetNoConstraint);
+    body->setMinimumSize(0, 0);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
+        sub->setWidget(body);
+        sub->setMinimumSize(0, 0);
+    }
     return w;
 }
 
@@ -180,17 +186,21 @@ void CGraphFrame::AllowPositionText(bool allow) {
 
 void CGraphFrame::OnSize(UINT type, int cx, int cy) {
     CChildFrame::OnSize(type, cx, cy);
-    LayoutInfoBar();
+    LayoutInfoBar(cx);
 }
 
 void CGraphFrame::LayoutInfoBar() {
+    CRect client;
+    GetClientRect(&client);
+    LayoutInfoBar(client.Width());
+}
+
+void CGraphFrame::LayoutInfoBar(int frameWidth) {
     CStatic& readout = m_infoBar.m_readout;
     CStatic& position = m_infoBar.m_position;
     if (!readout.GetSafeHwnd() || !position.GetSafeHwnd()) return;
-    CRect client;
-    GetClientRect(&client);
     // A frame narrower than 10 px leaves the static no width at all.
-    const int width = std::max(client.Width() - 10, 0);
+    const int width = std::max(frameWidth - 10, 0);
     CStatic& shown = m_readoutShown ? readout : position;
     CStatic& hidden = m_readoutShown ? position : readout;
     shown.MoveWindow(10, 7, width, 23);

@@ -48,6 +48,7 @@ public:
     void AllowPositionText(bool allow);
     // Places the visible static of the read-out bar for the frame's width.
     void LayoutInfoBar();
+    void LayoutInfoBar(int frameWidth);
 
     BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
     void OnSize(UINT type, int cx, int cy) override;
