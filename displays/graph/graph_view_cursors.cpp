@@ -132,11 +132,10 @@ void CGraphView::UpdateCursorReadout() {
     const CDataTreeBrench* ds = m_plots[n - 1].dataSet;
     if (!ds || ds->IsExperiment()) return;
     const size_t count = std::min(ds->m_x->size(), ds->m_y->size());
+    // A point the data set does not hold (its arrays changed under the plot) reads nothing.
+    if (!InRange(a.index, count)) return;
     m_cursorAIndex = a.index;
-    if (m_barGraph) {
-        if (!InRange(a.index, count)) return;
-        a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
-    }
+    if (m_barGraph) a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
     if (m_cursorCount == 2 && b.plot != n) {
         // Cursor B joins cursor A's plot, at its own index or at the plot's last point.
         if (count == 0) return;
