@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include "RES/dialogs/graph_format.h"
+#include "displays/graph/graph_format.h"
 #include "logger/helpers.h"
 #include "tests/displays/graph_view_fixture.h"
 
@@ -266,6 +268,68 @@ TEST_F(PredictTest, ContinueStopsTheDrawingAndPauseResumesIt) {
     EXPECT_EQ(view.m_predictions[0].x.size(), 1u);
     view.TogglePredictMode();
     view.StopScrollTimer();
+}
+
+}  // namespace
+}  // namespace graph_test
+
+namespace graph_test {
+namespace {
+
+class FormatSheetTest : public GraphMouseTest {
+protected:
+    // The entry the sheet opens at, as its Scale page shows it.
+    int OpenedAt(int x, int y) {
+        int entry = -2;
+        modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+            auto& sheet = dynamic_cast<CGraphFormatProperty&>(d);
+            EXPECT_EQ(sheet.GetWindowText(), "Format graph");
+            EXPECT_EQ(sheet.GetDlgItem(ID_APPLY_NOW), nullptr);
+            EXPECT_EQ(sheet.GetTabText(0), "Scale");
+            EXPECT_EQ(sheet.GetTabText(1), "Lines");
+            auto* combo = static_cast<CComboBox*>(sheet.m_scales.GetDlgItem(IDC_FORMAT_ENTRIES));
+            entry = combo->GetCurSel();
+            testing_support::Press(d, IDCANCEL);
+        });
+        Press(x, y, Qt::RightButton);
+        Release(x, y, Qt::RightButton);
+        EXPECT_EQ(modals.Pending(), 0u);
+        return entry;
+    }
+};
+
+TEST_F(FormatSheetTest, ARightClickOpensItAtTheStripsAxis) {
+    EXPECT_EQ(OpenedAt(300, 380), 0);
+    EXPECT_EQ(OpenedAt(20, 200), 1);
+    view.PlotAllData(Add(AddSet({"Sound", 0, 100, 3, 0, 0, "dB"}, Ramp(10))));
+    view.m_rightAxis = 3;
+    EXPECT_EQ(OpenedAt(580, 200), 2);
+
+    // OK with new limits sets that axis, its auto scale off.
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+        auto& sheet = dynamic_cast<CGraphFormatProperty&>(d);
+        CDialog& page = sheet.m_scales;
+        EXPECT_EQ(page.GetDlgItemText(IDC_FORMAT_AUTOSCALE), "Auto scale");
+        EXPECT_EQ(page.GetDlgItemText(IDC_FORMAT_MIN_LABEL), "Min :");
+        EXPECT_EQ(page.IsDlgButtonChecked(IDC_FORMAT_AUTOSCALE), 1u);
+        testing_support::SetChecked(page, IDC_FORMAT_AUTOSCALE, false);
+        testing_support::TypeText(page, IDC_FORMAT_MIN, "-2");
+        testing_support::TypeText(page, IDC_FORMAT_MAX, "abc");  // ignored
+        testing_support::Press(d, IDOK);
+    });
+    const double top = view.GetAxisMaximum(2);
+    Press(20, 200, Qt::RightButton);
+    Release(20, 200, Qt::RightButton);
+    EXPECT_EQ(view.GetAxisMinimum(2), -2);
+    EXPECT_NEAR(view.GetAxisMaximum(2), top, 0.005);
+    EXPECT_EQ(view.m_plots[0].yAutoscale, 0);
+    EXPECT_EQ(view.m_format[0].yMin, -2);
+    EXPECT_TRUE(doc.m_formatScaleSettings);
+
+    // Without a plot nothing opens.
+    view.RefreshGraph(TRUE);
+    Press(20, 200, Qt::RightButton);
+    Release(20, 200, Qt::RightButton);
 }
 
 }  // namespace
