@@ -2,6 +2,8 @@
 // the pointer, the cursors' double click, and predict mode with its mouse-drawn curves.
 
 #include <QCursor>
+#include <QDir>
+#include <QPixmap>
 #include <QWidget>
 #include <algorithm>
 
@@ -12,6 +14,7 @@
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/activex/graph_interaction.h"
+#include "platform/ui/bars.h"
 
 namespace {
 
@@ -41,6 +44,27 @@ Qt::CursorShape ShapeOf(graph_axis::Pointer p) {
         default:
             return Qt::ArrowCursor;
     }
+}
+
+// The program's own pointers, drawn beside the toolbar pictures; Qt's shape when one is missing.
+QCursor CursorOf(graph_axis::Pointer p) {
+    using P = graph_axis::Pointer;
+    struct Own {
+        P pointer;
+        int resource, hotX, hotY;
+    };
+    static const Own own[] = {{P::kZoom243, 243, 12, 12},
+                              {P::kPredict181, 181, 2, 29},
+                              {P::kErase264, 264, 3, 27},
+                              {P::kMove291, 291, 16, 16},
+                              {P::kMove292, 292, 16, 16}};
+    for (const Own& o : own) {
+        if (o.pointer != p) continue;
+        const QDir folder(ToolbarPictureFolder().ToQString());
+        const QPixmap picture(folder.filePath(QString("../cursor%1.xpm").arg(o.resource)));
+        if (!picture.isNull()) return QCursor(picture, o.hotX, o.hotY);
+    }
+    return QCursor(ShapeOf(p));
 }
 
 }  // namespace
@@ -93,7 +117,7 @@ void CGraphView::SetPointer(int region) {
     modes.annotationSelected = m_annotationSelected;
     modes.erase = m_eraseMode;
     m_pointer = graph_axis::PointerFor(region, modes);
-    if (QWidget* w = m_graph.GetWidget()) w->setCursor(QCursor(ShapeOf(m_pointer)));
+    if (QWidget* w = m_graph.GetWidget()) w->setCursor(CursorOf(m_pointer));
 }
 
 void CGraphView::OnMouseDown(SHORT button, SHORT, LONG x, LONG y) {

@@ -158,6 +158,8 @@ TEST_F(GraphMouseTest, PointerFollowsTheStripAndTheMode) {
     view.TogglePredictMode();
     Move(300, 100);
     EXPECT_EQ(view.m_pointer, Pointer::kPredict181);
+    EXPECT_EQ(Control()->cursor().shape(), Qt::BitmapCursor) << "the program's own picture";
+    EXPECT_EQ(Control()->cursor().hotSpot(), QPoint(2, 29));
     view.TogglePredictMode();
     Move(300, 101);
     EXPECT_EQ(view.m_pointer, Pointer::kArrow);
