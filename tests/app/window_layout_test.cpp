@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QMdiSubWindow>
+#include <QTest>
 
 #include "app/data_tree_view.h"
 #include "app/display_layout.h"
@@ -90,7 +91,10 @@ TEST_F(WindowLayoutTest, StartUpTilesByTheDefaultModes) {
 }
 
 TEST_F(WindowLayoutTest, AResizeAndTheViewCommandsReTile) {
+    // A window system may resize later: the test waits for it.
+    const CSize before = main->GetLayoutArea();
     main->GetWidget()->resize(1000, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->GetLayoutArea().cx != before.cx; }, 5000));
     testing_support::ProcessQtEvents();
     EXPECT_TRUE(At(doc->GetGraphView(), Expected(), dl::kGraph)) << "after a resize";
 
