@@ -64,7 +64,8 @@ void CGraphView::HideCursors() {
     m_cursorBPlot = -1;
     m_areaMode = 0;
     m_slopeMode = 0;
-    if (!m_moveAnnotationMode) m_graph.SetTrackMode(1);
+    // Predict mode keeps its drawing mode.
+    if (!m_moveAnnotationMode && !m_predictMode) m_graph.SetTrackMode(1);
     if (m_frame) {
         m_frame->m_secondCursorEnabled = FALSE;
         m_frame->SetPositionText("Position : ");

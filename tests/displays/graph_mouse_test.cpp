@@ -209,6 +209,8 @@ TEST_F(PredictTest, EnteringDrawingAndLeaving) {
     EXPECT_EQ(frame.m_predictDrawing, 1);
     EXPECT_TRUE(frame.m_paused);
     EXPECT_EQ(mainFrame.m_graphPaused, 1);
+    view.HideCursors();
+    EXPECT_EQ(view.GetGraph().GetTrackMode(), 0) << "hiding the cursors keeps the drawing mode";
 
     // Left clicks append, a right click takes the last point back.
     Click(200, 100);
