@@ -1,4 +1,6 @@
 #include "displays/graph/graph_frame.h"
+#include "displays/graph/graph_view.h"
+#include "platform/activex/register.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +144,26 @@ TEST_F(GraphFrameTest, TitleDialog) {
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_EQ(dialog.GetTitle(), "Heating");
     EXPECT_EQ(CGraphTitleDialog().GetTitle(), "");
+}
+
+TEST_F(GraphFrameTest, TheViewFillsTheFrameAndHidesThePositionWhenNarrow) {
+    platform::RegisterActiveXControls();
+    CGraphView view;
+    ASSERT_TRUE(view.Create(&frame, CRect(0, 0, 10, 10)));
+    view.Attach(nullptr, &frame);
+    frame.SetActiveView(&view, FALSE);
+    CStatic& position = frame.GetInfoBar().m_position;
+    for (int width : {600, 399, 400}) {
+        frame.MoveWindow(0, 0, width, 400);
+        testing_support::ProcessQtEvents();
+        CRect client, control;
+        view.GetClientRect(&client);
+        view.GetGraph().GetClientRect(&control);
+        EXPECT_EQ(client.Width(), width);
+        EXPECT_EQ(control.Size(), client.Size()) << "the control fills the view";
+        EXPECT_EQ(position.IsWindowVisible() != FALSE, width >= 400) << width;
+    }
+    view.DestroyWindow();
 }
 
 }  // namespace
