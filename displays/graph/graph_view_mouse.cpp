@@ -61,7 +61,7 @@ QCursor CursorOf(graph_axis::Pointer p) {
     for (const Own& o : own) {
         if (o.pointer != p) continue;
         const QDir folder(ToolbarPictureFolder().ToQString());
-        const QPixmap picture(folder.filePath(QString("../cursor%1.xpm").arg(o.resource)));
+        const QPixmap picture(folder.filePath(QString("../pointers/cursor%1.xpm").arg(o.resource)));
         if (!picture.isNull()) return QCursor(picture, o.hotX, o.hotY);
     }
     return QCursor(ShapeOf(p));
