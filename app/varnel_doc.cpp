@@ -51,7 +51,32 @@ ON_COMMAND(ID_VIEW_VIDEO_MAIN, OnDisplayVideoMain)
 ON_COMMAND(ID_DATA_MAP_TB, OnDisplayDataMap)
 ON_COMMAND(ID_VIEW_DATA_MAP, OnDisplayDataMap)
 ON_COMMAND(ID_VIEW_VIDEO, ToggleVideoWindow)
+ON_COMMAND(ID_TABLE_EDIT_DATA, OnTableEditData)
+ON_COMMAND(ID_TABLE_COPY, OnTableCopy)
+ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
+ON_COMMAND(ID_TABLE_CUT, OnTableCut)
+ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
 END_MESSAGE_MAP()
+
+void CVarnelDoc::OnTableEditData() {
+    if (m_tableView) m_tableView->OnEditDataCommand();
+}
+
+void CVarnelDoc::OnTableCopy() {
+    if (m_tableView) m_tableView->OnEditCopy();
+}
+
+void CVarnelDoc::OnTablePaste() {
+    if (m_tableView) m_tableView->OnEditPaste();
+}
+
+void CVarnelDoc::OnTableCut() {
+    if (m_tableView) m_tableView->OnEditCut();
+}
+
+void CVarnelDoc::OnTableExport() {
+    if (m_tableView) m_tableView->OnExportToExcel();
+}
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     : m_settings(std::make_unique<CSettings>()),
@@ -159,6 +184,7 @@ void CVarnelDoc::ClearProject(bool ask) {
         graph->m_graphState = 4;
     }
     m_graphList.RemoveAll();
+    if (m_tableView) m_tableView->SetupGrid(RateInfo(64));
     // Nothing may point into the lists once they are empty.
     std::fill(std::begin(m_currentRun), std::end(m_currentRun), nullptr);
     m_currentRunCount = 0;

@@ -40,6 +40,12 @@ constexpr UINT ID_TOOLBAR_DOWNLOAD = 3861;
 constexpr UINT ID_LOGGER_STOP = 4782;
 constexpr UINT ID_TOOLBAR_STOP = 2132;
 constexpr UINT ID_TOOLBAR_CONNECT = 2102;
+// The table's commands, which no menu offers.
+constexpr UINT ID_TABLE_EDIT_DATA = 4790;
+constexpr UINT ID_TABLE_COPY = 4816;
+constexpr UINT ID_TABLE_PASTE = 4817;
+constexpr UINT ID_TABLE_CUT = 3855;
+constexpr UINT ID_TABLE_EXPORT = 4799;
 
 class CVarnelDoc : public CDocument {
 public:
@@ -187,6 +193,12 @@ public:
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
     void OnLoggerStop();
     void OnConnectToDorvik();
+    // The table's commands: nothing without the table view.
+    void OnTableEditData();
+    void OnTableCopy();
+    void OnTablePaste();
+    void OnTableCut();
+    void OnTableExport();
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }

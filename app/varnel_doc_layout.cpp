@@ -91,8 +91,11 @@ CView* CVarnelDoc::StandardView(int window) const {
 void CVarnelDoc::ShowStandardView(int window, bool show) {
     CView* view = StandardView(window);
     if (!view || !view->GetSafeHwnd()) return;
+    // Only a view in a frame of its own is a standard window that the layout places.
+    CFrameWnd* frame = view->GetParentFrame();
+    if (!frame) return;
     view->ShowWindow(show ? SW_SHOW : SW_HIDE);
-    if (CFrameWnd* frame = view->GetParentFrame()) frame->ShowWindow(show ? SW_SHOW : SW_HIDE);
+    frame->ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
 void CVarnelDoc::LayoutStandardWindows(int cx, int cy) {

@@ -14,6 +14,7 @@
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
 #include "experiment/selective_download_dialog.h"
 #include "experiment/setup_view.h"
 #include "logger/comm_view.h"
@@ -256,6 +257,10 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         ClearProject(false);
     else if (recordingMode == 1 && graph)
         graph->RefreshGraph(TRUE);
+    if (recordingMode == 1 && m_tableView) {
+        m_tableView->SetupGrid(RateInfo(rate));
+        m_tableView->SetRate(rate, TRUE);
+    }
 
     const BYTE channels = logger.GetChannelCount(runKind);
     const CString videoFile;
@@ -302,6 +307,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
             if (m_currentRunCount == 1 && recordingMode != 2) graph->RefreshGraph(TRUE);
             BOOL tableChanged = FALSE;
             graph->AddPlot(dataSet, static_cast<WORD>(i), FALSE, tableChanged, TRUE, -1);
+            if (tableChanged && m_tableView) m_tableView->AddDataSetColumns(dataSet);
         }
     }
     if (refused) PostUserMessage(kRunNotAddedText);
@@ -315,6 +321,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         graph->StartScrollTimer();
         if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 0;
     }
+    if (m_tableView) m_tableView->StartRefreshTimer();
     if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 0;
     EnableVideoPlay(FALSE);
     EnableVideoPause(FALSE);
@@ -331,6 +338,7 @@ void CVarnelDoc::EndRun() {
         graph->StopScrollTimer();
         if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 1;
     }
+    if (m_tableView) m_tableView->StopRefreshTimer();
     if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 1;
     // The logger appends nothing more.
     m_refusedArrays.clear();
