@@ -9,6 +9,7 @@
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
@@ -207,6 +208,9 @@ void CGraphView::UpdateCursorReadout() {
     } else {
         return;
     }
+    if (time && m_doc && m_doc->m_tableView)
+        m_doc->m_tableView->OnGraphCursorMoved(
+            ds->m_id, static_cast<LONG>(a.x), m_cursorCount == 2 ? static_cast<LONG>(b.x) : -1);
 
     if (!m_areaMode) {
         CString main = line + slope;
