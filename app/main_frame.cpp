@@ -2,8 +2,8 @@
 
 #include <QEvent>
 #include <QKeySequence>
-#include <QMdiArea>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>

@@ -209,8 +209,8 @@ void CGraphView::UpdateCursorReadout() {
         return;
     }
     if (time && m_doc && m_doc->m_tableView)
-        m_doc->m_tableView->OnGraphCursorMoved(
-            ds->m_id, static_cast<LONG>(a.x), m_cursorCount == 2 ? static_cast<LONG>(b.x) : -1);
+        m_doc->m_tableView->OnGraphCursorMoved(ds->m_id, static_cast<LONG>(a.x),
+                                               m_cursorCount == 2 ? static_cast<LONG>(b.x) : -1);
 
     if (!m_areaMode) {
         CString main = line + slope;
