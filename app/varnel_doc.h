@@ -242,6 +242,8 @@ public:
     void OnPlaybackStop();
     void OnPlaybackPause();
     void OnPlaybackRecord();
+    void OnGraphPause();
+    void OnGraphPrediction();
     // The table's commands: nothing without the table view.
     void OnTableEditData();
     void OnTableCopy();

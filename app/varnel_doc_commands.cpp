@@ -201,6 +201,14 @@ void CVarnelDoc::OnPlaybackRecord() {
     if (CGraphView* graph = GetGraphView()) graph->OnPlaybackRecord();
 }
 
+void CVarnelDoc::OnGraphPause() {
+    if (CGraphView* graph = GetGraphView()) graph->OnPauseContinue();
+}
+
+void CVarnelDoc::OnGraphPrediction() {
+    if (CGraphView* graph = GetGraphView()) graph->OnAddPrediction();
+}
+
 // ---- data path and sample experiments
 
 void CVarnelDoc::OnUserDataPath() {
