@@ -42,6 +42,7 @@ constexpr UINT ID_TOOLBAR_STOP = 2132;
 constexpr UINT ID_TOOLBAR_CONNECT = 2102;
 
 class CVarnelDoc : public CDocument {
+    DECLARE_DYNCREATE(CVarnelDoc)
 public:
     using LoggerFactory = std::function<std::unique_ptr<CDorvik>(CSettings*)>;
 

@@ -5,12 +5,15 @@
 
 class CVarnelDoc;
 
-class CHtmlDocFrame : public CChildFrame {};
+class CHtmlDocFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CHtmlDocFrame)
+};
 
 class CHtmlDocView : public CView {
-public:
+    DECLARE_DYNCREATE(CHtmlDocView)
     ~CHtmlDocView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
 
 private:
     CVarnelDoc* m_doc = nullptr;

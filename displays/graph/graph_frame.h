@@ -5,7 +5,7 @@
 #include "app/child_frame.h"
 
 class CGraphFrame : public CChildFrame {
-public:
+    DECLARE_DYNCREATE(CGraphFrame)
     // The graph commands' enable flags, set together by the view.
     BOOL m_propertiesEnabled = FALSE;
     BOOL m_exportEnabled = FALSE;

@@ -2,16 +2,16 @@
 
 #include "app/varnel_doc.h"
 
+IMPLEMENT_DYNCREATE(CTableFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CTableView, CView)
+
 CTableView::~CTableView() {
     if (m_doc && m_doc->m_tableView == this) m_doc->m_tableView = nullptr;
 }
 
-BOOL CTableView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_tableView = this;
-    return TRUE;
+int CTableView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_tableView = this;
+    return 0;
 }

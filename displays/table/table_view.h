@@ -5,12 +5,15 @@
 
 class CVarnelDoc;
 
-class CTableFrame : public CChildFrame {};
+class CTableFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CTableFrame)
+};
 
 class CTableView : public CView {
-public:
+    DECLARE_DYNCREATE(CTableView)
     ~CTableView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
     void StopRefreshTimer() {}
 
 private:
