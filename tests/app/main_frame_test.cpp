@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMainWindow>
-#include <QMdiArea>
 #include <QPrinter>
 #include <QShortcut>
 #include <QStatusBar>
@@ -15,6 +14,7 @@
 #include "app/varnel_app.h"
 #include "logger/main_window_link.h"
 #include "logger/settings.h"
+#include "logger/user_prompt.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/standard_ids.h"
@@ -290,8 +290,15 @@ TEST_F(MainFrameTest, RunDropDownChecksTheRecordingModeAndRoutesTheChoice) {
 }
 
 // For tests that let Qt's event loop run: the program's timers (the port search among them) wait
-// for a virtual clock that nobody advances.
+// for a virtual clock that nobody advances. What earlier programs in this process left in Qt's
+// queue (their loggers post texts for the user) runs first, with nobody to tell.
 struct OnAStoppedClock {
+    OnAStoppedClock() {
+        CUserPrompt* prompt = GetUserPrompt();
+        InstallUserPrompt(nullptr);
+        QCoreApplication::sendPostedEvents();
+        InstallUserPrompt(prompt);
+    }
     testing_support::ScopedVirtualClock clock;
 };
 class MainFrameEventTest : public OnAStoppedClock, public MainFrameTest {};
@@ -312,7 +319,7 @@ TEST_F(MainFrameEventTest, AClickOnTheRunArrowOpensTheModePopupAndItsChoiceIsRou
     EXPECT_EQ(app.commands, std::vector<UINT>{ID_DROP_ADD});
 }
 
-TEST_F(MainFrameEventTest, HoveringAButtonShowsItsPromptInPaneZeroUntilThePointerLeaves) {
+TEST_F(MainFrameTest, HoveringAButtonShowsItsPromptInPaneZeroUntilThePointerLeaves) {
     CToolBar& bar = frame->GetAdvancedToolbar();
     QToolButton* graph = bar.Button(bar.CommandToIndex(ID_GRAPH_TB));
     ASSERT_NE(graph, nullptr);
