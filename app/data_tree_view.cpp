@@ -1,5 +1,9 @@
 #include "app/data_tree_view.h"
 
+#include "app/varnel_doc.h"
+
+IMPLEMENT_DYNCREATE(CDataTreeView, CView)
+
 BOOL CDataTreeView::Create(CWnd* parent, const RECT& rect, UINT id) {
     return CWnd::Create(nullptr, "", WS_CHILD | WS_VISIBLE, rect, parent, id);
 }
@@ -10,6 +14,7 @@ int CDataTreeView::OnCreate(LPCREATESTRUCT cs) {
     GetClientRect(&client);
     if (!m_tree.Create(WS_CHILD | WS_VISIBLE, client, this, kTreeId)) return -1;
     BuildTree();
+    if (auto* doc = dynamic_cast<CVarnelDoc*>(GetDocument())) doc->m_dataTreeView = this;
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/win/frame.h"
 
 class CDataTreeView : public CView {
+    DECLARE_DYNCREATE(CDataTreeView)
 public:
     static constexpr UINT kTreeId = 100;
     // Item images of a saved graph: a graph over time, or Y against X.

@@ -30,6 +30,7 @@
 int CVarnelDoc::s_experimentCounter = 1;
 BYTE CVarnelDoc::s_lastModel = 0;
 
+IMPLEMENT_DYNCREATE(CVarnelDoc, CDocument)
 BEGIN_MESSAGE_MAP(CVarnelDoc, CDocument)
 ON_COMMAND(ID_LOGGER_RUN, OnLoggerRun)
 ON_COMMAND(ID_TOOLBAR_RUN, OnLoggerRun)

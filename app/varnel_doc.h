@@ -48,6 +48,7 @@ constexpr UINT ID_TABLE_CUT = 3855;
 constexpr UINT ID_TABLE_EXPORT = 4799;
 
 class CVarnelDoc : public CDocument {
+    DECLARE_DYNCREATE(CVarnelDoc)
 public:
     using LoggerFactory = std::function<std::unique_ptr<CDorvik>(CSettings*)>;
 

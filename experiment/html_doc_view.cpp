@@ -9,18 +9,18 @@
 #include "platform/ui/styles.h"
 #include "platform/win/standard_ids.h"
 
+IMPLEMENT_DYNCREATE(CHtmlDocFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CHtmlDocView, CView)
+
 CHtmlDocView::~CHtmlDocView() {
     if (m_doc && m_doc->m_htmlDocView == this) m_doc->m_htmlDocView = nullptr;
 }
 
-BOOL CHtmlDocView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_htmlDocView = this;
-    return TRUE;
+int CHtmlDocView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_htmlDocView = this;
+    return 0;
 }
 
 int CHtmlDocFrame::OnCreate(LPCREATESTRUCT cs) {

@@ -8,6 +8,8 @@
 class CVarnelDoc;
 
 class CHtmlDocFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CHtmlDocFrame)
+
 public:
     // Toolbar 253 (Advanced) and toolbar 292 (Basic and Simple).
     void ShowWorkbookToolbar(BOOL show);
@@ -24,9 +26,8 @@ private:
 };
 
 class CHtmlDocView : public CView {
-public:
+    DECLARE_DYNCREATE(CHtmlDocView)
     ~CHtmlDocView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // Neither a worksheet browser nor a notes pane yet: nothing to copy.
     bool CanCopy() const { return false; }
 
@@ -37,6 +38,8 @@ public:
 
     CString m_worksheetPath;
     CString m_launchPath;
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
 
 private:
     CVarnelDoc* m_doc = nullptr;

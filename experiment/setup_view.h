@@ -7,6 +7,7 @@
 class CDorvik;
 
 class CSetupView : public CFormView {
+    DECLARE_DYNCREATE(CSetupView)
 public:
     CSetupView();
     BOOL Create(CWnd* parent, const RECT& rect, UINT id = AFX_IDW_PANE_FIRST);

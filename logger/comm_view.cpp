@@ -24,6 +24,8 @@ ON_MESSAGE(UM_FETCH_PROGRESS, OnFetchProgress)
 ON_MESSAGE(UM_SELECT_DOWNLOAD, OnSelectDownload)
 END_MESSAGE_MAP()
 
+IMPLEMENT_DYNCREATE(CCommView, CFormView)
+
 CCommView::CCommView() : CFormView(CommViewTemplate()) {}
 
 BOOL CCommView::Create(CWnd* parent, CVarnelDoc* doc, UINT id) {

@@ -2,16 +2,16 @@
 
 #include "app/varnel_doc.h"
 
+IMPLEMENT_DYNCREATE(CRecordingVideoFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CRecordingVideoView, CView)
+
 CRecordingVideoView::~CRecordingVideoView() {
     if (m_doc && m_doc->m_recordingVideoView == this) m_doc->m_recordingVideoView = nullptr;
 }
 
-BOOL CRecordingVideoView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_recordingVideoView = this;
-    return TRUE;
+int CRecordingVideoView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_recordingVideoView = this;
+    return 0;
 }

@@ -5,12 +5,15 @@
 
 class CVarnelDoc;
 
-class CRecordingVideoFrame : public CChildFrame {};
+class CRecordingVideoFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CRecordingVideoFrame)
+};
 
 class CRecordingVideoView : public CView {
-public:
+    DECLARE_DYNCREATE(CRecordingVideoView)
     ~CRecordingVideoView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
 
 private:
     CVarnelDoc* m_doc = nullptr;

@@ -6,18 +6,18 @@
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 
+IMPLEMENT_DYNCREATE(CVideoFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CVideoView, CView)
+
 CVideoView::~CVideoView() {
     if (m_doc && m_doc->m_videoView == this) m_doc->m_videoView = nullptr;
 }
 
-BOOL CVideoView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_videoView = this;
-    return TRUE;
+int CVideoView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_videoView = this;
+    return 0;
 }
 
 void CVideoView::DeleteTempVideoFiles() {

@@ -6,12 +6,15 @@
 
 class CVarnelDoc;
 
-class CVideoFrame : public CChildFrame {};
+class CVideoFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CVideoFrame)
+};
 
 class CVideoView : public CView {
-public:
+    DECLARE_DYNCREATE(CVideoView)
     ~CVideoView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
     void OnStop() {}
     bool HasQualityRecord() const { return false; }
     WORD GetQualityCode() const { return m_qualityCode; }

@@ -2,16 +2,15 @@
 
 #include "app/varnel_doc.h"
 
+IMPLEMENT_DYNCREATE(CClockView, CView)
+
 CClockView::~CClockView() {
     if (m_doc && m_doc->m_clockView == this) m_doc->m_clockView = nullptr;
 }
 
-BOOL CClockView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_clockView = this;
-    return TRUE;
+int CClockView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_clockView = this;
+    return 0;
 }

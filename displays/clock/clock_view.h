@@ -6,9 +6,10 @@
 class CVarnelDoc;
 
 class CClockView : public CView {
-public:
+    DECLARE_DYNCREATE(CClockView)
     ~CClockView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
 
 private:
     CVarnelDoc* m_doc = nullptr;

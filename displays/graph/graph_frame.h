@@ -23,6 +23,8 @@ public:
 };
 
 class CGraphFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CGraphFrame)
+
 public:
     CGraphFrame();
     ~CGraphFrame() override;

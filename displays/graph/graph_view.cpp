@@ -42,6 +42,9 @@ VARIANT Slice(const double* column, size_t from, size_t to) {
 int CGraphView::s_graphCounter = 1;
 LONG CGraphView::s_lastSampleCount = 0;
 
+IMPLEMENT_DYNCREATE(CGraphFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CGraphView, CFormView)
+
 CGraphView::CGraphView() : CFormView(GraphViewTemplate()) {
     m_xAxis = MakeXAxisSettings();
     m_savedXAxis = m_xAxis;
@@ -64,6 +67,9 @@ int CGraphView::OnCreate(LPCREATESTRUCT cs) {
     CRect client;
     GetClientRect(&client);
     m_graph.MoveWindow(0, 0, client.Width(), client.Height());
+    // Made for a document through a creation context: bound to it and to the frame at once.
+    if (auto* doc = dynamic_cast<CVarnelDoc*>(GetDocument()))
+        Attach(doc, dynamic_cast<CGraphFrame*>(GetParentFrame()));
     BindControlEvents();
     return 0;
 }

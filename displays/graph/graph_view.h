@@ -20,6 +20,7 @@ class CSettings;
 class CVarnelDoc;
 
 class CGraphView : public CFormView, public CEventSinkHost {
+    DECLARE_DYNCREATE(CGraphView)
 public:
     static constexpr int kMaxPlots = 8;
     static constexpr UINT_PTR kScrollTimer = 1;

@@ -2,16 +2,16 @@
 
 #include "app/varnel_doc.h"
 
+IMPLEMENT_DYNCREATE(CMeterFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CMeterView, CView)
+
 CMeterView::~CMeterView() {
     if (m_doc && m_doc->m_meterView == this) m_doc->m_meterView = nullptr;
 }
 
-BOOL CMeterView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_meterView = this;
-    return TRUE;
+int CMeterView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_meterView = this;
+    return 0;
 }

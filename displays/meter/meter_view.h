@@ -5,15 +5,18 @@
 
 class CVarnelDoc;
 
-class CMeterFrame : public CChildFrame {};
+class CMeterFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CMeterFrame)
+};
 
 class CMeterView : public CView {
-public:
+    DECLARE_DYNCREATE(CMeterView)
     ~CMeterView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // No meters are shown yet: nothing to lay out or re-caption.
     void LayoutMeters() {}
     void ApplyUnitSettings() {}
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
 
 private:
     CVarnelDoc* m_doc = nullptr;

@@ -381,7 +381,10 @@ TEST_F(CommandsTest, VideoStateOperationsPropertiesAndTheToggle) {
     host.Create(nullptr, "host", 0, CRect(0, 0, 10, 10), nullptr, 0);
     CVideoView* original = doc->m_videoView;
     CountingVideoView counting;
-    counting.Create(&host, doc);
+    CCreateContext context;
+    context.m_pCurrentDoc = doc;
+    counting.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), &host, AFX_IDW_PANE_FIRST,
+                    &context);
     Command(ID_VIDEO_ENABLE);
     EXPECT_EQ(counting.inits, std::vector<int>{1});
     counting.DestroyWindow();

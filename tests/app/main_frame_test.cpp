@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QEnterEvent>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/varnel_app.h"
 #include "logger/main_window_link.h"
 #include "logger/settings.h"
+#include "logger/user_prompt.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/standard_ids.h"
@@ -283,6 +290,55 @@ TEST_F(MainFrameTest, RunDropDownChecksTheRecordingModeAndRoutesTheChoice) {
     frame->OnRunDropDown(&nm);
     EXPECT_TRUE(modals.checked.empty());
     frame->SetDocument(doc);
+}
+
+// For tests that let Qt's event loop run: the program's timers (the port search among them) wait
+// for a virtual clock that nobody advances. What earlier programs in this process left in Qt's
+// queue (their loggers post texts for the user) runs first, with nobody to tell.
+struct OnAStoppedClock {
+    OnAStoppedClock() {
+        CUserPrompt* prompt = GetUserPrompt();
+        InstallUserPrompt(nullptr);
+        QCoreApplication::sendPostedEvents();
+        InstallUserPrompt(prompt);
+    }
+    testing_support::ScopedVirtualClock clock;
+};
+class MainFrameEventTest : public OnAStoppedClock, public MainFrameTest {};
+
+TEST_F(MainFrameEventTest, AClickOnTheRunArrowOpensTheModePopupAndItsChoiceIsRouted) {
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    QToolButton* run = bar.Button(bar.CommandToIndex(ID_RUN_TB));
+    ASSERT_NE(run, nullptr);
+    ASSERT_TRUE(run->isEnabled());
+    doc->GetSettings()->m_recordingMode = 1;
+    modals.choose = ID_DROP_ADD;
+    // The arrow is the strip at the button's right edge.
+    const int arrow = run->style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, run);
+    QTest::mouseClick(run, Qt::LeftButton, {},
+                      QPoint(run->width() - arrow / 2 - 1, run->height() / 2));
+    EXPECT_EQ(modals.popups, 1);
+    EXPECT_EQ(modals.checked, std::vector<UINT>{ID_DROP_REPLACE});
+    EXPECT_EQ(doc->GetSettings()->m_recordingMode, 2);  // the document took the choice
+}
+
+TEST_F(MainFrameTest, HoveringAButtonShowsItsPromptInPaneZeroUntilThePointerLeaves) {
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    QToolButton* graph = bar.Button(bar.CommandToIndex(ID_GRAPH_TB));
+    ASSERT_NE(graph, nullptr);
+    auto* status = qobject_cast<QStatusBar*>(frame->GetStatusBar().GetWidget());
+    ASSERT_NE(status, nullptr);
+    frame->GetStatusBar().SetPaneText(0, "Dorvik QK was detected");
+
+    // The pointer's arrival and departure, as the window system reports them to the button.
+    const QPointF centre = graph->rect().center();
+    QEnterEvent enter(centre, centre, graph->mapToGlobal(centre));
+    QApplication::sendEvent(graph, &enter);
+    EXPECT_EQ(status->currentMessage(), "Display multi axis Graph");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(graph, &leave);
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+    EXPECT_EQ(frame->GetMessageText(), "Ready");
 }
 
 TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsUnlessGreyedAndCtrlNIsNewProject) {
