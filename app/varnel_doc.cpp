@@ -106,10 +106,7 @@ void CVarnelDoc::PlaceSetupFrame(int x, int y, int cx, int cy) {
     if (view && view->m_ready) PlaceFrame(view, x, y, cx, cy, false);
 }
 
-// The clock, meter, table and workbook windows come with their own code; until then there is
-// nothing to place.
-void CVarnelDoc::PlaceClockFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceMeterFrame(int, int, int, int) {}
+// The table and workbook windows come with their own code; until then there is nothing to place.
 void CVarnelDoc::PlaceTableFrame(int, int, int, int) {}
 void CVarnelDoc::PlaceWorkbookFrame(int, int, int, int) {}
 void CVarnelDoc::PlaceVideoFrame(int, int, int, int) {}

@@ -141,6 +141,8 @@ public:
     // The meters' four channel indexes and the logger's live values: the values the meters show.
     // An index outside 0..7 gives none (false).
     bool GetMeterReading(int meter, double& value) const;
+    // UM_UPDATE_METERS: the four meters' live values reach the meter view.
+    void UpdateMeters();
 
     // ---- the project
     void ClearProject(bool ask);

@@ -84,6 +84,18 @@ private:
     UINT m_set, m_kill;
 };
 
+// A static with SS_NOTIFY tells its parent of a left click.
+class ClickWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
+            NotifyParent(static_cast<QWidget*>(o), STN_CLICKED);
+        return false;
+    }
+};
+
 constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
 
 // Routes a control's keys and focus changes through its window (see CEdit and CComboBox). A press
@@ -216,7 +228,20 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     if (cs.style & SS_SUNKEN) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (type == SS_BLACKFRAME) label->setFrameStyle(QFrame::Box | QFrame::Plain);
     if (type == SS_ETCHEDHORZ) label->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    if (cs.style & SS_NOTIFY) label->installEventFilter(new ClickWatcher(label));
     return label;
+}
+
+void CStatic::OnLButtonDown(UINT flags, CPoint point) {
+    // A static that draws itself gets its clicks as messages.
+    if (GetStyle() & SS_NOTIFY) {
+        if (CWnd* parent = GetParent())
+            parent->SendMessage(WM_COMMAND,
+                                MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID()), STN_CLICKED),
+                                reinterpret_cast<LPARAM>(m_hWnd));
+        return;
+    }
+    CWnd::OnLButtonDown(flags, point);
 }
 
 void CStatic::SetWindowText(LPCTSTR text) {

@@ -1,0 +1,24 @@
+// The document's side of the meter and clock windows.
+
+#include "app/varnel_doc.h"
+#include "displays/clock/clock_view.h"
+#include "displays/meter/meter_view.h"
+
+void CVarnelDoc::UpdateMeters() {
+    CMeterView* meters = GetMeterView();
+    if (!meters || !m_logger) return;
+    double values[4] = {};
+    for (int i = 0; i < 4; ++i)
+        GetMeterReading(i, values[i]);
+    meters->ShowReadings(values[0], values[1], values[2], values[3]);
+}
+
+void CVarnelDoc::PlaceClockFrame(int x, int y, int cx, int cy) {
+    CClockView* view = GetClockView();
+    if (view && view->IsReady()) PlaceFrame(view, x, y, cx, cy, false);
+}
+
+void CVarnelDoc::PlaceMeterFrame(int x, int y, int cx, int cy) {
+    CMeterView* view = GetMeterView();
+    if (view && view->IsInitialised()) PlaceFrame(view, x, y, cx, cy, false);
+}
