@@ -84,15 +84,20 @@ private:
     UINT m_set, m_kill;
 };
 
-// A static with SS_NOTIFY tells its parent of a left click.
+// A static with SS_NOTIFY tells its parent of a left click, and keeps its clicks from the
+// window beneath it (a plain static lets them through, as on Windows).
 class ClickWatcher : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonPress &&
+        const auto type = e->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+            type != QEvent::MouseButtonDblClick)
+            return false;
+        if (type == QEvent::MouseButtonPress &&
             static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
             NotifyParent(static_cast<QWidget*>(o), STN_CLICKED);
-        return false;
+        return true;
     }
 };
 
