@@ -5,6 +5,7 @@
 
 #include <QDir>
 
+#include "RES/commands.h"
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
@@ -33,6 +34,7 @@ ON_COMMAND(ID_TOOLBAR_DOWNLOAD, OnLoggerDownload)
 ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
+ON_COMMAND(ID_SENSOR_COLOR_SETTINGS, OnSensorColorSettings)
 END_MESSAGE_MAP()
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)

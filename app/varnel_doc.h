@@ -172,6 +172,8 @@ public:
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
     void OnLoggerStop();
     void OnConnectToDorvik();
+    // 2155: the eight sensor colours; on OK they are saved and the set-up view recolours.
+    void OnSensorColorSettings();
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }

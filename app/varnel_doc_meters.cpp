@@ -3,6 +3,9 @@
 #include "app/varnel_doc.h"
 #include "displays/clock/clock_view.h"
 #include "displays/meter/meter_view.h"
+#include "displays/sensor_color_settings_dialog.h"
+#include "experiment/setup_view.h"
+#include "logger/settings.h"
 
 void CVarnelDoc::UpdateMeters() {
     CMeterView* meters = GetMeterView();
@@ -21,4 +24,13 @@ void CVarnelDoc::PlaceClockFrame(int x, int y, int cx, int cy) {
 void CVarnelDoc::PlaceMeterFrame(int x, int y, int cx, int cy) {
     CMeterView* view = GetMeterView();
     if (view && view->IsInitialised()) PlaceFrame(view, x, y, cx, cy, false);
+}
+
+void CVarnelDoc::OnSensorColorSettings() {
+    CSensorColorSettingsDialog dialog(AfxGetMainWnd());
+    dialog.SetColors(m_settings->m_plotColors);
+    if (dialog.DoModal() != IDOK) return;
+    dialog.GetColors(m_settings->m_plotColors);
+    m_settings->Save();
+    if (CSetupView* setup = GetSetupView()) setup->ApplySensorColors();
 }

@@ -7,6 +7,7 @@
 class CWnd;
 class CDialog;
 class CPrintDialog;
+class CColorDialog;
 class CMenu;
 
 namespace platform {
@@ -26,6 +27,8 @@ public:
     virtual UINT RunPopupMenu(CMenu& popup, int x, int y);
     // The page set-up dialog: IDOK when a printer and page were chosen.
     virtual int RunPageSetupDialog();
+    // The colour picker: IDOK with the dialog's colour set, or IDCANCEL.
+    virtual int RunColorDialog(CColorDialog& dialog);
 
     static ModalHost& Current();
     // Installs a host (tests install their script); nullptr returns to the Qt host.

@@ -66,6 +66,9 @@ public:
     ModalScript& ExpectPrint(const CString& pdfPath, int answer = IDOK, int fromPage = 0,
                              int toPage = 0);
 
+    // The colour picker: with IDOK it gives `colour`; with IDCANCEL nothing.
+    ModalScript& ExpectColor(COLORREF colour, int answer = IDOK);
+
     // The page set-up dialog: with IDOK `choose` picks the printer and page on the application's
     // default printer; with IDCANCEL nothing changes.
     ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
@@ -78,6 +81,7 @@ public:
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
     int RunPageSetupDialog() override;
+    int RunColorDialog(CColorDialog& dialog) override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -92,6 +96,8 @@ private:
         bool print = false;
         int fromPage = 0, toPage = 0;
         std::function<void(QPrinter&)> pageSetup = nullptr;
+        bool color = false;
+        COLORREF colour = 0;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;
