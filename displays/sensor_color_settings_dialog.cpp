@@ -4,7 +4,7 @@
 #include "platform/ui/color_dialog.h"
 
 const COLORREF CSensorColorSettingsDialog::kDefaultColors[kSlots] = {
-    RGB(255, 0, 0),  RGB(255, 158, 62),  RGB(0, 0, 255),     RGB(128, 0, 128),
+    RGB(255, 0, 0), RGB(255, 158, 62),  RGB(0, 0, 255),     RGB(128, 0, 128),
     RGB(0, 183, 0), RGB(128, 128, 255), RGB(128, 128, 192), RGB(240, 0, 240)};
 
 BEGIN_MESSAGE_MAP(CSensorColorSettingsDialog, CDialog)
@@ -35,8 +35,8 @@ void CSensorColorSettingsDialog::DoDataExchange(CDataExchange* dx) {
 
 BOOL CSensorColorSettingsDialog::OnInitDialog() {
     CDialog::OnInitDialog();
-    static const char* const kNames[kSlots] = {"Temperature", "Light",      "Humidity",
-                                               "Pressure",    "Sound",      "External 1",
+    static const char* const kNames[kSlots] = {"Temperature", "Light",    "Humidity",
+                                               "Pressure",    "Sound",    "External 1",
                                                "External 2",  "Functions"};
     SetWindowText("Sensor color settings dialog");
     for (int i = 0; i < kSlots; ++i)
@@ -44,10 +44,9 @@ BOOL CSensorColorSettingsDialog::OnInitDialog() {
     SetDlgItemText(IDOK, "OK");
     SetDlgItemText(IDCANCEL, "Cancel");
     SetDlgItemText(IDC_SENSOR_COLOR_DEFAULTS, "Restore defaults");
-    GetEventSinks().OnRange(kSensorColorPickers[0], kSensorColorPickers[kSlots - 1],
-                            DISPID_CLICK, [this](UINT id) {
-                                OnPickColor(static_cast<int>(id - kSensorColorPickers[0]));
-                            });
+    GetEventSinks().OnRange(
+        kSensorColorPickers[0], kSensorColorPickers[kSlots - 1], DISPID_CLICK,
+        [this](UINT id) { OnPickColor(static_cast<int>(id - kSensorColorPickers[0])); });
     for (int i = 0; i < kSlots; ++i)
         ShowColor(i, m_colors[static_cast<size_t>(i)]);
     return TRUE;

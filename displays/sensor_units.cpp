@@ -20,8 +20,7 @@ SensorQuantity SensorQuantityOfCode(const CSettings& settings, int code) {
     return SensorQuantityOf(false, code);
 }
 
-double ToDisplayUnit(const CSettings& settings, SensorQuantity q, double value,
-                     CString* unitText) {
+double ToDisplayUnit(const CSettings& settings, SensorQuantity q, double value, CString* unitText) {
     CString expression, unit;
     double shown = value;
     if (q == SensorQuantity::Temperature)

@@ -11,7 +11,8 @@ const DialogTemplate& ClockViewTemplate() {
         WS_CHILD | DS_SETFONT,
         "Tahoma",
         8,
-        {{IDC_CLOCK_BUTTON, "CWButton", "mode=picture;stretch=0;back=#FFFFFF;picture=pictures/clock.xpm",
-          60, 10, 80, 50, WS_TABSTOP}}};
+        {{IDC_CLOCK_BUTTON, "CWButton",
+          "mode=picture;stretch=0;back=#FFFFFF;picture=pictures/clock.xpm", 60, 10, 80, 50,
+          WS_TABSTOP}}};
     return t;
 }

@@ -12,8 +12,8 @@ const DialogTemplate& SensorColorTemplate() {
                          "Tahoma",
                          8,
                          {}};
-        static const char* const kNames[8] = {"Temperature", "Light",      "Humidity",
-                                              "Pressure",    "Sound",      "External 1",
+        static const char* const kNames[8] = {"Temperature", "Light",    "Humidity",
+                                              "Pressure",    "Sound",    "External 1",
                                               "External 2",  "Functions"};
         // Slots 0 to 3 on the left, 4 to 7 on the right.
         for (int i = 0; i < 8; ++i) {

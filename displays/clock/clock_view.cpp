@@ -92,8 +92,8 @@ void CClockView::OnSize(UINT type, int cx, int cy) {
 void CClockView::Layout(int cx, int cy) {
     m_digits.MoveWindow(cx / 10, (cy / 6) * 4, cx * 9 / 10 - cx / 10, (cy / 6) * 5 - (cy / 6) * 4,
                         TRUE);
-    m_button.MoveWindow((cx / 6) * 2, cy / 8, (cx / 6) * 4 - (cx / 6) * 2,
-                        (cy / 12) * 7 - cy / 8, TRUE);
+    m_button.MoveWindow((cx / 6) * 2, cy / 8, (cx / 6) * 4 - (cx / 6) * 2, (cy / 12) * 7 - cy / 8,
+                        TRUE);
 }
 
 void CClockView::StartTimer() {

@@ -25,8 +25,9 @@ int CMeterFrame::OnCreate(LPCREATESTRUCT cs) {
         !m_toolbar.LoadToolBar(MeterToolbarTemplate()))
         return -1;
     if (QToolBar* bar = m_toolbar.Bar())
-        bar->setStyleSheet("QToolBar { border: none; border-top: 1px solid #A0A0A0; }"
-                           " QToolButton { padding: 1px; }");
+        bar->setStyleSheet(
+            "QToolBar { border: none; border-top: 1px solid #A0A0A0; }"
+            " QToolButton { padding: 1px; }");
     return 0;
 }
 

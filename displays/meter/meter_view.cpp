@@ -197,8 +197,8 @@ void CMeterView::Layout(int w, int h) {
     for (int i = 0; i < kMeters; ++i) {
         const CRect& p = m_panel[static_cast<size_t>(i)];
         m_group[static_cast<size_t>(i)].MoveWindow(p.left + 5, p.top + (i < 2 ? 5 : 11),
-                                                   p.Width() - 10,
-                                                   p.Height() - (i < 2 ? 10 : 16), FALSE);
+                                                   p.Width() - 10, p.Height() - (i < 2 ? 10 : 16),
+                                                   FALSE);
     }
 
     int mode = GetDisplayMode();

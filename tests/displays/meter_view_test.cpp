@@ -54,8 +54,7 @@ protected:
     CString DigitText(int m) { return view.GetDigits(m).GetText(); }
     static void Click(CWnd& w, QPoint at = QPoint(-1, -1)) {
         QWidget* widget = w.GetWidget();
-        QTest::mouseClick(widget, Qt::LeftButton, {},
-                          at.x() < 0 ? widget->rect().center() : at);
+        QTest::mouseClick(widget, Qt::LeftButton, {}, at.x() < 0 ? widget->rect().center() : at);
     }
 
     CVarnelDoc doc;
@@ -189,10 +188,8 @@ TEST_F(MeterViewTest, SensorsGiveCaptionsAndRangesInTheChosenUnits) {
     const double psi = 0.1450377;
     const Case cases[] = {
         {"temperature in F", 4, -1, 1, 0, 20, "Temperature (" + deg + "F)", 68, -10, 81.6},
-        {"temperature in K", 4, -1, 2, 0, 20, "Temperature (" + deg + "K)", 293.15, -10,
-         351.78},
-        {"pressure in psi", 6, -1, 0, 1, 100, "Pressure (psi)", 100 * psi, 0.8 * 100 * psi,
-         109.52},
+        {"temperature in K", 4, -1, 2, 0, 20, "Temperature (" + deg + "K)", 293.15, -10, 351.78},
+        {"pressure in psi", 6, -1, 0, 1, 100, "Pressure (psi)", 100 * psi, 0.8 * 100 * psi, 109.52},
         {"external type 16 in F", 0, 16, 1, 0, 10, "Temperature -10 - 50 (" + deg + "F)", 50, -10,
          50},
         {"external type 18 in psi", 0, 18, 0, 1, 50, "Pressure 0 - 10 (psi)", 50 * psi, 0, 10},
@@ -215,8 +212,9 @@ TEST_F(MeterViewTest, SensorsGiveCaptionsAndRangesInTheChosenUnits) {
     // The caption reaches the knob's axis, the slide, the lamp and the label.
     settings.m_temperatureUnit = 0;
     view.SetMeterSensor(2, 4);
-    const CString caption = "Temperature (\xC2\xB0"
-                            "C)";
+    const CString caption =
+        "Temperature (\xC2\xB0"
+        "C)";
     EXPECT_EQ(view.GetKnob(2).GetDriver().GetObject(258).GetString(DISPID_CAPTION), caption);
     EXPECT_EQ(view.GetSlide(2).GetDriver().GetString(DISPID_CAPTION), caption);
     EXPECT_EQ(view.GetLamp(2).GetDriver().GetString(3), caption);
@@ -226,8 +224,9 @@ TEST_F(MeterViewTest, SensorsGiveCaptionsAndRangesInTheChosenUnits) {
     doc.m_meterChannels[2] = 4;
     settings.m_temperatureUnit = 1;
     view.ApplyUnitSettings();
-    EXPECT_EQ(view.GetLabel(2).GetWindowText(), "Temperature (\xC2\xB0"
-                                                 "F)");
+    EXPECT_EQ(view.GetLabel(2).GetWindowText(),
+              "Temperature (\xC2\xB0"
+              "F)");
     EXPECT_DOUBLE_EQ(KnobValue(2), 32) << "the logger's latest value is 0 C";
 }
 
@@ -376,8 +375,8 @@ TEST_F(MeterViewTest, TheSelectedPanelIsRingedInBlueAndTheLampShowsItsColour) {
         const int top = p.top + (i < 2 ? 5 : 11) + 3, left = p.left + 8, right = p.right - 9,
                   bottom = p.bottom - 9;
         const int mx = (p.left + p.right) / 2;
-        const bool ringed = blue(mx, top) && blue(left, top + 12) && blue(right, top + 12) &&
-                            blue(mx, bottom);
+        const bool ringed =
+            blue(mx, top) && blue(left, top + 12) && blue(right, top + 12) && blue(mx, bottom);
         EXPECT_EQ(ringed, i == 1) << "panel " << i + 1;
     }
     const CRect lamp = RectOf(view.GetLamp(2));
