@@ -120,7 +120,7 @@ BOOL CSensorPropertiesDialog::OnInitDialog() {
     GetEventSinks().On(IDC_PROP_LINE_PICKER, DISPID_CLICK, [this] { OnPickColor(true); });
     GetEventSinks().On(IDC_PROP_MARKER_PICKER, DISPID_CLICK, [this] { OnPickColor(false); });
 
-    ShowColor(m_lineColor, static_cast<COLORREF>(m_edit.lineColor));
+    ShowColor(m_lineColor, static_cast<COLORREF>(m_edit.color));
     ShowColor(m_markerColor, static_cast<COLORREF>(m_edit.markerColor));
     CheckDlgButton(IDC_PROP_LINE_VISIBLE, m_edit.lineVisible ? BST_CHECKED : BST_UNCHECKED);
     m_lineWeight.SetCurSel(std::clamp((m_edit.lineWidth - 1) / 2, 0, 2));
@@ -258,7 +258,7 @@ void CSensorPropertiesDialog::OnPickColor(bool line) {
     if (picker.DoModal() != IDOK) return;
     const COLORREF color = picker.GetColor();
     if (line) {
-        m_edit.lineColor = static_cast<LONG>(color);
+        m_edit.color = static_cast<LONG>(color);
         ShowColor(m_lineColor, color);
         m_changed = TRUE;
     } else {

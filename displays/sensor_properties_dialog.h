@@ -4,7 +4,7 @@
 // OK; the range is shown and typed in the chosen unit but kept in Celsius or kPa.
 
 #include "controls/color_combo_ex.h"
-#include "experiment/launch_channel.h"
+#include "logger/launch_header.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/instruments.h"
 #include "platform/gdi/image_list.h"

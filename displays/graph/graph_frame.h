@@ -3,6 +3,10 @@
 // the toolbars and the bar itself come with the frame's own window code.
 
 #include "app/child_frame.h"
+#include "platform/ui/bars.h"
+
+// The plain toolbar of the graph frame (and of the other frames that carry one).
+class CGraphToolbar : public CToolBar {};
 
 class CGraphFrame : public CChildFrame {
 public:

@@ -20,6 +20,8 @@ CMeterFrame::~CMeterFrame() = default;
 
 int CMeterFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CChildFrame::OnCreate(cs) == -1) return -1;
+    // No caption, no sizing border and no minimise or maximise box.
+    SetStyleBits(GetStyle() & (WS_POPUP | WS_SYSMENU | WS_CHILD | WS_VISIBLE));
     const DWORD style = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM | CBRS_TOOLTIPS | CBRS_FLYBY;
     if (!m_toolbar.CreateEx(this, TBSTYLE_FLAT, style, AFX_IDW_TOOLBAR) ||
         !m_toolbar.LoadToolBar(MeterToolbarTemplate()))

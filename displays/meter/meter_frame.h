@@ -3,6 +3,7 @@
 // cannot be moved or sized by the user; its toolbar of meter kinds lies along its bottom edge.
 
 #include "app/child_frame.h"
+#include "displays/graph/graph_frame.h"
 #include "platform/ui/bars.h"
 
 // The meter commands: a kind for the single meter or the selected panel, and the four meters.
@@ -14,9 +15,6 @@ constexpr UINT ID_METER_DIGITAL = 2089;
 constexpr UINT IDR_METER_TOOLBAR = 250;
 
 const ToolbarTemplate& MeterToolbarTemplate();
-
-// The toolbar class of the program's frames: a plain toolbar.
-class CGraphToolbar : public CToolBar {};
 
 class CMeterFrame : public CChildFrame {
 public:

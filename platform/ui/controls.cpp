@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProxyStyle>
@@ -84,8 +85,8 @@ private:
     UINT m_set, m_kill;
 };
 
-// A static with SS_NOTIFY tells its parent of a left click, and keeps its clicks from the
-// window beneath it (a plain static lets them through, as on Windows).
+// A static with SS_NOTIFY tells its parent of a click on it, and keeps its clicks from the window
+// beneath it (a plain static lets them through, as on Windows).
 class ClickWatcher : public QObject {
 public:
     using QObject::QObject;
@@ -94,9 +95,12 @@ public:
         if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
             type != QEvent::MouseButtonDblClick)
             return false;
-        if (type == QEvent::MouseButtonPress &&
-            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton)
-            NotifyParent(static_cast<QWidget*>(o), STN_CLICKED);
+        if (e->type() != QEvent::MouseButtonRelease) return true;
+        auto* widget = static_cast<QWidget*>(o);
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (mouse->button() == Qt::LeftButton &&
+            widget->rect().contains(mouse->position().toPoint()))
+            NotifyParent(widget, STN_CLICKED);
         return true;
     }
 };
@@ -237,16 +241,18 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     return label;
 }
 
-void CStatic::OnLButtonDown(UINT flags, CPoint point) {
+void CStatic::OnLButtonUp(UINT flags, CPoint point) {
     // A static that draws itself gets its clicks as messages.
-    if (GetStyle() & SS_NOTIFY) {
+    CRect client;
+    GetClientRect(&client);
+    if ((GetStyle() & SS_NOTIFY) && client.PtInRect(point)) {
         if (CWnd* parent = GetParent())
             parent->SendMessage(WM_COMMAND,
                                 MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID()), STN_CLICKED),
                                 reinterpret_cast<LPARAM>(m_hWnd));
         return;
     }
-    CWnd::OnLButtonDown(flags, point);
+    CWnd::OnLButtonUp(flags, point);
 }
 
 void CStatic::SetWindowText(LPCTSTR text) {

@@ -21,7 +21,7 @@ public:
     BOOL Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF);
     void SetWindowText(LPCTSTR text) override;
     // With SS_NOTIFY a click is STN_CLICKED to the parent.
-    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
 
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;

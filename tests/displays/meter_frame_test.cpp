@@ -67,6 +67,9 @@ TEST_F(MeterFrameTest, NoCaptionAShortWindowMenuAndTheToolbarAlongTheBottom) {
     auto* sub = qobject_cast<QMdiSubWindow*>(frame.GetWidget());
     ASSERT_NE(sub, nullptr);
     EXPECT_TRUE(sub->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(frame.GetStyle() & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+              0u);
+    EXPECT_TRUE(frame.GetStyle() & WS_SYSMENU);
 
     CGraphToolbar& bar = frame.GetToolbar();
     EXPECT_EQ(bar.GetDlgCtrlID(), 59392);

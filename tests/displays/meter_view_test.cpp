@@ -101,6 +101,7 @@ TEST_F(MeterViewTest, EachModeShowsItsControlsWhereTheLayoutPutsThem) {
           {4078, CRect(5, 216, 289, 385)},
           {4077, CRect(312, 216, 592, 385)}},
          4},
+        {9, w, h, {}, 4},  // a stored mode out of range counts as four meters
         {4, 271, 400, {{4941, CRect(30, 30, 241, 370)}}, 0},
         {4, 600, 231, {{4941, CRect(30, 30, 570, 201)}}, 0},
     };

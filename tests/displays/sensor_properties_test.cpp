@@ -39,7 +39,7 @@ class SensorPropertiesTest : public testing_support::HarnessTest {
 protected:
     SensorPropertiesTest() : doc([](CSettings*) { return std::unique_ptr<CDorvik>(); }) {
         platform::RegisterActiveXControls();
-        record.lineColor = RGB(255, 0, 0);
+        record.color = RGB(255, 0, 0);
         record.minimum = 0;
         record.maximum = 50;
     }
@@ -231,7 +231,7 @@ TEST_F(SensorPropertiesTest, TheColourButtonsPickTheLineAndMarkerColours) {
              Press(d, IDOK);
          },
          {{0x123456, IDOK}, {0, IDCANCEL}, {0x654321, IDOK}});
-    EXPECT_EQ(record.lineColor, 0x123456);
+    EXPECT_EQ(record.color, 0x123456);
     EXPECT_EQ(record.markerColor, 0x654321);
     EXPECT_TRUE(changed);
 }
