@@ -1,7 +1,6 @@
-// The document's side of the meter and clock windows.
+// The document's side of the meters and of the sensor colours.
 
 #include "app/varnel_doc.h"
-#include "displays/clock/clock_view.h"
 #include "displays/meter/meter_view.h"
 #include "displays/sensor_color_settings_dialog.h"
 #include "experiment/setup_view.h"
@@ -14,16 +13,6 @@ void CVarnelDoc::UpdateMeters() {
     for (int i = 0; i < 4; ++i)
         GetMeterReading(i, values[i]);
     meters->ShowReadings(values[0], values[1], values[2], values[3]);
-}
-
-void CVarnelDoc::PlaceClockFrame(int x, int y, int cx, int cy) {
-    CClockView* view = GetClockView();
-    if (view && view->IsReady()) PlaceFrame(view, x, y, cx, cy, false);
-}
-
-void CVarnelDoc::PlaceMeterFrame(int x, int y, int cx, int cy) {
-    CMeterView* view = GetMeterView();
-    if (view && view->IsInitialised()) PlaceFrame(view, x, y, cx, cy, false);
 }
 
 void CVarnelDoc::OnSensorColorSettings() {

@@ -9,6 +9,7 @@ class CDialog;
 class CPrintDialog;
 class CColorDialog;
 class CMenu;
+class QDialog;
 
 namespace platform {
 
@@ -29,6 +30,8 @@ public:
     virtual int RunPageSetupDialog();
     // The colour picker: IDOK with the dialog's colour set, or IDCANCEL.
     virtual int RunColorDialog(CColorDialog& dialog);
+    // A dialog of Qt's own (file and folder choosers): QDialog::Accepted or QDialog::Rejected.
+    virtual int RunQtDialog(QDialog& dialog);
 
     static ModalHost& Current();
     // Installs a host (tests install their script); nullptr returns to the Qt host.
