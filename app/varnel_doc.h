@@ -166,6 +166,8 @@ public:
     // The meters' four channel indexes and the logger's live values: the values the meters show.
     // An index outside 0..7 gives none (false).
     bool GetMeterReading(int meter, double& value) const;
+    // UM_UPDATE_METERS: the four meters' live values reach the meter view.
+    void UpdateMeters();
 
     // ---- the project
     // False when the question was cancelled or the save it asked for failed: nothing cleared.
@@ -217,6 +219,8 @@ public:
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
     void OnLoggerStop();
     void OnConnectToDorvik();
+    // 2155: the eight sensor colours; on OK they are saved and the set-up view recolours.
+    void OnSensorColorSettings();
     void OnModeSingle() { OnRecordingMode(0); }
     void OnModeReplace() { OnRecordingMode(1); }
     void OnModeAdd() { OnRecordingMode(2); }

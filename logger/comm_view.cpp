@@ -146,7 +146,7 @@ LRESULT CCommView::OnLoggerCommand(WPARAM, LPARAM) {
 }
 
 LRESULT CCommView::OnUpdateMeters(WPARAM, LPARAM) {
-    // The meters come with their own window; until then the readings go nowhere.
+    if (m_doc) m_doc->UpdateMeters();
     return 0;
 }
 

@@ -21,22 +21,28 @@ BOOL CImageList::DeleteImageList() {
 
 int CImageList::Add(CBitmap* bitmap, COLORREF mask) {
     if (!m_created || !bitmap || !bitmap->GetSafeHandle()) return -1;
-    QImage image(m_size.cx, m_size.cy, QImage::Format_ARGB32);
-    image.fill(Qt::black);
-    {
-        QPainter painter(&image);
-        painter.drawImage(0, 0, bitmap->GetImage());
-    }
-    if (m_masked) {
-        const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));
-        for (int y = 0; y < image.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF)) line[x] = 0;
+    const QImage& strip = bitmap->GetImage();
+    // A bitmap several images wide adds one image per width, as on Windows.
+    const int count = m_size.cx > 0 ? std::max(1, strip.width() / m_size.cx) : 1;
+    const int first = GetImageCount();
+    for (int n = 0; n < count; ++n) {
+        QImage image(m_size.cx, m_size.cy, QImage::Format_ARGB32);
+        image.fill(Qt::black);
+        {
+            QPainter painter(&image);
+            painter.drawImage(-n * m_size.cx, 0, strip);
         }
+        if (m_masked) {
+            const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));
+            for (int y = 0; y < image.height(); ++y) {
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF)) line[x] = 0;
+            }
+        }
+        m_images.push_back(std::move(image));
     }
-    m_images.push_back(std::move(image));
-    return GetImageCount() - 1;
+    return first;
 }
 
 QImage CImageList::GetImage(int index) const {

@@ -15,8 +15,9 @@ public:
     // `initial` and `grow` only tell how many pictures to expect.
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
     BOOL DeleteImageList();
-    // Adds the bitmap's picture, cut or padded to the list's size; in a masked list the pixels of
-    // `mask` become transparent. Returns the index, or -1.
+    // Adds the bitmap's pictures, one per image width (a narrower one padded), each cut to the
+    // list's height; in a masked list the pixels of `mask` become transparent. Returns the index
+    // of the first, or -1.
     int Add(CBitmap* bitmap, COLORREF mask);
     int GetImageCount() const { return static_cast<int>(m_images.size()); }
     CSize GetImageSize() const { return m_size; }

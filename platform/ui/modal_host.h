@@ -7,6 +7,7 @@
 class CWnd;
 class CDialog;
 class CPrintDialog;
+class CColorDialog;
 class CMenu;
 class QDialog;
 
@@ -27,6 +28,8 @@ public:
     virtual UINT RunPopupMenu(CMenu& popup, int x, int y);
     // The page set-up dialog: IDOK when a printer and page were chosen.
     virtual int RunPageSetupDialog();
+    // The colour picker: IDOK with the dialog's colour set, or IDCANCEL.
+    virtual int RunColorDialog(CColorDialog& dialog);
     // A dialog of Qt's own (file and folder choosers): QDialog::Accepted or QDialog::Rejected.
     virtual int RunQtDialog(QDialog& dialog);
 

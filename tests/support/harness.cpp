@@ -14,6 +14,7 @@
 
 #include "platform/base/registry.h"
 #include "platform/gdi/printer.h"
+#include "platform/ui/color_dialog.h"
 #include "platform/ui/controls.h"
 
 namespace testing_support {
@@ -97,6 +98,26 @@ ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose,
     step.pageSetup = std::move(choose);
     m_steps.push_back(std::move(step));
     return *this;
+}
+
+ModalScript& ModalScript::ExpectColor(COLORREF colour, int answer) {
+    Step step{false, "Color", answer, 0, nullptr};
+    step.color = true;
+    step.colour = colour;
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+int ModalScript::RunColorDialog(CColorDialog& dialog) {
+    m_shown.push_back("Color");
+    if (m_steps.empty() || !m_steps.front().color) {
+        ADD_FAILURE() << "Unexpected colour dialog";
+        return IDCANCEL;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    if (step.answer == IDOK) dialog.SetColor(step.colour);
+    return step.answer;
 }
 
 ModalScript& ModalScript::ExpectQtDialog(std::function<int(QDialog&)> action) {

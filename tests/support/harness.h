@@ -67,6 +67,9 @@ public:
     ModalScript& ExpectPrint(const CString& pdfPath, int answer = IDOK, int fromPage = 0,
                              int toPage = 0);
 
+    // The colour picker: with IDOK it gives `colour`; with IDCANCEL nothing.
+    ModalScript& ExpectColor(COLORREF colour, int answer = IDOK);
+
     // The page set-up dialog: with IDOK `choose` picks the printer and page on the application's
     // default printer; with IDCANCEL nothing changes.
     ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
@@ -85,6 +88,7 @@ public:
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
     int RunPageSetupDialog() override;
+    int RunColorDialog(CColorDialog& dialog) override;
     int RunQtDialog(QDialog& dialog) override;
 
     // The texts of a dialog's statics, one per line.
@@ -100,6 +104,8 @@ private:
         bool print = false;
         int fromPage = 0, toPage = 0;
         std::function<void(QPrinter&)> pageSetup = nullptr;
+        bool color = false;
+        COLORREF colour = 0;
         std::function<int(QDialog&)> qtDialog = nullptr;
     };
     std::deque<Step> m_steps;
