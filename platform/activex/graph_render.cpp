@@ -375,6 +375,10 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
             bool havePrevious = false;
             size_t previousLast = 0;
             size_t lo = i0;
+            // Points a column, from the last one: where to look for the next edge, and what to
+            // fetch for the edge after it while this column is worked out.
+            size_t step = (i1 - i0) / columns;
+            pts.Prefetch(i0 + step);
             for (size_t c = 0; c < columns && lo < i1; ++c) {
                 const size_t hi =
                     c + 1 == columns
@@ -382,8 +386,10 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                         : std::min(
                               pts.LowerBound(xm.FromPixel(area.left() +
                                                           columnWidth * static_cast<double>(c + 1)),
-                                             lo),
+                                             lo, lo + step),
                               i1);
+                step = hi - lo;
+                pts.Prefetch(hi + 2 * step);
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;

@@ -111,6 +111,7 @@ void ExpectMatches(const PlotPoints& p, const Data& d, size_t n, unsigned seed) 
         size_t a = index(n), b = index(n);
         if (k % 3 == 0) a -= a % 64, b -= b % 4096;  // on block edges
         if (a > b) std::swap(a, b);
+        if (k % 3 == 1) b = std::min(n, a + rng() % 140);  // within a block or two
         SCOPED_TRACE(std::to_string(a) + ".." + std::to_string(b));
         ExpectSame(p.Summarise(a, b), Scan(d, a, b));
     }
@@ -123,6 +124,10 @@ void ExpectMatches(const PlotPoints& p, const Data& d, size_t n, unsigned seed) 
         while (want < n && !(std::isfinite(d.x[want]) && d.x[want] >= x))
             ++want;
         ASSERT_EQ(p.LowerBound(x, from), want) << x << " from " << from;
+        // A guess near the answer, or anywhere, changes nothing.
+        for (size_t guess : {want + rng() % 9 - 4, want + rng() % 41 - 20, index(n), from})
+            ASSERT_EQ(p.LowerBound(x, from, guess), want)
+                << x << " from " << from << " at " << guess;
     }
 }
 
