@@ -342,11 +342,12 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
     auto newRun = [&] {
         if (t.runs.empty() || !t.runs.back().empty()) t.runs.emplace_back();
     };
-    auto add = [&](size_t i) {
-        t.runs.back().push_back(pixel(i));
+    auto addAt = [&](size_t i, QPointF q) {
+        t.runs.back().push_back(q);
         t.runIndexes.push_back(i);
         ++vertices;
     };
+    auto add = [&](size_t i) { addAt(i, pixel(i)); };
     const bool increasing = xm.p1 > xm.p0;
     if (pts.Monotone() && increasing && !xm.log) {
         // Visible indexes, with one point beyond each side for the lines that leave the area.
@@ -379,6 +380,32 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
             // fetch for the edge after it while this column is worked out.
             size_t step = (i1 - i0) / columns;
             pts.Prefetch(i0 + step);
+            // A column's vertices go out once the next column's summary is known, so that the
+            // reads of its points are under way meanwhile.
+            auto putColumn = [&](const PlotPoints::Summary& sum) {
+                if (havePrevious && sum.first > previousLast + 1)
+                    newRun();  // a gap between the columns
+                const size_t a = std::min(sum.minIdx, sum.maxIdx);
+                const size_t b = std::max(sum.minIdx, sum.maxIdx);
+                const QPointF pa = pixel(a), pb = b == a ? pa : pixel(b);
+                const std::pair<size_t, QPointF> order[4] = {
+                    {sum.first, sum.first == a ? pa : pixel(sum.first)},
+                    {a, pa},
+                    {b, pb},
+                    {sum.last, sum.last == b ? pb : pixel(sum.last)}};
+                size_t lastEmitted = std::numeric_limits<size_t>::max();
+                for (const auto& [i, q] : order)
+                    if (i != lastEmitted) addAt(i, q), lastEmitted = i;
+                t.markers.push_back(sum.minIdx == a ? pa : pb);
+                t.markerIndexes.push_back(sum.minIdx);
+                if (sum.maxIdx != sum.minIdx) {
+                    t.markers.push_back(sum.maxIdx == a ? pa : pb);
+                    t.markerIndexes.push_back(sum.maxIdx);
+                }
+                havePrevious = true;
+                previousLast = sum.last;
+            };
+            std::optional<PlotPoints::Summary> pending;
             for (size_t c = 0; c < columns && lo < i1; ++c) {
                 const size_t hi =
                     c + 1 == columns
@@ -393,22 +420,14 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;
-                if (havePrevious && sum.first > previousLast + 1)
-                    newRun();  // a gap between the columns
-                size_t order[4] = {sum.first, std::min(sum.minIdx, sum.maxIdx),
-                                   std::max(sum.minIdx, sum.maxIdx), sum.last};
-                size_t lastEmitted = std::numeric_limits<size_t>::max();
-                for (size_t i : order)
-                    if (i != lastEmitted) add(i), lastEmitted = i;
-                t.markers.push_back(pixel(sum.minIdx));
-                t.markerIndexes.push_back(sum.minIdx);
-                if (sum.maxIdx != sum.minIdx) {
-                    t.markers.push_back(pixel(sum.maxIdx));
-                    t.markerIndexes.push_back(sum.maxIdx);
+                for (size_t i : {sum.first, sum.minIdx, sum.maxIdx, sum.last}) {
+                    __builtin_prefetch(xs + i);
+                    __builtin_prefetch(ys + i);
                 }
-                havePrevious = true;
-                previousLast = sum.last;
+                if (pending) putColumn(*pending);
+                pending = sum;
             }
+            if (pending) putColumn(*pending);
         }
     } else {
         // Y against X: one pass that merges successive points on the same device pixel.
