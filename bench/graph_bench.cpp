@@ -177,12 +177,14 @@ void Redraw(const GraphModel& model, QImage& image) {
 
 int RedrawsOnly(const char* spec) {
     unsigned long long n = 0;
-    int band = 0, count = 0;
-    if (std::sscanf(spec, "%llu,%d,%d", &n, &band, &count) != 3) return 2;
+    int band = 0, count = 0, used = 0;
+    if (std::sscanf(spec, "%llu,%d,%d%n", &n, &band, &count, &used) != 3) return 2;
     const auto model = GraphWith(static_cast<size_t>(n), band != 0);
     QImage image(1000, 600, QImage::Format_RGB32);
     Redraw(*model, image);
     Redraws(*model, image, count);
+    // ",file.png" after the count keeps the picture, to compare builds.
+    if (spec[used] == ',' && !image.save(QString::fromLocal8Bit(spec + used + 1))) return 1;
     return 0;
 }
 
