@@ -381,7 +381,7 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
             size_t previousLast = 0;
             size_t lo = i0;
             // Points a column, from the last one: where to look for the next edge, and what to
-            // fetch for the edge after it while this column is worked out.
+            // fetch for the edges a few columns on while this column is worked out.
             constexpr size_t kAhead = 4;  // columns between a fetch and its use
             size_t step = (i1 - i0) / columns;
             for (size_t k = 1; k <= kAhead + 1; ++k)
@@ -424,6 +424,7 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                               i1);
                 step = hi - lo;
                 pts.Prefetch(hi + (kAhead + 1) * step);
+                pts.PrefetchExtremes(hi + 2 * step);
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;
@@ -584,17 +585,43 @@ void WriteSpans(const SpanTarget& t, std::vector<WaitingLine>& lines) {
         if (!spans.empty())
             left = std::min(left, spans.front().x), right = std::max(right, spans.back().x);
     }
+    auto column = [&](int x, int lo, int hi, QRgb src) {
+        uchar* row = t.bits + static_cast<qsizetype>(lo) * t.stride + x * 4;
+        for (int y = lo; y <= hi; ++y, row += t.stride)
+            *reinterpret_cast<QRgb*>(row) = src;
+    };
     std::vector<size_t> next(lines.size(), 0);
     for (int x0 = left; x0 <= right; x0 += kStrip)
         for (size_t k = 0; k < lines.size(); ++k) {
             const std::vector<Span>& spans = lines[k].spans;
             const QRgb src = lines[k].colour;
             size_t& i = next[k];
-            for (; i < spans.size() && spans[i].x < x0 + kStrip; ++i) {
-                uchar* row =
-                    t.bits + static_cast<qsizetype>(spans[i].lo) * t.stride + spans[i].x * 4;
-                for (int y = spans[i].lo; y <= spans[i].hi; ++y, row += t.stride)
-                    *reinterpret_cast<QRgb*>(row) = src;
+            while (i < spans.size() && spans[i].x < x0 + kStrip) {
+                // The rows that neighbouring columns all cover go in a row at a time.
+                int lo = spans[i].lo, hi = spans[i].hi;
+                size_t j = i + 1;
+                for (; j < spans.size() && spans[j].x < x0 + kStrip &&
+                       spans[j].x == spans[j - 1].x + 1;
+                     ++j) {
+                    const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
+                    if (l > h) break;
+                    lo = l, hi = h;
+                }
+                const int count = static_cast<int>(j - i);
+                for (int y = lo; count > 1 && y <= hi; ++y)
+                    std::fill_n(
+                        reinterpret_cast<QRgb*>(t.bits + static_cast<qsizetype>(y) * t.stride) +
+                            spans[i].x,
+                        count, src);
+                for (size_t c = i; c < j; ++c) {
+                    if (count > 1) {
+                        column(spans[c].x, spans[c].lo, lo - 1, src);
+                        column(spans[c].x, hi + 1, spans[c].hi, src);
+                    } else {
+                        column(spans[c].x, spans[c].lo, spans[c].hi, src);
+                    }
+                }
+                i = j;
             }
         }
     lines.clear();

@@ -370,16 +370,35 @@ size_t PlotPoints::LowerBound(double x, size_t from, size_t guess) const {
 }
 
 void PlotPoints::Prefetch(size_t i) const {
-    if (i >= m_n) return;
-    const size_t base = i & ~(kBlock - 1);
+    if (i == 0 || i >= m_n) return;
     __builtin_prefetch(m_x + i);
+    __builtin_prefetch(m_store->edges.get() + i - 1);
     __builtin_prefetch(m_store->edges.get() + i);
-    for (size_t k = 0; k < kBlock; k += 8)
-        __builtin_prefetch(m_y + base + k);
-    if (g_method != Method::Summaries || base + kBlock > m_n || m_store->levelCount < 2) return;
-    const Blocks& b = Level(0);
-    __builtin_prefetch(&b.prefix[i / kBlock]);
-    __builtin_prefetch(&b.suffix[i / kBlock]);
+    const size_t b = i / kBlock;
+    if (g_method != Method::Summaries || m_store->levelCount < 2 || b == 0) return;
+    // A range that ends in block b may end with the blocks before it in their parent, one that
+    // starts there with the blocks after it.
+    const Blocks& level = Level(0);
+    __builtin_prefetch(&level.prefix[b - 1]);
+    if (b + 2 <= m_n / kBlock) __builtin_prefetch(&level.suffix[b + 1]);
+}
+
+void PlotPoints::PrefetchExtremes(size_t i) const {
+    if (i == 0 || i >= m_n || g_method != Method::Summaries) return;
+    const Edge* edges = m_store->edges.get();
+    const Edge head = edges[i - 1];
+    const size_t before = (i - 1) & ~(kBlock - 1);
+    if (head.headMin != kNoEdge) {
+        __builtin_prefetch(m_y + before + head.headMin);
+        __builtin_prefetch(m_y + before + head.headMax);
+    }
+    const size_t base = i & ~(kBlock - 1);
+    if (base + kBlock > m_n || base == i) return;
+    const Edge tail = edges[i];
+    if (tail.tailMin != kNoEdge) {
+        __builtin_prefetch(m_y + base + tail.tailMin);
+        __builtin_prefetch(m_y + base + tail.tailMax);
+    }
 }
 
 size_t PlotPoints::FirstReaching(size_t k, size_t j, double x) const {

@@ -50,9 +50,11 @@ public:
     // when none). A `guess` within a few points of the answer (evenly spaced X make it easy) finds
     // it by looking there; otherwise the search goes down the pyramid.
     size_t LowerBound(double x, size_t from = 0, size_t guess = SIZE_MAX) const;
-    // Asks the memory for what a search and a summary ending or starting near point i will read,
-    // so that the reads of several pixel columns are under way at once.
+    // Asks the memory for what a search and summaries ending or starting at point i will read,
+    // so that the reads of several pixel columns are under way at once: first by position, then,
+    // once that has arrived, the extremes it names.
     void Prefetch(size_t i) const;
+    void PrefetchExtremes(size_t i) const;
 
     struct Summary {
         bool any = false;
