@@ -393,7 +393,12 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                     newRun();  // a gap between the columns
                 const size_t a = std::min(sum.minIdx, sum.maxIdx);
                 const size_t b = std::max(sum.minIdx, sum.maxIdx);
-                const QPointF pa = pixel(a), pb = b == a ? pa : pixel(b);
+                // The extremes' Y come with the summary, which saves reading them.
+                auto extreme = [&](size_t i) {
+                    return Bounded(area, xm.ToPixel(xs[i]),
+                                   ym.ToPixel(i == sum.minIdx ? sum.minY : sum.maxY));
+                };
+                const QPointF pa = extreme(a), pb = b == a ? pa : extreme(b);
                 const std::pair<size_t, QPointF> order[4] = {
                     {sum.first, sum.first == a ? pa : pixel(sum.first)},
                     {a, pa},
@@ -428,10 +433,10 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;
-                for (size_t i : {sum.first, sum.minIdx, sum.maxIdx, sum.last}) {
-                    __builtin_prefetch(xs + i);
+                for (size_t i : {sum.first, sum.last})
                     __builtin_prefetch(ys + i);
-                }
+                for (size_t i : {sum.first, sum.minIdx, sum.maxIdx, sum.last})
+                    __builtin_prefetch(xs + i);
                 PlotPoints::Summary& slot = pending[summarised++ % kAhead];
                 if (summarised > kAhead) putColumn(slot);
                 slot = sum;

@@ -529,6 +529,7 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
     }
     if (!any) return s;
     s.any = true;
+    s.minY = lowest, s.maxY = highest;
     s.last = lastAt.blocks ? lastAt.blocks->last[lastAt.at] : lastAt.at;
     s.minIdx = minAt.blocks ? minAt.blocks->minIdx[minAt.at] : minAt.at;
     s.maxIdx = maxAt.blocks ? maxAt.blocks->maxIdx[maxAt.at] : maxAt.at;

@@ -60,6 +60,7 @@ public:
         bool any = false;
         size_t first = 0, last = 0;     // first and last finite point
         size_t minIdx = 0, maxIdx = 0;  // lowest and highest Y, the earliest of equals
+        double minY = 0, maxY = 0;      // their Y
         size_t count = 0;               // indexes in the range
     };
     // The points in [lo, hi).

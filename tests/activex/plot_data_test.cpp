@@ -66,6 +66,7 @@ PlotPoints::Summary Scan(const Data& d, size_t lo, size_t hi) {
         s.any = true;
         s.last = i;
     }
+    if (s.any) s.minY = d.y[s.minIdx], s.maxY = d.y[s.maxIdx];
     return s;
 }
 
@@ -77,6 +78,8 @@ void ExpectSame(const PlotPoints::Summary& a, const PlotPoints::Summary& b) {
     EXPECT_EQ(a.last, b.last);
     EXPECT_EQ(a.minIdx, b.minIdx);
     EXPECT_EQ(a.maxIdx, b.maxIdx);
+    EXPECT_EQ(a.minY, b.minY);
+    EXPECT_EQ(a.maxY, b.maxY);
 }
 
 // Everything a reader can ask of `p` agrees with a scan of the first n points of d.
