@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -596,6 +597,42 @@ void WriteSpans(const SpanTarget& t, std::vector<WaitingLine>& lines) {
             *reinterpret_cast<QRgb*>(row) = src;
     };
     std::vector<size_t> next(lines.size(), 0);
+    if (lines.size() > 1 && lines.size() <= 64) {
+        // Several lines: each pixel of a column once, in the colour of the last line over it,
+        // found by going down the column through the ends of the lines' runs there. Lines that
+        // cover each other write far fewer pixels so.
+        struct End {
+            int y;
+            int line;  // + where its run starts, - 1 after it ends
+        };
+        std::vector<End> ends;
+        int active[64] = {};
+        for (int x = left; x <= right; ++x) {
+            ends.clear();
+            for (size_t k = 0; k < lines.size(); ++k) {
+                const std::vector<Span>& spans = lines[k].spans;
+                for (size_t& i = next[k]; i < spans.size() && spans[i].x == x; ++i) {
+                    ends.push_back({spans[i].lo, static_cast<int>(k) + 1});
+                    ends.push_back({spans[i].hi + 1, -static_cast<int>(k) - 1});
+                }
+            }
+            std::sort(ends.begin(), ends.end(),
+                      [](const End& a, const End& b) { return a.y < b.y; });
+            std::uint64_t over = 0;
+            for (size_t e = 0; e < ends.size();) {
+                const int y = ends[e].y;
+                for (; e < ends.size() && ends[e].y == y; ++e) {
+                    const int k = std::abs(ends[e].line) - 1;
+                    if (ends[e].line > 0 ? active[k]++ == 0 : --active[k] == 0)
+                        over ^= std::uint64_t{1} << k;
+                }
+                if (over && e < ends.size())
+                    column(x, y, ends[e].y - 1, lines[63 - std::countl_zero(over)].colour);
+            }
+        }
+        lines.clear();
+        return;
+    }
     for (int x0 = left; x0 <= right; x0 += kStrip)
         for (size_t k = 0; k < lines.size(); ++k) {
             const std::vector<Span>& spans = lines[k].spans;

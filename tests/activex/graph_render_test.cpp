@@ -716,3 +716,33 @@ TEST_F(GraphRenderTest, ADenseLineInAThirtyTwoBitImageMatchesThePaintersDrawing)
         }
     }
 }
+
+// Dense lines that go into the image together keep their order: where they cover each other,
+// the later plot shows, and each shows where only it lies.
+TEST_F(GraphRenderTest, DenseLinesWrittenTogetherShowTheLaterPlotOnTop) {
+    const size_t n = 200000;
+    const struct {
+        COLORREF colour;
+        double mid, half;  // a band of noise about mid
+    } bands[] = {{kRed, 5, 3}, {kBlue, 5, 1.5}, {kGreen, 5.75, 0.5}};
+    std::vector<double> x(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = 10.0 * static_cast<double>(i) / n;
+    for (const auto& b : bands) {
+        std::vector<double> y(n);
+        for (size_t i = 0; i < n; ++i)
+            y[i] = b.mid + b.half * (i % 2 ? 1 : -1) * (0.9 + 0.1 * std::sin(i * 0.01));
+        AddPlot(x, y).SetLong(14, b.colour);
+    }
+    const QImage image = Render();
+    SaveTestImage(image, "graph_dense_bands");
+    for (double at : {1.0, 5.0, 9.0}) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(image.pixel(At(at, 2.5)), Rgb(kRed));
+        EXPECT_EQ(image.pixel(At(at, 7.5)), Rgb(kRed));
+        EXPECT_EQ(image.pixel(At(at, 4)), Rgb(kBlue));
+        EXPECT_EQ(image.pixel(At(at, 6.5)), Rgb(kBlue));
+        EXPECT_EQ(image.pixel(At(at, 5.75)), Rgb(kGreen));
+        EXPECT_NE(image.pixel(At(at, 1.5)), Rgb(kRed));  // below every band
+    }
+}
