@@ -569,11 +569,8 @@ struct WaitingLine {
     QRgb colour;
 };
 
-// Writes the waiting lines a strip of columns at a time, each line's spans in the strip over
-// those of the lines before it: a strip's rows stay in the cache for every line, where a line at
-// a time would fetch the whole picture again for each.
+// Writes the waiting lines, later ones over earlier ones, and empties the list.
 void WriteSpans(const SpanTarget& t, std::vector<WaitingLine>& lines) {
-    constexpr int kStrip = 16;
     int left = t.clip.right() + 1, right = t.clip.left() - 1;
     for (WaitingLine& line : lines) {
         auto& spans = line.spans;
@@ -599,8 +596,9 @@ void WriteSpans(const SpanTarget& t, std::vector<WaitingLine>& lines) {
     std::vector<size_t> next(lines.size(), 0);
     if (lines.size() > 1 && lines.size() <= 64) {
         // Several lines: each pixel of a column once, in the colour of the last line over it,
-        // found by going down the column through the ends of the lines' runs there. Lines that
-        // cover each other write far fewer pixels so.
+        // found by going down the column through the ends of the lines' runs there. Where lines
+        // cover each other, as the dense traces of a long run do, far fewer pixels are written
+        // than line by line.
         struct End {
             int y;
             int line;  // + where its run starts, - 1 after it ends
@@ -633,13 +631,16 @@ void WriteSpans(const SpanTarget& t, std::vector<WaitingLine>& lines) {
         lines.clear();
         return;
     }
+    // One line (or very many, line by line): the rows that up to 16 neighbouring columns all
+    // cover go in a row at a time, which keeps to the cache where a column at a time touches a
+    // new line of memory per pixel; the rest per column.
+    constexpr int kStrip = 16;
     for (int x0 = left; x0 <= right; x0 += kStrip)
         for (size_t k = 0; k < lines.size(); ++k) {
             const std::vector<Span>& spans = lines[k].spans;
             const QRgb src = lines[k].colour;
             size_t& i = next[k];
             while (i < spans.size() && spans[i].x < x0 + kStrip) {
-                // The rows that neighbouring columns all cover go in a row at a time.
                 int lo = spans[i].lo, hi = spans[i].hi;
                 size_t j = i + 1;
                 for (; j < spans.size() && spans[j].x < x0 + kStrip &&
