@@ -326,6 +326,7 @@ bool PlotPoints::YRange(double& lo, double& hi) const {
 size_t PlotPoints::LowerBound(double x, size_t from, size_t guess) const {
     const double* xs = m_x;
     auto at = [&](size_t i) { return std::isfinite(xs[i]) && xs[i] >= x; };
+    if (from >= m_n) return m_n;
     if (guess < m_n && g_method != Method::Scan) {
         // Monotone X: the answer is where X reaches x and the finite X before it does not.
         constexpr size_t kNear = 16;
