@@ -236,3 +236,30 @@ void CVarnelDoc::OnDisplayGraph() {
     if (CGraphView* graph = GetGraphView())
         if (CFrameWnd* frame = graph->GetParentFrame()) frame->ShowWindow(SW_SHOW);
 }
+
+void CVarnelDoc::ApplyDisplayModes() {
+    auto show = [](CView* view, LONG mode) {
+        if (!view || !view->GetSafeHwnd()) return;
+        if (CFrameWnd* frame = view->GetParentFrame())
+            frame->ShowWindow(mode != 0 ? SW_SHOW : SW_HIDE);
+    };
+    show(GetGraphView(), m_settings->m_graphMode);
+    show(GetDataTreeView(), m_settings->m_dataMapMode);
+    if (CMainFrame* frame = MainFrame()) {
+        CRect client;
+        frame->GetClientRect(&client);
+        LayoutStandardWindows(client.Width(), client.Height());
+        frame->m_graphShown = m_settings->m_graphMode != 0;
+        frame->m_dataMapShown = m_settings->m_dataMapMode != 0;
+    }
+}
+
+void CVarnelDoc::ShowMeterWindow(bool show, LONG mode) {
+    m_settings->m_meterMode = show ? mode : 0;
+    if (CMainFrame* frame = MainFrame()) frame->m_metersShown = show && mode == 3;
+}
+
+void CVarnelDoc::SetScrollRun(BOOL on, LONG) {
+    m_scrollRun = on ? TRUE : FALSE;
+    if (CMainFrame* frame = MainFrame()) frame->m_scrollRunOn = m_scrollRun;
+}

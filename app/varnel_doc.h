@@ -163,6 +163,11 @@ public:
     void EnableVideoRecord(BOOL on);
     // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
+    // The standard windows shown or hidden by their display modes.
+    void ApplyDisplayModes();
+    void ShowMeterWindow(bool show, LONG mode);
+    // Graph > Scroll Run; the second value is not used.
+    void SetScrollRun(BOOL on, LONG unused);
 
     // ---- the command map
     void OnLoggerRun() { IssueLoggerCommand(kCommandRun); }
