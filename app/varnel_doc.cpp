@@ -33,6 +33,10 @@ ON_COMMAND(ID_TOOLBAR_DOWNLOAD, OnLoggerDownload)
 ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
+ON_COMMAND(ID_NEW_PROJECT, OnNewProject)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
 END_MESSAGE_MAP()
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
@@ -149,19 +153,6 @@ void CVarnelDoc::ClearProject(bool ask) {
     SetTitle("");
     m_logger->SetReportedRateCode(255);
     m_sampleExperiment = 0;
-}
-
-bool CVarnelDoc::SaveProject(bool) {
-    if (m_runInProgress) {
-        ShowMessage(kRunningText, 0);
-        return false;
-    }
-    ShowMessage(kCannotSaveText, 0);
-    return false;
-}
-
-bool CVarnelDoc::SaveLastProject() {
-    return false;
 }
 
 CDataTreeBrench* CVarnelDoc::AddDataGroup(const CString& name) {

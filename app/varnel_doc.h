@@ -143,11 +143,35 @@ public:
     bool GetMeterReading(int meter, double& value) const;
 
     // ---- the project
+    static constexpr const char* kFileFilter = "Varnel Files (*.vnp)|*.vnp|";
+    static constexpr const char* kFileSavedText = "File saved";
+    static constexpr const char* kLastProjectSavedText = "Last project saved !";
+    static constexpr const char* kFileOpenedText = "File opened";
+    static constexpr const char* kCannotOpenText = "Can not open file";
+    static constexpr const char* kEndPredictText = "End Predict mode?";
+    static constexpr const char* kSaveBeforeOpenText =
+        "Do you want to save before opening a new project ?";
+    // Ours: a project with no experiment writes no file.
+    static constexpr const char* kNothingToSaveText = "There is no data to save";
+
     void ClearProject(bool ask);
-    // The project file cannot be written yet: "Can not save file", false.
+    // True when saved, or when there was nothing to write (no file is made then).
     bool SaveProject(bool saveAs);
-    // Runs inside a logger handler: shows nothing. Cannot save yet: false.
+    // Runs inside a logger handler: shows nothing but the status text. True when the project may
+    // be cleared: saved, or nothing worth keeping.
     bool SaveLastProject();
+    void OnNewProject();
+    void OnFileOpen();
+    void OnFileSave() { SaveProject(false); }
+    void OnFileSaveAs() { SaveProject(true); }
+    // Reads the file first: a file that cannot be read leaves the project, its name and its
+    // state as they were.
+    bool OpenProject(const CString& path);
+    // Opens the start-up path once the graph and data-map views exist; once only.
+    void OpenStartupProject();
+    // The folder of the projects, "Varnel Data" under the data root, with its separator.
+    static CString GetProjectFolder();
+    void SetStatusText(const CString& text);
     CDataTreeBrench* AddDataGroup(const CString& name);
     // A refusal (null) leaves the arrays with the caller.
     CDataTreeBrench* AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x,
@@ -192,6 +216,12 @@ public:
     CGraphTreeList m_graphList;
 
     CString m_startupPath;
+    // The date style of default project names (0 day first, 1 month first).
+    int m_dateStyle = 0;
+    // The clock of default project names; tests fix it.
+    CPreciseDateTime (*m_now)() = &CPreciseDateTime::GetCurrentTime;
+    BYTE m_lastProjectSaved = 0;
+    BYTE m_startupProjectOpened = 0;
     CString m_title;
     CString m_path;
     CString m_folder;

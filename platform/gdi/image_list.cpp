@@ -12,6 +12,17 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int) {
     return TRUE;
 }
 
+BOOL CImageList::Create(UINT bitmapId, int cx, int grow, COLORREF mask) {
+    CBitmap strip;
+    if (cx <= 0 || !strip.LoadBitmap(bitmapId)) return FALSE;
+    const QImage& all = strip.GetImage();
+    const int count = all.width() / cx;
+    if (!Create(cx, all.height(), ILC_MASK, count, grow)) return FALSE;
+    for (int i = 0; i < count; ++i)
+        AddImage(all.copy(i * cx, 0, cx, all.height()), mask);
+    return TRUE;
+}
+
 BOOL CImageList::DeleteImageList() {
     if (!m_created) return FALSE;
     m_images.clear();
@@ -21,11 +32,15 @@ BOOL CImageList::DeleteImageList() {
 
 int CImageList::Add(CBitmap* bitmap, COLORREF mask) {
     if (!m_created || !bitmap || !bitmap->GetSafeHandle()) return -1;
+    return AddImage(bitmap->GetImage(), mask);
+}
+
+int CImageList::AddImage(const QImage& picture, COLORREF mask) {
     QImage image(m_size.cx, m_size.cy, QImage::Format_ARGB32);
     image.fill(Qt::black);
     {
         QPainter painter(&image);
-        painter.drawImage(0, 0, bitmap->GetImage());
+        painter.drawImage(0, 0, picture);
     }
     if (m_masked) {
         const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));

@@ -64,6 +64,10 @@ ModalScript::~ModalScript() {
     for (const Step& s : m_steps) {
         if (s.print)
             ADD_FAILURE() << "Expected print dialog never shown";
+        else if (s.fileDialog)
+            ADD_FAILURE() << "Expected file dialog never shown";
+        else if (s.menu)
+            ADD_FAILURE() << "Expected pop-up menu never shown";
         else if (s.message)
             ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
         else
@@ -89,6 +93,47 @@ ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fr
     step.toPage = toPage;
     m_steps.push_back(std::move(step));
     return *this;
+}
+
+ModalScript& ModalScript::ExpectFileDialog(const CString& path, int answer,
+                                           std::function<void(CFileDialog&)> check) {
+    Step step{false, path, answer, 0, nullptr};
+    step.fileDialog = true;
+    step.file = std::move(check);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+ModalScript& ModalScript::ExpectMenu(std::function<UINT(CMenu&)> choose) {
+    Step step{false, CString(), 0, 0, nullptr};
+    step.menu = std::move(choose);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+int ModalScript::RunFileDialog(CFileDialog& dialog) {
+    m_shown.push_back(dialog.m_fileName);
+    if (m_steps.empty() || !m_steps.front().fileDialog) {
+        ADD_FAILURE() << "Unexpected file dialog: \"" << dialog.m_fileName.GetString() << "\"";
+        return IDCANCEL;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    if (step.file) step.file(dialog);
+    if (step.answer != IDOK) return step.answer;
+    dialog.SetChosenPath(step.text);
+    return IDOK;
+}
+
+UINT ModalScript::RunPopupMenu(CMenu& popup, int, int) {
+    m_shown.push_back("(menu)");
+    if (m_steps.empty() || !m_steps.front().menu) {
+        ADD_FAILURE() << "Unexpected pop-up menu";
+        return 0;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    return step.menu(popup);
 }
 
 ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer) {

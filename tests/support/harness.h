@@ -16,6 +16,8 @@
 
 #include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
 
@@ -70,6 +72,12 @@ public:
     // default printer; with IDCANCEL nothing changes.
     ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
 
+    // An open or save dialog: `check` (when given) looks at it; with IDOK `path` is chosen.
+    ModalScript& ExpectFileDialog(const CString& path, int answer = IDOK,
+                                  std::function<void(CFileDialog&)> check = nullptr);
+    // A pop-up menu: `choose` looks at it and returns the command picked (0 for none).
+    ModalScript& ExpectMenu(std::function<UINT(CMenu&)> choose);
+
     // The text of every modal shown, in order.
     const std::vector<CString>& Shown() const { return m_shown; }
     size_t Pending() const { return m_steps.size(); }
@@ -78,6 +86,8 @@ public:
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
     int RunPageSetupDialog() override;
+    int RunFileDialog(CFileDialog& dialog) override;
+    UINT RunPopupMenu(CMenu& popup, int x, int y) override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -92,6 +102,9 @@ private:
         bool print = false;
         int fromPage = 0, toPage = 0;
         std::function<void(QPrinter&)> pageSetup = nullptr;
+        std::function<void(CFileDialog&)> file = nullptr;
+        bool fileDialog = false;
+        std::function<UINT(CMenu&)> menu = nullptr;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;
