@@ -297,7 +297,14 @@ void CVarnelFile::ResolveLinks(CDataTreeBrench& d) const {
 std::vector<BYTE> CVarnelFile::BuildBytes(const ProjectImage& image) {
     CVarnelFile file;
     file.m_image = image;
-    CMemFile memory;
+    // Room for the arrays up front: a project is mostly its samples.
+    size_t estimate = 4096;
+    for (const auto* list : {&image.dataBranches, &image.fittedLines})
+        for (const CDataTreeBrench* d : *list)
+            estimate += 512 + 8 * (size_t(d->GetXCount()) + size_t(d->GetYCount()));
+    std::vector<BYTE> room;
+    room.reserve(estimate + 1024 * image.graphs.size());
+    CMemFile memory(std::move(room));
     CArchive ar(&memory, CArchive::store);
     file.Serialize(ar);
     ar.Close();
@@ -432,23 +439,12 @@ bool CVarnelFile::Open(const CString& path) {
     const int slash = path.ReverseFind('/');
     if (slash < 1) return false;
     m_folder = path.Left(slash + 1);
-    std::vector<BYTE> bytes;
     try {
         CFile file;
-        if (!file.Open(path.GetString(), CFile::modeRead)) return false;
-        const ULONGLONG length = file.GetLength();
-        if (length == 0 || length > 0x7FFFFFFF) return false;
-        bytes.resize(static_cast<size_t>(length));
-        if (file.Read(bytes.data(), static_cast<UINT>(length)) != length) return false;
-    } catch (const CException& e) {
-        WriteDebugLog(CString("Error (CVarnelFile::Load): ") + e.GetErrorMessage(), "");
-        return false;
-    }
-    try {
-        CMemFile memory(std::move(bytes));
-        CArchive ar(&memory, CArchive::load);
+        if (!file.Open(path.GetString(), CFile::modeRead) || file.GetLength() == 0) return false;
+        CArchive ar(&file, CArchive::load);
         Serialize(ar);
-    } catch (const CArchiveException& e) {
+    } catch (const CException& e) {
         WriteDebugLog(CString("Error (CVarnelFile::Load): ") + e.GetErrorMessage(), "");
         return false;
     }
