@@ -82,8 +82,23 @@ public:
 
     CSettings* GetSettings() const { return m_settings.get(); }
     CDorvik* GetLogger() const { return m_logger.get(); }
-    // The video file of the current run; empty while no video view records.
-    CString GetCurrentRunVideoPath() const { return CString(); }
+    // The video file of the graph's current run, a saved copy resolved against the project
+    // folder; empty without a graph view or a video.
+    void GetCurrentRunVideoPath(CString& path) const;
+    CString GetCurrentRunVideoPath() const {
+        CString path;
+        GetCurrentRunVideoPath(path);
+        return path;
+    }
+    // The largest sample count of the current run; 0 without a run.
+    LONG GetMaxSampleCount() const;
+    // A recording that starts during a run: its file goes to the run's data sets.
+    void AttachVideoToRuns();
+    // The run's data sets take the file unless the first one has a video already; true if so.
+    bool AttachVideoFileToRuns(const CString& fileName);
+    // An empty "Edited Data" data set, the experiment made on first use.
+    CDataTreeBrench* AddEditedData(const CString& name, WORD rateCode, const CString& unit,
+                                   LONG value1, LONG value2);
 
     // ---- the views: each finder gives the first view of its class bound to the document
     CGraphView* GetGraphView() const;

@@ -191,3 +191,53 @@ void CVarnelDoc::OpenStartupProject() {
     m_startupProjectOpened = 1;
     OpenProject(CString(QFileInfo(m_startupPath.ToQString()).absoluteFilePath()));
 }
+
+// ---- experiments and data sets
+
+void CVarnelDoc::GetCurrentRunVideoPath(CString& path) const {
+    path.Empty();
+    const CGraphView* graph = GetGraphView();
+    if (!graph || graph->m_plotCount < 1 || !graph->m_plots[0].dataSet) return;
+    const CDataTreeBrench& d = *graph->m_plots[0].dataSet;
+    if (d.m_videoFile.IsEmpty()) return;
+    path = d.m_videoUnsaved ? d.m_videoFile : m_folder + d.m_videoFile;
+}
+
+LONG CVarnelDoc::GetMaxSampleCount() const {
+    if (!m_currentRun[0]) return 0;
+    LONG most = 0;
+    for (int i = 0; i < m_currentRunCount && i < kRunListSize; ++i)
+        if (m_currentRun[i]) most = std::max<LONG>(most, m_currentRun[i]->GetYCount());
+    return most;
+}
+
+void CVarnelDoc::AttachVideoToRuns() {
+    if (!m_runInProgress || !m_logger->IsSetDownloadFinished() || !GetVideoView()) return;
+    // The video view does not name its file yet; the recording is attached once it does.
+    AttachVideoFileToRuns(CString());
+}
+
+bool CVarnelDoc::AttachVideoFileToRuns(const CString& fileName) {
+    if (m_currentRunCount == 0 || !m_currentRun[0] || fileName.IsEmpty() ||
+        !m_currentRun[0]->m_videoFile.IsEmpty())
+        return false;
+    CDataTreeView* tree = GetDataTreeView();
+    for (int i = 0; i < m_currentRunCount && i < kRunListSize; ++i) {
+        CDataTreeBrench* d = m_currentRun[i];
+        if (!d) continue;
+        d->m_videoFile = fileName;
+        d->m_videoUnsaved = 1;
+        if (tree) tree->SetItemImage(d->m_id, CDataTreeView::kVideoDataSetImage);
+    }
+    return true;
+}
+
+CDataTreeBrench* CVarnelDoc::AddEditedData(const CString& name, WORD rateCode,
+                                           const CString& unit, LONG value1, LONG value2) {
+    CDataTreeBrench* group = m_dataList.FindByName("Edited Data");
+    if (!group || !group->IsExperiment()) group = AddDataGroup("Edited Data");
+    if (!group) return nullptr;
+    return AddDataBranch(group, std::make_shared<CDataArray>(), std::make_shared<CDataArray>(),
+                         name, rateCode, unit, m_now(), value1, value2, 0, "", 255, 9999999.0,
+                         -9999999.0);
+}

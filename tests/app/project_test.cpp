@@ -446,6 +446,58 @@ TEST_F(ProjectTest, TheStartUpProjectOpensOnceTheViewsExist) {
     EXPECT_EQ(doc.m_dataList.FindByName("Exp. 1"), nullptr) << "opened once only";
 }
 
+// ---- experiments and data sets
+
+TEST_F(ProjectTest, DataSetsTakeTheirRangeEditedCopiesShareOneExperimentAndRunsTheirVideo) {
+    CDataTreeBrench* e = AddExperiment("Exp. 1", 2, 4);
+    const auto sets = DataSetsOf(e);
+    EXPECT_DOUBLE_EQ(sets[0]->m_rangeMin, 35);
+    EXPECT_DOUBLE_EQ(sets[0]->m_rangeMax, 65);
+    CDataTreeBrench* a = doc.AddEditedData("Copy 1", 41, "V", 2, -1);
+    CDataTreeBrench* b = doc.AddEditedData("Copy 2", 41, "V", 2, -1);
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    const CDataTreeBrench* edited = doc.m_dataList.FindByName("Edited Data");
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(doc.m_dataList.GetExperimentOf(a->m_id), edited);
+    EXPECT_EQ(doc.m_dataList.GetExperimentOf(b->m_id), edited);
+    EXPECT_EQ(a->m_rangeMin, 9999999.0);  // unset
+    EXPECT_EQ(a->m_rangeMax, -9999999.0);
+    EXPECT_EQ(a->m_inputKind, 255);
+
+    // The current run: its largest count, and a recording attached unless it has one.
+    EXPECT_EQ(doc.GetMaxSampleCount(), 0);
+    doc.m_currentRun[0] = sets[0], doc.m_currentRun[1] = b, doc.m_currentRunCount = 2;
+    EXPECT_EQ(doc.GetMaxSampleCount(), 4);
+    EXPECT_TRUE(doc.AttachVideoFileToRuns("/tmp/rec.wmv"));
+    EXPECT_EQ(b->m_videoFile, "/tmp/rec.wmv");
+    int image = 0, selected = 0;
+    tree.GetTreeCtrl().GetItemImage(tree.FindDataSetItem(sets[0]->m_id), image, selected);
+    EXPECT_EQ(image, CDataTreeView::kVideoDataSetImage);
+    EXPECT_FALSE(doc.AttachVideoFileToRuns("/tmp/second.wmv"));
+    EXPECT_EQ(sets[0]->m_videoFile, "/tmp/rec.wmv");
+    doc.m_currentRun[0] = doc.m_currentRun[1] = nullptr, doc.m_currentRunCount = 0;
+
+    // The graph's current run's video: the recording itself, or the copy beside the project.
+    EXPECT_EQ(doc.GetCurrentRunVideoPath(), "");
+    graph.ShowDataSet(sets[0]);
+    EXPECT_EQ(doc.GetCurrentRunVideoPath(), "/tmp/rec.wmv");
+    sets[0]->m_videoFile = "P - Video 1.wmv";
+    sets[0]->m_videoUnsaved = 0;
+    doc.m_folder = Folder();
+    EXPECT_EQ(doc.GetCurrentRunVideoPath(), Folder() + "P - Video 1.wmv");
+
+    // Without a data map nothing can be added.
+    doc.m_dataTreeView = nullptr;
+    tree.SetDocument(nullptr);
+    EXPECT_EQ(doc.AddDataGroup("Exp. 9"), nullptr);
+    EXPECT_EQ(doc.AddDataBranch(e, std::make_shared<CDataArray>(), std::make_shared<CDataArray>(),
+                                "x", 41, "V", FixedNow(), 1, -1, 0, "", 0, 0, 1),
+              nullptr);
+    tree.SetDocument(&doc);
+    doc.m_dataTreeView = &tree;
+}
+
 // ---- the data map
 
 TEST_F(ProjectTest, TheDataMapLooksAsItShould) {
