@@ -13,6 +13,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/message_pos.h"
+#include "video/video_view.h"
 
 namespace {
 
@@ -360,7 +361,12 @@ void CDataTreeView::OnClick() {
 
 void CDataTreeView::OnDoubleClick() {
     m_clickedItem = ItemAtMessagePos(nullptr);
-    // The video views come with their own code; with none, nothing records or plays.
+    CVarnelDoc* doc = Doc();
+    if (const CVideoView* video = doc ? doc->GetVideoView() : nullptr;
+        video && video->m_recording) {
+        ShowMessage("Stop video recording first", 0);
+        return;
+    }
     const ItemKind kind = GetItemKind(m_clickedItem);
     if (kind == ItemKind::dataSet && m_tree.GetChildItem(m_clickedItem) == nullptr)
         DisplayPlot(m_clickedItem);
@@ -374,8 +380,8 @@ void CDataTreeView::BuildMenu(HTREEITEM item, CMenu& menu) const {
     switch (GetItemKind(item)) {
         case ItemKind::graph: {
             const CGraphView* graph = doc ? doc->GetGraphView() : nullptr;
-            const bool shown = graph && graph->m_currentGraph &&
-                               graph->m_currentGraph->m_item == IdOf(item);
+            const bool shown =
+                graph && graph->m_currentGraph && graph->m_currentGraph->m_item == IdOf(item);
             menu.AppendMenu(MF_STRING | (shown ? MF_CHECKED : 0), ID_DATAMAP_DISPLAY_GRAPH,
                             "Display");
             menu.AppendMenu(MF_STRING, ID_DATAMAP_DELETE_GRAPH, "Delete graph");
@@ -383,8 +389,8 @@ void CDataTreeView::BuildMenu(HTREEITEM item, CMenu& menu) const {
         }
         case ItemKind::dataSet: {
             const CDataTreeBrench* d = doc ? doc->m_dataList.FindById(IdOf(item)) : nullptr;
-            menu.AppendMenu(MF_STRING | (d && d->m_shown ? MF_CHECKED : 0),
-                            ID_DATAMAP_DISPLAY_PLOT, "Display");
+            menu.AppendMenu(MF_STRING | (d && d->m_shown ? MF_CHECKED : 0), ID_DATAMAP_DISPLAY_PLOT,
+                            "Display");
             menu.AppendMenu(MF_STRING, ID_DATAMAP_DELETE_DATA, "Delete Data");
             break;
         }
@@ -408,9 +414,9 @@ void CDataTreeView::OnRightClick() {
     BuildMenu(m_clickedItem, menu);
     if (menu.GetMenuItemCount() == 0) return;
     const DWORD pos = GetMessagePos();
-    const UINT chosen = TrackPopupMenu(&menu, TPM_LEFTALIGN | TPM_RETURNCMD,
-                                       static_cast<short>(LOWORD(pos)),
-                                       static_cast<short>(HIWORD(pos)), this);
+    const UINT chosen =
+        TrackPopupMenu(&menu, TPM_LEFTALIGN | TPM_RETURNCMD, static_cast<short>(LOWORD(pos)),
+                       static_cast<short>(HIWORD(pos)), this);
     if (chosen) RunCommand(chosen);
 }
 

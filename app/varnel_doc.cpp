@@ -19,6 +19,7 @@
 #include "logger/settings.h"
 #include "platform/ui/styles.h"
 #include "platform/win/message_loop.h"
+#include "video/video_view.h"
 
 int CVarnelDoc::s_experimentCounter = 1;
 BYTE CVarnelDoc::s_lastModel = 0;
@@ -151,6 +152,7 @@ void CVarnelDoc::ClearProject(bool ask) {
     m_title.Empty();
     m_path.Empty();
     SetTitle("");
+    if (CVideoView* video = GetVideoView()) video->DeleteTempVideoFiles();
     m_logger->SetReportedRateCode(255);
     m_sampleExperiment = 0;
 }

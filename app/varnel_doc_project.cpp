@@ -62,15 +62,15 @@ bool CVarnelDoc::SaveProject(bool saveAs) {
         path = folder + title;
     }
     if (title.IsEmpty()) {
-        title = CString::Formatted("%s %s%s", "Dorvik", now.FormatFileStamp(m_dateStyle).GetString(),
-                                   ".vnp");
+        title = CString::Formatted("%s %s%s", "Dorvik",
+                                   now.FormatFileStamp(m_dateStyle).GetString(), ".vnp");
         path = folder + title;
         saveAs = true;
     }
     bool copyVideos = false;
     if (saveAs) {
-        CFileDialog dialog(FALSE, ".vnp", path, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                           kFileFilter, MainFrame());
+        CFileDialog dialog(FALSE, ".vnp", path, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kFileFilter,
+                           MainFrame());
         if (dialog.DoModal() != IDOK) return false;
         copyVideos = dialog.GetPathName() != m_path;
         path = dialog.GetPathName();
@@ -184,8 +184,7 @@ bool CVarnelDoc::OpenProject(const CString& path) {
 }
 
 void CVarnelDoc::OpenStartupProject() {
-    if (m_startupPath.IsEmpty() || m_startupProjectOpened || !GetGraphView() ||
-        !GetDataTreeView())
+    if (m_startupPath.IsEmpty() || m_startupProjectOpened || !GetGraphView() || !GetDataTreeView())
         return;
     // The path stays, as the command line gave it; the project is opened once.
     m_startupProjectOpened = 1;
@@ -232,8 +231,8 @@ bool CVarnelDoc::AttachVideoFileToRuns(const CString& fileName) {
     return true;
 }
 
-CDataTreeBrench* CVarnelDoc::AddEditedData(const CString& name, WORD rateCode,
-                                           const CString& unit, LONG value1, LONG value2) {
+CDataTreeBrench* CVarnelDoc::AddEditedData(const CString& name, WORD rateCode, const CString& unit,
+                                           LONG value1, LONG value2) {
     CDataTreeBrench* group = m_dataList.FindByName("Edited Data");
     if (!group || !group->IsExperiment()) group = AddDataGroup("Edited Data");
     if (!group) return nullptr;

@@ -177,9 +177,9 @@ void CVarnelFile::WriteDataBranch(CArchive& ar, const CDataTreeBrench& d) const 
         const auto renamed = m_image.videoNames.find(video.str());
         if (renamed != m_image.videoNames.end()) video = renamed->second;
     }
-    ar << d.m_name << d.m_unit << d.m_startTime << static_cast<DWORD>(d.m_colour)
-       << d.m_secondValue << d.m_identityValue << video << d.m_rateCode << d.m_rangeMin
-       << d.m_rangeMax << d.m_inputKind << d.m_sensorId;
+    ar << d.m_name << d.m_unit << d.m_startTime << static_cast<DWORD>(d.m_colour) << d.m_secondValue
+       << d.m_identityValue << video << d.m_rateCode << d.m_rangeMin << d.m_rangeMax
+       << d.m_inputKind << d.m_sensorId;
     const SHORT k = std::clamp<SHORT>(d.m_linkCount, 0, CDataTreeBrench::kMaxLinks);
     ar << k;
     for (int i = 0; i < k; ++i)
@@ -216,14 +216,15 @@ void CVarnelFile::ReadDataBranch(CArchive& ar, CDataTreeBrench& d) const {
     if (v > 1.4) ar >> d.m_modelCode;
 
     // Only a plain name in the project folder: a path could reach any file.
-    if (!d.m_videoFile.IsEmpty() &&
-        (d.m_videoFile.FindOneOf("/\\") >= 0 || m_folder.IsEmpty() ||
-         !CFile::Exists((m_folder + d.m_videoFile).GetString())))
+    if (!d.m_videoFile.IsEmpty() && (d.m_videoFile.FindOneOf("/\\") >= 0 || m_folder.IsEmpty() ||
+                                     !CFile::Exists((m_folder + d.m_videoFile).GetString())))
         d.m_videoFile.Empty();
     d.m_videoUnsaved = d.m_videoFile.IsEmpty() ? 1 : 0;
 
     if (v < 1.5 && IsTemperatureSensor(&d)) {
-        d.m_unit = "\xC2\xB0" "C";
+        d.m_unit =
+            "\xC2\xB0"
+            "C";
         for (double& y : *d.m_y)
             y = FahrenheitToCelsius(y);
         d.m_rangeMin = FahrenheitToCelsius(d.m_rangeMin);
@@ -342,12 +343,11 @@ int CVarnelFile::DeleteOldVideos(const CString& folder, const CString& prefix) {
 // ---- save and open
 
 CVarnelFile::SaveResult CVarnelFile::SaveWithVideo(const CString& path,
-                                                   const CString& previousFolder,
-                                                   bool copyVideos) {
+                                                   const CString& previousFolder, bool copyVideos) {
     if (!m_doc) return SaveResult::failed;
     CDataTreeList& list = m_doc->m_dataList;
     const CDataTreeView* tree = m_doc->GetDataTreeView();
-    const DWORD fitId = tree && tree->m_fitGroupId ? tree->m_fitGroupId
+    const DWORD fitId = tree && tree->m_fitGroupId       ? tree->m_fitGroupId
                         : list.FindByName(kFitGroupName) ? list.FindByName(kFitGroupName)->m_id
                                                          : 0;
     m_image = ProjectImage();
@@ -468,11 +468,10 @@ bool CVarnelFile::ApplyToDocument() {
             node = experiment = doc.AddDataGroup(r.m_name);
             if (node) node->m_experimentTexts = r.m_experimentTexts;
         } else {
-            node = doc.AddDataBranch(b.fittedLine ? fit : experiment, std::move(r.m_x),
-                                     std::move(r.m_y), r.m_name, r.m_rateCode, r.m_unit,
-                                     r.m_startTime, r.m_originCode, r.m_secondValue,
-                                     r.m_identityValue, r.m_videoFile, r.m_inputKind, -9999999.0,
-                                     9999999.0);
+            node = doc.AddDataBranch(
+                b.fittedLine ? fit : experiment, std::move(r.m_x), std::move(r.m_y), r.m_name,
+                r.m_rateCode, r.m_unit, r.m_startTime, r.m_originCode, r.m_secondValue,
+                r.m_identityValue, r.m_videoFile, r.m_inputKind, -9999999.0, 9999999.0);
             if (node) {
                 node->m_colour = r.m_colour;
                 node->m_rangeMin = r.m_rangeMin;

@@ -35,8 +35,8 @@ double Best(const std::function<void()>& step) {
     for (int i = 0; i < kTries; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         step();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0)
-                                  .count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     return best;
 }
@@ -58,13 +58,13 @@ public:
         CDataTreeBrench* e = m_doc.AddDataGroup("Exp. 1");
         PlotRecordStruct plots[CGraphTreeBrench::kMaxPlots];
         for (int s = 0; s < kSets; ++s) {
-            auto x = std::make_shared<CDataArray>(kSamples), y = std::make_shared<CDataArray>(kSamples);
+            auto x = std::make_shared<CDataArray>(kSamples),
+                 y = std::make_shared<CDataArray>(kSamples);
             for (int i = 0; i < kSamples; ++i)
                 (*x)[size_t(i)] = i * 0.02, (*y)[size_t(i)] = std::sin(i * 0.001 * (s + 1));
-            CDataTreeBrench* d =
-                m_doc.AddDataBranch(e, std::move(x), std::move(y), CString::Formatted("Set %d", s),
-                                    51, "V", CPreciseDateTime(2026, 1, 1, 9, 0, 0), 1, -1, 0, "",
-                                    WORD(s), 0, 100);
+            CDataTreeBrench* d = m_doc.AddDataBranch(
+                e, std::move(x), std::move(y), CString::Formatted("Set %d", s), 51, "V",
+                CPreciseDateTime(2026, 1, 1, 9, 0, 0), 1, -1, 0, "", WORD(s), 0, 100);
             plots[s].dataSet = d;
             plots[s].SetPlotNumber(s + 1);
         }

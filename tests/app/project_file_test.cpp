@@ -135,9 +135,8 @@ Bytes FileOf(const std::string& header, double v, const std::vector<RecordBytes>
 ::testing::AssertionResult SameBytes(const std::vector<BYTE>& a, const std::vector<BYTE>& b) {
     const auto m = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
     if (m.first == a.end() && m.second == b.end()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << "sizes " << a.size() << " and " << b.size() << ", first difference at "
-           << (m.first - a.begin());
+    return ::testing::AssertionFailure() << "sizes " << a.size() << " and " << b.size()
+                                         << ", first difference at " << (m.first - a.begin());
 }
 
 class ProjectFileTest : public testing_support::HarnessTest {
@@ -177,7 +176,9 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByteAndReadsItBack) {
     auto expA = node(10, "Exp. 1");
     expA->m_experimentTexts = {"note"};
     auto a1 = data(11, "Temp", {20.5, 21});
-    a1->m_unit = "\xC2\xB0" "C";
+    a1->m_unit =
+        "\xC2\xB0"
+        "C";
     a1->m_videoFile = "P - Video 1.wmv";
     a1->m_videoUnsaved = 0;
     a1->m_comment = "c";
@@ -187,7 +188,7 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByteAndReadsItBack) {
     auto b1 = data(21, "Light", {});
     auto fit = data(31, "Fit", {5, 6});
     fit->m_derived = 1;
-    fit->m_sensorId = 0, fit->m_modelCode = 0;  // a fitted line keeps neither
+    fit->m_sensorId = 0, fit->m_modelCode = 0;                      // a fitted line keeps neither
     a1->m_linkCount = 2, a1->m_links[0] = 12, a1->m_links[1] = 31;  // within, and to the fit
     a2->m_linkCount = 1, a2->m_links[0] = 11;
     fit->m_linkCount = 1, fit->m_links[0] = 11;
@@ -211,7 +212,10 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByteAndReadsItBack) {
     want.u32(1).str("Exp. 1").u16(1).str("note");
     want.u32(0);
     RecordBytes r1;
-    r1.unit = "\xB0" "C", r1.video = "P - Video 1.wmv", r1.links = {2, 5}, r1.extra = "c";
+    r1.unit =
+        "\xB0"
+        "C",
+    r1.video = "P - Video 1.wmv", r1.links = {2, 5}, r1.extra = "c";
     r1.To(want, 1.4);  // the annotation by hand, below
     want.b.resize(want.b.size() - 4);
     want.u32(1).f64(80.0).u32(1).u32(1).f64(0.5).str("peak").u8(100);
@@ -293,8 +297,7 @@ TEST_F(ProjectFileTest, LongStringsAndArraysTakeTheLongForms) {
         r.x.assign(70000, 1.5), r.y.assign(70000, -2.0);
         const Bytes file = FileOf("VarnelFile v.1.5", 1.5, {r});
         const size_t at = 17 + 2 + 4 + 7 + 2 + 4;  // header, count, kind, "Exp. 1", texts, kind
-        ASSERT_TRUE(std::equal(k.prefix.begin(), k.prefix.end(), file.b.begin() + at))
-            << k.length;
+        ASSERT_TRUE(std::equal(k.prefix.begin(), k.prefix.end(), file.b.begin() + at)) << k.length;
         ProjectContents c;
         ASSERT_TRUE(Read(file, c)) << k.length;
         const CDataTreeBrench& d = *c.branches[1].node;
@@ -315,7 +318,7 @@ TEST_F(ProjectFileTest, OlderVersionsReadTheFieldsTheyHave) {
         bool fahrenheit;
     };
     const Case cases[] = {
-        {"VarnelFile", 0, 0, 0, 0, 0, true},     {"VarnelFile v.1.0", 1.0, 0, 0, 0, 0, true},
+        {"VarnelFile", 0, 0, 0, 0, 0, true},         {"VarnelFile v.1.0", 1.0, 0, 0, 0, 0, true},
         {"VarnelFile v.1.1", 1.1, 3, 0, 0, 0, true}, {"VarnelFile v.1.3", 1.3, 3, 0, 0, 1, true},
         {"VarnelFile v.1.4", 1.4, 3, 1, 0, 1, true}, {"VarnelFile v.1.5", 1.5, 3, 1, 7, 1, false},
     };
@@ -335,7 +338,10 @@ TEST_F(ProjectFileTest, OlderVersionsReadTheFieldsTheyHave) {
         EXPECT_EQ(d.m_modelCode, k.model) << k.header;
         EXPECT_EQ(c.graphs.at(0).m_barGraph, k.bar) << k.header;
         if (k.fahrenheit) {
-            EXPECT_EQ(d.m_unit, "\xC2\xB0" "C") << k.header;
+            EXPECT_EQ(d.m_unit,
+                      "\xC2\xB0"
+                      "C")
+                << k.header;
             EXPECT_EQ(*d.m_y, (std::vector<double>{100, 0})) << k.header;
             EXPECT_DOUBLE_EQ(d.m_rangeMin, 0);
             EXPECT_DOUBLE_EQ(d.m_rangeMax, 100);

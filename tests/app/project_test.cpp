@@ -11,6 +11,7 @@
 #include "app/varnel_file.h"
 #include "platform/base/file.h"
 #include "tests/app/doc_fixture.h"
+#include "video/video_view.h"
 
 namespace {
 
@@ -51,9 +52,9 @@ protected:
             auto x = std::make_shared<CDataArray>(), y = std::make_shared<CDataArray>();
             for (int s = 0; s < samples; ++s)
                 x->push_back(s), y->push_back(i * 10 + s * 0.5);
-            CDataTreeBrench* d = doc.AddDataBranch(
-                e, std::move(x), std::move(y), CString::Formatted("Set %d", i), WORD(41 + i), "V",
-                FixedNow(), 1, -1, 0, video, WORD(i), 0, 100);
+            CDataTreeBrench* d =
+                doc.AddDataBranch(e, std::move(x), std::move(y), CString::Formatted("Set %d", i),
+                                  WORD(41 + i), "V", FixedNow(), 1, -1, 0, video, WORD(i), 0, 100);
             EXPECT_NE(d, nullptr);
         }
         return e;
@@ -62,8 +63,8 @@ protected:
         auto x = std::make_shared<CDataArray>(CDataArray{0, 1}),
              y = std::make_shared<CDataArray>(CDataArray{1, 2});
         CDataTreeBrench* fit = doc.m_dataList.FindById(tree.m_fitGroupId);
-        return doc.AddDataBranch(fit, std::move(x), std::move(y), "Fit", 7, "V", FixedNow(), 3,
-                                 -1, 0, "", 255, 0, 0);
+        return doc.AddDataBranch(fit, std::move(x), std::move(y), "Fit", 7, "V", FixedNow(), 3, -1,
+                                 0, "", 255, 0, 0);
     }
     // Saves under a name through Save As.
     bool SaveAs(const CString& path) {
@@ -245,7 +246,7 @@ TEST_F(ProjectTest, RunVideosAreCopiedOncePerSaveAndOldCopiesGoOnlyAfterwards) {
     CDataTreeBrench* e = AddExperiment("Exp. 1", 2, 5, fresh);
     const CString path = Folder() + "P.vnp";
     QDir().mkpath(Folder().ToQString());
-    Touch(Folder() + "P - Video 4.wmv");  // a stale copy under this project's name
+    Touch(Folder() + "P - Video 4.wmv");            // a stale copy under this project's name
     Touch(Folder() + "P - Video 2 - Video 1.wmv");  // another project's copy
     ASSERT_TRUE(SaveAs(path));
     // One copy for the two data sets that share the recording, numbered from 1.
@@ -335,8 +336,8 @@ TEST_F(ProjectTest, NewAndOpenAreRefusedDuringARunAndOpenAsksFirst) {
     settings.m_recordingMode = 0;
     doc.m_scrollRun = TRUE;
     doc.m_runInProgress = 1;
-    modals.ExpectMessage(CVarnelDoc::kRunningText, IDOK).ExpectMessage(CVarnelDoc::kRunningText,
-                                                                        IDOK);
+    modals.ExpectMessage(CVarnelDoc::kRunningText, IDOK)
+        .ExpectMessage(CVarnelDoc::kRunningText, IDOK);
     doc.OnCmdMsg(ID_NEW_PROJECT, 0, nullptr, nullptr);
     doc.OnCmdMsg(ID_FILE_OPEN, 0, nullptr, nullptr);
     EXPECT_NE(doc.m_dataList.FindByName("Exp. 1"), nullptr);
@@ -516,8 +517,7 @@ TEST_F(ProjectTest, TheDataMapLooksAsItShould) {
     ASSERT_NE(tree.GetTreeCtrl().GetImageList(TVSIL_NORMAL), nullptr);
     EXPECT_EQ(tree.GetTreeCtrl().GetImageList(TVSIL_NORMAL)->GetImageCount(), 10);
     EXPECT_EQ(tree.GetTreeCtrl().GetImageList(TVSIL_STATE)->GetImageCount(), 3);
-    testing_support::SaveTestImage(testing_support::RenderWidget(tree.GetWidget()),
-                                   "data_map.png");
+    testing_support::SaveTestImage(testing_support::RenderWidget(tree.GetWidget()), "data_map.png");
 }
 
 TEST_F(ProjectTest, EachKindOfItemHasItsMenu) {
@@ -566,6 +566,15 @@ TEST_F(ProjectTest, TheCheckBoxAndDoubleClickShowAndHide) {
     // A click on the label only selects.
     Click(ItemOf(d1), QEvent::MouseButtonPress, Qt::LeftButton);
     EXPECT_EQ(graph.m_plotCount, 0);
+    {
+        CVideoView video;
+        ASSERT_TRUE(video.Create(&host, &doc));
+        video.m_recording = 1;
+        modals.ExpectMessage("Stop video recording first", IDOK);
+        Click(ItemOf(d1), QEvent::MouseButtonDblClick, Qt::LeftButton);
+        EXPECT_EQ(graph.m_plotCount, 0);
+        video.DestroyWindow();
+    }
     Click(ItemOf(d1), QEvent::MouseButtonDblClick, Qt::LeftButton);
     EXPECT_EQ(graph.FindPlotByDataSet(d1->m_id), 0);
 
@@ -652,14 +661,14 @@ TEST_F(ProjectTest, RenamesAreAllowedOnExperimentsAndDataSetsOnly) {
         HTREEITEM item;
         bool allowed;
     };
-    const Case cases[] = {{"experiment", ItemOf(e), true},
-                          {"data set", ItemOf(d), true},
-                          {"roots", tree.GetDataRoot(), false},
-                          {"graphs root", tree.GetGraphRoot(), false},
-                          {"fit group", tree.FindExperimentItem(tree.m_fitGroupId), false},
-                          {"fitted line", ItemOf(fit), false},
-                          {"saved graph", tree.FindGraphItem(doc.m_graphList.GetAt(0)->m_item),
-                           false}};
+    const Case cases[] = {
+        {"experiment", ItemOf(e), true},
+        {"data set", ItemOf(d), true},
+        {"roots", tree.GetDataRoot(), false},
+        {"graphs root", tree.GetGraphRoot(), false},
+        {"fit group", tree.FindExperimentItem(tree.m_fitGroupId), false},
+        {"fitted line", ItemOf(fit), false},
+        {"saved graph", tree.FindGraphItem(doc.m_graphList.GetAt(0)->m_item), false}};
     for (const Case& c : cases)
         EXPECT_EQ(t.EditLabel(c.item) != nullptr, c.allowed) << c.what;
     t.EndEditLabelNow(TRUE);
