@@ -449,6 +449,16 @@ TEST_F(ProjectFileTest, HostileFilesAreRefusedOrReadAsTheFormatSays) {
     EXPECT_EQ(c.displayModes[1], 3);
 }
 
+TEST_F(ProjectFileTest, MoreRecordsThanTheFormatCountsAreNotWritten) {
+    CDataTreeBrench experiment;
+    experiment.m_name = "E";
+    ProjectImage image;
+    image.dataBranches.assign(32767, &experiment);
+    EXPECT_NO_THROW(CVarnelFile::BuildBytes(image));
+    image.dataBranches.push_back(&experiment);
+    EXPECT_THROW(CVarnelFile::BuildBytes(image), CArchiveException);
+}
+
 TEST_F(ProjectFileTest, OnlyThisProjectsVideoCopiesAreDeleted) {
     for (const char* name : {"P - Video 1.wmv", "P - Video 12.wmv", "P - Video 2 - Video 1.wmv",
                              "P - Video x.wmv", "Q - Video 1.wmv", "P - Video 3.avi"})

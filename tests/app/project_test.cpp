@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTreeWidget>
+#include <cstring>
 #include <fstream>
 
 #include "app/varnel_file.h"
@@ -343,6 +344,12 @@ TEST_F(ProjectTest, NewAndOpenAreRefusedDuringARunAndOpenAsksFirst) {
     EXPECT_NE(doc.m_dataList.FindByName("Exp. 1"), nullptr);
     doc.m_runInProgress = 0;
 
+    // In predict mode Open asks first; No stops there.
+    graph.m_predictMode = 1;
+    modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
+    doc.OnFileOpen();
+    graph.m_predictMode = 0;
+
     // The save question's Yes whose save is cancelled: no open dialog.
     modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDYES).ExpectFileDialog("", IDCANCEL);
     doc.OnFileOpen();
@@ -391,6 +398,40 @@ TEST_F(ProjectTest, AFileThatCannotBeReadLeavesTheOpenProjectAsItWas) {
     modals.ExpectMessage(CVarnelDoc::kCannotOpenText, IDOK);
     EXPECT_FALSE(doc.OpenProject(Folder() + "Other.vnp"));
     EXPECT_EQ(doc.m_dataList.GetCount(), count);
+}
+
+TEST_F(ProjectTest, TheFilesDisplayModesAreBroughtIntoRange) {
+    AddExperiment("Exp. 1", 1);
+    ASSERT_TRUE(SaveAs(Folder() + "M.vnp"));
+    const std::vector<BYTE> saved = FileBytes(Folder() + "M.vnp");
+    struct Case {
+        LONG in[5];  // data map, graph, table, third window, workbook
+        LONG scrollRun;
+        LONG out[5];
+    };
+    const Case cases[] = {
+        {{1, 3, 0, 2, 0}, 1, {1, 3, 0, 2, 0}},
+        {{1, 4, 4, 2, 0}, 0, {1, 3, 0, 2, 0}},   // 4 is no mode for graph or table
+        {{1, 0, 3, 2, 0}, 0, {1, 0, 3, 2, 0}},   // the table in the main area
+        {{1, 1, 1, 1, 2}, 0, {1, 3, 1, 1, 0}},   // no workbook: the graph takes the main area
+        {{7, -1, 0, 9, 0}, 0, {0, 3, 0, 0, 0}},  // out of any range
+    };
+    for (const Case& c : cases) {
+        std::vector<BYTE> bytes = saved;
+        for (int i = 0; i < 6; ++i) {
+            const LONG v = i < 5 ? c.in[i] : c.scrollRun;
+            std::memcpy(bytes.data() + bytes.size() - 24 + 4 * i, &v, 4);
+        }
+        WriteFile(Folder() + "Modes.vnp", bytes);
+        settings.m_meterMode = 1;
+        ASSERT_TRUE(doc.OpenProject(Folder() + "Modes.vnp"));
+        const LONG out[5] = {settings.m_dataMapMode, settings.m_graphMode, settings.m_tableMode,
+                             settings.m_videoMode, settings.m_workbookMode};
+        EXPECT_EQ(std::vector<LONG>(out, out + 5), std::vector<LONG>(c.out, c.out + 5));
+        EXPECT_EQ(settings.m_meterMode, 0);
+        EXPECT_EQ(doc.m_scrollRun, c.scrollRun != 0);
+        EXPECT_EQ(mainFrame.m_scrollRunOn, c.scrollRun != 0);
+    }
 }
 
 TEST_F(ProjectTest, OpenShowsTheFirstSavedGraphOrAtLowLevelsTheLastExperiment) {
