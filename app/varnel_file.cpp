@@ -497,7 +497,8 @@ bool CVarnelFile::ApplyToDocument() {
     for (ProjectContents::Branch& b : m_contents.branches) {
         const CDataTreeBrench& r = *b.node;
         CDataTreeBrench* node = taken[&r];
-        if (r.IsExperiment()) continue;
+        // The read node's arrays are the document's now: ask the document's node.
+        if (node->IsExperiment()) continue;
         node->m_linkCount = r.m_linkCount;
         for (int i = 0; i < r.m_linkCount; ++i)
             node->m_links[i] = ids[r.m_links[i]];

@@ -64,6 +64,9 @@ TEST_F(ProjectRun, ARecordedRunComesBackWholeInAFreshDocument) {
     ASSERT_EQ(doc.m_currentRunCount, 7);
     CDataTreeBrench* first = doc.m_currentRun[0];
     first->m_annotations.push_back({3, "peak \xE2\x82\xAC", 0.5, 90.0, 1});  // the euro sign
+    doc.m_dataList.LinkDataSets(first, doc.m_currentRun[1]);
+    doc.m_dataList.LinkDataSets(first, doc.m_currentRun[2]);
+    ASSERT_EQ(first->m_linkCount, 2);
     graph.m_graphState = 0;
     graph.OnAddGraphToProject();
     ASSERT_EQ(doc.m_graphList.GetCount(), 1);
