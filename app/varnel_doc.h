@@ -40,6 +40,12 @@ constexpr UINT ID_TOOLBAR_DOWNLOAD = 3861;
 constexpr UINT ID_LOGGER_STOP = 4782;
 constexpr UINT ID_TOOLBAR_STOP = 2132;
 constexpr UINT ID_TOOLBAR_CONNECT = 2102;
+// The table's commands, which no menu offers.
+constexpr UINT ID_TABLE_EDIT_DATA = 4790;
+constexpr UINT ID_TABLE_COPY = 4816;
+constexpr UINT ID_TABLE_PASTE = 4817;
+constexpr UINT ID_TABLE_CUT = 3855;
+constexpr UINT ID_TABLE_EXPORT = 4799;
 
 class CVarnelDoc : public CDocument {
 public:
@@ -122,16 +128,31 @@ public:
     void PlaceDataMapFrame(int x, int y, int cx, int cy);
     void PlaceVideoFrame(int x, int y, int cx, int cy);
 
-    // ---- start-up: the window layout and the user-interface levels fill these
-    void LayoutStandardWindows(int cx, int cy) {
-        (void)cx;
-        (void)cy;
-    }
-    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout) {
-        (void)level;
-        (void)previous;
-        (void)keepLayout;
-    }
+    // ---- the standard windows' layout and the display commands
+    // Tiles the windows over the main frame's area: `cx` its width, `cy` its height + 53.
+    void LayoutStandardWindows(int cx, int cy);
+    // The layout for the main frame's area as it is now.
+    void LayoutToMainFrame();
+    void ApplyDisplayModes();
+    void UpdateDisplayFlags();
+    void ShowMeterWindow(bool show, LONG mode);
+    void SetMetersCheck(bool on);
+    void OnDisplayMeters();
+    void OnDisplayTable();
+    void OnDisplayWorkbook();
+    void OnDisplayVideoMain();
+    void OnDisplayDataMap();
+    void ToggleVideoWindow();
+    // The worksheet launch's graph and meters commands.
+    void ShowGraph() { OnDisplayGraph(); }
+    void ShowMeters() { OnDisplayMeters(); }
+
+    // ---- user-interface levels: 0 Basic, 1 Simple, 2 Advanced
+    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout);
+    void RebuildMenus(BYTE level, BYTE previous);
+    // "Select external sensor" is there exactly while the logger is not a QK.
+    void RemoveModelMenuItem(BYTE flag);
+    void OnUserInterfaceSettings();
 
     // ---- logger commands and the run
     void IssueLoggerCommand(WORD code);
@@ -147,12 +168,12 @@ public:
     void SelectDownloadSet();
     void StartLiveTimer();
     void StopLiveTimer();
-    // The photogate timing mode, as far as it is built: the flag only. `ask` is for the timing
-    // wizard, which comes later.
-    void ToggleTimingMode(BOOL ask) {
-        (void)ask;
-        m_timingMode = m_timingMode ? 0 : 1;
-    }
+    // ---- photogate timing
+    void ToggleTimingMode(BOOL fromCommand);
+    // False when the wizard was cancelled.
+    bool RunTimingWizard(BYTE mode);
+    // Stores the two distances only.
+    void EditTimingParameters();
     // The meters' four channel indexes and the logger's live values: the values the meters show.
     // An index outside 0..7 gives none (false).
     bool GetMeterReading(int meter, double& value) const;
@@ -163,13 +184,11 @@ public:
     static constexpr const char* kLastProjectSavedText = "Last project saved !";
     static constexpr const char* kFileOpenedText = "File opened";
     static constexpr const char* kCannotOpenText = "Can not open file";
-    static constexpr const char* kEndPredictText = "End Predict mode?";
-    static constexpr const char* kSaveBeforeOpenText =
-        "Do you want to save before opening a new project ?";
     // Ours: a project with no experiment writes no file.
     static constexpr const char* kNothingToSaveText = "There is no data to save";
 
-    void ClearProject(bool ask);
+    // False when the question was cancelled or the save it asked for failed: nothing cleared.
+    bool ClearProject(bool ask);
     // True when saved, or when there was nothing to write (no file is made then).
     bool SaveProject(bool saveAs);
     // Runs inside a logger handler: shows nothing but the status text. True when the project may
@@ -200,13 +219,27 @@ public:
     void EnableVideoPause(BOOL on);
     void EnableVideoStop(BOOL on);
     void EnableVideoRecord(BOOL on);
-    // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
-    // The standard windows shown or hidden by their display modes.
-    void ApplyDisplayModes();
-    void ShowMeterWindow(bool show, LONG mode);
-    // Graph > Scroll Run; the second value is not used.
-    void SetScrollRun(BOOL on, LONG unused);
+    // Replay of a recorded run on the graph, for the video view.
+    void StartGraphReplay();
+    void StopGraphReplay();
+    void PauseGraphReplay();
+    void SetVideoToggleCaption(BOOL enable);
+
+    // ---- recording mode, scroll run and the other commands
+    // 0 single, 1 replace, 2 add; other values do nothing.
+    void SetRecordingMode(WORD mode);
+    void SetScrollRun(BOOL on, BOOL unused = FALSE);
+    // The external sensor type's name; "" outside 0..19.
+    static void GetExternalSensorName(CString& name, WORD index);
+    // The worksheet the user picks; "" when cancelled.
+    void PromptWorksheetFile(CString& path);
+    void OpenSampleExperiment();
+    // 1: the graph view's own Properties; other values do nothing.
+    void OpenGraphProperties(int which);
+    static constexpr const char* kEndPredictText = "End Predict mode?";
+    static constexpr const char* kSaveBeforeOpenText =
+        "Do you want to save before opening a new project ?";
 
     // ---- the command map
     void OnLoggerRun() { IssueLoggerCommand(kCommandRun); }
@@ -214,6 +247,38 @@ public:
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
     void OnLoggerStop();
     void OnConnectToDorvik();
+    void OnModeSingle() { OnRecordingMode(0); }
+    void OnModeReplace() { OnRecordingMode(1); }
+    void OnModeAdd() { OnRecordingMode(2); }
+    void OnCommSetup();
+    void OnUnitSettings();
+    void OnGraphTitle();
+    void OnUserDataPath();
+    void OnGraphProperties();
+    void OnGraphViewProperties() { OpenGraphProperties(1); }
+    void OnScrollRun();
+    void OnHelpDorvik() { OpenHelp("Varnel Help for Dorvik.chm"); }
+    void OnHelpDorvikQK() { OpenHelp("Varnel Help for Dorvik QK.chm"); }
+    void OnVideoProperties();
+    void OnEnableVideo();
+    void OnSpareToggle();
+    void OnNothing() {}
+    void OnUpdateWorkbookCopy(CCmdUI* ui);
+    void OnLoggerSetup() { ToggleTimingMode(TRUE); }
+    void OnTimingWizard() { RunTimingWizard(0); }
+    void OnSingleAxis();
+    void OnGraphAutoscale();
+    void OnGraphAddToProject();
+    void OnPlaybackPlay();
+    void OnPlaybackStop();
+    void OnPlaybackPause();
+    void OnPlaybackRecord();
+    // The table's commands: nothing without the table view.
+    void OnTableEditData();
+    void OnTableCopy();
+    void OnTablePaste();
+    void OnTableCut();
+    void OnTableExport();
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }
@@ -298,6 +363,10 @@ private:
     template <class T>
     T* FindView() const;
     void PlaceFrame(CView* view, int x, int y, int cx, int cy, bool show);
+    CView* StandardView(int window) const;
+    // Shows or hides a standard view with its frame, so that a hidden frame takes no focus.
+    void ShowStandardView(int window, bool show);
+    void RunDisplayCommand(int command);
     // The QK timing run's gate checks: false, the user told, when the gates are not right.
     bool CheckPhotogates();
     // The rate question before a run: false when the command is abandoned.
@@ -307,6 +376,10 @@ private:
     void Reconnect();
     void RunSelectDownloadSet();
     static void PostUserMessage(const CString& text);
+    void OnRecordingMode(BYTE mode);
+    void OpenHelp(const char* fileName);
+    // Menu 152 again, less the level's items and the model's.
+    void BuildMenuBar(BYTE level);
 
     // Arrays of a run that no data set took: the logger may append to them until the run ends.
     std::vector<CDataArrayPtr> m_refusedArrays;

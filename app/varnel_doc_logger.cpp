@@ -14,6 +14,8 @@
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
+#include "experiment/html_doc_view.h"
 #include "experiment/selective_download_dialog.h"
 #include "experiment/setup_view.h"
 #include "logger/comm_view.h"
@@ -211,7 +213,13 @@ void CVarnelDoc::OnLoggerAnswered() {
     const BYTE model = logger.IsQKModel() ? 1 : 0;
     if (model != s_lastModel) {
         s_lastModel = model;
+        if (m_htmlDocView && !m_htmlDocView->m_worksheetPath.IsEmpty()) {
+            CString launch = m_htmlDocView->m_worksheetPath;
+            const bool found = CHtmlDocView::LaunchFileExists(launch, model);
+            m_htmlDocView->SetLaunchFile(found ? launch : CString());
+        }
         if (CMainFrame* frame = MainFrame()) frame->m_loggerModel = model;
+        RemoveModelMenuItem(model);
     }
     m_answered = 1;
     if (!logger.IsTimerVariant()) {
@@ -256,6 +264,10 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         ClearProject(false);
     else if (recordingMode == 1 && graph)
         graph->RefreshGraph(TRUE);
+    if (recordingMode == 1 && m_tableView) {
+        m_tableView->SetupGrid(RateInfo(rate));
+        m_tableView->SetRate(rate, TRUE);
+    }
 
     const BYTE channels = logger.GetChannelCount(runKind);
     const CString videoFile;
@@ -302,6 +314,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
             if (m_currentRunCount == 1 && recordingMode != 2) graph->RefreshGraph(TRUE);
             BOOL tableChanged = FALSE;
             graph->AddPlot(dataSet, static_cast<WORD>(i), FALSE, tableChanged, TRUE, -1);
+            if (tableChanged && m_tableView) m_tableView->AddDataSetColumns(dataSet);
         }
     }
     if (refused) PostUserMessage(kRunNotAddedText);
@@ -315,6 +328,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         graph->StartScrollTimer();
         if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 0;
     }
+    if (m_tableView) m_tableView->StartRefreshTimer();
     if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 0;
     EnableVideoPlay(FALSE);
     EnableVideoPause(FALSE);
@@ -331,6 +345,7 @@ void CVarnelDoc::EndRun() {
         graph->StopScrollTimer();
         if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 1;
     }
+    if (m_tableView) m_tableView->StopRefreshTimer();
     if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 1;
     // The logger appends nothing more.
     m_refusedArrays.clear();

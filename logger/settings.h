@@ -114,6 +114,8 @@ public:
     CString m_btPin;
 
     CString m_filePath;
+    // The date style of dated texts (0..3): not kept in the file.
+    WORD m_dateStyle = 0;
 
 private:
     struct NoLoad {};

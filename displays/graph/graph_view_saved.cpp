@@ -7,6 +7,7 @@
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 
@@ -111,6 +112,10 @@ int CGraphView::ShowDataSet(CDataTreeBrench* ds) {
     BOOL added = FALSE;
     const SHORT pos = AddPlot(ds, ds->m_originCode, TRUE, added, FALSE, -1);
     PlotAllData(pos);
+    if (CTableView* table = added && m_doc ? m_doc->GetTableView() : nullptr) {
+        table->AddDataSetColumns(ds);
+        table->FillGrid(-1);
+    }
     return pos;
 }
 

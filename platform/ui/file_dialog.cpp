@@ -6,71 +6,63 @@
 #include "platform/ui/modal_host.h"
 #include "platform/win/wnd.h"
 
-CFileDialog::CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt, LPCTSTR fileName, DWORD flags,
-                         LPCTSTR filter, CWnd* parent)
-    : m_openFileDialog(openFileDialog),
-      m_defaultExt(defaultExt ? defaultExt : ""),
-      m_fileName(fileName ? fileName : ""),
-      m_flags(flags),
-      m_filter(filter ? filter : ""),
-      m_parent(parent) {
-    if (m_defaultExt.GetLength() > 0 && m_defaultExt[0] == '.') m_defaultExt = m_defaultExt.Mid(1);
-}
+namespace {
 
-INT_PTR CFileDialog::DoModal() {
-    return platform::ModalHost::Current().RunFileDialog(*this);
-}
-
-CString CFileDialog::GetFileName() const {
-    return m_pathName.Mid(m_pathName.ReverseFind('/') + 1);
-}
-
-CString CFileDialog::GetFileExt() const {
-    const CString name = GetFileName();
-    const int dot = name.ReverseFind('.');
-    return dot < 0 ? CString() : name.Mid(dot + 1);
-}
-
-CString CFileDialog::GetQtFilter() const {
-    CString out;
-    int start = 0;
-    for (;;) {
-        const CString label = m_filter.Tokenize("|", start);
-        if (start < 0 || label.IsEmpty()) break;
-        const CString patterns = m_filter.Tokenize("|", start);
-        CString patternList = patterns;
-        patternList.Replace(';', ' ');
-        if (!out.IsEmpty()) out += ";;";
-        // Windows shows the label as given; Qt reads the patterns from the brackets.
-        out += label.Find('(') >= 0 ? label : label + " (" + patternList + ")";
-        if (start < 0) break;
+// "Name (*.a)|*.a|Other|*.b|" to Qt's "Name (*.a);;Other (*.b)".
+QStringList NameFilters(const CString& filter) {
+    const QStringList parts = filter.ToQString().split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) break;
+        const QString patterns = QString(parts[i + 1]).replace(';', ' ');
+        out << (parts[i].contains('(') ? parts[i].left(parts[i].indexOf('(')).trimmed()
+                                       : parts[i]) +
+                   " (" + patterns + ")";
     }
     return out;
 }
 
-void CFileDialog::SetChosenPath(const CString& path) {
-    m_pathName = path;
-    const CString name = GetFileName();
-    if (!name.IsEmpty() && name.Find('.') < 0 && !m_defaultExt.IsEmpty())
-        m_pathName += "." + m_defaultExt;
-}
+}  // namespace
 
-namespace platform {
+CFileDialog::CFileDialog(BOOL openFileDialog, LPCTSTR defaultExtension, LPCTSTR fileName,
+                         DWORD flags, LPCTSTR filter, CWnd* parent)
+    : m_open(openFileDialog),
+      m_defaultExtension(defaultExtension ? defaultExtension : ""),
+      m_fileName(fileName ? fileName : ""),
+      m_flags(flags),
+      m_filter(filter ? filter : ""),
+      m_parent(parent) {}
 
-int ModalHost::RunFileDialog(CFileDialog& dialog) {
-    QWidget* parent = dialog.m_parent ? dialog.m_parent->GetWidget() : nullptr;
-    QFileDialog qt(parent);
-    qt.setAcceptMode(dialog.m_openFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    qt.setFileMode(dialog.m_openFileDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    qt.setNameFilter(dialog.GetQtFilter().ToQString());
-    qt.setDefaultSuffix(dialog.m_defaultExt.ToQString());
-    if (!(dialog.m_flags & OFN_OVERWRITEPROMPT)) qt.setOption(QFileDialog::DontConfirmOverwrite);
-    const QFileInfo proposed(dialog.m_fileName.ToQString());
-    if (!proposed.path().isEmpty() && proposed.path() != ".") qt.setDirectory(proposed.path());
-    if (!proposed.fileName().contains('*')) qt.selectFile(proposed.fileName());
-    if (qt.exec() != QDialog::Accepted || qt.selectedFiles().isEmpty()) return IDCANCEL;
-    dialog.SetChosenPath(CString(qt.selectedFiles().front()));
+CFileDialog::~CFileDialog() = default;
+
+INT_PTR CFileDialog::DoModal() {
+    QFileDialog dialog(m_parent ? m_parent->GetWidget() : nullptr);
+    dialog.setAcceptMode(m_open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(m_open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = NameFilters(m_filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    QString extension = m_defaultExtension.ToQString();
+    if (extension.startsWith('.')) extension.remove(0, 1);
+    if (!extension.isEmpty()) dialog.setDefaultSuffix(extension.section(';', 0, 0));
+    const QFileInfo initial(m_fileName.ToQString());
+    if (!m_fileName.IsEmpty()) {
+        dialog.setDirectory(initial.absolutePath());
+        if (!initial.fileName().contains('*')) dialog.selectFile(initial.fileName());
+    }
+    m_dialog = &dialog;
+    const int result = platform::ModalHost::Current().RunQtDialog(dialog);
+    m_dialog = nullptr;
+    const QStringList chosen = dialog.selectedFiles();
+    if (result != QDialog::Accepted || chosen.isEmpty() || chosen.first().isEmpty())
+        return IDCANCEL;
+    m_path = CString(chosen.first());
     return IDOK;
 }
 
-}  // namespace platform
+CString CFileDialog::GetFileName() const {
+    return CString(QFileInfo(m_path.ToQString()).fileName());
+}
+
+CString CFileDialog::GetFolderPath() const {
+    return CString(QFileInfo(m_path.ToQString()).absolutePath());
+}

@@ -1,11 +1,10 @@
 #pragma once
-// CFileDialog: the common open and save dialogs, run through the modal host. The filter is the
-// Windows form ("Text (*.txt)|*.txt|..."); the chosen path has the default extension when the
-// user typed none.
+// CFileDialog: the open and save file dialogs, on Qt's file dialog through the modal host.
 
 #include "platform/base/cstring.h"
 
 class CWnd;
+class QFileDialog;
 
 constexpr DWORD OFN_OVERWRITEPROMPT = 0x00000002;
 constexpr DWORD OFN_HIDEREADONLY = 0x00000004;
@@ -14,31 +13,36 @@ constexpr DWORD OFN_FILEMUSTEXIST = 0x00001000;
 
 class CFileDialog {
 public:
-    // `defaultExt` may begin with the dot; `fileName` is the proposed name, maybe with a folder.
-    explicit CFileDialog(BOOL openFileDialog, LPCTSTR defaultExt = nullptr,
+    // `filter` in the Windows form "Name (*.a;*.b)|*.a;*.b|...". `fileName` may hold a folder and
+    // a pattern ("folder/*.vnp"): the dialog opens in the folder.
+    explicit CFileDialog(BOOL openFileDialog, LPCTSTR defaultExtension = nullptr,
                          LPCTSTR fileName = nullptr,
                          DWORD flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                          LPCTSTR filter = nullptr, CWnd* parent = nullptr);
+    virtual ~CFileDialog();
+    CFileDialog(const CFileDialog&) = delete;
+    CFileDialog& operator=(const CFileDialog&) = delete;
 
-    // IDOK once a file is chosen, else IDCANCEL.
-    INT_PTR DoModal();
-    CString GetPathName() const { return m_pathName; }
-    // The chosen name with its extension, without the folder.
+    // IDOK with a chosen path, or IDCANCEL.
+    virtual INT_PTR DoModal();
+    CString GetPathName() const { return m_path; }
     CString GetFileName() const;
-    CString GetFileExt() const;
+    CString GetFolderPath() const;
+    bool IsOpenDialog() const { return m_open; }
+    CString GetInitialName() const { return m_fileName; }
+    CString GetFilter() const { return m_filter; }
+    CString GetDefaultExtension() const { return m_defaultExtension; }
+    DWORD GetFlags() const { return m_flags; }
+    // The Qt dialog while DoModal runs; null otherwise.
+    QFileDialog* GetQtDialog() const { return m_dialog; }
 
-    // What the host needs: the filter in Qt's form ("Text (*.txt);;All (*)").
-    CString GetQtFilter() const;
-    // Takes the host's choice, adding the default extension when it has none.
-    void SetChosenPath(const CString& path);
-
-    BOOL m_openFileDialog;
-    CString m_defaultExt;  // without the dot
+private:
+    BOOL m_open;
+    CString m_defaultExtension;
     CString m_fileName;
     DWORD m_flags;
     CString m_filter;
     CWnd* m_parent;
-
-private:
-    CString m_pathName;
+    CString m_path;
+    QFileDialog* m_dialog = nullptr;
 };

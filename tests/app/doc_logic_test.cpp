@@ -218,7 +218,7 @@ TEST_F(DocLogic, TheRateQuestion) {
         if (c.answer) modals.ExpectMessage(CVarnelDoc::kRateChangedText, c.answer);
         // Yes saves; the save-as dialog is cancelled here: the command is abandoned as Cancel
         // would.
-        if (c.answer == IDYES) modals.ExpectFileDialog("", IDCANCEL);
+        if (c.answer == IDYES) modals.ExpectFileDialog("");
         port->writes.clear();
         AnsweredRun();
         EXPECT_EQ(modals.Pending(), 0u);

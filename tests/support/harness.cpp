@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -64,8 +65,6 @@ ModalScript::~ModalScript() {
     for (const Step& s : m_steps) {
         if (s.print)
             ADD_FAILURE() << "Expected print dialog never shown";
-        else if (s.fileDialog)
-            ADD_FAILURE() << "Expected file dialog never shown";
         else if (s.menu)
             ADD_FAILURE() << "Expected pop-up menu never shown";
         else if (s.message)
@@ -95,34 +94,11 @@ ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fr
     return *this;
 }
 
-ModalScript& ModalScript::ExpectFileDialog(const CString& path, int answer,
-                                           std::function<void(CFileDialog&)> check) {
-    Step step{false, path, answer, 0, nullptr};
-    step.fileDialog = true;
-    step.file = std::move(check);
-    m_steps.push_back(std::move(step));
-    return *this;
-}
-
 ModalScript& ModalScript::ExpectMenu(std::function<UINT(CMenu&)> choose) {
     Step step{false, CString(), 0, 0, nullptr};
     step.menu = std::move(choose);
     m_steps.push_back(std::move(step));
     return *this;
-}
-
-int ModalScript::RunFileDialog(CFileDialog& dialog) {
-    m_shown.push_back(dialog.m_fileName);
-    if (m_steps.empty() || !m_steps.front().fileDialog) {
-        ADD_FAILURE() << "Unexpected file dialog: \"" << dialog.m_fileName.GetString() << "\"";
-        return IDCANCEL;
-    }
-    const Step step = m_steps.front();
-    m_steps.pop_front();
-    if (step.file) step.file(dialog);
-    if (step.answer != IDOK) return step.answer;
-    dialog.SetChosenPath(step.text);
-    return IDOK;
 }
 
 UINT ModalScript::RunPopupMenu(CMenu& popup, int, int) {
@@ -141,6 +117,34 @@ ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose,
     step.pageSetup = std::move(choose);
     m_steps.push_back(std::move(step));
     return *this;
+}
+
+ModalScript& ModalScript::ExpectQtDialog(std::function<int(QDialog&)> action) {
+    Step step{false, "Qt dialog", 0, 0, nullptr};
+    step.qtDialog = std::move(action);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+ModalScript& ModalScript::ExpectFileDialog(const CString& path) {
+    return ExpectQtDialog([path](QDialog& d) {
+        auto* files = qobject_cast<QFileDialog*>(&d);
+        EXPECT_TRUE(files) << "not a file dialog";
+        if (!files || path.IsEmpty()) return int(QDialog::Rejected);
+        files->selectFile(path.ToQString());
+        return int(QDialog::Accepted);
+    });
+}
+
+int ModalScript::RunQtDialog(QDialog& dialog) {
+    m_shown.push_back(CString(dialog.windowTitle()));
+    if (m_steps.empty() || !m_steps.front().qtDialog) {
+        ADD_FAILURE() << "Unexpected dialog \"" << dialog.windowTitle().toStdString() << "\"";
+        return QDialog::Rejected;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    return step.qtDialog(dialog);
 }
 
 int ModalScript::RunPageSetupDialog() {

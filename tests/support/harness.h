@@ -16,11 +16,11 @@
 
 #include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/file_dialog.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
 
+class QDialog;
 class QWidget;
 
 namespace testing_support {
@@ -72,9 +72,11 @@ public:
     // default printer; with IDCANCEL nothing changes.
     ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
 
-    // An open or save dialog: `check` (when given) looks at it; with IDOK `path` is chosen.
-    ModalScript& ExpectFileDialog(const CString& path, int answer = IDOK,
-                                  std::function<void(CFileDialog&)> check = nullptr);
+    // A dialog of Qt's own (a file or folder chooser): the action may set it up and returns
+    // QDialog::Accepted or QDialog::Rejected.
+    ModalScript& ExpectQtDialog(std::function<int(QDialog&)> action);
+    // A file dialog that returns `path`, or is cancelled when the path is empty.
+    ModalScript& ExpectFileDialog(const CString& path);
     // A pop-up menu: `choose` looks at it and returns the command picked (0 for none).
     ModalScript& ExpectMenu(std::function<UINT(CMenu&)> choose);
 
@@ -86,7 +88,7 @@ public:
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
     int RunPageSetupDialog() override;
-    int RunFileDialog(CFileDialog& dialog) override;
+    int RunQtDialog(QDialog& dialog) override;
     UINT RunPopupMenu(CMenu& popup, int x, int y) override;
 
     // The texts of a dialog's statics, one per line.
@@ -102,8 +104,7 @@ private:
         bool print = false;
         int fromPage = 0, toPage = 0;
         std::function<void(QPrinter&)> pageSetup = nullptr;
-        std::function<void(CFileDialog&)> file = nullptr;
-        bool fileDialog = false;
+        std::function<int(QDialog&)> qtDialog = nullptr;
         std::function<UINT(CMenu&)> menu = nullptr;
     };
     std::deque<Step> m_steps;

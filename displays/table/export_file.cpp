@@ -1,0 +1,18 @@
+#include "displays/table/export_file.h"
+
+#include "platform/base/file.h"
+
+CString FindExportFileName(const CString& folder) {
+    for (int n = 0; n < kExportFileNames; ++n) {
+        const CString name = CString::Formatted("%s%s%d%s", folder.GetString(), "tmp~", n, ".csv");
+        // An office suite keeps the file it shows writable, but marks it with a lock file.
+        const CString lock =
+            CString::Formatted("%s.~lock.%s%d%s#", folder.GetString(), "tmp~", n, ".csv");
+        if (CFile::Exists(lock)) continue;
+        CFile file;
+        if (!file.Open(name, CFile::modeCreate | CFile::modeWrite)) continue;
+        file.Close();
+        return name;
+    }
+    return CString();
+}
