@@ -81,9 +81,7 @@ protected:
         });
     }
     // The name a file dialog proposes, with its folder.
-    static CString Proposed(const QFileDialog& d) {
-        return CString(d.selectedFiles().value(0));
-    }
+    static CString Proposed(const QFileDialog& d) { return CString(d.selectedFiles().value(0)); }
     // Saves under a name through Save As.
     bool SaveAs(const CString& path) {
         modals.ExpectFileDialog(path);
