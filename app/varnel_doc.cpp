@@ -42,6 +42,10 @@ ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
 ON_COMMAND(ID_SENSOR_COLOR_SETTINGS, OnSensorColorSettings)
+ON_COMMAND(ID_NEW_PROJECT, OnNewProject)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
 ON_COMMAND(ID_USER_INTERFACE_SETTINGS, OnUserInterfaceSettings)
 ON_COMMAND(ID_MODE_SINGLE, OnModeSingle)
 ON_COMMAND(ID_MODE_REPLACE, OnModeReplace)
@@ -239,27 +243,10 @@ bool CVarnelDoc::ClearProject(bool ask) {
     m_title.Empty();
     m_path.Empty();
     SetTitle("");
+    if (CVideoView* video = GetVideoView()) video->DeleteTempVideoFiles();
     m_logger->SetReportedRateCode(255);
     m_sampleExperiment = 0;
     return true;
-}
-
-bool CVarnelDoc::OpenProject(const CString& path) {
-    qWarning("varnel.doc: %s cannot be read yet", qPrintable(path.ToQString()));
-    return false;
-}
-
-bool CVarnelDoc::SaveProject(bool) {
-    if (m_runInProgress) {
-        ShowMessage(kRunningText, 0);
-        return false;
-    }
-    ShowMessage(kCannotSaveText, 0);
-    return false;
-}
-
-bool CVarnelDoc::SaveLastProject() {
-    return false;
 }
 
 CDataTreeBrench* CVarnelDoc::AddDataGroup(const CString& name) {

@@ -89,8 +89,23 @@ public:
 
     CSettings* GetSettings() const { return m_settings.get(); }
     CDorvik* GetLogger() const { return m_logger.get(); }
-    // The video file of the current run; empty while no video view records.
-    CString GetCurrentRunVideoPath() const { return CString(); }
+    // The video file of the graph's current run, a saved copy resolved against the project
+    // folder; empty without a graph view or a video.
+    void GetCurrentRunVideoPath(CString& path) const;
+    CString GetCurrentRunVideoPath() const {
+        CString path;
+        GetCurrentRunVideoPath(path);
+        return path;
+    }
+    // The largest sample count of the current run; 0 without a run.
+    LONG GetMaxSampleCount() const;
+    // A recording that starts during a run: its file goes to the run's data sets.
+    void AttachVideoToRuns();
+    // The run's data sets take the file unless the first one has a video already; true if so.
+    bool AttachVideoFileToRuns(const CString& fileName);
+    // An empty "Edited Data" data set, the experiment made on first use.
+    CDataTreeBrench* AddEditedData(const CString& name, WORD rateCode, const CString& unit,
+                                   LONG value1, LONG value2);
 
     // ---- the views: each finder gives the first view of its class bound to the document
     CGraphView* GetGraphView() const;
@@ -132,9 +147,6 @@ public:
     // The worksheet launch's graph and meters commands.
     void ShowGraph() { OnDisplayGraph(); }
     void ShowMeters() { OnDisplayMeters(); }
-    // Opens the project named on the command line once its views exist; the project file's code
-    // fills it in.
-    void OpenStartupProject() {}
 
     // ---- user-interface levels: 0 Basic, 1 Simple, 2 Advanced
     void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout);
@@ -170,14 +182,33 @@ public:
     void UpdateMeters();
 
     // ---- the project
+    static constexpr const char* kFileFilter = "Varnel Files (*.vnp)|*.vnp|";
+    static constexpr const char* kFileSavedText = "File saved";
+    static constexpr const char* kLastProjectSavedText = "Last project saved !";
+    static constexpr const char* kFileOpenedText = "File opened";
+    static constexpr const char* kCannotOpenText = "Can not open file";
+    // Ours: a project with no experiment writes no file.
+    static constexpr const char* kNothingToSaveText = "There is no data to save";
+
     // False when the question was cancelled or the save it asked for failed: nothing cleared.
     bool ClearProject(bool ask);
-    // The project file cannot be read yet: false.
-    bool OpenProject(const CString& path);
-    // The project file cannot be written yet: "Can not save file", false.
+    // True when saved, or when there was nothing to write (no file is made then).
     bool SaveProject(bool saveAs);
-    // Runs inside a logger handler: shows nothing. Cannot save yet: false.
+    // Runs inside a logger handler: shows nothing but the status text. True when the project may
+    // be cleared: saved, or nothing worth keeping.
     bool SaveLastProject();
+    void OnNewProject();
+    void OnFileOpen();
+    void OnFileSave() { SaveProject(false); }
+    void OnFileSaveAs() { SaveProject(true); }
+    // Reads the file first: a file that cannot be read leaves the project, its name and its
+    // state as they were.
+    bool OpenProject(const CString& path);
+    // Opens the start-up path once the graph and data-map views exist; once only.
+    void OpenStartupProject();
+    // The folder of the projects, "Varnel Data" under the data root, with its separator.
+    static CString GetProjectFolder();
+    void SetStatusText(const CString& text);
     CDataTreeBrench* AddDataGroup(const CString& name);
     // A refusal (null) leaves the arrays with the caller.
     CDataTreeBrench* AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x,
@@ -272,6 +303,12 @@ public:
     CGraphTreeList m_graphList;
 
     CString m_startupPath;
+    // The date style of default project names (0 day first, 1 month first).
+    int m_dateStyle = 0;
+    // The clock of default project names; tests fix it.
+    CPreciseDateTime (*m_now)() = &CPreciseDateTime::GetCurrentTime;
+    BYTE m_lastProjectSaved = 0;
+    BYTE m_startupProjectOpened = 0;
     CString m_title;
     CString m_path;
     CString m_folder;

@@ -264,8 +264,8 @@ void CVarnelDoc::OpenSampleExperiment() {
     CFileDialog dialog(TRUE, ".vnp", folder + "*" + ".vnp", OFN_HIDEREADONLY,
                        "Varnel Files (*.vnp)|*.vnp|", MainFrame());
     if (dialog.DoModal() != IDOK) return;
-    ClearProject(false);
-    OpenProject(dialog.GetPathName());
+    // The project is read before anything is cleared; one that cannot be read changes nothing.
+    if (!OpenProject(dialog.GetPathName())) return;
     m_sampleExperiment = 1;
 }
 

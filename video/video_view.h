@@ -13,6 +13,8 @@ class CVideoFrame : public CChildFrame {
 class CVideoView : public CView {
     DECLARE_DYNCREATE(CVideoView)
     ~CVideoView() override;
+    // A video view outside the standard windows (a test's) over `doc`.
+    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // Takes the document it was made for as its own.
     int OnCreate(LPCREATESTRUCT cs) override;
     void OnStop() {}

@@ -14,6 +14,8 @@ class CImageList {
 public:
     // `initial` and `grow` only tell how many pictures to expect.
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
+    // A masked list of the pictures of a bitmap resource, `cx` pixels wide each, side by side.
+    BOOL Create(UINT bitmapId, int cx, int grow, COLORREF mask);
     BOOL DeleteImageList();
     // Adds the bitmap's pictures, one per image width (a narrower one padded), each cut to the
     // list's height; in a masked list the pixels of `mask` become transparent. Returns the index
@@ -25,6 +27,8 @@ public:
     QImage GetImage(int index) const;
 
 private:
+    int AddImage(const QImage& picture, COLORREF mask);
+
     bool m_created = false;
     bool m_masked = false;
     CSize m_size;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <fstream>
 #include <memory>
 
 #include "RES/commands.h"
@@ -15,6 +16,7 @@
 #include "RES/dialogs/video_quality.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "app/varnel_file.h"
 #include "displays/graph/graph_view.h"
 #include "experiment/html_doc_view.h"
 #include "logger/dorvik.h"
@@ -274,17 +276,31 @@ TEST_F(CommandsTest, SampleExperimentAsksAndStopsWhereItMust) {
              t.modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
          },
          false},
-        {"modified, Yes and a failing save",
+        {"modified, Yes and a save that does not happen",
          [](CommandsTest& t) {
              t.doc->m_modified = 1;
              t.modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDYES);
-             t.modals.ExpectMessage(CVarnelDoc::kCannotSaveText, IDOK);
+             t.modals.ExpectFileDialog("");  // the unnamed project's Save As, cancelled
+         },
+         false},
+        {"a file that is no project",
+         [&](CommandsTest& t) {
+             std::ofstream(sample.GetString()) << "no project";
+             t.modals.ExpectFileDialog(sample);
+             t.modals.ExpectMessage(CVarnelDoc::kCannotOpenText, IDOK);
          },
          false},
         {"the file dialog cancelled", [](CommandsTest& t) { t.modals.ExpectFileDialog(""); },
          false},
         {"a file chosen",
          [&](CommandsTest& t) {
+             CDataTreeBrench experiment;
+             experiment.m_name = "Pendulum";
+             ProjectImage image;
+             image.dataBranches = {&experiment};
+             const std::vector<BYTE> bytes = CVarnelFile::BuildBytes(image);
+             std::ofstream(sample.GetString(), std::ios::binary)
+                 .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
              t.doc->m_modified = 1;
              t.modals.ExpectMessage(CVarnelDoc::kSaveBeforeOpenText, IDNO);
              t.modals.ExpectQtDialog([&](QDialog& d) {
@@ -305,6 +321,8 @@ TEST_F(CommandsTest, SampleExperimentAsksAndStopsWhereItMust) {
         EXPECT_EQ(modals.Pending(), 0u) << r.name;
         EXPECT_EQ(doc->m_sampleExperiment, r.opens ? 1 : 0) << r.name;
     }
+    EXPECT_NE(doc->m_dataList.FindByName("Pendulum"), nullptr);
+    QFile::remove(sample.ToQString());
     // Made when missing, by the rows that reached the file dialog.
     EXPECT_TRUE(QDir().rmdir((GetExeFolder() + "Sample experiments").ToQString()));
 }
@@ -381,10 +399,7 @@ TEST_F(CommandsTest, VideoStateOperationsPropertiesAndTheToggle) {
     host.Create(nullptr, "host", 0, CRect(0, 0, 10, 10), nullptr, 0);
     CVideoView* original = doc->m_videoView;
     CountingVideoView counting;
-    CCreateContext context;
-    context.m_pCurrentDoc = doc;
-    counting.Create(nullptr, nullptr, WS_CHILD, CRect(0, 0, 0, 0), &host, AFX_IDW_PANE_FIRST,
-                    &context);
+    counting.Create(&host, doc);
     Command(ID_VIDEO_ENABLE);
     EXPECT_EQ(counting.inits, std::vector<int>{1});
     counting.DestroyWindow();

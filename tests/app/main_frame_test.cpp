@@ -191,7 +191,7 @@ TEST_F(MainFrameTest, UpdateHandlersFollowTheFlagsAndTheBusyRule) {
         {"spare button", {}, ID_SPARE_2151, false, 0},
         {"File Exit: handled", {}, ID_APP_EXIT, true, 0},
         {"File Print Setup: handled", {}, ID_FILE_PRINT_SETUP, true, 0},
-        {"File Save As: nobody handles it yet", {}, ID_FILE_SAVE_AS, false, 0},
+        {"File Save As: the document's", {}, ID_FILE_SAVE_AS, true, 0},
         {"Help About: handled", {}, ID_APP_ABOUT, true, 0},
     };
     for (const Row& r : rows) {
@@ -347,19 +347,23 @@ TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsUnlessGreyedAndCtrlNIsNewPro
         for (QShortcut* sc : frame->GetWidget()->findChildren<QShortcut*>())
             if (sc->key() == seq) emit sc->activated();
     };
+    // Open, Save and New project are the document's; Print goes on to the application.
+    modals.ExpectFileDialog("").ExpectFileDialog("");
     press(Qt::Key_O);
     press(Qt::Key_S);
     press(Qt::Key_P);
     press(Qt::Key_N);
-    EXPECT_EQ(app.commands,
-              (std::vector<UINT>{ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_PRINT, ID_NEW_PROJECT}));
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_EQ(app.commands, (std::vector<UINT>{ID_FILE_PRINT}));
     app.commands.clear();
     app.greySave = true;
     press(Qt::Key_S);
-    EXPECT_TRUE(app.commands.empty()) << "a greyed command's key sends nothing";
+    EXPECT_EQ(modals.Pending(), 0u) << "a greyed command's key sends nothing";
     // The framework's new document is New project.
+    doc->m_modified = 1;
+    modals.ExpectMessage(CVarnelDoc::kDataChangedText, IDCANCEL);
     frame->SendMessage(WM_COMMAND, ID_FILE_NEW);
-    EXPECT_EQ(app.commands, (std::vector<UINT>{ID_NEW_PROJECT}));
+    EXPECT_EQ(modals.Pending(), 0u);
 }
 
 TEST_F(MainFrameTest, PrintSetupSetsThePrinterAndPageThatPrintDialogsStartFrom) {

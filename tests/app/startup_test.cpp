@@ -53,6 +53,9 @@ CView* ViewOf(CMDIChildWnd* frame) {
 TEST(Startup, OneDocumentTenWindowsInOrderAndTheStartupPath) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // The start-up project is opened once the graph and the data map exist; there is none here.
+    testing_support::ModalScript modals;
+    modals.ExpectMessage(CVarnelDoc::kCannotOpenText, IDOK);
     TestApp app;
     char a0[] = "varnel", a1[] = "-style", a2[] = "fusion", a3[] = "project.vnp";
     char* argv[] = {a0, a1, a2, a3};

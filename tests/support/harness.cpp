@@ -66,6 +66,8 @@ ModalScript::~ModalScript() {
     for (const Step& s : m_steps) {
         if (s.print)
             ADD_FAILURE() << "Expected print dialog never shown";
+        else if (s.menu)
+            ADD_FAILURE() << "Expected pop-up menu never shown";
         else if (s.message)
             ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
         else
@@ -91,6 +93,24 @@ ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fr
     step.toPage = toPage;
     m_steps.push_back(std::move(step));
     return *this;
+}
+
+ModalScript& ModalScript::ExpectMenu(std::function<UINT(CMenu&)> choose) {
+    Step step{false, CString(), 0, 0, nullptr};
+    step.menu = std::move(choose);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+UINT ModalScript::RunPopupMenu(CMenu& popup, int, int) {
+    m_shown.push_back("(menu)");
+    if (m_steps.empty() || !m_steps.front().menu) {
+        ADD_FAILURE() << "Unexpected pop-up menu";
+        return 0;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    return step.menu(popup);
 }
 
 ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer) {

@@ -16,6 +16,7 @@
 
 #include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
 
@@ -79,6 +80,8 @@ public:
     ModalScript& ExpectQtDialog(std::function<int(QDialog&)> action);
     // A file dialog that returns `path`, or is cancelled when the path is empty.
     ModalScript& ExpectFileDialog(const CString& path);
+    // A pop-up menu: `choose` looks at it and returns the command picked (0 for none).
+    ModalScript& ExpectMenu(std::function<UINT(CMenu&)> choose);
 
     // The text of every modal shown, in order.
     const std::vector<CString>& Shown() const { return m_shown; }
@@ -90,6 +93,7 @@ public:
     int RunPageSetupDialog() override;
     int RunColorDialog(CColorDialog& dialog) override;
     int RunQtDialog(QDialog& dialog) override;
+    UINT RunPopupMenu(CMenu& popup, int x, int y) override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -107,6 +111,7 @@ private:
         bool color = false;
         COLORREF colour = 0;
         std::function<int(QDialog&)> qtDialog = nullptr;
+        std::function<UINT(CMenu&)> menu = nullptr;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;
