@@ -37,6 +37,11 @@ bool Busy(const CMainFrame& f) {
     return f.m_metersActive != 0;
 }
 
+bool RecordingModeIs(const CMainFrame& f, BYTE mode) {
+    const CVarnelDoc* doc = f.GetDocument();
+    return doc && doc->GetSettings()->m_recordingMode == mode;
+}
+
 #define ON(expr) [](const CMainFrame& f) -> int { return (expr) ? 1 : 0; }
 #define NOT_BUSY ON(!Busy(f))
 
@@ -108,9 +113,10 @@ const Rule kRules[] = {
     {ID_WORKBOOK_OPEN_TEXT, NOT_BUSY, nullptr},
     {ID_WORKBOOK_SAVE_TEXT, NOT_BUSY, nullptr},
     {ID_STATISTICS, NOT_BUSY, nullptr},
-    {ID_MODE_SINGLE, NOT_BUSY, nullptr},
-    {ID_MODE_REPLACE, NOT_BUSY, nullptr},
-    {ID_MODE_ADD, NOT_BUSY, nullptr},
+    // Checked from the settings' mode at every level, so a rebuilt menu shows the current one.
+    {ID_MODE_SINGLE, NOT_BUSY, ON(RecordingModeIs(f, 0))},
+    {ID_MODE_REPLACE, NOT_BUSY, ON(RecordingModeIs(f, 1))},
+    {ID_MODE_ADD, NOT_BUSY, ON(RecordingModeIs(f, 2))},
     // Comm setup: a handler that changes nothing, so it stays enabled.
     {ID_COMM_SETUP, nullptr, nullptr},
 };

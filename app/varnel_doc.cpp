@@ -5,6 +5,7 @@
 
 #include <QDir>
 
+#include "RES/commands.h"
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
@@ -21,6 +22,7 @@
 #include "logger/settings.h"
 #include "platform/ui/styles.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/standard_ids.h"
 
 int CVarnelDoc::s_experimentCounter = 1;
 BYTE CVarnelDoc::s_lastModel = 0;
@@ -35,6 +37,38 @@ ON_COMMAND(ID_TOOLBAR_DOWNLOAD, OnLoggerDownload)
 ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
+ON_COMMAND(ID_USER_INTERFACE_SETTINGS, OnUserInterfaceSettings)
+ON_COMMAND(ID_MODE_SINGLE, OnModeSingle)
+ON_COMMAND(ID_MODE_REPLACE, OnModeReplace)
+ON_COMMAND(ID_MODE_ADD, OnModeAdd)
+ON_COMMAND(ID_DROP_SINGLE, OnModeSingle)
+ON_COMMAND(ID_DROP_REPLACE, OnModeReplace)
+ON_COMMAND(ID_DROP_ADD, OnModeAdd)
+ON_COMMAND(ID_COMM_SETUP, OnCommSetup)
+ON_COMMAND(ID_UNIT_SETTINGS, OnUnitSettings)
+ON_COMMAND(ID_GRAPH_TITLE, OnGraphTitle)
+ON_COMMAND(ID_USER_DATA_PATH, OnUserDataPath)
+ON_COMMAND(ID_SAMPLE_EXPERIMENT, OpenSampleExperiment)
+ON_COMMAND(ID_GRAPH_PROPERTIES, OnGraphProperties)
+ON_COMMAND(ID_GRAPH_VIEW_PROPERTIES, OnGraphViewProperties)
+ON_COMMAND(ID_GRAPH_SCROLL_RUN, OnScrollRun)
+ON_COMMAND(ID_HELP_DORVIK, OnHelpDorvik)
+ON_COMMAND(ID_HELP_DORVIK_QK, OnHelpDorvikQK)
+ON_COMMAND(ID_VIDEO_PROPERTIES, OnVideoProperties)
+ON_COMMAND(ID_VIDEO_ENABLE, OnEnableVideo)
+ON_COMMAND(ID_SPARE_TOGGLE, OnSpareToggle)
+ON_COMMAND(ID_NOTHING_4793, OnNothing)
+ON_UPDATE_COMMAND_UI(ID_WORKBOOK_COPY, OnUpdateWorkbookCopy)
+ON_COMMAND(ID_LOGGER_SETUP, OnLoggerSetup)
+ON_COMMAND(ID_TIMING_TB, OnLoggerSetup)
+ON_COMMAND(ID_TIMING_WIZARD, OnTimingWizard)
+ON_COMMAND(ID_SINGLE_AXIS, OnSingleAxis)
+ON_COMMAND(ID_GRAPH_AUTOSCALE, OnGraphAutoscale)
+ON_COMMAND(ID_GRAPH_ADD_TO_PROJECT, OnGraphAddToProject)
+ON_COMMAND(ID_PLAYBACK_PLAY, OnPlaybackPlay)
+ON_COMMAND(ID_PLAYBACK_STOP, OnPlaybackStop)
+ON_COMMAND(ID_PLAYBACK_PAUSE, OnPlaybackPause)
+ON_COMMAND(ID_PLAYBACK_RECORD, OnPlaybackRecord)
 ON_COMMAND(ID_TABLE_EDIT_DATA, OnTableEditData)
 ON_COMMAND(ID_TABLE_COPY, OnTableCopy)
 ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
@@ -80,6 +114,8 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     QDir().mkpath(QString::fromStdString((GetDataRoot() + "Workbook").str()));
     m_startupPath.Empty();
     m_timingMode = 0;
+    // The menu starts with the basic logger's items.
+    s_lastModel = 0;
 }
 
 // The settings are saved on each change and at shut-down, never here.
@@ -152,11 +188,11 @@ void CVarnelDoc::PlaceDataMapFrame(int x, int y, int cx, int cy) {
 
 // ---- the project
 
-void CVarnelDoc::ClearProject(bool ask) {
+bool CVarnelDoc::ClearProject(bool ask) {
     if (ask && m_modified) {
         const BYTE answer = ShowMessage(kDataChangedText, 3);
-        if (answer == IDCANCEL) return;
-        if (answer == IDYES && !SaveProject(false)) return;
+        if (answer == IDCANCEL) return false;
+        if (answer == IDYES && !SaveProject(false)) return false;
     }
     if (CGraphView* graph = GetGraphView()) {
         if (graph->m_predictMode) graph->TogglePredictMode();
@@ -182,6 +218,12 @@ void CVarnelDoc::ClearProject(bool ask) {
     SetTitle("");
     m_logger->SetReportedRateCode(255);
     m_sampleExperiment = 0;
+    return true;
+}
+
+bool CVarnelDoc::OpenProject(const CString& path) {
+    qWarning("varnel.doc: %s cannot be read yet", qPrintable(path.ToQString()));
+    return false;
 }
 
 bool CVarnelDoc::SaveProject(bool) {

@@ -118,11 +118,12 @@ public:
         (void)cx;
         (void)cy;
     }
-    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout) {
-        (void)level;
-        (void)previous;
-        (void)keepLayout;
-    }
+    // ---- user-interface levels: 0 Basic, 1 Simple, 2 Advanced
+    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout);
+    void RebuildMenus(BYTE level, BYTE previous);
+    // "Select external sensor" is there exactly while the logger is not a QK.
+    void RemoveModelMenuItem(BYTE flag);
+    void OnUserInterfaceSettings();
 
     // ---- logger commands and the run
     void IssueLoggerCommand(WORD code);
@@ -138,18 +139,21 @@ public:
     void SelectDownloadSet();
     void StartLiveTimer();
     void StopLiveTimer();
-    // The photogate timing mode, as far as it is built: the flag only. `ask` is for the timing
-    // wizard, which comes later.
-    void ToggleTimingMode(BOOL ask) {
-        (void)ask;
-        m_timingMode = m_timingMode ? 0 : 1;
-    }
+    // ---- photogate timing
+    void ToggleTimingMode(BOOL fromCommand);
+    // False when the wizard was cancelled.
+    bool RunTimingWizard(BYTE mode);
+    // Stores the two distances only.
+    void EditTimingParameters();
     // The meters' four channel indexes and the logger's live values: the values the meters show.
     // An index outside 0..7 gives none (false).
     bool GetMeterReading(int meter, double& value) const;
 
     // ---- the project
-    void ClearProject(bool ask);
+    // False when the question was cancelled or the save it asked for failed: nothing cleared.
+    bool ClearProject(bool ask);
+    // The project file cannot be read yet: false.
+    bool OpenProject(const CString& path);
     // The project file cannot be written yet: "Can not save file", false.
     bool SaveProject(bool saveAs);
     // Runs inside a logger handler: shows nothing. Cannot save yet: false.
@@ -169,6 +173,35 @@ public:
     void EnableVideoRecord(BOOL on);
     // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
+    // ---- the display commands, as far as the levels and timing use them
+    void OnDisplayMeters();
+    void OnDisplayDataMap();
+    void OnDisplayWorkbook();
+    void ToggleVideoWindow();
+    void ApplyDisplayModes();
+    void UpdateDisplayFlags();
+    void ShowMeterWindow(bool show, LONG mode);
+    void SetMetersCheck(BOOL on);
+    // Replay of a recorded run on the graph, for the video view.
+    void StartGraphReplay();
+    void StopGraphReplay();
+    void PauseGraphReplay();
+    void SetVideoToggleCaption(BOOL enable);
+
+    // ---- recording mode, scroll run and the other commands
+    // 0 single, 1 replace, 2 add; other values do nothing.
+    void SetRecordingMode(WORD mode);
+    void SetScrollRun(BOOL on, BOOL unused = FALSE);
+    // The external sensor type's name; "" outside 0..19.
+    static void GetExternalSensorName(CString& name, WORD index);
+    // The worksheet the user picks; "" when cancelled.
+    void PromptWorksheetFile(CString& path);
+    void OpenSampleExperiment();
+    // 1: the graph view's own Properties; other values do nothing.
+    void OpenGraphProperties(int which);
+    static constexpr const char* kEndPredictText = "End Predict mode?";
+    static constexpr const char* kSaveBeforeOpenText =
+        "Do you want to save before opening a new project ?";
 
     // ---- the command map
     void OnLoggerRun() { IssueLoggerCommand(kCommandRun); }
@@ -176,6 +209,32 @@ public:
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
     void OnLoggerStop();
     void OnConnectToDorvik();
+    void OnModeSingle() { OnRecordingMode(0); }
+    void OnModeReplace() { OnRecordingMode(1); }
+    void OnModeAdd() { OnRecordingMode(2); }
+    void OnCommSetup();
+    void OnUnitSettings();
+    void OnGraphTitle();
+    void OnUserDataPath();
+    void OnGraphProperties();
+    void OnGraphViewProperties() { OpenGraphProperties(1); }
+    void OnScrollRun();
+    void OnHelpDorvik() { OpenHelp("Varnel Help for Dorvik.chm"); }
+    void OnHelpDorvikQK() { OpenHelp("Varnel Help for Dorvik QK.chm"); }
+    void OnVideoProperties();
+    void OnEnableVideo();
+    void OnSpareToggle();
+    void OnNothing() {}
+    void OnUpdateWorkbookCopy(CCmdUI* ui);
+    void OnLoggerSetup() { ToggleTimingMode(TRUE); }
+    void OnTimingWizard() { RunTimingWizard(0); }
+    void OnSingleAxis();
+    void OnGraphAutoscale();
+    void OnGraphAddToProject();
+    void OnPlaybackPlay();
+    void OnPlaybackStop();
+    void OnPlaybackPause();
+    void OnPlaybackRecord();
     // The table's commands: nothing without the table view.
     void OnTableEditData();
     void OnTableCopy();
@@ -271,6 +330,10 @@ private:
     void Reconnect();
     void RunSelectDownloadSet();
     static void PostUserMessage(const CString& text);
+    void OnRecordingMode(BYTE mode);
+    void OpenHelp(const char* fileName);
+    // Menu 152 again, less the level's items and the model's.
+    void BuildMenuBar(BYTE level);
 
     // Arrays of a run that no data set took: the logger may append to them until the run ends.
     std::vector<CDataArrayPtr> m_refusedArrays;

@@ -14,11 +14,16 @@ public:
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
     void OnStop() {}
     bool HasQualityRecord() const { return false; }
-    BYTE GetQualityCode() const { return 0; }
+    WORD GetQualityCode() const { return m_qualityCode; }
+    // Kept for the recording, which has no encoder yet.
+    void SetQualityCode(WORD code) { m_qualityCode = code; }
+    // There is no capture device to start.
+    virtual void InitVideoDevice(int) {}
     // Deletes the "*.wmv" files of the data root's "Temp Data" folder.
     void DeleteTempVideoFiles();
 
     BYTE m_recording = 0;
+    WORD m_qualityCode = 0;
 
 private:
     CVarnelDoc* m_doc = nullptr;

@@ -22,6 +22,15 @@ public:
     BYTE m_predictMode = 0;
     BYTE m_predictDrawing = 0;
 
+    // The user-interface level shows one of the three toolbars (advanced 168, simple 291, basic
+    // 290).
+    void ShowAdvancedToolbar(BOOL show) { m_advancedToolbarShown = show ? TRUE : FALSE; }
+    void ShowBasicToolbar(BOOL show) { m_basicToolbarShown = show ? TRUE : FALSE; }
+    void ShowSimpleToolbar(BOOL show) { m_simpleToolbarShown = show ? TRUE : FALSE; }
+    BOOL m_advancedToolbarShown = FALSE;
+    BOOL m_basicToolbarShown = FALSE;
+    BOOL m_simpleToolbarShown = FALSE;
+
     void SetReadoutText(const CString& text) {
         m_readoutText = text;
         m_readoutShown = text.IsEmpty() ? 0 : 1;

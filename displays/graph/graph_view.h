@@ -118,6 +118,10 @@ public:
     void ShowExperiment(DWORD graphItem);
     void ShowTreeItemChildren(DWORD experimentId);
     void EnableGraphCommands(BOOL enable);
+    // Flips the settings' single-axis flag (saved at once) and clears the graph.
+    void ToggleSingleAxisMode();
+    // The control's title; a saved graph takes it as its name, in the data map too.
+    void SetGraphTitle(const CString& title);
 
     // ---- state ----
     PlotRecordStruct m_plots[kMaxPlots];

@@ -11,6 +11,9 @@ class CMeterView : public CView {
 public:
     ~CMeterView() override;
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // No meters are shown yet: nothing to lay out or re-caption.
+    void LayoutMeters() {}
+    void ApplyUnitSettings() {}
 
 private:
     CVarnelDoc* m_doc = nullptr;

@@ -140,6 +140,10 @@ UINT ModalHost::RunPopupMenu(CMenu& popup, int x, int y) {
     return chosen;
 }
 
+int ModalHost::RunQtDialog(QDialog& dialog) {
+    return dialog.exec();
+}
+
 int ModalHost::RunPageSetupDialog() {
     QPageSetupDialog dialog(&DefaultPrinter());
     return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;

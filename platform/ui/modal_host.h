@@ -8,6 +8,7 @@ class CWnd;
 class CDialog;
 class CPrintDialog;
 class CMenu;
+class QDialog;
 
 namespace platform {
 
@@ -26,6 +27,8 @@ public:
     virtual UINT RunPopupMenu(CMenu& popup, int x, int y);
     // The page set-up dialog: IDOK when a printer and page were chosen.
     virtual int RunPageSetupDialog();
+    // A dialog of Qt's own (file and folder choosers): QDialog::Accepted or QDialog::Rejected.
+    virtual int RunQtDialog(QDialog& dialog);
 
     static ModalHost& Current();
     // Installs a host (tests install their script); nullptr returns to the Qt host.

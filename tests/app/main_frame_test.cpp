@@ -268,12 +268,15 @@ TEST_F(MainFrameTest, RunDropDownChecksTheRecordingModeAndRoutesTheChoice) {
     frame->OnRunDropDown(&nm);
     EXPECT_EQ(modals.popups, 4);
 
-    for (UINT choice : {ID_DROP_SINGLE, ID_DROP_REPLACE, ID_DROP_ADD}) {
+    // The choice reaches the document, which takes it as the recording mode.
+    const std::pair<UINT, BYTE> choices[] = {
+        {ID_DROP_ADD, 2}, {ID_DROP_SINGLE, 0}, {ID_DROP_REPLACE, 1}};
+    for (const auto& [choice, mode] : choices) {
         modals.choose = choice;
         nm.iItem = static_cast<int>(ID_RUN_TB);
         frame->OnRunDropDown(&nm);
+        EXPECT_EQ(doc->GetSettings()->m_recordingMode, mode) << choice;
     }
-    EXPECT_EQ(app.commands, (std::vector<UINT>{ID_DROP_SINGLE, ID_DROP_REPLACE, ID_DROP_ADD}));
 
     modals.choose = 0;
     frame->SetDocument(nullptr);

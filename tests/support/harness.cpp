@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -96,6 +97,34 @@ ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose,
     step.pageSetup = std::move(choose);
     m_steps.push_back(std::move(step));
     return *this;
+}
+
+ModalScript& ModalScript::ExpectQtDialog(std::function<int(QDialog&)> action) {
+    Step step{false, "Qt dialog", 0, 0, nullptr};
+    step.qtDialog = std::move(action);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+ModalScript& ModalScript::ExpectFileDialog(const CString& path) {
+    return ExpectQtDialog([path](QDialog& d) {
+        auto* files = qobject_cast<QFileDialog*>(&d);
+        EXPECT_TRUE(files) << "not a file dialog";
+        if (!files || path.IsEmpty()) return int(QDialog::Rejected);
+        files->selectFile(path.ToQString());
+        return int(QDialog::Accepted);
+    });
+}
+
+int ModalScript::RunQtDialog(QDialog& dialog) {
+    m_shown.push_back(CString(dialog.windowTitle()));
+    if (m_steps.empty() || !m_steps.front().qtDialog) {
+        ADD_FAILURE() << "Unexpected dialog \"" << dialog.windowTitle().toStdString() << "\"";
+        return QDialog::Rejected;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    return step.qtDialog(dialog);
 }
 
 int ModalScript::RunPageSetupDialog() {

@@ -19,6 +19,7 @@
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
 
+class QDialog;
 class QWidget;
 
 namespace testing_support {
@@ -70,6 +71,12 @@ public:
     // default printer; with IDCANCEL nothing changes.
     ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
 
+    // A dialog of Qt's own (a file or folder chooser): the action may set it up and returns
+    // QDialog::Accepted or QDialog::Rejected.
+    ModalScript& ExpectQtDialog(std::function<int(QDialog&)> action);
+    // A file dialog that returns `path`, or is cancelled when the path is empty.
+    ModalScript& ExpectFileDialog(const CString& path);
+
     // The text of every modal shown, in order.
     const std::vector<CString>& Shown() const { return m_shown; }
     size_t Pending() const { return m_steps.size(); }
@@ -78,6 +85,7 @@ public:
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
     int RunPageSetupDialog() override;
+    int RunQtDialog(QDialog& dialog) override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -92,6 +100,7 @@ private:
         bool print = false;
         int fromPage = 0, toPage = 0;
         std::function<void(QPrinter&)> pageSetup = nullptr;
+        std::function<int(QDialog&)> qtDialog = nullptr;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;
