@@ -66,7 +66,7 @@ CDataTreeBrench* RunAnalysisFunction(CVarnelDoc* doc, WORD code) {
     CGraphView* graph = doc->GetGraphView();
     if (!graph) return nullptr;
     if (graph->m_predictMode) {
-        if (ShowMessage(kEndPredictModeText, 4) != IDYES) return nullptr;
+        if (ShowMessage(CVarnelDoc::kEndPredictText, 4) != IDYES) return nullptr;
         graph->TogglePredictMode();
     }
 

@@ -11,7 +11,6 @@ class CVarnelDoc;
 // Analysis codes of RunAnalysisFunction.
 constexpr WORD kAnalysisLinearFit = 98;
 
-constexpr const char* kEndPredictModeText = "End Predict mode?";
 constexpr const char* kSelectPlotText = "You should select a plot first !";
 constexpr const char* kAnalysisFailedText =
     "The function could not be calculated for the input data was out of range or incomplete";

@@ -82,7 +82,7 @@ TEST_P(LinearFitChoice, TheCursorsOrTheOnlyPlotChooseWhatIsFitted) {
     if (c.plotName) view.GetGraph().GetPlots().Item(c.cursorPlot).SetString(3, c.plotName);
     if (c.predictAnswer) {
         view.m_predictMode = 1;
-        modals.ExpectMessage(kEndPredictModeText, c.predictAnswer);
+        modals.ExpectMessage(CVarnelDoc::kEndPredictText, c.predictAnswer);
     }
     if (c.message) modals.ExpectMessage(c.message, IDOK);
     const int nodes = doc.m_dataList.GetCount();
