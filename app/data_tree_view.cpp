@@ -1,5 +1,7 @@
 #include "app/data_tree_view.h"
 
+#include "app/varnel_doc.h"
+
 BOOL CDataTreeView::Create(CWnd* parent, const RECT& rect, UINT id) {
     return CWnd::Create(nullptr, "", WS_CHILD | WS_VISIBLE, rect, parent, id);
 }
@@ -11,6 +13,16 @@ int CDataTreeView::OnCreate(LPCREATESTRUCT cs) {
     if (!m_tree.Create(WS_CHILD | WS_VISIBLE, client, this, kTreeId)) return -1;
     BuildTree();
     return 0;
+}
+
+void CDataTreeView::OnInitialUpdate() {
+    CView::OnInitialUpdate();
+    auto* doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (!doc || m_fitGroupId) return;
+    // Every project has the group: making it is no change to save.
+    const BYTE modified = doc->m_modified;
+    doc->AddFitGroup();
+    doc->m_modified = modified;
 }
 
 void CDataTreeView::BuildTree() {

@@ -20,6 +20,8 @@ public:
     static constexpr int kVideoDataSetImage = 8;
 
     BOOL Create(CWnd* parent, const RECT& rect, UINT id = AFX_IDW_PANE_FIRST);
+    // Makes the "Linear fit" group of the document's first project.
+    void OnInitialUpdate() override;
     CTreeCtrl& GetTreeCtrl() { return m_tree; }
     HTREEITEM GetDataRoot() const { return m_dataRoot; }
     HTREEITEM GetGraphRoot() const { return m_graphRoot; }

@@ -31,9 +31,9 @@ protected:
         table = doc->GetTableView();
         tree = doc->GetDataTreeView();
         ASSERT_TRUE(frame && graph && table && tree);
-        // The data map makes the group at its first update once it has one.
-        if (!tree->m_fitGroupId) doc->AddFitGroup();
+        // The data map made the group at its first update.
         ASSERT_NE(tree->m_fitGroupId, 0u);
+        ASSERT_EQ(doc->m_modified, 0);
         doc->GetSettings()->m_plotColors[7] = kDerivedColour;
     }
     void TearDown() override { app.ExitInstance(); }
