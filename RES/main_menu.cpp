@@ -3,6 +3,7 @@
 #include <map>
 
 #include "RES/commands.h"
+#include "RES/graph_bars.h"
 #include "platform/win/standard_ids.h"
 
 namespace {
@@ -235,5 +236,5 @@ CString CommandTip(UINT id) {
         {ID_PLAYBACK_RECORD, "Record"},
     };
     const auto it = tips.find(id);
-    return it == tips.end() ? CString() : CString(it->second);
+    return it == tips.end() ? GraphCommandText(id) : CString(it->second);
 }

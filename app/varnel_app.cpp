@@ -79,6 +79,7 @@ BOOL CVarnelApp::InitInstance() {
     m_mainFrame->SetDocument(m_document.get());
     m_mainFrame->m_singleAxisOn = m_document->GetSettings()->m_singleAxis ? 1 : 0;
     CreateStandardWindows();
+    m_document->ApplyDisplayModes();
     m_document->SetModifiedFlag(FALSE);
     m_document->m_modified = 0;
     m_document->ApplyUserInterfaceMode(m_document->GetSettings()->m_interfaceLevel, 2, 0);

@@ -10,9 +10,12 @@
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
 #include "app/varnel_doc_analysis.h"
+#include "displays/clock/clock_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
+#include "displays/meter/meter_view.h"
 #include "displays/table/table_view.h"
+#include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"
 #include "logger/comm_view.h"
 #include "logger/dorvik.h"
@@ -23,6 +26,7 @@
 #include "platform/ui/styles.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/standard_ids.h"
+#include "video/video_view.h"
 
 int CVarnelDoc::s_experimentCounter = 1;
 BYTE CVarnelDoc::s_lastModel = 0;
@@ -69,6 +73,21 @@ ON_COMMAND(ID_PLAYBACK_PLAY, OnPlaybackPlay)
 ON_COMMAND(ID_PLAYBACK_STOP, OnPlaybackStop)
 ON_COMMAND(ID_PLAYBACK_PAUSE, OnPlaybackPause)
 ON_COMMAND(ID_PLAYBACK_RECORD, OnPlaybackRecord)
+ON_COMMAND(ID_GRAPH_PAUSE, OnGraphPause)
+ON_COMMAND(ID_GRAPH_PREDICTION, OnGraphPrediction)
+ON_COMMAND(ID_GRAPH_TB, OnDisplayGraph)
+ON_COMMAND(ID_VIEW_GRAPH, OnDisplayGraph)
+ON_COMMAND(ID_METERS_TB, OnDisplayMeters)
+ON_COMMAND(ID_VIEW_METERS, OnDisplayMeters)
+ON_COMMAND(ID_TABLE_TB, OnDisplayTable)
+ON_COMMAND(ID_VIEW_TABLE, OnDisplayTable)
+ON_COMMAND(ID_DISPLAY_WORKBOOK_TB, OnDisplayWorkbook)
+ON_COMMAND(ID_VIEW_WORKBOOK, OnDisplayWorkbook)
+ON_COMMAND(ID_VIDEO_MAIN_TB, OnDisplayVideoMain)
+ON_COMMAND(ID_VIEW_VIDEO_MAIN, OnDisplayVideoMain)
+ON_COMMAND(ID_DATA_MAP_TB, OnDisplayDataMap)
+ON_COMMAND(ID_VIEW_DATA_MAP, OnDisplayDataMap)
+ON_COMMAND(ID_VIEW_VIDEO, ToggleVideoWindow)
 ON_COMMAND(ID_TABLE_EDIT_DATA, OnTableEditData)
 ON_COMMAND(ID_TABLE_COPY, OnTableCopy)
 ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
@@ -174,13 +193,21 @@ void CVarnelDoc::PlaceSetupFrame(int x, int y, int cx, int cy) {
     if (view && view->m_ready) PlaceFrame(view, x, y, cx, cy, false);
 }
 
-// The clock, meter, table and workbook windows come with their own code; until then there is
-// nothing to place.
-void CVarnelDoc::PlaceClockFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceMeterFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceTableFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceWorkbookFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceVideoFrame(int, int, int, int) {}
+void CVarnelDoc::PlaceClockFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_clockView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceMeterFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_meterView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceTableFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_tableView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceWorkbookFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_htmlDocView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceVideoFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_videoView, x, y, cx, cy, false);
+}
 
 void CVarnelDoc::PlaceDataMapFrame(int x, int y, int cx, int cy) {
     PlaceFrame(m_dataTreeView, x, y, cx, cy, true);
@@ -304,10 +331,4 @@ void CVarnelDoc::EnableVideoStop(BOOL on) {
 void CVarnelDoc::EnableVideoRecord(BOOL on) {
     if (CGraphView* graph = GetGraphView()) graph->SetRecordEnabled(on);
     if (CMainFrame* frame = MainFrame()) frame->SetCommandEnabled(ID_VIDEO_RECORD, on);
-}
-
-void CVarnelDoc::OnDisplayGraph() {
-    m_settings->m_graphMode = 3;
-    if (CGraphView* graph = GetGraphView())
-        if (CFrameWnd* frame = graph->GetParentFrame()) frame->ShowWindow(SW_SHOW);
 }

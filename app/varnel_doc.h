@@ -113,11 +113,28 @@ public:
     void PlaceDataMapFrame(int x, int y, int cx, int cy);
     void PlaceVideoFrame(int x, int y, int cx, int cy);
 
-    // ---- start-up: the window layout and the user-interface levels fill these
-    void LayoutStandardWindows(int cx, int cy) {
-        (void)cx;
-        (void)cy;
-    }
+    // ---- the standard windows' layout and the display commands
+    // Tiles the windows over the main frame's area: `cx` its width, `cy` its height + 53.
+    void LayoutStandardWindows(int cx, int cy);
+    // The layout for the main frame's area as it is now.
+    void LayoutToMainFrame();
+    void ApplyDisplayModes();
+    void UpdateDisplayFlags();
+    void ShowMeterWindow(bool show, LONG mode);
+    void SetMetersCheck(bool on);
+    void OnDisplayMeters();
+    void OnDisplayTable();
+    void OnDisplayWorkbook();
+    void OnDisplayVideoMain();
+    void OnDisplayDataMap();
+    void ToggleVideoWindow();
+    // The worksheet launch's graph and meters commands.
+    void ShowGraph() { OnDisplayGraph(); }
+    void ShowMeters() { OnDisplayMeters(); }
+    // Opens the project named on the command line once its views exist; the project file's code
+    // fills it in.
+    void OpenStartupProject() {}
+
     // ---- user-interface levels: 0 Basic, 1 Simple, 2 Advanced
     void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout);
     void RebuildMenus(BYTE level, BYTE previous);
@@ -171,17 +188,7 @@ public:
     void EnableVideoPause(BOOL on);
     void EnableVideoStop(BOOL on);
     void EnableVideoRecord(BOOL on);
-    // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
-    // ---- the display commands, as far as the levels and timing use them
-    void OnDisplayMeters();
-    void OnDisplayDataMap();
-    void OnDisplayWorkbook();
-    void ToggleVideoWindow();
-    void ApplyDisplayModes();
-    void UpdateDisplayFlags();
-    void ShowMeterWindow(bool show, LONG mode);
-    void SetMetersCheck(BOOL on);
     // Replay of a recorded run on the graph, for the video view.
     void StartGraphReplay();
     void StopGraphReplay();
@@ -235,6 +242,8 @@ public:
     void OnPlaybackStop();
     void OnPlaybackPause();
     void OnPlaybackRecord();
+    void OnGraphPause();
+    void OnGraphPrediction();
     // The table's commands: nothing without the table view.
     void OnTableEditData();
     void OnTableCopy();
@@ -321,6 +330,10 @@ private:
     template <class T>
     T* FindView() const;
     void PlaceFrame(CView* view, int x, int y, int cx, int cy, bool show);
+    CView* StandardView(int window) const;
+    // Shows or hides a standard view with its frame, so that a hidden frame takes no focus.
+    void ShowStandardView(int window, bool show);
+    void RunDisplayCommand(int command);
     // The QK timing run's gate checks: false, the user told, when the gates are not right.
     bool CheckPhotogates();
     // The rate question before a run: false when the command is abandoned.

@@ -12,8 +12,7 @@
 #include "app/option_dialogs.h"
 #include "app/storage_path_dialog.h"
 #include "app/varnel_doc.h"
-#include "displays/graph/graph_format_property.h"
-#include "displays/graph/graph_title_dialog.h"
+#include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/meter/meter_view.h"
 #include "displays/table/table_view.h"
@@ -202,6 +201,14 @@ void CVarnelDoc::OnPlaybackRecord() {
     if (CGraphView* graph = GetGraphView()) graph->OnPlaybackRecord();
 }
 
+void CVarnelDoc::OnGraphPause() {
+    if (CGraphView* graph = GetGraphView()) graph->OnPauseContinue();
+}
+
+void CVarnelDoc::OnGraphPrediction() {
+    if (CGraphView* graph = GetGraphView()) graph->OnAddPrediction();
+}
+
 // ---- data path and sample experiments
 
 void CVarnelDoc::OnUserDataPath() {
@@ -275,10 +282,7 @@ void CVarnelDoc::PromptWorksheetFile(CString& path) {
 void CVarnelDoc::OnGraphProperties() {
     CGraphView* graph = GetGraphView();
     if (!graph || graph->m_plotCount < 1) return;
-    CGraphFormatProperty sheet("Format graph", MainFrame());
-    sheet.m_scales.SetGraphView(graph, 0);
-    sheet.m_lines.SetGraphView(graph, m_settings.get());
-    sheet.DoModal();
+    graph->OpenFormatSheet(0);
 }
 
 void CVarnelDoc::OpenGraphProperties(int which) {

@@ -22,9 +22,14 @@ public:
     // Deletes the "*.wmv" files of the data root's "Temp Data" folder.
     void DeleteTempVideoFiles();
 
+    // Where the video picture goes, in the main frame's area.
+    void SetVideoRect(const CRect& rect) { m_videoRect = rect; }
+    const CRect& GetVideoRect() const { return m_videoRect; }
+
     BYTE m_recording = 0;
     WORD m_qualityCode = 0;
 
 private:
     CVarnelDoc* m_doc = nullptr;
+    CRect m_videoRect;
 };

@@ -12,10 +12,10 @@ const DialogTemplate& GraphTitleTemplate() {
         "Tahoma",
         8,
         {
-            dlg::LText("Graph title", IDC_GRAPH_TITLE_LABEL, 7, 7, 150, 8),
-            dlg::EditText(IDC_GRAPH_TITLE_EDIT, 7, 18, 206, 14),
-            dlg::DefPushButton("OK", IDOK, 53, 41, 50, 14),
-            dlg::PushButton("Cancel", IDCANCEL, 117, 41, 50, 14),
+            dlg::LText("Graph title", IDC_GRAPH_TITLE_LABEL, 7, 7, 206, 10),
+            dlg::EditText(IDC_GRAPH_TITLE_EDIT, 7, 19, 206, 14),
+            dlg::DefPushButton("OK", IDOK, 109, 41, 50, 14),
+            dlg::PushButton("Cancel", IDCANCEL, 163, 41, 50, 14),
         }};
     return t;
 }

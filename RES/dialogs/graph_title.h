@@ -1,5 +1,5 @@
 #pragma once
-// Dialog 296: Graph > Graph title.
+// Dialog 296: the graph title.
 
 #include "platform/ui/dialog_template.h"
 

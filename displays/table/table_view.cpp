@@ -80,11 +80,7 @@ void CTableView::OnInitialUpdate() {
     if (!m_doc) return;
     m_doc->m_tableView = this;
     m_graphView = m_doc->GetGraphView();
-    if (CMainFrame* main = m_doc->m_mainFrame) {
-        CRect area;
-        main->GetClientRect(&area);
-        m_doc->LayoutStandardWindows(area.Width(), area.Height());
-    }
+    m_doc->LayoutToMainFrame();
     CRect client;
     GetClientRect(&client);
     OnSize(0, client.Width(), client.Height());

@@ -403,7 +403,8 @@ TEST(Forwarders, DoNothingWithoutTheirViews) {
     for (UINT id : {ID_GRAPH_AUTOSCALE, ID_GRAPH_ADD_TO_PROJECT, ID_SINGLE_AXIS, ID_PLAYBACK_PLAY,
                     ID_PLAYBACK_STOP, ID_PLAYBACK_PAUSE, ID_PLAYBACK_RECORD, ID_GRAPH_TITLE,
                     ID_GRAPH_PROPERTIES, ID_GRAPH_VIEW_PROPERTIES, ID_GRAPH_SCROLL_RUN,
-                    ID_VIDEO_PROPERTIES, ID_VIDEO_ENABLE, ID_SPARE_TOGGLE, ID_NOTHING_4793})
+                    ID_VIDEO_PROPERTIES, ID_VIDEO_ENABLE, ID_SPARE_TOGGLE, ID_NOTHING_4793,
+                    ID_GRAPH_PAUSE, ID_GRAPH_PREDICTION})
         EXPECT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr)) << id;
     doc.StartGraphReplay();
     doc.StopGraphReplay();
@@ -495,6 +496,24 @@ TEST_F(CommandsTest, ANewModelLooksForItsLaunchFileBesideTheWorksheet) {
     doc->GetLogger()->SetQKModel(false);
     doc->OnLoggerAnswered();
     EXPECT_EQ(doc->m_htmlDocView->m_launchPath, "") << "no .hdr beside it";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommandsTest, PauseAndAddPredictionReachTheGraph) {
+    PlotTemperature();
+    Command(ID_GRAPH_PAUSE);  // outside predict mode it enters it, paused, with one prediction
+    EXPECT_EQ(graph->m_predictMode, 1);
+    EXPECT_EQ(graph->m_paused, 1);
+    EXPECT_EQ(graph->m_predictionCount, 1);
+    Command(ID_GRAPH_PREDICTION);
+    EXPECT_EQ(graph->m_predictionCount, 2);
+    Command(ID_GRAPH_PAUSE);
+    EXPECT_EQ(graph->m_paused, 0);
+    Command(ID_GRAPH_PAUSE);
+    EXPECT_EQ(graph->m_paused, 1);
 }
 
 }  // namespace

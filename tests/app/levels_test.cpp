@@ -254,9 +254,9 @@ TEST_F(LevelsTest, LevelsShowTheirToolbarsAndArrangeTheWindows) {
         EXPECT_EQ(Shown(frame->GetSimpleToolbar()), r.level == 1) << r.name;
         EXPECT_EQ(Shown(frame->GetAdvancedToolbar()), r.level == 2) << r.name;
         CGraphFrame* graphFrame = doc->GetGraphView()->GetFrame();
-        EXPECT_EQ(graphFrame->m_basicToolbarShown, r.level == 0) << r.name;
-        EXPECT_EQ(graphFrame->m_simpleToolbarShown, r.level == 1) << r.name;
-        EXPECT_EQ(graphFrame->m_advancedToolbarShown, r.level == 2) << r.name;
+        EXPECT_EQ(Shown(graphFrame->GetBasicToolbar()), r.level == 0) << r.name;
+        EXPECT_EQ(Shown(graphFrame->GetSimpleToolbar()), r.level == 1) << r.name;
+        EXPECT_EQ(Shown(graphFrame->GetAdvancedToolbar()), r.level == 2) << r.name;
         auto* workbook = dynamic_cast<CHtmlDocFrame*>(doc->m_htmlDocView->GetParentFrame());
         ASSERT_TRUE(workbook);
         EXPECT_EQ(Shown(workbook->GetWorkbookToolbar()), r.level == 2) << r.name;
