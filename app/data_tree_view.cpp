@@ -128,7 +128,12 @@ void CDataTreeView::OnInitialUpdate() {
     CVarnelDoc* doc = Doc();
     if (!doc) return;
     doc->m_dataTreeView = this;
-    if (!m_fitGroupId) doc->AddFitGroup();
+    if (!m_fitGroupId) {
+        // Every project has the group: making it is no change to save.
+        const BYTE modified = doc->m_modified;
+        doc->AddFitGroup();
+        doc->m_modified = modified;
+    }
     doc->OpenStartupProject();
 }
 

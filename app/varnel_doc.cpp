@@ -9,6 +9,7 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
+#include "app/varnel_doc_analysis.h"
 #include "displays/clock/clock_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
@@ -98,6 +99,7 @@ ON_COMMAND(ID_TABLE_COPY, OnTableCopy)
 ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
 ON_COMMAND(ID_TABLE_CUT, OnTableCut)
 ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
+ON_COMMAND(ID_LINEAR_FIT, OnLinearFit)
 END_MESSAGE_MAP()
 
 void CVarnelDoc::OnTableEditData() {
@@ -118,6 +120,10 @@ void CVarnelDoc::OnTableCut() {
 
 void CVarnelDoc::OnTableExport() {
     if (m_tableView) m_tableView->OnExportToExcel();
+}
+
+void CVarnelDoc::OnLinearFit() {
+    RunAnalysisFunction(this, kAnalysisLinearFit);
 }
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)

@@ -286,6 +286,8 @@ public:
     void OnTablePaste();
     void OnTableCut();
     void OnTableExport();
+    // Analysis > Linear fit.
+    void OnLinearFit();
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }
