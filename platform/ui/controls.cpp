@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProxyStyle>
@@ -82,6 +83,21 @@ public:
 
 private:
     UINT m_set, m_kill;
+};
+
+// A static with SS_NOTIFY tells its parent of a click on it.
+class ClickWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonRelease) return false;
+        auto* widget = static_cast<QWidget*>(o);
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (mouse->button() == Qt::LeftButton &&
+            widget->rect().contains(mouse->position().toPoint()))
+            NotifyParent(widget, STN_CLICKED);
+        return false;
+    }
 };
 
 constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
@@ -216,6 +232,7 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     if (cs.style & SS_SUNKEN) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (type == SS_BLACKFRAME) label->setFrameStyle(QFrame::Box | QFrame::Plain);
     if (type == SS_ETCHEDHORZ) label->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    if (cs.style & SS_NOTIFY) label->installEventFilter(new ClickWatcher(label));
     return label;
 }
 
