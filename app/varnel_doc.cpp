@@ -33,6 +33,8 @@ ON_COMMAND(ID_TOOLBAR_DOWNLOAD, OnLoggerDownload)
 ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
+ON_COMMAND(ID_LAUNCH_SETTINGS, OnLaunchSettingsBasic)
+ON_COMMAND(ID_LAUNCH_SETTINGS_QK, OnLaunchSettingsQK)
 END_MESSAGE_MAP()
 
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
