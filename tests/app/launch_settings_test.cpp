@@ -119,6 +119,14 @@ TEST_F(LaunchSettings, WithoutAFileTheGraphPresetsOfTheModelShow) {
             EXPECT_EQ(Shown(d, IDC_LAUNCH_RECORDING_MODE), "Replace");
             EXPECT_EQ(Visible(d, IDC_LAUNCH_TIMING), c.qk);
             EXPECT_EQ(d.GetDlgItemText(IDC_LAUNCH_TIME_LABEL), "Recording time :");
+            // The external pictures name the chosen types on the basic model only.
+            EXPECT_EQ(d.m_pictureTips[kTemperature], "Temperature");
+            EXPECT_EQ(d.m_pictureTips[kExternal1], c.qk ? "External 1" : "Conductivity");
+            Click(d.m_switches[kExternal1]);
+            CComboBox* types = Combo(d, IDC_LAUNCH_EXTERNAL1);
+            Choose(d, IDC_LAUNCH_EXTERNAL1, types->FindStringExact(-1, "pH"));
+            EXPECT_EQ(d.m_externalType1, 6);
+            EXPECT_EQ(d.m_pictureTips[kExternal1], c.qk ? "External 1" : "pH");
             testing_support::Press(d, IDCANCEL);
         });
         EXPECT_FALSE(QFile::exists(path.ToQString())) << "Cancel writes nothing";
