@@ -288,6 +288,10 @@ public:
     void OnTableExport();
     // Analysis > Linear fit.
     void OnLinearFit();
+    // Workbook > Launch settings for the basic model (2134) and the QK model (2133).
+    void OnLaunchSettings(BYTE model);
+    void OnLaunchSettingsBasic() { OnLaunchSettings(0); }
+    void OnLaunchSettingsQK() { OnLaunchSettings(1); }
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }

@@ -215,8 +215,8 @@ void CVarnelDoc::OnLoggerAnswered() {
         s_lastModel = model;
         if (m_htmlDocView && !m_htmlDocView->m_worksheetPath.IsEmpty()) {
             CString launch = m_htmlDocView->m_worksheetPath;
-            const bool found = CHtmlDocView::LaunchFileExists(launch, model);
-            m_htmlDocView->SetLaunchFile(found ? launch : CString());
+            const BOOL found = CHtmlDocView::LaunchFileExists(launch, model ? TRUE : FALSE);
+            m_htmlDocView->SetLaunchFile(found, launch);
         }
         if (CMainFrame* frame = MainFrame()) frame->m_loggerModel = model;
         RemoveModelMenuItem(model);

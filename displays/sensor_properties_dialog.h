@@ -30,6 +30,9 @@ public:
     // Set when the line style or colour changed (and OK was pressed).
     BOOL IsChanged() const { return m_changed; }
     const LaunchChannelStruct& GetEdited() const { return m_edit; }
+    LaunchChannelStruct* GetChannelRecord() const { return m_record; }
+    BOOL IsExternal() const { return m_external; }
+    int GetSensorId() const { return m_sensorId; }
 
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;

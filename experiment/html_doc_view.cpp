@@ -3,10 +3,12 @@
 #include <QToolBar>
 
 #include "RES/workbook_toolbars.h"
+#include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "platform/base/paths.h"
 #include "platform/ui/styles.h"
+#include "platform/win/doc_template.h"
 #include "platform/win/standard_ids.h"
 
 IMPLEMENT_DYNCREATE(CHtmlDocFrame, CChildFrame)
@@ -14,6 +16,13 @@ IMPLEMENT_DYNCREATE(CHtmlDocView, CView)
 
 CHtmlDocView::~CHtmlDocView() {
     if (m_doc && m_doc->m_htmlDocView == this) m_doc->m_htmlDocView = nullptr;
+}
+
+BOOL CHtmlDocView::Create(CWnd* parent, CVarnelDoc* doc) {
+    CCreateContext context;
+    context.m_pCurrentDoc = doc;
+    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
+                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CHtmlDocView::OnCreate(LPCREATESTRUCT cs) {
@@ -50,7 +59,18 @@ void CHtmlDocFrame::ShowWorkbookToolbar2(BOOL show) {
     ShowBar(m_toolbar2, show);
 }
 
-bool CHtmlDocView::LaunchFileExists(CString& path, int model) {
-    path = LaunchFilePath(path, model);
-    return platform::FileExists(path);
+CString CHtmlDocView::LaunchFilePath(const CString& worksheetPath, BOOL qk) {
+    return ::LaunchFilePath(worksheetPath, qk ? 1 : 0);
+}
+
+BOOL CHtmlDocView::LaunchFileExists(CString& path, BOOL qk) {
+    path = LaunchFilePath(path, qk);
+    return platform::FileExists(path) ? TRUE : FALSE;
+}
+
+void CHtmlDocView::SetLaunchFile(BOOL found, const CString& path) {
+    m_launchPath = found ? path : CString();
+    if (auto* frame = dynamic_cast<CHtmlDocFrame*>(GetParentFrame()))
+        frame->m_launchAvailable = found;
+    if (m_doc && m_doc->m_mainFrame) m_doc->m_mainFrame->m_launchAvailable = found;
 }

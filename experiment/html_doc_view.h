@@ -11,6 +11,8 @@ class CHtmlDocFrame : public CChildFrame {
     DECLARE_DYNCREATE(CHtmlDocFrame)
 
 public:
+    // The worksheet shown has a launch file: the frame's Launch is enabled.
+    BOOL m_launchAvailable = FALSE;
     // Toolbar 253 (Advanced) and toolbar 292 (Basic and Simple).
     void ShowWorkbookToolbar(BOOL show);
     void ShowWorkbookToolbar2(BOOL show);
@@ -28,18 +30,25 @@ private:
 class CHtmlDocView : public CView {
     DECLARE_DYNCREATE(CHtmlDocView)
     ~CHtmlDocView() override;
+    // A workbook view outside the standard windows (a test's) over `doc`.
+    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // Neither a worksheet browser nor a notes pane yet: nothing to copy.
     bool CanCopy() const { return false; }
 
-    // Turns the worksheet path in `path` into its launch file's for the model (0 basic, 1 QK)
-    // and tells whether that file exists.
-    static bool LaunchFileExists(CString& path, int model);
-    void SetLaunchFile(const CString& path) { m_launchPath = path; }
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
+
+    // The launch file beside a worksheet: its name's own suffix replaced by "qdr" for the QK
+    // model or "hdr" for the basic one (added when the name has none).
+    static CString LaunchFilePath(const CString& worksheetPath, BOOL qk);
+    // Turns `path` into its launch file's path; true when that file exists.
+    static BOOL LaunchFileExists(CString& path, BOOL qk);
+    // Found: keeps the path and enables Launch on the frame and the main frame; otherwise empties
+    // it and disables both.
+    void SetLaunchFile(BOOL found, const CString& path);
 
     CString m_worksheetPath;
     CString m_launchPath;
-    // Takes the document it was made for as its own.
-    int OnCreate(LPCREATESTRUCT cs) override;
 
 private:
     CVarnelDoc* m_doc = nullptr;

@@ -168,6 +168,13 @@ public:
     CGraphTreeBrench* m_currentGraph = nullptr;
     BYTE m_barGraph = 0;
     WORD m_launchChannel = 0;
+    // The axis scale of each sensor's plot, in colour-index order: launch settings start from it.
+    struct SensorScaleStruct {
+        LONG autoScale = 1;
+        double minimum = 0.0;
+        double maximum = 100.0;
+    };
+    SensorScaleStruct m_sensorScales[7];
     BYTE m_scrollTimerRunning = 0;
     BYTE m_playbackTimerRunning = 0;
     LONG m_liveData = 0;
