@@ -92,11 +92,24 @@ TEST_F(DataMapTable, RenamesRetitleTheTableAndRemovalsTakeTheColumnsAway) {
     EXPECT_EQ(Cell(1, 2), "");
 }
 
-TEST_F(DataMapTable, ANewProjectEmptiesTheTable) {
-    const DWORD id = volts->m_id;
+TEST_F(DataMapTable, ANewOrOpenedProjectEmptiesTheTable) {
+    const CString path = CVarnelDoc::GetProjectFolder() + "Two.vnp";
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(doc->SaveProject(true));
+    // The open replaces the data sets the table shows.
+    ASSERT_TRUE(doc->OpenProject(path));
+    EXPECT_EQ(table->GetColumnCount(), 0);
+    table->FillGrid(-1);
+
+    CDataTreeBrench* reopened = nullptr;
+    for (int i = 0; i < doc->m_dataList.GetCount(); ++i)
+        if (doc->m_dataList.GetAt(i)->m_name == "Voltage") reopened = doc->m_dataList.GetAt(i);
+    ASSERT_NE(reopened, nullptr);
+    graph->ShowDataSet(reopened);
+    ASSERT_EQ(table->GetColumnCount(), 1);
     doc->m_modified = 0;  // no save question
     frame->SendMessage(WM_COMMAND, ID_NEW_PROJECT, 0);
-    EXPECT_EQ(doc->m_dataList.FindById(id), nullptr);
+    EXPECT_EQ(doc->m_dataList.GetCount(), 1) << "only the Linear fit group";
     EXPECT_EQ(table->GetColumnCount(), 0);
 }
 
