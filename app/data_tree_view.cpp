@@ -6,6 +6,7 @@
 
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "platform/gdi/dc.h"
@@ -474,6 +475,10 @@ void CDataTreeView::DisplayPlot(HTREEITEM item) {
         graph->ShowDataSet(d);
     } else {
         graph->RemovePlot(d->m_id, -1);
+        if (CTableView* table = doc->GetTableView()) {
+            table->RemoveDataSet(d->m_id);
+            table->FillGrid(-1);
+        }
         if (graph->m_plotCount == 0 && graph->m_currentGraph) {
             SetGraphCheckState(graph->m_currentGraph->m_item, 1);
             graph->m_currentGraph->m_shown = 0;
@@ -517,6 +522,11 @@ bool CDataTreeView::DeleteDataSet(HTREEITEM item) {
             graph->m_graphState = std::max<BYTE>(graph->m_graphState, 3);
         }
         if (graph->m_yVsX && graph->m_xAxis.dataSet == d) graph->OnYvsXGraph(1);
+    }
+    // The table reads the data set on every refill: its columns go before the data set does.
+    if (CTableView* table = doc->GetTableView()) {
+        table->RemoveDataSet(id);
+        table->FillGrid(-1);
     }
     CDataTreeBrench* experiment = doc->m_dataList.GetExperimentOf(id);
     const CString video = d->m_videoFile;
@@ -583,8 +593,13 @@ bool CDataTreeView::Rename(HTREEITEM item, const char* text) {
     CDataTreeBrench* node = doc->m_dataList.FindById(IdOf(item));
     if (!node) return false;
     node->m_name = text;
-    if (!node->IsExperiment())
+    CTableView* table = doc->GetTableView();
+    if (!node->IsExperiment()) {
         if (CGraphView* graph = doc->GetGraphView()) graph->UpdatePlotCaption(node->m_id);
+        if (table) table->UpdateColumnTitle(node->m_id);
+    } else if (table) {
+        table->RefreshColumnNames();
+    }
     doc->m_modified = 1;
     return true;
 }

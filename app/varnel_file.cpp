@@ -8,6 +8,7 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
+#include "displays/table/table_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/base/archive.h"
@@ -251,20 +252,8 @@ void CVarnelFile::ReadAnnotations(CArchive& ar, CDataTreeBrench& d) const {
 bool CVarnelFile::SkipTables(CArchive& ar, int count) {
     if (count < 0) return false;
     try {
-        for (int i = 0; i < count; ++i) {
-            WORD w;
-            double d;
-            BYTE b;
-            DWORD l;
-            CString s;
-            ar >> w >> d >> d >> s >> w >> w >> s >> w >> w >> s >> b >> b >> l >> s >> l >> b >>
-                l >> b >> b >> b >> b >> b >> l >> l;
-            WORD columns;
-            ar >> columns;
-            ar.EnsureAvailable(11ull * columns);
-            for (WORD c = 0; c < columns; ++c)
-                ar >> w >> w >> w >> w >> w >> s;
-        }
+        for (int i = 0; i < count; ++i)
+            CTableTreeBrench().Read(ar);
     } catch (const CArchiveException& e) {
         qCWarning(lcProject) << "saved table:" << e.what();
         return false;

@@ -11,6 +11,7 @@
 #include "app/varnel_app.h"
 #include "app/varnel_doc.h"
 #include "app/varnel_doc_analysis.h"
+#include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
 #include "logger/settings.h"
@@ -36,7 +37,9 @@ protected:
         ASSERT_EQ(doc->m_modified, 0);
         doc->GetSettings()->m_plotColors[7] = kDerivedColour;
     }
-    void TearDown() override { app.ExitInstance(); }
+    void TearDown() override {
+        if (!exited) app.ExitInstance();
+    }
 
     // A data set as an import of a CSV file adds it: y = slope * sample + intercept.
     CDataTreeBrench* Import(const char* name, int n, double slope, double intercept) {
@@ -82,6 +85,7 @@ protected:
     CTableView* table = nullptr;
     CDataTreeView* tree = nullptr;
     CDataTreeBrench* imported = nullptr;
+    bool exited = false;
 };
 
 TEST_F(LinearFitProgram, TheMenuAndToolbarCommandFitsTheStretchBetweenTheCursors) {
@@ -150,6 +154,64 @@ TEST_F(LinearFitProgram, AFullGraphLeavesTheLineToTheProjectAndTheTable) {
     EXPECT_EQ(graph->FindPlotByDataSet(fit->m_id), -1);
     ASSERT_EQ(table->GetColumnCount(), 2);
     EXPECT_EQ(table->GetColumn(1).dataSet, fit);
+}
+
+TEST_F(LinearFitProgram, AFittedLineIsReadOutSavedAndBackUnderLinearFitInAFreshProgram) {
+    CDataTreeBrench* voltage = Import("Voltage", 40, 0.5, 2);
+    graph->ShowDataSet(voltage);
+    PlaceCursors(10, 30);
+    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+    ASSERT_EQ(Fits().size(), 1u);
+    ASSERT_EQ(graph->m_plotCount, 2);
+
+    // A cursor on the fitted line shows its equation as the analysis line.
+    graph->HideCursors();
+    graph->m_cursorPlotNumber = 2;
+    graph->m_cursorPointIndex = 5;
+    graph->ShowCursors();
+    graph->UpdateCursorReadout();
+    ASSERT_NE(graph->GetFrame(), nullptr);
+    EXPECT_EQ(graph->GetFrame()->m_readoutText, "f(x) = 0.5X+2");
+    // On the data fitted, which has no comment, there is none.
+    graph->HideCursors();
+    graph->m_cursorPlotNumber = 1;
+    graph->ShowCursors();
+    graph->UpdateCursorReadout();
+    EXPECT_EQ(graph->GetFrame()->m_readoutText, "");
+
+    const CString path = CVarnelDoc::GetProjectFolder() + "Fit.vnp";
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(doc->SaveProject(true));
+    const std::vector<double> x = *Fits()[0]->m_x, y = *Fits()[0]->m_y;
+    app.ExitInstance();
+    exited = true;
+
+    CVarnelApp second;
+    ASSERT_TRUE(second.InitInstance());
+    CVarnelDoc* fresh = second.GetDocument();
+    CDataTreeView* map = fresh->GetDataTreeView();
+    ASSERT_TRUE(fresh->OpenProject(path));
+    ASSERT_NE(map->m_fitGroupId, 0u);
+    CDataTreeBrench* fit = fresh->m_dataList.GetNextDataSet(map->m_fitGroupId);
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fresh->m_dataList.GetNextDataSet(fit->m_id), nullptr) << "one fitted line";
+    EXPECT_EQ(fit->m_name, "Linear(Import 1 - Voltage)");
+    EXPECT_EQ(fit->m_comment, "f(x) = 0.5X+2");
+    EXPECT_EQ(fit->m_derived, 1);
+    EXPECT_EQ(fit->m_originCode, 3);
+    EXPECT_EQ(*fit->m_x, x);
+    EXPECT_EQ(*fit->m_y, y);
+    CTreeCtrl& t = map->GetTreeCtrl();
+    HTREEITEM item = map->FindDataSetItem(fit->m_id);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(t.GetItemText(t.GetParentItem(item)), "Linear fit");
+    EXPECT_EQ(t.GetItemText(item), "Linear(Import 1 - Voltage)");
+    // The fit still links to the data it was made from.
+    ASSERT_EQ(fit->m_linkCount, 1);
+    const CDataTreeBrench* source = fresh->m_dataList.FindById(fit->m_links[0]);
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->m_name, "Voltage");
+    second.ExitInstance();
 }
 
 }  // namespace

@@ -447,6 +447,30 @@ TEST_F(ProjectFileTest, HostileFilesAreRefusedOrReadAsTheFormatSays) {
     ASSERT_TRUE(Read(FileOf("VarnelFile v.1.5", 1.5, {RecordBytes()}, false, 1, table), c));
     EXPECT_TRUE(c.hasDisplayModes);
     EXPECT_EQ(c.displayModes[1], 3);
+
+    // The table's own record reader: two tables, the second of two columns, are read whole; a
+    // column count above eight is an archive error that ends the reading there.
+    const auto head = [](Bytes& b, unsigned columns) {
+        b.u16(1).f64(0).f64(0).str("t").u16(0).u16(0).str("").u16(0).u16(0).str("text");
+        b.u8(0).u8(0).u32(0).str("").u32(0).u8(0).u32(0).u8(0).u8(0).u8(0).u8(0).u8(0);
+        b.u32(0).u32(0).u16(columns);
+        for (unsigned i = 0; i < columns; ++i)
+            b.u16(i).u16(i + 2).u16(0).u16(2).u16(0).str("%.2f");
+    };
+    struct Case {
+        unsigned columns;
+        bool modesRead;
+    };
+    for (const Case& k : {Case{2, true}, Case{8, true}, Case{9, false}}) {
+        Bytes two;
+        head(two, 0);
+        head(two, k.columns);
+        ProjectContents read;
+        ASSERT_TRUE(Read(FileOf("VarnelFile v.1.5", 1.5, {RecordBytes()}, false, 2, two), read))
+            << k.columns;
+        EXPECT_EQ(read.branches.size(), 2u) << k.columns;
+        EXPECT_EQ(read.hasDisplayModes, k.modesRead) << k.columns;
+    }
 }
 
 TEST_F(ProjectFileTest, MoreRecordsThanTheFormatCountsAreNotWritten) {
