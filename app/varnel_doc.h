@@ -167,6 +167,11 @@ public:
     void EnableVideoPause(BOOL on);
     void EnableVideoStop(BOOL on);
     void EnableVideoRecord(BOOL on);
+    // Ties a recording under way to the runs in progress: they name its file, and markers go in.
+    void AttachVideoToRuns();
+    // The most samples over the runs of the current experiment.
+    LONG GetMaxSampleCount() const;
+    static constexpr const char* kTwoExperimentsText = "You can't record 2 experiments with the same video file";
     // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
 

@@ -1,25 +1,52 @@
 #pragma once
-// The video window, in its simplest form: it never records and keeps no quality record; closing
-// still clears the temporary video files.
+// The video window: shows either the player or the recording view's live picture in the video
+// rectangle, and forwards the Video commands to the recording view. Playback comes later: here
+// the player area stays empty.
 
 #include "app/child_frame.h"
 
 class CVarnelDoc;
+class CRecordingVideoView;
 
 class CVideoFrame : public CChildFrame {};
 
 class CVideoView : public CView {
 public:
+    static constexpr const char* kCannotInitText =
+        "Can't initialize Video.\nPlease check that both video and audio hardware are installed "
+        "correctly.";
+
     ~CVideoView() override;
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
-    void OnStop() {}
-    bool HasQualityRecord() const { return false; }
-    BYTE GetQualityCode() const { return 0; }
-    // Deletes the "*.wmv" files of the data root's "Temp Data" folder.
+    void OnInitialUpdate() override;
+
+    void OnRecord();
+    void OnStop();
+    // The Enable Video toggle; `tell` shows the failure to the user.
+    void InitVideoDevice(bool tell);
+    void SetQualityCode(WORD code);
+    WORD GetQualityCode() const;
+    CString GetRecordedFileName() const;
+    bool IsVideoDeviceReady() const;
+    bool IsRecording() const;
+    void SetVideoRect(int left, int top, int right, int bottom);
+    void Relayout();
+
+    bool HasQualityRecord() const { return m_recordingView != nullptr; }
+    // What closing stores in the settings: the quality code while the device runs, else 0.
+    BYTE GetVideoOnCode() const;
+    // Deletes the "*.wmv" files of the data root's "Temp Data" folder but a running recording.
     void DeleteTempVideoFiles();
 
-    BYTE m_recording = 0;
+    bool m_playerMode = true;
+    CRect m_videoRect;
+    bool m_initialised = false;
+    bool m_playing = false;
+    bool m_recordingStartedHere = false;
+    CRecordingVideoView* m_recordingView = nullptr;
+    CString m_currentVideoPath;
 
 private:
+    CRecordingVideoView* Recorder() const;
     CVarnelDoc* m_doc = nullptr;
 };

@@ -178,8 +178,10 @@ public:
         return S_OK;
     }
     HRESULT SetSourceInput(int type, const CString& input) override {
-        if (!m_sources.count(type)) return E_INVALIDARG;
         const QString in = input.ToQString();
+        // A removed source still checks the name: a listed one is taken when the source comes back.
+        if (!m_sources.count(type))
+            return type == kSourceVideo && FindCamera(in) ? S_OK : E_INVALIDARG;
         if (type == kSourceVideo) {
             if (in != "Device://Default_Video_Device" && !FindCamera(in)) return E_INVALIDARG;
         } else if (type == kSourceAudio) {
