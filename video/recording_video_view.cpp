@@ -350,7 +350,7 @@ void CRecordingVideoView::InitDevice() {
     if (m_encoderRunning) return;
     m_deviceInitialised = true;
     LoadProfile(m_qualityCode);
-    if (m_previewWanted && m_encoder && !m_previewRunning) {
+    if (m_previewWanted && m_encoder) {
         m_previewWindow = PreviewWindow();
         m_encoder->SetViewProperties(m_previewCookie, m_previewWindow);
         m_previewRunning = m_encoder->StartView(m_previewCookie) == 1;

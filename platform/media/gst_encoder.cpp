@@ -212,8 +212,8 @@ public:
     HRESULT Stop() override {
         if (!m_pipeline) return S_OK;
         Archive(kArchiveLocal, kArchiveStop);
+        // The views stay: a restarted encoder feeds them again, as the program expects.
         TearDown();
-        HideViews();
         return S_OK;
     }
     HRESULT SetLocalFileName(const CString& path) override {
