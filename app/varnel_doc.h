@@ -187,6 +187,12 @@ public:
     void OnTablePaste();
     void OnTableCut();
     void OnTableExport();
+    // The Video commands: nothing without the video windows.
+    void OnVideoRecord();
+    void OnVideoStop();
+    void OnVideoProperties();
+    void OnVideoEnable();
+    void OnSelectVideoDevice();
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }

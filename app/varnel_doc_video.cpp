@@ -4,6 +4,7 @@
 #include "app/varnel_doc.h"
 #include "logger/data_tree.h"
 #include "video/recording_video_view.h"
+#include "video/video_quality.h"
 #include "video/video_view.h"
 
 void CVarnelDoc::AttachVideoToRuns() {
@@ -32,4 +33,27 @@ LONG CVarnelDoc::GetMaxSampleCount() const {
     for (WORD i = 0; i < m_currentRunCount; ++i)
         if (m_currentRun[i]) most = std::max<LONG>(most, m_currentRun[i]->GetYCount());
     return most;
+}
+
+void CVarnelDoc::OnVideoRecord() {
+    if (m_videoView) m_videoView->OnRecord();
+}
+
+void CVarnelDoc::OnVideoStop() {
+    if (m_videoView) m_videoView->OnStop();
+}
+
+void CVarnelDoc::OnVideoProperties() {
+    if (!m_videoView) return;
+    CVideoQuality dialog;
+    dialog.SetCode(m_videoView->GetQualityCode());
+    if (dialog.DoModal() == IDOK) m_videoView->SetQualityCode(dialog.GetCode());
+}
+
+void CVarnelDoc::OnVideoEnable() {
+    if (m_videoView) m_videoView->InitVideoDevice(true);
+}
+
+void CVarnelDoc::OnSelectVideoDevice() {
+    if (m_recordingVideoView) m_recordingVideoView->SelectVideoDevice();
 }
