@@ -11,6 +11,16 @@
 
 namespace media {
 
+namespace {
+bool s_fakeCards = false;
+std::vector<QString> s_cards;
+}  // namespace
+
+void SetCaptureCardsForTesting(std::vector<QString> cards, bool active) {
+    s_cards = std::move(cards);
+    s_fakeCards = active;
+}
+
 bool UseTestSources() {
     return qgetenv("VARNEL_MEDIA_TEST_SOURCES") == "1";
 }
@@ -28,6 +38,15 @@ std::vector<CaptureDevice> ListVideoDevices() {
     });
     std::vector<CaptureDevice> out;
     QHash<QString, int> seen;
+    if (s_fakeCards) {
+        for (size_t i = 0; i < s_cards.size(); ++i) {
+            QString name = s_cards[i];
+            const int count = ++seen[name];
+            if (count > 1) name += QString(" (%1)").arg(count);
+            out.push_back({name, QString("/dev/video%1").arg(i), {}});
+        }
+        return out;
+    }
     for (const QString& n : nodes) {
         const QString path = dev.filePath(n);
         const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <vector>
 
+#include <QStringList>
+
 namespace media {
 
 struct CaptureDevice {
@@ -19,6 +21,10 @@ struct CaptureDevice {
 bool UseTestSources();
 // The devices in enumeration order.
 std::vector<CaptureDevice> ListVideoDevices();
+// Tests give the capture nodes' card names in node order, in place of the /dev scan; empty
+// restores it.
+void SetCaptureCardsForTesting(std::vector<QString> cards, bool active);
+
 // The answer of the enumerator for the video input category: 0 with devices, 1 when none.
 int EnumerateVideoDevices(std::vector<QString>& friendlyNames);
 

@@ -6,11 +6,13 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLoggingCategory>
 #include <QPainter>
 #include <QPointer>
+#include <QThread>
 #include <QWidget>
 #include <map>
 #include <optional>
@@ -62,6 +64,13 @@ const std::vector<MediaElement>& RequiredMediaElements() {
 
 namespace {
 
+// Every call of the encoder and its views comes from the GUI thread; the pipeline's threads only
+// fill the frame slot.
+void AssertGuiThread() {
+    Q_ASSERT(!QCoreApplication::instance() ||
+             QThread::currentThread() == QCoreApplication::instance()->thread());
+}
+
 bool InitGst() {
     static const bool ok = [] {
         GError* error = nullptr;
@@ -95,6 +104,7 @@ public:
 protected:
     bool event(QEvent* e) override {
         if (e->type() == FrameSlot::NoticeType()) {
+            AssertGuiThread();
             m_frame = m_slot->Latest();
             update();
             return true;
@@ -199,6 +209,7 @@ public:
     HRESULT SetOption(int, bool) override { return S_OK; }
 
     HRESULT Start() override {
+        AssertGuiThread();
         if (m_pipeline) return S_OK;
         if (!InitGst()) return NS_E_DEVICE_NOT_READY;
         QString error;
@@ -210,6 +221,7 @@ public:
         return S_OK;
     }
     HRESULT Stop() override {
+        AssertGuiThread();
         if (!m_pipeline) return S_OK;
         Archive(kArchiveLocal, kArchiveStop);
         // The views stay: a restarted encoder feeds them again, as the program expects.
@@ -221,6 +233,7 @@ public:
         return S_OK;
     }
     HRESULT Archive(int type, int operation) override {
+        AssertGuiThread();
         if (type != kArchiveLocal) return E_INVALIDARG;
         if (operation == kArchiveStart) {
             if (!m_pipeline) return NS_E_DEVICE_NOT_READY;
@@ -254,6 +267,7 @@ public:
         return S_OK;
     }
     HRESULT SendScript(int stream, const CString& type, const CString& data) override {
+        AssertGuiThread();
         if (stream != 0 || !m_archiving || !m_sources.count(kSourceScript)) return E_UNEXPECTED;
         m_commands.push_back({uint32_t(RunningTimeMs()), type.ToQString(), data.ToQString()});
         return S_OK;
@@ -272,6 +286,7 @@ public:
         return S_OK;
     }
     HRESULT SetViewProperties(LONG cookie, QWidget* window) override {
+        AssertGuiThread();
         auto it = m_views.find(cookie);
         if (it == m_views.end()) return E_INVALIDARG;
         if (it->second.window != window) delete it->second.widget.data();
@@ -279,6 +294,7 @@ public:
         return S_OK;
     }
     LONG StartView(LONG cookie) override {
+        AssertGuiThread();
         auto it = m_views.find(cookie);
         if (it == m_views.end() || !it->second.window || !m_pipeline || !m_videoRunning) return 0;
         // One window shows the frames at a time.
@@ -289,6 +305,7 @@ public:
         return 1;
     }
     HRESULT StopView(LONG cookie) override {
+        AssertGuiThread();
         auto it = m_views.find(cookie);
         if (it == m_views.end()) return E_INVALIDARG;
         delete it->second.widget.data();

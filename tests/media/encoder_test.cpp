@@ -264,3 +264,22 @@ TEST(FrameSlot, HandsOverTheLatestFrameWithoutPilingUpNotices) {
     QCoreApplication::processEvents();
     EXPECT_EQ(slot.Notices(), notices) << "no notice after Detach";
 }
+
+// The window the preview draws in goes while frames arrive: the encoder goes on, and stops cleanly.
+TEST(MediaEncoder, AWindowDestroyedWhileFramesArrive) {
+    TestSources sources;
+    auto e = MakeEncoder(true, false, "VideoLowQuality");
+    ASSERT_EQ(e->Start(), S_OK);
+    auto window = std::make_unique<QWidget>();
+    window->resize(160, 120);
+    LONG cookie = -1;
+    ASSERT_EQ(e->AddPreview(&cookie), S_OK);
+    ASSERT_EQ(e->SetViewProperties(cookie, window.get()), S_OK);
+    ASSERT_EQ(e->StartView(cookie), 1);
+    Spin(300);
+    window.reset();
+    Spin(300);
+    EXPECT_EQ(e->GetViewWindow(cookie), nullptr);
+    EXPECT_EQ(e->StartView(cookie), 0) << "no window to show in";
+    EXPECT_EQ(e->Stop(), S_OK);
+}

@@ -188,3 +188,71 @@ TEST_F(VideoDialogTest, SelectingATestCamera) {
     Command(ID_SELECT_VIDEO_DEVICE);
     view->StopRecording(false);
 }
+
+TEST_F(VideoDialogTest, OneCameraOrARefusedNameGivesTheDefault) {
+    video->InitVideoDevice(false);
+    ASSERT_TRUE(view->m_deviceReady);
+    struct Row {
+        const char* name;
+        std::vector<QString> cards;
+        int pick;
+        const char* input;
+        std::vector<QString> listed;
+    } rows[] = {
+        {"one camera, OK", {"USB Cam"}, 0, "Device://Default_Video_Device", {"USB Cam"}},
+        {"a name the encoder refuses",
+         {"Refused Cam", "Other"},
+         0,
+         "Device://Default_Video_Device",
+         {"Refused Cam", "Other"}},
+        {"a repeated name", {"Cam", "Cam"}, 1, "Device://Cam (2)", {"Cam", "Cam (2)"}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        SetCaptureCardsForTesting(r.cards, true);
+        modals.ExpectDialog(IDD_SELECT_CAMERA_DRIVER, [&](CDialog& d) {
+            auto* combo = dynamic_cast<CComboBox*>(d.GetDlgItem(IDC_CAMERA_LIST));
+            ASSERT_TRUE(combo);
+            std::vector<QString> listed;
+            for (int i = 0; i < combo->GetCount(); ++i) {
+                CString text;
+                combo->GetLBText(i, text);
+                listed.push_back(text.ToQString());
+            }
+            EXPECT_EQ(listed, r.listed);
+            combo->SetCurSel(r.pick);
+            Press(d, IDOK);
+        });
+        Command(ID_SELECT_VIDEO_DEVICE);
+        EXPECT_EQ(view->m_videoDeviceInput, r.input);
+        EXPECT_TRUE(view->m_deviceReady);
+    }
+    SetCaptureCardsForTesting({}, false);
+}
+
+TEST_F(VideoDialogTest, ProfilesByCode) {
+    const struct {
+        WORD code;
+        bool video, audio, preview;
+        SHORT period;
+    } rows[] = {
+        {11, false, true, false, 500}, {12, false, true, false, 500}, {13, false, true, false, 500},
+        {21, true, false, true, 100},  {22, true, false, true, 100},  {23, true, false, true, 100},
+        {31, true, true, true, 100},   {32, true, true, true, 100},   {33, true, true, true, 100}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.code);
+        view->LoadProfile(r.code);
+        EXPECT_EQ(view->m_videoPresent, r.video);
+        EXPECT_EQ(view->m_audioPresent, r.audio);
+        EXPECT_EQ(view->m_previewWanted, r.preview);
+        EXPECT_EQ(view->m_markerPeriod, r.period);
+        EXPECT_EQ(view->GetQualityCode(), r.code);
+    }
+    // Other codes keep the sources as they were.
+    for (WORD code : {0, 14, 34}) {
+        view->LoadProfile(code);
+        EXPECT_TRUE(view->m_videoPresent);
+        EXPECT_TRUE(view->m_audioPresent);
+        EXPECT_EQ(view->GetQualityCode(), code);
+    }
+}
