@@ -8,8 +8,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QMediaPlayer>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
 #include <QWidget>
 #include <atomic>
 #include <thread>
@@ -177,6 +181,27 @@ TEST(MediaEncoder, RecordsTwoSecondsWithMarkers) {
         if (c.audio) expected << "audio";
         if (c.video) expected << "video";
         EXPECT_EQ(DecodedStreams(path), expected);
+        // The player the program uses plays it to its end, with pictures. The sound and video file
+        // (32) loses its video in Qt's GStreamer backend still: its video pad comes without caps.
+        if (c.code == 23) {
+            QMediaPlayer player;
+            QVideoSink sink;
+            int frames = 0;
+            QObject::connect(&sink, &QVideoSink::videoFrameChanged, [&](const QVideoFrame& f) {
+                if (f.isValid()) ++frames;
+            });
+            player.setVideoSink(&sink);
+            player.setSource(QUrl::fromLocalFile(path));
+            player.play();
+            QElapsedTimer wait;
+            wait.start();
+            while (player.mediaStatus() != QMediaPlayer::EndOfMedia &&
+                   player.error() == QMediaPlayer::NoError && wait.elapsed() < 8000)
+                Spin(50);
+            EXPECT_EQ(player.mediaStatus(), QMediaPlayer::EndOfMedia)
+                << player.errorString().toStdString();
+            EXPECT_GT(frames, 5);
+        }
         EXPECT_EQ(e->Stop(), S_OK);
     }
 }
