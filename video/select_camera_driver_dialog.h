@@ -23,6 +23,6 @@ protected:
 private:
     std::vector<CString> m_deviceNames;
     BYTE m_selectedIndex = 0;
-    bool m_listVideoInputs;
-    bool m_secondMode;
+    [[maybe_unused]] bool m_listVideoInputs;  // always true here: only video inputs are listed
+    [[maybe_unused]] bool m_secondMode;
 };
