@@ -93,6 +93,21 @@ constexpr UINT ID_SLOPE = 4825;
 constexpr UINT ID_AREA = 4826;
 constexpr UINT ID_STATISTICS = 4828;
 constexpr UINT ID_SELECT_VIDEO_DEVICE = 4956;
+// The workbook frame's toolbar buttons.
+constexpr UINT ID_WORKBOOK_NEW_TEXT_TB = 2093;
+constexpr UINT ID_WORKBOOK_OPEN_TB = 2097;
+constexpr UINT ID_WORKBOOK_SPLIT_TB = 2098;
+constexpr UINT ID_WORKBOOK_SAVE_TEXT_TB = 2100;
+constexpr UINT ID_WORKBOOK_OPEN_TEXT_TB = 2101;
+constexpr UINT ID_WORKBOOK_LAUNCH_TB = 2112;
+constexpr UINT ID_WORKBOOK_PRINT = 2126;
+constexpr UINT ID_WORKBOOK_PRINT_TEXT = 2127;
+constexpr UINT ID_WORKBOOK_COPY = 2128;
+constexpr UINT ID_WORKBOOK_PASTE = 2129;
+// Commands without a menu item.
+constexpr UINT ID_SPARE_TOGGLE = 3808;
+constexpr UINT ID_GRAPH_VIEW_PROPERTIES = 3891;
+constexpr UINT ID_NOTHING_4793 = 4793;
 
 // Resources.
 constexpr UINT IDR_MAINFRAME = 152;
@@ -102,3 +117,5 @@ constexpr UINT IDR_BASIC_TOOLBAR = 288;
 constexpr UINT IDR_SIMPLE_TOOLBAR = 289;
 constexpr UINT IDR_RUN_DROPDOWN = 229;
 constexpr UINT IDD_ABOUTBOX = 138;
+constexpr UINT IDR_WORKBOOK_TOOLBAR = 253;
+constexpr UINT IDR_WORKBOOK_TOOLBAR2 = 292;

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "RES/commands.h"
+#include "RES/graph_bars.h"
 #include "platform/win/standard_ids.h"
 
 namespace {
@@ -220,6 +221,11 @@ CString CommandTip(UINT id) {
         {ID_STOP_TB, "Stop"},
         {ID_DATA_MAP_TB, "Display Datamap"},
         {ID_METERS_TB, "Display Meters"},
+        {2085, "Four meters"},
+        {2086, "Analog meter"},
+        {2087, "Bar meter"},
+        {2088, "Change meter"},
+        {2089, "Digital meter"},
         {ID_GRAPH_TB, "Display multi axis Graph"},
         {ID_TABLE_TB, "Display Table"},
         {ID_DISPLAY_WORKBOOK_TB, "Display Workbook"},
@@ -235,5 +241,5 @@ CString CommandTip(UINT id) {
         {ID_PLAYBACK_RECORD, "Record"},
     };
     const auto it = tips.find(id);
-    return it == tips.end() ? CString() : CString(it->second);
+    return it == tips.end() ? GraphCommandText(id) : CString(it->second);
 }

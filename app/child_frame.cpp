@@ -11,6 +11,9 @@ constexpr UINT SC_SIZE = 0xF000, SC_MOVE = 0xF010, SC_MINIMIZE = 0xF020, SC_MAXI
 
 }  // namespace
 
+IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CVarnelView, CView)
+
 CChildFrame::CChildFrame() = default;
 CChildFrame::~CChildFrame() = default;
 

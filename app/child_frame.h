@@ -5,7 +5,7 @@
 #include "platform/win/frame.h"
 
 class CChildFrame : public CMDIChildWnd {
-public:
+    DECLARE_DYNCREATE(CChildFrame)
     CChildFrame();
     ~CChildFrame() override;
     // The window menu: what is left of the standard one.
@@ -23,7 +23,7 @@ private:
 
 // CVarnelView: the view of the main template. It draws nothing.
 class CVarnelView : public CView {
-public:
+    DECLARE_DYNCREATE(CVarnelView)
     void OnDraw(CDC*) override {}
     void OnFilePrint() {}
     void OnFilePrintPreview() {}

@@ -1,7 +1,9 @@
 #include "app/main_frame.h"
 
+#include <QEvent>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
@@ -35,6 +37,11 @@ struct Rule {
 
 bool Busy(const CMainFrame& f) {
     return f.m_metersActive != 0;
+}
+
+bool RecordingModeIs(const CMainFrame& f, BYTE mode) {
+    const CVarnelDoc* doc = f.GetDocument();
+    return doc && doc->GetSettings()->m_recordingMode == mode;
 }
 
 #define ON(expr) [](const CMainFrame& f) -> int { return (expr) ? 1 : 0; }
@@ -108,9 +115,10 @@ const Rule kRules[] = {
     {ID_WORKBOOK_OPEN_TEXT, NOT_BUSY, nullptr},
     {ID_WORKBOOK_SAVE_TEXT, NOT_BUSY, nullptr},
     {ID_STATISTICS, NOT_BUSY, nullptr},
-    {ID_MODE_SINGLE, NOT_BUSY, nullptr},
-    {ID_MODE_REPLACE, NOT_BUSY, nullptr},
-    {ID_MODE_ADD, NOT_BUSY, nullptr},
+    // Checked from the settings' mode at every level, so a rebuilt menu shows the current one.
+    {ID_MODE_SINGLE, NOT_BUSY, ON(RecordingModeIs(f, 0))},
+    {ID_MODE_REPLACE, NOT_BUSY, ON(RecordingModeIs(f, 1))},
+    {ID_MODE_ADD, NOT_BUSY, ON(RecordingModeIs(f, 2))},
     // Comm setup: a handler that changes nothing, so it stays enabled.
     {ID_COMM_SETUP, nullptr, nullptr},
 };
@@ -222,6 +230,20 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
             f->UpdateToolbars();
     });
     idle->start();
+    // The window's resizes reach OnSize once Qt has laid out the bars and the area.
+    struct ResizeFilter : QObject {
+        HWND frame;
+        explicit ResizeFilter(QObject* parent, HWND f) : QObject(parent), frame(f) {}
+        bool eventFilter(QObject* watched, QEvent* e) override {
+            if (e->type() == QEvent::Resize)
+                if (CWnd* f = CWnd::FromHandlePermanent(frame)) {
+                    const QWidget* w = static_cast<QWidget*>(watched);
+                    f->SendMessage(WM_SIZE, 0, MAKELPARAM(w->width(), w->height()));
+                }
+            return false;
+        }
+    };
+    GetWidget()->installEventFilter(new ResizeFilter(GetWidget(), m_hWnd));
     return 0;
 }
 
@@ -357,8 +379,15 @@ void CMainFrame::OnSize(UINT type, int cx, int cy) {
     CMDIFrameWnd::OnSize(type, cx, cy);
     if (m_autoLayout && m_document) {
         ++m_layoutCount;
-        m_document->LayoutStandardWindows(cx, cy);
+        m_document->LayoutToMainFrame();
     }
+}
+
+CSize CMainFrame::GetLayoutArea() const {
+    QMdiArea* area = MdiArea();
+    if (!area) return CSize(0, 0);
+    const QSize size = area->viewport()->size();
+    return CSize(size.width(), size.height());
 }
 
 bool CMainFrame::SaveProject() {

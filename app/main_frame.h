@@ -26,6 +26,8 @@ public:
     void SetDocument(CVarnelDoc* doc);
     CVarnelDoc* GetDocument() const { return m_document; }
     void EnableAutoLayout() { m_autoLayout = 1; }
+    // The size of the area the standard windows tile.
+    CSize GetLayoutArea() const;
     BOOL IsAutoLayout() const { return m_autoLayout; }
     void ShowAdvancedToolbar(bool show);
     void ShowBasicToolbar(bool show);

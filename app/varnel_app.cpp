@@ -52,14 +52,20 @@ void CVarnelApp::ParseCommandLine(int argc, char** argv) {
 }
 
 BOOL CVarnelApp::InitInstance() {
-    m_templates.push_back({IDR_COMMTYPE, "CVarnelDoc", "CMDIChildWnd", "CCommView"});
-    m_templates.push_back({IDR_COMMTYPE, "CVarnelDoc", "CMDIChildWnd", "CVideoView"});
-    m_templates.push_back({IDR_GRAPHTYPE, "CVarnelDoc", "CMDIChildWnd", "CGraphView"});
+    const auto add = [this](UINT id, const CRuntimeClass* frameClass,
+                            const CRuntimeClass* viewClass) {
+        auto docTemplate = std::make_unique<CMultiDocTemplate>(id, RUNTIME_CLASS(CVarnelDoc),
+                                                               frameClass, viewClass);
+        m_template = docTemplate.get();
+        AddDocTemplate(std::move(docTemplate));
+    };
+    add(IDR_COMMTYPE, RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CCommView));
+    add(IDR_COMMTYPE, RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CVideoView));
+    add(IDR_GRAPHTYPE, RUNTIME_CLASS(CMDIChildWnd), RUNTIME_CLASS(CGraphView));
     platform::RegisterActiveXControls();
     SetRegistryKey("Mercant Systems");
     LoadStdProfileSettings(4);
-    m_templates.push_back({IDR_MAINFRAME, "CVarnelDoc", "CChildFrame", "CVarnelView"});
-    m_template = &m_templates.back();
+    add(IDR_MAINFRAME, RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CVarnelView));
     m_previousPrompt = GetUserPrompt();
     InstallUserPrompt(&m_prompt);
     m_mainFrame = MakeMainFrame();
@@ -79,6 +85,7 @@ BOOL CVarnelApp::InitInstance() {
     m_mainFrame->SetDocument(m_document.get());
     m_mainFrame->m_singleAxisOn = m_document->GetSettings()->m_singleAxis ? 1 : 0;
     CreateStandardWindows();
+    m_document->ApplyDisplayModes();
     m_document->SetModifiedFlag(FALSE);
     m_document->m_modified = 0;
     m_document->ApplyUserInterfaceMode(m_document->GetSettings()->m_interfaceLevel, 2, 0);
@@ -86,19 +93,22 @@ BOOL CVarnelApp::InitInstance() {
 }
 
 BOOL CVarnelApp::LoadMainFrame(CMainFrame& frame) {
-    const CRect& r = m_document->GetSettings()->m_mainWindowRect;
-    return frame.Create(nullptr, "Varnel", 0x00CF8000, r);
+    CCreateContext context;
+    context.m_pCurrentDoc = m_document.get();
+    if (!frame.LoadFrame(IDR_MAINFRAME, 0x00CF8000, nullptr, &context)) return FALSE;
+    // The window opens where the settings keep it.
+    frame.MoveWindow(&m_document->GetSettings()->m_mainWindowRect, FALSE);
+    return TRUE;
 }
 
-BOOL CVarnelApp::LoadFrame(CMDIChildWnd& frame) {
-    return frame.Create(nullptr, "Varnel", kChildStyle, CRect(0, 0, 300, 200), m_mainFrame.get());
+BOOL CVarnelApp::LoadFrame(CMDIChildWnd& frame, CCreateContext& context) {
+    return frame.LoadFrame(IDR_MAINFRAME, kChildStyle, m_mainFrame.get(), &context);
 }
 
 int CVarnelApp::ExitInstance() {
     // Frame first, then the document, while Qt still runs: the logger, the port and the timers
     // are released here.
     if (m_mainFrame && m_mainFrame->m_hWnd) m_mainFrame->DestroyWindow();
-    m_views.clear();
     m_frames.clear();
     m_mainFrame.reset();
     m_document.reset();
@@ -113,18 +123,26 @@ std::vector<CMDIChildWnd*> CVarnelApp::GetStandardFrames() const {
     return frames;
 }
 
-template <class Frame>
-Frame* CVarnelApp::NewFrame() {
-    auto frame = std::make_unique<Frame>();
-    if (!LoadFrame(*frame)) return nullptr;
-    Frame* raw = frame.get();
+BOOL CVarnelApp::CreateStandardWindow(const CRuntimeClass* frameClass,
+                                      const CRuntimeClass* viewClass, bool placed,
+                                      UINT placeFlags) {
+    if (!m_mainFrame || !m_document || !frameClass->IsDerivedFrom(RUNTIME_CLASS(CMDIChildWnd)))
+        return FALSE;
+    std::unique_ptr<CMDIChildWnd> frame(static_cast<CMDIChildWnd*>(frameClass->CreateObject()));
+    if (!frame) return FALSE;
+    CCreateContext context;
+    context.m_pNewViewClass = viewClass;
+    context.m_pCurrentDoc = m_document.get();
+    context.m_pNewDocTemplate = m_template;
+    if (CMDIChildWnd* active = m_mainFrame->MDIGetActive()) {
+        context.m_pCurrentFrame = active;
+        context.m_pLastView = active->GetActiveView();
+    }
+    if (!LoadFrame(*frame, context)) return FALSE;
+    if (placed) frame->SetWindowPos(&CWnd::wndTop, 91, 0, 500, 503, placeFlags);
+    frame->InitialUpdateFrame(m_document.get(), TRUE);
     m_frames.push_back(std::move(frame));
-    return raw;
-}
-
-void CVarnelApp::Finish(CMDIChildWnd& frame, CView& view) {
-    frame.SetActiveView(&view, FALSE);
-    frame.InitialUpdateFrame(m_document.get(), TRUE);
+    return TRUE;
 }
 
 void CVarnelApp::CreateStandardWindows() {
@@ -143,60 +161,36 @@ void CVarnelApp::CreateStandardWindows() {
 }
 
 BOOL CVarnelApp::CreateGraphWindow() {
-    auto* frame = NewFrame<CGraphFrame>();
-    if (!frame) return FALSE;
-    frame->SetWindowPos(&CWnd::wndTop, 91, 0, 500, 503, SWP_FRAMECHANGED);
-    auto view = std::make_unique<CGraphView>();
-    view->Create(frame, CRect(0, 0, 500, 503));
-    view->SetDocument(m_document.get());
-    view->Attach(m_document.get(), frame);
-    Finish(*frame, *view);
-    m_views.push_back(std::move(view));
-    return TRUE;
+    return CreateStandardWindow(RUNTIME_CLASS(CGraphFrame), RUNTIME_CLASS(CGraphView), true,
+                                SWP_FRAMECHANGED);
 }
-
 BOOL CVarnelApp::CreateDataTreeWindow() {
-    auto* frame = NewFrame<CChildFrame>();
-    if (!frame) return FALSE;
-    auto view = std::make_unique<CDataTreeView>();
-    view->Create(frame, CRect(0, 0, 200, 300));
-    view->SetDocument(m_document.get());
-    m_document->m_dataTreeView = view.get();
-    Finish(*frame, *view);
-    m_views.push_back(std::move(view));
-    return TRUE;
+    return CreateStandardWindow(RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CDataTreeView));
 }
-
-#define VARNEL_SIMPLE_CREATOR(name, Frame, View, placed)                    \
-    BOOL CVarnelApp::name() {                                               \
-        auto* frame = NewFrame<Frame>();                                    \
-        if (!frame) return FALSE;                                           \
-        if (placed) frame->SetWindowPos(&CWnd::wndTop, 91, 0, 500, 503, 0); \
-        auto view = std::make_unique<View>();                               \
-        view->Create(frame, m_document.get());                              \
-        Finish(*frame, *view);                                              \
-        m_views.push_back(std::move(view));                                 \
-        return TRUE;                                                        \
-    }
-
-VARNEL_SIMPLE_CREATOR(CreateTableWindow, CTableFrame, CTableView, false)
-VARNEL_SIMPLE_CREATOR(CreateMeterWindow, CMeterFrame, CMeterView, true)
-VARNEL_SIMPLE_CREATOR(CreateClockWindow, CChildFrame, CClockView, false)
-VARNEL_SIMPLE_CREATOR(CreateRecordingVideoWindow, CRecordingVideoFrame, CRecordingVideoView, false)
-VARNEL_SIMPLE_CREATOR(CreateWorkbookWindow, CHtmlDocFrame, CHtmlDocView, true)
-VARNEL_SIMPLE_CREATOR(CreateVideoWindow, CVideoFrame, CVideoView, false)
-VARNEL_SIMPLE_CREATOR(CreateCommWindow, CChildFrame, CCommView, false)
-#undef VARNEL_SIMPLE_CREATOR
-
+BOOL CVarnelApp::CreateTableWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CTableFrame), RUNTIME_CLASS(CTableView));
+}
+BOOL CVarnelApp::CreateMeterWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CMeterFrame), RUNTIME_CLASS(CMeterView), true);
+}
+BOOL CVarnelApp::CreateClockWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CClockView));
+}
 BOOL CVarnelApp::CreateSetupWindow() {
-    auto* frame = NewFrame<CChildFrame>();
-    if (!frame) return FALSE;
-    auto view = std::make_unique<CSetupView>();
-    view->Create(frame, CRect(0, 0, 200, 300));
-    view->SetDocument(m_document.get());
-    Finish(*frame, *view);
-    m_views.push_back(std::move(view));
-    return TRUE;
+    return CreateStandardWindow(RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CSetupView));
+}
+BOOL CVarnelApp::CreateRecordingVideoWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CRecordingVideoFrame),
+                                RUNTIME_CLASS(CRecordingVideoView));
+}
+BOOL CVarnelApp::CreateWorkbookWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CHtmlDocFrame), RUNTIME_CLASS(CHtmlDocView), true);
+}
+BOOL CVarnelApp::CreateVideoWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CVideoFrame), RUNTIME_CLASS(CVideoView));
+}
+BOOL CVarnelApp::CreateCommWindow() {
+    return CreateStandardWindow(RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CCommView));
 }
 
 void CVarnelApp::OnAppAbout() {

@@ -9,14 +9,6 @@
 #include "app/varnel_doc.h"
 #include "platform/win/frame.h"
 
-// A document template: only a resource holder for the windows made by hand.
-struct CMultiDocTemplate {
-    UINT m_nIDResource;
-    const char* m_documentClass;
-    const char* m_frameClass;
-    const char* m_viewClass;
-};
-
 class CVarnelApp : public CWinApp {
 public:
     CVarnelApp();
@@ -29,7 +21,6 @@ public:
     // The one document, made at start-up; null before.
     CVarnelDoc* GetDocument() const { return m_document.get(); }
     CMainFrame* GetMainFrame() const { return m_mainFrame.get(); }
-    const std::vector<CMultiDocTemplate>& GetTemplates() const { return m_templates; }
     // The standard windows' frames, in the order they were made.
     std::vector<CMDIChildWnd*> GetStandardFrames() const;
 
@@ -50,8 +41,9 @@ public:
     void OnAppExit();
 
 protected:
-    // Loads a frame as a child of the main frame; a test may make it fail.
-    virtual BOOL LoadFrame(CMDIChildWnd& frame);
+    // Loads a standard window's frame from resource 152 as a child of the main frame; the frame
+    // makes its view through the context. A test may make it fail.
+    virtual BOOL LoadFrame(CMDIChildWnd& frame, CCreateContext& context);
     virtual BOOL LoadMainFrame(CMainFrame& frame);
     virtual std::unique_ptr<CMainFrame> MakeMainFrame() { return std::make_unique<CMainFrame>(); }
     // Owned here and deleted with the application: no document template holds it.
@@ -59,16 +51,15 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    template <class Frame>
-    Frame* NewFrame();
-    void Finish(CMDIChildWnd& frame, CView& view);
+    // Every standard window is made here: a frame of `frameClass` whose view of `viewClass` shows
+    // the document, placed where the graph window goes when `placed`.
+    BOOL CreateStandardWindow(const CRuntimeClass* frameClass, const CRuntimeClass* viewClass,
+                              bool placed = false, UINT placeFlags = 0);
 
     std::unique_ptr<CMainFrame> m_mainFrame;
-    std::vector<CMultiDocTemplate> m_templates;
-    const CMultiDocTemplate* m_template = nullptr;
-    // Views before frames: a view goes first, while its frame still exists.
+    CMultiDocTemplate* m_template = nullptr;
+    // Each frame owns the view it made.
     std::vector<std::unique_ptr<CMDIChildWnd>> m_frames;
-    std::vector<std::unique_ptr<CView>> m_views;
     CString m_commandLinePath;
     CMsgDialogPrompt m_prompt;
     // The prompt before start-up, back after the end (a host may have installed its own).

@@ -5,12 +5,17 @@
 
 #include <QDir>
 
+#include "RES/commands.h"
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
+#include "app/varnel_doc_analysis.h"
+#include "displays/clock/clock_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
+#include "displays/meter/meter_view.h"
 #include "displays/table/table_view.h"
+#include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"
 #include "logger/comm_view.h"
 #include "logger/dorvik.h"
@@ -20,10 +25,13 @@
 #include "logger/settings.h"
 #include "platform/ui/styles.h"
 #include "platform/win/message_loop.h"
+#include "platform/win/standard_ids.h"
+#include "video/video_view.h"
 
 int CVarnelDoc::s_experimentCounter = 1;
 BYTE CVarnelDoc::s_lastModel = 0;
 
+IMPLEMENT_DYNCREATE(CVarnelDoc, CDocument)
 BEGIN_MESSAGE_MAP(CVarnelDoc, CDocument)
 ON_COMMAND(ID_LOGGER_RUN, OnLoggerRun)
 ON_COMMAND(ID_TOOLBAR_RUN, OnLoggerRun)
@@ -34,16 +42,69 @@ ON_COMMAND(ID_TOOLBAR_DOWNLOAD, OnLoggerDownload)
 ON_COMMAND(ID_LOGGER_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_STOP, OnLoggerStop)
 ON_COMMAND(ID_TOOLBAR_CONNECT, OnConnectToDorvik)
+ON_COMMAND(ID_SENSOR_COLOR_SETTINGS, OnSensorColorSettings)
+ON_COMMAND(ID_NEW_PROJECT, OnNewProject)
+ON_COMMAND(ID_FILE_OPEN, OnFileOpen)
+ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+ON_COMMAND(ID_USER_INTERFACE_SETTINGS, OnUserInterfaceSettings)
+ON_COMMAND(ID_MODE_SINGLE, OnModeSingle)
+ON_COMMAND(ID_MODE_REPLACE, OnModeReplace)
+ON_COMMAND(ID_MODE_ADD, OnModeAdd)
+ON_COMMAND(ID_DROP_SINGLE, OnModeSingle)
+ON_COMMAND(ID_DROP_REPLACE, OnModeReplace)
+ON_COMMAND(ID_DROP_ADD, OnModeAdd)
+ON_COMMAND(ID_COMM_SETUP, OnCommSetup)
+ON_COMMAND(ID_UNIT_SETTINGS, OnUnitSettings)
+ON_COMMAND(ID_GRAPH_TITLE, OnGraphTitle)
+ON_COMMAND(ID_USER_DATA_PATH, OnUserDataPath)
+ON_COMMAND(ID_SAMPLE_EXPERIMENT, OpenSampleExperiment)
+ON_COMMAND(ID_GRAPH_PROPERTIES, OnGraphProperties)
+ON_COMMAND(ID_GRAPH_VIEW_PROPERTIES, OnGraphViewProperties)
+ON_COMMAND(ID_GRAPH_SCROLL_RUN, OnScrollRun)
+ON_COMMAND(ID_HELP_DORVIK, OnHelpDorvik)
+ON_COMMAND(ID_HELP_DORVIK_QK, OnHelpDorvikQK)
+ON_COMMAND(ID_VIDEO_PROPERTIES, OnVideoProperties)
+ON_COMMAND(ID_VIDEO_ENABLE, OnEnableVideo)
+ON_COMMAND(ID_VIDEO_RECORD, OnVideoRecord)
+ON_COMMAND(ID_VIDEO_STOP, OnVideoStop)
+ON_COMMAND(ID_SELECT_VIDEO_DEVICE, OnSelectVideoDevice)
+ON_COMMAND(ID_SPARE_TOGGLE, OnSpareToggle)
+ON_COMMAND(ID_NOTHING_4793, OnNothing)
+ON_UPDATE_COMMAND_UI(ID_WORKBOOK_COPY, OnUpdateWorkbookCopy)
+ON_COMMAND(ID_LOGGER_SETUP, OnLoggerSetup)
+ON_COMMAND(ID_TIMING_TB, OnLoggerSetup)
+ON_COMMAND(ID_TIMING_WIZARD, OnTimingWizard)
+ON_COMMAND(ID_SINGLE_AXIS, OnSingleAxis)
+ON_COMMAND(ID_GRAPH_AUTOSCALE, OnGraphAutoscale)
+ON_COMMAND(ID_GRAPH_ADD_TO_PROJECT, OnGraphAddToProject)
+ON_COMMAND(ID_PLAYBACK_PLAY, OnPlaybackPlay)
+ON_COMMAND(ID_PLAYBACK_STOP, OnPlaybackStop)
+ON_COMMAND(ID_PLAYBACK_PAUSE, OnPlaybackPause)
+ON_COMMAND(ID_PLAYBACK_RECORD, OnPlaybackRecord)
+ON_COMMAND(ID_GRAPH_PAUSE, OnGraphPause)
+ON_COMMAND(ID_GRAPH_PREDICTION, OnGraphPrediction)
+ON_COMMAND(ID_GRAPH_TB, OnDisplayGraph)
+ON_COMMAND(ID_VIEW_GRAPH, OnDisplayGraph)
+ON_COMMAND(ID_METERS_TB, OnDisplayMeters)
+ON_COMMAND(ID_VIEW_METERS, OnDisplayMeters)
+ON_COMMAND(ID_TABLE_TB, OnDisplayTable)
+ON_COMMAND(ID_VIEW_TABLE, OnDisplayTable)
+ON_COMMAND(ID_DISPLAY_WORKBOOK_TB, OnDisplayWorkbook)
+ON_COMMAND(ID_VIEW_WORKBOOK, OnDisplayWorkbook)
+ON_COMMAND(ID_VIDEO_MAIN_TB, OnDisplayVideoMain)
+ON_COMMAND(ID_VIEW_VIDEO_MAIN, OnDisplayVideoMain)
+ON_COMMAND(ID_DATA_MAP_TB, OnDisplayDataMap)
+ON_COMMAND(ID_VIEW_DATA_MAP, OnDisplayDataMap)
+ON_COMMAND(ID_VIEW_VIDEO, ToggleVideoWindow)
 ON_COMMAND(ID_TABLE_EDIT_DATA, OnTableEditData)
 ON_COMMAND(ID_TABLE_COPY, OnTableCopy)
 ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
 ON_COMMAND(ID_TABLE_CUT, OnTableCut)
 ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
-ON_COMMAND(ID_VIDEO_RECORD, OnVideoRecord)
-ON_COMMAND(ID_VIDEO_STOP, OnVideoStop)
-ON_COMMAND(ID_VIDEO_PROPERTIES, OnVideoProperties)
-ON_COMMAND(ID_VIDEO_ENABLE, OnVideoEnable)
-ON_COMMAND(ID_SELECT_VIDEO_DEVICE, OnSelectVideoDevice)
+ON_COMMAND(ID_LINEAR_FIT, OnLinearFit)
+ON_COMMAND(ID_LAUNCH_SETTINGS, OnLaunchSettingsBasic)
+ON_COMMAND(ID_LAUNCH_SETTINGS_QK, OnLaunchSettingsQK)
 END_MESSAGE_MAP()
 
 void CVarnelDoc::OnTableEditData() {
@@ -66,6 +127,10 @@ void CVarnelDoc::OnTableExport() {
     if (m_tableView) m_tableView->OnExportToExcel();
 }
 
+void CVarnelDoc::OnLinearFit() {
+    RunAnalysisFunction(this, kAnalysisLinearFit);
+}
+
 CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     : m_settings(std::make_unique<CSettings>()),
       m_logger(makeLogger ? makeLogger(m_settings.get())
@@ -79,6 +144,8 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     QDir().mkpath(QString::fromStdString((GetDataRoot() + "Workbook").str()));
     m_startupPath.Empty();
     m_timingMode = 0;
+    // The menu starts with the basic logger's items.
+    s_lastModel = 0;
 }
 
 // The settings are saved on each change and at shut-down, never here.
@@ -137,13 +204,21 @@ void CVarnelDoc::PlaceSetupFrame(int x, int y, int cx, int cy) {
     if (view && view->m_ready) PlaceFrame(view, x, y, cx, cy, false);
 }
 
-// The clock, meter, table and workbook windows come with their own code; until then there is
-// nothing to place.
-void CVarnelDoc::PlaceClockFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceMeterFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceTableFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceWorkbookFrame(int, int, int, int) {}
-void CVarnelDoc::PlaceVideoFrame(int, int, int, int) {}
+void CVarnelDoc::PlaceClockFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_clockView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceMeterFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_meterView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceTableFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_tableView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceWorkbookFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_htmlDocView, x, y, cx, cy, false);
+}
+void CVarnelDoc::PlaceVideoFrame(int x, int y, int cx, int cy) {
+    PlaceFrame(m_videoView, x, y, cx, cy, false);
+}
 
 void CVarnelDoc::PlaceDataMapFrame(int x, int y, int cx, int cy) {
     PlaceFrame(m_dataTreeView, x, y, cx, cy, true);
@@ -151,11 +226,11 @@ void CVarnelDoc::PlaceDataMapFrame(int x, int y, int cx, int cy) {
 
 // ---- the project
 
-void CVarnelDoc::ClearProject(bool ask) {
+bool CVarnelDoc::ClearProject(bool ask) {
     if (ask && m_modified) {
         const BYTE answer = ShowMessage(kDataChangedText, 3);
-        if (answer == IDCANCEL) return;
-        if (answer == IDYES && !SaveProject(false)) return;
+        if (answer == IDCANCEL) return false;
+        if (answer == IDYES && !SaveProject(false)) return false;
     }
     if (CGraphView* graph = GetGraphView()) {
         if (graph->m_predictMode) graph->TogglePredictMode();
@@ -179,21 +254,10 @@ void CVarnelDoc::ClearProject(bool ask) {
     m_title.Empty();
     m_path.Empty();
     SetTitle("");
+    if (CVideoView* video = GetVideoView()) video->DeleteTempVideoFiles();
     m_logger->SetReportedRateCode(255);
     m_sampleExperiment = 0;
-}
-
-bool CVarnelDoc::SaveProject(bool) {
-    if (m_runInProgress) {
-        ShowMessage(kRunningText, 0);
-        return false;
-    }
-    ShowMessage(kCannotSaveText, 0);
-    return false;
-}
-
-bool CVarnelDoc::SaveLastProject() {
-    return false;
+    return true;
 }
 
 CDataTreeBrench* CVarnelDoc::AddDataGroup(const CString& name) {
@@ -261,10 +325,4 @@ void CVarnelDoc::EnableVideoStop(BOOL on) {
 void CVarnelDoc::EnableVideoRecord(BOOL on) {
     if (CGraphView* graph = GetGraphView()) graph->SetRecordEnabled(on);
     if (CMainFrame* frame = MainFrame()) frame->SetCommandEnabled(ID_VIDEO_RECORD, on);
-}
-
-void CVarnelDoc::OnDisplayGraph() {
-    m_settings->m_graphMode = 3;
-    if (CGraphView* graph = GetGraphView())
-        if (CFrameWnd* frame = graph->GetParentFrame()) frame->ShowWindow(SW_SHOW);
 }

@@ -48,6 +48,7 @@ constexpr UINT ID_TABLE_CUT = 3855;
 constexpr UINT ID_TABLE_EXPORT = 4799;
 
 class CVarnelDoc : public CDocument {
+    DECLARE_DYNCREATE(CVarnelDoc)
 public:
     using LoggerFactory = std::function<std::unique_ptr<CDorvik>(CSettings*)>;
 
@@ -88,8 +89,23 @@ public:
 
     CSettings* GetSettings() const { return m_settings.get(); }
     CDorvik* GetLogger() const { return m_logger.get(); }
-    // The video file of the current run; empty while no video view records.
-    CString GetCurrentRunVideoPath() const { return CString(); }
+    // The video file of the graph's current run, a saved copy resolved against the project
+    // folder; empty without a graph view or a video.
+    void GetCurrentRunVideoPath(CString& path) const;
+    CString GetCurrentRunVideoPath() const {
+        CString path;
+        GetCurrentRunVideoPath(path);
+        return path;
+    }
+    // The largest sample count of the current run; 0 without a run.
+    LONG GetMaxSampleCount() const;
+    // A recording that starts during a run: its file goes to the run's data sets.
+    void AttachVideoToRuns();
+    // The run's data sets take the file unless the first one has a video already; true if so.
+    bool AttachVideoFileToRuns(const CString& fileName);
+    // An empty "Edited Data" data set, the experiment made on first use.
+    CDataTreeBrench* AddEditedData(const CString& name, WORD rateCode, const CString& unit,
+                                   LONG value1, LONG value2);
 
     // ---- the views: each finder gives the first view of its class bound to the document
     CGraphView* GetGraphView() const;
@@ -113,16 +129,31 @@ public:
     void PlaceDataMapFrame(int x, int y, int cx, int cy);
     void PlaceVideoFrame(int x, int y, int cx, int cy);
 
-    // ---- start-up: the window layout and the user-interface levels fill these
-    void LayoutStandardWindows(int cx, int cy) {
-        (void)cx;
-        (void)cy;
-    }
-    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout) {
-        (void)level;
-        (void)previous;
-        (void)keepLayout;
-    }
+    // ---- the standard windows' layout and the display commands
+    // Tiles the windows over the main frame's area: `cx` its width, `cy` its height + 53.
+    void LayoutStandardWindows(int cx, int cy);
+    // The layout for the main frame's area as it is now.
+    void LayoutToMainFrame();
+    void ApplyDisplayModes();
+    void UpdateDisplayFlags();
+    void ShowMeterWindow(bool show, LONG mode);
+    void SetMetersCheck(bool on);
+    void OnDisplayMeters();
+    void OnDisplayTable();
+    void OnDisplayWorkbook();
+    void OnDisplayVideoMain();
+    void OnDisplayDataMap();
+    void ToggleVideoWindow();
+    // The worksheet launch's graph and meters commands.
+    void ShowGraph() { OnDisplayGraph(); }
+    void ShowMeters() { OnDisplayMeters(); }
+
+    // ---- user-interface levels: 0 Basic, 1 Simple, 2 Advanced
+    void ApplyUserInterfaceMode(BYTE level, BYTE previous, BYTE keepLayout);
+    void RebuildMenus(BYTE level, BYTE previous);
+    // "Select external sensor" is there exactly while the logger is not a QK.
+    void RemoveModelMenuItem(BYTE flag);
+    void OnUserInterfaceSettings();
 
     // ---- logger commands and the run
     void IssueLoggerCommand(WORD code);
@@ -138,22 +169,46 @@ public:
     void SelectDownloadSet();
     void StartLiveTimer();
     void StopLiveTimer();
-    // The photogate timing mode, as far as it is built: the flag only. `ask` is for the timing
-    // wizard, which comes later.
-    void ToggleTimingMode(BOOL ask) {
-        (void)ask;
-        m_timingMode = m_timingMode ? 0 : 1;
-    }
+    // ---- photogate timing
+    void ToggleTimingMode(BOOL fromCommand);
+    // False when the wizard was cancelled.
+    bool RunTimingWizard(BYTE mode);
+    // Stores the two distances only.
+    void EditTimingParameters();
     // The meters' four channel indexes and the logger's live values: the values the meters show.
     // An index outside 0..7 gives none (false).
     bool GetMeterReading(int meter, double& value) const;
+    // UM_UPDATE_METERS: the four meters' live values reach the meter view.
+    void UpdateMeters();
 
     // ---- the project
-    void ClearProject(bool ask);
-    // The project file cannot be written yet: "Can not save file", false.
+    static constexpr const char* kFileFilter = "Varnel Files (*.vnp)|*.vnp|";
+    static constexpr const char* kFileSavedText = "File saved";
+    static constexpr const char* kLastProjectSavedText = "Last project saved !";
+    static constexpr const char* kFileOpenedText = "File opened";
+    static constexpr const char* kCannotOpenText = "Can not open file";
+    // Ours: a project with no experiment writes no file.
+    static constexpr const char* kNothingToSaveText = "There is no data to save";
+
+    // False when the question was cancelled or the save it asked for failed: nothing cleared.
+    bool ClearProject(bool ask);
+    // True when saved, or when there was nothing to write (no file is made then).
     bool SaveProject(bool saveAs);
-    // Runs inside a logger handler: shows nothing. Cannot save yet: false.
+    // Runs inside a logger handler: shows nothing but the status text. True when the project may
+    // be cleared: saved, or nothing worth keeping.
     bool SaveLastProject();
+    void OnNewProject();
+    void OnFileOpen();
+    void OnFileSave() { SaveProject(false); }
+    void OnFileSaveAs() { SaveProject(true); }
+    // Reads the file first: a file that cannot be read leaves the project, its name and its
+    // state as they were.
+    bool OpenProject(const CString& path);
+    // Opens the start-up path once the graph and data-map views exist; once only.
+    void OpenStartupProject();
+    // The folder of the projects, "Varnel Data" under the data root, with its separator.
+    static CString GetProjectFolder();
+    void SetStatusText(const CString& text);
     CDataTreeBrench* AddDataGroup(const CString& name);
     // A refusal (null) leaves the arrays with the caller.
     CDataTreeBrench* AddDataBranch(CDataTreeBrench* experiment, CDataArrayPtr&& x,
@@ -167,13 +222,27 @@ public:
     void EnableVideoPause(BOOL on);
     void EnableVideoStop(BOOL on);
     void EnableVideoRecord(BOOL on);
-    // Ties a recording under way to the runs in progress: they name its file, and markers go in.
-    void AttachVideoToRuns();
-    // The most samples over the runs of the current experiment.
-    LONG GetMaxSampleCount() const;
-    static constexpr const char* kTwoExperimentsText = "You can't record 2 experiments with the same video file";
-    // Shows the graph in the main area until the layout does it.
     void OnDisplayGraph();
+    // Replay of a recorded run on the graph, for the video view.
+    void StartGraphReplay();
+    void StopGraphReplay();
+    void PauseGraphReplay();
+    void SetVideoToggleCaption(BOOL enable);
+
+    // ---- recording mode, scroll run and the other commands
+    // 0 single, 1 replace, 2 add; other values do nothing.
+    void SetRecordingMode(WORD mode);
+    void SetScrollRun(BOOL on, BOOL unused = FALSE);
+    // The external sensor type's name; "" outside 0..19.
+    static void GetExternalSensorName(CString& name, WORD index);
+    // The worksheet the user picks; "" when cancelled.
+    void PromptWorksheetFile(CString& path);
+    void OpenSampleExperiment();
+    // 1: the graph view's own Properties; other values do nothing.
+    void OpenGraphProperties(int which);
+    static constexpr const char* kEndPredictText = "End Predict mode?";
+    static constexpr const char* kSaveBeforeOpenText =
+        "Do you want to save before opening a new project ?";
 
     // ---- the command map
     void OnLoggerRun() { IssueLoggerCommand(kCommandRun); }
@@ -181,18 +250,52 @@ public:
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
     void OnLoggerStop();
     void OnConnectToDorvik();
+    // 2155: the eight sensor colours; on OK they are saved and the set-up view recolours.
+    void OnSensorColorSettings();
+    void OnModeSingle() { OnRecordingMode(0); }
+    void OnModeReplace() { OnRecordingMode(1); }
+    void OnModeAdd() { OnRecordingMode(2); }
+    void OnCommSetup();
+    void OnUnitSettings();
+    void OnGraphTitle();
+    void OnUserDataPath();
+    void OnGraphProperties();
+    void OnGraphViewProperties() { OpenGraphProperties(1); }
+    void OnScrollRun();
+    void OnHelpDorvik() { OpenHelp("Varnel Help for Dorvik.chm"); }
+    void OnHelpDorvikQK() { OpenHelp("Varnel Help for Dorvik QK.chm"); }
+    void OnVideoProperties();
+    void OnEnableVideo();
+    void OnVideoRecord();
+    void OnVideoStop();
+    void OnSelectVideoDevice();
+    static constexpr const char* kTwoExperimentsText = "You can't record 2 experiments with the same video file";
+    void OnSpareToggle();
+    void OnNothing() {}
+    void OnUpdateWorkbookCopy(CCmdUI* ui);
+    void OnLoggerSetup() { ToggleTimingMode(TRUE); }
+    void OnTimingWizard() { RunTimingWizard(0); }
+    void OnSingleAxis();
+    void OnGraphAutoscale();
+    void OnGraphAddToProject();
+    void OnPlaybackPlay();
+    void OnPlaybackStop();
+    void OnPlaybackPause();
+    void OnPlaybackRecord();
+    void OnGraphPause();
+    void OnGraphPrediction();
     // The table's commands: nothing without the table view.
     void OnTableEditData();
     void OnTableCopy();
     void OnTablePaste();
     void OnTableCut();
     void OnTableExport();
-    // The Video commands: nothing without the video windows.
-    void OnVideoRecord();
-    void OnVideoStop();
-    void OnVideoProperties();
-    void OnVideoEnable();
-    void OnSelectVideoDevice();
+    // Analysis > Linear fit.
+    void OnLinearFit();
+    // Workbook > Launch settings for the basic model (2134) and the QK model (2133).
+    void OnLaunchSettings(BYTE model);
+    void OnLaunchSettingsBasic() { OnLaunchSettings(0); }
+    void OnLaunchSettingsQK() { OnLaunchSettings(1); }
 
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }
@@ -210,6 +313,12 @@ public:
     CGraphTreeList m_graphList;
 
     CString m_startupPath;
+    // The date style of default project names (0 day first, 1 month first).
+    int m_dateStyle = 0;
+    // The clock of default project names; tests fix it.
+    CPreciseDateTime (*m_now)() = &CPreciseDateTime::GetCurrentTime;
+    BYTE m_lastProjectSaved = 0;
+    BYTE m_startupProjectOpened = 0;
     CString m_title;
     CString m_path;
     CString m_folder;
@@ -271,6 +380,10 @@ private:
     template <class T>
     T* FindView() const;
     void PlaceFrame(CView* view, int x, int y, int cx, int cy, bool show);
+    CView* StandardView(int window) const;
+    // Shows or hides a standard view with its frame, so that a hidden frame takes no focus.
+    void ShowStandardView(int window, bool show);
+    void RunDisplayCommand(int command);
     // The QK timing run's gate checks: false, the user told, when the gates are not right.
     bool CheckPhotogates();
     // The rate question before a run: false when the command is abandoned.
@@ -280,6 +393,10 @@ private:
     void Reconnect();
     void RunSelectDownloadSet();
     static void PostUserMessage(const CString& text);
+    void OnRecordingMode(BYTE mode);
+    void OpenHelp(const char* fileName);
+    // Menu 152 again, less the level's items and the model's.
+    void BuildMenuBar(BYTE level);
 
     // Arrays of a run that no data set took: the logger may append to them until the run ends.
     std::vector<CDataArrayPtr> m_refusedArrays;

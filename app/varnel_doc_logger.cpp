@@ -16,6 +16,7 @@
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
+#include "experiment/html_doc_view.h"
 #include "experiment/selective_download_dialog.h"
 #include "experiment/setup_view.h"
 #include "logger/comm_view.h"
@@ -213,7 +214,13 @@ void CVarnelDoc::OnLoggerAnswered() {
     const BYTE model = logger.IsQKModel() ? 1 : 0;
     if (model != s_lastModel) {
         s_lastModel = model;
+        if (m_htmlDocView && !m_htmlDocView->m_worksheetPath.IsEmpty()) {
+            CString launch = m_htmlDocView->m_worksheetPath;
+            const BOOL found = CHtmlDocView::LaunchFileExists(launch, model ? TRUE : FALSE);
+            m_htmlDocView->SetLaunchFile(found, launch);
+        }
         if (CMainFrame* frame = MainFrame()) frame->m_loggerModel = model;
+        RemoveModelMenuItem(model);
     }
     m_answered = 1;
     if (!logger.IsTimerVariant()) {

@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "platform/activex/graph_model.h"
@@ -76,7 +78,8 @@ void BM_Redraw(benchmark::State& state) {
     const bool band = state.range(1) != 0;
     // With a third argument of 1, summaries use the 64-point blocks alone, for comparison.
     const bool flat = state.range(2) != 0;
-    platform::graph::PlotPoints::LimitSummaryLevels(flat ? 1 : 0);
+    using Method = platform::graph::PlotPoints::Method;
+    platform::graph::PlotPoints::UseMethod(flat ? Method::Blocks : Method::Summaries);
     const auto model = GraphWith(n, band);
     QImage image(1000, 600, QImage::Format_RGB32);
     double total = 0;
@@ -87,7 +90,7 @@ void BM_Redraw(benchmark::State& state) {
         p.end();
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     }
-    platform::graph::PlotPoints::LimitSummaryLevels(0);
+    platform::graph::PlotPoints::UseMethod(Method::Summaries);
     const double each = total / static_cast<double>(state.iterations());
     g_redraw[{band + 2 * flat, n}] = each;
     if (g_redraw.count({band + 2 * flat, 1000}))
@@ -159,11 +162,38 @@ BENCHMARK(BM_Append)
     ->Iterations(5)  // the untimed set-up of ten million points dominates otherwise
     ->Unit(benchmark::kMillisecond);
 
+// Redraws `count` times, for an instruction count that load does not disturb:
+//   valgrind --tool=callgrind --toggle-collect='*Redraws*' bench_graph --redraws=N,BAND,COUNT
+// after one redraw outside it, which loads the fonts.
+void Redraw(const GraphModel& model, QImage& image) {
+    QPainter p(&image);
+    platform::graph::RenderGraph(p, model.State(), QRectF(0, 0, 1000, 600), QSizeF(1000, 600));
+}
+
+[[gnu::noinline]] void Redraws(const GraphModel& model, QImage& image, int count) {
+    for (int k = 0; k < count; ++k)
+        Redraw(model, image);
+}
+
+int RedrawsOnly(const char* spec) {
+    unsigned long long n = 0;
+    int band = 0, count = 0, used = 0;
+    if (std::sscanf(spec, "%llu,%d,%d%n", &n, &band, &count, &used) != 3) return 2;
+    const auto model = GraphWith(static_cast<size_t>(n), band != 0);
+    QImage image(1000, 600, QImage::Format_RGB32);
+    Redraw(*model, image);
+    Redraws(*model, image, count);
+    // ",file.png" after the count keeps the picture, to compare builds.
+    if (spec[used] == ',' && !image.save(QString::fromLocal8Bit(spec + used + 1))) return 1;
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 2 && std::strncmp(argv[1], "--redraws=", 10) == 0) return RedrawsOnly(argv[1] + 10);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

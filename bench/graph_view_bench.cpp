@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "app/varnel_doc.h"
@@ -79,6 +80,7 @@ public:
                 std::chrono::duration<double>(t2 - t1).count()};
     }
     CGraphView& View() { return m_view; }
+    const QImage& Image() const { return m_image; }
 
 private:
     CVarnelDoc m_doc;
@@ -89,6 +91,7 @@ private:
 };
 
 double g_firstMean = 0;
+const char* g_picture = nullptr;  // where the last minute's last picture goes, to compare builds
 
 void Measure(benchmark::State& state, Run& run, bool first) {
     double viewSum = 0, renderSum = 0, viewWorst = 0, renderWorst = 0;
@@ -127,6 +130,7 @@ void BM_LastMinute(benchmark::State& state) {
         if ((t + 1) % kTicksPerMinute == 0) run.View().PlotNewPoints();
     }
     Measure(state, run, false);
+    if (g_picture) run.Image().save(QString::fromLocal8Bit(g_picture));
 }
 BENCHMARK(BM_LastMinute)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -144,6 +148,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::VirtualClock clock;
     platform::MessageLoop::Install(&clock);
+    if (argc > 1 && std::strncmp(argv[1], "--picture=", 10) == 0) {
+        g_picture = argv[1] + 10;
+        argv[1] = argv[0];
+        --argc, ++argv;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -77,6 +77,7 @@ public:
 
     // An equal text changes nothing; another is shown at the next paint.
     void SetText(LPCTSTR text);
+    const CString& GetText() const { return m_strText; }
     template <class... Args>
     void Format(const char* format, const Args&... args) {
         CString text = CString::Formatted(format, args...);

@@ -3,6 +3,8 @@
 #include "RES/dialogs/setup_view.h"
 #include "logger/dorvik.h"
 
+IMPLEMENT_DYNCREATE(CSetupView, CFormView)
+
 CSetupView::CSetupView() : CFormView(SetupViewTemplate()) {}
 
 BOOL CSetupView::Create(CWnd* parent, const RECT& rect, UINT id) {

@@ -7,6 +7,7 @@
 class CDorvik;
 
 class CSetupView : public CFormView {
+    DECLARE_DYNCREATE(CSetupView)
 public:
     CSetupView();
     BOOL Create(CWnd* parent, const RECT& rect, UINT id = AFX_IDW_PANE_FIRST);
@@ -16,6 +17,16 @@ public:
     void EnableControls(BOOL enable) { m_controlsEnabled = enable ? 1 : 0; }
     void UpdateControls() { ++m_updateCount; }
     void SetMeterMode(BOOL on) { m_meterMode = on ? 1 : 0; }
+    // The meter view's calls, kept until the sensor buttons show them: the meter whose sensor
+    // the buttons select (-1 none), and whether they select one meter's sensor (1) or show all
+    // four meters' (0; -1 before any call).
+    void ShowMeterSensor(int meter) { m_shownMeterSensor = meter; }
+    void ShowMeterSensors(BOOL single) {
+        m_meterSensorsSingle = single ? 1 : 0;
+        if (!single) m_shownMeterSensor = -1;
+    }
+    // The sensor buttons take the settings' colours again.
+    void ApplySensorColors() { ++m_sensorColorsApplied; }
 
     void OnInitialUpdate() override;
 
@@ -27,4 +38,7 @@ public:
     BYTE m_controlsEnabled = 0;
     BYTE m_meterMode = 0;
     int m_updateCount = 0;
+    int m_shownMeterSensor = -1;
+    int m_meterSensorsSingle = -1;
+    int m_sensorColorsApplied = 0;
 };

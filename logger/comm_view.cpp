@@ -24,6 +24,8 @@ ON_MESSAGE(UM_FETCH_PROGRESS, OnFetchProgress)
 ON_MESSAGE(UM_SELECT_DOWNLOAD, OnSelectDownload)
 END_MESSAGE_MAP()
 
+IMPLEMENT_DYNCREATE(CCommView, CFormView)
+
 CCommView::CCommView() : CFormView(CommViewTemplate()) {}
 
 BOOL CCommView::Create(CWnd* parent, CVarnelDoc* doc, UINT id) {
@@ -144,7 +146,7 @@ LRESULT CCommView::OnLoggerCommand(WPARAM, LPARAM) {
 }
 
 LRESULT CCommView::OnUpdateMeters(WPARAM, LPARAM) {
-    // The meters come with their own window; until then the readings go nowhere.
+    if (m_doc) m_doc->UpdateMeters();
     return 0;
 }
 

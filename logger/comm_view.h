@@ -8,6 +8,7 @@
 class CVarnelDoc;
 
 class CCommView : public CFormView {
+    DECLARE_DYNCREATE(CCommView)
 public:
     CCommView();
     // Binds the view to the document, then makes it.

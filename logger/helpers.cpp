@@ -502,6 +502,16 @@ CString GetExeFolder() {
 
 void MoveDataFiles(const CString&, const CString&) {}
 
+CString LaunchFilePath(const CString& worksheetPath, int model) {
+    const std::string path = worksheetPath.str();
+    const size_t slash = path.find_last_of("/\\");
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind('.');
+    const std::string base =
+        dot != std::string::npos && dot >= nameStart ? path.substr(0, dot + 1) : path + ".";
+    return CString(base + (model ? "qdr" : "hdr"));
+}
+
 void WriteDebugLog(const CString& text, const CString& logFileName) {
     qCDebug(lcLogger).noquote() << logFileName.ToQString() << text.ToQString();
 }

@@ -93,6 +93,9 @@ CString GetInstallPath();
 CString GetDataRoot();
 // The folder of the running program, with a trailing '/'.
 CString GetExeFolder();
+// The launch file beside a worksheet: the file name's own suffix becomes "hdr" (basic logger,
+// model 0) or "qdr" (QK); a name without one gets it added. Dots in folder names are left alone.
+CString LaunchFilePath(const CString& worksheetPath, int model);
 // The data files stay where they are when the data path changes.
 void MoveDataFiles(const CString& oldRoot, const CString& newRoot);
 // No debug log file is written; the text goes to the "varnel.logger" log at debug level.

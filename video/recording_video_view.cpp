@@ -13,11 +13,15 @@
 #include "logger/precise_time.h"
 #include "logger/settings.h"
 #include "platform/ui/modal_host.h"
+#include "platform/win/doc_template.h"
 #include "platform/win/message_loop.h"
 #include "video/select_camera_driver_dialog.h"
 #include "video/video_view.h"
 
 Q_LOGGING_CATEGORY(lcVideo, "varnel.video")
+
+IMPLEMENT_DYNCREATE(CRecordingVideoFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CRecordingVideoView, CView)
 
 using namespace media;
 
@@ -90,18 +94,23 @@ CRecordingVideoView::~CRecordingVideoView() {
 }
 
 BOOL CRecordingVideoView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_recordingVideoView = this;
+    CCreateContext context;
+    context.m_pCurrentDoc = doc;
+    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
+                         AFX_IDW_PANE_FIRST, &context);
+}
+
+int CRecordingVideoView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (!m_doc) return 0;
+    m_doc->m_recordingVideoView = this;
     SetToggleCaption(true);
     HRESULT hr = S_OK;
     m_encoder = CreateEncoder(CLSID_WMEncoder, IID_IWMEncoder, &hr);
     if (!m_encoder) {
         qCWarning(lcVideo, "no encoder (0x%08lx)", static_cast<unsigned long>(hr));
-        return TRUE;
+        return 0;
     }
     m_encoder->AddSourceGroup("SGAV");
     if (SUCCEEDED(m_encoder->AddSource(kSourceVideo)))
@@ -114,7 +123,7 @@ BOOL CRecordingVideoView::Create(CWnd* parent, CVarnelDoc* doc) {
     LoadProfile(32);
     m_encoder->AddPreview(&m_previewCookie);
     m_encoder->SetOption(0, false);
-    return TRUE;
+    return 0;
 }
 
 void CRecordingVideoView::OnInitialUpdate() {

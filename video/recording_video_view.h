@@ -11,9 +11,13 @@
 class CVarnelDoc;
 class CPreciseDateTime;
 
-class CRecordingVideoFrame : public CChildFrame {};
+class CRecordingVideoFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CRecordingVideoFrame)
+};
 
 class CRecordingVideoView : public CView {
+    DECLARE_DYNCREATE(CRecordingVideoView)
+
 public:
     static constexpr UINT kMarkerTimer = 4847;
     static constexpr UINT kStopTimer = 4848;
@@ -28,7 +32,10 @@ public:
         "The video cannot be recorded: no file can be made in %s.";
 
     ~CRecordingVideoView() override;
+    // A recording view outside the standard windows (a test's) over `doc`.
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own, and makes the encoder.
+    int OnCreate(LPCREATESTRUCT cs) override;
     void OnInitialUpdate() override;
 
     void StartRecording();

@@ -2,68 +2,79 @@
 
 #include "RES/dialogs/video_quality.h"
 
+BEGIN_MESSAGE_MAP(CVideoQuality, CDialog)
+ON_BN_CLICKED(IDC_CONTENT_AUDIO_VIDEO, OnAudioVideo)
+ON_BN_CLICKED(IDC_CONTENT_AUDIO, OnAudioOnly)
+ON_BN_CLICKED(IDC_CONTENT_VIDEO, OnVideoOnly)
+END_MESSAGE_MAP()
+
 CVideoQuality::CVideoQuality(CWnd* parent) : CDialog(VideoQualityTemplate(), parent) {}
+
+void CVideoQuality::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, IDOK, m_ok);
+    DDX_Control(dx, IDCANCEL, m_cancel);
+    DDX_Control(dx, IDC_QUALITY_GROUP, m_qualityGroup);
+    DDX_Control(dx, IDC_OPTIONS_GROUP, m_optionsGroup);
+    DDX_Control(dx, IDC_QUALITY_HIGH, m_high);
+    DDX_Control(dx, IDC_QUALITY_NORMAL, m_normal);
+    DDX_Control(dx, IDC_QUALITY_LOW, m_low);
+    DDX_Control(dx, IDC_CONTENT_AUDIO_VIDEO, m_audioVideo);
+    DDX_Control(dx, IDC_CONTENT_AUDIO, m_audio);
+    DDX_Control(dx, IDC_CONTENT_VIDEO, m_video);
+}
 
 BOOL CVideoQuality::OnInitDialog() {
     CDialog::OnInitDialog();
     SetWindowText("Video properties");
-    SetDlgItemText(IDOK, "OK");
-    SetDlgItemText(IDCANCEL, "Cancel");
-    SetDlgItemText(IDC_QUALITY_GROUP, "Video quality");
-    SetDlgItemText(IDC_OPTIONS_GROUP, "Options");
-    SetDlgItemText(IDC_QUALITY_HIGH, "High");
-    SetDlgItemText(IDC_QUALITY_NORMAL, "Normal");
-    SetDlgItemText(IDC_QUALITY_LOW, "Low");
-    SetDlgItemText(IDC_CONTENT_AV, "Audio & Video");
-    SetDlgItemText(IDC_CONTENT_AUDIO, "Audio only");
-    SetDlgItemText(IDC_CONTENT_VIDEO, "Video only");
-    for (UINT id : {IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL, IDC_QUALITY_LOW, IDC_CONTENT_AV,
-                    IDC_CONTENT_AUDIO, IDC_CONTENT_VIDEO})
-        CheckDlgButton(int(id), BST_UNCHECKED);
-    const int units = m_code % 10, tens = m_code / 10 * 10;
-    if (units == 3) CheckDlgButton(IDC_QUALITY_HIGH, BST_CHECKED);
-    if (units == 2) CheckDlgButton(IDC_QUALITY_NORMAL, BST_CHECKED);
-    if (units == 1) CheckDlgButton(IDC_QUALITY_LOW, BST_CHECKED);
-    if (tens == 10) CheckDlgButton(IDC_CONTENT_AUDIO, BST_CHECKED);
-    if (tens == 20) CheckDlgButton(IDC_CONTENT_VIDEO, BST_CHECKED);
-    if (tens == 30) CheckDlgButton(IDC_CONTENT_AV, BST_CHECKED);
-    UpdateCaptions(IDC_CONTENT_AV);
-    UpdateCaptions(IDC_CONTENT_AUDIO);
-    UpdateCaptions(IDC_CONTENT_VIDEO);
+    m_ok.SetWindowText("OK");
+    m_cancel.SetWindowText("Cancel");
+    m_qualityGroup.SetWindowText("Video quality");
+    m_optionsGroup.SetWindowText("Options");
+    m_high.SetWindowText("High");
+    m_normal.SetWindowText("Normal");
+    m_low.SetWindowText("Low");
+    m_audioVideo.SetWindowText("Audio & Video");
+    m_audio.SetWindowText("Audio only");
+    m_video.SetWindowText("Video only");
+    for (CButton* radio : {&m_high, &m_normal, &m_low, &m_audioVideo, &m_audio, &m_video})
+        radio->SetCheck(BST_UNCHECKED);
+    const int units = m_code % 10;
+    const int tens = m_code - units;
+    if (units == 3) m_high.SetCheck(BST_CHECKED);
+    if (units == 2) m_normal.SetCheck(BST_CHECKED);
+    if (units == 1) m_low.SetCheck(BST_CHECKED);
+    if (tens == 10) m_audio.SetCheck(BST_CHECKED);
+    if (tens == 20) m_video.SetCheck(BST_CHECKED);
+    if (tens == 30) m_audioVideo.SetCheck(BST_CHECKED);
+    OnAudioVideo();
+    OnAudioOnly();
+    OnVideoOnly();
     return TRUE;
 }
 
-void CVideoQuality::UpdateCaptions(UINT content) {
-    if (IsDlgButtonChecked(int(content)) != BST_CHECKED) return;
-    static const struct {
-        UINT content;
-        const char* high;
-        const char* normal;
-        const char* low;
-    } rates[] = {{IDC_CONTENT_AV, " (12KBps)", " (5KBps)", " (3KBps)"},
-                 {IDC_CONTENT_AUDIO, " (3KBps)", " (2KBps)", " (1.5KBps)"},
-                 {IDC_CONTENT_VIDEO, " (12KBps)", " (6KBps)", " (4KBps)"}};
-    for (const auto& r : rates) {
-        if (r.content != content) continue;
-        SetDlgItemText(IDC_QUALITY_HIGH, CString("High") + r.high);
-        SetDlgItemText(IDC_QUALITY_NORMAL, CString("Normal") + r.normal);
-        SetDlgItemText(IDC_QUALITY_LOW, CString("Low") + r.low);
-    }
+void CVideoQuality::SetRates(const CButton& content, const char* high, const char* normal,
+                             const char* low) {
+    if (content.GetCheck() != BST_CHECKED) return;
+    m_high.SetWindowText(CString("High") + high);
+    m_normal.SetWindowText(CString("Normal") + normal);
+    m_low.SetWindowText(CString("Low") + low);
 }
 
-BOOL CVideoQuality::OnCommand(WPARAM wParam, LPARAM lParam) {
-    const UINT id = LOWORD(wParam);
-    const BOOL handled = CDialog::OnCommand(wParam, lParam);
-    if (HIWORD(wParam) == BN_CLICKED &&
-        (id == IDC_CONTENT_AV || id == IDC_CONTENT_AUDIO || id == IDC_CONTENT_VIDEO))
-        UpdateCaptions(id);
-    return handled;
+void CVideoQuality::OnAudioVideo() {
+    SetRates(m_audioVideo, " (12KBps)", " (5KBps)", " (3KBps)");
+}
+
+void CVideoQuality::OnAudioOnly() {
+    SetRates(m_audio, " (3KBps)", " (2KBps)", " (1.5KBps)");
+}
+
+void CVideoQuality::OnVideoOnly() {
+    SetRates(m_video, " (12KBps)", " (6KBps)", " (4KBps)");
 }
 
 void CVideoQuality::OnOK() {
-    const auto on = [this](UINT id) { return IsDlgButtonChecked(int(id)) == BST_CHECKED ? 1 : 0; };
-    m_code =
-        WORD(3 * on(IDC_QUALITY_HIGH) + 2 * on(IDC_QUALITY_NORMAL) + on(IDC_QUALITY_LOW) +
-             30 * on(IDC_CONTENT_AV) + 20 * on(IDC_CONTENT_VIDEO) + 10 * on(IDC_CONTENT_AUDIO));
+    auto on = [](const CButton& b) { return b.GetCheck() == BST_CHECKED ? 1 : 0; };
+    m_code = static_cast<WORD>(3 * on(m_high) + 2 * on(m_normal) + on(m_low) +
+                               30 * on(m_audioVideo) + 20 * on(m_video) + 10 * on(m_audio));
     CDialog::OnOK();
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The Video properties dialog: content (tens) and quality (units) as one code, 32 by default.
+// Video > Video properties: what a recording holds and its quality, as one code (tens: 10 sound,
+// 20 video, 30 both; units: 1 low, 2 normal, 3 high).
 
 #include "platform/ui/dialog.h"
 
@@ -10,11 +11,27 @@ public:
     WORD GetCode() const { return m_code; }
 
 protected:
+    void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnAudioVideo();
+    void OnAudioOnly();
+    void OnVideoOnly();
+    DECLARE_MESSAGE_MAP()
 
 private:
-    void UpdateCaptions(UINT content);
+    // The quality captions with the data rates of the selected content.
+    void SetRates(const CButton& content, const char* high, const char* normal, const char* low);
+
+    CButton m_ok;
+    CButton m_cancel;
+    CButton m_qualityGroup;
+    CButton m_optionsGroup;
+    CButton m_high;
+    CButton m_normal;
+    CButton m_low;
+    CButton m_audioVideo;
+    CButton m_audio;
+    CButton m_video;
     WORD m_code = 32;
 };

@@ -7,20 +7,28 @@
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/win/doc_template.h"
 #include "video/recording_video_view.h"
+
+IMPLEMENT_DYNCREATE(CVideoFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CVideoView, CView)
 
 CVideoView::~CVideoView() {
     if (m_doc && m_doc->m_videoView == this) m_doc->m_videoView = nullptr;
 }
 
 BOOL CVideoView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_videoView = this;
-    return TRUE;
+    CCreateContext context;
+    context.m_pCurrentDoc = doc;
+    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
+                         AFX_IDW_PANE_FIRST, &context);
+}
+
+int CVideoView::OnCreate(LPCREATESTRUCT cs) {
+    if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_videoView = this;
+    return 0;
 }
 
 CRecordingVideoView* CVideoView::Recorder() const {
@@ -63,7 +71,7 @@ void CVideoView::OnStop() {
     Relayout();
 }
 
-void CVideoView::InitVideoDevice(bool tell) {
+void CVideoView::InitVideoDevice(int tell) {
     CRecordingVideoView* r = Recorder();
     if (!r) return;
     if (!r->m_deviceReady) {
@@ -82,12 +90,14 @@ void CVideoView::InitVideoDevice(bool tell) {
 }
 
 void CVideoView::SetQualityCode(WORD code) {
+    m_qualityCode = code;
     if (CRecordingVideoView* r = Recorder()) r->LoadProfile(code);
 }
 
 WORD CVideoView::GetQualityCode() const {
+    // Without a recording view the code is only kept.
     const CRecordingVideoView* r = Recorder();
-    return r ? r->GetQualityCode() : 0;
+    return r ? r->GetQualityCode() : m_qualityCode;
 }
 
 BYTE CVideoView::GetVideoOnCode() const {

@@ -8,28 +8,39 @@
 class CVarnelDoc;
 class CRecordingVideoView;
 
-class CVideoFrame : public CChildFrame {};
+class CVideoFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CVideoFrame)
+};
 
 class CVideoView : public CView {
+    DECLARE_DYNCREATE(CVideoView)
+
 public:
     static constexpr const char* kCannotInitText =
         "Can't initialize Video.\nPlease check that both video and audio hardware are installed "
         "correctly.";
 
     ~CVideoView() override;
+    // A video view outside the standard windows (a test's) over `doc`.
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
+    // Takes the document it was made for as its own.
+    int OnCreate(LPCREATESTRUCT cs) override;
     void OnInitialUpdate() override;
 
     void OnRecord();
     void OnStop();
     // The Enable Video toggle; `tell` shows the failure to the user.
-    void InitVideoDevice(bool tell);
+    virtual void InitVideoDevice(int tell);
     void SetQualityCode(WORD code);
     WORD GetQualityCode() const;
     CString GetRecordedFileName() const;
     bool IsVideoDeviceReady() const;
     bool IsRecording() const;
     void SetVideoRect(int left, int top, int right, int bottom);
+    void SetVideoRect(const CRect& rect) {
+        SetVideoRect(rect.left, rect.top, rect.right, rect.bottom);
+    }
+    const CRect& GetVideoRect() const { return m_videoRect; }
     void Relayout();
 
     bool HasQualityRecord() const { return m_recordingView != nullptr; }
@@ -45,6 +56,7 @@ public:
     bool m_recordingStartedHere = false;
     CRecordingVideoView* m_recordingView = nullptr;
     CString m_currentVideoPath;
+    WORD m_qualityCode = 0;
 
 private:
     CRecordingVideoView* Recorder() const;

@@ -178,4 +178,28 @@ std::optional<Promotion> PromoteTimeAxis(WORD code, double span, double interval
     return std::nullopt;
 }
 
+int HitTestRegion(int x, int y, int w, int h, int axisCount) {
+    if (y > h - 45) return 1;
+    if (x < 40 && y < h) return 2;
+    if (w - 45 < x && x < w && y < h - 45 && axisCount > 2) return 3;
+    return 0;
+}
+
+Pointer PointerFor(int region, const PointerModes& m) {
+    switch (region) {
+        case 1:
+            return Pointer::kSizeWE;
+        case 2:
+        case 3:
+            return Pointer::kSizeNS;
+        default:
+            break;
+    }
+    if (m.pan) return Pointer::kSizeAll;
+    if (m.zoom) return Pointer::kZoom243;
+    if (!m.predict && !m.moveAnnotation) return Pointer::kArrow;
+    if (m.moveAnnotation) return m.annotationSelected ? Pointer::kMove291 : Pointer::kMove292;
+    return m.erase ? Pointer::kErase264 : Pointer::kPredict181;
+}
+
 }  // namespace graph_axis

@@ -59,4 +59,28 @@ struct Promotion {
 std::optional<Promotion> PromoteTimeAxis(WORD code, double spanSeconds, double intervalSeconds,
                                          double intervalUnits, const CPreciseDateTime& start);
 
+// The strip of the graph control under a point of its client area (width w, height h): 1 the X
+// axis along the bottom 45 px, 2 the left Y axis 40 px wide, 3 the right Y axis 45 px wide (only
+// with more than two axes), 0 the plot area.
+int HitTestRegion(int x, int y, int w, int h, int axisCount);
+
+// The mouse pointer over the control: the sizing arrows over the strips; in the plot area by the
+// view's mode. The program's own pointers are the resources named.
+enum class Pointer {
+    kArrow,
+    kSizeWE,
+    kSizeNS,
+    kSizeAll,
+    kZoom243,
+    kMove292,
+    kMove291,
+    kPredict181,
+    kErase264
+};
+struct PointerModes {
+    bool pan = false, zoom = false, predict = false, moveAnnotation = false,
+         annotationSelected = false, erase = false;
+};
+Pointer PointerFor(int region, const PointerModes& modes);
+
 }  // namespace graph_axis

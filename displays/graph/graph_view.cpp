@@ -42,6 +42,9 @@ VARIANT Slice(const double* column, size_t from, size_t to) {
 int CGraphView::s_graphCounter = 1;
 LONG CGraphView::s_lastSampleCount = 0;
 
+IMPLEMENT_DYNCREATE(CGraphFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CGraphView, CFormView)
+
 CGraphView::CGraphView() : CFormView(GraphViewTemplate()) {
     m_xAxis = MakeXAxisSettings();
     m_savedXAxis = m_xAxis;
@@ -58,17 +61,53 @@ BOOL CGraphView::Create(CWnd* parent, const RECT& rect, UINT id) {
 }
 
 int CGraphView::OnCreate(LPCREATESTRUCT cs) {
+    m_created = 0;
     if (CFormView::OnCreate(cs) == -1) return -1;
     if (!m_graph.SubclassDlgItem(IDC_GRAPH, this)) return -1;
     CRect client;
     GetClientRect(&client);
     m_graph.MoveWindow(0, 0, client.Width(), client.Height());
+    // Made for a document through a creation context: bound to it and to the frame at once.
+    if (auto* doc = dynamic_cast<CVarnelDoc*>(GetDocument()))
+        Attach(doc, dynamic_cast<CGraphFrame*>(GetParentFrame()));
+    BindControlEvents();
     return 0;
 }
 
 void CGraphView::OnSize(UINT type, int cx, int cy) {
     CFormView::OnSize(type, cx, cy);
     if (m_graph.GetSafeHwnd()) m_graph.MoveWindow(0, 0, cx, cy);
+    if (m_frame) m_frame->AllowPositionText(cx >= 400);
+    PlaceAnnotations();
+}
+
+void CGraphView::OnUpdate(CView*, LPARAM, CObject*) {
+    // Only the first update sets the view up.
+    if (m_created) return;
+    auto* doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    auto* frame = dynamic_cast<CGraphFrame*>(GetParentFrame());
+    Attach(doc ? doc : m_doc, frame ? frame : m_frame);
+    m_graph.SetTrackMode(1);
+    m_created = 1;
+    if (CMainFrame* main = MainFrame()) main->EnableAutoLayout();
+    EnableGraphCommands(FALSE);
+    ResetXAxisSettings();
+    ResetPlotSettings();
+    RefreshGraph(TRUE);
+    if (m_doc) m_doc->LayoutToMainFrame();
+    HideCursors();
+    if (m_doc) m_doc->UpdateDisplayFlags();
+    m_font.CreatePointFont(85, "Arial");
+    if (m_doc) m_doc->OpenStartupProject();
+}
+
+void CGraphView::ResetPlotSettings() {
+    for (int i = 0; i < kMaxPlots; ++i) {
+        m_plots[i].TakeLineRow(LineRow(i));
+        m_plots[i].yAutoscale = 1;
+        m_plots[i].yMin = 9999999.0;
+        m_plots[i].yMax = -99999999.0;
+    }
 }
 
 void CGraphView::Attach(CVarnelDoc* doc, CGraphFrame* frame) {

@@ -4,11 +4,13 @@
 // and the plots sharing its Y axis. It writes a run's samples as they arrive, replays a finished
 // run, scales the axes, and saves what it shows as a saved graph of the project.
 
+#include "displays/graph/graph_axis.h"
 #include "displays/graph/graph_tree.h"
 #include "displays/graph/plot_record.h"
 #include "logger/precise_time.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/graph_control.h"
+#include "platform/gdi/objects.h"
 #include "platform/ui/form_view.h"
 
 class CDataTreeBrench;
@@ -18,6 +20,7 @@ class CSettings;
 class CVarnelDoc;
 
 class CGraphView : public CFormView, public CEventSinkHost {
+    DECLARE_DYNCREATE(CGraphView)
 public:
     static constexpr int kMaxPlots = 8;
     static constexpr UINT_PTR kScrollTimer = 1;
@@ -92,10 +95,35 @@ public:
     void ApplyAxisScales(LONG sampleCount, BOOL scrolling, int position);
     void ScaleAxisToData(int axis, LONG first, LONG last, int mode);
     void OnAutoscale();
+    // ---- predict mode: up to seven curves drawn with the mouse
     void TogglePredictMode();
+    void OnAddPrediction();
+    void OnPauseContinue();
+    // Button 1 appends the point to the newest prediction, another button takes its last back.
+    void AddPredictionPoint(double x, double y, SHORT button);
+    void ToggleErasePrediction();
+    void LeavePanZoomModes();
     // Y versus X: `toTime` leaves the mode and draws every plot against time again.
     void OnYvsXGraph(int toTime);
     void HideCursors();
+    // Cursor A at the stored first-cursor point, or cursor B beside it; then the read-out.
+    void ShowCursors();
+    void UpdateCursorReadout();
+
+    // ---- the control's events
+    void OnDblClick();
+    void OnMouseDown(SHORT button, SHORT shift, LONG x, LONG y);
+    void OnMouseMove(SHORT button, SHORT shift, LONG x, LONG y);
+    void OnMouseUp(SHORT button, SHORT shift, LONG x, LONG y);
+    void OnControlEvent1(LONG& value, VARIANT& first, VARIANT& second, bool& flag);
+    void OnControlEvent4(SHORT a, SHORT b, VARIANT& first, VARIANT& second, SHORT& c, LONG& d);
+    void OnPlotClick(SHORT button, SHORT shift, double x, double y, LONG plot, LONG point);
+    void OnPlotAreaClick(SHORT button, SHORT shift, double x, double y);
+    void OnCursorMoved(LONG cursor, double x, double y, LONG index, bool tracking);
+    // The strip of the control under a point of its client area (0 the plot area).
+    int HitTestRegion(LONG x, LONG y) const;
+    // "Format graph" at a list entry (0 the X axis); nothing opens without a plot.
+    void OpenFormatSheet(int entry);
 
     // ---- saved graphs and settings ----
     void OnAddGraphToProject();
@@ -114,10 +142,15 @@ public:
     void UpdatePlotCaption(DWORD dataSetId);
     void LayoutBars();
     void PlaceAnnotations() {}
+    void ResetPlotSettings();
     int ShowDataSet(CDataTreeBrench* dataSet);
     void ShowExperiment(DWORD graphItem);
     void ShowTreeItemChildren(DWORD experimentId);
     void EnableGraphCommands(BOOL enable);
+    // Flips the settings' single-axis flag (saved at once) and clears the graph.
+    void ToggleSingleAxisMode();
+    // The control's title; a saved graph takes it as its name, in the data map too.
+    void SetGraphTitle(const CString& title);
 
     // ---- state ----
     PlotRecordStruct m_plots[kMaxPlots];
@@ -135,6 +168,13 @@ public:
     CGraphTreeBrench* m_currentGraph = nullptr;
     BYTE m_barGraph = 0;
     WORD m_launchChannel = 0;
+    // The axis scale of each sensor's plot, in colour-index order: launch settings start from it.
+    struct SensorScaleStruct {
+        LONG autoScale = 1;
+        double minimum = 0.0;
+        double maximum = 100.0;
+    };
+    SensorScaleStruct m_sensorScales[7];
     BYTE m_scrollTimerRunning = 0;
     BYTE m_playbackTimerRunning = 0;
     LONG m_liveData = 0;
@@ -148,6 +188,34 @@ public:
     LONG m_cursorAIndex = 0;
     BYTE m_predictMode = 0;
     BYTE m_predictActive = 0;
+    BYTE m_created = 0;
+    // The point Display cursor (and the double click) put cursor A on: 1-based plot, index.
+    SHORT m_cursorPlotNumber = 1;
+    LONG m_cursorPointIndex = 0;
+    BYTE m_areaMode = 0;
+    BYTE m_slopeMode = 0;
+    BYTE m_panMode = 0;
+    BYTE m_zoomMode = 0;
+    BYTE m_eraseMode = 0;
+    BYTE m_moveAnnotationMode = 0;
+    BYTE m_annotationSelected = 0;
+    BYTE m_formatSheetOpen = 0;
+    BYTE m_stripPressed = 0;
+    LONG m_lastX = 0, m_lastY = 0;
+    LONG m_downX = 0, m_downY = 0;
+    graph_axis::Pointer m_pointer = graph_axis::Pointer::kArrow;
+    // The plot (1-based) and point the last plot click hit.
+    LONG m_clickedPlot = 0;
+    LONG m_clickedPoint = -1;
+
+    struct PredictionStruct {
+        LONG plot = 0;  // 1-based on the control
+        std::vector<double> x, y;
+    };
+    static constexpr int kMaxPredictions = 7;
+    PredictionStruct m_predictions[kMaxPredictions + 1];
+    SHORT m_predictionCount = 0;
+    SHORT m_removedPredictions = 0;
 
     // One for the whole program: "Graph 1", "Graph 2"... never reset.
     static int s_graphCounter;
@@ -159,6 +227,8 @@ protected:
     void OnSize(UINT type, int cx, int cy) override;
     void OnTimer(UINT_PTR id) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
+    DECLARE_MESSAGE_MAP()
 
 private:
     // What the control's plot at a position holds, so that a grown data set is appended.
@@ -184,7 +254,16 @@ private:
     void SetTimerOrReport(UINT_PTR id, UINT period, BYTE& running);
     CString YFormat(int decimals) const;
 
+    void BindControlEvents();
+    // The mouse pointer for the region and the view's modes.
+    void SetPointer(int region);
+    // One step of a strip drag: the axis maximum moves by a tenth of the range, at least 0.1;
+    // false when the range would be empty and the old one was put back.
+    bool DragAxis(int axis, bool raise);
+    void PlotPrediction(int k);
+
     CCWGraph m_graph;
+    CFont m_font;
     CVarnelDoc* m_doc = nullptr;
     CGraphFrame* m_frame = nullptr;
     Written m_written[kMaxPlots];

@@ -197,27 +197,6 @@ void CGraphView::OnAutoscale() {
     m_xAxis.yAutoscale = 1;
 }
 
-void CGraphView::TogglePredictMode() {
-    // Entering predict mode comes with the drawing of predictions; leaving is all there is yet.
-    if (!m_predictMode) return;
-    m_predictMode = 0;
-    m_predictActive = 0;
-    if (m_frame) m_frame->m_predictMode = m_frame->m_predictDrawing = 0;
-    StartScrollTimer();
-}
-
-void CGraphView::HideCursors() {
-    CDispatchDriver cursors = m_graph.GetCursors();
-    for (LONG c : {2, 3}) {
-        CDispatchDriver cur = cursors.Item(c);
-        cur.SetBool(9, false);
-        cur.SetProperty(8, VarI4(0));
-    }
-    m_cursorCount = 0;
-    m_cursorAPlot = -1;
-    m_cursorBPlot = -1;
-}
-
 // ---- stored settings ----
 
 void CGraphView::ApplyPlotStyle(int p) {

@@ -7,6 +7,7 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
+#include "platform/win/doc_template.h"
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
 #include "logger/settings.h"
@@ -34,22 +35,24 @@ int CTableView::LastSampleOf(const CDataTreeBrench* set) {
 
 CTableView::CTableView() = default;
 
+IMPLEMENT_DYNCREATE(CTableFrame, CChildFrame)
+IMPLEMENT_DYNCREATE(CTableView, CView)
+
 CTableView::~CTableView() {
     if (m_doc && m_doc->m_tableView == this) m_doc->m_tableView = nullptr;
 }
 
 BOOL CTableView::Create(CWnd* parent, CVarnelDoc* doc) {
-    if (!CWnd::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                      AFX_IDW_PANE_FIRST))
-        return FALSE;
-    SetDocument(doc);
-    m_doc = doc;
-    doc->m_tableView = this;
-    return TRUE;
+    CCreateContext context;
+    context.m_pCurrentDoc = doc;
+    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
+                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CTableView::OnCreate(LPCREATESTRUCT cs) {
     if (CView::OnCreate(cs) == -1) return -1;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    if (m_doc) m_doc->m_tableView = this;
     if (CFrameWnd* frame = GetParentFrame()) {
         frame->SetWindowPos(&CWnd::wndTop, 592, 0, 195, 470, 0);
         frame->ShowWindow(SW_SHOW);
@@ -80,11 +83,7 @@ void CTableView::OnInitialUpdate() {
     if (!m_doc) return;
     m_doc->m_tableView = this;
     m_graphView = m_doc->GetGraphView();
-    if (CMainFrame* main = m_doc->m_mainFrame) {
-        CRect area;
-        main->GetClientRect(&area);
-        m_doc->LayoutStandardWindows(area.Width(), area.Height());
-    }
+    m_doc->LayoutToMainFrame();
     CRect client;
     GetClientRect(&client);
     OnSize(0, client.Width(), client.Height());

@@ -21,9 +21,13 @@ class CVarnelDoc;
 
 // The table's child frame: no caption, no sizing border, and nothing in its window menu that
 // moves or sizes it (the document places it).
-class CTableFrame : public CChildFrame {};
+class CTableFrame : public CChildFrame {
+    DECLARE_DYNCREATE(CTableFrame)
+};
 
 class CTableView : public CView {
+    DECLARE_DYNCREATE(CTableView)
+
 public:
     static constexpr UINT kGridId = 100;
     static constexpr UINT_PTR kRefreshTimer = 1;
@@ -43,6 +47,7 @@ public:
     CTableView();
     ~CTableView() override;
 
+    // A table outside the standard windows (a test's, a benchmark's) over `doc`.
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
     void OnInitialUpdate() override;
     // Commands go to the grid first.

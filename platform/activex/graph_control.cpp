@@ -1,6 +1,7 @@
 #include "platform/activex/graph_control.h"
 
 #include <QFocusEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -36,12 +37,24 @@ protected:
         const QPoint g = e->globalPosition().toPoint();
         SetMessagePos(g.x(), g.y());
     }
+    // The graph is drawn into an image of the widget's pixels and then shown: in a plain image
+    // the dense traces of long runs go straight into the pixels, where on the widget every
+    // column of them would go through the painter. The picture is the same either way.
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        if (CWGraph* g = Control())
-            g->Render(p, QRectF(rect()), QSizeF(size()));
-        else
+        CWGraph* g = Control();
+        if (!g) {
             p.fillRect(rect(), palette().window());
+            return;
+        }
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels = (QSizeF(size()) * ratio).toSize();
+        if (m_frame.size() != pixels) m_frame = QImage(pixels, QImage::Format_RGB32);
+        m_frame.setDevicePixelRatio(ratio);
+        QPainter frame(&m_frame);
+        g->Render(frame, QRectF(rect()), QSizeF(size()));
+        frame.end();
+        p.drawImage(QPointF(0, 0), m_frame);
     }
     void mousePressEvent(QMouseEvent* e) override {
         Note(e);
@@ -76,6 +89,9 @@ protected:
                            MAKELPARAM(static_cast<WORD>(width()), static_cast<WORD>(height())));
     }
     bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    QImage m_frame;  // kept between paints while the size stays
 };
 
 }  // namespace

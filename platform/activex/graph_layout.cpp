@@ -24,13 +24,10 @@ bool Overlaps(const QRectF& r, const std::vector<QRectF>& taken) {
 
 }  // namespace
 
-double AxisMap::ToPixel(double v) const {
-    if (log) {
-        if (!(v > 0)) return p0 - (p1 - p0) * 1000;  // far past the low end
-        return p0 + (std::log10(v) - std::log10(vmin)) / (std::log10(vmax) - std::log10(vmin)) *
-                        (p1 - p0);
-    }
-    return p0 + (v - vmin) / (vmax - vmin) * (p1 - p0);
+double AxisMap::LogToPixel(double v) const {
+    if (!(v > 0)) return p0 - (p1 - p0) * 1000;  // far past the low end
+    return p0 +
+           (std::log10(v) - std::log10(vmin)) / (std::log10(vmax) - std::log10(vmin)) * (p1 - p0);
 }
 
 double AxisMap::FromPixel(double p) const {

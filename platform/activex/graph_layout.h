@@ -26,7 +26,11 @@ struct AxisMap {
     double vmin = 0, vmax = 1;
     bool log = false;
     double p0 = 0, p1 = 1;  // pixels of vmin and vmax
-    double ToPixel(double v) const;
+    // Inline for a linear axis: a redraw maps a few points per pixel column.
+    double ToPixel(double v) const {
+        return log ? LogToPixel(v) : p0 + (v - vmin) / (vmax - vmin) * (p1 - p0);
+    }
+    double LogToPixel(double v) const;
     double FromPixel(double p) const;
 };
 

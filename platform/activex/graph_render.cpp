@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -342,11 +343,12 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
     auto newRun = [&] {
         if (t.runs.empty() || !t.runs.back().empty()) t.runs.emplace_back();
     };
-    auto add = [&](size_t i) {
-        t.runs.back().push_back(pixel(i));
+    auto addAt = [&](size_t i, QPointF q) {
+        t.runs.back().push_back(q);
         t.runIndexes.push_back(i);
         ++vertices;
     };
+    auto add = [&](size_t i) { addAt(i, pixel(i)); };
     const bool increasing = xm.p1 > xm.p0;
     if (pts.Monotone() && increasing && !xm.log) {
         // Visible indexes, with one point beyond each side for the lines that leave the area.
@@ -372,9 +374,51 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
         } else {
             t.dense = true;
             newRun();
+            t.runs.back().reserve(4 * columns);
+            t.runIndexes.reserve(4 * columns);
+            t.markers.reserve(2 * columns);
+            t.markerIndexes.reserve(2 * columns);
             bool havePrevious = false;
             size_t previousLast = 0;
             size_t lo = i0;
+            // Points a column, from the last one: where to look for the next edge, and what to
+            // fetch for the edges a few columns on while this column is worked out.
+            constexpr size_t kAhead = 4;  // columns between a fetch and its use
+            size_t step = (i1 - i0) / columns;
+            for (size_t k = 1; k <= kAhead + 1; ++k)
+                pts.Prefetch(i0 + k * step);
+            // A column's vertices go out a few columns after its summary, so that the reads of
+            // its points are under way meanwhile.
+            auto putColumn = [&](const PlotPoints::Summary& sum) {
+                if (havePrevious && sum.first > previousLast + 1)
+                    newRun();  // a gap between the columns
+                const size_t a = std::min(sum.minIdx, sum.maxIdx);
+                const size_t b = std::max(sum.minIdx, sum.maxIdx);
+                // The extremes' Y come with the summary, which saves reading them.
+                auto extreme = [&](size_t i) {
+                    return Bounded(area, xm.ToPixel(xs[i]),
+                                   ym.ToPixel(i == sum.minIdx ? sum.minY : sum.maxY));
+                };
+                const QPointF pa = extreme(a), pb = b == a ? pa : extreme(b);
+                const std::pair<size_t, QPointF> order[4] = {
+                    {sum.first, sum.first == a ? pa : pixel(sum.first)},
+                    {a, pa},
+                    {b, pb},
+                    {sum.last, sum.last == b ? pb : pixel(sum.last)}};
+                size_t lastEmitted = std::numeric_limits<size_t>::max();
+                for (const auto& [i, q] : order)
+                    if (i != lastEmitted) addAt(i, q), lastEmitted = i;
+                t.markers.push_back(sum.minIdx == a ? pa : pb);
+                t.markerIndexes.push_back(sum.minIdx);
+                if (sum.maxIdx != sum.minIdx) {
+                    t.markers.push_back(sum.maxIdx == a ? pa : pb);
+                    t.markerIndexes.push_back(sum.maxIdx);
+                }
+                havePrevious = true;
+                previousLast = sum.last;
+            };
+            PlotPoints::Summary pending[kAhead];
+            size_t summarised = 0;
             for (size_t c = 0; c < columns && lo < i1; ++c) {
                 const size_t hi =
                     c + 1 == columns
@@ -382,27 +426,24 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                         : std::min(
                               pts.LowerBound(xm.FromPixel(area.left() +
                                                           columnWidth * static_cast<double>(c + 1)),
-                                             lo),
+                                             lo, lo + step),
                               i1);
+                step = hi - lo;
+                pts.Prefetch(hi + (kAhead + 1) * step);
+                pts.PrefetchExtremes(hi + 2 * step);
                 const PlotPoints::Summary sum = pts.Summarise(lo, hi);
                 lo = hi;
                 if (!sum.any) continue;
-                if (havePrevious && sum.first > previousLast + 1)
-                    newRun();  // a gap between the columns
-                size_t order[4] = {sum.first, std::min(sum.minIdx, sum.maxIdx),
-                                   std::max(sum.minIdx, sum.maxIdx), sum.last};
-                size_t lastEmitted = std::numeric_limits<size_t>::max();
-                for (size_t i : order)
-                    if (i != lastEmitted) add(i), lastEmitted = i;
-                t.markers.push_back(pixel(sum.minIdx));
-                t.markerIndexes.push_back(sum.minIdx);
-                if (sum.maxIdx != sum.minIdx) {
-                    t.markers.push_back(pixel(sum.maxIdx));
-                    t.markerIndexes.push_back(sum.maxIdx);
-                }
-                havePrevious = true;
-                previousLast = sum.last;
+                for (size_t i : {sum.first, sum.last})
+                    __builtin_prefetch(ys + i);
+                for (size_t i : {sum.first, sum.minIdx, sum.maxIdx, sum.last})
+                    __builtin_prefetch(xs + i);
+                PlotPoints::Summary& slot = pending[summarised++ % kAhead];
+                if (summarised > kAhead) putColumn(slot);
+                slot = sum;
             }
+            for (size_t k = summarised > kAhead ? summarised - kAhead : 0; k < summarised; ++k)
+                putColumn(pending[k % kAhead]);
         }
     } else {
         // Y against X: one pass that merges successive points on the same device pixel.
@@ -495,83 +536,176 @@ std::optional<QRect> DeviceClip(const QPainter& p, const QTransform& w, const QR
     return r.intersected(bounds);
 }
 
-// Writes the spans straight into the scanlines of a plain 32-bit image: the raster engine fills
-// such runs a pixel span at a time, which costs far more than the loop below. False (nothing
-// written) when the device, the painter's state or the colour asks for the engine.
-bool WriteSpans(QPainter& p, const QTransform& w, const std::vector<Span>& spans,
-                const QColor& colour) {
+// Where a painter in its present state would put a line of `colour` into a plain 32-bit image
+// pixel for pixel, so that its spans can go straight into the scanlines: the raster engine fills
+// such runs a pixel span at a time, which costs far more. None when the device, the painter's
+// state or the colour asks for the engine.
+struct SpanTarget {
+    uchar* bits;
+    qsizetype stride;
+    QRect clip;
+};
+std::optional<SpanTarget> ImageTarget(QPainter& p, const QTransform& w, const QColor& colour) {
     QPaintDevice* device = p.device();
-    if (!device || device->devType() != QInternal::Image) return false;
+    if (!device || device->devType() != QInternal::Image) return std::nullopt;
     auto* image = static_cast<QImage*>(device);
     const QImage::Format format = image->format();
     if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
         format != QImage::Format_ARGB32_Premultiplied)
-        return false;
+        return std::nullopt;
     if (colour.alpha() != 255 || image->devicePixelRatio() != 1 || p.deviceTransform() != w ||
         p.opacity() != 1 || p.compositionMode() != QPainter::CompositionMode_SourceOver)
-        return false;
+        return std::nullopt;
     const std::optional<QRect> clip = DeviceClip(p, w, image->rect());
-    if (!clip) return false;
-
+    if (!clip) return std::nullopt;
     // The painter writes into this very buffer; scanLine() could detach it from the engine.
-    uchar* const bits = const_cast<uchar*>(std::as_const(*image).constBits());
-    const qsizetype stride = image->bytesPerLine();
-    const QRgb src = colour.rgba();
-    auto column = [&](int x, int lo, int hi) {
-        if (lo > hi) return;
-        uchar* row = bits + static_cast<qsizetype>(lo) * stride + x * 4;
-        for (int y = lo; y <= hi; ++y, row += stride)
-            *reinterpret_cast<QRgb*>(row) = src;
-    };
-    // The rows a block of neighbouring columns all cover go in row by row, which keeps to the
-    // cache where a column at a time would touch a new line per pixel; the rest per column.
-    std::vector<Span> inside;
-    inside.reserve(spans.size());
-    for (const Span& s : spans) {
-        const int lo = std::max(s.lo, clip->top()), hi = std::min(s.hi, clip->bottom());
-        if (s.x >= clip->left() && s.x <= clip->right() && lo <= hi)
-            inside.push_back({s.x, lo, hi});
-    }
-    for (size_t i = 0; i < inside.size();) {
-        int lo = inside[i].lo, hi = inside[i].hi;
-        size_t j = i + 1;
-        for (; j < inside.size() && j - i < 16 && inside[j].x == inside[j - 1].x + 1; ++j) {
-            const int l = std::max(lo, inside[j].lo), h = std::min(hi, inside[j].hi);
-            if (l > h) break;
-            lo = l, hi = h;
-        }
-        const int x0 = inside[i].x, count = static_cast<int>(j - i);
-        for (int y = lo; y <= hi; ++y)
-            std::fill_n(reinterpret_cast<QRgb*>(bits + static_cast<qsizetype>(y) * stride) + x0,
-                        count, src);
-        for (size_t k = i; k < j; ++k) {
-            column(inside[k].x, inside[k].lo, lo - 1);
-            column(inside[k].x, hi + 1, inside[k].hi);
-        }
-        i = j;
-    }
-    return true;
+    return SpanTarget{const_cast<uchar*>(std::as_const(*image).constBits()), image->bytesPerLine(),
+                      *clip};
 }
 
-// A dense line on a raster device, drawn as the pixels the stroked line would cover: per pixel
-// column one run of rows (a segment into the next column lends each side half of its height),
-// written into a plain image's scanlines or else as rectangles, a block of columns sharing one.
-// Stroking every vertex instead writes a pixel of a solid band several times over, one at a time.
-// False when the device or the pen asks for the stroke.
-bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double width) {
+// The dense line of a plot, waiting to go into the image with those of the plots after it.
+struct WaitingLine {
+    std::vector<Span> spans;
+    QRgb colour;
+};
+
+// Writes the waiting lines, later ones over earlier ones, and empties the list.
+void WriteSpans(const SpanTarget& t, std::vector<WaitingLine>& lines) {
+    int left = t.clip.right() + 1, right = t.clip.left() - 1;
+    for (WaitingLine& line : lines) {
+        auto& spans = line.spans;
+        size_t kept = 0;
+        for (Span s : spans) {
+            s.lo = std::max(s.lo, t.clip.top()), s.hi = std::min(s.hi, t.clip.bottom());
+            if (s.x >= t.clip.left() && s.x <= t.clip.right() && s.lo <= s.hi) spans[kept++] = s;
+        }
+        spans.resize(kept);
+        // One colour: the order within a line does not matter.
+        if (!std::is_sorted(spans.begin(), spans.end(),
+                            [](const Span& a, const Span& b) { return a.x < b.x; }))
+            std::sort(spans.begin(), spans.end(),
+                      [](const Span& a, const Span& b) { return a.x < b.x; });
+        if (!spans.empty())
+            left = std::min(left, spans.front().x), right = std::max(right, spans.back().x);
+    }
+    auto column = [&](int x, int lo, int hi, QRgb src) {
+        uchar* row = t.bits + static_cast<qsizetype>(lo) * t.stride + x * 4;
+        for (int y = lo; y <= hi; ++y, row += t.stride)
+            *reinterpret_cast<QRgb*>(row) = src;
+    };
+    std::vector<size_t> next(lines.size(), 0);
+    if (lines.size() > 1 && lines.size() <= 64) {
+        // Several lines: each pixel of a column once, in the colour of the last line over it,
+        // found by going down the column through the ends of the lines' runs there. Where lines
+        // cover each other, as the dense traces of a long run do, far fewer pixels are written
+        // than line by line.
+        struct End {
+            int y;
+            int line;  // + where its run starts, - 1 after it ends
+        };
+        std::vector<End> ends;
+        int active[64] = {};
+        for (int x = left; x <= right; ++x) {
+            ends.clear();
+            for (size_t k = 0; k < lines.size(); ++k) {
+                const std::vector<Span>& spans = lines[k].spans;
+                for (size_t& i = next[k]; i < spans.size() && spans[i].x == x; ++i) {
+                    ends.push_back({spans[i].lo, static_cast<int>(k) + 1});
+                    ends.push_back({spans[i].hi + 1, -static_cast<int>(k) - 1});
+                }
+            }
+            std::sort(ends.begin(), ends.end(),
+                      [](const End& a, const End& b) { return a.y < b.y; });
+            std::uint64_t over = 0;
+            for (size_t e = 0; e < ends.size();) {
+                const int y = ends[e].y;
+                for (; e < ends.size() && ends[e].y == y; ++e) {
+                    const int k = std::abs(ends[e].line) - 1;
+                    if (ends[e].line > 0 ? active[k]++ == 0 : --active[k] == 0)
+                        over ^= std::uint64_t{1} << k;
+                }
+                if (over && e < ends.size())
+                    column(x, y, ends[e].y - 1, lines[63 - std::countl_zero(over)].colour);
+            }
+        }
+        lines.clear();
+        return;
+    }
+    // One line (or very many, line by line): the rows that up to 16 neighbouring columns all
+    // cover go in a row at a time, which keeps to the cache where a column at a time touches a
+    // new line of memory per pixel; the rest per column.
+    constexpr int kStrip = 16;
+    for (int x0 = left; x0 <= right; x0 += kStrip)
+        for (size_t k = 0; k < lines.size(); ++k) {
+            const std::vector<Span>& spans = lines[k].spans;
+            const QRgb src = lines[k].colour;
+            size_t& i = next[k];
+            while (i < spans.size() && spans[i].x < x0 + kStrip) {
+                int lo = spans[i].lo, hi = spans[i].hi;
+                size_t j = i + 1;
+                for (; j < spans.size() && spans[j].x < x0 + kStrip &&
+                       spans[j].x == spans[j - 1].x + 1;
+                     ++j) {
+                    const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
+                    if (l > h) break;
+                    lo = l, hi = h;
+                }
+                const int count = static_cast<int>(j - i);
+                for (int y = lo; count > 1 && y <= hi; ++y)
+                    std::fill_n(
+                        reinterpret_cast<QRgb*>(t.bits + static_cast<qsizetype>(y) * t.stride) +
+                            spans[i].x,
+                        count, src);
+                for (size_t c = i; c < j; ++c) {
+                    if (count > 1) {
+                        column(spans[c].x, spans[c].lo, lo - 1, src);
+                        column(spans[c].x, hi + 1, spans[c].hi, src);
+                    } else {
+                        column(spans[c].x, spans[c].lo, spans[c].hi, src);
+                    }
+                }
+                i = j;
+            }
+        }
+    lines.clear();
+}
+
+// A dense line on a raster device as the pixels the stroked line would cover: per pixel column
+// one run of rows (a segment into the next column lends each side half of its height), and the
+// segments that cross more than two columns (`far`). Stroking every vertex instead writes a pixel
+// of a solid band several times over, one at a time. False when the device or the pen asks for
+// the stroke.
+bool DenseSpans(QPainter& p, const Trace& t, double width, std::vector<Span>& spans,
+                std::vector<QLineF>& far) {
     if (!t.dense || !p.paintEngine() || p.paintEngine()->type() != QPaintEngine::Raster)
         return false;
     const QTransform w = p.worldTransform();
     if (w.type() > QTransform::TxScale || w.m11() <= 0 || w.m22() <= 0) return false;
     if (width > 0 && (width * w.m11() > 1 || width * w.m22() > 1)) return false;
 
-    std::vector<Span> spans;
-    std::vector<QLineF> far;  // segments across more than two columns
+    // The mapping and flooring of QTransform and std::floor, done here for the few vertices per
+    // column there are.
+    const QTransform::TransformationType type = w.type();
+    const double sx = w.m11(), sy = w.m22(), dx = w.dx(), dy = w.dy();
+    auto map = [&](QPointF q) {
+        switch (type) {
+            case QTransform::TxNone:
+                return q;
+            case QTransform::TxTranslate:
+                return QPointF(q.x() + dx, q.y() + dy);
+            default:
+                return QPointF(sx * q.x() + dx, sy * q.y() + dy);
+        }
+    };
+    auto floorOf = [](double v) {
+        if (!(std::abs(v) < 1e9)) return static_cast<int>(std::floor(v));
+        const int i = static_cast<int>(v);
+        return i - (v < i);
+    };
     bool open = false;
     Span cur{};
-    auto add = [&](int x, double y0, double y1) {
-        const int lo = static_cast<int>(std::floor(std::min(y0, y1)));
-        const int hi = static_cast<int>(std::floor(std::max(y0, y1)));
+    auto add = [&](int x, int y0, int y1) {
+        const int lo = std::min(y0, y1), hi = std::max(y0, y1);
         if (open && x == cur.x) {
             cur.lo = std::min(cur.lo, lo), cur.hi = std::max(cur.hi, hi);
             return;
@@ -579,56 +713,62 @@ bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double wid
         if (open) spans.push_back(cur);
         open = true, cur = {x, lo, hi};
     };
+    size_t vertices = 0;
+    for (const auto& run : t.runs)
+        vertices += run.size();
+    spans.reserve(vertices);
     for (const auto& run : t.runs) {
         if (run.size() < 2) continue;
         if (open) spans.push_back(cur), open = false;  // a gap is not bridged within a column
-        QPointF a = w.map(run.front());
+        QPointF a = map(run.front());
+        int ax = floorOf(a.x()), ay = floorOf(a.y());
         for (size_t i = 1; i < run.size(); ++i) {
-            const QPointF b = w.map(run[i]);
-            const double ax = std::floor(a.x()), bx = std::floor(b.x());
+            const QPointF b = map(run[i]);
+            const int bx = floorOf(b.x()), by = floorOf(b.y());
             if (ax == bx) {
-                add(static_cast<int>(ax), a.y(), b.y());
-            } else if (std::abs(ax - bx) == 1) {
-                const double mid = (a.y() + b.y()) / 2;
-                add(static_cast<int>(ax), a.y(), mid);
-                add(static_cast<int>(bx), mid, b.y());
+                add(ax, ay, by);
+            } else if (ax - bx == 1 || bx - ax == 1) {
+                const int mid = floorOf((a.y() + b.y()) / 2);
+                add(ax, ay, mid);
+                add(bx, mid, by);
             } else {
                 far.emplace_back(a, b);
             }
-            a = b;
+            a = b, ax = bx, ay = by;
         }
     }
     if (open) spans.push_back(cur);
+    return true;
+}
 
+// Spans and far segments in device pixels, through the painter.
+void PaintSpans(QPainter& p, const QColor& colour, const std::vector<Span>& spans,
+                std::vector<QLineF> lines) {
     std::vector<QRect> rects;
-    auto lines = std::move(far);
-    if (!WriteSpans(p, w, spans, colour)) {
-        // Neighbouring columns share the rows they all cover, filled as one rectangle; what
-        // sticks out is stroked, which costs less than a rectangle a row.
-        auto column = [&](int x, int lo, int hi) {
-            if (lo <= hi)
-                lines.emplace_back(QPointF(x + 0.5, lo + 0.5), QPointF(x + 0.5, hi + 0.5));
-        };
-        for (size_t i = 0; i < spans.size();) {
-            int lo = spans[i].lo, hi = spans[i].hi;
-            size_t j = i + 1;
-            for (; j < spans.size() && j - i < 64 && spans[j].x == spans[j - 1].x + 1; ++j) {
-                const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
-                if (l > h) break;
-                lo = l, hi = h;
-            }
-            if (j - i < 4 || hi - lo < 8) {
-                column(spans[i].x, spans[i].lo, spans[i].hi);
-                ++i;
-                continue;
-            }
-            rects.emplace_back(QPoint(spans[i].x, lo), QPoint(spans[j - 1].x, hi));
-            for (size_t k = i; k < j; ++k) {
-                column(spans[k].x, spans[k].lo, lo - 1);
-                column(spans[k].x, hi + 1, spans[k].hi);
-            }
-            i = j;
+    // Neighbouring columns share the rows they all cover, filled as one rectangle; what sticks
+    // out is stroked, which costs less than a rectangle a row.
+    auto column = [&](int x, int lo, int hi) {
+        if (lo <= hi) lines.emplace_back(QPointF(x + 0.5, lo + 0.5), QPointF(x + 0.5, hi + 0.5));
+    };
+    for (size_t i = 0; i < spans.size();) {
+        int lo = spans[i].lo, hi = spans[i].hi;
+        size_t j = i + 1;
+        for (; j < spans.size() && j - i < 64 && spans[j].x == spans[j - 1].x + 1; ++j) {
+            const int l = std::max(lo, spans[j].lo), h = std::min(hi, spans[j].hi);
+            if (l > h) break;
+            lo = l, hi = h;
         }
+        if (j - i < 4 || hi - lo < 8) {
+            column(spans[i].x, spans[i].lo, spans[i].hi);
+            ++i;
+            continue;
+        }
+        rects.emplace_back(QPoint(spans[i].x, lo), QPoint(spans[j - 1].x, hi));
+        for (size_t k = i; k < j; ++k) {
+            column(spans[k].x, spans[k].lo, lo - 1);
+            column(spans[k].x, hi + 1, spans[k].hi);
+        }
+        i = j;
     }
     p.save();
     p.setWorldTransform(QTransform());
@@ -638,7 +778,6 @@ bool DrawDenseLine(QPainter& p, const Trace& t, const QColor& colour, double wid
     p.setPen(QPen(colour, 0));
     if (!lines.empty()) p.drawLines(lines.data(), static_cast<int>(lines.size()));
     p.restore();
-    return true;
 }
 
 void DrawFill(QPainter& p, const Plot& plot, const Trace& t, double base) {
@@ -695,18 +834,38 @@ void RenderGraph(QPainter& p, const GraphState& s, const QRectF& target, QSizeF 
         }
     }
     if (!s.style.bar) {
+        // Dense lines that go straight into the image wait for each other, until a plot drawn
+        // by the painter comes between.
+        std::vector<WaitingLine> waiting;
+        std::optional<SpanTarget> target;
+        auto writeWaiting = [&] {
+            if (!waiting.empty()) WriteSpans(*target, waiting);
+        };
         for (size_t i = 0; i < s.plots.size(); ++i) {
             const Plot& plot = s.plots[i];
             if (plot.lineStyle == 0) continue;
             const double width = plot.lineStyle == 1 ? plot.width : 1;
             const Qt::PenStyle style = PlotPenStyle(plot.lineStyle);
-            if (style == Qt::SolidLine &&
-                DrawDenseLine(p, traces[i], Colour(plot.lineColor), width))
+            const QColor colour = Colour(plot.lineColor);
+            std::vector<Span> spans;
+            std::vector<QLineF> far;  // segments across more than two columns
+            if (style == Qt::SolidLine && DenseSpans(p, traces[i], width, spans, far)) {
+                if (const auto t = ImageTarget(p, p.worldTransform(), colour)) {
+                    target = t;
+                    waiting.push_back({std::move(spans), colour.rgba()});
+                    if (far.empty()) continue;
+                    spans.clear();
+                }
+                writeWaiting();
+                PaintSpans(p, colour, spans, std::move(far));
                 continue;
-            p.setPen(QPen(Colour(plot.lineColor), width, style, Qt::FlatCap, Qt::MiterJoin));
+            }
+            writeWaiting();
+            p.setPen(QPen(colour, width, style, Qt::FlatCap, Qt::MiterJoin));
             for (const auto& run : traces[i].runs)
                 if (run.size() > 1) p.drawPolyline(run.data(), static_cast<int>(run.size()));
         }
+        writeWaiting();
         for (size_t i = 0; i < s.plots.size(); ++i)
             DrawMarkers(p, s.plots[i], traces[i].markers);
     }

@@ -11,7 +11,7 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 // 64^6 points is past kMaxPoints, so no store needs a seventh level.
 constexpr size_t kMaxLevels = 6;
-size_t g_levelLimit = 0;
+PlotPoints::Method g_method = PlotPoints::Method::Summaries;
 
 constexpr size_t BlockSize(size_t level) {
     size_t size = PlotPoints::kBlock;
@@ -22,6 +22,15 @@ constexpr size_t BlockSize(size_t level) {
 
 bool Finite(double x, double y) {
     return std::isfinite(x) && std::isfinite(y);
+}
+
+// How many of the values, which never decrease, lie below x: where x would go. No branch on the
+// values, so the loads of a block go out together.
+size_t CountBelow(const double* v, size_t n, double x) {
+    size_t c = 0;
+    for (size_t k = 0; k < n; ++k)
+        c += v[k] < x;
+    return c;
 }
 
 // The summary of two neighbouring runs, `a` first; the earlier of equal extremes wins.
@@ -99,8 +108,10 @@ struct PlotPoints::Store {
     // Level k holds capacity / 64^(k+1) blocks of 64^(k+1) points; only complete ones are written.
     std::array<Blocks, kMaxLevels> levels;
     size_t levelCount = 0;
+    std::unique_ptr<Edge[]> edges;
 
     void AllocateLevels() {
+        edges.reset(new Edge[capacity]);
         for (levelCount = 0; levelCount < kMaxLevels && BlockSize(levelCount) <= capacity;
              ++levelCount)
             levels[levelCount].Allocate(capacity / BlockSize(levelCount));
@@ -111,8 +122,8 @@ struct PlotPoints::Store {
     }
 };
 
-void PlotPoints::LimitSummaryLevels(size_t levels) {
-    g_levelLimit = levels;
+void PlotPoints::UseMethod(Method method) {
+    g_method = method;
 }
 
 PlotPoints::PlotPoints(DoubleArray x, DoubleArray y) {
@@ -155,6 +166,7 @@ std::shared_ptr<const PlotPoints> PlotPoints::Appended(const double* x, const do
             std::memcpy(grown->yOwn.get(), m_y, m_n * sizeof(double));
         }
         grown->AllocateLevels();
+        std::copy_n(store->edges.get(), m_n, grown->edges.get());
         // A level this store lacks has no complete block within m_n points.
         for (size_t k = 0; k < store->levelCount; ++k)
             grown->levels[k].CopyFrom(store->levels[k], m_n / BlockSize(k),
@@ -186,13 +198,17 @@ void PlotPoints::Extend(size_t from, size_t to) {
     const size_t b = from / kBlock;
     double runX = b ? st.levels[0].lastX[b - 1] : -kInf;
     Block blk{runX, kInf, -kInf, 0, 0, 0, 0, false, true};
+    bool gap = false;  // since the block's start
     for (size_t i = b * kBlock; i < from; ++i) {
         const double xv = xs[i], yv = ys[i];
         if (std::isfinite(xv))
             runX = xv;
         else
             blk.xFinite = false;
-        if (!Finite(xv, yv)) continue;
+        if (!Finite(xv, yv)) {
+            gap = true;
+            continue;
+        }
         const auto idx = static_cast<std::uint32_t>(i);
         if (!blk.any) blk.first = idx;
         blk.any = true;
@@ -200,9 +216,11 @@ void PlotPoints::Extend(size_t from, size_t to) {
         if (yv < blk.minY) blk.minY = yv, blk.minIdx = idx;
         if (yv > blk.maxY) blk.maxY = yv, blk.maxIdx = idx;
     }
+    Edge* const edges = st.edges.get();
     for (size_t i = from; i < to; ++i) {
         const double xv = xs[i], yv = ys[i];
         blk.xFinite &= std::isfinite(xv);
+        gap |= !Finite(xv, yv);
         if (std::isfinite(xv)) {
             if (xv < m_lastX) m_monotone = false;
             m_lastX = runX = xv;
@@ -217,11 +235,29 @@ void PlotPoints::Extend(size_t from, size_t to) {
                 m_xlo = std::min(m_xlo, xv), m_xhi = std::max(m_xhi, xv);
             }
         }
+        const size_t base = i & ~(kBlock - 1);
+        edges[i].headMin = gap ? kNoEdge : static_cast<std::uint8_t>(blk.minIdx - base);
+        edges[i].headMax = gap ? kNoEdge : static_cast<std::uint8_t>(blk.maxIdx - base);
         if ((i + 1) % kBlock == 0) {
             blk.lastX = runX;
             if (blk.any) m_ylo = std::min(m_ylo, blk.minY), m_yhi = std::max(m_yhi, blk.maxY);
             if (st.levelCount) st.levels[0].Put(i / kBlock, blk);
             blk = Block{runX, kInf, -kInf, 0, 0, 0, 0, false, true};
+            gap = false;
+            // The block's tails, from its end back; equals take the earlier point.
+            double lo = kInf, hi = -kInf;
+            std::uint8_t minAt = kNoEdge, maxAt = kNoEdge;
+            bool tailGap = false;
+            for (size_t k = kBlock; k-- > 0;) {
+                const double y = ys[base + k];
+                tailGap |= !Finite(xs[base + k], y);
+                if (!tailGap) {
+                    if (y <= lo) lo = y, minAt = static_cast<std::uint8_t>(k);
+                    if (y >= hi) hi = y, maxAt = static_cast<std::uint8_t>(k);
+                }
+                edges[base + k].tailMin = tailGap ? kNoEdge : minAt;
+                edges[base + k].tailMax = tailGap ? kNoEdge : maxAt;
+            }
         }
     }
     if (blk.any && to % kBlock)
@@ -256,7 +292,15 @@ void PlotPoints::Extend(size_t from, size_t to) {
 
 size_t PlotPoints::Levels() const {
     const size_t n = m_store->levelCount;
-    return g_levelLimit ? std::min(n, g_levelLimit) : n;
+    switch (g_method) {
+        case Method::Summaries:
+            return n;
+        case Method::Blocks:
+            return std::min<size_t>(n, 1);
+        case Method::Scan:
+            break;
+    }
+    return 0;
 }
 
 const PlotPoints::Blocks& PlotPoints::Level(size_t k) const {
@@ -279,50 +323,102 @@ bool PlotPoints::YRange(double& lo, double& hi) const {
     return true;
 }
 
-size_t PlotPoints::LowerBound(double x, size_t from) const {
+size_t PlotPoints::LowerBound(double x, size_t from, size_t guess) const {
     const double* xs = m_x;
     auto at = [&](size_t i) { return std::isfinite(xs[i]) && xs[i] >= x; };
-    const size_t complete = m_store->levelCount ? m_n / kBlock : 0;
-    const Blocks* blocks = complete ? &Level(0) : nullptr;
-    // Within a complete block: halving when its X are all finite, else a scan.
-    auto within = [&](size_t b, size_t lo) {
-        const size_t end = (b + 1) * kBlock;
-        if (blocks->xFinite[b])
-            return static_cast<size_t>(
-                std::partition_point(xs + lo, xs + end, [x](double v) { return v < x; }) - xs);
-        for (size_t i = lo; i < end; ++i)
-            if (at(i)) return i;
-        return end;
-    };
-    size_t i = from;
-    if (i < complete * kBlock && i % kBlock) {
-        const size_t b = i / kBlock;
-        if (blocks->lastX[b] >= x) {
-            i = within(b, i);
-            if (i < (b + 1) * kBlock) return i;
+    if (from >= m_n) return m_n;
+    if (guess < m_n && g_method != Method::Scan) {
+        // Monotone X: the answer is where X reaches x and the finite X before it does not.
+        constexpr size_t kNear = 16;
+        size_t g = std::max(guess, from);
+        if (at(g)) {
+            for (size_t k = 0; k < kNear; ++k, --g) {
+                if (g == from) return g;
+                if (!std::isfinite(xs[g - 1])) break;
+                if (xs[g - 1] < x) return g;
+            }
+        } else {
+            const size_t start = g;
+            while (g < m_n && g - start < kNear && std::isfinite(xs[g]) && xs[g] < x)
+                ++g;
+            if (g > start) {
+                // X below x from start to g, and so before it.
+                if (g == m_n) return m_n;
+                if (at(g)) return g;
+                from = g;
+            }
         }
-        i = (b + 1) * kBlock;
     }
-    for (; i < m_n && i / kBlock >= complete; ++i)
-        if (at(i)) return i;
-    if (i >= m_n) return m_n;
-    // Whole blocks: widen steps from the start, then halve. Blocks' last finite X never
-    // decreases on monotone data.
-    for (size_t b = i / kBlock; b < complete;) {
-        size_t lo = b, hi = b, step = 1;
-        const double* lastX = blocks->lastX.get();
-        while (hi < complete && lastX[hi] < x)
-            lo = hi + 1, hi = std::min(complete, lo + step), step *= 2;
-        b = static_cast<size_t>(
-            std::partition_point(lastX + lo, lastX + hi, [x](double v) { return v < x; }) - lastX);
-        if (b >= complete) break;
-        const size_t j = within(b, b * kBlock);
-        if (j < (b + 1) * kBlock) return j;
-        ++b;  // its last X came from before it: not monotone after all
+    const size_t complete = g_method != Method::Scan && m_store->levelCount ? m_n / kBlock : 0;
+    size_t i = from;
+    while (i / kBlock < complete) {
+        const size_t b = i / kBlock, end = (b + 1) * kBlock;
+        if (Level(0).lastX[b] >= x) {
+            if (Level(0).xFinite[b]) {
+                const size_t j = b * kBlock + CountBelow(xs + b * kBlock, kBlock, x);
+                if (j < end) return std::max(i, j);
+            } else {
+                for (; i < end; ++i)
+                    if (at(i)) return i;
+            }
+        }
+        // Past block b; a block whose last X came from before it holds none, so go on.
+        i = FirstReaching(0, b + 1, x) * kBlock;
     }
-    for (i = std::max(i, complete * kBlock); i < m_n; ++i)
+    for (; i < m_n; ++i)
         if (at(i)) return i;
     return m_n;
+}
+
+void PlotPoints::Prefetch(size_t i) const {
+    if (i == 0 || i >= m_n) return;
+    __builtin_prefetch(m_x + i);
+    __builtin_prefetch(m_store->edges.get() + i - 1);
+    __builtin_prefetch(m_store->edges.get() + i);
+    const size_t b = i / kBlock;
+    if (g_method != Method::Summaries || m_store->levelCount < 2 || b == 0) return;
+    // A range that ends in block b may end with the blocks before it in their parent, one that
+    // starts there with the blocks after it.
+    const Blocks& level = Level(0);
+    __builtin_prefetch(&level.prefix[b - 1]);
+    if (b + 2 <= m_n / kBlock) __builtin_prefetch(&level.suffix[b + 1]);
+}
+
+void PlotPoints::PrefetchExtremes(size_t i) const {
+    if (i == 0 || i >= m_n || g_method != Method::Summaries) return;
+    const Edge* edges = m_store->edges.get();
+    const Edge head = edges[i - 1];
+    const size_t before = (i - 1) & ~(kBlock - 1);
+    if (head.headMin != kNoEdge) {
+        __builtin_prefetch(m_y + before + head.headMin);
+        __builtin_prefetch(m_y + before + head.headMax);
+    }
+    const size_t base = i & ~(kBlock - 1);
+    if (base + kBlock > m_n || base == i) return;
+    const Edge tail = edges[i];
+    if (tail.tailMin != kNoEdge) {
+        __builtin_prefetch(m_y + base + tail.tailMin);
+        __builtin_prefetch(m_y + base + tail.tailMax);
+    }
+}
+
+size_t PlotPoints::FirstReaching(size_t k, size_t j, double x) const {
+    const size_t count = m_n / BlockSize(k);
+    if (j >= count) return count;
+    const double* last = Level(k).lastX.get();
+    size_t start = j, end = count;
+    if (k + 1 < m_store->levelCount) {
+        // Within j's parent, or past it when the parent ends below x: in the first parent that
+        // reaches it (its last child does), or among the children of the incomplete one.
+        const size_t parent = j / kBlock;
+        end = std::min(count, (parent + 1) * kBlock);
+        if (parent < m_n / BlockSize(k + 1) && Level(k + 1).lastX[parent] < x) {
+            start = std::min(count, FirstReaching(k + 1, parent + 1, x) * kBlock);
+            end = std::min(count, start + kBlock);
+        }
+    }
+    // The top level has fewer than 64 complete blocks; a level below, at most one parent's.
+    return start + CountBelow(last + start, end - start, x);
 }
 
 PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
@@ -336,6 +432,7 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
         level[k] = &Level(k);
     const double* xs = m_x;
     const double* ys = m_y;
+    const Edge* edges = g_method == Method::Summaries ? m_store->edges.get() : nullptr;
     // The extremes so far, kept at hand; the earliest of equals wins throughout. A block's
     // indexes are read once it is known to hold the answer.
     double lowest = kInf, highest = -kInf;
@@ -353,37 +450,66 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
         if (yv < lowest) lowest = yv, minAt = {nullptr, i};
         if (yv > highest) highest = yv, maxAt = {nullptr, i};
     };
+    auto points = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i)
+            point(i);
+    };
+    // Points first..last, all of them finite, with their extremes at minIdx and maxIdx.
+    auto whole = [&](size_t first, size_t last, size_t minIdx, size_t maxIdx) {
+        if (!any) any = true, s.first = first;
+        lastAt = {nullptr, last};
+        if (ys[minIdx] < lowest) lowest = ys[minIdx], minAt = {nullptr, minIdx};
+        if (ys[maxIdx] > highest) highest = ys[maxIdx], maxAt = {nullptr, maxIdx};
+    };
+    auto run = [&](const Block& r) {
+        if (!r.any) return;
+        if (!any) any = true, s.first = r.first;
+        lastAt = {nullptr, r.last};
+        if (r.minY < lowest) lowest = r.minY, minAt = {nullptr, r.minIdx};
+        if (r.maxY > highest) highest = r.maxY, maxAt = {nullptr, r.maxIdx};
+    };
     constexpr size_t kShift = 6;  // 64 == 1 << 6
     size_t i = lo;
-    while (i < hi) {
-        if (!levels || (i & (kBlock - 1)) || i + kBlock > hi) {
-            point(i++);
-            continue;
+    // The head, up to the first block edge: the tail of lo's block when the range reaches the
+    // block's end.
+    if (!levels) {
+        points(lo, hi);
+        i = hi;
+    } else if (i & (kBlock - 1)) {
+        const size_t edge = (i | (kBlock - 1)) + 1;
+        if (edge > hi) {
+            points(i, hi);
+        } else if (edges && edges[i].tailMin != kNoEdge) {
+            const size_t base = edge - kBlock;
+            whole(i, edge - 1, base + edges[i].tailMin, base + edges[i].tailMax);
+        } else {
+            points(i, edge);
         }
-        // The largest block that starts here and ends in the range.
+        i = std::min(edge, hi);
+    }
+    // Whole blocks, each run of them as large a summary as lies within the range.
+    const size_t wholeEnd = hi & ~(kBlock - 1);
+    while (i < wholeEnd) {
         size_t k = 0, shift = kShift;
         while (k + 1 < levels && !(i & ((size_t{1} << (shift + kShift)) - 1)) &&
-               i + (size_t{1} << (shift + kShift)) <= hi)
+               i + (size_t{1} << (shift + kShift)) <= wholeEnd)
             ++k, shift += kShift;
         const Blocks& b = *level[k];
         const size_t j = i >> shift;
         if (k + 1 < levels) {
-            // A run of these blocks to the parent's end, or from the parent's start to hi.
+            // A run of these blocks to the parent's end, or from the parent's start on.
             const size_t parent = shift + kShift;
             const size_t parentEnd = ((i >> parent) + 1) << parent;
-            const Block* run = nullptr;
             if (i & ((size_t{1} << parent) - 1)) {
-                if (parentEnd <= hi) run = &b.suffix[j], i = parentEnd;
+                if (parentEnd <= wholeEnd) {
+                    run(b.suffix[j]);
+                    i = parentEnd;
+                    continue;
+                }
             } else {
-                const size_t last = (hi >> shift) - 1;
-                run = &b.prefix[last], i = (last + 1) << shift;
-            }
-            if (run) {
-                if (!run->any) continue;
-                if (!any) any = true, s.first = run->first;
-                lastAt = {nullptr, run->last};
-                if (run->minY < lowest) lowest = run->minY, minAt = {nullptr, run->minIdx};
-                if (run->maxY > highest) highest = run->maxY, maxAt = {nullptr, run->maxIdx};
+                const size_t last = (wholeEnd >> shift) - 1;
+                run(b.prefix[last]);
+                i = (last + 1) << shift;
                 continue;
             }
         }
@@ -395,8 +521,16 @@ PlotPoints::Summary PlotPoints::Summarise(size_t lo, size_t hi) const {
         if (mn < lowest) lowest = mn, minAt = {&b, j};
         if (mx > highest) highest = mx, maxAt = {&b, j};
     }
+    // The rest, from a block's start: the head of hi's block.
+    if (i < hi) {
+        if (edges && edges[hi - 1].headMin != kNoEdge)
+            whole(i, hi - 1, i + edges[hi - 1].headMin, i + edges[hi - 1].headMax);
+        else
+            points(i, hi);
+    }
     if (!any) return s;
     s.any = true;
+    s.minY = lowest, s.maxY = highest;
     s.last = lastAt.blocks ? lastAt.blocks->last[lastAt.at] : lastAt.at;
     s.minIdx = minAt.blocks ? minAt.blocks->minIdx[minAt.at] : minAt.at;
     s.maxIdx = maxAt.blocks ? maxAt.blocks->maxIdx[maxAt.at] : maxAt.at;

@@ -52,6 +52,13 @@ UINT CArchive::Read(void* buffer, UINT count) {
     auto* out = static_cast<BYTE*>(buffer);
     UINT done = 0;
     while (done < count) {
+        // A block larger than the buffer goes straight from the file once the buffer is used up.
+        if (m_pos >= m_end && count - done >= m_buffer.size()) {
+            const UINT n = m_file->Read(out + done, count - done);
+            if (n == 0) break;
+            done += n;
+            continue;
+        }
         FillBuffer();
         if (m_pos >= m_end) break;
         const size_t n = std::min<size_t>(count - done, m_end - m_pos);
@@ -77,6 +84,15 @@ void CArchive::Write(const void* buffer, size_t count) {
     const auto* in = static_cast<const BYTE*>(buffer);
     while (count > 0) {
         if (m_pos == m_buffer.size()) Flush();
+        // A block larger than the buffer goes straight to the file, after what is buffered.
+        if (count >= m_buffer.size()) {
+            Flush();
+            const UINT n = static_cast<UINT>(std::min<size_t>(count, 1u << 30));
+            m_file->Write(in, n);
+            in += n;
+            count -= n;
+            continue;
+        }
         const size_t n = std::min(count, m_buffer.size() - m_pos);
         std::memcpy(m_buffer.data() + m_pos, in, n);
         m_pos += n;

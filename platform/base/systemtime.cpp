@@ -2,7 +2,23 @@
 
 #include <ctime>
 
+namespace {
+
+platform::LocalTimeSource g_source = nullptr;
+void* g_context = nullptr;
+
+}  // namespace
+
+void platform::SetLocalTimeSource(LocalTimeSource source, void* context) {
+    g_source = source;
+    g_context = context;
+}
+
 void GetLocalTime(SYSTEMTIME* time) {
+    if (g_source) {
+        g_source(time, g_context);
+        return;
+    }
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     std::tm local{};

@@ -22,5 +22,12 @@ struct FILETIME {
 
 // The local time now, to the millisecond.
 void GetLocalTime(SYSTEMTIME* time);
+
+namespace platform {
+// Where GetLocalTime reads the time; tests set a clock of their own (the virtual clock's). A
+// null source returns to the system clock.
+using LocalTimeSource = void (*)(SYSTEMTIME* time, void* context);
+void SetLocalTimeSource(LocalTimeSource source, void* context = nullptr);
+}  // namespace platform
 // Fails (FALSE) for times beyond the signed 64-bit range, as on Windows.
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime);

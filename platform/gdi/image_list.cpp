@@ -12,6 +12,17 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int) {
     return TRUE;
 }
 
+BOOL CImageList::Create(UINT bitmapId, int cx, int grow, COLORREF mask) {
+    CBitmap strip;
+    if (cx <= 0 || !strip.LoadBitmap(bitmapId)) return FALSE;
+    const QImage& all = strip.GetImage();
+    const int count = all.width() / cx;
+    if (!Create(cx, all.height(), ILC_MASK, count, grow)) return FALSE;
+    for (int i = 0; i < count; ++i)
+        AddImage(all.copy(i * cx, 0, cx, all.height()), mask);
+    return TRUE;
+}
+
 BOOL CImageList::DeleteImageList() {
     if (!m_created) return FALSE;
     m_images.clear();
@@ -21,11 +32,22 @@ BOOL CImageList::DeleteImageList() {
 
 int CImageList::Add(CBitmap* bitmap, COLORREF mask) {
     if (!m_created || !bitmap || !bitmap->GetSafeHandle()) return -1;
+    const QImage& strip = bitmap->GetImage();
+    // A bitmap several images wide adds one image per width, as on Windows.
+    const int count = m_size.cx > 0 ? std::max(1, strip.width() / m_size.cx) : 1;
+    const int first = GetImageCount();
+    for (int n = 0; n < count; ++n)
+        AddImage(count == 1 ? strip : strip.copy(n * m_size.cx, 0, m_size.cx, strip.height()),
+                 mask);
+    return first;
+}
+
+int CImageList::AddImage(const QImage& picture, COLORREF mask) {
     QImage image(m_size.cx, m_size.cy, QImage::Format_ARGB32);
     image.fill(Qt::black);
     {
         QPainter painter(&image);
-        painter.drawImage(0, 0, bitmap->GetImage());
+        painter.drawImage(0, 0, picture);
     }
     if (m_masked) {
         const QRgb key = qRgb(GetRValue(mask), GetGValue(mask), GetBValue(mask));

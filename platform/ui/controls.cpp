@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProxyStyle>
@@ -82,6 +83,26 @@ public:
 
 private:
     UINT m_set, m_kill;
+};
+
+// A static with SS_NOTIFY tells its parent of a click on it, and keeps its clicks from the window
+// beneath it (a plain static lets them through, as on Windows).
+class ClickWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        const auto type = e->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+            type != QEvent::MouseButtonDblClick)
+            return false;
+        if (e->type() != QEvent::MouseButtonRelease) return true;
+        auto* widget = static_cast<QWidget*>(o);
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (mouse->button() == Qt::LeftButton &&
+            widget->rect().contains(mouse->position().toPoint()))
+            NotifyParent(widget, STN_CLICKED);
+        return true;
+    }
 };
 
 constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
@@ -216,7 +237,22 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     if (cs.style & SS_SUNKEN) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (type == SS_BLACKFRAME) label->setFrameStyle(QFrame::Box | QFrame::Plain);
     if (type == SS_ETCHEDHORZ) label->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    if (cs.style & SS_NOTIFY) label->installEventFilter(new ClickWatcher(label));
     return label;
+}
+
+void CStatic::OnLButtonUp(UINT flags, CPoint point) {
+    // A static that draws itself gets its clicks as messages.
+    CRect client;
+    GetClientRect(&client);
+    if ((GetStyle() & SS_NOTIFY) && client.PtInRect(point)) {
+        if (CWnd* parent = GetParent())
+            parent->SendMessage(WM_COMMAND,
+                                MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID()), STN_CLICKED),
+                                reinterpret_cast<LPARAM>(m_hWnd));
+        return;
+    }
+    CWnd::OnLButtonUp(flags, point);
 }
 
 void CStatic::SetWindowText(LPCTSTR text) {

@@ -20,6 +20,8 @@ class CStatic : public CWnd {
 public:
     BOOL Create(LPCTSTR text, DWORD style, const RECT& rect, CWnd* parent, UINT id = 0xFFFF);
     void SetWindowText(LPCTSTR text) override;
+    // With SS_NOTIFY a click is STN_CLICKED to the parent.
+    void OnLButtonUp(UINT flags, CPoint point) override;
 
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;

@@ -2,6 +2,8 @@
 
 #include "platform/ui/dialog.h"
 
+IMPLEMENT_DYNAMIC(CFormView, CView)
+
 int CFormView::OnCreate(LPCREATESTRUCT cs) {
     if (CView::OnCreate(cs) == -1) return -1;
     for (const DialogItem& item : m_template->items) {

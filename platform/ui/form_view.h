@@ -10,7 +10,7 @@
 #include "platform/win/frame.h"
 
 class CFormView : public CView {
-public:
+    DECLARE_DYNAMIC(CFormView)
     explicit CFormView(const DialogTemplate& dialogTemplate) : m_template(&dialogTemplate) {}
     const DialogTemplate& GetTemplate() const { return *m_template; }
 

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QColorDialog>
 #include <QDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/gdi/printer.h"
+#include "platform/ui/color_dialog.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/menu_view.h"
 #include "platform/ui/styles.h"
@@ -140,9 +142,23 @@ UINT ModalHost::RunPopupMenu(CMenu& popup, int x, int y) {
     return chosen;
 }
 
+int ModalHost::RunQtDialog(QDialog& dialog) {
+    return dialog.exec();
+}
+
 int ModalHost::RunPageSetupDialog() {
     QPageSetupDialog dialog(&DefaultPrinter());
     return dialog.exec() == QDialog::Accepted ? IDOK : IDCANCEL;
+}
+
+int ModalHost::RunColorDialog(CColorDialog& dialog) {
+    CWnd* parent = dialog.GetParent();
+    const COLORREF c = dialog.GetColor();
+    const QColor chosen = QColorDialog::getColor(QColor(GetRValue(c), GetGValue(c), GetBValue(c)),
+                                                 parent ? parent->GetWidget() : nullptr);
+    if (!chosen.isValid()) return IDCANCEL;
+    dialog.SetColor(RGB(chosen.red(), chosen.green(), chosen.blue()));
+    return IDOK;
 }
 
 QPrinter& DefaultPrinter() {

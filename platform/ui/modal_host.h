@@ -7,7 +7,9 @@
 class CWnd;
 class CDialog;
 class CPrintDialog;
+class CColorDialog;
 class CMenu;
+class QDialog;
 
 namespace platform {
 
@@ -26,6 +28,10 @@ public:
     virtual UINT RunPopupMenu(CMenu& popup, int x, int y);
     // The page set-up dialog: IDOK when a printer and page were chosen.
     virtual int RunPageSetupDialog();
+    // The colour picker: IDOK with the dialog's colour set, or IDCANCEL.
+    virtual int RunColorDialog(CColorDialog& dialog);
+    // A dialog of Qt's own (file and folder choosers): QDialog::Accepted or QDialog::Rejected.
+    virtual int RunQtDialog(QDialog& dialog);
 
     static ModalHost& Current();
     // Installs a host (tests install their script); nullptr returns to the Qt host.

@@ -1,7 +1,15 @@
 #include "platform/ui/tree_ctrl.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include "platform/gdi/image_list.h"
+#include "platform/win/message_pos.h"
 
 namespace {
 
@@ -23,11 +31,171 @@ BOOL CTreeCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
     return CWnd::Create(WC_TREEVIEW, "", style, rect, parent, id);
 }
 
+// Mouse presses and F2 become the control's notifications; the check box does not tick
+// itself: the parent decides what a click on it means.
+class CTreeCtrl::Events : public QObject {
+public:
+    Events(CTreeCtrl* owner, QObject* parent) : QObject(parent), m_owner(owner) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick: {
+                auto* me = static_cast<QMouseEvent*>(e);
+                const QPoint g = me->globalPosition().toPoint();
+                platform::SetMessagePos(g.x(), g.y());
+                if (me->button() == Qt::RightButton) {
+                    m_owner->Notify(NM_RCLICK);
+                    return true;
+                }
+                if (me->button() != Qt::LeftButton) return false;
+                QTreeWidget* tree = m_owner->Tree();
+                if (QTreeWidgetItem* item = tree->itemAt(me->position().toPoint()))
+                    tree->setCurrentItem(item);
+                m_owner->Notify(e->type() == QEvent::MouseButtonDblClick ? NM_DBLCLK : NM_CLICK);
+                return false;
+            }
+            case QEvent::KeyPress:
+                if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_F2) {
+                    m_owner->EditLabel(m_owner->GetSelectedItem());
+                    return true;
+                }
+                return false;
+            default:
+                return false;
+        }
+    }
+
+private:
+    CTreeCtrl* m_owner;
+};
+
 QWidget* CTreeCtrl::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
     auto* tree = new QTreeWidget(parentWidget);
     tree->setColumnCount(1);
     tree->header()->hide();
+    tree->setIconSize(QSize(16, 16));
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* events = new Events(this, tree);
+    tree->viewport()->installEventFilter(events);
+    tree->installEventFilter(events);
     return tree;
+}
+
+void CTreeCtrl::Notify(int code) {
+    CWnd* parent = GetParent();
+    if (!parent) return;
+    NMHDR nm;
+    nm.hwndFrom = GetSafeHwnd();
+    nm.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+    nm.code = code;
+    parent->SendMessage(WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+}
+
+CImageList* CTreeCtrl::SetImageList(CImageList* list, int type) {
+    CImageList*& slot = type == TVSIL_STATE ? m_stateImages : m_normalImages;
+    CImageList* old = slot;
+    slot = list;
+    if (QTreeWidget* tree = Tree())
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            ShowImage(Handle(*it));
+    return old;
+}
+
+CImageList* CTreeCtrl::GetImageList(int type) const {
+    return type == TVSIL_STATE ? m_stateImages : m_normalImages;
+}
+
+void CTreeCtrl::ShowImage(HTREEITEM h) {
+    auto* item = reinterpret_cast<QTreeWidgetItem*>(h);
+    if (!item || !m_normalImages) return;
+    const QImage image = m_normalImages->GetImage(item->data(0, kImage).toInt());
+    item->setIcon(0, image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
+}
+
+HTREEITEM CTreeCtrl::HitTest(CPoint point, UINT* flags) const {
+    QTreeWidget* tree = Tree();
+    UINT hit = TVHT_NOWHERE;
+    QTreeWidgetItem* item = nullptr;
+    if (tree) {
+        const QPoint at = tree->viewport()->mapFrom(tree, QPoint(point.x, point.y));
+        item = tree->itemAt(at);
+        if (item) {
+            const QRect r = tree->visualItemRect(item);
+            // The check box comes first, then the picture, then the text.
+            const int box = item->data(0, kStateImage).toInt() != 0 ? 20 : 0;
+            const int icon = m_normalImages ? 20 : 0;
+            if (at.x() < r.left() + box)
+                hit = TVHT_ONITEMSTATEICON;
+            else if (at.x() < r.left() + box + icon)
+                hit = TVHT_ONITEMICON;
+            else
+                hit = TVHT_ONITEMLABEL;
+        }
+    }
+    if (flags) *flags = hit;
+    return item ? Handle(item) : nullptr;
+}
+
+BOOL CTreeCtrl::GetItemRect(HTREEITEM h, LPRECT rect, BOOL) const {
+    QTreeWidget* tree = Tree();
+    QTreeWidgetItem* item = Item(h);
+    if (!tree || !item || !rect) return FALSE;
+    QRect r = tree->visualItemRect(item);
+    if (!r.isValid()) return FALSE;
+    r.moveTopLeft(tree->viewport()->mapTo(tree, r.topLeft()));
+    *rect = CRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+    return TRUE;
+}
+
+QLineEdit* CTreeCtrl::EditLabel(HTREEITEM h) {
+    QTreeWidget* tree = Tree();
+    QTreeWidgetItem* item = Item(h);
+    if (!tree || !item) return nullptr;
+    EndEditLabelNow(TRUE);
+    CWnd* parent = GetParent();
+    NMTVDISPINFO info;
+    info.hdr = {GetSafeHwnd(), static_cast<UINT_PTR>(GetDlgCtrlID()), TVN_BEGINLABELEDIT};
+    info.item.hItem = h;
+    const std::string text = item->text(0).toStdString();
+    info.item.pszText = const_cast<char*>(text.c_str());
+    if (parent && parent->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info)))
+        return nullptr;
+    m_editItem = h;
+    m_editor = new QLineEdit(item->text(0), tree->viewport());
+    m_editor->setGeometry(tree->visualItemRect(item));
+    m_editor->selectAll();
+    m_editor->show();
+    m_editor->setFocus();
+    QObject::connect(m_editor, &QLineEdit::returnPressed, m_editor,
+                     [this] { EndEditLabelNow(FALSE); });
+    return m_editor;
+}
+
+QLineEdit* CTreeCtrl::GetEditControl() const {
+    return m_editor;
+}
+
+BOOL CTreeCtrl::EndEditLabelNow(BOOL cancel) {
+    if (!m_editor) return FALSE;
+    QLineEdit* editor = m_editor;
+    const HTREEITEM h = m_editItem;
+    m_editor = nullptr;
+    m_editItem = nullptr;
+    const std::string text = editor->text().toStdString();
+    editor->hide();
+    editor->deleteLater();
+    QTreeWidgetItem* item = Item(h);
+    if (!item) return FALSE;
+    NMTVDISPINFO info;
+    info.hdr = {GetSafeHwnd(), static_cast<UINT_PTR>(GetDlgCtrlID()), TVN_ENDLABELEDIT};
+    info.item.hItem = h;
+    info.item.pszText = cancel ? nullptr : const_cast<char*>(text.c_str());
+    CWnd* parent = GetParent();
+    const LRESULT accepted =
+        parent ? parent->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info))
+               : 0;
+    if (accepted && !cancel && Item(h)) item->setText(0, QString::fromStdString(text));
+    return TRUE;
 }
 
 QTreeWidget* CTreeCtrl::Tree() const {
@@ -57,6 +225,8 @@ HTREEITEM CTreeCtrl::InsertItem(LPCTSTR text, int image, int selectedImage, HTRE
     item->setData(0, kSelectedImage, selectedImage);
     item->setData(0, kStateImage, 0);
     item->setData(0, kData, QVariant::fromValue<qulonglong>(0));
+    item->setFlags(item->flags() & ~Qt::ItemIsUserCheckable);
+    ShowImage(Handle(item));
     return Handle(item);
 }
 
@@ -143,6 +313,7 @@ BOOL CTreeCtrl::SetItemImage(HTREEITEM h, int image, int selectedImage) {
     if (!item) return FALSE;
     item->setData(0, kImage, image);
     item->setData(0, kSelectedImage, selectedImage);
+    ShowImage(h);
     return TRUE;
 }
 

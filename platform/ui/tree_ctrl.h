@@ -2,6 +2,8 @@
 // CTreeCtrl: the tree view control ("SysTreeView32") on a Qt tree widget, with item data and
 // state images (the check-box pictures: 1 unticked, 2 ticked).
 
+#include "platform/base/geometry.h"
+#include "platform/win/messages.h"
 #include "platform/win/wnd.h"
 
 class QTreeWidget;
@@ -20,6 +22,44 @@ constexpr UINT TVE_EXPAND = 2;
 constexpr UINT INDEXTOSTATEIMAGEMASK(UINT i) {
     return i << 12;
 }
+constexpr int TVSIL_NORMAL = 0;
+constexpr int TVSIL_STATE = 2;
+
+// Hit-test results.
+constexpr UINT TVHT_NOWHERE = 0x0001;
+constexpr UINT TVHT_ONITEMICON = 0x0002;
+constexpr UINT TVHT_ONITEMLABEL = 0x0004;
+constexpr UINT TVHT_ONITEMSTATEICON = 0x0040;
+constexpr UINT TVHT_ONITEM = TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON;
+
+// Notifications to the parent (WM_NOTIFY): the mouse ones carry an NMHDR; the label edits an
+// NMTVDISPINFO, whose text is null when the edit was cancelled. A nonzero answer to the begin
+// notification refuses the edit; to the end notification, it accepts the new text.
+constexpr int NM_CLICK = -2;
+constexpr int NM_DBLCLK = -3;
+constexpr int NM_RCLICK = -5;
+constexpr int TVN_BEGINLABELEDIT = -410;
+constexpr int TVN_ENDLABELEDIT = -411;
+
+struct TVITEM {
+    UINT mask = 0;
+    HTREEITEM hItem = nullptr;
+    UINT state = 0;
+    UINT stateMask = 0;
+    LPTSTR pszText = nullptr;
+    int cchTextMax = 0;
+    int iImage = 0;
+    int iSelectedImage = 0;
+    int cChildren = 0;
+    LPARAM lParam = 0;
+};
+struct NMTVDISPINFO {
+    NMHDR hdr;
+    TVITEM item;
+};
+
+class CImageList;
+class QLineEdit;
 
 class CTreeCtrl : public CWnd {
 public:
@@ -51,10 +91,30 @@ public:
     BOOL SelectItem(HTREEITEM item);
     HTREEITEM GetSelectedItem() const;
 
+    // The pictures of the items (TVSIL_NORMAL) and of their check boxes (TVSIL_STATE); the
+    // control does not own them. Returns the list it had.
+    CImageList* SetImageList(CImageList* list, int type);
+    CImageList* GetImageList(int type) const;
+    // The item at a point of the control's client area; `flags` tells which part was hit.
+    HTREEITEM HitTest(CPoint point, UINT* flags = nullptr) const;
+    BOOL GetItemRect(HTREEITEM item, LPRECT rect, BOOL textOnly) const;
+    // Starts editing the item's label in place (asking the parent first); the editor, or null.
+    QLineEdit* EditLabel(HTREEITEM item);
+    QLineEdit* GetEditControl() const;
+    // Ends the edit: the parent is told the new text, or null for a cancel.
+    BOOL EndEditLabelNow(BOOL cancel);
+
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
 
 private:
+    class Events;
+    void Notify(int code);
+    void ShowImage(HTREEITEM item);
     QTreeWidget* Tree() const;
     QTreeWidgetItem* Item(HTREEITEM h) const;  // null for an item not in this tree
+    CImageList* m_normalImages = nullptr;
+    CImageList* m_stateImages = nullptr;
+    QLineEdit* m_editor = nullptr;
+    HTREEITEM m_editItem = nullptr;
 };

@@ -3,6 +3,8 @@
 using platform::msgmap::Kind;
 using platform::msgmap::MessageMap;
 
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+
 const MessageMap* CCmdTarget::GetThisMessageMap() {
     static const MessageMap map{nullptr, {}};
     return &map;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/base/cstring.h"
+#include "platform/base/object.h"
 #include "platform/win/messages.h"
 
 class CCmdTarget;
@@ -74,9 +75,9 @@ struct CmdHandlerInfo {
     CCmdTarget* target = nullptr;
 };
 
-class CCmdTarget {
-public:
-    virtual ~CCmdTarget() = default;
+class CCmdTarget : public CObject {
+    DECLARE_DYNAMIC(CCmdTarget)
+    ~CCmdTarget() override = default;
 
     // Finds a handler for the command (code CN_COMMAND or a control notification) or for its
     // update (CN_UPDATE_COMMAND_UI, extra = the CCmdUI) and runs it. With `info`, only reports

@@ -79,6 +79,12 @@ void UpdatePopupOf(CWnd* target, CMenu* popup) {
 
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
+IMPLEMENT_DYNAMIC(CView, CWnd)
+IMPLEMENT_DYNCREATE(CFrameWnd, CWnd)
+IMPLEMENT_DYNAMIC(CMDIFrameWnd, CFrameWnd)
+IMPLEMENT_DYNCREATE(CMDIChildWnd, CFrameWnd)
+
 // ---- CDocument ----
 
 CDocument::CDocument() = default;
@@ -129,6 +135,12 @@ CView::~CView() {
     if (m_pDocument) m_pDocument->RemoveView(this);
 }
 
+BOOL CView::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
+                   CWnd* parent, UINT id, CCreateContext* context) {
+    if (context && context->m_pCurrentDoc && !m_hWnd) SetDocument(context->m_pCurrentDoc);
+    return CWnd::Create(className, windowName, style, rect, parent, id);
+}
+
 void CView::SetDocument(CDocument* document) {
     if (m_pDocument == document) return;
     CDocument* old = m_pDocument;
@@ -164,7 +176,55 @@ BOOL CView::OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) {
 
 // ---- CFrameWnd ----
 
-CFrameWnd::~CFrameWnd() = default;
+CFrameWnd::~CFrameWnd() {
+    // The views go first, while their frame is still whole enough to be their parent.
+    while (!m_createdViews.empty())
+        m_createdViews.pop_back();
+}
+
+BOOL CFrameWnd::LoadFrame(UINT idResource, DWORD style, CWnd* parent, CCreateContext* context) {
+    m_nIDHelp = idResource;
+    CWinApp* app = AfxGetApp();
+    m_loadContext = context;
+    const BOOL created = Create(nullptr, app ? app->m_pszAppName.GetString() : "", style,
+                                CRect(0, 0, 300, 200), parent);
+    m_loadContext = nullptr;
+    return created;
+}
+
+int CFrameWnd::OnCreate(LPCREATESTRUCT cs) {
+    if (CWnd::OnCreate(cs) == -1) return -1;
+    return OnCreateClient(cs, m_loadContext) ? 0 : -1;
+}
+
+BOOL CFrameWnd::OnCreateClient(LPCREATESTRUCT, CCreateContext* context) {
+    if (!context || !context->m_pNewViewClass) return TRUE;
+    return CreateView(context) != nullptr;
+}
+
+CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id) {
+    if (!context || !context->m_pNewViewClass) return nullptr;
+    const CRuntimeClass* viewClass = context->m_pNewViewClass;
+    if (!viewClass->IsDerivedFrom(RUNTIME_CLASS(CView))) {
+        qWarning("varnel.frame: %s is not a view class", viewClass->m_lpszClassName);
+        return nullptr;
+    }
+    std::unique_ptr<CView> view(static_cast<CView*>(viewClass->CreateObject()));
+    if (!view) {
+        qWarning("varnel.frame: %s cannot be made by class", viewClass->m_lpszClassName);
+        return nullptr;
+    }
+    CRect client;
+    GetClientRect(&client);
+    if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, client, this, id, context)) {
+        qWarning("varnel.frame: the %s could not be created", viewClass->m_lpszClassName);
+        return nullptr;
+    }
+    CView* made = view.get();
+    m_createdViews.push_back(std::move(view));
+    if (id == AFX_IDW_PANE_FIRST) PlacePane(made);
+    return made;
+}
 
 QWidget* CFrameWnd::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
     auto* w = new FrameWidget(parentWidget);
@@ -214,6 +274,9 @@ BOOL CFrameWnd::GetWindowPlacement(WINDOWPLACEMENT* placement) const {
 }
 
 void CFrameWnd::InitialUpdateFrame(CDocument*, BOOL makeVisible) {
+    if (!GetActiveView())
+        if (auto* pane = dynamic_cast<CView*>(GetDlgItem(static_cast<int>(AFX_IDW_PANE_FIRST))))
+            SetActiveView(pane, FALSE);
     if (CView* view = GetActiveView()) view->OnInitialUpdate();
     if (makeVisible) ShowWindow(SW_SHOW);
 }
@@ -357,6 +420,11 @@ int CWinApp::Run() {
     if (!m_pMainWnd) return ExitInstance();
     QApplication::exec();
     return ExitInstance();
+}
+
+CDocTemplate* CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
+    m_docTemplates.push_back(std::move(docTemplate));
+    return m_docTemplates.back().get();
 }
 
 void CWinApp::SetRegistryKey(LPCTSTR company) {

@@ -3,12 +3,16 @@
 // a frame offers it to its active view (which offers it to its document), then handles it itself,
 // then, when it is the main frame, offers it to the application. An MDI main frame first offers it
 // to its active child frame.
+//
+// A frame loaded with a creation context makes its view from the context's view class, and owns
+// it; the view joins the context's document before its own creation runs.
 
 #include <memory>
 #include <vector>
 
 #include "platform/base/object.h"
 #include "platform/ui/menu.h"
+#include "platform/win/doc_template.h"
 #include "platform/win/wnd.h"
 
 class CView;
@@ -18,8 +22,8 @@ class QMdiArea;
 
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 
-class CDocument : public CCmdTarget, public CObject {
-public:
+class CDocument : public CCmdTarget {
+    DECLARE_DYNAMIC(CDocument)
     CDocument();
     ~CDocument() override;
 
@@ -49,8 +53,11 @@ private:
 };
 
 class CView : public CWnd {
-public:
+    DECLARE_DYNAMIC(CView)
     ~CView() override;
+    // Joins the context's document, if any, then creates the window.
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                UINT id, CCreateContext* context = nullptr);
     CDocument* GetDocument() const { return m_pDocument; }
     // Binds the view to its document (the document lists it).
     void SetDocument(CDocument* document);
@@ -77,7 +84,7 @@ struct WINDOWPLACEMENT {
 };
 
 class CFrameWnd : public CWnd {
-public:
+    DECLARE_DYNCREATE(CFrameWnd)
     // showCmd is SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED or SW_SHOWNORMAL.
     BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const;
     ~CFrameWnd() override;
@@ -86,7 +93,17 @@ public:
                 CWnd* parent = nullptr, const MenuTemplate* menu = nullptr);
     BOOL DestroyWindow() override;
 
-    // The frame's first update: its active view's initial update, then the frame shown.
+    // Creates the frame for resource `idResource` (its title is the application's name), and, when
+    // the context names a view class, the view that fills it.
+    virtual BOOL LoadFrame(UINT idResource, DWORD style, CWnd* parent = nullptr,
+                           CCreateContext* context = nullptr);
+    // Makes a view of the context's class as the child `id`, owned by the frame; null on failure.
+    CWnd* CreateView(CCreateContext* context, UINT id = AFX_IDW_PANE_FIRST);
+    // The resource the frame was loaded from.
+    UINT m_nIDHelp = 0;
+
+    // The frame's first update: with no active view, its pane becomes the active view; then that
+    // view's initial update, then the frame shown.
     void InitialUpdateFrame(CDocument* doc, BOOL makeVisible);
     // Qt's layouts place the bars and the client area themselves.
     void RecalcLayout() {}
@@ -109,6 +126,9 @@ public:
     void OnClose() override;
 
 protected:
+    int OnCreate(LPCREATESTRUCT cs) override;
+    // Makes the client area's content; the default makes the context's view.
+    virtual BOOL OnCreateClient(LPCREATESTRUCT cs, CCreateContext* context);
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
     QMainWindow* MainWindow() const;
     // Places a view that fills the frame.
@@ -118,12 +138,15 @@ private:
     HWND m_activeView = nullptr;
     CMenu* m_menu = nullptr;
     std::unique_ptr<CMenu> m_ownMenu;
+    // Only while LoadFrame runs.
+    CCreateContext* m_loadContext = nullptr;
+    std::vector<std::unique_ptr<CView>> m_createdViews;
 };
 
 class CMDIChildWnd;
 
 class CMDIFrameWnd : public CFrameWnd {
-public:
+    DECLARE_DYNAMIC(CMDIFrameWnd)
     CMDIChildWnd* MDIGetActive() const;
     void MDIActivate(CWnd* child);
     QMdiArea* MdiArea() const;
@@ -135,7 +158,7 @@ protected:
 };
 
 class CMDIChildWnd : public CFrameWnd {
-public:
+    DECLARE_DYNCREATE(CMDIChildWnd)
     BOOL Create(LPCTSTR className, LPCTSTR title, DWORD style, const RECT& rect,
                 CMDIFrameWnd* parent);
     CMDIFrameWnd* GetMDIFrame() const;
@@ -170,6 +193,11 @@ public:
     // Reads the recent-file list ("Recent File List", File1..FileN) of up to `maxMRU` entries.
     void LoadStdProfileSettings(UINT maxMRU = 4);
     const std::vector<CString>& GetRecentFileList() const { return m_recentFiles; }
+    // Registers a template, kept until the application goes; returns it.
+    CDocTemplate* AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate);
+    const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const {
+        return m_docTemplates;
+    }
 
     CWnd* m_pMainWnd = nullptr;
     CString m_pszAppName;
@@ -178,6 +206,7 @@ public:
 private:
     CString ProfileKey(LPCTSTR section) const;
     std::vector<CString> m_recentFiles;
+    std::vector<std::unique_ptr<CDocTemplate>> m_docTemplates;
 };
 
 CWinApp* AfxGetApp();

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <ctime>
 #include <deque>
 #include <map>
 #include <utility>
@@ -114,7 +115,40 @@ struct VirtualClock::State {
 };
 
 VirtualClock::VirtualClock() : m_state(std::make_unique<State>()) {}
-VirtualClock::~VirtualClock() = default;
+VirtualClock::~VirtualClock() {
+    if (m_localTimeSet) SetLocalTimeSource(nullptr);
+}
+
+void VirtualClock::SetLocalTime(const SYSTEMTIME& at) {
+    std::tm t{};
+    t.tm_year = at.wYear - 1900;
+    t.tm_mon = at.wMonth - 1;
+    t.tm_mday = at.wDay;
+    t.tm_hour = at.wHour;
+    t.tm_min = at.wMinute;
+    t.tm_sec = at.wSecond;
+    m_localSeconds = static_cast<long long>(::timegm(&t)) * 1000 + at.wMilliseconds;
+    m_localBase = m_now;
+    m_localTimeSet = true;
+    SetLocalTimeSource(
+        [](SYSTEMTIME* time, void* context) {
+            const auto* clock = static_cast<const VirtualClock*>(context);
+            const long long ms =
+                clock->m_localSeconds + static_cast<long long>(clock->m_now - clock->m_localBase);
+            const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+            std::tm local{};
+            ::gmtime_r(&seconds, &local);
+            time->wYear = static_cast<WORD>(local.tm_year + 1900);
+            time->wMonth = static_cast<WORD>(local.tm_mon + 1);
+            time->wDayOfWeek = static_cast<WORD>(local.tm_wday);
+            time->wDay = static_cast<WORD>(local.tm_mday);
+            time->wHour = static_cast<WORD>(local.tm_hour);
+            time->wMinute = static_cast<WORD>(local.tm_min);
+            time->wSecond = static_cast<WORD>(local.tm_sec);
+            time->wMilliseconds = static_cast<WORD>(ms % 1000);
+        },
+        this);
+}
 
 bool VirtualClock::DoStartTimer(HWND hwnd, UINT_PTR id, UINT periodMs) {
     const UINT period = periodMs == 0 ? 1 : periodMs;  // a zero period fires as fast as it can

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/base/systemtime.h"
 #include "platform/base/types.h"
 
 namespace platform {
@@ -59,6 +60,9 @@ public:
     // Milliseconds until the next timer is due, or -1 when none runs.
     LONGLONG NextDue() const;
     UINT Period(HWND hwnd, UINT_PTR id) const;
+    // From now on GetLocalTime reads `at` plus the virtual time passed since this call, until the
+    // clock goes.
+    void SetLocalTime(const SYSTEMTIME& at);
 
     bool StopTimer(HWND hwnd, UINT_PTR id) override;
     void StopTimers(HWND hwnd) override;
@@ -73,6 +77,10 @@ private:
     struct State;
     std::unique_ptr<State> m_state;
     ULONGLONG m_now = 0;
+    // The local time at m_localBase, in milliseconds since 1970 as if it were UTC.
+    long long m_localSeconds = 0;
+    ULONGLONG m_localBase = 0;
+    bool m_localTimeSet = false;
 };
 
 }  // namespace platform

@@ -28,6 +28,8 @@ void platform::InstallWindowWidgetSide(const WindowWidgetSide* side) {
 
 const CWnd CWnd::wndTop, CWnd::wndBottom, CWnd::wndTopMost, CWnd::wndNoTopMost;
 
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {

@@ -52,7 +52,7 @@ constexpr SHORT GET_WHEEL_DELTA_WPARAM(WPARAM w) {
 constexpr int WHEEL_DELTA = 120;
 
 class CWnd : public CCmdTarget {
-public:
+    DECLARE_DYNAMIC(CWnd)
     CWnd();
     ~CWnd() override;
     CWnd(const CWnd&) = delete;

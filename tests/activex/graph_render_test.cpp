@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QSvgRenderer>
 #include <cmath>
+#include <random>
 
 #include "platform/activex/graph_render.h"
 #include "platform/gdi/dc.h"
@@ -473,25 +474,103 @@ TEST_F(GraphRenderTest, AppendsInChunksDrawScaleAndSnapLikeOneWrite) {
     }
 }
 
-TEST_F(GraphRenderTest, ThePyramidDrawsWhatSixtyFourPointBlocksAloneDraw) {
+namespace {
+
+// Points that make summaries work hard, for a plot area 352 px wide showing X 0..10: columns of
+// 0 to 400 points with unevenly spaced X, points on and just before each column's left edge that
+// are the extremes of their columns, repeated X, level columns whose extremes tie, NaN and
+// infinite X and Y, and a gap across several columns.
+void Tricky(std::vector<double>& x, std::vector<double>& y) {
+    std::mt19937 rng(5);
+    auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng);
+    };
+    const double nan = std::nan(""), inf = HUGE_VAL;
+    auto edge = [](int c) { return (static_cast<double>(40 + c) - 40) / (392 - 40) * 10; };
+    double before = 5;  // the last Y of the column before
+    for (int c = 0; c < 352; ++c) {
+        const double lo = edge(c), hi = edge(c + 1);
+        const double level = c % 2 ? 7 : 3;
+        // Each column's extremes at its two ends, unless stretches tie them.
+        x.push_back(std::nextafter(lo, -inf)), y.push_back(before);
+        x.push_back(lo), y.push_back(c % 4 < 2 ? level - 3.1 : level + 3.1);
+        before = c % 3 ? level + 3.1 : level - 3.1;
+        const int count = c % 37 == 5 ? 0 : static_cast<int>(rng() % 400);
+        const double spread = c % 5 == 0 ? 0 : uniform(0, 2.9);
+        double at = lo;
+        for (int k = 0; k < count; ++k) {
+            if (rng() % 5)
+                at = std::min(std::nextafter(hi, -inf), at + uniform(0, 2 * (hi - lo) / count));
+            x.push_back(at);
+            switch (rng() % 11) {
+                case 0:
+                    y.push_back(level);  // in a column of spread 0, ties both extremes
+                    break;
+                case 1:
+                    y.push_back(rng() % 2 ? nan : -inf);
+                    break;
+                default:
+                    y.push_back(level + uniform(-spread, spread));
+                    break;
+            }
+            if (rng() % 97 == 0) x.back() = nan;
+        }
+    }
+    for (size_t i = x.size() / 2; i < x.size() / 2 + 3000; ++i)
+        y[i] = nan;
+}
+
+}  // namespace
+
+// Whatever summaries a redraw uses, it draws what a scan of every point draws: as a line, filled
+// and as bars, at two resolutions.
+class SummaryRenderTest : public GraphRenderTest {
+protected:
+    void ExpectDrawnAsByAScan(const std::vector<double>& x, const std::vector<double>& y,
+                              double xmin, double xmax) {
+        using Method = PlotPoints::Method;
+        const CDispatchDriver plot = AddPlot(x, y);
+        Axes().Item(1).SetDouble(3, xmin);
+        Axes().Item(1).SetDouble(2, xmax);
+        for (const std::string look : {"line", "fill", "bars"}) {
+            SCOPED_TRACE(look);
+            if (look == "fill") plot.SetLong(9020, 1);
+            if (look == "bars") {
+                ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
+            }
+            auto pictures = [&](Method m) {
+                PlotPoints::UseMethod(m);
+                std::vector<QImage> out{Render(), Render(400, 300, 2.5)};
+                PlotPoints::UseMethod(Method::Summaries);
+                return out;
+            };
+            const std::vector<QImage> scan = pictures(Method::Scan);
+            EXPECT_EQ(pictures(Method::Summaries), scan);
+            EXPECT_EQ(pictures(Method::Blocks), scan);
+            if (look == "line") last = scan[0];
+        }
+    }
+    QImage last;
+};
+
+TEST_F(SummaryRenderTest, ALongSeriesInAViewOffTheBlockEdges) {
     std::vector<double> x, y;
     Series(2000000, false, x, y);
-    const CDispatchDriver plot = AddPlot(x, y);
-    Axes().Item(1).SetDouble(3, 0.37);  // a view that starts off the block edges
-    Axes().Item(1).SetDouble(2, 9.1);
-    for (const std::string look : {"line", "fill", "bars"}) {
-        SCOPED_TRACE(look);
-        if (look == "fill") plot.SetLong(9020, 1);
-        if (look == "bars") {
-            ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
+    ExpectDrawnAsByAScan(x, y, 0.37, 9.1);
+}
+
+TEST_F(SummaryRenderTest, PointsOnColumnEdgesGapsAndTies) {
+    ASSERT_EQ(PlotArea(), QRectF(QPointF(40, 21), QPointF(392, 269)));  // the edges Tricky knows
+    std::vector<double> x, y;
+    Tricky(x, y);
+    double lastX = -HUGE_VAL;  // X never decreases, so the summaries are what draws
+    for (double v : x)
+        if (std::isfinite(v)) {
+            ASSERT_GE(v, lastX);
+            lastX = v;
         }
-        const QImage pyramid = Render(), pyramidTwice = Render(400, 300, 2.5);
-        PlotPoints::LimitSummaryLevels(1);
-        const QImage flat = Render(), flatTwice = Render(400, 300, 2.5);
-        PlotPoints::LimitSummaryLevels(0);
-        EXPECT_EQ(pyramid, flat);
-        EXPECT_EQ(pyramidTwice, flatTwice);
-    }
+    ExpectDrawnAsByAScan(x, y, 0, 10);
+    SaveTestImage(last, "graph_tricky_points");
 }
 
 namespace {
@@ -635,5 +714,35 @@ TEST_F(GraphRenderTest, ADenseLineInAThirtyTwoBitImageMatchesThePaintersDrawing)
             EXPECT_EQ(Unmatched(written, painted), 0);
             EXPECT_EQ(Unmatched(painted, written), 0);
         }
+    }
+}
+
+// Dense lines that go into the image together keep their order: where they cover each other,
+// the later plot shows, and each shows where only it lies.
+TEST_F(GraphRenderTest, DenseLinesWrittenTogetherShowTheLaterPlotOnTop) {
+    const size_t n = 200000;
+    const struct {
+        COLORREF colour;
+        double mid, half;  // a band of noise about mid
+    } bands[] = {{kRed, 5, 3}, {kBlue, 5, 1.5}, {kGreen, 5.75, 0.5}};
+    std::vector<double> x(n);
+    for (size_t i = 0; i < n; ++i)
+        x[i] = 10.0 * static_cast<double>(i) / n;
+    for (const auto& b : bands) {
+        std::vector<double> y(n);
+        for (size_t i = 0; i < n; ++i)
+            y[i] = b.mid + b.half * (i % 2 ? 1 : -1) * (0.9 + 0.1 * std::sin(i * 0.01));
+        AddPlot(x, y).SetLong(14, b.colour);
+    }
+    const QImage image = Render();
+    SaveTestImage(image, "graph_dense_bands");
+    for (double at : {1.0, 5.0, 9.0}) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(image.pixel(At(at, 2.5)), Rgb(kRed));
+        EXPECT_EQ(image.pixel(At(at, 7.5)), Rgb(kRed));
+        EXPECT_EQ(image.pixel(At(at, 4)), Rgb(kBlue));
+        EXPECT_EQ(image.pixel(At(at, 6.5)), Rgb(kBlue));
+        EXPECT_EQ(image.pixel(At(at, 5.75)), Rgb(kGreen));
+        EXPECT_NE(image.pixel(At(at, 1.5)), Rgb(kRed));  // below every band
     }
 }

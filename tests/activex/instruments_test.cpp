@@ -191,9 +191,9 @@ TEST_F(InstrumentTest, EveryShippedPictureLoadsAndIsDrawn) {
 
     const QStringList names =
         QDir(ProgramFile("pictures").ToQString()).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(names, (QStringList{"back.xpm", "external1.xpm", "external2.xpm", "forward.xpm",
-                                  "humidity.xpm", "light.xpm", "pressure.xpm", "sound.xpm",
-                                  "temperature.xpm"}));
+    EXPECT_EQ(names, (QStringList{"back.xpm", "clock.xpm", "external1.xpm", "external2.xpm",
+                                  "forward.xpm", "humidity.xpm", "light.xpm", "pressure.xpm",
+                                  "sound.xpm", "temperature.xpm"}));
     ASSERT_EQ(dialog.back.SetText(""), S_OK);
     ASSERT_EQ(dialog.back.GetDriver().SetLong(9060, 3), S_OK);
     EXPECT_FALSE(drawn(dialog.back));

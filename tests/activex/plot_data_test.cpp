@@ -66,6 +66,7 @@ PlotPoints::Summary Scan(const Data& d, size_t lo, size_t hi) {
         s.any = true;
         s.last = i;
     }
+    if (s.any) s.minY = d.y[s.minIdx], s.maxY = d.y[s.maxIdx];
     return s;
 }
 
@@ -77,6 +78,8 @@ void ExpectSame(const PlotPoints::Summary& a, const PlotPoints::Summary& b) {
     EXPECT_EQ(a.last, b.last);
     EXPECT_EQ(a.minIdx, b.minIdx);
     EXPECT_EQ(a.maxIdx, b.maxIdx);
+    EXPECT_EQ(a.minY, b.minY);
+    EXPECT_EQ(a.maxY, b.maxY);
 }
 
 // Everything a reader can ask of `p` agrees with a scan of the first n points of d.
@@ -111,6 +114,7 @@ void ExpectMatches(const PlotPoints& p, const Data& d, size_t n, unsigned seed) 
         size_t a = index(n), b = index(n);
         if (k % 3 == 0) a -= a % 64, b -= b % 4096;  // on block edges
         if (a > b) std::swap(a, b);
+        if (k % 3 == 1) b = std::min(n, a + rng() % 140);  // within a block or two
         SCOPED_TRACE(std::to_string(a) + ".." + std::to_string(b));
         ExpectSame(p.Summarise(a, b), Scan(d, a, b));
     }
@@ -123,6 +127,10 @@ void ExpectMatches(const PlotPoints& p, const Data& d, size_t n, unsigned seed) 
         while (want < n && !(std::isfinite(d.x[want]) && d.x[want] >= x))
             ++want;
         ASSERT_EQ(p.LowerBound(x, from), want) << x << " from " << from;
+        // A guess near the answer, or anywhere, changes nothing.
+        for (size_t guess : {want + rng() % 9 - 4, want + rng() % 41 - 20, index(n), from})
+            ASSERT_EQ(p.LowerBound(x, from, guess), want)
+                << x << " from " << from << " at " << guess;
     }
 }
 

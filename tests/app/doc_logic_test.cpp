@@ -2,6 +2,8 @@
 // the test decides: the wait for the answer, the checks before a run, the experiments a run makes
 // and the messages and timers of the communication view.
 
+#include <fstream>
+
 #include <QDir>
 #include <QFile>
 
@@ -214,8 +216,9 @@ TEST_F(DocLogic, TheRateQuestion) {
         ASSERT_NE(doc.AddDataGroup("Old"), nullptr);
         doc.m_modified = c.modified;
         if (c.answer) modals.ExpectMessage(CVarnelDoc::kRateChangedText, c.answer);
-        // Yes saves, and saving fails here: the command is abandoned as Cancel would.
-        if (c.answer == IDYES) modals.ExpectMessage(CVarnelDoc::kCannotSaveText, IDOK);
+        // Yes saves; the save-as dialog is cancelled here: the command is abandoned as Cancel
+        // would.
+        if (c.answer == IDYES) modals.ExpectFileDialog("");
         port->writes.clear();
         AnsweredRun();
         EXPECT_EQ(modals.Pending(), 0u);
@@ -328,7 +331,12 @@ TEST_F(DocLogic, ARateChangeWhoseDataCannotBeSavedKeepsTheOldExperimentsAndSaysS
     logger.SetChannels({0});
     logger.SetRegimeRate(41);
     settings.m_recordingMode = 0;
+    doc.AddFitGroup();
     ASSERT_NE(doc.AddDataGroup("Old"), nullptr);
+    // A file where the project folder should be: the last project cannot be written.
+    CString folder = CVarnelDoc::GetProjectFolder();
+    folder.TrimRight('/');
+    std::ofstream(folder.GetString()) << "in the way";
     logger.SetReportedRateCode(60);
     modals.ExpectMessage(CVarnelDoc::kCannotSaveText, IDOK);
     logger.BeginRun(1, CDorvik::kLiveRun);

@@ -1,13 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QEnterEvent>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/varnel_app.h"
 #include "logger/main_window_link.h"
 #include "logger/settings.h"
+#include "logger/user_prompt.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/standard_ids.h"
@@ -185,7 +192,7 @@ TEST_F(MainFrameTest, UpdateHandlersFollowTheFlagsAndTheBusyRule) {
         {"spare button", {}, ID_SPARE_2151, false, 0},
         {"File Exit: handled", {}, ID_APP_EXIT, true, 0},
         {"File Print Setup: handled", {}, ID_FILE_PRINT_SETUP, true, 0},
-        {"File Save As: nobody handles it yet", {}, ID_FILE_SAVE_AS, false, 0},
+        {"File Save As: the document's", {}, ID_FILE_SAVE_AS, true, 0},
         {"Help About: handled", {}, ID_APP_ABOUT, true, 0},
     };
     for (const Row& r : rows) {
@@ -269,12 +276,15 @@ TEST_F(MainFrameTest, RunDropDownChecksTheRecordingModeAndRoutesTheChoice) {
     frame->OnRunDropDown(&nm);
     EXPECT_EQ(modals.popups, 4);
 
-    for (UINT choice : {ID_DROP_SINGLE, ID_DROP_REPLACE, ID_DROP_ADD}) {
+    // The choice reaches the document, which takes it as the recording mode.
+    const std::pair<UINT, BYTE> choices[] = {
+        {ID_DROP_ADD, 2}, {ID_DROP_SINGLE, 0}, {ID_DROP_REPLACE, 1}};
+    for (const auto& [choice, mode] : choices) {
         modals.choose = choice;
         nm.iItem = static_cast<int>(ID_RUN_TB);
         frame->OnRunDropDown(&nm);
+        EXPECT_EQ(doc->GetSettings()->m_recordingMode, mode) << choice;
     }
-    EXPECT_EQ(app.commands, (std::vector<UINT>{ID_DROP_SINGLE, ID_DROP_REPLACE, ID_DROP_ADD}));
 
     modals.choose = 0;
     frame->SetDocument(nullptr);
@@ -283,25 +293,78 @@ TEST_F(MainFrameTest, RunDropDownChecksTheRecordingModeAndRoutesTheChoice) {
     frame->SetDocument(doc);
 }
 
+// For tests that let Qt's event loop run: the program's timers (the port search among them) wait
+// for a virtual clock that nobody advances. What earlier programs in this process left in Qt's
+// queue (their loggers post texts for the user) runs first, with nobody to tell.
+struct OnAStoppedClock {
+    OnAStoppedClock() {
+        CUserPrompt* prompt = GetUserPrompt();
+        InstallUserPrompt(nullptr);
+        QCoreApplication::sendPostedEvents();
+        InstallUserPrompt(prompt);
+    }
+    testing_support::ScopedVirtualClock clock;
+};
+class MainFrameEventTest : public OnAStoppedClock, public MainFrameTest {};
+
+TEST_F(MainFrameEventTest, AClickOnTheRunArrowOpensTheModePopupAndItsChoiceIsRouted) {
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    QToolButton* run = bar.Button(bar.CommandToIndex(ID_RUN_TB));
+    ASSERT_NE(run, nullptr);
+    ASSERT_TRUE(run->isEnabled());
+    doc->GetSettings()->m_recordingMode = 1;
+    modals.choose = ID_DROP_ADD;
+    // The arrow is the strip at the button's right edge.
+    const int arrow = run->style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, run);
+    QTest::mouseClick(run, Qt::LeftButton, {},
+                      QPoint(run->width() - arrow / 2 - 1, run->height() / 2));
+    EXPECT_EQ(modals.popups, 1);
+    EXPECT_EQ(modals.checked, std::vector<UINT>{ID_DROP_REPLACE});
+    EXPECT_EQ(doc->GetSettings()->m_recordingMode, 2);  // the document took the choice
+}
+
+TEST_F(MainFrameTest, HoveringAButtonShowsItsPromptInPaneZeroUntilThePointerLeaves) {
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    QToolButton* graph = bar.Button(bar.CommandToIndex(ID_GRAPH_TB));
+    ASSERT_NE(graph, nullptr);
+    auto* status = qobject_cast<QStatusBar*>(frame->GetStatusBar().GetWidget());
+    ASSERT_NE(status, nullptr);
+    frame->GetStatusBar().SetPaneText(0, "Dorvik QK was detected");
+
+    // The pointer's arrival and departure, as the window system reports them to the button.
+    const QPointF centre = graph->rect().center();
+    QEnterEvent enter(centre, centre, graph->mapToGlobal(centre));
+    QApplication::sendEvent(graph, &enter);
+    EXPECT_EQ(status->currentMessage(), "Display multi axis Graph");
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(graph, &leave);
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+    EXPECT_EQ(frame->GetMessageText(), "Ready");
+}
+
 TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsUnlessGreyedAndCtrlNIsNewProject) {
     auto press = [&](Qt::Key key) {
         const QKeySequence seq(Qt::CTRL | key);
         for (QShortcut* sc : frame->GetWidget()->findChildren<QShortcut*>())
             if (sc->key() == seq) emit sc->activated();
     };
+    // Open, Save and New project are the document's; Print goes on to the application.
+    modals.ExpectFileDialog("").ExpectFileDialog("");
     press(Qt::Key_O);
     press(Qt::Key_S);
     press(Qt::Key_P);
     press(Qt::Key_N);
-    EXPECT_EQ(app.commands,
-              (std::vector<UINT>{ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_PRINT, ID_NEW_PROJECT}));
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_EQ(app.commands, (std::vector<UINT>{ID_FILE_PRINT}));
     app.commands.clear();
     app.greySave = true;
     press(Qt::Key_S);
-    EXPECT_TRUE(app.commands.empty()) << "a greyed command's key sends nothing";
+    EXPECT_EQ(modals.Pending(), 0u) << "a greyed command's key sends nothing";
     // The framework's new document is New project.
+    doc->m_modified = 1;
+    modals.ExpectMessage(CVarnelDoc::kDataChangedText, IDCANCEL);
     frame->SendMessage(WM_COMMAND, ID_FILE_NEW);
-    EXPECT_EQ(app.commands, (std::vector<UINT>{ID_NEW_PROJECT}));
+    EXPECT_EQ(modals.Pending(), 0u);
 }
 
 TEST_F(MainFrameTest, PrintSetupSetsThePrinterAndPageThatPrintDialogsStartFrom) {

@@ -35,8 +35,8 @@ public:
     bool failMain = false;
 
 protected:
-    BOOL LoadFrame(CMDIChildWnd& frame) override {
-        return m_loaded++ == failFrame ? FALSE : CVarnelApp::LoadFrame(frame);
+    BOOL LoadFrame(CMDIChildWnd& frame, CCreateContext& context) override {
+        return m_loaded++ == failFrame ? FALSE : CVarnelApp::LoadFrame(frame, context);
     }
     BOOL LoadMainFrame(CMainFrame& frame) override {
         return failMain ? FALSE : CVarnelApp::LoadMainFrame(frame);
@@ -53,15 +53,27 @@ CView* ViewOf(CMDIChildWnd* frame) {
 TEST(Startup, OneDocumentTenWindowsInOrderAndTheStartupPath) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // The start-up project is opened once the graph and the data map exist; there is none here.
+    testing_support::ModalScript modals;
+    modals.ExpectMessage(CVarnelDoc::kCannotOpenText, IDOK);
     TestApp app;
     char a0[] = "varnel", a1[] = "-style", a2[] = "fusion", a3[] = "project.vnp";
     char* argv[] = {a0, a1, a2, a3};
     app.ParseCommandLine(4, argv);
     ASSERT_TRUE(app.InitInstance());
-    std::vector<UINT> templates;
-    for (const auto& t : app.GetTemplates())
-        templates.push_back(t.m_nIDResource);
-    EXPECT_EQ(templates, (std::vector<UINT>{159, 159, 141, 152}));
+    // The templates by resource and by the classes of document, frame and view.
+    std::vector<std::vector<CString>> templates;
+    for (const auto& t : app.GetDocTemplates()) {
+        CString id;
+        id.Format("%u", t->m_nIDResource);
+        templates.push_back({id, t->m_pDocClass->m_lpszClassName, t->m_pFrameClass->m_lpszClassName,
+                             t->m_pViewClass->m_lpszClassName});
+    }
+    EXPECT_EQ(templates, (std::vector<std::vector<CString>>{
+                             {"159", "CVarnelDoc", "CMDIChildWnd", "CCommView"},
+                             {"159", "CVarnelDoc", "CMDIChildWnd", "CVideoView"},
+                             {"141", "CVarnelDoc", "CMDIChildWnd", "CGraphView"},
+                             {"152", "CVarnelDoc", "CChildFrame", "CVarnelView"}}));
     CVarnelDoc* doc = app.GetDocument();
     EXPECT_EQ(doc->GetTitle(), "Mercant Systems");
     EXPECT_EQ(app.m_pMainWnd->GetWindowText(), "Varnel - Mercant Systems");
@@ -89,7 +101,12 @@ TEST(Startup, OneDocumentTenWindowsInOrderAndTheStartupPath) {
         EXPECT_EQ(typeid(*view), *expected[i].second) << i;
         EXPECT_EQ(view->GetDocument(), doc) << i;
         EXPECT_EQ(frames[i]->GetParent(), app.m_pMainWnd) << i;
+        EXPECT_EQ(frames[i]->m_nIDHelp, 152u) << i;
     }
+    // Each view took its place in the document as it was made.
+    EXPECT_EQ(doc->m_graphView, ViewOf(frames[0]));
+    EXPECT_EQ(doc->m_graphView->GetFrame(), frames[0]);
+    EXPECT_EQ(doc->m_dataTreeView, ViewOf(frames[1]));
     EXPECT_EQ(doc->GetTableView(), ViewOf(frames[2]));
     EXPECT_EQ(doc->GetVideoView(), ViewOf(frames[8]));
     app.ExitInstance();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QPaintEngine>
 #include <QPainter>
@@ -13,6 +14,7 @@
 
 #include "platform/base/registry.h"
 #include "platform/gdi/printer.h"
+#include "platform/ui/color_dialog.h"
 #include "platform/ui/controls.h"
 
 namespace testing_support {
@@ -64,6 +66,8 @@ ModalScript::~ModalScript() {
     for (const Step& s : m_steps) {
         if (s.print)
             ADD_FAILURE() << "Expected print dialog never shown";
+        else if (s.menu)
+            ADD_FAILURE() << "Expected pop-up menu never shown";
         else if (s.message)
             ADD_FAILURE() << "Expected message never shown: \"" << s.text.GetString() << "\"";
         else
@@ -91,11 +95,77 @@ ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fr
     return *this;
 }
 
+ModalScript& ModalScript::ExpectMenu(std::function<UINT(CMenu&)> choose) {
+    Step step{false, CString(), 0, 0, nullptr};
+    step.menu = std::move(choose);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+UINT ModalScript::RunPopupMenu(CMenu& popup, int, int) {
+    m_shown.push_back("(menu)");
+    if (m_steps.empty() || !m_steps.front().menu) {
+        ADD_FAILURE() << "Unexpected pop-up menu";
+        return 0;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    return step.menu(popup);
+}
+
 ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer) {
     Step step{false, "Page Setup", answer, 0, nullptr};
     step.pageSetup = std::move(choose);
     m_steps.push_back(std::move(step));
     return *this;
+}
+
+ModalScript& ModalScript::ExpectColor(COLORREF colour, int answer) {
+    Step step{false, "Color", answer, 0, nullptr};
+    step.color = true;
+    step.colour = colour;
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+int ModalScript::RunColorDialog(CColorDialog& dialog) {
+    m_shown.push_back("Color");
+    if (m_steps.empty() || !m_steps.front().color) {
+        ADD_FAILURE() << "Unexpected colour dialog";
+        return IDCANCEL;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    if (step.answer == IDOK) dialog.SetColor(step.colour);
+    return step.answer;
+}
+
+ModalScript& ModalScript::ExpectQtDialog(std::function<int(QDialog&)> action) {
+    Step step{false, "Qt dialog", 0, 0, nullptr};
+    step.qtDialog = std::move(action);
+    m_steps.push_back(std::move(step));
+    return *this;
+}
+
+ModalScript& ModalScript::ExpectFileDialog(const CString& path) {
+    return ExpectQtDialog([path](QDialog& d) {
+        auto* files = qobject_cast<QFileDialog*>(&d);
+        EXPECT_TRUE(files) << "not a file dialog";
+        if (!files || path.IsEmpty()) return int(QDialog::Rejected);
+        files->selectFile(path.ToQString());
+        return int(QDialog::Accepted);
+    });
+}
+
+int ModalScript::RunQtDialog(QDialog& dialog) {
+    m_shown.push_back(CString(dialog.windowTitle()));
+    if (m_steps.empty() || !m_steps.front().qtDialog) {
+        ADD_FAILURE() << "Unexpected dialog \"" << dialog.windowTitle().toStdString() << "\"";
+        return QDialog::Rejected;
+    }
+    const Step step = m_steps.front();
+    m_steps.pop_front();
+    return step.qtDialog(dialog);
 }
 
 int ModalScript::RunPageSetupDialog() {

@@ -16,9 +16,11 @@
 
 #include "logger/user_prompt.h"
 #include "platform/ui/dialog.h"
+#include "platform/ui/menu.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/message_loop.h"
 
+class QDialog;
 class QWidget;
 
 namespace testing_support {
@@ -66,9 +68,20 @@ public:
     ModalScript& ExpectPrint(const CString& pdfPath, int answer = IDOK, int fromPage = 0,
                              int toPage = 0);
 
+    // The colour picker: with IDOK it gives `colour`; with IDCANCEL nothing.
+    ModalScript& ExpectColor(COLORREF colour, int answer = IDOK);
+
     // The page set-up dialog: with IDOK `choose` picks the printer and page on the application's
     // default printer; with IDCANCEL nothing changes.
     ModalScript& ExpectPageSetup(std::function<void(QPrinter&)> choose, int answer = IDOK);
+
+    // A dialog of Qt's own (a file or folder chooser): the action may set it up and returns
+    // QDialog::Accepted or QDialog::Rejected.
+    ModalScript& ExpectQtDialog(std::function<int(QDialog&)> action);
+    // A file dialog that returns `path`, or is cancelled when the path is empty.
+    ModalScript& ExpectFileDialog(const CString& path);
+    // A pop-up menu: `choose` looks at it and returns the command picked (0 for none).
+    ModalScript& ExpectMenu(std::function<UINT(CMenu&)> choose);
 
     // The text of every modal shown, in order.
     const std::vector<CString>& Shown() const { return m_shown; }
@@ -78,6 +91,9 @@ public:
     void RunDialog(CDialog& dialog) override;
     int RunPrintDialog(CPrintDialog& dialog) override;
     int RunPageSetupDialog() override;
+    int RunColorDialog(CColorDialog& dialog) override;
+    int RunQtDialog(QDialog& dialog) override;
+    UINT RunPopupMenu(CMenu& popup, int x, int y) override;
 
     // The texts of a dialog's statics, one per line.
     static CString DialogText(const CDialog& dialog);
@@ -92,6 +108,10 @@ private:
         bool print = false;
         int fromPage = 0, toPage = 0;
         std::function<void(QPrinter&)> pageSetup = nullptr;
+        bool color = false;
+        COLORREF colour = 0;
+        std::function<int(QDialog&)> qtDialog = nullptr;
+        std::function<UINT(CMenu&)> menu = nullptr;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;

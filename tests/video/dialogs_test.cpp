@@ -68,7 +68,7 @@ protected:
 
     VideoDialogTest() {
         SetEncoderFactory([this](const GUID&) { return std::make_unique<QuietEncoder>(input); });
-        doc = std::make_unique<CVarnelDoc>([](CSettings*) { return std::unique_ptr<CDorvik>(); });
+        doc = std::make_unique<CVarnelDoc>();
         doc->m_mainFrame = &mainFrame;
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
         view = std::make_unique<CRecordingVideoView>();
@@ -96,7 +96,8 @@ TEST_F(VideoDialogTest, QualityPresetsAndCaptions) {
         UINT content, quality;  // 0: none selected
         const char *high, *normal, *low;
     } rows[] = {
-        {32, IDC_CONTENT_AV, IDC_QUALITY_NORMAL, "High (12KBps)", "Normal (5KBps)", "Low (3KBps)"},
+        {32, IDC_CONTENT_AUDIO_VIDEO, IDC_QUALITY_NORMAL, "High (12KBps)", "Normal (5KBps)",
+         "Low (3KBps)"},
         {23, IDC_CONTENT_VIDEO, IDC_QUALITY_HIGH, "High (12KBps)", "Normal (6KBps)", "Low (4KBps)"},
         {11, IDC_CONTENT_AUDIO, IDC_QUALITY_LOW, "High (3KBps)", "Normal (2KBps)", "Low (1.5KBps)"},
         {0, 0, 0, "High", "Normal", "Low"},
@@ -106,8 +107,8 @@ TEST_F(VideoDialogTest, QualityPresetsAndCaptions) {
         view->m_qualityCode = r.preset;
         modals.ExpectDialog(IDD_VIDEO_QUALITY, [&](CDialog& d) {
             EXPECT_EQ(d.GetWindowText(), "Video properties");
-            for (UINT id : {IDC_CONTENT_AV, IDC_CONTENT_AUDIO, IDC_CONTENT_VIDEO, IDC_QUALITY_HIGH,
-                            IDC_QUALITY_NORMAL, IDC_QUALITY_LOW})
+            for (UINT id : {IDC_CONTENT_AUDIO_VIDEO, IDC_CONTENT_AUDIO, IDC_CONTENT_VIDEO,
+                            IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL, IDC_QUALITY_LOW})
                 EXPECT_EQ(d.IsDlgButtonChecked(int(id)) == BST_CHECKED,
                           id == r.content || id == r.quality)
                     << id;

@@ -30,7 +30,7 @@ protected:
 
     RealRecordingTest() {
         qputenv("VARNEL_MEDIA_TEST_SOURCES", "1");
-        doc = std::make_unique<CVarnelDoc>([](CSettings*) { return std::unique_ptr<CDorvik>(); });
+        doc = std::make_unique<CVarnelDoc>();
         doc->m_mainFrame = &mainFrame;
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 320, 240), nullptr, 0);
         view = std::make_unique<CRecordingVideoView>();

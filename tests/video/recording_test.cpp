@@ -122,7 +122,7 @@ protected:
     RecordingTest() {
         SetEncoderFactory([this](const GUID&) { return std::make_unique<FakeEncoder>(log); });
         CRecordingVideoView::SetClockForTesting(&FixedNow);
-        doc = std::make_unique<CVarnelDoc>([](CSettings*) { return std::unique_ptr<CDorvik>(); });
+        doc = std::make_unique<CVarnelDoc>();
         doc->m_mainFrame = &mainFrame;
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
         view = std::make_unique<CRecordingVideoView>();

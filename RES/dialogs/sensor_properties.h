@@ -1,0 +1,31 @@
+#pragma once
+// Dialog 267: how one sensor of a launch set-up is plotted.
+
+#include "platform/ui/dialog_template.h"
+
+constexpr UINT IDD_SENSOR_PROPERTIES = 267;
+constexpr UINT IDC_PROP_PLOT_GROUP = 3935;
+constexpr UINT IDC_PROP_LINE_GROUP = 3937;
+constexpr UINT IDC_PROP_MARKER_GROUP = 3936;
+constexpr UINT IDC_PROP_LINE_VISIBLE = 1155;
+constexpr UINT IDC_PROP_MARKER_VISIBLE = 1159;
+constexpr UINT IDC_PROP_LINE_COLOR_LABEL = 3939;
+constexpr UINT IDC_PROP_MARKER_COLOR_LABEL = 3938;
+constexpr UINT IDC_PROP_LINE_STYLE_LABEL = 3943;
+constexpr UINT IDC_PROP_MARKER_STYLE_LABEL = 3944;
+constexpr UINT IDC_PROP_WEIGHT_LABEL = 3945;
+constexpr UINT IDC_PROP_LINE_COLOR = 1156;
+constexpr UINT IDC_PROP_LINE_PICKER = 1162;
+constexpr UINT IDC_PROP_MARKER_COLOR = 1160;
+constexpr UINT IDC_PROP_MARKER_PICKER = 1163;
+constexpr UINT IDC_PROP_LINE_STYLE = 1157;
+constexpr UINT IDC_PROP_LINE_WEIGHT = 1158;
+constexpr UINT IDC_PROP_MARKER_STYLE = 1161;
+constexpr UINT IDC_PROP_SCALE_GROUP = 3940;
+constexpr UINT IDC_PROP_AUTO_SCALE = 1164;
+constexpr UINT IDC_PROP_MIN_LABEL = 3941;
+constexpr UINT IDC_PROP_MAX_LABEL = 3942;
+constexpr UINT IDC_PROP_MIN = 1166;
+constexpr UINT IDC_PROP_MAX = 1165;
+
+const DialogTemplate& SensorPropertiesTemplate();

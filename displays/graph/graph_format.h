@@ -1,0 +1,79 @@
+#pragma once
+// "Format graph": the graph's property sheet. Its pages list the X axis and the plots; the Scale
+// page sets an axis' range or its auto scale, the Lines page lists the same entries. The pages
+// work on copies that OK writes to the graph.
+
+#include <vector>
+
+#include "displays/graph/graph_lines_info.h"
+#include "platform/ui/property_sheet.h"
+
+class CGraphView;
+class CSettings;
+
+struct GraphScaleInfoStruct {
+    BOOL autoScale = TRUE;
+    double minimum = 0;
+    double maximum = 0;
+    WORD timeCode = 0;
+    BOOL gridLines = FALSE;
+    BOOL logarithmic = FALSE;
+    SHORT linkCount = -1;
+    SHORT links[8] = {};
+};
+
+class CGraphFormatScales : public CPropertyPage {
+public:
+    CGraphFormatScales();
+    void SetGraphView(CGraphView* view, int entry) {
+        m_view = view;
+        m_selected = entry;
+    }
+    void LoadEntries();
+    void ShowEntry(int entry);
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    const std::vector<GraphScaleInfoStruct>& Records() const { return m_records; }
+
+protected:
+    void OnSelectEntry();
+    void OnAutoScale();
+    void OnMinimumDone();
+    void OnMaximumDone();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Display units of an entry's limits: a time axis in its time unit, a temperature or a
+    // pressure in the settings' unit.
+    double ToDisplay(int entry, double value) const;
+    double FromDisplay(int entry, double value) const;
+    void TakeLimit(UINT editId, bool maximum);
+
+    CGraphView* m_view = nullptr;
+    int m_selected = 0;
+    int m_shown = -1;
+    std::vector<GraphScaleInfoStruct> m_records;
+};
+
+class CGraphFormatLines : public CPropertyPage {
+public:
+    CGraphFormatLines();
+    void SetGraphView(CGraphView* view) { m_view = view; }
+    void SetSettings(CSettings* settings) { m_settings = settings; }
+    void LoadEntries();
+    void ShowEntry(int entry);
+    BOOL OnInitDialog() override;
+
+private:
+    CGraphView* m_view = nullptr;
+    CSettings* m_settings = nullptr;
+    std::vector<GraphLinesInfoStruct> m_records;
+};
+
+class CGraphFormatProperty : public CPropertySheet {
+public:
+    CGraphFormatProperty(LPCTSTR caption, CWnd* parent);
+    BOOL OnInitDialog() override;
+    CGraphFormatScales m_scales;
+    CGraphFormatLines m_lines;
+};

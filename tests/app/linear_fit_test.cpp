@@ -1,0 +1,155 @@
+// Analysis > Linear fit in the whole program: from the menu and the toolbar through the main frame
+// and the document, into the data map, the graph and the table.
+
+#include <gtest/gtest.h>
+
+#include <QToolButton>
+#include <numeric>
+
+#include "app/data_tree_view.h"
+#include "app/main_frame.h"
+#include "app/varnel_app.h"
+#include "app/varnel_doc.h"
+#include "app/varnel_doc_analysis.h"
+#include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
+#include "logger/settings.h"
+#include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
+
+namespace {
+
+constexpr COLORREF kDerivedColour = 0x102030;
+
+class LinearFitProgram : public testing_support::HarnessTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.InitInstance());
+        frame = app.GetMainFrame();
+        doc = app.GetDocument();
+        graph = doc->GetGraphView();
+        table = doc->GetTableView();
+        tree = doc->GetDataTreeView();
+        ASSERT_TRUE(frame && graph && table && tree);
+        // The data map made the group at its first update.
+        ASSERT_NE(tree->m_fitGroupId, 0u);
+        ASSERT_EQ(doc->m_modified, 0);
+        doc->GetSettings()->m_plotColors[7] = kDerivedColour;
+    }
+    void TearDown() override { app.ExitInstance(); }
+
+    // A data set as an import of a CSV file adds it: y = slope * sample + intercept.
+    CDataTreeBrench* Import(const char* name, int n, double slope, double intercept) {
+        if (!imported) imported = doc->AddDataGroup("Import 1");
+        auto x = std::make_shared<CDataArray>(static_cast<size_t>(n));
+        std::iota(x->begin(), x->end(), 0.0);
+        auto y = std::make_shared<CDataArray>();
+        for (double s : *x)
+            y->push_back(slope * s + intercept);
+        return doc->AddDataBranch(imported, std::move(x), std::move(y), name, 41, "V",
+                                  CPreciseDateTime(2024, 5, 6, 7, 8, 9), 0, -1, 0, "", 255,
+                                  9999999.0, -9999999.0);
+    }
+    // Both cursors on plot 1, as Display cursor and a drag leave them.
+    void PlaceCursors(LONG a, LONG b) {
+        const CDispatchDriver cursors = graph->GetGraph().GetCursors();
+        for (auto [cursor, index] : {std::pair{2L, a}, std::pair{3L, b}}) {
+            ASSERT_EQ(cursors.Item(cursor).SetProperty(8, VarI4(1)), S_OK);
+            ASSERT_EQ(cursors.Item(cursor).SetLong(6, index), S_OK);
+        }
+        graph->m_cursorCount = 2;
+        graph->m_cursorAPlot = 0;
+    }
+    bool Enabled(UINT id) const {
+        CCmdUI ui;
+        ui.m_nID = id;
+        ui.DoUpdate(frame, TRUE);
+        return ui.m_enabled;
+    }
+    std::vector<CDataTreeBrench*> Fits() const {
+        std::vector<CDataTreeBrench*> out;
+        for (CDataTreeBrench* d = doc->m_dataList.GetNextDataSet(tree->m_fitGroupId); d;
+             d = doc->m_dataList.GetNextDataSet(d->m_id))
+            out.push_back(d);
+        return out;
+    }
+
+    testing_support::NoComPorts noPorts;
+    CVarnelApp app;
+    CMainFrame* frame = nullptr;
+    CVarnelDoc* doc = nullptr;
+    CGraphView* graph = nullptr;
+    CTableView* table = nullptr;
+    CDataTreeView* tree = nullptr;
+    CDataTreeBrench* imported = nullptr;
+};
+
+TEST_F(LinearFitProgram, TheMenuAndToolbarCommandFitsTheStretchBetweenTheCursors) {
+    EXPECT_FALSE(Enabled(ID_LINEAR_FIT)) << "an empty graph has nothing to fit";
+    CDataTreeBrench* voltage = Import("Voltage", 40, 0.5, 2);
+    ASSERT_NE(voltage, nullptr);
+    graph->ShowDataSet(voltage);
+    PlaceCursors(30, 10);
+    EXPECT_TRUE(Enabled(ID_LINEAR_FIT));
+    frame->SetMetersCheck(TRUE);
+    EXPECT_FALSE(Enabled(ID_LINEAR_FIT)) << "not while the meters are live";
+    frame->SetMetersCheck(FALSE);
+
+    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+
+    const std::vector<CDataTreeBrench*> fits = Fits();
+    ASSERT_EQ(fits.size(), 1u);
+    CDataTreeBrench* fit = fits[0];
+    EXPECT_EQ(fit->m_name, "Linear(Import 1 - Voltage)");
+    EXPECT_EQ(fit->m_comment, "f(x) = 0.5X+2");
+    EXPECT_EQ(fit->m_derived, 1);
+    EXPECT_EQ(fit->m_x->front(), 10);
+    EXPECT_EQ(fit->m_x->back(), 30);
+    // The data map shows it under "Linear fit"; the graph in the colour for derived data; the
+    // table beside the data fitted.
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    HTREEITEM item = tree->FindDataSetItem(fit->m_id);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(t.GetItemText(t.GetParentItem(item)), "Linear fit");
+    ASSERT_EQ(graph->m_plotCount, 2);
+    EXPECT_EQ(graph->m_plots[1].dataSet, fit);
+    EXPECT_EQ(graph->m_plots[1].colour, kDerivedColour);
+    ASSERT_EQ(table->GetColumnCount(), 2);
+    EXPECT_EQ(table->GetColumn(1).dataSet, fit);
+    EXPECT_EQ(table->GetGrid()->GetItemText(0, 3), "Linear fit");
+
+    // The toolbar's button is the same command.
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    const int button = bar.CommandToIndex(ID_LINEAR_FIT);
+    ASSERT_GE(button, 0);
+    frame->UpdateToolbars();
+    ASSERT_TRUE(bar.IsButtonEnabled(button));
+    bar.Button(button)->click();
+    EXPECT_EQ(Fits().size(), 2u);
+}
+
+TEST_F(LinearFitProgram, AFullGraphLeavesTheLineToTheProjectAndTheTable) {
+    CDataTreeBrench* first = nullptr;
+    for (int k = 0; k < CGraphView::kMaxPlots; ++k) {
+        CDataTreeBrench* set = Import("Input", 12, k + 1, 0);
+        if (!first) first = set;
+        BOOL added = FALSE;
+        const SHORT p = graph->AddPlot(set, 65535, TRUE, added, FALSE, -1);
+        ASSERT_TRUE(added);
+        graph->PlotAllData(p);
+    }
+    table->AddDataSetColumns(first);
+    PlaceCursors(2, 7);
+
+    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+
+    ASSERT_EQ(Fits().size(), 1u);
+    CDataTreeBrench* fit = Fits()[0];
+    EXPECT_EQ(fit->m_comment, "f(x) = 1X");
+    EXPECT_EQ(graph->m_plotCount, CGraphView::kMaxPlots);
+    EXPECT_EQ(graph->FindPlotByDataSet(fit->m_id), -1);
+    ASSERT_EQ(table->GetColumnCount(), 2);
+    EXPECT_EQ(table->GetColumn(1).dataSet, fit);
+}
+
+}  // namespace
