@@ -372,7 +372,7 @@ void CDataTreeView::OnDoubleClick() {
     m_clickedItem = ItemAtMessagePos(nullptr);
     CVarnelDoc* doc = Doc();
     if (const CVideoView* video = doc ? doc->GetVideoView() : nullptr;
-        video && video->m_recording) {
+        video && video->IsRecording()) {
         ShowMessage("Stop video recording first", 0);
         return;
     }

@@ -400,7 +400,7 @@ void CMainFrame::OnClose() {
     CVarnelDoc* doc = m_document;
     CVideoView* video = doc ? doc->GetVideoView() : nullptr;
     if (video) {
-        if (video->m_recording) {
+        if (video->IsRecording()) {
             AfxMessageBox(kRecordingText, MB_OK);
             return;
         }
@@ -429,7 +429,7 @@ void CMainFrame::OnClose() {
     }
     if (settings) {
         NormaliseDisplayModes(*settings);
-        if (video && video->HasQualityRecord()) settings->m_videoQuality = video->GetQualityCode();
+        if (video && video->HasQualityRecord()) settings->m_videoQuality = video->GetVideoOnCode();
         if (!settings->Save()) qWarning("varnel.app: the settings could not be saved");
     }
     if (video) video->DeleteTempVideoFiles();

@@ -266,6 +266,10 @@ public:
     void OnHelpDorvikQK() { OpenHelp("Varnel Help for Dorvik QK.chm"); }
     void OnVideoProperties();
     void OnEnableVideo();
+    void OnVideoRecord();
+    void OnVideoStop();
+    void OnSelectVideoDevice();
+    static constexpr const char* kTwoExperimentsText = "You can't record 2 experiments with the same video file";
     void OnSpareToggle();
     void OnNothing() {}
     void OnUpdateWorkbookCopy(CCmdUI* ui);

@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
 #include "app/varnel_doc.h"
+#include "video/video_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
@@ -270,8 +271,9 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     }
 
     const BYTE channels = logger.GetChannelCount(runKind);
-    const CString videoFile;
-    const WORD videoQuality = 0;
+    // A recording under way names the new runs' video.
+    const CString videoFile = m_videoView ? m_videoView->GetRecordedFileName() : CString();
+    const WORD videoQuality = videoFile.IsEmpty() ? 0 : m_videoView->GetQualityCode();
     m_runInProgress = 1;
     leavePredict();
     if (graph) graph->SetPlaybackMode(FALSE);
@@ -332,6 +334,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 0;
     EnableVideoPlay(FALSE);
     EnableVideoPause(FALSE);
+    if (!videoFile.IsEmpty()) AttachVideoToRuns();
     if (m_settings->m_graphMode == 0) OnDisplayGraph();
     if (graph) {
         graph->m_graphState = std::max<BYTE>(graph->m_graphState, 3);

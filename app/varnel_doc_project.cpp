@@ -7,6 +7,8 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
 #include "app/varnel_file.h"
 #include "displays/graph/graph_view.h"
 #include "logger/dorvik.h"
@@ -212,8 +214,21 @@ LONG CVarnelDoc::GetMaxSampleCount() const {
 
 void CVarnelDoc::AttachVideoToRuns() {
     if (!m_runInProgress || !m_logger->IsSetDownloadFinished() || !GetVideoView()) return;
-    // The video view does not name its file yet; the recording is attached once it does.
-    AttachVideoFileToRuns(CString());
+    CRecordingVideoView* recorder = m_recordingVideoView;
+    if (!recorder || !recorder->m_recording || m_currentRunCount == 0 || !m_currentRun[0]) return;
+    const CString file = recorder->GetRecordedFileName();
+    if (recorder->m_tiedToExperiment) {
+        // The file belongs to the experiment tied first; the new runs keep no video.
+        for (int i = 0; i < m_currentRunCount && i < kRunListSize; ++i)
+            if (m_currentRun[i] && m_currentRun[i]->m_videoFile == file) m_currentRun[i]->m_videoFile.Empty();
+        m_videoView->m_recordingStartedHere = false;
+        PostUserMessage(kTwoExperimentsText);
+        return;
+    }
+    // The runs started during the recording name it already; others take it now.
+    AttachVideoFileToRuns(file);
+    recorder->m_tiedToExperiment = true;
+    recorder->SendSyncMarker(1);
 }
 
 bool CVarnelDoc::AttachVideoFileToRuns(const CString& fileName) {

@@ -1,10 +1,12 @@
 #pragma once
-// The video window, in its simplest form: it never records and keeps no quality record; closing
-// still clears the temporary video files.
+// The video window: shows either the player or the recording view's live picture in the video
+// rectangle, and forwards the Video commands to the recording view. Playback comes later: here
+// the player area stays empty.
 
 #include "app/child_frame.h"
 
 class CVarnelDoc;
+class CRecordingVideoView;
 
 class CVideoFrame : public CChildFrame {
     DECLARE_DYNCREATE(CVideoFrame)
@@ -12,29 +14,51 @@ class CVideoFrame : public CChildFrame {
 
 class CVideoView : public CView {
     DECLARE_DYNCREATE(CVideoView)
+
+public:
+    static constexpr const char* kCannotInitText =
+        "Can't initialize Video.\nPlease check that both video and audio hardware are installed "
+        "correctly.";
+
     ~CVideoView() override;
     // A video view outside the standard windows (a test's) over `doc`.
     BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // Takes the document it was made for as its own.
     int OnCreate(LPCREATESTRUCT cs) override;
-    void OnStop() {}
-    bool HasQualityRecord() const { return false; }
-    WORD GetQualityCode() const { return m_qualityCode; }
-    // Kept for the recording, which has no encoder yet.
-    void SetQualityCode(WORD code) { m_qualityCode = code; }
-    // There is no capture device to start.
-    virtual void InitVideoDevice(int) {}
-    // Deletes the "*.wmv" files of the data root's "Temp Data" folder.
+    void OnInitialUpdate() override;
+
+    void OnRecord();
+    void OnStop();
+    // The Enable Video toggle; `tell` shows the failure to the user.
+    virtual void InitVideoDevice(int tell);
+    void SetQualityCode(WORD code);
+    WORD GetQualityCode() const;
+    CString GetRecordedFileName() const;
+    bool IsVideoDeviceReady() const;
+    bool IsRecording() const;
+    void SetVideoRect(int left, int top, int right, int bottom);
+    void SetVideoRect(const CRect& rect) {
+        SetVideoRect(rect.left, rect.top, rect.right, rect.bottom);
+    }
+    const CRect& GetVideoRect() const { return m_videoRect; }
+    void Relayout();
+
+    bool HasQualityRecord() const { return m_recordingView != nullptr; }
+    // What closing stores in the settings: the quality code while the device runs, else 0.
+    BYTE GetVideoOnCode() const;
+    // Deletes the "*.wmv" files of the data root's "Temp Data" folder but a running recording.
     void DeleteTempVideoFiles();
 
-    // Where the video picture goes, in the main frame's area.
-    void SetVideoRect(const CRect& rect) { m_videoRect = rect; }
-    const CRect& GetVideoRect() const { return m_videoRect; }
-
-    BYTE m_recording = 0;
+    bool m_playerMode = true;
+    CRect m_videoRect;
+    bool m_initialised = false;
+    bool m_playing = false;
+    bool m_recordingStartedHere = false;
+    CRecordingVideoView* m_recordingView = nullptr;
+    CString m_currentVideoPath;
     WORD m_qualityCode = 0;
 
 private:
+    CRecordingVideoView* Recorder() const;
     CVarnelDoc* m_doc = nullptr;
-    CRect m_videoRect;
 };

@@ -20,6 +20,7 @@
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "video/recording_video_view.h"
 #include "video/video_view.h"
 
 namespace {
@@ -436,7 +437,7 @@ TEST(MainFrameClose, QuestionsSaveAndTheSettingsKept) {
         CVarnelDoc* doc = app.GetDocument();
         doc->GetSettings()->m_workbookMode = 3;
         doc->m_modified = r.modified ? 1 : 0;
-        doc->GetVideoView()->m_recording = r.recording ? 1 : 0;
+        doc->GetRecordingVideoView()->m_recording = r.recording;
         frame->saveResult = r.saveResult;
         if (r.recording)
             modals.ExpectMessage("Video recording is still in progress. Stop it before exiting.",

@@ -13,6 +13,7 @@
 #include "app/varnel_file.h"
 #include "platform/base/file.h"
 #include "tests/app/doc_fixture.h"
+#include "video/recording_video_view.h"
 #include "video/video_view.h"
 
 namespace {
@@ -624,13 +625,17 @@ TEST_F(ProjectTest, TheCheckBoxAndDoubleClickShowAndHide) {
     Click(ItemOf(d1), QEvent::MouseButtonPress, Qt::LeftButton);
     EXPECT_EQ(graph.m_plotCount, 0);
     {
+        CRecordingVideoView recorder;
+        ASSERT_TRUE(recorder.Create(&host, &doc));
         CVideoView video;
         ASSERT_TRUE(video.Create(&host, &doc));
-        video.m_recording = 1;
+        recorder.m_recording = true;
         modals.ExpectMessage("Stop video recording first", IDOK);
         Click(ItemOf(d1), QEvent::MouseButtonDblClick, Qt::LeftButton);
         EXPECT_EQ(graph.m_plotCount, 0);
+        recorder.m_recording = false;
         video.DestroyWindow();
+        recorder.DestroyWindow();
     }
     Click(ItemOf(d1), QEvent::MouseButtonDblClick, Qt::LeftButton);
     EXPECT_EQ(graph.FindPlotByDataSet(d1->m_id), 0);

@@ -1,0 +1,16 @@
+// The document's Video commands that reach the recording.
+#include "app/varnel_doc.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
+
+void CVarnelDoc::OnVideoRecord() {
+    if (m_videoView) m_videoView->OnRecord();
+}
+
+void CVarnelDoc::OnVideoStop() {
+    if (m_videoView) m_videoView->OnStop();
+}
+
+void CVarnelDoc::OnSelectVideoDevice() {
+    if (m_recordingVideoView) m_recordingVideoView->SelectVideoDevice();
+}

@@ -1,0 +1,109 @@
+// The recording view on the GStreamer encoder with the test sources, at real time: one tied
+// recording with its markers, and one untied that leaves no file.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include "app/main_frame.h"
+#include "app/varnel_doc.h"
+#include "logger/data_tree.h"
+#include "logger/dorvik.h"
+#include "logger/precise_time.h"
+#include "platform/media/asf_script.h"
+#include "tests/support/harness.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
+
+namespace {
+
+class RealRecordingTest : public testing_support::HarnessTest {
+protected:
+    std::unique_ptr<CVarnelDoc> doc;
+    CMainFrame mainFrame;
+    CWnd host;
+    std::unique_ptr<CRecordingVideoView> view;
+    std::unique_ptr<CVideoView> video;
+
+    RealRecordingTest() {
+        qputenv("VARNEL_MEDIA_TEST_SOURCES", "1");
+        doc = std::make_unique<CVarnelDoc>();
+        doc->m_mainFrame = &mainFrame;
+        host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 320, 240), nullptr, 0);
+        view = std::make_unique<CRecordingVideoView>();
+        view->Create(&host, doc.get());
+        video = std::make_unique<CVideoView>();
+        video->Create(&host, doc.get());
+    }
+    ~RealRecordingTest() override {
+        video.reset();
+        view.reset();
+        doc.reset();
+        host.DestroyWindow();
+        qunsetenv("VARNEL_MEDIA_TEST_SOURCES");
+    }
+    // Real time and the virtual clock go on together, so that the markers' media times grow.
+    void Run(int ms, CDataArray* samples) {
+        for (int t = 0; t < ms; t += 100) {
+            QThread::msleep(100);
+            if (samples) samples->push_back(t);
+            clock.Advance(100);
+            QCoreApplication::processEvents();
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(RealRecordingTest, ATiedRecordingKeepsItsMarkersAndAnUntiedOneLeavesNoFile) {
+    video->InitVideoDevice(true);
+    ASSERT_TRUE(view->m_deviceReady);
+    EXPECT_EQ(mainFrame.m_videoToggleCaption, "Disable video");
+
+    // Record with no run, then Stop: the file goes 4.5 s later.
+    video->OnRecord();
+    ASSERT_TRUE(view->m_recording);
+    const QString untied = view->GetRecordedFileName().ToQString();
+    Run(300, nullptr);
+    video->OnStop();
+    clock.Advance(CRecordingVideoView::kStopDelay);
+    EXPECT_FALSE(view->m_recording);
+    EXPECT_FALSE(QFile::exists(untied));
+
+    // A run in progress: Record ties it, and the sample counts follow "1".
+    doc->m_runInProgress = 1;
+    CDataTreeBrench* exp = doc->m_dataList.AddExperiment("Exp. 1");
+    CDataTreeBrench* set = doc->m_dataList.InsertDataSet(
+        exp->m_id, std::make_unique<CDataArray>(), std::make_unique<CDataArray>(), "A", 0, "V",
+        CPreciseDateTime::GetCurrentTime(), 1, -1, 0, "", 0, 1, 0);
+    ASSERT_TRUE(set);
+    doc->m_currentRun[0] = set;
+    doc->m_currentRunCount = 1;
+    video->OnRecord();
+    ASSERT_TRUE(view->m_tiedToExperiment);
+    const QString path = set->m_videoFile.ToQString();
+    EXPECT_TRUE(path.startsWith((CRecordingVideoView::TempFolder()).ToQString()));
+    Run(2000, set->m_y.get());
+    doc->m_runInProgress = 0;
+    video->OnStop();
+    clock.Advance(CRecordingVideoView::kStopDelay);
+    EXPECT_FALSE(view->m_recording);
+    EXPECT_TRUE(view->m_deviceReady) << "the live picture goes on";
+
+    std::vector<media::AsfScriptCommand> markers;
+    QString error;
+    ASSERT_TRUE(media::ReadAsfScriptCommandsFromFile(path, markers, &error)) << error.toStdString();
+    ASSERT_GE(markers.size(), 10u);
+    EXPECT_EQ(markers.front().text, "1");
+    for (size_t i = 1; i < markers.size(); ++i) {
+        EXPECT_EQ(markers[i].type, "TEXT");
+        EXPECT_GE(markers[i].text.toInt(), markers[i - 1].text.toInt());
+        EXPECT_GE(markers[i].timeMs, markers[i - 1].timeMs);
+    }
+    EXPECT_EQ(markers.back().text.toInt(), set->GetYCount());
+    video->InitVideoDevice(true);
+    EXPECT_FALSE(view->m_deviceReady);
+}
