@@ -55,20 +55,33 @@ private:
 
 class CTimingWizard : public CPropertySheet {
 public:
+    static constexpr UINT kFinishId = 4929;
+    // How far Cancel moves left to make room for Finish, in pixels.
+    static constexpr int kCancelShift = 250;
+
     // `mode` 1: run for a stored timing data set being downloaded.
     CTimingWizard(LPCTSTR caption, CVarnelDoc* doc, CWnd* parent, BYTE mode);
     CTimingTypeSelectionDialog m_typePage;
     CTimingParametersDialog m_parametersPage;
-    // Finish stores the four values in the document's settings.
+    // Finish stores the four values in the document's settings (and saves them).
     BYTE m_writeBack = 1;
     BYTE m_mode = 0;
+
+    // A stored set was recorded between two gates, for time or velocity: other choices cannot
+    // be computed from it.
+    void ApplyStoredSetRestriction();
 
 protected:
     BOOL OnInitDialog() override;
     void OnWizardFinish() override;
+    void OnFinish();
+    DECLARE_MESSAGE_MAP()
 
 private:
+    void PlaceButtons();
+
     CVarnelDoc* m_doc;
+    CButton m_finish;
 };
 
 class CTimingLaunchParameterDialog : public CDialog {

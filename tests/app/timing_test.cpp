@@ -98,7 +98,7 @@ TEST_F(TimingTest, FinishWritesTheFourValues) {
         EXPECT_EQ(method.GetDlgItemText(IDC_TIMING_LABEL), "Distance :");
         EXPECT_EQ(method.GetDlgItemText(IDC_TIMING_LENGTH), "20");
         testing_support::TypeText(method, IDC_TIMING_LENGTH, "2.5");
-        Press(d, ID_WIZFINISH);
+        Press(d, CTimingWizard::kFinishId);
     });
     Command(ID_TIMING_WIZARD);
     EXPECT_EQ(S().m_timingMeasurement, 1);
