@@ -9,6 +9,7 @@
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/paths.h"
 
 namespace {
 
@@ -131,6 +132,21 @@ int CTimingParametersDialog::Measurement() const {
     return wizard ? wizard->m_typePage.m_measurement : 0;
 }
 
+void CTimingParametersDialog::DoDataExchange(CDataExchange* dx) {
+    CPropertyPage::DoDataExchange(dx);
+    DDX_Control(dx, IDC_TIMING_PICTURE, m_picture);
+}
+
+void CTimingParametersDialog::SetPicture(const CString& file) {
+    if (!m_picture.GetSafeHwnd()) return;
+    CDispatchDriver picture = m_picture.GetImage().GetObject(256);
+    picture.SetString(1, platform::PathJoin(GetExeFolder(), file));
+    // A missing file keeps the face plain; nobody is told.
+    if (FAILED(picture.InvokeMethod(8)))
+        qDebug("varnel.doc: no timing picture %s", file.GetString());
+    picture.SetBool(4, false);
+}
+
 BOOL CTimingParametersDialog::OnInitDialog() {
     CPropertyPage::OnInitDialog();
     UpdateMethodControls();
@@ -190,6 +206,13 @@ void CTimingParametersDialog::UpdateMethodControls() {
                                      : measurement == 1 ? "Collision (two gates)"
                                                         : "");
     if (measurement == 2 && m_method == 2) return;
+    static constexpr const char* kPictures[3][3] = {
+        {"timing wizard TV1.xpm", "timing wizard TV2.xpm", "timing wizard pendulum1.xpm"},
+        {"timing wizard TV1.xpm", "timing wizard TV2.xpm", "timing wizard collision2.xpm"},
+        {"timing wizard a1.xpm", "timing wizard a2.xpm", nullptr},
+    };
+    if (m_method <= 2 && measurement >= 0 && measurement <= 2 && kPictures[measurement][m_method])
+        SetPicture(platform::PathJoin("timing_images", kPictures[measurement][m_method]));
     Check(*this, IDC_TIMING_ONE_GATE, m_method == 0);
     Check(*this, IDC_TIMING_TWO_GATES, m_method == 1);
     Check(*this, IDC_TIMING_EXTRA, m_method == 2);

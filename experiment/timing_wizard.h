@@ -4,6 +4,7 @@
 // and the one length that needs, in centimetres. The "Timing parameter" dialog edits that length
 // alone.
 
+#include "platform/activex/instruments.h"
 #include "platform/ui/property_sheet.h"
 
 class CVarnelDoc;
@@ -35,6 +36,8 @@ public:
     CTimingParametersDialog();
     // Captions, the checked method and the length shown, for the page 1 measurement.
     void UpdateMethodControls();
+    // Shows a picture from the program folder; a missing file leaves the button without one.
+    void SetPicture(const CString& file);
     BYTE m_method = 0;
     double m_distance1 = 3.0;
     double m_distance2 = 3.0;
@@ -43,6 +46,7 @@ protected:
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
     BOOL OnKillActive() override;
+    void DoDataExchange(CDataExchange* dx) override;
     void OnOneGate();
     void OnTwoGates();
     void OnExtra();
@@ -51,6 +55,7 @@ protected:
 
 private:
     int Measurement() const;
+    CCWButton m_picture;
 };
 
 class CTimingWizard : public CPropertySheet {

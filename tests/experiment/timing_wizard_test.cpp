@@ -10,6 +10,8 @@
 #include <functional>
 
 #include "RES/dialogs/timing_wizard.h"
+#include "logger/helpers.h"
+#include "platform/activex/register.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -17,6 +19,8 @@ namespace {
 using testing_support::Press;
 using testing_support::PressCloseBox;
 using testing_support::PressEscape;
+using testing_support::RenderWidget;
+using testing_support::SaveTestImage;
 using testing_support::TypeText;
 
 CPropertySheet& Sheet(CDialog& d) {
@@ -40,8 +44,20 @@ CRect RectOf(CDialog& d, int id) {
     return r;
 }
 
+CString PictureButton(CDialog& page) {
+    auto* control = dynamic_cast<CActiveXControl*>(page.GetDlgItem(IDC_TIMING_PICTURE));
+    return control ? control->Dump() : CString("no picture button");
+}
+// The button's face is plain grey; every picture is drawn on white.
+bool ShowsPicture(CDialog& page) {
+    const QImage face = RenderWidget(page.GetDlgItem(IDC_TIMING_PICTURE)->GetWidget());
+    return (face.pixel(face.width() / 2, face.height() / 2) & 0xFFFFFF) != 0xF0F0F0u;
+}
+
 class TimingWizardTest : public ::testing::Test {
 protected:
+    TimingWizardTest() { platform::RegisterActiveXControls(); }
+
     // Runs a wizard without a document, preset as given, and returns how it ended.
     INT_PTR Run(WORD measurement, BYTE method, BYTE mode, std::function<void(CDialog&)> action) {
         CTimingWizard wizard("Timing Wizard", nullptr, nullptr, mode);
@@ -75,15 +91,16 @@ TEST_F(TimingWizardTest, PageTwoFollowsTheMeasurementAndMethod) {
         int checked;
         const char* label;  // nullptr: label, edit and unit hidden
         const char* length;
+        const char* picture;
     } rows[] = {
-        {0, 0, "Pendulum (one gate)", IDC_TIMING_ONE_GATE, nullptr, nullptr},
-        {0, 1, "Pendulum (one gate)", IDC_TIMING_TWO_GATES, nullptr, nullptr},
-        {0, 2, "Pendulum (one gate)", IDC_TIMING_EXTRA, nullptr, nullptr},
-        {1, 0, "Collision (two gates)", IDC_TIMING_ONE_GATE, "Width :", "3"},
-        {1, 1, "Collision (two gates)", IDC_TIMING_TWO_GATES, "Distance :", "20"},
-        {1, 2, "Collision (two gates)", IDC_TIMING_EXTRA, "Width :", "3"},
-        {2, 0, nullptr, IDC_TIMING_ONE_GATE, "Width :", "3"},
-        {2, 1, nullptr, IDC_TIMING_TWO_GATES, "Width :", "3"},
+        {0, 0, "Pendulum (one gate)", IDC_TIMING_ONE_GATE, nullptr, nullptr, "TV1"},
+        {0, 1, "Pendulum (one gate)", IDC_TIMING_TWO_GATES, nullptr, nullptr, "TV2"},
+        {0, 2, "Pendulum (one gate)", IDC_TIMING_EXTRA, nullptr, nullptr, "pendulum1"},
+        {1, 0, "Collision (two gates)", IDC_TIMING_ONE_GATE, "Width :", "3", "TV1"},
+        {1, 1, "Collision (two gates)", IDC_TIMING_TWO_GATES, "Distance :", "20", "TV2"},
+        {1, 2, "Collision (two gates)", IDC_TIMING_EXTRA, "Width :", "3", "collision2"},
+        {2, 0, nullptr, IDC_TIMING_ONE_GATE, "Width :", "3", "a1"},
+        {2, 1, nullptr, IDC_TIMING_TWO_GATES, "Width :", "3", "a2"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::Message()
@@ -108,6 +125,12 @@ TEST_F(TimingWizardTest, PageTwoFollowsTheMeasurementAndMethod) {
                 EXPECT_EQ(p.GetDlgItemText(IDC_TIMING_LABEL), r.label);
                 EXPECT_EQ(p.GetDlgItemText(IDC_TIMING_LENGTH), r.length);
             }
+            const CString file = CString("timing_images/timing wizard ") + r.picture + ".xpm";
+            EXPECT_NE(PictureButton(p).Find("picture=\"" + GetExeFolder() + file + "\""), -1)
+                << PictureButton(p);
+            EXPECT_TRUE(ShowsPicture(p));
+            if (r.measurement == 1 && r.method == 1)
+                SaveTestImage(RenderWidget(d.GetWidget()), "timing_wizard_page2");
             Press(d, CTimingWizard::kFinishId);
         });
     }
@@ -235,6 +258,25 @@ TEST_F(TimingWizardTest, AStoredSetOffersTimeOrVelocityBetweenGatesOnly) {
     });
     EXPECT_EQ(measurementOut, 1);
     EXPECT_EQ(methodOut, 1);
+}
+
+TEST_F(TimingWizardTest, AMissingPictureChangesNothingAndSaysNothing) {
+    CTimingWizard wizard("Timing Wizard", nullptr, nullptr, 0);
+    wizard.m_writeBack = 0;
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+        SaveTestImage(RenderWidget(d.GetWidget()), "timing_wizard_page1");
+        Press(d, ID_WIZNEXT);
+        auto image = [&] {
+            const CString dump = PictureButton(Page(d));
+            return dump.Mid(dump.Find("image="));
+        };
+        const CString before = image();
+        wizard.m_parametersPage.SetPicture("timing_images/none.xpm");
+        EXPECT_EQ(image(), before);
+        Press(d, IDCANCEL);
+    });
+    wizard.DoModal();
+    EXPECT_EQ(modals.Pending(), 0u);
 }
 
 TEST_F(TimingWizardTest, TheParameterDialogShowsTheOneLengthNeeded) {
