@@ -80,6 +80,14 @@ TEST_F(TimingRun, TheGateEventsBecomeTheChosenMeasurement) {
          nullptr,
          {2.02},
          0.01},
+        {"a collision: each gate its own velocity",
+         1,
+         2,
+         5.0,
+         {{1, 1.0}, {0, 1.05}, {2, 2.0}, {0, 2.1}},
+         "Velocity 1",
+         {1.0},
+         1e-9},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -111,13 +119,19 @@ TEST_F(TimingRun, TheGateEventsBecomeTheChosenMeasurement) {
         ASSERT_EQ(sets[0]->GetYCount(), static_cast<int>(r.values.size()));
         for (size_t i = 0; i < r.values.size(); ++i)
             EXPECT_NEAR((*sets[0]->m_y)[i], r.values[i], r.tolerance) << i;
+        if (r.method == 2) {
+            ASSERT_EQ(sets.size(), 2u);
+            EXPECT_EQ(sets[1]->m_name, "Velocity 2");
+            ASSERT_EQ(sets[1]->GetYCount(), 1);
+            EXPECT_NEAR((*sets[1]->m_y)[0], 0.5, 1e-9);
+        }
     }
     const auto timingModes = WithModel<QkModel>([](QkModel& m) {
         return std::count_if(m.commands.begin(), m.commands.end(), [](const auto& c) {
             return c.letters[0] == 'A' && c.letters[1] == 'K';
         });
     });
-    EXPECT_EQ(timingModes, 3) << "AK for each run";
+    EXPECT_EQ(timingModes, 4) << "AK for each run";
 }
 
 }  // namespace
