@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "RES/dialogs/selective_download.h"
 #include "RES/dialogs/timing_wizard.h"
+#include "experiment/timing_wizard.h"
 #include "tests/app/doc_fixture.h"
 
 namespace {
@@ -21,11 +23,16 @@ DWORD Ticks(double seconds) {
     return static_cast<DWORD>(seconds / 2e-6 + 0.5);
 }
 
+// The logger's memory: one timing set, a pass from gate 1 to gate 2 in 0.8 s.
+const std::vector<dorvik_sim::QkTimingEvent> kStoredEvents = {
+    {1, Ticks(1.0)}, {0, Ticks(1.05)}, {2, Ticks(1.8)}, {0, Ticks(1.85)}};
+
 class TimingRun : public DocTest {
 protected:
     void SetUp() override {
         auto model = std::make_unique<QkModel>(QkModel::kTimerVariant);
         model->liveSensors[5] = model->liveSensors[6] = QkSensor{"Photogate", "V", 0, 5, 0, 1023};
+        model->storedSets[0] = dorvik_sim::MakeTimingSet(kStoredEvents);
         MakeQk(std::move(model));
         settings.m_timingMeasurement = 1;
         settings.m_timingMethod = 1;
@@ -132,6 +139,35 @@ TEST_F(TimingRun, TheGateEventsBecomeTheChosenMeasurement) {
         });
     });
     EXPECT_EQ(timingModes, 4) << "AK for each run";
+}
+
+}  // namespace
+
+namespace {
+
+// A stored timing set read back through the restricted wizard: Acceleration at one gate cannot
+// come from it, so the wizard turns it into Time between gates, and the download gives that.
+TEST_F(TimingRun, AStoredSetIsReadForWhatItCanGive) {
+    settings.m_timingMeasurement = 2;
+    settings.m_timingMethod = 0;
+    modals.ExpectDialog(IDD_SELECTIVE_DOWNLOAD,
+                        [](CDialog& d) { testing_support::Press(d, IDOK); });
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [](CDialog& d) {
+        EXPECT_EQ(dynamic_cast<CTimingWizard&>(d).m_mode, 1);
+        testing_support::Press(d, CTimingWizard::kFinishId);
+    });
+    const int number = CVarnelDoc::GetExperimentCounter();
+    Command(ID_LOGGER_DOWNLOAD);
+    ASSERT_TRUE(
+        Wait([&] { return doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number)); },
+             kPatience));
+    clock.Advance(500);
+    EXPECT_EQ(settings.m_timingMeasurement, 0);
+    EXPECT_EQ(settings.m_timingMethod, 1);
+    const auto sets = DataSetsOf(doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number)));
+    ASSERT_EQ(sets.size(), 1u);
+    ASSERT_EQ(sets[0]->GetYCount(), 1);
+    EXPECT_NEAR((*sets[0]->m_y)[0], 0.8, 1e-9);
 }
 
 }  // namespace
