@@ -274,7 +274,7 @@ public:
     void OnNothing() {}
     void OnUpdateWorkbookCopy(CCmdUI* ui);
     void OnLoggerSetup() { ToggleTimingMode(TRUE); }
-    void OnTimingWizard() { RunTimingWizard(0); }
+    void OnTimingWizard();
     void OnSingleAxis();
     void OnGraphAutoscale();
     void OnGraphAddToProject();

@@ -429,6 +429,11 @@ void CVarnelDoc::RunSelectDownloadSet() {
     const BYTE set = dialog.GetSelectedSet();
     // With nothing listed there is nothing to read.
     if (set >= CDorvik::kStoredSets || logger.GetDataSetHeader(set).mode == 3) return;
+    // A stored timing set holds gate times between two gates: the settings must ask for what
+    // those can give.
+    const CSettings& s = *m_settings;
+    const bool timingFits = s.m_timingMethod == 1 && s.m_timingMeasurement <= 1;
+    if (logger.GetDataSetHeader(set).kind == 5 && !timingFits && !RunTimingWizard(1)) return;
     for (BYTE channel : {0, 2, 5, 6})
         logger.QueueReadSensorInfo(set, channel);
     logger.QueueReadDataHeader(set);

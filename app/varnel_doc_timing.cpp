@@ -1,6 +1,8 @@
 // The photogate timing mode: the layout it takes, and the wizard and dialog that set up a timing
 // run.
 
+#include <QtGlobal>
+
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "experiment/timing_wizard.h"
@@ -35,6 +37,16 @@ void CVarnelDoc::ToggleTimingMode(BOOL fromCommand) {
     }
 }
 
+void CVarnelDoc::OnTimingWizard() {
+    // A run's data sets keep the names and units of its first event: a new measurement now would
+    // file accelerations under "Velocity".
+    if (m_runInProgress) {
+        ShowMessage(kRunningText, 0);
+        return;
+    }
+    RunTimingWizard(0);
+}
+
 bool CVarnelDoc::RunTimingWizard(BYTE mode) {
     const CSettings& s = *m_settings;
     CTimingWizard wizard("Timing Wizard", this, MainFrame(), mode);
@@ -56,4 +68,5 @@ void CVarnelDoc::EditTimingParameters() {
     if (dialog.DoModal() != IDOK) return;
     s.m_timingDistance1 = dialog.m_distance1;
     s.m_timingDistance2 = dialog.m_distance2;
+    if (!s.Save()) qWarning("varnel.doc: the settings could not be saved");
 }

@@ -1,12 +1,15 @@
 #include "experiment/timing_wizard.h"
 
+#include <QLoggingCategory>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 
 #include "RES/dialogs/timing_wizard.h"
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/paths.h"
 
 namespace {
 
@@ -32,6 +35,24 @@ void TakeLength(CDialog& d, int measurement, int method, double& first, double& 
 bool LengthShown(const CDialog& d) {
     CWnd* edit = d.GetDlgItem(IDC_TIMING_LENGTH);
     return edit && edit->GetWidget() && !edit->GetWidget()->isHidden();
+}
+
+void Disable(CDialog& d, int id) {
+    Check(d, id, false);
+    if (CWnd* w = d.GetDlgItem(id)) w->EnableWindow(FALSE);
+}
+
+bool ForStoredSet(const CPropertyPage& page) {
+    auto* wizard = dynamic_cast<CTimingWizard*>(page.GetSheet());
+    return wizard && wizard->m_mode != 0;
+}
+
+// A control's rectangle in its dialog's client coordinates.
+CRect ItemRect(CWnd& dialog, CWnd& item) {
+    CRect r;
+    item.GetWindowRect(&r);
+    dialog.ScreenToClient(&r);
+    return r;
 }
 
 }  // namespace
@@ -71,6 +92,13 @@ BOOL CTimingTypeSelectionDialog::OnInitDialog() {
     Check(*this, IDC_TIMING_TIME, m_measurement == 0);
     Check(*this, IDC_TIMING_VELOCITY, m_measurement == 1);
     Check(*this, IDC_TIMING_ACCELERATION, m_measurement == 2);
+    if (ForStoredSet(*this)) {
+        if (m_measurement == 2) {
+            m_measurement = 0;
+            Check(*this, IDC_TIMING_TIME, true);
+        }
+        Disable(*this, IDC_TIMING_ACCELERATION);
+    }
     return TRUE;
 }
 
@@ -104,9 +132,32 @@ int CTimingParametersDialog::Measurement() const {
     return wizard ? wizard->m_typePage.m_measurement : 0;
 }
 
+void CTimingParametersDialog::DoDataExchange(CDataExchange* dx) {
+    CPropertyPage::DoDataExchange(dx);
+    DDX_Control(dx, IDC_TIMING_PICTURE, m_picture);
+}
+
+void CTimingParametersDialog::SetPicture(const CString& file) {
+    if (!m_picture.GetSafeHwnd()) return;
+    CDispatchDriver picture = m_picture.GetImage().GetObject(256);
+    picture.SetString(1, platform::PathJoin(GetExeFolder(), file));
+    // A missing file keeps the face plain; nobody is told.
+    if (FAILED(picture.InvokeMethod(8)))
+        qDebug("varnel.doc: no timing picture %s", file.GetString());
+    picture.SetBool(4, false);
+}
+
 BOOL CTimingParametersDialog::OnInitDialog() {
     CPropertyPage::OnInitDialog();
     UpdateMethodControls();
+    if (ForStoredSet(*this)) {
+        if (m_method != 1) {
+            m_method = 1;
+            UpdateMethodControls();
+        }
+        Disable(*this, IDC_TIMING_ONE_GATE);
+        Disable(*this, IDC_TIMING_EXTRA);
+    }
     return TRUE;
 }
 
@@ -155,6 +206,13 @@ void CTimingParametersDialog::UpdateMethodControls() {
                                      : measurement == 1 ? "Collision (two gates)"
                                                         : "");
     if (measurement == 2 && m_method == 2) return;
+    static constexpr const char* kPictures[3][3] = {
+        {"timing wizard TV1.xpm", "timing wizard TV2.xpm", "timing wizard pendulum1.xpm"},
+        {"timing wizard TV1.xpm", "timing wizard TV2.xpm", "timing wizard collision2.xpm"},
+        {"timing wizard a1.xpm", "timing wizard a2.xpm", nullptr},
+    };
+    if (m_method <= 2 && measurement >= 0 && measurement <= 2 && kPictures[measurement][m_method])
+        SetPicture(platform::PathJoin("timing_images", kPictures[measurement][m_method]));
     Check(*this, IDC_TIMING_ONE_GATE, m_method == 0);
     Check(*this, IDC_TIMING_TWO_GATES, m_method == 1);
     Check(*this, IDC_TIMING_EXTRA, m_method == 2);
@@ -166,6 +224,10 @@ void CTimingParametersDialog::UpdateMethodControls() {
 
 // ---- the wizard
 
+BEGIN_MESSAGE_MAP(CTimingWizard, CPropertySheet)
+ON_COMMAND(CTimingWizard::kFinishId, OnFinish)
+END_MESSAGE_MAP()
+
 CTimingWizard::CTimingWizard(LPCTSTR caption, CVarnelDoc* doc, CWnd* parent, BYTE mode)
     : CPropertySheet(caption, parent), m_mode(mode), m_doc(doc) {
     AddPage(&m_typePage);
@@ -173,23 +235,68 @@ CTimingWizard::CTimingWizard(LPCTSTR caption, CVarnelDoc* doc, CWnd* parent, BYT
     SetWizardMode();
 }
 
+void CTimingWizard::ApplyStoredSetRestriction() {
+    if (!m_mode) return;
+    if (m_typePage.m_measurement == 2) m_typePage.m_measurement = 0;
+    m_parametersPage.m_method = 1;
+}
+
 BOOL CTimingWizard::OnInitDialog() {
+    // The caller sets the values after construction; Finish may come before page 2 is ever made.
+    ApplyStoredSetRestriction();
     CPropertySheet::OnInitDialog();
     SetDlgItemText(IDCANCEL, "Cancel");
     SetDlgItemText(ID_WIZNEXT, "Next");
     SetDlgItemText(ID_WIZBACK, "Back");
-    SetDlgItemText(ID_WIZFINISH, "Finish");
+    PlaceButtons();
     return TRUE;
 }
 
+void CTimingWizard::PlaceButtons() {
+    CWnd* cancel = GetDlgItem(IDCANCEL);
+    CWnd* back = GetDlgItem(ID_WIZBACK);
+    CWnd* next = GetDlgItem(ID_WIZNEXT);
+    if (!cancel || !back || !next || !GetWidget()) return;
+    // Our own Finish takes the sheet's place for it.
+    if (CWnd* sheetFinish = GetDlgItem(ID_WIZFINISH)) {
+        sheetFinish->ShowWindow(SW_HIDE);
+        sheetFinish->EnableWindow(FALSE);
+    }
+    CRect finish = ItemRect(*this, *cancel);
+    const int width = finish.Width(), height = finish.Height(), gap = 6;
+    // Cancel lands 250 px left of Finish, with Back and Next before it; the sheet grows to the
+    // right where they would not fit.
+    const int step = width + gap;
+    const int grow = std::max(0, gap - (finish.left - kCancelShift - 2 * step));
+    if (grow > 0) {
+        QWidget* w = GetWidget();
+        w->setFixedSize(w->width() + grow, w->height());
+        finish.OffsetRect(grow, 0);
+    }
+    const int cancelLeft = finish.left - kCancelShift;
+    cancel->MoveWindow(cancelLeft, finish.top, width, height);
+    back->MoveWindow(cancelLeft - 2 * step, finish.top, width, height);
+    next->MoveWindow(cancelLeft - step, finish.top, width, height);
+    m_finish.Create("Finish", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, finish, this,
+                    kFinishId);
+    m_finish.SetFont(GetFont());
+    cancel->ShowWindow(SW_SHOW);
+}
+
 void CTimingWizard::OnWizardFinish() {
+    OnFinish();
+}
+
+void CTimingWizard::OnFinish() {
     if (CPropertyPage* page = GetActivePage(); page && !page->OnKillActive()) return;
+    ApplyStoredSetRestriction();
     if (m_writeBack && m_doc) {
         CSettings& s = *m_doc->GetSettings();
         s.m_timingDistance1 = m_parametersPage.m_distance1;
         s.m_timingDistance2 = m_parametersPage.m_distance2;
         s.m_timingMethod = m_parametersPage.m_method;
         s.m_timingMeasurement = static_cast<BYTE>(m_typePage.m_measurement);
+        if (!s.Save()) qWarning("varnel.doc: the settings could not be saved");
     }
     EndDialog(ID_WIZFINISH);
 }

@@ -4,6 +4,7 @@
 // and the one length that needs, in centimetres. The "Timing parameter" dialog edits that length
 // alone.
 
+#include "platform/activex/instruments.h"
 #include "platform/ui/property_sheet.h"
 
 class CVarnelDoc;
@@ -35,6 +36,8 @@ public:
     CTimingParametersDialog();
     // Captions, the checked method and the length shown, for the page 1 measurement.
     void UpdateMethodControls();
+    // Shows a picture from the program folder; a missing file leaves the button without one.
+    void SetPicture(const CString& file);
     BYTE m_method = 0;
     double m_distance1 = 3.0;
     double m_distance2 = 3.0;
@@ -43,6 +46,7 @@ protected:
     BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
     BOOL OnKillActive() override;
+    void DoDataExchange(CDataExchange* dx) override;
     void OnOneGate();
     void OnTwoGates();
     void OnExtra();
@@ -51,24 +55,38 @@ protected:
 
 private:
     int Measurement() const;
+    CCWButton m_picture;
 };
 
 class CTimingWizard : public CPropertySheet {
 public:
+    static constexpr UINT kFinishId = 4929;
+    // How far Cancel moves left to make room for Finish, in pixels.
+    static constexpr int kCancelShift = 250;
+
     // `mode` 1: run for a stored timing data set being downloaded.
     CTimingWizard(LPCTSTR caption, CVarnelDoc* doc, CWnd* parent, BYTE mode);
     CTimingTypeSelectionDialog m_typePage;
     CTimingParametersDialog m_parametersPage;
-    // Finish stores the four values in the document's settings.
+    // Finish stores the four values in the document's settings (and saves them).
     BYTE m_writeBack = 1;
     BYTE m_mode = 0;
+
+    // A stored set was recorded between two gates, for time or velocity: other choices cannot
+    // be computed from it.
+    void ApplyStoredSetRestriction();
 
 protected:
     BOOL OnInitDialog() override;
     void OnWizardFinish() override;
+    void OnFinish();
+    DECLARE_MESSAGE_MAP()
 
 private:
+    void PlaceButtons();
+
     CVarnelDoc* m_doc;
+    CButton m_finish;
 };
 
 class CTimingLaunchParameterDialog : public CDialog {

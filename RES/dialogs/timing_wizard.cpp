@@ -45,6 +45,8 @@ const DialogTemplate& TimingParametersTemplate() {
             dlg::RText("", IDC_TIMING_LABEL, 14, 64, 50, 10),
             dlg::EditText(IDC_TIMING_LENGTH, 68, 62, 50, 14),
             dlg::LText("cm", IDC_TIMING_UNIT, 122, 64, 20, 10),
+            // 180 x 120 pixels, the size the pictures are drawn at.
+            dlg::Control("mode=picture", IDC_TIMING_PICTURE, "CWButton", 0, 150, 10, 120, 74),
         }};
     return t;
 }

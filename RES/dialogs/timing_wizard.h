@@ -20,6 +20,7 @@ constexpr UINT IDC_TIMING_LABEL = 4045;
 constexpr UINT IDC_TIMING_UNIT = 4049;
 constexpr UINT IDC_TIMING_LAUNCH_UNIT = 4074;
 constexpr UINT IDC_TIMING_LENGTH = 1088;
+constexpr UINT IDC_TIMING_PICTURE = 4046;
 
 const DialogTemplate& TimingTypeTemplate();
 const DialogTemplate& TimingParametersTemplate();

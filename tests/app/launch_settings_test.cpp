@@ -284,7 +284,7 @@ TEST_F(LaunchSettings, TheTimingWizardsValuesAreTakenOnFinishOnly) {
             w.m_typePage.UpdateData(FALSE);  // as if chosen on the shown page
             w.m_parametersPage.m_method = 2;
             w.m_parametersPage.m_distance1 = 4.5;
-            testing_support::Press(p, ID_WIZFINISH);
+            testing_support::Press(p, CTimingWizard::kFinishId);
         });
         testing_support::Press(d, IDC_LAUNCH_TIMING_WIZARD);
         modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& p) {

@@ -5,6 +5,7 @@
 
 #include "RES/dialogs/selective_download.h"
 #include "experiment/selective_download_dialog.h"
+#include "experiment/timing_wizard.h"
 #include "tests/app/doc_fixture.h"
 
 namespace {
@@ -22,6 +23,8 @@ public:
         h.kind = kind;
         h.sampleCount = samples;
     }
+    void DropCommands() { m_commandQueue.clear(); }
+    void SetHost(CWnd& host) { m_hostWindow = host.GetSafeHwnd(); }
 };
 
 LONGLONG Ticks(int32_t high, uint32_t low) {
@@ -136,5 +139,59 @@ TEST_F(DocTest, ADownloadWithNothingStoredEndsAtTheChoice) {
         EXPECT_EQ(doc.m_commandTimerOn, 0) << escape;
         EXPECT_EQ(doc.m_currentDownload, nullptr) << escape;
         EXPECT_TRUE(logger.IsCommandQueueEmpty()) << escape;
+    }
+}
+
+namespace {
+
+// A stored timing set needs the timing settings its gate times can give: the wizard, restricted,
+// when they are others; its Cancel ends the download before anything is read.
+class TimingSetDownload : public DocTest {
+protected:
+    TimingSetDownload()
+        : DocTest([](CSettings* s) {
+              auto logger = std::make_unique<HeaderDorvik>(s);
+              logger->SetHeader(0, Ticks(0, 5), 0, 5, 4);
+              return logger;
+          }) {
+        // The command timer runs on it; no search is started.
+        EXPECT_TRUE(comm.Create(&host, &doc, 4));
+        static_cast<HeaderDorvik&>(logger).SetHost(comm);
+    }
+};
+
+}  // namespace
+
+TEST_F(TimingSetDownload, RunsTheRestrictedWizardWhenTheSettingsDoNotFit) {
+    const struct {
+        const char* name;
+        BYTE method, measurement;
+        bool wizard, cancel;
+        BYTE methodAfter, measurementAfter;
+    } rows[] = {
+        {"acceleration at one gate", 0, 2, true, false, 1, 0},
+        {"time between gates", 1, 0, false, false, 1, 0},
+        {"cancel in the wizard", 0, 1, true, true, 0, 1},
+    };
+    for (const auto& r : rows) {
+        settings.m_timingMethod = r.method;
+        settings.m_timingMeasurement = r.measurement;
+        modals.ExpectDialog(IDD_SELECTIVE_DOWNLOAD,
+                            [](CDialog& d) { testing_support::Press(d, IDOK); });
+        if (r.wizard)
+            modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+                auto& wizard = dynamic_cast<CTimingWizard&>(d);
+                EXPECT_EQ(wizard.m_mode, 1) << r.name;
+                testing_support::Press(d, r.cancel ? int(IDCANCEL) : int(CTimingWizard::kFinishId));
+            });
+        doc.SelectDownloadSet();
+        ASSERT_TRUE(Wait([&] { return modals.Pending() == 0; })) << r.name;
+        EXPECT_EQ(settings.m_timingMethod, r.methodAfter) << r.name;
+        EXPECT_EQ(settings.m_timingMeasurement, r.measurementAfter) << r.name;
+        EXPECT_EQ(logger.IsCommandQueueEmpty(), r.cancel) << r.name;
+        EXPECT_EQ(logger.IsCommandTimerOn(), !r.cancel) << r.name;
+        // Start each row from an idle logger.
+        static_cast<HeaderDorvik&>(logger).DropCommands();
+        logger.StopCommandTimer();
     }
 }

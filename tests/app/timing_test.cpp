@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "RES/commands.h"
@@ -98,7 +100,7 @@ TEST_F(TimingTest, FinishWritesTheFourValues) {
         EXPECT_EQ(method.GetDlgItemText(IDC_TIMING_LABEL), "Distance :");
         EXPECT_EQ(method.GetDlgItemText(IDC_TIMING_LENGTH), "20");
         testing_support::TypeText(method, IDC_TIMING_LENGTH, "2.5");
-        Press(d, ID_WIZFINISH);
+        Press(d, CTimingWizard::kFinishId);
     });
     Command(ID_TIMING_WIZARD);
     EXPECT_EQ(S().m_timingMeasurement, 1);
@@ -113,6 +115,59 @@ TEST_F(TimingTest, FinishWritesTheFourValues) {
     });
     EXPECT_FALSE(doc->RunTimingWizard(0));
     EXPECT_EQ(S().m_timingMeasurement, 1) << "Cancel stores nothing";
+}
+
+QByteArray FileBytes(const CString& path) {
+    QFile f(path.ToQString());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(TimingTest, FinishOnPageOneStoresThePresetsAndSavesThem) {
+    S().m_timingMeasurement = 1;
+    S().m_timingMethod = 2;
+    S().m_timingDistance1 = 3.0;
+    S().m_timingDistance2 = 20.0;
+    ASSERT_TRUE(S().Save());
+    const QByteArray before = FileBytes(S().m_filePath);
+
+    // Cancel, Escape and the close box: nothing stored, nothing written.
+    const std::function<void(CDialog&)> cancels[] = {
+        [](CDialog& d) {
+            Press(Page(d), IDC_TIMING_TIME);
+            Press(d, IDCANCEL);
+        },
+        [](CDialog& d) { testing_support::PressEscape(d); },
+        [](CDialog& d) { testing_support::PressCloseBox(d); },
+    };
+    for (const auto& cancel : cancels) {
+        modals.ExpectDialog(IDD_PROPERTY_SHEET, cancel);
+        EXPECT_FALSE(doc->RunTimingWizard(0));
+        EXPECT_EQ(S().m_timingMeasurement, 1);
+        EXPECT_EQ(FileBytes(S().m_filePath), before);
+    }
+
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [](CDialog& d) {
+        Press(Page(d), IDC_TIMING_TIME);
+        Press(d, CTimingWizard::kFinishId);
+    });
+    EXPECT_TRUE(doc->RunTimingWizard(0));
+    EXPECT_EQ(S().m_timingMeasurement, 0);
+    EXPECT_EQ(S().m_timingMethod, 2);
+    EXPECT_DOUBLE_EQ(S().m_timingDistance2, 20.0);
+    EXPECT_NE(FileBytes(S().m_filePath), before);
+    EXPECT_EQ(FileBytes(S().m_filePath),
+              QByteArray(reinterpret_cast<const char*>(S().GetFileBytes().data()),
+                         static_cast<int>(S().GetFileBytes().size())));
+}
+
+TEST_F(TimingTest, TheWizardIsRefusedDuringARun) {
+    S().m_timingMeasurement = 1;
+    doc->m_runInProgress = 1;
+    modals.ExpectMessage(CVarnelDoc::kRunningText, IDOK);
+    Command(ID_TIMING_WIZARD);
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_EQ(S().m_timingMeasurement, 1);
+    doc->m_runInProgress = 0;
 }
 
 TEST_F(TimingTest, WithoutTheCommandTheParameterDialogEditsTheDistancesOnly) {
@@ -136,6 +191,13 @@ TEST_F(TimingTest, WithoutTheCommandTheParameterDialogEditsTheDistancesOnly) {
         EXPECT_EQ(doc->m_timingMode, 1) << r.name;
         EXPECT_EQ(modals.Pending(), 0u) << r.name;
         EXPECT_DOUBLE_EQ(S().m_timingDistance1, r.dialog ? 1.255 : 3.0) << r.name;
+        if (r.dialog) {
+            const std::vector<BYTE> saved = S().GetFileBytes();
+            EXPECT_EQ(FileBytes(S().m_filePath),
+                      QByteArray(reinterpret_cast<const char*>(saved.data()),
+                                 static_cast<int>(saved.size())))
+                << "OK saves the settings";
+        }
         EXPECT_EQ(S().m_timingMeasurement, r.measurement) << r.name;
         EXPECT_EQ(S().m_timingMethod, 0) << r.name;
         doc->ToggleTimingMode(FALSE);
