@@ -257,8 +257,7 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
         } else {
             r.colour =
                 GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
-            r.fillValue = GetFillValue(pos);
-            if (r.fillValue) r.fillSwitch = 1, r.lineStyle = 0;
+            ApplyMarkerStyle(pos);
         }
     }
     if (m_doc && m_doc->m_formatScaleSettings) {
@@ -408,8 +407,7 @@ void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
         if (!keep && ds) {
             r.colour =
                 GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
-            r.fillValue = GetFillValue(p);
-            if (r.fillValue) r.fillSwitch = 1, r.lineStyle = 0;
+            ApplyMarkerStyle(p);
         }
         PlotItem(p).SetLong(14, static_cast<LONG>(r.colour));
         SetupYAxis(p + 2, r.colour);
