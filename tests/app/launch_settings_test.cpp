@@ -256,6 +256,10 @@ TEST_F(LaunchSettings, TheXAxisSensorLosesItsPlaceWhenSwitchedOff) {
             auto& x = static_cast<CXAxisSetupDisplayProperties&>(p);
             given.assign(x.m_sensorBits, x.m_sensorBits + x.m_count);
             auto* list = dynamic_cast<CComboBox*>(p.GetDlgItem(IDC_XAXIS_MEASUREMENT));
+            ASSERT_EQ(list->GetCount(), 3);
+            CString name;
+            list->GetLBText(2, name);
+            EXPECT_EQ(name, "Sound");
             list->SetCurSel(2);  // after "Time", temperature, then sound
             platform::NotifyParent(list->GetWidget(), CBN_SELCHANGE);
             testing_support::Press(p, IDOK);
