@@ -143,6 +143,18 @@ CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
     return result;
 }
 
+std::vector<double> XValuesBySample(const double* xSetValues, size_t xSetCount,
+                                    const double* sampleNumbers, size_t from, size_t to) {
+    std::vector<double> x;
+    x.reserve(to > from ? to - from : 0);
+    for (size_t i = from; i < to; ++i) {
+        const double k = std::trunc(sampleNumbers[i]);
+        const bool paired = std::isfinite(k) && k >= 0 && k < static_cast<double>(xSetCount);
+        x.push_back(paired ? xSetValues[static_cast<size_t>(k)] : std::nan(""));
+    }
+    return x;
+}
+
 CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, double intervalUnits,
                       int timeMode, int valueMode, LONG first, LONG second) {
     if (valueMode == 2) {

@@ -52,6 +52,11 @@ CString TimeAxisLabelFormat(const CPreciseDateTime& start, double intervalSecond
 // from the start's; hours past 24 carry into the following days.
 CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
                                   double intervalSeconds, WORD timeMode);
+// The X coordinates of points `from` to `to` (exclusive) of a plot drawn against another data set:
+// each point takes that set's value at the point's own sample number. A sample number the other
+// set lacks (gapped, cropped or imported X) gives NaN, a gap; the length stays to - from.
+std::vector<double> XValuesBySample(const double* xSetValues, size_t xSetCount,
+                                    const double* sampleNumbers, size_t from, size_t to);
 // A read-out text: value mode 1 the time of `first`, 2 the span from `first` to `second`.
 CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, double intervalUnits,
                       int timeMode, int valueMode, LONG first, LONG second);

@@ -376,7 +376,8 @@ void CGraphView::PlotAllData(int p) {
     n = std::min({n, xCount, ds->m_y->size()});
     if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs, n));
 
-    const VARIANT args[2] = {Slice(xs, 0, n), Slice(ds->m_y->data(), 0, n)};
+    const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, n) : Slice(xs, 0, n),
+                             Slice(ds->m_y->data(), 0, n)};
     CDispatchDriver plot = PlotItem(p);
     plot.InvokeMethod(kPlotData, args);
     m_written[p] = {ds, xSet, static_cast<LONG>(n)};
@@ -608,11 +609,14 @@ void CGraphView::WritePlotPoints(int p) {
         const auto m = static_cast<size_t>(w.count);
         if (w.dataSet == ds && w.xDataSet == xSet && m <= un) {
             if (m < un) {
-                const VARIANT args[2] = {Slice(xs, m, un), Slice(ds->m_y->data(), m, un)};
+                const VARIANT args[2] = {
+                    xSet ? BuildXValueArray(xSet, ds, m, un) : Slice(xs, m, un),
+                    Slice(ds->m_y->data(), m, un)};
                 plot.InvokeMethod(kPlotAppend, args);
             }
         } else {
-            const VARIANT args[2] = {Slice(xs, 0, un), Slice(ds->m_y->data(), 0, un)};
+            const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, un) : Slice(xs, 0, un),
+                                     Slice(ds->m_y->data(), 0, un)};
             plot.InvokeMethod(kPlotData, args);
         }
         w = {ds, xSet, static_cast<LONG>(un)};

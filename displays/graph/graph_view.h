@@ -135,6 +135,9 @@ public:
     void RemovePlot(DWORD dataSetId, int index);
 
     // ---- services of the other graph operations ----
+    // Points `from` to `to` of a plot drawn against the X data set, paired by sample number.
+    static VARIANT BuildXValueArray(const CDataTreeBrench* xSet, const CDataTreeBrench* dataSet,
+                                    size_t from, size_t to);
     // A data set's sensor colour from the settings; 0 for a kind without one.
     COLORREF GetSensorColor(BYTE modelCode, BYTE inputKind, BYTE derived) const;
     COLORREF GetSensorColour(BYTE modelCode, BYTE inputKind, BYTE derived) const {

@@ -1,6 +1,9 @@
 // The look a plot is given when it is added: its sensor's colour and a marker style of its own.
 
+#include <algorithm>
+#include <cmath>
 #include <iterator>
+#include <vector>
 
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
@@ -67,4 +70,15 @@ void CGraphView::ApplyMarkerStyle(int n) {
         r.pointsSwitch = 1;
         r.markerColour = 0;
     }
+}
+
+VARIANT CGraphView::BuildXValueArray(const CDataTreeBrench* xSet, const CDataTreeBrench* ds,
+                                     size_t from, size_t to) {
+    if (to < from) to = from;
+    const size_t n = std::min(to, ds->m_x->size());
+    std::vector<double> x = graph_axis::XValuesBySample(xSet->m_y->data(), xSet->m_y->size(),
+                                                        ds->m_x->data(), std::min(from, n), n);
+    // Points without a sample number of their own are gaps too.
+    x.resize(to - from, std::nan(""));
+    return VarArray(std::move(x));
 }

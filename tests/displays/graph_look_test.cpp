@@ -127,3 +127,35 @@ TEST(SampleToDateTime, ClockTimesWrapAtMidnightAndCarryIntoTheDate) {
 
 }  // namespace
 }  // namespace graph_test
+
+namespace graph_test {
+namespace {
+
+TEST_F(GraphViewTest, AgainstAnotherSetPointsPairBySampleNumberAndGapsStay) {
+    CDataTreeBrench* xSet = AddSet({10, 20, 30, 40, 50});
+    CDataTreeBrench* ySet = AddSet({1, 2, 3, 4, 5, 6});
+    // Cropped, imported and gapped sample numbers.
+    *ySet->m_x = {1, 2.7, -1, 4, 99, std::nan("")};
+    const SHORT p = Add(ySet);
+    view.m_yVsX = 1;
+    view.m_xAxis.dataSet = xSet;
+    view.m_plots[p].pointsShown = 5;
+    view.PlotAllData(p);
+    const std::vector<double> x = ControlX(p);
+    ASSERT_EQ(x.size(), 5u) << "the length is kept";
+    EXPECT_EQ(x[0], 20);
+    EXPECT_EQ(x[1], 30) << "truncated toward zero";
+    EXPECT_TRUE(std::isnan(x[2]));
+    EXPECT_EQ(x[3], 50);
+    EXPECT_TRUE(std::isnan(x[4]));
+    EXPECT_EQ(ControlY(p), (std::vector<double>{1, 2, 3, 4, 5}));
+
+    const std::vector<double> tail =
+        graph_axis::XValuesBySample(xSet->m_y->data(), 5, ySet->m_x->data(), 3, 6);
+    ASSERT_EQ(tail.size(), 3u);
+    EXPECT_EQ(tail[0], 50);
+    EXPECT_TRUE(std::isnan(tail[1]) && std::isnan(tail[2]));
+}
+
+}  // namespace
+}  // namespace graph_test
