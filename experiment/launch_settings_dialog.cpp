@@ -567,6 +567,21 @@ void CLaunchSettingsDialog::OnXAxisSettings() {
     CXAxisSetupDisplayProperties dialog(this);
     dialog.SetSensors(m_sensorBits, m_sensorCount, m_rateCode,
                       &m_channels[CLaunchHeader::kXAxisRecord]);
+    std::vector<CXAxisSetupDisplayProperties::Channel> channels;
+    for (int i = 0; i < m_sensorCount; ++i) {
+        const int k = SensorOfBit(m_sensorBits[i]);
+        if (k < 0) break;
+        CXAxisSetupDisplayProperties::Channel c{SensorName(k)};
+        // An external input's range is its sensor type's.
+        if (k >= kExternal1 && !m_qk && m_sensorTable) {
+            const SensorInfoStruct& type =
+                m_sensorTable[k == kExternal1 ? m_externalType1 : m_externalType2];
+            c.minimum = type.minimum;
+            c.maximum = type.maximum;
+        }
+        channels.push_back(c);
+    }
+    dialog.SetChannels(std::move(channels));
     dialog.DoModal();
 }
 

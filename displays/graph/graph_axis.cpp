@@ -129,18 +129,31 @@ CString TimeAxisLabelFormat(const CPreciseDateTime& start, double intervalSecond
     }
 }
 
-namespace {
-
-// The clock time of a sample: start's time of day plus the elapsed whole seconds.
-CPreciseDateTime SampleTime(const CPreciseDateTime& start, double intervalSeconds, LONG sample) {
+CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
+                                  double intervalSeconds, WORD timeMode) {
     double t = sample * intervalSeconds;
     t += start.GetHour() * 3600 + start.GetMinute() * 60 + start.GetSecond();
-    const auto whole = static_cast<LONGLONG>(t);
-    CPreciseDateTime day(start.GetYear(), start.GetMonth(), start.GetDay(), 0, 0, 0);
-    return day + CPreciseTimeSpan(whole * CPreciseTimeSpan::kTicksPerSecond);
+    // Whole seconds added to the base date carry hours past 24 (and negative times) into the
+    // days as setting hour, minute and second one by one would.
+    const auto whole = std::isfinite(t) ? static_cast<LONGLONG>(std::clamp(t, -1e11, 1e11)) : 0;
+    CPreciseDateTime result(timeMode == 6 ? start.GetYear() : 1601,
+                            timeMode == 6 ? start.GetMonth() : 1,
+                            timeMode == 6 ? start.GetDay() : 1, 0, 0, 0);
+    result = result + CPreciseTimeSpan(whole * CPreciseTimeSpan::kTicksPerSecond);
+    return result;
 }
 
-}  // namespace
+std::vector<double> XValuesBySample(const double* xSetValues, size_t xSetCount,
+                                    const double* sampleNumbers, size_t from, size_t to) {
+    std::vector<double> x;
+    x.reserve(to > from ? to - from : 0);
+    for (size_t i = from; i < to; ++i) {
+        const double k = std::trunc(sampleNumbers[i]);
+        const bool paired = std::isfinite(k) && k >= 0 && k < static_cast<double>(xSetCount);
+        x.push_back(paired ? xSetValues[static_cast<size_t>(k)] : std::nan(""));
+    }
+    return x;
+}
 
 CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, double intervalUnits,
                       int timeMode, int valueMode, LONG first, LONG second) {
@@ -156,7 +169,7 @@ CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, dou
         return CString::Formatted("%.3f", (second - first) * intervalUnits);
     }
     if (timeMode >= 4 && timeMode <= 6) {
-        const CPreciseDateTime t = SampleTime(start, intervalSeconds, first);
+        const CPreciseDateTime t = SampleToDateTime(first, start, intervalSeconds, 6);
         if (timeMode == 4) return CString::Formatted("%02d:%02d", t.GetMinute(), t.GetSecond());
         if (timeMode == 5)
             return CString::Formatted("%02d:%02d:%02d", t.GetHour(), t.GetMinute(), t.GetSecond());

@@ -47,6 +47,16 @@ double DaysSince1899(const CPreciseDateTime& start);
 // interval in display units.
 CString TimeAxisLabelFormat(const CPreciseDateTime& start, double intervalSeconds,
                             double intervalUnits, int timeMode);
+// The clock time of a sample: the start's time of day (whole seconds) plus the elapsed time,
+// fraction of a second dropped. Modes 4 and 5 give a time of day on the base date, mode 6 a date
+// from the start's; hours past 24 carry into the following days.
+CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
+                                  double intervalSeconds, WORD timeMode);
+// The X coordinates of points `from` to `to` (exclusive) of a plot drawn against another data set:
+// each point takes that set's value at the point's own sample number. A sample number the other
+// set lacks (gapped, cropped or imported X) gives NaN, a gap; the length stays to - from.
+std::vector<double> XValuesBySample(const double* xSetValues, size_t xSetCount,
+                                    const double* sampleNumbers, size_t from, size_t to);
 // A read-out text: value mode 1 the time of `first`, 2 the span from `first` to `second`.
 CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, double intervalUnits,
                       int timeMode, int valueMode, LONG first, LONG second);

@@ -5,6 +5,7 @@
 #include "RES/dialogs/graph_format.h"
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
+#include "displays/sensor_properties_dialog.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
@@ -93,7 +94,8 @@ double CGraphFormatScales::ToDisplay(int entry, double v) const {
         m_view->m_plots[0].dataSet) {
         const RateInfoStruct ri = RateInfo(m_view->m_plots[0].dataSet->m_rateCode);
         const double factor = RateUnitFactor(ri.timeUnit, m_view->m_xAxis.timeFormat);
-        return v * ri.unitInterval * (factor != 0 ? factor : 1.0);
+        // A unit the factor table lacks: the limits are sample numbers.
+        return factor != 0 ? v * ri.unitInterval * factor : v;
     }
     const CDataTreeBrench* d = EntrySet(*m_view, entry);
     if (IsTemperatureSensor(d)) return ConvertTemperatureValue(v, t);
@@ -108,7 +110,7 @@ double CGraphFormatScales::FromDisplay(int entry, double v) const {
         m_view->m_plots[0].dataSet) {
         const RateInfoStruct ri = RateInfo(m_view->m_plots[0].dataSet->m_rateCode);
         const double factor = RateUnitFactor(ri.timeUnit, m_view->m_xAxis.timeFormat);
-        const double per = ri.unitInterval * (factor != 0 ? factor : 1.0);
+        const double per = ri.unitInterval * factor;
         return per != 0 ? v / per : v;
     }
     const CDataTreeBrench* d = EntrySet(*m_view, entry);
@@ -151,9 +153,14 @@ void CGraphFormatScales::OnAutoScale() {
 void CGraphFormatScales::TakeLimit(UINT editId, bool maximum) {
     if (m_shown < 0) return;
     const CString text = GetDlgItemText(editId);
-    const double parsed = std::atof(text.GetString());
-    // Letters read as 0: only a typed "0" means 0.
-    if (parsed == 0 && text != "0") return;
+    double parsed = 0;
+    if (!CSensorPropertiesDialog::ParseNumber(text, parsed)) {
+        // Not a number: the limit stays, and shows again.
+        const GraphScaleInfoStruct& r = m_records[static_cast<size_t>(m_shown)];
+        SetDlgItemText(editId, CString::Formatted(
+                                   "%.2f", ToDisplay(m_shown, maximum ? r.maximum : r.minimum)));
+        return;
+    }
     const double value = FromDisplay(m_shown, parsed);
     GraphScaleInfoStruct& r = m_records[static_cast<size_t>(m_shown)];
     const double before = maximum ? r.maximum : r.minimum;

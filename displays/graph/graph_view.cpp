@@ -257,8 +257,7 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
         } else {
             r.colour =
                 GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
-            r.fillValue = GetFillValue(pos);
-            if (r.fillValue) r.fillSwitch = 1, r.lineStyle = 0;
+            ApplyMarkerStyle(pos);
         }
     }
     if (m_doc && m_doc->m_formatScaleSettings) {
@@ -377,7 +376,8 @@ void CGraphView::PlotAllData(int p) {
     n = std::min({n, xCount, ds->m_y->size()});
     if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs, n));
 
-    const VARIANT args[2] = {Slice(xs, 0, n), Slice(ds->m_y->data(), 0, n)};
+    const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, n) : Slice(xs, 0, n),
+                             Slice(ds->m_y->data(), 0, n)};
     CDispatchDriver plot = PlotItem(p);
     plot.InvokeMethod(kPlotData, args);
     m_written[p] = {ds, xSet, static_cast<LONG>(n)};
@@ -408,8 +408,7 @@ void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
         if (!keep && ds) {
             r.colour =
                 GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
-            r.fillValue = GetFillValue(p);
-            if (r.fillValue) r.fillSwitch = 1, r.lineStyle = 0;
+            ApplyMarkerStyle(p);
         }
         PlotItem(p).SetLong(14, static_cast<LONG>(r.colour));
         SetupYAxis(p + 2, r.colour);
@@ -610,11 +609,14 @@ void CGraphView::WritePlotPoints(int p) {
         const auto m = static_cast<size_t>(w.count);
         if (w.dataSet == ds && w.xDataSet == xSet && m <= un) {
             if (m < un) {
-                const VARIANT args[2] = {Slice(xs, m, un), Slice(ds->m_y->data(), m, un)};
+                const VARIANT args[2] = {
+                    xSet ? BuildXValueArray(xSet, ds, m, un) : Slice(xs, m, un),
+                    Slice(ds->m_y->data(), m, un)};
                 plot.InvokeMethod(kPlotAppend, args);
             }
         } else {
-            const VARIANT args[2] = {Slice(xs, 0, un), Slice(ds->m_y->data(), 0, un)};
+            const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, un) : Slice(xs, 0, un),
+                                     Slice(ds->m_y->data(), 0, un)};
             plot.InvokeMethod(kPlotData, args);
         }
         w = {ds, xSet, static_cast<LONG>(un)};

@@ -135,8 +135,24 @@ public:
     void RemovePlot(DWORD dataSetId, int index);
 
     // ---- services of the other graph operations ----
-    COLORREF GetSensorColour(BYTE modelCode, BYTE inputKind, BYTE derived) const;
-    LONG GetFillValue(int position) const;
+    // Points `from` to `to` of a plot drawn against the X data set, paired by sample number.
+    static VARIANT BuildXValueArray(const CDataTreeBrench* xSet, const CDataTreeBrench* dataSet,
+                                    size_t from, size_t to);
+    // A data set's sensor colour from the settings; 0 for a kind without one.
+    COLORREF GetSensorColor(BYTE modelCode, BYTE inputKind, BYTE derived) const;
+    COLORREF GetSensorColour(BYTE modelCode, BYTE inputKind, BYTE derived) const {
+        return GetSensorColor(modelCode, inputKind, derived);
+    }
+    // The settings' colour of the basic sensor with that mask bit; 0 for another value.
+    COLORREF GetSensorColorByBit(BYTE maskBit) const;
+    // A marker style that sets the plot apart from earlier recorded plots of the same input.
+    LONG ChooseMarkerStyle(int position) const;
+    // Stores the chosen marker style in the record and switches markers on for a style.
+    void ApplyMarkerStyle(int position);
+    static CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
+                                             double intervalSeconds, WORD timeMode) {
+        return graph_axis::SampleToDateTime(sample, start, intervalSeconds, timeMode);
+    }
     void SetReadoutText(const CString& text);
     void UpdateAxisCaptions(int position);
     void UpdatePlotCaption(DWORD dataSetId);

@@ -243,26 +243,6 @@ void CGraphView::ApplyGraphSettings() {
 
 // ---- services ----
 
-COLORREF CGraphView::GetSensorColour(BYTE model, BYTE kind, BYTE derived) const {
-    CSettings* s = Settings();
-    if (!s) return 0;
-    int index = -1;
-    if (derived) {
-        index = 7;
-    } else if (model != 0) {
-        static const int kQK[] = {0, 4, 1, 2, 3, 5, 6};
-        if (kind <= 6) index = kQK[kind];
-    } else {
-        static const int kBasic[] = {5, 6, -1, -1, 0, 2, 3, 4};
-        if (kind <= 7) index = kBasic[kind];
-    }
-    return index < 0 ? 0 : s->m_plotColors[index];
-}
-
-LONG CGraphView::GetFillValue(int) const {
-    return 0;
-}
-
 void CGraphView::SetReadoutText(const CString& text) {
     if (m_frame) m_frame->SetReadoutText(text);
 }
@@ -275,9 +255,12 @@ void CGraphView::UpdateAxisCaptions(int position) {
         const CDataTreeBrench* ds = m_plots[p].dataSet;
         if (!ds) continue;
         CString expression, unitText;
-        if (IsTemperatureSensor(ds))
-            ConvertTemperature(0, s ? s->m_temperatureUnit : 0, expression, unitText);
-        else if (IsPressureSensor(ds))
+        if (IsTemperatureSensor(ds)) {
+            const int unit = s ? s->m_temperatureUnit : 0;
+            ConvertTemperature(0, unit, expression, unitText);
+            // The labels must agree with the table and meters, which add the whole 273.15.
+            if (unit == 2) expression = "+273.15";
+        } else if (IsPressureSensor(ds))
             ConvertPressure(0, s ? s->m_pressureUnit : 0, expression, unitText);
         else
             continue;
@@ -285,6 +268,7 @@ void CGraphView::UpdateAxisCaptions(int position) {
         axis.SetString(11, expression + "." + CString(std::string(m_plots[p].decimals, '#')));
         axis.SetString(DISPID_CAPTION, ds->m_name + "(" + unitText + ")");
     }
+    if (m_cursorCount > 0) UpdateCursorReadout();
 }
 
 void CGraphView::UpdatePlotCaption(DWORD id) {
@@ -292,11 +276,11 @@ void CGraphView::UpdatePlotCaption(DWORD id) {
         const CDataTreeBrench* ds = m_plots[p].dataSet;
         if (ds && ds->m_id == id)
             AxisItem(p + 2).SetString(DISPID_CAPTION,
-                                      (ds->m_name + "(" + ds->m_unit + ")").Left(40));
+                                      ds->m_name + "(" + ds->m_unit + ")");
     }
     const CDataTreeBrench* xs = m_xAxis.dataSet;
     if (m_yVsX && xs && xs->m_id == id)
-        AxisItem(1).SetString(DISPID_CAPTION, (xs->m_name + "(" + xs->m_unit + ")").Left(40));
+        AxisItem(1).SetString(DISPID_CAPTION, xs->m_name + "(" + xs->m_unit + ")");
 }
 
 void CGraphView::LayoutBars() {

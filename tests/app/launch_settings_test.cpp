@@ -4,8 +4,8 @@
 #include <QFile>
 
 #include "RES/dialogs/launch_settings.h"
-#include "RES/dialogs/meter_settings.h"
 #include "RES/dialogs/meter_setting.h"
+#include "RES/dialogs/meter_settings.h"
 #include "RES/dialogs/sensor_properties.h"
 #include "RES/dialogs/timing_wizard.h"
 #include "RES/dialogs/x_axis_setup.h"
@@ -255,8 +255,13 @@ TEST_F(LaunchSettings, TheXAxisSensorLosesItsPlaceWhenSwitchedOff) {
         modals.ExpectDialog(IDD_X_AXIS_SETUP, [&](CDialog& p) {
             auto& x = static_cast<CXAxisSetupDisplayProperties&>(p);
             given.assign(x.m_sensorBits, x.m_sensorBits + x.m_count);
-            x.m_record->sensorBit = 128;
-            x.m_record->index = 1;
+            auto* list = dynamic_cast<CComboBox*>(p.GetDlgItem(IDC_XAXIS_MEASUREMENT));
+            ASSERT_EQ(list->GetCount(), 3);
+            CString name;
+            list->GetLBText(2, name);
+            EXPECT_EQ(name, "Sound");
+            list->SetCurSel(2);  // after "Time", temperature, then sound
+            platform::NotifyParent(list->GetWidget(), CBN_SELCHANGE);
             testing_support::Press(p, IDOK);
         });
         testing_support::Press(d, IDC_LAUNCH_X_AXIS);

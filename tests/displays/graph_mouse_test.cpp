@@ -336,5 +336,33 @@ TEST_F(FormatSheetTest, ARightClickOpensItAtTheStripsAxis) {
     Release(20, 200, Qt::RightButton);
 }
 
+TEST_F(FormatSheetTest, AScaleLimitIsTakenOnlyFromAWholeNumber) {
+    struct Case {
+        const char* typed;
+        bool taken;
+        double value;
+    };
+    for (const Case& c : {Case{"abc", false, 0}, Case{"12abc", false, 0}, Case{"0", true, 0},
+                          Case{"0.0", true, 0}, Case{"-0", true, 0}, Case{" 3.5 ", true, 3.5}}) {
+        modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+            auto& sheet = dynamic_cast<CGraphFormatProperty&>(d);
+            CGraphFormatScales& page = sheet.m_scales;
+            const double before = page.Records().at(1).minimum;
+            const CString shown = page.GetDlgItemText(IDC_FORMAT_MIN);
+            testing_support::SetChecked(page, IDC_FORMAT_AUTOSCALE, false);
+            testing_support::TypeText(page, IDC_FORMAT_MIN, c.typed);
+            platform::NotifyParent(page.GetDlgItem(IDC_FORMAT_MIN)->GetWidget(), EN_KILLFOCUS);
+            EXPECT_EQ(page.Records().at(1).minimum, c.taken ? c.value : before) << c.typed;
+            if (!c.taken) {
+                EXPECT_EQ(page.GetDlgItemText(IDC_FORMAT_MIN), shown) << c.typed;
+            }
+            testing_support::Press(d, IDCANCEL);
+        });
+        Press(20, 200, Qt::RightButton);
+        Release(20, 200, Qt::RightButton);
+        EXPECT_EQ(modals.Pending(), 0u);
+    }
+}
+
 }  // namespace
 }  // namespace graph_test
