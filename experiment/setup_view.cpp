@@ -216,15 +216,21 @@ void CSetupView::UpdateControls() {
     for (auto& s : m_switches)
         s.SetValue(false);
     m_selectedCount = 0;
+    // A sensor the logger lacks stays off, whatever its channel flag says.
+    auto lacking = [&](int k) {
+        return (k == kHumidity && !logger->HasChannel3()) ||
+               (k == kPressure && !logger->HasChannel4());
+    };
     if (!qk || MetersShown()) {
         m_selectedCount = logger->GetRegimeChannelCount();
         const BYTE* codes = logger->GetChannelList();
         for (int i = 0; i < m_selectedCount && i < 8; ++i)
-            if (codes[i] != 3 && codes[i] <= 7) m_switches[SensorOfCode(codes[i])].SetValue(true);
+            if (codes[i] != 3 && codes[i] <= 7 && !lacking(SensorOfCode(codes[i])))
+                m_switches[SensorOfCode(codes[i])].SetValue(true);
     } else {
         for (int ch = 0; ch < CDorvik::kChannels; ++ch)
             for (int k = 0; k < kSensors; ++k)
-                if (kQkChannels[k] == ch && logger->GetLiveChannel(ch).enabled) {
+                if (kQkChannels[k] == ch && logger->GetLiveChannel(ch).enabled && !lacking(k)) {
                     m_switches[k].SetValue(true);
                     ++m_selectedCount;
                 }
