@@ -3,6 +3,8 @@
 
 #include "RES/dialogs/external_sensor_selection.h"
 #include "RES/dialogs/setup_view.h"
+#include "RES/commands.h"
+#include "experiment/external_sensor_selection_dialog.h"
 #include "experiment/setup_tables.h"
 #include "tests/app/doc_fixture.h"
 
@@ -225,6 +227,81 @@ TEST_F(SetupViewTest, SwitchColoursFollowTheSettings) {
         const auto* state = static_cast<CWButton*>(setup.GetSwitch(k).GetControl())->State();
         ASSERT_NE(state, nullptr);
         EXPECT_EQ(state->onColor, settings.m_plotColors[CSetupView::kColorIndexes[k]]) << k;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+class SetupMeterMode : public SetupViewTest {};
+
+TEST_F(SetupMeterMode, BasicEntrySetsTheLiveSetupOnceAtTheLiveRate) {
+    Answered(false, {4, 2}, 16, 600);
+    settings.m_meterMode = 1;
+    setup.SetMeterMode(TRUE);
+    EXPECT_EQ(setup.m_sensorMask, 16);
+    EXPECT_EQ(setup.m_rateCode, 64);
+    EXPECT_EQ(setup.m_runLength, 600u);
+    EXPECT_EQ(doc.m_pendingCommand, CVarnelDoc::kCommandLiveReadings);
+    EXPECT_FALSE(setup.GetRateCombo().IsWindowEnabled());
+    EXPECT_TRUE(On(CSetupView::kTemperature));
+
+    setup.SetMeterMode(FALSE);
+    Answered(false, {4}, 64, 600);
+    doc.m_pendingCommand = 0;
+    setup.SetMeterMode(TRUE);
+    EXPECT_EQ(doc.m_pendingCommand, 0);
+    // Shown meters keep the lists disabled.
+    setup.EnableControls(TRUE);
+    EXPECT_FALSE(setup.GetRateCombo().IsWindowEnabled());
+    EXPECT_FALSE(setup.GetTimeCombo().IsWindowEnabled());
+}
+
+TEST_F(SetupMeterMode, SwitchesChooseTheMetersSensor) {
+    Answered(false, {4}, 64, 600);
+    settings.m_meterMode = 1;
+    setup.SetMeterMode(TRUE);
+    // No meter selected: all four take the sensor, and the old switch goes off.
+    Click(CSetupView::kSound);
+    EXPECT_TRUE(On(CSetupView::kSound));
+    EXPECT_FALSE(On(CSetupView::kTemperature));
+    for (BYTE code : setup.m_meterSensorCodes)
+        EXPECT_EQ(code, 7);
+}
+
+TEST_F(SetupMeterMode, LeavingReReadsTheSensors) {
+    struct Case {
+        bool qk;
+        UINT period;
+    } cases[] = {{true, 50}, {false, 100}};
+    for (const Case& c : cases) {
+        Answered(c.qk, {0}, c.qk ? 41 : 64, 600);
+        setup.m_meterMode = 1;
+        const size_t before = logger.GetQueuedCommandCount();
+        setup.SetMeterMode(FALSE);
+        // The sensor read (QK) or status query (basic) waits in the logger's queue.
+        EXPECT_GT(logger.GetQueuedCommandCount(), before) << c.qk;
+        EXPECT_EQ(setup.m_meterMode, 0);
+        // The controls wait for the logger's answer.
+        EXPECT_FALSE(setup.GetRateCombo().IsWindowEnabled());
+    }
+}
+
+TEST_F(SetupViewTest, ExternalCommandsOpenTheDialogForTheirInput) {
+    Answered(false, {4}, 64, 600);
+    for (UINT id : {ID_EXTERNAL_SENSOR_1, ID_EXTERNAL_SENSOR_2}) {
+        BYTE shownType = 255;
+        modals.ExpectDialog(IDD_EXTERNAL_SENSOR_SELECTION, [&](CDialog& d) {
+            shownType = static_cast<CExternalSensorSelectionDialog&>(d).GetSelection();
+            testing_support::Press(d, IDCANCEL);
+        });
+        const BYTE before1 = settings.m_externalSensor1, before2 = settings.m_externalSensor2;
+        EXPECT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr));
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(shownType, id == ID_EXTERNAL_SENSOR_1 ? before1 : before2);
+        EXPECT_EQ(settings.m_externalSensor1, before1);
+        EXPECT_EQ(settings.m_externalSensor2, before2);
     }
 }
 
