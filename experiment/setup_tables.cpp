@@ -6,12 +6,21 @@
 namespace setup_tables {
 namespace {
 
-constexpr std::array<const char*, 13> kQkRateLabels = {
-    "Every hour",       "Every 30 minutes", "Every 15 minutes", "Every 5 minutes", "Every minute",
-    "Every 30 seconds", "Every 15 seconds", "Every 5 seconds",  "Every second",    "5/s",
-    "10/s",             "20/s",             "50/s"};
-constexpr std::array<long, 13> kQkIntervalMs = {3600000, 1800000, 900000, 300000, 60000, 30000, 15000,
-                                                5000,    1000,    200,    100,    50,    20};
+constexpr std::array<const char*, 13> kQkRateLabels = {"Every hour",
+                                                       "Every 30 minutes",
+                                                       "Every 15 minutes",
+                                                       "Every 5 minutes",
+                                                       "Every minute",
+                                                       "Every 30 seconds",
+                                                       "Every 15 seconds",
+                                                       "Every 5 seconds",
+                                                       "Every second",
+                                                       "5/s",
+                                                       "10/s",
+                                                       "20/s",
+                                                       "50/s"};
+constexpr std::array<long, 13> kQkIntervalMs = {
+    3600000, 1800000, 900000, 300000, 60000, 30000, 15000, 5000, 1000, 200, 100, 50, 20};
 constexpr std::array<const char*, 8> kBasicRateLabels = {
     "Every 30 minutes", "Every 10 minutes", "Every 2 minutes", "Every minute",
     "Every 10 seconds", "Every 2 seconds",  "Every second",    "10/s"};
@@ -22,12 +31,12 @@ constexpr std::array<const char*, 18> kQkTimeLabels = {
     "10 Seconds", "20 Seconds", "50 Seconds", "100 Seconds", "3 Minutes", "10 Minutes",
     "15 Minutes", "30 Minutes", "1 Hours",    "2 Hours",     "4 Hours",   "8 Hours",
     "16 Hours",   "1 Day",      "3 Days",     "10 Days",     "20 Days",   "40 Days"};
-constexpr std::array<long, 18> kQkPeriods = {10,    20,    50,    100,   180,    600,
-                                             900,   1800,  3600,  7200,  14400,  28800,
+constexpr std::array<long, 18> kQkPeriods = {10,    20,    50,     100,    180,     600,
+                                             900,   1800,  3600,   7200,   14400,   28800,
                                              57600, 86400, 259200, 864000, 1728000, 3456000};
-constexpr std::array<const char*, 9> kBasicTimeLabels = {
-    "1 Minute", "10 Minute", "30 Minute", "1 Hour", "10 Hours",
-    "24 Hours", "3 Days",    "30 Days",   "60 Days"};
+constexpr std::array<const char*, 9> kBasicTimeLabels = {"1 Minute", "10 Minute", "30 Minute",
+                                                         "1 Hour",   "10 Hours",  "24 Hours",
+                                                         "3 Days",   "30 Days",   "60 Days"};
 constexpr std::array<long, 9> kBasicPeriods = {60,    600,    1800,    3600,   36000,
                                                86400, 259200, 2592000, 5184000};
 
@@ -46,10 +55,9 @@ constexpr std::array<Range, 13> kQkRanges = {{{11, 17},
                                               {0, 1}}};
 // Last entry by basic rate index and sensor count 1..7; the first is 3, 2, 1 for the three
 // slowest rates and 0 otherwise.
-constexpr int kBasicLast[8][7] = {{8, 8, 7, 7, 7, 6, 6}, {7, 6, 6, 6, 6, 6, 6},
-                                  {6, 6, 6, 5, 5, 5, 5}, {6, 5, 5, 5, 5, 4, 4},
-                                  {4, 4, 3, 3, 3, 3, 3}, {3, 3, 3, 3, 2, 2, 2},
-                                  {3, 3, 2, 2, 1, 1, 1}, {1, 0, 0, 0, 0, 0, 0}};
+constexpr int kBasicLast[8][7] = {
+    {8, 8, 7, 7, 7, 6, 6}, {7, 6, 6, 6, 6, 6, 6}, {6, 6, 6, 5, 5, 5, 5}, {6, 5, 5, 5, 5, 4, 4},
+    {4, 4, 3, 3, 3, 3, 3}, {3, 3, 3, 3, 2, 2, 2}, {3, 3, 2, 2, 1, 1, 1}, {1, 0, 0, 0, 0, 0, 0}};
 constexpr int kBasicFirst[8] = {3, 2, 1, 0, 0, 0, 0, 0};
 
 template <typename A>

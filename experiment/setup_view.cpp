@@ -25,9 +25,8 @@ const UINT CSetupView::kPictureIds[kSensors] = {
 const BYTE CSetupView::kColorIndexes[kSensors] = {5, 6, 1, 0, 2, 3, 4};
 
 namespace {
-constexpr const char* kFixedTips[CSetupView::kSensors] = {"External 1", "External 2", "Light",
-                                                          "Temperature", "Humidity", "Pressure",
-                                                          "Sound"};
+constexpr const char* kFixedTips[CSetupView::kSensors] = {
+    "External 1", "External 2", "Light", "Temperature", "Humidity", "Pressure", "Sound"};
 }
 
 CSetupView::CSetupView() : CFormView(SetupViewTemplate()) {}
@@ -92,8 +91,8 @@ void CSetupView::OnUpdate(CView*, LPARAM, CObject*) {
         CString tip = kFixedTips[k];
         if (k <= kExternal2 && !IsQK() && m_doc) {
             const CSettings* s = m_doc->GetSettings();
-            CVarnelDoc::GetExternalSensorName(tip, k == 0 ? s->m_externalSensor1
-                                                          : s->m_externalSensor2);
+            CVarnelDoc::GetExternalSensorName(tip,
+                                              k == 0 ? s->m_externalSensor1 : s->m_externalSensor2);
         }
         m_toolTip.AddTool(&m_pictures[k], tip);
         m_toolTips[k] = tip;
@@ -243,8 +242,8 @@ void CSetupView::UpdateControls() {
         m_rateCombo.SetCurSel(rateIndex);
         m_savedRateIndex = static_cast<short>(rateIndex);
     }
-    const int timeIndex = st::RecordingTimeIndex(qk, logger->GetRunLength(), rateIndex,
-                                                 m_timeCombo.GetCount() - 1);
+    const int timeIndex =
+        st::RecordingTimeIndex(qk, logger->GetRunLength(), rateIndex, m_timeCombo.GetCount() - 1);
     m_timeCombo.SetCurSel(timeIndex);
     m_savedTimeIndex = static_cast<short>(timeIndex);
     if (!qk) return;
@@ -309,8 +308,8 @@ void CSetupView::OnPictureDblClick(int input) {
     SelectExternalSensor(input);
     const CSettings* s = m_doc->GetSettings();
     CString name;
-    CVarnelDoc::GetExternalSensorName(name, input == 0 ? s->m_externalSensor1
-                                                       : s->m_externalSensor2);
+    CVarnelDoc::GetExternalSensorName(name,
+                                      input == 0 ? s->m_externalSensor1 : s->m_externalSensor2);
     SetToolTip(input, name);
 }
 

@@ -13,8 +13,7 @@ const DialogTemplate& ExternalSensorSelectionTemplate() {
         8,
         {
             dlg::LText("External Sensor :", IDC_EXTERNAL_SENSOR_LABEL, 7, 9, 70, 10),
-            dlg::ComboBox(IDC_EXTERNAL_SENSOR_TYPE, 80, 7, 133, 120,
-                          CBS_DROPDOWNLIST | WS_VSCROLL),
+            dlg::ComboBox(IDC_EXTERNAL_SENSOR_TYPE, 80, 7, 133, 120, CBS_DROPDOWNLIST | WS_VSCROLL),
             dlg::DefPushButton("OK", IDOK, 109, 41, 50, 14),
             dlg::PushButton("Cancel", IDCANCEL, 163, 41, 50, 14),
         }};

@@ -1,9 +1,9 @@
 // The set-up window on a document whose logger state the test sets: the switches on both
 // models, rate and recording-time choices, the layout and the external inputs.
 
-#include "RES/dialogs/external_sensor_selection.h"
 #include "RES/dialogs/setup_view.h"
 #include "RES/commands.h"
+#include "RES/dialogs/external_sensor_selection.h"
 #include "experiment/external_sensor_selection_dialog.h"
 #include "experiment/setup_tables.h"
 #include "tests/app/doc_fixture.h"
