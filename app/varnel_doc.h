@@ -248,6 +248,9 @@ public:
     void OnLoggerRun() { IssueLoggerCommand(kCommandRun); }
     void OnLoggerSendSetup() { IssueLoggerCommand(kCommandSendSetup); }
     void OnLoggerDownload() { IssueLoggerCommand(kCommandDownload); }
+    // Logger > Select external sensor > External 1 / External 2.
+    void OnExternalSensor1();
+    void OnExternalSensor2();
     void OnLoggerStop();
     void OnConnectToDorvik();
     // 2155: the eight sensor colours; on OK they are saved and the set-up view recolours.

@@ -1,9 +1,33 @@
 #include "experiment/setup_view.h"
 
 #include "RES/dialogs/setup_view.h"
+#include "app/varnel_doc.h"
+#include "displays/meter/meter_view.h"
+#include "experiment/external_sensor_selection_dialog.h"
+#include "experiment/setup_tables.h"
 #include "logger/dorvik.h"
+#include "logger/helpers.h"
+#include "logger/settings.h"
+
+namespace st = setup_tables;
 
 IMPLEMENT_DYNCREATE(CSetupView, CFormView)
+
+const BYTE CSetupView::kCodes[kSensors] = {0, 1, 2, 4, 5, 6, 7};
+const BYTE CSetupView::kBasicBits[kSensors] = {1, 2, 4, 16, 32, 64, 128};
+const BYTE CSetupView::kQkChannels[kSensors] = {5, 6, 2, 0, 3, 4, 1};
+const UINT CSetupView::kSwitchIds[kSensors] = {
+    IDC_SWITCH_EXTERNAL1, IDC_SWITCH_EXTERNAL2, IDC_SWITCH_LIGHT, IDC_SWITCH_TEMPERATURE,
+    IDC_SWITCH_HUMIDITY,  IDC_SWITCH_PRESSURE,  IDC_SWITCH_SOUND};
+const UINT CSetupView::kPictureIds[kSensors] = {
+    IDC_PICTURE_EXTERNAL1, IDC_PICTURE_EXTERNAL2, IDC_PICTURE_LIGHT, IDC_PICTURE_TEMPERATURE,
+    IDC_PICTURE_HUMIDITY,  IDC_PICTURE_PRESSURE,  IDC_PICTURE_SOUND};
+const BYTE CSetupView::kColorIndexes[kSensors] = {5, 6, 1, 0, 2, 3, 4};
+
+namespace {
+constexpr const char* kFixedTips[CSetupView::kSensors] = {
+    "External 1", "External 2", "Light", "Temperature", "Humidity", "Pressure", "Sound"};
+}
 
 CSetupView::CSetupView() : CFormView(SetupViewTemplate()) {}
 
@@ -11,13 +35,536 @@ BOOL CSetupView::Create(CWnd* parent, const RECT& rect, UINT id) {
     return CWnd::Create(nullptr, "", WS_CHILD | WS_VISIBLE, rect, parent, id);
 }
 
+int CSetupView::OnCreate(LPCREATESTRUCT cs) {
+    if (CFormView::OnCreate(cs) == -1) return -1;
+    if (!m_rateLabel.SubclassDlgItem(IDC_SETUP_RATE_LABEL, this) ||
+        !m_timeLabel.SubclassDlgItem(IDC_SETUP_TIME_LABEL, this) ||
+        !m_rateCombo.SubclassDlgItem(IDC_SETUP_RATE, this) ||
+        !m_timeCombo.SubclassDlgItem(IDC_SETUP_TIME, this))
+        return -1;
+    for (int k = 0; k < kSensors; ++k)
+        if (!m_switches[k].SubclassDlgItem(kSwitchIds[k], this) ||
+            !m_pictures[k].SubclassDlgItem(kPictureIds[k], this))
+            return -1;
+    auto& sinks = GetEventSinks();
+    for (int k = 0; k < kSensors; ++k) {
+        sinks.On(kSwitchIds[k], DISPID_CLICK, [this, k] { OnSwitchClick(k); });
+        sinks.On(kSwitchIds[k], DISPID_DBLCLICK, [this, k] { OnSwitchDblClick(k); });
+    }
+    sinks.On(IDC_PICTURE_EXTERNAL1, DISPID_DBLCLICK, [this] { OnPictureDblClick(0); });
+    sinks.On(IDC_PICTURE_EXTERNAL2, DISPID_DBLCLICK, [this] { OnPictureDblClick(1); });
+    return 0;
+}
+
+BOOL CSetupView::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == CBN_SELCHANGE) {
+        if (LOWORD(wParam) == IDC_SETUP_RATE) {
+            OnRateChange();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == IDC_SETUP_TIME) {
+            OnRecordingTimeChange();
+            return TRUE;
+        }
+    }
+    return CFormView::OnCommand(wParam, lParam);
+}
+
 void CSetupView::OnInitialUpdate() {
     CFormView::OnInitialUpdate();
+    OnUpdate(nullptr, 0, nullptr);
+}
+
+void CSetupView::OnUpdate(CView*, LPARAM, CObject*) {
+    if (m_ready) return;
+    m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
+    m_rateLabel.SetWindowText("Rate :");
+    m_timeLabel.SetWindowText("Recording time :");
     m_ready = 1;
+    EnableControls(FALSE);
+    m_lastQK = false;
+    FillRateList();
+    FillRecordingTimes(0);
+    m_tablesBuilt = true;
+    m_toolTip.Create(this);
+    for (int k = 0; k < kSensors; ++k) {
+        CString tip = kFixedTips[k];
+        if (k <= kExternal2 && !IsQK() && m_doc) {
+            const CSettings* s = m_doc->GetSettings();
+            CVarnelDoc::GetExternalSensorName(tip,
+                                              k == 0 ? s->m_externalSensor1 : s->m_externalSensor2);
+        }
+        m_toolTip.AddTool(&m_pictures[k], tip);
+        m_toolTips[k] = tip;
+    }
+    if (CDorvik* logger = Logger()) {
+        m_sensorMask = logger->GetMask();
+        m_rateCode = logger->GetRegimeRateCode();
+        m_runLength = logger->GetRunLength();
+    }
+    ApplySensorColors();
+    // Counted are the applications after a change of the colours.
+    m_sensorColorsApplied = 0;
+    CRect client;
+    GetClientRect(&client);
+    LayOut(client.Width(), client.Height());
+}
+
+CDorvik* CSetupView::Logger() const {
+    return m_doc ? m_doc->GetLogger() : nullptr;
+}
+
+bool CSetupView::IsQK() const {
+    const CDorvik* logger = Logger();
+    return logger && logger->IsQKModel();
+}
+
+bool CSetupView::MetersShown() const {
+    return m_doc && m_doc->GetSettings() && m_doc->GetSettings()->m_meterMode != 0;
+}
+
+int CSetupView::SelectedMeter() const {
+    CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
+    const int selected = meters ? meters->GetSelectedPanel() : -1;
+    return selected >= 0 && selected < 4 ? selected : -1;
+}
+
+int CSetupView::SensorOfCode(int code) {
+    for (int k = 0; k < kSensors; ++k)
+        if (kCodes[k] == code) return k;
+    return kLight;
+}
+
+int CSetupView::SensorOfBit(int bit) {
+    for (int k = 0; k < kSensors; ++k)
+        if (kBasicBits[k] == bit) return k;
+    return -1;
+}
+
+void CSetupView::SetToolTip(int sensor, const CString& text) {
+    m_toolTips[sensor] = text;
+    m_toolTip.UpdateTipText(text, &m_pictures[sensor]);
+}
+
+// ---- lists
+
+void CSetupView::FillRateList() {
+    m_rateCombo.ResetContent();
+    const bool qk = IsQK();
+    for (int i = 0; i < st::RateCount(qk); ++i)
+        m_rateCombo.AddString(st::RateLabel(qk, i));
+}
+
+void CSetupView::FillRecordingTimes(WORD rateCode) {
+    m_timeCombo.ResetContent();
+    m_runLengths.clear();
+    const bool qk = IsQK();
+    const int rateIndex = st::RateCodeToIndex(qk, rateCode);
+    st::Range range;
+    if (qk) {
+        range = st::RecordingTimeRange(true, rateIndex, 0, {0, 16});
+    } else {
+        const CDorvik* logger = Logger();
+        range = st::RecordingTimeRange(false, rateIndex,
+                                       logger ? logger->GetRegimeChannelCount() : 0, {0, 8});
+    }
+    for (int i = range.first; i <= range.last; ++i) {
+        m_timeCombo.AddString(st::RecordingTimeLabel(qk, i));
+        m_runLengths.push_back(st::RunLengthFor(qk, i, rateIndex));
+    }
+}
+
+// ---- showing the logger's state
+
+void CSetupView::ShowExternalSlots() {
+    if (!m_doc) return;
+    const CSettings* s = m_doc->GetSettings();
+    for (int input = 0; input < 2; ++input) {
+        const SensorInfoStruct& slot = s->m_sensorSlots[input];
+        SetToolTip(input, slot.name);
+        const bool off = slot.absent || slot.photogate || slot.gateInput;
+        m_switches[input].EnableWindow(!off);
+        m_pictures[input].EnableWindow(!off);
+    }
+}
+
+void CSetupView::UpdateControls() {
+    CDorvik* logger = Logger();
+    if (!logger) return;
+    const bool qk = logger->IsQKModel();
+    if (qk != m_lastQK || !m_tablesBuilt) {
+        m_lastQK = qk;
+        m_tablesBuilt = true;
+        FillRateList();
+        FillRecordingTimes(0);
+    }
+    EnableControls(TRUE);
+    const std::pair<int, bool> present[] = {{kHumidity, logger->HasChannel3()},
+                                            {kPressure, logger->HasChannel4()}};
+    for (const auto& [k, on] : present) {
+        if (!on) m_switches[k].SetValue(false);
+        m_switches[k].EnableWindow(on);
+        m_pictures[k].EnableWindow(on);
+    }
+    if (m_meterEntry) {
+        if (m_doc) m_doc->StartLiveTimer();
+        m_meterEntry = 0;
+        if (qk) ShowExternalSlots();
+        return;
+    }
+    for (auto& s : m_switches)
+        s.SetValue(false);
+    m_selectedCount = 0;
+    // A sensor the logger lacks stays off, whatever its channel flag says.
+    auto lacking = [&](int k) {
+        return (k == kHumidity && !logger->HasChannel3()) ||
+               (k == kPressure && !logger->HasChannel4());
+    };
+    if (!qk || MetersShown()) {
+        m_selectedCount = logger->GetRegimeChannelCount();
+        const BYTE* codes = logger->GetChannelList();
+        for (int i = 0; i < m_selectedCount && i < 8; ++i)
+            if (codes[i] != 3 && codes[i] <= 7 && !lacking(SensorOfCode(codes[i])))
+                m_switches[SensorOfCode(codes[i])].SetValue(true);
+    } else {
+        for (int ch = 0; ch < CDorvik::kChannels; ++ch)
+            for (int k = 0; k < kSensors; ++k)
+                if (kQkChannels[k] == ch && logger->GetLiveChannel(ch).enabled && !lacking(k)) {
+                    m_switches[k].SetValue(true);
+                    ++m_selectedCount;
+                }
+    }
+    const WORD rate = logger->GetRegimeRateCode();
+    FillRateList();
+    FillRecordingTimes(rate);
+    const int rateIndex = st::RateCodeToIndex(qk, rate);
+    if (rateIndex < m_rateCombo.GetCount()) {
+        m_rateCombo.SetCurSel(rateIndex);
+        m_savedRateIndex = static_cast<short>(rateIndex);
+    }
+    const int timeIndex =
+        st::RecordingTimeIndex(qk, logger->GetRunLength(), rateIndex, m_timeCombo.GetCount() - 1);
+    m_timeCombo.SetCurSel(timeIndex);
+    m_savedTimeIndex = static_cast<short>(timeIndex);
+    if (!qk) return;
+    ShowExternalSlots();
+    if (!m_meterMode) return;
+    // Meter mode on the QK: the externals take the meters when they are plugged in.
+    const bool slot0 = m_switches[kExternal1].IsWindowEnabled();
+    const bool slot1 = m_switches[kExternal2].IsWindowEnabled();
+    ClickSwitchOn(slot0 ? kExternal1 : kTemperature);
+    if (slot1)
+        ClickSwitchOn(kExternal2);
+    else if (!slot0)
+        ClickSwitchOn(kTemperature);
+}
+
+void CSetupView::EnableControls(BOOL on) {
+    const bool combos = on && !MetersShown();
+    m_rateCombo.EnableWindow(combos);
+    m_timeCombo.EnableWindow(combos);
+    for (int k : {kLight, kTemperature, kSound, kExternal1, kExternal2}) {
+        m_switches[k].EnableWindow(on);
+        m_pictures[k].EnableWindow(on);
+    }
+    if (!on)
+        for (int k : {kHumidity, kPressure}) {
+            m_switches[k].EnableWindow(FALSE);
+            m_pictures[k].EnableWindow(FALSE);
+        }
+    if (on) m_controlsEnabled = 1;
+}
+
+// ---- the switches
+
+void CSetupView::ClickSwitchOn(int sensor) {
+    m_switches[sensor].SetValue(true);
+    OnSwitchClick(sensor);
+}
+
+void CSetupView::OnSwitchClick(int sensor) {
+    CCWButton& sw = m_switches[sensor];
+    const bool on = sw.GetValue();
+    // The last selected sensor stays on.
+    if (m_selectedCount == 1 && !on) {
+        sw.SetValue(true);
+        return;
+    }
+    if (m_selectedCount == 0 && !on && m_meterMode) {
+        sw.SetValue(true);
+        return;
+    }
+    ApplySensorSelection(kBasicBits[sensor], on);
+    // The basic logger's report shows the new state.
+    if (!IsQK() && !m_meterMode) sw.SetValue(!on);
+}
+
+void CSetupView::OnSwitchDblClick(int sensor) {
+    m_switches[sensor].SetValue(!m_switches[sensor].GetValue());
+}
+
+void CSetupView::OnPictureDblClick(int input) {
+    if (IsQK() || !m_doc) return;
+    SelectExternalSensor(input);
+    const CSettings* s = m_doc->GetSettings();
+    CString name;
+    CVarnelDoc::GetExternalSensorName(name,
+                                      input == 0 ? s->m_externalSensor1 : s->m_externalSensor2);
+    SetToolTip(input, name);
+}
+
+void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
+    CDorvik* logger = Logger();
+    if (!logger) return;
+    if (m_meterMode && on) {
+        const int selected = SelectedMeter();
+        m_switches[SensorOfCode(m_meterSensorCodes[selected < 0 ? 0 : selected])].SetValue(false);
+        int k = SensorOfBit(bit);
+        if (k < 0 || k == kLight) k = kLight;
+        m_switches[k].SetValue(true);
+        const int code = kCodes[k];
+        CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
+        for (int m = 0; m < 4; ++m) {
+            if (selected >= 0 && m != selected) continue;
+            m_meterSensorCodes[m] = static_cast<BYTE>(code);
+            if (meters) meters->SetMeterSensor(m, code);
+        }
+        return;
+    }
+    const bool qk = logger->IsQKModel();
+    BYTE mask = 0;
+    if (qk) {
+        short count = 0;
+        for (int k = 0; k < kSensors; ++k) {
+            const bool value = m_switches[k].GetValue();
+            logger->SetLiveChannelEnabled(kQkChannels[k], value);
+            if (value) {
+                mask = static_cast<BYTE>(mask | (1u << kQkChannels[k]));
+                ++count;
+            }
+        }
+        if (m_selectedCount == 0) {
+            m_rateCombo.EnableWindow(TRUE);
+            m_timeCombo.EnableWindow(TRUE);
+        }
+        m_selectedCount = count;
+    } else {
+        for (int k = 0; k < kSensors; ++k)
+            if (m_switches[k].GetValue()) mask = static_cast<BYTE>(mask | kBasicBits[k]);
+    }
+    WORD rate = logger->GetRegimeRateCode();
+    if (rate == 255 && m_selectedCount == 1) rate = 128;
+    DWORD length = logger->GetRunLength();
+    if (on) {
+        const int rateIndex = st::RateCodeToIndex(qk, m_rateCode);
+        const st::Range range =
+            qk ? st::RecordingTimeRange(true, rateIndex, 0, {0, 16})
+               : st::RecordingTimeRange(false, rateIndex, m_selectedCount + 1, {0, 8});
+        if (m_timeCombo.GetCurSel() > range.last - range.first)
+            length = st::RunLengthFor(qk, range.last, rateIndex);
+    }
+    m_sensorMask = mask;
+    m_rateCode = rate;
+    m_runLength = length;
+    logger->SetMask(mask);
+    if (!qk && m_doc) m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
 }
 
 void CSetupView::ApplySensorSelection(CDorvik* logger) const {
     if (!logger) return;
     for (int ch = 0; ch < CDorvik::kChannels; ++ch)
         logger->SetLiveChannelEnabled(ch, (m_sensorMask >> ch) & 1);
+}
+
+void CSetupView::SelectSensorByBit(BYTE bit) {
+    int k = SensorOfBit(bit);
+    if (k < 0 || k == kTemperature) k = kTemperature;
+    ClickSwitchOn(k);
+}
+
+// ---- rate and recording time
+
+void CSetupView::OnRateChange() {
+    const int sel = m_rateCombo.GetCurSel();
+    if (sel < 0) return;
+    WORD code;
+    if (IsQK()) {
+        code = static_cast<WORD>(st::RateIndexToCode(true, sel));
+    } else {
+        code = static_cast<WORD>(1u << sel);
+        m_rateCombo.SetCurSel(m_savedRateIndex);
+    }
+    SetRate(code);
+}
+
+void CSetupView::OnRecordingTimeChange() {
+    const int sel = m_timeCombo.GetCurSel();
+    if (sel < 0 || sel >= static_cast<int>(m_runLengths.size())) return;
+    SetRunLength(m_runLengths[sel]);
+}
+
+void CSetupView::SetRate(WORD code) {
+    if (m_meterMode) return;
+    CDorvik* logger = Logger();
+    if (!logger) return;
+    m_sensorMask = logger->GetMask();
+    m_rateCode = code;
+    FillRecordingTimes(code);
+    if (logger->IsQKModel()) logger->SetRegimeRateCode(code);
+    if (!m_runLengths.empty()) SetRunLength(m_runLengths.front());
+}
+
+void CSetupView::SetRunLength(DWORD n) {
+    if (m_meterMode) return;
+    CDorvik* logger = Logger();
+    if (!logger) return;
+    m_sensorMask = logger->GetMask();
+    m_runLength = n;
+    if (logger->IsQKModel()) {
+        const int rateIndex = st::RateCodeToIndex(true, m_rateCode);
+        m_timeCombo.SetCurSel(
+            st::RecordingTimeIndex(true, n, rateIndex, m_timeCombo.GetCount() - 1));
+        logger->SetRunLength(n);
+    } else if (m_doc) {
+        m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
+    }
+}
+
+// ---- meter mode
+
+void CSetupView::SetMeterMode(BOOL on) {
+    CDorvik* logger = Logger();
+    if (on) {
+        m_rateCombo.EnableWindow(FALSE);
+        m_timeCombo.EnableWindow(FALSE);
+        for (auto& s : m_switches)
+            s.SetValue(false);
+        m_meterEntry = 1;
+        m_meterMode = 1;
+        m_selectedCount = 0;
+        m_switches[kTemperature].SetValue(true);
+        CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
+        for (int m = 0; m < 4; ++m) {
+            m_meterSensorCodes[m] = 4;
+            if (meters) meters->SetMeterSensor(m, 4);
+        }
+        if (logger && !logger->IsQKModel() && logger->GetRegimeRateCode() != 64) {
+            m_sensorMask = 16;
+            m_rateCode = 64;
+            m_runLength = 600;
+            if (m_doc) m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
+        } else {
+            UpdateControls();
+        }
+        m_rateCombo.EnableWindow(FALSE);
+        m_timeCombo.EnableWindow(FALSE);
+        return;
+    }
+    m_rateCombo.EnableWindow(TRUE);
+    m_timeCombo.EnableWindow(TRUE);
+    if (m_doc) m_doc->StopLiveTimer();
+    if (logger) {
+        if (logger->IsQKModel()) {
+            logger->QueueReadSensorInfo(static_cast<BYTE>(-1), 0);
+            logger->StartCommandTimer(50);
+        } else {
+            logger->QueueStatusQuery();
+            logger->StartCommandTimer(100);
+        }
+    }
+    m_meterMode = 0;
+    EnableControls(FALSE);
+}
+
+void CSetupView::ShowMeterSensor(int meter) {
+    m_shownMeterSensor = meter;
+    for (auto& s : m_switches)
+        s.SetValue(false);
+    const int code = meter >= 0 && meter < 4 ? m_meterSensorCodes[meter] : 2;
+    m_switches[SensorOfCode(code)].SetValue(true);
+}
+
+void CSetupView::ShowMeterSensors(BOOL single) {
+    m_meterSensorsSingle = single ? 1 : 0;
+    if (!single) m_shownMeterSensor = -1;
+    if (single) {
+        const CDorvik* logger = Logger();
+        for (int k = 0; k < kSensors; ++k) {
+            bool enabled = true;
+            if (k == kHumidity) enabled = logger && logger->HasChannel3();
+            if (k == kPressure) enabled = logger && logger->HasChannel4();
+            if (k <= kExternal2 && IsQK() && m_doc) {
+                const SensorInfoStruct& slot = m_doc->GetSettings()->m_sensorSlots[k];
+                enabled = !(slot.absent || slot.photogate || slot.gateInput);
+            }
+            m_switches[k].EnableWindow(enabled);
+            m_switches[k].SetValue(false);
+        }
+        m_switches[SensorOfCode(m_meterSensorCodes[0])].SetValue(true);
+        return;
+    }
+    for (BYTE code : m_meterSensorCodes)
+        m_switches[SensorOfCode(code)].SetValue(true);
+    for (auto& s : m_switches)
+        s.EnableWindow(FALSE);
+}
+
+// ---- external sensors and colours
+
+void CSetupView::SelectExternalSensor(int input) {
+    if (!m_doc || input < 0 || input > 1) return;
+    CSettings* s = m_doc->GetSettings();
+    BYTE& chosen = input == 0 ? s->m_externalSensor1 : s->m_externalSensor2;
+    CExternalSensorSelectionDialog dialog(this);
+    dialog.SetSensorTable(s->m_sensorTypes, chosen);
+    if (dialog.DoModal() == IDOK && dialog.GetSelection() < CSettings::kSensorTypes) {
+        chosen = dialog.GetSelection();
+        s->SetExternalSensor(input, chosen);
+    }
+    s->Save();
+    CMeterView* meters = m_doc->GetMeterView();
+    if (!meters) return;
+    // With no meter selected, every meter on that input is refreshed.
+    const int selected = SelectedMeter();
+    for (int m = 0; m < 4; ++m)
+        if ((selected < 0 || m == selected) && m_meterSensorCodes[m] == input)
+            meters->SetMeterSensor(m, input);
+}
+
+void CSetupView::ApplySensorColors() {
+    ++m_sensorColorsApplied;
+    if (!m_doc) return;
+    const CSettings* s = m_doc->GetSettings();
+    for (int k = 0; k < kSensors; ++k)
+        m_switches[k].SetOnColor(s->m_plotColors[kColorIndexes[k]]);
+}
+
+// ---- layout
+
+void CSetupView::OnSize(UINT type, int cx, int cy) {
+    CFormView::OnSize(type, cx, cy);
+    if (m_ready) LayOut(cx, cy);
+}
+
+void CSetupView::LayOut(int w, int h) {
+    if (w <= 212 || h <= 233) {
+        w = 220;
+        h = 240;
+    }
+    m_rateLabel.MoveWindow(7, 9, 78, 13);
+    m_timeLabel.MoveWindow(7, 37, 78, 13);
+    m_rateCombo.MoveWindow(w - 130, 9, 120, 13);
+    m_timeCombo.MoveWindow(w - 130, 37, 120, 13);
+    const int row = (h - 60) / 4;
+    const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
+    const int right[3] = {kSound, kExternal1, kExternal2};
+    for (int r = 0; r < 4; ++r) {
+        const int top = 60 + r * row;
+        m_pictures[left[r]].MoveWindow(10, top, 33, row);
+        m_switches[left[r]].MoveWindow(57, top + 12, 23, row - 20);
+        if (r < 3) {
+            m_pictures[right[r]].MoveWindow(w - 43, top, 33, row);
+            m_switches[right[r]].MoveWindow(w - 80, top + 12, 23, row - 20);
+        }
+    }
 }

@@ -352,6 +352,10 @@ public:
     void SetLiveChannelEnabled(int channel, bool on) {
         if (channel >= 0 && channel < kChannels) m_liveChannels[channel].enabled = on ? 1 : 0;
     }
+    // The set-up window's choice for the QK's next regime frame.
+    void SetMask(BYTE mask) { m_mask = mask; }
+    void SetRegimeRateCode(WORD code) { m_rateCode = code; }
+    void SetRunLength(DWORD length) { m_runLength = length; }
     // A gate input of the timing run: its bit in the channel mask, and its live channel on.
     void EnableGateChannel(int channel) {
         if (channel < 0 || channel >= kChannels) return;
