@@ -99,9 +99,8 @@ void CVarnelDoc::ImportCsv() {
 
     QFile in(path.ToQString());
     if (!in.open(QIODevice::ReadOnly)) {
-        AfxMessageBox(CString("Cannot open the file ") + path + ".\n" +
-                          CString(in.errorString().toUtf8().constData()),
-                      MB_ICONEXCLAMATION);
+        qWarning("varnel.doc: %s: %s", path.GetString(), qPrintable(in.errorString()));
+        AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
         return;
     }
     const QByteArray bytes = in.readAll();
@@ -136,7 +135,15 @@ void CVarnelDoc::ImportCsv() {
 
     CDorvik& logger = *m_logger;
     const BYTE reported = logger.GetReportedRateCode();
-    if (reported == rate || reported == 255) {
+    const bool sameRate = reported == rate || reported == 255;
+    // Room is judged before anything is asked or cleared; a clear leaves the fit group.
+    const bool clears = !sameRate || m_settings->m_recordingMode == 0;
+    const int kept = clears ? 1 : m_dataList.GetCount();
+    if (kept + 1 + static_cast<int>(n) > kMaxProjectBranches) {
+        ShowMessage(kNoRoomText, 0);
+        return;
+    }
+    if (sameRate) {
         switch (m_settings->m_recordingMode) {
             case 0:
                 if (!ClearProject(true)) return;
@@ -153,11 +160,6 @@ void CVarnelDoc::ImportCsv() {
         // A save that did not happen must not lose the data it was meant to keep.
         if (answer == IDYES && !SaveProject(false)) return;
         ClearProject(false);
-    }
-    // Room is counted after any clearing: one experiment and its columns.
-    if (m_dataList.GetCount() + 1 + static_cast<int>(n) > kMaxProjectBranches) {
-        ShowMessage(kNoRoomText, 0);
-        return;
     }
     logger.SetReportedRateCode(static_cast<BYTE>(rate));
 
