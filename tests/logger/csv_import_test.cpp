@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -116,6 +117,15 @@ TEST(CsvImport, NumbersParseWholeOrNotAtAll) {
         if (c.ok) {
             EXPECT_DOUBLE_EQ(v, c.value) << c.text;
         }
+    }
+}
+
+TEST(CsvImport, PlainDecimalsReadExactlyAsTheGeneralRoutine) {
+    for (const char* text : {"0.1", "123.456", "-4.013", "0.000000000000001", "999999999999999",
+                             "9999999999999999", "1.7976931348623157", "5.", ".5"}) {
+        double v = 0;
+        ASSERT_TRUE(csv::ParseNumber(text, 0, v)) << text;
+        EXPECT_EQ(v, std::strtod(text, nullptr)) << text;
     }
 }
 
