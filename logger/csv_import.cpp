@@ -65,7 +65,10 @@ bool IsValidUtf8(std::string_view s) {
 // strings owned by the reader, valid until the next record.
 class Reader {
 public:
-    Reader(std::string_view text, char separator) : m_text(text), m_separator(separator) {}
+    Reader(std::string_view text, char separator) : m_text(text), m_separator(separator) {
+        m_stop['\n'] = m_stop['\r'] = true;
+        m_stop[static_cast<unsigned char>(separator)] = true;
+    }
 
     bool AtEnd() const { return m_pos >= m_text.size(); }
 
@@ -85,11 +88,7 @@ public:
                 const char* base = m_text.data();
                 // The separator, or a line end, whichever is first.
                 size_t j = m_pos;
-                while (j < size) {
-                    const char c = base[j];
-                    if (c == m_separator || c == '\n' || c == '\r') break;
-                    ++j;
-                }
+                while (j < size && !m_stop[static_cast<unsigned char>(base[j])]) ++j;
                 std::string_view field(base + m_pos, j - m_pos);
                 if (blank && !Trim(field).empty()) blank = false;
                 fields.push_back(field);
@@ -161,6 +160,7 @@ private:
 
     std::string_view m_text;
     char m_separator;
+    bool m_stop[256] = {};  // the bytes that end an unquoted field
     size_t m_pos = 0;
     // A deque: growing it keeps the strings earlier fields point into where they are.
     std::deque<std::string> m_scratch;
