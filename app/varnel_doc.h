@@ -300,6 +300,32 @@ public:
     void OnLaunchSettingsBasic() { OnLaunchSettings(0); }
     void OnLaunchSettingsQK() { OnLaunchSettings(1); }
 
+    // ---- File > Import CSV File
+    static constexpr const char* kNoDataColumnsText = "The file holds no data columns.";
+    static constexpr const char* kNoDataRowsText = "The file holds no data.";
+    static constexpr const char* kCannotImportText = "Can not import the file.";
+    static constexpr const char* kNoRoomText = "The project has no room for the file's columns.";
+    // Experiments and data sets a project holds at most.
+    static constexpr int kMaxProjectBranches = 2000;
+    void ImportCsv();
+    void OnImportCsv() { ImportCsv(); }
+    // Empty when cancelled.
+    CString AskCsvFileName();
+    // Fields are unquoted; "" past the last field.
+    CString GetCsvField(const CString& line, int index) const;
+    // -999999.0 when the field is missing or holds no number.
+    double GetCsvNumber(const CString& line, int index, const CString& separator) const;
+    // 65535 when the line holds none.
+    static WORD CountSeparators(const CString& line, const CString& separator);
+    // "???" and "????" past the last field.
+    CString GetColumnName(const CString& header, int index) const;
+    CString GetColumnUnit(const CString& header, int index) const;
+    static WORD TimeModeFromUnit(const CString& unit);
+    // Today (modes 4 and 5) comes from m_now; invalid when the text does not read.
+    CPreciseDateTime ParseCsvTime(const CString& text, WORD mode) const;
+    static WORD RateCodeFromStep(double t1, double t0, WORD mode);
+    WORD RateCodeFromTimes(const CString& text0, const CString& text1, WORD mode) const;
+
     CFetchProgressDialog* GetFetchProgress() const { return m_fetchProgress.get(); }
     CMessageDialog* GetStatusBox() const { return m_statusBox.get(); }
 

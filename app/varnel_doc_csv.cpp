@@ -1,0 +1,217 @@
+// File > Import CSV File: a text file of columns becomes one experiment with a data set per value
+// column, plotted and shown in the table. The parsing is in logger/csv_import.
+
+#include <QFile>
+
+#include "app/data_tree_view.h"
+#include "app/varnel_doc.h"
+#include "displays/graph/graph_view.h"
+#include "displays/table/table_view.h"
+#include "logger/csv_import.h"
+#include "logger/dorvik.h"
+#include "logger/helpers.h"
+#include "logger/settings.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/modal_host.h"
+
+namespace {
+
+char SeparatorChar(const CString& separator) {
+    return separator.GetLength() == 1 ? separator.GetString()[0] : ',';
+}
+
+constexpr double kMissingField = -999999.0;
+constexpr WORD kImportedModelCode = 100;
+constexpr WORD kNoSensorRange = 255;
+constexpr double kUnsetRangeLow = 9999999.0;
+constexpr double kUnsetRangeHigh = -9999999.0;
+
+}  // namespace
+
+CString CVarnelDoc::AskCsvFileName() {
+    CFileDialog dialog(TRUE, "csv", GetDataRoot() + "Varnel Data/" + "*.csv", OFN_HIDEREADONLY,
+                       "CSV files (*.csv)|*.csv|", nullptr);
+    if (dialog.DoModal() != IDOK) return CString();
+    return dialog.GetPathName();
+}
+
+CString CVarnelDoc::GetCsvField(const CString& line, int index) const {
+    const std::vector<std::string> fields = csv::SplitLine(line.str(), SeparatorChar(m_listSeparator));
+    if (index < 0 || static_cast<size_t>(index) >= fields.size()) return CString();
+    return CString(fields[static_cast<size_t>(index)].c_str());
+}
+
+double CVarnelDoc::GetCsvNumber(const CString& line, int index, const CString& separator) const {
+    const char sep = SeparatorChar(separator);
+    const std::vector<std::string> fields = csv::SplitLine(line.str(), sep);
+    if (index < 0 || static_cast<size_t>(index) >= fields.size()) return kMissingField;
+    const char decimal =
+        m_decimalSymbol.GetLength() == 1 && m_decimalSymbol.GetString()[0] != sep
+            ? m_decimalSymbol.GetString()[0]
+            : 0;
+    double value = 0;
+    // Text is no number: the import keeps no sample for it.
+    if (!csv::ParseNumber(fields[static_cast<size_t>(index)], decimal, value)) return kMissingField;
+    return value;
+}
+
+WORD CVarnelDoc::CountSeparators(const CString& line, const CString& separator) {
+    const std::vector<std::string> fields = csv::SplitLine(line.str(), SeparatorChar(separator));
+    return fields.size() < 2 ? WORD(65535) : static_cast<WORD>(fields.size() - 1);
+}
+
+CString CVarnelDoc::GetColumnName(const CString& header, int index) const {
+    const std::vector<std::string> fields =
+        csv::SplitLine(header.str(), SeparatorChar(m_listSeparator));
+    if (index < 0 || static_cast<size_t>(index) >= fields.size()) return "???";
+    return CString(csv::ColumnName(fields[static_cast<size_t>(index)]).c_str());
+}
+
+CString CVarnelDoc::GetColumnUnit(const CString& header, int index) const {
+    const std::vector<std::string> fields =
+        csv::SplitLine(header.str(), SeparatorChar(m_listSeparator));
+    if (index < 0 || static_cast<size_t>(index) >= fields.size()) return "????";
+    return CString(csv::ColumnUnit(fields[static_cast<size_t>(index)]).c_str());
+}
+
+WORD CVarnelDoc::TimeModeFromUnit(const CString& unit) { return csv::TimeModeFromUnit(unit.str()); }
+
+CPreciseDateTime CVarnelDoc::ParseCsvTime(const CString& text, WORD mode) const {
+    return csv::ParseTime(text.str(), mode, m_now());
+}
+
+WORD CVarnelDoc::RateCodeFromStep(double t1, double t0, WORD mode) {
+    return csv::RateCodeFromStep(t1, t0, mode);
+}
+
+WORD CVarnelDoc::RateCodeFromTimes(const CString& text0, const CString& text1, WORD mode) const {
+    return csv::RateCodeFromTimes(text0.str(), text1.str(), mode, m_now());
+}
+
+void CVarnelDoc::ImportCsv() {
+    CGraphView* graph = GetGraphView();
+    if (graph && graph->m_predictMode) {
+        if (ShowMessage(kEndPredictText, 4) != IDYES) return;
+        graph->TogglePredictMode();
+    }
+    const CString path = AskCsvFileName();
+    if (path.IsEmpty()) return;
+
+    QFile in(path.ToQString());
+    if (!in.open(QIODevice::ReadOnly)) {
+        qWarning("varnel.doc: %s: %s", path.GetString(), qPrintable(in.errorString()));
+        AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
+        return;
+    }
+    const QByteArray bytes = in.readAll();
+    in.close();
+    if (bytes.isEmpty()) return;
+
+    const csv::FileStruct file =
+        csv::Parse(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                   m_listSeparator.str(), m_decimalSymbol.str());
+    if (file.result == csv::Result::noColumns) {
+        ShowMessage(kNoDataColumnsText, 0);
+        return;
+    }
+    if (file.result == csv::Result::noData) {
+        ShowMessage(kNoDataRowsText, 0);
+        return;
+    }
+    const size_t n = file.columns.size();
+    const WORD mode = csv::TimeModeFromUnit(csv::ColumnUnit(file.header[0]));
+    const bool textTimes = mode >= 4 && mode <= 6;
+    WORD rate = 0;
+    if (file.rowCount >= 2) {
+        if (textTimes) {
+            rate = csv::RateCodeFromTimes(file.time0, file.time1, mode, m_now());
+        } else {
+            double t0 = 0;
+            double t1 = 0;
+            const bool ok = csv::ParseNumber(file.time0, 0, t0) && csv::ParseNumber(file.time1, 0, t1);
+            rate = ok ? csv::RateCodeFromStep(t1, t0, mode) : WORD(41);
+        }
+    }
+
+    CDorvik& logger = *m_logger;
+    const BYTE reported = logger.GetReportedRateCode();
+    const bool sameRate = reported == rate || reported == 255;
+    // Room is judged before anything is asked or cleared; a clear leaves the fit group.
+    const bool clears = !sameRate || m_settings->m_recordingMode == 0;
+    const int kept = clears ? 1 : m_dataList.GetCount();
+    if (kept + 1 + static_cast<int>(n) > kMaxProjectBranches) {
+        ShowMessage(kNoRoomText, 0);
+        return;
+    }
+    if (sameRate) {
+        switch (m_settings->m_recordingMode) {
+            case 0:
+                if (!ClearProject(true)) return;
+                break;
+            case 1:
+                if (graph) graph->RefreshGraph(TRUE);
+                break;
+            default:
+                break;
+        }
+    } else {
+        const BYTE answer = ShowMessage(kRateChangedText, 3);
+        if (answer == IDCANCEL) return;
+        // A save that did not happen must not lose the data it was meant to keep.
+        if (answer == IDYES && !SaveProject(false)) return;
+        ClearProject(false);
+    }
+    logger.SetReportedRateCode(static_cast<BYTE>(rate));
+
+    CPreciseDateTime start = csv::DefaultStart();
+    if (textTimes) {
+        const CPreciseDateTime first = csv::ParseTime(file.time0, mode, m_now());
+        if (first.GetStatus() == CPreciseDateTime::valid) start = first;
+    }
+    std::string name = path.str();
+    const size_t slash = name.find_last_of('/');
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+
+    const BYTE modified = m_modified;
+    CDataTreeView* tree = GetDataTreeView();
+    CDataTreeBrench* experiment = AddDataGroup(CString(name.c_str()));
+    if (!experiment) {
+        m_modified = modified;
+        ShowMessage(kCannotImportText, 0);
+        return;
+    }
+    if (tree) tree->ExpandData();
+    std::vector<CDataTreeBrench*> added;
+    for (size_t c = 0; c < n; ++c) {
+        const csv::ColumnStruct& column = file.columns[c];
+        CDataTreeBrench* dataSet = AddDataBranch(
+            experiment, std::make_shared<CDataArray>(column.samples),
+            std::make_shared<CDataArray>(column.values),
+            CString(csv::ColumnName(file.header[c + 1]).c_str()), rate,
+            CString(csv::ColumnUnit(file.header[c + 1]).c_str()), start, 0, -1, 0, CString(),
+            kNoSensorRange, kUnsetRangeLow, kUnsetRangeHigh);
+        if (!dataSet) {
+            // Half an import is none: take back what was added.
+            for (CDataTreeBrench* set : added) {
+                if (tree) tree->DeleteDataSetItem(set->m_id);
+                m_dataList.Remove(set->m_id);
+            }
+            if (tree) tree->DeleteItem(tree->FindExperimentItem(experiment->m_id));
+            m_dataList.Remove(experiment->m_id);
+            m_modified = modified;
+            ShowMessage(kCannotImportText, 0);
+            return;
+        }
+        dataSet->m_modelCode = kImportedModelCode;
+        added.push_back(dataSet);
+    }
+    for (CDataTreeBrench* dataSet : added) {
+        if (graph) {
+            BOOL plotAdded = FALSE;
+            const SHORT plot = graph->AddPlot(dataSet, PlotRecordStruct::kNoChannel, FALSE, plotAdded, FALSE, -1);
+            if (plotAdded) graph->PlotAllData(plot);
+        }
+        if (m_tableView) m_tableView->AddDataSetColumns(dataSet);
+    }
+    if (m_tableView) m_tableView->FillGrid(-1);
+}

@@ -1,0 +1,96 @@
+// The CSV import's parser against the least any reader does. A 100 MB file as the export writes
+// it (UTF-8 with a byte-order mark, CRLF, a time column and 8 value columns of 3 decimals) is
+// written next to the build's programs and read once to warm the cache; then (a) reading it and
+// splitting every line at the separator, and (b) reading it with the import's parser into column
+// arrays, each the best of a few tries. The bar: (b) within 3 x (a); the program fails above it.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "logger/csv_import.h"
+
+namespace {
+
+constexpr size_t kTargetBytes = 100u << 20;
+constexpr int kTries = 3;
+constexpr double kBar = 3.0;
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes;
+    in.seekg(0, std::ios::end);
+    bytes.resize(static_cast<size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+void WriteFixture(const std::filesystem::path& path) {
+    std::string text = "\xEF\xBB\xBFTime (s)";
+    for (int c = 1; c <= 8; ++c) text += ",Sensor " + std::to_string(c) + " (V)";
+    text += "\r\n";
+    char line[256];
+    for (long row = 0; text.size() < kTargetBytes; ++row) {
+        int n = std::snprintf(line, sizeof line, "%.3f", row * 0.1);
+        for (int c = 0; c < 8; ++c)
+            n += std::snprintf(line + n, sizeof line - static_cast<size_t>(n), ",%.3f",
+                               (row % 1000) * 0.013 + c * 1.5 - 4);
+        text.append(line, static_cast<size_t>(n)).append("\r\n");
+    }
+    std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+double Best(const std::function<void()>& step) {
+    double best = 1e9;
+    for (int i = 0; i < kTries; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        step();
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
+}
+
+}  // namespace
+
+int main() {
+    const std::filesystem::path path =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "csv_import_bench.csv";
+    WriteFixture(path);
+    const double mb = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
+    ReadAll(path);
+
+    size_t fields = 0;
+    const double split = Best([&] {
+        const std::string bytes = ReadAll(path);
+        size_t count = 0;
+        size_t start = 0;
+        while (start < bytes.size()) {
+            size_t end = bytes.find('\n', start);
+            if (end == std::string::npos) end = bytes.size();
+            for (size_t i = start; i < end; ++i) count += bytes[i] == ',';
+            ++count;
+            start = end + 1;
+        }
+        fields = count;
+    });
+    size_t values = 0;
+    const double parse = Best([&] {
+        const std::string bytes = ReadAll(path);
+        const csv::FileStruct file = csv::Parse(bytes, ",", ".");
+        values = 0;
+        for (const csv::ColumnStruct& c : file.columns) values += c.values.size();
+    });
+    std::filesystem::remove(path);
+
+    const double ratio = parse / split;
+    std::printf("CSV file of %.0f MB, %zu fields, %zu values\n", mb, fields, values);
+    std::printf("read and split: %.0f MB/s\nimport parser:  %.0f MB/s\nratio %.2f (bar %.1f)\n",
+                mb / split, mb / parse, ratio, kBar);
+    return ratio <= kBar ? 0 : 1;
+}

@@ -1,0 +1,202 @@
+#include "logger/csv_import.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+using csv::ColumnStruct;
+using csv::FileStruct;
+using csv::Result;
+
+FileStruct Read(std::string_view bytes, std::string_view list = ",", std::string_view dec = ".") {
+    return csv::Parse(bytes, list, dec);
+}
+
+void ExpectColumn(const ColumnStruct& c, std::vector<double> samples, std::vector<double> values) {
+    EXPECT_EQ(c.samples, samples);
+    ASSERT_EQ(c.values.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) EXPECT_DOUBLE_EQ(c.values[i], values[i]) << i;
+}
+
+TEST(CsvImport, SpreadsheetExportsReadToTheSameColumns) {
+    // Windows-1252 "°" (0xB0), CRLF, the program's list separator.
+    const FileStruct ansi = Read(
+        "Time (s),Temperature (\xB0" "C),Light (%)\r\n0,21.5,40\r\n0.1,21.75,41\r\n0.2,22,42\r\n");
+    // A German-locale export: UTF-8 with BOM, ";" and decimal commas, read in that locale.
+    const FileStruct german =
+        Read("\xEF\xBB\xBFTime (s);Temperature (\xC2\xB0" "C);Light (%)\r\n0;21,5;40\r\n"
+             "0,1;21,75;41\r\n0,2;22;42\r\n",
+             ";", ",");
+    // The same file opened in a "." locale whose list separator is ",": the separator is found.
+    const FileStruct germanInComma =
+        Read("\xEF\xBB\xBFTime (s);Temperature (\xC2\xB0" "C);Light (%)\r\n0;21,5;40\r\n"
+             "0,1;21,75;41\r\n0,2;22;42\r\n",
+             ",", ",");
+    for (const FileStruct* f : {&ansi, &german, &germanInComma}) {
+        ASSERT_EQ(f->result, Result::ok);
+        ASSERT_EQ(f->columns.size(), 2u);
+        EXPECT_EQ(csv::ColumnName(f->header[1]), "Temperature");
+        EXPECT_EQ(csv::ColumnUnit(f->header[1]), "\xC2\xB0" "C");
+        EXPECT_EQ(csv::ColumnUnit(f->header[2]), "%");
+        EXPECT_EQ(f->rowCount, 3u);
+        ExpectColumn(f->columns[0], {0, 1, 2}, {21.5, 21.75, 22});
+        ExpectColumn(f->columns[1], {0, 1, 2}, {40, 41, 42});
+        for (const auto& field : f->header) EXPECT_EQ(field.find('\r'), std::string::npos);
+    }
+    double t0 = 0, t1 = 0;
+    ASSERT_TRUE(csv::ParseNumber(german.time1, ',', t1));
+    ASSERT_TRUE(csv::ParseNumber(german.time0, ',', t0));
+    EXPECT_EQ(csv::RateCodeFromStep(t1, t0, 3), 49);
+}
+
+TEST(CsvImport, QuotedFieldsHoldSeparatorsQuotesAndLineBreaks) {
+    const FileStruct f = Read(
+        "Time (s),\"Force, left (N)\",\"Note \"\"A\"\" (V)\",\"Two\r\nlines (m)\"\n"
+        "0,\"1,5\",\"2\",3\n1,4,5,6\n",
+        ",", ",");
+    ASSERT_EQ(f.result, Result::ok);
+    ASSERT_EQ(f.columns.size(), 3u);
+    EXPECT_EQ(csv::ColumnName(f.header[1]), "Force, left");
+    EXPECT_EQ(csv::ColumnUnit(f.header[1]), "N");
+    EXPECT_EQ(csv::ColumnName(f.header[2]), "Note \"A\"");
+    EXPECT_EQ(csv::ColumnUnit(f.header[2]), "V");
+    EXPECT_EQ(csv::ColumnName(f.header[3]), "Two\nlines");
+    // "," is the separator, so it is no decimal point: the quoted "1,5" is text.
+    ExpectColumn(f.columns[0], {1}, {4});
+    ExpectColumn(f.columns[1], {0, 1}, {2, 5});
+}
+
+TEST(CsvImport, GapsStayGapsAndTrailingBlankLinesAreNoRows) {
+    const FileStruct f = Read(
+        "Time (s),A (V),B (V)\n0,1,2\n1,,3\n2,#N/A,4\n\n4,5\n5, 6 ,7\n\n  \n");
+    ASSERT_EQ(f.result, Result::ok);
+    EXPECT_EQ(f.rowCount, 6u);
+    ExpectColumn(f.columns[0], {0, 4, 5}, {1, 5, 6});
+    ExpectColumn(f.columns[1], {0, 1, 2, 5}, {2, 3, 4, 7});
+}
+
+TEST(CsvImport, RefusedFilesYieldNoColumns) {
+    EXPECT_EQ(Read("Time\n0\n1\n").result, Result::noColumns);
+    EXPECT_EQ(Read("").result, Result::noColumns);
+    const FileStruct headerOnly = Read("Time (s),A (V)\r\n\r\n");
+    EXPECT_EQ(headerOnly.result, Result::noData);
+    EXPECT_TRUE(headerOnly.columns.empty());
+    const FileStruct one = Read("Time (s),A (V)\n0,1\n");
+    ASSERT_EQ(one.result, Result::ok);
+    EXPECT_EQ(one.rowCount, 1u);
+}
+
+TEST(CsvImport, LineEndsOfEveryKind) {
+    for (std::string_view text : {"T (s),A (V)\r1,2\r3,4\r", "T (s),A (V)\n1,2\n3,4",
+                                  "T (s),A (V)\r\n1,2\r\n3,4\r\n"}) {
+        const FileStruct f = Read(text);
+        ASSERT_EQ(f.result, Result::ok) << text;
+        ExpectColumn(f.columns[0], {0, 1}, {2, 4});
+        EXPECT_EQ(f.time1, "3");
+    }
+}
+
+TEST(CsvImport, NumbersParseWholeOrNotAtAll) {
+    struct Case {
+        const char* text;
+        char decimal;
+        bool ok;
+        double value;
+    } cases[] = {
+        {" 21.5 ", 0, true, 21.5},  {"21,5", ',', true, 21.5}, {"21,5", 0, false, 0},
+        {"1e3", 0, true, 1000},     {"-0.25", 0, true, -0.25}, {"+2", 0, true, 2},
+        {"12abc", 0, false, 0},     {"", 0, false, 0},         {"#N/A", 0, false, 0},
+        {"nan", 0, false, 0},       {"inf", 0, false, 0},      {"1.5.2", 0, false, 0},
+    };
+    for (const Case& c : cases) {
+        double v = 0;
+        EXPECT_EQ(csv::ParseNumber(c.text, c.decimal, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_DOUBLE_EQ(v, c.value) << c.text;
+        }
+    }
+}
+
+TEST(CsvImport, PlainDecimalsReadExactlyAsTheGeneralRoutine) {
+    for (const char* text : {"0.1", "123.456", "-4.013", "0.000000000000001", "999999999999999",
+                             "9999999999999999", "1.7976931348623157", "5.", ".5"}) {
+        double v = 0;
+        ASSERT_TRUE(csv::ParseNumber(text, 0, v)) << text;
+        EXPECT_EQ(v, std::strtod(text, nullptr)) << text;
+    }
+}
+
+TEST(CsvImport, ColumnNamesAndUnits) {
+    struct Case {
+        const char* field;
+        const char* name;
+        const char* unit;
+    } cases[] = {
+        {"Time (s)", "Time", "s"},
+        {"(((kPa)))", "", "kPa"},
+        {"Time", "", "Time"},
+        {"Pressure (kPa)", "Pressure", "kPa"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(csv::ColumnName(c.field), c.name) << c.field;
+        EXPECT_EQ(csv::ColumnUnit(c.field), c.unit) << c.field;
+    }
+    EXPECT_EQ(csv::TimeModeFromUnit("ms"), 2);
+    EXPECT_EQ(csv::TimeModeFromUnit("s"), 3);
+    EXPECT_EQ(csv::TimeModeFromUnit("mm:ss"), 4);
+    EXPECT_EQ(csv::TimeModeFromUnit("hh:mm:ss"), 5);
+    EXPECT_EQ(csv::TimeModeFromUnit("Date"), 6);
+    EXPECT_EQ(csv::TimeModeFromUnit("date"), 3);
+    EXPECT_EQ(csv::TimeModeFromUnit("Time"), 3);
+}
+
+TEST(CsvImport, ParseTime) {
+    const CPreciseDateTime today(2026, 3, 9, 15, 4, 5);
+    struct Case {
+        const char* text;
+        WORD mode;
+        CPreciseDateTime expect;  // invalid when the text must not read
+    } cases[] = {
+        {"25/12/08 10:00:00", 6, CPreciseDateTime(2008, 12, 25, 10, 0, 0)},
+        {"25-12-2008 10:00:00:500", 6, CPreciseDateTime(2008, 12, 25, 10, 0, 0, 500)},
+        {"25/12/0810:00:01", 6, CPreciseDateTime(2008, 12, 25, 10, 0, 1)},
+        {"03:07", 4, CPreciseDateTime(2026, 3, 9, 0, 3, 7)},
+        {"10:20:30", 5, CPreciseDateTime(2026, 3, 9, 10, 20, 30)},
+        {"25/12/08", 6, CPreciseDateTime(0, CPreciseDateTime::invalid)},
+        {"3:7", 4, CPreciseDateTime(0, CPreciseDateTime::invalid)},
+        {"31/02/08 10:00:00", 6, CPreciseDateTime(0, CPreciseDateTime::invalid)},
+        {"ab:cd:ef", 5, CPreciseDateTime(0, CPreciseDateTime::invalid)},
+        {"10:00:00", 3, CPreciseDateTime(0, CPreciseDateTime::invalid)},
+    };
+    for (const Case& c : cases) {
+        const CPreciseDateTime got = csv::ParseTime(c.text, c.mode, today);
+        if (c.expect.GetStatus() == CPreciseDateTime::valid) {
+            EXPECT_EQ(got, c.expect) << c.text;
+        } else {
+            EXPECT_NE(got.GetStatus(), CPreciseDateTime::valid) << c.text;
+        }
+    }
+}
+
+TEST(CsvImport, RateCodes) {
+    struct Step {
+        double t1, t0;
+        WORD mode;
+        WORD code;
+    } steps[] = {
+        {0.1, 0, 3, 49},   {1, 0, 3, 41},    {1.5, 1, 3, 41},  {1, 0, 2, 255},
+        {5, 5, 3, 0},      {0.4, 0.3, 3, 49}, {0, 1, 3, 41},   {100, 0, 2, 49},
+    };
+    for (const Step& s : steps)
+        EXPECT_EQ(csv::RateCodeFromStep(s.t1, s.t0, s.mode), s.code) << s.t1 << " " << s.t0;
+    const CPreciseDateTime today(2026, 3, 9, 0, 0, 0);
+    EXPECT_EQ(csv::RateCodeFromTimes("25/12/08 10:00:00", "25/12/08 10:00:01", 6, today), 41);
+    EXPECT_EQ(csv::RateCodeFromTimes("25/12/08 10:00:00:000", "25/12/08 10:00:00:500", 6, today),
+              0);
+    EXPECT_EQ(csv::RateCodeFromTimes("x", "25/12/08 10:00:01", 6, today), 41);
+}
+
+}  // namespace
