@@ -100,6 +100,8 @@ ON_COMMAND(ID_TABLE_PASTE, OnTablePaste)
 ON_COMMAND(ID_TABLE_CUT, OnTableCut)
 ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
 ON_COMMAND(ID_LINEAR_FIT, OnLinearFit)
+ON_COMMAND(ID_EXPORT_FILE_SETTINGS, OnExportFileSettings)
+ON_COMMAND(ID_GRAPH_EXPORT, OnGraphExport)
 ON_COMMAND(ID_LAUNCH_SETTINGS, OnLaunchSettingsBasic)
 ON_COMMAND(ID_LAUNCH_SETTINGS_QK, OnLaunchSettingsQK)
 END_MESSAGE_MAP()
@@ -124,6 +126,10 @@ void CVarnelDoc::OnTableExport() {
     if (m_tableView) m_tableView->OnExportToExcel();
 }
 
+void CVarnelDoc::OnGraphExport() {
+    if (CGraphView* graph = GetGraphView()) graph->OnExportToExcel();
+}
+
 void CVarnelDoc::OnLinearFit() {
     RunAnalysisFunction(this, kAnalysisLinearFit);
 }
@@ -138,6 +144,7 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     }
     m_listSeparator = ",";
     m_decimalSymbol = ".";
+    ReadLocaleSeparators();
     QDir().mkpath(QString::fromStdString((GetDataRoot() + "Workbook").str()));
     m_startupPath.Empty();
     m_timingMode = 0;
