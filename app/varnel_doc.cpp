@@ -102,6 +102,7 @@ ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
 ON_COMMAND(ID_LINEAR_FIT, OnLinearFit)
 ON_COMMAND(ID_EXPORT_FILE_SETTINGS, OnExportFileSettings)
 ON_COMMAND(ID_GRAPH_EXPORT, OnGraphExport)
+ON_COMMAND(ID_GRAPH_COPY, OnGraphCopy)
 ON_COMMAND(ID_LAUNCH_SETTINGS, OnLaunchSettingsBasic)
 ON_COMMAND(ID_LAUNCH_SETTINGS_QK, OnLaunchSettingsQK)
 END_MESSAGE_MAP()
@@ -128,6 +129,10 @@ void CVarnelDoc::OnTableExport() {
 
 void CVarnelDoc::OnGraphExport() {
     if (CGraphView* graph = GetGraphView()) graph->OnExportToExcel();
+}
+
+void CVarnelDoc::OnGraphCopy() {
+    if (CGraphView* graph = GetGraphView()) graph->CopyToClipboard();
 }
 
 void CVarnelDoc::OnLinearFit() {

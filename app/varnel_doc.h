@@ -298,6 +298,7 @@ public:
     void ReadLocaleSeparators();
     void OnExportFileSettings();
     void OnGraphExport();
+    void OnGraphCopy();
     // Workbook > Launch settings for the basic model (2134) and the QK model (2133).
     void OnLaunchSettings(BYTE model);
     void OnLaunchSettingsBasic() { OnLaunchSettings(0); }

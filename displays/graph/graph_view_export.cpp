@@ -1,3 +1,8 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
 #include <vector>
 
 #include "app/varnel_doc.h"
@@ -24,4 +29,21 @@ void CGraphView::OnExportToExcel() {
         return;
     }
     doc->ExportToExcel(name, ids, yVsX ? FALSE : TRUE);
+}
+
+void CGraphView::CopyToClipboard() {
+    const CCWPicture picture(m_graph.GetPicture());
+    const QByteArray svg = picture.Svg();
+    const QSize size(static_cast<int>(picture.GetWidth()), static_cast<int>(picture.GetHeight()));
+    if (svg.isEmpty() || size.isEmpty()) return;
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    picture.Render(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    // One entry in both forms: programs that take vectors get the SVG, the rest the image.
+    auto* data = new QMimeData;
+    data->setImageData(image);
+    data->setData("image/svg+xml", svg);
+    QGuiApplication::clipboard()->setMimeData(data);
 }

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLocale>
+#include <QMimeData>
+#include <QSvgRenderer>
 
 #include "RES/commands.h"
 #include "RES/dialogs/option_dialogs.h"
@@ -128,6 +133,27 @@ TEST_F(GraphExport, ExportFileSettingsChooseFixedOrLocaleSeparatorsAndAreSavedAt
     EXPECT_EQ(Written(0), "\xEF\xBB\xBFSamples;A(V)\r\n0;12,5\r\n");
     reloaded.Load();
     EXPECT_EQ(reloaded.m_fixedSeparators, 0);
+}
+
+}  // namespace
+
+namespace {
+
+using GraphCopy = graph_test::GraphViewTest;
+
+TEST_F(GraphCopy, PutsThePictureOnTheClipboardAsAnImageAndAsSvg) {
+    Add(AddSet({1, 3, 2}));
+    QGuiApplication::clipboard()->clear();
+    EXPECT_TRUE(doc.OnCmdMsg(ID_GRAPH_COPY, 0, nullptr, nullptr));
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    const CCWPicture picture(view.GetGraph().GetPicture());
+    ASSERT_GT(picture.GetWidth(), 0);
+    const QImage image = qvariant_cast<QImage>(data->imageData());
+    EXPECT_EQ(image.size(), QSize(picture.GetWidth(), picture.GetHeight()));
+    QSvgRenderer svg(data->data("image/svg+xml"));
+    EXPECT_TRUE(svg.isValid());
+    EXPECT_FALSE(svg.defaultSize().isEmpty());
 }
 
 }  // namespace
