@@ -106,6 +106,9 @@ ON_COMMAND(ID_TABLE_CUT, OnTableCut)
 ON_COMMAND(ID_TABLE_EXPORT, OnTableExport)
 ON_COMMAND(ID_LINEAR_FIT, OnLinearFit)
 ON_COMMAND(ID_IMPORT_CSV, OnImportCsv)
+ON_COMMAND(ID_EXPORT_FILE_SETTINGS, OnExportFileSettings)
+ON_COMMAND(ID_GRAPH_EXPORT, OnGraphExport)
+ON_COMMAND(ID_GRAPH_COPY, OnGraphCopy)
 ON_COMMAND(ID_LAUNCH_SETTINGS, OnLaunchSettingsBasic)
 ON_COMMAND(ID_LAUNCH_SETTINGS_QK, OnLaunchSettingsQK)
 END_MESSAGE_MAP()
@@ -130,6 +133,14 @@ void CVarnelDoc::OnTableExport() {
     if (m_tableView) m_tableView->OnExportToExcel();
 }
 
+void CVarnelDoc::OnGraphExport() {
+    if (CGraphView* graph = GetGraphView()) graph->OnExportToExcel();
+}
+
+void CVarnelDoc::OnGraphCopy() {
+    if (CGraphView* graph = GetGraphView()) graph->CopyToClipboard();
+}
+
 void CVarnelDoc::OnLinearFit() {
     RunAnalysisFunction(this, kAnalysisLinearFit);
 }
@@ -144,6 +155,7 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     }
     m_listSeparator = ",";
     m_decimalSymbol = ".";
+    ReadLocaleSeparators();
     QDir().mkpath(QString::fromStdString((GetDataRoot() + "Workbook").str()));
     m_startupPath.Empty();
     m_timingMode = 0;

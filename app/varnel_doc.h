@@ -71,6 +71,9 @@ public:
         "Rate has changed. All data will be cleared. do you want to save it?";
     static constexpr const char* kDataChangedText = "Data has changed. Do You Want to save it ?";
     static constexpr const char* kCannotSaveText = "Can not save file";
+    static constexpr const char* kExcelErrorText = "Error creating Excel file";
+    static constexpr const char* kNoCsvProgramText =
+        "No program on this computer opens CSV files.\nThe data were written to %s.";
     static constexpr const char* kConnectPhotogateText = "Please connect a Photogate";
     static constexpr const char* kConnectTwoPhotogatesText = "Please connect 2 Photogates";
     // Texts of ours.
@@ -295,6 +298,14 @@ public:
     void OnTableExport();
     // Analysis > Linear fit.
     void OnLinearFit();
+    // The spreadsheet export (varnel_doc_export.cpp): writes the data sets `ids` to `path` and
+    // opens the file with the desktop's spreadsheet program; FALSE when nothing was written.
+    BOOL ExportToExcel(const CString& path, const std::vector<DWORD>& ids, BOOL timeColumn);
+    // The export separators: "," and "." with the fixed setting, else the user's locale.
+    void ReadLocaleSeparators();
+    void OnExportFileSettings();
+    void OnGraphExport();
+    void OnGraphCopy();
     // Workbook > Launch settings for the basic model (2134) and the QK model (2133).
     void OnLaunchSettings(BYTE model);
     void OnLaunchSettingsBasic() { OnLaunchSettings(0); }

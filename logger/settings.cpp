@@ -100,7 +100,7 @@ void CSettings::SetDefaults() {
     InitSensorTable();
     m_rememberPort = 0;
     m_comNumber = 1;
-    m_version103Value = 0;
+    m_fixedSeparators = 0;
     m_videoQuality = 0;
     m_timingMethod = 0;
     m_timingMeasurement = 0;
@@ -207,7 +207,7 @@ void CSettings::WriteFields(CArchive& ar) const {
        << static_cast<LONG>(m_mainWindowRect.right) << static_cast<LONG>(m_mainWindowRect.bottom);
     ar << m_externalSensor1 << m_externalSensor2;
     ar << m_rememberPort << m_comNumber;
-    ar << m_version103Value << m_videoQuality;
+    ar << m_fixedSeparators << m_videoQuality;
     ar << m_timingMethod << m_timingMeasurement;
     ar << m_timingDistance2 << m_timingDistance1;
     ar << m_temperatureUnit << m_pressureUnit;
@@ -252,7 +252,7 @@ void CSettings::ReadFields(CArchive& ar) {
     if (m_externalSensor2 >= kSensorTypes) m_externalSensor2 = 0;
     SetExternalSensor(1, m_externalSensor2);
     if (v > 1.01) ar >> m_rememberPort >> m_comNumber;
-    if (v > 1.02) ar >> m_version103Value;
+    if (v > 1.02) ar >> m_fixedSeparators;
     if (v > 1.03) ar >> m_videoQuality;
     if (v > 1.04) {
         ar >> m_timingMethod >> m_timingMeasurement;

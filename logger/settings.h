@@ -93,7 +93,7 @@ public:
     LONG m_rememberPort;  // nonzero: connect to m_comNumber first
     BYTE m_comNumber;
     BYTE m_interfaceLevel;  // 0 Basic, 1 Simple, 2 Advanced
-    LONG m_version103Value;
+    LONG m_fixedSeparators;  // nonzero: exports use "," and "." whatever the locale
     LONG m_videoQuality;  // the recording's quality code, kept at shut-down
     BYTE m_timingMethod;
     BYTE m_timingMeasurement;

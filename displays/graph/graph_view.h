@@ -95,6 +95,10 @@ public:
     void ApplyAxisScales(LONG sampleCount, BOOL scrolling, int position);
     void ScaleAxisToData(int axis, LONG first, LONG last, int mode);
     void OnAutoscale();
+    // Graph > Export to Excel: the plotted data sets to the spreadsheet program (not in a run).
+    void OnExportToExcel();
+    // Graph > Copy graph: the picture on the clipboard as an image and as SVG.
+    void CopyToClipboard();
     // ---- predict mode: up to seven curves drawn with the mouse
     void TogglePredictMode();
     void OnAddPrediction();

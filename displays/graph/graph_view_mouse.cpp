@@ -73,6 +73,7 @@ BEGIN_MESSAGE_MAP(CGraphView, CFormView)
 ON_COMMAND(3899, OnAutoscale)
 ON_COMMAND(3900, OnAddPrediction)
 ON_COMMAND(3901, OnPauseContinue)
+ON_COMMAND(3898, OnExportToExcel)
 END_MESSAGE_MAP()
 
 void CGraphView::BindControlEvents() {
