@@ -110,6 +110,16 @@ public:
     void ShowCursors();
     void UpdateCursorReadout();
 
+    // ---- pointer tools: cursor start points, pan, zoom, crop
+    // The point a cursor starts on (mode 2 cursor A on `plotNumber`, mode 3 cursor B beside A), or
+    // -999 when there is none.
+    LONG SetupCursors(SHORT plotNumber, int mode);
+    void OnDisplayCursor();
+    void OnToggleSecondCursor();
+    void HideSecondCursor();
+    void OnPanMode();
+    void OnZoomMode();
+
     // ---- the control's events
     void OnDblClick();
     void OnMouseDown(SHORT button, SHORT shift, LONG x, LONG y);
@@ -261,6 +271,8 @@ private:
     // false when the range would be empty and the old one was put back.
     bool DragAxis(int axis, bool raise);
     void PlotPrediction(int k);
+    void SetPanMode(BOOL on);
+    void SetZoomMode(BOOL on);
 
     CCWGraph m_graph;
     CFont m_font;

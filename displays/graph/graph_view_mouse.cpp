@@ -73,6 +73,12 @@ BEGIN_MESSAGE_MAP(CGraphView, CFormView)
 ON_COMMAND(3899, OnAutoscale)
 ON_COMMAND(3900, OnAddPrediction)
 ON_COMMAND(3901, OnPauseContinue)
+ON_COMMAND(3870, OnDisplayCursor)
+ON_COMMAND(2130, OnToggleSecondCursor)
+ON_COMMAND(2082, OnPanMode)
+ON_COMMAND(3962, OnPanMode)
+ON_COMMAND(2083, OnZoomMode)
+ON_COMMAND(3961, OnZoomMode)
 END_MESSAGE_MAP()
 
 void CGraphView::BindControlEvents() {
