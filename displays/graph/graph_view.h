@@ -119,6 +119,11 @@ public:
     void HideSecondCursor();
     void OnPanMode();
     void OnZoomMode();
+    // Crops every shown data set to the stretch between the cursors (from cursor A to the end with
+    // one), as new sets under "Cropped data" that the plots then show.
+    void OnCropData();
+    // False when the plot stays as it was (no exact From X, or nowhere to add the set).
+    bool CropPlotData(int position, double fromX, double toX);
 
     // ---- the control's events
     void OnDblClick();
@@ -273,6 +278,8 @@ private:
     void PlotPrediction(int k);
     void SetPanMode(BOOL on);
     void SetZoomMode(BOOL on);
+    // Graph > Crop needs a cursor, and X values that are sample numbers.
+    void UpdateCropAvailable();
 
     CCWGraph m_graph;
     CFont m_font;

@@ -79,6 +79,7 @@ ON_COMMAND(2082, OnPanMode)
 ON_COMMAND(3962, OnPanMode)
 ON_COMMAND(2083, OnZoomMode)
 ON_COMMAND(3961, OnZoomMode)
+ON_COMMAND(3963, OnCropData)
 END_MESSAGE_MAP()
 
 void CGraphView::BindControlEvents() {

@@ -2,22 +2,27 @@
 // shown data sets to the stretch between the cursors.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
+#include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
+#include "logger/precise_time.h"
 
 namespace {
 
 constexpr LONG kCursorA = 2;
 constexpr DISPID kCursorX = 1, kCursorIndex = 6, kCursorPlot = 8;
 constexpr const char* kNoPlotText = "No plot is displayed";
+constexpr const char* kCroppedGroup = "Cropped data";
+constexpr double kToTheEnd = -1.0;
 
 // The plot number cursor A's plot carries in its name; 0 for a prediction or no plot.
 int CursorAPlotNumber(const CCWGraph& graph) {
@@ -99,6 +104,7 @@ LONG CGraphView::SetupCursors(SHORT plotNumber, int mode) {
 void CGraphView::OnDisplayCursor() {
     if (m_cursorCount > 0) {
         HideCursors();
+        UpdateCropAvailable();
         return;
     }
     LeavePanZoomModes();
@@ -110,6 +116,11 @@ void CGraphView::OnDisplayCursor() {
     m_cursorPointIndex = index;
     m_cursorPlotNumber = 1;
     ShowCursors();
+    UpdateCropAvailable();
+}
+
+void CGraphView::UpdateCropAvailable() {
+    if (CMainFrame* main = MainFrame()) main->m_cropAvailable = m_cursorCount > 0 && !m_yVsX;
 }
 
 void CGraphView::OnToggleSecondCursor() {
@@ -169,4 +180,88 @@ void CGraphView::OnZoomMode() {
     }
     if (m_panMode) SetPanMode(FALSE);
     SetZoomMode(TRUE);
+}
+
+void CGraphView::OnCropData() {
+    // In Y-vs-X mode the cursors' X values are no sample numbers: nothing to crop by.
+    if (m_cursorCount == 0 || m_yVsX) return;
+    CDispatchDriver cursors = m_graph.GetCursors();
+    double fromX = cursors.Item(kCursorA).GetDouble(kCursorX);
+    double toX = kToTheEnd;
+    if (m_cursorCount == 2) {
+        toX = cursors.Item(kCursorA + 1).GetDouble(kCursorX);
+        // Cursor B left of A still means the stretch between them.
+        if (toX < fromX) std::swap(fromX, toX);
+    }
+    bool cropped = false;
+    for (int p = 0; p < m_plotCount && p < kMaxPlots; ++p)
+        if (m_plots[p].dataSet && !m_plots[p].dataSet->IsExperiment())
+            cropped = CropPlotData(p, fromX, toX) || cropped;
+    HideCursors();
+    UpdateCropAvailable();
+    if (!cropped) return;
+    if (m_doc && m_doc->m_dataTreeView)
+        if (const CDataTreeBrench* group = m_doc->m_dataList.FindByName(kCroppedGroup))
+            m_doc->m_dataTreeView->Expand(m_doc->m_dataTreeView->FindExperimentItem(group->m_id));
+    OnAutoscale();
+}
+
+bool CGraphView::CropPlotData(int position, double fromX, double toX) {
+    if (position < 0 || position >= kMaxPlots || !m_doc) return false;
+    PlotRecordStruct& r = m_plots[position];
+    CDataTreeBrench* ds = r.dataSet;
+    if (!ds || ds->IsExperiment()) return false;
+    const CDataArray& xs = *ds->m_x;
+    const CDataArray& ys = *ds->m_y;
+    const size_t count = std::min(xs.size(), ys.size());
+    if (count == 0) return false;
+    size_t end = count - 1;
+    if (toX != kToTheEnd)
+        for (size_t i = 0; i < count; ++i)
+            if (xs[i] == toX) {
+                end = i;
+                break;
+            }
+    size_t start = end + 1;
+    for (size_t i = 0; i <= end; ++i)
+        if (xs[i] == fromX) {
+            start = i;
+            break;
+        }
+    if (start > end) return false;
+
+    CDataTreeBrench* group = m_doc->m_dataList.FindByName(kCroppedGroup);
+    if (group && !group->IsExperiment()) group = nullptr;
+    if (!group) group = m_doc->AddDataGroup(kCroppedGroup);
+    if (!group) return false;  // no data map to hold it: the plot stays as it was
+
+    auto newX = std::make_shared<CDataArray>(end - start + 1);
+    auto newY = std::make_shared<CDataArray>(ys.begin() + static_cast<std::ptrdiff_t>(start),
+                                             ys.begin() + static_cast<std::ptrdiff_t>(end) + 1);
+    for (size_t i = 0; i < newX->size(); ++i)
+        (*newX)[i] = static_cast<double>(i);
+    const CDataTreeBrench* experiment = m_doc->m_dataList.GetExperimentOf(ds->m_id);
+    const CString name = (experiment ? experiment->m_name : CString()) + " - " + ds->m_name;
+    // The first kept sample's own time, so the clock times stay true after X restarts at 0.
+    const double seconds = xs[start] * RateInfo(ds->m_rateCode).intervalSeconds;
+    const CPreciseDateTime startTime =
+        ds->m_startTime + CPreciseTimeSpan(static_cast<LONGLONG>(
+                              std::llround(seconds * CPreciseTimeSpan::kTicksPerSecond)));
+    constexpr WORD kNoSensorRange = 255;  // keeps the unset range as given
+    CDataTreeBrench* cropped = m_doc->AddDataBranch(
+        group, std::move(newX), std::move(newY), name, ds->m_rateCode, ds->m_unit, startTime, 0, -1,
+        0, CString(), kNoSensorRange, 9999999.0, -9999999.0);
+    if (!cropped) return false;
+    cropped->m_inputKind = ds->m_inputKind;
+    cropped->m_sensorId = ds->m_sensorId;
+    cropped->m_modelCode = ds->m_modelCode;
+    cropped->m_derived = ds->m_derived;
+
+    SetDataSetShown(ds, FALSE);
+    SetDataSetShown(cropped, TRUE);
+    r.dataSet = cropped;
+    r.pointsShown = cropped->GetYCount() - 1;
+    m_written[position] = Written();
+    PlotAllData(position);
+    return true;
 }

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "RES/commands.h"
 #include "RES/graph_bars.h"
+#include "logger/helpers.h"
 #include "tests/displays/graph_view_fixture.h"
 
 namespace graph_test {
@@ -190,6 +192,100 @@ TEST_F(GraphToolsTest, PanAndZoomExcludeEachOther) {
         EXPECT_EQ(FrameCheck(ID_GV_PAN), 0);
         EXPECT_EQ(MainCheck(ID_GRAPH_PAN), 0);
     }
+}
+
+TEST_F(GraphToolsTest, CropKeepsTheStretchBetweenTheCursors) {
+    struct Row {
+        const char* what;
+        LONG a, b;           // b < 0: one cursor
+        size_t shortSecond;  // not 0: a second plot of this many points
+        size_t first, last;  // the kept stretch of plot 1
+    };
+    const Row rows[] = {
+        {"one cursor: to the end", 30, -1, 0, 30, 100},
+        {"two cursors", 30, 60, 0, 30, 60},
+        {"cursor B left of A", 60, 30, 0, 30, 60},
+        {"From X only on the first of two plots", 30, -1, 20, 30, 100},
+    };
+    const double interval = RateInfo(41).intervalSeconds;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        view.HideCursors();
+        view.RefreshGraph(TRUE);
+        const auto y = Make(101, [](double i) { return i * 2.0 + 1.0; });
+        CDataTreeBrench* old = Show({}, y);
+        CDataTreeBrench* second = r.shortSecond
+                                      ? Show({"Sound", 41, 100, 3, 0, 0, "dB"},
+                                             Make(r.shortSecond, [](double i) { return i; }))
+                                      : nullptr;
+        view.m_cursorPlotNumber = 1;
+        view.m_cursorPointIndex = r.a;
+        view.ShowCursors();
+        if (r.b >= 0) {
+            view.ShowCursors();
+            view.GetGraph().GetCursors().Item(3).SetLong(6, r.b);
+        }
+        Command(ID_GRAPH_CROP);
+
+        EXPECT_EQ(view.m_cursorCount, 0);
+        EXPECT_FALSE(CursorA().visible);
+        CDataTreeBrench* group = doc.m_dataList.FindByName("Cropped data");
+        ASSERT_NE(group, nullptr);
+        EXPECT_TRUE(group->IsExperiment());
+        CDataTreeBrench* cropped = view.m_plots[0].dataSet;
+        ASSERT_NE(cropped, old);
+        EXPECT_EQ(cropped->m_name, "Run 1 - Light");
+        EXPECT_EQ(doc.m_dataList.GetExperimentOf(cropped->m_id), group);
+        const size_t n = r.last - r.first + 1;
+        EXPECT_EQ(*cropped->m_x, Make(n, [](double i) { return i; }));
+        EXPECT_EQ(*cropped->m_y, std::vector<double>(y.begin() + static_cast<long>(r.first),
+                                                     y.begin() + static_cast<long>(r.last) + 1));
+        EXPECT_EQ(ControlX(0), *cropped->m_x);
+        const CPreciseTimeSpan offset = cropped->m_startTime - old->m_startTime;
+        EXPECT_NEAR(static_cast<double>(offset.GetTicks()) / CPreciseTimeSpan::kTicksPerSecond,
+                    static_cast<double>(r.first) * interval, 1e-6);
+        EXPECT_EQ(cropped->m_rateCode, old->m_rateCode);
+        EXPECT_EQ(tree.GetCheckState(old->m_id), 1);
+        EXPECT_EQ(tree.GetCheckState(cropped->m_id), 2);
+        EXPECT_EQ(view.GetAxisMaximum(1), static_cast<double>(n - 1)) << "autoscaled";
+        if (second) {
+            EXPECT_EQ(view.m_plots[1].dataSet, second) << "no From X there: unchanged";
+        }
+        int named = 0;
+        for (int i = 0; i < doc.m_dataList.GetCount(); ++i)
+            named += doc.m_dataList.GetAt(i)->m_name == "Cropped data";
+        EXPECT_EQ(named, 1) << "a second crop reuses the group";
+    }
+}
+
+TEST_F(GraphToolsTest, CropRefusedChangesNothing) {
+    for (const char* what : {"Y vs X", "no data map", "no cursor"}) {
+        SCOPED_TRACE(what);
+        view.HideCursors();
+        view.RefreshGraph(TRUE);
+        view.m_yVsX = 0;
+        view.m_xAxis.dataSet = nullptr;
+        doc.m_dataTreeView = &tree;
+        CDataTreeBrench* old = Show({}, Make(50, [](double i) { return i; }));
+        if (std::string(what) == "Y vs X") {
+            view.m_yVsX = 1;
+            view.m_xAxis.dataSet =
+                AddSet({"Volt", 0, 100, 2, 0, 0, "V"}, Make(50, [](double i) { return i; }));
+            view.PlotAllData(0);
+        }
+        if (std::string(what) != "no cursor") {
+            view.m_cursorPlotNumber = 1;
+            view.m_cursorPointIndex = 10;
+            view.ShowCursors();
+        }
+        if (std::string(what) == "no data map") doc.m_dataTreeView = nullptr;
+        const int nodes = doc.m_dataList.GetCount();
+        Command(ID_GRAPH_CROP);
+        EXPECT_EQ(doc.m_dataList.GetCount(), nodes);
+        EXPECT_EQ(view.m_plots[0].dataSet, old);
+        EXPECT_EQ(*old->m_x, Make(50, [](double i) { return i; }));
+    }
+    doc.m_dataTreeView = &tree;
 }
 
 }  // namespace
