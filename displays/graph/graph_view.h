@@ -124,6 +124,9 @@ public:
     void OnCropData();
     // False when the plot stays as it was (no exact From X, or nowhere to add the set).
     bool CropPlotData(int position, double fromX, double toX);
+    // Min., Max., Average and Std. Dev. of cursor A's plot (between the cursors with two) in the
+    // read-out bar.
+    void OnStatistics();
 
     // ---- the control's events
     void OnDblClick();

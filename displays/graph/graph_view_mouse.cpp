@@ -80,6 +80,8 @@ ON_COMMAND(3962, OnPanMode)
 ON_COMMAND(2083, OnZoomMode)
 ON_COMMAND(3961, OnZoomMode)
 ON_COMMAND(3963, OnCropData)
+ON_COMMAND(4828, OnStatistics)
+ON_COMMAND(2161, OnStatistics)
 END_MESSAGE_MAP()
 
 void CGraphView::BindControlEvents() {

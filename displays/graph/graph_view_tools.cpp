@@ -265,3 +265,27 @@ bool CGraphView::CropPlotData(int position, double fromX, double toX) {
     PlotAllData(position);
     return true;
 }
+
+void CGraphView::OnStatistics() {
+    int n = 1;
+    int first = -1, last = -1;
+    if (m_cursorCount == 0) {
+        if (m_plotCount > 1) {
+            ShowMessage("Use the cursor to select a curve", 0);
+            return;
+        }
+    } else {
+        n = CursorAPlotNumber(m_graph);
+        if (m_cursorCount == 2) {
+            CDispatchDriver cursors = m_graph.GetCursors();
+            first = static_cast<int>(cursors.Item(kCursorA).GetLong(kCursorIndex));
+            last = static_cast<int>(cursors.Item(kCursorA + 1).GetLong(kCursorIndex));
+            if (last < first) std::swap(first, last);
+        }
+    }
+    // A name that is no current plot (a prediction's) has no data set to measure.
+    if (n < 1 || n > m_plotCount || n > kMaxPlots) return;
+    const CDataTreeBrench* ds = m_plots[n - 1].dataSet;
+    if (!ds || ds->IsExperiment()) return;
+    SetReadoutText(ds->GetStatisticsText(first, last));
+}

@@ -288,5 +288,58 @@ TEST_F(GraphToolsTest, CropRefusedChangesNothing) {
     doc.m_dataTreeView = &tree;
 }
 
+TEST_F(GraphToolsTest, StatisticsOfTheCursorsPlot) {
+    struct Row {
+        const char* what;
+        int plots;
+        LONG a, b;        // a < 0: no cursor; b < 0: one cursor
+        int first, last;  // -1: nothing written
+        bool message;
+    };
+    const Row rows[] = {
+        {"one cursor: all points", 1, 5, -1, 0, 9, false},
+        {"two cursors in reverse order: the stretch", 1, 7, 2, 2, 7, false},
+        {"no cursor, one plot: all points", 1, -1, -1, 0, 9, false},
+        {"no cursor, two plots", 2, -1, -1, -1, -1, true},
+    };
+    const std::vector<double> y = {4, 1, 3, 8, 2, 6, 5, 9, 0, 7};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        view.HideCursors();
+        view.RefreshGraph(TRUE);
+        frame.SetReadoutText("");
+        CDataTreeBrench* d = Show({}, y);
+        if (r.plots == 2) Show({"Sound", 41, 100, 3, 0, 0, "dB"}, y);
+        if (r.a >= 0) {
+            view.m_cursorPlotNumber = 1;
+            view.m_cursorPointIndex = r.a;
+            view.ShowCursors();
+        }
+        if (r.b >= 0) {
+            view.ShowCursors();
+            view.GetGraph().GetCursors().Item(3).SetLong(6, r.b);
+        }
+        if (r.message) modals.ExpectMessage("Use the cursor to select a curve", IDOK);
+        Command(ID_STATISTICS);
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(frame.m_readoutText,
+                  r.first < 0 ? CString() : d->GetStatisticsText(r.first, r.last));
+        if (r.first == 2) {
+            EXPECT_EQ(frame.m_readoutText, "Min. = 2, Max. = 9, Average = 5.50, Std. Dev. = 2.74");
+        }
+    }
+    // A cursor on a curve that is no plot (a prediction) measures nothing.
+    view.HideCursors();
+    view.RefreshGraph(TRUE);
+    Show({}, y);
+    view.m_cursorPlotNumber = 1;
+    view.m_cursorPointIndex = 3;
+    view.ShowCursors();
+    view.GetGraph().GetPlots().Item(1).SetString(3, "");
+    frame.SetReadoutText("");
+    Command(ID_STATISTICS_TB);
+    EXPECT_EQ(frame.m_readoutText, "");
+}
+
 }  // namespace
 }  // namespace graph_test
