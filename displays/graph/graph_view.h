@@ -127,6 +127,8 @@ public:
     // Min., Max., Average and Std. Dev. of cursor A's plot (between the cursors with two) in the
     // read-out bar.
     void OnStatistics();
+    // Graph > Crop needs a cursor, and X values that are sample numbers.
+    void UpdateCropAvailable();
 
     // ---- the control's events
     void OnDblClick();
@@ -281,8 +283,6 @@ private:
     void PlotPrediction(int k);
     void SetPanMode(BOOL on);
     void SetZoomMode(BOOL on);
-    // Graph > Crop needs a cursor, and X values that are sample numbers.
-    void UpdateCropAvailable();
 
     CCWGraph m_graph;
     CFont m_font;

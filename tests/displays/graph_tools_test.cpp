@@ -278,6 +278,10 @@ TEST_F(GraphToolsTest, CropRefusedChangesNothing) {
             view.m_cursorPointIndex = 10;
             view.ShowCursors();
         }
+        CCmdUI crop;
+        crop.m_nID = ID_GRAPH_CROP;
+        crop.DoUpdate(&mainFrame, TRUE);
+        EXPECT_EQ(crop.m_enabled, std::string(what) == "no data map") << "Graph > Crop";
         if (std::string(what) == "no data map") doc.m_dataTreeView = nullptr;
         const int nodes = doc.m_dataList.GetCount();
         Command(ID_GRAPH_CROP);
