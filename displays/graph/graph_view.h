@@ -114,6 +114,26 @@ public:
     void ShowCursors();
     void UpdateCursorReadout();
 
+    // ---- pointer tools: cursor start points, pan, zoom, crop
+    // The point a cursor starts on (mode 2 cursor A on `plotNumber`, mode 3 cursor B beside A), or
+    // -999 when there is none.
+    LONG SetupCursors(SHORT plotNumber, int mode);
+    void OnDisplayCursor();
+    void OnToggleSecondCursor();
+    void HideSecondCursor();
+    void OnPanMode();
+    void OnZoomMode();
+    // Crops every shown data set to the stretch between the cursors (from cursor A to the end with
+    // one), as new sets under "Cropped data" that the plots then show.
+    void OnCropData();
+    // False when the plot stays as it was (no exact From X, or nowhere to add the set).
+    bool CropPlotData(int position, double fromX, double toX);
+    // Min., Max., Average and Std. Dev. of cursor A's plot (between the cursors with two) in the
+    // read-out bar.
+    void OnStatistics();
+    // Graph > Crop needs a cursor, and X values that are sample numbers.
+    void UpdateCropAvailable();
+
     // ---- the control's events
     void OnDblClick();
     void OnMouseDown(SHORT button, SHORT shift, LONG x, LONG y);
@@ -281,6 +301,8 @@ private:
     // false when the range would be empty and the old one was put back.
     bool DragAxis(int axis, bool raise);
     void PlotPrediction(int k);
+    void SetPanMode(BOOL on);
+    void SetZoomMode(BOOL on);
 
     CCWGraph m_graph;
     CFont m_font;

@@ -65,6 +65,7 @@ void CGraphView::HideCursors() {
     m_cursorBPlot = -1;
     m_areaMode = 0;
     m_slopeMode = 0;
+    UpdateCropAvailable();
     // Predict mode keeps its drawing mode.
     if (!m_moveAnnotationMode && !m_predictMode) m_graph.SetTrackMode(1);
     if (m_frame) {
@@ -118,6 +119,7 @@ void CGraphView::ShowCursors() {
         m_cursorBPlot = 0;
         m_cursorCount = 2;
     }
+    UpdateCropAvailable();
     UpdateCursorReadout();
 }
 
