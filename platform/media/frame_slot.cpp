@@ -9,6 +9,11 @@ QEvent::Type FrameSlot::NoticeType() {
     return type;
 }
 
+bool FrameSlot::IsNotice(const QEvent* e) {
+    std::lock_guard lock(m_mutex);
+    return e->type() == NoticeType();
+}
+
 void FrameSlot::Push(QImage frame) {
     std::lock_guard lock(m_mutex);
     m_latest = std::move(frame);

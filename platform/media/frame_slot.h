@@ -17,6 +17,10 @@ namespace media {
 class FrameSlot {
 public:
     static QEvent::Type NoticeType();
+    // Whether `e` is this slot's notice. The notice is made on the producer's thread and handed
+    // over inside Qt, whose locks thread checkers cannot see: reading it under the slot's lock
+    // makes the hand-over visible to them.
+    bool IsNotice(const QEvent* e);
 
     void Push(QImage frame);
     // Takes the latest frame and clears the notice, so that the next Push posts again.

@@ -103,7 +103,7 @@ public:
 
 protected:
     bool event(QEvent* e) override {
-        if (e->type() == FrameSlot::NoticeType()) {
+        if (m_slot->IsNotice(e)) {
             AssertGuiThread();
             m_frame = m_slot->Latest();
             update();

@@ -257,7 +257,7 @@ TEST(FrameSlot, HandsOverTheLatestFrameWithoutPilingUpNotices) {
         int drawn = 0;
         QImage last;
         bool event(QEvent* e) override {
-            if (e->type() != FrameSlot::NoticeType()) return QObject::event(e);
+            if (!slot->IsNotice(e)) return QObject::event(e);
             last = slot->Latest();
             ++drawn;
             return true;
