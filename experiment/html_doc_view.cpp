@@ -8,7 +8,6 @@
 #include "logger/helpers.h"
 #include "platform/base/paths.h"
 #include "platform/ui/styles.h"
-#include "platform/win/doc_template.h"
 #include "platform/win/standard_ids.h"
 
 IMPLEMENT_DYNCREATE(CHtmlDocFrame, CChildFrame)
@@ -16,13 +15,6 @@ IMPLEMENT_DYNCREATE(CHtmlDocView, CView)
 
 CHtmlDocView::~CHtmlDocView() {
     if (m_doc && m_doc->m_htmlDocView == this) m_doc->m_htmlDocView = nullptr;
-}
-
-BOOL CHtmlDocView::Create(CWnd* parent, CVarnelDoc* doc) {
-    CCreateContext context;
-    context.m_pCurrentDoc = doc;
-    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CHtmlDocView::OnCreate(LPCREATESTRUCT cs) {

@@ -30,8 +30,6 @@ private:
 class CHtmlDocView : public CView {
     DECLARE_DYNCREATE(CHtmlDocView)
     ~CHtmlDocView() override;
-    // A workbook view outside the standard windows (a test's) over `doc`.
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // Neither a worksheet browser nor a notes pane yet: nothing to copy.
     bool CanCopy() const { return false; }
 

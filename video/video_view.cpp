@@ -7,7 +7,6 @@
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
-#include "platform/win/doc_template.h"
 #include "video/recording_video_view.h"
 
 IMPLEMENT_DYNCREATE(CVideoFrame, CChildFrame)
@@ -15,13 +14,6 @@ IMPLEMENT_DYNCREATE(CVideoView, CView)
 
 CVideoView::~CVideoView() {
     if (m_doc && m_doc->m_videoView == this) m_doc->m_videoView = nullptr;
-}
-
-BOOL CVideoView::Create(CWnd* parent, CVarnelDoc* doc) {
-    CCreateContext context;
-    context.m_pCurrentDoc = doc;
-    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CVideoView::OnCreate(LPCREATESTRUCT cs) {

@@ -21,8 +21,6 @@ public:
         "correctly.";
 
     ~CVideoView() override;
-    // A video view outside the standard windows (a test's) over `doc`.
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     // Takes the document it was made for as its own.
     int OnCreate(LPCREATESTRUCT cs) override;
     void OnInitialUpdate() override;

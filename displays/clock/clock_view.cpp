@@ -5,7 +5,6 @@
 
 #include "RES/dialogs/clock_view.h"
 #include "app/varnel_doc.h"
-#include "platform/win/doc_template.h"
 #include "logger/precise_time.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/styles.h"
@@ -23,13 +22,6 @@ IMPLEMENT_DYNCREATE(CClockView, CFormView)
 
 CClockView::~CClockView() {
     if (m_doc && m_doc->m_clockView == this) m_doc->m_clockView = nullptr;
-}
-
-BOOL CClockView::Create(CWnd* parent, CVarnelDoc* doc) {
-    CCreateContext context;
-    context.m_pCurrentDoc = doc;
-    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CClockView::OnCreate(LPCREATESTRUCT cs) {

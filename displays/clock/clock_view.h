@@ -20,8 +20,6 @@ public:
 
     CClockView();
     ~CClockView() override;
-    // A clock outside the standard windows (a test's) over `doc`.
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
 
     void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
     void OnSize(UINT type, int cx, int cy) override;

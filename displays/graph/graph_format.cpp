@@ -47,10 +47,6 @@ BOOL CGraphFormatScales::OnInitDialog() {
     SetDlgItemText(IDC_FORMAT_AUTOSCALE, "Auto scale");
     SetDlgItemText(IDC_FORMAT_MIN_LABEL, "Min :");
     SetDlgItemText(IDC_FORMAT_MAX_LABEL, "Max :");
-    if (CPropertySheet* sheet = GetSheet()) {
-        sheet->SetTabText(0, "Scale");
-        sheet->SetTabText(1, "Lines");
-    }
     LoadEntries();
     return TRUE;
 }
@@ -223,10 +219,6 @@ CGraphFormatLines::CGraphFormatLines() : CPropertyPage(FormatLinesTemplate()) {}
 BOOL CGraphFormatLines::OnInitDialog() {
     CPropertyPage::OnInitDialog();
     SetDlgItemText(IDC_FORMAT_SELECT_LABEL, "Select plot :");
-    if (CPropertySheet* sheet = GetSheet()) {
-        sheet->SetTabText(0, "Scale");
-        sheet->SetTabText(1, "Lines");
-    }
     LoadEntries();
     return TRUE;
 }
@@ -266,6 +258,8 @@ CGraphFormatProperty::CGraphFormatProperty(LPCTSTR caption, CWnd* parent)
 
 BOOL CGraphFormatProperty::OnInitDialog() {
     CPropertySheet::OnInitDialog();
+    SetTabText(0, "Scale");
+    SetTabText(1, "Lines");
     SetDlgItemText(IDCANCEL, "Cancel");
     SetDlgItemText(IDOK, "OK");
     return TRUE;

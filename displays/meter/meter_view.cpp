@@ -6,7 +6,6 @@
 
 #include "RES/dialogs/meter_view.h"
 #include "app/varnel_doc.h"
-#include "platform/win/doc_template.h"
 #include "displays/sensor_units.h"
 #include "experiment/setup_view.h"
 #include "logger/settings.h"
@@ -36,13 +35,6 @@ IMPLEMENT_DYNCREATE(CMeterView, CFormView)
 
 CMeterView::~CMeterView() {
     if (m_doc && m_doc->m_meterView == this) m_doc->m_meterView = nullptr;
-}
-
-BOOL CMeterView::Create(CWnd* parent, CVarnelDoc* doc) {
-    CCreateContext context;
-    context.m_pCurrentDoc = doc;
-    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CMeterView::OnCreate(LPCREATESTRUCT cs) {

@@ -30,7 +30,6 @@ public:
 
     CMeterView();
     ~CMeterView() override;
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
 
     void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) override;
     void OnDraw(CDC* dc) override;

@@ -7,7 +7,6 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
-#include "platform/win/doc_template.h"
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
 #include "logger/settings.h"
@@ -40,13 +39,6 @@ IMPLEMENT_DYNCREATE(CTableView, CView)
 
 CTableView::~CTableView() {
     if (m_doc && m_doc->m_tableView == this) m_doc->m_tableView = nullptr;
-}
-
-BOOL CTableView::Create(CWnd* parent, CVarnelDoc* doc) {
-    CCreateContext context;
-    context.m_pCurrentDoc = doc;
-    return CView::Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
-                         AFX_IDW_PANE_FIRST, &context);
 }
 
 int CTableView::OnCreate(LPCREATESTRUCT cs) {

@@ -47,8 +47,6 @@ public:
     CTableView();
     ~CTableView() override;
 
-    // A table outside the standard windows (a test's, a benchmark's) over `doc`.
-    BOOL Create(CWnd* parent, CVarnelDoc* doc);
     void OnInitialUpdate() override;
     // Commands go to the grid first.
     BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;

@@ -141,6 +141,13 @@ BOOL CView::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const REC
     return CWnd::Create(className, windowName, style, rect, parent, id);
 }
 
+BOOL CView::Create(CWnd* parent, CDocument* document) {
+    CCreateContext context;
+    context.m_pCurrentDoc = document;
+    return Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), parent,
+                  AFX_IDW_PANE_FIRST, &context);
+}
+
 void CView::SetDocument(CDocument* document) {
     if (m_pDocument == document) return;
     CDocument* old = m_pDocument;

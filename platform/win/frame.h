@@ -58,6 +58,9 @@ class CView : public CWnd {
     // Joins the context's document, if any, then creates the window.
     BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
                 UINT id, CCreateContext* context = nullptr);
+    // A view outside a frame's creation (a test's, a benchmark's): the pane of `parent`, over
+    // `document`, through a creation context as a frame would make it.
+    BOOL Create(CWnd* parent, CDocument* document);
     CDocument* GetDocument() const { return m_pDocument; }
     // Binds the view to its document (the document lists it).
     void SetDocument(CDocument* document);

@@ -167,7 +167,7 @@ protected:
 TEST_F(RecordingTest, CallsComeInTheirOrder) {
     Take();
     view.reset();
-    // Destruction ends the archive once more (the Part's StopRecording(true)), then releases.
+    // Destruction ends the archive once more (StopRecording(true)), then releases.
     EXPECT_EQ(Take(),
               (std::vector<std::string>{"Archive 1 2", "Archive 1 2", "SetLocalFileName tmp.wmv",
                                         "RemoveSource 1 0", "RemoveSource 2 0", "RemoveSource 4 0",
