@@ -14,6 +14,7 @@
 #include "logger/settings.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/styles.h"
+#include "video/video_view.h"
 
 Q_LOGGING_CATEGORY(lcGraph, "varnel.graph")
 
@@ -790,7 +791,8 @@ void CGraphView::OnPlaybackStop() {
 }
 
 void CGraphView::OnPlaybackRecord() {
-    // Recording starts in the video view, once there is one.
+    CVideoView* video = m_doc ? m_doc->GetVideoView() : nullptr;
+    if (video && video->IsVideoDeviceReady()) video->OnRecord();
 }
 
 void CGraphView::SetStopEnabled(BOOL on) {

@@ -154,6 +154,56 @@ void FreeSlotRef(gpointer data) {
     delete static_cast<std::shared_ptr<FrameSlot>*>(data);
 }
 
+// The mux takes buffer times as they come, but the video encoder starts its stream 1000 hours
+// into its segment (room for negative decode times); beside a sound stream starting at zero, every
+// picture then lies past the file's end and players drop the video. So each stream reaches the
+// mux in running time, under a segment from zero.
+GstPadProbeReturn ToRunningTime(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* segment = static_cast<GstSegment*>(data);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+        GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+        if (GST_BUFFER_PTS_IS_VALID(buffer))
+            GST_BUFFER_PTS(buffer) =
+                gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        if (GST_BUFFER_DTS_IS_VALID(buffer))
+            GST_BUFFER_DTS(buffer) =
+                gst_segment_to_running_time(segment, GST_FORMAT_TIME, GST_BUFFER_DTS(buffer));
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    } else if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+               GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+        const GstSegment* incoming = nullptr;
+        gst_event_parse_segment(event, &incoming);
+        if (incoming->format == GST_FORMAT_TIME) {
+            gst_segment_copy_into(incoming, segment);
+            GstSegment fromZero;
+            gst_segment_init(&fromZero, GST_FORMAT_TIME);
+            gst_event_unref(event);
+            GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_segment(&fromZero);
+        }
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+void FreeSegment(gpointer data) {
+    gst_segment_free(static_cast<GstSegment*>(data));
+}
+
+void MuxInRunningTime(GstElement* mux) {
+    GstIterator* it = gst_element_iterate_sink_pads(mux);
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto* pad = static_cast<GstPad*>(g_value_get_object(&item));
+        GstSegment* segment = gst_segment_new();
+        gst_segment_init(segment, GST_FORMAT_TIME);
+        gst_pad_add_probe(
+            pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+            &ToRunningTime, segment, &FreeSegment);
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+}
+
 class GstEncoder : public IMediaEncoder {
 public:
     GstEncoder() : m_slot(std::make_shared<FrameSlot>()) {}
@@ -419,6 +469,9 @@ private:
             GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline), "file");
             g_object_set(sink, "location", m_fileName.toLocal8Bit().constData(), nullptr);
             gst_object_unref(sink);
+            GstElement* mux = gst_bin_get_by_name(GST_BIN(pipeline), "mux");
+            MuxInRunningTime(mux);
+            gst_object_unref(mux);
         }
         if (GstElement* preview = gst_bin_get_by_name(GST_BIN(pipeline), "preview")) {
             GstAppSinkCallbacks callbacks{};

@@ -1,0 +1,187 @@
+// The whole program with the test camera and a simulated QK, at real time: Enable Video, Record
+// from the toolbar, a run (and a second one refused the same file), Stop, Save As; and the device
+// switched on again at the next start.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "RES/commands.h"
+#include "app/varnel_app.h"
+#include "experiment/setup_view.h"
+#include "logger/data_tree.h"
+#include "logger/dorvik.h"
+#include "logger/settings.h"
+#include "platform/media/asf_script.h"
+#include "tests/support/harness.h"
+#include "tests/support/logger_link.h"
+#include "tests/support/sim_port.h"
+#include "tools/dorvik-sim/qk_model.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
+
+namespace {
+
+class VideoRun : public testing_support::HarnessTest {
+protected:
+    VideoRun() { qputenv("VARNEL_MEDIA_TEST_SOURCES", "1"); }
+    ~VideoRun() override { qunsetenv("VARNEL_MEDIA_TEST_SOURCES"); }
+
+    bool Wait(const std::function<bool()>& done) { return testing_support::RunUntil(clock, done); }
+    // Time passes at the real pace, the pipeline's and the program's timers together.
+    void Pass(int ms) {
+        testing_support::RunUntil(
+            clock, [] { return false; }, std::chrono::milliseconds(ms));
+    }
+    static bool Enabled(CMainFrame* frame, UINT id) {
+        CCmdUI ui;
+        ui.m_nID = id;
+        ui.DoUpdate(frame, TRUE);
+        return ui.m_enabled;
+    }
+    static std::vector<media::AsfScriptCommand> Markers(const CString& path) {
+        std::vector<media::AsfScriptCommand> markers;
+        QString error;
+        EXPECT_TRUE(media::ReadAsfScriptCommandsFromFile(path.ToQString(), markers, &error))
+            << path.GetString() << ": " << error.toStdString();
+        return markers;
+    }
+
+    testing_support::NoComPorts noPorts;
+    testing_support::SimulatedComPort qk{3, std::make_unique<dorvik_sim::QkModel>()};
+};
+
+TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
+    CString temp, saved;
+    std::vector<media::AsfScriptCommand> recorded;
+    {
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.GetMainFrame();
+        CVarnelDoc* doc = app.GetDocument();
+        CVideoView* video = doc->GetVideoView();
+        ASSERT_NE(video, nullptr);
+        EXPECT_FALSE(video->IsVideoDeviceReady()) << "the device starts off";
+        ASSERT_TRUE(Wait([&] { return frame->GetMessageText() == "Dorvik QK was detected"; }));
+        ASSERT_TRUE(Wait([&] { return doc->GetLogger()->IsCommandQueueEmpty(); }));
+
+        frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+        ASSERT_TRUE(video->IsVideoDeviceReady());
+        EXPECT_EQ(frame->m_videoToggleCaption, "Disable video");
+        EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD));
+        EXPECT_TRUE(Enabled(frame, ID_PLAYBACK_RECORD));
+
+        // The toolbar's Record button, as the Video menu's.
+        frame->SendMessage(WM_COMMAND, ID_PLAYBACK_RECORD);
+        ASSERT_TRUE(video->IsRecording());
+        temp = video->GetRecordedFileName();
+        EXPECT_TRUE(temp.ToQString().startsWith(CRecordingVideoView::TempFolder().ToQString()));
+        EXPECT_FALSE(Enabled(frame, ID_VIDEO_RECORD));
+        EXPECT_TRUE(Enabled(frame, ID_VIDEO_STOP));
+
+        CSetupView* setup = doc->GetSetupView();
+        ASSERT_NE(setup, nullptr);
+        setup->m_rateCode = 49;  // 10/s
+        setup->m_runLength = 20;
+        setup->m_sensorMask = 0x03;
+        frame->SendMessage(WM_COMMAND, ID_LOGGER_RUN);
+        ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 1 && doc->m_currentRunCount > 0; }));
+        CDataTreeBrench* first = doc->m_currentRun[0];
+        EXPECT_EQ(first->m_videoFile, temp) << "the run names the recording";
+        ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 0; }));
+        const LONG samples = first->GetYCount();
+        EXPECT_EQ(samples, 20);
+
+        // A second run in the same recording keeps no video; the first keeps the file.
+        setup->m_runLength = 5;
+        modals.ExpectMessage(CVarnelDoc::kTwoExperimentsText, IDOK);
+        frame->SendMessage(WM_COMMAND, ID_LOGGER_RUN);
+        ASSERT_TRUE(
+            Wait([&] { return doc->m_runInProgress == 1 && doc->m_currentRun[0] != first; }));
+        CDataTreeBrench* second = doc->m_currentRun[0];
+        ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 0 && modals.Pending() == 0; }));
+        EXPECT_TRUE(second->m_videoFile.IsEmpty());
+        EXPECT_EQ(first->m_videoFile, temp);
+
+        frame->SendMessage(WM_COMMAND, ID_VIDEO_STOP);
+        EXPECT_TRUE(video->IsRecording()) << "the recording ends 4.5 s after Stop";
+        ASSERT_TRUE(Wait([&] { return !video->IsRecording(); }));
+        EXPECT_TRUE(video->IsVideoDeviceReady()) << "the live picture goes on";
+        EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD));
+        ASSERT_TRUE(QFile::exists(temp.ToQString()));
+
+        // "1" at the tie, then the counts of the tied run up to its end (the later ones follow
+        // whichever run is current).
+        recorded = Markers(temp);
+        ASSERT_GE(recorded.size(), 20u);
+        EXPECT_EQ(recorded.front().text, "1");
+        size_t end = 0;
+        for (size_t i = 1; i < recorded.size(); ++i) {
+            EXPECT_EQ(recorded[i].type, "TEXT");
+            EXPECT_GE(recorded[i].timeMs, recorded[i - 1].timeMs) << i;
+            if (end) continue;
+            EXPECT_GE(recorded[i].text.toInt(), recorded[i - 1].text.toInt()) << i;
+            if (recorded[i].text.toInt() == samples) end = i;
+        }
+        EXPECT_GT(end, 5u) << "the tied run's own count is written as it grows";
+
+        const CString project = CVarnelDoc::GetProjectFolder() + "Bench.vnp";
+        modals.ExpectFileDialog(project);
+        frame->SendMessage(WM_COMMAND, ID_FILE_SAVE_AS);
+        EXPECT_EQ(modals.Pending(), 0u);
+        saved = CVarnelDoc::GetProjectFolder() + "Bench - Video 1.wmv";
+        ASSERT_TRUE(QFile::exists(saved.ToQString()));
+        EXPECT_EQ(first->m_videoFile, "Bench - Video 1.wmv");
+
+        // Closing with the device on: the temporary recording goes, the saved copy stays.
+        frame->SendMessage(WM_CLOSE);
+        EXPECT_EQ(app.m_pMainWnd, nullptr);
+        app.ExitInstance();
+    }
+    EXPECT_FALSE(QFile::exists(temp.ToQString()));
+    const auto copied = Markers(saved);
+    ASSERT_EQ(copied.size(), recorded.size());
+    for (size_t i = 0; i < copied.size(); ++i) {
+        EXPECT_EQ(copied[i].text, recorded[i].text) << i;
+        EXPECT_EQ(copied[i].timeMs, recorded[i].timeMs) << i;
+    }
+    EXPECT_EQ(CSettings().m_videoQuality, 32) << "the device was on at closing";
+}
+
+TEST_F(VideoRun, ADeviceOnAtClosingComesOnAtTheNextStartAndOneSwitchedOffStaysOff) {
+    {
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.GetMainFrame();
+        frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+        CVideoView* video = app.GetDocument()->GetVideoView();
+        video->SetQualityCode(23);  // as the Video properties dialog does
+        ASSERT_TRUE(video->IsVideoDeviceReady());
+        frame->SendMessage(WM_CLOSE);
+        app.ExitInstance();
+    }
+    EXPECT_EQ(CSettings().m_videoQuality, 23);
+    {
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.GetMainFrame();
+        CVideoView* video = app.GetDocument()->GetVideoView();
+        EXPECT_TRUE(video->IsVideoDeviceReady());
+        EXPECT_EQ(video->GetQualityCode(), 32) << "each start records at 32";
+        EXPECT_EQ(frame->m_videoToggleCaption, "Disable video");
+        EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD));
+        frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+        EXPECT_FALSE(video->IsVideoDeviceReady());
+        frame->SendMessage(WM_CLOSE);
+        app.ExitInstance();
+    }
+    EXPECT_EQ(CSettings().m_videoQuality, 0);
+    CVarnelApp app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_FALSE(app.GetDocument()->GetVideoView()->IsVideoDeviceReady());
+    EXPECT_EQ(app.GetMainFrame()->m_videoToggleCaption, "Enable video");
+    EXPECT_FALSE(Enabled(app.GetMainFrame(), ID_VIDEO_RECORD));
+    app.ExitInstance();
+}
+
+}  // namespace
