@@ -213,6 +213,7 @@ void CWMPControl::Control(DISPID method) {
     if (!m_model || !m_engine || m_model->settings.url.IsEmpty()) return;
     const LONG state = m_model->state;
     if (method == kPlay && state != kPlaying) {
+        m_failedGeneration = 0;
         m_engine->Play();
         ChangeState(kPlaying);
     } else if (method == kPause && state == kPlaying) {
@@ -273,7 +274,9 @@ void CWMPControl::OnEnded(unsigned generation) {
 }
 
 void CWMPControl::OnFailed(unsigned generation, const QString& text) {
-    if (generation != m_generation || !m_model) return;
+    // A backend reports one failure in several messages: the media fails once.
+    if (generation != m_generation || !m_model || m_failedGeneration == generation) return;
+    m_failedGeneration = generation;
     const platform::WindowWatch self(*this);
     std::vector<VARIANT> args{VarStr(CString(text))};
     if (!Raise(self, kMediaError, args)) return;

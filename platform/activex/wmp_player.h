@@ -10,8 +10,8 @@
 //
 // A change the program asks for (URL, play, pause, stop) raises PlayStateChange before the call
 // returns. The media's end and its failures come through the message loop: at the end the script
-// commands not yet raised come first, then the stopped state; a failure raises MediaError, then
-// the stopped state. Buffering keeps the last state. Script commands are raised as the position
+// commands not yet raised come first, then the stopped state; a failure raises MediaError (once
+// for a file), then the stopped state. Buffering keeps the last state. Script commands are raised as the position
 // reaches their times (watched on every position report and every 50 ms while playing); stop
 // and a new URL rewind them, pause keeps the place.
 //
@@ -100,6 +100,7 @@ private:
     std::unique_ptr<media::IPlayerEngine> m_engine;
     media::ScriptCommandSchedule m_schedule;
     unsigned m_generation = 0;
+    unsigned m_failedGeneration = 0;
     bool m_watching = false;
     bool m_raising = false;
     QImage m_frame;
