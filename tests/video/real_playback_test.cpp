@@ -284,8 +284,9 @@ TEST_P(RecordedPlaybackTest, TheGraphGrowsWithTheRecordingsMarkers) {
     EXPECT_FALSE(video->m_playerMode) << "the live picture is back";
     // The video stream of a sound-and-video recording is not one Qt Multimedia takes yet: its
     // markers and its end come, its pictures do not.
-    if (GetParam() != 32)
+    if (GetParam() != 32) {
         EXPECT_GT(video->m_player.Player()->FrameCount(), 5) << "frames reach the sink";
+    }
 }
 
 // 32: sound and video; 22: video only.
