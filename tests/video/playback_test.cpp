@@ -358,7 +358,7 @@ TEST_F(PlaybackTest, ThePlayerKeepsThePicturesShapeOnBlack) {
     fake.ShowFrame(frame);
     EXPECT_EQ(video->m_player.Player()->FrameCount(), 1);
     const QImage image = testing_support::RenderWidget(video->GetWidget());
-    testing_support::SaveTestImage(image, "video_view_player.png");
+    testing_support::SaveTestImage(image, "video_view_player");
     EXPECT_EQ(testing_support::Px(image, 220, 10), RGB(0, 0, 0));
     EXPECT_EQ(testing_support::Px(image, 220, 390), RGB(0, 0, 0));
     // Stretched over the whole player.
