@@ -58,7 +58,8 @@ int CVideoView::OnCreatePlayer() {
 }
 
 void CVideoView::PreparePlayback() {
-    if (m_backgroundBrush.GetSafeHandle() == nullptr) m_backgroundBrush.CreateSolidBrush(RGB(0, 0, 0));
+    if (m_backgroundBrush.GetSafeHandle() == nullptr)
+        m_backgroundBrush.CreateSolidBrush(RGB(0, 0, 0));
 }
 
 void CVideoView::OnPlay() {

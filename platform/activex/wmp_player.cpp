@@ -64,12 +64,18 @@ void ReadSettings(const CString& text, PlayerSettings& s) {
         if (eq < 0) continue;
         const QString key = item.left(eq).trimmed(), value = item.mid(eq + 1).trimmed();
         const bool on = value == "1" || value.compare("true", Qt::CaseInsensitive) == 0;
-        if (key == "uiMode") s.uiMode = CString(value);
-        else if (key == "stretchToFit") s.stretchToFit = on;
-        else if (key == "autoStart") s.autoStart = on;
-        else if (key == "volume") s.volume = std::clamp(value.toInt(), 0, 100);
-        else if (key == "enableErrorDialogs") s.enableErrorDialogs = on;
-        else if (key == "URL") s.url = CString(value);
+        if (key == "uiMode")
+            s.uiMode = CString(value);
+        else if (key == "stretchToFit")
+            s.stretchToFit = on;
+        else if (key == "autoStart")
+            s.autoStart = on;
+        else if (key == "volume")
+            s.volume = std::clamp(value.toInt(), 0, 100);
+        else if (key == "enableErrorDialogs")
+            s.enableErrorDialogs = on;
+        else if (key == "URL")
+            s.url = CString(value);
     }
 }
 
@@ -198,8 +204,7 @@ void CWMPControl::SetUrl(const CString& url) {
     std::vector<media::AsfScriptCommand> commands;
     QString error;
     if (!url.IsEmpty() && !media::ReadAsfScriptCommandsFromFile(url.ToQString(), commands, &error))
-        qCInfo(lcPlayerControl, "no script commands in %s: %s", url.GetString(),
-               qPrintable(error));
+        qCInfo(lcPlayerControl, "no script commands in %s: %s", url.GetString(), qPrintable(error));
     m_schedule.Load(std::move(commands));
     m_engine->Open(url.ToQString());
     if (url.IsEmpty()) {
@@ -287,6 +292,6 @@ void CWMPControl::OnFailed(unsigned generation, const QString& text) {
 }
 
 BOOL CWMPPlayer4::Create(const RECT& rect, CWnd* parent, UINT id, DWORD style) {
-    return CreateControl(std::make_unique<CWMPControl>(), CWMPControl::kClassName, rect, parent,
-                         id, style);
+    return CreateControl(std::make_unique<CWMPControl>(), CWMPControl::kClassName, rect, parent, id,
+                         style);
 }

@@ -11,9 +11,9 @@
 // A change the program asks for (URL, play, pause, stop) raises PlayStateChange before the call
 // returns. The media's end and its failures come through the message loop: at the end the script
 // commands not yet raised come first, then the stopped state; a failure raises MediaError (once
-// for a file), then the stopped state. Buffering keeps the last state. Script commands are raised as the position
-// reaches their times (watched on every position report and every 50 ms while playing); stop
-// and a new URL rewind them, pause keeps the place.
+// for a file), then the stopped state. Buffering keeps the last state. Script commands are raised
+// as the position reaches their times (watched on every position report and every 50 ms while
+// playing); stop and a new URL rewind them, pause keeps the place.
 //
 // A template entry's text gives the design-time state as "key=value" pairs separated by ';':
 // uiMode, stretchToFit, autoStart, volume (0 to 100), enableErrorDialogs, URL.

@@ -6,10 +6,9 @@
 namespace media {
 
 void ScriptCommandSchedule::Load(std::vector<AsfScriptCommand> commands) {
-    std::stable_sort(commands.begin(), commands.end(),
-                     [](const AsfScriptCommand& a, const AsfScriptCommand& b) {
-                         return a.timeMs < b.timeMs;
-                     });
+    std::stable_sort(
+        commands.begin(), commands.end(),
+        [](const AsfScriptCommand& a, const AsfScriptCommand& b) { return a.timeMs < b.timeMs; });
     m_commands = std::move(commands);
     m_next = 0;
 }

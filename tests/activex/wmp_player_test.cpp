@@ -40,8 +40,14 @@ TEST(ScriptCommandSchedule, HandsOutEachCommandOnceInTimeOrder) {
 
 TEST(ScriptCommandSchedule, ParameterIsItsLeadingDigits) {
     const std::pair<const char*, LONG> cases[] = {
-        {"123", 123}, {"0", 0}, {"12abc", 12}, {"abc", 0}, {"", 0}, {"-5", 0},
-        {"99999999999999999999", 2147483647}, {"2147483647", 2147483647},
+        {"123", 123},
+        {"0", 0},
+        {"12abc", 12},
+        {"abc", 0},
+        {"", 0},
+        {"-5", 0},
+        {"99999999999999999999", 2147483647},
+        {"2147483647", 2147483647},
         {"2147483648", 2147483647},
     };
     for (const auto& [text, value] : cases)
@@ -53,10 +59,15 @@ protected:
     PlayerTest() {
         platform::RegisterActiveXControls();
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 320, 240), nullptr, 0);
-        const DialogItem item{1130, CWMPControl::kClassName,
+        const DialogItem item{1130,
+                              CWMPControl::kClassName,
                               "uiMode=none;stretchToFit=1;autoStart=1;volume=50;"
                               "enableErrorDialogs=0;URL=",
-                              0, 0, 100, 100, 0};
+                              0,
+                              0,
+                              100,
+                              100,
+                              0};
         control = platform::MakeItemControl(item.className);
         EXPECT_TRUE(control->Create(item.className, item.text, WS_CHILD | WS_VISIBLE,
                                     CRect(0, 0, 320, 240), &host, item.id));
@@ -157,8 +168,8 @@ TEST_F(PlayerTest, TheEndAndFailuresComeThroughTheLoop) {
     Take();
     fake.Fail("Could not demultiplex stream.");
     clock.RunPending();
-    EXPECT_EQ(Take(), (std::vector<std::string>{"9080(\"Could not demultiplex stream.\")",
-                                                "5101(1)"}));
+    EXPECT_EQ(Take(),
+              (std::vector<std::string>{"9080(\"Could not demultiplex stream.\")", "5101(1)"}));
     // Late news of a file replaced meanwhile is dropped.
     player.get_controls().play();
     fake.Fail("old");

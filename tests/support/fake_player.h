@@ -69,7 +69,8 @@ private:
 
 // Writes a small file with an ASF header that holds `markers` (no playable data: the fake plays
 // it). False when it cannot be written.
-inline bool WriteMarkedAsf(const QString& path, const std::vector<media::AsfScriptCommand>& markers) {
+inline bool WriteMarkedAsf(const QString& path,
+                           const std::vector<media::AsfScriptCommand>& markers) {
     const auto put = [](QByteArray& out, const char* guid) { out.append(guid, 16); };
     const auto putInt = [](QByteArray& out, uint64_t v, int bytes) {
         for (int i = 0; i < bytes; ++i)

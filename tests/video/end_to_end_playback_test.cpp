@@ -95,8 +95,8 @@ protected:
         }
         EXPECT_TRUE(errors.empty()) << errors.front().toStdString();
         EXPECT_GE(markers.size(), 10u);
-        EXPECT_TRUE(wrong.empty()) << "the plots did not show the counts at " << wrong.size()
-                                   << " markers";
+        EXPECT_TRUE(wrong.empty())
+            << "the plots did not show the counts at " << wrong.size() << " markers";
         for (int i = 0; i < graph.m_plotCount; ++i)
             EXPECT_EQ(graph.m_plots[i].pointsShown, graph.m_plots[i].dataSet->GetYCount());
         EXPECT_TRUE(mainFrame.m_videoPlayAvailable);

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QPainter>
 
+#include "RES/commands.h"
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -16,7 +17,6 @@
 #include "platform/activex/graph_model.h"
 #include "platform/activex/register.h"
 #include "platform/media/encoder.h"
-#include "RES/commands.h"
 #include "tests/support/fake_player.h"
 #include "tests/support/harness.h"
 #include "video/recording_video_view.h"
@@ -87,7 +87,8 @@ protected:
         graph.RefreshGraph(TRUE);
         path = env.File("run.wmv").ToQString();
         EXPECT_TRUE(testing_support::WriteMarkedAsf(
-            path, {{0, "TEXT", "5"}, {100, "TEXT", "12"}, {200, "TEXT", "40"}, {300, "TEXT", "45"}}));
+            path,
+            {{0, "TEXT", "5"}, {100, "TEXT", "12"}, {200, "TEXT", "40"}, {300, "TEXT", "45"}}));
     }
     ~PlaybackTest() override {
         video.reset();
@@ -259,7 +260,8 @@ TEST_F(PlaybackTest, PlayDuringTheRunsOwnRecordingWaitsForItsEnd) {
     EXPECT_TRUE(fake.Take().empty());
     clock.Advance(300);
     EXPECT_FALSE(recorder->m_recording);
-    EXPECT_EQ(fake.Take(), (std::vector<std::string>{"open " + recording.section('/', -1).toStdString(), "play"}));
+    EXPECT_EQ(fake.Take(), (std::vector<std::string>{
+                               "open " + recording.section('/', -1).toStdString(), "play"}));
     EXPECT_FALSE(PlayOn());
     EXPECT_TRUE(PauseOn());
     fake.MoveTo(0);
@@ -289,9 +291,8 @@ TEST_F(PlaybackTest, AVideoThatCannotBePlayedIsToldAndTheGraphReplays) {
     }
     for (const QString& bad : {env.File("gone.wmv").ToQString(), text}) {
         SetVideo(bad);
-        modals.ExpectMessage(CString::Formatted(CVideoView::kCannotPlayText,
-                                                bad.toUtf8().constData()),
-                             IDOK);
+        modals.ExpectMessage(
+            CString::Formatted(CVideoView::kCannotPlayText, bad.toUtf8().constData()), IDOK);
         Command(ID_VIDEO_PLAY);
         clock.RunPending();
         EXPECT_TRUE(fake.Take().empty());
@@ -305,8 +306,7 @@ TEST_F(PlaybackTest, AVideoThatCannotBePlayedIsToldAndTheGraphReplays) {
     SetVideo(path);
     Command(ID_VIDEO_PLAY);
     fake.MoveTo(0);
-    modals.ExpectMessage(CString::Formatted(CVideoView::kCannotPlayText,
-                                            path.toUtf8().constData()),
+    modals.ExpectMessage(CString::Formatted(CVideoView::kCannotPlayText, path.toUtf8().constData()),
                          IDOK);
     fake.Fail("Could not decode stream.");
     clock.RunPending();

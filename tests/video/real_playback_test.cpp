@@ -62,11 +62,28 @@ protected:
     QString MakeWmv(const char* name, int seconds) {
         const QString out = env.File(name).ToQString();
         QProcess ffmpeg;
-        ffmpeg.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
-                                "testsrc=size=160x120:rate=10", "-f", "lavfi", "-i",
-                                "sine=frequency=440:sample_rate=22050", "-t",
-                                QString::number(seconds), "-c:v", "wmv2", "-b:v", "200k", "-c:a",
-                                "wmav2", "-b:a", "32k", out});
+        ffmpeg.start("ffmpeg", {"-hide_banner",
+                                "-loglevel",
+                                "error",
+                                "-f",
+                                "lavfi",
+                                "-i",
+                                "testsrc=size=160x120:rate=10",
+                                "-f",
+                                "lavfi",
+                                "-i",
+                                "sine=frequency=440:sample_rate=22050",
+                                "-t",
+                                QString::number(seconds),
+                                "-c:v",
+                                "wmv2",
+                                "-b:v",
+                                "200k",
+                                "-c:a",
+                                "wmav2",
+                                "-b:a",
+                                "32k",
+                                out});
         if (!ffmpeg.waitForFinished(30000) || ffmpeg.exitCode() != 0) {
             ADD_FAILURE() << "ffmpeg (package ffmpeg) could not make " << name << ": "
                           << ffmpeg.errorString().toStdString();
@@ -214,8 +231,8 @@ protected:
         testing_support::ProcessQtEvents();
         qunsetenv("VARNEL_MEDIA_TEST_SOURCES");
     }
-    bool RunUntil(const std::function<bool()>& done, int patienceMs,
-                  CDataArray* x = nullptr, CDataArray* y = nullptr) {
+    bool RunUntil(const std::function<bool()>& done, int patienceMs, CDataArray* x = nullptr,
+                  CDataArray* y = nullptr) {
         QElapsedTimer t;
         t.start();
         qint64 next = 0;

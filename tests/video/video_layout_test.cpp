@@ -23,7 +23,8 @@ protected:
     }
     static std::string Text(const CRect& r) {
         return CString::Formatted("%d,%d,%d,%d", int(r.left), int(r.top), int(r.right),
-                                  int(r.bottom)).str();
+                                  int(r.bottom))
+            .str();
     }
 };
 
