@@ -376,6 +376,10 @@ void CDataTreeView::OnDoubleClick() {
         ShowMessage("Stop video recording first", 0);
         return;
     }
+    if (const CVideoView* video = doc ? doc->GetVideoView() : nullptr; video && video->m_playing) {
+        ShowMessage("Stop video playing first", 0);
+        return;
+    }
     const ItemKind kind = GetItemKind(m_clickedItem);
     if (kind == ItemKind::dataSet && m_tree.GetChildItem(m_clickedItem) == nullptr)
         DisplayPlot(m_clickedItem);

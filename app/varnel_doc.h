@@ -274,6 +274,8 @@ public:
     void OnEnableVideo();
     void OnVideoRecord();
     void OnVideoStop();
+    void OnVideoPlay();
+    void OnVideoPause();
     void OnSelectVideoDevice();
     static constexpr const char* kTwoExperimentsText = "You can't record 2 experiments with the same video file";
     void OnSpareToggle();

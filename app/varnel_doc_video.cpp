@@ -11,6 +11,14 @@ void CVarnelDoc::OnVideoStop() {
     if (m_videoView) m_videoView->OnStop();
 }
 
+void CVarnelDoc::OnVideoPlay() {
+    if (m_videoView) m_videoView->OnPlay();
+}
+
+void CVarnelDoc::OnVideoPause() {
+    if (m_videoView) m_videoView->OnPause();
+}
+
 void CVarnelDoc::OnSelectVideoDevice() {
     if (m_recordingVideoView) m_recordingVideoView->SelectVideoDevice();
 }

@@ -10,17 +10,17 @@
 #include "video/recording_video_view.h"
 
 IMPLEMENT_DYNCREATE(CVideoFrame, CChildFrame)
-IMPLEMENT_DYNCREATE(CVideoView, CView)
+IMPLEMENT_DYNCREATE(CVideoView, CFormView)
 
 CVideoView::~CVideoView() {
     if (m_doc && m_doc->m_videoView == this) m_doc->m_videoView = nullptr;
 }
 
 int CVideoView::OnCreate(LPCREATESTRUCT cs) {
-    if (CView::OnCreate(cs) == -1) return -1;
+    if (CFormView::OnCreate(cs) == -1) return -1;
     m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
     if (m_doc) m_doc->m_videoView = this;
-    return 0;
+    return OnCreatePlayer();
 }
 
 CRecordingVideoView* CVideoView::Recorder() const {
@@ -29,10 +29,17 @@ CRecordingVideoView* CVideoView::Recorder() const {
 
 void CVideoView::OnInitialUpdate() {
     if (!m_doc) return;
+    PreparePlayback();
     m_recordingView = m_doc->m_recordingVideoView;
     m_doc->m_videoView = this;
     m_initialised = true;
+    if (m_doc->m_mainFrame && m_doc->m_mainFrame->GetSafeHwnd()) {
+        CRect client;
+        m_doc->m_mainFrame->GetClientRect(&client);
+        m_doc->LayoutStandardWindows(client.Width(), client.Height());
+    }
     if (CSettings* s = m_doc->GetSettings(); s && s->m_videoQuality != 0) InitVideoDevice(false);
+    m_doc->OpenStartupProject();
 }
 
 void CVideoView::OnRecord() {
@@ -44,16 +51,20 @@ void CVideoView::OnRecord() {
 }
 
 void CVideoView::OnStop() {
+    // Stopping the player comes back here through the graph's stop: the outer call finishes.
+    if (m_stopping) return;
+    m_stopping = true;
     if (m_doc) {
         m_doc->EnableVideoStop(FALSE);
         m_doc->EnableVideoPause(FALSE);
     }
     m_playing = false;
+    StopPlayer();
     m_playerMode = true;
     CRecordingVideoView* r = Recorder();
-    if (r && !r->m_deviceReady) {
+    if (!r || !r->m_deviceReady) {
         if (m_doc && !m_doc->m_runInProgress) m_doc->EnableVideoPlay(TRUE);
-    } else if (r) {
+    } else {
         r->RequestStop(false, false);
         r->StopPreview();
         r->StartPreview();
@@ -61,6 +72,7 @@ void CVideoView::OnStop() {
         m_playerMode = false;
     }
     Relayout();
+    m_stopping = false;
 }
 
 void CVideoView::InitVideoDevice(int tell) {

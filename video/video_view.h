@@ -1,9 +1,13 @@
 #pragma once
 // The video window: shows either the player or the recording view's live picture in the video
-// rectangle, and forwards the Video commands to the recording view. Playback comes later: here
-// the player area stays empty.
+// rectangle, forwards the Video commands to the recording view, and plays a run's video with the
+// graph following its markers.
 
 #include "app/child_frame.h"
+#include "platform/activex/event_sink.h"
+#include "platform/activex/wmp_player.h"
+#include "platform/gdi/objects.h"
+#include "platform/ui/form_view.h"
 
 class CVarnelDoc;
 class CRecordingVideoView;
@@ -12,7 +16,7 @@ class CVideoFrame : public CChildFrame {
     DECLARE_DYNCREATE(CVideoFrame)
 };
 
-class CVideoView : public CView {
+class CVideoView : public CFormView, public CEventSinkHost {
     DECLARE_DYNCREATE(CVideoView)
 
 public:
@@ -56,7 +60,43 @@ public:
     CString m_currentVideoPath;
     WORD m_qualityCode = 0;
 
+    // ---- playback
+    static constexpr UINT_PTR kPendingPlayTimer = 4850;
+    static constexpr UINT kPendingPlayPeriod = 100;
+    static constexpr double kAspectRatio = 0.8181818181818182;
+    // Text of ours.
+    static constexpr const char* kCannotPlayText = "The video file %s cannot be played.";
+
+    CVideoView();
+    void OnPlay();
+    void OnPause();
+    void OnScriptCommand(const CString& type, const CString& parameter);
+    void OnPlayStateChange(LONG state);
+    void OnMediaError(const CString& text);
+    void OnSize(UINT type, int cx, int cy) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnDraw(CDC* dc) override;
+    BOOL OnEraseBkgnd(CDC* dc) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    double m_aspectRatio = kAspectRatio;
+    CBrush m_backgroundBrush;
+    CWMPPlayer4 m_player;
+    // The file the player holds: Play resumes a paused video only when it is still the run's.
+    CString m_loadedVideoPath;
+    // Play waits for the run's own recording to be written whole.
+    bool m_playPending = false;
+
+protected:
+    int OnCreatePlayer();
+    void PreparePlayback();
+    // OnStop's player half.
+    void StopPlayer();
+    void PlayLoaded(bool resume);
+    void ReplayGraph();
+
 private:
     CRecordingVideoView* Recorder() const;
     CVarnelDoc* m_doc = nullptr;
+    bool m_stopping = false;
 };

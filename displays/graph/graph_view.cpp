@@ -719,7 +719,8 @@ void CGraphView::AdvancePlayback() {
     PlotNewPoints();
     if (!left) {
         SetPlaybackMode(FALSE);
-        OnPlaybackStop();
+        // A playing video ends the replay itself, when it stops.
+        if (!VideoPlaying()) OnPlaybackStop();
     }
 }
 
@@ -756,43 +757,6 @@ void CGraphView::StopPlaybackTimer() {
 void CGraphView::ClearGraphPlots() {
     m_graph.ClearData();
     ForgetWritten();
-}
-
-void CGraphView::OnPlaybackPlay() {
-    if (m_cursorCount > 0) HideCursors();
-    // A run with a video plays through the video view, which does not exist yet.
-    SetPlayEnabled(FALSE);
-    if (m_playbackFinished) {
-        EndPlayback();
-        ClearGraphPlots();
-        if (!StartPlayback()) {
-            SetPlayEnabled(TRUE);
-            return;
-        }
-        SetRecordEnabled(FALSE);
-    } else {
-        StartPlaybackTimer();
-    }
-    SetPauseEnabled(TRUE);
-}
-
-void CGraphView::OnPlaybackPause() {
-    if (!m_playbackMode) return;
-    SetPauseEnabled(FALSE);
-    SetPlayEnabled(TRUE);
-    SetRecordEnabled(FALSE);
-    StopPlaybackTimer();
-}
-
-void CGraphView::OnPlaybackStop() {
-    EndPlayback();
-    SetPlayEnabled(TRUE);
-    SetPauseEnabled(FALSE);
-}
-
-void CGraphView::OnPlaybackRecord() {
-    CVideoView* video = m_doc ? m_doc->GetVideoView() : nullptr;
-    if (video && video->IsVideoDeviceReady()) video->OnRecord();
 }
 
 void CGraphView::SetStopEnabled(BOOL on) {

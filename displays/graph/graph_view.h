@@ -68,6 +68,8 @@ public:
     void OnPlaybackPause();
     void OnPlaybackStop();
     void OnPlaybackRecord();
+    // The video view plays the current run's video: the replay follows its markers.
+    bool VideoPlaying() const;
     void SetStopEnabled(BOOL on);
     void SetPlayEnabled(BOOL on);
     void SetRecordEnabled(BOOL on);

@@ -1,5 +1,5 @@
 #pragma once
-// Registers the instrument controls' classes ("CWGraph", "CWButton", "CWKnob", "CWSlide") with the
+// Registers the instrument controls' classes ("CWGraph", "CWButton", "CWKnob", "CWSlide") and the media player with the
 // dialog templates. Called once by the program and the tests: a static registrar in a static
 // library could be dropped by the linker.
 
