@@ -1,5 +1,8 @@
 #include "experiment/setup_view.h"
 
+#include <QWidget>
+#include <algorithm>
+
 #include "RES/dialogs/setup_view.h"
 #include "app/varnel_doc.h"
 #include "displays/meter/meter_view.h"
@@ -370,12 +373,6 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
     if (!qk && m_doc) m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
 }
 
-void CSetupView::ApplySensorSelection(CDorvik* logger) const {
-    if (!logger) return;
-    for (int ch = 0; ch < CDorvik::kChannels; ++ch)
-        logger->SetLiveChannelEnabled(ch, (m_sensorMask >> ch) & 1);
-}
-
 void CSetupView::SelectSensorByBit(BYTE bit) {
     int k = SensorOfBit(bit);
     if (k < 0 || k == kTemperature) k = kTemperature;
@@ -553,8 +550,11 @@ void CSetupView::LayOut(int w, int h) {
     }
     m_rateLabel.MoveWindow(7, 9, 78, 13);
     m_timeLabel.MoveWindow(7, 37, 78, 13);
-    m_rateCombo.MoveWindow(w - 130, 9, 120, 13);
-    m_timeCombo.MoveWindow(w - 130, 37, 120, 13);
+    // A drop list keeps the height of its selection field, as its font gives it.
+    const QWidget* field = m_rateCombo.GetWidget();
+    const int box = field ? std::max(13, field->sizeHint().height()) : 13;
+    m_rateCombo.MoveWindow(w - 130, 9, 120, box);
+    m_timeCombo.MoveWindow(w - 130, 37, 120, box);
     const int row = (h - 60) / 4;
     const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
     const int right[3] = {kSound, kExternal1, kExternal2};

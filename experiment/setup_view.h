@@ -39,8 +39,6 @@ public:
     void OnSize(UINT type, int cx, int cy) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
-    // The chosen channels become the logger's live channel enables.
-    void ApplySensorSelection(CDorvik* logger) const;
     void ApplySensorSelection(BYTE bit, BOOL on);
     void UpdateControls();
     void EnableControls(BOOL on);
