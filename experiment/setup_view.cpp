@@ -132,6 +132,16 @@ int CSetupView::SelectedMeter() const {
     return selected >= 0 && selected < 4 ? selected : -1;
 }
 
+// The meters read the document's codes; without a document the view keeps its own.
+int CSetupView::MeterCode(int meter) const {
+    return m_doc ? m_doc->m_meterChannels[meter] : m_meterSensorCodes[meter];
+}
+
+void CSetupView::SetMeterCode(int meter, int code) {
+    if (m_doc) m_doc->m_meterChannels[meter] = code;
+    m_meterSensorCodes[meter] = static_cast<BYTE>(code);
+}
+
 int CSetupView::SensorOfCode(int code) {
     for (int k = 0; k < kSensors; ++k)
         if (kCodes[k] == code) return k;
@@ -321,7 +331,7 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
     if (!logger) return;
     if (m_meterMode && on) {
         const int selected = SelectedMeter();
-        m_switches[SensorOfCode(m_meterSensorCodes[selected < 0 ? 0 : selected])].SetValue(false);
+        m_switches[SensorOfCode(MeterCode(selected < 0 ? 0 : selected))].SetValue(false);
         int k = SensorOfBit(bit);
         if (k < 0 || k == kLight) k = kLight;
         m_switches[k].SetValue(true);
@@ -329,7 +339,7 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
         CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
         for (int m = 0; m < 4; ++m) {
             if (selected >= 0 && m != selected) continue;
-            m_meterSensorCodes[m] = static_cast<BYTE>(code);
+            SetMeterCode(m, code);
             if (meters) meters->SetMeterSensor(m, code);
         }
         return;
@@ -442,7 +452,7 @@ void CSetupView::SetMeterMode(BOOL on) {
         m_switches[kTemperature].SetValue(true);
         CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
         for (int m = 0; m < 4; ++m) {
-            m_meterSensorCodes[m] = 4;
+            SetMeterCode(m, 4);
             if (meters) meters->SetMeterSensor(m, 4);
         }
         if (logger && !logger->IsQKModel() && logger->GetRegimeRateCode() != 64) {
@@ -477,7 +487,7 @@ void CSetupView::ShowMeterSensor(int meter) {
     m_shownMeterSensor = meter;
     for (auto& s : m_switches)
         s.SetValue(false);
-    const int code = meter >= 0 && meter < 4 ? m_meterSensorCodes[meter] : 2;
+    const int code = meter >= 0 && meter < 4 ? MeterCode(meter) : 2;
     m_switches[SensorOfCode(code)].SetValue(true);
 }
 
@@ -497,11 +507,11 @@ void CSetupView::ShowMeterSensors(BOOL single) {
             m_switches[k].EnableWindow(enabled);
             m_switches[k].SetValue(false);
         }
-        m_switches[SensorOfCode(m_meterSensorCodes[0])].SetValue(true);
+        m_switches[SensorOfCode(MeterCode(0))].SetValue(true);
         return;
     }
-    for (BYTE code : m_meterSensorCodes)
-        m_switches[SensorOfCode(code)].SetValue(true);
+    for (int m = 0; m < 4; ++m)
+        m_switches[SensorOfCode(MeterCode(m))].SetValue(true);
     for (auto& s : m_switches)
         s.EnableWindow(FALSE);
 }
@@ -524,7 +534,7 @@ void CSetupView::SelectExternalSensor(int input) {
     // With no meter selected, every meter on that input is refreshed.
     const int selected = SelectedMeter();
     for (int m = 0; m < 4; ++m)
-        if ((selected < 0 || m == selected) && m_meterSensorCodes[m] == input)
+        if ((selected < 0 || m == selected) && MeterCode(m) == input)
             meters->SetMeterSensor(m, input);
 }
 
