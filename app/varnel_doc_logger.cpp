@@ -12,7 +12,6 @@
 #include "app/main_frame.h"
 #include "app/message_dialog.h"
 #include "app/varnel_doc.h"
-#include "video/video_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
@@ -26,6 +25,7 @@
 #include "logger/settings.h"
 #include "platform/ui/styles.h"
 #include "platform/win/message_loop.h"
+#include "video/video_view.h"
 
 namespace {
 
@@ -158,9 +158,17 @@ void CVarnelDoc::CarryOutPendingCommand() {
     CDorvik& logger = *m_logger;
     CSetupView* setup = GetSetupView();
     // Without a set-up window the logger's own regime stands.
-    const WORD rate = setup ? setup->m_rateCode : logger.GetRegimeRateCode();
-    const BYTE mask = setup ? setup->m_sensorMask : logger.GetMask();
-    const DWORD length = setup ? setup->m_runLength : logger.GetRunLength();
+    WORD rate = setup ? setup->m_rateCode : logger.GetRegimeRateCode();
+    BYTE mask = setup ? setup->m_sensorMask : logger.GetMask();
+    DWORD length = setup ? setup->m_runLength : logger.GetRunLength();
+    // Before a QK regime goes out, the logger object takes the switches as they stand.
+    const auto takeSwitches = [&] {
+        if (!setup) return;
+        setup->ApplySensorSelection(0, FALSE);
+        rate = setup->m_rateCode;
+        mask = setup->m_sensorMask;
+        length = setup->m_runLength;
+    };
     switch (m_pendingCommand) {
         case kCommandRun:
             if (!logger.IsQKModel() && logger.GetRegimeChannelCount() == 0) {
@@ -172,7 +180,7 @@ void CVarnelDoc::CarryOutPendingCommand() {
                 // Once: a second EB 92 AA would start the run again.
                 logger.SendRun();
             } else if (!m_timingMode) {
-                if (setup) setup->ApplySensorSelection(&logger);
+                takeSwitches();
                 if (!logger.QueueWriteLoggingRegime(rate, mask, length, 1)) return;
                 logger.StartCommandTimer(50);
             } else if (CheckPhotogates()) {
@@ -200,7 +208,7 @@ void CVarnelDoc::CarryOutPendingCommand() {
         case kCommandSendSetup:
             // The regime frame is the QK's: a basic logger would take it for garbage.
             if (!logger.IsQKModel()) return;
-            if (setup) setup->ApplySensorSelection(&logger);
+            takeSwitches();
             if (!logger.QueueWriteLoggingRegime(rate, mask, length, 0)) return;
             logger.StartCommandTimer(50);
             break;

@@ -9,8 +9,8 @@
 #include "displays/graph/x_axis_setup_dialog.h"
 #include "displays/meter/meter_setting_dialog.h"
 #include "displays/sensor_properties_dialog.h"
+#include "experiment/setup_tables.h"
 #include "experiment/timing_wizard.h"
-#include "logger/recording_times.h"
 #include "logger/settings.h"
 #include "platform/base/paths.h"
 #include "platform/ui/controls.h"
@@ -323,7 +323,7 @@ CString CLaunchSettingsDialog::SensorName(int sensor) const {
 }
 
 int CLaunchSettingsDialog::RateIndex() const {
-    return recording_times::RateCodeToIndex(m_qk, m_rateCode);
+    return setup_tables::RateCodeToIndex(m_qk, m_rateCode);
 }
 
 void CLaunchSettingsDialog::ApplyMode() {
@@ -365,20 +365,20 @@ void CLaunchSettingsDialog::FillRateList() {
     CComboBox* rates = Combo(IDC_LAUNCH_RATE);
     if (!rates) return;
     rates->ResetContent();
-    for (int i = 0; i < recording_times::RateCount(m_qk); ++i)
-        rates->AddString(recording_times::RateLabel(m_qk, i));
+    for (int i = 0; i < setup_tables::RateCount(m_qk); ++i)
+        rates->AddString(setup_tables::RateLabel(m_qk, i));
 }
 
 void CLaunchSettingsDialog::FillRecordingTimes(WORD rateCode) {
-    const int rateIndex = recording_times::RateCodeToIndex(m_qk, rateCode);
-    int first = 0, last = m_qk ? 16 : 8;
-    recording_times::RecordingTimeRange(m_qk, rateIndex, m_sensorCount, first, last);
+    const int rateIndex = setup_tables::RateCodeToIndex(m_qk, rateCode);
+    const setup_tables::Range range =
+        setup_tables::RecordingTimeRange(m_qk, rateIndex, m_sensorCount, {0, m_qk ? 16 : 8});
     m_runLengths.clear();
     CComboBox* times = Combo(IDC_LAUNCH_TIME);
     if (times) times->ResetContent();
-    for (int i = first; i <= last; ++i) {
-        if (times) times->AddString(recording_times::PeriodLabel(m_qk, i));
-        m_runLengths.push_back(recording_times::RunLength(m_qk, i, rateIndex));
+    for (int i = range.first; i <= range.last; ++i) {
+        if (times) times->AddString(setup_tables::RecordingTimeLabel(m_qk, i));
+        m_runLengths.push_back(static_cast<LONG>(setup_tables::RunLengthFor(m_qk, i, rateIndex)));
     }
 }
 
@@ -390,8 +390,8 @@ void CLaunchSettingsDialog::UpdateTimeControls() {
     if (CComboBox* rates = Combo(IDC_LAUNCH_RATE)) rates->SetCurSel(RateIndex());
     FillRecordingTimes(m_rateCode);
     const int count = static_cast<int>(m_runLengths.size());
-    const int at = std::clamp(recording_times::RecordingTimeIndex(m_qk, m_runLength, RateIndex()),
-                              0, std::max(count - 1, 0));
+    const int at = setup_tables::RecordingTimeIndex(
+        m_qk, static_cast<unsigned long>(std::max<LONG>(m_runLength, 0)), RateIndex(), count - 1);
     if (CComboBox* times = Combo(IDC_LAUNCH_TIME)) times->SetCurSel(at);
     CheckDlgButton(IDC_LAUNCH_BAR_GRAPH, m_barGraph ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_LAUNCH_SCROLL_RUN, m_scrollRun ? BST_CHECKED : BST_UNCHECKED);
@@ -537,7 +537,7 @@ void CLaunchSettingsDialog::OnRateChange() {
     CComboBox* rates = Combo(IDC_LAUNCH_RATE);
     if (!rates || rates->GetCurSel() < 0) return;
     const int sel = rates->GetCurSel();
-    m_rateCode = m_qk ? recording_times::RateIndexToCode(true, sel) : WORD(1u << sel);
+    m_rateCode = m_qk ? WORD(setup_tables::RateIndexToCode(true, sel)) : WORD(1u << sel);
     FillRecordingTimes(m_rateCode);
     if (!m_runLengths.empty()) m_runLength = m_runLengths.front();
     if (CComboBox* times = Combo(IDC_LAUNCH_TIME)) times->SetCurSel(0);

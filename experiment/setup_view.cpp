@@ -1,5 +1,8 @@
 #include "experiment/setup_view.h"
 
+#include <QWidget>
+#include <algorithm>
+
 #include "RES/dialogs/setup_view.h"
 #include "app/varnel_doc.h"
 #include "displays/meter/meter_view.h"
@@ -127,6 +130,16 @@ int CSetupView::SelectedMeter() const {
     CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
     const int selected = meters ? meters->GetSelectedPanel() : -1;
     return selected >= 0 && selected < 4 ? selected : -1;
+}
+
+// The meters read the document's codes; without a document the view keeps its own.
+int CSetupView::MeterCode(int meter) const {
+    return m_doc ? m_doc->m_meterChannels[meter] : m_meterSensorCodes[meter];
+}
+
+void CSetupView::SetMeterCode(int meter, int code) {
+    if (m_doc) m_doc->m_meterChannels[meter] = code;
+    m_meterSensorCodes[meter] = static_cast<BYTE>(code);
 }
 
 int CSetupView::SensorOfCode(int code) {
@@ -318,7 +331,7 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
     if (!logger) return;
     if (m_meterMode && on) {
         const int selected = SelectedMeter();
-        m_switches[SensorOfCode(m_meterSensorCodes[selected < 0 ? 0 : selected])].SetValue(false);
+        m_switches[SensorOfCode(MeterCode(selected < 0 ? 0 : selected))].SetValue(false);
         int k = SensorOfBit(bit);
         if (k < 0 || k == kLight) k = kLight;
         m_switches[k].SetValue(true);
@@ -326,7 +339,7 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
         CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
         for (int m = 0; m < 4; ++m) {
             if (selected >= 0 && m != selected) continue;
-            m_meterSensorCodes[m] = static_cast<BYTE>(code);
+            SetMeterCode(m, code);
             if (meters) meters->SetMeterSensor(m, code);
         }
         return;
@@ -368,12 +381,6 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
     m_runLength = length;
     logger->SetMask(mask);
     if (!qk && m_doc) m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
-}
-
-void CSetupView::ApplySensorSelection(CDorvik* logger) const {
-    if (!logger) return;
-    for (int ch = 0; ch < CDorvik::kChannels; ++ch)
-        logger->SetLiveChannelEnabled(ch, (m_sensorMask >> ch) & 1);
 }
 
 void CSetupView::SelectSensorByBit(BYTE bit) {
@@ -445,7 +452,7 @@ void CSetupView::SetMeterMode(BOOL on) {
         m_switches[kTemperature].SetValue(true);
         CMeterView* meters = m_doc ? m_doc->GetMeterView() : nullptr;
         for (int m = 0; m < 4; ++m) {
-            m_meterSensorCodes[m] = 4;
+            SetMeterCode(m, 4);
             if (meters) meters->SetMeterSensor(m, 4);
         }
         if (logger && !logger->IsQKModel() && logger->GetRegimeRateCode() != 64) {
@@ -480,7 +487,7 @@ void CSetupView::ShowMeterSensor(int meter) {
     m_shownMeterSensor = meter;
     for (auto& s : m_switches)
         s.SetValue(false);
-    const int code = meter >= 0 && meter < 4 ? m_meterSensorCodes[meter] : 2;
+    const int code = meter >= 0 && meter < 4 ? MeterCode(meter) : 2;
     m_switches[SensorOfCode(code)].SetValue(true);
 }
 
@@ -500,11 +507,11 @@ void CSetupView::ShowMeterSensors(BOOL single) {
             m_switches[k].EnableWindow(enabled);
             m_switches[k].SetValue(false);
         }
-        m_switches[SensorOfCode(m_meterSensorCodes[0])].SetValue(true);
+        m_switches[SensorOfCode(MeterCode(0))].SetValue(true);
         return;
     }
-    for (BYTE code : m_meterSensorCodes)
-        m_switches[SensorOfCode(code)].SetValue(true);
+    for (int m = 0; m < 4; ++m)
+        m_switches[SensorOfCode(MeterCode(m))].SetValue(true);
     for (auto& s : m_switches)
         s.EnableWindow(FALSE);
 }
@@ -527,7 +534,7 @@ void CSetupView::SelectExternalSensor(int input) {
     // With no meter selected, every meter on that input is refreshed.
     const int selected = SelectedMeter();
     for (int m = 0; m < 4; ++m)
-        if ((selected < 0 || m == selected) && m_meterSensorCodes[m] == input)
+        if ((selected < 0 || m == selected) && MeterCode(m) == input)
             meters->SetMeterSensor(m, input);
 }
 
@@ -553,8 +560,11 @@ void CSetupView::LayOut(int w, int h) {
     }
     m_rateLabel.MoveWindow(7, 9, 78, 13);
     m_timeLabel.MoveWindow(7, 37, 78, 13);
-    m_rateCombo.MoveWindow(w - 130, 9, 120, 13);
-    m_timeCombo.MoveWindow(w - 130, 37, 120, 13);
+    // A drop list keeps the height of its selection field, as its font gives it.
+    const QWidget* field = m_rateCombo.GetWidget();
+    const int box = field ? std::max(13, field->sizeHint().height()) : 13;
+    m_rateCombo.MoveWindow(w - 130, 9, 120, box);
+    m_timeCombo.MoveWindow(w - 130, 37, 120, box);
     const int row = (h - 60) / 4;
     const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
     const int right[3] = {kSound, kExternal1, kExternal2};

@@ -39,8 +39,6 @@ public:
     void OnSize(UINT type, int cx, int cy) override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
-    // The chosen channels become the logger's live channel enables.
-    void ApplySensorSelection(CDorvik* logger) const;
     void ApplySensorSelection(BYTE bit, BOOL on);
     void UpdateControls();
     void EnableControls(BOOL on);
@@ -84,7 +82,8 @@ public:
     int m_shownMeterSensor = -1;
     int m_meterSensorsSingle = -1;
     int m_sensorColorsApplied = 0;
-    // Each meter's sensor code, as the switches chose it in meter mode.
+    // Each meter's sensor code, as the switches chose it in meter mode (the document's when the
+    // view has one).
     std::array<BYTE, 4> m_meterSensorCodes{4, 4, 4, 4};
 
 protected:
@@ -95,6 +94,8 @@ private:
     bool MetersShown() const;
     CDorvik* Logger() const;
     int SelectedMeter() const;
+    int MeterCode(int meter) const;
+    void SetMeterCode(int meter, int code);
     void FillRateList();
     void FillRecordingTimes(WORD rateCode);
     void SetToolTip(int sensor, const CString& text);

@@ -114,24 +114,24 @@ protected:
 TEST_F(HangUp, AQkRunKeepsItsSamplesEndsOnceTellsOnceAndTheNextRunIsANewExperiment) {
     MakeQk();
     WithModel<QkModel>([](QkModel& m) { m.hangUpAfterRecords = 12; });
-    setup.m_rateCode = 51;
-    setup.m_runLength = 100;
     ASSERT_TRUE(StartAndConnect());
+    ChooseQkSetup(51, 0x7F, 100);
     const int number = CVarnelDoc::GetExperimentCounter();
-    RunIntoHangUp(12, 7);
+    // Six: External 2 has no sensor, so its switch is off.
+    RunIntoHangUp(12, 6);
     if (HasFatalFailure()) return;
 
     // The logger is back: the next run is the next experiment.
     sim.reset();
     MakeQk();
     WithModel<QkModel>([](QkModel& m) { m.hangUpAfterRecords = -1; });
-    setup.m_runLength = 5;
+    logger.SetRunLength(5);
     comm.counts.clear();
     Command(ID_LOGGER_RUN);
     ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) >= 1; }));
     CDataTreeBrench* next = doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number + 1));
     ASSERT_NE(next, nullptr);
-    EXPECT_EQ(DataSetsOf(next).size(), 7u);
+    EXPECT_EQ(DataSetsOf(next).size(), 6u);
     EXPECT_EQ(DataSetsOf(next)[0]->GetYCount(), 5);
     EXPECT_NE(doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number)), nullptr);
 }

@@ -112,6 +112,15 @@ protected:
               std::chrono::milliseconds patience = std::chrono::seconds(20)) {
         return dorvik_test::RunUntil(clock, done, patience);
     }
+    // A QK set-up as the set-up window leaves it in the logger object: the switches of the
+    // channels in `mask` on, the rate and the run length. Run and Send Setup take it from there.
+    void ChooseQkSetup(WORD rate, BYTE mask, DWORD length) {
+        for (int k = 0; k < CSetupView::kSensors; ++k)
+            setup.GetSwitch(k).SetValue((mask >> CSetupView::kQkChannels[k]) & 1);
+        setup.ApplySensorSelection(0, FALSE);
+        logger.SetRegimeRateCode(rate);
+        logger.SetRunLength(length);
+    }
     void Command(UINT id) { ASSERT_TRUE(comm.OnCmdMsg(id, 0, nullptr, nullptr)); }
     int Count(UINT message) { return comm.counts[message]; }
 

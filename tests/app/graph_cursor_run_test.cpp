@@ -16,11 +16,9 @@ protected:
         auto model = std::make_unique<QkModel>();
         model->liveSensors[6] = QkSensor{"Voltage", "V", -2.5f, 2.5f, 0, 1023};
         MakeQk(std::move(model));
-        setup.m_rateCode = 51;  // 20 ms
-        setup.m_sensorMask = 0x7F;
-        setup.m_runLength = 25;
         settings.m_recordingMode = 1;
         ASSERT_TRUE(StartAndConnect());
+        ChooseQkSetup(51, 0x7F, 25);  // 20 ms
     }
 };
 

@@ -46,13 +46,11 @@ class ProjectRun : public DocTest {
 protected:
     void SetUp() override {
         MakeQk();
-        setup.m_rateCode = 51;
-        setup.m_sensorMask = 0x7F;
-        setup.m_runLength = 20;
         settings.m_recordingMode = 1;
         tree.SetDocument(&doc);
         doc.ClearProject(false);
         ASSERT_TRUE(StartAndConnect());
+        ChooseQkSetup(51, 0x7F, 20);
     }
 };
 
@@ -61,7 +59,8 @@ TEST_F(ProjectRun, ARecordedRunComesBackWholeInAFreshDocument) {
     ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) >= 1; }));
     clock.Advance(300);
     ASSERT_EQ(doc.m_runInProgress, 0);
-    ASSERT_EQ(doc.m_currentRunCount, 7);
+    // External 2 has no sensor: its switch is off, and nothing is recorded for it.
+    ASSERT_EQ(doc.m_currentRunCount, 6);
     CDataTreeBrench* first = doc.m_currentRun[0];
     first->m_annotations.push_back({3, "peak \xE2\x82\xAC", 0.5, 90.0, 1});  // the euro sign
     doc.m_dataList.LinkDataSets(first, doc.m_currentRun[1]);

@@ -37,11 +37,9 @@ protected:
                                          1023};
         model->liveSensors[6] = QkSensor{"Voltage", "V", -2.5f, 2.5f, 0, 1023};
         MakeQk(std::move(model));
-        setup.m_rateCode = kRate20ms;
-        setup.m_sensorMask = 0x7F;
-        setup.m_runLength = kLength;
         settings.m_recordingMode = 1;
         ASSERT_TRUE(StartAndConnect());
+        ChooseQkSetup(kRate20ms, 0x7F, kLength);
     }
     WORD Raw(int ch, DWORD sample) {
         return WithModel<QkModel>([&](QkModel& m) { return m.rawValue(ch, sample); });
@@ -110,7 +108,7 @@ TEST_F(QkRun, RunMakesAnExperimentWithEveryChannelPlottedUntilTheRunLength) {
 }
 
 TEST_F(QkRun, StopEndsTheRunAndKeepsTheSamples) {
-    setup.m_runLength = 1000;
+    logger.SetRunLength(1000);
     Command(ID_LOGGER_RUN);
     ASSERT_TRUE(
         Wait([&] { return doc.m_currentRunCount == 7 && doc.m_currentRun[0]->GetYCount() >= 10; }));
@@ -128,7 +126,7 @@ TEST_F(QkRun, StopEndsTheRunAndKeepsTheSamples) {
 }
 
 TEST_F(QkRun, SendSetupWritesTheRegimeAndStartsNothing) {
-    setup.m_sensorMask = 0x25;
+    ChooseQkSetup(kRate20ms, 0x25, kLength);
     Command(ID_LOGGER_SEND_SETUP);
     ASSERT_TRUE(Wait([&] {
         return WithModel<QkModel>([](QkModel& m) { return m.regimes.size(); }) == 1 &&

@@ -70,6 +70,29 @@ TEST_F(MeterLive, ABasicLoggersLiveReadingsReachEveryMeterInTheChosenUnits) {
     doc.StopLiveTimer();
 }
 
+TEST_F(MeterLive, ShownMetersGoLiveThroughTheSetUpWindow) {
+    MakeBasic();
+    WithModel<BasicModel>([](BasicModel& m) {
+        m.rawValue = [](int channel, DWORD) { return BYTE(40 + 25 * channel); };
+        m.mask = 0x07;
+        m.rateCode = 16;
+    });
+    settings.m_meterMode = 1;
+    // Nobody but the logger's answers and the set-up window starts anything here.
+    ASSERT_TRUE(StartAndConnect());
+    ASSERT_TRUE(Wait([&] { return doc.m_liveTimerOn == 1; }));
+    EXPECT_TRUE(setup.m_meterMode);
+    EXPECT_EQ(WithModel<BasicModel>([](BasicModel& m) { return m.rateCode; }), 64);
+    EXPECT_EQ(WithModel<BasicModel>([](BasicModel& m) { return m.mask; }), 16);
+    for (int code : doc.m_meterChannels)
+        EXPECT_EQ(code, 4);
+    const int before = Count(UM_UPDATE_METERS);
+    clock.Advance(CVarnelDoc::kLiveTimerPeriod + 10);
+    ASSERT_TRUE(Wait([&] { return Count(UM_UPDATE_METERS) > before; }));
+    ASSERT_NE(logger.GetLiveValue(4), 0.0);
+    ExpectEveryMeterShowsItsSensor();
+}
+
 TEST_F(MeterLive, AQkSnapshotReachesEveryMeter) {
     MakeQk();
     ASSERT_TRUE(StartAndConnect());

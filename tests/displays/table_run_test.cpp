@@ -9,9 +9,6 @@ class TableRun : public doc_test::DocTest {
 protected:
     void SetUp() override {
         MakeQk();
-        setup.m_rateCode = 51;  // 50 a second
-        setup.m_sensorMask = 0x05;
-        setup.m_runLength = 100;
         settings.m_recordingMode = 1;
         tableHost.Create(nullptr, "table", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300),
                          nullptr, 0);
@@ -19,6 +16,7 @@ protected:
         table.OnInitialUpdate();
         table.MoveWindow(0, 0, 400, 300);
         ASSERT_TRUE(StartAndConnect());
+        ChooseQkSetup(51, 0x05, 100);  // 50 a second
     }
     void TearDown() override {
         table.DestroyWindow();

@@ -4,9 +4,13 @@
 #include "RES/dialogs/setup_view.h"
 #include "RES/commands.h"
 #include "RES/dialogs/external_sensor_selection.h"
+#include "RES/dialogs/meter_view.h"
+#include "displays/meter/meter_view.h"
 #include "experiment/external_sensor_selection_dialog.h"
 #include "experiment/setup_tables.h"
 #include "tests/app/doc_fixture.h"
+
+#include <QTest>
 
 namespace {
 
@@ -174,6 +178,47 @@ TEST_F(SetupViewTest, BasicRateChoiceKeepsTheSavedIndexAndSendsTheFirstTime) {
     EXPECT_EQ(doc.m_pendingCommand, CVarnelDoc::kCommandLiveReadings);
 }
 
+TEST_F(SetupViewTest, QkExternalSlotsNameTheirPicturesAndGatesDisableTheirInputs) {
+    struct Case {
+        const char* name;
+        BYTE absent, photogate, gateInput;
+        bool enabled;
+    } cases[] = {{"Photogate", 0, 1, 0, false},
+                 {"Voltage", 0, 0, 0, true},
+                 {"No Sensor", 1, 0, 0, false},
+                 {"Gate", 0, 0, 1, false}};
+    for (const Case& c : cases) {
+        for (int input = 0; input < 2; ++input) {
+            SensorInfoStruct& slot = settings.m_sensorSlots[input];
+            slot.name = c.name;
+            slot.absent = c.absent;
+            slot.photogate = c.photogate;
+            slot.gateInput = c.gateInput;
+        }
+        Answered(true, {0}, 41, 100);
+        for (int input : {CSetupView::kExternal1, CSetupView::kExternal2}) {
+            SCOPED_TRACE(testing::Message() << c.name << " on input " << input);
+            EXPECT_EQ(setup.GetToolTipText(input), c.name);
+            EXPECT_EQ(bool(setup.GetSwitch(input).IsWindowEnabled()), c.enabled);
+            EXPECT_EQ(bool(setup.GetPicture(input).IsWindowEnabled()), c.enabled);
+        }
+    }
+}
+
+TEST_F(SetupViewTest, ARealDoubleClickEndsAsItsFirstClickLeftTheSwitch) {
+    Answered(true, {0}, 41, 100);
+    QWidget* w = setup.GetSwitch(CSetupView::kSound).GetControl()->GetWidget();
+    // As Qt delivers a double click: press, release, the double click, release.
+    const QPoint at = w->rect().center();
+    QTest::mouseClick(w, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(w, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(On(CSetupView::kSound));
+    EXPECT_TRUE(logger.GetLiveChannel(1).enabled);
+    EXPECT_EQ(setup.m_selectedCount, 2);
+    EXPECT_TRUE(port.writes.empty());
+}
+
 TEST_F(SetupViewTest, LayoutFollowsTheClientSize) {
     struct Case {
         int cx, cy, w, h;
@@ -266,8 +311,52 @@ TEST_F(SetupMeterMode, SwitchesChooseTheMetersSensor) {
     Click(CSetupView::kSound);
     EXPECT_TRUE(On(CSetupView::kSound));
     EXPECT_FALSE(On(CSetupView::kTemperature));
-    for (BYTE code : setup.m_meterSensorCodes)
+    for (int code : doc.m_meterChannels)
         EXPECT_EQ(code, 7);
+}
+
+TEST_F(SetupMeterMode, AClickChoosesTheSelectedMetersSensorOnly) {
+    CMeterView meters;
+    meters.Create(&host, &doc);
+    meters.OnInitialUpdate();
+    Answered(false, {4}, 64, 600);
+    settings.m_meterMode = 1;
+    setup.SetMeterMode(TRUE);
+    meters.OnSelectPanel(IDC_METER_LABEL_FIRST + 2);
+    ASSERT_EQ(meters.GetSelectedPanel(), 2);
+    Click(CSetupView::kSound);
+    EXPECT_TRUE(On(CSetupView::kSound));
+    EXPECT_FALSE(On(CSetupView::kTemperature));
+    EXPECT_EQ(std::vector<int>(doc.m_meterChannels, doc.m_meterChannels + 4),
+              (std::vector<int>{4, 4, 7, 4}));
+    meters.DestroyWindow();
+}
+
+TEST_F(SetupMeterMode, QkMetersTakeThePluggedInExternals) {
+    struct Case {
+        bool slot0, slot1;
+        int code;  // every meter's, no meter being selected
+        int on;
+    } cases[] = {{true, true, 1, CSetupView::kExternal2},
+                 {true, false, 0, CSetupView::kExternal1},
+                 {false, true, 1, CSetupView::kExternal2},
+                 {false, false, 4, CSetupView::kTemperature}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.slot0 << c.slot1);
+        settings.m_sensorSlots[0].absent = c.slot0 ? 0 : 1;
+        settings.m_sensorSlots[1].absent = c.slot1 ? 0 : 1;
+        // No channel list: what the switches show is step 7's alone.
+        Answered(true, {}, 41, 100);
+        settings.m_meterMode = 1;
+        setup.SetMeterMode(TRUE);  // the entry: the live timer, nothing else
+        setup.UpdateControls();    // the logger's next answer
+        for (int code : doc.m_meterChannels)
+            EXPECT_EQ(code, c.code);
+        for (int k = 0; k < CSetupView::kSensors; ++k)
+            EXPECT_EQ(On(k), k == c.on) << k;
+        setup.m_meterMode = 0;
+        settings.m_meterMode = 0;
+    }
 }
 
 TEST_F(SetupMeterMode, LeavingReReadsTheSensors) {

@@ -417,6 +417,28 @@ void ProcessQtEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+namespace {
+class LeftoverCloser : public platform::ModalHost {
+public:
+    int RunMessageBox(CWnd*, const CString&, const CString&, UINT) override { return IDCANCEL; }
+    void RunDialog(CDialog& dialog) override { dialog.EndDialog(IDCANCEL); }
+    int RunPrintDialog(CPrintDialog&) override { return IDCANCEL; }
+    UINT RunPopupMenu(CMenu&, int, int) override { return 0; }
+    int RunPageSetupDialog() override { return IDCANCEL; }
+    int RunColorDialog(CColorDialog&) override { return IDCANCEL; }
+    int RunQtDialog(QDialog&) override { return QDialog::Rejected; }
+};
+}  // namespace
+
+void DrainLeftoverEvents() {
+    LeftoverCloser closer;
+    platform::ModalHost::Install(&closer);
+    // A closed box may post again; a few rounds reach the end of such chains.
+    for (int round = 0; round < 3; ++round)
+        ProcessQtEvents();
+    platform::ModalHost::Install(nullptr);
+}
+
 // ---- LogCapture ----
 
 namespace {

@@ -160,6 +160,10 @@ COLORREF Px(const QImage& image, int x, int y);
 CString SaveTestImage(const QImage& image, const char* name);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
+// Runs what a finished test left in Qt's queue (a logger's late message box, say) with every
+// modal closed unanswered, so that it cannot land in the next test's script. Returns to the Qt
+// host.
+void DrainLeftoverEvents();
 
 // Keeps, while it lives, what one logging category ("varnel.logger") writes, instead of printing
 // it.

@@ -16,6 +16,14 @@
 #include "platform/base/numeric_locale.h"
 #include "platform/ui/bars.h"
 #include "platform/ui/dialog.h"
+#include "tests/support/harness.h"
+
+namespace {
+// Tests share one Qt queue when they run in one process.
+class LeftoverDrain : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { testing_support::DrainLeftoverEvents(); }
+};
+}  // namespace
 
 int main(int argc, char** argv) {
     // CTest's discovery runs the binaries without the test environment.
@@ -49,6 +57,7 @@ int main(int argc, char** argv) {
         CString(QDir::cleanPath(VARNEL_TEST_OUTPUT_DIR "/../pictures/toolbar")));
 
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new LeftoverDrain);
     const int result = RUN_ALL_TESTS();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return result;
