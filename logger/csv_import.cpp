@@ -74,10 +74,10 @@ bool IsValidUtf8(std::string_view s) {
 class Reader {
 public:
     Reader(std::string_view text, char separator) : m_text(text), m_separator(separator) {
-        m_stop['\n'] = m_stop['\r'] = true;
+        m_stop[static_cast<unsigned char>('\n')] = m_stop[static_cast<unsigned char>('\r')] = true;
         m_stop[static_cast<unsigned char>(separator)] = true;
         std::copy(std::begin(m_stop), std::end(m_stop), std::begin(m_plainStop));
-        m_plainStop['"'] = true;
+        m_plainStop[static_cast<unsigned char>('"')] = true;
     }
 
     bool AtEnd() const { return m_pos >= m_text.size(); }
