@@ -308,6 +308,9 @@ public:
     void OnExportFileSettings();
     void OnGraphExport();
     void OnGraphCopy();
+    // File > Print: the print selection, then the graph or the table.
+    static constexpr const char* kNoDataText = "No data available";
+    void OnFilePrint();
     // Workbook > Launch settings for the basic model (2134) and the QK model (2133).
     void OnLaunchSettings(BYTE model);
     void OnLaunchSettingsBasic() { OnLaunchSettings(0); }

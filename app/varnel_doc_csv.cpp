@@ -128,7 +128,13 @@ void CVarnelDoc::ImportCsv() {
         } else {
             double t0 = 0;
             double t1 = 0;
-            const bool ok = csv::ParseNumber(file.time0, 0, t0) && csv::ParseNumber(file.time1, 0, t1);
+            // The times read with the decimal symbol the values were read with.
+            const char decimal =
+                m_decimalSymbol.GetLength() == 1 && m_decimalSymbol[0] != file.separator
+                    ? m_decimalSymbol[0]
+                    : 0;
+            const bool ok = csv::ParseNumber(file.time0, decimal, t0) &&
+                            csv::ParseNumber(file.time1, decimal, t1);
             rate = ok ? csv::RateCodeFromStep(t1, t0, mode) : WORD(41);
         }
     }

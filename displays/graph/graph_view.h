@@ -101,6 +101,10 @@ public:
     void OnExportToExcel();
     // Graph > Copy graph: the picture on the clipboard as an image and as SVG.
     void CopyToClipboard();
+    // File > Print with the graph chosen: the print dialog, then the graph on one page.
+    void PrintGraph();
+    // The page itself, on a printer DC inside a started page.
+    void PrintGraphPage(CDC& dc);
     // ---- predict mode: up to seven curves drawn with the mouse
     void TogglePredictMode();
     void OnAddPrediction();

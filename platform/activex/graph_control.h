@@ -80,6 +80,8 @@ public:
     explicit CCWPicture(const CDispatchDriver& d) : CDispatchDriver(d) {}
     LONG GetWidth() const { return GetLong(9011); }
     LONG GetHeight() const { return GetLong(9012); }
+    HRESULT SetWidth(LONG width) const { return SetLong(9011, width); }
+    HRESULT SetHeight(LONG height) const { return SetLong(9012, height); }
     // False when the handle names no picture.
     bool Render(CDC& dc, const RECT& target) const;
     bool Render(QPainter& painter, const QRectF& target) const;

@@ -14,6 +14,15 @@ HRESULT GraphPicture::InvokeObject(ObjectId objectId, DISPID id, WORD kind,
                                    std::span<const VARIANT> args, VARIANT* result) {
     if (objectId != kObjectId) return RPC_E_DISCONNECTED;
     if (id != id::kPictureWidth && id != id::kPictureHeight) return DISP_E_MEMBERNOTFOUND;
+    if (kind == DISPATCH_PROPERTYPUT) {
+        // The picture is laid out again at the size given, as the control would be at it.
+        if (args.size() != 1) return DISP_E_BADPARAMCOUNT;
+        LONG v = 0;
+        if (const HRESULT hr = platform::coerce::I4(args[0], v); FAILED(hr)) return hr;
+        if (v < 1 || v > 100000) return E_INVALIDARG;
+        (id == id::kPictureWidth ? m_logical.rwidth() : m_logical.rheight()) = v;
+        return S_OK;
+    }
     if (kind != DISPATCH_PROPERTYGET) return DISP_E_MEMBERNOTFOUND;
     if (!args.empty()) return DISP_E_BADPARAMCOUNT;
     const double v = id == id::kPictureWidth ? m_logical.width() : m_logical.height();

@@ -618,6 +618,10 @@ int CDC::GetDeviceCaps(int index) const {
             return dev ? dev->width() : 0;
         case VERTRES:
             return dev ? dev->height() : 0;
+        case HORZSIZE:
+            return dev ? dev->widthMM() : 0;
+        case VERTSIZE:
+            return dev ? dev->heightMM() : 0;
         // The screen counts as 96 dots per inch, as the program's layouts expect.
         case LOGPIXELSX:
             return printing && dev ? dev->logicalDpiX() : 96;

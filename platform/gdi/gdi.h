@@ -93,6 +93,8 @@ constexpr BYTE PT_BEZIERTO = 0x4;
 constexpr BYTE PT_MOVETO = 0x6;
 
 // GetDeviceCaps.
+constexpr int HORZSIZE = 4;  // millimetres
+constexpr int VERTSIZE = 6;
 constexpr int HORZRES = 8;
 constexpr int VERTRES = 10;
 constexpr int LOGPIXELSX = 88;

@@ -97,7 +97,9 @@ public:
         QAbstractPrintDialog::PrintDialogOptions options = box.options();
         options.setFlag(QAbstractPrintDialog::PrintPageRange, !(flags & PD_NOPAGENUMS));
         options.setFlag(QAbstractPrintDialog::PrintSelection, !(flags & PD_NOSELECTION));
-        options.setFlag(QAbstractPrintDialog::PrintToFile, !(flags & PD_HIDEPRINTTOFILE));
+        // PD_HIDEPRINTTOFILE hides a driver's file box; Qt's PDF printer goes with this option,
+        // and on a machine without printers it is the only one.
+        options.setFlag(QAbstractPrintDialog::PrintToFile, true);
         box.setOptions(options);
         box.setMinMax(dialog.m_pd.nMinPage, dialog.m_pd.nMaxPage);
         if (box.exec() != QDialog::Accepted) return IDCANCEL;

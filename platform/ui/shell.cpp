@@ -6,6 +6,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcShell, "varnel.platform.shell")
@@ -30,6 +31,12 @@ bool HasProgramFor(const QString& path) {
 
 bool DesktopOpen(const QUrl& url) {
     if (url.isLocalFile() && !HasProgramFor(url.toLocalFile())) return false;
+    // The desktop's opener itself, whatever window system Qt runs on (some plugins open nothing);
+    // Qt's own service where there is none.
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return QProcess::startDetached(
+            opener, {url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
     return QDesktopServices::openUrl(url);
 }
 

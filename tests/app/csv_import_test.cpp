@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLocale>
+#include <QUrl>
 
 #include "RES/commands.h"
 #include "app/data_tree_view.h"
@@ -14,6 +16,7 @@
 #include "displays/table/table_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/ui/shell.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 
@@ -55,9 +58,7 @@ protected:
         }
         return out;
     }
-    CDataTreeBrench* Experiment(const char* name) const {
-        return doc->m_dataList.FindByName(name);
-    }
+    CDataTreeBrench* Experiment(const char* name) const { return doc->m_dataList.FindByName(name); }
     // The project as the user sees it: data sets, plots, table columns.
     struct Seen {
         size_t dataSets;
@@ -138,8 +139,7 @@ TEST_F(CsvImportProgram, EqualRateByRecordingMode) {
 
 TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
     const CString path = Write("tenths.csv", kTenthSeconds);
-    const CString seconds =
-        Write("seconds.csv", "Time (s),Force (N)\n0,1\n1,2\n2,3\n");
+    const CString seconds = Write("seconds.csv", "Time (s),Force (N)\n0,1\n1,2\n2,3\n");
     Import(path);
     const Seen before = Now();
 
@@ -205,14 +205,15 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
     }
     // Too many columns for the project.
     std::string wide = "Time (s)";
-    for (int i = 0; i < CVarnelDoc::kMaxProjectBranches; ++i) wide += ",A (V)";
+    for (int i = 0; i < CVarnelDoc::kMaxProjectBranches; ++i)
+        wide += ",A (V)";
     wide += "\n0,1\n";
     modals.ExpectFileDialog(Write("wide.csv", wide)).ExpectMessage(CVarnelDoc::kNoRoomText, IDOK);
     frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
 
     const CString missing = env.File("missing.csv");
-    modals.ExpectFileDialog(missing).ExpectMessage(
-        CString("Cannot open the file ") + missing + ".", IDOK);
+    modals.ExpectFileDialog(missing).ExpectMessage(CString("Cannot open the file ") + missing + ".",
+                                                   IDOK);
     frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
     // A cancelled file dialog.
     modals.ExpectFileDialog("");
@@ -235,6 +236,79 @@ TEST_F(CsvImportProgram, DateTimesGiveTheStartAndTheRate) {
     EXPECT_EQ(DataSets()[0]->m_startTime, CPreciseDateTime(2008, 12, 25, 10, 0, 0));
     EXPECT_EQ(DataSets()[0]->m_rateCode, 41);
     EXPECT_EQ(DataSets()[0]->m_name, CString("T"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CsvImportProgram, TheDataMapShowsTheImportExpanded) {
+    CTreeCtrl& t = tree->GetTreeCtrl();
+    t.Expand(tree->GetDataRoot(), TVE_COLLAPSE);
+    ASSERT_FALSE(t.GetItemState(tree->GetDataRoot(), TVIS_EXPANDED) & TVIS_EXPANDED);
+    Import(Write("tenths.csv", kTenthSeconds));
+    EXPECT_TRUE(t.GetItemState(tree->GetDataRoot(), TVIS_EXPANDED) & TVIS_EXPANDED);
+}
+
+// A run exported to the spreadsheet file and imported back is the same run: names, units,
+// values, gaps and sample times, with the separators of either kind of locale.
+TEST_F(CsvImportProgram, OurOwnExportReadsBackAsTheSameData) {
+    std::vector<QString> opened;
+    platform::SetShellOpener([&](const QUrl& url) {
+        opened.push_back(url.toLocalFile());
+        return true;
+    });
+    CDataTreeBrench* run = doc->m_dataList.AddExperiment("Run 1");
+    std::vector<CDataTreeBrench*> recorded;
+    struct SetStruct {
+        const char* name;
+        const char* unit;
+        CDataArray x, y;
+    } sets[] = {
+        {"Force, left", "N", {0, 1, 2, 3, 4}, {1.5, -2.25, 3.125, 0, 12.5}},
+        {"Light", "%", {0, 2, 4}, {40, 41.5, 42}},
+        {"Note \"A\"", "V", {1, 3}, {0.001, -7}},
+    };
+    for (const SetStruct& s : sets) {
+        CDataTreeBrench* d = doc->m_dataList.InsertDataSet(
+            run->m_id, std::make_shared<CDataArray>(s.x), std::make_shared<CDataArray>(s.y), s.name,
+            49, s.unit, CPreciseDateTime(2010, 3, 4, 5, 6, 7), 1, 0, 0, "", 9999999, -9999999, 1);
+        tree->AddDataSetItem(d->m_id, d->m_name);
+        recorded.push_back(d);
+    }
+
+    for (bool decimalComma : {false, true}) {
+        SCOPED_TRACE(decimalComma ? "decimal comma" : "decimal point");
+        // The graph shows the run alone, not what an earlier pass imported.
+        graph->RefreshGraph(TRUE);
+        for (CDataTreeBrench* d : recorded)
+            graph->ShowDataSet(d);
+        ASSERT_EQ(graph->m_plotCount, 3);
+        doc->m_listSeparator = decimalComma ? ";" : ",";
+        doc->m_decimalSymbol = decimalComma ? "," : ".";
+        opened.clear();
+        graph->OnExportToExcel();
+        ASSERT_EQ(opened.size(), 1u);
+        const CString exported = CString(opened[0].toUtf8().constData());
+        const CString copy = env.File(decimalComma ? "comma.csv" : "point.csv");
+        ASSERT_TRUE(QFile::copy(exported.ToQString(), copy.ToQString()));
+        Import(copy);
+        EXPECT_EQ(modals.Pending(), 0u);
+        CDataTreeBrench* back = Experiment(decimalComma ? "comma.csv" : "point.csv");
+        ASSERT_NE(back, nullptr);
+        size_t k = 0;
+        for (CDataTreeBrench* d = doc->m_dataList.GetNextDataSet(back->m_id); d;
+             d = doc->m_dataList.GetNextDataSet(d->m_id), ++k) {
+            ASSERT_LT(k, std::size(sets));
+            EXPECT_EQ(d->m_name, CString(sets[k].name));
+            EXPECT_EQ(d->m_unit, CString(sets[k].unit));
+            EXPECT_EQ(*d->m_x, sets[k].x) << sets[k].name;
+            EXPECT_EQ(*d->m_y, sets[k].y) << sets[k].name;
+            EXPECT_EQ(d->m_rateCode, 49);  // a sample every 0.1 s, as recorded
+        }
+        EXPECT_EQ(k, std::size(sets));
+    }
+    platform::SetShellOpener({});
 }
 
 }  // namespace

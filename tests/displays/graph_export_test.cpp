@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QSvgRenderer>
+#include <QThread>
+#include <QUrl>
 
 #include "RES/commands.h"
 #include "RES/dialogs/option_dialogs.h"
@@ -91,6 +93,47 @@ TEST_F(GraphExport, ANoProgramForCsvFilesIsReportedWithThePath) {
     modals.ExpectMessage(CString::Formatted(CVarnelDoc::kNoCsvProgramText, name.GetString()), IDOK);
     view.OnExportToExcel();
     EXPECT_FALSE(Written(0).isEmpty());
+}
+
+// The desktop as a new user's machine has it: the opener and the type query are the first
+// programs of those names on PATH.
+TEST_F(GraphExport, TheDesktopsOpenerReceivesTheFileOrItsAbsenceIsReported) {
+    Add(AddSet({1, 2}));
+    platform::SetShellOpener({});
+    const QString bin = env.File("bin").ToQString(), empty = env.File("empty").ToQString();
+    QDir().mkpath(bin);
+    QDir().mkpath(empty);
+    const QString log = env.File("opened.txt").ToQString();
+    const auto script = [&](const char* name, const QString& body) {
+        QFile f(bin + "/" + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        f.close();
+        f.setPermissions(f.permissions() | QFileDevice::ExeUser);
+    };
+    script("xdg-mime", "echo libreoffice-calc.desktop");
+    script("xdg-open", "printf '%s' \"$1\" > '" + log + "'");
+    const QByteArray path = qgetenv("PATH");
+
+    qputenv("PATH", bin.toUtf8() + ":" + path);
+    view.OnExportToExcel();
+    const QString name = (root + "tmp~0.csv").ToQString();
+    // The opener runs on its own: wait for what it wrote.
+    QByteArray got;
+    for (int i = 0; i < 200 && got.isEmpty(); ++i) {
+        QThread::msleep(50);
+        QFile f(log);
+        if (f.open(QIODevice::ReadOnly)) got = f.readAll();
+    }
+    EXPECT_EQ(got, name.toUtf8());
+
+    qputenv("PATH", empty.toUtf8());
+    modals.ExpectMessage(
+        CString::Formatted(CVarnelDoc::kNoCsvProgramText, (root + "tmp~1.csv").GetString()), IDOK);
+    QFile((root + ".~lock.tmp~0.csv#").ToQString()).open(QIODevice::WriteOnly);
+    view.OnExportToExcel();
+    qputenv("PATH", path);
+    EXPECT_EQ(modals.Pending(), 0u);
 }
 
 TEST_F(GraphExport, ExportFileSettingsChooseFixedOrLocaleSeparatorsAndAreSavedAtOnce) {

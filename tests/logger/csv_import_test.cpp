@@ -18,33 +18,40 @@ FileStruct Read(std::string_view bytes, std::string_view list = ",", std::string
 void ExpectColumn(const ColumnStruct& c, std::vector<double> samples, std::vector<double> values) {
     EXPECT_EQ(c.samples, samples);
     ASSERT_EQ(c.values.size(), values.size());
-    for (size_t i = 0; i < values.size(); ++i) EXPECT_DOUBLE_EQ(c.values[i], values[i]) << i;
+    for (size_t i = 0; i < values.size(); ++i)
+        EXPECT_DOUBLE_EQ(c.values[i], values[i]) << i;
 }
 
 TEST(CsvImport, SpreadsheetExportsReadToTheSameColumns) {
     // Windows-1252 "°" (0xB0), CRLF, the program's list separator.
     const FileStruct ansi = Read(
-        "Time (s),Temperature (\xB0" "C),Light (%)\r\n0,21.5,40\r\n0.1,21.75,41\r\n0.2,22,42\r\n");
+        "Time (s),Temperature (\xB0"
+        "C),Light (%)\r\n0,21.5,40\r\n0.1,21.75,41\r\n0.2,22,42\r\n");
     // A German-locale export: UTF-8 with BOM, ";" and decimal commas, read in that locale.
-    const FileStruct german =
-        Read("\xEF\xBB\xBFTime (s);Temperature (\xC2\xB0" "C);Light (%)\r\n0;21,5;40\r\n"
-             "0,1;21,75;41\r\n0,2;22;42\r\n",
-             ";", ",");
+    const FileStruct german = Read(
+        "\xEF\xBB\xBFTime (s);Temperature (\xC2\xB0"
+        "C);Light (%)\r\n0;21,5;40\r\n"
+        "0,1;21,75;41\r\n0,2;22;42\r\n",
+        ";", ",");
     // The same file opened in a "." locale whose list separator is ",": the separator is found.
-    const FileStruct germanInComma =
-        Read("\xEF\xBB\xBFTime (s);Temperature (\xC2\xB0" "C);Light (%)\r\n0;21,5;40\r\n"
-             "0,1;21,75;41\r\n0,2;22;42\r\n",
-             ",", ",");
+    const FileStruct germanInComma = Read(
+        "\xEF\xBB\xBFTime (s);Temperature (\xC2\xB0"
+        "C);Light (%)\r\n0;21,5;40\r\n"
+        "0,1;21,75;41\r\n0,2;22;42\r\n",
+        ",", ",");
     for (const FileStruct* f : {&ansi, &german, &germanInComma}) {
         ASSERT_EQ(f->result, Result::ok);
         ASSERT_EQ(f->columns.size(), 2u);
         EXPECT_EQ(csv::ColumnName(f->header[1]), "Temperature");
-        EXPECT_EQ(csv::ColumnUnit(f->header[1]), "\xC2\xB0" "C");
+        EXPECT_EQ(csv::ColumnUnit(f->header[1]),
+                  "\xC2\xB0"
+                  "C");
         EXPECT_EQ(csv::ColumnUnit(f->header[2]), "%");
         EXPECT_EQ(f->rowCount, 3u);
         ExpectColumn(f->columns[0], {0, 1, 2}, {21.5, 21.75, 22});
         ExpectColumn(f->columns[1], {0, 1, 2}, {40, 41, 42});
-        for (const auto& field : f->header) EXPECT_EQ(field.find('\r'), std::string::npos);
+        for (const auto& field : f->header)
+            EXPECT_EQ(field.find('\r'), std::string::npos);
     }
     double t0 = 0, t1 = 0;
     ASSERT_TRUE(csv::ParseNumber(german.time1, ',', t1));
@@ -70,8 +77,8 @@ TEST(CsvImport, QuotedFieldsHoldSeparatorsQuotesAndLineBreaks) {
 }
 
 TEST(CsvImport, GapsStayGapsAndTrailingBlankLinesAreNoRows) {
-    const FileStruct f = Read(
-        "Time (s),A (V),B (V)\n0,1,2\n1,,3\n2,#N/A,4\n\n4,5\n5, 6 ,7\n\n  \n");
+    const FileStruct f =
+        Read("Time (s),A (V),B (V)\n0,1,2\n1,,3\n2,#N/A,4\n\n4,5\n5, 6 ,7\n\n  \n");
     ASSERT_EQ(f.result, Result::ok);
     EXPECT_EQ(f.rowCount, 6u);
     ExpectColumn(f.columns[0], {0, 4, 5}, {1, 5, 6});
@@ -90,8 +97,8 @@ TEST(CsvImport, RefusedFilesYieldNoColumns) {
 }
 
 TEST(CsvImport, LineEndsOfEveryKind) {
-    for (std::string_view text : {"T (s),A (V)\r1,2\r3,4\r", "T (s),A (V)\n1,2\n3,4",
-                                  "T (s),A (V)\r\n1,2\r\n3,4\r\n"}) {
+    for (std::string_view text :
+         {"T (s),A (V)\r1,2\r3,4\r", "T (s),A (V)\n1,2\n3,4", "T (s),A (V)\r\n1,2\r\n3,4\r\n"}) {
         const FileStruct f = Read(text);
         ASSERT_EQ(f.result, Result::ok) << text;
         ExpectColumn(f.columns[0], {0, 1}, {2, 4});
@@ -106,10 +113,10 @@ TEST(CsvImport, NumbersParseWholeOrNotAtAll) {
         bool ok;
         double value;
     } cases[] = {
-        {" 21.5 ", 0, true, 21.5},  {"21,5", ',', true, 21.5}, {"21,5", 0, false, 0},
-        {"1e3", 0, true, 1000},     {"-0.25", 0, true, -0.25}, {"+2", 0, true, 2},
-        {"12abc", 0, false, 0},     {"", 0, false, 0},         {"#N/A", 0, false, 0},
-        {"nan", 0, false, 0},       {"inf", 0, false, 0},      {"1.5.2", 0, false, 0},
+        {" 21.5 ", 0, true, 21.5}, {"21,5", ',', true, 21.5}, {"21,5", 0, false, 0},
+        {"1e3", 0, true, 1000},    {"-0.25", 0, true, -0.25}, {"+2", 0, true, 2},
+        {"12abc", 0, false, 0},    {"", 0, false, 0},         {"#N/A", 0, false, 0},
+        {"nan", 0, false, 0},      {"inf", 0, false, 0},      {"1.5.2", 0, false, 0},
     };
     for (const Case& c : cases) {
         double v = 0;
@@ -126,6 +133,57 @@ TEST(CsvImport, PlainDecimalsReadExactlyAsTheGeneralRoutine) {
         double v = 0;
         ASSERT_TRUE(csv::ParseNumber(text, 0, v)) << text;
         EXPECT_EQ(v, std::strtod(text, nullptr)) << text;
+    }
+}
+
+// Plain rows are read in one pass; every other row goes the general way. Both must give what
+// the field-by-field reading gives.
+TEST(CsvImport, EveryRowReadsAsItsFieldsDo) {
+    const std::vector<std::string> rows = {
+        "0,1,2",
+        "1,3,4",
+        "2, 5 ,-6.5",
+        "3,,7",
+        "4,#N/A,8",
+        "5,+6,1e3",
+        "6,\"8\",9",
+        "7,-,.",
+        "8,1.2.3,2",
+        "9,21;5,3",
+        "10,12345678901234567,1",
+        "11,1,2,3,4",
+        "12,  ,  ",
+        "13,7\r14,8",
+        "15,0.5 x,1",
+        "16,9,10",
+    };
+    std::string text = "Time (s),A (V),B (V)\n";
+    for (const std::string& r : rows)
+        text += r + "\n";
+    const FileStruct file = Read(text);
+    ASSERT_EQ(file.result, Result::ok);
+    std::vector<ColumnStruct> expect(2);
+    double row = 0;
+    for (const std::string& r : rows) {
+        for (const std::string& line :
+             {r.substr(0, r.find('\r')),
+              r.find('\r') == std::string::npos ? std::string() : r.substr(r.find('\r') + 1)}) {
+            if (line.empty()) continue;
+            const std::vector<std::string> fields = csv::SplitLine(line, ',');
+            for (size_t c = 0; c < 2 && c + 1 < fields.size(); ++c) {
+                double v = 0;
+                if (csv::ParseNumber(fields[c + 1], 0, v)) {
+                    expect[c].samples.push_back(row);
+                    expect[c].values.push_back(v);
+                }
+            }
+            ++row;
+        }
+    }
+    EXPECT_EQ(file.rowCount, static_cast<size_t>(row));
+    for (size_t c = 0; c < 2; ++c) {
+        EXPECT_EQ(file.columns[c].samples, expect[c].samples) << c;
+        EXPECT_EQ(file.columns[c].values, expect[c].values) << c;
     }
 }
 
@@ -187,8 +245,8 @@ TEST(CsvImport, RateCodes) {
         WORD mode;
         WORD code;
     } steps[] = {
-        {0.1, 0, 3, 49},   {1, 0, 3, 41},    {1.5, 1, 3, 41},  {1, 0, 2, 255},
-        {5, 5, 3, 0},      {0.4, 0.3, 3, 49}, {0, 1, 3, 41},   {100, 0, 2, 49},
+        {0.1, 0, 3, 49}, {1, 0, 3, 41},     {1.5, 1, 3, 41}, {1, 0, 2, 255},
+        {5, 5, 3, 0},    {0.4, 0.3, 3, 49}, {0, 1, 3, 41},   {100, 0, 2, 49},
     };
     for (const Step& s : steps)
         EXPECT_EQ(csv::RateCodeFromStep(s.t1, s.t0, s.mode), s.code) << s.t1 << " " << s.t0;
