@@ -257,6 +257,9 @@ bool CGraphView::CropPlotData(int position, double fromX, double toX) {
     cropped->m_modelCode = ds->m_modelCode;
     cropped->m_derived = ds->m_derived;
 
+    if (experiment && m_doc->m_dataTreeView)
+        m_doc->m_dataTreeView->GetTreeCtrl().Expand(
+            m_doc->m_dataTreeView->FindExperimentItem(experiment->m_id), TVE_COLLAPSE);
     SetDataSetShown(ds, FALSE);
     SetDataSetShown(cropped, TRUE);
     r.dataSet = cropped;
