@@ -144,8 +144,8 @@ public:
     // Hides the tangent and removes every annotation after the fixed slots.
     void ClearToolAnnotations();
     // Shades between the curve and Y = 0 from point `first` to `last` of 1-based plot `plotNumber`.
-    void ShadeArea(const std::vector<double>& xs, const std::vector<double>& ys, LONG first, LONG last,
-                   int plotNumber);
+    void ShadeArea(const std::vector<double>& xs, const std::vector<double>& ys, LONG first,
+                   LONG last, int plotNumber);
     void DrawShadePolygon(const std::vector<double>& x, const std::vector<double>& y, LONG index,
                           int plotNumber);
     // The 100-pixel tangent of plot `position` at `point`; cleared where there is none.

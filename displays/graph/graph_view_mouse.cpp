@@ -115,10 +115,9 @@ void CGraphView::BindControlEvents() {
              [this](SHORT b, SHORT s, double x, double y) { OnPlotAreaClick(b, s, x, y); });
     sinks.On(kControlId, 11,
              [this](LONG index, LONG plot, bool t) { OnAnnotationChanged(index, plot, t); });
-    sinks.On(kControlId, 14,
-             [this](SHORT b, SHORT s, double x, double y, LONG plot, LONG index) {
-                 OnAnnotationMouseDown(b, s, x, y, plot, index);
-             });
+    sinks.On(kControlId, 14, [this](SHORT b, SHORT s, double x, double y, LONG plot, LONG index) {
+        OnAnnotationMouseDown(b, s, x, y, plot, index);
+    });
     sinks.On(kControlId, 9050,
              [this](LONG c, double x, double y, LONG i, bool t) { OnCursorMoved(c, x, y, i, t); });
 }
@@ -242,8 +241,7 @@ void CGraphView::OnPlotClick(SHORT button, SHORT, double, double, LONG plot, LON
 }
 
 void CGraphView::OnPlotAreaClick(SHORT button, SHORT, double x, double y) {
-    if (m_formatSheetOpen || !m_predictMode || !m_paused || m_eraseMode || m_elementPressed)
-        return;
+    if (m_formatSheetOpen || !m_predictMode || !m_paused || m_eraseMode || m_elementPressed) return;
     AddPredictionPoint(x, y, button);
 }
 
