@@ -103,8 +103,11 @@ LONG CGraphView::SetupCursors(SHORT plotNumber, int mode) {
 
 void CGraphView::OnDisplayCursor() {
     if (m_cursorCount > 0) {
+        // The shading made way for the captions while area mode lasted.
+        const bool shaded = m_areaMode;
         HideCursors();
         UpdateCropAvailable();
+        if (shaded) PlaceAnnotations();
         return;
     }
     LeavePanZoomModes();

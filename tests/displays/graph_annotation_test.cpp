@@ -239,6 +239,11 @@ TEST_F(GraphAnnotationTest, EditDeleteHideAndTheRecordsThatCannotBeDrawn) {
     EXPECT_TRUE(Labels().empty());
     Command(ID_AREA);
     EXPECT_EQ(Labels().size(), 1u);
+    Command(ID_AREA);
+    Command(ID_GV_DISPLAY_CURSOR);  // hiding the cursors ends area mode too
+    EXPECT_EQ(view.m_areaMode, 0);
+    EXPECT_EQ(MainCheck(ID_AREA), 0);
+    EXPECT_EQ(Labels().size(), 1u);
 
     // A record past the data set's end is kept but not drawn; a non-finite one goes back to
     // the new label's place.
