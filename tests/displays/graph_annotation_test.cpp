@@ -142,7 +142,7 @@ TEST_F(GraphAnnotationTest, DraggedLabelsKeepTheirPlacement) {
     Command(ID_GV_MOVE_ANNOTATION);
     EXPECT_EQ(view.GetGraph().GetTrackMode(), 9);
     EXPECT_EQ(MainCheck(ID_MOVE_ANNOTATIONS), 1);
-    EXPECT_TRUE(frame.m_moveAnnotationOn);
+    EXPECT_EQ(FrameCheck(ID_GV_MOVE_ANNOTATION), 1);
     EXPECT_FALSE(frame.m_secondCursorEnabled);
 
     auto drag = [&](QPointF by) {
@@ -179,7 +179,7 @@ TEST_F(GraphAnnotationTest, DraggedLabelsKeepTheirPlacement) {
     EXPECT_EQ(view.GetGraph().GetTrackMode(), 2) << "the cursors' mode comes back";
     EXPECT_EQ(MainCheck(ID_MOVE_ANNOTATIONS), 0);
     EXPECT_TRUE(frame.m_secondCursorEnabled) << "the cursor buttons come back";
-    EXPECT_FALSE(frame.m_moveAnnotationOn);
+    EXPECT_EQ(FrameCheck(ID_GV_MOVE_ANNOTATION), 0);
 }
 
 TEST_F(GraphAnnotationTest, EditDeleteHideAndTheRecordsThatCannotBeDrawn) {

@@ -97,7 +97,7 @@ TEST_F(GraphGestureTest, PredictionsAreDrawnErasedAndKeepTheirColoursCycling) {
 
     Command(ID_GV_ERASE_PREDICTION);
     EXPECT_EQ(view.GetGraph().GetTrackMode(), 1);
-    EXPECT_TRUE(frame.m_eraseOn);
+    EXPECT_EQ(FrameCheck(ID_GV_ERASE_PREDICTION), 1);
     Click(At(0.5, 0.25));  // the measured plot: nothing removed
     EXPECT_EQ(view.m_predictionCount, 3);
     Click(At(0.5, levels[1]));  // the middle prediction
@@ -139,7 +139,7 @@ TEST_F(GraphGestureTest, PredictionsAreDrawnErasedAndKeepTheirColoursCycling) {
     Command(ID_GV_ERASE_PREDICTION);
     view.OnPauseContinue();
     EXPECT_EQ(view.m_eraseMode, 0);
-    EXPECT_FALSE(frame.m_eraseOn);
+    EXPECT_EQ(FrameCheck(ID_GV_ERASE_PREDICTION), 0);
     EXPECT_EQ(view.m_scrollTimerRunning, 1);
     Click(At(0.5, 0.7));
     EXPECT_EQ(view.m_predictionCount, 0);

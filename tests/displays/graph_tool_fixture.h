@@ -77,6 +77,12 @@ protected:
         EXPECT_TRUE(ui.DoUpdate(&mainFrame, TRUE));
         return ui.m_checked;
     }
+    int FrameCheck(UINT id) {
+        CCmdUI ui;
+        ui.m_nID = id;
+        EXPECT_TRUE(ui.DoUpdate(&frame, TRUE));
+        return ui.m_checked;
+    }
     int MainEnabled(UINT id) {
         CCmdUI ui;
         ui.m_nID = id;
