@@ -133,6 +133,13 @@ TEST_F(GraphAnnotationTest, ANewLabelSitsFiftyPixelsUpAndRightWhateverTheScales)
     ExpectCaption("Other", IDCANCEL);
     Command(ID_GV_ADD_ANNOTATION);
     EXPECT_EQ(data->m_annotations.size(), 1u);
+
+    // Cursor A on a curve whose name is no plot number (a prediction's): no dialog, no record.
+    Cursors(700);
+    view.GetGraph().GetPlots().Item(1).SetString(3, "");
+    for (UINT id : {ID_ADD_ANNOTATION, ID_EDIT_ANNOTATION_CAPTION, ID_DELETE_ANNOTATION})
+        ASSERT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr));
+    EXPECT_EQ(data->m_annotations.size(), 1u);
 }
 
 TEST_F(GraphAnnotationTest, DraggedLabelsKeepTheirPlacement) {
