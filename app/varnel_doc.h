@@ -292,6 +292,18 @@ public:
     void OnPlaybackRecord();
     void OnGraphPause();
     void OnGraphPrediction();
+    // The graph tools, for the graph view while another view is active.
+    void OnGraphZoom();
+    void OnGraphPan();
+    void OnGraphCrop();
+    void OnGraphSlope();
+    void OnGraphArea();
+    void OnGraphStatistics();
+    void OnShowAnnotations();
+    void OnAddAnnotation();
+    void OnMoveAnnotations();
+    void OnEditAnnotationCaption();
+    void OnDeleteAnnotation();
     // The table's commands: nothing without the table view.
     void OnTableEditData();
     void OnTableCopy();

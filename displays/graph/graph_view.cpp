@@ -393,6 +393,7 @@ void CGraphView::PlotAllData(int p) {
     if (m_barGraph) LayoutBars();
     UpdateAxisCaptions(p);
     SetReadoutText(ds->m_comment);
+    PlaceAnnotations();
 }
 
 void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {

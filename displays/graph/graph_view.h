@@ -4,6 +4,8 @@
 // and the plots sharing its Y axis. It writes a run's samples as they arrive, replays a finished
 // run, scales the axes, and saves what it shows as a saved graph of the project.
 
+#include <vector>
+
 #include "displays/graph/graph_axis.h"
 #include "displays/graph/graph_tree.h"
 #include "displays/graph/plot_record.h"
@@ -112,6 +114,8 @@ public:
     // Button 1 appends the point to the newest prediction, another button takes its last back.
     void AddPredictionPoint(double x, double y, SHORT button);
     void ToggleErasePrediction();
+    // Removes the prediction drawn as control plot `plot` (1-based); the later ones move down.
+    void RemovePredictionPlot(LONG plot);
     void LeavePanZoomModes();
     // Y versus X: `toTime` leaves the mode and draws every plot against time again.
     void OnYvsXGraph(int toTime);
@@ -139,6 +143,50 @@ public:
     void OnStatistics();
     // Graph > Crop needs a cursor, and X values that are sample numbers.
     void UpdateCropAvailable();
+
+    // ---- measuring: area under the curve and the tangent
+    void OnArea();
+    void OnSlope();
+    // Hides the tangent and removes every annotation after the fixed slots.
+    void ClearToolAnnotations();
+    // Shades between the curve and Y = 0 from point `first` to `last` of 1-based plot `plotNumber`.
+    void ShadeArea(const std::vector<double>& xs, const std::vector<double>& ys, LONG first,
+                   LONG last, int plotNumber);
+    void DrawShadePolygon(const std::vector<double>& x, const std::vector<double>& y, LONG index,
+                          int plotNumber);
+    // The 100-pixel tangent of plot `position` at `point`; cleared where there is none.
+    void DrawSlopeLine(int position, LONG point);
+    void DrawTangentSegment(double x1, double y1, double x2, double y2, int plotNumber);
+    // Axis units per pixel of the plot area, for the X axis and the plot's own Y axis; false for a
+    // plot area or range with no size.
+    bool PixelScales(int position, double& kx, double& ky) const;
+    // The X the control draws point `point` of plot `position` at (the X set's value in Y-vs-X
+    // mode); false when either set has no such point.
+    bool PointAt(int position, LONG point, double& x, double& y) const;
+
+    // ---- annotations: captions pinned to data points, kept by their data sets
+    void OnAddAnnotation();
+    void AddOrEditAnnotation(int position, LONG point);
+    void OnEditAnnotationCaption(int position, LONG point);
+    void DeleteAnnotation(int position, LONG point);
+    // The document's Edit caption and Delete: on cursor A's plot and point.
+    void OnEditAnnotationCommand();
+    void OnDeleteAnnotationCommand();
+    void OnMoveAnnotationMode();
+    void SetMoveAnnotationMode(BOOL on);
+    void OnShowAnnotations();
+    void ShowAnnotation(LONG point, int position, const CString& caption, bool isNew);
+    void DrawAnnotation(int position, LONG point, const CString& caption, double labelX,
+                        double labelY);
+    int FindAnnotation(int position, LONG point) const;
+    void StoreAnnotationPlacement(LONG item);
+    void OnAnnotationChanged(LONG index, LONG plot, bool tracking);
+    void OnAnnotationMouseDown(SHORT button, SHORT shift, double x, double y, LONG plot,
+                               LONG index);
+    void OnFocusGraph();
+    void OnAnnotationNothing() {}
+    // Cursor A's plot (0-based) and point, when it stands on a point of a shown data set.
+    bool CursorAPoint(int& position, LONG& point) const;
 
     // ---- the control's events
     void OnDblClick();
@@ -187,7 +235,8 @@ public:
     void UpdateAxisCaptions(int position);
     void UpdatePlotCaption(DWORD dataSetId);
     void LayoutBars();
-    void PlaceAnnotations() {}
+    // Rebuilds the control's text annotations from the records (not in area mode).
+    void PlaceAnnotations();
     void ResetPlotSettings();
     int ShowDataSet(CDataTreeBrench* dataSet);
     void ShowExperiment(DWORD graphItem);
@@ -244,7 +293,16 @@ public:
     BYTE m_zoomMode = 0;
     BYTE m_eraseMode = 0;
     BYTE m_moveAnnotationMode = 0;
-    BYTE m_annotationSelected = 0;
+    BYTE m_annotationSelected = 0;  // a label is being dragged
+    BYTE m_annotationsShown = 1;
+    // The control's 1-based index of the annotation last right-pressed; 0 none.
+    LONG m_contextAnnotation = 0;
+    // The track mode move-annotation mode gives back; -1 before the first use.
+    LONG m_trackModeBeforeMove = -1;
+    BOOL m_frameCursorBefore = FALSE, m_frameSecondCursorBefore = FALSE;
+    bool m_labelsHiddenByMove[2] = {false, false};
+    // A left press landed on a data plot or an annotation: that click draws no prediction point.
+    BYTE m_elementPressed = 0;
     BYTE m_formatSheetOpen = 0;
     BYTE m_stripPressed = 0;
     LONG m_lastX = 0, m_lastY = 0;

@@ -63,8 +63,13 @@ void CGraphView::HideCursors() {
     m_cursorCount = 0;
     m_cursorAPlot = -1;
     m_cursorBPlot = -1;
-    m_areaMode = 0;
-    m_slopeMode = 0;
+    // The measuring tools end with the cursors they measure by.
+    if (m_areaMode || m_slopeMode) {
+        m_areaMode = 0;
+        m_slopeMode = 0;
+        if (CMainFrame* main = MainFrame()) main->m_areaModeOn = main->m_slopeModeOn = 0;
+        ClearToolAnnotations();
+    }
     UpdateCropAvailable();
     // Predict mode keeps its drawing mode.
     if (!m_moveAnnotationMode && !m_predictMode) m_graph.SetTrackMode(1);
@@ -184,6 +189,7 @@ void CGraphView::UpdateCursorReadout() {
                         yUnit.GetString());
         }
         if (m_slopeMode && InRange(a.index, count)) {
+            DrawSlopeLine(n - 1, a.index);
             const int i = static_cast<int>(a.index);
             slope = yVsX ? ds->GetSlopeTextXY(i, xSet->m_y.get(), xUnit, xSet, tUnit, pUnit)
                          : ds->GetSlopeText(i, tUnit, pUnit);
@@ -204,9 +210,11 @@ void CGraphView::UpdateCursorReadout() {
                         xCaption.GetString(), FormatValue(b.y - a.y, 4, false).GetString(),
                         yUnit.GetString());
         }
-        if (m_areaMode && !yVsX && InRange(a.index, count) && InRange(b.index, count))
+        if (m_areaMode && !yVsX && InRange(a.index, count) && InRange(b.index, count)) {
+            ShadeArea(*ds->m_x, *ds->m_y, a.index, b.index, n);
             analysis = ds->GetAreaText(tUnit, pUnit, static_cast<int>(a.index),
                                        static_cast<int>(b.index), nullptr);
+        }
     } else {
         return;
     }

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -70,6 +71,14 @@ QCursor CursorOf(graph_axis::Pointer p) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CGraphView, CFormView)
+ON_COMMAND(4825, OnSlope)
+ON_COMMAND(4826, OnArea)
+ON_COMMAND(2107, OnArea)
+ON_COMMAND(2110, ToggleErasePrediction)
+ON_COMMAND(2140, OnAddAnnotation)
+ON_COMMAND(2141, OnMoveAnnotationMode)
+ON_COMMAND(2142, OnAnnotationNothing)
+ON_COMMAND(2143, OnFocusGraph)
 ON_COMMAND(3899, OnAutoscale)
 ON_COMMAND(3900, OnAddPrediction)
 ON_COMMAND(3901, OnPauseContinue)
@@ -104,6 +113,11 @@ void CGraphView::BindControlEvents() {
     });
     sinks.On(kControlId, 8,
              [this](SHORT b, SHORT s, double x, double y) { OnPlotAreaClick(b, s, x, y); });
+    sinks.On(kControlId, 11,
+             [this](LONG index, LONG plot, bool t) { OnAnnotationChanged(index, plot, t); });
+    sinks.On(kControlId, 14, [this](SHORT b, SHORT s, double x, double y, LONG plot, LONG index) {
+        OnAnnotationMouseDown(b, s, x, y, plot, index);
+    });
     sinks.On(kControlId, 9050,
              [this](LONG c, double x, double y, LONG i, bool t) { OnCursorMoved(c, x, y, i, t); });
 }
@@ -133,6 +147,7 @@ void CGraphView::SetPointer(int region) {
 void CGraphView::OnMouseDown(SHORT button, SHORT, LONG x, LONG y) {
     m_downX = x;
     m_downY = y;
+    m_elementPressed = 0;
     const int region = HitTestRegion(x, y);
     SetPointer(region);
     if (region == 0) {
@@ -214,13 +229,19 @@ void CGraphView::OnDblClick() {
         m_cursorCount = 0;
 }
 
-void CGraphView::OnPlotClick(SHORT, SHORT, double, double, LONG plot, LONG point) {
+void CGraphView::OnPlotClick(SHORT button, SHORT, double, double, LONG plot, LONG point) {
     m_clickedPlot = plot + 1;
     m_clickedPoint = point;
+    // A press on a measured plot is no drawing click; one on a prediction is, unless erasing.
+    if (plot < m_plotCount) {
+        if (button == platform::graph::kLeftButton) m_elementPressed = 1;
+        return;
+    }
+    if (m_predictMode && m_eraseMode) RemovePredictionPlot(plot + 1);
 }
 
 void CGraphView::OnPlotAreaClick(SHORT button, SHORT, double x, double y) {
-    if (m_formatSheetOpen || !m_predictMode || !m_paused || m_eraseMode) return;
+    if (m_formatSheetOpen || !m_predictMode || !m_paused || m_eraseMode || m_elementPressed) return;
     AddPredictionPoint(x, y, button);
 }
 
@@ -235,6 +256,7 @@ void CGraphView::LeavePanZoomModes() {
 }
 
 void CGraphView::ToggleErasePrediction() {
+    if (!m_predictMode) return;
     m_eraseMode = m_eraseMode ? 0 : 1;
     m_graph.SetTrackMode(m_eraseMode ? 1 : 0);
     if (m_frame) {
@@ -320,6 +342,8 @@ void CGraphView::PlotPrediction(int k) {
 }
 
 void CGraphView::AddPredictionPoint(double x, double y, SHORT button) {
+    // Taking a point back needs a prediction to take it from.
+    if (m_predictionCount == 0 && button != platform::graph::kLeftButton) return;
     if (m_predictionCount == 0) OnAddPrediction();
     if (m_predictionCount == 0) return;
     const int k = m_predictionCount - 1;
@@ -352,4 +376,25 @@ void CGraphView::OnPauseContinue() {
     StopScrollTimer();
     if (m_frame) m_frame->m_paused = TRUE, m_frame->m_predictDrawing = 1;
     m_paused = 1;
+}
+
+void CGraphView::RemovePredictionPlot(LONG plot) {
+    int k = 0;
+    while (k < m_predictionCount && m_predictions[k].plot != plot)
+        ++k;
+    if (k >= m_predictionCount) return;
+    CDispatchDriver plots = m_graph.GetPlots();
+    if (plot >= 1 && plot <= plots.Count()) {
+        plots.Item(plot).InvokeMethod(kPlotClear);
+        const VARIANT index = VarI4(plot);
+        plots.InvokeMethod(257, {&index, 1});
+    }
+    // The control renumbers the plots after it; the records follow.
+    for (int j = k; j + 1 < m_predictionCount; ++j) {
+        m_predictions[j] = std::move(m_predictions[j + 1]);
+        m_predictions[j].plot -= 1;
+    }
+    m_predictions[m_predictionCount - 1] = PredictionStruct();
+    --m_predictionCount;
+    ++m_removedPredictions;
 }

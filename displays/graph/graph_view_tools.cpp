@@ -103,8 +103,11 @@ LONG CGraphView::SetupCursors(SHORT plotNumber, int mode) {
 
 void CGraphView::OnDisplayCursor() {
     if (m_cursorCount > 0) {
+        // The shading made way for the captions while area mode lasted.
+        const bool shaded = m_areaMode;
         HideCursors();
         UpdateCropAvailable();
+        if (shaded) PlaceAnnotations();
         return;
     }
     LeavePanZoomModes();
@@ -257,6 +260,9 @@ bool CGraphView::CropPlotData(int position, double fromX, double toX) {
     cropped->m_modelCode = ds->m_modelCode;
     cropped->m_derived = ds->m_derived;
 
+    if (experiment && m_doc->m_dataTreeView)
+        m_doc->m_dataTreeView->GetTreeCtrl().Expand(
+            m_doc->m_dataTreeView->FindExperimentItem(experiment->m_id), TVE_COLLAPSE);
     SetDataSetShown(ds, FALSE);
     SetDataSetShown(cropped, TRUE);
     r.dataSet = cropped;

@@ -208,6 +208,9 @@ TEST_F(GraphToolsTest, CropKeepsTheStretchBetweenTheCursors) {
         {"From X only on the first of two plots", 30, -1, 20, 30, 100},
     };
     const double interval = RateInfo(41).intervalSeconds;
+    HTREEITEM runItem = tree.AddProjectItem("Run 1");
+    tree.AddDataSetItem(runItem, "Light");
+    tree.BindExperimentItem(experiment->m_id, runItem);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         view.HideCursors();
@@ -225,8 +228,11 @@ TEST_F(GraphToolsTest, CropKeepsTheStretchBetweenTheCursors) {
             view.ShowCursors();
             view.GetGraph().GetCursors().Item(3).SetLong(6, r.b);
         }
+        tree.GetTreeCtrl().Expand(runItem, TVE_EXPAND);
         Command(ID_GRAPH_CROP);
 
+        EXPECT_EQ(tree.GetTreeCtrl().GetItemState(runItem, TVIS_EXPANDED), 0u)
+            << "the old experiment is collapsed";
         EXPECT_EQ(view.m_cursorCount, 0);
         EXPECT_FALSE(CursorA().visible);
         CDataTreeBrench* group = doc.m_dataList.FindByName("Cropped data");
