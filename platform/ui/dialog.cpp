@@ -9,6 +9,7 @@
 #include <map>
 #include <string>
 
+#include "platform/ui/date_time_ctrl.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/progress_ctrl.h"
 #include "platform/win/widget_bridge.h"
@@ -36,6 +37,7 @@ std::unique_ptr<CWnd> MakeControl(const char* className) {
     if (name == "combobox") return std::make_unique<CComboBox>();
     if (name == "listbox") return std::make_unique<CListBox>();
     if (name == PROGRESS_CLASS) return std::make_unique<CProgressCtrl>();
+    if (name == Lower(DATETIMEPICK_CLASS)) return std::make_unique<CDateTimeCtrl>();
     auto it = Factories().find(name);
     return it == Factories().end() ? nullptr : it->second();
 }
