@@ -4,6 +4,8 @@
 // and the plots sharing its Y axis. It writes a run's samples as they arrive, replays a finished
 // run, scales the axes, and saves what it shows as a saved graph of the project.
 
+#include <vector>
+
 #include "displays/graph/graph_axis.h"
 #include "displays/graph/graph_tree.h"
 #include "displays/graph/plot_record.h"
@@ -26,6 +28,8 @@ public:
     static constexpr UINT_PTR kScrollTimer = 1;
     static constexpr UINT_PTR kPlaybackTimer = 4845;
     static constexpr UINT kScrollPeriod = 100;
+    // Posted by a run start whose launch plots miss a sensor: the box waits for the loop.
+    static constexpr UINT UM_MISSING_SENSORS = WM_APP + 0x182;
 
     CGraphView();
     ~CGraphView() override;
@@ -107,8 +111,14 @@ public:
     void AddPredictionPoint(double x, double y, SHORT button);
     void ToggleErasePrediction();
     void LeavePanZoomModes();
-    // Y versus X: `toTime` leaves the mode and draws every plot against time again.
-    void OnYvsXGraph(int toTime);
+    // Y versus X on (the X source asked for) or off; leaving draws every plot against time
+    // again unless `keepPlotsOff`.
+    void OnYvsXGraph(int keepPlotsOff);
+    void OnYvsXCommand() { OnYvsXGraph(FALSE); }
+    // View command 3891: the document's "Format graph".
+    void OnViewProperties();
+    // At the start of a run: the plots the live plot records name, from the run's data sets.
+    void AddLaunchPlots();
     void HideCursors();
     // Cursor A at the stored first-cursor point, or cursor B beside it; then the read-out.
     void ShowCursors();
@@ -181,6 +191,13 @@ public:
     void UpdateAxisCaptions(int position);
     void UpdatePlotCaption(DWORD dataSetId);
     void LayoutBars();
+    // ---- bar graph and Y versus X
+    // View command 2091: one data set as bars, or back to the standard graph.
+    void OnBarGraph();
+    // Slot 1 shades the bar of sample `index` as the control draws it; any other index hides it.
+    void HighlightBar(const std::vector<double>& x, const std::vector<double>& y, int plotNumber, LONG index);
+    // A style file of the program folder on the control.
+    void LoadGraphStyle(const char* fileName);
     void PlaceAnnotations() {}
     void ResetPlotSettings();
     int ShowDataSet(CDataTreeBrench* dataSet);
@@ -193,6 +210,13 @@ public:
     void SetGraphTitle(const CString& title);
 
     // ---- state ----
+    // The channels a run is to plot (by their place in the run) with their look, and the X
+    // channel of a live Y versus X graph.
+    PlotRecordStruct m_livePlots[kMaxPlots];
+    SHORT m_livePlotCount = 0;
+    LONG m_liveYvsX = 0;
+    PlotRecordStruct m_liveXAxis;
+    SHORT m_xSource = 0;  // the live channel's place, or 99 for a data set
     PlotRecordStruct m_plots[kMaxPlots];
     PlotRecordStruct m_format[kMaxPlots];  // the format sheet's last choices
     SHORT m_plotCount = 0;

@@ -1,0 +1,236 @@
+// The bar graph and the Y versus X graph on the real view and control; the X source through the
+// modal script on dialog 259.
+
+#include <QComboBox>
+#include <QPainter>
+#include <cmath>
+
+#include "RES/dialogs/xy_setting.h"
+#include "displays/graph/xy_setting_dialog.h"
+#include "tests/displays/graph_view_fixture.h"
+
+namespace {
+
+using graph_test::GraphViewTest;
+using graph_test::SetFields;
+
+constexpr COLORREF kHighlight = 0xFFCD9B;
+
+class PresentationTest : public GraphViewTest {
+protected:
+    // Shows a data set as the user does from the data map.
+    SHORT Show(CDataTreeBrench* d) { return static_cast<SHORT>(view.ShowDataSet(d)); }
+    const platform::graph::Annotation& Highlight() const { return State().annotations.at(0); }
+    void PlaceCursorA(int plotNumber, LONG index) {
+        view.m_cursorPlotNumber = static_cast<SHORT>(plotNumber);
+        view.m_cursorPointIndex = index;
+        view.ShowCursors();
+    }
+    QImage Render() {
+        QImage image(600, 400, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view.GetGraph().GetGraphControl()->Render(painter, QRectF(0, 0, 600, 400),
+                                                  QSizeF(600, 400));
+        return image;
+    }
+    QPointF ToPixel(double x, double y) const {
+        VARIANT area;
+        EXPECT_EQ(view.GetGraph().GetGraph().GetProperty(9003, area), S_OK);
+        const std::vector<double>& r = *area.parray;
+        const auto& xa = State().axes.at(0);
+        const auto& ya = State().YAxisOf(State().plots.at(0));
+        return {r[0] + (x - xa.min) / (xa.max - xa.min) * (r[2] - r[0]),
+                r[3] - (y - ya.min) / (ya.max - ya.min) * (r[3] - r[1])};
+    }
+};
+
+TEST_F(PresentationTest, BarGraphShowsOneSetAndComesBack) {
+    CDataTreeBrench* a = AddSet({1, 2, 3});
+    CDataTreeBrench* b = AddSet(SetFields{"Sound", 41, 100, 1}, {4, 5, 6, 7});
+    CDataTreeBrench* c = AddSet(SetFields{"Humid", 41, 100, 3}, {8, 9});
+    for (auto* d : {a, b, c})
+        Show(d);
+    ASSERT_EQ(view.m_plotCount, 3);
+    PlaceCursorA(2, 1);
+
+    view.SendMessage(WM_COMMAND, 2091);
+    EXPECT_EQ(view.m_barGraph, 1);
+    EXPECT_TRUE(frame.m_barGraph);
+    EXPECT_TRUE(State().style.bar);
+    ASSERT_EQ(view.m_plotCount, 1);
+    EXPECT_EQ(view.m_plots[0].dataSet, b) << "cursor A's plot";
+    EXPECT_EQ(ControlY(0), *b->m_y);
+    EXPECT_FALSE(State().cursors[0].visible) << "cursor item 1 hidden";
+
+    // Off: the standard style, the kept set drawn again; on again without a cursor: plot 1.
+    view.OnBarGraph();
+    EXPECT_EQ(view.m_barGraph, 0);
+    EXPECT_FALSE(frame.m_barGraph);
+    EXPECT_FALSE(State().style.bar);
+    ASSERT_EQ(view.m_plotCount, 1);
+    EXPECT_EQ(view.m_plots[0].dataSet, b);
+    EXPECT_EQ(ControlY(0), *b->m_y);
+    Show(a);
+    view.OnBarGraph();
+    ASSERT_EQ(view.m_plotCount, 1);
+    EXPECT_EQ(view.m_plots[0].dataSet, b);
+
+    // Showing another set in bar mode replaces the bar.
+    Show(c);
+    ASSERT_EQ(view.m_plotCount, 1);
+    EXPECT_EQ(view.m_plots[0].dataSet, c);
+}
+
+TEST_F(PresentationTest, BarGraphWithoutPlotsAndInPredictMode) {
+    view.OnBarGraph();
+    EXPECT_TRUE(State().style.bar);
+    EXPECT_EQ(view.m_plotCount, 0);
+    view.OnBarGraph();
+
+    Show(AddSet({1, 2, 3}));
+    view.TogglePredictMode();
+    modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
+    view.OnBarGraph();
+    EXPECT_EQ(view.m_barGraph, 0);
+    EXPECT_EQ(view.m_predictMode, 1);
+    modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDYES);
+    view.OnBarGraph();
+    EXPECT_EQ(view.m_barGraph, 1);
+    EXPECT_EQ(view.m_predictMode, 0);
+    EXPECT_EQ(view.m_plotCount, 1);
+}
+
+// The highlight covers the bar as drawn, from the previous sample (or the bar offset) to the
+// sample, in front of the bars; an index outside the set hides it.
+TEST_F(PresentationTest, HighlightIsTheDrawnBar) {
+    struct Case {
+        std::vector<double> y;
+        LONG index;
+        std::vector<double> x;  // expected corners, empty: hidden
+    };
+    const Case cases[] = {
+        {{3, 5, 7, 4, 6}, 2, {1, 1, 2, 2}}, {{3, 5, 7, 4, 6}, 0, {-1, -1, 0, 0}},
+        {{3, 5, 7, 4, 6}, 4, {3, 3, 4, 4}}, {{3, 5, 7, 4, 6}, 5, {}},
+        {{8}, 0, {-1, -1, 0, 0}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.index);
+        CDataTreeBrench* d = AddSet(k.y);
+        if (!view.m_barGraph) view.OnBarGraph();
+        Show(d);
+        view.HighlightBar(*d->m_x, *d->m_y, 1, k.index);
+        EXPECT_EQ(Highlight().visible, !k.x.empty());
+        if (k.x.empty()) continue;
+        EXPECT_EQ(*Highlight().shape.x, k.x);
+        const double top = k.y[static_cast<size_t>(k.index)];
+        EXPECT_EQ(*Highlight().shape.y, (std::vector<double>{0, top, top, 0}));
+        EXPECT_EQ(Highlight().shape.fillColor, kHighlight);
+        EXPECT_TRUE(Highlight().shape.filled);
+    }
+}
+
+TEST_F(PresentationTest, BarPixels) {
+    CDataTreeBrench* d = AddSet(SetFields{"Temp", 41, 100, 0, 0, 1, "C"}, {3, 5, 7, 4, 6});
+    Show(d);
+    view.OnBarGraph();
+    ASSERT_EQ(view.m_plotCount, 1);
+    PlaceCursorA(1, 2);
+    EXPECT_TRUE(Highlight().visible);
+    const QImage image = Render();
+    testing_support::SaveTestImage(image, "graph_bar_highlight");
+    const COLORREF fill = view.m_plots[0].colour;
+    const auto& ya = State().YAxisOf(State().plots.at(0));
+    const double low = ya.min + (ya.max - ya.min) / 20;
+    // Bar 0 lies left of the X axis' start.
+    for (int k = 1; k < 5; ++k) {
+        SCOPED_TRACE(k);
+        const QPoint centre = ToPixel(k - 0.5, low).toPoint();
+        const COLORREF want = k == 2 ? kHighlight : fill;
+        EXPECT_EQ(testing_support::Px(image, centre.x(), centre.y()), want);
+    }
+}
+
+class YvsXTest : public PresentationTest {
+protected:
+    void Choose(int item, int answer = IDOK) {
+        modals.ExpectDialog(IDD_XY_SETTING, [=, this](CDialog& dlg) {
+            auto* combo = dynamic_cast<CComboBox*>(dlg.GetDlgItem(IDC_XY_PLOTS));
+            ASSERT_NE(combo, nullptr);
+            texts.clear();
+            for (int i = 0; i < combo->GetCount(); ++i) {
+                CString t;
+                combo->GetLBText(i, t);
+                texts.push_back(t);
+            }
+            initial = combo->GetCurSel();
+            caption = dlg.GetWindowText();
+            combo->SetCurSel(item);
+            testing_support::Press(dlg, answer);
+        });
+        view.SendMessage(WM_COMMAND, 2105);
+    }
+    std::vector<CString> texts;
+    int initial = -1;
+    CString caption;
+};
+
+TEST_F(YvsXTest, NothingToOffer) {
+    modals.ExpectMessage(CXYSettingDialog::kNothingText, IDOK);
+    view.OnYvsXGraph(FALSE);
+    EXPECT_EQ(view.m_yVsX, 0);
+}
+
+TEST_F(YvsXTest, OtherSetsAgainstTheChosenOneAndBackToTime) {
+    CDataTreeBrench* a = AddSet({1, 2, 3, 4});
+    CDataTreeBrench* b = AddSet(SetFields{"Sound", 41, 100, 1}, {10, 20, 30, 40});
+    CDataTreeBrench* c = AddSet(SetFields{"Humid", 41, 100, 3}, {5, 6, 7, 8});
+    for (auto* d : {a, b, c})
+        Show(d);
+
+    Choose(1, IDCANCEL);
+    EXPECT_EQ(caption, "Y vs X setting dialog");
+    EXPECT_EQ(texts, (std::vector<CString>{"Run 1 : Light", "Run 1 : Sound", "Run 1 : Humid"}));
+    EXPECT_EQ(initial, 0);
+    EXPECT_EQ(view.m_yVsX, 0);
+    EXPECT_EQ(view.m_plotCount, 3);
+
+    Choose(1);
+    EXPECT_EQ(view.m_yVsX, 1);
+    EXPECT_TRUE(frame.m_yVsX);
+    EXPECT_EQ(view.m_xAxis.dataSet, b);
+    ASSERT_EQ(view.m_plotCount, 2);
+    EXPECT_EQ(view.m_plots[0].dataSet, a);
+    EXPECT_EQ(view.m_plots[1].dataSet, c);
+    EXPECT_EQ(ControlX(0), *b->m_y);
+    EXPECT_EQ(ControlY(0), *a->m_y);
+    EXPECT_EQ(ControlX(1), *b->m_y);
+
+    // Leaving: everything against time again, the old X set too.
+    view.SendMessage(WM_COMMAND, 2105);  // in the mode, the command leaves it
+    EXPECT_EQ(view.m_yVsX, 0);
+    EXPECT_FALSE(frame.m_yVsX);
+    ASSERT_EQ(view.m_plotCount, 3);
+    EXPECT_EQ(view.m_plots[0].dataSet, b);
+    EXPECT_EQ(ControlX(0), *b->m_x);
+
+    Choose(2);
+    EXPECT_EQ(view.m_xAxis.dataSet, c);
+    view.OnYvsXGraph(FALSE);
+    Choose(2, IDCANCEL);
+    EXPECT_EQ(initial, 0) << "no X set any more";
+}
+
+TEST_F(YvsXTest, LeavingWithPlotsOff) {
+    CDataTreeBrench* a = AddSet({1, 2, 3});
+    CDataTreeBrench* b = AddSet(SetFields{"Sound", 41, 100, 1}, {3, 2, 1});
+    Show(a);
+    Show(b);
+    Choose(0);
+    ASSERT_EQ(view.m_yVsX, 1);
+    view.OnYvsXGraph(TRUE);
+    EXPECT_EQ(view.m_yVsX, 0);
+    EXPECT_EQ(view.m_plotCount, 0);
+}
+
+}  // namespace
