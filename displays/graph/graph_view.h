@@ -202,6 +202,9 @@ public:
     void ResetPlotSettings();
     int ShowDataSet(CDataTreeBrench* dataSet);
     void ShowExperiment(DWORD graphItem);
+    void ShowSavedGraph(DWORD graphItem) { ShowExperiment(graphItem); }
+    // Single-axis mode restores a saved plot only beside one of the same kind.
+    static bool SharesSingleAxis(const CDataTreeBrench* dataSet, const CDataTreeBrench* last);
     void ShowTreeItemChildren(DWORD experimentId);
     void EnableGraphCommands(BOOL enable);
     // Flips the settings' single-axis flag (saved at once) and clears the graph.

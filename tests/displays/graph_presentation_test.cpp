@@ -7,6 +7,7 @@
 
 #include "RES/dialogs/xy_setting.h"
 #include "displays/graph/xy_setting_dialog.h"
+#include "platform/ui/property_sheet.h"
 #include "tests/displays/graph_view_fixture.h"
 
 namespace {
@@ -231,6 +232,117 @@ TEST_F(YvsXTest, LeavingWithPlotsOff) {
     view.OnYvsXGraph(TRUE);
     EXPECT_EQ(view.m_yVsX, 0);
     EXPECT_EQ(view.m_plotCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PresentationTest, SavedGraphsSwitchBarModeAndKeepToOneAxis) {
+    CDataTreeBrench* t1 = AddSet(graph_test::TemperatureFields("T1"), {20, 21, 22});
+    CDataTreeBrench* light = AddSet({1, 2, 3});
+    CDataTreeBrench* t2 = AddSet(graph_test::TemperatureFields("T2"), {30, 31, 32});
+    Show(t1);
+    Show(light);
+    Show(t2);
+    view.OnAddGraphToProject();
+    const DWORD standard = view.m_currentGraph->m_item;
+    view.RefreshGraph(TRUE);
+    view.OnBarGraph();
+    Show(light);
+    view.OnAddGraphToProject();
+    const DWORD bars = view.m_currentGraph->m_item;
+    view.OnBarGraph();
+    ASSERT_EQ(view.m_barGraph, 0);
+
+    // A bar graph from a standard one: bar mode first.
+    view.ShowSavedGraph(bars);
+    EXPECT_EQ(view.m_barGraph, 1);
+    EXPECT_TRUE(State().style.bar);
+    ASSERT_EQ(view.m_plotCount, 1);
+    EXPECT_EQ(view.m_plots[0].dataSet, light);
+    view.ShowSavedGraph(standard);
+    EXPECT_EQ(view.m_barGraph, 0);
+    EXPECT_EQ(view.m_plotCount, 3);
+
+    // One axis: the light plot is of another kind, the second temperature stays.
+    doc.GetSettings()->m_singleAxis = 1;
+    view.ShowSavedGraph(standard);
+    ASSERT_EQ(view.m_plotCount, 2);
+    EXPECT_EQ(view.m_plots[0].dataSet, t1);
+    EXPECT_EQ(view.m_plots[1].dataSet, t2);
+
+    // Predict mode: No leaves everything as it is.
+    view.TogglePredictMode();
+    modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
+    view.ShowSavedGraph(bars);
+    EXPECT_EQ(view.m_barGraph, 0);
+    EXPECT_EQ(view.m_plotCount, 2);
+}
+
+// The view's own commands reach their handlers.
+TEST_F(PresentationTest, ViewCommands) {
+    Show(AddSet({1, 2, 3}));
+    bool opened = false;
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+        opened = true;
+        EXPECT_EQ(d.GetWindowText(), "Format graph");
+        testing_support::Press(d, IDCANCEL);
+    });
+    view.SendMessage(WM_COMMAND, 3891);
+    EXPECT_TRUE(opened);
+    view.SendMessage(WM_COMMAND, 3903);
+    ASSERT_NE(view.m_currentGraph, nullptr) << "added to the project";
+    view.SendMessage(WM_COMMAND, 2091);
+    EXPECT_EQ(view.m_barGraph, 1);
+}
+
+class LaunchPlotsTest : public PresentationTest {
+protected:
+    // A run of three channels, as the document lists it at a run's start.
+    void Run() {
+        doc.m_currentRunCount = 0;
+        for (const char* name : {"Temp", "Light", "Sound"}) {
+            CDataTreeBrench* d = AddSet(SetFields{name, 41, 100, 2}, {1, 2, 3});
+            doc.m_currentRun[doc.m_currentRunCount++] = d;
+        }
+    }
+};
+
+TEST_F(LaunchPlotsTest, LiveRecordsBecomePlotsWithTheirLook) {
+    Show(AddSet({5, 6}));
+    view.ResetPlotSettings();
+    view.m_livePlotCount = 3;
+    view.m_livePlots[0].channel = 2;
+    view.m_livePlots[0].colour = RGB(1, 2, 3);
+    view.m_livePlots[0].lineWidth = 3;
+    view.m_livePlots[0].yAutoscale = 0;
+    view.m_livePlots[0].yMin = -5;
+    view.m_livePlots[0].yMax = 50;
+    view.m_livePlots[1].channel = 7;  // not in the run
+    view.m_livePlots[2].channel = 0;
+    Run();
+    doc.GetSettings()->m_recordingMode = 1;
+    view.AddLaunchPlots();
+    ASSERT_EQ(view.m_plotCount, 2) << "cleared first, the missing channel skipped";
+    EXPECT_EQ(view.m_plots[0].dataSet, doc.m_currentRun[2]);
+    EXPECT_EQ(view.m_plots[0].colour, RGB(1, 2, 3));
+    EXPECT_EQ(view.m_plots[0].lineWidth, 3);
+    EXPECT_EQ(view.m_plots[0].yAutoscale, 0);
+    EXPECT_DOUBLE_EQ(view.m_plots[0].yMax, 50);
+    EXPECT_EQ(view.m_plots[1].dataSet, doc.m_currentRun[0]);
+    modals.ExpectMessage("Missing external sensors. Please connect sensors according to workbook",
+                         IDOK);
+    clock.RunPending();
+    EXPECT_EQ(modals.Pending(), 0u);
+
+    // Adding to the shown plots: kept, and the colour of the plot's own place.
+    doc.GetSettings()->m_recordingMode = 2;
+    view.m_livePlotCount = 1;
+    Run();
+    view.AddLaunchPlots();
+    ASSERT_EQ(view.m_plotCount, 3);
+    EXPECT_EQ(view.m_plots[2].colour, doc.GetSettings()->m_lineRecords[2].lineColor);
 }
 
 }  // namespace
