@@ -1,14 +1,18 @@
 #include "displays/graph/graph_format.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "RES/dialogs/graph_format.h"
+#include "RES/plot_style_bitmaps.h"
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "displays/sensor_properties_dialog.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/gdi/objects.h"
+#include "platform/ui/color_dialog.h"
 
 namespace {
 
@@ -214,11 +218,79 @@ void CGraphFormatScales::OnOK() {
 
 // ---- Lines ----
 
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr LONG kSecondStyle = 4;
+
+void BuildPictureCombo(CComboBoxEx& combo, CImageList& list, UINT bitmap, int width, int count) {
+    CBitmap strip;
+    if (list.GetImageCount() == 0 && strip.LoadBitmap(bitmap)) {
+        list.Create(width, strip.GetSize().cy, ILC_COLOR | ILC_MASK, count, 1);
+        list.Add(&strip, kWhite);
+    }
+    combo.SetImageList(&list);
+    combo.ResetContent();
+    for (int i = 0; i < count; ++i) {
+        COMBOBOXEXITEM item;
+        item.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        item.iItem = i;
+        item.iImage = item.iSelectedImage = i;
+        combo.InsertItem(&item);
+    }
+    combo.SetCurSel(0);
+}
+
+int MarkerItem(LONG code) {
+    for (int i = 0; i < 8; ++i)
+        if (CGraphFormatLines::kMarkerCodes[i] == code) return i;
+    return -1;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CGraphFormatLines, CPropertyPage)
+ON_CBN_SELCHANGE(IDC_FORMAT_ENTRIES, OnSelectEntry)
+ON_CBN_SELCHANGE(IDC_FORMAT_LINE_STYLE, OnLineStyle)
+ON_CBN_SELCHANGE(IDC_FORMAT_WEIGHT, OnWeight)
+ON_CBN_SELCHANGE(IDC_FORMAT_MARKER_STYLE, OnMarkerStyle)
+ON_BN_CLICKED(IDC_FORMAT_LINE_VISIBLE, OnLineVisible)
+ON_BN_CLICKED(IDC_FORMAT_MARKER_VISIBLE, OnMarkerVisible)
+ON_BN_CLICKED(IDC_FORMAT_RESTORE, OnRestoreDefaults)
+END_MESSAGE_MAP()
+
 CGraphFormatLines::CGraphFormatLines() : CPropertyPage(FormatLinesTemplate()) {}
+
+void CGraphFormatLines::DoDataExchange(CDataExchange* dx) {
+    CPropertyPage::DoDataExchange(dx);
+    DDX_Control(dx, IDC_FORMAT_LINE_COLOR, m_lineColor);
+    DDX_Control(dx, IDC_FORMAT_MARKER_COLOR, m_markerColor);
+    DDX_Control(dx, IDC_FORMAT_LINE_STYLE, m_lineStyle);
+    DDX_Control(dx, IDC_FORMAT_WEIGHT, m_weight);
+    DDX_Control(dx, IDC_FORMAT_MARKER_STYLE, m_markerStyle);
+    DDX_Control(dx, IDC_FORMAT_LINE_PICKER, m_linePicker);
+    DDX_Control(dx, IDC_FORMAT_MARKER_PICKER, m_markerPicker);
+}
 
 BOOL CGraphFormatLines::OnInitDialog() {
     CPropertyPage::OnInitDialog();
     SetDlgItemText(IDC_FORMAT_SELECT_LABEL, "Select plot :");
+    SetDlgItemText(IDC_FORMAT_LINE_GROUP, "Line :");
+    SetDlgItemText(IDC_FORMAT_LINE_VISIBLE, "Visible");
+    SetDlgItemText(IDC_FORMAT_LINE_COLOR_LABEL, "Color :");
+    SetDlgItemText(IDC_FORMAT_LINE_STYLE_LABEL, "Style :");
+    SetDlgItemText(IDC_FORMAT_WEIGHT_LABEL, "Weight :");
+    SetDlgItemText(IDC_FORMAT_MARKER_GROUP, "Markers :");
+    SetDlgItemText(IDC_FORMAT_MARKER_VISIBLE, "Visible");
+    SetDlgItemText(IDC_FORMAT_MARKER_COLOR_LABEL, "Color :");
+    SetDlgItemText(IDC_FORMAT_MARKER_STYLE_LABEL, "Style :");
+    SetDlgItemText(IDC_FORMAT_RESTORE, "Restore defaults");
+    RegisterPlotStyleBitmaps();
+    BuildPictureCombo(m_lineStyle, m_lineStyleImages, IDB_LINE_STYLES, 83, 2);
+    BuildPictureCombo(m_weight, m_weightImages, IDB_LINE_WEIGHTS, 80, 3);
+    BuildPictureCombo(m_markerStyle, m_markerImages, IDB_MARKER_STYLES, 60, 8);
+    GetEventSinks().On(IDC_FORMAT_LINE_PICKER, DISPID_CLICK, [this] { OnPickColor(true); });
+    GetEventSinks().On(IDC_FORMAT_MARKER_PICKER, DISPID_CLICK, [this] { OnPickColor(false); });
     LoadEntries();
     return TRUE;
 }
@@ -231,6 +303,8 @@ void CGraphFormatLines::LoadEntries() {
     const CGraphView& v = *m_view;
     combo->AddString(EntryText(v, 0));
     GraphLinesInfoStruct x;
+    const CDispatchDriver labels = v.GetGraph().GetAxes().Item(1).GetObject(10);
+    x.lineColor = x.markerColor = static_cast<COLORREF>(labels.GetLong(19));
     x.lineStyle = -1;
     x.lineWidth = 0xFFFF;
     x.lineVisible = TRUE;
@@ -239,14 +313,209 @@ void CGraphFormatLines::LoadEntries() {
     for (int p = 0; p < v.m_plotCount; ++p) {
         const PlotRecordStruct& r = v.m_plots[p];
         combo->AddString(EntryText(v, p + 1));
-        m_records.push_back({r.colour, r.lineStyle, r.lineWidth, TRUE, r.markerColour, r.pointStyle,
+        m_records.push_back({r.colour, r.lineStyle == 0 ? 1 : r.lineStyle, r.lineWidth,
+                             r.lineStyle != 0, r.markerColour, r.pointStyle,
                              r.pointsSwitch ? TRUE : FALSE});
     }
     combo->SetCurSel(0);
     ShowEntry(0);
 }
 
-void CGraphFormatLines::ShowEntry(int) {}
+GraphLinesInfoStruct* CGraphFormatLines::Shown() {
+    return m_shown >= 0 && m_shown < static_cast<int>(m_records.size())
+               ? &m_records[static_cast<size_t>(m_shown)]
+               : nullptr;
+}
+
+void CGraphFormatLines::ShowColor(CColorComboEx& combo, COLORREF colour) {
+    if (!combo.GetSafeHwnd()) return;
+    combo.ResetContent();
+    combo.m_arColors.assign(1, colour);
+    combo.AddString("");
+    combo.SetCurSel(0);
+    combo.Invalidate();
+}
+
+void CGraphFormatLines::EnableLine(bool on) {
+    for (UINT id : {IDC_FORMAT_LINE_COLOR, IDC_FORMAT_LINE_PICKER, IDC_FORMAT_LINE_STYLE})
+        if (CWnd* w = GetDlgItem(id)) w->EnableWindow(on);
+    const GraphLinesInfoStruct* r = Shown();
+    if (CWnd* w = GetDlgItem(IDC_FORMAT_WEIGHT))
+        w->EnableWindow(on && !(r && r->lineStyle == kSecondStyle));
+}
+
+void CGraphFormatLines::EnableMarkers(bool on) {
+    for (UINT id : {IDC_FORMAT_MARKER_COLOR, IDC_FORMAT_MARKER_PICKER, IDC_FORMAT_MARKER_STYLE})
+        if (CWnd* w = GetDlgItem(id)) w->EnableWindow(on);
+}
+
+void CGraphFormatLines::ShowEntry(int entry) {
+    if (entry < 0 || entry >= static_cast<int>(m_records.size())) return;
+    m_shown = entry;
+    const GraphLinesInfoStruct& r = m_records[static_cast<size_t>(entry)];
+    ShowColor(m_lineColor, r.lineColor);
+    ShowColor(m_markerColor, r.markerColor);
+    const bool plot = entry > 0;
+    SetDlgItemText(IDC_FORMAT_LINE_GROUP, plot ? "Line" : "X Axis");
+    for (UINT id : {IDC_FORMAT_LINE_VISIBLE, IDC_FORMAT_LINE_STYLE_LABEL, IDC_FORMAT_LINE_STYLE,
+                    IDC_FORMAT_WEIGHT_LABEL, IDC_FORMAT_WEIGHT})
+        if (CWnd* w = GetDlgItem(id)) w->ShowWindow(plot ? SW_SHOW : SW_HIDE);
+    if (!plot) {
+        CheckDlgButton(IDC_FORMAT_LINE_VISIBLE, BST_CHECKED);
+        CheckDlgButton(IDC_FORMAT_MARKER_VISIBLE, BST_UNCHECKED);
+        for (UINT id : {IDC_FORMAT_LINE_COLOR, IDC_FORMAT_LINE_PICKER})
+            if (CWnd* w = GetDlgItem(id)) w->EnableWindow(TRUE);
+        EnableMarkers(false);
+        if (CWnd* w = GetDlgItem(IDC_FORMAT_MARKER_VISIBLE)) w->EnableWindow(FALSE);
+        return;
+    }
+    if (CWnd* w = GetDlgItem(IDC_FORMAT_MARKER_VISIBLE)) w->EnableWindow(TRUE);
+    CheckDlgButton(IDC_FORMAT_LINE_VISIBLE, r.lineVisible ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_FORMAT_MARKER_VISIBLE, r.markerVisible ? BST_CHECKED : BST_UNCHECKED);
+    m_weight.SetCurSel(std::clamp((static_cast<int>(r.lineWidth) - 1) / 2, 0, 2));
+    if (r.lineStyle == kSecondStyle) {
+        m_lineStyle.SetCurSel(1);
+        m_weight.SetCurSel(0);
+    } else {
+        m_lineStyle.SetCurSel(0);
+    }
+    if (const int item = MarkerItem(r.markerStyle); item >= 0) m_markerStyle.SetCurSel(item);
+    EnableLine(r.lineVisible != 0);
+    EnableMarkers(r.markerVisible != 0);
+}
+
+void CGraphFormatLines::OnSelectEntry() {
+    auto* combo = static_cast<CComboBox*>(GetDlgItem(IDC_FORMAT_ENTRIES));
+    if (combo) ShowEntry(combo->GetCurSel());
+}
+
+void CGraphFormatLines::OnLineStyle() {
+    GraphLinesInfoStruct* r = Shown();
+    if (!r || m_shown == 0) return;
+    if (m_lineStyle.GetCurSel() == 1) {
+        r->lineStyle = kSecondStyle;
+        m_weight.SetCurSel(0);
+    } else {
+        r->lineStyle = 1;
+    }
+    if (CWnd* w = GetDlgItem(IDC_FORMAT_WEIGHT)) w->EnableWindow(r->lineStyle != kSecondStyle);
+    OnWeight();
+}
+
+void CGraphFormatLines::OnWeight() {
+    if (GraphLinesInfoStruct* r = Shown(); r && m_shown > 0)
+        r->lineWidth = static_cast<WORD>(std::max(m_weight.GetCurSel(), 0) * 2 + 1);
+}
+
+void CGraphFormatLines::OnMarkerStyle() {
+    const int item = m_markerStyle.GetCurSel();
+    if (GraphLinesInfoStruct* r = Shown(); r && m_shown > 0 && item >= 0 && item < 8)
+        r->markerStyle = kMarkerCodes[item];
+}
+
+void CGraphFormatLines::OnLineVisible() {
+    GraphLinesInfoStruct* r = Shown();
+    if (!r || m_shown == 0) return;
+    const bool line = IsDlgButtonChecked(IDC_FORMAT_LINE_VISIBLE) != 0;
+    r->lineVisible = line;
+    EnableLine(line);
+    // A plot always keeps its line or its markers.
+    if (!line && !IsDlgButtonChecked(IDC_FORMAT_MARKER_VISIBLE)) {
+        CheckDlgButton(IDC_FORMAT_MARKER_VISIBLE, BST_CHECKED);
+        OnMarkerVisible();
+    }
+}
+
+void CGraphFormatLines::OnMarkerVisible() {
+    GraphLinesInfoStruct* r = Shown();
+    if (!r || m_shown == 0) return;
+    const bool markers = IsDlgButtonChecked(IDC_FORMAT_MARKER_VISIBLE) != 0;
+    r->markerVisible = markers;
+    EnableMarkers(markers);
+    if (markers) {
+        OnMarkerStyle();
+        return;
+    }
+    r->markerStyle = 0;
+    if (!IsDlgButtonChecked(IDC_FORMAT_LINE_VISIBLE)) {
+        CheckDlgButton(IDC_FORMAT_LINE_VISIBLE, BST_CHECKED);
+        OnLineVisible();
+    }
+}
+
+void CGraphFormatLines::OnPickColor(bool line) {
+    GraphLinesInfoStruct* r = Shown();
+    if (!r) return;
+    CColorDialog picker(line ? r->lineColor : r->markerColor, 0, this);
+    if (picker.DoModal() != IDOK) return;
+    (line ? r->lineColor : r->markerColor) = picker.GetColor();
+    ShowColor(line ? m_lineColor : m_markerColor, picker.GetColor());
+}
+
+void CGraphFormatLines::OnRestoreDefaults() {
+    // On the sheet's copies only: a Cancel afterwards must leave the graph and settings alone.
+    if (!m_settings || m_records.empty()) return;
+    const int keep = m_shown;
+    m_records[0] = GraphLinesInfoStruct();
+    for (size_t i = 1; i < m_records.size(); ++i) {
+        const int p = static_cast<int>(i) - 1;
+        GraphLinesInfoStruct r;
+        r.lineColor = p < CSettings::kPlotColors ? m_settings->m_plotColors[p] : 0;
+        r.lineStyle = 1;
+        r.lineWidth = 1;
+        r.lineVisible = TRUE;
+        if (const CDataTreeBrench* d = m_view ? m_view->m_plots[p].dataSet : nullptr)
+            r.lineColor = m_view->GetSensorColor(d->m_modelCode, static_cast<BYTE>(d->m_inputKind),
+                                                 d->m_derived);
+        m_records[i] = r;
+    }
+    m_restored = true;
+    if (auto* combo = static_cast<CComboBox*>(GetDlgItem(IDC_FORMAT_ENTRIES)))
+        combo->SetCurSel(keep);
+    ShowEntry(keep);
+}
+
+void CGraphFormatLines::OnOK() {
+    if (!m_view || m_records.empty()) return;
+    CGraphView& v = *m_view;
+    if (CVarnelDoc* doc = v.GetDoc()) doc->m_modified = 1;
+    v.m_graphState = std::max<BYTE>(v.m_graphState, 2);
+    if (m_restored && m_settings) m_settings->ResetLineRecords(true);
+    const COLORREF xColour = m_records[0].lineColor;
+    v.SetupYAxis(1, xColour);
+    v.m_xAxis.colour = v.m_savedXAxis.colour = xColour;
+    if (m_settings) m_settings->m_lineRecords[CSettings::kLineRecords - 1].lineColor = xColour;
+    CDispatchDriver plots = v.GetGraph().GetPlots();
+    for (int i = 1; i < static_cast<int>(m_records.size()) && i <= v.m_plotCount; ++i) {
+        GraphLinesInfoStruct& r = m_records[static_cast<size_t>(i)];
+        PlotRecordStruct& plot = v.m_plots[i - 1];
+        PlotRecordStruct& format = v.m_format[i - 1];
+        CDispatchDriver item = plots.Item(i);
+        item.SetLong(14, static_cast<LONG>(r.lineColor));
+        if (v.m_barGraph) item.SetLong(16, static_cast<LONG>(r.lineColor));
+        plot.colour = format.colour = r.lineColor;
+        v.SetupYAxis(i + 1, r.lineColor);
+        if (!r.lineVisible && !r.markerVisible) r.lineVisible = TRUE;
+        if (!v.m_barGraph) {
+            item.SetLong(1, r.lineVisible ? r.lineStyle : 0);
+            item.SetShort(4, static_cast<SHORT>(r.lineWidth));
+            item.SetLong(15, static_cast<LONG>(r.markerColor));
+            item.SetLong(2, r.markerVisible ? r.markerStyle : 0);
+            for (PlotRecordStruct* rec : {&plot, &format}) {
+                // The record keeps no visibility of its line: a hidden line is style 0.
+                rec->lineStyle = r.lineVisible ? r.lineStyle : 0;
+                rec->lineWidth = r.lineWidth;
+                rec->markerColour = r.markerColor;
+                rec->pointStyle = r.markerStyle;
+            }
+        }
+        plot.pointsSwitch = format.pointsSwitch = r.markerVisible ? 1 : 0;
+        if (m_settings && i - 1 < CSettings::kLineRecords - 1) m_settings->m_lineRecords[i - 1] = r;
+    }
+    if (CVarnelDoc* doc = v.GetDoc()) doc->m_formatLineSettings = TRUE;
+    if (m_settings && !m_settings->Save())
+        qWarning("varnel.graph: the settings could not be saved");
+}
 
 // ---- the sheet ----
 

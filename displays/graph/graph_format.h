@@ -5,7 +5,12 @@
 
 #include <vector>
 
+#include "controls/color_combo_ex.h"
 #include "displays/graph/graph_lines_info.h"
+#include "platform/activex/event_sink.h"
+#include "platform/activex/instruments.h"
+#include "platform/gdi/image_list.h"
+#include "platform/ui/combo_box_ex.h"
 #include "platform/ui/property_sheet.h"
 
 class CGraphView;
@@ -55,19 +60,48 @@ private:
     std::vector<GraphScaleInfoStruct> m_records;
 };
 
-class CGraphFormatLines : public CPropertyPage {
+class CGraphFormatLines : public CPropertyPage, public CEventSinkHost {
 public:
+    // Marker codes of the marker pictures, in their order.
+    static constexpr LONG kMarkerCodes[8] = {10, 2, 6, 16, 9, 1, 22, 13};
+
     CGraphFormatLines();
     void SetGraphView(CGraphView* view) { m_view = view; }
     void SetSettings(CSettings* settings) { m_settings = settings; }
     void LoadEntries();
     void ShowEntry(int entry);
     BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+    void OnOK() override;
+    const std::vector<GraphLinesInfoStruct>& Records() const { return m_records; }
+
+protected:
+    void OnSelectEntry();
+    void OnLineStyle();
+    void OnWeight();
+    void OnMarkerStyle();
+    void OnLineVisible();
+    void OnMarkerVisible();
+    void OnPickColor(bool line);
+    void OnRestoreDefaults();
+    DECLARE_MESSAGE_MAP()
 
 private:
+    GraphLinesInfoStruct* Shown();
+    void ShowColor(CColorComboEx& combo, COLORREF colour);
+    void EnableLine(bool on);
+    void EnableMarkers(bool on);
+
     CGraphView* m_view = nullptr;
     CSettings* m_settings = nullptr;
     std::vector<GraphLinesInfoStruct> m_records;
+    int m_shown = -1;
+    // "Restore defaults" was pressed: OK resets the settings' line records first.
+    bool m_restored = false;
+    CColorComboEx m_lineColor, m_markerColor;
+    CComboBoxEx m_lineStyle, m_weight, m_markerStyle;
+    CImageList m_lineStyleImages, m_weightImages, m_markerImages;
+    CCWButton m_linePicker, m_markerPicker;
 };
 
 class CGraphFormatProperty : public CPropertySheet {
