@@ -13,6 +13,7 @@
 #include "logger/settings.h"
 #include "platform/gdi/objects.h"
 #include "platform/ui/color_dialog.h"
+#include "platform/ui/date_time_ctrl.h"
 
 namespace {
 
@@ -41,6 +42,8 @@ ON_CBN_SELCHANGE(IDC_FORMAT_ENTRIES, OnSelectEntry)
 ON_BN_CLICKED(IDC_FORMAT_AUTOSCALE, OnAutoScale)
 ON_EN_KILLFOCUS(IDC_FORMAT_MIN, OnMinimumDone)
 ON_EN_KILLFOCUS(IDC_FORMAT_MAX, OnMaximumDone)
+ON_BN_CLICKED(IDC_FORMAT_LOGARITHMIC, OnLogarithmic)
+ON_BN_CLICKED(IDC_FORMAT_GRID, OnGridLines)
 END_MESSAGE_MAP()
 
 CGraphFormatScales::CGraphFormatScales() : CPropertyPage(FormatScaleTemplate()) {}
@@ -51,6 +54,8 @@ BOOL CGraphFormatScales::OnInitDialog() {
     SetDlgItemText(IDC_FORMAT_AUTOSCALE, "Auto scale");
     SetDlgItemText(IDC_FORMAT_MIN_LABEL, "Min :");
     SetDlgItemText(IDC_FORMAT_MAX_LABEL, "Max :");
+    SetDlgItemText(IDC_FORMAT_LOGARITHMIC, "Logarithmic scale");
+    SetDlgItemText(IDC_FORMAT_GRID, "Grid lines");
     LoadEntries();
     return TRUE;
 }
@@ -66,6 +71,14 @@ void CGraphFormatScales::LoadEntries() {
     x.minimum = v.GetAxisMinimum(1) + (v.m_barGraph ? 1.0 : 0.0);
     x.maximum = v.GetAxisMaximum(1);
     x.timeCode = v.m_xAxis.timeFormat;
+    const CDispatchDriver xAxis = v.GetGraph().GetAxes().Item(1);
+    x.gridLines = xAxis.GetObject(10).GetBool(13) ? TRUE : FALSE;
+    x.logarithmic = xAxis.GetBool(1) ? TRUE : FALSE;
+    if (const CDataTreeBrench* first = v.m_plotCount > 0 ? v.m_plots[0].dataSet : nullptr) {
+        m_start = first->m_startTime;
+        m_intervalSeconds = RateInfo(first->m_rateCode).intervalSeconds;
+        m_lastSample = first->GetXCount() > 0 ? static_cast<LONG>(first->m_x->back()) : 0;
+    }
     combo->AddString(EntryText(v, 0));
     m_records.push_back(x);
     for (int p = 0; p < v.m_plotCount; ++p) {
@@ -74,6 +87,9 @@ void CGraphFormatScales::LoadEntries() {
         r.autoScale = plot.yAutoscale ? TRUE : FALSE;
         r.minimum = v.GetAxisMinimum(p + 2);
         r.maximum = v.GetAxisMaximum(p + 2);
+        const CDispatchDriver axis = v.GetGraph().GetAxes().Item(p + 2);
+        r.gridLines = axis.GetObject(10).GetBool(13) ? TRUE : FALSE;
+        r.logarithmic = axis.GetBool(1) ? TRUE : FALSE;
         r.timeCode = plot.labelValue;
         r.linkCount = plot.linkCount;
         for (int i = 0; i < plot.linkCount && i < 8; ++i)
@@ -124,8 +140,21 @@ void CGraphFormatScales::ShowEntry(int entry) {
     m_shown = entry;
     const GraphScaleInfoStruct& r = m_records[static_cast<size_t>(entry)];
     CheckDlgButton(IDC_FORMAT_AUTOSCALE, r.autoScale ? 1 : 0);
+    CheckDlgButton(IDC_FORMAT_LOGARITHMIC, r.logarithmic ? 1 : 0);
+    CheckDlgButton(IDC_FORMAT_GRID, r.gridLines ? 1 : 0);
+    const bool pickers = UsesPickers(entry);
     for (UINT id : {IDC_FORMAT_MIN, IDC_FORMAT_MAX})
-        if (CWnd* edit = GetDlgItem(id)) edit->EnableWindow(!r.autoScale);
+        if (CWnd* edit = GetDlgItem(id)) {
+            edit->EnableWindow(!r.autoScale);
+            edit->ShowWindow(pickers ? SW_HIDE : SW_SHOW);
+        }
+    for (UINT id :
+         {IDC_FORMAT_MIN_DATE, IDC_FORMAT_MIN_TIME, IDC_FORMAT_MAX_DATE, IDC_FORMAT_MAX_TIME})
+        if (CWnd* picker = GetDlgItem(id)) {
+            picker->EnableWindow(!r.autoScale);
+            picker->ShowWindow(pickers ? SW_SHOW : SW_HIDE);
+        }
+    if (pickers) ShowPickers(r);
     SetDlgItemText(IDC_FORMAT_MIN, CString::Formatted("%.2f", ToDisplay(entry, r.minimum)));
     SetDlgItemText(IDC_FORMAT_MAX, CString::Formatted("%.2f", ToDisplay(entry, r.maximum)));
 }
@@ -143,7 +172,8 @@ void CGraphFormatScales::OnAutoScale() {
     const BOOL on = IsDlgButtonChecked(IDC_FORMAT_AUTOSCALE) ? TRUE : FALSE;
     GraphScaleInfoStruct& r = m_records[static_cast<size_t>(m_shown)];
     r.autoScale = on;
-    for (UINT id : {IDC_FORMAT_MIN, IDC_FORMAT_MAX})
+    for (UINT id : {IDC_FORMAT_MIN, IDC_FORMAT_MAX, IDC_FORMAT_MIN_DATE, IDC_FORMAT_MIN_TIME,
+                    IDC_FORMAT_MAX_DATE, IDC_FORMAT_MAX_TIME})
         if (CWnd* edit = GetDlgItem(id)) edit->EnableWindow(!on);
     for (int i = 0; i < r.linkCount && i < 8; ++i)
         if (r.links[i] > 0 && r.links[i] < static_cast<int>(m_records.size()))
@@ -151,7 +181,7 @@ void CGraphFormatScales::OnAutoScale() {
 }
 
 void CGraphFormatScales::TakeLimit(UINT editId, bool maximum) {
-    if (m_shown < 0) return;
+    if (m_shown < 0 || UsesPickers(m_shown)) return;
     const CString text = GetDlgItemText(editId);
     double parsed = 0;
     if (!CSensorPropertiesDialog::ParseNumber(text, parsed)) {
@@ -182,6 +212,78 @@ void CGraphFormatScales::OnMaximumDone() {
     TakeLimit(IDC_FORMAT_MAX, true);
 }
 
+void CGraphFormatScales::OnLogarithmic() {
+    if (m_shown >= 0)
+        m_records[static_cast<size_t>(m_shown)].logarithmic =
+            IsDlgButtonChecked(IDC_FORMAT_LOGARITHMIC) ? TRUE : FALSE;
+}
+
+void CGraphFormatScales::OnGridLines() {
+    if (m_shown >= 0)
+        m_records[static_cast<size_t>(m_shown)].gridLines =
+            IsDlgButtonChecked(IDC_FORMAT_GRID) ? TRUE : FALSE;
+}
+
+bool CGraphFormatScales::UsesPickers(int entry) const {
+    if (entry != 0 || !m_view || m_view->m_yVsX || m_records.empty()) return false;
+    const WORD code = m_records[0].timeCode;
+    return code >= 4 && code <= 6;
+}
+
+CPreciseDateTime CGraphFormatScales::SampleTime(double sample) const {
+    const auto seconds = static_cast<LONGLONG>(sample * m_intervalSeconds);
+    return m_start + CPreciseTimeSpan(0, 0, 0, static_cast<int>(seconds));
+}
+
+void CGraphFormatScales::ShowPickers(const GraphScaleInfoStruct& r) {
+    const auto put = [&](UINT dateId, UINT timeId, double sample) {
+        SYSTEMTIME t{};
+        if (!SampleTime(sample).GetAsSystemTime(t)) return;
+        for (UINT id : {dateId, timeId})
+            if (auto* picker = dynamic_cast<CDateTimeCtrl*>(GetDlgItem(static_cast<int>(id))))
+                picker->SetTime(&t);
+    };
+    put(IDC_FORMAT_MIN_DATE, IDC_FORMAT_MIN_TIME, r.minimum);
+    put(IDC_FORMAT_MAX_DATE, IDC_FORMAT_MAX_TIME, r.maximum);
+}
+
+CPreciseDateTime CGraphFormatScales::ReadPickers(bool maximum) {
+    SYSTEMTIME date{}, time{};
+    auto* d = dynamic_cast<CDateTimeCtrl*>(
+        GetDlgItem(static_cast<int>(maximum ? IDC_FORMAT_MAX_DATE : IDC_FORMAT_MIN_DATE)));
+    auto* t = dynamic_cast<CDateTimeCtrl*>(
+        GetDlgItem(static_cast<int>(maximum ? IDC_FORMAT_MAX_TIME : IDC_FORMAT_MIN_TIME)));
+    if (!d || !t || d->GetTime(&date) != GDT_VALID || t->GetTime(&time) != GDT_VALID)
+        return m_start;
+    CPreciseDateTime at(date.wYear, date.wMonth, date.wDay, time.wHour, time.wMinute, time.wSecond);
+    const CPreciseDateTime first = SampleTime(0), last = SampleTime(m_lastSample);
+    if ((at - first).GetTicks() < 0) at = first;
+    if ((at - last).GetTicks() > 0) at = last;
+    return at;
+}
+
+void CGraphFormatScales::ClampPickers() {
+    // Each pair shows what it stands for once kept within the recording.
+    for (bool maximum : {false, true}) {
+        SYSTEMTIME t{};
+        if (!ReadPickers(maximum).GetAsSystemTime(t)) continue;
+        for (UINT id : maximum
+                           ? std::initializer_list<UINT>{IDC_FORMAT_MAX_DATE, IDC_FORMAT_MAX_TIME}
+                           : std::initializer_list<UINT>{IDC_FORMAT_MIN_DATE, IDC_FORMAT_MIN_TIME})
+            if (auto* picker = dynamic_cast<CDateTimeCtrl*>(GetDlgItem(static_cast<int>(id))))
+                picker->SetTime(&t);
+    }
+}
+
+LRESULT CGraphFormatScales::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NOTIFY && lParam &&
+        reinterpret_cast<const NMHDR*>(lParam)->code == DTN_DATETIMECHANGE) {
+        ClampPickers();
+        return 0;
+    }
+    return CPropertyPage::WindowProc(msg, wParam, lParam);
+}
+
 void CGraphFormatScales::OnOK() {
     if (!m_view || m_records.empty()) return;
     TakeLimit(IDC_FORMAT_MIN, false);
@@ -189,7 +291,24 @@ void CGraphFormatScales::OnOK() {
     CGraphView& v = *m_view;
     if (CVarnelDoc* doc = v.GetDoc()) doc->m_modified = 1;
     v.m_graphState = std::max<BYTE>(v.m_graphState, 2);
-    const GraphScaleInfoStruct& x = m_records[0];
+    GraphScaleInfoStruct& x = m_records[0];
+    if (UsesPickers(0)) {
+        if (m_intervalSeconds > 0) {
+            const auto samples = [&](const CPreciseDateTime& t) {
+                return static_cast<double>(static_cast<LONGLONG>(
+                    static_cast<double>((t - m_start).GetTotalSeconds()) / m_intervalSeconds));
+            };
+            const CPreciseDateTime lo = ReadPickers(false);
+            CPreciseDateTime hi = ReadPickers(true);
+            // A maximum not after the minimum gives a day from the minimum.
+            if (!((hi - lo).GetTotalSeconds() > 0)) hi = lo + CPreciseTimeSpan(1, 0, 0, 0);
+            x.minimum = samples(lo);
+            x.maximum = samples(hi);
+        } else {
+            x.minimum = 0;
+            x.maximum = 1;
+        }
+    }
     if (x.autoScale) {
         v.ApplyAxisScales(0, FALSE, 0);
         v.m_xAxis.yAutoscale = v.m_savedXAxis.yAutoscale = 1;
@@ -200,6 +319,10 @@ void CGraphFormatScales::OnOK() {
         v.m_savedXAxis.yMin = lo;
         v.m_savedXAxis.yMax = x.maximum;
     }
+    CDispatchDriver axes = v.GetGraph().GetAxes();
+    axes.Item(1).GetObject(10).SetBool(13, x.gridLines != 0);
+    axes.Item(1).SetBool(1, x.logarithmic != 0);
+    v.m_xAxis.grid = v.m_savedXAxis.grid = x.gridLines ? 1 : 0;
     for (int p = 0; p < v.m_plotCount && p + 1 < static_cast<int>(m_records.size()); ++p) {
         const GraphScaleInfoStruct& r = m_records[static_cast<size_t>(p + 1)];
         PlotRecordStruct& format = v.m_format[p];
@@ -212,6 +335,9 @@ void CGraphFormatScales::OnOK() {
             format.yMin = r.minimum;
             format.yMax = r.maximum;
         }
+        axes.Item(p + 2).GetObject(10).SetBool(13, r.gridLines != 0);
+        axes.Item(p + 2).SetBool(1, r.logarithmic != 0);
+        v.m_plots[p].grid = format.grid = r.gridLines ? 1 : 0;
     }
     if (CVarnelDoc* doc = v.GetDoc()) doc->m_formatScaleSettings = TRUE;
 }

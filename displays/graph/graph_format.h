@@ -7,6 +7,7 @@
 
 #include "controls/color_combo_ex.h"
 #include "displays/graph/graph_lines_info.h"
+#include "logger/precise_time.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/instruments.h"
 #include "platform/gdi/image_list.h"
@@ -45,9 +46,20 @@ protected:
     void OnAutoScale();
     void OnMinimumDone();
     void OnMaximumDone();
+    void OnLogarithmic();
+    void OnGridLines();
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The X entry of a time graph shown as clock time or date: its limits on the pickers.
+    bool UsesPickers(int entry) const;
+    // Sample number n of the first plot's recording as a date and time, whole seconds.
+    CPreciseDateTime SampleTime(double sample) const;
+    void ShowPickers(const GraphScaleInfoStruct& r);
+    // The pickers' minimum or maximum, kept within the recording.
+    CPreciseDateTime ReadPickers(bool maximum);
+    void ClampPickers();
     // Display units of an entry's limits: a time axis in its time unit, a temperature or a
     // pressure in the settings' unit.
     double ToDisplay(int entry, double value) const;
@@ -58,6 +70,10 @@ private:
     int m_selected = 0;
     int m_shown = -1;
     std::vector<GraphScaleInfoStruct> m_records;
+    // The recording the X axis of a time graph counts its samples from.
+    CPreciseDateTime m_start;
+    double m_intervalSeconds = 0;
+    LONG m_lastSample = 0;
 };
 
 class CGraphFormatLines : public CPropertyPage, public CEventSinkHost {

@@ -1,10 +1,14 @@
 // The Lines page of "Format graph" on the real view, sheet and control, through the modal script.
 
+#include <QDateTimeEdit>
 #include <QPainter>
+#include <cmath>
 
 #include "RES/dialogs/graph_format.h"
 #include "displays/graph/graph_format.h"
+#include "logger/helpers.h"
 #include "platform/activex/instruments.h"
+#include "platform/ui/date_time_ctrl.h"
 #include "platform/ui/property_sheet.h"
 #include "tests/displays/graph_view_fixture.h"
 
@@ -193,6 +197,53 @@ TEST_F(FormatLinesTest, Pixels) {
     testing_support::SaveTestImage(markers, "format_lines_markers");
     // Markers are in the marker colour (black by default): no green line is left.
     EXPECT_LT(count(markers, green), line / 10) << "only the axis ticks";
+}
+
+}  // namespace
+}  // namespace graph_test
+
+namespace graph_test {
+namespace {
+
+class FormatScaleTest : public GraphViewTest {};
+
+// A clock-time X axis is edited on the date and time pickers; a maximum not after the minimum
+// gives a day from the minimum. Logarithmic and grid reach the axis.
+TEST_F(FormatScaleTest, PickersAndLogarithmic) {
+    std::vector<double> y(100, 1.0);
+    CDataTreeBrench* d = AddSet(y);
+    view.PlotAllData(Add(d));
+    view.m_xAxis.timeFormat = 5;
+    const double interval = RateInfo(d->m_rateCode).intervalSeconds;
+    ASSERT_GT(interval, 0);
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& dlg) {
+        auto& sheet = dynamic_cast<CGraphFormatProperty&>(dlg);
+        CGraphFormatScales& page = sheet.m_scales;
+        EXPECT_FALSE(page.GetDlgItem(IDC_FORMAT_MIN)->IsWindowVisible());
+        auto* minTime = dynamic_cast<CDateTimeCtrl*>(page.GetDlgItem(IDC_FORMAT_MIN_TIME));
+        auto* maxTime = dynamic_cast<CDateTimeCtrl*>(page.GetDlgItem(IDC_FORMAT_MAX_TIME));
+        ASSERT_NE(minTime, nullptr);
+        EXPECT_TRUE(minTime->IsWindowVisible());
+        SYSTEMTIME t{};
+        minTime->GetTime(&t);
+        EXPECT_EQ(t.wHour, 12);  // the recording's start
+        testing_support::SetChecked(page, IDC_FORMAT_AUTOSCALE, false);
+        // The user puts the minimum before the recording: it is kept at its start.
+        auto* edit = qobject_cast<QDateTimeEdit*>(minTime->GetWidget());
+        edit->setTime(QTime(11, 0, 0));
+        minTime->GetTime(&t);
+        EXPECT_EQ(t.wHour, 12);
+        EXPECT_EQ(t.wMinute, 0);
+        // The maximum before the minimum.
+        qobject_cast<QDateTimeEdit*>(maxTime->GetWidget())->setTime(QTime(11, 30, 0));
+        testing_support::SetChecked(page, IDC_FORMAT_LOGARITHMIC, true);
+        testing_support::Press(dlg, IDOK);
+    });
+    view.OpenFormatSheet(0);
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_DOUBLE_EQ(view.GetAxisMinimum(1), 0);
+    EXPECT_DOUBLE_EQ(view.GetAxisMaximum(1), std::trunc(86400 / interval));
+    EXPECT_TRUE(State().axes.at(0).logarithmic);
 }
 
 }  // namespace
