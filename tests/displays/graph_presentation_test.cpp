@@ -345,4 +345,32 @@ TEST_F(LaunchPlotsTest, LiveRecordsBecomePlotsWithTheirLook) {
     EXPECT_EQ(view.m_plots[2].colour, doc.GetSettings()->m_lineRecords[2].lineColor);
 }
 
+// A live X channel: the run's other channels are drawn against its samples.
+TEST_F(LaunchPlotsTest, LiveChannelsAgainstALiveChannel) {
+    view.ResetPlotSettings();
+    view.m_liveYvsX = 1;
+    view.m_yVsX = 1;
+    view.m_liveXAxis.channel = 1;
+    view.m_livePlotCount = 2;
+    view.m_livePlots[0].channel = 0;
+    view.m_livePlots[1].channel = 2;
+    Run();
+    (*doc.m_currentRun[1]->m_y) = {7, 8, 9};
+    view.AddLaunchPlots();
+    view.PlotRecordingData(doc.m_currentRun, doc.m_currentRunCount);
+    ASSERT_EQ(view.m_plotCount, 2);
+    EXPECT_EQ(view.m_yVsX, 1);
+    EXPECT_EQ(view.m_xAxis.dataSet, doc.m_currentRun[1]);
+    view.PlotNewPoints();
+    EXPECT_EQ(ControlX(0), (std::vector<double>{7, 8, 9}));
+    EXPECT_EQ(ControlX(1), (std::vector<double>{7, 8, 9}));
+
+    // The logger's sensors change: the mode is left with the plots off.
+    view.OnYvsXGraph(TRUE);
+    EXPECT_EQ(view.m_yVsX, 0);
+    EXPECT_EQ(view.m_liveYvsX, 0);
+    EXPECT_EQ(view.m_livePlotCount, 0);
+    EXPECT_EQ(view.m_plotCount, 0);
+}
+
 }  // namespace
