@@ -293,6 +293,26 @@ TEST_F(PresentationTest, ViewCommands) {
     EXPECT_TRUE(opened);
     view.SendMessage(WM_COMMAND, 3903);
     ASSERT_NE(view.m_currentGraph, nullptr) << "added to the project";
+    view.SendMessage(WM_COMMAND, 3870);
+    EXPECT_EQ(view.m_cursorCount, 1);
+    view.SendMessage(WM_COMMAND, 2130);
+    EXPECT_EQ(view.m_cursorCount, 2);
+    view.SendMessage(WM_COMMAND, 2082);
+    EXPECT_EQ(view.m_panMode, 1);
+    view.SendMessage(WM_COMMAND, 2083);
+    EXPECT_EQ(view.m_zoomMode, 1);
+    EXPECT_EQ(view.m_panMode, 0);
+    view.SendMessage(WM_COMMAND, 2083);
+    view.m_plots[0].yAutoscale = 0;
+    view.SendMessage(WM_COMMAND, 3899);
+    EXPECT_EQ(view.m_plots[0].yAutoscale, 1);
+    view.SendMessage(WM_COMMAND, 3900);
+    EXPECT_EQ(view.m_predictMode, 1);
+    view.SendMessage(WM_COMMAND, 2110);
+    EXPECT_EQ(view.m_eraseMode, 1);
+    view.SendMessage(WM_COMMAND, 3901);
+    EXPECT_EQ(view.m_paused, 0);
+    view.TogglePredictMode();
     view.SendMessage(WM_COMMAND, 2091);
     EXPECT_EQ(view.m_barGraph, 1);
 }
