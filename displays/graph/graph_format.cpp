@@ -1,6 +1,7 @@
 #include "displays/graph/graph_format.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "RES/dialogs/graph_format.h"
@@ -231,7 +232,10 @@ bool CGraphFormatScales::UsesPickers(int entry) const {
 }
 
 CPreciseDateTime CGraphFormatScales::SampleTime(double sample) const {
-    const auto seconds = static_cast<LONGLONG>(sample * m_intervalSeconds);
+    // A limit far outside any recording (or none at all) is shown at the recording's ends.
+    double seconds = sample * m_intervalSeconds;
+    if (!std::isfinite(seconds)) seconds = 0;
+    seconds = std::clamp(seconds, -2.0e9, 2.0e9);
     return m_start + CPreciseTimeSpan(0, 0, 0, static_cast<int>(seconds));
 }
 
