@@ -9,6 +9,7 @@
 #include "displays/graph/xy_setting_dialog.h"
 #include "platform/ui/property_sheet.h"
 #include "tests/displays/graph_view_fixture.h"
+#include "tests/displays/table_view_fixture.h"
 
 namespace {
 
@@ -391,6 +392,26 @@ TEST_F(LaunchPlotsTest, LiveChannelsAgainstALiveChannel) {
     EXPECT_EQ(view.m_liveYvsX, 0);
     EXPECT_EQ(view.m_livePlotCount, 0);
     EXPECT_EQ(view.m_plotCount, 0);
+}
+
+}  // namespace
+
+namespace {
+
+class BarTableTest : public table_test::TableViewTest {};
+
+// The table follows the bar graph: one set, the one the bars show.
+TEST_F(BarTableTest, TheTableShowsTheBarsSetAlone) {
+    for (auto* d : {temperature, light, sound})
+        view.ShowDataSet(d);
+    ASSERT_EQ(doc.GetTableView(), &table);
+    EXPECT_EQ(table.GetColumnCount(), 3);
+    view.m_cursorPlotNumber = 2;
+    view.m_cursorPointIndex = 3;
+    view.ShowCursors();
+    view.OnBarGraph();
+    ASSERT_EQ(table.GetColumnCount(), 1);
+    EXPECT_EQ(table.GetColumn(0).dataSet, light);
 }
 
 }  // namespace
