@@ -223,6 +223,38 @@ TEST_F(YvsXTest, OtherSetsAgainstTheChosenOneAndBackToTime) {
     EXPECT_EQ(initial, 0) << "no X set any more";
 }
 
+// Present channels come first, then the plotted sets; the current X set is preselected.
+TEST_F(YvsXTest, ChannelsThenPlottedSets) {
+    CDataTreeBrench* a = AddSet({1, 2, 3});
+    CDataTreeBrench* b = AddSet(SetFields{"Sound", 41, 100, 1}, {3, 2, 1});
+    Show(a);
+    Show(b);
+    view.m_yVsX = 1;
+    view.m_xAxis.dataSet = b;
+    const SensorListItemStruct sensors[2] = {{0, "Temperature", "C", 0}, {3, "Light", "lux", 0}};
+    CXYSettingDialog dialog(&view);
+    dialog.SetSensorList(sensors, 2);
+    dialog.SetDocument(&doc);
+    modals.ExpectDialog(IDD_XY_SETTING, [&](CDialog& d) {
+        auto* combo = dynamic_cast<CComboBox*>(d.GetDlgItem(IDC_XY_PLOTS));
+        std::vector<CString> items;
+        for (int i = 0; i < combo->GetCount(); ++i) {
+            CString t;
+            combo->GetLBText(i, t);
+            items.push_back(t);
+        }
+        EXPECT_EQ(items, (std::vector<CString>{"Online : Temperature", "Online : Light",
+                                               "Run 1 : Light", "Run 1 : Sound"}));
+        EXPECT_EQ(combo->GetCurSel(), 3);
+        EXPECT_EQ(d.GetDlgItemText(IDC_XY_LABEL), "Select X axis plot :");
+        combo->SetCurSel(1);
+        testing_support::Press(d, IDOK);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_selection, 1);
+    EXPECT_EQ(dialog.m_dataSetIds, (std::vector<DWORD>{a->m_id, b->m_id}));
+}
+
 TEST_F(YvsXTest, LeavingWithPlotsOff) {
     CDataTreeBrench* a = AddSet({1, 2, 3});
     CDataTreeBrench* b = AddSet(SetFields{"Sound", 41, 100, 1}, {3, 2, 1});
