@@ -418,6 +418,8 @@ public:
     BYTE m_liveTimerOn = 0;
     // A worksheet launch set the graph's plots: a run uses them.
     BYTE m_launchPlots = 0;
+    // Live channels are to be plotted against a live channel at the next run.
+    BYTE m_liveYvsX = 0;
     BYTE m_spareToggle = 0;
     BYTE m_answered = 0;
     // The command began with a status query to a connected basic logger.

@@ -319,7 +319,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         if (!videoFile.IsEmpty() && tree)
             tree->SetItemImage(dataSet->m_id, CDataTreeView::kVideoDataSetImage);
         m_currentRun[m_currentRunCount++] = dataSet;
-        if (!m_launchPlots && graph) {
+        if (!m_launchPlots && !m_liveYvsX && graph) {
             graph->ResetXAxisSettings();
             if (m_currentRunCount == 1 && recordingMode != 2) graph->RefreshGraph(TRUE);
             BOOL tableChanged = FALSE;
@@ -331,6 +331,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
 
     if (graph) {
         graph->GetGraph().GetAxes().Item(1).SetString(11, "*1");
+        if (m_launchPlots || m_liveYvsX) graph->AddLaunchPlots();
         graph->PlotRecordingData(m_currentRun, m_currentRunCount);
     }
     if (tree && experiment) tree->Expand(tree->FindExperimentItem(experiment->m_id));

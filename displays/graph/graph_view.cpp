@@ -109,6 +109,16 @@ void CGraphView::ResetPlotSettings() {
         m_plots[i].yMin = 9999999.0;
         m_plots[i].yMax = -99999999.0;
     }
+    // The live records start from the settings' display slots, with no range set yet.
+    m_livePlotCount = 0;
+    m_liveYvsX = 0;
+    for (int i = 0; i <= kMaxPlots; ++i) {
+        PlotRecordStruct& r = i < kMaxPlots ? m_livePlots[i] : m_liveXAxis;
+        r = PlotRecordStruct();
+        r.TakeLineRow(LineRow(i));
+        r.yMin = 9999999.0;
+        r.yMax = -99999999.0;
+    }
 }
 
 void CGraphView::Attach(CVarnelDoc* doc, CGraphFrame* frame) {
@@ -549,6 +559,11 @@ void CGraphView::SetTimerOrReport(UINT_PTR id, UINT period, BYTE& running) {
 LRESULT CGraphView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == UM_TIMER_FAILED) {
         ::MessageBox(this, "SetTimer failed", "Error", MB_OK | MB_ICONSTOP);
+        return 0;
+    }
+    if (msg == UM_MISSING_SENSORS) {
+        ::MessageBox(this, "Missing external sensors. Please connect sensors according to workbook",
+                     "", MB_OK);
         return 0;
     }
     return CFormView::WindowProc(msg, wParam, lParam);

@@ -28,6 +28,8 @@ public:
     static constexpr UINT_PTR kScrollTimer = 1;
     static constexpr UINT_PTR kPlaybackTimer = 4845;
     static constexpr UINT kScrollPeriod = 100;
+    // Posted by a run start whose launch plots miss a sensor: the box waits for the loop.
+    static constexpr UINT UM_MISSING_SENSORS = WM_APP + 0x182;
 
     CGraphView();
     ~CGraphView() override;
@@ -117,8 +119,14 @@ public:
     // Removes the prediction drawn as control plot `plot` (1-based); the later ones move down.
     void RemovePredictionPlot(LONG plot);
     void LeavePanZoomModes();
-    // Y versus X: `toTime` leaves the mode and draws every plot against time again.
-    void OnYvsXGraph(int toTime);
+    // Y versus X on (the X source asked for) or off; leaving draws every plot against time
+    // again unless `keepPlotsOff`.
+    void OnYvsXGraph(int keepPlotsOff);
+    void OnYvsXCommand() { OnYvsXGraph(FALSE); }
+    // View command 3891: the document's "Format graph".
+    void OnViewProperties();
+    // At the start of a run: the plots the live plot records name, from the run's data sets.
+    void AddLaunchPlots();
     void HideCursors();
     // Cursor A at the stored first-cursor point, or cursor B beside it; then the read-out.
     void ShowCursors();
@@ -237,9 +245,19 @@ public:
     void LayoutBars();
     // Rebuilds the control's text annotations from the records (not in area mode).
     void PlaceAnnotations();
+    // ---- bar graph and Y versus X
+    // View command 2091: one data set as bars, or back to the standard graph.
+    void OnBarGraph();
+    // Slot 1 shades the bar of sample `index` as the control draws it; any other index hides it.
+    void HighlightBar(const std::vector<double>& x, const std::vector<double>& y, int plotNumber, LONG index);
+    // A style file of the program folder on the control.
+    void LoadGraphStyle(const char* fileName);
     void ResetPlotSettings();
     int ShowDataSet(CDataTreeBrench* dataSet);
     void ShowExperiment(DWORD graphItem);
+    void ShowSavedGraph(DWORD graphItem) { ShowExperiment(graphItem); }
+    // Single-axis mode restores a saved plot only beside one of the same kind.
+    static bool SharesSingleAxis(const CDataTreeBrench* dataSet, const CDataTreeBrench* last);
     void ShowTreeItemChildren(DWORD experimentId);
     void EnableGraphCommands(BOOL enable);
     // Flips the settings' single-axis flag (saved at once) and clears the graph.
@@ -248,6 +266,13 @@ public:
     void SetGraphTitle(const CString& title);
 
     // ---- state ----
+    // The channels a run is to plot (by their place in the run) with their look, and the X
+    // channel of a live Y versus X graph.
+    PlotRecordStruct m_livePlots[kMaxPlots];
+    SHORT m_livePlotCount = 0;
+    LONG m_liveYvsX = 0;
+    PlotRecordStruct m_liveXAxis;
+    SHORT m_xSource = 0;  // the live channel's place, or 99 for a data set
     PlotRecordStruct m_plots[kMaxPlots];
     PlotRecordStruct m_format[kMaxPlots];  // the format sheet's last choices
     SHORT m_plotCount = 0;

@@ -287,6 +287,7 @@ void CGraphView::LayoutBars() {
     const CDataTreeBrench* ds = m_plotCount >= 1 ? m_plots[0].dataSet : nullptr;
     if (!m_barGraph || !ds || ds->IsExperiment()) return;
     AxisItem(1).SetDouble(9031, graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size()));
+    if (m_cursorCount > 0) UpdateCursorReadout();
 }
 
 void CGraphView::EnableGraphCommands(BOOL on) {
@@ -298,15 +299,4 @@ void CGraphView::EnableGraphCommands(BOOL on) {
         for (UINT id :
              {ID_GRAPH_PROPERTIES, ID_GRAPH_ADD_TO_PROJECT, ID_GRAPH_COPY, ID_GRAPH_EXPORT})
             f->SetCommandEnabled(id, on);
-}
-
-void CGraphView::OnYvsXGraph(int toTime) {
-    // Drawing against another data set comes with its own code; going back to time is all there
-    // is yet.
-    if (!toTime || !m_yVsX) return;
-    m_yVsX = 0;
-    m_xAxis.dataSet = nullptr;
-    ForgetWritten();
-    for (int p = 0; p < m_plotCount; ++p)
-        PlotAllData(p);
 }

@@ -60,6 +60,7 @@ void CGraphView::HideCursors() {
         cur.SetBool(kCursorVisible, false);
         cur.SetProperty(kCursorPlot, VarI4(0));
     }
+    if (m_barGraph) m_graph.GetAnnotations().Item(1).SetBool(1, false);
     m_cursorCount = 0;
     m_cursorAPlot = -1;
     m_cursorBPlot = -1;
@@ -144,7 +145,10 @@ void CGraphView::UpdateCursorReadout() {
     // A point the data set does not hold (its arrays changed under the plot) reads nothing.
     if (!InRange(a.index, count)) return;
     m_cursorAIndex = a.index;
-    if (m_barGraph) a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
+    if (m_barGraph) {
+        a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
+        HighlightBar(*ds->m_x, *ds->m_y, n, a.index);
+    }
     if (m_cursorCount == 2 && b.plot != n) {
         // Cursor B joins cursor A's plot, at its own index or at the plot's last point.
         if (count == 0) return;

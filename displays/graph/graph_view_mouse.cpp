@@ -92,6 +92,11 @@ ON_COMMAND(3961, OnZoomMode)
 ON_COMMAND(3963, OnCropData)
 ON_COMMAND(4828, OnStatistics)
 ON_COMMAND(2161, OnStatistics)
+ON_COMMAND(2091, OnBarGraph)
+ON_COMMAND(2105, OnYvsXCommand)
+ON_COMMAND(3891, OnViewProperties)
+ON_COMMAND(3903, OnAddGraphToProject)
+ON_COMMAND(2110, ToggleErasePrediction)
 END_MESSAGE_MAP()
 
 void CGraphView::BindControlEvents() {

@@ -6,10 +6,12 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
+#include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
+#include "logger/settings.h"
 
 void CGraphView::OnAddGraphToProject() {
     if (!m_doc) return;
@@ -119,16 +121,44 @@ int CGraphView::ShowDataSet(CDataTreeBrench* ds) {
     return pos;
 }
 
+namespace {
+
+bool IsExternal(const CDataTreeBrench* d) {
+    return (d->m_modelCode == 100 && (d->m_inputKind == 5 || d->m_inputKind == 6)) ||
+           (d->m_modelCode == 0 && (d->m_inputKind == 0 || d->m_inputKind == 1));
+}
+
+}  // namespace
+
+bool CGraphView::SharesSingleAxis(const CDataTreeBrench* d, const CDataTreeBrench* last) {
+    if (!d || !last) return false;
+    if (d->m_inputKind == last->m_inputKind) return true;
+    if (IsTemperatureSensor(d) && IsTemperatureSensor(last)) return true;
+    return IsExternal(d) && d->m_sensorId == last->m_sensorId;
+}
+
 void CGraphView::ShowExperiment(DWORD graphItem) {
     if (!m_doc) return;
     CGraphTreeBrench* g = m_doc->m_graphList.FindByItem(graphItem);
     if (!g) return;
+    if (m_predictMode) {
+        if (ShowMessage(CVarnelDoc::kEndPredictText, 4) != IDYES) return;
+        TogglePredictMode();
+    }
     RefreshGraph(TRUE);
+    if ((g->m_barGraph != 0) != (m_barGraph != 0)) OnBarGraph();
+    const bool single = Settings() && Settings()->m_singleAxis;
     // Records whose data set is gone are left out; their links would point elsewhere.
     int count = 0;
     bool dropped = false;
     for (int i = 0; i < g->m_plotCount && i < kMaxPlots; ++i) {
-        if (!g->m_plots[i].dataSet) {
+        const CDataTreeBrench* d = g->m_plots[i].dataSet;
+        if (!d) {
+            dropped = true;
+            continue;
+        }
+        // One axis: only plots of the first one's kind.
+        if (single && count > 0 && !SharesSingleAxis(d, m_plots[count - 1].dataSet)) {
             dropped = true;
             continue;
         }
@@ -143,6 +173,8 @@ void CGraphView::ShowExperiment(DWORD graphItem) {
     }
     m_xAxis = g->m_xAxis;
     m_yVsX = g->m_yVsX && m_xAxis.dataSet;
+    if (m_frame) m_frame->m_yVsX = m_yVsX ? TRUE : FALSE;
+    if (CMainFrame* main = MainFrame()) main->m_areaAvailable = m_yVsX ? 0 : 1;
     m_barGraph = g->m_barGraph ? 1 : 0;
     for (int p = 0; p < count; ++p)
         PlotAllData(p);
