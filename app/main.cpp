@@ -1,6 +1,10 @@
 #include "app/varnel_app.h"
 
+#include <QCoreApplication>
+
 int main(int argc, char** argv) {
+    // The worksheet browser shares its drawing contexts: set before Qt starts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     CVarnelApp app;
     return platform::RunApplication(app, argc, argv);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/activex/graph_control.h"
 #include "platform/activex/instruments.h"
+#include "platform/activex/web_browser.h"
 #include "platform/ui/dialog.h"
 
 namespace platform {
@@ -11,6 +12,7 @@ void RegisterActiveXControls() {
     RegisterControlClass("CWButton", [] { return std::make_unique<CWButton>(); });
     RegisterControlClass("CWKnob", [] { return std::make_unique<CWKnob>(); });
     RegisterControlClass("CWSlide", [] { return std::make_unique<CWSlide>(); });
+    RegisterControlClass("WebBrowser", [] { return std::make_unique<CWebBrowser>(); });
 }
 
 }  // namespace platform

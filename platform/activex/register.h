@@ -1,6 +1,6 @@
 #pragma once
-// Registers the instrument controls' classes ("CWGraph", "CWButton", "CWKnob", "CWSlide") with the
-// dialog templates. Called once by the program and the tests: a static registrar in a static
+// Registers the controls' classes ("CWGraph", "CWButton", "CWKnob", "CWSlide", "WebBrowser")
+// with the dialog templates. Called once by the program and the tests: a static registrar in a static
 // library could be dropped by the linker.
 
 namespace platform {
