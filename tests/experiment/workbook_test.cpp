@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -283,7 +285,28 @@ TEST_F(WorkbookTest, AWorksheetShowsItsLinksAndBackWork) {
     EXPECT_EQ(opened[0].toString(), "http://example.invalid/x");
     EXPECT_EQ(Web()->title(), "Page A");
     EXPECT_EQ(view->m_worksheetPath, CString(Path("a.htm")));
-    testing_support::SaveTestImage(Web()->grab().toImage(), "workbook_page.png");
+    testing_support::SaveTestImage(frame->GetWidget()->grab().toImage(), "workbook_page");
+
+    // For a person: the same with the notes shown.
+    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_SPLIT_TB, 0, nullptr, nullptr));
+    view->GetNotesEdit()->SetWindowText("The red box is 300 pixels wide.\r\nNext: page B.");
+    ASSERT_TRUE(WaitColour({50, 50}, QColor(255, 0, 0)));
+    testing_support::SaveTestImage(frame->GetWidget()->grab().toImage(), "workbook_notes");
+}
+
+TEST_F(WorkbookTest, AMissingEngineProgramIsToldInTheProcessThatFindsIt) {
+    // The engine reads the variable once, when it starts: a process of its own sees it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    WriteFile(Path("a.htm"), Page("Page A", "#ff0000", ""));
+    EXPECT_EXIT(
+        {
+            qputenv("QTWEBENGINEPROCESS_PATH", "/nowhere/QtWebEngineProcess");
+            Open(Path("a.htm"));
+            const bool told = form->m_browser.Browser()->PaneMessage().str().find(
+                                  "QtWebEngineProcess is not installed") != std::string::npos;
+            std::_Exit(told && view->m_worksheetPath == CString(Path("a.htm")) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST_F(WorkbookTest, AWebArchiveShowsItsPictureAndItsLinkOpensTheFileBesideIt) {
