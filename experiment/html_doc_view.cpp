@@ -98,20 +98,18 @@ int CHtmlDocView::OnCreate(LPCREATESTRUCT cs) {
     return 0;
 }
 
-void CHtmlDocView::OnUpdate(CView* sender, LPARAM hint, CObject* hintObject) {
-    if (!m_updated) {
-        m_updated = true;
-        m_frame = dynamic_cast<CHtmlDocFrame*>(GetParentFrame());
-        if (m_doc) m_doc->m_htmlDocView = this;
-        // The worksheet fills the window; the notes stay hidden until asked for.
-        m_splitter.m_locked = 1;
-        m_splitter.SetRowInfo(0, 1000, 1000);
-        m_splitter.RecalcLayout();
-    }
-    // The panes take their own first update.
+void CHtmlDocView::OnUpdate(CView*, LPARAM, CObject*) {
+    if (m_updated) return;
+    m_updated = true;
+    m_frame = dynamic_cast<CHtmlDocFrame*>(GetParentFrame());
+    if (m_doc) m_doc->m_htmlDocView = this;
+    // The worksheet fills the window; the notes stay hidden until asked for.
+    m_splitter.m_locked = 1;
+    m_splitter.SetRowInfo(0, 1000, 1000);
+    m_splitter.RecalcLayout();
+    // The frame's first update reaches its active view only: the panes take theirs from here.
     for (int row = 0; row < 2; ++row)
-        if (auto* pane = dynamic_cast<CView*>(m_splitter.GetPane(row, 0)))
-            pane->OnUpdate(sender, hint, hintObject);
+        if (auto* pane = dynamic_cast<CView*>(m_splitter.GetPane(row, 0))) pane->OnInitialUpdate();
 }
 
 void CHtmlDocView::OnSize(UINT type, int cx, int cy) {
