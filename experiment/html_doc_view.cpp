@@ -198,9 +198,8 @@ void CHtmlDocView::OnWorksheetNavigated(const CString& path) {
 }
 
 bool CHtmlDocView::CanCopy() const {
-    if (CHtmlFormView* form = GetFormPane();
-        form && form->m_browser.QueryStatusWB(OLECMDID_COPY) ==
-                    (OLECMDF_SUPPORTED | OLECMDF_ENABLED))
+    if (CHtmlFormView* form = GetFormPane(); form && form->m_browser.QueryStatusWB(OLECMDID_COPY) ==
+                                                         (OLECMDF_SUPPORTED | OLECMDF_ENABLED))
         return true;
     if (CEdit* edit = GetNotesEdit()) {
         int start = 0, end = 0;
@@ -212,8 +211,8 @@ bool CHtmlDocView::CanCopy() const {
 
 void CHtmlDocView::Copy() {
     CHtmlFormView* form = GetFormPane();
-    if (form && form->m_browser.QueryStatusWB(OLECMDID_COPY) ==
-                    (OLECMDF_SUPPORTED | OLECMDF_ENABLED)) {
+    if (form &&
+        form->m_browser.QueryStatusWB(OLECMDID_COPY) == (OLECMDF_SUPPORTED | OLECMDF_ENABLED)) {
         form->m_browser.ExecWB(OLECMDID_COPY, OLECMDEXECOPT_DODEFAULT);
         return;
     }

@@ -54,9 +54,7 @@ public:
     BYTE m_locked = 0;
     BOOL SplitRow(int cyBefore) override { return CSplitterWnd::SplitRow(cyBefore); }
     void DeleteRow(int rowDelete) override { CSplitterWnd::DeleteRow(rowDelete); }
-    int HitTest(CPoint point) const override {
-        return m_locked ? 0 : CSplitterWnd::HitTest(point);
-    }
+    int HitTest(CPoint point) const override { return m_locked ? 0 : CSplitterWnd::HitTest(point); }
 };
 
 class CHtmlFormView;

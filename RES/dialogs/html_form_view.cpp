@@ -14,7 +14,7 @@ const DialogTemplate& HtmlFormViewTemplate() {
         {{IDC_WORKSHEET_BROWSER, "WebBrowser", "", 0, 0, 320, 180, WS_TABSTOP},
          {IDC_WORKSHEET_BACK, "CWButton", "mode=picture;stretch=1;picture=pictures/back.xpm", 80,
           184, 26, 13, WS_TABSTOP},
-         {IDC_WORKSHEET_FORWARD, "CWButton",
-          "mode=picture;stretch=1;picture=pictures/forward.xpm", 214, 184, 26, 13, WS_TABSTOP}}};
+         {IDC_WORKSHEET_FORWARD, "CWButton", "mode=picture;stretch=1;picture=pictures/forward.xpm",
+          214, 184, 26, 13, WS_TABSTOP}}};
     return t;
 }

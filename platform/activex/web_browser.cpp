@@ -150,8 +150,7 @@ void RegisterSchemes() {
     for (const char* name : {kScheme, kCidScheme}) {
         QWebEngineUrlScheme scheme(name);
         scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-        scheme.setFlags(QWebEngineUrlScheme::LocalScheme |
-                        QWebEngineUrlScheme::LocalAccessAllowed);
+        scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
         QWebEngineUrlScheme::registerScheme(scheme);
     }
 }
@@ -192,10 +191,10 @@ EngineFacts CurrentEngineFacts() {
     f.sandboxOff = (!off.isEmpty() && off != "0") ||
                    qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
     const QString set = qEnvironmentVariable("QTWEBENGINEPROCESS_PATH");
-    f.processPath = CString(
-        set.isEmpty() ? QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
-                            "/QtWebEngineProcess"
-                      : set);
+    f.processPath =
+        CString(set.isEmpty() ? QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
+                                    "/QtWebEngineProcess"
+                              : set);
     return f;
 }
 
@@ -268,6 +267,8 @@ protected:
         const QString scheme = url.scheme();
         if (scheme == "about" || scheme == "data" || scheme == kCidScheme) return true;
         if (!mainFrame) return scheme == kScheme;
+        // The program's own Navigate, and moves through what was already shown.
+        if (type == NavigationTypeTyped && scheme == kScheme) return true;
         if (type == NavigationTypeBackForward || type == NavigationTypeReload) return true;
         if (scheme == kScheme || url.isLocalFile()) {
             const QString path = LocalPathOf(url);
@@ -382,11 +383,9 @@ bool CWebBrowser::EnsureView() {
                          if (auto* b = dynamic_cast<CWebBrowser*>(self.Window()))
                              b->EngineStopped(code);
                      });
-    QObject::connect(m_view, &QWebEngineView::printFinished, m_view,
-                     [self](bool) {
-                         if (auto* b = dynamic_cast<CWebBrowser*>(self.Window()))
-                             b->m_printing.reset();
-                     });
+    QObject::connect(m_view, &QWebEngineView::printFinished, m_view, [self](bool) {
+        if (auto* b = dynamic_cast<CWebBrowser*>(self.Window())) b->m_printing.reset();
+    });
     return true;
 }
 

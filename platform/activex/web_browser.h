@@ -105,8 +105,9 @@ class CWebBrowser2 : public CActiveXWrapper {
 public:
     using CWnd::Create;
     BOOL Create(const RECT& rect, CWnd* parent, UINT id, DWORD style = WS_CHILD | WS_VISIBLE);
-    void Navigate(const CString& url, const VARIANT* flags = nullptr, const VARIANT* target = nullptr,
-                  const VARIANT* postData = nullptr, const VARIANT* headers = nullptr) const;
+    void Navigate(const CString& url, const VARIANT* flags = nullptr,
+                  const VARIANT* target = nullptr, const VARIANT* postData = nullptr,
+                  const VARIANT* headers = nullptr) const;
     void GoBack() const { InvokeMethod(100); }
     void GoForward() const { InvokeMethod(101); }
     CString GetLocationURL() const { return GetDriver().GetString(211); }

@@ -186,7 +186,8 @@ QByteArray DecodeQuotedPrintable(const QByteArray& in) {
         }
         // A soft line break: "=" at the end of a line.
         qsizetype j = i + 1;
-        while (j < in.size() && (in[j] == ' ' || in[j] == '\t')) ++j;
+        while (j < in.size() && (in[j] == ' ' || in[j] == '\t'))
+            ++j;
         if (j < in.size() && (in[j] == '\n' || in[j] == '\r')) {
             if (in[j] == '\r' && j + 1 < in.size() && in[j + 1] == '\n') ++j;
             i = j;
@@ -218,7 +219,8 @@ bool Parse(const QByteArray& data, Archive& out) {
     QByteArray startId;
     ParseEntity(data, 0, out, &startId);
     for (size_t i = 0; i < out.parts.size() && !startId.isEmpty(); ++i)
-        if (out.parts[i].contentId == QString::fromUtf8(startId)) out.mainIndex = static_cast<int>(i);
+        if (out.parts[i].contentId == QString::fromUtf8(startId))
+            out.mainIndex = static_cast<int>(i);
     if (out.mainIndex < 0)
         for (size_t i = 0; i < out.parts.size(); ++i)
             if (out.parts[i].mimeType == "text/html") {
@@ -262,7 +264,7 @@ Served Serve(const Archive& archive, const QString& archivePath,
             if (loc.scheme().isEmpty() && !part.location.startsWith('/')) {
                 relative = loc.path();
             } else if (absoluteBase) {
-                const QString full = (absoluteBase ? base.resolved(loc) : loc)
+                const QString full = base.resolved(loc)
                                          .adjusted(QUrl::RemoveQuery | QUrl::RemoveFragment)
                                          .toString(QUrl::FullyEncoded);
                 if (full.startsWith(baseFolder))

@@ -53,7 +53,8 @@ QByteArray Page(const char* title, const char* colour, const char* links) {
     return QByteArray("<html><head><title>") + title +
            "</title></head><body style='margin:0'><div style='width:300px;height:150px;"
            "background:" +
-           colour + "'></div>" + links + "<div style='height:2000px'></div><p id='part2'>end</p>"
+           colour + "'></div>" + links +
+           "<div style='height:2000px'></div><p id='part2'>end</p>"
            "</body></html>";
 }
 
@@ -175,9 +176,11 @@ TEST(WebArchive, PartsAreDecodedAndLaidOutBesideTheArchive) {
         "Content-Location: file:///C:/Lessons/lesson.htm\r\n"
         "Content-Transfer-Encoding: quoted-printable\r\n"
         "Content-Type: text/html; charset=\"windows-1252\"\r\n\r\n"
-        "<html><head><meta http-equiv=3DContent-Type content=3D\"text/html; charset=3Dwindows-12=\r\n"
+        "<html><head><meta http-equiv=3DContent-Type content=3D\"text/html; "
+        "charset=3Dwindows-12=\r\n"
         "52\"><title>Lesson</title></head><body><img src=3D\"lesson_files/image001.png\">=\r\n"
-        "<img src=3D\"file:///C:/Lessons/lesson_files/image001.png\"> 25 =B0C <a href=3D\"a.htm\">a</a>"
+        "<img src=3D\"file:///C:/Lessons/lesson_files/image001.png\"> 25 =B0C <a "
+        "href=3D\"a.htm\">a</a>"
         "</body></html>\r\n"
         "------=_NextPart_01\r\n"
         "Content-Location: file:///C:/Lessons/lesson_files/image001.png\r\n"
@@ -193,14 +196,14 @@ TEST(WebArchive, PartsAreDecodedAndLaidOutBesideTheArchive) {
     EXPECT_EQ(archive.mainIndex, 0);
     EXPECT_EQ(archive.parts[1].body, png);
     EXPECT_EQ(archive.parts[1].contentId, "image001@01D0");
-    const auto served = platform::mht::Serve(archive, "/w/lesson.mht", [](const QString& p) {
-        return "worksheet:" + p;
-    });
+    const auto served = platform::mht::Serve(archive, "/w/lesson.mht",
+                                             [](const QString& p) { return "worksheet:" + p; });
     ASSERT_EQ(served.parts.size(), 1u);
     EXPECT_EQ(served.parts[0].path, "/w/lesson_files/image001.png");
     const QString html = QString::fromUtf8(served.html);
     EXPECT_TRUE(html.contains("<title>Lesson</title>")) << html.toStdString();
-    EXPECT_TRUE(html.contains("src=\"worksheet:/w/lesson_files/image001.png\"")) << html.toStdString();
+    EXPECT_TRUE(html.contains("src=\"worksheet:/w/lesson_files/image001.png\""))
+        << html.toStdString();
     EXPECT_TRUE(html.contains("25 \u00B0C")) << html.toStdString();
     EXPECT_FALSE(html.contains("charset=windows"));
 
@@ -217,9 +220,8 @@ TEST(WebArchive, PartsAreDecodedAndLaidOutBesideTheArchive) {
         "Content-Transfer-Encoding: base64\n\n" +
         png.toBase64() + "\n--B--\n";
     ASSERT_TRUE(platform::mht::Parse(web, archive));
-    const auto fromWeb = platform::mht::Serve(archive, "/w/saved.mht", [](const QString& p) {
-        return "worksheet:" + p;
-    });
+    const auto fromWeb = platform::mht::Serve(archive, "/w/saved.mht",
+                                              [](const QString& p) { return "worksheet:" + p; });
     ASSERT_EQ(fromWeb.parts.size(), 2u);
     EXPECT_EQ(fromWeb.parts[0].path, "/w/img/p.png");
     EXPECT_EQ(fromWeb.parts[1].path, "/w/saved.mht_files/2/q.png");
@@ -269,7 +271,8 @@ TEST_F(WorkbookTest, AWorksheetShowsItsLinksAndBackWork) {
 
     // The anchor: the same worksheet, the fragment in the location only.
     Click({260, 180});
-    ASSERT_TRUE(WaitFor([&] { return form->m_browser.GetLocationURL().str().ends_with("#part2"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return form->m_browser.GetLocationURL().str().ends_with("#part2"); }));
     EXPECT_EQ(view->m_worksheetPath, CString(Path("a.htm")));
 
     // A link off the machine goes to the desktop; the pane stays.
@@ -320,8 +323,9 @@ TEST_F(WorkbookTest, AWebArchiveShowsItsPictureAndItsLinkOpensTheFileBesideIt) {
         "Content-Type: multipart/related; boundary=\"XX\"\r\n\r\n--XX\r\n"
         "Content-Location: file:///C:/Lessons/lesson.htm\r\n"
         "Content-Transfer-Encoding: quoted-printable\r\nContent-Type: text/html\r\n\r\n" +
-        html + "\r\n--XX\r\nContent-Location: file:///C:/Lessons/lesson_files/image001.png\r\n"
-               "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n" +
+        html +
+        "\r\n--XX\r\nContent-Location: file:///C:/Lessons/lesson_files/image001.png\r\n"
+        "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n" +
         Png(Qt::blue).toBase64() +
         "\r\n--XX\r\nContent-ID: <pic2@x>\r\nContent-Transfer-Encoding: base64\r\n"
         "Content-Type: image/png\r\n\r\n" +
@@ -347,8 +351,8 @@ TEST_F(WorkbookTest, CopyTakesThePanesSelectionAndPrintMakesAPdf) {
     ASSERT_TRUE(WaitFor([&] { return view->CanCopy(); }));
     QApplication::clipboard()->clear();
     ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_COPY, 0, nullptr, nullptr));
-    ASSERT_TRUE(WaitFor(
-        [&] { return QApplication::clipboard()->text().contains("Worksheet words"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return QApplication::clipboard()->text().contains("Worksheet words"); }));
 
     // With the worksheet's selection cleared, the notes' selection is copied.
     form->m_browser.ExecWB(OLECMDID_CLEARSELECTION, OLECMDEXECOPT_DODEFAULT);
@@ -385,8 +389,8 @@ TEST_F(WorkbookTest, CopyTakesThePanesSelectionAndPrintMakesAPdf) {
 TEST_F(WorkbookTest, PagesFetchNothingFromTheNetwork) {
     QTcpServer listener;
     ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
-    const QByteArray img = "<img src='http://127.0.0.1:" +
-                           QByteArray::number(listener.serverPort()) + "/p.png'>";
+    const QByteArray img =
+        "<img src='http://127.0.0.1:" + QByteArray::number(listener.serverPort()) + "/p.png'>";
     WriteFile(Path("net.htm"), Page("Net", "#ff0000", img));
     Open(Path("net.htm"));
     ASSERT_TRUE(WaitShown("Net"));
