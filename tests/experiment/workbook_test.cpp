@@ -455,7 +455,8 @@ TEST_F(WorkbookTest, TheSplitterShowsAndHidesTheNotes) {
     splitter.GetRowInfo(0, cur, min);
     EXPECT_GE(cur, 500);
 
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_SPLIT_TB, 0, nullptr, nullptr));
+    // The toolbar's button, through the frame and its view to the document.
+    ASSERT_TRUE(frame->OnCmdMsg(ID_WORKBOOK_SPLIT_TB, 0, nullptr, nullptr));
     splitter.GetRowInfo(0, cur, min);
     EXPECT_EQ(cur, 350);
     EXPECT_TRUE(frame->m_notesShown);
