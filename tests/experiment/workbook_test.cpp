@@ -314,7 +314,7 @@ TEST_F(WorkbookTest, AMissingEngineProgramIsToldInTheProcessThatFindsIt) {
 
 TEST_F(WorkbookTest, AWebArchiveShowsItsPictureAndItsLinkOpensTheFileBesideIt) {
     const QByteArray html =
-        "<html><head><title>Archive</title></head><body style=3D'margin:0'>"
+        "<html><head><title>Archive 25 =B0C</title></head><body style=3D'margin:0'>"
         "<img src=3D\"lesson_files/image001.png\" style=3D'width:200px;height:100px'>"
         "<img src=3D\"cid:pic2@x\" style=3D'width:200px;height:100px'>=\r\n"
         "<a href=3D\"file:///C:/Lessons/a.htm\" style=3D'display:block;font-size:30px'>next</a>"
@@ -322,7 +322,8 @@ TEST_F(WorkbookTest, AWebArchiveShowsItsPictureAndItsLinkOpensTheFileBesideIt) {
     const QByteArray mht =
         "Content-Type: multipart/related; boundary=\"XX\"\r\n\r\n--XX\r\n"
         "Content-Location: file:///C:/Lessons/lesson.htm\r\n"
-        "Content-Transfer-Encoding: quoted-printable\r\nContent-Type: text/html\r\n\r\n" +
+        "Content-Transfer-Encoding: quoted-printable\r\n"
+        "Content-Type: text/html; charset=windows-1252\r\n\r\n" +
         html +
         "\r\n--XX\r\nContent-Location: file:///C:/Lessons/lesson_files/image001.png\r\n"
         "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n" +
@@ -333,7 +334,7 @@ TEST_F(WorkbookTest, AWebArchiveShowsItsPictureAndItsLinkOpensTheFileBesideIt) {
     WriteFile(Path("lesson.mht"), mht);
     WriteFile(Path("a.htm"), Page("Page A", "#ff0000", ""));
     Open(Path("lesson.mht"));
-    ASSERT_TRUE(WaitShown("Archive"));
+    ASSERT_TRUE(WaitShown(QString::fromUtf8("Archive 25 \u00B0C")));
     ASSERT_TRUE(WaitColour({50, 50}, QColor(0, 0, 255)));
     ASSERT_TRUE(WaitColour({250, 50}, QColor(0, 255, 0)));
     EXPECT_EQ(view->m_worksheetPath, CString(Path("lesson.mht")));
