@@ -104,6 +104,8 @@ public:
             return;
         }
         mht::Served served = mht::Serve(archive, path, &AddressOfPath);
+        // Only the archive shown is kept: its page is asked for again before its parts are.
+        Parts() = ArchiveParts();
         for (mht::ServedPart& part : served.parts) {
             if (!part.contentId.isEmpty()) Parts().pathById[part.contentId] = part.path;
             const QString at = part.path;
