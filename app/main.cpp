@@ -1,7 +1,11 @@
 #include "app/varnel_app.h"
 #include "platform/media/player_engine.h"
 
+#include <QCoreApplication>
+
 int main(int argc, char** argv) {
+    // The worksheet browser shares its drawing contexts: set before Qt starts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     media::SelectPlayerBackend();
     CVarnelApp app;
     return platform::RunApplication(app, argc, argv);

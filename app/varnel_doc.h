@@ -281,6 +281,14 @@ public:
     void OnSpareToggle();
     void OnNothing() {}
     void OnUpdateWorkbookCopy(CCmdUI* ui);
+    // Workbook: Open Worksheet (2097; 3856 shows the workbook first), Split view (2098, 2117),
+    // Print worksheet (2126), Copy (2128), Paste (2129).
+    void OnOpenWorksheetTb();
+    void OnOpenWorksheet();
+    void OnWorkbookSplitView();
+    void OnWorkbookPrint();
+    void OnWorkbookCopy();
+    void OnWorkbookPaste();
     void OnLoggerSetup() { ToggleTimingMode(TRUE); }
     void OnTimingWizard();
     void OnSingleAxis();

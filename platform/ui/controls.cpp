@@ -420,6 +420,17 @@ QPlainTextEdit* CEdit::Multi() const {
     return qobject_cast<QPlainTextEdit*>(GetWidget());
 }
 
+LRESULT CEdit::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COPY || msg == WM_PASTE) {
+        if (QPlainTextEdit* m = Multi())
+            msg == WM_COPY ? m->copy() : m->paste();
+        else if (QLineEdit* l = Line())
+            msg == WM_COPY ? l->copy() : l->paste();
+        return 0;
+    }
+    return CWnd::DefWindowProc(msg, wParam, lParam);
+}
+
 void CEdit::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
     // Windows edits break lines at CR LF; the widgets want a plain LF.

@@ -60,6 +60,9 @@ public:
     void SetLimitText(UINT max);
     void LimitText(int max = 0) { SetLimitText(static_cast<UINT>(max)); }
     int GetLineCount() const;
+    void Copy() { SendMessage(WM_COPY); }
+    void Paste() { SendMessage(WM_PASTE); }
+    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // The edit's own handling of a key.
     void OnKeyDown(UINT vk, UINT repeat, UINT flags) override;

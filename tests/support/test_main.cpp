@@ -26,6 +26,11 @@ class LeftoverDrain : public ::testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The worksheet browser shares its drawing contexts: set before Qt starts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // As root the web engine starts only without its sandbox; the tests load only their own pages.
+    if (getuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // CTest's discovery runs the binaries without the test environment.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
