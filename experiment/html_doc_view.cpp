@@ -1,5 +1,7 @@
 #include "experiment/html_doc_view.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QToolBar>
 
 #include "RES/workbook_toolbars.h"
@@ -55,9 +57,22 @@ CString CHtmlDocView::LaunchFilePath(const CString& worksheetPath, BOOL qk) {
     return ::LaunchFilePath(worksheetPath, qk ? 1 : 0);
 }
 
-BOOL CHtmlDocView::LaunchFileExists(CString& path, BOOL qk) {
-    path = LaunchFilePath(path, qk);
-    return platform::FileExists(path) ? TRUE : FALSE;
+BOOL CHtmlDocView::LaunchFileExists(CString worksheetPath, BOOL qk, CString* launchPath) {
+    const QString wanted = LaunchFilePath(worksheetPath, qk).ToQString();
+    QString found;
+    if (QFileInfo(wanted).isFile()) {
+        found = wanted;
+    } else {
+        const QFileInfo info(wanted);
+        const QStringList names = info.dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QString& name : names)
+            if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0) {
+                found = info.dir().filePath(name);
+                break;
+            }
+    }
+    if (launchPath) *launchPath = found.isEmpty() ? CString() : CString(found);
+    return found.isEmpty() ? FALSE : TRUE;
 }
 
 void CHtmlDocView::SetLaunchFile(BOOL found, const CString& path) {

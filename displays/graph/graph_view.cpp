@@ -108,6 +108,7 @@ void CGraphView::ResetPlotSettings() {
         m_plots[i].yMin = 9999999.0;
         m_plots[i].yMax = -99999999.0;
     }
+    ResetLivePlots();
 }
 
 void CGraphView::Attach(CVarnelDoc* doc, CGraphFrame* frame) {

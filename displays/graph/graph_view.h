@@ -189,6 +189,30 @@ public:
     void EnableGraphCommands(BOOL enable);
     // Flips the settings' single-axis flag (saved at once) and clears the graph.
     void ToggleSingleAxisMode();
+    // ---- the plots a run start adds itself (graph_view_launch.cpp)
+    // One plot a worksheet launch prepared: the run's channel and the look it takes.
+    struct LivePlotStruct {
+        SHORT position = 0;  // the sensor's position among the run's channels
+        GraphLinesInfoStruct line;
+        LONG autoScale = 1;
+        double minimum = 9999999.0;  // with the maximum below: no range yet
+        double maximum = -99999999.0;
+    };
+    // Bar graph (2091): the graph shows one data set as bars, or leaves that mode.
+    void OnBarGraph();
+    // At a run's start with launch plots pending: the run's channels that the live records name,
+    // with their look; a channel the run lacks is told once.
+    void AddLaunchPlots();
+    // No live plots: the records take the settings' display slots again.
+    void ResetLivePlots();
+    static constexpr const char* kMissingSensorsText =
+        "Missing external sensors. Please connect sensors according to workbook";
+    LivePlotStruct m_livePlots[kMaxPlots];
+    SHORT m_livePlotCount = 0;
+    LONG m_liveYvsX = 0;
+    LivePlotStruct m_liveXAxis;
+    BYTE m_xAxisIsSensor = 0;
+    SHORT m_singleGraphSelection = 0;
     // The control's title; a saved graph takes it as its name, in the data map too.
     void SetGraphTitle(const CString& title);
 
