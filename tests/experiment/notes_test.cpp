@@ -135,6 +135,9 @@ TEST_F(Notes, SaveAsksOnceAndOpenGivesTheTextBack) {
     EXPECT_EQ(notes.GetEdit().GetWindowText(), "a\r\nb\r\nc");
     EXPECT_TRUE(workbookFrame->m_notesShown);
     EXPECT_TRUE(frame->m_splitViewOn);
+    notes.MoveWindow(0, 0, 400, 150);
+    testing_support::SaveTestImage(testing_support::RenderWidget(notes.GetWidget()),
+                                   "workbook_notes.png");
 
     // New text: empty, no file, the pane shown; the next save asks again.
     Command(ID_WORKBOOK_NEW_TEXT);
