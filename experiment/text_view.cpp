@@ -109,8 +109,7 @@ BOOL CTextView::LoadText() {
     try {
         CFile file(path, CFile::modeRead | CFile::typeBinary);
         const ULONGLONG length = file.GetLength();
-        if (length > kMaxNotesFile)
-            throw CFileException(CFileException::invalidFile, EFBIG, path);
+        if (length > kMaxNotesFile) throw CFileException(CFileException::invalidFile, EFBIG, path);
         bytes.resize(static_cast<size_t>(length));
         UINT got = 0;
         while (got < bytes.size()) {
@@ -137,10 +136,10 @@ CString CTextView::WrapLine(CString& text, int width) {
 }
 
 void CTextView::PrintText() {
-    CPrintDialog dialog(FALSE,
-                        PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE |
-                            PD_NOSELECTION,
-                        this);
+    CPrintDialog dialog(
+        FALSE,
+        PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE | PD_NOSELECTION,
+        this);
     const CString text = m_edit.GetWindowText();
     if (dialog.DoModal() != IDOK) return;
     CDC dc;
@@ -167,8 +166,7 @@ std::vector<int> CTextView::PrintPages(CDC& dc, CString text) {
                     DEFAULT_CHARSET, OUT_STROKE_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY,
                     FF_ROMAN, "Times New Roman");
     CFont* oldFont = dc.SelectObject(&font);
-    CRect area(scaled(500, sx), scaled(450, sy), width - scaled(500, sx),
-               height - scaled(450, sy));
+    CRect area(scaled(500, sx), scaled(450, sy), width - scaled(500, sx), height - scaled(450, sy));
     std::vector<int> pages;
     CString block;
     int count = 0;

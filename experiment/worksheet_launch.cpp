@@ -179,7 +179,8 @@ void CHtmlDocView::OnLaunch() {
                     }
                 }
                 mask = static_cast<BYTE>(mask | qkBit);
-                if (setup && SwitchOfBit(bit) >= 0) setup->GetSwitch(SwitchOfBit(bit)).SetValue(true);
+                if (setup && SwitchOfBit(bit) >= 0)
+                    setup->GetSwitch(SwitchOfBit(bit)).SetValue(true);
                 ++count;
             } else {
                 mask = static_cast<BYTE>(mask + bit);

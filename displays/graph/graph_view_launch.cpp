@@ -40,10 +40,9 @@ void CGraphView::AddLaunchPlots() {
     bool missing = false;
     for (int i = 0; i < m_livePlotCount && i < kMaxPlots; ++i) {
         const LivePlotStruct& live = m_livePlots[i];
-        CDataTreeBrench* dataSet =
-            live.position >= 0 && live.position < m_doc->m_currentRunCount
-                ? m_doc->m_currentRun[live.position]
-                : nullptr;
+        CDataTreeBrench* dataSet = live.position >= 0 && live.position < m_doc->m_currentRunCount
+                                       ? m_doc->m_currentRun[live.position]
+                                       : nullptr;
         if (!dataSet) {
             missing = true;
             continue;
@@ -51,7 +50,8 @@ void CGraphView::AddLaunchPlots() {
         BOOL tableChanged = FALSE;
         const SHORT p =
             AddPlot(dataSet, static_cast<WORD>(live.position), FALSE, tableChanged, TRUE, -1);
-        if (tableChanged && m_doc->GetTableView()) m_doc->GetTableView()->AddDataSetColumns(dataSet);
+        if (tableChanged && m_doc->GetTableView())
+            m_doc->GetTableView()->AddDataSetColumns(dataSet);
         if (p < 0 || p >= m_plotCount || m_plots[p].dataSet != dataSet) continue;
         PlotRecordStruct& r = m_plots[p];
         r.pointsShown = 0;
@@ -64,6 +64,5 @@ void CGraphView::AddLaunchPlots() {
         ApplyYAxisSettings(p);
     }
     // The run starts in the logger's timer path: the user is told once it has returned.
-    if (missing)
-        platform::MessageLoop::Current().Post([] { ShowMessage(kMissingSensorsText, 0); });
+    if (missing) platform::MessageLoop::Current().Post([] { ShowMessage(kMissingSensorsText, 0); });
 }

@@ -46,9 +46,9 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("<html><body>Lesson</body></html>");
         f.close();
-        ASSERT_TRUE(LessonFile(qk, rate, length)
-                        .SaveToFile(env.File(qk ? "Lesson.qdr" : "Lesson.hdr"),
-                                    CLaunchHeader::kGraph));
+        ASSERT_TRUE(
+            LessonFile(qk, rate, length)
+                .SaveToFile(env.File(qk ? "Lesson.qdr" : "Lesson.hdr"), CLaunchHeader::kGraph));
         // As the browser pane reports a page it shows.
         workbook.m_worksheetPath = page;
     }

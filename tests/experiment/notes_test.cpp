@@ -35,7 +35,9 @@ void WriteFile(const CString& path, const std::string& bytes) {
 }
 
 TEST(NotesFile, TheEditsTextComesBackExactlyAndForeignFilesLoseNothing) {
-    for (const char* text : {"", "a", "a\r\nb", "a\r\nb\r\n", "\r\n\r\n", "\xC2\xB0" "C \xC3\xA9"}) {
+    for (const char* text : {"", "a", "a\r\nb", "a\r\nb\r\n", "\r\n\r\n",
+                             "\xC2\xB0"
+                             "C \xC3\xA9"}) {
         const std::string bytes = notes_text::ToFileBytes(text);
         EXPECT_EQ(notes_text::FromFileBytes(bytes), CString(text)) << text;
     }
@@ -49,7 +51,11 @@ TEST(NotesFile, TheEditsTextComesBackExactlyAndForeignFilesLoseNothing) {
         {"CR LF", "one\r\ntwo", "one\r\ntwo"},
         {"LF", "one\ntwo\n", "one\r\ntwo\r\n"},
         {"lone CR", "one\rtwo\r\rthree", "one\r\ntwo\r\n\r\nthree"},
-        {"Windows-1252", "20\xB0" "C", "20\xC2\xB0" "C"},
+        {"Windows-1252",
+         "20\xB0"
+         "C",
+         "20\xC2\xB0"
+         "C"},
         {"UTF-8 with BOM", "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\n", "\xC3\xA9t\xC3\xA9\r\n"},
     };
     for (const auto& f : files)
@@ -118,10 +124,14 @@ TEST_F(Notes, SaveAsksOnceAndOpenGivesTheTextBack) {
     ASSERT_TRUE(workbookFrame);
     EXPECT_EQ(doc->m_textView, &notes);
     const CString path = env.File("notes.txt");
-    notes.GetEdit().SetWindowText("First line\r\n20 \xC2\xB0" "C\r\n");
+    notes.GetEdit().SetWindowText(
+        "First line\r\n20 \xC2\xB0"
+        "C\r\n");
     modals.ExpectFileDialog(path);
     Command(ID_WORKBOOK_SAVE_TEXT_TB);
-    EXPECT_EQ(ReadFile(path), "First line\r\r\n20 \xC2\xB0" "C\r\r\n");
+    EXPECT_EQ(ReadFile(path),
+              "First line\r\r\n20 \xC2\xB0"
+              "C\r\r\n");
     EXPECT_EQ(notes.m_textPath, path);
     // The second save writes the same file without asking.
     notes.GetEdit().SetWindowText("Changed");
