@@ -12,6 +12,9 @@ std::string ToFileBytes(const CString& editText) {
     const std::string in = editText.str();
     std::string out;
     out.reserve(in.size() + in.size() / 16);
+    // Notes that begin with the byte order mark's character keep it: the reader takes one mark
+    // off.
+    if (in.rfind("\xEF\xBB\xBF", 0) == 0) out = "\xEF\xBB\xBF";
     for (char c : in) {
         if (c == '\n') out += '\r';
         out += c;

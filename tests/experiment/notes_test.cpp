@@ -35,7 +35,7 @@ void WriteFile(const CString& path, const std::string& bytes) {
 }
 
 TEST(NotesFile, TheEditsTextComesBackExactlyAndForeignFilesLoseNothing) {
-    for (const char* text : {"", "a", "a\r\nb", "a\r\nb\r\n", "\r\n\r\n",
+    for (const char* text : {"", "a", "a\r\nb", "a\r\nb\r\n", "\r\n\r\n", "\xEF\xBB\xBFmark",
                              "\xC2\xB0"
                              "C \xC3\xA9"}) {
         const std::string bytes = notes_text::ToFileBytes(text);
