@@ -95,7 +95,7 @@ TEST_F(LaunchRun, AQkLessonLaunchesAndTheRunFollowsIt) {
     }
     EXPECT_TRUE(PlotsShowTheirSamples());
     testing_support::SaveTestImage(testing_support::RenderWidget(graph.GetWidget()),
-                                   "launch_run_graph.png");
+                                   "launch_run_graph");
 }
 
 TEST_F(LaunchRun, ABasicLessonSendsItsMaskToTheLogger) {

@@ -147,7 +147,7 @@ TEST_F(Notes, SaveAsksOnceAndOpenGivesTheTextBack) {
     EXPECT_TRUE(frame->m_splitViewOn);
     notes.MoveWindow(0, 0, 400, 150);
     testing_support::SaveTestImage(testing_support::RenderWidget(notes.GetWidget()),
-                                   "workbook_notes.png");
+                                   "workbook_notes");
 
     // New text: empty, no file, the pane shown; the next save asks again.
     Command(ID_WORKBOOK_NEW_TEXT);
