@@ -102,6 +102,8 @@ TEST_F(Launch, AQkGraphFileSetsTheSetUpAndPlotsAndSendsNothing) {
     Save(GraphFile(true), CLaunchHeader::kGraph, true);
     graph.m_barGraph = 1;
     Launch_();
+    EXPECT_EQ(workbook.m_worksheetPath, env.File("Lesson.htm"));
+    EXPECT_EQ(workbook.m_launchPath, env.File("Lesson.qdr"));
     EXPECT_EQ(setup.m_sensorMask, 35);
     EXPECT_EQ(logger.GetMask(), 35);
     EXPECT_EQ(setup.m_selectedCount, 3);
