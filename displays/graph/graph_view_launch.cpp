@@ -32,11 +32,6 @@ void CGraphView::AddLaunchPlots() {
     if (!m_doc) return;
     const WORD recordingMode = Settings() ? Settings()->m_recordingMode : 1;
     if (recordingMode != 2) RefreshGraph(TRUE);
-    if (!m_xAxisIsSensor && !m_liveXAxis.autoScale && m_liveXAxis.minimum < m_liveXAxis.maximum) {
-        m_xAxis.yAutoscale = 0;
-        m_xAxis.yMin = m_liveXAxis.minimum;
-        m_xAxis.yMax = m_liveXAxis.maximum;
-    }
     bool missing = false;
     for (int i = 0; i < m_livePlotCount && i < kMaxPlots; ++i) {
         const LivePlotStruct& live = m_livePlots[i];
