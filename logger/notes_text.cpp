@@ -65,7 +65,11 @@ CString FromFileBytes(const std::string& bytes) {
 
 CString WrapLine(CString& text, int width) {
     width = std::max(width, 1);
-    QString rest = text.ToQString();
+    // A byte order mark's character at the front is text here, not a mark to skip.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    const std::string bytes = text.str();
+    QString rest = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     QString line;
     for (;;) {
         const qsizetype n = rest.indexOf(u'\n');
