@@ -335,6 +335,13 @@ public:
     void OnLaunchSettings(BYTE model);
     void OnLaunchSettingsBasic() { OnLaunchSettings(0); }
     void OnLaunchSettingsQK() { OnLaunchSettings(1); }
+    // Workbook > Launch (2112, 2113): the workbook view applies the worksheet's launch file.
+    void OnWorkbookLaunch();
+    // The notes pane's commands (varnel_doc_notes.cpp); nothing without the pane.
+    void OnNewTextDocument();
+    void OnOpenTextDocument();
+    void OnSaveTextDocument();
+    void OnPrintText();
 
     // ---- File > Import CSV File
     static constexpr const char* kNoDataColumnsText = "The file holds no data columns.";

@@ -13,12 +13,21 @@ void CVarnelDoc::OnLaunchSettings(BYTE model) {
     CLaunchSettingsDialog dialog(MainFrame());
     dialog.SetSensorTable(m_settings->m_sensorTypes, m_settings->m_externalSensor1,
                           m_settings->m_externalSensor2);
-    dialog.SetLaunchPath(CHtmlDocView::LaunchFilePath(workbook->m_worksheetPath, model));
+    // An existing file keeps its own name, whatever the case of its letters.
+    CString launchPath;
+    if (!CHtmlDocView::LaunchFileExists(workbook->m_worksheetPath, model, &launchPath))
+        launchPath = CHtmlDocView::LaunchFilePath(workbook->m_worksheetPath, model);
+    dialog.SetLaunchPath(launchPath);
     dialog.SetDocument(this);
     dialog.SetModel(model);
     if (dialog.DoModal() != IDOK) return;
     // Launch follows the logger that is connected, whichever model the file was made for.
-    CString path = workbook->m_worksheetPath;
-    const BOOL found = CHtmlDocView::LaunchFileExists(path, m_logger->IsQKModel() ? TRUE : FALSE);
+    CString path;
+    const BOOL found = CHtmlDocView::LaunchFileExists(workbook->m_worksheetPath,
+                                                      m_logger->IsQKModel() ? TRUE : FALSE, &path);
     workbook->SetLaunchFile(found, path);
+}
+
+void CVarnelDoc::OnWorkbookLaunch() {
+    if (CHtmlDocView* workbook = GetHtmlDocView()) workbook->OnLaunch();
 }

@@ -223,8 +223,9 @@ void CVarnelDoc::OnLoggerAnswered() {
     if (model != s_lastModel) {
         s_lastModel = model;
         if (m_htmlDocView && !m_htmlDocView->m_worksheetPath.IsEmpty()) {
-            CString launch = m_htmlDocView->m_worksheetPath;
-            const BOOL found = CHtmlDocView::LaunchFileExists(launch, model ? TRUE : FALSE);
+            CString launch;
+            const BOOL found = CHtmlDocView::LaunchFileExists(m_htmlDocView->m_worksheetPath,
+                                                              model ? TRUE : FALSE, &launch);
             m_htmlDocView->SetLaunchFile(found, launch);
         }
         if (CMainFrame* frame = MainFrame()) frame->m_loggerModel = model;

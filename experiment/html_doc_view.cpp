@@ -1,5 +1,7 @@
 #include "experiment/html_doc_view.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QToolBar>
 #include <QUrl>
 
@@ -183,8 +185,8 @@ void CHtmlDocView::OpenWorksheet() {
     m_worksheetPath = path;
     if (m_doc->m_mainFrame) m_doc->m_mainFrame->m_launchSettingsAvailable = TRUE;
     if (CHtmlDocFrame* frame = Frame()) frame->m_worksheetPrintable = TRUE;
-    CString launch = path;
-    const BOOL found = LaunchFileExists(launch, IsQK());
+    CString launch;
+    const BOOL found = LaunchFileExists(path, IsQK(), &launch);
     SetLaunchFile(found, launch);
 }
 
@@ -192,8 +194,8 @@ void CHtmlDocView::OnWorksheetNavigated(const CString& path) {
     if (CHtmlFormView* form = GetFormPane()) form->m_worksheetPath = path;
     m_worksheetPath = path;
     if (CHtmlDocFrame* frame = Frame()) frame->m_worksheetPrintable = TRUE;
-    CString launch = path;
-    const BOOL found = LaunchFileExists(launch, IsQK());
+    CString launch;
+    const BOOL found = LaunchFileExists(path, IsQK(), &launch);
     SetLaunchFile(found, launch);
 }
 
@@ -227,9 +229,22 @@ CString CHtmlDocView::LaunchFilePath(const CString& worksheetPath, BOOL qk) {
     return ::LaunchFilePath(worksheetPath, qk ? 1 : 0);
 }
 
-BOOL CHtmlDocView::LaunchFileExists(CString& path, BOOL qk) {
-    path = LaunchFilePath(path, qk);
-    return platform::FileExists(path) ? TRUE : FALSE;
+BOOL CHtmlDocView::LaunchFileExists(CString worksheetPath, BOOL qk, CString* launchPath) {
+    const QString wanted = LaunchFilePath(worksheetPath, qk).ToQString();
+    QString found;
+    if (QFileInfo(wanted).isFile()) {
+        found = wanted;
+    } else {
+        const QFileInfo info(wanted);
+        const QStringList names = info.dir().entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QString& name : names)
+            if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0) {
+                found = info.dir().filePath(name);
+                break;
+            }
+    }
+    if (launchPath) *launchPath = found.isEmpty() ? CString() : CString(found);
+    return found.isEmpty() ? FALSE : TRUE;
 }
 
 void CHtmlDocView::SetLaunchFile(BOOL found, const CString& path) {

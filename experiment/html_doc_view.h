@@ -14,6 +14,7 @@ class CVarnelDoc;
 class CCmdUI;
 class CEdit;
 class CTextView;
+class CLaunchHeader;
 
 class CHtmlDocFrame : public CChildFrame {
     DECLARE_DYNCREATE(CHtmlDocFrame)
@@ -85,10 +86,12 @@ class CHtmlDocView : public CView {
     CEdit* GetNotesEdit() const;
 
     // The launch file beside a worksheet: its name's own suffix replaced by "qdr" for the QK
-    // model or "hdr" for the basic one (added when the name has none).
+    // model or "hdr" for the basic one (added when the name has none). A new file's name.
     static CString LaunchFilePath(const CString& worksheetPath, BOOL qk);
-    // Turns `path` into its launch file's path; true when that file exists.
-    static BOOL LaunchFileExists(CString& path, BOOL qk);
+    // Whether the worksheet has a launch file for the model; its name may differ from
+    // LaunchFilePath's in case only (worksheets come from Windows folders). `launchPath` gets the
+    // file's path, or "" when there is none.
+    static BOOL LaunchFileExists(CString worksheetPath, BOOL qk, CString* launchPath = nullptr);
     // Found: keeps the path and enables Launch on the frame and the main frame; otherwise empties
     // it and disables both.
     void SetLaunchFile(BOOL found, const CString& path);
@@ -104,6 +107,28 @@ private:
     CMySplitter m_splitter;
     CHtmlDocFrame* m_frame = nullptr;
     bool m_updated = false;
+
+    // ---- worksheet launch (worksheet_launch.cpp)
+public:
+    static constexpr const char* kForQKText = "The launch file is for Dorvik QK";
+    static constexpr const char* kForBasicText = "The launch file is for Dorvik";
+    static constexpr const char* kConnectExternal1Text = "Please connect external sensor 1";
+    static constexpr const char* kConnectExternal2Text = "Please connect external sensor 2";
+    // Ours: %s the file's name, then why it cannot be read.
+    static constexpr const char* kUnreadableLaunchText =
+        "The launch file \"%s\" cannot be read: %s.";
+
+    // Applies the launch file beside the worksheet to the logger and the displays; the run is
+    // left to the user.
+    void OnLaunch();
+    // The graph kind's plots for the next run, from the file's sensor records.
+    void ApplyLaunchPlots(const CLaunchHeader& header);
+    // Sensor record 0..6's basic mask bit; 0 for another record.
+    static BYTE ChannelSensorBit(int record);
+    // The bit's position among the file's selected sensors, or -1.
+    static int FindSensorPosition(const CLaunchHeader& header, BYTE bit);
+    // The worksheet loses its selection (the notes took the focus).
+    void ClearWorksheetSelection();
 };
 
 class CHtmlFormView : public CFormView, public CEventSinkHost {

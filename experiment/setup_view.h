@@ -77,6 +77,8 @@ public:
     short m_savedRateIndex = 0;
     short m_savedTimeIndex = 0;
     short m_selectedCount = 0;
+    // The last worksheet launch was a meter (snapshot) one.
+    BYTE m_snapshotLaunch = 0;
     // The meter view's last calls: the meter shown (-1 none), whether the switches choose one
     // meter's sensor (1) or show all four (0; -1 before any call), and the colour applications.
     int m_shownMeterSensor = -1;

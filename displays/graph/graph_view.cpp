@@ -410,7 +410,8 @@ void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
     if (m_plotCount < 1) return;
     AxisItem(1).SetString(11, "");
     m_xLabelFormat.Empty();
-    const bool keep = m_doc && m_doc->m_keepLineSettings;
+    // Launch plots keep the look the launch file gave them.
+    const bool keep = m_doc && (m_doc->m_keepLineSettings || m_doc->m_launchPlots);
     for (int p = 0; p < m_plotCount; ++p) {
         PlotRecordStruct& r = m_plots[p];
         if (r.channel >= n) continue;

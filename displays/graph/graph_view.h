@@ -262,6 +262,9 @@ public:
     void EnableGraphCommands(BOOL enable);
     // Flips the settings' single-axis flag (saved at once) and clears the graph.
     void ToggleSingleAxisMode();
+    // The launch file's X record names a sensor (a live Y versus X graph).
+    BYTE m_xAxisIsSensor = 0;
+    SHORT m_singleGraphSelection = 0;
     // The control's title; a saved graph takes it as its name, in the data map too.
     void SetGraphTitle(const CString& title);
 

@@ -200,21 +200,45 @@ void CMemFile::SetLength(ULONGLONG length) {
 namespace platform {
 
 bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes) {
+    return ReplaceFileAtomically(path, bytes, nullptr);
+}
+
+bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes,
+                           CFileException* error) {
+    int err = 0;
+    const auto failed = [&err] {
+        if (!err) err = errno ? errno : EIO;
+        return false;
+    };
     std::string tmp = path.str() + ".XXXXXX";
+    errno = 0;
     const int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
+    if (fd < 0) {
+        failed();
+        if (error) *error = CFileException(CauseOf(err), err, path);
+        return false;
+    }
     bool ok = true;
     for (size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
+        ok = n > 0 || failed();
         if (ok) done += static_cast<size_t>(n);
     }
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && ReplaceHook()) ok = ReplaceHook()();
-    ok = ok && ::rename(tmp.c_str(), path.GetString()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
+    ok = ok && ((::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0) || failed());
+    ok = ((::close(fd) == 0) || failed()) && ok;
+    // A save stopped before its rename has no system error of its own.
+    if (ok && ReplaceHook() && !ReplaceHook()()) {
+        ok = false;
+        err = -1;
+    }
+    ok = ok && (::rename(tmp.c_str(), path.GetString()) == 0 || failed());
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        if (error)
+            *error = err > 0 ? CFileException(CauseOf(err), err, path)
+                             : CFileException(CFileException::genericException, 0, path);
+    }
     return ok;
 }
 

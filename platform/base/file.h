@@ -92,6 +92,9 @@ namespace platform {
 // Writes bytes to a temporary file in the target's folder, flushes it to the disk and renames it
 // over the target. Returns false, leaving any old file as it was, when a step fails.
 bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes);
+// The same; a failure also fills `error` (when given) with its cause, for the user's report.
+bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes,
+                           CFileException* error);
 
 // Tests interrupt a save between the flush and the rename: a hook that returns false stops it
 // there.

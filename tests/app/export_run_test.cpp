@@ -22,9 +22,6 @@ protected:
         auto model = std::make_unique<QkModel>();
         model->liveSensors[6] = QkSensor{"Voltage", "V", -2.5f, 2.5f, 0, 1023};
         MakeQk(std::move(model));
-        setup.m_rateCode = 51;  // 20 ms
-        setup.m_sensorMask = 0x7F;
-        setup.m_runLength = 25;
         settings.m_recordingMode = 1;
         settings.m_fixedSeparators = 1;
         doc.ReadLocaleSeparators();
@@ -34,6 +31,7 @@ protected:
             return true;
         });
         ASSERT_TRUE(StartAndConnect());
+        ChooseQkSetup(51, 0x7F, 25);  // 20 ms
     }
     void TearDown() override { platform::SetShellOpener({}); }
     std::vector<QString> opened;

@@ -81,9 +81,12 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
 
         CSetupView* setup = doc->GetSetupView();
         ASSERT_NE(setup, nullptr);
-        setup->m_rateCode = 49;  // 10/s
-        setup->m_runLength = 20;
-        setup->m_sensorMask = 0x03;
+        // Temperature and Sound at 10/s for 20 samples, as the set-up window would send them.
+        for (int k = 0; k < CSetupView::kSensors; ++k)
+            setup->GetSwitch(k).SetValue((0x03 >> CSetupView::kQkChannels[k]) & 1);
+        setup->ApplySensorSelection(0, FALSE);
+        doc->GetLogger()->SetRegimeRateCode(49);
+        doc->GetLogger()->SetRunLength(20);
         frame->SendMessage(WM_COMMAND, ID_LOGGER_RUN);
         ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 1 && doc->m_currentRunCount > 0; }));
         CDataTreeBrench* first = doc->m_currentRun[0];

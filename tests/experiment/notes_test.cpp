@@ -1,0 +1,247 @@
+// The workbook's notes pane on the real program: the notes file's form, saving and loading through
+// the commands, the toolbar flags the edit sets, and printing with its own wrapping.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include "RES/commands.h"
+#include "app/main_frame.h"
+#include "app/varnel_app.h"
+#include "app/varnel_doc.h"
+#include "experiment/html_doc_view.h"
+#include "experiment/text_view.h"
+#include "logger/notes_text.h"
+#include "platform/base/file.h"
+#include "platform/gdi/dc.h"
+#include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
+
+namespace {
+
+std::string ReadFile(const CString& path) {
+    QFile f(path.ToQString());
+    if (!f.open(QIODevice::ReadOnly)) return "<missing>";
+    return f.readAll().toStdString();
+}
+
+void WriteFile(const CString& path, const std::string& bytes) {
+    QFile f(path.ToQString());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes.data(), qint64(bytes.size()));
+}
+
+TEST(NotesFile, TheEditsTextComesBackExactlyAndForeignFilesLoseNothing) {
+    for (const char* text : {"", "a", "a\r\nb", "a\r\nb\r\n", "\r\n\r\n", "\xEF\xBB\xBFmark",
+                             "\xC2\xB0"
+                             "C \xC3\xA9"}) {
+        const std::string bytes = notes_text::ToFileBytes(text);
+        EXPECT_EQ(notes_text::FromFileBytes(bytes), CString(text)) << text;
+    }
+    EXPECT_EQ(notes_text::ToFileBytes("a\r\nb\r\n"), "a\r\r\nb\r\r\n");
+    const struct {
+        const char* name;
+        std::string file;
+        const char* text;
+    } files[] = {
+        {"CR CR LF", "one\r\r\ntwo\r\r\n", "one\r\ntwo\r\n"},
+        {"CR LF", "one\r\ntwo", "one\r\ntwo"},
+        {"LF", "one\ntwo\n", "one\r\ntwo\r\n"},
+        {"lone CR", "one\rtwo\r\rthree", "one\r\ntwo\r\n\r\nthree"},
+        {"Windows-1252",
+         "20\xB0"
+         "C",
+         "20\xC2\xB0"
+         "C"},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\n", "\xC3\xA9t\xC3\xA9\r\n"},
+    };
+    for (const auto& f : files)
+        EXPECT_EQ(notes_text::FromFileBytes(f.file), CString(f.text)) << f.name;
+}
+
+TEST(NotesWrap, WordsFillTheLineAndLongWordsAreCut) {
+    const std::string word75(75, 'w');
+    const std::string word60(60, 'a');
+    const std::string cutAtLf = std::string(70, 'x') + "\nnext";
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"long word", word75, {std::string(70, 'w'), std::string(5, 'w')}},
+        {"short line", "short\nrest", {"short\n", "rest"}},
+        // A word is taken while line + word + space stays below the width; the text's last
+        // word moves to the next line whole.
+        {"words", word60 + " bbbbbbbb ccc", {word60 + " ", "bbbbbbbb ccc"}},
+        {"last word", word60 + " bbbbbbb ccc", {word60 + " bbbbbbb ", "ccc"}},
+        {"LF at the cut", cutAtLf, {std::string(70, 'x') + "\n", "next"}},
+    };
+    for (const auto& c : cases) {
+        CString text(c.text);
+        std::vector<std::string> lines;
+        while (!text.IsEmpty() && lines.size() < 10)
+            lines.push_back(CTextView::WrapLine(text, CTextView::kWrapWidth).str());
+        EXPECT_EQ(lines, c.lines) << c.name;
+    }
+}
+
+class Notes : public ::testing::Test {
+protected:
+    Notes() {
+        EXPECT_TRUE(app.InitInstance());
+        doc = app.GetDocument();
+        frame = app.GetMainFrame();
+        workbook = doc->GetHtmlDocView();
+        workbookFrame = dynamic_cast<CHtmlDocFrame*>(workbook->GetParentFrame());
+        // The notes pane as the workbook's splitter holds it.
+        EXPECT_TRUE(notes.Create(workbook, doc));
+        notes.OnInitialUpdate();
+    }
+    ~Notes() override {
+        platform::SetAtomicReplaceHookForTests(nullptr);
+        notes.DestroyWindow();
+        app.ExitInstance();
+    }
+    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id); }
+    QPlainTextEdit* Edit() { return qobject_cast<QPlainTextEdit*>(notes.GetEdit().GetWidget()); }
+
+    testing_support::ScopedVirtualClock clock;
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    testing_support::ModalScript modals;
+    CVarnelApp app;
+    CVarnelDoc* doc = nullptr;
+    CMainFrame* frame = nullptr;
+    CHtmlDocView* workbook = nullptr;
+    CHtmlDocFrame* workbookFrame = nullptr;
+    CTextView notes;
+};
+
+TEST_F(Notes, SaveAsksOnceAndOpenGivesTheTextBack) {
+    ASSERT_TRUE(workbookFrame);
+    EXPECT_EQ(doc->m_textView, &notes);
+    const CString path = env.File("notes.txt");
+    notes.GetEdit().SetWindowText(
+        "First line\r\n20 \xC2\xB0"
+        "C\r\n");
+    modals.ExpectFileDialog(path);
+    Command(ID_WORKBOOK_SAVE_TEXT_TB);
+    EXPECT_EQ(ReadFile(path),
+              "First line\r\r\n20 \xC2\xB0"
+              "C\r\r\n");
+    EXPECT_EQ(notes.m_textPath, path);
+    // The second save writes the same file without asking.
+    notes.GetEdit().SetWindowText("Changed");
+    Command(ID_WORKBOOK_SAVE_TEXT);
+    EXPECT_EQ(ReadFile(path), "Changed");
+
+    // A file of the Windows program opens exactly; the pane is shown.
+    WriteFile(path, "a\r\r\nb\r\r\nc");
+    modals.ExpectFileDialog(path);
+    Command(ID_WORKBOOK_OPEN_TEXT_TB);
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "a\r\nb\r\nc");
+    EXPECT_TRUE(workbookFrame->m_notesShown);
+    EXPECT_TRUE(frame->m_splitViewOn);
+    notes.MoveWindow(0, 0, 400, 150);
+    testing_support::SaveTestImage(testing_support::RenderWidget(notes.GetWidget()),
+                                   "workbook_notes");
+
+    // New text: empty, no file, the pane shown; the next save asks again.
+    Command(ID_WORKBOOK_NEW_TEXT);
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "");
+    EXPECT_TRUE(notes.m_textPath.IsEmpty());
+    modals.ExpectFileDialog("");
+    EXPECT_FALSE(notes.SaveText());
+    // A cancelled open changes nothing.
+    notes.GetEdit().SetWindowText("kept");
+    modals.ExpectFileDialog("");
+    Command(ID_WORKBOOK_OPEN_TEXT);
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "kept");
+    EXPECT_EQ(modals.Pending(), 0u);
+}
+
+TEST_F(Notes, AFailedSaveKeepsTheOldFileThePathAndTheText) {
+    const CString path = env.File("notes.txt");
+    WriteFile(path, "old notes\r\r\n");
+    notes.m_textPath = path;
+    notes.GetEdit().SetWindowText("new notes");
+    // Stopped before the rename, as a crash or a full disk would stop it.
+    platform::SetAtomicReplaceHookForTests([] { return false; });
+    modals.ExpectMessage(
+        CFileException(CFileException::genericException, 0, path).GetErrorMessage(), IDOK);
+    EXPECT_FALSE(notes.SaveText());
+    platform::SetAtomicReplaceHookForTests(nullptr);
+    EXPECT_EQ(ReadFile(path), "old notes\r\r\n");
+    EXPECT_EQ(notes.m_textPath, path);
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "new notes");
+
+    // A folder that is not there: the file's error, the path kept for the next try.
+    const CString lost = env.File("gone/notes.txt");
+    notes.m_textPath = lost;
+    modals.ExpectMessage(
+        CFileException(CFileException::fileNotFound, ENOENT, lost).GetErrorMessage(), IDOK);
+    EXPECT_FALSE(notes.SaveText());
+    EXPECT_EQ(notes.m_textPath, lost);
+    // Opening a file that is not there says so and keeps the notes.
+    const CString absent = env.File("absent.txt");
+    modals.ExpectFileDialog(absent);
+    modals.ExpectMessage(
+        CFileException(CFileException::fileNotFound, ENOENT, absent).GetErrorMessage(), IDOK);
+    EXPECT_FALSE(notes.LoadText());
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "new notes");
+    EXPECT_EQ(modals.Pending(), 0u);
+}
+
+TEST_F(Notes, TypingEnablesPrintAndSaveAndDeletingAllDisablesThem) {
+    ASSERT_TRUE(workbookFrame);
+    EXPECT_FALSE(workbookFrame->m_notesNotEmpty);
+    QTest::keyClicks(Edit(), "x");
+    EXPECT_TRUE(workbookFrame->m_notesNotEmpty);
+    QTest::keyClick(Edit(), Qt::Key_Backspace);
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "");
+    EXPECT_FALSE(workbookFrame->m_notesNotEmpty);
+}
+
+// 57 wrapped lines on A4 at each resolution: 56 on the first page and 1 on the second, every line
+// inside the page's margins.
+TEST_F(Notes, PagesHoldFiftySixLinesAtEveryResolution) {
+    CString text;
+    for (int i = 1; i <= 57; ++i)
+        text += CString::Formatted("Line %d of the notes, long enough to be seen\r\n", i);
+    for (int dpi : {600, 300, 1200}) {
+        const int width = 8268 * dpi / 1000, height = 11693 * dpi / 1000;  // A4
+        testing_support::RecordingDevice page(width, height, dpi);
+        QPainter painter(&page);
+        {
+            CDC dc(&painter, true);
+            EXPECT_EQ(notes.PrintPages(dc, text), (std::vector<int>{56, 1})) << dpi;
+        }
+        painter.end();
+        const double s = dpi / 600.0;
+        ASSERT_EQ(page.texts.size(), 57u) << dpi;
+        for (const auto& t : page.texts) {
+            EXPECT_GE(t.at.x(), 500 * s - 1) << dpi;
+            EXPECT_GE(t.at.y(), 450 * s) << dpi;
+            EXPECT_LE(t.at.y(), height - 450 * s) << dpi << " " << t.text.toStdString();
+        }
+        EXPECT_TRUE(page.AllText().contains("Line 57 of the notes")) << dpi;
+    }
+}
+
+TEST_F(Notes, PrintTextPrintsThroughTheDialogAndCancelPrintsNothing) {
+    notes.GetEdit().SetWindowText("Notes to print\r\nsecond line");
+    const CString pdf = env.File("notes.pdf");
+    modals.ExpectPrint(pdf);
+    Command(ID_WORKBOOK_PRINT_TEXT);
+    EXPECT_GT(QFile(pdf.ToQString()).size(), 0);
+    const CString none = env.File("none.pdf");
+    modals.ExpectPrint(none, IDCANCEL);
+    Command(ID_WORKBOOK_PRINT_TEXT);
+    EXPECT_FALSE(QFile::exists(none.ToQString()));
+    EXPECT_EQ(modals.Pending(), 0u);
+}
+
+}  // namespace
