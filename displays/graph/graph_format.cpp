@@ -271,9 +271,10 @@ void CGraphFormatScales::ClampPickers() {
     for (bool maximum : {false, true}) {
         SYSTEMTIME t{};
         if (!ReadPickers(maximum).GetAsSystemTime(t)) continue;
-        for (UINT id : maximum
-                           ? std::initializer_list<UINT>{IDC_FORMAT_MAX_DATE, IDC_FORMAT_MAX_TIME}
-                           : std::initializer_list<UINT>{IDC_FORMAT_MIN_DATE, IDC_FORMAT_MIN_TIME})
+        // Named arrays: a list chosen by ?: would outlive the array behind it.
+        static constexpr UINT kMinIds[] = {IDC_FORMAT_MIN_DATE, IDC_FORMAT_MIN_TIME};
+        static constexpr UINT kMaxIds[] = {IDC_FORMAT_MAX_DATE, IDC_FORMAT_MAX_TIME};
+        for (UINT id : maximum ? kMaxIds : kMinIds)
             if (auto* picker = dynamic_cast<CDateTimeCtrl*>(GetDlgItem(static_cast<int>(id))))
                 picker->SetTime(&t);
     }
