@@ -52,12 +52,15 @@ public:
     static int MarkerEntry(LONG code);
     // A whole text as a finite number, in the "C" locale; false for anything else.
     static bool ParseNumber(const CString& text, double& value);
+    // Fills a picture combo with `count` images cut from `bitmap`; the format sheet's Lines page
+    // builds its combos the same way.
+    static void BuildPictureCombo(CComboBoxEx& combo, CImageList& list, UINT bitmap, int width,
+                                  int count);
 
 protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void BuildPictureCombo(CComboBoxEx& combo, CImageList& list, UINT bitmap, int width, int count);
     void ShowColor(CColorComboEx& combo, COLORREF color);
     void EnableLineControls(BOOL enable);
     void ShowRange();

@@ -351,26 +351,7 @@ void CGraphFormatScales::OnOK() {
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr LONG kSecondStyle = 4;
-
-void BuildPictureCombo(CComboBoxEx& combo, CImageList& list, UINT bitmap, int width, int count) {
-    CBitmap strip;
-    if (list.GetImageCount() == 0 && strip.LoadBitmap(bitmap)) {
-        list.Create(width, strip.GetSize().cy, ILC_COLOR | ILC_MASK, count, 1);
-        list.Add(&strip, kWhite);
-    }
-    combo.SetImageList(&list);
-    combo.ResetContent();
-    for (int i = 0; i < count; ++i) {
-        COMBOBOXEXITEM item;
-        item.mask = CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = i;
-        item.iImage = item.iSelectedImage = i;
-        combo.InsertItem(&item);
-    }
-    combo.SetCurSel(0);
-}
 
 int MarkerItem(LONG code) {
     for (int i = 0; i < 8; ++i)
@@ -417,9 +398,9 @@ BOOL CGraphFormatLines::OnInitDialog() {
     SetDlgItemText(IDC_FORMAT_MARKER_STYLE_LABEL, "Style :");
     SetDlgItemText(IDC_FORMAT_RESTORE, "Restore defaults");
     RegisterPlotStyleBitmaps();
-    BuildPictureCombo(m_lineStyle, m_lineStyleImages, IDB_LINE_STYLES, 83, 2);
-    BuildPictureCombo(m_weight, m_weightImages, IDB_LINE_WEIGHTS, 80, 3);
-    BuildPictureCombo(m_markerStyle, m_markerImages, IDB_MARKER_STYLES, 60, 8);
+    CSensorPropertiesDialog::BuildPictureCombo(m_lineStyle, m_lineStyleImages, IDB_LINE_STYLES, 83, 2);
+    CSensorPropertiesDialog::BuildPictureCombo(m_weight, m_weightImages, IDB_LINE_WEIGHTS, 80, 3);
+    CSensorPropertiesDialog::BuildPictureCombo(m_markerStyle, m_markerImages, IDB_MARKER_STYLES, 60, 8);
     GetEventSinks().On(IDC_FORMAT_LINE_PICKER, DISPID_CLICK, [this] { OnPickColor(true); });
     GetEventSinks().On(IDC_FORMAT_MARKER_PICKER, DISPID_CLICK, [this] { OnPickColor(false); });
     LoadEntries();
