@@ -347,6 +347,12 @@ void CRecordingVideoView::StopRecording(bool closing) {
     m_recording = false;
     if (!closing && m_doc) {
         StartEncoder();
+        // A video playing or paused meanwhile keeps the picture and its Play, Pause and Stop.
+        const CVideoView* player = m_doc->GetVideoView();
+        if (player && player->m_playerMode) {
+            m_doc->EnableVideoRecord(TRUE);
+            return;
+        }
         StartPreview();
         if (!m_doc->m_runInProgress) m_doc->EnableVideoPlay(TRUE);
         m_doc->EnableVideoPause(FALSE);

@@ -246,6 +246,27 @@ TEST_F(PlaybackTest, RecordWhilePlayingKeepsTheNewRecording) {
     EXPECT_TRUE(recorder->m_recording) << "no delayed stop armed by the player's stop";
 }
 
+TEST_F(PlaybackTest, ARecordingEndingWhileAnotherVideoPlaysLeavesThePlayerAlone) {
+    Build();
+    video->InitVideoDevice(false);
+    recorder->StartRecording();
+    recorder->m_tiedToExperiment = true;
+    Command(ID_VIDEO_STOP);  // the recording ends 4.5 s later
+    ASSERT_TRUE(recorder->m_recording);
+    Command(ID_VIDEO_PLAY);  // the shown run's own, older video
+    ASSERT_EQ(State(), 3);
+    clock.Advance(5000);
+    EXPECT_FALSE(recorder->m_recording);
+    EXPECT_EQ(State(), 3);
+    EXPECT_FALSE(PlayOn());
+    EXPECT_TRUE(PauseOn());
+    EXPECT_TRUE(mainFrame.m_videoStopAvailable);
+    EXPECT_FALSE(recorder->m_previewRunning) << "the player keeps the picture";
+    Command(ID_VIDEO_STOP);
+    EXPECT_TRUE(PlayOn());
+    EXPECT_FALSE(video->m_playerMode) << "the live picture is back";
+}
+
 TEST_F(PlaybackTest, PlayDuringTheRunsOwnRecordingWaitsForItsEnd) {
     Build();
     video->InitVideoDevice(false);
