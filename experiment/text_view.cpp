@@ -53,6 +53,12 @@ CTextView::~CTextView() {
     if (m_doc && m_doc->m_textView == this) m_doc->m_textView = nullptr;
 }
 
+void CTextView::OnDestroy() {
+    if (m_doc && m_doc->m_textView == this) m_doc->m_textView = nullptr;
+    m_doc = nullptr;
+    CFormView::OnDestroy();
+}
+
 int CTextView::OnCreate(LPCREATESTRUCT cs) {
     if (CFormView::OnCreate(cs) == -1) return -1;
     m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());

@@ -50,6 +50,8 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCT cs) override;
+    // The document forgets its notes pane with the pane's window, not later with the object.
+    void OnDestroy() override;
     DECLARE_MESSAGE_MAP()
 
 private:
