@@ -218,9 +218,13 @@ bool Parse(const QByteArray& data, Archive& out) {
     out = Archive();
     QByteArray startId;
     ParseEntity(data, 0, out, &startId);
+    // The named start part is the page only when it is one: the pane shows HTML.
     for (size_t i = 0; i < out.parts.size() && !startId.isEmpty(); ++i)
-        if (out.parts[i].contentId == QString::fromUtf8(startId))
+        if (out.parts[i].contentId == QString::fromUtf8(startId) &&
+            out.parts[i].mimeType == "text/html") {
             out.mainIndex = static_cast<int>(i);
+            break;
+        }
     if (out.mainIndex < 0)
         for (size_t i = 0; i < out.parts.size(); ++i)
             if (out.parts[i].mimeType == "text/html") {
