@@ -39,8 +39,10 @@ QApplication& App() {
     static char name[] = "fuzz_grid_load";
     static char* argv[] = {name, nullptr};
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's graphics contexts are already gone, and tearing the
+    // application down then crashes inside Qt.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A file of this process's own, removed again at exit.
