@@ -202,6 +202,9 @@ public:
     bool SaveLastProject();
     void OnNewProject();
     void OnFileOpen();
+    // Before another project is opened: no run, predict mode ended, changed data saved or given
+    // up; false when the user stopped it.
+    bool ReadyToOpenProject();
     void OnFileSave() { SaveProject(false); }
     void OnFileSaveAs() { SaveProject(true); }
     // Reads the file first: a file that cannot be read leaves the project, its name and its

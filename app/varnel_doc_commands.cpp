@@ -241,21 +241,7 @@ void CVarnelDoc::OnUserDataPath() {
 }
 
 void CVarnelDoc::OpenSampleExperiment() {
-    if (m_runInProgress) {
-        ShowMessage(kRunningText, 0);
-        return;
-    }
-    CGraphView* graph = GetGraphView();
-    if (graph && graph->m_predictMode) {
-        if (ShowMessage(kEndPredictText, 4) != IDYES) return;
-        graph->TogglePredictMode();
-    }
-    if (m_modified) {
-        const BYTE answer = ShowMessage(kSaveBeforeOpenText, 3);
-        if (answer == IDCANCEL) return;
-        // The open would drop the unsaved data: it goes on only once they are saved.
-        if (answer == IDYES && !SaveProject(false)) return;
-    }
+    if (!ReadyToOpenProject()) return;
     CString folder = GetExeFolder() + "Sample experiments/";
     if (!QDir().mkpath(folder.ToQString())) {
         qWarning("varnel.doc: no sample folder in %s", qPrintable(GetExeFolder().ToQString()));

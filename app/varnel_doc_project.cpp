@@ -127,21 +127,27 @@ bool CVarnelDoc::SaveLastProject() {
     return true;
 }
 
-void CVarnelDoc::OnFileOpen() {
+bool CVarnelDoc::ReadyToOpenProject() {
     if (m_runInProgress) {
         ShowMessage(kRunningText, 0);
-        return;
+        return false;
     }
     CGraphView* graph = GetGraphView();
     if (graph && graph->m_predictMode) {
-        if (ShowMessage(kEndPredictText, 4) != IDYES) return;
+        if (ShowMessage(kEndPredictText, 4) != IDYES) return false;
         graph->TogglePredictMode();
     }
     if (m_modified) {
         const BYTE answer = ShowMessage(kSaveBeforeOpenText, 3);
-        if (answer == IDCANCEL) return;
-        if (answer == IDYES && !SaveProject(false)) return;
+        if (answer == IDCANCEL) return false;
+        // The open would drop the unsaved data: it goes on only once they are saved.
+        if (answer == IDYES && !SaveProject(false)) return false;
     }
+    return true;
+}
+
+void CVarnelDoc::OnFileOpen() {
+    if (!ReadyToOpenProject()) return;
     const CString folder = GetProjectFolder();
     QDir().mkpath(folder.ToQString());
     CFileDialog dialog(TRUE, ".vnp", folder + "*" + ".vnp", OFN_HIDEREADONLY, kFileFilter,
