@@ -159,7 +159,7 @@ void CTextView::PrintText() {
     dc.Detach();
 }
 
-std::vector<int> CTextView::PrintPages(CDC& dc, CString text) {
+std::vector<int> CTextView::PrintPages(CDC& dc, const CString& text) {
     const int width = dc.GetDeviceCaps(HORZRES);
     const int height = dc.GetDeviceCaps(VERTRES);
     // Font and margins were chosen on a 600 dpi printer: at other resolutions they scale, so that
@@ -174,25 +174,24 @@ std::vector<int> CTextView::PrintPages(CDC& dc, CString text) {
     CFont* oldFont = dc.SelectObject(&font);
     CRect area(scaled(500, sx), scaled(450, sy), width - scaled(500, sx), height - scaled(450, sy));
     std::vector<int> pages;
-    CString block;
+    std::string block;
     int count = 0;
     const auto drawBlock = [&] {
         // The edit's breaks are CR LF: the CR is part of the break, not a character.
-        CString shown = block;
-        shown.Replace("\r", "");
-        dc.DrawText(shown, &area, 0);
-        block.Empty();
+        std::erase(block, '\r');
+        dc.DrawText(CString(std::move(block)), &area, 0);
+        block.clear();
     };
     dc.StartPage();
     bool pageOpen = true;
-    while (!text.IsEmpty()) {
+    for (notes_text::LineWrapper lines(text.str(), kWrapWidth); !lines.AtEnd();) {
         if (!pageOpen) {
             dc.StartPage();
             pageOpen = true;
         }
-        const CString line = WrapLine(text, kWrapWidth);
+        const std::string_view line = lines.Next();
         block += line;
-        if (line.Find('\n') < 0) block += "\n";
+        if (line.find('\n') == std::string_view::npos) block += '\n';
         if (++count > kLinesPerPage - 1) {
             drawBlock();
             dc.EndPage();

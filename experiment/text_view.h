@@ -37,7 +37,7 @@ public:
     // Draws the notes on the pages of a printer DC whose document has begun (first page not yet
     // started); the measures hold at 600 dots per inch and scale with the device's resolution.
     // Returns the count of lines on each page.
-    std::vector<int> PrintPages(CDC& dc, CString text);
+    std::vector<int> PrintPages(CDC& dc, const CString& text);
     // The next printed line, taken from the front of `text`.
     static CString WrapLine(CString& text, int width);
 

@@ -64,51 +64,51 @@ CString FromFileBytes(const std::string& bytes) {
 }
 
 CString WrapLine(CString& text, int width) {
-    width = std::max(width, 1);
-    // A byte order mark's character at the front is text here, not a mark to skip.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                     QStringDecoder::Flag::ConvertInitialBom);
-    const std::string bytes = text.str();
-    QString rest = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    QString line;
-    for (;;) {
-        const qsizetype n = rest.indexOf(u'\n');
-        const qsizetype s = rest.indexOf(u' ');
-        if (n < 0 && s < 0) {
-            if (line.size() + rest.size() < width) {
-                line += rest;
-                rest.clear();
-            } else if (line.isEmpty()) {
-                line = rest.left(width);
-                rest.remove(0, width);
-            }
-            // A last word that does not fit starts the next line whole, as any other word does.
-            break;
-        }
-        if (s >= 0 && (n < 0 || s < n)) {
-            if (line.size() + s + 1 < width) {
-                line += rest.left(s + 1);
-                rest.remove(0, s + 1);
-                continue;
-            }
-            if (line.isEmpty()) {
-                line = rest.left(width);
-                rest.remove(0, width);
-            }
-            break;
-        }
-        if (line.size() + n + 1 < width) {
-            line += rest.left(n + 1);
-            rest.remove(0, n + 1);
-        } else if (line.isEmpty()) {
-            const qsizetype k = rest.size() > width && rest[width] == u'\n' ? width + 1 : width;
-            line = rest.left(k);
-            rest.remove(0, k);
-        }
-        break;
+    LineWrapper wrapper(text.str(), width);
+    CString line(wrapper.Next());
+    text = CString(wrapper.Rest());
+    return line;
+}
+
+LineWrapper::LineWrapper(std::string_view text, int width)
+    : m_text(text), m_width(static_cast<size_t>(std::max(width, 1))) {}
+
+size_t LineWrapper::Advance(size_t at, size_t count) const {
+    for (; count > 0 && at < m_text.size(); --count) {
+        ++at;
+        while (at < m_text.size() && (static_cast<unsigned char>(m_text[at]) & 0xC0) == 0x80)
+            ++at;
     }
-    text = CString(rest);
-    return CString(line);
+    return at;
+}
+
+std::string_view LineWrapper::Next() {
+    const size_t start = m_pos;
+    const size_t end = m_text.size();
+    size_t lineLength = 0;
+    for (;;) {
+        // The first space or LF decides; one lying more than the width ahead acts as none.
+        size_t at = m_pos, ahead = 0;
+        while (at < end && ahead <= m_width && m_text[at] != ' ' && m_text[at] != '\n') {
+            at = Advance(at, 1);
+            ++ahead;
+        }
+        const bool found = at < end && ahead <= m_width;
+        if (found && lineLength + ahead + 1 < m_width) {
+            m_pos = at + 1;
+            lineLength += ahead + 1;
+            // A word with its space may be followed by more; a line break ends the line.
+            if (m_text[at] == ' ') continue;
+        } else if (!found && at == end && lineLength + ahead < m_width) {
+            m_pos = end;
+        } else if (lineLength == 0) {
+            m_pos = Advance(m_pos, m_width);
+            // A hard cut just before a line break takes the break with it.
+            if (found && m_text[at] == '\n' && m_pos < end && m_text[m_pos] == '\n') ++m_pos;
+        }
+        // A last word that does not fit starts the next line whole, as any other word does.
+        return m_text.substr(start, m_pos - start);
+    }
 }
 
 }  // namespace notes_text

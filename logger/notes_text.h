@@ -3,6 +3,7 @@
 // No window code.
 
 #include <string>
+#include <string_view>
 
 #include "platform/base/cstring.h"
 
@@ -19,7 +20,26 @@ CString FromFileBytes(const std::string& bytes);
 
 // Takes the next printed line, at most `width` characters (CR and LF counted), from the front of
 // `text`: whole words while they fit below the width, a line break ending the line with it; a word
-// too long for an empty line is cut at the width.
+// too long for an empty line is cut at the width. A character is a Unicode code point.
 CString WrapLine(CString& text, int width);
+
+// The printed lines of a text, as WrapLine takes them, one after another in one pass: each line
+// reads no further than its own width past where it starts. The text must outlive the wrapper.
+class LineWrapper {
+public:
+    LineWrapper(std::string_view text, int width);
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+    // The next line, a view into the text; empty at the end.
+    std::string_view Next();
+    std::string_view Rest() const { return m_text.substr(m_pos); }
+
+private:
+    // The byte offset `count` characters on from `at`, or the end.
+    size_t Advance(size_t at, size_t count) const;
+
+    std::string_view m_text;
+    size_t m_width;
+    size_t m_pos = 0;
+};
 
 }  // namespace notes_text

@@ -66,6 +66,10 @@ TEST(NotesWrap, WordsFillTheLineAndLongWordsAreCut) {
     const std::string word75(75, 'w');
     const std::string word60(60, 'a');
     const std::string cutAtLf = std::string(70, 'x') + "\nnext";
+    std::string accents;  // 75 characters of two bytes each
+    for (int i = 0; i < 75; ++i)
+        accents += "\xC3\xA9";
+    const std::string smile = "\xF0\x9F\x98\x80";  // one character, outside 16 bits
     const struct {
         const char* name;
         std::string text;
@@ -78,13 +82,27 @@ TEST(NotesWrap, WordsFillTheLineAndLongWordsAreCut) {
         {"words", word60 + " bbbbbbbb ccc", {word60 + " ", "bbbbbbbb ccc"}},
         {"last word", word60 + " bbbbbbb ccc", {word60 + " bbbbbbb ", "ccc"}},
         {"LF at the cut", cutAtLf, {std::string(70, 'x') + "\n", "next"}},
+        // The edit's breaks: CR LF, each CR counted as a character.
+        {"CR LF breaks", "ab cd\r\nef\r\n\r\n", {"ab cd\r\n", "ef\r\n", "\r\n"}},
+        {"CR LF at the cut",
+         std::string(69, 'x') + "\r\nnext",
+         {std::string(69, 'x') + "\r\n", "next"}},
+        {"lone CR", "a\rb c", {"a\rb c"}},
+        {"two-byte characters", accents, {accents.substr(0, 140), accents.substr(140)}},
+        {"a character is never split",
+         std::string(69, 'x') + smile + "yy",
+         {std::string(69, 'x') + smile, "yy"}},
     };
     for (const auto& c : cases) {
         CString text(c.text);
-        std::vector<std::string> lines;
+        std::vector<std::string> lines, wrapped;
         while (!text.IsEmpty() && lines.size() < 10)
             lines.push_back(CTextView::WrapLine(text, CTextView::kWrapWidth).str());
         EXPECT_EQ(lines, c.lines) << c.name;
+        // Printing takes the same lines in one pass.
+        for (notes_text::LineWrapper w(c.text, CTextView::kWrapWidth); !w.AtEnd();)
+            wrapped.emplace_back(w.Next());
+        EXPECT_EQ(wrapped, c.lines) << c.name;
     }
 }
 
