@@ -1,6 +1,8 @@
 #include "platform/base/file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -9,6 +11,8 @@
 #include <cstring>
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
 namespace {
 
@@ -41,6 +45,67 @@ CFileException::Cause CauseOf(int err) {
 std::function<bool()>& ReplaceHook() {
     static std::function<bool()> hook;
     return hook;
+}
+
+// A save's temporary file lies beside its target as ".<name>.XXXXXX.part": hidden, and named for
+// what it is when a killed save leaves it behind.
+constexpr std::string_view kPartEnding = ".part";
+constexpr size_t kUniqueLength = 6;
+
+bool IsTemporaryOf(std::string_view entry, std::string_view name) {
+    const size_t prefix = name.size() + 2;
+    if (entry.size() != prefix + kUniqueLength + kPartEnding.size() || entry[0] != '.' ||
+        entry.substr(1, name.size()) != name || entry[prefix - 1] != '.' ||
+        !entry.ends_with(kPartEnding))
+        return false;
+    const std::string_view unique = entry.substr(prefix, kUniqueLength);
+    return std::all_of(unique.begin(), unique.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Removes the temporaries that earlier saves of `name` in `folder` left when they were killed.
+// A live save holds a lock on its temporary until it is renamed, so only the dead ones go.
+void RemoveStaleTemporaries(const std::string& folder, std::string_view name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryOf(entry->d_name, name)) continue;
+        const int fd = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Creates and locks a new temporary for `path`; -1 with errno set when none can be made.
+int CreateTemporary(const std::string& path, std::string& tmp) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = path.substr(folder.size());
+    RemoveStaleTemporaries(folder.empty() ? "." : folder, name);
+    for (int tries = 0; tries < 100; ++tries) {
+        tmp =
+            folder + "." + name + "." + std::string(kUniqueLength, 'X') + std::string(kPartEnding);
+        const int fd = ::mkostemps(tmp.data(), static_cast<int>(kPartEnding.size()), O_CLOEXEC);
+        if (fd < 0) return -1;
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        struct stat st {};
+        if (locked != 0 || ::fstat(fd, &st) != 0) {
+            const int err = errno;
+            ::unlink(tmp.c_str());
+            ::close(fd);
+            errno = err;
+            return -1;
+        }
+        if (st.st_nlink > 0) return fd;
+        // Another save's clean-up took it between its creation and the lock.
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 }  // namespace
@@ -210,9 +275,9 @@ bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes,
         if (!err) err = errno ? errno : EIO;
         return false;
     };
-    std::string tmp = path.str() + ".XXXXXX";
+    std::string tmp;
     errno = 0;
-    const int fd = ::mkstemp(tmp.data());
+    const int fd = CreateTemporary(path.str(), tmp);
     if (fd < 0) {
         failed();
         if (error) *error = CFileException(CauseOf(err), err, path);
@@ -226,19 +291,18 @@ bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes,
         if (ok) done += static_cast<size_t>(n);
     }
     ok = ok && ((::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0) || failed());
-    ok = ((::close(fd) == 0) || failed()) && ok;
     // A save stopped before its rename has no system error of its own.
     if (ok && ReplaceHook() && !ReplaceHook()()) {
         ok = false;
         err = -1;
     }
+    // Renamed while still open, so that its lock covers it until it has its real name.
     ok = ok && (::rename(tmp.c_str(), path.GetString()) == 0 || failed());
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        if (error)
-            *error = err > 0 ? CFileException(CauseOf(err), err, path)
-                             : CFileException(CFileException::genericException, 0, path);
-    }
+    if (!ok) ::unlink(tmp.c_str());
+    ok = ((::close(fd) == 0) || failed()) && ok;
+    if (!ok && error)
+        *error = err > 0 ? CFileException(CauseOf(err), err, path)
+                         : CFileException(CFileException::genericException, 0, path);
     return ok;
 }
 

@@ -89,8 +89,9 @@ private:
 
 namespace platform {
 
-// Writes bytes to a temporary file in the target's folder, flushes it to the disk and renames it
-// over the target. Returns false, leaving any old file as it was, when a step fails.
+// Writes bytes to a temporary file in the target's folder (".<name>.XXXXXX.part"), flushes it to
+// the disk and renames it over the target. Returns false, leaving any old file as it was, when a
+// step fails. It first removes the temporaries that killed saves of the same target left.
 bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes);
 // The same; a failure also fills `error` (when given) with its cause, for the user's report.
 bool ReplaceFileAtomically(const CString& path, const std::vector<BYTE>& bytes,

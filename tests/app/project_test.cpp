@@ -1,6 +1,10 @@
 // The project through the document and its real views: save, save as, the last project, open,
 // clear, new project and the start-up project; and the data map's mouse, menus and commands.
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -9,6 +13,7 @@
 #include <QTreeWidget>
 #include <cstring>
 #include <fstream>
+#include <random>
 
 #include "app/varnel_file.h"
 #include "platform/base/file.h"
@@ -235,6 +240,76 @@ TEST_F(ProjectTest, SavesThatCannotHappenChangeNothing) {
     modals.ExpectMessage(CVarnelDoc::kRunningText, IDOK);
     EXPECT_FALSE(doc.SaveProject(false));
     doc.m_runInProgress = 0;
+}
+
+// A child process saves the project in a loop, each save with its number in every sample, and is
+// killed at a random moment: the file is always one whole save, never older than the last one the
+// child finished, and the next save leaves no temporary beside it.
+TEST_F(ProjectTest, AKilledSaveLeavesAWholeEarlierProjectAndTheNextSaveNoTemporary) {
+    constexpr int kKills = 20;
+    constexpr size_t kSamples = 5000;
+    CDataTreeBrench* e = AddExperiment("Exp. 1", 3, int(kSamples));
+    const std::vector<CDataTreeBrench*> sets = DataSetsOf(e);
+    ASSERT_TRUE(SaveAs(Folder() + "Killed.vnp"));
+    const CString path = doc.m_path;
+    const QDir folder(Folder().ToQString());
+    std::mt19937 random(46);
+    int strays = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        int report[2];
+        ASSERT_EQ(::pipe(report), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(report[0]);
+            for (int n = 1;; ++n) {
+                for (CDataTreeBrench* set : sets)
+                    std::fill(set->m_y->begin(), set->m_y->end(), double(n));
+                if (CVarnelFile(&doc).SaveWithVideo(path, doc.m_folder, false) !=
+                        CVarnelFile::SaveResult::written ||
+                    ::write(report[1], &n, sizeof n) != sizeof n)
+                    ::_exit(1);
+            }
+        }
+        ::close(report[1]);
+        // Killed once it has saved, anywhere in a later save.
+        int finished = 0;
+        pollfd ready{report[0], POLLIN, 0};
+        ASSERT_EQ(::poll(&ready, 1, 10000), 1) << "the child saved nothing";
+        ASSERT_EQ(::read(report[0], &finished, sizeof finished), ssize_t(sizeof finished));
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        for (int n; ::read(report[0], &n, sizeof n) == sizeof n;)
+            finished = n;
+        ::close(report[0]);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped saving by itself";
+
+        CVarnelFile file;
+        ASSERT_TRUE(file.Open(path)) << "kill " << kill;
+        const auto& branches = file.m_contents.branches;
+        ASSERT_EQ(branches.size(), 4u);
+        const double saved = (*branches[1].node->m_y)[0];
+        EXPECT_TRUE(saved == finished || saved == finished + 1)
+            << "kill " << kill << ": save " << saved << " after " << finished;
+        for (const auto& b : branches) {
+            if (!b.node->m_y) continue;
+            EXPECT_TRUE(b.node->m_y->size() == kSamples &&
+                        std::all_of(b.node->m_y->begin(), b.node->m_y->end(),
+                                    [&](double v) { return v == saved; }))
+                << "kill " << kill << ": " << b.node->m_name;
+        }
+
+        strays += int(folder.entryList(QDir::Files | QDir::Hidden).size()) - 1;
+        doc.m_modified = 1;
+        ASSERT_TRUE(doc.SaveProject(false));
+        ASSERT_EQ(folder.entryList(QDir::Files | QDir::Hidden).join(' ').toStdString(),
+                  "Killed.vnp")
+            << "kill " << kill;
+    }
+    // Else no kill caught a save writing, and the clean-up went untried.
+    EXPECT_GT(strays, 0);
 }
 
 TEST_F(ProjectTest, SaveAsKeepsANamedTitleOnCancelAndASampleAlwaysAsks) {

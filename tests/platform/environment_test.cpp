@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <clocale>
 #include <cstdlib>
 #include <string>
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 
 #include "platform/base/file.h"
 #include "platform/base/numeric_locale.h"
@@ -100,7 +105,54 @@ TEST(AtomicReplace, InterruptedSaveKeepsTheOldFile) {
     platform::SetAtomicReplaceHookForTests(nullptr);
     CFile f(path, CFile::modeRead);
     EXPECT_EQ(f.GetLength(), 3u);
-    EXPECT_EQ(QDir(env.Path().ToQString()).entryList(QDir::Files).size(), 1);  // no temporary left
+    EXPECT_EQ(QDir(env.Path().ToQString()).entryList(QDir::Files | QDir::Hidden).size(),
+              1);  // no temporary left
+}
+
+// A save writes a hidden ".part" temporary and first removes the ones killed saves of the same
+// file left; a temporary that a live save holds, another file's, and look-alikes stay.
+TEST(AtomicReplace, TheTemporaryIsAHiddenPartFileAndDeadOnesOfTheSameFileGo) {
+    testing_support::TempEnvironment env;
+    const QDir folder(env.Path().ToQString());
+    const auto make = [&](const char* name) {
+        QFile f(folder.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << name;
+        f.write("stale");
+    };
+    const char* gone[] = {".record.bin.a1B2c3.part", ".record.bin.ZZZZZZ.part"};
+    const char* kept[] = {".record.bin.live01.part",   ".other.bin.a1B2c3.part",
+                          ".record.bin.a1B2c.part",    ".record.bin.a1B2c!.part",
+                          ".record.bin.part",          "record.bin.a1B2c3",
+                          ".record - Video 1.wmv.part"};
+    for (const char* name : gone)
+        make(name);
+    for (const char* name : kept)
+        make(name);
+    // A save in progress elsewhere holds its temporary locked.
+    const int live = ::open(folder.filePath(kept[0]).toUtf8().constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+
+    const CString path = env.File("record.bin");
+    QStringList during;
+    platform::SetAtomicReplaceHookForTests([&] {
+        during = folder.entryList(QDir::Files | QDir::Hidden);
+        return true;
+    });
+    EXPECT_TRUE(platform::ReplaceFileAtomically(path, {1, 2, 3}));
+    platform::SetAtomicReplaceHookForTests(nullptr);
+    ::close(live);
+
+    const QStringList after = folder.entryList(QDir::Files | QDir::Hidden);
+    for (const char* name : gone)
+        EXPECT_FALSE(after.contains(name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(after.contains(name)) << name;
+    EXPECT_EQ(after.size(), int(std::size(kept)) + 1);
+    const QRegularExpression own(R"(^\.record\.bin\.[A-Za-z0-9]{6}\.part$)");
+    const QStringList temporaries = during.filter(own);
+    ASSERT_EQ(temporaries.size(), 2) << during.join(' ').toStdString();  // the live one and ours
+    EXPECT_FALSE(after.contains(temporaries[0] == kept[0] ? temporaries[1] : temporaries[0]));
 }
 
 }  // namespace
