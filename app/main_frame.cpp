@@ -13,6 +13,7 @@
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
+#include "experiment/text_view.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/ui/menu_view.h"
@@ -411,6 +412,11 @@ void CMainFrame::OnClose() {
         if (answer == IDCANCEL) return;
         // A save that did not happen must not lose the data.
         if (answer == IDYES && !SaveProject()) return;
+    }
+    if (CTextView* notes = doc ? doc->m_textView : nullptr; notes && notes->IsModified()) {
+        const BYTE answer = ShowMessage(CTextView::kNotesChangedText, 3);
+        if (answer == IDCANCEL) return;
+        if (answer == IDYES && !notes->SaveText()) return;
     }
     CSettings* settings = doc ? doc->GetSettings() : nullptr;
     if (doc && settings) {

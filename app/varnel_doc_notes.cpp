@@ -5,10 +5,7 @@
 #include "experiment/text_view.h"
 
 void CVarnelDoc::OnNewTextDocument() {
-    if (m_textView) {
-        m_textView->GetEdit().SetWindowText("");
-        m_textView->m_textPath.Empty();
-    }
+    if (m_textView) m_textView->NewText();
     if (m_htmlDocView) m_htmlDocView->ShowTextPane();
 }
 

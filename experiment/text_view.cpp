@@ -95,7 +95,8 @@ BOOL CTextView::SaveText() {
         m_textPath = PromptTextFile(title, FALSE);
         if (m_textPath.IsEmpty()) return FALSE;
     }
-    const std::string bytes = notes_text::ToFileBytes(m_edit.GetWindowText());
+    const CString text = m_edit.GetWindowText();
+    const std::string bytes = notes_text::ToFileBytes(text);
     // Written beside the old file and renamed over it: a failed save leaves the old notes.
     CFileException error(CFileException::none, 0, m_textPath);
     if (!platform::ReplaceFileAtomically(m_textPath, std::vector<BYTE>(bytes.begin(), bytes.end()),
@@ -104,6 +105,7 @@ BOOL CTextView::SaveText() {
         ReportFileError(error);
         return FALSE;
     }
+    m_savedText = text;
     return TRUE;
 }
 
@@ -132,9 +134,20 @@ BOOL CTextView::LoadText() {
         return FALSE;
     }
     m_edit.SetWindowText(notes_text::FromFileBytes(bytes));
+    m_savedText = m_edit.GetWindowText();
     m_textPath = path;
     if (m_doc && m_doc->GetHtmlDocView()) m_doc->GetHtmlDocView()->ShowTextPane();
     return TRUE;
+}
+
+void CTextView::NewText() {
+    m_edit.SetWindowText("");
+    m_textPath.Empty();
+    m_savedText.Empty();
+}
+
+bool CTextView::IsModified() const {
+    return m_edit.GetWindowText() != m_savedText;
 }
 
 CString CTextView::WrapLine(CString& text, int width) {

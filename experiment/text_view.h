@@ -17,6 +17,8 @@ public:
     // Characters per printed line, and printed lines per page.
     static constexpr int kWrapWidth = 70;
     static constexpr int kLinesPerPage = 56;
+    static constexpr const char* kNotesChangedText =
+        "Notes have changed. Do You Want to save them ?";
 
     CTextView();
     ~CTextView() override;
@@ -30,6 +32,10 @@ public:
     BOOL SaveText();
     // True when a file was loaded into the edit.
     BOOL LoadText();
+    // Empties the notes and forgets their file: a new text document.
+    void NewText();
+    // True when the notes differ from what was last saved, loaded or emptied.
+    bool IsModified() const;
     // The chosen ".txt" file in the data root's workbook folder, or "" when cancelled; `title`
     // gets the file's name without its extension.
     CString PromptTextFile(CString& title, BOOL open);
@@ -57,4 +63,5 @@ protected:
 private:
     CEdit m_edit;
     CVarnelDoc* m_doc = nullptr;
+    CString m_savedText;
 };

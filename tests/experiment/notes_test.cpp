@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -14,9 +17,11 @@
 #include "app/varnel_doc.h"
 #include "experiment/html_doc_view.h"
 #include "experiment/text_view.h"
+#include "logger/dorvik.h"
 #include "logger/notes_text.h"
 #include "platform/base/file.h"
 #include "platform/gdi/dc.h"
+#include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 
@@ -260,6 +265,92 @@ TEST_F(Notes, PrintTextPrintsThroughTheDialogAndCancelPrintsNothing) {
     Command(ID_WORKBOOK_PRINT_TEXT);
     EXPECT_FALSE(QFile::exists(none.ToQString()));
     EXPECT_EQ(modals.Pending(), 0u);
+}
+
+// File > Exit as a user chooses it: the menu's update pass, then its item.
+void ChooseFileExit(CMainFrame* frame, platform::VirtualClock& clock) {
+    auto* window = qobject_cast<QMainWindow*>(frame->GetWidget());
+    ASSERT_NE(window, nullptr);
+    for (QMenu* menu :
+         window->menuBar()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly)) {
+        emit menu->aboutToShow();
+        for (QAction* item : menu->actions()) {
+            if (item->isSeparator() || item->data().toUInt() != ID_APP_EXIT) continue;
+            ASSERT_TRUE(item->isEnabled());
+            item->trigger();
+            clock.RunPending();
+            return;
+        }
+    }
+    FAIL() << "no File > Exit";
+}
+
+// Notes changed since they were saved, loaded or emptied are offered for saving at File > Exit;
+// Cancel, or a save that did not happen, keeps the program open with the notes.
+TEST(NotesAtExit, ChangedNotesAreOfferedForSaving) {
+    enum Start { Empty, Loaded, LoadedThenNew };
+    struct Row {
+        const char* name;
+        Start start;
+        const char* typed;
+        bool erased;       // the typed text deleted again
+        int answer;        // to the notes question; 0 when none is asked
+        const char* file;  // the file dialog's answer when the save asks for one
+        bool closes;
+        const char* saved;  // what notes.txt holds at the end; nullptr when it is not there
+    };
+    const Row rows[] = {
+        {"typed, Cancel", Empty, "lab", false, IDCANCEL, nullptr, false, nullptr},
+        {"typed, Yes asks for a file", Empty, "lab", false, IDYES, "notes.txt", true, "lab"},
+        {"typed, Yes, the file dialog cancelled", Empty, "lab", false, IDYES, "", false, nullptr},
+        {"typed, No", Empty, "lab", false, IDNO, nullptr, true, nullptr},
+        {"typed and deleted", Empty, "lab", true, 0, nullptr, true, nullptr},
+        {"loaded, untouched", Loaded, "", false, 0, nullptr, true, "old\r\r\n"},
+        {"loaded, typed, Yes saves to its file", Loaded, "new", false, IDYES, nullptr, true,
+         "old\r\r\nnew"},
+        {"loaded, then a new text", LoadedThenNew, "", false, 0, nullptr, true, "old\r\r\n"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        testing_support::ScopedVirtualClock clock;
+        testing_support::TempEnvironment env;
+        testing_support::NoComPorts noPorts;
+        testing_support::ModalScript modals;
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        // The logger search that start-up begins finds no port.
+        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        clock.RunPending();
+        CVarnelDoc* doc = app.GetDocument();
+        CTextView* notes = doc->m_textView;
+        ASSERT_NE(notes, nullptr);
+        const CString path = env.File("notes.txt");
+        if (r.start != Empty) {
+            WriteFile(path, "old\r\r\n");
+            modals.ExpectFileDialog(path);
+            app.GetMainFrame()->SendMessage(WM_COMMAND, ID_WORKBOOK_OPEN_TEXT);
+        }
+        if (r.start == LoadedThenNew)
+            app.GetMainFrame()->SendMessage(WM_COMMAND, ID_WORKBOOK_NEW_TEXT);
+        auto* edit = qobject_cast<QPlainTextEdit*>(notes->GetEdit().GetWidget());
+        ASSERT_NE(edit, nullptr);
+        edit->moveCursor(QTextCursor::End);
+        QTest::keyClicks(edit, r.typed);
+        for (size_t i = 0; r.erased && i < std::strlen(r.typed); ++i)
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        const CString text = notes->GetEdit().GetWindowText();
+
+        if (r.answer) modals.ExpectMessage(CTextView::kNotesChangedText, r.answer);
+        if (r.file) modals.ExpectFileDialog(*r.file ? env.File(r.file) : CString());
+        ChooseFileExit(app.GetMainFrame(), clock);
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(app.m_pMainWnd == nullptr, r.closes);
+        EXPECT_EQ(ReadFile(path), r.saved ? r.saved : "<missing>");
+        if (!r.closes) {
+            EXPECT_EQ(notes->GetEdit().GetWindowText(), text);
+        }
+        app.ExitInstance();
+    }
 }
 
 }  // namespace
