@@ -109,6 +109,36 @@ protected:
         for (int i = 0; i < channels; ++i)
             EXPECT_EQ(doc.m_currentRun[i]->GetYCount(), kept) << i;
     }
+    // Each data set's samples, x then y, of the experiment with this number.
+    std::vector<CDataArray> SamplesOf(int number) const {
+        std::vector<CDataArray> samples;
+        if (const CDataTreeBrench* e =
+                doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number)))
+            for (const CDataTreeBrench* set : DataSetsOf(e))
+                samples.insert(samples.end(), {*set->m_x, *set->m_y});
+        return samples;
+    }
+    // The logger is back, made by `reconnect`, and runs `length` samples: that run is the next
+    // experiment with `channels` data sets, and experiment `number`, cut short by the hang-up,
+    // still holds every sample it had.
+    void ComesBackAndRunsAgain(int number, int channels, int length,
+                               const std::function<void()>& reconnect) {
+        const std::vector<CDataArray> before = SamplesOf(number);
+        ASSERT_EQ(before.size(), size_t(2 * channels));
+        sim.reset();
+        reconnect();
+        comm.counts.clear();
+        Command(ID_LOGGER_RUN);
+        ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) >= 1; }));
+        clock.Advance(500);
+        CDataTreeBrench* next =
+            doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number + 1));
+        ASSERT_NE(next, nullptr);
+        ASSERT_EQ(DataSetsOf(next).size(), size_t(channels));
+        for (const CDataTreeBrench* set : DataSetsOf(next))
+            EXPECT_EQ(set->GetYCount(), length) << set->m_name;
+        EXPECT_EQ(SamplesOf(number), before);
+    }
 };
 
 TEST_F(HangUp, AQkRunKeepsItsSamplesEndsOnceTellsOnceAndTheNextRunIsANewExperiment) {
@@ -120,23 +150,14 @@ TEST_F(HangUp, AQkRunKeepsItsSamplesEndsOnceTellsOnceAndTheNextRunIsANewExperime
     // Six: External 2 has no sensor, so its switch is off.
     RunIntoHangUp(12, 6);
     if (HasFatalFailure()) return;
-
-    // The logger is back: the next run is the next experiment.
-    sim.reset();
-    MakeQk();
-    WithModel<QkModel>([](QkModel& m) { m.hangUpAfterRecords = -1; });
-    logger.SetRunLength(5);
-    comm.counts.clear();
-    Command(ID_LOGGER_RUN);
-    ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) >= 1; }));
-    CDataTreeBrench* next = doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number + 1));
-    ASSERT_NE(next, nullptr);
-    EXPECT_EQ(DataSetsOf(next).size(), 6u);
-    EXPECT_EQ(DataSetsOf(next)[0]->GetYCount(), 5);
-    EXPECT_NE(doc.m_dataList.FindByName(CString::Formatted("Exp. %d", number)), nullptr);
+    ComesBackAndRunsAgain(number, 6, 5, [&] {
+        MakeQk();
+        WithModel<QkModel>([](QkModel& m) { m.hangUpAfterRecords = -1; });
+        logger.SetRunLength(5);
+    });
 }
 
-TEST_F(HangUp, ABasicRunKeepsItsSamplesEndsOnceAndTellsOnce) {
+TEST_F(HangUp, ABasicRunKeepsItsSamplesEndsOnceTellsOnceAndTheNextRunIsANewExperiment) {
     MakeBasic();
     WithModel<BasicModel>([](BasicModel& m) {
         m.rateCode = 128;
@@ -144,7 +165,16 @@ TEST_F(HangUp, ABasicRunKeepsItsSamplesEndsOnceAndTellsOnce) {
         m.hangUpAfterRecords = 6;
     });
     ASSERT_TRUE(StartAndConnect());
+    const int number = CVarnelDoc::GetExperimentCounter();
     RunIntoHangUp(6, 3);
+    if (HasFatalFailure()) return;
+    ComesBackAndRunsAgain(number, 3, 5, [&] {
+        MakeBasic();
+        WithModel<BasicModel>([](BasicModel& m) {
+            m.rateCode = 128;
+            m.runLength = 5;
+        });
+    });
 }
 
 }  // namespace
