@@ -383,6 +383,19 @@ bool IsPressureSensor(const CDataTreeBrench* d) {
            (d->m_modelCode == kModelQK && d->m_inputKind == 4);
 }
 
+double ToShownValue(const CDataTreeBrench* d, double value, int temperatureUnit, int pressureUnit) {
+    if (IsTemperatureSensor(d)) return ConvertTemperatureValue(value, temperatureUnit);
+    if (IsPressureSensor(d)) return ConvertPressureValue(value, pressureUnit);
+    return value;
+}
+
+double FromShownValue(const CDataTreeBrench* d, double shown, int temperatureUnit,
+                      int pressureUnit) {
+    if (IsTemperatureSensor(d)) return ConvertTemperatureToCelsius(shown, temperatureUnit);
+    if (IsPressureSensor(d)) return ConvertPressureToKPa(shown, pressureUnit);
+    return shown;
+}
+
 double ConvertTemperature(double celsius, int unit, CString& expression, CString& unitText) {
     switch (unit) {
         case 0:
