@@ -142,22 +142,13 @@ CString FormatValue(double x, int decimals, bool sign) {
             }
         }
     }
-    int n = std::clamp(decimals, 0, 20);
-    auto scaled = [&] { return x * static_cast<double>(std::pow(10.0f, static_cast<float>(n))); };
-    // Where x times 10^n leaves the 64-bit range, those decimals lie past a double's precision.
-    while (n > 0 && !(std::fabs(scaled()) < 9.2e18))
-        --n;
-    if (std::fabs(scaled()) < 9.2e18) {
-        auto m = static_cast<long long>(scaled());
-        while (n > 0 && m % 10 == 0) {
-            m /= 10;
-            --n;
-        }
-    }
-    CString s = CString::Formatted(sign ? "%+.*f" : "%.*f", n, x);
+    // The trailing zeros are those of the rounded text: the digits of x itself can hide them
+    // (67.99999999999999 is 68) or make them up (7.5006 is not 7.5 at 3 decimals).
+    CString s = CString::Formatted(sign ? "%+.*f" : "%.*f", std::clamp(decimals, 0, 20), x);
     if (s.Find('.') >= 0) {
-        while (s.GetLength() > 0 && s[s.GetLength() - 1] == '0' && s.Right(2) != ".0")
+        while (s[s.GetLength() - 1] == '0')
             s = s.Left(s.GetLength() - 1);
+        if (s[s.GetLength() - 1] == '.') s = s.Left(s.GetLength() - 1);
     }
     return s;
 }
