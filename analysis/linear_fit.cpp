@@ -24,6 +24,8 @@ std::optional<long long> WholePart(double x) {
     return static_cast<long long>(std::trunc(x));
 }
 
+constexpr double kLineTolerance = 1e-9;
+
 // Whether the chosen units show the data set's values as other numbers.
 bool Converts(const CDataTreeBrench* set, int temperatureUnit, int pressureUnit) {
     return set && (ToShownValue(set, 0, temperatureUnit, pressureUnit) != 0 ||
@@ -160,13 +162,20 @@ CString ShownFitEquation(const CDataTreeBrench& fit, const CDataTreeBrench* xSet
     }
     LineFitStruct line;
     if (!FitLine(px, py, line)) return made;
+    // The line must pass through every point, to the rounding of the conversion.
+    double largest = 0, spread = 0;
     for (size_t k = 0; k < px.size(); ++k) {
         if (!Finite(px[k], py[k])) continue;
         const double expected = line.slope * px[k] + line.intercept;
         const double scale =
             std::fabs(py[k]) + std::fabs(line.slope * px[k]) + std::fabs(line.intercept);
-        if (std::fabs(py[k] - expected) > 1e-9 * scale) return made;
+        if (std::fabs(py[k] - expected) > kLineTolerance * scale) return made;
+        largest = std::max(largest, std::fabs(py[k]));
+        spread = std::max(spread, std::fabs(px[k] - px[0]));
     }
+    // That rounding leaves no term where the line has none.
+    if (std::fabs(line.intercept) <= kLineTolerance * largest) line.intercept = 0;
+    if (std::fabs(line.slope) * spread <= kLineTolerance * largest) line.slope = 0;
     return CString::Formatted("%s %s", kFitEquationPrefix,
-                              FormatFitEquation(line.slope, line.intercept).GetString());
+                              FormatFitEquation(line.slope, line.intercept));
 }
