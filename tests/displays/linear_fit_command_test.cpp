@@ -280,4 +280,82 @@ TEST_F(LinearFitCommand, WithoutTheLinearFitGroupNothingIsAdded) {
     EXPECT_EQ(table.GetColumnCount(), 1);
 }
 
+// ---- the units shown ----
+
+struct UnitCase {
+    const char* unit;
+    bool pressure;
+    BYTE choice;             // the settings' temperature or pressure unit
+    const char* statistics;  // of 20 .. 28 °C or 100 .. 108 kPa, one a second
+    const char* equation;  // the fit's, as the graph shows it: 1 °C/s + 20 °C or 1 kPa/s + 100 kPa
+};
+
+void PrintTo(const UnitCase& c, std::ostream* os) {
+    *os << c.unit;
+}
+
+// Minimum, maximum and average convert as the values do; the deviation (2.7386 in °C and kPa) and
+// the slope only by the factor. Numbers keep two decimals after their leading zeros.
+const UnitCase kUnitCases[] = {
+    {"°C", false, 0, "Min. = 20, Max. = 28, Average = 24, Std. Dev. = 2.74", "f(x) = 1X+20"},
+    // 20 x 1.8 + 32 = 68, 28 x 1.8 + 32 = 82.4, 24 x 1.8 + 32 = 75.2, 2.7386 x 1.8 = 4.93
+    {"°F", false, 1, "Min. = 68, Max. = 82.40, Average = 75.20, Std. Dev. = 4.93",
+     "f(x) = 1.8X+68"},
+    // + 273.15
+    {"°K", false, 2, "Min. = 293.15, Max. = 301.15, Average = 297.15, Std. Dev. = 2.74",
+     "f(x) = 1X+293.15"},
+    {"kPa", true, 0, "Min. = 100, Max. = 108, Average = 104, Std. Dev. = 2.74", "f(x) = 1X+100"},
+    // x 0.1450377: 14.504, 15.664, 15.0839, 0.3972
+    {"psi", true, 1, "Min. = 14.50, Max. = 15.66, Average = 15.084, Std. Dev. = 0.40",
+     "f(x) = 0.145X+14.504"},
+    // x 7.5006156: 750.0616, 810.0665, 780.0640, 20.5413
+    {"mm Hg", true, 2, "Min. = 750.062, Max. = 810.066, Average = 780.064, Std. Dev. = 20.54",
+     "f(x) = 7.501X+750.062"},
+    // x 0.2952998: 29.530, 31.892, 30.711, 0.8087
+    {"Inches Hg", true, 3, "Min. = 29.53, Max. = 31.89, Average = 30.71, Std. Dev. = 0.81",
+     "f(x) = 0.295X+29.53"},
+    // x 0.0098692: 0.98692, 1.06587, 1.02640, 0.02703
+    {"atm", true, 4, "Min. = 0.99, Max. = 1.066, Average = 1.026, Std. Dev. = 0.027",
+     "f(x) = 0.01X+0.987"},
+    // x 10
+    {"mBar", true, 5, "Min. = 1000, Max. = 1080, Average = 1040, Std. Dev. = 27.39",
+     "f(x) = 10X+1000"},
+};
+
+class UnitsShown : public LinearFitCommand, public testing::WithParamInterface<UnitCase> {};
+
+TEST_P(UnitsShown, StatisticsAndTheFitsEquationAreInTheUnitOfTheGraph) {
+    const UnitCase& c = GetParam();
+    CSettings& settings = *doc.GetSettings();
+    (c.pressure ? settings.m_pressureUnit : settings.m_temperatureUnit) = c.choice;
+    CDataTreeBrench* set =
+        c.pressure
+            ? AddSet(graph_test::SetFields{"Pressure", 41, 100, 4, 0, 1, "kPa"}, Ramp(9, 100))
+            : AddSet(graph_test::TemperatureFields("Air"), Ramp(9, 20));
+    view.ShowDataSet(set);
+    ASSERT_TRUE(view.OnCmdMsg(ID_STATISTICS, 0, nullptr, nullptr));
+    EXPECT_EQ(frame.m_readoutText, CString(c.statistics));
+
+    CDataTreeBrench* fit = Run();
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(frame.m_readoutText, CString(c.equation));
+    // The project keeps the equation of the values as they are kept.
+    EXPECT_EQ(fit->m_comment, c.pressure ? "f(x) = 1X+100" : "f(x) = 1X+20");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryUnit, UnitsShown, testing::ValuesIn(kUnitCases));
+
+TEST_F(LinearFitCommand, AgainstATemperatureTheEquationTakesItsUnitToo) {
+    // Light, 100 + i, against Temp, 20 + i: 1X+80 in °C; in °F x = (xF - 32) / 1.8, so
+    // y = 0.5556 xF + 80 - 17.778.
+    doc.GetSettings()->m_temperatureUnit = 1;
+    view.ShowDataSet(light);
+    view.m_yVsX = 1;
+    view.m_xAxis.dataSet = temperature;
+    CDataTreeBrench* fit = Run();
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fit->m_comment, "f(x) = 1X+80");
+    EXPECT_EQ(frame.m_readoutText, "f(x) = 0.556X+62.222");
+}
+
 }  // namespace
