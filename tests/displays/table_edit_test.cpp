@@ -287,6 +287,9 @@ TEST_F(TableEdit, TheTitleDialogKeepsPresetsLongerThanItCanBeTyped) {
         modals.ExpectDialog(IDD_INSERT_NEW_COLUMN, [&](CDialog& d) {
             EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_TITLE), CString(c.name));
             EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_UNIT), CString(c.shown));
+            if (c.pressure)
+                testing_support::SaveTestImage(testing_support::RenderWidget(d.GetWidget()),
+                                               "column_title_long_presets");
             testing_support::Press(d, IDOK);
         });
         table.SendMessage(UM_GRID_HEADER_DBLCLK, PackCellID(CCellID(1, 2)));
