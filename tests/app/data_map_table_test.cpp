@@ -72,6 +72,18 @@ protected:
                                   9999999.0, -9999999.0);
     }
     CString Cell(int row, int col) const { return table->GetGrid()->GetItemText(row, col); }
+    // The table's export command, as the main frame routes it; the files it opens.
+    std::vector<QString> ExportTable() {
+        std::vector<QString> opened;
+        QDir().mkpath(GetDataRoot().ToQString());
+        platform::SetShellOpener([&](const QUrl& url) {
+            opened.push_back(url.toLocalFile());
+            return true;
+        });
+        frame->SendMessage(WM_COMMAND, ID_TABLE_EXPORT, 0);
+        platform::SetShellOpener({});
+        return opened;
+    }
 
     testing_support::NoComPorts noPorts;
     CVarnelApp app;
@@ -143,15 +155,7 @@ TEST_F(DataMapTable, UnitSettingsRetitleTheTableAndExportIsTheDocumentsCommand) 
     EXPECT_EQ(Cell(1, 2), "Voltage (V)");
 
     // 4799 is on no menu; the main frame still routes it to the table.
-    std::vector<QString> opened;
-    QDir().mkpath(GetDataRoot().ToQString());
-    platform::SetShellOpener([&](const QUrl& url) {
-        opened.push_back(url.toLocalFile());
-        return true;
-    });
-    frame->SendMessage(WM_COMMAND, ID_TABLE_EXPORT, 0);
-    platform::SetShellOpener({});
-    EXPECT_EQ(opened, (std::vector<QString>{(GetDataRoot() + "tmp~0.csv").ToQString()}));
+    EXPECT_EQ(ExportTable(), (std::vector<QString>{(GetDataRoot() + "tmp~0.csv").ToQString()}));
 }
 
 // Heat alone, with a port where no logger answers: the search for one goes on while commands run.
@@ -219,14 +223,7 @@ TEST_F(HeatAlone, InFahrenheitWhatTheUserTypesIsStoredInCelsiusAndPrintedAsTyped
     EXPECT_EQ(after("3"), (std::vector<QString>{"3", "3", "37.4"}));
 
     // The table's export (on no menu, see above) writes it alike.
-    std::vector<QString> opened;
-    QDir().mkpath(GetDataRoot().ToQString());
-    platform::SetShellOpener([&](const QUrl& url) {
-        opened.push_back(url.toLocalFile());
-        return true;
-    });
-    frame->SendMessage(WM_COMMAND, ID_TABLE_EXPORT, 0);
-    platform::SetShellOpener({});
+    const std::vector<QString> opened = ExportTable();
     ASSERT_EQ(opened.size(), 1u);
     QFile exported(opened[0]);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly | QIODevice::Text));
