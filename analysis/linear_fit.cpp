@@ -24,6 +24,14 @@ std::optional<long long> WholePart(double x) {
     return static_cast<long long>(std::trunc(x));
 }
 
+constexpr double kLineTolerance = 1e-9;
+
+// Whether the chosen units show the data set's values as other numbers.
+bool Converts(const CDataTreeBrench* set, int temperatureUnit, int pressureUnit) {
+    return set && (ToShownValue(set, 0, temperatureUnit, pressureUnit) != 0 ||
+                   ToShownValue(set, 1, temperatureUnit, pressureUnit) != 1);
+}
+
 }  // namespace
 
 bool FitLine(std::span<const double> x, std::span<const double> y, LineFitStruct& fit) {
@@ -126,4 +134,48 @@ bool ComputeLinearFit(const CDataTreeBrench& set, const CDataTreeBrench* xSet, i
     out.y = std::move(ry);
     out.equation = FormatFitEquation(s, c);
     return true;
+}
+
+CString ShownFitEquation(const CDataTreeBrench& fit, const CDataTreeBrench* xSet,
+                         int temperatureUnit, int pressureUnit) {
+    const CString& made = fit.m_comment;
+    if (fit.IsExperiment() || made.Find(kFitEquationPrefix) != 0) return made;
+    if (xSet && xSet->IsExperiment()) return made;
+    if (!Converts(&fit, temperatureUnit, pressureUnit) &&
+        !Converts(xSet, temperatureUnit, pressureUnit))
+        return made;
+    const CDataArray& xs = *fit.m_x;
+    const CDataArray& ys = *fit.m_y;
+    const double interval = RateInfo(fit.m_rateCode).intervalSeconds;
+    std::vector<double> px, py;
+    for (size_t k = 0; k < std::min(xs.size(), ys.size()); ++k) {
+        double x = xs[k] * interval;
+        if (xSet) {
+            // The line's x entries index the X data set's values.
+            const double whole = std::trunc(xs[k]);
+            if (!(whole >= 0 && whole < xSet->GetYCount())) continue;
+            x = ToShownValue(xSet, (*xSet->m_y)[static_cast<size_t>(whole)], temperatureUnit,
+                             pressureUnit);
+        }
+        px.push_back(x);
+        py.push_back(ToShownValue(&fit, ys[k], temperatureUnit, pressureUnit));
+    }
+    LineFitStruct line;
+    if (!FitLine(px, py, line)) return made;
+    // The line must pass through every point, to the rounding of the conversion.
+    double largest = 0, spread = 0;
+    for (size_t k = 0; k < px.size(); ++k) {
+        if (!Finite(px[k], py[k])) continue;
+        const double expected = line.slope * px[k] + line.intercept;
+        const double scale =
+            std::fabs(py[k]) + std::fabs(line.slope * px[k]) + std::fabs(line.intercept);
+        if (std::fabs(py[k] - expected) > kLineTolerance * scale) return made;
+        largest = std::max(largest, std::fabs(py[k]));
+        spread = std::max(spread, std::fabs(px[k] - px[0]));
+    }
+    // That rounding leaves no term where the line has none.
+    if (std::fabs(line.intercept) <= kLineTolerance * largest) line.intercept = 0;
+    if (std::fabs(line.slope) * spread <= kLineTolerance * largest) line.slope = 0;
+    return CString::Formatted("%s %s", kFitEquationPrefix,
+                              FormatFitEquation(line.slope, line.intercept));
 }

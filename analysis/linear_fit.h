@@ -24,6 +24,9 @@ bool FitLine(std::span<const double> x, std::span<const double> y, LineFitStruct
 // and left out where it is 0: "2X+1", "1.5X", "3", "-0.8X-2".
 CString FormatFitEquation(double slope, double intercept);
 
+// What a fitted line's text begins with, before its equation.
+constexpr const char* kFitEquationPrefix = "f(x) =";
+
 // The fitted line of a data set as a new series pair.
 struct LinearFitSeries {
     CDataArrayPtr x;  // sample numbers, or in Y versus X the indexes into the X data set
@@ -40,3 +43,11 @@ struct LinearFitSeries {
 // pairs could be fitted.
 bool ComputeLinearFit(const CDataTreeBrench& dataSet, const CDataTreeBrench* xDataSet, int first,
                       int last, double intervalSeconds, LinearFitSeries& out);
+
+// A fitted line's text as the graph shows it: the equation of its series with the values in the
+// chosen temperature or pressure unit, against time in seconds or, with `xDataSet`, against that
+// data set's values in their chosen unit. The text it was made with when no unit changes it, when
+// it holds no equation, or when its series is not that straight line there (a fit shown against
+// another axis than the one it was fitted on).
+CString ShownFitEquation(const CDataTreeBrench& fit, const CDataTreeBrench* xDataSet,
+                         int temperatureUnit, int pressureUnit);

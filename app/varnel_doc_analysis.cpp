@@ -117,7 +117,7 @@ CDataTreeBrench* LinearFit(CVarnelDoc* doc, CDataTreeBrench* dataSet, CDataTreeB
         dataSet->m_startTime, kFittedLineOrigin, -1, dataSet->m_identityValue, dataSet->m_videoFile,
         dataSet->m_inputKind, dataSet->m_sensorId, dataSet->m_modelCode);
     if (!result) return nullptr;
-    result->m_comment = CString::Formatted("%s %s", "f(x) =", fit.equation);
+    result->m_comment = CString::Formatted("%s %s", kFitEquationPrefix, fit.equation);
     return result;
 }
 

@@ -8,15 +8,7 @@
 
 namespace {
 
-// A value of `dataSet` in the units the user chose for temperatures and pressures.
-double DisplayValue(const CDataTreeBrench* dataSet, double value, int temperatureUnit,
-                    int pressureUnit) {
-    if (IsTemperatureSensor(dataSet)) return ConvertTemperatureValue(value, temperatureUnit);
-    if (IsPressureSensor(dataSet)) return ConvertPressureValue(value, pressureUnit);
-    return value;
-}
-
-// The unit text that goes with DisplayValue.
+// The unit text that goes with ToShownValue.
 CString DisplayUnit(const CDataTreeBrench* dataSet, int temperatureUnit, int pressureUnit) {
     CString unit = dataSet->m_unit;
     CString expression;
@@ -78,6 +70,11 @@ int CDataTreeBrench::FindXAtOrAbove(double x) const {
     return it == m_x->end() ? -2 : static_cast<int>(it - m_x->begin());
 }
 
+void CDataTreeBrench::ForgetRange() {
+    m_rangeMin = kUnsetRangeMin;
+    m_rangeMax = kUnsetRangeMax;
+}
+
 bool CDataTreeBrench::HasLink(DWORD id) const {
     const int count = std::clamp<int>(m_linkCount, 0, kMaxLinks);
     return std::find(m_links, m_links + count, id) != m_links + count;
@@ -87,26 +84,29 @@ CString CDataTreeBrench::FormatValueText(double value, int extraDecimals) {
     return FormatNumber(value, extraDecimals);
 }
 
-CString CDataTreeBrench::GetStatisticsText(int first, int last) const {
+CString CDataTreeBrench::GetStatisticsText(int temperatureUnit, int pressureUnit, int first,
+                                           int last) const {
     double minimum = 0, maximum = 0, mean = 0, deviation = 0;
     const int count = GetYCount();
     if (count > 0) {
         ClampIndexRange(first, last, count);
-        const CDataArray& y = *m_y;
+        const auto y = [&](int i) {
+            return ToShownValue(this, (*m_y)[i], temperatureUnit, pressureUnit);
+        };
         // The extremes start from the first value: any fixed start would be wrong for some data.
-        minimum = maximum = y[first];
+        minimum = maximum = y(first);
         double sum = 0;
         for (int i = first; i <= last; ++i) {
-            sum += y[i];
-            minimum = std::min(minimum, y[i]);
-            maximum = std::max(maximum, y[i]);
+            sum += y(i);
+            minimum = std::min(minimum, y(i));
+            maximum = std::max(maximum, y(i));
         }
         const int n = last - first + 1;
         mean = sum / n;
         if (n > 1) {
             double squares = 0;
             for (int i = first; i <= last; ++i)
-                squares += (y[i] - mean) * (y[i] - mean);
+                squares += (y(i) - mean) * (y(i) - mean);
             deviation = std::sqrt(squares / (n - 1));
         }
     }
@@ -126,7 +126,7 @@ CString CDataTreeBrench::GetAreaText(int temperatureUnit, int pressureUnit, int 
     double area = 0;
     // The value at the left end of the range is not counted.
     for (int i = first + 1; i <= last; ++i)
-        area += DisplayValue(this, (*m_y)[i], temperatureUnit, pressureUnit) * interval;
+        area += ToShownValue(this, (*m_y)[i], temperatureUnit, pressureUnit) * interval;
     // Flow in litres per minute.
     if (m_inputKind == 0 && m_sensorId == 8)
         return CString::Formatted("%s = %s (%s)", "Area", FormatValueText(area / 60, 2), "L");
@@ -139,8 +139,8 @@ CString CDataTreeBrench::GetSlopeText(int index, int temperatureUnit, int pressu
         return SlopeNotAvailable();
     const CDataArray& x = *m_x;
     const CDataArray& y = *m_y;
-    const double rise = DisplayValue(this, y[index + 1], temperatureUnit, pressureUnit) -
-                        DisplayValue(this, y[index - 1], temperatureUnit, pressureUnit);
+    const double rise = ToShownValue(this, y[index + 1], temperatureUnit, pressureUnit) -
+                        ToShownValue(this, y[index - 1], temperatureUnit, pressureUnit);
     const double run = (x[index + 1] - x[index - 1]) * RateInfo(m_rateCode).intervalSeconds;
     if (run == 0) return SlopeNotAvailable();
     return CString::Formatted("  %s = %s(%s/s)", "Slope", FormatValueText(rise / run, 2),
@@ -155,10 +155,10 @@ CString CDataTreeBrench::GetSlopeTextXY(int index, const CDataArray* xValues, co
         return SlopeNotAvailable();
     const CDataArray& x = *xValues;
     const CDataArray& y = *m_y;
-    const double rise = DisplayValue(this, y[index + 1], temperatureUnit, pressureUnit) -
-                        DisplayValue(this, y[index - 1], temperatureUnit, pressureUnit);
-    const double run = DisplayValue(xDataSet, x[index + 1], temperatureUnit, pressureUnit) -
-                       DisplayValue(xDataSet, x[index - 1], temperatureUnit, pressureUnit);
+    const double rise = ToShownValue(this, y[index + 1], temperatureUnit, pressureUnit) -
+                        ToShownValue(this, y[index - 1], temperatureUnit, pressureUnit);
+    const double run = ToShownValue(xDataSet, x[index + 1], temperatureUnit, pressureUnit) -
+                       ToShownValue(xDataSet, x[index - 1], temperatureUnit, pressureUnit);
     if (run == 0) return SlopeNotAvailable();
     return CString::Formatted("  %s = %s(%s/%s)", "Slope", FormatValueText(rise / run, 2),
                               DisplayUnit(this, temperatureUnit, pressureUnit), xUnit);

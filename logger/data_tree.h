@@ -21,6 +21,9 @@ using CDataArrayPtr = std::shared_ptr<CDataArray>;
 class CDataTreeBrench {
 public:
     static constexpr int kMaxLinks = 8;
+    // The value range of a series whose extremes are to be found again from its values.
+    static constexpr double kUnsetRangeMin = 2147483647.0;
+    static constexpr double kUnsetRangeMax = -2147483647.0;
 
     CDataTreeBrench() = default;
     virtual ~CDataTreeBrench() = default;
@@ -43,10 +46,13 @@ public:
     // when every x is below.
     int FindXAtOrAbove(double x) const;
     bool HasLink(DWORD id) const;
+    // After a change of values: the next autoscale takes the range from the values alone.
+    void ForgetRange();
 
     // "Min. = ..., Max. = ..., Average = ..., Std. Dev. = ..." over the y values first..last (put
-    // in order and clamped; -1 and -1 for all). One value has deviation 0; no values give zeros.
-    CString GetStatisticsText(int first, int last) const;
+    // in order and clamped; -1 and -1 for all), converted to the chosen unit for a temperature or
+    // pressure series. One value has deviation 0; no values give zeros.
+    CString GetStatisticsText(int temperatureUnit, int pressureUnit, int first, int last) const;
     // The area under y over first..last in value-seconds, y converted to the chosen unit for a
     // temperature or pressure series. "0" without values, with an x data set that has none, or
     // for a range of one sample.

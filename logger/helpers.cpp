@@ -142,22 +142,13 @@ CString FormatValue(double x, int decimals, bool sign) {
             }
         }
     }
-    int n = std::clamp(decimals, 0, 20);
-    auto scaled = [&] { return x * static_cast<double>(std::pow(10.0f, static_cast<float>(n))); };
-    // Where x times 10^n leaves the 64-bit range, those decimals lie past a double's precision.
-    while (n > 0 && !(std::fabs(scaled()) < 9.2e18))
-        --n;
-    if (std::fabs(scaled()) < 9.2e18) {
-        auto m = static_cast<long long>(scaled());
-        while (n > 0 && m % 10 == 0) {
-            m /= 10;
-            --n;
-        }
-    }
-    CString s = CString::Formatted(sign ? "%+.*f" : "%.*f", n, x);
+    // The trailing zeros are those of the rounded text: the digits of x itself can hide them
+    // (67.99999999999999 is 68) or make them up (7.5006 is not 7.5 at 3 decimals).
+    CString s = CString::Formatted(sign ? "%+.*f" : "%.*f", std::clamp(decimals, 0, 20), x);
     if (s.Find('.') >= 0) {
-        while (s.GetLength() > 0 && s[s.GetLength() - 1] == '0' && s.Right(2) != ".0")
+        while (s[s.GetLength() - 1] == '0')
             s = s.Left(s.GetLength() - 1);
+        if (s[s.GetLength() - 1] == '.') s = s.Left(s.GetLength() - 1);
     }
     return s;
 }
@@ -381,6 +372,19 @@ bool IsPressureSensor(const CDataTreeBrench* d) {
     if (IsExternalInput(*d) && (id == 18 || id == 19)) return true;
     return (d->m_modelCode == 0 && d->m_inputKind == 6) ||
            (d->m_modelCode == kModelQK && d->m_inputKind == 4);
+}
+
+double ToShownValue(const CDataTreeBrench* d, double value, int temperatureUnit, int pressureUnit) {
+    if (IsTemperatureSensor(d)) return ConvertTemperatureValue(value, temperatureUnit);
+    if (IsPressureSensor(d)) return ConvertPressureValue(value, pressureUnit);
+    return value;
+}
+
+double FromShownValue(const CDataTreeBrench* d, double shown, int temperatureUnit,
+                      int pressureUnit) {
+    if (IsTemperatureSensor(d)) return ConvertTemperatureToCelsius(shown, temperatureUnit);
+    if (IsPressureSensor(d)) return ConvertPressureToKPa(shown, pressureUnit);
+    return shown;
 }
 
 double ConvertTemperature(double celsius, int unit, CString& expression, CString& unitText) {

@@ -71,6 +71,13 @@ double RateUnitFactor(int fromUnit, int toUnit);
 
 bool IsTemperatureSensor(const CDataTreeBrench* dataSet);
 bool IsPressureSensor(const CDataTreeBrench* dataSet);
+// A value of a data set in the temperature or pressure unit chosen for showing it, and a value
+// given in that unit back in the unit the data set holds (Celsius, kPa). Other series, and a null
+// data set, keep their values.
+double ToShownValue(const CDataTreeBrench* dataSet, double value, int temperatureUnit,
+                    int pressureUnit);
+double FromShownValue(const CDataTreeBrench* dataSet, double shown, int temperatureUnit,
+                      int pressureUnit);
 
 // Temperature units: 0 Celsius, 1 Fahrenheit, 2 Kelvin. Pressure units: 0 kPa, 1 psi, 2 mm Hg,
 // 3 inches Hg, 4 atm, 5 mBar. The expression is the conversion as the graph shows it ("*1.8+32");

@@ -402,7 +402,7 @@ void CGraphView::PlotAllData(int p) {
     SetDataSetShown(ds, TRUE);
     if (m_barGraph) LayoutBars();
     UpdateAxisCaptions(p);
-    SetReadoutText(ds->m_comment);
+    SetReadoutText(ReadoutComment(*ds));
     PlaceAnnotations();
 }
 

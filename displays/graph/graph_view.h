@@ -372,6 +372,8 @@ private:
 
     CSettings* Settings() const;
     CMainFrame* MainFrame() const;
+    // A data set's text for the read-out; a fit's equation in the units the graph shows.
+    CString ReadoutComment(const CDataTreeBrench& dataSet) const;
     const GraphLinesInfoStruct& LineRow(int position) const;
     CDispatchDriver PlotItem(int position) const;  // 0-based
     CDispatchDriver AxisItem(int axis) const;      // 1-based, 1 the X axis

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "analysis/linear_fit.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
@@ -133,6 +134,12 @@ void CGraphView::OnCursorMoved(LONG, double, double, LONG, bool) {
     if (m_cursorCount > 0) UpdateCursorReadout();
 }
 
+CString CGraphView::ReadoutComment(const CDataTreeBrench& ds) const {
+    const CSettings* s = Settings();
+    return ShownFitEquation(ds, m_yVsX ? m_xAxis.dataSet : nullptr, s ? s->m_temperatureUnit : 0,
+                            s ? s->m_pressureUnit : 0);
+}
+
 void CGraphView::UpdateCursorReadout() {
     CursorState a = ReadCursor(m_graph, kCursorA);
     CursorState b = ReadCursor(m_graph, kCursorB);
@@ -240,7 +247,7 @@ void CGraphView::UpdateCursorReadout() {
             }
         }
         if (m_frame) m_frame->SetPositionText(main);
-        analysis = ds->m_comment;
+        analysis = ReadoutComment(*ds);
     }
     SetReadoutText(analysis);
 }

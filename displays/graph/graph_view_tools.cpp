@@ -15,6 +15,7 @@
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/precise_time.h"
+#include "logger/settings.h"
 
 namespace {
 
@@ -293,5 +294,7 @@ void CGraphView::OnStatistics() {
     if (n < 1 || n > m_plotCount || n > kMaxPlots) return;
     const CDataTreeBrench* ds = m_plots[n - 1].dataSet;
     if (!ds || ds->IsExperiment()) return;
-    SetReadoutText(ds->GetStatisticsText(first, last));
+    const CSettings* s = Settings();
+    SetReadoutText(ds->GetStatisticsText(s ? s->m_temperatureUnit : 0, s ? s->m_pressureUnit : 0,
+                                         first, last));
 }

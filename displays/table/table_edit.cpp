@@ -116,17 +116,20 @@ void CTableView::OnValueEntered(const CCellID& cell) {
     const double x = m_topSample + cell.row - kFixedRows;
     const int at = FindInsertIndex(set->m_x.get(), x);
     if (at == -1) return;
+    // The cell shows the unit the user chose; the data set keeps its own.
+    const double stored = StoredValue(set, value);
     CDataArray& xs = *set->m_x;
     CDataArray& ys = *set->m_y;
     if (at == -2) {
         xs.push_back(x);
-        ys.push_back(value);
+        ys.push_back(stored);
     } else if (static_cast<size_t>(at) < ys.size() && xs[static_cast<size_t>(at)] == x) {
-        ys[static_cast<size_t>(at)] = value;
+        ys[static_cast<size_t>(at)] = stored;
     } else {
         xs.insert(xs.begin() + at, x);
-        ys.insert(ys.begin() + std::min<std::ptrdiff_t>(at, std::ssize(ys)), value);
+        ys.insert(ys.begin() + std::min<std::ptrdiff_t>(at, std::ssize(ys)), stored);
     }
+    set->ForgetRange();
     FillGrid(-1);
     ReplotDataSet(set);
     MarkModified();
@@ -157,7 +160,8 @@ void CTableView::OnValueChanged(const CCellID& cell) {
     }
     const int at = set->FindX(SampleOfRow(cell.row));
     if (at >= 0 && set->m_y && static_cast<size_t>(at) < set->m_y->size()) {
-        (*set->m_y)[static_cast<size_t>(at)] = value;
+        (*set->m_y)[static_cast<size_t>(at)] = StoredValue(set, value);
+        set->ForgetRange();
         ReplotDataSet(set);
     }
     MarkModified();
@@ -181,6 +185,7 @@ bool CTableView::MakeEditedCopy(int record, TableColumnStruct& column) {
     copy->m_sensorId = source->m_sensorId;
     copy->m_modelCode = source->m_modelCode;
     copy->m_originCode = 2;
+    copy->ForgetRange();
     column.dataSet = copy;
     column.dataSetId = copy->m_id;
     SetCellText(0, column.gridColumn, kEditedDataGroup);
@@ -211,7 +216,10 @@ void CTableView::OnHeaderDblClk(const CCellID& cell) {
         if (HTREEITEM item = tree->FindDataSetItem(set->m_id))
             tree->GetTreeCtrl().SetItemText(item, title);
     set->m_name = title;
-    if (set->m_originCode != 1) set->m_unit = dialog.GetUnit();
+    // The preset may be the unit the values are shown in: only a unit the user typed is the
+    // data set's own.
+    if (set->m_originCode != 1 && dialog.GetUnit() != GetUnitText(set))
+        set->m_unit = dialog.GetUnit();
     // The captions are made of the new name and unit.
     if (CGraphView* graph = Graph()) graph->UpdatePlotCaption(set->m_id);
     SetCellText(1, cell.col, ColumnTitle(set));
@@ -237,12 +245,19 @@ void CTableView::OnEditCut() {
 
 void CTableView::CollectPrintColumns() {
     m_printColumns.clear();
+    m_printValues.assign(static_cast<size_t>(m_columnCount), CDataArray());
     for (int k = 0; k < m_columnCount; ++k) {
         const CDataTreeBrench* set = ColumnDataSet(k);
-        if (set && set->m_x && set->m_y)
-            m_printColumns.push_back({*set->m_x, *set->m_y});
-        else
+        if (!set || !set->m_x || !set->m_y) {
             m_printColumns.push_back({});
+            continue;
+        }
+        // Printed and exported as the table shows them, under the same headings.
+        CDataArray& shown = m_printValues[static_cast<size_t>(k)];
+        shown.reserve(set->m_y->size());
+        for (double v : *set->m_y)
+            shown.push_back(ShownValue(set, v));
+        m_printColumns.push_back({*set->m_x, shown});
     }
 }
 
@@ -268,6 +283,7 @@ void CTableView::PrintTable(const CString& title, int firstSample, int lastSampl
                        firstSample, lastSample, m_rate.intervalSeconds * m_timeFactor, format,
                        CommentsForPrint(), settings ? settings->m_dateStyle : 0, FirstStartTime());
     m_printColumns.clear();
+    m_printValues.clear();
 }
 
 void CTableView::OnExportToExcel() {
@@ -291,5 +307,6 @@ void CTableView::OnExportToExcel() {
         m_rate.intervalSeconds * m_timeFactor, format, CommentsForPrint(),
         settings ? settings->m_dateStyle : 0, FirstStartTime());
     m_printColumns.clear();
+    m_printValues.clear();
     if (saved) ShellExecute(nullptr, "open", name, nullptr, nullptr, SW_SHOWNORMAL);
 }

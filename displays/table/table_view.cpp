@@ -149,6 +149,16 @@ CGraphView* CTableView::Graph() const {
     return m_doc ? m_doc->GetGraphView() : m_graphView;
 }
 
+double CTableView::ShownValue(const CDataTreeBrench* dataSet, double value) const {
+    const CSettings* s = Settings();
+    return s ? ToShownValue(dataSet, value, s->m_temperatureUnit, s->m_pressureUnit) : value;
+}
+
+double CTableView::StoredValue(const CDataTreeBrench* dataSet, double shown) const {
+    const CSettings* s = Settings();
+    return s ? FromShownValue(dataSet, shown, s->m_temperatureUnit, s->m_pressureUnit) : shown;
+}
+
 CDataTreeBrench* CTableView::ColumnDataSet(int record) const {
     if (record < 0 || record >= m_columnCount) return nullptr;
     const TableColumnStruct& column = m_columns[record];
@@ -508,8 +518,6 @@ void CTableView::FillGrid(int topSample) {
                 SetCellText(r + kFixedRows, col, "");
             continue;
         }
-        const bool temperature = IsTemperatureSensor(set);
-        const bool pressure = IsPressureSensor(set);
         const CDataArray& x = *set->m_x;
         const CDataArray& y = *set->m_y;
         const size_t n = std::min(x.size(), y.size());
@@ -528,12 +536,7 @@ void CTableView::FillGrid(int topSample) {
             while (j < n && x[j] < s)
                 ++j;
             if (j < n && x[j] == s) {
-                double value = y[j];
-                if (temperature && settings)
-                    value = ConvertTemperatureValue(value, settings->m_temperatureUnit);
-                else if (pressure && settings)
-                    value = ConvertPressureValue(value, settings->m_pressureUnit);
-                SetCellValue(row, col, value);
+                SetCellValue(row, col, ShownValue(set, y[j]));
                 ++j;
             } else {
                 SetCellText(row, col, "");

@@ -120,6 +120,9 @@ protected:
 private:
     CSettings* Settings() const;
     CGraphView* Graph() const;
+    // A stored value as the table shows it, and a value typed in the table as it is stored.
+    double ShownValue(const CDataTreeBrench* dataSet, double value) const;
+    double StoredValue(const CDataTreeBrench* dataSet, double shown) const;
     CString ColumnTitle(const CDataTreeBrench* dataSet) const;
     void ChooseTimeFormat(double interval);
     void WriteTimeHeader();
@@ -156,6 +159,8 @@ private:
     SHORT m_columnCount = 0;
     int m_topSample = 0;
     int m_visibleRows = 0;
-    // Kept for a print job or an export: they point into the data sets.
+    // Kept for a print job or an export: they point into the data sets' sample numbers and into
+    // their values as shown.
     std::vector<GridPrintColumn> m_printColumns;
+    std::vector<CDataArray> m_printValues;
 };

@@ -107,6 +107,18 @@ public:
 
 constexpr const char* kKeyRouterProperty = "varnelKeyRouter";
 
+// An edit's limit, as on Windows, holds for what the user types: a longer text that the program
+// sets is kept whole, and the user can shorten it but not lengthen it.
+constexpr const char* kLimitProperty = "varnelTextLimit";
+constexpr int kNoLimit = 32767;
+
+// Gives a line edit with a limit room for a text of `length` characters.
+void FitLimit(QLineEdit* edit, qsizetype length) {
+    const QVariant limit = edit->property(kLimitProperty);
+    if (!limit.isValid()) return;
+    edit->setMaxLength(static_cast<int>(std::clamp<qsizetype>(length, limit.toInt(), kNoLimit)));
+}
+
 // Routes a control's keys and focus changes through its window (see CEdit and CComboBox). A press
 // waits here until the window's handler hands it to the control, or is swallowed by not being
 // handed on; a release reaches the window as WM_KEYUP and then the control as it is.
@@ -388,6 +400,9 @@ QWidget* CEdit::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
         edit->setFrame(cs.style & WS_BORDER);
         QObject::connect(edit, &QLineEdit::textChanged, edit,
                          [edit] { NotifyParent(edit, EN_CHANGE); });
+        // Room the program's longer text made goes as the user shortens it.
+        QObject::connect(edit, &QLineEdit::textEdited, edit,
+                         [edit] { FitLimit(edit, edit->text().size()); });
         w = edit;
     }
     w->installEventFilter(new FocusWatcher(w, EN_SETFOCUS, EN_KILLFOCUS));
@@ -436,10 +451,12 @@ void CEdit::SetWindowText(LPCTSTR text) {
     // Windows edits break lines at CR LF; the widgets want a plain LF.
     QString t = ItemText(text);
     t.replace("\r\n", "\n");
-    if (QLineEdit* l = Line())
+    if (QLineEdit* l = Line()) {
+        FitLimit(l, t.size());
         l->setText(t);
-    else if (QPlainTextEdit* m = Multi())
+    } else if (QPlainTextEdit* m = Multi()) {
         m->setPlainText(t);
+    }
 }
 
 CString CEdit::GetWindowText() const {
@@ -497,7 +514,11 @@ BOOL CEdit::SetReadOnly(BOOL readOnly) {
 }
 
 void CEdit::SetLimitText(UINT max) {
-    if (QLineEdit* l = Line()) l->setMaxLength(max == 0 ? 32767 : static_cast<int>(max));
+    QLineEdit* l = Line();
+    if (!l) return;
+    l->setProperty(kLimitProperty, max == 0 || max > kNoLimit ? kNoLimit : static_cast<int>(max));
+    // A limit below the text's length leaves the text as it is.
+    FitLimit(l, l->text().size());
 }
 
 int CEdit::GetLineCount() const {

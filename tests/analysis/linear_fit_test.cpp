@@ -237,4 +237,41 @@ TEST(LinearFit, SeriesOfUnequalLengthAreNotReadPastTheirEnd) {
     EXPECT_FALSE(ComputeLinearFit(full, &tiny, 0, 9, 1, fit));
 }
 
+TEST(LinearFit, TheEquationShownIsRedoneOnlyWhereAUnitChangesTheLine) {
+    // A QK's temperature (input kind 0) or pressure (kind 4) series, one sample a second.
+    const auto sensor = [](Series x, Series y, WORD kind, const char* comment = "") {
+        CDataTreeBrench d = MakeSet(std::move(x), std::move(y));
+        d.m_modelCode = 100;
+        d.m_inputKind = kind;
+        d.m_rateCode = 41;
+        d.m_comment = comment;
+        return d;
+    };
+    // A fit of 20 + t °C, as it was made and saved.
+    const CDataTreeBrench air = sensor(Numbers(5), Line(Numbers(5), 1, 20), 0, "f(x) = 1X+20");
+    const CDataTreeBrench squares = sensor(Numbers(5), {0, 1, 4, 9, 16}, 2);
+    const CDataTreeBrench pressure = sensor(Numbers(5), Line(Numbers(5), 1, 100), 4);
+    // Light made against that pressure: y = x kPa = x psi / 0.1450377.
+    const CDataTreeBrench light = sensor(Numbers(5), Line(Numbers(5), 1, 100), 2, "f(x) = 1X");
+    const CDataTreeBrench note = sensor(Numbers(5), Line(Numbers(5), 1, 20), 0, "Warm-up");
+    struct Case {
+        const char* what;
+        const CDataTreeBrench* fit;
+        const CDataTreeBrench* x;
+        int temperatureUnit, pressureUnit;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"°C: as made", &air, nullptr, 0, 0, "f(x) = 1X+20"},
+        {"°F: 1.8 x 1 and 1.8 x 20 + 32", &air, nullptr, 1, 0, "f(x) = 1.8X+68"},
+        {"°F against values that do not line it up: as made", &air, &squares, 1, 0, "f(x) = 1X+20"},
+        {"psi on the X axis: 1 / 0.1450377", &light, &pressure, 0, 1, "f(x) = 6.895X"},
+        {"no equation", &note, nullptr, 1, 0, "Warm-up"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShownFitEquation(*c.fit, c.x, c.temperatureUnit, c.pressureUnit),
+                  CString(c.shown))
+            << c.what;
+}
+
 }  // namespace

@@ -333,7 +333,7 @@ TEST_F(GraphToolsTest, StatisticsOfTheCursorsPlot) {
         Command(ID_STATISTICS);
         EXPECT_EQ(modals.Pending(), 0u);
         EXPECT_EQ(frame.m_readoutText,
-                  r.first < 0 ? CString() : d->GetStatisticsText(r.first, r.last));
+                  r.first < 0 ? CString() : d->GetStatisticsText(0, 0, r.first, r.last));
         if (r.first == 2) {
             EXPECT_EQ(frame.m_readoutText, "Min. = 2, Max. = 9, Average = 5.50, Std. Dev. = 2.74");
         }

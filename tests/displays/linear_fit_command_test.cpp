@@ -280,4 +280,17 @@ TEST_F(LinearFitCommand, WithoutTheLinearFitGroupNothingIsAdded) {
     EXPECT_EQ(table.GetColumnCount(), 1);
 }
 
+TEST_F(LinearFitCommand, AgainstATemperatureTheEquationTakesItsUnitToo) {
+    // Light, 100 + i, against Temp, 20 + i: 1X+80 in °C; in °F x = (xF - 32) / 1.8, so
+    // y = 0.5556 xF + 80 - 17.778.
+    doc.GetSettings()->m_temperatureUnit = 1;
+    view.ShowDataSet(light);
+    view.m_yVsX = 1;
+    view.m_xAxis.dataSet = temperature;
+    CDataTreeBrench* fit = Run();
+    ASSERT_NE(fit, nullptr);
+    EXPECT_EQ(fit->m_comment, "f(x) = 1X+80");
+    EXPECT_EQ(frame.m_readoutText, "f(x) = 0.556X+62.222");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QUrl>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "RES/dialogs/insert_new_column.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
+#include "app/varnel_file.h"
 #include "controls/in_place_edit.h"
 #include "platform/ui/shell.h"
 #include "tests/displays/table_view_fixture.h"
@@ -259,6 +261,61 @@ TEST_F(TableEdit, TheTitleDialogRenamesAndChangesTheUnitOfAFreeSetOnly) {
     EXPECT_EQ(Cell(1, 3), "Lamp (lux)");
 }
 
+TEST_F(TableEdit, TheTitleDialogKeepsPresetsLongerThanItCanBeTyped) {
+    // Titles take 20 typed characters and units 4; these presets are longer.
+    struct Case {
+        const char* name;
+        bool pressure;
+        WORD origin;
+        const char* shown;  // the unit the column shows
+    };
+    const Case cases[] = {
+        {"Linear(Exp. 1 - Temperature)", false, 2, "°F"},
+        {"Barometric pressure (outside)", true, 0, "Inches Hg"},
+    };
+    doc.GetSettings()->m_temperatureUnit = 1;
+    doc.GetSettings()->m_pressureUnit = 3;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDataTreeBrench* set = AddGapped({0, 1}, {20, 21}, c.origin, c.name);
+        set->m_modelCode = 100;
+        set->m_inputKind = c.pressure ? 4 : 0;
+        set->m_unit = c.pressure ? "kPa" : "°C";
+        table.SetupGrid(RateInfo(41));
+        table.AddDataSetColumns(set);
+        table.FillGrid(0);
+        modals.ExpectDialog(IDD_INSERT_NEW_COLUMN, [&](CDialog& d) {
+            EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_TITLE), CString(c.name));
+            EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_UNIT), CString(c.shown));
+            if (c.pressure)
+                testing_support::SaveTestImage(testing_support::RenderWidget(d.GetWidget()),
+                                               "column_title_long_presets");
+            testing_support::Press(d, IDOK);
+        });
+        table.SendMessage(UM_GRID_HEADER_DBLCLK, PackCellID(CCellID(1, 2)));
+        EXPECT_EQ(modals.Pending(), 0u);
+        // A plain OK changes nothing: the unit shown is not the one the values are kept in.
+        EXPECT_EQ(set->m_name, CString(c.name));
+        EXPECT_EQ(set->m_unit, CString(c.pressure ? "kPa" : "°C"));
+        EXPECT_EQ(Cell(1, 2), CString(c.name) + " (" + c.shown + ")");
+    }
+
+    // Such a text can be shortened, and not lengthened: not even back to what it was.
+    modals.ExpectDialog(IDD_INSERT_NEW_COLUMN, [](CDialog& d) {
+        QWidget* title = d.GetDlgItem(IDC_COLUMN_TITLE)->GetWidget();
+        title->setFocus();
+        QTest::keyClick(title, Qt::Key_End);
+        QTest::keyClicks(title, "!");
+        EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_TITLE), "Barometric pressure (outside)");
+        QTest::keyClick(title, Qt::Key_Backspace);
+        QTest::keyClicks(title, ")");
+        EXPECT_EQ(d.GetDlgItemText(IDC_COLUMN_TITLE), "Barometric pressure (outside");
+        testing_support::Press(d, IDOK);
+    });
+    table.SendMessage(UM_GRID_HEADER_DBLCLK, PackCellID(CCellID(1, 2)));
+    EXPECT_EQ(table.ColumnDataSet(0)->m_name, "Barometric pressure (outside");
+}
+
 TEST_F(TableEdit, CopyPutsTheSelectionOnTheClipboardAndNothingElseChangesData) {
     table.AddDataSetColumns(light);
     table.AddDataSetColumns(sound);
@@ -299,6 +356,44 @@ TEST_F(TableEdit, CopyPutsTheSelectionOnTheClipboardAndNothingElseChangesData) {
     doc.m_tableView = nullptr;
     EXPECT_TRUE(doc.OnCmdMsg(ID_TABLE_COPY, 0, nullptr, nullptr));
     doc.m_tableView = &table;
+}
+
+TEST_F(TableEdit, AutoscaleForgetsAValueTypedOver) {
+    struct Case {
+        const char* what;
+        WORD origin;  // 0 free, 1 recorded (changed through an edited copy), 2 changeable
+    };
+    const Case cases[] = {{"a free set", 0}, {"a recorded set", 1}, {"a changeable set", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        view.RefreshGraph(TRUE);
+        // 100 .. 109, sample 5 missing from the free set: it is typed into the gap.
+        std::vector<double> x(10), y(10);
+        std::iota(x.begin(), x.end(), 0.0);
+        std::iota(y.begin(), y.end(), 100.0);
+        if (c.origin == 0) x.erase(x.begin() + 5), y.erase(y.begin() + 5);
+        CDataTreeBrench* set = AddGapped(x, y, c.origin, c.what);
+        view.ShowDataSet(set);
+        table.FillGrid(0);
+        const auto type = [&](const char* text) {
+            if (c.origin == 1) {
+                G().SetItemText(7, 2, text);
+                table.SendMessage(UM_GRID_VALUE_CHANGED, PackCellID(CCellID(7, 2)));
+            } else {
+                ASSERT_TRUE(TypeInto(7, 2, text));
+            }
+            view.OnAutoscale();
+        };
+        // Autoscale takes the extremes and a tenth more: 90 .. 109 / 0.9, or 1000 / 0.9.
+        type("1000");
+        EXPECT_NEAR(State().axes[1].max, 1000 / 0.9, 1e-9);
+        type("105");
+        EXPECT_NEAR(State().axes[1].max, 109 / 0.9, 1e-9);
+        // An edited copy starts with no range of its own: 0 is not taken in.
+        EXPECT_NEAR(State().axes[1].min, 90, 1e-9);
+        EXPECT_EQ(table.ColumnDataSet(0) != set, c.origin == 1);
+        table.RemoveDataSet(table.GetColumn(0).dataSetId);
+    }
 }
 
 // ---- print and export ----
@@ -382,5 +477,148 @@ TEST_F(TableOut, ExportWithEveryNameTakenTellsTheUserAndOpensNothing) {
     EXPECT_TRUE(opened.empty());
     EXPECT_FALSE(QFile::exists((root + "tmp~0.csv").ToQString()));
 }
+
+// ---- values in the units the user chose ----
+
+struct UnitCase {
+    const char* unit;
+    bool pressure;
+    BYTE choice;        // the settings' temperature or pressure unit
+    const char* typed;  // typed over sample 2, and shown there
+    double stored;      // what the data set keeps: temperatures in °C, pressures in kPa
+};
+
+void PrintTo(const UnitCase& c, std::ostream* os) {
+    *os << c.unit;
+}
+
+const UnitCase kUnitCases[] = {
+    {"°C", false, 0, "75", 75},
+    {"°F", false, 1, "75", 23.888889},            // (75 - 32) x 5 / 9
+    {"°K", false, 2, "300", 26.85},               // 300 - 273.15
+    {"kPa", true, 0, "101.3", 101.3},             //
+    {"psi", true, 1, "14.7", 101.352959},         // 14.7 / 0.1450377
+    {"mm Hg", true, 2, "760", 101.325017},        // 760 / 7.5006156
+    {"Inches Hg", true, 3, "29.92", 101.320759},  // 29.92 / 0.2952998
+    {"atm", true, 4, "1", 101.325335},            // 1 / 0.0098692
+    {"mBar", true, 5, "1013", 101.3},             // 1013 / 10
+};
+
+class TableUnits : public TableEdit, public testing::WithParamInterface<UnitCase> {
+protected:
+    void SetUp() override {
+        TableEdit::SetUp();
+        QDir().mkpath(GetDataRoot().ToQString());
+        platform::SetShellOpener([this](const QUrl& url) {
+            opened.push_back(url.toLocalFile());
+            return true;
+        });
+    }
+    void TearDown() override { platform::SetShellOpener({}); }
+
+    // The texts of the printed row whose first cell is `sample`, as the grid prints the job it
+    // holds.
+    std::vector<QString> PrintedRow(const char* sample, int lastSample, std::vector<QString>& all) {
+        testing_support::RecordingDevice page(2480, 3508, 300);
+        {
+            QPainter painter(&page);
+            CDC dc(&painter, true);
+            CPrintInfo info;
+            int endRow = 0;
+            G().OnBeginPrinting(&dc, &info, endRow, 0, lastSample);
+            info.m_nCurPage = 1;
+            G().OnPrint(&dc, &info, "Units", endRow, 0, &experiment->m_experimentTexts);
+            G().OnEndPrinting(&dc, &info);
+        }
+        const auto sorted = page.SortedTexts();
+        std::vector<QString> row;
+        for (const auto& t : sorted)
+            all.push_back(t.text);
+        for (size_t i = 0; i < sorted.size(); ++i) {
+            if (sorted[i].text != sample) continue;
+            for (size_t j = i;
+                 j < sorted.size() && std::abs(sorted[j].at.y() - sorted[i].at.y()) < 1; ++j)
+                row.push_back(sorted[j].text);
+            break;
+        }
+        return row;
+    }
+
+    std::vector<QString> opened;
+};
+
+TEST_P(TableUnits, AValueTypedInTheUnitShownGoesRoundWithoutLoss) {
+    const UnitCase& c = GetParam();
+    CSettings& settings = *doc.GetSettings();
+    (c.pressure ? settings.m_pressureUnit : settings.m_temperatureUnit) = c.choice;
+    // A recorded series the user may change, and a free one that has no sample 2 yet.
+    CDataTreeBrench* recorded =
+        c.pressure
+            ? AddSet(graph_test::SetFields{"Pressure", 41, 100, 4, 0, 1, "kPa"}, Ramp(30, 100.0))
+            : temperature;
+    recorded->m_originCode = 2;
+    CDataTreeBrench* free = AddGapped({0, 1, 3}, {20, 21, 23}, 0, "Free");
+    free->m_modelCode = recorded->m_modelCode;
+    free->m_inputKind = recorded->m_inputKind;
+    free->m_unit = recorded->m_unit;
+    table.AddDataSetColumns(recorded);
+    table.AddDataSetColumns(free);
+    table.FillGrid(0);
+    const CString heading = recorded->m_name + " (" + c.unit + ")";
+    EXPECT_EQ(Cell(1, 2), heading);
+
+    // Edit and store.
+    ASSERT_TRUE(TypeInto(4, 2, c.typed));
+    ASSERT_TRUE(TypeInto(4, 3, c.typed));
+    EXPECT_NEAR(Y(recorded)[2], c.stored, 1e-6);
+    EXPECT_EQ(X(free), (std::vector<double>{0, 1, 2, 3}));
+    EXPECT_NEAR(Y(free)[2], c.stored, 1e-6);
+
+    // Show.
+    table.FillGrid(0);
+    EXPECT_EQ(Cell(4, 2), CString(c.typed));
+    EXPECT_EQ(Cell(4, 3), CString(c.typed));
+
+    // Print.
+    std::vector<QString> row, all;
+    modals.ExpectPrint(env.File("units.pdf"), [&] { row = PrintedRow("2", 29, all); });
+    table.PrintTable("Units", 0, 0);
+    EXPECT_EQ(row, (std::vector<QString>{"2", "2", c.typed, c.typed}));
+    EXPECT_NE(std::find(all.begin(), all.end(), heading.ToQString()), all.end());
+
+    // Export.
+    table.OnExportToExcel();
+    ASSERT_EQ(opened.size(), 1u);
+    const auto lines = Lines(CString(opened[0]));
+    ASSERT_GT(lines.size(), 4u);
+    EXPECT_EQ(lines[1], (CString("Time (s),") + heading + ",Free (" + c.unit + "),Comment").str());
+    EXPECT_EQ(lines[4], (CString("2,") + c.typed + "," + c.typed + ",").str());
+
+    // Save and open: the file keeps the stored value, and the set read back shows it alike.
+    const std::vector<double> kept = Y(free);
+    const CString path = env.File("units.vnp");
+    ASSERT_EQ(CVarnelFile(&doc).SaveWithVideo(path, "", false), CVarnelFile::SaveResult::written);
+    QFile file(path.ToQString());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray raw = file.readAll();
+    ProjectContents contents;
+    ASSERT_TRUE(CVarnelFile::ReadBytes(std::vector<BYTE>(raw.begin(), raw.end()), env.Path() + "/",
+                                       contents));
+    const CDataTreeBrench* read = nullptr;
+    for (const auto& b : contents.branches)
+        if (b.node && b.node->m_name == "Free") read = b.node.get();
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(Y(read), kept);
+    CDataTreeBrench* back = AddGapped(X(read), Y(read), 0, "Back");
+    back->m_modelCode = read->m_modelCode;
+    back->m_inputKind = read->m_inputKind;
+    back->m_unit = read->m_unit;
+    table.AddDataSetColumns(back);
+    table.FillGrid(0);
+    EXPECT_EQ(Cell(1, 4), CString("Back (") + c.unit + ")");
+    EXPECT_EQ(Cell(4, 4), CString(c.typed));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryUnit, TableUnits, testing::ValuesIn(kUnitCases));
 
 }  // namespace

@@ -293,9 +293,9 @@ TEST(DataTreeBrench, StatisticsText) {
         CDataTreeBrench node;
         node.m_x = Samples(c.y.size());
         node.m_y = std::make_unique<CDataArray>(c.y);
-        EXPECT_EQ(node.GetStatisticsText(c.first, c.last), c.text) << c.text;
+        EXPECT_EQ(node.GetStatisticsText(0, 0, c.first, c.last), c.text) << c.text;
     }
-    EXPECT_EQ(CDataTreeBrench().GetStatisticsText(-1, -1),
+    EXPECT_EQ(CDataTreeBrench().GetStatisticsText(0, 0, -1, -1),
               "Min. = 0, Max. = 0, Average = 0, Std. Dev. = 0");
 }
 

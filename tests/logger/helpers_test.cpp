@@ -36,6 +36,11 @@ TEST(FormatValue, Table) {
         {123456789.5, 2, false, "123456789.5"},
         {1e20, 2, false, "100000000000000000000"},
         {-3.5e18, 4, true, "-3500000000000000000"},
+        // Converted values are a little off their digits: the rounded text decides.
+        {67.99999999999999, 3, true, "+68"},
+        {74.99999999999999, 4, false, "75"},
+        {7.5006156, 3, false, "7.501"},
+        {-0.30000000000000004, 4, false, "-0.3"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(FormatValue(c.x, c.decimals, c.sign), c.text) << c.x << " " << c.decimals;

@@ -95,6 +95,12 @@ ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, int answer, int fr
     return *this;
 }
 
+ModalScript& ModalScript::ExpectPrint(const CString& pdfPath, std::function<void()> look) {
+    ExpectPrint(pdfPath);
+    m_steps.back().printLook = std::move(look);
+    return *this;
+}
+
 ModalScript& ModalScript::ExpectMenu(std::function<UINT(CMenu&)> choose) {
     Step step{false, CString(), 0, 0, nullptr};
     step.menu = std::move(choose);
@@ -190,6 +196,7 @@ int ModalScript::RunPrintDialog(CPrintDialog& dialog) {
     const Step step = m_steps.front();
     m_steps.pop_front();
     if (step.answer != IDOK) return step.answer;
+    if (step.printLook) step.printLook();
     QPrinter* printer = dialog.GetPrinter();
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(step.text.ToQString());

@@ -67,6 +67,9 @@ public:
     // both are given); with IDCANCEL nothing is printed.
     ModalScript& ExpectPrint(const CString& pdfPath, int answer = IDOK, int fromPage = 0,
                              int toPage = 0);
+    // The same with IDOK, once `look` has seen the program while the dialog is up (a printing
+    // control holds what it is about to print then).
+    ModalScript& ExpectPrint(const CString& pdfPath, std::function<void()> look);
 
     // The colour picker: with IDOK it gives `colour`; with IDCANCEL nothing.
     ModalScript& ExpectColor(COLORREF colour, int answer = IDOK);
@@ -112,6 +115,7 @@ private:
         COLORREF colour = 0;
         std::function<int(QDialog&)> qtDialog = nullptr;
         std::function<UINT(CMenu&)> menu = nullptr;
+        std::function<void()> printLook = nullptr;
     };
     std::deque<Step> m_steps;
     std::vector<CString> m_shown;
