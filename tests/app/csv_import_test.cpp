@@ -16,6 +16,8 @@
 #include "displays/table/table_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/activex/graph_model.h"
+#include "platform/activex/graph_render.h"
 #include "platform/ui/shell.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
@@ -228,6 +230,76 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
     Import(Write("one.csv", "Time (s),A (V)\n5,1\n"));
     ASSERT_EQ(DataSets().size(), 1u);
     EXPECT_EQ(DataSets()[0]->m_rateCode, 0);
+}
+
+// Times that step at none of the logger's rates are numbered as samples, and the user is told
+// once; a step within the tolerance of a rate takes it.
+TEST_F(CsvImportProgram, AStepOfNoRateGivesTheSamplesAxisAndSaysSo) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool told;
+        WORD rate;
+        const char* xCaption;
+    } cases[] = {
+        {"half.csv", "Time (s),Force (N),Mass (g)\n0,1,9\n0.5,2,9\n1,#N/A,9\n1.5,4,9\n", true, 0,
+         "Samples"},
+        {"half ms.csv", "Time (ms),Force (N)\n0,1\n500,2\n1000,3\n", true, 0, "Samples"},
+        {"unreadable.csv", "Time (s),Force (N)\nstart,1\n0.1,2\n", true, 0, "Samples"},
+        {"seven digits.csv", "Time (s),Force (N)\n0,1\n0.1000001,2\n0.2000002,3\n", false, 49,
+         "Time(s)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        graph->RefreshGraph(TRUE);
+        modals.ExpectFileDialog(Write(c.name, c.bytes));
+        if (c.told) modals.ExpectMessage(CVarnelDoc::kCsvStepText, IDOK);
+        // A rate unlike the last import's asks first; No clears without saving.
+        if (doc->GetLogger()->GetReportedRateCode() != 255 &&
+            doc->GetLogger()->GetReportedRateCode() != c.rate)
+            modals.ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
+        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        EXPECT_EQ(modals.Pending(), 0u);
+        CDataTreeBrench* experiment = Experiment(c.name);
+        ASSERT_NE(experiment, nullptr);
+        CDataTreeBrench* force = doc->m_dataList.GetNextDataSet(experiment->m_id);
+        ASSERT_NE(force, nullptr);
+        EXPECT_EQ(force->m_rateCode, c.rate);
+        EXPECT_EQ(doc->GetLogger()->GetReportedRateCode(), c.rate);
+        EXPECT_EQ(graph->GetGraph().GetAxes().Item(1).GetString(-518), c.xCaption);
+        EXPECT_EQ(table->GetGrid()->GetItemText(1, 1), c.rate ? "Time (s)" : "Samples");
+    }
+}
+
+// A missing value is a gap in the imported data set, and the graph's line leaves it open.
+TEST_F(CsvImportProgram, AMissingValueLeavesAGapInTheLine) {
+    Import(Write("gap.csv", "Time (s),Force (N)\n0,1\n1,2\n2,#N/A\n3,4\n4,\n5,6\n6,7\n"));
+    const std::vector<CDataTreeBrench*> sets = DataSets();
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(*sets[0]->m_x, (CDataArray{0, 1, 3, 5, 6}));
+    ASSERT_EQ(graph->m_plotCount, 1);
+
+    const auto model = std::dynamic_pointer_cast<platform::graph::GraphModel>(
+        graph->GetGraph().GetGraph().GetHandle().Target());
+    ASSERT_TRUE(model);
+    const platform::graph::GraphState& state = model->State();
+    ASSERT_EQ(state.plots.size(), 1u);
+    const platform::graph::Plot& plot = state.plots[0];
+    const platform::graph::GraphLayout layout =
+        platform::graph::ComputeLayout(state, QSizeF(600, 400));
+    const platform::graph::Trace trace = platform::graph::TracePlot(
+        plot, layout.X(state), layout.Y(state.YAxisOf(plot)), layout.plot, 1);
+    // Samples 0-1, 3 alone and 5-6: the lone sample draws no line, only the two runs do.
+    std::vector<std::vector<double>> runs;
+    size_t k = 0;
+    for (const auto& run : trace.runs) {
+        runs.emplace_back();
+        for (size_t i = 0; i < run.size(); ++i)
+            runs.back().push_back(plot.points->X()[trace.runIndexes[k++]]);
+    }
+    EXPECT_EQ(runs, (std::vector<std::vector<double>>{{0, 1}, {3}, {5, 6}}));
+    testing_support::SaveTestImage(testing_support::RenderWidget(graph->GetWidget()),
+                                   "csv_import_gap");
 }
 
 TEST_F(CsvImportProgram, DateTimesGiveTheStartAndTheRate) {
