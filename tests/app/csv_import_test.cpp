@@ -268,6 +268,11 @@ TEST_F(CsvImportProgram, AStepOfNoRateGivesTheSamplesAxisAndSaysSo) {
         EXPECT_EQ(doc->GetLogger()->GetReportedRateCode(), c.rate);
         EXPECT_EQ(graph->GetGraph().GetAxes().Item(1).GetString(-518), c.xCaption);
         EXPECT_EQ(table->GetGrid()->GetItemText(1, 1), c.rate ? "Time (s)" : "Samples");
+        // The table's samples are numbered as the graph's axis numbers them: from 0.
+        if (!c.rate) {
+            for (int r = 0; r < 2; ++r)
+                EXPECT_EQ(table->GetGrid()->GetItemText(2 + r, 1), CString::Formatted("%d", r));
+        }
     }
 }
 
