@@ -21,6 +21,7 @@
 #include "platform/ui/shell.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -38,6 +39,10 @@ protected:
         tree = doc->GetDataTreeView();
         ASSERT_TRUE(frame && graph && table && tree);
         doc->GetSettings()->m_recordingMode = 2;
+        // No logger is there to be found: the search at start ends in vain.
+        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        clock.RunPending();
+        ASSERT_EQ(modals.Pending(), 0u);
     }
     void TearDown() override { app.ExitInstance(); }
 
@@ -48,9 +53,11 @@ protected:
         out.write(bytes.data(), static_cast<qint64>(bytes.size()));
         return path;
     }
+    // File > Import CSV File, as a user chooses it.
+    void ChooseImport() { testing_support::ChooseMenuCommand(*frame, ID_IMPORT_CSV); }
     void Import(const CString& path) {
         modals.ExpectFileDialog(path);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ChooseImport();
     }
     std::vector<CDataTreeBrench*> DataSets() const {
         std::vector<CDataTreeBrench*> out;
@@ -130,10 +137,10 @@ TEST_F(CsvImportProgram, EqualRateByRecordingMode) {
     doc->GetSettings()->m_recordingMode = 0;
     const Seen before = Now();
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kDataChangedText, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Now(), before);
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kDataChangedText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(DataSets().size(), 2u);
     EXPECT_EQ(Now(), one);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -147,12 +154,12 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
 
     // Cancel, and Yes with the save cancelled: nothing changes.
     modals.ExpectFileDialog(seconds).ExpectMessage(CVarnelDoc::kRateChangedText, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Now(), before);
     modals.ExpectFileDialog(seconds)
         .ExpectMessage(CVarnelDoc::kRateChangedText, IDYES)
         .ExpectFileDialog("");
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(doc->GetLogger()->GetReportedRateCode(), 49);
 
@@ -161,7 +168,7 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
     modals.ExpectFileDialog(seconds)
         .ExpectMessage(CVarnelDoc::kRateChangedText, IDYES)
         .ExpectFileDialog(saved);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_TRUE(QFile::exists(saved.ToQString()));
     EXPECT_EQ(Experiment("tenths.csv"), nullptr);
     ASSERT_EQ(DataSets().size(), 1u);
@@ -170,7 +177,7 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
 
     // No: cleared without saving.
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Experiment("seconds.csv"), nullptr);
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -181,12 +188,12 @@ TEST_F(CsvImportProgram, PredictModeQuestion) {
     graph->TogglePredictMode();
     ASSERT_TRUE(graph->m_predictMode);
     modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_TRUE(graph->m_predictMode);
     EXPECT_TRUE(DataSets().empty());
 
     modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDYES).ExpectFileDialog(path);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_FALSE(graph->m_predictMode);
     EXPECT_EQ(DataSets().size(), 2u);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -203,7 +210,7 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
     };
     for (const Case& c : cases) {
         modals.ExpectFileDialog(Write(c.name, c.bytes)).ExpectMessage(c.message, IDOK);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ChooseImport();
     }
     // Too many columns for the project.
     std::string wide = "Time (s)";
@@ -211,15 +218,15 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
         wide += ",A (V)";
     wide += "\n0,1\n";
     modals.ExpectFileDialog(Write("wide.csv", wide)).ExpectMessage(CVarnelDoc::kNoRoomText, IDOK);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
 
     const CString missing = env.File("missing.csv");
     modals.ExpectFileDialog(missing).ExpectMessage(CString("Cannot open the file ") + missing + ".",
                                                    IDOK);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     // A cancelled file dialog.
     modals.ExpectFileDialog("");
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
 
     EXPECT_TRUE(DataSets().empty());
     EXPECT_EQ(graph->m_plotCount, 0);
@@ -258,7 +265,7 @@ TEST_F(CsvImportProgram, AStepOfNoRateGivesTheSamplesAxisAndSaysSo) {
         if (doc->GetLogger()->GetReportedRateCode() != 255 &&
             doc->GetLogger()->GetReportedRateCode() != c.rate)
             modals.ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ChooseImport();
         EXPECT_EQ(modals.Pending(), 0u);
         CDataTreeBrench* experiment = Experiment(c.name);
         ASSERT_NE(experiment, nullptr);

@@ -14,9 +14,12 @@
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
+#include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -217,6 +220,9 @@ TEST_F(LinearFitProgram, AFittedLineIsReadOutSavedAndBackUnderLinearFitInAFreshP
 // A QK's pressure run, its fit and the graph of both, saved and opened in a fresh program: the
 // fitted line reads as the pressure it fits, on that pressure's scale, in every unit.
 TEST_F(LinearFitProgram, AReopenedFitIsDrawnOnItsSourcesScaleInItsSourcesUnit) {
+    // No logger is there to be found: the search at start ends in vain.
+    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    clock.RunPending();
     CDataTreeBrench* run = doc->AddDataGroup("Exp. 1");
     auto x = std::make_shared<CDataArray>();
     auto y = std::make_shared<CDataArray>();
@@ -231,19 +237,24 @@ TEST_F(LinearFitProgram, AReopenedFitIsDrawnOnItsSourcesScaleInItsSourcesUnit) {
     ASSERT_NE(pressure, nullptr);
     pressure->m_modelCode = 100;
     graph->ShowDataSet(pressure);
-    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_LINEAR_FIT));
     ASSERT_EQ(graph->m_plotCount, 2);
     graph->OnAddGraphToProject();
     const CString path = CVarnelDoc::GetProjectFolder() + "Pressure.vnp";
     modals.ExpectFileDialog(path);
-    ASSERT_TRUE(doc->SaveProject(true));
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_FILE_SAVE));
+    ASSERT_EQ(modals.Pending(), 0u);
     app.ExitInstance();
     exited = true;
 
     CVarnelApp second;
     ASSERT_TRUE(second.InitInstance());
+    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    clock.RunPending();
     CVarnelDoc* fresh = second.GetDocument();
-    ASSERT_TRUE(fresh->OpenProject(path));
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*second.GetMainFrame(), ID_FILE_OPEN));
+    ASSERT_EQ(modals.Pending(), 0u);
     CGraphView* shown = fresh->GetGraphView();
     ASSERT_EQ(shown->m_plotCount, 2);
     const CDataTreeBrench* source = shown->m_plots[0].dataSet;

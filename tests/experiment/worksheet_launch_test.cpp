@@ -140,28 +140,6 @@ TEST_F(Launch, ABasicGraphFileSendsTheSetUpWithItsMask) {
     EXPECT_EQ(doc.m_launchPlots, 1);
 }
 
-TEST_F(Launch, AGraphFileOfVersionOneZeroIsForTheModelItsNameGives) {
-    for (bool qk : {true, false}) {
-        SCOPED_TRACE(qk ? "QK" : "basic");
-        fake.Model(qk);
-        // The same set-up as a 1.0 file writes it: the older tag and no gated fields (the model
-        // flag, the single graph and the properties flag: 4 + 4 + 2 + 4 bytes).
-        std::vector<BYTE> bytes = GraphFile(qk).GetFileBytes(CLaunchHeader::kGraph);
-        bytes.resize(bytes.size() - 14);
-        const std::string tag = CLaunchHeader::kGraphTag;
-        auto at = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
-        ASSERT_NE(at, bytes.end());
-        at[tag.size() - 1] = '0';
-        ASSERT_TRUE(platform::ReplaceFileAtomically(FileFor(qk), bytes));
-        doc.m_launchPlots = 0;
-        Launch_();
-        EXPECT_EQ(modals.Pending(), 0u);
-        EXPECT_EQ(doc.m_launchPlots, 1);
-        EXPECT_EQ(setup.m_rateCode, qk ? 41 : 64);
-        EXPECT_EQ(setup.m_selectedCount, 3);
-    }
-}
-
 TEST_F(Launch, BarsOnlyAgainstTimeAndColoursByTheFilesFlag) {
     fake.Model(true);
     CLaunchHeader h = GraphFile(true, 1);
