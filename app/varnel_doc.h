@@ -350,6 +350,9 @@ public:
     static constexpr const char* kNoDataColumnsText = "The file holds no data columns.";
     static constexpr const char* kNoDataRowsText = "The file holds no data.";
     static constexpr const char* kCannotImportText = "Can not import the file.";
+    static constexpr const char* kCsvStepText =
+        "The times in the file do not step at one of the logger's rates, so its samples are "
+        "numbered instead.";
     static constexpr const char* kNoRoomText = "The project has no room for the file's columns.";
     // Experiments and data sets a project holds at most.
     static constexpr int kMaxProjectBranches = 2000;
@@ -369,6 +372,7 @@ public:
     static WORD TimeModeFromUnit(const CString& unit);
     // Today (modes 4 and 5) comes from m_now; invalid when the text does not read.
     CPreciseDateTime ParseCsvTime(const CString& text, WORD mode) const;
+    // 0, the samples, for a step that is no rate's.
     static WORD RateCodeFromStep(double t1, double t0, WORD mode);
     WORD RateCodeFromTimes(const CString& text0, const CString& text1, WORD mode) const;
 

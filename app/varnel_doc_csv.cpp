@@ -81,11 +81,11 @@ CPreciseDateTime CVarnelDoc::ParseCsvTime(const CString& text, WORD mode) const 
 }
 
 WORD CVarnelDoc::RateCodeFromStep(double t1, double t0, WORD mode) {
-    return csv::RateCodeFromStep(t1, t0, mode);
+    return csv::RateCodeFromStep(t1, t0, mode).value_or(0);
 }
 
 WORD CVarnelDoc::RateCodeFromTimes(const CString& text0, const CString& text1, WORD mode) const {
-    return csv::RateCodeFromTimes(text0.str(), text1.str(), mode, m_now());
+    return csv::RateCodeFromTimes(text0.str(), text1.str(), mode, m_now()).value_or(0);
 }
 
 void CVarnelDoc::ImportCsv() {
@@ -121,7 +121,7 @@ void CVarnelDoc::ImportCsv() {
     const size_t n = file.columns.size();
     const WORD mode = csv::TimeModeFromUnit(csv::ColumnUnit(file.header[0]));
     const bool textTimes = mode >= 4 && mode <= 6;
-    WORD rate = 0;
+    std::optional<WORD> rate = 0;
     if (file.rowCount >= 2) {
         if (textTimes) {
             rate = csv::RateCodeFromTimes(file.time0, file.time1, mode, m_now());
@@ -135,13 +135,15 @@ void CVarnelDoc::ImportCsv() {
                     : 0;
             const bool ok = csv::ParseNumber(file.time0, decimal, t0) &&
                             csv::ParseNumber(file.time1, decimal, t1);
-            rate = ok ? csv::RateCodeFromStep(t1, t0, mode) : WORD(41);
+            rate = ok ? csv::RateCodeFromStep(t1, t0, mode) : std::nullopt;
         }
     }
+    // A time axis of another rate would show wrong times: the samples are numbered instead.
+    const WORD rateCode = rate.value_or(0);
 
     CDorvik& logger = *m_logger;
     const BYTE reported = logger.GetReportedRateCode();
-    const bool sameRate = reported == rate || reported == 255;
+    const bool sameRate = reported == rateCode || reported == 255;
     // Room is judged before anything is asked or cleared; a clear leaves the fit group.
     const bool clears = !sameRate || m_settings->m_recordingMode == 0;
     const int kept = clears ? 1 : m_dataList.GetCount();
@@ -149,6 +151,7 @@ void CVarnelDoc::ImportCsv() {
         ShowMessage(kNoRoomText, 0);
         return;
     }
+    if (!rate) ShowMessage(kCsvStepText, 0);
     if (sameRate) {
         switch (m_settings->m_recordingMode) {
             case 0:
@@ -167,7 +170,7 @@ void CVarnelDoc::ImportCsv() {
         if (answer == IDYES && !SaveProject(false)) return;
         ClearProject(false);
     }
-    logger.SetReportedRateCode(static_cast<BYTE>(rate));
+    logger.SetReportedRateCode(static_cast<BYTE>(rateCode));
 
     CPreciseDateTime start = csv::DefaultStart();
     if (textTimes) {
@@ -190,12 +193,12 @@ void CVarnelDoc::ImportCsv() {
     std::vector<CDataTreeBrench*> added;
     for (size_t c = 0; c < n; ++c) {
         const csv::ColumnStruct& column = file.columns[c];
-        CDataTreeBrench* dataSet = AddDataBranch(
-            experiment, std::make_shared<CDataArray>(column.samples),
-            std::make_shared<CDataArray>(column.values),
-            CString(csv::ColumnName(file.header[c + 1]).c_str()), rate,
-            CString(csv::ColumnUnit(file.header[c + 1]).c_str()), start, 0, -1, 0, CString(),
-            kNoSensorRange, kUnsetRangeLow, kUnsetRangeHigh);
+        CDataTreeBrench* dataSet =
+            AddDataBranch(experiment, std::make_shared<CDataArray>(column.samples),
+                          std::make_shared<CDataArray>(column.values),
+                          CString(csv::ColumnName(file.header[c + 1]).c_str()), rateCode,
+                          CString(csv::ColumnUnit(file.header[c + 1]).c_str()), start, 0, -1, 0,
+                          CString(), kNoSensorRange, kUnsetRangeLow, kUnsetRangeHigh);
         if (!dataSet) {
             // Half an import is none: take back what was added.
             for (CDataTreeBrench* set : added) {

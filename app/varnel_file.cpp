@@ -134,8 +134,6 @@ void CVarnelFile::Serialize(CArchive& ar) {
         auto node = std::make_unique<CDataTreeBrench>();
         ReadDataBranch(ar, *node);
         node->m_annotations.clear();
-        node->m_sensorId = 0;
-        node->m_modelCode = 0;
         node->m_originCode = 3;
         node->m_derived = 1;
         node->m_id = static_cast<DWORD>(c.branches.size() + 1);
@@ -143,6 +141,8 @@ void CVarnelFile::Serialize(CArchive& ar) {
     }
     for (ProjectContents::Branch& b : c.branches)
         if (!b.node->IsExperiment()) ResolveLinks(*b.node);
+    for (ProjectContents::Branch& b : c.branches)
+        if (b.fittedLine) TakeSourceSensor(*b.node);
 
     SHORT g;
     ar >> g;
@@ -259,6 +259,20 @@ bool CVarnelFile::SkipTables(CArchive& ar, int count) {
         return false;
     }
     return true;
+}
+
+void CVarnelFile::TakeSourceSensor(CDataTreeBrench& fit) const {
+    // Files the Windows program saved again after an open hold 0 for both.
+    const auto& branches = m_contents.branches;
+    for (int i = 0; i < fit.m_linkCount; ++i) {
+        const DWORD id = fit.m_links[i];
+        if (id < 1 || id > branches.size() || branches[id - 1].fittedLine) continue;
+        const CDataTreeBrench& source = *branches[id - 1].node;
+        fit.m_modelCode = source.m_modelCode;
+        fit.m_sensorId = source.m_sensorId;
+        fit.m_inputKind = source.m_inputKind;
+        return;
+    }
 }
 
 WORD CVarnelFile::IndexOfBranch(DWORD id) const {

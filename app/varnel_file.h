@@ -94,6 +94,9 @@ private:
     WORD IndexOfBranch(DWORD id) const;
     // Turns the links' positions into ids, or drops a data set's links when any is unsound.
     void ResolveLinks(CDataTreeBrench& dataSet) const;
+    // A fitted line is drawn, shared and converted as the data it fits: it takes that data's
+    // model, sensor and input from its link to it, when it has one.
+    void TakeSourceSensor(CDataTreeBrench& fit) const;
     // The document takes the contents; the file's display modes are brought into range.
     bool ApplyToDocument();
 

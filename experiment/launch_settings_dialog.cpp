@@ -185,7 +185,7 @@ BOOL CLaunchSettingsDialog::OnInitDialog() {
 void CLaunchSettingsDialog::ReadLaunchFile() {
     if (m_launchPath.IsEmpty() || !platform::FileExists(m_launchPath)) return;
     CLaunchHeader h;
-    // A file older than the model flag is taken for the model asked for.
+    // A name of neither kind: a file older than the model flag is for the model asked for.
     h.m_qkModel = m_qk;
     CString reason;
     if (!h.LoadFromFile(m_launchPath, &reason)) {

@@ -536,24 +536,24 @@ CPreciseDateTime ParseTime(std::string_view text, WORD mode, const CPreciseDateT
     return result;
 }
 
-WORD RateCodeFromStep(double t1, double t0, WORD mode) {
+std::optional<WORD> RateCodeFromStep(double t1, double t0, WORD mode) {
     double step = t1 - t0;
-    if (step == 0) return 0;
+    if (step == 0) return WORD(0);
     if (mode == 2) step /= 1000.0;
-    if (!(step > 0) || !std::isfinite(step)) return 41;
+    if (!(step > 0) || !std::isfinite(step)) return std::nullopt;
     for (WORD code = 1; code <= 255; ++code) {
         const double interval = RateInfo(code).intervalSeconds;
-        if (interval > 0 && std::fabs(interval - step) <= 1e-9 * interval) return code;
+        if (interval > 0 && std::fabs(interval - step) <= kStepTolerance * interval) return code;
     }
-    return 41;
+    return std::nullopt;
 }
 
-WORD RateCodeFromTimes(std::string_view text0, std::string_view text1, WORD mode,
-                       const CPreciseDateTime& today) {
+std::optional<WORD> RateCodeFromTimes(std::string_view text0, std::string_view text1, WORD mode,
+                                      const CPreciseDateTime& today) {
     const CPreciseDateTime a = ParseTime(text0, mode, today);
     const CPreciseDateTime b = ParseTime(text1, mode, today);
     if (a.GetStatus() != CPreciseDateTime::valid || b.GetStatus() != CPreciseDateTime::valid)
-        return 41;
+        return std::nullopt;
     return RateCodeFromStep(static_cast<double>((b - a).GetTotalSeconds()), 0, mode);
 }
 

@@ -3,6 +3,7 @@
 // window is needed here; the document turns the result into an experiment and its data sets.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,12 +56,14 @@ WORD TimeModeFromUnit(std::string_view unit);
 // when the text does not read as a date and time.
 CPreciseDateTime ParseTime(std::string_view text, WORD mode, const CPreciseDateTime& today);
 
-// The first rate code (1 to 255) whose interval is the step, within 1e-9 relative; 0 for a zero
-// step, 41 when none matches. Mode 2 steps are milliseconds.
-WORD RateCodeFromStep(double t1, double t0, WORD mode);
-// Whole seconds between two time texts as the step; 41 when either text does not read.
-WORD RateCodeFromTimes(std::string_view text0, std::string_view text1, WORD mode,
-                       const CPreciseDateTime& today);
+// The rate code of the step from t0 to t1: 0 for a zero step, else the first code (1 to 255)
+// whose interval is the step within kStepTolerance relative; none when no code's is, and the
+// samples are then numbered. Mode 2 steps are milliseconds.
+constexpr double kStepTolerance = 1e-5;
+std::optional<WORD> RateCodeFromStep(double t1, double t0, WORD mode);
+// Whole seconds between two time texts as the step; none also when either text does not read.
+std::optional<WORD> RateCodeFromTimes(std::string_view text0, std::string_view text1, WORD mode,
+                                      const CPreciseDateTime& today);
 
 // The start of a file whose times say none: 18 July 2002, midnight.
 CPreciseDateTime DefaultStart();

@@ -192,7 +192,8 @@ CString FormatTimeValue(int index, const CPreciseDateTime& start, double interva
             return time.Format(static_cast<int>(std::clamp(style, -1L, 4L)), false);
         }
         case 7:
-            return FillNumericPattern(format, {t + 1});
+            // The sample number itself, as the graph's samples axis and the export number it.
+            return FillNumericPattern(format, {t});
         default:
             return CString();
     }

@@ -31,8 +31,9 @@ CString FormatNumber(double x, int extraDecimals);
 // The time text of sample `index` for tables: t = index x interval x unitFactor. Modes 1 to 3: t
 // as a number; 4: minute and second of the start's time of day plus t, through `format`; 5: that
 // time of day as hh:mm:ss; 6: the start's date with that time, in the date style that `format`
-// holds as a number; 7: t + 1 through `format`. `format` is never taken as a printf format: only
-// its numeric conversions (%d, %05d, %.2f...) are filled, and anything else is copied as text.
+// holds as a number; 7: t (the sample number at the samples' interval of 1) through `format`.
+// `format` is never taken as a printf format: only its numeric conversions (%d, %05d, %.2f...) are
+// filled, and anything else is copied as text.
 CString FormatTimeValue(int index, const CPreciseDateTime& start, double interval,
                         double unitFactor, int mode, const CString& format);
 // The slot of a basic logger's sensor bit: 1, 2, 8, 16, 32, 64, 128 give 0, 1, 3, 4, 5, 6, 7;

@@ -155,7 +155,24 @@ void CLaunchHeader::Store(CArchive& ar, WORD kind) const {
     }
 }
 
-bool CLaunchHeader::Load(CArchive& ar) {
+std::optional<bool> CLaunchHeader::FileModel(const CString& path) {
+    const CString name = platform::PathName(path);
+    const int dot = name.ReverseFind('.');
+    if (dot < 0) return std::nullopt;
+    const CString suffix = name.Mid(dot + 1);
+    if (suffix.CompareNoCase("qdr") == 0) return true;
+    if (suffix.CompareNoCase("hdr") == 0) return false;
+    return std::nullopt;
+}
+
+bool CLaunchHeader::Load(CArchive& ar, std::optional<bool> qkFile) {
+    // Files of 1.0 hold no model flag: their rate is checked against the model they are for.
+    const auto readModel = [&](double version) {
+        if (version > 1.0)
+            ar >> m_qkModel;
+        else if (qkFile)
+            m_qkModel = *qkFile ? 1 : 0;
+    };
     CString tag;
     ar >> tag;
     const std::string bytes = TagBytes(tag);
@@ -166,7 +183,7 @@ bool CLaunchHeader::Load(CArchive& ar) {
     if (is(kSnapshotTag)) {
         const double version = TagVersion(tag);
         ar >> m_meterSensor >> m_meterType >> m_externalType1 >> m_externalType2;
-        if (version > 1.0) ar >> m_qkModel;
+        readModel(version);
         if (version > 1.1) {
             ar >> m_fourMeterLayout;
             ar.ReadExact(m_meterTypes, 4);
@@ -181,7 +198,7 @@ bool CLaunchHeader::Load(CArchive& ar) {
         ar >> m_rateCode >> m_runLength >> m_sensorCount >> m_barGraph >> m_scrollRun >>
             m_externalType1 >> m_externalType2 >> m_recordingMode;
         ar.ReadExact(m_sensorBits, kMaxSensors);
-        if (version > 1.0) ar >> m_qkModel;
+        readModel(version);
         if (version > 1.2) ar >> m_singleGraphMode >> m_singleGraphSelection;
         if (version > 1.3) ar >> m_propertiesChanged;
     } else if (is(kTimingTag)) {
@@ -229,7 +246,8 @@ CString CLaunchHeader::CheckValues() const {
     return CString();
 }
 
-bool CLaunchHeader::Serialize(CArchive& ar, WORD kind, CString* reason) {
+bool CLaunchHeader::Serialize(CArchive& ar, WORD kind, CString* reason,
+                              std::optional<bool> qkFile) {
     if (ar.IsStoring()) {
         Store(ar, kind);
         return true;
@@ -237,7 +255,7 @@ bool CLaunchHeader::Serialize(CArchive& ar, WORD kind, CString* reason) {
     // Older versions keep the fields they lack, so the copy starts from this header.
     CLaunchHeader copy = *this;
     try {
-        if (!copy.Load(ar)) {
+        if (!copy.Load(ar, qkFile)) {
             SetReason(reason, kNotLaunchFile);
             return false;
         }
@@ -254,9 +272,9 @@ bool CLaunchHeader::Serialize(CArchive& ar, WORD kind, CString* reason) {
     return true;
 }
 
-bool CLaunchHeader::LoadFrom(CFile& file, CString* reason) {
+bool CLaunchHeader::LoadFrom(CFile& file, CString* reason, std::optional<bool> qkFile) {
     CArchive ar(&file, CArchive::load);
-    return Serialize(ar, m_kind, reason);
+    return Serialize(ar, m_kind, reason, qkFile);
 }
 
 bool CLaunchHeader::LoadFromFile(const CString& path, CString* reason) {
@@ -271,7 +289,7 @@ bool CLaunchHeader::LoadFromFile(const CString& path, CString* reason) {
     }
     CString why;
     try {
-        if (LoadFrom(file, &why)) return true;
+        if (LoadFrom(file, &why, FileModel(path))) return true;
     } catch (const CException&) {
         why = "the file cannot be opened";
     }

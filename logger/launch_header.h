@@ -4,6 +4,7 @@
 // Windows one byte for byte. A file is read into a copy and checked before it replaces anything:
 // a short, foreign or out-of-range file leaves the header as it was and says why.
 
+#include <optional>
 #include <vector>
 
 #include "platform/base/cstring.h"
@@ -66,13 +67,16 @@ public:
     // the file is not in place; an empty path writes nothing.
     bool SaveToFile(const CString& path, WORD kind) const;
     // False when the file is missing, unreadable, not a launch file, cut short or holds a value
-    // out of range; `reason` then says which, and the header is unchanged.
+    // out of range; `reason` then says which, and the header is unchanged. A file too old to
+    // hold the model flag is for the model its name gives (FileModel).
     bool LoadFromFile(const CString& path, CString* reason = nullptr);
-    bool LoadFrom(CFile& file, CString* reason = nullptr);
+    // `qkFile`: the model a file without the model flag is for; none keeps the header's.
+    bool LoadFrom(CFile& file, CString* reason = nullptr, std::optional<bool> qkFile = {});
     // Stores the body of `kind`, or loads one file's body whatever its kind (then `kind` is
     // not used). A load reads into a copy that replaces this header only when it is whole and
     // every value checked; otherwise false with the reason.
-    bool Serialize(CArchive& ar, WORD kind, CString* reason = nullptr);
+    bool Serialize(CArchive& ar, WORD kind, CString* reason = nullptr,
+                   std::optional<bool> qkFile = {});
 
     // The file's bytes for `kind`.
     std::vector<BYTE> GetFileBytes(WORD kind) const;
@@ -118,11 +122,14 @@ public:
     static double TagVersion(const CString& tag);
     // Whether a rate code is one of the model's.
     static bool IsRateCode(WORD code, bool qkModel);
+    // The model a launch file's name is for: ".qdr" the QK, ".hdr" the basic (any case of
+    // letters); none for another name.
+    static std::optional<bool> FileModel(const CString& path);
 
 private:
     void Store(CArchive& ar, WORD kind) const;
     // Throws on a short file; false for a tag of no kind.
-    bool Load(CArchive& ar);
+    bool Load(CArchive& ar, std::optional<bool> qkFile);
     static void StoreChannel(CArchive& ar, const LaunchChannelStruct& c);
     static void LoadChannel(CArchive& ar, LaunchChannelStruct& c);
 };

@@ -22,7 +22,10 @@ namespace {
 
 constexpr UINT UM_TIMER_FAILED = WM_APP + 0x181;
 constexpr BYTE kModelQK = 100;
-constexpr DISPID kPlotData = 21, kPlotAppend = 9021;
+constexpr DISPID kPlotData = 21, kPlotAppend = 9021, kPlotBreakStep = 9022;
+// Against time a plot's X are its sample numbers, one apart: a longer step is a missing sample,
+// which the line leaves as a gap.
+constexpr double kMissingSampleStep = 1.5;
 
 bool IsExternalInput(const CDataTreeBrench* d) {
     return d && ((d->m_modelCode == kModelQK && (d->m_inputKind == 5 || d->m_inputKind == 6)) ||
@@ -391,6 +394,7 @@ void CGraphView::PlotAllData(int p) {
                              Slice(ds->m_y->data(), 0, n)};
     CDispatchDriver plot = PlotItem(p);
     plot.InvokeMethod(kPlotData, args);
+    plot.SetDouble(kPlotBreakStep, xSet || m_barGraph ? 0 : kMissingSampleStep);
     m_written[p] = {ds, xSet, static_cast<LONG>(n)};
     plot.SetLong(14, static_cast<LONG>(r.colour));
     SetupYAxis(p + 2, r.colour);
@@ -636,6 +640,7 @@ void CGraphView::WritePlotPoints(int p) {
             const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, un) : Slice(xs, 0, un),
                                      Slice(ds->m_y->data(), 0, un)};
             plot.InvokeMethod(kPlotData, args);
+            plot.SetDouble(kPlotBreakStep, xSet ? 0 : kMissingSampleStep);
         }
         w = {ds, xSet, static_cast<LONG>(un)};
     }

@@ -176,6 +176,11 @@ void CGraphView::ScaleAxisToData(int axis, LONG first, LONG last, int mode) {
         if (!linked || linked->IsExperiment()) continue;
         graph_axis::ColumnExtremes(linked->m_y->data(), linked->m_y->size(), first,
                                    linked->GetYCount(), lo, hi);
+        // Linked plots share one scale: each takes in the others' ranges, as they take in its.
+        if (mode == 0 && linked->m_rangeMin <= linked->m_rangeMax) {
+            lo = std::min(lo, linked->m_rangeMin);
+            hi = std::max(hi, linked->m_rangeMax);
+        }
     }
     if (mode == 0) {
         ds->m_rangeMin = lo;

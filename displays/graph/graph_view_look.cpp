@@ -13,7 +13,7 @@ namespace {
 
 // Colour index of each input kind; -1 where a kind has no sensor colour.
 constexpr int kQKColour[] = {0, 4, 1, 2, 3, 5, 6};
-constexpr int kBasicColour[] = {5, 6, -1, -1, 0, 2, 3, 4};
+constexpr int kBasicColour[] = {5, 6, 1, -1, 0, 2, 3, 4};
 constexpr int kDerivedColour = 7;
 // The basic sensors' mask bits, by colour index.
 constexpr int kColourBits[] = {16, 4, 32, 64, 128, 1, 2};

@@ -553,6 +553,16 @@ HRESULT GraphModel::PlotCall(Plot& p, const Call& call) {
             return ColorProp(c, p.fillColor);
         case 9020:
             return I4Prop(c, p.fill, [](LONG) { return true; });
+        case 9022:
+            return Property(
+                c, [&] { return VarR8(p.breakStep); },
+                [&](const VARIANT& v) {
+                    double d;
+                    if (const HRESULT hr = co::FiniteR8(v, d); FAILED(hr)) return hr;
+                    if (d < 0) return E_INVALIDARG;
+                    p.breakStep = d;
+                    return S_OK;
+                });
         case 19:
             return Method(c, 0, [&] {
                 p.points = PlotPoints::Empty();
@@ -971,10 +981,10 @@ CString GraphModel::Dump() const {
     for (const Plot& p : s.plots)
         out.AppendFormat(
             "plot %u line=%d marker=%d name=\"%s\" width=%d f12=%d axis=%u colours=%s/%s/%s "
-            "fill=%d points=%zu@%p\n",
+            "fill=%d break=%.17g points=%zu@%p\n",
             p.id, static_cast<int>(p.lineStyle), static_cast<int>(p.marker), p.name,
             static_cast<int>(p.width), p.flag12, p.axis, Hex(p.lineColor), Hex(p.markerColor),
-            Hex(p.fillColor), static_cast<int>(p.fill), p.points->Size(),
+            Hex(p.fillColor), static_cast<int>(p.fill), p.breakStep, p.points->Size(),
             static_cast<const void*>(p.points.get()));
     for (const Axis& a : s.axes)
         out.AppendFormat(

@@ -48,6 +48,8 @@ struct Plot {
     ObjectId axis = 0;   // its Y axis
     COLORREF lineColor = 0, markerColor = 0, fillColor = RGB(0xC0, 0xC0, 0xC0);
     LONG fill = 0;
+    // The line breaks between two points whose X are further apart than this; 0 joins them all.
+    double breakStep = 0;
     PlotPointsPtr points = PlotPoints::Empty();
 };
 

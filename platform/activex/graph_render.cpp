@@ -349,6 +349,11 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
         ++vertices;
     };
     auto add = [&](size_t i) { addAt(i, pixel(i)); };
+    // Between two successive points, the X step that breaks the line.
+    const double breakStep = plot.breakStep;
+    auto breaks = [&](size_t a, size_t b) {
+        return breakStep > 0 && std::fabs(xs[b] - xs[a]) > breakStep;
+    };
     const bool increasing = xm.p1 > xm.p0;
     if (pts.Monotone() && increasing && !xm.log) {
         // Visible indexes, with one point beyond each side for the lines that leave the area.
@@ -367,6 +372,7 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                     newRun();
                     continue;
                 }
+                if (i > i0 && pts.IsPoint(i - 1) && breaks(i - 1, i)) newRun();
                 add(i);
                 t.markers.push_back(t.runs.back().back());
                 t.markerIndexes.push_back(i);
@@ -390,8 +396,10 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
             // A column's vertices go out a few columns after its summary, so that the reads of
             // its points are under way meanwhile.
             auto putColumn = [&](const PlotPoints::Summary& sum) {
-                if (havePrevious && sum.first > previousLast + 1)
-                    newRun();  // a gap between the columns
+                // A gap between the columns; one within a column is narrower than a pixel.
+                if (havePrevious &&
+                    (sum.first > previousLast + 1 || breaks(previousLast, sum.first)))
+                    newRun();
                 const size_t a = std::min(sum.minIdx, sum.maxIdx);
                 const size_t b = std::max(sum.minIdx, sum.maxIdx);
                 // The extremes' Y come with the summary, which saves reading them.
@@ -456,6 +464,10 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
                 newRun();
                 have = false;
                 continue;
+            }
+            if (i > 0 && pts.IsPoint(i - 1) && breaks(i - 1, i)) {
+                newRun();
+                have = false;
             }
             const QPointF q = pixel(i);
             const auto qx = static_cast<long long>(std::floor(q.x() * columnsPerPixel));
@@ -718,10 +730,11 @@ bool DenseSpans(QPainter& p, const Trace& t, double width, std::vector<Span>& sp
         vertices += run.size();
     spans.reserve(vertices);
     for (const auto& run : t.runs) {
-        if (run.size() < 2) continue;
+        if (run.empty()) continue;
         if (open) spans.push_back(cur), open = false;  // a gap is not bridged within a column
         QPointF a = map(run.front());
         int ax = floorOf(a.x()), ay = floorOf(a.y());
+        if (run.size() == 1) add(ax, ay, ay);  // a point between two gaps
         for (size_t i = 1; i < run.size(); ++i) {
             const QPointF b = map(run[i]);
             const int bx = floorOf(b.x()), by = floorOf(b.y());
@@ -862,8 +875,12 @@ void RenderGraph(QPainter& p, const GraphState& s, const QRectF& target, QSizeF 
             }
             writeWaiting();
             p.setPen(QPen(colour, width, style, Qt::FlatCap, Qt::MiterJoin));
-            for (const auto& run : traces[i].runs)
-                if (run.size() > 1) p.drawPolyline(run.data(), static_cast<int>(run.size()));
+            for (const auto& run : traces[i].runs) {
+                if (run.size() > 1)
+                    p.drawPolyline(run.data(), static_cast<int>(run.size()));
+                else if (!run.empty())
+                    p.drawPoint(run.front());  // a point between two gaps
+            }
         }
         writeWaiting();
         for (size_t i = 0; i < s.plots.size(); ++i)

@@ -300,6 +300,51 @@ TEST_F(GraphRenderTest, GapsBreakTheLine) {
     EXPECT_TRUE(ColourNear(image, At(1, 5), Rgb(kRed), 1));
     EXPECT_FALSE(ColourNear(image, At(4, 5), Rgb(kRed), 1));
     EXPECT_TRUE(ColourNear(image, At(7, 5), Rgb(kRed), 1));
+
+    // A point between two gaps is drawn, though it has no line.
+    const CDispatchDriver lone = AddPlot({1, 3, 5, 7, 9}, {2, nan, 2, nan, 2});
+    lone.SetLong(14, kBlue);
+    const QImage points = Render();
+    for (double x : {1, 5, 9})
+        EXPECT_TRUE(ColourNear(points, At(x, 2), Rgb(kBlue), 1)) << x;
+    EXPECT_FALSE(ColourNear(points, At(3, 2), Rgb(kBlue), 1));
+}
+
+TEST_F(GraphRenderTest, AStepInXPastTheBreakStepBreaksTheLine) {
+    // X 0..10 with none between 4 and 6: a few points, drawn one by one, and 100 000, drawn from
+    // the column summaries; their steps are 1 and 0.0001 apart from the missing stretch.
+    struct Case {
+        const char* name;
+        double spacing;
+        double breakStep;
+        bool joined;  // the line crosses the missing stretch
+    } cases[] = {
+        {"sparse, breaking", 1, 1.5, false},
+        {"sparse, joining every point", 1, 0, true},
+        {"sparse, a step within the break step", 1, 2.5, true},
+        {"dense, breaking", 1e-4, 1.5e-4, false},
+        {"dense, joining every point", 1e-4, 0, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<double> x, y;
+        for (long i = 0; i * c.spacing <= 10 + 1e-9; ++i) {
+            const double v = static_cast<double>(i) * c.spacing;
+            if (v > 4 + 1e-9 && v < 6 - 1e-9) continue;
+            x.push_back(v);
+            y.push_back(5);
+        }
+        const CDispatchDriver p = AddPlot(x, y);
+        p.SetLong(14, kRed);
+        ASSERT_EQ(p.SetDouble(9022, c.breakStep), S_OK) << c.name;
+        const QImage image = Render();
+        EXPECT_TRUE(ColourNear(image, At(2, 5), Rgb(kRed), 1)) << c.name;
+        EXPECT_EQ(ColourNear(image, At(5, 5), Rgb(kRed), 1), c.joined) << c.name;
+        EXPECT_TRUE(ColourNear(image, At(8, 5), Rgb(kRed), 1)) << c.name;
+        ASSERT_EQ(Call(Plots(), 257, {VarI4(1)}), S_OK);
+    }
+    const CDispatchDriver p = AddPlot({0, 1}, {5, 5});
+    for (double bad : {-1.0, std::nan(""), HUGE_VAL})
+        EXPECT_EQ(p.SetDouble(9022, bad), E_INVALIDARG) << bad;
 }
 
 TEST_F(GraphRenderTest, ThePictureScalesPrintsAsVectorsAndGoesToSvg) {

@@ -16,9 +16,12 @@
 #include "displays/table/table_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/activex/graph_model.h"
+#include "platform/activex/graph_render.h"
 #include "platform/ui/shell.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -36,6 +39,10 @@ protected:
         tree = doc->GetDataTreeView();
         ASSERT_TRUE(frame && graph && table && tree);
         doc->GetSettings()->m_recordingMode = 2;
+        // No logger is there to be found: the search at start ends in vain.
+        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        clock.RunPending();
+        ASSERT_EQ(modals.Pending(), 0u);
     }
     void TearDown() override { app.ExitInstance(); }
 
@@ -46,9 +53,11 @@ protected:
         out.write(bytes.data(), static_cast<qint64>(bytes.size()));
         return path;
     }
+    // File > Import CSV File, as a user chooses it.
+    void ChooseImport() { testing_support::ChooseMenuCommand(*frame, ID_IMPORT_CSV); }
     void Import(const CString& path) {
         modals.ExpectFileDialog(path);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ChooseImport();
     }
     std::vector<CDataTreeBrench*> DataSets() const {
         std::vector<CDataTreeBrench*> out;
@@ -128,10 +137,10 @@ TEST_F(CsvImportProgram, EqualRateByRecordingMode) {
     doc->GetSettings()->m_recordingMode = 0;
     const Seen before = Now();
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kDataChangedText, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Now(), before);
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kDataChangedText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(DataSets().size(), 2u);
     EXPECT_EQ(Now(), one);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -145,12 +154,12 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
 
     // Cancel, and Yes with the save cancelled: nothing changes.
     modals.ExpectFileDialog(seconds).ExpectMessage(CVarnelDoc::kRateChangedText, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Now(), before);
     modals.ExpectFileDialog(seconds)
         .ExpectMessage(CVarnelDoc::kRateChangedText, IDYES)
         .ExpectFileDialog("");
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(doc->GetLogger()->GetReportedRateCode(), 49);
 
@@ -159,7 +168,7 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
     modals.ExpectFileDialog(seconds)
         .ExpectMessage(CVarnelDoc::kRateChangedText, IDYES)
         .ExpectFileDialog(saved);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_TRUE(QFile::exists(saved.ToQString()));
     EXPECT_EQ(Experiment("tenths.csv"), nullptr);
     ASSERT_EQ(DataSets().size(), 1u);
@@ -168,7 +177,7 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
 
     // No: cleared without saving.
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_EQ(Experiment("seconds.csv"), nullptr);
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -179,12 +188,12 @@ TEST_F(CsvImportProgram, PredictModeQuestion) {
     graph->TogglePredictMode();
     ASSERT_TRUE(graph->m_predictMode);
     modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_TRUE(graph->m_predictMode);
     EXPECT_TRUE(DataSets().empty());
 
     modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDYES).ExpectFileDialog(path);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     EXPECT_FALSE(graph->m_predictMode);
     EXPECT_EQ(DataSets().size(), 2u);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -201,7 +210,7 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
     };
     for (const Case& c : cases) {
         modals.ExpectFileDialog(Write(c.name, c.bytes)).ExpectMessage(c.message, IDOK);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ChooseImport();
     }
     // Too many columns for the project.
     std::string wide = "Time (s)";
@@ -209,15 +218,15 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
         wide += ",A (V)";
     wide += "\n0,1\n";
     modals.ExpectFileDialog(Write("wide.csv", wide)).ExpectMessage(CVarnelDoc::kNoRoomText, IDOK);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
 
     const CString missing = env.File("missing.csv");
     modals.ExpectFileDialog(missing).ExpectMessage(CString("Cannot open the file ") + missing + ".",
                                                    IDOK);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
     // A cancelled file dialog.
     modals.ExpectFileDialog("");
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ChooseImport();
 
     EXPECT_TRUE(DataSets().empty());
     EXPECT_EQ(graph->m_plotCount, 0);
@@ -228,6 +237,81 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
     Import(Write("one.csv", "Time (s),A (V)\n5,1\n"));
     ASSERT_EQ(DataSets().size(), 1u);
     EXPECT_EQ(DataSets()[0]->m_rateCode, 0);
+}
+
+// Times that step at none of the logger's rates are numbered as samples, and the user is told
+// once; a step within the tolerance of a rate takes it.
+TEST_F(CsvImportProgram, AStepOfNoRateGivesTheSamplesAxisAndSaysSo) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool told;
+        WORD rate;
+        const char* xCaption;
+    } cases[] = {
+        {"half.csv", "Time (s),Force (N),Mass (g)\n0,1,9\n0.5,2,9\n1,#N/A,9\n1.5,4,9\n", true, 0,
+         "Samples"},
+        {"half ms.csv", "Time (ms),Force (N)\n0,1\n500,2\n1000,3\n", true, 0, "Samples"},
+        {"unreadable.csv", "Time (s),Force (N)\nstart,1\n0.1,2\n", true, 0, "Samples"},
+        {"seven digits.csv", "Time (s),Force (N)\n0,1\n0.1000001,2\n0.2000002,3\n", false, 49,
+         "Time(s)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        graph->RefreshGraph(TRUE);
+        modals.ExpectFileDialog(Write(c.name, c.bytes));
+        if (c.told) modals.ExpectMessage(CVarnelDoc::kCsvStepText, IDOK);
+        // A rate unlike the last import's asks first; No clears without saving.
+        if (doc->GetLogger()->GetReportedRateCode() != 255 &&
+            doc->GetLogger()->GetReportedRateCode() != c.rate)
+            modals.ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
+        ChooseImport();
+        EXPECT_EQ(modals.Pending(), 0u);
+        CDataTreeBrench* experiment = Experiment(c.name);
+        ASSERT_NE(experiment, nullptr);
+        CDataTreeBrench* force = doc->m_dataList.GetNextDataSet(experiment->m_id);
+        ASSERT_NE(force, nullptr);
+        EXPECT_EQ(force->m_rateCode, c.rate);
+        EXPECT_EQ(doc->GetLogger()->GetReportedRateCode(), c.rate);
+        EXPECT_EQ(graph->GetGraph().GetAxes().Item(1).GetString(-518), c.xCaption);
+        EXPECT_EQ(table->GetGrid()->GetItemText(1, 1), c.rate ? "Time (s)" : "Samples");
+        // The table's samples are numbered as the graph's axis numbers them: from 0.
+        if (!c.rate) {
+            for (int r = 0; r < 2; ++r)
+                EXPECT_EQ(table->GetGrid()->GetItemText(2 + r, 1), CString::Formatted("%d", r));
+        }
+    }
+}
+
+// A missing value is a gap in the imported data set, and the graph's line leaves it open.
+TEST_F(CsvImportProgram, AMissingValueLeavesAGapInTheLine) {
+    Import(Write("gap.csv", "Time (s),Force (N)\n0,1\n1,2\n2,#N/A\n3,4\n4,\n5,6\n6,7\n"));
+    const std::vector<CDataTreeBrench*> sets = DataSets();
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_EQ(*sets[0]->m_x, (CDataArray{0, 1, 3, 5, 6}));
+    ASSERT_EQ(graph->m_plotCount, 1);
+
+    const auto model = std::dynamic_pointer_cast<platform::graph::GraphModel>(
+        graph->GetGraph().GetGraph().GetHandle().Target());
+    ASSERT_TRUE(model);
+    const platform::graph::GraphState& state = model->State();
+    ASSERT_EQ(state.plots.size(), 1u);
+    const platform::graph::Plot& plot = state.plots[0];
+    const platform::graph::GraphLayout layout =
+        platform::graph::ComputeLayout(state, QSizeF(600, 400));
+    const platform::graph::Trace trace = platform::graph::TracePlot(
+        plot, layout.X(state), layout.Y(state.YAxisOf(plot)), layout.plot, 1);
+    // Samples 0-1, 3 alone and 5-6: the lone sample draws no line, only the two runs do.
+    std::vector<std::vector<double>> runs;
+    size_t k = 0;
+    for (const auto& run : trace.runs) {
+        runs.emplace_back();
+        for (size_t i = 0; i < run.size(); ++i)
+            runs.back().push_back(plot.points->X()[trace.runIndexes[k++]]);
+    }
+    EXPECT_EQ(runs, (std::vector<std::vector<double>>{{0, 1}, {3}, {5, 6}}));
+    testing_support::SaveTestImage(testing_support::RenderWidget(graph->GetWidget()),
+                                   "csv_import_gap");
 }
 
 TEST_F(CsvImportProgram, DateTimesGiveTheStartAndTheRate) {

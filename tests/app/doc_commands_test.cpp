@@ -19,8 +19,10 @@
 #include "app/varnel_file.h"
 #include "displays/graph/graph_view.h"
 #include "experiment/html_doc_view.h"
+#include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
+#include "logger/launch_header.h"
 #include "logger/settings.h"
 #include "platform/activex/graph_model.h"
 #include "platform/base/archive.h"
@@ -30,6 +32,7 @@
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 #include "video/video_view.h"
 
 namespace {
@@ -499,6 +502,51 @@ TEST_F(CommandsTest, WorksheetPromptCommSetupAndTheWorkbookCopy) {
     ui.m_nID = ID_WORKBOOK_COPY;
     ui.DoUpdate(frame, TRUE);
     EXPECT_FALSE(ui.m_enabled) << "no worksheet, no notes: nothing to copy";
+}
+
+// Workbook > Launch with a graph launch file of version 1.0, which holds no model flag: the
+// file is for the model its name gives, and its rate is that model's.
+TEST_F(CommandsTest, AVersionOneZeroGraphLaunchFileLaunchesFromTheMenu) {
+    // No logger is there to be found: the search at start ends in vain.
+    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    clock.RunPending();
+    const CString sheet = env.File("Lesson.htm");
+    struct Case {
+        bool qk;
+        const char* file;
+        WORD rate;  // 1 s: 41 for the QK, 64 for the basic logger
+    } cases[] = {{true, "Lesson.qdr", 41}, {false, "Lesson.hdr", 64}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        LaunchChannelStruct channels[CLaunchHeader::kChannels] = {};
+        channels[0].selected = 1;  // Temperature
+        channels[0].autoScale = 1;
+        channels[CLaunchHeader::kXAxisRecord].index = -1;
+        const BYTE bits[CLaunchHeader::kMaxSensors] = {16};
+        const CLaunchHeader header(channels, c.rate, 60, 1, bits, 0, 0, 0, 0, 1, c.qk, 0, -1, 0);
+        // As 1.0 wrote it: the older tag, without the model flag, the single graph fields and
+        // the properties flag (4 + 4 + 2 + 4 bytes).
+        std::vector<BYTE> bytes = header.GetFileBytes(CLaunchHeader::kGraph);
+        bytes.resize(bytes.size() - 14);
+        const std::string tag = CLaunchHeader::kGraphTag;
+        const auto at = std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end());
+        ASSERT_NE(at, bytes.end());
+        at[static_cast<std::ptrdiff_t>(tag.size()) - 1] = '0';
+        ASSERT_TRUE(platform::ReplaceFileAtomically(env.File(c.file), bytes));
+
+        doc->GetLogger()->SetQKModel(c.qk);
+        doc->m_htmlDocView->OnWorksheetNavigated(sheet);
+        ASSERT_EQ(doc->m_htmlDocView->m_launchPath, env.File(c.file));
+        doc->m_launchPlots = 0;
+        // A basic file asks the logger for live readings, which looks for it again. A refused
+        // file would show a message no script expects.
+        if (!c.qk) modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_WORKBOOK_LAUNCH));
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(doc->m_launchPlots, 1);
+        EXPECT_EQ(doc->GetSetupView()->m_rateCode, c.rate);
+        QFile::remove(env.File(c.file).ToQString());
+    }
 }
 
 TEST_F(CommandsTest, ANewModelLooksForItsLaunchFileBesideTheWorksheet) {

@@ -14,9 +14,12 @@
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
+#include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -211,6 +214,77 @@ TEST_F(LinearFitProgram, AFittedLineIsReadOutSavedAndBackUnderLinearFitInAFreshP
     const CDataTreeBrench* source = fresh->m_dataList.FindById(fit->m_links[0]);
     ASSERT_NE(source, nullptr);
     EXPECT_EQ(source->m_name, "Voltage");
+    second.ExitInstance();
+}
+
+// A QK's pressure run, its fit and the graph of both, saved and opened in a fresh program: the
+// fitted line reads as the pressure it fits, on that pressure's scale, in every unit.
+TEST_F(LinearFitProgram, AReopenedFitIsDrawnOnItsSourcesScaleInItsSourcesUnit) {
+    // No logger is there to be found: the search at start ends in vain.
+    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    clock.RunPending();
+    CDataTreeBrench* run = doc->AddDataGroup("Exp. 1");
+    auto x = std::make_shared<CDataArray>();
+    auto y = std::make_shared<CDataArray>();
+    for (int i = 0; i < 20; ++i) {
+        x->push_back(i);
+        y->push_back(100 + 0.5 * i);
+    }
+    // As a run adds it: origin 1, input 4 with the sensor's range 0..400 kPa, model "d".
+    CDataTreeBrench* pressure =
+        doc->AddDataBranch(run, std::move(x), std::move(y), "Pressure", 41, "KPa",
+                           CPreciseDateTime(2024, 5, 6, 7, 8, 9), 1, -1, 0, "", 4, 0, 400);
+    ASSERT_NE(pressure, nullptr);
+    pressure->m_modelCode = 100;
+    graph->ShowDataSet(pressure);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_LINEAR_FIT));
+    ASSERT_EQ(graph->m_plotCount, 2);
+    graph->OnAddGraphToProject();
+    const CString path = CVarnelDoc::GetProjectFolder() + "Pressure.vnp";
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_FILE_SAVE));
+    ASSERT_EQ(modals.Pending(), 0u);
+    app.ExitInstance();
+    exited = true;
+
+    CVarnelApp second;
+    ASSERT_TRUE(second.InitInstance());
+    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    clock.RunPending();
+    CVarnelDoc* fresh = second.GetDocument();
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*second.GetMainFrame(), ID_FILE_OPEN));
+    ASSERT_EQ(modals.Pending(), 0u);
+    CGraphView* shown = fresh->GetGraphView();
+    ASSERT_EQ(shown->m_plotCount, 2);
+    const CDataTreeBrench* source = shown->m_plots[0].dataSet;
+    const CDataTreeBrench* fit = shown->m_plots[1].dataSet;
+    ASSERT_TRUE(source && fit);
+    EXPECT_EQ(fit->m_modelCode, 100);
+    EXPECT_EQ(fit->m_unit, "KPa");
+    const CDispatchDriver axes = shown->GetGraph().GetAxes();
+    struct Case {
+        BYTE unit;  // the settings' pressure unit
+        const char* caption;
+        const char* format;
+    } cases[] = {
+        {0, "Linear(Exp. 1 - Pressure)(kPa)", ".##"},
+        {1, "Linear(Exp. 1 - Pressure)(psi)", "*0.1450377.##"},
+        {5, "Linear(Exp. 1 - Pressure)(mBar)", "*10.##"},
+    };
+    for (const Case& c : cases) {
+        fresh->GetSettings()->m_pressureUnit = c.unit;
+        shown->UpdateAxisCaptions(-1);
+        EXPECT_EQ(axes.Item(3).GetString(-518), c.caption);
+        EXPECT_EQ(axes.Item(3).GetString(11), c.format) << c.caption;
+        EXPECT_EQ(axes.Item(2).GetString(11), c.format) << "the same as the data it fits";
+    }
+    // One scale for both: the data's range (100..109.5) and the sensor's stored one (140..260),
+    // with the margin: 90..288.89.
+    for (int a : {2, 3}) {
+        EXPECT_NEAR(shown->GetAxisMinimum(a), 90, 1e-9) << a;
+        EXPECT_NEAR(shown->GetAxisMaximum(a), 260 / 0.9, 1e-9) << a;
+    }
     second.ExitInstance();
 }
 

@@ -188,7 +188,6 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByteAndReadsItBack) {
     auto b1 = data(21, "Light", {});
     auto fit = data(31, "Fit", {5, 6});
     fit->m_derived = 1;
-    fit->m_sensorId = 0, fit->m_modelCode = 0;                      // a fitted line keeps neither
     a1->m_linkCount = 2, a1->m_links[0] = 12, a1->m_links[1] = 31;  // within, and to the fit
     a2->m_linkCount = 1, a2->m_links[0] = 11;
     fit->m_linkCount = 1, fit->m_links[0] = 11;
@@ -238,7 +237,7 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByteAndReadsItBack) {
     r3.To(want, 1.5);
     want.u16(1);
     RecordBytes rf;
-    rf.name = "Fit", rf.links = {1}, rf.y = {5, 6}, rf.sensorId = 0, rf.model = 0;
+    rf.name = "Fit", rf.links = {1}, rf.y = {5, 6};
     rf.To(want, 1.5);
     want.u16(1).str("Graph 1").u32(0).u16(2);
     PlotBytes(want, 1, 2, 1);
@@ -280,6 +279,53 @@ TEST_F(ProjectFileTest, WritesTheLayoutByteForByteAndReadsItBack) {
     EXPECT_EQ(c.scrollRun, 1);
     // What was read writes the same bytes again.
     EXPECT_TRUE(SameBytes(CVarnelFile::BuildBytes(ProjectImage::Of(c)), want.b));
+}
+
+TEST_F(ProjectFileTest, AFittedLineTakesTheModelAndSensorOfTheDataItFits) {
+    // The fitted data: a QK's pressure sensor (model 100, input 4, sensor 7), unit "KPa".
+    RecordBytes source;
+    source.name = "Pressure", source.unit = "KPa", source.inputKind = 4, source.sensorId = 7;
+    struct Case {
+        const char* name;
+        double version;
+        unsigned fitModel, fitSensor;  // as the fitted line's record holds them
+        std::vector<unsigned> links;   // positions: 1 the source, 9999 none
+        unsigned model, sensor;        // as the fitted line reads back
+    } cases[] = {
+        {"as this program writes it", 1.5, 100, 7, {1}, 100, 7},
+        // The Windows program, opening and saving again, writes 0 for both.
+        {"saved again by the Windows program", 1.5, 0, 0, {1}, 100, 7},
+        {"without its link, its own", 1.5, 100, 7, {}, 100, 7},
+        {"a link that points nowhere, its own", 1.5, 0, 0, {9999}, 0, 0},
+        // Before 1.5 no record holds a model: both read 0, the sensor still follows.
+        {"version 1.4", 1.4, 0, 0, {1}, 0, 7},
+    };
+    for (const Case& k : cases) {
+        RecordBytes fit;
+        fit.name = "Linear(Exp. 1 - Pressure)", fit.unit = "KPa", fit.inputKind = 4;
+        fit.model = k.fitModel, fit.sensorId = k.fitSensor, fit.links = k.links;
+        const std::string header = k.version > 1.4 ? "VarnelFile v.1.5" : "VarnelFile v.1.4";
+        Bytes file;
+        file.str(header).u16(2).u32(1).str("Exp. 1").u16(0).u32(0);
+        source.To(file, k.version);
+        file.u16(1);
+        fit.To(file, k.version);
+        file.u16(0).u16(0).u32(1).u32(3).u32(0).u32(2).u32(0).u32(1);
+        ProjectContents c;
+        ASSERT_TRUE(Read(file, c)) << k.name;
+        ASSERT_EQ(c.branches.size(), 3u) << k.name;
+        const CDataTreeBrench& read = *c.branches[2].node;
+        EXPECT_TRUE(c.branches[2].fittedLine) << k.name;
+        EXPECT_EQ(read.m_modelCode, k.model) << k.name;
+        EXPECT_EQ(read.m_sensorId, k.sensor) << k.name;
+        EXPECT_EQ(read.m_inputKind, 4) << k.name;
+        // A 1.4 file's input 4 of model 0 is a basic temperature in °F: both read as °C.
+        EXPECT_EQ(read.m_unit, c.branches[1].node->m_unit) << k.name;
+        EXPECT_EQ(read.m_unit, k.version > 1.4 ? "KPa"
+                                               : "\xC2\xB0"
+                                                 "C")
+            << k.name;
+    }
 }
 
 TEST_F(ProjectFileTest, LongStringsAndArraysTakeTheLongForms) {

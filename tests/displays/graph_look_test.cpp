@@ -89,6 +89,32 @@ TEST_F(GraphViewTest, RecordedPlotsOfOneInputTakeMarkerStylesInTurn) {
     EXPECT_EQ(view.ChooseMarkerStyle(0), 0);
 }
 
+TEST_F(GraphViewTest, SensorColourOfEveryInputKindOfBothModels) {
+    CSettings& s = *doc.GetSettings();
+    // Each colour index its own colour, so that a wrong index shows.
+    for (int i = 0; i < 8; ++i)
+        s.m_plotColors[i] = RGB(10 + i, 20 + i, 30 + i);
+    // Colour index: 0 temperature, 1 light, 2 humidity, 3 pressure, 4 sound, 5 and 6 the
+    // external inputs, 7 derived data; -1 none (black).
+    struct Case {
+        BYTE model, kind;
+        int index;
+    };
+    const BYTE qk = 100;  // "d"
+    for (const Case& c : {
+             Case{qk, 0, 0}, Case{qk, 1, 4}, Case{qk, 2, 1}, Case{qk, 3, 2}, Case{qk, 4, 3},
+             Case{qk, 5, 5}, Case{qk, 6, 6}, Case{qk, 7, -1},  // QK
+             Case{0, 0, 5}, Case{0, 1, 6}, Case{0, 2, 1}, Case{0, 3, -1}, Case{0, 4, 0},
+             Case{0, 5, 2}, Case{0, 6, 3}, Case{0, 7, 4}, Case{0, 8, -1},  // basic
+         }) {
+        const COLORREF want = c.index < 0 ? 0u : s.m_plotColors[c.index];
+        EXPECT_EQ(view.GetSensorColor(c.model, c.kind, 0), want)
+            << "model " << int(c.model) << " kind " << int(c.kind);
+        EXPECT_EQ(view.GetSensorColor(c.model, c.kind, 1), s.m_plotColors[7])
+            << "derived, model " << int(c.model) << " kind " << int(c.kind);
+    }
+}
+
 TEST_F(GraphViewTest, SensorColourByMaskBit) {
     const CSettings& s = *doc.GetSettings();
     struct Case {

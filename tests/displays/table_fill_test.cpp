@@ -214,6 +214,18 @@ TEST_F(TableFill, TheTimeFormatFollowsTheInterval) {
     EXPECT_EQ(table.GetTimeFormat(), "%.2f");
 }
 
+// A photogate timing run has no time base (rate 0): its passes are numbered from 0, as its
+// sample numbers, the graph's samples axis and the export count them.
+TEST_F(TableFill, ARunWithoutATimeBaseNumbersItsSamplesFromZero) {
+    CDataTreeBrench* velocity = AddGapped({0, 1, 2}, {1, -1, 0.5}, 1, "Velocity");
+    velocity->m_rateCode = 0;
+    table.SetupGrid(RateInfo(0));
+    ASSERT_EQ(table.AddDataSetColumns(velocity), 0);
+    table.FillGrid(0);
+    EXPECT_EQ(Cell(1, 1), "Samples");
+    EXPECT_EQ(Rows(2, 5, 2), (std::vector<CString>{"0|0|1", "1|1|-1", "2|2|0.5", "||"}));
+}
+
 TEST_F(TableFill, TimeUnitsSetTheColumnWidthFactorAndHeader) {
     struct UnitCase {
         WORD unit;

@@ -56,7 +56,7 @@ TEST(CsvImport, SpreadsheetExportsReadToTheSameColumns) {
     double t0 = 0, t1 = 0;
     ASSERT_TRUE(csv::ParseNumber(german.time1, ',', t1));
     ASSERT_TRUE(csv::ParseNumber(german.time0, ',', t0));
-    EXPECT_EQ(csv::RateCodeFromStep(t1, t0, 3), 49);
+    EXPECT_EQ(csv::RateCodeFromStep(t1, t0, 3), WORD(49));
 }
 
 TEST(CsvImport, QuotedFieldsHoldSeparatorsQuotesAndLineBreaks) {
@@ -240,21 +240,33 @@ TEST(CsvImport, ParseTime) {
 }
 
 TEST(CsvImport, RateCodes) {
+    constexpr std::optional<WORD> kNone;  // no rate's interval: the samples are numbered
     struct Step {
         double t1, t0;
         WORD mode;
-        WORD code;
+        std::optional<WORD> code;
     } steps[] = {
-        {0.1, 0, 3, 49}, {1, 0, 3, 41},     {1.5, 1, 3, 41}, {1, 0, 2, 255},
-        {5, 5, 3, 0},    {0.4, 0.3, 3, 49}, {0, 1, 3, 41},   {100, 0, 2, 49},
+        {0.1, 0, 3, 49},        // 0.1 s: 49 is the first code of that interval (128 the basic's)
+        {1, 0, 3, 41},          // 1 s: 41 before 64
+        {0.4, 0.3, 3, 49},      // 0.1 s less a rounding in the last digit
+        {0.1000001, 0, 3, 49},  // a time written to 7 digits: 1e-6 off, within the tolerance
+        {0.1001, 0, 3, kNone},  // 1e-3 off is another step
+        {1.5, 1, 3, kNone},     // 0.5 s: no code has it
+        {3, 0, 3, kNone},      {0, 1, 3, kNone},  // backwards
+        {5, 5, 3, 0},                             // no step at all
+        {1, 0, 2, 255},                           // 1 ms
+        {100, 0, 2, 49},                          // 100 ms
+        {500, 0, 2, kNone},
     };
     for (const Step& s : steps)
         EXPECT_EQ(csv::RateCodeFromStep(s.t1, s.t0, s.mode), s.code) << s.t1 << " " << s.t0;
     const CPreciseDateTime today(2026, 3, 9, 0, 0, 0);
     EXPECT_EQ(csv::RateCodeFromTimes("25/12/08 10:00:00", "25/12/08 10:00:01", 6, today), 41);
+    EXPECT_EQ(csv::RateCodeFromTimes("25/12/08 10:00:00", "25/12/08 10:00:03", 6, today), kNone);
+    // Whole seconds: half a second apart is no step.
     EXPECT_EQ(csv::RateCodeFromTimes("25/12/08 10:00:00:000", "25/12/08 10:00:00:500", 6, today),
               0);
-    EXPECT_EQ(csv::RateCodeFromTimes("x", "25/12/08 10:00:01", 6, today), 41);
+    EXPECT_EQ(csv::RateCodeFromTimes("x", "25/12/08 10:00:01", 6, today), kNone);
 }
 
 }  // namespace

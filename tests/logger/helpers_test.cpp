@@ -73,13 +73,15 @@ TEST(FormatTimeValue, ModesAndCallersPatterns) {
         {45, 1, 6, "0", "06/03/2024 00:00:15"},  // and the date advances
         {45, 1, 6, "2", "06-Mar-24 00:00:15"},
         {45, 1, 6, "9", ""},
-        {5, 1, 7, "%d", "6"},
-        {5, 1, 7, "%.1f", "6.0"},
-        {5, 1, 7, "%5d|", "    6|"},
+        // Samples: the sample number, counted from 0 as everywhere else.
+        {5, 1, 7, "%d", "5"},
+        {5, 1, 7, "%.1f", "5.0"},
+        {5, 1, 7, "%5d|", "    5|"},
+        {0, 1, 7, "%.0f", "0"},
         {5, 1, 8, "%d", ""},
         // A text from a file is never a format: only its numeric conversions are filled.
-        {5, 1, 7, "%s%n%x %d", "%s%n%x 6"},
-        {5, 1, 7, "%d %d %%", "6 %d %"},
+        {5, 1, 7, "%s%n%x %d", "%s%n%x 5"},
+        {5, 1, 7, "%d %d %%", "5 %d %"},
         {5, 1, 7, "%99999d", "%99999d"},
         {45, 1, 4, "%*d %ld %d", "%*d %ld 0"},
     };

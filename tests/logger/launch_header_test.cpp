@@ -274,6 +274,62 @@ TEST_F(LaunchFile, OlderVersionsKeepTheFieldsTheyLack) {
     EXPECT_EQ(read.m_tag, "LaunchHeaderFile v.1.5");
 }
 
+TEST_F(LaunchFile, AFileWithoutTheModelFlagIsForTheModelItsNameGives) {
+    // A QK rate (41, 1 s) and a basic one (64, 1 s; a power of two).
+    CLaunchHeader qkGraph = DistinctGraph();
+    qkGraph.m_rateCode = 41;
+    CLaunchHeader basicGraph = DistinctGraph();
+    basicGraph.m_rateCode = 64;
+    basicGraph.m_qkModel = 0;
+    const CLaunchHeader snap = Snapshot(1);
+    struct Case {
+        const char* name;
+        std::vector<BYTE> bytes;
+        DWORD before;        // the reading header's model
+        const char* file;    // the name the file is read from
+        const char* reason;  // null: read, with the model below
+        DWORD model;
+    } cases[] = {
+        {"1.0 QK graph from a .qdr", HandGraph(qkGraph, "LaunchHeaderFile v.1.0", 0), 0,
+         "Lesson.qdr", nullptr, 1},
+        {"1.0 basic graph from an .hdr", HandGraph(basicGraph, "LaunchHeaderFile v.1.0", 0), 1,
+         "Lesson.hdr", nullptr, 0},
+        {"the name's letters in any case", HandGraph(qkGraph, "LaunchHeaderFile v.1.0", 0), 0,
+         "LESSON.QDR", nullptr, 1},
+        {"1.0 snapshot from a .qdr", HandSnapshot(snap, "SnapLaunchHeader v.1.0", 0), 0,
+         "Meter.qdr", nullptr, 1},
+        // A QK rate in a basic file is still refused, and the flag, once in the file, holds.
+        {"1.0 QK rate from an .hdr", HandGraph(qkGraph, "LaunchHeaderFile v.1.0", 0), 1,
+         "Lesson.hdr", "the rate is out of range", 0},
+        {"1.4 basic flag from a .qdr", HandGraph(basicGraph, "LaunchHeaderFile v.1.4", 3), 1,
+         "Lesson.qdr", nullptr, 0},
+        // Another name says nothing: the header's model stays.
+        {"1.0 QK graph from a .dat", HandGraph(qkGraph, "LaunchHeaderFile v.1.0", 0), 1,
+         "Lesson.dat", nullptr, 1},
+    };
+    for (const Case& c : cases) {
+        const CString file = env.File(c.file);
+        QFile out(file.ToQString());
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(reinterpret_cast<const char*>(c.bytes.data()), qint64(c.bytes.size()));
+        out.close();
+        CLaunchHeader read = DistinctGraph();
+        read.m_qkModel = c.before;
+        const CLaunchHeader before = read;
+        CString reason;
+        const bool ok = read.LoadFromFile(file, &reason);
+        if (c.reason) {
+            EXPECT_FALSE(ok) << c.name;
+            EXPECT_EQ(reason, c.reason) << c.name;
+            EXPECT_EQ(read, before) << c.name;
+        } else {
+            EXPECT_TRUE(ok) << c.name << ": " << reason.GetString();
+            EXPECT_EQ(read.m_qkModel, c.model) << c.name;
+        }
+        QFile::remove(file.ToQString());
+    }
+}
+
 TEST_F(LaunchFile, OnlyTheFirstSixteenCharactersOfTheTagChooseTheKind) {
     const CLaunchHeader before = DistinctGraph();
     const CLaunchHeader snap = Snapshot(1);
