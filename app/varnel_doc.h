@@ -90,6 +90,8 @@ public:
 
     BOOL OnNewDocument() override { return CDocument::OnNewDocument(); }
 
+    // Links the main frame, which enables Video properties and Enable Video.
+    void SetMainFrame(CMainFrame* frame);
     CSettings* GetSettings() const { return m_settings.get(); }
     CDorvik* GetLogger() const { return m_logger.get(); }
     // The video file of the graph's current run, a saved copy resolved against the project

@@ -220,13 +220,14 @@ TEST_F(MainFrameTest, TheVideoToggleShowsTheFramesCaptionInTheMenu) {
     CString text;
     video->GetMenuString(ID_VIDEO_ENABLE, text, MF_BYCOMMAND);
     EXPECT_EQ(text, "Enable video");
-    EXPECT_TRUE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED)
+        << "the document enables it at start-up";
     frame->m_videoToggleCaption = "Disable video";
-    frame->m_videoToggleAvailable = 1;
+    frame->m_videoToggleAvailable = 0;
     frame->UpdateMenuPopup(video);
     video->GetMenuString(ID_VIDEO_ENABLE, text, MF_BYCOMMAND);
     EXPECT_EQ(text, "Disable video");
-    EXPECT_FALSE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 TEST_F(MainFrameTest, ToolbarButtonsFollowTheirCommands) {
