@@ -281,8 +281,10 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     }
 
     const BYTE channels = logger.GetChannelCount(runKind);
-    // A recording under way names the new runs' video.
-    const CString videoFile = m_videoView ? m_videoView->GetRecordedFileName() : CString();
+    m_runKind = runKind;
+    // A recording under way names the new runs' video; stored data was recorded before it.
+    const CString videoFile =
+        m_videoView && !IsDownloadRun() ? m_videoView->GetRecordedFileName() : CString();
     const WORD videoQuality = videoFile.IsEmpty() ? 0 : m_videoView->GetQualityCode();
     m_runInProgress = 1;
     leavePredict();
@@ -355,6 +357,10 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
         graph->m_graphState = std::max<BYTE>(graph->m_graphState, 3);
         graph->m_liveData = 1;
     }
+}
+
+bool CVarnelDoc::IsDownloadRun() const {
+    return m_runKind == CDorvik::kStoredRun || m_runKind == CDorvik::kStoredTimingRun;
 }
 
 void CVarnelDoc::EndRun() {
