@@ -219,7 +219,8 @@ LONG CVarnelDoc::GetMaxSampleCount() const {
 }
 
 void CVarnelDoc::AttachVideoToRuns() {
-    if (!m_runInProgress || IsDownloadRun() || !m_logger->IsSetDownloadFinished() || !GetVideoView())
+    if (!m_runInProgress || IsDownloadRun() || !m_logger->IsSetDownloadFinished() ||
+        !GetVideoView())
         return;
     CRecordingVideoView* recorder = m_recordingVideoView;
     if (!recorder || !recorder->m_recording || m_currentRunCount == 0 || !m_currentRun[0]) return;
