@@ -19,6 +19,7 @@
 #include "platform/ui/shell.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ protected:
     }
     void Import(const CString& path) {
         modals.ExpectFileDialog(path);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     }
     std::vector<CDataTreeBrench*> DataSets() const {
         std::vector<CDataTreeBrench*> out;
@@ -69,6 +70,8 @@ protected:
     Seen Now() const { return {DataSets().size(), graph->m_plotCount, table->GetColumnCount()}; }
 
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     CVarnelApp app;
     CMainFrame* frame = nullptr;
     CVarnelDoc* doc = nullptr;
@@ -128,10 +131,10 @@ TEST_F(CsvImportProgram, EqualRateByRecordingMode) {
     doc->GetSettings()->m_recordingMode = 0;
     const Seen before = Now();
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kDataChangedText, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_EQ(Now(), before);
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kDataChangedText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_EQ(DataSets().size(), 2u);
     EXPECT_EQ(Now(), one);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -145,12 +148,12 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
 
     // Cancel, and Yes with the save cancelled: nothing changes.
     modals.ExpectFileDialog(seconds).ExpectMessage(CVarnelDoc::kRateChangedText, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_EQ(Now(), before);
     modals.ExpectFileDialog(seconds)
         .ExpectMessage(CVarnelDoc::kRateChangedText, IDYES)
         .ExpectFileDialog("");
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(doc->GetLogger()->GetReportedRateCode(), 49);
 
@@ -159,7 +162,7 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
     modals.ExpectFileDialog(seconds)
         .ExpectMessage(CVarnelDoc::kRateChangedText, IDYES)
         .ExpectFileDialog(saved);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_TRUE(QFile::exists(saved.ToQString()));
     EXPECT_EQ(Experiment("tenths.csv"), nullptr);
     ASSERT_EQ(DataSets().size(), 1u);
@@ -168,7 +171,7 @@ TEST_F(CsvImportProgram, DifferentRateAsksToSaveFirst) {
 
     // No: cleared without saving.
     modals.ExpectFileDialog(path).ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_EQ(Experiment("seconds.csv"), nullptr);
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -179,12 +182,12 @@ TEST_F(CsvImportProgram, PredictModeQuestion) {
     graph->TogglePredictMode();
     ASSERT_TRUE(graph->m_predictMode);
     modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDNO);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_TRUE(graph->m_predictMode);
     EXPECT_TRUE(DataSets().empty());
 
     modals.ExpectMessage(CVarnelDoc::kEndPredictText, IDYES).ExpectFileDialog(path);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     EXPECT_FALSE(graph->m_predictMode);
     EXPECT_EQ(DataSets().size(), 2u);
     EXPECT_EQ(modals.Pending(), 0u);
@@ -201,7 +204,7 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
     };
     for (const Case& c : cases) {
         modals.ExpectFileDialog(Write(c.name, c.bytes)).ExpectMessage(c.message, IDOK);
-        frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+        ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     }
     // Too many columns for the project.
     std::string wide = "Time (s)";
@@ -209,15 +212,15 @@ TEST_F(CsvImportProgram, RefusalsChangeNothing) {
         wide += ",A (V)";
     wide += "\n0,1\n";
     modals.ExpectFileDialog(Write("wide.csv", wide)).ExpectMessage(CVarnelDoc::kNoRoomText, IDOK);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
 
     const CString missing = env.File("missing.csv");
     modals.ExpectFileDialog(missing).ExpectMessage(CString("Cannot open the file ") + missing + ".",
                                                    IDOK);
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
     // A cancelled file dialog.
     modals.ExpectFileDialog("");
-    frame->SendMessage(WM_COMMAND, ID_IMPORT_CSV, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_IMPORT_CSV));
 
     EXPECT_TRUE(DataSets().empty());
     EXPECT_EQ(graph->m_plotCount, 0);
