@@ -200,7 +200,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
     if (!m_statusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
         !m_statusBar.SetIndicators(kIndicators, 4))
         return -1;
-    m_statusBar.SetPaneText(0, "Ready");
+    m_statusBar.SetPaneText(0, kIdleText);
     for (auto [bar, tb] : bars)
         bar->EnableDocking(CBRS_ALIGN_ANY);
     m_advancedToolbar.SetExtendedStyle(TBSTYLE_EX_DRAWDDARROWS);
@@ -219,7 +219,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
             qbar, &QStatusBar::messageChanged, qbar, [self = m_hWnd](const QString& m) {
                 if (!m.isEmpty()) return;
                 if (auto* f = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(self)))
-                    f->m_statusBar.SetPaneText(0, "Ready");
+                    f->m_statusBar.SetPaneText(0, kIdleText);
             });
     // The window's resizes reach OnSize once Qt has laid out the bars and the area.
     struct ResizeFilter : QObject {

@@ -18,6 +18,9 @@ void NormaliseDisplayModes(CSettings& settings);
 
 class CMainFrame : public CMDIFrameWnd, public CMainWindowLink {
 public:
+    // The message pane's text when nothing is under way.
+    static constexpr const char* kIdleText = "Ready";
+
     CMainFrame();
     ~CMainFrame() override;
     // Loads the frame as start-up does; false when any bar could not be made.

@@ -71,7 +71,7 @@ BOOL CVarnelApp::InitInstance() {
     m_mainFrame = MakeMainFrame();
     m_document = std::make_unique<CVarnelDoc>();
     m_document->SetTitle("Mercant Systems");
-    m_document->m_mainFrame = m_mainFrame.get();
+    m_document->SetMainFrame(m_mainFrame.get());
     if (!LoadMainFrame(*m_mainFrame)) {
         m_document.reset();
         m_mainFrame.reset();

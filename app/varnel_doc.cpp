@@ -182,10 +182,6 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
     : m_settings(std::make_unique<CSettings>()),
       m_logger(makeLogger ? makeLogger(m_settings.get())
                           : std::make_unique<CDorvik>(m_settings.get())) {
-    if (CMainFrame* frame = MainFrame()) {
-        frame->SetCommandEnabled(ID_VIDEO_PROPERTIES, TRUE);
-        frame->SetCommandEnabled(ID_VIDEO_ENABLE, TRUE);
-    }
     m_listSeparator = ",";
     m_decimalSymbol = ".";
     ReadLocaleSeparators();
@@ -198,6 +194,15 @@ CVarnelDoc::CVarnelDoc(const LoggerFactory& makeLogger)
 
 // The settings are saved on each change and at shut-down, never here.
 CVarnelDoc::~CVarnelDoc() = default;
+
+void CVarnelDoc::SetMainFrame(CMainFrame* frame) {
+    m_mainFrame = frame;
+    // The document is made before the frame: the video items it enables wait for the link.
+    if (frame) {
+        frame->SetCommandEnabled(ID_VIDEO_PROPERTIES, TRUE);
+        frame->SetCommandEnabled(ID_VIDEO_ENABLE, TRUE);
+    }
+}
 
 CMainFrame* CVarnelDoc::MainFrame() const {
     return m_mainFrame ? m_mainFrame : dynamic_cast<CMainFrame*>(AfxGetMainWnd());

@@ -90,6 +90,8 @@ public:
 
     BOOL OnNewDocument() override { return CDocument::OnNewDocument(); }
 
+    // Links the main frame, which enables Video properties and Enable Video.
+    void SetMainFrame(CMainFrame* frame);
     CSettings* GetSettings() const { return m_settings.get(); }
     CDorvik* GetLogger() const { return m_logger.get(); }
     // The video file of the graph's current run, a saved copy resolved against the project
@@ -102,6 +104,8 @@ public:
     }
     // The largest sample count of the current run; 0 without a run.
     LONG GetMaxSampleCount() const;
+    // The last run begun was read from the logger's memory: it takes no video being recorded.
+    bool IsDownloadRun() const;
     // A recording that starts during a run: its file goes to the run's data sets.
     void AttachVideoToRuns();
     // The run's data sets take the file unless the first one has a video already; true if so.
@@ -449,6 +453,8 @@ public:
     short m_tickCount = 0;
     WORD m_pendingCommand = 0;
     CDataTreeBrench* m_currentDownload = nullptr;
+    // The kind of the last run begun (CDorvik::kLiveRun...); 0 before the first.
+    BYTE m_runKind = 0;
     BYTE m_timingMode = 0;
     // The four channels the meters show, indexes of the logger's eight live values.
     int m_meterChannels[4] = {0, 1, 2, 3};

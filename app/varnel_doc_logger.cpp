@@ -25,6 +25,7 @@
 #include "logger/settings.h"
 #include "platform/ui/styles.h"
 #include "platform/win/message_loop.h"
+#include "video/recording_video_view.h"
 #include "video/video_view.h"
 
 namespace {
@@ -280,8 +281,10 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     }
 
     const BYTE channels = logger.GetChannelCount(runKind);
-    // A recording under way names the new runs' video.
-    const CString videoFile = m_videoView ? m_videoView->GetRecordedFileName() : CString();
+    m_runKind = runKind;
+    // A recording under way names the new runs' video; stored data was recorded before it.
+    const CString videoFile =
+        m_videoView && !IsDownloadRun() ? m_videoView->GetRecordedFileName() : CString();
     const WORD videoQuality = videoFile.IsEmpty() ? 0 : m_videoView->GetQualityCode();
     m_runInProgress = 1;
     leavePredict();
@@ -345,11 +348,19 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     EnableVideoPlay(FALSE);
     EnableVideoPause(FALSE);
     if (!videoFile.IsEmpty()) AttachVideoToRuns();
+    if (m_recordingVideoView && !m_recordingVideoView->m_recording) {
+        EnableVideoStop(FALSE);
+        if (m_recordingVideoView->m_deviceReady) EnableVideoRecord(TRUE);
+    }
     if (m_settings->m_graphMode == 0) OnDisplayGraph();
     if (graph) {
         graph->m_graphState = std::max<BYTE>(graph->m_graphState, 3);
         graph->m_liveData = 1;
     }
+}
+
+bool CVarnelDoc::IsDownloadRun() const {
+    return m_runKind == CDorvik::kStoredRun || m_runKind == CDorvik::kStoredTimingRun;
 }
 
 void CVarnelDoc::EndRun() {
@@ -359,7 +370,15 @@ void CVarnelDoc::EndRun() {
         if (CGraphFrame* frame = graph->GetFrame()) frame->m_runEnded = 1;
     }
     if (m_tableView) m_tableView->StopRefreshTimer();
-    if (CMainFrame* frame = MainFrame()) frame->m_runEnded = 1;
+    if (CMainFrame* frame = MainFrame()) {
+        frame->m_runEnded = 1;
+        // The logger's progress text told of a command that is over now.
+        if (frame->GetMessageText() == m_logger->GetProgressText())
+            frame->SetMessageText(CMainFrame::kIdleText);
+    }
+    // The run just recorded can be replayed.
+    if (m_videoView && m_recordingVideoView && !m_recordingVideoView->m_recording)
+        EnableVideoPlay(TRUE);
     // The logger appends nothing more.
     m_refusedArrays.clear();
 }

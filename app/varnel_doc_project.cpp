@@ -219,7 +219,9 @@ LONG CVarnelDoc::GetMaxSampleCount() const {
 }
 
 void CVarnelDoc::AttachVideoToRuns() {
-    if (!m_runInProgress || !m_logger->IsSetDownloadFinished() || !GetVideoView()) return;
+    if (!m_runInProgress || IsDownloadRun() || !m_logger->IsSetDownloadFinished() ||
+        !GetVideoView())
+        return;
     CRecordingVideoView* recorder = m_recordingVideoView;
     if (!recorder || !recorder->m_recording || m_currentRunCount == 0 || !m_currentRun[0]) return;
     const CString file = recorder->GetRecordedFileName();

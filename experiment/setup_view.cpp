@@ -472,7 +472,7 @@ void CSetupView::SetMeterMode(BOOL on) {
     if (m_doc) m_doc->StopLiveTimer();
     if (logger) {
         if (logger->IsQKModel()) {
-            logger->QueueReadSensorInfo(static_cast<BYTE>(-1), 0);
+            logger->QueueReadLiveSensorInfo();
             logger->StartCommandTimer(50);
         } else {
             logger->QueueStatusQuery();

@@ -144,6 +144,16 @@ void CDorvik::QueueReadSensorInfo(BYTE setIndex, BYTE channel) {
     m_sensorReadQueued = 1;
 }
 
+void CDorvik::QueueReadLiveSensorInfo() {
+    // The timer variant has no fixed sensors on channels 0 to 4.
+    if (!m_timerVariant) {
+        QueueReadSensorInfo(kLiveChannels, 0);
+        QueueReadSensorInfo(kLiveChannels, 2);
+    }
+    QueueReadSensorInfo(kLiveChannels, 5);
+    QueueReadSensorInfo(kLiveChannels, 6);
+}
+
 void CDorvik::QueueReadDataHeader(BYTE setIndex) {
     CommandParametersStruct command = Command(QK_COMMAND_READ_DATA_HEADER);
     command.setIndex = setIndex;

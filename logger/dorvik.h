@@ -204,6 +204,9 @@ public:
     void QueueStop();
     void QueueSensorQuery();
     void QueueReadSensorInfo(BYTE setIndex, BYTE channel);
+    // The plugged-in sensors' descriptions, in the parts that reach channel 6, whose answer
+    // tells the document (UM_LOGGER_ANSWERED).
+    void QueueReadLiveSensorInfo();
     void QueueReadDataHeader(BYTE setIndex);
     void QueueQKSetDate();
     void QueueQKSetTime();

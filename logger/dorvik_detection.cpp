@@ -187,12 +187,7 @@ void CDorvik::DetectLogger() {
                 text = "Dorvik QK was detected";
                 QueueQKSetDate();
                 QueueQKSetTime();
-                if (!m_timerVariant) {
-                    QueueReadSensorInfo(kLiveChannels, 0);
-                    QueueReadSensorInfo(kLiveChannels, 2);
-                }
-                QueueReadSensorInfo(kLiveChannels, 5);
-                QueueReadSensorInfo(kLiveChannels, 6);
+                QueueReadLiveSensorInfo();
             }
             StartCommandTimer(100);
             ShowStatusBarText(text);

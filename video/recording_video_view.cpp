@@ -375,12 +375,13 @@ void CRecordingVideoView::InitDevice() {
 
 void CRecordingVideoView::ShutDownDevice() {
     if (!m_encoderRunning) return;
-    SetToggleCaption(true);
     RequestStop(true, false);
     StopPreview();
     StopEncoder();
     RemoveVideo();
     RemoveAudio();
+    // Last: a recording's end above starts the encoder again, which captions "Disable video".
+    SetToggleCaption(true);
 }
 
 void CRecordingVideoView::OnSize(UINT type, int cx, int cy) {

@@ -60,16 +60,18 @@ void CVideoView::OnStop() {
     }
     m_playing = false;
     StopPlayer();
-    m_playerMode = true;
     CRecordingVideoView* r = Recorder();
     if (!r || !r->m_deviceReady) {
+        m_playerMode = true;
         if (m_doc && !m_doc->m_runInProgress) m_doc->EnableVideoPlay(TRUE);
     } else {
-        r->RequestStop(false, false);
+        // The live picture comes back; a recording ends now, so that the file is as long as
+        // the user recorded.
+        m_playerMode = false;
+        r->RequestStop(true, false);
         r->StopPreview();
         r->StartPreview();
         m_recordingStartedHere = false;
-        m_playerMode = false;
     }
     Relayout();
     m_stopping = false;

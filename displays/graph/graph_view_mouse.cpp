@@ -281,11 +281,12 @@ void CGraphView::TogglePredictMode() {
         m_paused = 1;
         m_graph.SetTrackMode(0);
         OnAddPrediction();
-        if (main) main->m_graphPaused = 1;
+        // In predict mode a user may add more predictions, from the menu or the graph's button.
+        if (main) main->m_graphPaused = main->m_predictionAvailable = 1;
         if (m_frame) {
             m_frame->m_predictMode = m_frame->m_predictDrawing = 1;
             m_frame->m_paused = TRUE;
-            m_frame->m_eraseEnabled = TRUE;
+            m_frame->m_eraseEnabled = m_frame->m_addPredictionEnabled = TRUE;
         }
         return;
     }
@@ -301,11 +302,11 @@ void CGraphView::TogglePredictMode() {
     m_paused = 0;
     m_graph.SetTrackMode(m_cursorCount > 0 ? 2 : 1);
     StartScrollTimer();
-    if (main) main->m_graphPaused = 0;
+    if (main) main->m_graphPaused = main->m_predictionAvailable = 0;
     if (m_frame) {
         m_frame->m_predictMode = m_frame->m_predictDrawing = 0;
         m_frame->m_paused = FALSE;
-        m_frame->m_eraseEnabled = FALSE;
+        m_frame->m_eraseEnabled = m_frame->m_addPredictionEnabled = FALSE;
     }
 }
 

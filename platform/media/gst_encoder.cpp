@@ -82,6 +82,22 @@ bool InitGst() {
     return ok;
 }
 
+// The encoders' plugin takes a good part of a second to load the first time: loaded when the
+// device comes on, it does not hold up the start of the first recording.
+void LoadEncoderPlugins() {
+    static const bool loaded = [] {
+        for (const char* name : {"avenc_wmv2", "avenc_wmav2", "asfmux"}) {
+            GstElementFactory* factory = gst_element_factory_find(name);
+            if (!factory) continue;
+            if (GstPluginFeature* feature = gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory)))
+                gst_object_unref(feature);
+            gst_object_unref(factory);
+        }
+        return true;
+    }();
+    (void)loaded;
+}
+
 bool HasElement(const char* name) {
     GstElementFactory* f = gst_element_factory_find(name);
     if (!f) return false;
@@ -268,6 +284,7 @@ public:
             return NS_E_DEVICE_NOT_READY;
         }
         if (!BuildAndPlay(false)) return NS_E_DEVICE_NOT_READY;
+        LoadEncoderPlugins();
         return S_OK;
     }
     HRESULT Stop() override {

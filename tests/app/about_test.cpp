@@ -4,16 +4,20 @@
 
 #include "RES/dialogs/about.h"
 #include "app/varnel_app.h"
+#include "logger/dorvik.h"
 #include "platform/ui/shell.h"
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
 TEST(About, ShowsTheVersionAndItsLinkOpensTheReadmeThroughTheOpener) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     testing_support::ModalScript modals;
     platform::ModalHost::Install(&modals);
     std::vector<QUrl> opened;
@@ -33,7 +37,7 @@ TEST(About, ShowsTheVersionAndItsLinkOpensTheReadmeThroughTheOpener) {
         QTest::mouseClick(link->GetWidget(), Qt::LeftButton);
         testing_support::Press(dlg, IDC_ABOUT_OK);
     });
-    app.m_pMainWnd->SendMessage(WM_COMMAND, ID_APP_ABOUT);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*app.GetMainFrame(), ID_APP_ABOUT));
     EXPECT_EQ(modals.Pending(), 0u);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(opened[0].isLocalFile());

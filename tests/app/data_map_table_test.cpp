@@ -86,6 +86,8 @@ protected:
     }
 
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     CVarnelApp app;
     CMainFrame* frame = nullptr;
     CVarnelDoc* doc = nullptr;
@@ -135,7 +137,7 @@ TEST_F(DataMapTable, ANewOrOpenedProjectEmptiesTheTable) {
     graph->ShowDataSet(reopened);
     ASSERT_EQ(table->GetColumnCount(), 1);
     doc->m_modified = 0;  // no save question
-    frame->SendMessage(WM_COMMAND, ID_NEW_PROJECT, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_NEW_PROJECT));
     EXPECT_EQ(doc->m_dataList.GetCount(), 1) << "only the Linear fit group";
     EXPECT_EQ(table->GetColumnCount(), 0);
 }
@@ -148,7 +150,7 @@ TEST_F(DataMapTable, UnitSettingsRetitleTheTableAndExportIsTheDocumentsCommand) 
         d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TEMPERATURE_UNIT, CBN_SELCHANGE));
         Press(d, IDOK);
     });
-    frame->SendMessage(WM_COMMAND, ID_UNIT_SETTINGS, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_UNIT_SETTINGS));
     EXPECT_EQ(doc->GetSettings()->m_temperatureUnit, 1);
     EXPECT_NE(Cell(1, 3), before);
     EXPECT_EQ(Cell(1, 3), "Heat (" + table->GetUnitText(heat) + ")");

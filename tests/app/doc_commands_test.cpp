@@ -14,6 +14,7 @@
 #include "RES/dialogs/graph_title.h"
 #include "RES/dialogs/option_dialogs.h"
 #include "RES/dialogs/video_quality.h"
+#include "RES/graph_bars.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
 #include "app/varnel_file.h"
@@ -55,7 +56,7 @@ public:
         if (app) app->ExitInstance();
         app.reset();
     }
-    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id); }
+    void Command(UINT id) { ASSERT_TRUE(testing_support::UseCommand(*frame, id)); }
     CSettings& S() const { return *doc->GetSettings(); }
     bool Checked(UINT id) {
         CCmdUI ui;
@@ -86,6 +87,8 @@ public:
     testing_support::ScopedVirtualClock clock;
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     testing_support::ModalScript modals;
     std::unique_ptr<CVarnelApp> app;
     CVarnelDoc* doc = nullptr;
@@ -108,10 +111,11 @@ TEST_F(CommandsTest, RecordingModeCommandsSetTheModeAndTheChecksFollowAtEveryLev
     }
     // Basic has no Recording Mode menu; the Run drop-down's choices still set the mode.
     doc->RebuildMenus(0, 1);
-    Command(ID_DROP_ADD);
-    EXPECT_EQ(S().m_recordingMode, 2);
-    Command(ID_DROP_SINGLE);
-    EXPECT_EQ(S().m_recordingMode, 0);
+    for (const auto& [choice, mode] : {std::pair{ID_DROP_ADD, 2}, {ID_DROP_SINGLE, 0}}) {
+        modals.ExpectMenu([choice = choice](CMenu&) { return choice; });
+        ASSERT_TRUE(testing_support::PressDropDownArrow(*frame, ID_RUN_TB));
+        EXPECT_EQ(S().m_recordingMode, mode);
+    }
     doc->SetRecordingMode(7);
     EXPECT_EQ(S().m_recordingMode, 0);
     doc->SetRecordingMode(1);
@@ -403,7 +407,8 @@ TEST_F(CommandsTest, VideoStateOperationsPropertiesAndTheToggle) {
     CVideoView* original = doc->m_videoView;
     CountingVideoView counting;
     counting.Create(&host, doc);
-    Command(ID_VIDEO_ENABLE);
+    // Greyed as at every start: passed by until the document enables it.
+    frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
     EXPECT_EQ(counting.inits, std::vector<int>{1});
     counting.DestroyWindow();
     doc->m_videoView = original;
@@ -455,8 +460,10 @@ TEST(LaunchFilePath, ReplacesTheFileNamesOwnSuffixOnly) {
 namespace {
 
 TEST_F(CommandsTest, GraphPropertiesOpenTheFormatSheetOnlyOverAPlot) {
-    Command(ID_GRAPH_PROPERTIES);  // no plot: nothing opens
-    EXPECT_TRUE(modals.Shown().empty());
+    CFrameWnd& graphFrame = *graph->GetParentFrame();
+    EXPECT_FALSE(testing_support::MenuCommandState(*frame, ID_GRAPH_PROPERTIES).enabled)
+        << "no plot: greyed";
+    EXPECT_FALSE(testing_support::ToolbarButtonState(graphFrame, ID_GRAPH_VIEW_PROPERTIES).enabled);
     PlotTemperature();
     for (UINT id : {ID_GRAPH_PROPERTIES, ID_GRAPH_VIEW_PROPERTIES}) {
         modals.ExpectDialog(IDD_PROPERTY_SHEET, [](CDialog& d) {
@@ -470,7 +477,8 @@ TEST_F(CommandsTest, GraphPropertiesOpenTheFormatSheetOnlyOverAPlot) {
             EXPECT_EQ(entries->GetCount(), 2) << "the X axis and the plot";
             Press(d, IDCANCEL);
         });
-        Command(id);
+        ASSERT_TRUE(
+            testing_support::UseCommand(id == ID_GRAPH_PROPERTIES ? *frame : graphFrame, id));
     }
     EXPECT_EQ(modals.Pending(), 0u);
 }
@@ -576,10 +584,18 @@ TEST_F(CommandsTest, PauseAndAddPredictionReachTheGraph) {
     EXPECT_EQ(graph->m_predictionCount, 1);
     Command(ID_GRAPH_PREDICTION);
     EXPECT_EQ(graph->m_predictionCount, 2);
+    ASSERT_TRUE(
+        testing_support::PressToolbarButton(*graph->GetParentFrame(), ID_GV_ADD_PREDICTION));
+    EXPECT_EQ(graph->m_predictionCount, 3);
     Command(ID_GRAPH_PAUSE);
     EXPECT_EQ(graph->m_paused, 0);
     Command(ID_GRAPH_PAUSE);
     EXPECT_EQ(graph->m_paused, 1);
+    // Out of predict mode (as a new run leaves it), both ways to add one are greyed again.
+    graph->TogglePredictMode();
+    EXPECT_FALSE(testing_support::MenuCommandState(*frame, ID_GRAPH_PREDICTION).enabled);
+    EXPECT_FALSE(testing_support::ToolbarButtonState(*graph->GetParentFrame(), ID_GV_ADD_PREDICTION)
+                     .enabled);
 }
 
 }  // namespace

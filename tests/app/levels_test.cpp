@@ -19,6 +19,7 @@
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -136,6 +137,8 @@ public:
     testing_support::ScopedVirtualClock clock;
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     testing_support::ModalScript modals;
     std::unique_ptr<CVarnelApp> app;
     CVarnelDoc* doc = nullptr;
@@ -286,7 +289,7 @@ TEST_F(LevelsTest, TheDialogsChoiceIsAppliedSavedAndComesBackAtTheNextStart) {
         testing_support::Press(d, IDC_LEVEL_BASIC);
         testing_support::Press(d, IDCANCEL);
     });
-    frame->SendMessage(WM_COMMAND, ID_USER_INTERFACE_SETTINGS);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_USER_INTERFACE_SETTINGS));
     EXPECT_EQ(S().m_interfaceLevel, 2);
     EXPECT_EQ(Menu(), kFull);
     EXPECT_FALSE(CSettings().m_interfaceLevel != 2);
@@ -295,7 +298,7 @@ TEST_F(LevelsTest, TheDialogsChoiceIsAppliedSavedAndComesBackAtTheNextStart) {
         testing_support::Press(d, IDC_LEVEL_SIMPLE);
         testing_support::Press(d, IDOK);
     });
-    frame->SendMessage(WM_COMMAND, ID_USER_INTERFACE_SETTINGS);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_USER_INTERFACE_SETTINGS));
     EXPECT_EQ(S().m_interfaceLevel, 1);
     EXPECT_EQ(Menu(), Simple(false));
     EXPECT_TRUE(Shown(frame->GetSimpleToolbar()));

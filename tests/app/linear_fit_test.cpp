@@ -81,6 +81,8 @@ protected:
     }
 
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     CVarnelApp app;
     CMainFrame* frame = nullptr;
     CVarnelDoc* doc = nullptr;
@@ -102,7 +104,7 @@ TEST_F(LinearFitProgram, TheMenuAndToolbarCommandFitsTheStretchBetweenTheCursors
     EXPECT_FALSE(Enabled(ID_LINEAR_FIT)) << "not while the meters are live";
     frame->SetMetersCheck(FALSE);
 
-    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_LINEAR_FIT));
 
     const std::vector<CDataTreeBrench*> fits = Fits();
     ASSERT_EQ(fits.size(), 1u);
@@ -148,7 +150,7 @@ TEST_F(LinearFitProgram, AFullGraphLeavesTheLineToTheProjectAndTheTable) {
     table->AddDataSetColumns(first);
     PlaceCursors(2, 7);
 
-    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_LINEAR_FIT));
 
     ASSERT_EQ(Fits().size(), 1u);
     CDataTreeBrench* fit = Fits()[0];
@@ -163,7 +165,7 @@ TEST_F(LinearFitProgram, AFittedLineIsReadOutSavedAndBackUnderLinearFitInAFreshP
     CDataTreeBrench* voltage = Import("Voltage", 40, 0.5, 2);
     graph->ShowDataSet(voltage);
     PlaceCursors(10, 30);
-    frame->SendMessage(WM_COMMAND, ID_LINEAR_FIT, 0);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_LINEAR_FIT));
     ASSERT_EQ(Fits().size(), 1u);
     ASSERT_EQ(graph->m_plotCount, 2);
 

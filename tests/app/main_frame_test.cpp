@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "app/varnel_app.h"
+#include "logger/dorvik.h"
 #include "logger/main_window_link.h"
 #include "logger/settings.h"
 #include "logger/user_prompt.h"
@@ -20,6 +21,7 @@
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 
@@ -107,6 +109,8 @@ protected:
 
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     PopupScript modals;
     RecordingApp app;
     SaveDoubleFrame* frame = nullptr;
@@ -220,13 +224,14 @@ TEST_F(MainFrameTest, TheVideoToggleShowsTheFramesCaptionInTheMenu) {
     CString text;
     video->GetMenuString(ID_VIDEO_ENABLE, text, MF_BYCOMMAND);
     EXPECT_EQ(text, "Enable video");
-    EXPECT_TRUE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED)
+        << "the document enables it at start-up";
     frame->m_videoToggleCaption = "Disable video";
-    frame->m_videoToggleAvailable = 1;
+    frame->m_videoToggleAvailable = 0;
     frame->UpdateMenuPopup(video);
     video->GetMenuString(ID_VIDEO_ENABLE, text, MF_BYCOMMAND);
     EXPECT_EQ(text, "Disable video");
-    EXPECT_FALSE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(video->GetMenuState(ID_VIDEO_ENABLE, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 TEST_F(MainFrameTest, ToolbarButtonsFollowTheirCommands) {
@@ -375,12 +380,12 @@ TEST_F(MainFrameTest, PrintSetupSetsThePrinterAndPageThatPrintDialogsStartFrom) 
         p.setPageOrientation(QPageLayout::Landscape);
     };
     modals.ExpectPageSetup(choose, IDCANCEL);
-    frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_FILE_PRINT_SETUP));
     EXPECT_TRUE(defaults.pageLayout().isEquivalentTo(before))
         << "a cancelled set-up changes nothing";
 
     modals.ExpectPageSetup(choose);
-    frame->SendMessage(WM_COMMAND, ID_FILE_PRINT_SETUP);
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_FILE_PRINT_SETUP));
     EXPECT_EQ(modals.Pending(), 0u);
     const CPrintDialog dialog(FALSE);
     EXPECT_EQ(dialog.GetPrinter()->pageLayout().pageSize().id(), QPageSize::A5);
@@ -429,6 +434,8 @@ TEST(MainFrameClose, QuestionsSaveAndTheSettingsKept) {
     for (const Row& r : rows) {
         testing_support::TempEnvironment env;
         testing_support::NoComPorts noPorts;
+        // A port where no logger answers: the program's search for one waits on the clock.
+        testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
         PopupScript modals;
         modals.Install(&modals);
         RecordingApp app;
@@ -493,6 +500,8 @@ TEST(MainFrameClose, DisplayModesAreNormalisedAndTheQualityCleared) {
 TEST(MainFrameClose, AMinimisedFrameGetsTheSettingsRectangleBack) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     RecordingApp app;
     ASSERT_TRUE(app.InitInstance());
     SaveDoubleFrame* frame = app.Frame();

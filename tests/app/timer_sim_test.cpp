@@ -18,6 +18,7 @@
 #include "tests/support/harness.h"
 #include "tests/support/logger_link.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ TEST(TimerSimCommand, PlaysItsPassesIntoVelocitiesAndEndsTheRunOnce) {
     EXPECT_TRUE(setupFrame == nullptr || setupFrame->isHidden());
 
     const int number = CVarnelDoc::GetExperimentCounter();
-    app.GetMainFrame()->SendMessage(WM_COMMAND, ID_LOGGER_RUN);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(*app.GetMainFrame(), ID_LOGGER_RUN));
     // Passes at 2 s and 5 s of the run, each a velocity of 0.5 m over 0.5 s; then AA 00.
     CDataTreeBrench* velocity = nullptr;
     QString said = banner;

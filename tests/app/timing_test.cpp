@@ -18,6 +18,7 @@
 #include "logger/settings.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -35,9 +36,11 @@ protected:
         EXPECT_TRUE(app.InitInstance());
         doc = app.GetDocument();
         frame = app.GetMainFrame();
+        // A QK answered, as detection tells the main window: the timing commands are its.
+        frame->SetModelFlags(TRUE, 1);
     }
     ~TimingTest() override { app.ExitInstance(); }
-    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id); }
+    void Command(UINT id) { ASSERT_TRUE(testing_support::UseCommand(*frame, id)); }
     CSettings& S() const { return *doc->GetSettings(); }
     bool SetupShown() const {
         QWidget* w = doc->GetSetupView()->GetParentFrame()->GetWidget();
@@ -47,6 +50,8 @@ protected:
     testing_support::ScopedVirtualClock clock;
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     testing_support::ModalScript modals;
     CVarnelApp app;
     CVarnelDoc* doc = nullptr;

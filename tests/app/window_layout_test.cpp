@@ -13,9 +13,11 @@
 #include "displays/meter/meter_view.h"
 #include "displays/table/table_view.h"
 #include "experiment/setup_view.h"
+#include "logger/dorvik.h"
 #include "logger/settings.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 #include "video/video_view.h"
 
 namespace {
@@ -59,6 +61,8 @@ protected:
 
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     testing_support::ScopedVirtualClock clock;
     testing_support::ModalScript modals;
     CVarnelApp app;
@@ -98,29 +102,29 @@ TEST_F(WindowLayoutTest, AResizeAndTheViewCommandsReTile) {
     testing_support::ProcessQtEvents();
     EXPECT_TRUE(At(doc->GetGraphView(), Expected(), dl::kGraph)) << "after a resize";
 
-    main->SendMessage(WM_COMMAND, ID_VIEW_TABLE);
+    ASSERT_TRUE(testing_support::UseCommand(*main, ID_VIEW_TABLE));
     EXPECT_EQ(doc->GetSettings()->m_tableMode, 3);
     EXPECT_EQ(doc->GetSettings()->m_graphMode, 0);
     EXPECT_TRUE(main->m_tableShown);
     EXPECT_TRUE(At(doc->GetTableView(), Expected(), dl::kTable));
     EXPECT_FALSE(Where(doc->GetGraphView()).shown);
 
-    main->SendMessage(WM_COMMAND, ID_DATA_MAP_TB);
+    ASSERT_TRUE(testing_support::UseCommand(*main, ID_DATA_MAP_TB));
     EXPECT_FALSE(main->m_dataMapShown);
     EXPECT_FALSE(Where(doc->GetDataTreeView()).shown);
     EXPECT_FALSE(main->GetMainMenu().GetMenuState(ID_VIEW_DATA_MAP, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(At(doc->GetTableView(), Expected(), dl::kTable)) << "the main area widens";
 
-    main->SendMessage(WM_COMMAND, ID_GRAPH_TB);
+    ASSERT_TRUE(testing_support::UseCommand(*main, ID_GRAPH_TB));
     EXPECT_TRUE(At(doc->GetGraphView(), Expected(), dl::kGraph));
     EXPECT_TRUE(main->m_graphShown);
 
     doc->m_runInProgress = 1;
     modals.ExpectMessage(CVarnelDoc::kRunningText, IDOK);
-    main->SendMessage(WM_COMMAND, ID_METERS_TB);
+    ASSERT_TRUE(testing_support::UseCommand(*main, ID_METERS_TB));
     EXPECT_EQ(doc->GetSettings()->m_meterMode, 0);
     doc->m_runInProgress = 0;
-    main->SendMessage(WM_COMMAND, ID_METERS_TB);
+    ASSERT_TRUE(testing_support::UseCommand(*main, ID_METERS_TB));
     EXPECT_EQ(doc->GetSettings()->m_meterMode, 3);
     EXPECT_TRUE(doc->GetSetupView()->m_meterMode);
     EXPECT_TRUE(main->m_metersActive);

@@ -106,12 +106,7 @@ TEST_F(GraphAnnotationTest, ANewLabelSitsFiftyPixelsUpAndRightWhateverTheScales)
         EXPECT_NEAR(d.y(), -50 / std::sqrt(2.0), 1.0);
     }
     // The picture: a box at the label and a connector down to the point.
-    QImage image(400, 300, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter p(&image);
-        view.GetGraph().GetGraphControl()->Render(p, QRectF(0, 0, 400, 300));
-    }
+    const QImage image = Picture();
     SaveTestImage(image, "graph_annotation");
     const auto* a = Labels()[0];
     const QPointF pin = Pixel(700, (*data->m_y)[700]), at = Pixel(a->caption.x, a->caption.y);
@@ -138,7 +133,7 @@ TEST_F(GraphAnnotationTest, ANewLabelSitsFiftyPixelsUpAndRightWhateverTheScales)
     Cursors(700);
     view.GetGraph().GetPlots().Item(1).SetString(3, "");
     for (UINT id : {ID_ADD_ANNOTATION, ID_EDIT_ANNOTATION_CAPTION, ID_DELETE_ANNOTATION})
-        ASSERT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr));
+        Command(id);
     EXPECT_EQ(data->m_annotations.size(), 1u);
 }
 
@@ -205,33 +200,33 @@ TEST_F(GraphAnnotationTest, EditDeleteHideAndTheRecordsThatCannotBeDrawn) {
 
     Cursors(700);
     ExpectCaption("Top", IDCANCEL, "Peak");
-    ASSERT_TRUE(doc.OnCmdMsg(ID_EDIT_ANNOTATION_CAPTION, 0, nullptr, nullptr));
+    Command(ID_EDIT_ANNOTATION_CAPTION);
     EXPECT_EQ(data->m_annotations[0].caption, "Peak") << "Cancel changes nothing";
     EXPECT_EQ(view.m_contextAnnotation, 0);
     ExpectCaption("Top", IDOK, "Peak");
-    ASSERT_TRUE(doc.OnCmdMsg(ID_EDIT_ANNOTATION_CAPTION, 0, nullptr, nullptr));
+    Command(ID_EDIT_ANNOTATION_CAPTION);
     EXPECT_EQ(data->m_annotations[0].caption, "Top");
     EXPECT_EQ(Labels()[0]->caption.text, "Top");
     ExpectCaption("", IDOK, "Top");
-    ASSERT_TRUE(doc.OnCmdMsg(ID_EDIT_ANNOTATION_CAPTION, 0, nullptr, nullptr));
+    Command(ID_EDIT_ANNOTATION_CAPTION);
     ASSERT_EQ(data->m_annotations.size(), 1u) << "an empty caption deletes";
     EXPECT_EQ(Labels().size(), 1u);
 
     Cursors(300);
-    ASSERT_TRUE(doc.OnCmdMsg(ID_DELETE_ANNOTATION, 0, nullptr, nullptr));
+    Command(ID_DELETE_ANNOTATION);
     EXPECT_TRUE(data->m_annotations.empty());
     EXPECT_TRUE(Labels().empty());
 
     // Hidden: nothing beyond the fixed slots, and the commands greyed.
     data->m_annotations = {{700, "Peak"}};
     view.PlaceAnnotations();
-    ASSERT_TRUE(doc.OnCmdMsg(ID_SHOW_ANNOTATIONS, 0, nullptr, nullptr));
+    Command(ID_SHOW_ANNOTATIONS);
     EXPECT_EQ(State().annotations.size(), 3u);
     EXPECT_EQ(MainCheck(ID_SHOW_ANNOTATIONS), 0);
     for (UINT id :
          {ID_ADD_ANNOTATION, ID_MOVE_ANNOTATIONS, ID_EDIT_ANNOTATION_CAPTION, ID_DELETE_ANNOTATION})
         EXPECT_EQ(MainEnabled(id), 0) << id;
-    ASSERT_TRUE(doc.OnCmdMsg(ID_SHOW_ANNOTATIONS, 0, nullptr, nullptr));
+    Command(ID_SHOW_ANNOTATIONS);
     EXPECT_EQ(Labels().size(), 1u);
     for (UINT id :
          {ID_ADD_ANNOTATION, ID_MOVE_ANNOTATIONS, ID_EDIT_ANNOTATION_CAPTION, ID_DELETE_ANNOTATION})
@@ -261,9 +256,9 @@ TEST_F(GraphAnnotationTest, EditDeleteHideAndTheRecordsThatCannotBeDrawn) {
     EXPECT_NEAR(Offset(*Labels()[0]).x(), 50 / std::sqrt(2.0), 1.0);
     EXPECT_EQ(data->m_annotations.size(), 2u);
 
-    // Focus and nothing.
-    Command(2143);
-    Command(2142);
+    // Focus and nothing: no button or menu item carries them, so they are sent.
+    ASSERT_TRUE(view.OnCmdMsg(2143, 0, nullptr, nullptr));
+    ASSERT_TRUE(view.OnCmdMsg(2142, 0, nullptr, nullptr));
 }
 
 TEST_F(GraphAnnotationTest, RecordsComeBackFromTheProject) {

@@ -20,11 +20,13 @@
 #include "platform/ui/shell.h"
 #include "tests/displays/graph_view_fixture.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
 class GraphExport : public graph_test::GraphViewTest {
 protected:
+    GraphExport() : GraphViewTest(true) {}
     void SetUp() override {
         root = GetDataRoot();
         QDir().mkpath(root.ToQString());
@@ -51,7 +53,7 @@ TEST_F(GraphExport, WritesThePlottedSetsToTheFirstFreeScratchFileAndOpensIt) {
     (*b->m_x)[1] = 2;
     Add(a);
     Add(b);
-    EXPECT_TRUE(doc.OnCmdMsg(ID_GRAPH_EXPORT, 0, nullptr, nullptr));
+    EXPECT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_GRAPH_EXPORT));
     ASSERT_EQ(opened, (std::vector<QString>{(root + "tmp~0.csv").ToQString()}));
     const QList<QByteArray> lines = Written(0).split('\n');
     ASSERT_EQ(lines.size(), 5);
@@ -63,7 +65,7 @@ TEST_F(GraphExport, WritesThePlottedSetsToTheFirstFreeScratchFileAndOpensIt) {
     // tmp~0 still shown by a spreadsheet program (its lock file beside it): tmp~1.
     QFile((root + ".~lock.tmp~0.csv#").ToQString()).open(QIODevice::WriteOnly);
     opened.clear();
-    view.OnCmdMsg(3898, 0, nullptr, nullptr);
+    EXPECT_TRUE(testing_support::PressToolbarButton(frame, 3898));
     EXPECT_EQ(opened, (std::vector<QString>{(root + "tmp~1.csv").ToQString()}));
 
     // During a run nothing is written.
@@ -150,7 +152,7 @@ TEST_F(GraphExport, ExportFileSettingsChooseFixedOrLocaleSeparatorsAndAreSavedAt
                 testing_support::Press(d, IDC_IGNORE_REGIONAL);
             testing_support::Press(d, answer);
         });
-        EXPECT_TRUE(doc.OnCmdMsg(ID_EXPORT_FILE_SETTINGS, 0, nullptr, nullptr));
+        EXPECT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_EXPORT_FILE_SETTINGS));
     };
     run(true, IDCANCEL);
     EXPECT_EQ(settings.m_fixedSeparators, 0);
@@ -182,12 +184,15 @@ TEST_F(GraphExport, ExportFileSettingsChooseFixedOrLocaleSeparatorsAndAreSavedAt
 
 namespace {
 
-using GraphCopy = graph_test::GraphViewTest;
+class GraphCopy : public graph_test::GraphViewTest {
+protected:
+    GraphCopy() : GraphViewTest(true) {}
+};
 
 TEST_F(GraphCopy, PutsThePictureOnTheClipboardAsAnImageAndAsSvg) {
     Add(AddSet({1, 3, 2}));
     QGuiApplication::clipboard()->clear();
-    EXPECT_TRUE(doc.OnCmdMsg(ID_GRAPH_COPY, 0, nullptr, nullptr));
+    EXPECT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_GRAPH_COPY));
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     const CCWPicture picture(view.GetGraph().GetPicture());

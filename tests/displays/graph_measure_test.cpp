@@ -15,16 +15,7 @@ namespace {
 
 constexpr COLORREF kShade = 0xFFCD9B;
 
-class GraphMeasureTest : public GraphToolFixture {
-protected:
-    QImage Picture() {
-        QImage image(400, 300, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter p(&image);
-        view.GetGraph().GetGraphControl()->Render(p, QRectF(0, 0, 400, 300));
-        return image;
-    }
-};
+class GraphMeasureTest : public GraphToolFixture {};
 
 TEST_F(GraphMeasureTest, AreaShadesBetweenTheCursorsInJoinedPolygons) {
     struct Row {

@@ -10,6 +10,7 @@
 #include "platform/ui/property_sheet.h"
 #include "tests/displays/graph_view_fixture.h"
 #include "tests/displays/table_view_fixture.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -20,6 +21,9 @@ constexpr COLORREF kHighlight = 0xFFCD9B;
 
 class PresentationTest : public GraphViewTest {
 protected:
+    PresentationTest() : GraphViewTest(true) { SizeView(600, 400); }
+    // A button of the graph's toolbar, as a user presses it.
+    void Press(UINT id) { ASSERT_TRUE(testing_support::PressToolbarButton(frame, id)); }
     // Shows a data set as the user does from the data map.
     SHORT Show(CDataTreeBrench* d) { return static_cast<SHORT>(view.ShowDataSet(d)); }
     const platform::graph::Annotation& Highlight() const { return State().annotations.at(0); }
@@ -56,7 +60,7 @@ TEST_F(PresentationTest, BarGraphShowsOneSetAndComesBack) {
     ASSERT_EQ(view.m_plotCount, 3);
     PlaceCursorA(2, 1);
 
-    view.SendMessage(WM_COMMAND, 2091);
+    Press(2091);
     EXPECT_EQ(view.m_barGraph, 1);
     EXPECT_TRUE(frame.m_barGraph);
     EXPECT_TRUE(State().style.bar);
@@ -170,7 +174,7 @@ protected:
             combo->SetCurSel(item);
             testing_support::Press(dlg, answer);
         });
-        view.SendMessage(WM_COMMAND, 2105);
+        Press(2105);
     }
     std::vector<CString> texts;
     int initial = -1;
@@ -209,7 +213,7 @@ TEST_F(YvsXTest, OtherSetsAgainstTheChosenOneAndBackToTime) {
     EXPECT_EQ(ControlX(1), *b->m_y);
 
     // Leaving: everything against time again, the old X set too.
-    view.SendMessage(WM_COMMAND, 2105);  // in the mode, the command leaves it
+    Press(2105);  // in the mode, the command leaves it
     EXPECT_EQ(view.m_yVsX, 0);
     EXPECT_FALSE(frame.m_yVsX);
     ASSERT_EQ(view.m_plotCount, 3);
@@ -313,7 +317,7 @@ TEST_F(PresentationTest, SavedGraphsSwitchBarModeAndKeepToOneAxis) {
     EXPECT_EQ(view.m_plotCount, 2);
 }
 
-// The view's own commands reach their handlers.
+// The graph toolbar's buttons reach their handlers.
 TEST_F(PresentationTest, ViewCommands) {
     Show(AddSet({1, 2, 3}));
     bool opened = false;
@@ -322,31 +326,34 @@ TEST_F(PresentationTest, ViewCommands) {
         EXPECT_EQ(d.GetWindowText(), "Format graph");
         testing_support::Press(d, IDCANCEL);
     });
-    view.SendMessage(WM_COMMAND, 3891);
+    Press(3891);
     EXPECT_TRUE(opened);
-    view.SendMessage(WM_COMMAND, 3903);
+    Press(3903);
     ASSERT_NE(view.m_currentGraph, nullptr) << "added to the project";
-    view.SendMessage(WM_COMMAND, 3870);
+    Press(3870);
     EXPECT_EQ(view.m_cursorCount, 1);
-    view.SendMessage(WM_COMMAND, 2130);
+    Press(2130);
     EXPECT_EQ(view.m_cursorCount, 2);
-    view.SendMessage(WM_COMMAND, 2082);
+    Press(2082);
     EXPECT_EQ(view.m_panMode, 1);
-    view.SendMessage(WM_COMMAND, 2083);
+    Press(2083);
     EXPECT_EQ(view.m_zoomMode, 1);
     EXPECT_EQ(view.m_panMode, 0);
-    view.SendMessage(WM_COMMAND, 2083);
+    Press(2083);
     view.m_plots[0].yAutoscale = 0;
-    view.SendMessage(WM_COMMAND, 3899);
+    Press(3899);
     EXPECT_EQ(view.m_plots[0].yAutoscale, 1);
-    view.SendMessage(WM_COMMAND, 3900);
-    EXPECT_EQ(view.m_predictMode, 1);
-    view.SendMessage(WM_COMMAND, 2110);
+    Press(3901);
+    EXPECT_EQ(view.m_predictMode, 1) << "Pause/Continue enters predict mode";
+    EXPECT_EQ(view.m_paused, 1);
+    Press(3900);
+    EXPECT_EQ(view.m_predictionCount, 2);
+    Press(2110);
     EXPECT_EQ(view.m_eraseMode, 1);
-    view.SendMessage(WM_COMMAND, 3901);
+    Press(3901);
     EXPECT_EQ(view.m_paused, 0);
     view.TogglePredictMode();
-    view.SendMessage(WM_COMMAND, 2091);
+    Press(2091);
     EXPECT_EQ(view.m_barGraph, 1);
 }
 

@@ -15,6 +15,7 @@
 #include "platform/activex/dispatch.h"
 #include "platform/win/standard_ids.h"
 #include "tests/displays/table_view_fixture.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -227,7 +228,7 @@ TEST_F(PrintSelection, FilePrintSaysNoDataOrPrintsTheChosenTablePages) {
 
 class GraphPrint : public graph_test::GraphViewTest {
 protected:
-    GraphPrint() {
+    GraphPrint() : GraphViewTest(true) {
         Add(AddSet({1, 3, 2}));
         view.PlotAllData(0);
         CDispatchDriver cursor = view.GetGraph().GetCursors().Item(1);
@@ -295,7 +296,7 @@ TEST_F(GraphPrint, FilePrintMakesOnePageWithoutImagesAndCancelChangesNothing) {
     modals.ExpectDialog(IDD_PRINT_SELECTION,
                         [](CDialog& d) { testing_support::Press(d, IDC_PRINT); });
     modals.ExpectPrint(pdf);
-    EXPECT_TRUE(doc.OnCmdMsg(ID_FILE_PRINT, 0, nullptr, nullptr));
+    EXPECT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_FILE_PRINT));
     const QByteArray bytes = FileBytes(pdf);
     EXPECT_EQ(PdfPages(bytes), 1);
     EXPECT_FALSE(bytes.contains("/Subtype /Image"));

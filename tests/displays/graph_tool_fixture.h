@@ -1,12 +1,15 @@
 #pragma once
 // A 400 x 300 graph view for the measuring and annotation tools, with the control's pixels at hand.
 
+#include <QImage>
+#include <QPainter>
 #include <QPointF>
 #include <QRectF>
 #include <cmath>
 #include <vector>
 
 #include "tests/displays/graph_view_fixture.h"
+#include "tests/support/user_commands.h"
 
 namespace graph_test {
 
@@ -15,7 +18,8 @@ using testing_support::SaveTestImage;
 
 class GraphToolFixture : public GraphViewTest {
 protected:
-    GraphToolFixture() { view.MoveWindow(0, 0, 400, 300); }
+    // Wide enough for the whole Advanced toolbar.
+    GraphToolFixture() : GraphViewTest(true) { SizeView(460, 300); }
 
     CDataTreeBrench* Show(const SetFields& f, std::vector<double> y) {
         CDataTreeBrench* d = AddSet(f, std::move(y));
@@ -29,10 +33,26 @@ protected:
             y[i] = f(static_cast<double>(i));
         return y;
     }
+    // The graph control's picture at the view's size.
+    QImage Picture() {
+        CRect c;
+        view.GetClientRect(&c);
+        QImage image(c.Width(), c.Height(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        view.GetGraph().GetGraphControl()->Render(p, QRectF(0, 0, c.Width(), c.Height()));
+        return image;
+    }
     static std::vector<double> Sine(size_t n = 2000) {
         return Make(n, [](double i) { return std::sin(i / 100.0); });
     }
-    void Command(UINT id) { ASSERT_TRUE(view.OnCmdMsg(id, 0, nullptr, nullptr)) << id; }
+    // The graph's or the main window's toolbar button, else the menu item.
+    void Command(UINT id) {
+        CFrameWnd& bars = testing_support::ToolbarButtonState(frame, id).present
+                              ? static_cast<CFrameWnd&>(frame)
+                              : mainFrame;
+        ASSERT_TRUE(testing_support::UseCommand(bars, id));
+    }
     void Window(double x0, double x1, double y0, double y1, int yAxis = 2) {
         view.SetAxisRange(1, x0, x1, FALSE, TRUE);
         view.SetAxisRange(yAxis, y0, y1, FALSE, TRUE);

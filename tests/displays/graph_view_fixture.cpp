@@ -7,10 +7,25 @@
 
 namespace graph_test {
 
-GraphViewTest::GraphViewTest() : doc([](CSettings*) { return std::unique_ptr<CDorvik>(); }) {
+GraphViewTest::GraphViewTest(bool inFrames)
+    : doc([](CSettings*) { return std::unique_ptr<CDorvik>(); }) {
     platform::RegisterActiveXControls();
     host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 820, 420), nullptr, 0);
-    view.Create(&host, CRect(0, 0, 600, 400));
+    if (inFrames) {
+        EXPECT_TRUE(mainFrame.CreateMainWindow());
+        mainFrame.SetDocument(&doc);
+        mainFrame.ShowWindow(SW_SHOW);
+        EXPECT_TRUE(frame.Create(nullptr, "Varnel", 0x00CF4000, CRect(0, 0, 600, 460), &mainFrame));
+        view.Create(&frame, CRect(0, 0, 600, 400), AFX_IDW_PANE_FIRST);
+        view.SetDocument(&doc);
+        frame.SetActiveView(&view, FALSE);
+        frame.ShowAdvancedToolbar(true);
+        frame.ShowWindow(SW_SHOW);
+        mainFrame.MDIActivate(&frame);
+        testing_support::ProcessQtEvents();
+    } else {
+        view.Create(&host, CRect(0, 0, 600, 400));
+    }
     tree.Create(&host, CRect(600, 0, 820, 400), 2);
     doc.m_mainFrame = &mainFrame;
     doc.m_dataTreeView = &tree;
@@ -23,7 +38,24 @@ GraphViewTest::~GraphViewTest() {
     view.DestroyWindow();
     tree.DestroyWindow();
     host.DestroyWindow();
+    if (mainFrame.GetSafeHwnd()) mainFrame.DestroyWindow();
     testing_support::ProcessQtEvents();
+}
+
+void GraphViewTest::SizeView(int w, int h) {
+    for (int round = 0; round < 3; ++round) {
+        CRect c;
+        view.GetClientRect(&c);
+        CRect f;
+        frame.GetWindowRect(&f);
+        frame.SetWindowPos(nullptr, 0, 0, f.Width() + w - c.Width(), f.Height() + h - c.Height(),
+                           SWP_NOMOVE | SWP_NOZORDER);
+        testing_support::ProcessQtEvents();
+    }
+    CRect c;
+    view.GetClientRect(&c);
+    EXPECT_EQ(c.Width(), w);
+    EXPECT_EQ(c.Height(), h);
 }
 
 CDataTreeBrench* GraphViewTest::AddSet(const SetFields& f, std::vector<double> y) {

@@ -35,8 +35,12 @@ inline SetFields TemperatureFields(const char* name = "Temp") {
 
 class GraphViewTest : public testing_support::HarnessTest {
 protected:
-    GraphViewTest();
+    // In frames, the view is the pane of a real graph frame in a real main window, whose
+    // toolbars and menus reach its commands as a user does; else it lies in a plain host window.
+    explicit GraphViewTest(bool inFrames = false);
     ~GraphViewTest() override;
+    // Sizes the graph frame so that the view gets this client size (in frames only).
+    void SizeView(int w, int h);
 
     CDataTreeBrench* AddSet(const SetFields& fields, std::vector<double> y);
     CDataTreeBrench* AddSet(std::vector<double> y) { return AddSet(SetFields{}, std::move(y)); }

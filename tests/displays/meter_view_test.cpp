@@ -6,13 +6,16 @@
 #include <cmath>
 
 #include "RES/dialogs/meter_view.h"
+#include "RES/main_menu.h"
 #include "app/varnel_doc.h"
+#include "displays/meter/meter_frame.h"
 #include "displays/meter/meter_view.h"
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
 #include "platform/activex/register.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -25,17 +28,37 @@ protected:
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 700, 500), nullptr, 0);
         setup.Create(&host, CRect(0, 0, 10, 10), 3);
         setup.SetDocument(&doc);
-        view.Create(&host, &doc);
-        view.OnInitialUpdate();
+        // The view in its own frame, whose toolbar holds the kind buttons.
+        SetCommandTipLookup(&CommandTip);
+        main.Create(nullptr, "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 900, 700));
+        frame.Create(nullptr, "Varnel", 0x00CF4000, CRect(0, 0, 600, 450), &main);
+        view.Create(&frame, &doc);
+        frame.SetActiveView(&view, FALSE);
+        frame.InitialUpdateFrame(&doc, TRUE);
         Resize(600, 400);
     }
     ~MeterViewTest() override {
         view.DestroyWindow();
         setup.DestroyWindow();
         host.DestroyWindow();
+        main.DestroyWindow();
         testing_support::ProcessQtEvents();
     }
-    void Resize(int w, int h) { view.MoveWindow(0, 0, w, h); }
+    // Sizes the frame so that the view gets this client size.
+    void Resize(int w, int h) {
+        for (int round = 0; round < 3; ++round) {
+            CRect c, f;
+            view.GetClientRect(&c);
+            frame.GetWindowRect(&f);
+            frame.SetWindowPos(nullptr, 0, 0, f.Width() + w - c.Width(),
+                               f.Height() + h - c.Height(), SWP_NOMOVE | SWP_NOZORDER);
+            testing_support::ProcessQtEvents();
+        }
+        CRect c;
+        view.GetClientRect(&c);
+        ASSERT_EQ(c.Width(), w);
+        ASSERT_EQ(c.Height(), h);
+    }
     void Mode(int mode) {
         settings.m_meterViewValue = static_cast<WORD>(mode);
         view.LayoutMeters();
@@ -46,7 +69,8 @@ protected:
         view.ScreenToClient(&r);
         return r;
     }
-    void Command(UINT id) { ASSERT_TRUE(view.OnCmdMsg(id, 0, nullptr, nullptr)); }
+    // A kind button of the frame's toolbar.
+    void Press(UINT id) { ASSERT_TRUE(testing_support::PressToolbarButton(frame, id)); }
     double KnobValue(int m) { return view.GetKnob(m).GetValue(); }
     COLORREF LampColour(int m) {
         return static_cast<COLORREF>(view.GetLamp(m).GetDriver().GetLong(DISPID_BACKCOLOR));
@@ -61,6 +85,8 @@ protected:
     CSettings& settings = *doc.GetSettings();
     CWnd host;
     CSetupView setup;
+    CMDIFrameWnd main;
+    CMeterFrame frame;
     CMeterView view;
 };
 
@@ -245,13 +271,13 @@ TEST_F(MeterViewTest, ACodeBeyondTheEightSensorRecordsLeavesTheMeterAtZeroToTen)
 
 TEST_F(MeterViewTest, KindCommandsChangeTheModeOrTheSelectedMeter) {
     for (UINT id = 2086; id <= 2089; ++id) {
-        Command(id);
+        Press(id);
         EXPECT_EQ(settings.m_meterViewValue, id - 2086);
         EXPECT_EQ(view.GetLayoutMode(), static_cast<int>(id - 2086));
     }
     doc.m_meterChannels[0] = 6;
     doc.m_meterChannels[1] = 2;
-    Command(2085);
+    Press(2085);
     EXPECT_EQ(settings.m_meterViewValue, 4);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(view.GetKind(i), i);
@@ -262,21 +288,21 @@ TEST_F(MeterViewTest, KindCommandsChangeTheModeOrTheSelectedMeter) {
     EXPECT_EQ(setup.m_meterSensorsSingle, 1);
 
     // A selected panel changes its own kind: the old control goes, the new one shows.
-    Command(IDC_METER_LABEL_FIRST + 1);
+    Click(view.GetLabel(1));
     ASSERT_EQ(view.GetSelectedPanel(), 1);
-    Command(2089);
+    Press(2089);
     EXPECT_EQ(settings.m_meterViewValue, 4);
     EXPECT_EQ(view.GetKind(1), CMeterView::kDigital);
     EXPECT_FALSE(view.GetSlide(1).IsWindowVisible());
     EXPECT_TRUE(view.GetDigits(1).IsWindowVisible());
     EXPECT_TRUE(view.GetLabel(1).IsWindowVisible());
-    Command(2086);
+    Press(2086);
     EXPECT_FALSE(view.GetDigits(1).IsWindowVisible());
     EXPECT_FALSE(view.GetLabel(1).IsWindowVisible());
     EXPECT_TRUE(view.GetKnob(1).IsWindowVisible());
     EXPECT_EQ(view.GetKind(1), CMeterView::kAnalog);
     // 2085 with a panel selected only deselects.
-    Command(2085);
+    Press(2085);
     EXPECT_EQ(view.GetSelectedPanel(), -1);
     EXPECT_EQ(view.GetKind(1), CMeterView::kAnalog);
 }
@@ -342,7 +368,7 @@ TEST_F(MeterViewTest, ClicksSelectAPanelAndTheSetupViewFollows) {
     EXPECT_EQ(setup.m_meterSensorsSingle, 0);
     // Outside the four-meter mode nothing is selected.
     Mode(0);
-    Command(IDC_METER_LABEL_FIRST);
+    Click(view.GetLabel(0));
     EXPECT_EQ(view.GetSelectedPanel(), -1);
 }
 
@@ -361,7 +387,7 @@ TEST_F(MeterViewTest, TheSelectedPanelIsRingedInBlueAndTheLampShowsItsColour) {
     Mode(4);
     view.SetRange(2, 0, 10, "");
     view.ShowReadings(0, 0, 5, 0);
-    Command(IDC_METER_LABEL_FIRST + 1);
+    Click(view.GetLabel(1));
     ASSERT_EQ(view.GetSelectedPanel(), 1);
     const QImage image = testing_support::RenderWidget(view.GetWidget());
     testing_support::SaveTestImage(image, "meter_view_panel_2_selected");

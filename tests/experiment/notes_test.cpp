@@ -24,6 +24,7 @@
 #include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -122,18 +123,27 @@ protected:
         // The notes pane as the workbook's splitter holds it.
         EXPECT_TRUE(notes.Create(workbook, doc));
         notes.OnInitialUpdate();
+        // The workbook's own toolbar is in reach while the workbook is shown.
+        testing_support::ChooseMenuCommand(*frame, ID_VIEW_WORKBOOK);
     }
     ~Notes() override {
         platform::SetAtomicReplaceHookForTests(nullptr);
         notes.DestroyWindow();
         app.ExitInstance();
     }
-    void Command(UINT id) { frame->SendMessage(WM_COMMAND, id); }
+    // The workbook toolbar's button, or the menu item.
+    void Command(UINT id) {
+        ASSERT_TRUE(testing_support::ToolbarButtonState(*workbookFrame, id).present
+                        ? testing_support::PressToolbarButton(*workbookFrame, id)
+                        : testing_support::ChooseMenuCommand(*frame, id));
+    }
     QPlainTextEdit* Edit() { return qobject_cast<QPlainTextEdit*>(notes.GetEdit().GetWidget()); }
 
     testing_support::ScopedVirtualClock clock;
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the program's search for one waits on the clock.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     testing_support::ModalScript modals;
     CVarnelApp app;
     CVarnelDoc* doc = nullptr;

@@ -236,4 +236,23 @@ bool PressToolbarButton(CFrameWnd& frame, UINT id) {
     return true;
 }
 
+bool PressDropDownArrow(CFrameWnd& frame, UINT id) {
+    ButtonHit hit = FindButton(frame, id);
+    if (hit.state.Usable() && !(hit.button && hit.button->menu()))
+        hit.state.problem = "the button has no drop-down arrow";
+    if (!hit.state.Usable()) {
+        Fail("Drop-down of", id, hit.state);
+        return false;
+    }
+    // The arrow opens the button's menu, which asks the owner for the pop-up first.
+    emit hit.button->menu()->aboutToShow();
+    RunPosted();
+    return true;
+}
+
+bool UseCommand(CFrameWnd& frame, UINT id) {
+    return ToolbarButtonState(frame, id).present ? PressToolbarButton(frame, id)
+                                                 : ChooseMenuCommand(frame, id);
+}
+
 }  // namespace testing_support

@@ -36,6 +36,11 @@ CommandState ToolbarButtonState(CFrameWnd& frame, UINT id);
 bool ChooseMenuCommand(CFrameWnd& frame, UINT id);
 // Clicks the toolbar button; false (with a test failure) when it cannot.
 bool PressToolbarButton(CFrameWnd& frame, UINT id);
+// Clicks the arrow of a drop-down button, whose owner then shows its pop-up menu (a test scripts
+// the choice with ModalScript::ExpectMenu); false (with a test failure) when it cannot.
+bool PressDropDownArrow(CFrameWnd& frame, UINT id);
+// The button when one of the frame's toolbars has the command, else the menu item.
+bool UseCommand(CFrameWnd& frame, UINT id);
 
 // Whether a toolbar picture shows something: enough opaque pixels of more than one colour.
 bool IsPictureShown(const QImage& picture);

@@ -251,10 +251,9 @@ TEST_F(PlaybackTest, ARecordingEndingWhileAnotherVideoPlaysLeavesThePlayerAlone)
     video->InitVideoDevice(false);
     recorder->StartRecording();
     recorder->m_tiedToExperiment = true;
-    Command(ID_VIDEO_STOP);  // the recording ends 4.5 s later
-    ASSERT_TRUE(recorder->m_recording);
-    Command(ID_VIDEO_PLAY);  // the shown run's own, older video
+    Command(ID_VIDEO_PLAY);  // the shown run's own, older video; the recording ends 4.5 s later
     ASSERT_EQ(State(), 3);
+    ASSERT_TRUE(recorder->m_recording);
     clock.Advance(5000);
     EXPECT_FALSE(recorder->m_recording);
     EXPECT_EQ(State(), 3);

@@ -280,6 +280,8 @@ TEST_P(RecordedPlaybackTest, TheGraphGrowsWithTheRecordingsMarkers) {
     ASSERT_TRUE(recorder->m_tiedToExperiment);
     RunUntil([] { return false; }, 2500, set->m_x.get(), set->m_y.get());
     doc.m_runInProgress = 0;
+    // The user stops the recording once its markers have caught up with the run's end.
+    RunUntil([] { return false; }, 300);
     BOOL added = FALSE;
     graph.AddPlot(set, 0, FALSE, added, TRUE, -1);
     ASSERT_EQ(graph.m_plotCount, 1);

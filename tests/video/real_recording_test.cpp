@@ -1,11 +1,13 @@
 // The recording view on the GStreamer encoder with the test sources, at real time: one tied
-// recording with its markers, and one untied that leaves no file.
+// recording with its markers, one untied that leaves no file, and the file's length.
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 
 #include "app/main_frame.h"
@@ -45,6 +47,17 @@ protected:
         host.DestroyWindow();
         qunsetenv("VARNEL_MEDIA_TEST_SOURCES");
     }
+    // A run in progress, so that a recording started now is tied to it and kept.
+    CDataTreeBrench* BeginRun() {
+        doc->m_runInProgress = 1;
+        CDataTreeBrench* exp = doc->m_dataList.AddExperiment("Exp. 1");
+        CDataTreeBrench* set = doc->m_dataList.InsertDataSet(
+            exp->m_id, std::make_unique<CDataArray>(), std::make_unique<CDataArray>(), "A", 0, "V",
+            CPreciseDateTime::GetCurrentTime(), 1, -1, 0, "", 0, 1, 0);
+        doc->m_currentRun[0] = set;
+        doc->m_currentRunCount = 1;
+        return set;
+    }
     // Real time and the virtual clock go on together, so that the markers' media times grow.
     void Run(int ms, CDataArray* samples) {
         for (int t = 0; t < ms; t += 100) {
@@ -63,25 +76,18 @@ TEST_F(RealRecordingTest, ATiedRecordingKeepsItsMarkersAndAnUntiedOneLeavesNoFil
     ASSERT_TRUE(view->m_deviceReady);
     EXPECT_EQ(mainFrame.m_videoToggleCaption, "Disable video");
 
-    // Record with no run, then Stop: the file goes 4.5 s later.
+    // Record with no run, then Stop: the file goes at once.
     video->OnRecord();
     ASSERT_TRUE(view->m_recording);
     const QString untied = view->GetRecordedFileName().ToQString();
     Run(300, nullptr);
     video->OnStop();
-    clock.Advance(CRecordingVideoView::kStopDelay);
     EXPECT_FALSE(view->m_recording);
     EXPECT_FALSE(QFile::exists(untied));
 
     // A run in progress: Record ties it, and the sample counts follow "1".
-    doc->m_runInProgress = 1;
-    CDataTreeBrench* exp = doc->m_dataList.AddExperiment("Exp. 1");
-    CDataTreeBrench* set = doc->m_dataList.InsertDataSet(
-        exp->m_id, std::make_unique<CDataArray>(), std::make_unique<CDataArray>(), "A", 0, "V",
-        CPreciseDateTime::GetCurrentTime(), 1, -1, 0, "", 0, 1, 0);
+    CDataTreeBrench* set = BeginRun();
     ASSERT_TRUE(set);
-    doc->m_currentRun[0] = set;
-    doc->m_currentRunCount = 1;
     video->OnRecord();
     ASSERT_TRUE(view->m_tiedToExperiment);
     const QString path = set->m_videoFile.ToQString();
@@ -89,7 +95,6 @@ TEST_F(RealRecordingTest, ATiedRecordingKeepsItsMarkersAndAnUntiedOneLeavesNoFil
     Run(2000, set->m_y.get());
     doc->m_runInProgress = 0;
     video->OnStop();
-    clock.Advance(CRecordingVideoView::kStopDelay);
     EXPECT_FALSE(view->m_recording);
     EXPECT_TRUE(view->m_deviceReady) << "the live picture goes on";
 
@@ -106,4 +111,35 @@ TEST_F(RealRecordingTest, ATiedRecordingKeepsItsMarkersAndAnUntiedOneLeavesNoFil
     EXPECT_EQ(markers.back().text.toInt(), set->GetYCount());
     video->InitVideoDevice(true);
     EXPECT_FALSE(view->m_deviceReady);
+}
+
+TEST_F(RealRecordingTest, StopEndsTheRecordingAtOnceAndTheFileLastsAsLongAsRecorded) {
+    video->InitVideoDevice(true);
+    ASSERT_TRUE(view->m_deviceReady);
+    CDataTreeBrench* set = BeginRun();
+    ASSERT_TRUE(set);
+    QElapsedTimer recorded;
+    recorded.start();
+    video->OnRecord();
+    ASSERT_TRUE(view->m_tiedToExperiment);
+    Run(3000, set->m_y.get());
+    doc->m_runInProgress = 0;
+    const qint64 wanted = recorded.elapsed();
+    QElapsedTimer stopping;
+    stopping.start();
+    video->OnStop();
+    EXPECT_LT(stopping.elapsed(), 2000) << "the file is ended, not waited for";
+    EXPECT_FALSE(view->m_recording);
+    EXPECT_TRUE(mainFrame.m_videoRecordAvailable) << "the Video commands are back at once";
+    EXPECT_FALSE(mainFrame.m_videoStopAvailable);
+    EXPECT_TRUE(mainFrame.m_videoPlayAvailable);
+
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
+                            "default=noprint_wrappers=1:nokey=1", set->m_videoFile.ToQString()});
+    ASSERT_TRUE(probe.waitForFinished(20000)) << "ffprobe (package ffmpeg)";
+    bool ok = false;
+    const double seconds = QString::fromUtf8(probe.readAllStandardOutput()).trimmed().toDouble(&ok);
+    ASSERT_TRUE(ok) << probe.readAllStandardError().toStdString();
+    EXPECT_NEAR(seconds * 1000, double(wanted), 500.0);
 }

@@ -216,6 +216,17 @@ TEST_F(RecordingTest, CallsComeInTheirOrder) {
     EXPECT_FALSE(view->m_deviceReady);
 }
 
+TEST_F(RecordingTest, SwitchingTheDeviceOffDuringARecordingEndsItAndOffersItAgain) {
+    video->InitVideoDevice(false);
+    view->StartRecording();
+    ASSERT_TRUE(view->m_recording);
+    video->InitVideoDevice(true);
+    EXPECT_FALSE(view->m_recording);
+    EXPECT_FALSE(view->m_deviceReady);
+    EXPECT_FALSE(mainFrame.m_videoRecordAvailable);
+    EXPECT_EQ(mainFrame.m_videoToggleCaption, CString("Enable video"));
+}
+
 TEST_F(RecordingTest, AFailingStartLeavesTheDeviceOff) {
     log.startFails = true;
     video->InitVideoDevice(false);
