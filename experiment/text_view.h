@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/base/file_limit.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form_view.h"
 
@@ -17,6 +18,8 @@ public:
     // Characters per printed line, and printed lines per page.
     static constexpr int kWrapWidth = 70;
     static constexpr int kLinesPerPage = 56;
+    // Larger files are not notes.
+    static inline platform::FileSizeLimit s_fileLimit{64ull << 20};
 
     CTextView();
     ~CTextView() override;
