@@ -164,8 +164,8 @@ std::optional<ServedFile> Serve(const QString& path) {
                 .arg(kTooLargeTitle, QFileInfo(path).fileName(), fileLimit.Text().ToQString())
                 .toHtmlEscaped();
         return ServedFile{"text/html;charset=utf-8",
-                          QString("<html><head><title>%1</title></head><body><p>%2</p></body>"
-                                  "</html>")
+                          QString("<html><head><title>%1</title></head>"
+                                  "<body style='font-family:sans-serif'><p>%2</p></body></html>")
                               .arg(kTooLargeTitle, text)
                               .toUtf8()};
     }
