@@ -6,7 +6,6 @@
 #include <QMdiArea>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 
 #include "RES/main_menu.h"
@@ -221,15 +220,6 @@ int CMainFrame::OnCreate(LPCREATESTRUCT cs) {
                 if (auto* f = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(self)))
                     f->m_statusBar.SetPaneText(0, "Ready");
             });
-    // Toolbar buttons follow their commands while the loop is idle.
-    auto* idle = new QTimer(GetWidget());
-    idle->setInterval(100);
-    const HWND self = m_hWnd;
-    QObject::connect(idle, &QTimer::timeout, idle, [self] {
-        if (auto* f = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(self)))
-            f->UpdateToolbars();
-    });
-    idle->start();
     // The window's resizes reach OnSize once Qt has laid out the bars and the area.
     struct ResizeFilter : QObject {
         HWND frame;
@@ -289,8 +279,7 @@ void CMainFrame::ShowSimpleToolbar(bool show) {
 }
 
 void CMainFrame::UpdateToolbars() {
-    for (CToolBar* bar : {&m_advancedToolbar, &m_basicToolbar, &m_simpleToolbar})
-        if (bar->Bar() && !bar->Bar()->isHidden()) bar->OnUpdateCmdUI(this, TRUE);
+    OnIdleUpdateCmdUI();
 }
 
 void CMainFrame::SetMessageText(const CString& text) {

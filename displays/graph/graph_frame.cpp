@@ -1,9 +1,6 @@
 #include "displays/graph/graph_frame.h"
 
-#include <QMdiSubWindow>
-#include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 #include <algorithm>
 
 #include "RES/dialogs/graph_title.h"
@@ -29,32 +26,6 @@ BOOL CGraphInfoBar::CreateStatics() {
 CGraphFrame::CGraphFrame() = default;
 CGraphFrame::~CGraphFrame() = default;
 
-QWidget* CGraphFrame::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
-    QWidget* w = CChildFrame::MakeWidget(parentWidget, cs);
-    // The view on top, the bars beneath it.
-    auto* body = new QWidget;
-    m_layout = new QVBoxLayout(body);
-    m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(0);
-    // The document may make the frame as small as it likes, bars or not.
-    m_layout->setSizeConstraint(QLayout::SetNoConstraint);
-    body->setMinimumSize(0, 0);
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
-        sub->setWidget(body);
-        sub->setMinimumSize(0, 0);
-    }
-    return w;
-}
-
-void CGraphFrame::PlacePane(CView* view) {
-    QWidget* pane = view ? view->GetWidget() : nullptr;
-    if (!m_layout || !pane) {
-        CChildFrame::PlacePane(view);
-        return;
-    }
-    if (m_layout->indexOf(pane) < 0) m_layout->insertWidget(0, pane, 1);
-}
-
 int CGraphFrame::OnCreate(LPCREATESTRUCT cs) {
     if (CChildFrame::OnCreate(cs) == -1) return -1;
     const DWORD style = 0x50008230;  // child, visible, bottom, tool tips, fly-by
@@ -63,24 +34,14 @@ int CGraphFrame::OnCreate(LPCREATESTRUCT cs) {
         {&m_basicToolbar, &GraphBasicToolbarTemplate()},
         {&m_simpleToolbar, &GraphSimpleToolbarTemplate()},
         {&m_infoBar, &GraphInfoBarTemplate()}};
-    for (auto [bar, tb] : bars) {
+    for (auto [bar, tb] : bars)
         if (!bar->CreateEx(this, TBSTYLE_FLAT, style, AFX_IDW_TOOLBAR) || !bar->LoadToolBar(*tb))
             return -1;
-        if (m_layout && bar->GetWidget()) m_layout->addWidget(bar->GetWidget());
-    }
     if (!m_infoBar.CreateStatics()) return -1;
     ShowAdvancedToolbar(false);
     ShowBasicToolbar(false);
     ShowSimpleToolbar(false);
     LayoutInfoBar();
-    auto* idle = new QTimer(GetWidget());
-    idle->setInterval(100);
-    const HWND self = m_hWnd;
-    QObject::connect(idle, &QTimer::timeout, idle, [self] {
-        if (auto* f = dynamic_cast<CGraphFrame*>(CWnd::FromHandlePermanent(self)))
-            f->UpdateToolbars();
-    });
-    idle->start();
     return 0;
 }
 
@@ -99,10 +60,7 @@ void CGraphFrame::ShowSimpleToolbar(bool show) {
 }
 
 void CGraphFrame::UpdateToolbars() {
-    for (CToolBar* bar :
-         {static_cast<CToolBar*>(&m_advancedToolbar), static_cast<CToolBar*>(&m_basicToolbar),
-          static_cast<CToolBar*>(&m_simpleToolbar)})
-        if (bar->Bar() && !bar->Bar()->isHidden()) bar->OnUpdateCmdUI(this, TRUE);
+    OnIdleUpdateCmdUI();
 }
 
 bool CGraphFrame::UpdateCommand(UINT id, CCmdUI& ui) const {

@@ -8,8 +8,6 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 
-class QVBoxLayout;
-
 // The plain toolbar of the graph frame (and of the other frames that carry one).
 class CGraphToolbar : public CToolBar {};
 
@@ -86,8 +84,6 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCT cs) override;
-    QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
-    void PlacePane(CView* view) override;
 
 private:
     void ShowBar(CToolBar& bar, bool show);
@@ -97,7 +93,6 @@ private:
     CGraphToolbar m_advancedToolbar;
     CGraphToolbar m_simpleToolbar;
     CGraphToolbar m_basicToolbar;
-    QVBoxLayout* m_layout = nullptr;
     CString m_positionText = "Position : ";
     bool m_positionAllowed = true;
 };

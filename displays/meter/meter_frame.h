@@ -34,7 +34,6 @@ public:
 
 protected:
     int OnCreate(LPCREATESTRUCT cs) override;
-    void PlacePane(CView* view) override;
     void OnUpdateFourMeters(CCmdUI* cmdUI);
     DECLARE_MESSAGE_MAP()
 };

@@ -64,20 +64,25 @@ CString ToolbarPictureFolder() {
 
 CToolBar::~CToolBar() = default;
 
-QWidget* CToolBar::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
+QWidget* CToolBar::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     auto* bar = new QToolBar(parentWidget);
     bar->setMovable(false);
     bar->setIconSize(QSize(20, 21));
     // Buttons sit edge to edge, so that a full bar fits 800 px.
     bar->layout()->setSpacing(0);
     bar->layout()->setContentsMargins(0, 0, 0, 0);
-    bar->setStyleSheet("QToolButton { padding: 1px; }");
-    if (auto* mw = qobject_cast<QMainWindow*>(parentWidget))
-        mw->addToolBar(Qt::TopToolBarArea, bar);
+    bar->setStyleSheet(m_barStyle & CBRS_BORDER_TOP
+                           ? "QToolBar { border: none; border-top: 1px solid #A0A0A0; }"
+                             " QToolButton { padding: 1px; }"
+                           : "QToolButton { padding: 1px; }");
+    if (auto* frame = dynamic_cast<CFrameWnd*>(FromHandlePermanent(cs.hwndParent)))
+        frame->DockBar(bar, (m_barStyle & CBRS_ALIGN_ANY) == CBRS_BOTTOM);
     return bar;
 }
 
 BOOL CToolBar::CreateEx(CFrameWnd* parent, DWORD, DWORD style, UINT id) {
+    // The alignment bits are no window style: the bar keeps them to dock itself.
+    m_barStyle = style;
     return CWnd::Create(nullptr, nullptr, style & ~CBRS_ALIGN_ANY, CRect(0, 0, 0, 0), parent, id);
 }
 
@@ -89,6 +94,7 @@ BOOL CToolBar::LoadToolBar(const ToolbarTemplate& tb) {
     QToolBar* bar = Bar();
     if (!bar) return FALSE;
     bar->clear();
+    m_resourceId = tb.id;
     m_ids.clear();
     m_styles.clear();
     const QDir pictures(ToolbarPictureFolder().ToQString());

@@ -42,9 +42,12 @@ struct ToolbarTemplate {
 class CToolBar : public CWnd {
 public:
     ~CToolBar() override;
-    // Made on the frame's top edge; the frame owns it as a child window.
+    // Docked along the frame's bottom edge with CBRS_BOTTOM, else along its top; the frame owns it
+    // as a child window.
     BOOL CreateEx(CFrameWnd* parent, DWORD ctrlStyle, DWORD style, UINT id);
     BOOL LoadToolBar(const ToolbarTemplate& bar);
+    // The resource the buttons came from.
+    UINT GetResourceId() const { return m_resourceId; }
     int GetCount() const { return static_cast<int>(m_ids.size()); }
     UINT GetItemID(int index) const;
     // The button's style (TBSTYLE_DROPDOWN adds the arrow, which sends TBN_DROPDOWN to the owner
@@ -72,6 +75,8 @@ private:
     std::vector<UINT> m_ids;
     std::vector<UINT> m_styles;
     DWORD m_extendedStyle = 0;
+    DWORD m_barStyle = 0;
+    UINT m_resourceId = 0;
 };
 
 class CStatusBar : public CWnd {

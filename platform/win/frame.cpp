@@ -6,11 +6,15 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "platform/base/numeric_locale.h"
 #include "platform/base/registry.h"
 #include "platform/gdi/dc.h"
+#include "platform/ui/bars.h"
 #include "platform/ui/menu_view.h"
 #include "platform/win/message_loop.h"
 #include "platform/win/widget_bridge.h"
@@ -302,6 +306,33 @@ void CFrameWnd::SetActiveView(CView* view, BOOL notify) {
     }
 }
 
+void CFrameWnd::DockBar(QWidget* bar, bool bottom) {
+    auto* toolbar = qobject_cast<QToolBar*>(bar);
+    QMainWindow* mw = MainWindow();
+    if (!toolbar || !mw) return;
+    mw->addToolBar(bottom ? Qt::BottomToolBarArea : Qt::TopToolBarArea, toolbar);
+    StartIdleUpdates();
+}
+
+void CFrameWnd::StartIdleUpdates() {
+    if (m_idleUpdates || !GetWidget()) return;
+    m_idleUpdates = true;
+    auto* idle = new QTimer(GetWidget());
+    idle->setInterval(100);
+    const HWND self = m_hWnd;
+    QObject::connect(idle, &QTimer::timeout, idle, [self] {
+        if (auto* f = dynamic_cast<CFrameWnd*>(FromHandlePermanent(self))) f->OnIdleUpdateCmdUI();
+    });
+    idle->start();
+}
+
+void CFrameWnd::OnIdleUpdateCmdUI() {
+    for (CWnd* child : GetChildren())
+        if (auto* bar = dynamic_cast<CToolBar*>(child);
+            bar && bar->Bar() && !bar->Bar()->isHidden())
+            bar->OnUpdateCmdUI(this, TRUE);
+}
+
 void CFrameWnd::PlacePane(CView* view) {
     if (QMainWindow* mw = MainWindow();
         mw && view->GetWidget() && mw->centralWidget() != view->GetWidget())
@@ -408,9 +439,42 @@ void CMDIChildWnd::MDIActivate() {
 }
 
 void CMDIChildWnd::PlacePane(CView* view) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(GetWidget());
-        sub && view->GetWidget() && sub->widget() != view->GetWidget())
-        sub->setWidget(view->GetWidget());
+    auto* sub = qobject_cast<QMdiSubWindow*>(GetWidget());
+    QWidget* pane = view->GetWidget();
+    if (!sub || !pane) return;
+    if (QVBoxLayout* column = m_barBody ? BarColumn() : nullptr) {
+        if (column->indexOf(pane) < 0) column->insertWidget(m_topBars, pane, 1);
+    } else if (sub->widget() != pane) {
+        sub->setWidget(pane);
+    }
+}
+
+QVBoxLayout* CMDIChildWnd::BarColumn() {
+    if (m_barBody) return static_cast<QVBoxLayout*>(m_barBody->layout());
+    auto* sub = qobject_cast<QMdiSubWindow*>(GetWidget());
+    if (!sub) return nullptr;
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    // The document sizes its windows as it likes, bars or not.
+    column->setSizeConstraint(QLayout::SetNoConstraint);
+    // The pane moves into the column before the sub-window lets it go, so it keeps a parent.
+    if (QWidget* pane = sub->widget()) column->addWidget(pane, 1);
+    sub->setWidget(body);
+    sub->setMinimumSize(0, 0);
+    m_barBody = body;
+    return column;
+}
+
+void CMDIChildWnd::DockBar(QWidget* bar, bool bottom) {
+    QVBoxLayout* column = BarColumn();
+    if (!column || !bar) return;
+    if (bottom)
+        column->addWidget(bar);
+    else
+        column->insertWidget(m_topBars++, bar);
+    StartIdleUpdates();
 }
 
 // ---- CWinApp ----

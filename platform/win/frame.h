@@ -7,6 +7,7 @@
 // A frame loaded with a creation context makes its view from the context's view class, and owns
 // it; the view joins the context's document before its own creation runs.
 
+#include <QPointer>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,7 @@ class CView;
 class CFrameWnd;
 class QMainWindow;
 class QMdiArea;
+class QVBoxLayout;
 
 constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;
 
@@ -128,6 +130,13 @@ class CFrameWnd : public CWnd {
     BOOL OnCmdMsg(UINT id, int code, void* extra, CmdHandlerInfo* info) override;
     void OnClose() override;
 
+    // A control bar's widget joins the frame along its top or bottom edge; the bars of one edge
+    // lie in the order they were made. The frame's idle pass keeps their buttons up to date.
+    virtual void DockBar(QWidget* bar, bool bottom);
+    // The idle pass: each shown bar of the frame takes its buttons' states from the command
+    // route, starting at the frame. A timer runs it every 100 ms while the frame has bars.
+    void OnIdleUpdateCmdUI();
+
 protected:
     int OnCreate(LPCREATESTRUCT cs) override;
     // Makes the client area's content; the default makes the context's view.
@@ -136,9 +145,11 @@ protected:
     QMainWindow* MainWindow() const;
     // Places a view that fills the frame.
     virtual void PlacePane(CView* view);
+    void StartIdleUpdates();
 
 private:
     HWND m_activeView = nullptr;
+    bool m_idleUpdates = false;
     CMenu* m_menu = nullptr;
     std::unique_ptr<CMenu> m_ownMenu;
     // Only while LoadFrame runs.
@@ -166,10 +177,17 @@ class CMDIChildWnd : public CFrameWnd {
                 CMDIFrameWnd* parent);
     CMDIFrameWnd* GetMDIFrame() const;
     void MDIActivate();
+    void DockBar(QWidget* bar, bool bottom) override;
 
 protected:
     QWidget* MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) override;
     void PlacePane(CView* view) override;
+
+private:
+    // With bars, the frame's content is a column: the top bars, the pane, the bottom bars.
+    QVBoxLayout* BarColumn();
+    QPointer<QWidget> m_barBody;
+    int m_topBars = 0;
 };
 
 class CWinApp : public CCmdTarget {
