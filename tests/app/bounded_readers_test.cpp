@@ -26,12 +26,14 @@
 #include "experiment/html_doc_view.h"
 #include "experiment/text_view.h"
 #include "logger/csv_import.h"
+#include "logger/dorvik.h"
 #include "logger/launch_header.h"
 #include "logger/settings.h"
 #include "platform/activex/web_browser.h"
 #include "platform/base/exceptions.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -111,25 +113,7 @@ protected:
         return path;
     }
 
-    // Chooses the main menu's item as a user does: its pop-up brought up to date first, and the
-    // item there and enabled.
-    void Choose(UINT id) {
-        CMenu* bar = frame->GetMenu();
-        ASSERT_TRUE(bar);
-        const std::function<CMenu*(CMenu*)> holder = [&](CMenu* menu) -> CMenu* {
-            for (int i = 0; i < menu->GetMenuItemCount(); ++i) {
-                if (menu->GetMenuItemID(i) == id) return menu;
-                if (CMenu* sub = menu->GetSubMenu(i))
-                    if (CMenu* found = holder(sub)) return found;
-            }
-            return nullptr;
-        };
-        CMenu* popup = holder(bar);
-        ASSERT_TRUE(popup && popup != bar) << "no menu item " << id;
-        frame->UpdateMenuPopup(popup);
-        ASSERT_FALSE(popup->GetMenuState(id, MF_BYCOMMAND) & MF_GRAYED) << "greyed: " << id;
-        frame->SendMessage(WM_COMMAND, id, 0);
-    }
+    void Choose(UINT id) { testing_support::ChooseMenuCommand(*frame, id); }
 
     QWebEngineView* Web() const { return doc->m_htmlFormView->m_browser.Browser()->View(); }
     // The worksheet pane's text, once it holds `wanted`.
@@ -149,6 +133,8 @@ protected:
     }
 
     testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the search for one goes on while the test reads.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
     CVarnelApp app;
     CMainFrame* frame = nullptr;
     CVarnelDoc* doc = nullptr;
