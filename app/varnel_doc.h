@@ -358,6 +358,10 @@ public:
         "The times in the file do not step at one of the logger's rates, so its samples are "
         "numbered instead.";
     static constexpr const char* kNoRoomText = "The project has no room for the file's columns.";
+    static constexpr const char* kCsvTooLargeText =
+        "The file is too large to import: a CSV file may hold at most %s.";
+    static constexpr const char* kCsvTooWideText =
+        "The file has too many columns to import: a CSV file may have at most %d.";
     // Experiments and data sets a project holds at most.
     static constexpr int kMaxProjectBranches = 2000;
     void ImportCsv();

@@ -1,7 +1,8 @@
 // File > Import CSV File: a text file of columns becomes one experiment with a data set per value
 // column, plotted and shown in the table. The parsing is in logger/csv_import.
 
-#include <QFile>
+#include <new>
+#include <string>
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
@@ -11,6 +12,8 @@
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/file.h"
+#include "platform/base/file_limit.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/modal_host.h"
 
@@ -97,19 +100,38 @@ void CVarnelDoc::ImportCsv() {
     const CString path = AskCsvFileName();
     if (path.IsEmpty()) return;
 
-    QFile in(path.ToQString());
-    if (!in.open(QIODevice::ReadOnly)) {
-        qWarning("varnel.doc: %s: %s", path.GetString(), qPrintable(in.errorString()));
-        AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
+    std::string bytes;
+    {
+        CFile in;
+        CFileException error(CFileException::none, 0, path);
+        if (!in.Open(path, CFile::modeRead | CFile::typeBinary, &error)) {
+            qWarning("varnel.doc: %s", error.GetErrorMessage().GetString());
+            AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
+            return;
+        }
+        try {
+            if (!platform::ReadWholeFile(in, csv::fileLimit, bytes)) {
+                ShowMessage(CString::Formatted(kCsvTooLargeText, csv::fileLimit.Text().GetString()),
+                            0);
+                return;
+            }
+        } catch (const CFileException& e) {
+            qWarning("varnel.doc: %s", e.GetErrorMessage().GetString());
+            AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
+            return;
+        } catch (const std::bad_alloc&) {
+            ShowMessage(CString::Formatted(kCsvTooLargeText, csv::fileLimit.Text().GetString()), 0);
+            return;
+        }
+    }
+    if (bytes.empty()) return;
+
+    csv::FileStruct file = csv::Parse(bytes, m_listSeparator.str(), m_decimalSymbol.str());
+    bytes = std::string();  // the columns hold the data now
+    if (file.result == csv::Result::tooManyColumns) {
+        ShowMessage(CString::Formatted(kCsvTooWideText, static_cast<int>(csv::kMaxColumns)), 0);
         return;
     }
-    const QByteArray bytes = in.readAll();
-    in.close();
-    if (bytes.isEmpty()) return;
-
-    const csv::FileStruct file =
-        csv::Parse(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                   m_listSeparator.str(), m_decimalSymbol.str());
     if (file.result == csv::Result::noColumns) {
         ShowMessage(kNoDataColumnsText, 0);
         return;
@@ -192,10 +214,10 @@ void CVarnelDoc::ImportCsv() {
     if (tree) tree->ExpandData();
     std::vector<CDataTreeBrench*> added;
     for (size_t c = 0; c < n; ++c) {
-        const csv::ColumnStruct& column = file.columns[c];
+        csv::ColumnStruct& column = file.columns[c];
         CDataTreeBrench* dataSet =
-            AddDataBranch(experiment, std::make_shared<CDataArray>(column.samples),
-                          std::make_shared<CDataArray>(column.values),
+            AddDataBranch(experiment, std::make_shared<CDataArray>(std::move(column.samples)),
+                          std::make_shared<CDataArray>(std::move(column.values)),
                           CString(csv::ColumnName(file.header[c + 1]).c_str()), rateCode,
                           CString(csv::ColumnUnit(file.header[c + 1]).c_str()), start, 0, -1, 0,
                           CString(), kNoSensorRange, kUnsetRangeLow, kUnsetRangeHigh);

@@ -20,6 +20,6 @@ void CVarnelDoc::OnSensorColorSettings() {
     dialog.SetColors(m_settings->m_plotColors);
     if (dialog.DoModal() != IDOK) return;
     dialog.GetColors(m_settings->m_plotColors);
-    m_settings->Save();
+    if (!m_settings->Save()) qWarning("varnel.doc: the settings could not be saved");
     if (CSetupView* setup = GetSetupView()) setup->ApplySensorColors();
 }

@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <cstdlib>
+#include <new>
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
@@ -445,10 +446,20 @@ bool CVarnelFile::Open(const CString& path) {
     try {
         CFile file;
         if (!file.Open(path.GetString(), CFile::modeRead) || file.GetLength() == 0) return false;
+        if (!s_fileLimit.Admits(file.GetLength())) {
+            qCWarning(lcProject) << path.GetString() << "is larger than"
+                                 << s_fileLimit.Text().GetString() << "and is not read";
+            return false;
+        }
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
     } catch (const CException& e) {
+        m_contents = ProjectContents();
         WriteDebugLog(CString("Error (CVarnelFile::Load): ") + e.GetErrorMessage(), "");
+        return false;
+    } catch (const std::bad_alloc&) {
+        m_contents = ProjectContents();
+        qCWarning(lcProject) << path.GetString() << "needs more memory than there is";
         return false;
     }
     return !m_doc || ApplyToDocument();

@@ -11,6 +11,7 @@
 
 #include "displays/graph/graph_tree.h"
 #include "logger/data_tree.h"
+#include "platform/base/file_limit.h"
 #include "platform/base/object.h"
 
 class CArchive;
@@ -54,6 +55,8 @@ public:
     static constexpr double kCurrentVersion = 1.5;
     // The format's counts are 16-bit signed.
     static constexpr int kMaxCount = 32767;
+    // Far beyond any real project: a larger file would take more memory than it could be worth.
+    static inline platform::FileSizeLimit s_fileLimit{1ull << 30};
 
     enum class SaveResult { written, nothingToWrite, failed };
 
@@ -62,7 +65,8 @@ public:
     // Gathers the document's project, copies the run videos that need it, and writes the file.
     SaveResult SaveWithVideo(const CString& path, const CString& previousFolder, bool copyVideos);
     // Reads the file; true when a project was read and taken by the document, which then shows
-    // it by its display modes. A file that cannot be read leaves the document as it was.
+    // it by its display modes. A file that cannot be read, is larger than the limit or needs
+    // more memory than there is leaves the document as it was.
     bool Open(const CString& path);
 
     // The layout, in both directions: storing writes `m_image`, loading fills `m_contents`. A

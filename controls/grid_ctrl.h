@@ -14,6 +14,7 @@
 #include "controls/grid_messages.h"
 #include "controls/title_tip.h"
 #include "logger/precise_time.h"
+#include "platform/base/file_limit.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/image_list.h"
 #include "platform/gdi/printer.h"
@@ -312,7 +313,10 @@ public:
                    int firstSample, int lastSample, double timeStep,
                    const TimeColumnFormat& timeFormat, const std::vector<CString>* comments,
                    WORD timeFlag, const CPreciseDateTime& startTime = CPreciseDateTime());
+    // Reads a file the grid saved; a larger one than the limit is refused unread, as each
+    // of its cells takes many times its text.
     BOOL Load(LPCTSTR filename);
+    static inline platform::FileSizeLimit s_fileLimit{16ull << 20};
 
     // ---- drag and drop ----
     // A picture of the focus cell for dragging, its hot spot at the cell's lower right corner;

@@ -412,18 +412,7 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
     std::vector<std::vector<CString>> records;
     try {
         std::string text;
-        const ULONGLONG length = file.GetLength();
-        if (length > text.max_size()) throw std::bad_alloc();
-        text.resize(static_cast<size_t>(length));
-        size_t done = 0;
-        while (done < text.size()) {
-            const UINT n =
-                file.Read(text.data() + done,
-                          static_cast<UINT>(std::min<size_t>(text.size() - done, 1 << 20)));
-            if (n == 0) break;
-            done += n;
-        }
-        text.resize(done);
+        if (!platform::ReadWholeFile(file, s_fileLimit, text)) throw std::bad_alloc();
         file.Close();
         records = grid_text::ParseCsv(text);
     } catch (const CFileException&) {

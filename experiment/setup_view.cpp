@@ -528,7 +528,7 @@ void CSetupView::SelectExternalSensor(int input) {
         chosen = dialog.GetSelection();
         s->SetExternalSensor(input, chosen);
     }
-    s->Save();
+    if (!s->Save()) qWarning("varnel.doc: the settings could not be saved");
     CMeterView* meters = m_doc->GetMeterView();
     if (!meters) return;
     // With no meter selected, every meter on that input is refreshed.

@@ -11,6 +11,7 @@
 #include "logger/helpers.h"
 #include "logger/notes_text.h"
 #include "platform/base/file.h"
+#include "platform/base/file_limit.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/printer.h"
@@ -21,9 +22,6 @@
 Q_LOGGING_CATEGORY(lcNotes, "varnel.notes")
 
 namespace {
-
-// Larger files are not notes: they are refused before being read.
-constexpr ULONGLONG kMaxNotesFile = 64ull * 1024 * 1024;
 
 void ReportFileError(const CFileException& e) {
     AfxMessageBox(e.GetErrorMessage(), MB_ICONEXCLAMATION);
@@ -116,16 +114,8 @@ BOOL CTextView::LoadText() {
     std::string bytes;
     try {
         CFile file(path, CFile::modeRead | CFile::typeBinary);
-        const ULONGLONG length = file.GetLength();
-        if (length > kMaxNotesFile) throw CFileException(CFileException::invalidFile, EFBIG, path);
-        bytes.resize(static_cast<size_t>(length));
-        UINT got = 0;
-        while (got < bytes.size()) {
-            const UINT n = file.Read(bytes.data() + got, static_cast<UINT>(bytes.size() - got));
-            if (n == 0) break;
-            got += n;
-        }
-        bytes.resize(got);
+        if (!platform::ReadWholeFile(file, s_fileLimit, bytes))
+            throw CFileException(CFileException::invalidFile, EFBIG, path);
     } catch (const CFileException& e) {
         ReportFileError(e);
         return FALSE;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/base/file_limit.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/form_view.h"
 
@@ -19,6 +20,8 @@ public:
     static constexpr int kLinesPerPage = 56;
     static constexpr const char* kNotesChangedText =
         "Notes have changed. Do You Want to save them ?";
+    // Larger files are not notes.
+    static inline platform::FileSizeLimit s_fileLimit{64ull << 20};
 
     CTextView();
     ~CTextView() override;

@@ -82,8 +82,9 @@ public:
 
     bool AtEnd() const { return m_pos >= m_text.size(); }
 
-    // False at the end of the text. `blank`: the line holds nothing but blanks.
-    bool Next(std::vector<std::string_view>& fields, bool& blank) {
+    // False at the end of the text. `blank`: the line holds nothing but blanks. A record of more
+    // than `most` fields stops after its first `most` + 1.
+    bool Next(std::vector<std::string_view>& fields, bool& blank, size_t most = SIZE_MAX) {
         fields.clear();
         if (AtEnd()) return false;
         blank = true;
@@ -106,7 +107,7 @@ public:
                 fields.push_back(field);
                 m_pos = j;
             }
-            if (m_pos >= size) return true;
+            if (m_pos >= size || fields.size() > most) return true;
             const char c = m_text[m_pos];
             if (c == m_separator) {
                 blank = false;
@@ -399,7 +400,11 @@ FileStruct Parse(std::string_view bytes, std::string_view listSeparator,
     Reader reader(bytes, separator ? separator : '\n');
     std::vector<std::string_view> fields;
     bool blank = false;
-    if (!reader.Next(fields, blank)) return file;
+    if (!reader.Next(fields, blank, kMaxColumns)) return file;
+    if (fields.size() > kMaxColumns) {
+        file.result = Result::tooManyColumns;
+        return file;
+    }
     for (std::string_view f : fields)
         file.header.push_back(text(Trim(f)));
     if (!separator || file.header.size() < 2) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "logger/precise_time.h"
+#include "platform/base/file_limit.h"
 #include "platform/base/types.h"
 
 namespace csv {
@@ -18,7 +19,13 @@ struct ColumnStruct {
     std::vector<double> values;
 };
 
-enum class Result { ok, noColumns, noData };
+enum class Result { ok, noColumns, noData, tooManyColumns };
+
+// No data logger writes a file nearly so large: a larger one is refused unread.
+inline platform::FileSizeLimit fileLimit{256ull << 20};
+// Nor nearly so many columns, the time column among them; a wider header is
+// refused before its fields are kept.
+constexpr size_t kMaxColumns = 4096;
 
 struct FileStruct {
     Result result = Result::noColumns;
@@ -33,7 +40,7 @@ struct FileStruct {
 // in LF, CRLF or CR; quoted fields may hold the separator, doubled quotes and line breaks.
 // `listSeparator` and `decimalSymbol` are the document's; the separator is the list separator
 // when the header holds it outside quotes, else the first of ",", ";" and tab that it holds.
-// A refused file (no value column, no data row) comes back with no columns.
+// A refused file (no value column, no data row, more than kMaxColumns) comes back with no columns.
 FileStruct Parse(std::string_view bytes, std::string_view listSeparator,
                  std::string_view decimalSymbol);
 

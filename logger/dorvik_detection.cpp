@@ -7,6 +7,7 @@
 // Bluetooth the paired logger is the one candidate and gets the same seven ticks.
 
 #include "logger/dorvik.h"
+#include "logger/logger_log.h"
 #include "logger/logger_messages.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
@@ -99,7 +100,7 @@ void CDorvik::ConnectToNextPort() {
     m_detectionState = 0;
     if (m_settings) {
         m_settings->m_rememberPort = 0;
-        m_settings->Save();
+        if (!m_settings->Save()) qCWarning(lcLogger) << "the settings could not be saved";
     }
     // Also when no port could even be opened: the search has ended, and the user hears of it.
     EndSearch(scannedAll ? kAllPortsBusyText : kConnectFailedText);
@@ -176,7 +177,7 @@ void CDorvik::DetectLogger() {
             KillDetectionTimer();
             if (m_settings) {
                 m_settings->m_rememberPort = 1;
-                m_settings->Save();
+                if (!m_settings->Save()) qCWarning(lcLogger) << "the settings could not be saved";
             }
             CString text;
             if (!m_qkModel) {

@@ -273,6 +273,10 @@ bool CLaunchHeader::Serialize(CArchive& ar, WORD kind, CString* reason,
 }
 
 bool CLaunchHeader::LoadFrom(CFile& file, CString* reason, std::optional<bool> qkFile) {
+    if (!s_fileLimit.Admits(file.GetLength())) {
+        SetReason(reason, CString("the file is larger than ") + s_fileLimit.Text());
+        return false;
+    }
     CArchive ar(&file, CArchive::load);
     return Serialize(ar, m_kind, reason, qkFile);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/base/cstring.h"
+#include "platform/base/file_limit.h"
 #include "platform/base/object.h"
 #include "platform/base/types.h"
 
@@ -46,6 +47,8 @@ public:
     static constexpr const char* kGraphTag = "LaunchHeaderFile v.1.4";
     static constexpr const char* kSnapshotTag = "SnapLaunchHeader v.1.2";
     static constexpr const char* kTimingTag = "TimeLaunchHeader v.1.1";
+    // A launch file is a few hundred bytes: a far larger one is refused unread.
+    static inline platform::FileSizeLimit s_fileLimit{64 << 10};
 
     CLaunchHeader() = default;
     // The graph set-up.

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "bluetooth/sdk.h"
+#include "logger/logger_log.h"
 #include "logger/settings.h"
 #include "platform/base/cstring.h"
 #include "platform/comm/comm.h"
@@ -36,7 +37,8 @@ BOOL CSerialPort::SetOpen(bool open) {
         if (IsOpen()) return 0;
         const BOOL result = Open(m_baudRate);
         // The chosen port survives a crash.
-        if (m_settings) m_settings->Save();
+        if (m_settings && !m_settings->Save())
+            qCWarning(lcLogger) << "the settings could not be saved";
         return result;
     }
     if (IsOpen()) Close();

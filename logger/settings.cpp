@@ -334,22 +334,22 @@ void CSettings::Load() {
 }
 
 void CSettings::LoadFrom(CFile& file) {
+    const CString& path = file.GetFilePath().IsEmpty() ? m_filePath : file.GetFilePath();
+    const auto useDefaults = [&](const CString& why) {
+        qCWarning(lcSettings) << path.GetString() << why.GetString() << "- the defaults are used";
+        SetDefaults();
+    };
     try {
-        // A settings file is a few hundred bytes: one far larger is not one, and reading it could
-        // follow a string length through gigabytes.
         const ULONGLONG length = file.GetLength();
-        if (length < 10 || length > kMaxFileSize) {
-            SetDefaults();
-            return;
-        }
+        if (length < 10) return useDefaults("is shorter than 10 bytes");
+        if (!s_fileLimit.Admits(length))
+            return useDefaults(CString("is larger than ") + s_fileLimit.Text());
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
-    } catch (const CException&) {
-        SetDefaults();
-        return;
+    } catch (const CException& e) {
+        return useDefaults(CString("cannot be read: ") + e.GetErrorMessage());
     } catch (const std::bad_alloc&) {
-        SetDefaults();
-        return;
+        return useDefaults("needs more memory than there is");
     }
     if (m_graphMode == 4) m_graphMode = 0;
     if (m_tableMode == 2) m_tableMode = m_videoMode != 0 ? 0 : 1;

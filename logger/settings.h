@@ -6,6 +6,7 @@
 
 #include "displays/graph/graph_lines_info.h"
 #include "platform/base/cstring.h"
+#include "platform/base/file_limit.h"
 #include "platform/base/geometry.h"
 #include "platform/base/object.h"
 
@@ -36,8 +37,9 @@ public:
     static constexpr int kSensorTypes = 20;
     static constexpr int kLineRecords = 9;
     static constexpr int kPlotColors = 8;
-    // A larger file loads as the defaults without being read.
-    static constexpr ULONGLONG kMaxFileSize = 64 * 1024;
+    // A settings file is a few hundred bytes: a far larger one is not one, and reading it could
+    // follow a string length through gigabytes. It loads as the defaults without being read.
+    static inline platform::FileSizeLimit s_fileLimit{64 << 10};
 
     // Applies the defaults, then loads the file in the data root.
     CSettings();
@@ -57,9 +59,10 @@ public:
 
     // Writes the whole record through a temporary file renamed over the old one, so that a failed
     // save leaves the old file as it was. False when nothing could be written.
-    BOOL Save() const;
+    [[nodiscard]] BOOL Save() const;
     // Reads the file. A missing or unreadable file keeps the record as it is; a short, broken, cut
-    // or oversized file gives the defaults; a file of another kind reads nothing.
+    // or oversized file gives the defaults, with a warning that names the file and why; a file of
+    // another kind reads nothing.
     void Load();
     // The same, from an open file.
     void LoadFrom(CFile& file);

@@ -81,37 +81,12 @@ class WorksheetHandler : public QWebEngineUrlSchemeHandler {
 public:
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
     void requestStarted(QWebEngineUrlRequestJob* job) override {
-        const QString path = LocalPathOf(job->requestUrl());
-        if (auto it = Parts().byPath.find(path); it != Parts().byPath.end()) {
-            Reply(job, it->second.mimeType, it->second.body);
-            return;
-        }
-        QFile file(path);
-        if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-            qCInfo(lcBrowser, "%s cannot be read", qPrintable(path));
+        const std::optional<ServedFile> served = Serve(LocalPathOf(job->requestUrl()));
+        if (!served) {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
-        const QByteArray data = file.readAll();
-        if (!IsArchivePath(path)) {
-            Reply(job, MimeOf(path), data);
-            return;
-        }
-        mht::Archive archive;
-        if (!mht::Parse(data, archive)) {
-            qCInfo(lcBrowser, "%s is no web archive", qPrintable(path));
-            Reply(job, "text/plain", data);
-            return;
-        }
-        mht::Served served = mht::Serve(archive, path, &AddressOfPath);
-        // Only the archive shown is kept: its page is asked for again before its parts are.
-        Parts() = ArchiveParts();
-        for (mht::ServedPart& part : served.parts) {
-            if (!part.contentId.isEmpty()) Parts().pathById[part.contentId] = part.path;
-            const QString at = part.path;
-            Parts().byPath[at] = std::move(part);
-        }
-        Reply(job, "text/html;charset=utf-8", served.html);
+        Reply(job, served->mimeType, served->body);
     }
 };
 
@@ -171,6 +146,49 @@ QWebEngineProfile* Profile() {
 }
 
 }  // namespace
+
+std::optional<ServedFile> Serve(const QString& path) {
+    if (auto it = Parts().byPath.find(path); it != Parts().byPath.end())
+        return ServedFile{it->second.mimeType, it->second.body};
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        qCInfo(lcBrowser, "%s cannot be read", qPrintable(path));
+        return std::nullopt;
+    }
+    if (!fileLimit.Admits(static_cast<ULONGLONG>(file.size()))) {
+        qCWarning(lcBrowser, "%s is larger than %s and is not shown", qPrintable(path),
+                  fileLimit.Text().GetString());
+        if (!IsPagePath(path)) return std::nullopt;
+        const QString text =
+            QString("%1: \"%2\" is larger than %3.")
+                .arg(kTooLargeTitle, QFileInfo(path).fileName(), fileLimit.Text().ToQString())
+                .toHtmlEscaped();
+        return ServedFile{"text/html;charset=utf-8",
+                          QString("<html><head><title>%1</title></head>"
+                                  "<body style='font-family:sans-serif'><p>%2</p></body></html>")
+                              .arg(kTooLargeTitle, text)
+                              .toUtf8()};
+    }
+    QByteArray data = file.readAll();
+    file.close();
+    if (!IsArchivePath(path)) return ServedFile{MimeOf(path), std::move(data)};
+    mht::Archive archive;
+    if (!mht::Parse(data, archive)) {
+        qCInfo(lcBrowser, "%s is no web archive", qPrintable(path));
+        return ServedFile{"text/plain", std::move(data)};
+    }
+    data = QByteArray();  // the parts hold what is needed
+    mht::Served served = mht::Serve(archive, path, &AddressOfPath);
+    archive = mht::Archive();
+    // Only the archive shown is kept: its page is asked for again before its parts are.
+    Parts() = ArchiveParts();
+    for (mht::ServedPart& part : served.parts) {
+        if (!part.contentId.isEmpty()) Parts().pathById[part.contentId] = part.path;
+        const QString at = part.path;
+        Parts().byPath[at] = std::move(part);
+    }
+    return ServedFile{"text/html;charset=utf-8", std::move(served.html)};
+}
 
 QUrl WorksheetAddress(const QString& path) {
     QUrl url;

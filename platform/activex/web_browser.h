@@ -15,11 +15,14 @@
 // there; as root, its sandbox is turned off by the user); otherwise, or when the engine's page
 // process dies, the pane says why, and the next navigation tries again.
 
+#include <QByteArray>
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/activex/control_base.h"
+#include "platform/base/file_limit.h"
 
 class QStackedWidget;
 class QLabel;
@@ -53,6 +56,22 @@ EngineFacts CurrentEngineFacts();
 CString EngineProblem(const EngineFacts& facts);
 void SetEngineFactsForTest(std::function<EngineFacts()> facts);  // empty: the real ones
 constexpr const char* kCannotShow = "Worksheets cannot be shown: ";
+
+// The largest file the pane takes: pages, web archives and their pictures are served from
+// memory, an archive's parts decoded beside it.
+inline FileSizeLimit fileLimit{128ull << 20};
+// The title of the page shown instead of one larger than that.
+constexpr const char* kTooLargeTitle = "The page cannot be shown";
+
+// What the "worksheet:" scheme answers for a local file: its bytes, a web archive's page (its
+// parts then kept, in place of the last archive's, for the requests that follow), or for a page
+// larger than the limit a short page that says so. Nothing for a file that cannot be read and for
+// a picture larger than the limit.
+struct ServedFile {
+    QByteArray mimeType;
+    QByteArray body;
+};
+std::optional<ServedFile> Serve(const QString& path);
 
 // A local file's address in our scheme, and back ("" for another scheme).
 QUrl WorksheetAddress(const QString& path);

@@ -228,7 +228,16 @@ void CArchive::WriteDoubles(const std::vector<double>& values) {
 }
 
 std::vector<double> CArchive::ReadDoubles() {
-    std::vector<double> values(ReadCountOf(sizeof(double)));
-    ReadExact(values.data(), values.size() * sizeof(double));
+    const size_t count = ReadCountOf(sizeof(double));
+    // Grown as the values arrive: a file that only seems to hold them (one that shrinks while it
+    // is read, a device) takes no more memory than what it gave.
+    constexpr size_t kFirst = size_t(1) << 16;
+    std::vector<double> values;
+    while (values.size() < count) {
+        const size_t done = values.size();
+        const size_t take = std::min(count - done, std::max(kFirst, done));
+        values.resize(done + take);
+        ReadExact(values.data() + done, take * sizeof(double));
+    }
     return values;
 }

@@ -242,6 +242,8 @@ TEST_F(GridPrint, AFileLargerThanMemoryCanHoldIsTheLoadError) {
 
     modals.ExpectMessage("Unable to load grid data", IDOK);
     {
+        // Past the grid's own limit, so that memory itself runs out.
+        platform::FileSizeLimit::Override lifted(CGridCtrl::s_fileLimit, qint64(8) << 30);
         AddressSpaceLimit limit(rlim_t(1) << 30);
         EXPECT_FALSE(loaded.Load(path));
     }

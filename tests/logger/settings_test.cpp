@@ -385,8 +385,8 @@ TEST_F(Settings, AnOversizedFileLoadsAsTheDefaultsWithoutBeingRead) {
         bool keepsFields;
     };
     const Case cases[] = {
-        {"padded to the cap", changed, qint64(CSettings::kMaxFileSize), true},
-        {"one byte over the cap", changed, qint64(CSettings::kMaxFileSize) + 1, false},
+        {"padded to the cap", changed, qint64(CSettings::s_fileLimit.Bytes()), true},
+        {"one byte over the cap", changed, qint64(CSettings::s_fileLimit.Bytes()) + 1, false},
         {"a huge string in a 6 GiB file", hugeString, qint64(6) << 30, false},
     };
     for (const Case& c : cases) {

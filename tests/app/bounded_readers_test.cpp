@@ -1,0 +1,311 @@
+// Every reader of a file against the files it must not take in whole: one far larger than its
+// limit (sparse, so no disk is used) and one whose counts claim more than it holds. Each is refused
+// clearly, changes nothing and takes no memory to speak of. The limits hold to the byte, which the
+// tests reach by setting them.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "RES/commands.h"
+#include "app/main_frame.h"
+#include "app/varnel_app.h"
+#include "app/varnel_doc.h"
+#include "app/varnel_file.h"
+#include "controls/grid_ctrl.h"
+#include "experiment/html_doc_view.h"
+#include "experiment/text_view.h"
+#include "logger/csv_import.h"
+#include "logger/dorvik.h"
+#include "logger/launch_header.h"
+#include "logger/settings.h"
+#include "platform/activex/web_browser.h"
+#include "platform/base/exceptions.h"
+#include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
+
+namespace {
+
+constexpr ULONGLONG kSparseSize = 9ull << 30;  // far past every limit
+constexpr long long kMemorySlack = 256ll << 20;
+
+// The resident memory's peak is set back to what is resident now.
+long long ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    std::ifstream status("/proc/self/status");
+    long long kb = 0;
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) kb = std::stoll(line.substr(6));
+    return kb << 10;
+}
+
+long long PeakMemory() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) << 10;
+    return 0;
+}
+
+enum class Refusal { none, tooLarge, hostile };
+
+struct Reader {
+    const char* name;
+    platform::FileSizeLimit& limit;
+    const char* extension;
+    std::string valid;
+    std::string hostile;  // empty where the format has no counts to lie with
+    // Reads the file as the program does and checks that it is taken, or refused as `refusal`
+    // says with its message.
+    std::function<void(const CString& path, Refusal refusal)> read;
+    // What a read changes, and what a refusal leaves (empty: what was there before).
+    std::function<std::string()> state;
+    std::function<std::string()> afterRefusal = nullptr;
+};
+
+std::string Bytes(const std::vector<BYTE>& b) {
+    return std::string(b.begin(), b.end());
+}
+
+// A project of one experiment and one data set of `samples` values.
+std::string Project(size_t samples) {
+    CDataTreeBrench experiment;
+    experiment.m_name = "Exp. 1";
+    CDataTreeBrench set;
+    set.m_name = "Temperature";
+    set.m_id = 2;
+    set.m_x = std::make_shared<CDataArray>(samples, 1.0);
+    set.m_y = std::make_shared<CDataArray>(samples, 2.0);
+    ProjectImage image;
+    image.dataBranches = {&experiment, &set};
+    return Bytes(CVarnelFile::BuildBytes(image));
+}
+
+class BoundedReaders : public testing_support::HarnessTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.InitInstance());
+        frame = app.GetMainFrame();
+        doc = app.GetDocument();
+        ASSERT_TRUE(frame && doc && doc->m_textView && doc->m_htmlFormView);
+        doc->GetSettings()->m_recordingMode = 2;  // an import adds to the project
+    }
+    void TearDown() override { app.ExitInstance(); }
+
+    CString Write(const char* name, const std::string& bytes, ULONGLONG size = 0) {
+        const CString path = env.File(name);
+        QFile out(path.ToQString());
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        if (size) {
+            EXPECT_TRUE(out.resize(static_cast<qint64>(size)));
+        }
+        return path;
+    }
+
+    void Choose(UINT id) { testing_support::ChooseMenuCommand(*frame, id); }
+
+    QWebEngineView* Web() const { return doc->m_htmlFormView->m_browser.Browser()->View(); }
+    // The worksheet pane's text, once it holds `wanted`.
+    bool PaneShows(const QString& title, const QString& wanted) {
+        return QTest::qWaitFor(
+            [&] {
+                if (!Web() || Web()->title() != title) return false;
+                QString text;
+                bool done = false;
+                Web()->page()->toPlainText([&](const QString& t) {
+                    text = t;
+                    done = true;
+                });
+                return QTest::qWaitFor([&] { return done; }, 2000) && text.contains(wanted);
+            },
+            30000);
+    }
+
+    testing_support::NoComPorts noPorts;
+    // A port where no logger answers: the search for one goes on while the test reads.
+    testing_support::SimulatedComPort silent{2, CDorvik::kBasicBaudRate};
+    CVarnelApp app;
+    CMainFrame* frame = nullptr;
+    CVarnelDoc* doc = nullptr;
+};
+
+TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
+    // A valid project whose x array claims 2^30 doubles.
+    std::string claims = Project(0x10000);
+    const std::string count = {'\xFF', '\xFF', '\x00', '\x00', '\x01', '\x00'};
+    const size_t at = claims.find(count);
+    ASSERT_NE(at, std::string::npos);
+    claims.replace(at + 2, 4, std::string("\x00\x00\x00\x40", 4));
+
+    const auto projectState = [this] {
+        std::string s;
+        for (int i = 0; i < doc->m_dataList.GetCount(); ++i) {
+            const CDataTreeBrench* node = doc->m_dataList.GetAt(i);
+            s += node->m_name.str() + ":" + std::to_string(node->GetYCount()) + ";";
+        }
+        return s;
+    };
+    const auto openProject = [this](const CString& path, Refusal refusal) {
+        modals.ExpectFileDialog(path);
+        if (refusal != Refusal::none) modals.ExpectMessage(CVarnelDoc::kCannotOpenText, IDOK);
+        Choose(ID_FILE_OPEN);
+    };
+
+    const auto importCsv = [this](const CString& path, Refusal refusal) {
+        modals.ExpectFileDialog(path);
+        if (refusal == Refusal::tooLarge)
+            modals.ExpectMessage(CString::Formatted(CVarnelDoc::kCsvTooLargeText,
+                                                    csv::fileLimit.Text().GetString()),
+                                 IDOK);
+        if (refusal == Refusal::hostile)
+            modals.ExpectMessage(CString::Formatted(CVarnelDoc::kCsvTooWideText,
+                                                    static_cast<int>(csv::kMaxColumns)),
+                                 IDOK);
+        Choose(ID_IMPORT_CSV);
+    };
+
+    const std::string archive =
+        "Content-Type: multipart/related; boundary=\"XX\"\r\n\r\n--XX\r\n"
+        "Content-Location: file:///C:/Lessons/lesson.htm\r\nContent-Type: text/html\r\n\r\n"
+        "<html><head><title>Lesson</title></head><body><p>Falling bodies</p>"
+        "<img src=\"lesson_files/p.png\"></body></html>\r\n--XX\r\n"
+        "Content-Location: file:///C:/Lessons/lesson_files/p.png\r\n"
+        "Content-Transfer-Encoding: base64\r\nContent-Type: image/png\r\n\r\n"
+        "cGljdHVyZQ==\r\n--XX--\r\n";
+    const QString picture = env.File("lesson_files/p.png").ToQString();
+    const auto openWorksheet = [this](const CString& path, Refusal refusal) {
+        modals.ExpectFileDialog(path);
+        Choose(ID_OPEN_WORKSHEET);
+        if (refusal == Refusal::none) {
+            EXPECT_TRUE(PaneShows("Lesson", "Falling bodies"));
+            return;
+        }
+        EXPECT_TRUE(PaneShows(platform::web::kTooLargeTitle,
+                                  QFileInfo(path.ToQString()).fileName() + "\" is larger than " +
+                                      platform::web::fileLimit.Text().ToQString()));
+    };
+
+    const auto openNotes = [this](const CString& path, Refusal refusal) {
+        modals.ExpectFileDialog(path);
+        if (refusal != Refusal::none)
+            modals.ExpectMessage(
+                CFileException(CFileException::invalidFile, EFBIG, path).GetErrorMessage(), IDOK);
+        Choose(ID_WORKBOOK_OPEN_TEXT);
+    };
+
+    CLaunchHeader launch;
+    const CLaunchHeader timing(1, 2, 0.5, 0.25, 0, 1);
+    // A tag of 2^31 characters.
+    const std::string tagClaims = std::string("\xFF\xFF\xFF\x00\x00\x00\x80", 7) + std::string(64, 'x');
+    const auto readLaunch = [&launch](const CString& path, Refusal refusal) {
+        CString reason;
+        EXPECT_EQ(launch.LoadFromFile(path, &reason), refusal == Refusal::none);
+        if (refusal == Refusal::tooLarge) {
+            EXPECT_EQ(reason, "the file is larger than " + CLaunchHeader::s_fileLimit.Text());
+        } else if (refusal == Refusal::hostile) {
+            EXPECT_EQ(reason, "the file is cut short");
+        }
+    };
+
+    std::string settingsHeld;
+    CSettings changed(env.File("unused.vns"));
+    changed.m_comNumber = 7;
+    changed.m_interfaceLevel = 0;
+    // A header of 5 GiB.
+    const std::string stringClaims = std::string(7, '\xFF') +
+                                     std::string("\x00\x00\x00\x40\x01\x00\x00\x00", 8) +
+                                     std::string(64, 'x');
+    const auto readSettings = [&settingsHeld](const CString& path, Refusal refusal) {
+        testing_support::LogCapture log("varnel.settings");
+        settingsHeld = Bytes(CSettings(path).GetFileBytes());
+        const QString why = refusal == Refusal::tooLarge ? "is larger than " +
+                                                               CSettings::s_fileLimit.Text().ToQString()
+                                                         : "cannot be read";
+        const bool warned = std::any_of(log.messages.begin(), log.messages.end(), [&](auto& m) {
+            return m.contains(path.ToQString()) && m.contains(why);
+        });
+        EXPECT_EQ(warned, refusal != Refusal::none) << log.messages.size();
+    };
+
+    CGridCtrl grid;
+    const auto loadGrid = [&grid, this](const CString& path, Refusal refusal) {
+        if (refusal != Refusal::none) modals.ExpectMessage("Unable to load grid data", IDOK);
+        EXPECT_EQ(grid.Load(path), refusal == Refusal::none);
+    };
+
+    const std::vector<Reader> readers = {
+        {"project", CVarnelFile::s_fileLimit, "vnp", Project(3), claims, openProject,
+         projectState},
+        {"csv", csv::fileLimit, "csv", "Time (s),A (V)\n0,1\n",
+         "Time (s)" + std::string(5'000'000, ',') + "\n0,1\n", importCsv, projectState},
+        {"worksheet", platform::web::fileLimit, "mht", archive, "", openWorksheet,
+         [&] {
+             const auto served = platform::web::Serve(picture);
+             return served ? served->body.toStdString() : std::string("no picture");
+         }},
+        {"notes", CTextView::s_fileLimit, "txt", "Seen at 20 \xC2\xB0" "C\r\r\n", "", openNotes,
+         [this] { return doc->m_textView->GetEdit().GetWindowText().str(); }},
+        {"launch", CLaunchHeader::s_fileLimit, "hdr", Bytes(timing.GetFileBytes(CLaunchHeader::kTiming)),
+         tagClaims, readLaunch, [&] { return Bytes(launch.GetFileBytes(launch.m_kind)); }},
+        {"settings", CSettings::s_fileLimit, "vns", Bytes(changed.GetFileBytes()), stringClaims,
+         readSettings, [&] { return settingsHeld; },
+         [&] { return Bytes(CSettings(env.File("missing.vns")).GetFileBytes()); }},
+        {"grid", CGridCtrl::s_fileLimit, "csv", "A,B\nrow,value\n", "", loadGrid,
+         [&] { return grid.GetRowCount() > 1 ? grid.GetItemText(1, 1).str() : std::string(); }},
+    };
+
+    for (const Reader& r : readers) {
+        SCOPED_TRACE(r.name);
+        const std::string name = r.name;
+        const CString valid = Write((name + "." + r.extension).c_str(), r.valid);
+        const std::string initial = r.state();
+        std::string taken;
+        {
+            platform::FileSizeLimit::Override exactly(r.limit, r.valid.size());
+            r.read(valid, Refusal::none);
+            taken = r.state();
+            EXPECT_NE(taken, initial);
+        }
+        const std::string left = r.afterRefusal ? r.afterRefusal() : taken;
+        {
+            platform::FileSizeLimit::Override under(r.limit, r.valid.size() - 1);
+            r.read(valid, Refusal::tooLarge);
+            EXPECT_EQ(r.state(), left);
+        }
+
+        const CString huge = Write((name + "-huge." + r.extension).c_str(),
+                                   r.hostile.empty() ? r.valid : r.hostile, kSparseSize);
+        struct Case {
+            const char* what;
+            CString path;
+            Refusal refusal;
+        };
+        std::vector<Case> cases = {{"sparse", huge, Refusal::tooLarge}};
+        if (!r.hostile.empty())
+            cases.push_back(
+                {"claims", Write((name + "-claims." + r.extension).c_str(), r.hostile),
+                 Refusal::hostile});
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what);
+            const long long before = ResetPeakMemory();
+            r.read(c.path, c.refusal);
+            EXPECT_LT(PeakMemory() - before, kMemorySlack);
+            EXPECT_EQ(r.state(), left);
+        }
+        EXPECT_EQ(modals.Pending(), 0u);
+    }
+    EXPECT_NE(projectState().find("Temperature:3"), std::string::npos);
+}
+
+}  // namespace
