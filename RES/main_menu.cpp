@@ -239,6 +239,16 @@ CString CommandTip(UINT id) {
         {ID_PLAYBACK_PLAY, "Play"},
         {ID_PLAYBACK_PAUSE, "Pause"},
         {ID_PLAYBACK_RECORD, "Record"},
+        {ID_WORKBOOK_OPEN_TB, "Open Worksheet"},
+        {ID_WORKBOOK_PRINT, "Print worksheet"},
+        {ID_WORKBOOK_SPLIT_TB, "Split view"},
+        {ID_WORKBOOK_COPY, "Copy"},
+        {ID_WORKBOOK_PASTE, "Paste"},
+        {ID_WORKBOOK_NEW_TEXT_TB, "New text document"},
+        {ID_WORKBOOK_OPEN_TEXT_TB, "Open text document"},
+        {ID_WORKBOOK_SAVE_TEXT_TB, "Save text document"},
+        {ID_WORKBOOK_PRINT_TEXT, "Print text"},
+        {ID_WORKBOOK_LAUNCH_TB, "Launch"},
     };
     const auto it = tips.find(id);
     return it == tips.end() ? GraphCommandText(id) : CString(it->second);

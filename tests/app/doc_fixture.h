@@ -24,6 +24,7 @@
 #include "tests/logger/dorvik_fixture.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
+#include "tests/support/user_commands.h"
 #include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 
@@ -64,6 +65,10 @@ protected:
     // started.
     explicit DocTest(const CVarnelDoc::LoggerFactory& makeLogger) : doc(makeLogger) {
         platform::RegisterActiveXControls();
+        // The real main window, whose menus and toolbars carry the commands a test chooses.
+        mainFrame.CreateMainWindow();
+        mainFrame.SetDocument(&doc);
+        mainFrame.ShowWindow(SW_SHOW);
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 820, 420), nullptr, 0);
         graph.Create(&host, CRect(0, 0, 600, 400));
         tree.Create(&host, CRect(600, 0, 820, 400), 2);
@@ -81,6 +86,7 @@ protected:
         graph.DestroyWindow();
         tree.DestroyWindow();
         host.DestroyWindow();
+        mainFrame.DestroyWindow();
         testing_support::ProcessQtEvents();
     }
 
@@ -121,7 +127,8 @@ protected:
         logger.SetRegimeRateCode(rate);
         logger.SetRunLength(length);
     }
-    void Command(UINT id) { ASSERT_TRUE(comm.OnCmdMsg(id, 0, nullptr, nullptr)); }
+    // The main window's toolbar button, else its menu item.
+    void Command(UINT id) { ASSERT_TRUE(testing_support::UseCommand(mainFrame, id)); }
     int Count(UINT message) { return comm.counts[message]; }
 
     std::vector<CDataTreeBrench*> DataSetsOf(const CDataTreeBrench* experiment) const {

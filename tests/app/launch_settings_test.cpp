@@ -443,12 +443,18 @@ TEST_F(LaunchSettings, TheCommandsWriteBesideTheWorksheetAndLaunchFollowsTheLogg
     static_cast<ModelDorvik&>(logger).SetQk(true);
     CHtmlDocView workbook;
     ASSERT_TRUE(workbook.Create(&host, &doc));
-    // Without a worksheet nothing is shown.
+    // Without a worksheet both are greyed.
     for (UINT id : {ID_LAUNCH_SETTINGS, ID_LAUNCH_SETTINGS_QK})
-        EXPECT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr));
-    EXPECT_TRUE(modals.Shown().empty());
+        EXPECT_FALSE(testing_support::MenuCommandState(mainFrame, id).enabled) << id;
 
-    workbook.m_worksheetPath = env.File("Lesson.htm");
+    // Workbook > Open Worksheet, as a user opens one.
+    const CString lesson = env.File("Lesson.htm");
+    QFile page(lesson.ToQString());
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.close();
+    modals.ExpectFileDialog(lesson);
+    Command(ID_OPEN_WORKSHEET);
+    ASSERT_EQ(workbook.m_worksheetPath, lesson);
     struct Case {
         UINT command;
         const char* file;
@@ -463,7 +469,7 @@ TEST_F(LaunchSettings, TheCommandsWriteBesideTheWorksheetAndLaunchFollowsTheLogg
             qk = static_cast<Dialog&>(d).IsQKModel();
             testing_support::Press(d, IDOK);
         });
-        EXPECT_TRUE(doc.OnCmdMsg(c.command, 0, nullptr, nullptr));
+        Command(c.command);
         EXPECT_EQ(launchPath, env.File(c.file)) << c.file;
         EXPECT_EQ(qk, c.command == ID_LAUNCH_SETTINGS_QK);
         EXPECT_TRUE(QFile::exists(launchPath.ToQString()));

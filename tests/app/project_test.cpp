@@ -429,8 +429,8 @@ TEST_F(ProjectTest, NewAndOpenAreRefusedDuringARunAndOpenAsksFirst) {
     doc.m_runInProgress = 1;
     modals.ExpectMessage(CVarnelDoc::kRunningText, IDOK)
         .ExpectMessage(CVarnelDoc::kRunningText, IDOK);
-    doc.OnCmdMsg(ID_NEW_PROJECT, 0, nullptr, nullptr);
-    doc.OnCmdMsg(ID_FILE_OPEN, 0, nullptr, nullptr);
+    Command(ID_NEW_PROJECT);
+    Command(ID_FILE_OPEN);
     EXPECT_NE(doc.m_dataList.FindByName("Exp. 1"), nullptr);
     doc.m_runInProgress = 0;
 

@@ -1,6 +1,6 @@
 // Every command within a user's reach on the real program: at each user-interface level each
-// frame shows its level's toolbar, each button of it with room and a picture, and every command
-// the program binds to a menu or a button is found on one.
+// frame shows its level's toolbar, each button of it with room, a picture and a tip, and every
+// command the program binds to a menu or a button is found on one.
 
 #include <gtest/gtest.h>
 
@@ -138,6 +138,8 @@ TEST_F(ToolbarsTest, EachFrameShowsItsLevelsToolbarWithPicturesAndEveryCommandIs
                 const testing_support::CommandState s =
                     testing_support::ToolbarButtonState(frame, id);
                 EXPECT_TRUE(s.visible && s.picture) << id << " (" << s.where << "): " << s.problem;
+                EXPECT_FALSE(bar.GetButtonTip(i).IsEmpty())
+                    << id << " (" << s.where << ") has no tip";
                 if (s.visible) reached.insert(id);
             }
             const QString name =

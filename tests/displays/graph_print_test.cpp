@@ -33,6 +33,12 @@ int PdfPages(const QByteArray& pdf) {
 
 class PrintSelection : public table_test::TableViewTest {
 protected:
+    PrintSelection() {
+        // The real main window, whose File menu and toolbar have Print.
+        mainFrame.CreateMainWindow();
+        mainFrame.SetDocument(&doc);
+        mainFrame.ShowWindow(SW_SHOW);
+    }
     struct Range {
         LONG from = -1, to = -1;
         BYTE table = 0;
@@ -210,7 +216,7 @@ TEST_F(PrintSelection, ARateWithoutIntervalCountsInSeconds) {
 
 TEST_F(PrintSelection, FilePrintSaysNoDataOrPrintsTheChosenTablePages) {
     modals.ExpectMessage(CVarnelDoc::kNoDataText, IDOK);
-    EXPECT_TRUE(doc.OnCmdMsg(ID_FILE_PRINT, 0, nullptr, nullptr));
+    EXPECT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_FILE_PRINT));
 
     table.AddDataSetColumns(light);
     table.FillGrid(0);
@@ -218,7 +224,7 @@ TEST_F(PrintSelection, FilePrintSaysNoDataOrPrintsTheChosenTablePages) {
     modals.ExpectDialog(IDD_PRINT_SELECTION,
                         [](CDialog& d) { testing_support::Press(d, IDC_PRINT); });
     modals.ExpectPrint(pdf);
-    EXPECT_TRUE(doc.OnCmdMsg(ID_PRINT_TB, 0, nullptr, nullptr));
+    EXPECT_TRUE(testing_support::PressToolbarButton(mainFrame, ID_PRINT_TB));
     const QByteArray bytes = FileBytes(pdf);
     EXPECT_GE(PdfPages(bytes), 1);
     EXPECT_EQ(modals.Pending(), 0u);

@@ -1,4 +1,5 @@
-// The graph's pointer tools through the command route: where the cursors start, pan and zoom.
+// The graph's pointer tools from their buttons and menu items: where the cursors start, pan and
+// zoom.
 
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "RES/graph_bars.h"
 #include "logger/helpers.h"
 #include "tests/displays/graph_view_fixture.h"
+#include "tests/support/user_commands.h"
 
 namespace graph_test {
 namespace {
@@ -16,12 +18,19 @@ constexpr const char* kNoPlot = "No plot is displayed";
 
 class GraphToolsTest : public GraphViewTest {
 protected:
+    GraphToolsTest() : GraphViewTest(true) { SizeView(600, 400); }
     CDataTreeBrench* Show(const SetFields& f, std::vector<double> y) {
         CDataTreeBrench* d = AddSet(f, std::move(y));
         view.PlotAllData(Add(d));
         return d;
     }
-    void Command(UINT id) { ASSERT_TRUE(view.OnCmdMsg(id, 0, nullptr, nullptr)) << id; }
+    // The graph's or the main window's toolbar button, else the menu item.
+    void Command(UINT id) {
+        CFrameWnd& bars = testing_support::ToolbarButtonState(frame, id).present
+                              ? static_cast<CFrameWnd&>(frame)
+                              : mainFrame;
+        ASSERT_TRUE(testing_support::UseCommand(bars, id));
+    }
     void Window(double x0, double x1, double y0, double y1) {
         view.SetAxisRange(1, x0, x1, FALSE, TRUE);
         view.SetAxisRange(2, y0, y1, FALSE, TRUE);
@@ -118,11 +127,14 @@ TEST_F(GraphToolsTest, DisplayCursorStartsInsideTheWindow) {
 }
 
 TEST_F(GraphToolsTest, DisplayCursorWithoutPlot) {
+    for (UINT id : {ID_GV_DISPLAY_CURSOR, ID_GV_SECOND_CURSOR})
+        EXPECT_FALSE(testing_support::ToolbarButtonState(frame, id).enabled) << id;
+    // Their handlers refuse all the same.
     modals.ExpectMessage(kNoPlot, IDOK);
-    Command(ID_GV_DISPLAY_CURSOR);
+    ASSERT_TRUE(view.OnCmdMsg(ID_GV_DISPLAY_CURSOR, 0, nullptr, nullptr));
     EXPECT_EQ(modals.Pending(), 0u);
     EXPECT_EQ(view.m_cursorCount, 0);
-    Command(ID_GV_SECOND_CURSOR);  // no cursor: nothing
+    ASSERT_TRUE(view.OnCmdMsg(ID_GV_SECOND_CURSOR, 0, nullptr, nullptr));
     EXPECT_EQ(view.m_cursorCount, 0);
 }
 
@@ -284,13 +296,12 @@ TEST_F(GraphToolsTest, CropRefusedChangesNothing) {
             view.m_cursorPointIndex = 10;
             view.ShowCursors();
         }
-        CCmdUI crop;
-        crop.m_nID = ID_GRAPH_CROP;
-        crop.DoUpdate(&mainFrame, TRUE);
-        EXPECT_EQ(crop.m_enabled, std::string(what) == "no data map") << "Graph > Crop";
-        if (std::string(what) == "no data map") doc.m_dataTreeView = nullptr;
+        const bool enabled = std::string(what) == "no data map";
+        EXPECT_EQ(testing_support::MenuCommandState(mainFrame, ID_GRAPH_CROP).enabled, enabled)
+            << "Graph > Crop";
+        if (enabled) doc.m_dataTreeView = nullptr;
         const int nodes = doc.m_dataList.GetCount();
-        Command(ID_GRAPH_CROP);
+        if (enabled) Command(ID_GRAPH_CROP);
         EXPECT_EQ(doc.m_dataList.GetCount(), nodes);
         EXPECT_EQ(view.m_plots[0].dataSet, old);
         EXPECT_EQ(*old->m_x, Make(50, [](double i) { return i; }));
@@ -347,6 +358,9 @@ TEST_F(GraphToolsTest, StatisticsOfTheCursorsPlot) {
     view.ShowCursors();
     view.GetGraph().GetPlots().Item(1).SetString(3, "");
     frame.SetReadoutText("");
+    // The Statistics button is on the Simple level's toolbar.
+    mainFrame.ShowAdvancedToolbar(false);
+    mainFrame.ShowSimpleToolbar(true);
     Command(ID_STATISTICS_TB);
     EXPECT_EQ(frame.m_readoutText, "");
 }

@@ -43,19 +43,7 @@ GraphViewTest::~GraphViewTest() {
 }
 
 void GraphViewTest::SizeView(int w, int h) {
-    for (int round = 0; round < 3; ++round) {
-        CRect c;
-        view.GetClientRect(&c);
-        CRect f;
-        frame.GetWindowRect(&f);
-        frame.SetWindowPos(nullptr, 0, 0, f.Width() + w - c.Width(), f.Height() + h - c.Height(),
-                           SWP_NOMOVE | SWP_NOZORDER);
-        testing_support::ProcessQtEvents();
-    }
-    CRect c;
-    view.GetClientRect(&c);
-    EXPECT_EQ(c.Width(), w);
-    EXPECT_EQ(c.Height(), h);
+    EXPECT_TRUE(testing_support::SizeFrameForView(frame, view, w, h)) << w << " x " << h;
 }
 
 CDataTreeBrench* GraphViewTest::AddSet(const SetFields& f, std::vector<double> y) {

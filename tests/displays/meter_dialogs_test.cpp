@@ -6,6 +6,7 @@
 #include "RES/commands.h"
 #include "RES/dialogs/meter_setting.h"
 #include "RES/dialogs/sensor_color.h"
+#include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "displays/meter/meter_setting_dialog.h"
 #include "displays/sensor_color_settings_dialog.h"
@@ -14,6 +15,7 @@
 #include "logger/settings.h"
 #include "platform/activex/register.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -76,10 +78,15 @@ protected:
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 100, 100), nullptr, 0);
         setup.Create(&host, CRect(0, 0, 10, 10), 3);
         setup.SetDocument(&doc);
+        // The real main window, whose File menu has the command.
+        main.CreateMainWindow();
+        main.SetDocument(&doc);
+        main.ShowWindow(SW_SHOW);
         for (int i = 0; i < 8; ++i)
             settings.m_plotColors[i] = RGB(10 * i, 20, 30);
     }
     ~SensorColorTest() override {
+        main.DestroyWindow();
         setup.DestroyWindow();
         host.DestroyWindow();
         testing_support::ProcessQtEvents();
@@ -94,9 +101,10 @@ protected:
     std::vector<COLORREF> Stored() const {
         return {settings.m_plotColors, settings.m_plotColors + 8};
     }
-    void Run() { ASSERT_TRUE(doc.OnCmdMsg(ID_SENSOR_COLOR_SETTINGS, 0, nullptr, nullptr)); }
+    void Run() { ASSERT_TRUE(testing_support::ChooseMenuCommand(main, ID_SENSOR_COLOR_SETTINGS)); }
 
     CVarnelDoc doc;
+    CMainFrame main;
     CSettings& settings = *doc.GetSettings();
     CWnd host;
     CSetupView setup;

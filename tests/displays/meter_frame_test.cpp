@@ -1,7 +1,6 @@
 // The meter frame in an MDI main window: its window menu and style, its bottom toolbar, and the
 // four-meter command that follows the view's size.
 
-#include <QAction>
 #include <QMdiSubWindow>
 #include <QToolBar>
 
@@ -12,6 +11,7 @@
 #include "logger/settings.h"
 #include "platform/activex/register.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -33,19 +33,7 @@ protected:
     }
     // Sizes the frame so that the view gets this client size.
     void SizeView(int w, int h) {
-        for (int round = 0; round < 3; ++round) {
-            CRect c;
-            view.GetClientRect(&c);
-            CRect f;
-            frame.GetWindowRect(&f);
-            frame.SetWindowPos(nullptr, 0, 0, f.Width() + w - c.Width(),
-                               f.Height() + h - c.Height(), SWP_NOMOVE | SWP_NOZORDER);
-            testing_support::ProcessQtEvents();
-        }
-        CRect c;
-        view.GetClientRect(&c);
-        ASSERT_EQ(c.Width(), w);
-        ASSERT_EQ(c.Height(), h);
+        ASSERT_TRUE(testing_support::SizeFrameForView(frame, view, w, h)) << w << " x " << h;
     }
     bool FourMetersEnabled() {
         CGraphToolbar& bar = frame.GetToolbar();
@@ -93,11 +81,10 @@ TEST_F(MeterFrameTest, NoCaptionAShortWindowMenuAndTheToolbarAlongTheBottom) {
 TEST_F(MeterFrameTest, TheToolbarsButtonsReachTheViewAndFourMetersFollowsTheSize) {
     SizeView(600, 400);
     EXPECT_TRUE(FourMetersEnabled());
-    QToolBar* bar = frame.GetToolbar().Bar();
-    bar->actions().at(1)->trigger();  // "Bar meter"
+    ASSERT_TRUE(testing_support::PressToolbarButton(frame, ID_METER_BAR));
     EXPECT_EQ(doc.GetSettings()->m_meterViewValue, 1);
     EXPECT_EQ(view.GetLayoutMode(), 1);
-    bar->actions().at(5)->trigger();  // "Four meters"
+    ASSERT_TRUE(testing_support::PressToolbarButton(frame, ID_METER_FOUR));
     EXPECT_EQ(view.GetLayoutMode(), 4);
 
     SizeView(271, 400);
@@ -105,11 +92,7 @@ TEST_F(MeterFrameTest, TheToolbarsButtonsReachTheViewAndFourMetersFollowsTheSize
     EXPECT_FALSE(FourMetersEnabled());
     EXPECT_EQ(view.GetLayoutMode(), 0);
     EXPECT_TRUE(view.GetKnob(0).IsWindowVisible());
-    // The update handler follows the frame's flag, whoever asks.
-    CCmdUI ui;
-    ui.m_nID = ID_METER_FOUR;
-    ui.DoUpdate(&frame, TRUE);
-    EXPECT_FALSE(ui.m_enabled);
+    EXPECT_FALSE(testing_support::ToolbarButtonState(frame, ID_METER_FOUR).enabled);
 
     SizeView(600, 400);
     EXPECT_TRUE(FourMetersEnabled());

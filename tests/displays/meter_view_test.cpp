@@ -44,20 +44,8 @@ protected:
         main.DestroyWindow();
         testing_support::ProcessQtEvents();
     }
-    // Sizes the frame so that the view gets this client size.
     void Resize(int w, int h) {
-        for (int round = 0; round < 3; ++round) {
-            CRect c, f;
-            view.GetClientRect(&c);
-            frame.GetWindowRect(&f);
-            frame.SetWindowPos(nullptr, 0, 0, f.Width() + w - c.Width(),
-                               f.Height() + h - c.Height(), SWP_NOMOVE | SWP_NOZORDER);
-            testing_support::ProcessQtEvents();
-        }
-        CRect c;
-        view.GetClientRect(&c);
-        ASSERT_EQ(c.Width(), w);
-        ASSERT_EQ(c.Height(), h);
+        ASSERT_TRUE(testing_support::SizeFrameForView(frame, view, w, h)) << w << " x " << h;
     }
     void Mode(int mode) {
         settings.m_meterViewValue = static_cast<WORD>(mode);

@@ -37,10 +37,16 @@ CLaunchHeader LessonFile(bool qk, WORD rate, LONG length) {
 
 class LaunchRun : public DocTest {
 protected:
+    CHtmlDocFrame workbookFrame;
     CHtmlDocView workbook;
 
     void OpenLesson(bool qk, WORD rate, LONG length) {
-        ASSERT_TRUE(workbook.Create(&host, &doc));
+        // The workbook window, whose toolbar has Launch.
+        ASSERT_TRUE(
+            workbookFrame.Create(nullptr, "Varnel", 0x00CF4000, CRect(0, 0, 600, 400), &mainFrame));
+        ASSERT_TRUE(workbook.Create(&workbookFrame, &doc));
+        workbookFrame.SetActiveView(&workbook, FALSE);
+        workbookFrame.ShowWindow(SW_SHOW);
         const CString page = env.File("Lesson.htm");
         QFile f(page.ToQString());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -49,8 +55,8 @@ protected:
         ASSERT_TRUE(
             LessonFile(qk, rate, length)
                 .SaveToFile(env.File(qk ? "Lesson.qdr" : "Lesson.hdr"), CLaunchHeader::kGraph));
-        // As the browser pane reports a page it shows.
-        workbook.m_worksheetPath = page;
+        // As the browser pane reports a page it shows: its launch file is looked for.
+        workbook.OnWorksheetNavigated(page);
     }
     ~LaunchRun() override { workbook.DestroyWindow(); }
 };
@@ -102,7 +108,7 @@ TEST_F(LaunchRun, ABasicLessonSendsItsMaskToTheLogger) {
     MakeBasic();
     ASSERT_TRUE(StartAndConnect());
     OpenLesson(false, 128, 10);
-    Command(ID_WORKBOOK_LAUNCH_TB);
+    ASSERT_TRUE(testing_support::PressToolbarButton(workbookFrame, ID_WORKBOOK_LAUNCH_TB));
     ASSERT_TRUE(Wait([&] {
         return !WithModel<BasicModel>([](BasicModel& m) { return m.setups.empty(); }) &&
                !doc.m_commandTimerOn;

@@ -386,7 +386,7 @@ TEST_F(SetupViewTest, ExternalCommandsOpenTheDialogForTheirInput) {
             testing_support::Press(d, IDCANCEL);
         });
         const BYTE before1 = settings.m_externalSensor1, before2 = settings.m_externalSensor2;
-        EXPECT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr));
+        Command(id);
         EXPECT_EQ(modals.Pending(), 0u);
         EXPECT_EQ(shownType, id == ID_EXTERNAL_SENSOR_1 ? before1 : before2);
         EXPECT_EQ(settings.m_externalSensor1, before1);

@@ -25,6 +25,7 @@
 #include "platform/base/mht_archive.h"
 #include "platform/ui/shell.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ protected:
 
     void Open(const QString& path) {
         modals.ExpectFileDialog(CString(path));
-        ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_OPEN_TB, 0, nullptr, nullptr));
+        ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_OPEN_TB));
     }
     bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, kPatience); }
     bool WaitShown(const QString& title) {
@@ -291,7 +292,7 @@ TEST_F(WorkbookTest, AWorksheetShowsItsLinksAndBackWork) {
     testing_support::SaveTestImage(frame->GetWidget()->grab().toImage(), "workbook_page");
 
     // For a person: the same with the notes shown.
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_SPLIT_TB, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_SPLIT_TB));
     view->GetNotesEdit()->SetWindowText("The red box is 300 pixels wide.\r\nNext: page B.");
     ASSERT_TRUE(WaitColour({50, 50}, QColor(255, 0, 0)));
     testing_support::SaveTestImage(frame->GetWidget()->grab().toImage(), "workbook_notes");
@@ -351,7 +352,7 @@ TEST_F(WorkbookTest, CopyTakesThePanesSelectionAndPrintMakesAPdf) {
     Web()->page()->runJavaScript("window.getSelection().selectAllChildren(document.body)");
     ASSERT_TRUE(WaitFor([&] { return view->CanCopy(); }));
     QApplication::clipboard()->clear();
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_COPY, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_COPY));
     ASSERT_TRUE(
         WaitFor([&] { return QApplication::clipboard()->text().contains("Worksheet words"); }));
 
@@ -363,16 +364,16 @@ TEST_F(WorkbookTest, CopyTakesThePanesSelectionAndPrintMakesAPdf) {
     notes->SetWindowText("my notes");
     notes->SetSel(3, 8);
     EXPECT_TRUE(view->CanCopy());
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_COPY, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_COPY));
     EXPECT_EQ(QApplication::clipboard()->text(), "notes");
     // Paste goes into the notes.
     notes->SetSel(0, 0);
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_PASTE, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_PASTE));
     EXPECT_EQ(notes->GetWindowText(), CString("notesmy notes"));
 
     const QString pdf = env.File("worksheet.pdf").ToQString();
     modals.ExpectPrint(CString(pdf));
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_PRINT, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_PRINT));
     ASSERT_TRUE(WaitFor([&] { return !form->m_browser.Browser()->PrintPending(); }));
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -382,7 +383,7 @@ TEST_F(WorkbookTest, CopyTakesThePanesSelectionAndPrintMakesAPdf) {
 
     // Cancel prints nothing.
     modals.ExpectPrint(CString(pdf + ".2"), IDCANCEL);
-    ASSERT_TRUE(doc.OnCmdMsg(ID_WORKBOOK_PRINT, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_PRINT));
     EXPECT_FALSE(form->m_browser.Browser()->PrintPending());
     EXPECT_FALSE(QFile::exists(pdf + ".2"));
 }
@@ -457,7 +458,7 @@ TEST_F(WorkbookTest, TheSplitterShowsAndHidesTheNotes) {
     EXPECT_GE(cur, 500);
 
     // The toolbar's button, through the frame and its view to the document.
-    ASSERT_TRUE(frame->OnCmdMsg(ID_WORKBOOK_SPLIT_TB, 0, nullptr, nullptr));
+    ASSERT_TRUE(testing_support::PressToolbarButton(*frame, ID_WORKBOOK_SPLIT_TB));
     splitter.GetRowInfo(0, cur, min);
     EXPECT_EQ(cur, 350);
     EXPECT_TRUE(frame->m_notesShown);

@@ -424,6 +424,21 @@ void ProcessQtEvents() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+bool SizeFrameForView(CWnd& frame, CWnd& view, int w, int h) {
+    CRect c;
+    // The layout may settle over a few rounds.
+    for (int round = 0; round < 3; ++round) {
+        CRect f;
+        view.GetClientRect(&c);
+        frame.GetWindowRect(&f);
+        frame.SetWindowPos(nullptr, 0, 0, f.Width() + w - c.Width(), f.Height() + h - c.Height(),
+                           SWP_NOMOVE | SWP_NOZORDER);
+        ProcessQtEvents();
+    }
+    view.GetClientRect(&c);
+    return c.Width() == w && c.Height() == h;
+}
+
 namespace {
 class LeftoverCloser : public platform::ModalHost {
 public:

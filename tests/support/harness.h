@@ -164,6 +164,9 @@ COLORREF Px(const QImage& image, int x, int y);
 CString SaveTestImage(const QImage& image, const char* name);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
+// Sizes `frame` so that `view`, which the frame lays out with its bars, gets this client size;
+// false when it cannot.
+bool SizeFrameForView(CWnd& frame, CWnd& view, int w, int h);
 // Runs what a finished test left in Qt's queue (a logger's late message box, say) with every
 // modal closed unanswered, so that it cannot land in the next test's script. Returns to the Qt
 // host.

@@ -12,6 +12,7 @@
 #include "platform/media/encoder.h"
 #include "platform/ui/controls.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 #include "video/recording_video_view.h"
 #include "video/select_camera_driver_dialog.h"
 #include "video/video_quality.h"
@@ -70,6 +71,10 @@ protected:
         SetEncoderFactory([this](const GUID&) { return std::make_unique<QuietEncoder>(input); });
         doc = std::make_unique<CVarnelDoc>();
         doc->m_mainFrame = &mainFrame;
+        // The real main window, whose Video menu carries the commands.
+        mainFrame.CreateMainWindow();
+        mainFrame.SetDocument(doc.get());
+        mainFrame.ShowWindow(SW_SHOW);
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0);
         view = std::make_unique<CRecordingVideoView>();
         view->Create(&host, doc.get());
@@ -80,12 +85,13 @@ protected:
     ~VideoDialogTest() override {
         video.reset();
         view.reset();
+        mainFrame.DestroyWindow();
         doc.reset();
         host.DestroyWindow();
         SetEncoderFactory({});
         qunsetenv("VARNEL_MEDIA_TEST_SOURCES");
     }
-    void Command(UINT id) { doc->OnCmdMsg(id, 0, nullptr, nullptr); }
+    void Command(UINT id) { ASSERT_TRUE(testing_support::ChooseMenuCommand(mainFrame, id)); }
 };
 
 }  // namespace
