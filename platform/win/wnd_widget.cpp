@@ -1,6 +1,7 @@
 // The widget side of CWnd: widgets, geometry, visibility, focus, painting, scroll bars and the
 // mouse capture.
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
 #include <QVariant>
@@ -27,6 +28,7 @@ void PlaceFrame(QWidget* w, const QRect& frame) {
     w->move(frame.topLeft());
 }
 
+// Tool tips and pop-ups have no frame of the window manager's: their rectangle is their own.
 bool HasWindowFrame(const QWidget* w) {
     const Qt::WindowType type = w->windowType();
     return (type == Qt::Window || type == Qt::Dialog) &&
@@ -185,7 +187,9 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     }
     m_rect = rect;
     m_enabled = !(style & WS_DISABLED);
-    if (style & (WS_HSCROLL | WS_VSCROLL)) {
+    // A widget that scrolls itself (a multi-line edit, a list) shows its own bars; ours would
+    // stand still over it at the size it was made with.
+    if ((style & (WS_HSCROLL | WS_VSCROLL)) && !qobject_cast<QAbstractScrollArea*>(widget)) {
         m_scrollBars = platform::MakeWindowScrollBars(this);
         if (style & WS_HSCROLL) m_scrollBars->Show(SB_HORZ, true);
         if (style & WS_VSCROLL) m_scrollBars->Show(SB_VERT, true);
@@ -206,12 +210,11 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL) {
     m_rect = CRect(x, y, x + width, y + height);
-    if (QWidget* w = GetWidget(); w && w->isWindow()) {
+    if (QWidget* w = GetWidget(); w && w->isWindow() && HasWindowFrame(w)) {
         PendingFrameFilter::Instance().Forget(w);
         const QRect frame(x, y, std::max(width, 0), std::max(height, 0));
         PlaceFrame(w, frame);
-        if (HasWindowFrame(w) && w->frameGeometry().size() == w->size())
-            PendingFrameFilter::Instance().Watch(w, frame);
+        if (w->frameGeometry().size() == w->size()) PendingFrameFilter::Instance().Watch(w, frame);
     } else if (w) {
         w->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
     } else
@@ -358,7 +361,7 @@ CWnd* CWnd::GetCapture() {
 
 void CWnd::GetWindowRect(RECT* rect) const {
     if (!rect) return;
-    if (QWidget* w = GetWidget(); w && w->isWindow()) {
+    if (QWidget* w = GetWidget(); w && w->isWindow() && HasWindowFrame(w)) {
         const QRect f = w->frameGeometry();
         *rect = CRect(f.left(), f.top(), f.left() + f.width(), f.top() + f.height());
     } else if (QWidget* w = GetWidget()) {
