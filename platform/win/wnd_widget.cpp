@@ -1,7 +1,6 @@
 // The widget side of CWnd: widgets, geometry, visibility, focus, painting, scroll bars and the
 // mouse capture.
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QEvent>
 #include <QVariant>
@@ -39,6 +38,7 @@ bool HasWindowFrame(const QWidget* w) {
 // asked for is applied once more when it is known. The rectangle waits in a property of the
 // window, watched by one filter for all windows.
 constexpr char kPendingFrame[] = "varnelPendingFrame";
+constexpr char kPendingClient[] = "varnelPendingClient";
 
 class PendingFrameFilter : public QObject {
 public:
@@ -48,10 +48,12 @@ public:
     }
     void Watch(QWidget* w, const QRect& frame) {
         w->setProperty(kPendingFrame, frame);
+        w->setProperty(kPendingClient, w->size());
         w->installEventFilter(this);
     }
     void Forget(QWidget* w) {
         w->setProperty(kPendingFrame, QVariant());
+        w->setProperty(kPendingClient, QVariant());
         w->removeEventFilter(this);
     }
 
@@ -62,9 +64,19 @@ protected:
         auto* w = static_cast<QWidget*>(watched);
         if (!w->isVisible() || w->frameGeometry().size() == w->size()) return false;
         const QRect frame = w->property(kPendingFrame).toRect();
+        const bool resizedSince = w->property(kPendingClient).toSize() != w->size();
         Forget(w);
-        // Not from inside the window system's own geometry event.
-        QMetaObject::invokeMethod(w, [w, frame] { PlaceFrame(w, frame); }, Qt::QueuedConnection);
+        // A size someone else gave the window since (the user) stays.
+        if (resizedSince) return false;
+        // Not from inside the window system's own geometry event, and only while no one resized
+        // the window in between.
+        const QSize client = w->size();
+        QMetaObject::invokeMethod(
+            w,
+            [w, frame, client] {
+                if (w->size() == client) PlaceFrame(w, frame);
+            },
+            Qt::QueuedConnection);
         return false;
     }
 };
@@ -187,9 +199,9 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     }
     m_rect = rect;
     m_enabled = !(style & WS_DISABLED);
-    // A widget that scrolls itself (a multi-line edit, a list) shows its own bars; ours would
-    // stand still over it at the size it was made with.
-    if ((style & (WS_HSCROLL | WS_VSCROLL)) && !qobject_cast<QAbstractScrollArea*>(widget)) {
+    // Only our own windows take our scroll bars. A control of Qt's shows its own (an edit, a
+    // list) or none (a combo's closed box): ours would stand over it at the size it was made with.
+    if ((style & (WS_HSCROLL | WS_VSCROLL)) && dynamic_cast<platform::WndWidget*>(widget)) {
         m_scrollBars = platform::MakeWindowScrollBars(this);
         if (style & WS_HSCROLL) m_scrollBars->Show(SB_HORZ, true);
         if (style & WS_VSCROLL) m_scrollBars->Show(SB_VERT, true);
