@@ -125,7 +125,8 @@ double NumberFormat::Invert(double labelValue) const {
 CString NumberFormat::TickLabel(double v, int tickDecimals) const {
     if (m_decimals < 0 || !m_pattern.IsEmpty()) return Label(v, tickDecimals);
     const double shown = Apply(v);
-    return std::isfinite(shown) ? FormatFixed(shown, std::max(m_decimals, tickDecimals)) : CString();
+    return std::isfinite(shown) ? FormatFixed(shown, std::max(m_decimals, tickDecimals))
+                                : CString();
 }
 
 CString NumberFormat::Label(double v, int autoDecimals) const {

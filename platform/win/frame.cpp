@@ -301,8 +301,8 @@ BOOL CFrameWnd::GetWindowPlacement(WINDOWPLACEMENT* placement) const {
     // nor maximised.
     const QRect g = w->normalGeometry().isValid() ? w->normalGeometry() : w->geometry();
     const auto* frame = dynamic_cast<const FrameWidget*>(w);
-    const QMargins m = frame && w->windowState() != Qt::WindowNoState ? frame->normalMargins
-                                                                        : FrameMargins(w);
+    const QMargins m =
+        frame && w->windowState() != Qt::WindowNoState ? frame->normalMargins : FrameMargins(w);
     const QRect outer = g.marginsAdded(m);
     placement->rcNormalPosition =
         CRect(outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1);

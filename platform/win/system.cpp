@@ -71,7 +71,8 @@ BOOL SystemParametersInfo(UINT action, UINT, void* param, UINT) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (!screen) return FALSE;
         const QRect a = screen->availableGeometry();
-        *static_cast<RECT*>(param) = CRect(a.left(), a.top(), a.left() + a.width(), a.top() + a.height());
+        *static_cast<RECT*>(param) =
+            CRect(a.left(), a.top(), a.left() + a.width(), a.top() + a.height());
         return TRUE;
     }
     if (action != SPI_GETWHEELSCROLLLINES || !param) return FALSE;

@@ -519,12 +519,12 @@ TEST(MainFrameClose, TheRectangleItClosesWithIsKeptAndFittedToTheScreenAtTheNext
         CRect saved, want;
     };
     for (const Row& r : {
-             Row{CRect(30, 40, 670, 520), CRect(30, 40, 670, 520)},        // fits
-             Row{CRect(-100, -20, 700, 580), CRect(0, 0, 800, 600)},       // title bar above
+             Row{CRect(30, 40, 670, 520), CRect(30, 40, 670, 520)},           // fits
+             Row{CRect(-100, -20, 700, 580), CRect(0, 0, 800, 600)},          // title bar above
              Row{CRect(1500, 900, 2300, 1500), CRect(800, 400, 1600, 1000)},  // off bottom right
-             Row{CRect(-9, -9, 3000, 2000), area},                        // larger than it
-             Row{CRect(10, 10, 60, 40), CRect(10, 10, 410, 310)},          // too small to use
-             Row{CRect(700, 600, 100, 100), CRect(100, 100, 700, 600)},    // turned round
+             Row{CRect(-9, -9, 3000, 2000), area},                            // larger than it
+             Row{CRect(10, 10, 60, 40), CRect(10, 10, 410, 310)},             // too small to use
+             Row{CRect(700, 600, 100, 100), CRect(100, 100, 700, 600)},       // turned round
          })
         EXPECT_EQ(text(FitWindowRect(r.saved, area)), text(r.want)) << text(r.saved);
 }

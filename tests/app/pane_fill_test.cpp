@@ -49,7 +49,8 @@ protected:
         CMainFrame* main = app.GetMainFrame();
         main->GetWidget()->resize(size);
         // A window system may resize later: wait for it.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return main->GetLayoutArea().cx == size.width(); }, 5000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return main->GetLayoutArea().cx == size.width(); }, 5000));
         testing_support::ProcessQtEvents();
     }
 
@@ -85,8 +86,8 @@ protected:
         } else {
             for (QWidget* w : shown)
                 EXPECT_TRUE(view->rect().contains(w->geometry()))
-                    << name << ": " << w->metaObject()->className() << " "
-                    << Text(w->geometry()) << " is cut off";
+                    << name << ": " << w->metaObject()->className() << " " << Text(w->geometry())
+                    << " is cut off";
         }
         for (QScrollBar* bar : view->findChildren<QScrollBar*>()) {
             if (!bar->isVisibleTo(view) || bar->orientation() != Qt::Vertical) continue;

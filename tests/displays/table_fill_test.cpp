@@ -410,8 +410,8 @@ TEST_F(TableFill, TheGridIsDrawnWithItsLineColourAtTheColumnEdges) {
 // Every heading shows whole, on screen and on the printed page: it ends before the line that ends
 // its column.
 TEST_F(TableFill, EveryHeadingFitsItsColumnOnScreenAndOnPaper) {
-    CDataTreeBrench* distance = AddSet(graph_test::SetFields{"Distance", 41, 0, 13, 0, 1, "m"},
-                                       Ramp(30, 0.5, 0.01));
+    CDataTreeBrench* distance =
+        AddSet(graph_test::SetFields{"Distance", 41, 0, 13, 0, 1, "m"}, Ramp(30, 0.5, 0.01));
     CDataTreeBrench* temp = AddSet(graph_test::TemperatureFields("Temperature"), Ramp(30, 20.0));
     for (CDataTreeBrench* set : {temp, distance, light})
         table.AddDataSetColumns(set);

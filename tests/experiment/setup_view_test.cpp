@@ -251,7 +251,8 @@ TEST_F(SetupViewTest, LayoutFillsItsPaneAndKeepsThePicturesSquare) {
         const CRect rate = rect(setup.GetRateCombo());
         EXPECT_TRUE(inside(rate));
         EXPECT_EQ(rate.right, size.cx - 10);
-        EXPECT_GE(rate.left, rect(*setup.GetDlgItem(IDC_SETUP_RATE_LABEL)).right) << "beside the label";
+        EXPECT_GE(rate.left, rect(*setup.GetDlgItem(IDC_SETUP_RATE_LABEL)).right)
+            << "beside the label";
     }
 }
 
