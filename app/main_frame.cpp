@@ -7,6 +7,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 
 #include "RES/main_menu.h"
 #include "app/varnel_doc.h"
@@ -421,6 +422,9 @@ void CMainFrame::OnClose() {
          (placement.showCmd == UINT(SW_SHOWMINIMIZED) || placement.showCmd == UINT(SW_MINIMIZE)))) {
         ShowWindow(SW_SHOWNORMAL);
         MoveWindow(&settings->m_mainWindowRect, TRUE);
+    } else if (settings) {
+        // The next start opens where the window is now; a maximised one where it was before.
+        settings->m_mainWindowRect = placement.rcNormalPosition;
     }
     if (settings) {
         NormaliseDisplayModes(*settings);
@@ -430,6 +434,17 @@ void CMainFrame::OnClose() {
     if (video) video->DeleteTempVideoFiles();
     if (doc) doc->StopLiveTimer();
     CMDIFrameWnd::OnClose();
+}
+
+CRect FitWindowRect(const CRect& saved, const CRect& area) {
+    if (area.IsRectEmpty()) return saved;
+    CRect r = saved;
+    r.NormalizeRect();
+    const int width = std::clamp(r.Width(), std::min(400, area.Width()), area.Width());
+    const int height = std::clamp(r.Height(), std::min(300, area.Height()), area.Height());
+    const int left = std::clamp<int>(r.left, area.left, area.right - width);
+    const int top = std::clamp<int>(r.top, area.top, area.bottom - height);
+    return CRect(left, top, left + width, top + height);
 }
 
 void NormaliseDisplayModes(CSettings& s) {

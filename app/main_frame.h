@@ -16,6 +16,10 @@ class CSettings;
 // The display modes the next start begins from, as closing leaves them.
 void NormaliseDisplayModes(CSettings& settings);
 
+// Where a saved main-window rectangle (its frame, title bar included) opens on a work area: at
+// least 400 x 300 where the area allows, no larger than the area, and wholly inside it.
+CRect FitWindowRect(const CRect& saved, const CRect& workArea);
+
 class CMainFrame : public CMDIFrameWnd, public CMainWindowLink {
 public:
     // The message pane's text when nothing is under way.

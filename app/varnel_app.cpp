@@ -18,6 +18,7 @@
 #include "platform/activex/register.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/standard_ids.h"
+#include "platform/win/system.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 
@@ -96,8 +97,11 @@ BOOL CVarnelApp::LoadMainFrame(CMainFrame& frame) {
     CCreateContext context;
     context.m_pCurrentDoc = m_document.get();
     if (!frame.LoadFrame(IDR_MAINFRAME, 0x00CF8000, nullptr, &context)) return FALSE;
-    // The window opens where the settings keep it.
-    frame.MoveWindow(&m_document->GetSettings()->m_mainWindowRect, FALSE);
+    // The window opens where the settings keep it, on the screen whatever it was when it closed.
+    CRect rect = m_document->GetSettings()->m_mainWindowRect;
+    if (CRect area; SystemParametersInfo(SPI_GETWORKAREA, 0, &area, 0))
+        rect = FitWindowRect(rect, area);
+    frame.MoveWindow(&rect, FALSE);
     return TRUE;
 }
 

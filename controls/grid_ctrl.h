@@ -225,6 +225,8 @@ public:
     BOOL RedrawColumn(int col);
     BOOL RedrawRange(const CCellRange& range);
     virtual CSize GetCellExtent(int nRow, int nCol, CDC* pDC);
+    // The column width that shows a fixed cell's text whole.
+    int GetFixedCellTextWidth(int nRow, int nCol, CDC* pDC);
     BOOL AutoSizeColumn(int nCol);
     BOOL AutoSizeRow(int nRow);
     void AutoSizeColumns();

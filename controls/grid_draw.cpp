@@ -273,6 +273,18 @@ BOOL CGridCtrl::RedrawRange(const CCellRange& range) {
 
 // ---- sizes to contents ----
 
+int CGridCtrl::GetFixedCellTextWidth(int nRow, int nCol, CDC* pDC) {
+    // As DrawFixedCell draws it at its widest: semi-bold, inside its edge and its margins.
+    LOGFONT lf = *GetItemFont(nRow, nCol);
+    lf.lfWeight = FW_SEMIBOLD;
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    CFont* old = pDC->SelectObject(&font);
+    const int text = pDC->GetTextExtent(GetItemText(nRow, nCol)).cx;
+    if (old) pDC->SelectObject(old);
+    return text + 2 * m_nMargin + 4;
+}
+
 CSize CGridCtrl::GetCellExtent(int nRow, int nCol, CDC* pDC) {
     LOGFONT lf = *GetItemFont(nRow, nCol);
     if (IsCellFixed(nRow, nCol)) lf.lfWeight = FW_SEMIBOLD;

@@ -554,27 +554,31 @@ void CSetupView::OnSize(UINT type, int cx, int cy) {
 }
 
 void CSetupView::LayOut(int w, int h) {
-    if (w <= 212 || h <= 233) {
-        w = 220;
-        h = 240;
-    }
+    // Laid out for the pane it has, however small: nothing falls outside it.
     m_rateLabel.MoveWindow(7, 9, 78, 13);
     m_timeLabel.MoveWindow(7, 37, 78, 13);
     // A drop list keeps the height of its selection field, as its font gives it.
     const QWidget* field = m_rateCombo.GetWidget();
     const int box = field ? std::max(13, field->sizeHint().height()) : 13;
-    m_rateCombo.MoveWindow(w - 130, 9, 120, box);
-    m_timeCombo.MoveWindow(w - 130, 37, 120, box);
-    const int row = (h - 60) / 4;
+    // In a narrow pane the combos give up width rather than cover the labels.
+    const int comboLeft = std::max(w - 130, 90);
+    const int comboWidth = std::max(w - 10 - comboLeft, 0);
+    m_rateCombo.MoveWindow(comboLeft, 9, comboWidth, box);
+    m_timeCombo.MoveWindow(comboLeft, 37, comboWidth, box);
+    const int row = std::max(h - 60, 0) / 4;
+    // The pictures are square: as tall as a row allows, never wider than their column.
+    const int side = std::clamp(row - 2, 0, 33);
     const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
     const int right[3] = {kSound, kExternal1, kExternal2};
     for (int r = 0; r < 4; ++r) {
         const int top = 60 + r * row;
-        m_pictures[left[r]].MoveWindow(10, top, 33, row);
-        m_switches[left[r]].MoveWindow(57, top + 12, 23, row - 20);
+        const int pictureTop = top + (row - side) / 2;
+        const int switchHeight = std::max(row - 20, 0);
+        m_pictures[left[r]].MoveWindow(10, pictureTop, side, side);
+        m_switches[left[r]].MoveWindow(57, top + 12, 23, switchHeight);
         if (r < 3) {
-            m_pictures[right[r]].MoveWindow(w - 43, top, 33, row);
-            m_switches[right[r]].MoveWindow(w - 80, top + 12, 23, row - 20);
+            m_pictures[right[r]].MoveWindow(w - 10 - side, pictureTop, side, side);
+            m_switches[right[r]].MoveWindow(w - 80, top + 12, 23, switchHeight);
         }
     }
 }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (double max : {10.0, 5e-323}) {
             const auto ticks = platform::graph::ChooseTicks(format, 0, max, 300, 30, 0, false);
             for (double v : ticks.major)
-                format.Label(v, ticks.decimals);
+                format.TickLabel(v, ticks.decimals);
         }
     }
     return 0;

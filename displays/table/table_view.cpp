@@ -199,6 +199,18 @@ CString CTableView::ColumnTitle(const CDataTreeBrench* dataSet) const {
 void CTableView::SetCellText(int row, int col, const CString& text) {
     if (!m_grid || !m_grid->GetCell(row, col)) return;
     m_grid->SetItemTextAndFormat(row, col, text, kCellFormat);
+    if (row < kFixedRows) FitColumnToHeadings(col);
+}
+
+void CTableView::FitColumnToHeadings(int col) {
+    // A heading shows whole, on screen and on paper (printed columns take these widths): its
+    // column grows to it and keeps at least the width it was given.
+    CClientDC dc(m_grid.get());
+    int width = m_grid->GetColumnWidth(col);
+    for (int row = 0; row < kFixedRows; ++row)
+        if (!m_grid->GetItemText(row, col).IsEmpty())
+            width = std::max(width, m_grid->GetFixedCellTextWidth(row, col, &dc));
+    if (width != m_grid->GetColumnWidth(col)) m_grid->SetColumnWidth(col, width);
 }
 
 void CTableView::SetCellValue(int row, int col, double value) {

@@ -69,6 +69,7 @@ public:
     // The table's sample count (1 + the largest last sample number shown) and the first record
     // that reaches it (-1 when none).
     int GetLongestColumn(int& record) const;
+    // Writing a heading (the two top rows) widens its column to show it whole.
     void SetCellText(int row, int col, const CString& text);
     void SetCellValue(int row, int col, double value);
     void OnGraphCursorMoved(DWORD, LONG, LONG) {}
@@ -126,6 +127,7 @@ private:
     CString ColumnTitle(const CDataTreeBrench* dataSet) const;
     void ChooseTimeFormat(double interval);
     void WriteTimeHeader();
+    void FitColumnToHeadings(int col);
     // The record shown in a grid column, or -1.
     int RecordOfColumn(int col) const;
     int CommentColumn() const { return kFirstDataColumn + m_columnCount; }

@@ -79,7 +79,7 @@ std::vector<TickLabel> PlaceTickLabels(const GraphState& s, const GraphLayout& l
     const double h = fm.height();
     for (double v : t.major) {
         const double px = m.ToPixel(v);
-        const QString text = a.format.Label(v, t.decimals).ToQString();
+        const QString text = a.format.TickLabel(v, t.decimals).ToQString();
         const double w = fm.horizontalAdvance(text);
         QRectF r;
         if (!d.vertical) {
@@ -131,7 +131,7 @@ GraphLayout ComputeLayout(const GraphState& s, QSizeF size) {
             double over = 0;
             for (double v : t.major) {
                 const double w =
-                    fm.horizontalAdvance(xAxis.format.Label(v, t.decimals).ToQString());
+                    fm.horizontalAdvance(xAxis.format.TickLabel(v, t.decimals).ToQString());
                 over = std::max(over, xm.ToPixel(v) + w / 2 + 1 - W);
             }
             if (over <= 0) break;

@@ -122,6 +122,13 @@ double NumberFormat::Invert(double labelValue) const {
     return (labelValue - m_offset) / m_scale;
 }
 
+CString NumberFormat::TickLabel(double v, int tickDecimals) const {
+    if (m_decimals < 0 || !m_pattern.IsEmpty()) return Label(v, tickDecimals);
+    const double shown = Apply(v);
+    return std::isfinite(shown) ? FormatFixed(shown, std::max(m_decimals, tickDecimals))
+                                : CString();
+}
+
 CString NumberFormat::Label(double v, int autoDecimals) const {
     const double shown = Apply(v);
     if (!std::isfinite(shown)) return CString();
@@ -270,13 +277,22 @@ TickSet ChooseTicks(const NumberFormat& format, double min, double max, double p
             labels.push_back(sec / 86400.0);
     } else {
         const int fixed = format.FixedDecimals();
-        const double floorStep = fixed >= 0 ? std::pow(10.0, -fixed) : 0;
         int mantissa = 1;
-        const double step = NiceNumberStep((hi - lo) / maxTicks, floorStep, mantissa);
+        double step = 0;
+        if (fixed >= 0) {
+            // The format's decimals bound the step while it still leaves the axis two labels;
+            // a finer span gets the finer step and the decimals it needs.
+            step = NiceNumberStep((hi - lo) / maxTicks, std::pow(10.0, -fixed), mantissa);
+            if (step > 0) labels = Multiples(lo, hi, step);
+            if (labels.size() < 2) step = 0;
+        }
+        if (step == 0) {
+            step = NiceNumberStep((hi - lo) / maxTicks, 0, mantissa);
+            if (step > 0) labels = Multiples(lo, hi, step);
+        }
         if (step > 0) {
-            labels = Multiples(lo, hi, step);
             minorLabels = Multiples(lo, hi, step / (mantissa == 2 ? 4 : 5));
-            t.decimals = DecimalsForStep(step);
+            t.decimals = std::max(fixed, DecimalsForStep(step));
         } else {
             labels = {lo, hi};  // no round step fits: the two ends
             t.decimals = 6;

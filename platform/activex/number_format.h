@@ -6,7 +6,8 @@
 // The operators apply from left to right to the axis value. A pattern (the text before the first
 // operator) holds at least one of dd mm yy hh nn ss and turns the result, read as days since
 // 30 December 1899, into a date or time; without one the label is the number with the decimals
-// of the trailing ".##", else of the first "*" number, else the fewest that show the tick step.
+// of the trailing ".##", else of the first "*" number, else the fewest that show the tick step;
+// tick labels take more decimals where the axis spans less than the fixed ones can show.
 
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     double Invert(double labelValue) const;
     // The label of v; `autoDecimals` is used when the format fixes none.
     CString Label(double v, int autoDecimals) const;
+    // The label of a tick: the format's decimals, or the tick set's where its step needs more.
+    CString TickLabel(double v, int tickDecimals) const;
 
 private:
     struct Op {
@@ -46,7 +49,8 @@ private:
 struct TickSet {
     std::vector<double> major;  // axis values, ascending
     std::vector<double> minor;
-    int decimals = 0;  // for formats that fix none
+    // The decimals the labels need: the fewest that show the step, never fewer than the format's.
+    int decimals = 0;
 };
 
 // Ticks for an axis from min to max drawn over `pixels`, at least `minSpacing` pixels apart.

@@ -31,15 +31,37 @@ void SendClose(QWidget* w) {
         wnd->SendMessage(WM_CLOSE);
 }
 
+QMargins FrameMargins(const QWidget* w) {
+    const QRect f = w->frameGeometry(), g = w->geometry();
+    return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                    f.bottom() - g.bottom());
+}
+
 // Closing asks the window: its OnClose decides whether it is destroyed.
 class FrameWidget : public QMainWindow {
 public:
     using QMainWindow::QMainWindow;
+    // The frame as the window manager draws it around a window neither maximised nor minimised.
+    QMargins normalMargins;
 
 protected:
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
         SendClose(this);
+    }
+    void moveEvent(QMoveEvent* e) override {
+        RememberMargins();
+        QMainWindow::moveEvent(e);
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        RememberMargins();
+        QMainWindow::resizeEvent(e);
+    }
+
+private:
+    void RememberMargins() {
+        if (windowState() == Qt::WindowNoState && frameGeometry() != geometry())
+            normalMargins = FrameMargins(this);
     }
 };
 
@@ -279,8 +301,15 @@ BOOL CFrameWnd::GetWindowPlacement(WINDOWPLACEMENT* placement) const {
     placement->showCmd = w->isMinimized()   ? SW_SHOWMINIMIZED
                          : w->isMaximized() ? SW_SHOWMAXIMIZED
                                             : SW_SHOWNORMAL;
+    // The frame's rectangle, title bar included, as the window has it when neither minimised
+    // nor maximised.
     const QRect g = w->normalGeometry().isValid() ? w->normalGeometry() : w->geometry();
-    placement->rcNormalPosition = CRect(g.left(), g.top(), g.right() + 1, g.bottom() + 1);
+    const auto* frame = dynamic_cast<const FrameWidget*>(w);
+    const QMargins m =
+        frame && w->windowState() != Qt::WindowNoState ? frame->normalMargins : FrameMargins(w);
+    const QRect outer = g.marginsAdded(m);
+    placement->rcNormalPosition =
+        CRect(outer.left(), outer.top(), outer.right() + 1, outer.bottom() + 1);
     return TRUE;
 }
 

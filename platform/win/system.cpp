@@ -67,6 +67,14 @@ int GetSystemMetrics(int index) {
 }
 
 BOOL SystemParametersInfo(UINT action, UINT, void* param, UINT) {
+    if (action == SPI_GETWORKAREA && param) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return FALSE;
+        const QRect a = screen->availableGeometry();
+        *static_cast<RECT*>(param) =
+            CRect(a.left(), a.top(), a.left() + a.width(), a.top() + a.height());
+        return TRUE;
+    }
     if (action != SPI_GETWHEELSCROLLLINES || !param) return FALSE;
     UINT lines = static_cast<UINT>(std::max(0, QApplication::wheelScrollLines()));
     CRegKey key;

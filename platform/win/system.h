@@ -20,11 +20,13 @@ constexpr int SM_CYBORDER = 6;
 int GetSystemMetrics(int index);
 
 // ---- parameters ----
+constexpr UINT SPI_GETWORKAREA = 0x0030;
 constexpr UINT SPI_GETWHEELSCROLLLINES = 0x0068;
 constexpr UINT WHEEL_PAGESCROLL = 0xFFFFFFFF;
 // SPI_GETWHEELSCROLLLINES: the lines one wheel notch scrolls, into *(UINT*)param: the
 // "WheelScrollLines" value (decimal text) under HKEY_CURRENT_USER "Control Panel\Desktop" when
 // it is there, else the desktop's own setting (3 unless the desktop says otherwise).
+// SPI_GETWORKAREA: the primary screen less the desktop's panels, into *(RECT*)param.
 BOOL SystemParametersInfo(UINT action, UINT uiParam, void* param, UINT winIni);
 
 // ---- cursors ----

@@ -2,6 +2,8 @@
 // mouse capture.
 
 #include <QApplication>
+#include <QEvent>
+#include <QVariant>
 #include <QWidget>
 #include <algorithm>
 
@@ -15,6 +17,69 @@ namespace {
 QRect ToQRect(const RECT& r) {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
+
+// A window's rectangle is its frame's, title bar included, as on Windows: Qt positions a window by
+// its frame but sizes it by its client area.
+void PlaceFrame(QWidget* w, const QRect& frame) {
+    const QRect outer = w->frameGeometry(), inner = w->geometry();
+    const int extraX = outer.width() - inner.width(), extraY = outer.height() - inner.height();
+    w->resize(std::max(frame.width() - extraX, 0), std::max(frame.height() - extraY, 0));
+    w->move(frame.topLeft());
+}
+
+// Tool tips and pop-ups have no frame of the window manager's: their rectangle is their own.
+bool HasWindowFrame(const QWidget* w) {
+    const Qt::WindowType type = w->windowType();
+    return (type == Qt::Window || type == Qt::Dialog) &&
+           !(w->windowFlags() & Qt::FramelessWindowHint);
+}
+
+// Until the window manager has framed a window, its frame's size is unknown: the frame rectangle
+// asked for is applied once more when it is known. The rectangle waits in a property of the
+// window, watched by one filter for all windows.
+constexpr char kPendingFrame[] = "varnelPendingFrame";
+constexpr char kPendingClient[] = "varnelPendingClient";
+
+class PendingFrameFilter : public QObject {
+public:
+    static PendingFrameFilter& Instance() {
+        static PendingFrameFilter filter;
+        return filter;
+    }
+    void Watch(QWidget* w, const QRect& frame) {
+        w->setProperty(kPendingFrame, frame);
+        w->setProperty(kPendingClient, w->size());
+        w->installEventFilter(this);
+    }
+    void Forget(QWidget* w) {
+        w->setProperty(kPendingFrame, QVariant());
+        w->setProperty(kPendingClient, QVariant());
+        w->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        const QEvent::Type t = e->type();
+        if (t != QEvent::Move && t != QEvent::Resize && t != QEvent::Show) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        if (!w->isVisible() || w->frameGeometry().size() == w->size()) return false;
+        const QRect frame = w->property(kPendingFrame).toRect();
+        const bool resizedSince = w->property(kPendingClient).toSize() != w->size();
+        Forget(w);
+        // A size someone else gave the window since (the user) stays.
+        if (resizedSince) return false;
+        // Not from inside the window system's own geometry event, and only while no one resized
+        // the window in between.
+        const QSize client = w->size();
+        QMetaObject::invokeMethod(
+            w,
+            [w, frame, client] {
+                if (w->size() == client) PlaceFrame(w, frame);
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+};
 
 HWND g_capture = nullptr;
 
@@ -134,7 +199,9 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     }
     m_rect = rect;
     m_enabled = !(style & WS_DISABLED);
-    if (style & (WS_HSCROLL | WS_VSCROLL)) {
+    // Only our own windows take our scroll bars. A control of Qt's shows its own (an edit, a
+    // list) or none (a combo's closed box): ours would stand over it at the size it was made with.
+    if ((style & (WS_HSCROLL | WS_VSCROLL)) && dynamic_cast<platform::WndWidget*>(widget)) {
         m_scrollBars = platform::MakeWindowScrollBars(this);
         if (style & WS_HSCROLL) m_scrollBars->Show(SB_HORZ, true);
         if (style & WS_VSCROLL) m_scrollBars->Show(SB_VERT, true);
@@ -155,9 +222,14 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL) {
     m_rect = CRect(x, y, x + width, y + height);
-    if (QWidget* w = GetWidget())
+    if (QWidget* w = GetWidget(); w && w->isWindow() && HasWindowFrame(w)) {
+        PendingFrameFilter::Instance().Forget(w);
+        const QRect frame(x, y, std::max(width, 0), std::max(height, 0));
+        PlaceFrame(w, frame);
+        if (w->frameGeometry().size() == w->size()) PendingFrameFilter::Instance().Watch(w, frame);
+    } else if (w) {
         w->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
-    else
+    } else
         SendMessage(WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
 }
 
@@ -301,7 +373,10 @@ CWnd* CWnd::GetCapture() {
 
 void CWnd::GetWindowRect(RECT* rect) const {
     if (!rect) return;
-    if (QWidget* w = GetWidget()) {
+    if (QWidget* w = GetWidget(); w && w->isWindow() && HasWindowFrame(w)) {
+        const QRect f = w->frameGeometry();
+        *rect = CRect(f.left(), f.top(), f.left() + f.width(), f.top() + f.height());
+    } else if (QWidget* w = GetWidget()) {
         const QPoint tl = w->mapToGlobal(QPoint(0, 0));
         *rect = CRect(tl.x(), tl.y(), tl.x() + w->width(), tl.y() + w->height());
     } else {

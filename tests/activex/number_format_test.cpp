@@ -76,7 +76,7 @@ TEST(NumberFormatTest, TicksAreRoundInLabelSpace) {
          {"00:00", "00:15", "00:30", "00:45", "01:00", "01:15", "01:30", "01:45", "02:00"}},
         // A spacing in raw units wins.
         {"", 0, 10, 355, 2.5, {"0.0", "2.5", "5.0", "7.5", "10.0"}},
-        // Fixed decimals never get a finer step than they can show.
+        // Fixed decimals keep their step while it leaves the axis two labels.
         {"*1", 0, 2, 600, 0, {"0", "1", "2"}},
     };
     for (const Row& r : rows) {
@@ -86,7 +86,7 @@ TEST(NumberFormatTest, TicksAreRoundInLabelSpace) {
         const auto t = ChooseTicks(f, r.min, r.max, r.pixels, 60, r.spacing, false);
         std::vector<std::string> labels;
         for (double v : t.major)
-            labels.push_back(f.Label(v, t.decimals).str());
+            labels.push_back(f.TickLabel(v, t.decimals).str());
         EXPECT_EQ(labels, r.labels);
     }
     NumberFormat plain;
@@ -98,6 +98,39 @@ TEST(NumberFormatTest, TicksAreRoundInLabelSpace) {
     EXPECT_LE(ChooseTicks(far, 0, 10, 300, 30, 0, false).major.size(), 11u);
     // Far too many ticks for the spacing falls back to automatic ones.
     EXPECT_LE(ChooseTicks(plain, 0, 1e9, 300, 30, 1, false).major.size(), 11u);
+}
+
+// An axis over a span finer than its format's decimals still shows labels, with the decimals its
+// step needs; coarser spans keep the format's own.
+TEST(NumberFormatTest, ASpanFinerThanTheDecimalsGetsLabelsWithMoreDecimals) {
+    struct Row {
+        const char* format;
+        double min, max;
+        std::vector<std::string> labels;
+    };
+    const Row rows[] = {
+        {".##", 0.001, 0.002, {"0.0010", "0.0012", "0.0014", "0.0016", "0.0018", "0.0020"}},
+        // One label at the format's step is not a scale: the finer step wins.
+        {".##", 0.001, 0.011, {"0.002", "0.004", "0.006", "0.008", "0.010"}},
+        {"*1", 0, 0.5, {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5"}},
+        {".#", 10, 10.05, {"10.00", "10.01", "10.02", "10.03", "10.04", "10.05"}},
+        {"*1.8+32.#", 20, 20.1, {"68.0", "68.1"}},
+        {"*1.8+32.#", 20, 20.05, {"68.00", "68.02", "68.04", "68.06", "68.08"}},
+        {".##", 0, 10, {"0.00", "2.00", "4.00", "6.00", "8.00", "10.00"}},
+        {"*1000.##", 0.001, 0.002, {"1.00", "1.20", "1.40", "1.60", "1.80", "2.00"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.format + std::string(" ") + std::to_string(r.min));
+        NumberFormat f;
+        ASSERT_TRUE(NumberFormat::Parse(r.format, f));
+        const auto t = ChooseTicks(f, r.min, r.max, 300, 60, 0, false);
+        std::vector<std::string> labels;
+        for (double v : t.major)
+            labels.push_back(f.TickLabel(v, t.decimals).str());
+        EXPECT_EQ(labels, r.labels);
+        // Outside the ticks a value keeps the format's own decimals.
+        EXPECT_EQ(f.Label(r.min, 6), f.TickLabel(r.min, 0));
+    }
 }
 
 // Ranges narrower than doubles resolve, or wider than they hold, once froze the painting.
@@ -120,7 +153,7 @@ TEST(NumberFormatTest, RangesBeyondDoublesGetAFewFiniteTicks) {
         EXPECT_TRUE(std::is_sorted(t.major.begin(), t.major.end()));
         for (double v : t.major) {
             EXPECT_TRUE(std::isfinite(v));
-            EXPECT_FALSE(f.Label(v, t.decimals).IsEmpty());
+            EXPECT_FALSE(f.TickLabel(v, t.decimals).IsEmpty());
         }
         for (double v : t.minor)
             EXPECT_TRUE(std::isfinite(v));

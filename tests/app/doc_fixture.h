@@ -72,7 +72,7 @@ protected:
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 820, 420), nullptr, 0);
         graph.Create(&host, CRect(0, 0, 600, 400));
         tree.Create(&host, CRect(600, 0, 820, 400), 2);
-        setup.Create(&host, CRect(0, 0, 10, 10), 3);
+        setup.Create(&host, CRect(0, 0, 227, 263), 3);  // its pane in an 800 x 600 window
         doc.m_mainFrame = &mainFrame;
         doc.m_dataTreeView = &tree;
         graph.Attach(&doc, &graphFrame);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMainWindow>
@@ -497,6 +499,43 @@ TEST(MainFrameClose, DisplayModesAreNormalisedAndTheQualityCleared) {
     }
 }
 
+TEST(MainFrameClose, TheRectangleItClosesWithIsKeptAndFittedToTheScreenAtTheNextStart) {
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    auto text = [](const CRect& r) {
+        return std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+               std::to_string(r.right) + ", " + std::to_string(r.bottom);
+    };
+    CString file;
+    QRect closed;
+    {
+        RecordingApp app;
+        ASSERT_TRUE(app.InitInstance());
+        file = app.GetDocument()->GetSettings()->m_filePath;
+        QWidget* w = app.Frame()->GetWidget();
+        w->setGeometry(30, 40, 640, 480);
+        closed = w->frameGeometry();  // title bar and borders included
+        app.Frame()->SendMessage(WM_CLOSE);
+        app.ExitInstance();
+    }
+    const CRect want(closed.left(), closed.top(), closed.right() + 1, closed.bottom() + 1);
+    EXPECT_EQ(text(CSettings(file).m_mainWindowRect), text(want));
+
+    const CRect area(0, 0, 1600, 1000);
+    struct Row {
+        CRect saved, want;
+    };
+    for (const Row& r : {
+             Row{CRect(30, 40, 670, 520), CRect(30, 40, 670, 520)},           // fits
+             Row{CRect(-100, -20, 700, 580), CRect(0, 0, 800, 600)},          // title bar above
+             Row{CRect(1500, 900, 2300, 1500), CRect(800, 400, 1600, 1000)},  // off bottom right
+             Row{CRect(-9, -9, 3000, 2000), area},                            // larger than it
+             Row{CRect(10, 10, 60, 40), CRect(10, 10, 410, 310)},             // too small to use
+             Row{CRect(700, 600, 100, 100), CRect(100, 100, 700, 600)},       // turned round
+         })
+        EXPECT_EQ(text(FitWindowRect(r.saved, area)), text(r.want)) << text(r.saved);
+}
+
 TEST(MainFrameClose, AMinimisedFrameGetsTheSettingsRectangleBack) {
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
@@ -512,7 +551,7 @@ TEST(MainFrameClose, AMinimisedFrameGetsTheSettingsRectangleBack) {
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     ASSERT_FALSE(widget.isNull());  // deleted once the event is handled
     EXPECT_FALSE(widget->isMinimized());
-    EXPECT_EQ(widget->size(), QSize(700, 500));
+    EXPECT_EQ(widget->frameGeometry().size(), QSize(700, 500)) << "the frame, borders included";
     app.ExitInstance();
 }
 

@@ -219,29 +219,40 @@ TEST_F(SetupViewTest, ARealDoubleClickEndsAsItsFirstClickLeftTheSwitch) {
     EXPECT_TRUE(port.writes.empty());
 }
 
-TEST_F(SetupViewTest, LayoutFollowsTheClientSize) {
-    struct Case {
-        int cx, cy, w, h;
-    } cases[] = {{300, 400, 300, 400}, {200, 200, 220, 240}};
-    for (const Case& c : cases) {
-        setup.OnSize(0, c.cx, c.cy);
-        const int row = (c.h - 60) / 4;
+// However small or large its pane, the view lays itself out inside it, and the sensor pictures
+// stay square.
+TEST_F(SetupViewTest, LayoutFillsItsPaneAndKeepsThePicturesSquare) {
+    for (const CSize size : {CSize(300, 400), CSize(227, 263), CSize(181, 203), CSize(456, 900)}) {
+        SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
+        setup.OnSize(0, size.cx, size.cy);
         auto rect = [&](CWnd& w) {
             CRect r;
             w.GetWindowRect(&r);
             setup.ScreenToClient(&r);
             return r;
         };
-        EXPECT_EQ(rect(setup.GetPicture(CSetupView::kPressure)),
-                  CRect(10, 60 + 3 * row, 43, 60 + 4 * row));
-        EXPECT_EQ(rect(setup.GetSwitch(CSetupView::kLight)),
-                  CRect(57, 60 + row + 12, 80, 60 + 2 * row - 8));
-        EXPECT_EQ(rect(setup.GetPicture(CSetupView::kExternal2)),
-                  CRect(c.w - 43, 60 + 2 * row, c.w - 10, 60 + 3 * row));
-        EXPECT_EQ(rect(setup.GetSwitch(CSetupView::kSound)),
-                  CRect(c.w - 80, 72, c.w - 57, 60 + row - 8));
-        EXPECT_EQ(rect(setup.GetRateCombo()).right, c.w - 10);
-        EXPECT_EQ(rect(setup.GetRateCombo()).Width(), 120);
+        const CRect pane(0, 0, size.cx, size.cy);
+        auto inside = [&](const CRect& r) {
+            return r.left >= 0 && r.top >= 0 && r.right <= pane.right && r.bottom <= pane.bottom;
+        };
+        const int row = (size.cy - 60) / 4;
+        for (int k = 0; k < CSetupView::kSensors; ++k) {
+            const CRect picture = rect(setup.GetPicture(k));
+            EXPECT_TRUE(inside(picture)) << k;
+            EXPECT_TRUE(inside(rect(setup.GetSwitch(k)))) << k;
+            EXPECT_EQ(picture.Width(), picture.Height()) << k;
+            EXPECT_GE(picture.Width(), std::min(row - 2, 33)) << k << " as large as its row allows";
+        }
+        // The rows go down the pane: Pressure's picture is in the last of four.
+        const CRect pressure = rect(setup.GetPicture(CSetupView::kPressure));
+        EXPECT_GE(pressure.top, 60 + 3 * row);
+        EXPECT_LE(pressure.bottom, 60 + 4 * row);
+        EXPECT_EQ(rect(setup.GetPicture(CSetupView::kExternal2)).right, size.cx - 10);
+        const CRect rate = rect(setup.GetRateCombo());
+        EXPECT_TRUE(inside(rate));
+        EXPECT_EQ(rate.right, size.cx - 10);
+        EXPECT_GE(rate.left, rect(*setup.GetDlgItem(IDC_SETUP_RATE_LABEL)).right)
+            << "beside the label";
     }
 }
 

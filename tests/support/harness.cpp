@@ -336,8 +336,9 @@ public:
             m_device->lines.push_back(painter()->combinedTransform().map(lines[i]));
     }
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
-        m_device->texts.push_back(
-            {item.text(), painter()->combinedTransform().map(p), item.font().family()});
+        const QTransform& t = painter()->combinedTransform();
+        const double width = t.map(QLineF(p, p + QPointF(item.width(), 0))).length();
+        m_device->texts.push_back({item.text(), t.map(p), item.font().family(), width});
     }
 
 private:

@@ -137,6 +137,7 @@ public:
         QString text;
         QPointF at;      // the baseline's start, in device units
         QString family;  // of the font it was drawn in
+        double width = 0;  // its advance, in device units
     };
     RecordingDevice(int width, int height, int dpi);
     ~RecordingDevice() override;

@@ -1,0 +1,167 @@
+// The main window on a real X server with a window manager: its frame, title bar included, lies on
+// the screen, and the rectangle it closes with is where the next start opens it. Offscreen there is
+// no frame to place, so the tests skip there; under CI they run in the X server step.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+#include <QWidget>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
+
+#include <xcb/xcb.h>
+
+#include "app/varnel_app.h"
+#include "logger/settings.h"
+#include "tests/support/harness.h"
+#include "tests/support/sim_port.h"
+
+namespace {
+
+bool WindowManagerRuns() {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    bool runs = false;
+    if (!xcb_connection_has_error(c)) {
+        const char name[] = "_NET_SUPPORTING_WM_CHECK";
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            xcb_get_property_reply_t* p = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            runs = p && xcb_get_property_value_length(p) > 0;
+            free(p);
+        }
+        free(atom);
+    }
+    xcb_disconnect(c);
+    return runs;
+}
+
+}  // namespace
+
+void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.x() << ", " << r.y() << " " << r.width() << " x " << r.height();
+}
+
+namespace {
+
+QRect ToQRect(const CRect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+class WindowPlacement : public ::testing::Test {
+protected:
+    // One window manager for the program's run: openbox when none runs yet.
+    static void SetUpTestSuite() {
+        if (QGuiApplication::platformName() != "xcb" || WindowManagerRuns()) return;
+        if (QStandardPaths::findExecutable("openbox").isEmpty()) return;
+        s_openbox = std::make_unique<QProcess>();
+        s_openbox->start("openbox", {"--sm-disable"});
+        if (!QTest::qWaitFor(WindowManagerRuns, 10000)) s_openbox.reset();
+    }
+    static void TearDownTestSuite() {
+        if (!s_openbox) return;
+        s_openbox->terminate();
+        s_openbox->waitForFinished(5000);
+        s_openbox.reset();
+    }
+
+    void SetUp() override {
+        if (QGuiApplication::platformName() != "xcb")
+            GTEST_SKIP() << "needs a real X server (QT_QPA_PLATFORM=xcb)";
+        if (!WindowManagerRuns()) {
+            if (std::getenv("CI")) FAIL() << "no window manager runs and openbox could not start";
+            GTEST_SKIP() << "no window manager (install openbox)";
+        }
+        area = QGuiApplication::primaryScreen()->availableGeometry();
+        // The settings file lies in the program's data folder, which its start names.
+        QCoreApplication::setOrganizationName("Mercant Systems");
+    }
+
+    void SaveRect(const QRect& r) {
+        CSettings s;
+        s.m_mainWindowRect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+        ASSERT_TRUE(s.Save());
+    }
+    static QWidget* Main(CVarnelApp& app) { return app.GetMainFrame()->GetWidget(); }
+    // The frame once the window manager has framed the window and it stands where `want` says.
+    static QRect FrameOnceAt(CVarnelApp& app, const QRect& want) {
+        QWidget* w = Main(app);
+        const bool placed = QTest::qWaitFor(
+            [&] { return w->frameGeometry().size() != w->size() && w->frameGeometry() == want; },
+            5000);
+        return placed ? want : w->frameGeometry();
+    }
+
+    static inline std::unique_ptr<QProcess> s_openbox;
+    testing_support::TempEnvironment env;
+    testing_support::NoComPorts noPorts;
+    testing_support::ScopedVirtualClock clock;
+    testing_support::ModalScript modals;
+    QRect area;
+};
+
+TEST_F(WindowPlacement, TheFrameTitleBarIncludedOpensOnTheScreen) {
+    const int w = area.width() * 3 / 4, h = area.height() * 3 / 4;
+    struct Row {
+        const char* name;
+        QRect saved, want;
+    };
+    const Row rows[] = {
+        {"fits", QRect(area.left() + 40, area.top() + 30, w, h),
+         QRect(area.left() + 40, area.top() + 30, w, h)},
+        {"above and left of the screen", QRect(area.left() - 200, area.top() - 100, w, h),
+         QRect(area.left(), area.top(), w, h)},
+        {"past the bottom right", QRect(area.right() - 100, area.bottom() - 50, w, h),
+         QRect(area.right() + 1 - w, area.bottom() + 1 - h, w, h)},
+        {"larger than the screen",
+         QRect(area.left() - 50, area.top() - 50, area.width() * 2, area.height() * 2), area},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        SaveRect(r.saved);
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        const QRect frame = FrameOnceAt(app, r.want);
+        EXPECT_NE(frame.size(), Main(app)->size()) << "the window manager framed the window";
+        EXPECT_EQ(frame, r.want);
+        EXPECT_TRUE(area.contains(frame)) << "the title bar lies on the screen";
+        app.ExitInstance();
+    }
+}
+
+TEST_F(WindowPlacement, TheRectangleAWindowClosesWithComesBackAtTheNextStart) {
+    const QRect moved(area.left() + 50, area.top() + 40, std::min(area.width() - 60, 560),
+                      std::min(area.height() - 50, 400));
+    {
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        QWidget* w = Main(app);
+        const QRect first(area.topLeft(), QSize(800, 600).boundedTo(area.size()));
+        ASSERT_EQ(FrameOnceAt(app, first), first) << "where a first start opens it";
+        // Where the user moves and sizes it; maximised, it still keeps that place.
+        const QSize border = w->frameGeometry().size() - w->size();
+        w->resize(moved.size() - border);
+        w->move(moved.topLeft());
+        EXPECT_EQ(FrameOnceAt(app, moved), moved);
+        w->showMaximized();
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return w->isMaximized() && w->frameGeometry() != moved; }, 5000));
+        app.GetMainFrame()->SendMessage(WM_CLOSE);
+        ASSERT_EQ(app.m_pMainWnd, nullptr);
+        app.ExitInstance();
+    }
+    EXPECT_EQ(ToQRect(CSettings().m_mainWindowRect), moved);
+    CVarnelApp app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(FrameOnceAt(app, moved), moved);
+    app.ExitInstance();
+}
+
+}  // namespace
