@@ -26,7 +26,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ui/text_fit.h"
 #include "platform/win/keys.h"
+#include "platform/win/placement.h"
 #include "platform/win/widget_bridge.h"
 
 namespace platform {
@@ -233,6 +235,7 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
         align |= Qt::AlignLeft;
     if (cs.style & SS_CENTERIMAGE) align = (align & ~Qt::AlignTop) | Qt::AlignVCenter;
     label->setAlignment(align);
+    label->setTextFormat(Qt::PlainText);  // a static shows its text as it is, tags and all
     label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
     if (cs.style & SS_SUNKEN) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (type == SS_BLACKFRAME) label->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -257,7 +260,12 @@ void CStatic::OnLButtonUp(UINT flags, CPoint point) {
 
 void CStatic::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (auto* label = qobject_cast<QLabel*>(GetWidget()))
+    auto* label = qobject_cast<QLabel*>(GetWidget());
+    if (!label) return;
+    const DWORD type = GetStyle() & SS_TYPEMASK;
+    if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP)
+        platform::ShowControlText(label, StaticText(text, GetStyle()));
+    else
         label->setText(StaticText(text, GetStyle()));
 }
 
@@ -316,14 +324,14 @@ QAbstractButton* CButton::Button() const {
 
 void CButton::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (QAbstractButton* b = Button())
-        b->setText(ItemText(text));
-    else if (auto* g = qobject_cast<QGroupBox*>(GetWidget()))
-        g->setTitle(StaticText(text, 0));
+    if (Button())
+        platform::ShowControlText(GetWidget(), ItemText(text));
+    else if (qobject_cast<QGroupBox*>(GetWidget()))
+        platform::ShowControlText(GetWidget(), StaticText(text, 0));
 }
 
 CString CButton::GetWindowText() const {
-    if (QAbstractButton* b = Button()) return CString(b->text());
+    // The text as set, even where the button shows it shortened.
     return CWnd::GetWindowText();
 }
 
@@ -572,6 +580,54 @@ private:
     int m_height = 0;
 };
 
+// A drop-down combo's rectangle holds its box and its dropped list, as on Windows: the box is one
+// line high, and the rest of the rectangle is the list's. The state lives with the widget, which
+// every face of the control shares.
+class ComboPlacement : public platform::WidgetPlacement {
+public:
+    ComboPlacement(QComboBox* combo, bool simple)
+        : WidgetPlacement(combo), m_combo(combo), m_simple(simple) {}
+    QRect Designed() const override { return Box(Asked()); }
+    int BoxHeight() const {
+        return m_boxHeight ? m_boxHeight : std::max(1, m_combo->sizeHint().height());
+    }
+    int ItemHeight() const {
+        if (m_itemHeight) return m_itemHeight;
+        const int row = m_combo->view()->sizeHintForRow(0);
+        return row > 0 ? row : m_combo->fontMetrics().height();
+    }
+    void SetBoxHeight(int height) {
+        m_boxHeight = height;
+        Replace();
+    }
+    void SetItemHeight(int height) {
+        m_itemHeight = height;
+        Replace();
+    }
+
+protected:
+    QRect Adjust(const QRect& asked) override {
+        // The list shows as many items as the rest of the rectangle holds.
+        const int rows = (asked.height() - BoxHeight()) / std::max(1, ItemHeight());
+        if (rows >= 1) m_combo->setMaxVisibleItems(rows);
+        return Box(asked);
+    }
+
+private:
+    QRect Box(const QRect& asked) const {
+        return m_simple ? asked : QRect(asked.topLeft(), QSize(asked.width(), BoxHeight()));
+    }
+
+    QComboBox* m_combo;
+    bool m_simple;
+    int m_boxHeight = 0;   // 0: the height the font gives
+    int m_itemHeight = 0;  // 0: the items' own
+};
+
+ComboPlacement* PlacementOfCombo(const QWidget* combo) {
+    return dynamic_cast<ComboPlacement*>(platform::PlacementOf(combo));
+}
+
 }  // namespace
 
 CComboBox::~CComboBox() = default;
@@ -592,7 +648,7 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setStyle(DroppedList());
     combo->setMaxVisibleItems(12);
-    m_createdHeight = cs.cy;
+    new ComboPlacement(combo, kind == CBS_SIMPLE);
     QObject::connect(combo, &QComboBox::activated, combo, [combo](int) {
         const QPointer<QComboBox> alive(combo);
         NotifyParent(combo, CBN_SELCHANGE);
@@ -625,60 +681,50 @@ void CComboBox::OnChar(UINT ch, UINT, UINT) {
 
 int CComboBox::SetItemHeight(int index, UINT height) {
     QComboBox* c = Combo();
-    if (!c || height == 0 || height > 255) return CB_ERR;
+    ComboPlacement* placement = PlacementOfCombo(c);
+    if (!placement || height == 0 || height > 255) return CB_ERR;
     if (index < 0) {
-        m_boxHeight = static_cast<int>(height);
-        MoveWindow(c->x(), c->y(), c->width(), m_boxHeight);
-    } else {
-        m_itemHeight = static_cast<int>(height);
-        // An owner-drawn combo's items keep the heights MeasureItem gives them.
-        if (!(GetStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) {
-            auto* delegate = dynamic_cast<ItemHeightDelegate*>(c->itemDelegate());
-            if (!delegate) {
-                delegate = new ItemHeightDelegate(c);
-                c->setItemDelegate(delegate);
-            }
-            delegate->SetHeight(m_itemHeight);
-        }
+        placement->SetBoxHeight(static_cast<int>(height));
+        return 0;
     }
-    ShowListItems();
+    // An owner-drawn combo's items keep the heights MeasureItem gives them.
+    if (!(GetStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) {
+        auto* delegate = dynamic_cast<ItemHeightDelegate*>(c->itemDelegate());
+        if (!delegate) {
+            delegate = new ItemHeightDelegate(c);
+            c->setItemDelegate(delegate);
+        }
+        delegate->SetHeight(static_cast<int>(height));
+    }
+    placement->SetItemHeight(static_cast<int>(height));
     return 0;
 }
 
 int CComboBox::GetItemHeight(int index) const {
-    QComboBox* c = Combo();
-    if (!c) return CB_ERR;
-    if (index < 0) return m_boxHeight ? m_boxHeight : c->height();
-    return m_itemHeight ? m_itemHeight : c->view()->sizeHintForRow(0);
-}
-
-void CComboBox::ShowListItems() {
-    // The list shows as many items as the rest of the creation rectangle holds.
-    QComboBox* c = Combo();
-    if (!c || !m_boxHeight) return;
-    const int itemHeight = std::max(1, GetItemHeight(0));
-    c->setMaxVisibleItems(std::max(1, (m_createdHeight - m_boxHeight) / itemHeight));
+    const ComboPlacement* placement = PlacementOfCombo(Combo());
+    if (!placement) return CB_ERR;
+    return index < 0 ? placement->BoxHeight() : placement->ItemHeight();
 }
 
 int CComboBox::SetDroppedWidth(UINT width) {
     QComboBox* c = Combo();
     if (!c) return CB_ERR;
-    m_droppedWidth = static_cast<int>(width);
-    c->view()->setMinimumWidth(m_droppedWidth);
-    return m_droppedWidth;
+    c->view()->setMinimumWidth(static_cast<int>(width));
+    return static_cast<int>(width);
 }
 
 int CComboBox::GetDroppedWidth() const {
     QComboBox* c = Combo();
     if (!c) return CB_ERR;
-    return std::max(m_droppedWidth, c->width());
+    return std::max(c->view()->minimumWidth(), c->width());
 }
 
 void CComboBox::GetDroppedControlRect(LPRECT rect) const {
     if (!rect) return;
     CRect r;
     GetWindowRect(&r);
-    r.bottom = r.top + std::max<LONG>(m_createdHeight, r.Height());
+    if (const ComboPlacement* placement = PlacementOfCombo(Combo()))
+        r.bottom = r.top + std::max<LONG>(placement->Asked().height(), r.Height());
     *rect = r;
 }
 

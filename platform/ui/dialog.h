@@ -98,7 +98,16 @@ std::unique_ptr<CWnd> MakeItemControl(const char* className);
 // (SubclassDlgItem), as the class's procedure would. A name already registered stays as it is.
 void RegisterWindowClass(const char* className);
 
-// The dialog font (the templates' "Tahoma 8" on this platform).
+// Puts a dialog window where Windows would: centred on its owner's window (the main window when
+// it has none), or, when the template gives a position without DS_CENTER, at that offset from the
+// owner's client area; always on the screen's work area.
+void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t, const CPoint& offset);
+
+// The dialog font (the templates' "Tahoma 8" on this platform), for dialogs and form views.
 QFont DialogFont();
+// A larger (or smaller) dialog font, as a desktop set to large fonts gives; 1 is the templates'
+// own size. Windows made afterwards follow it.
+void SetDialogFontScale(double scale);
+double DialogFontScale();
 
 }  // namespace platform
