@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,8 +21,11 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTimer>
+#include <QToolTip>
 #include <QVariant>
 #include <algorithm>
 #include <utility>
@@ -547,14 +551,47 @@ private:
     QComboBox* m_combo;
 };
 
+// The room a combo's box leaves its text.
+int ComboTextWidth(const QComboBox* combo, int width) {
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.rect = QRect(0, 0, width, combo->height());
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxEditField, combo);
+    return field.width() - 2;
+}
+
+int ComboItemWidth(const QComboBox* combo, int index) {
+    const QIcon icon = combo->itemIcon(index);
+    return combo->fontMetrics().horizontalAdvance(combo->itemText(index)) +
+           (icon.isNull() ? 0 : combo->iconSize().width() + 4);
+}
+
 // Drops a combo's list below the box, as many items high as SetItemHeight leaves room for, as on
-// Windows; the default style would lay the list over the box with every item showing.
+// Windows; the default style would lay the list over the box with every item showing. A text
+// too long for the box ends in an ellipsis rather than being cut.
 class DroppedListStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returned) const override {
         if (hint == SH_ComboBox_Popup) return 0;
         return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+        if (element != CE_ComboBoxLabel || !box || box->editable) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionComboBox shortened(*box);
+        int width = subControlRect(CC_ComboBox, box, SC_ComboBoxEditField, widget).width() - 2;
+        if (!box->currentIcon.isNull()) width -= box->iconSize.width() + 4;
+        shortened.currentText =
+            box->fontMetrics.elidedText(box->currentText, Qt::ElideRight, std::max(0, width));
+        QProxyStyle::drawControl(element, &shortened, painter, widget);
     }
 };
 
@@ -583,10 +620,19 @@ private:
 // A drop-down combo's rectangle holds its box and its dropped list, as on Windows: the box is one
 // line high, and the rest of the rectangle is the list's. The state lives with the widget, which
 // every face of the control shares.
+// A box too narrow for its items grows to the right, as far as its neighbours leave room; the
+// tooltip of a text shown shortened holds all of it.
 class ComboPlacement : public platform::WidgetPlacement {
 public:
     ComboPlacement(QComboBox* combo, bool simple)
-        : WidgetPlacement(combo), m_combo(combo), m_simple(simple) {}
+        : WidgetPlacement(combo), m_combo(combo), m_simple(simple) {
+        // Items come and go in runs: the box is fitted once they are shown.
+        QAbstractItemModel* model = combo->model();
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            connect(model, signal, this, [this] { ItemsChanged(); });
+        connect(model, &QAbstractItemModel::dataChanged, this, [this] { ItemsChanged(); });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { ItemsChanged(); });
+    }
     QRect Designed() const override { return Box(Asked()); }
     int BoxHeight() const {
         return m_boxHeight ? m_boxHeight : std::max(1, m_combo->sizeHint().height());
@@ -610,10 +656,44 @@ protected:
         // The list shows as many items as the rest of the rectangle holds.
         const int rows = (asked.height() - BoxHeight()) / std::max(1, ItemHeight());
         if (rows >= 1) m_combo->setMaxVisibleItems(rows);
-        return Box(asked);
+        QRect box = Box(asked);
+        m_dirty = false;
+        int widest = 0;
+        for (int i = 0; i < m_combo->count(); ++i)
+            widest = std::max(widest, ComboItemWidth(m_combo, i));
+        const int missing = widest - ComboTextWidth(m_combo, box.width());
+        if (missing > 0 && !box.isEmpty()) {
+            const platform::Room room = platform::Surroundings(m_combo, box).Around(box);
+            box.setWidth(box.width() + std::min(missing, room.right));
+        }
+        m_width = box.width();
+        m_short = widest > ComboTextWidth(m_combo, m_width);
+        return box;
+    }
+    bool Grown() const override { return m_width > Asked().width() || m_short; }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_combo && event->type() == QEvent::Show && m_dirty) Replace();
+        if (watched == m_combo && event->type() == QEvent::ToolTip) {
+            const int index = m_combo->currentIndex();
+            if (!m_combo->isEditable() && index >= 0 &&
+                ComboItemWidth(m_combo, index) > ComboTextWidth(m_combo, m_combo->width())) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                                   m_combo->itemText(index), m_combo);
+                return true;
+            }
+        }
+        return WidgetPlacement::eventFilter(watched, event);
     }
 
 private:
+    void ItemsChanged() {
+        if (m_dirty) return;
+        m_dirty = true;
+        if (m_combo->isVisible())
+            QTimer::singleShot(0, this, [this] {
+                if (m_dirty) Replace();
+            });
+    }
     QRect Box(const QRect& asked) const {
         return m_simple ? asked : QRect(asked.topLeft(), QSize(asked.width(), BoxHeight()));
     }
@@ -622,6 +702,9 @@ private:
     bool m_simple;
     int m_boxHeight = 0;   // 0: the height the font gives
     int m_itemHeight = 0;  // 0: the items' own
+    int m_width = 0;       // the box's, as fitted
+    bool m_dirty = false;  // items changed since the box was fitted
+    bool m_short = false;  // its widest entry is shortened even so
 };
 
 ComboPlacement* PlacementOfCombo(const QWidget* combo) {

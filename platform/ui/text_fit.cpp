@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -10,15 +9,12 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
-#include <climits>
 #include <functional>
 
 #include "platform/win/placement.h"
 
 namespace platform {
 namespace {
-
-constexpr int kUnbounded = INT_MAX / 4;
 
 // A button's text as it reads, without the mnemonic marks.
 QString WithoutMnemonics(const QString& s) {
@@ -34,29 +30,18 @@ QString EscapeMnemonics(QString s) {
     return s.replace('&', "&&");
 }
 
-// Room around a rectangle: how far each edge may move out before it meets something.
-struct Room {
-    int left, right, up, down;
-};
-
 class TextFit : public WidgetPlacement {
 public:
-    explicit TextFit(QWidget* widget) : WidgetPlacement(widget) {
-        if (QWidget* parent = widget->parentWidget()) parent->installEventFilter(this);
-    }
+    using WidgetPlacement::WidgetPlacement;
 
     void SetText(const QString& text) {
         m_text = text;
         Replace();
     }
 
-    void SiblingPlaced(const QWidget*) override { Refit(); }
-
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == Widget()->parentWidget() && event->type() == QEvent::Resize) Refit();
-        return WidgetPlacement::eventFilter(watched, event);
-    }
+    // Only a control that had to grow or shorten its text depends on its neighbours.
+    bool Grown() const override { return m_elided || Widget()->geometry() != Asked(); }
 
     QRect Adjust(const QRect& asked) override {
         // An empty rectangle is the program's way to give a text no room at all.
@@ -64,22 +49,19 @@ protected:
             Show(m_text, false);
             return asked;
         }
-        QRect bounds;
-        std::vector<QRect> blockers;
-        Surroundings(asked, bounds, blockers);
-        const bool growable = !qobject_cast<QGroupBox*>(Widget());
+        const Surroundings around(Widget(), asked);
         QRect r = asked;
-        if (growable) {
-            const Room room = RoomAround(r, bounds, blockers);
+        if (!qobject_cast<QGroupBox*>(Widget())) {
+            const Room room = around.Around(r);
             const int maxWidth = room.left * Horizontal().first + room.right * Horizontal().second;
             if (!GrowWidth(r, room, maxWidth, m_text)) {
                 r = Widen(r, room, maxWidth);
-                const Room below = RoomAround(r, bounds, blockers);
+                const Room below = around.Around(r);
                 const int maxHeight = below.up * Vertical().first + below.down * Vertical().second;
                 if (GrowHeight(r, below, maxHeight, m_text)) {
                     // Taller, it may need less of the width it took.
                     QRect narrow(QPoint(asked.left(), r.top()), QSize(asked.width(), r.height()));
-                    const Room side = RoomAround(narrow, bounds, blockers);
+                    const Room side = around.Around(narrow);
                     if (GrowWidth(narrow, side, r.width() - asked.width(), m_text)) r = narrow;
                 } else {
                     r = Grow(r, below, maxHeight, false);
@@ -95,11 +77,6 @@ protected:
     }
 
 private:
-    // Only a control that had to grow or shorten its text depends on its neighbours.
-    void Refit() {
-        if (m_elided || Widget()->geometry() != Asked()) Replace();
-    }
-
     // Which ways the control grows: (left, right) and (up, down), 1 for a way it may take.
     std::pair<int, int> Horizontal() const {
         Qt::Alignment align = Qt::AlignLeft;
@@ -167,46 +144,6 @@ private:
         return Search(r, room, most, false, text);
     }
 
-    // The dialog's client area and the group box the control lies in bound it; the siblings that
-    // lie clear of its rectangle block it. Those that overlap it by design are left out.
-    void Surroundings(const QRect& asked, QRect& bounds, std::vector<QRect>& blockers) const {
-        QWidget* parent = Widget()->parentWidget();
-        bounds = parent ? parent->rect()
-                        : QRect(-kUnbounded, -kUnbounded, 2 * kUnbounded, 2 * kUnbounded);
-        if (!parent) return;
-        for (QObject* o : parent->children()) {
-            auto* sibling = qobject_cast<QWidget*>(o);
-            if (!sibling || sibling == Widget() || sibling->isWindow()) continue;
-            const QRect designed = DesignedRect(sibling);
-            if (designed.isEmpty()) continue;
-            if (designed.intersects(asked)) {
-                if (qobject_cast<QGroupBox*>(sibling) && designed.contains(asked))
-                    bounds &= designed.adjusted(2, 2, -2, -2);
-                continue;
-            }
-            // A sibling that grew over this rectangle gives way when told of it.
-            const QRect now = sibling->geometry();
-            blockers.push_back(now.intersects(asked) ? designed : now);
-        }
-    }
-    static Room RoomAround(const QRect& r, const QRect& bounds,
-                           const std::vector<QRect>& blockers) {
-        const int right = r.x() + r.width(), bottom = r.y() + r.height();
-        Room room{std::max(0, r.x() - bounds.x()), std::max(0, bounds.x() + bounds.width() - right),
-                  std::max(0, r.y() - bounds.y()),
-                  std::max(0, bounds.y() + bounds.height() - bottom)};
-        for (const QRect& b : blockers) {
-            const int bRight = b.x() + b.width(), bBottom = b.y() + b.height();
-            const bool acrossRows = b.y() < bottom && bBottom > r.y();
-            const bool acrossColumns = b.x() < right && bRight > r.x();
-            if (acrossRows && b.x() >= right) room.right = std::min(room.right, b.x() - right);
-            if (acrossRows && bRight <= r.x()) room.left = std::min(room.left, r.x() - bRight);
-            if (acrossColumns && b.y() >= bottom) room.down = std::min(room.down, b.y() - bottom);
-            if (acrossColumns && bBottom <= r.y()) room.up = std::min(room.up, r.y() - bBottom);
-        }
-        return room;
-    }
-
     bool Fits(const QString& text, const QSize& size) const {
         QWidget* w = Widget();
         const QFontMetrics metrics = w->fontMetrics();
@@ -221,7 +158,7 @@ private:
             if (width <= 0 || height <= 0) return text.isEmpty();
             const int flags = int(label->alignment() & Qt::AlignHorizontal_Mask) |
                               (label->wordWrap() ? Qt::TextWordWrap : 0) | Qt::TextExpandTabs;
-            const QRect needed = metrics.boundingRect(QRect(0, 0, width, kUnbounded), flags, text);
+            const QRect needed = metrics.boundingRect(QRect(0, 0, width, 1 << 20), flags, text);
             return needed.width() <= width && needed.height() <= height;
         }
         if (qobject_cast<QGroupBox*>(w))

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QRect>
+#include <vector>
 
 class QWidget;
 
@@ -23,12 +24,15 @@ public:
     void Place(const QRect& asked);
     // Places the widget again for the rectangle it was given, after its own state changed.
     void Replace() { Place(m_asked); }
-    // A sibling was placed: a placement that depends on its neighbours looks again.
-    virtual void SiblingPlaced(const QWidget* sibling);
+    // A sibling was placed: a control that grew, or could not grow enough, looks again.
+    void SiblingPlaced();
 
 protected:
     virtual QRect Adjust(const QRect& asked) = 0;
-    // A new font or style changes what fits: the widget is placed again.
+    // Whether the control's place depends on its neighbours and its parent's size.
+    virtual bool Grown() const { return false; }
+    // A new font or style changes what fits, and a new parent size what room there is: the
+    // widget is placed again.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -47,5 +51,23 @@ void PlaceWidget(QWidget* widget, const QRect& asked);
 QRect DesignedRect(const QWidget* widget);
 // The rectangle the program gave a widget last: its placement's, else its geometry.
 QRect AskedRect(const QWidget* widget);
+
+// How far each edge of a rectangle may move out.
+struct Room {
+    int left, right, up, down;
+};
+
+// What a control may grow into from its designed rectangle: its parent's client area, within the
+// group box around it, clear of the siblings that lie clear of that rectangle. Siblings that
+// overlap it by design are left out; one that grew over it counts by its own design.
+class Surroundings {
+public:
+    Surroundings(const QWidget* control, const QRect& designed);
+    Room Around(const QRect& r) const;
+
+private:
+    QRect m_bounds;
+    std::vector<QRect> m_blockers;
+};
 
 }  // namespace platform
