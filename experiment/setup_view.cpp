@@ -554,22 +554,24 @@ void CSetupView::OnSize(UINT type, int cx, int cy) {
 }
 
 void CSetupView::LayOut(int w, int h) {
-    if (w <= 212 || h <= 233) {
-        w = 220;
-        h = 240;
+    // The pixels are the dialog font's: a larger font leaves its texts the room they need.
+    const auto x = platform::FontPixelsX, y = platform::FontPixelsY;
+    if (w <= x(212) || h <= y(233)) {
+        w = x(220);
+        h = y(240);
     }
-    m_rateLabel.MoveWindow(7, 9, 78, 13);
-    m_timeLabel.MoveWindow(7, 37, 78, 13);
+    m_rateLabel.MoveWindow(x(7), y(9), x(78), y(13));
+    m_timeLabel.MoveWindow(x(7), y(37), x(78), y(13));
     // A drop list keeps the height of its selection field, as its font gives it.
     const QWidget* field = m_rateCombo.GetWidget();
-    const int box = field ? std::max(13, field->sizeHint().height()) : 13;
-    m_rateCombo.MoveWindow(w - 130, 9, 120, box);
-    m_timeCombo.MoveWindow(w - 130, 37, 120, box);
-    const int row = (h - 60) / 4;
+    const int box = field ? std::max(y(13), field->sizeHint().height()) : y(13);
+    m_rateCombo.MoveWindow(w - x(130), y(9), x(120), box);
+    m_timeCombo.MoveWindow(w - x(130), y(37), x(120), box);
+    const int row = (h - y(60)) / 4;
     const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
     const int right[3] = {kSound, kExternal1, kExternal2};
     for (int r = 0; r < 4; ++r) {
-        const int top = 60 + r * row;
+        const int top = y(60) + r * row;
         m_pictures[left[r]].MoveWindow(10, top, 33, row);
         m_switches[left[r]].MoveWindow(57, top + 12, 23, row - 20);
         if (r < 3) {

@@ -167,6 +167,14 @@ int DluToPixelY(int dlu) {
     return (dlu * GetDialogBaseUnits().cy + 4) / 8;
 }
 
+int FontPixelsX(int px) {
+    return (px * GetDialogBaseUnits().cx + 3) / 6;
+}
+
+int FontPixelsY(int px) {
+    return (px * GetDialogBaseUnits().cy + 6) / 13;
+}
+
 CRect DluToPixels(int x, int y, int cx, int cy) {
     return CRect(DluToPixelX(x), DluToPixelY(y), DluToPixelX(x + cx), DluToPixelY(y + cy));
 }

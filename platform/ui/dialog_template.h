@@ -42,6 +42,10 @@ int DluToPixelX(int dlu);
 int DluToPixelY(int dlu);
 // A rectangle in dialog units, in pixels: its edges map, as MapDialogRect maps them.
 CRect DluToPixels(int x, int y, int cx, int cy);
+// Pixels of a layout the program makes in pixels for the templates' own font (6 by 13 base
+// units), in the dialog font as it is: the same at that font, larger at a larger one.
+int FontPixelsX(int px);
+int FontPixelsY(int px);
 }  // namespace platform
 
 // Item builders in the resource script's words.
