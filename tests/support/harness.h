@@ -158,6 +158,8 @@ QImage RenderWidget(QWidget* widget);
 // One pixel's colour, as the drawing code names colours.
 COLORREF Px(const QImage& image, int x, int y);
 CString SaveTestImage(const QImage& image, const char* name);
+// The tooltip a widget shows when the mouse rests on it; empty for none.
+QString ShownTooltip(QWidget* widget);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
 // Runs what a finished test left in Qt's queue (a logger's late message box, say) with every
