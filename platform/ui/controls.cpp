@@ -66,14 +66,8 @@ QString ItemText(LPCTSTR text) {
 
 // Windows draws "&x" in a static as an underlined x; Qt labels would show the ampersand.
 QString StaticText(LPCTSTR text, DWORD style) {
-    QString s = ItemText(text);
-    if (style & SS_NOPREFIX) return s;
-    QString out;
-    for (int i = 0; i < s.size(); ++i) {
-        if (s[i] == '&' && i + 1 < s.size()) ++i;
-        out += s[i];
-    }
-    return out;
+    const QString s = ItemText(text);
+    return style & SS_NOPREFIX ? s : platform::WithoutMnemonics(s);
 }
 
 // Tells the parent when an edit loses the focus.

@@ -9,22 +9,12 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
-#include <functional>
+#include <utility>
 
 #include "platform/win/placement.h"
 
 namespace platform {
 namespace {
-
-// A button's text as it reads, without the mnemonic marks.
-QString WithoutMnemonics(const QString& s) {
-    QString out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == '&' && i + 1 < s.size()) ++i;
-        out += s[i];
-    }
-    return out;
-}
 
 QString EscapeMnemonics(QString s) {
     return s.replace('&', "&&");
@@ -49,22 +39,18 @@ protected:
             Show(m_text, false);
             return asked;
         }
-        const Surroundings around(Widget(), asked);
         QRect r = asked;
         if (!qobject_cast<QGroupBox*>(Widget())) {
-            const Room room = around.Around(r);
-            const int maxWidth = room.left * Horizontal().first + room.right * Horizontal().second;
-            if (!GrowWidth(r, room, maxWidth, m_text)) {
-                r = Widen(r, room, maxWidth);
-                const Room below = around.Around(r);
-                const int maxHeight = below.up * Vertical().first + below.down * Vertical().second;
-                if (GrowHeight(r, below, maxHeight, m_text)) {
-                    // Taller, it may need less of the width it took.
+            // Wider first; else as wide as it may be and taller, and then no wider than that
+            // height needs.
+            const Surroundings around(Widget(), asked);
+            if (!Grow(r, around, true)) {
+                r = Stretched(r, around.Around(r), Most(around.Around(r), true), true);
+                if (Grow(r, around, false)) {
                     QRect narrow(QPoint(asked.left(), r.top()), QSize(asked.width(), r.height()));
-                    const Room side = around.Around(narrow);
-                    if (GrowWidth(narrow, side, r.width() - asked.width(), m_text)) r = narrow;
+                    if (Grow(narrow, around, true)) r = narrow;
                 } else {
-                    r = Grow(r, below, maxHeight, false);
+                    r = Stretched(r, around.Around(r), Most(around.Around(r), false), false);
                 }
             }
         }
@@ -98,50 +84,44 @@ private:
         return {1, 1};
     }
 
-    // Grows `r` by `extra` pixels across, split between the ways it may take.
-    QRect Widen(const QRect& r, const Room& room, int extra) const {
-        const auto [l, rt] = Horizontal();
-        int left = 0;
-        if (l && rt) {
-            left = std::min(extra / 2, room.left);
-            if (extra - left > room.right) left = extra - room.right;
-        } else if (l) {
-            left = extra;
-        }
-        return r.adjusted(-left, 0, extra - left, 0);
+    std::pair<int, int> Ways(bool across) const { return across ? Horizontal() : Vertical(); }
+    // All the room there is in the ways the control may grow.
+    int Most(const Room& room, bool across) const {
+        const auto [before, after] = Ways(across);
+        return across ? room.left * before + room.right * after
+                      : room.up * before + room.down * after;
     }
-    QRect Grow(const QRect& r, const Room& room, int extra, bool across) const {
-        if (across) return Widen(r, room, extra);
-        const auto [u, d] = Vertical();
-        int up = 0;
-        if (u && d) {
-            up = std::min(extra / 2, room.up);
-            if (extra - up > room.down) up = extra - room.down;
-        } else if (u) {
-            up = extra;
+    // `r` grown by `extra` pixels across or down, shared evenly between two ways as far as the
+    // room on each side goes.
+    QRect Stretched(const QRect& r, const Room& room, int extra, bool across) const {
+        const auto [mayBefore, mayAfter] = Ways(across);
+        const int roomBefore = across ? room.left : room.up;
+        const int roomAfter = across ? room.right : room.down;
+        int before = 0;
+        if (mayBefore && mayAfter) {
+            before = std::min(extra / 2, roomBefore);
+            if (extra - before > roomAfter) before = extra - roomAfter;
+        } else if (mayBefore) {
+            before = extra;
         }
-        return r.adjusted(0, -up, 0, extra - up);
+        return across ? r.adjusted(-before, 0, extra - before, 0)
+                      : r.adjusted(0, -before, 0, extra - before);
     }
-    // The least growth up to `most` pixels that makes the text fit; false when none does.
-    bool Search(QRect& r, const Room& room, int most, bool across, const QString& text) const {
-        const auto [before, after] = across ? Horizontal() : Vertical();
-        most = std::min(most, across ? room.left * before + room.right * after
-                                     : room.up * before + room.down * after);
-        auto fitsWith = [&](int extra) { return Fits(text, Grow(r, room, extra, across).size()); };
+    // Grows `r` the least that makes the text fit; false, leaving it, when no room does.
+    bool Grow(QRect& r, const Surroundings& around, bool across) const {
+        const Room room = around.Around(r);
+        const int most = Most(room, across);
+        auto fitsWith = [&](int extra) {
+            return Fits(m_text, Stretched(r, room, extra, across).size());
+        };
         if (most <= 0 || !fitsWith(most)) return false;
         int lo = 0, hi = most;  // fitsWith(hi) holds, fitsWith(lo) does not
         while (hi - lo > 1) {
             const int mid = (lo + hi) / 2;
             (fitsWith(mid) ? hi : lo) = mid;
         }
-        r = Grow(r, room, hi, across);
+        r = Stretched(r, room, hi, across);
         return true;
-    }
-    bool GrowWidth(QRect& r, const Room& room, int most, const QString& text) const {
-        return Search(r, room, most, true, text);
-    }
-    bool GrowHeight(QRect& r, const Room& room, int most, const QString& text) const {
-        return Search(r, room, most, false, text);
     }
 
     bool Fits(const QString& text, const QSize& size) const {
@@ -216,6 +196,15 @@ private:
 };
 
 }  // namespace
+
+QString WithoutMnemonics(const QString& s) {
+    QString out;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s[i] == '&' && i + 1 < s.size()) ++i;
+        out += s[i];
+    }
+    return out;
+}
 
 void ShowControlText(QWidget* control, const QString& text) {
     if (!control) return;

@@ -14,4 +14,7 @@ namespace platform {
 // mnemonic ampersands.
 void ShowControlText(QWidget* control, const QString& text);
 
+// A text as a control with mnemonics shows it: "&x" is an x (underlined), "&&" an ampersand.
+QString WithoutMnemonics(const QString& text);
+
 }  // namespace platform

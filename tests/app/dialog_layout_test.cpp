@@ -67,6 +67,7 @@
 #include "logger/fetch_progress_dialog.h"
 #include "logger/settings.h"
 #include "platform/ui/property_sheet.h"
+#include "platform/ui/text_fit.h"
 #include "platform/win/widget_bridge.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
@@ -76,18 +77,6 @@
 namespace {
 
 constexpr QChar kEllipsis(0x2026);
-
-// The scale the dialog font has while it lives.
-class ScopedFontScale {
-public:
-    explicit ScopedFontScale(double scale) : m_old(platform::DialogFontScale()) {
-        platform::SetDialogFontScale(scale);
-    }
-    ~ScopedFontScale() { platform::SetDialogFontScale(m_old); }
-
-private:
-    double m_old;
-};
 
 CString Describe(const QWidget* w) {
     CWnd* wnd = CWnd::FromHandlePermanent(platform::HandleOfWidget(w));
@@ -99,15 +88,6 @@ CString Describe(const QWidget* w) {
     CString out;
     out.Format("%s %d \"%s\"", w->metaObject()->className(), wnd ? wnd->GetDlgCtrlID() : -1,
                CString(text).GetString());
-    return out;
-}
-
-QString Plain(QString s) {
-    QString out;
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i] == '&' && i + 1 < s.size()) ++i;
-        out += s[i];
-    }
     return out;
 }
 
@@ -135,7 +115,8 @@ QSize Shortfall(const QWidget* w) {
     if (button->inherits("QCheckBox")) contents = QStyle::SE_CheckBoxContents;
     if (button->inherits("QRadioButton")) contents = QStyle::SE_RadioButtonContents;
     const QRect area = w->style()->subElementRect(contents, &option, w);
-    return {std::max(0, fm.horizontalAdvance(Plain(button->text())) - area.width()),
+    return {std::max(
+                0, fm.horizontalAdvance(platform::WithoutMnemonics(button->text())) - area.width()),
             std::max(0, fm.height() - area.height())};
 }
 
@@ -487,7 +468,7 @@ TEST_F(DialogLayout, EveryTemplateFitsItsTextsAtTheDialogFontAndALargerOne) {
         << "the dialog font's face is missing (fonts-dejavu-extra)";
     for (double s : {1.0, 1.25}) {
         scale = s;
-        ScopedFontScale font(s);
+        testing_support::ScopedDialogFontScale font(s);
         CheckAll();
     }
 }

@@ -15,17 +15,6 @@
 
 namespace {
 
-class ScopedFontScale {
-public:
-    explicit ScopedFontScale(double scale) : m_old(platform::DialogFontScale()) {
-        platform::SetDialogFontScale(scale);
-    }
-    ~ScopedFontScale() { platform::SetDialogFontScale(m_old); }
-
-private:
-    double m_old;
-};
-
 QRect Pixels(const DialogItem& item) {
     const CRect r = platform::DluToPixels(item.x, item.y, item.cx, item.cy);
     return QRect(r.left, r.top, r.Width(), r.Height());
@@ -39,7 +28,7 @@ QString Shown(QWidget* w) {
 
 TEST(DialogUnits, FollowTheDialogFontAsWindowsComputesThem) {
     for (double scale : {1.0, 1.25}) {
-        ScopedFontScale font(scale);
+        testing_support::ScopedDialogFontScale font(scale);
         const QFontMetrics metrics(platform::DialogFont());
         const int alphabet =
             metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
