@@ -30,6 +30,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/ui/dialog.h"
+#include "platform/ui/form_view.h"
 #include "platform/ui/text_fit.h"
 #include "platform/win/keys.h"
 #include "platform/win/placement.h"
@@ -614,8 +616,8 @@ private:
 // A drop-down combo's rectangle holds its box and its dropped list, as on Windows: the box is one
 // line high, and the rest of the rectangle is the list's. The state lives with the widget, which
 // every face of the control shares.
-// A box too narrow for its items grows to the right, as far as its neighbours leave room; the
-// tooltip of a text shown shortened holds all of it.
+// A template's box too narrow for its items grows to the right, as far as its neighbours leave
+// room; the tooltip of a text shown shortened holds all of it.
 class ComboPlacement : public platform::WidgetPlacement {
 public:
     ComboPlacement(QComboBox* combo, bool simple)
@@ -656,7 +658,7 @@ protected:
         for (int i = 0; i < m_combo->count(); ++i)
             widest = std::max(widest, ComboItemWidth(m_combo, i));
         const int missing = widest - ComboTextWidth(m_combo, box.width());
-        if (missing > 0 && !box.isEmpty()) {
+        if (missing > 0 && !box.isEmpty() && InTemplate()) {
             const platform::Room room = platform::Surroundings(m_combo, box).Around(box);
             box.setWidth(box.width() + std::min(missing, room.right));
         }
@@ -680,6 +682,12 @@ protected:
     }
 
 private:
+    // Only a template's layout was made for another font; a box the program sized itself
+    // (a grid's in-place list) keeps its width.
+    bool InTemplate() const {
+        CWnd* parent = CWnd::FromHandlePermanent(platform::HandleOfWidget(m_combo->parentWidget()));
+        return dynamic_cast<CDialog*>(parent) || dynamic_cast<CFormView*>(parent);
+    }
     void ItemsChanged() {
         if (m_dirty) return;
         m_dirty = true;
