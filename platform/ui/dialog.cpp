@@ -105,6 +105,20 @@ std::unique_ptr<CWnd> MakeItemControl(const char* className) {
     return MakeControl(className);
 }
 
+std::unique_ptr<CWnd> MakeTemplateItem(const DialogItem& item, CWnd* parent) {
+    std::unique_ptr<CWnd> control = MakeControl(item.className);
+    if (!control) return nullptr;
+    DWORD style = item.style | WS_CHILD;
+    if (!item.hidden) style |= WS_VISIBLE;
+    if (item.disabled) style |= WS_DISABLED;
+    const CRect r = DluToPixels(item.x, item.y, item.cx, item.cy);
+    // A combo's scroll-bar styles are its list's, not bars of its own.
+    auto* combo = dynamic_cast<CComboBox*>(control.get());
+    const BOOL made = combo ? combo->Create(style, r, parent, item.id)
+                            : control->Create(item.className, item.text, style, r, parent, item.id);
+    return made ? std::move(control) : nullptr;
+}
+
 void RegisterControlClass(const char* className, ControlFactory factory) {
     Factories()[Lower(className)] = std::move(factory);
 }
@@ -227,13 +241,8 @@ void CDialog::BuildItems() {
     QButtonGroup* group = nullptr;
     bool previousWasRadio = false;
     for (const DialogItem& item : m_template->items) {
-        std::unique_ptr<CWnd> control = platform::MakeControl(item.className);
+        std::unique_ptr<CWnd> control = platform::MakeTemplateItem(item, this);
         if (!control) return;
-        DWORD style = item.style | WS_CHILD;
-        if (!item.hidden) style |= WS_VISIBLE;
-        if (item.disabled) style |= WS_DISABLED;
-        const CRect r = platform::DluToPixels(item.x, item.y, item.cx, item.cy);
-        if (!control->Create(item.className, item.text, style, r, this, item.id)) return;
         // Radio buttons of one group (a run that starts with WS_GROUP) exclude each other.
         const bool radio = std::string_view(item.className) == "Button" &&
                            ((item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ||

@@ -92,6 +92,8 @@ using ControlFactory = std::function<std::unique_ptr<CWnd>()>;
 void RegisterControlClass(const char* className, ControlFactory factory);
 // The window object for a template item of that class; null for a class nobody registered.
 std::unique_ptr<CWnd> MakeItemControl(const char* className);
+// The control of a template item, made under `parent`; null when it cannot be made.
+std::unique_ptr<CWnd> MakeTemplateItem(const DialogItem& item, CWnd* parent);
 
 // A window class of the program's own, as RegisterClass makes one: a template's item of that class
 // is a plain window that passes every message on to the window that subclasses it

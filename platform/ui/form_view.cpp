@@ -11,13 +11,8 @@ int CFormView::OnCreate(LPCREATESTRUCT cs) {
     // The template's controls show in the template's font, as a dialog's do.
     if (QWidget* w = GetWidget()) w->setFont(platform::DialogFont());
     for (const DialogItem& item : m_template->items) {
-        std::unique_ptr<CWnd> control = platform::MakeItemControl(item.className);
+        std::unique_ptr<CWnd> control = platform::MakeTemplateItem(item, this);
         if (!control) return -1;
-        DWORD style = item.style | WS_CHILD;
-        if (!item.hidden) style |= WS_VISIBLE;
-        if (item.disabled) style |= WS_DISABLED;
-        const CRect r = platform::DluToPixels(item.x, item.y, item.cx, item.cy);
-        if (!control->Create(item.className, item.text, style, r, this, item.id)) return -1;
         m_items.push_back(std::move(control));
     }
     return 0;

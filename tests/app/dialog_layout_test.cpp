@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -181,6 +182,10 @@ void CollectFaults(QWidget* window, bool larger, const Allowed& allowed,
             if (combo->height() >= 2 * combo->fontMetrics().height())
                 faults.push_back(Describe(w) + CString::Formatted(" is %d pixels high when closed",
                                                                   combo->height()));
+            for (const QScrollBar* bar :
+                 combo->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+                if (bar->isVisibleTo(combo))
+                    faults.push_back(Describe(w) + " shows a scroll bar on its box");
             // What the box cannot show whole, its tooltip holds.
             QStyleOptionComboBox option;
             option.initFrom(combo);
