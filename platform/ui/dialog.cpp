@@ -75,7 +75,7 @@ private:
 
 }  // namespace
 
-void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t, const CPoint& offset) {
+void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t) {
     if (!owner) owner = AfxGetMainWnd();
     QWidget* ownerWidget = owner ? owner->GetWidget() : nullptr;
     QWidget* ownerWindow = ownerWidget ? ownerWidget->window() : nullptr;
@@ -85,7 +85,7 @@ void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t, const CP
     QPoint at;
     if ((t.x || t.y) && !(t.style & DS_CENTER) && ownerWidget) {
         // A template that gives a position places the dialog from its owner's client area.
-        at = ownerWidget->mapToGlobal(QPoint(offset.x, offset.y));
+        at = ownerWidget->mapToGlobal(QPoint(DluToPixelX(t.x), DluToPixelY(t.y)));
     } else {
         // Else it is centred on the owner's window, or on the screen without one.
         const QRect around = ownerWindow ? ownerWindow->frameGeometry() : area;
@@ -225,7 +225,7 @@ BOOL CDialog::Build(CWnd* parent, bool modal) {
         return FALSE;
     if (QWidget* w = GetWidget()) {
         w->setFixedSize(rect.Width(), rect.Height());
-        if (w->isWindow()) platform::PlaceDialog(w, m_parentWnd, t, rect.TopLeft());
+        if (w->isWindow()) platform::PlaceDialog(w, m_parentWnd, t);
     }
     BuildItems();
     if (m_items.size() != t.items.size()) {

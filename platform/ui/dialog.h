@@ -103,7 +103,7 @@ void RegisterWindowClass(const char* className);
 // Puts a dialog window where Windows would: centred on its owner's window (the main window when
 // it has none), or, when the template gives a position without DS_CENTER, at that offset from the
 // owner's client area; always on the screen's work area.
-void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t, const CPoint& offset);
+void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t);
 
 // The dialog font (the templates' "Tahoma 8" on this platform), for dialogs and form views.
 QFont DialogFont();
