@@ -1,6 +1,7 @@
 // The widget side of CWnd: widgets, geometry, visibility, focus, painting, scroll bars and the
 // mouse capture.
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QWidget>
 #include <algorithm>
@@ -135,7 +136,9 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     }
     m_rect = rect;
     m_enabled = !(style & WS_DISABLED);
-    if (style & (WS_HSCROLL | WS_VSCROLL)) {
+    // A list or a multi-line edit shows the bars its styles ask for itself: bars of the window
+    // would lie beside its own.
+    if ((style & (WS_HSCROLL | WS_VSCROLL)) && !qobject_cast<QAbstractScrollArea*>(widget)) {
         m_scrollBars = platform::MakeWindowScrollBars(this);
         if (style & WS_HSCROLL) m_scrollBars->Show(SB_HORZ, true);
         if (style & WS_VSCROLL) m_scrollBars->Show(SB_VERT, true);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QComboBox>
 #include <QDir>
 #include <QFontInfo>
@@ -178,14 +179,16 @@ void CollectFaults(QWidget* window, bool larger, const Allowed& allowed,
             else if (testing_support::ShownTooltip(w).isEmpty())
                 faults.push_back(Describe(w) + " is shortened without its text in a tooltip");
         }
+        // A combo's or a list's scroll bars are its own, never a window's laid over it.
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractScrollArea*>(w))
+            for (const QScrollBar* bar :
+                 w->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
+                if (bar->isVisibleTo(w))
+                    faults.push_back(Describe(w) + " shows a window's scroll bar over its own");
         if (auto* combo = qobject_cast<QComboBox*>(w)) {
             if (combo->height() >= 2 * combo->fontMetrics().height())
                 faults.push_back(Describe(w) + CString::Formatted(" is %d pixels high when closed",
                                                                   combo->height()));
-            for (const QScrollBar* bar :
-                 combo->findChildren<QScrollBar*>(QString(), Qt::FindDirectChildrenOnly))
-                if (bar->isVisibleTo(combo))
-                    faults.push_back(Describe(w) + " shows a scroll bar on its box");
             // What the box cannot show whole, its tooltip holds.
             QStyleOptionComboBox option;
             option.initFrom(combo);
