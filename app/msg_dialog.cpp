@@ -64,7 +64,10 @@ BOOL CMsgDialog::OnInitDialog() {
         b->ShowWindow(SW_HIDE);
     for (const Place& p : shown) {
         p.button->ShowWindow(SW_SHOW);
-        p.button->MoveWindow(&p.rect, TRUE);
+        // In the dialog font's pixels, so that the buttons stay below the text at any size.
+        p.button->MoveWindow(platform::FontPixelsX(p.rect.left), platform::FontPixelsY(p.rect.top),
+                             platform::FontPixelsX(p.rect.Width()),
+                             platform::FontPixelsY(p.rect.Height()), TRUE);
     }
     m_textStatic.SetWindowText(m_text);
     return TRUE;

@@ -554,24 +554,26 @@ void CSetupView::OnSize(UINT type, int cx, int cy) {
 }
 
 void CSetupView::LayOut(int w, int h) {
-    // Laid out for the pane it has, however small: nothing falls outside it.
-    m_rateLabel.MoveWindow(7, 9, 78, 13);
-    m_timeLabel.MoveWindow(7, 37, 78, 13);
+    // Laid out for the pane it has, however small: nothing falls outside it. The pixels are the
+    // dialog font's: a larger font leaves its texts the room they need.
+    const auto x = platform::FontPixelsX, y = platform::FontPixelsY;
+    m_rateLabel.MoveWindow(x(7), y(9), x(78), y(13));
+    m_timeLabel.MoveWindow(x(7), y(37), x(78), y(13));
     // A drop list keeps the height of its selection field, as its font gives it.
     const QWidget* field = m_rateCombo.GetWidget();
-    const int box = field ? std::max(13, field->sizeHint().height()) : 13;
+    const int box = field ? std::max(y(13), field->sizeHint().height()) : y(13);
     // In a narrow pane the combos give up width rather than cover the labels.
-    const int comboLeft = std::max(w - 130, 90);
-    const int comboWidth = std::max(w - 10 - comboLeft, 0);
-    m_rateCombo.MoveWindow(comboLeft, 9, comboWidth, box);
-    m_timeCombo.MoveWindow(comboLeft, 37, comboWidth, box);
-    const int row = std::max(h - 60, 0) / 4;
+    const int comboLeft = std::max(w - x(130), x(90));
+    const int comboWidth = std::max(w - x(10) - comboLeft, 0);
+    m_rateCombo.MoveWindow(comboLeft, y(9), comboWidth, box);
+    m_timeCombo.MoveWindow(comboLeft, y(37), comboWidth, box);
+    const int row = std::max(h - y(60), 0) / 4;
     // The pictures are square: as tall as a row allows, never wider than their column.
     const int side = std::clamp(row - 2, 0, 33);
     const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
     const int right[3] = {kSound, kExternal1, kExternal2};
     for (int r = 0; r < 4; ++r) {
-        const int top = 60 + r * row;
+        const int top = y(60) + r * row;
         const int pictureTop = top + (row - side) / 2;
         const int switchHeight = std::max(row - 20, 0);
         m_pictures[left[r]].MoveWindow(10, pictureTop, side, side);

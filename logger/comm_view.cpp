@@ -37,6 +37,10 @@ int CCommView::OnCreate(LPCREATESTRUCT cs) {
     if (CFormView::OnCreate(cs) == -1) return -1;
     m_doc = dynamic_cast<CVarnelDoc*>(GetDocument());
     SetWindowPos(&CWnd::wndTop, 0, 0, 1, 1, SWP_NOMOVE);
+    // Its pane fills its frame, so the frame shrinks too: else the empty frame shows wherever the
+    // main window raises it.
+    if (CFrameWnd* frame = GetParentFrame())
+        frame->SetWindowPos(&CWnd::wndBottom, 0, 0, 1, 1, SWP_NOMOVE);
     ShowWindow(SW_SHOW);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,13 +21,20 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTimer>
+#include <QToolTip>
 #include <QVariant>
 #include <algorithm>
 #include <utility>
 
+#include "platform/ui/dialog.h"
+#include "platform/ui/form_view.h"
+#include "platform/ui/text_fit.h"
 #include "platform/win/keys.h"
+#include "platform/win/placement.h"
 #include "platform/win/widget_bridge.h"
 
 namespace platform {
@@ -60,14 +68,8 @@ QString ItemText(LPCTSTR text) {
 
 // Windows draws "&x" in a static as an underlined x; Qt labels would show the ampersand.
 QString StaticText(LPCTSTR text, DWORD style) {
-    QString s = ItemText(text);
-    if (style & SS_NOPREFIX) return s;
-    QString out;
-    for (int i = 0; i < s.size(); ++i) {
-        if (s[i] == '&' && i + 1 < s.size()) ++i;
-        out += s[i];
-    }
-    return out;
+    const QString s = ItemText(text);
+    return style & SS_NOPREFIX ? s : platform::WithoutMnemonics(s);
 }
 
 // Tells the parent when an edit loses the focus.
@@ -245,6 +247,7 @@ QWidget* CStatic::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
         align |= Qt::AlignLeft;
     if (cs.style & SS_CENTERIMAGE) align = (align & ~Qt::AlignTop) | Qt::AlignVCenter;
     label->setAlignment(align);
+    label->setTextFormat(Qt::PlainText);  // a static shows its text as it is, tags and all
     label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
     if (cs.style & SS_SUNKEN) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     if (type == SS_BLACKFRAME) label->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -269,7 +272,12 @@ void CStatic::OnLButtonUp(UINT flags, CPoint point) {
 
 void CStatic::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (auto* label = qobject_cast<QLabel*>(GetWidget()))
+    auto* label = qobject_cast<QLabel*>(GetWidget());
+    if (!label) return;
+    const DWORD type = GetStyle() & SS_TYPEMASK;
+    if (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP)
+        platform::ShowControlText(label, StaticText(text, GetStyle()));
+    else
         label->setText(StaticText(text, GetStyle()));
 }
 
@@ -328,14 +336,14 @@ QAbstractButton* CButton::Button() const {
 
 void CButton::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (QAbstractButton* b = Button())
-        b->setText(ItemText(text));
-    else if (auto* g = qobject_cast<QGroupBox*>(GetWidget()))
-        g->setTitle(StaticText(text, 0));
+    if (Button())
+        platform::ShowControlText(GetWidget(), ItemText(text));
+    else if (qobject_cast<QGroupBox*>(GetWidget()))
+        platform::ShowControlText(GetWidget(), StaticText(text, 0));
 }
 
 CString CButton::GetWindowText() const {
-    if (QAbstractButton* b = Button()) return CString(b->text());
+    // The text as set, even where the button shows it shortened.
     return CWnd::GetWindowText();
 }
 
@@ -560,14 +568,47 @@ private:
     QComboBox* m_combo;
 };
 
+// The room a combo's box leaves its text.
+int ComboTextWidth(const QComboBox* combo, int width) {
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.rect = QRect(0, 0, width, combo->height());
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxEditField, combo);
+    return field.width() - 2;
+}
+
+int ComboItemWidth(const QComboBox* combo, int index) {
+    const QIcon icon = combo->itemIcon(index);
+    return combo->fontMetrics().horizontalAdvance(combo->itemText(index)) +
+           (icon.isNull() ? 0 : combo->iconSize().width() + 4);
+}
+
 // Drops a combo's list below the box, as many items high as SetItemHeight leaves room for, as on
-// Windows; the default style would lay the list over the box with every item showing.
+// Windows; the default style would lay the list over the box with every item showing. A text
+// too long for the box ends in an ellipsis rather than being cut.
 class DroppedListStyle : public QProxyStyle {
 public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returned) const override {
         if (hint == SH_ComboBox_Popup) return 0;
         return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+        if (element != CE_ComboBoxLabel || !box || box->editable) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        QStyleOptionComboBox shortened(*box);
+        int width = subControlRect(CC_ComboBox, box, SC_ComboBoxEditField, widget).width() - 2;
+        if (!box->currentIcon.isNull()) width -= box->iconSize.width() + 4;
+        shortened.currentText =
+            box->fontMetrics.elidedText(box->currentText, Qt::ElideRight, std::max(0, width));
+        QProxyStyle::drawControl(element, &shortened, painter, widget);
     }
 };
 
@@ -593,6 +634,106 @@ private:
     int m_height = 0;
 };
 
+// A drop-down combo's rectangle holds its box and its dropped list, as on Windows: the box is one
+// line high, and the rest of the rectangle is the list's. The state lives with the widget, which
+// every face of the control shares.
+// A template's box too narrow for its items grows to the right, as far as its neighbours leave
+// room; the tooltip of a text shown shortened holds all of it.
+class ComboPlacement : public platform::WidgetPlacement {
+public:
+    ComboPlacement(QComboBox* combo, bool simple)
+        : WidgetPlacement(combo), m_combo(combo), m_simple(simple) {
+        // Items come and go in runs: the box is fitted once they are shown.
+        QAbstractItemModel* model = combo->model();
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            connect(model, signal, this, [this] { ItemsChanged(); });
+        connect(model, &QAbstractItemModel::dataChanged, this, [this] { ItemsChanged(); });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] { ItemsChanged(); });
+    }
+    QRect Designed() const override { return Box(Asked()); }
+    int BoxHeight() const {
+        return m_boxHeight ? m_boxHeight : std::max(1, m_combo->sizeHint().height());
+    }
+    int ItemHeight() const {
+        if (m_itemHeight) return m_itemHeight;
+        const int row = m_combo->view()->sizeHintForRow(0);
+        return row > 0 ? row : m_combo->fontMetrics().height();
+    }
+    void SetBoxHeight(int height) {
+        m_boxHeight = height;
+        Replace();
+    }
+    void SetItemHeight(int height) {
+        m_itemHeight = height;
+        Replace();
+    }
+
+protected:
+    QRect Adjust(const QRect& asked) override {
+        // The list shows as many items as the rest of the rectangle holds.
+        const int rows = (asked.height() - BoxHeight()) / std::max(1, ItemHeight());
+        if (rows >= 1) m_combo->setMaxVisibleItems(rows);
+        QRect box = Box(asked);
+        m_dirty = false;
+        int widest = 0;
+        for (int i = 0; i < m_combo->count(); ++i)
+            widest = std::max(widest, ComboItemWidth(m_combo, i));
+        const int missing = widest - ComboTextWidth(m_combo, box.width());
+        if (missing > 0 && !box.isEmpty() && InTemplate()) {
+            const platform::Room room = platform::Surroundings(m_combo, box).Around(box);
+            box.setWidth(box.width() + std::min(missing, room.right));
+        }
+        m_width = box.width();
+        m_short = widest > ComboTextWidth(m_combo, m_width);
+        return box;
+    }
+    bool Grown() const override { return m_width > Asked().width() || m_short; }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_combo && event->type() == QEvent::Show && m_dirty) Replace();
+        if (watched == m_combo && event->type() == QEvent::ToolTip) {
+            const int index = m_combo->currentIndex();
+            if (!m_combo->isEditable() && index >= 0 &&
+                ComboItemWidth(m_combo, index) > ComboTextWidth(m_combo, m_combo->width())) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                                   m_combo->itemText(index), m_combo);
+                return true;
+            }
+        }
+        return WidgetPlacement::eventFilter(watched, event);
+    }
+
+private:
+    // Only a template's layout was made for another font; a box the program sized itself
+    // (a grid's in-place list) keeps its width.
+    bool InTemplate() const {
+        CWnd* parent = CWnd::FromHandlePermanent(platform::HandleOfWidget(m_combo->parentWidget()));
+        return dynamic_cast<CDialog*>(parent) || dynamic_cast<CFormView*>(parent);
+    }
+    void ItemsChanged() {
+        if (m_dirty) return;
+        m_dirty = true;
+        if (m_combo->isVisible())
+            QTimer::singleShot(0, this, [this] {
+                if (m_dirty) Replace();
+            });
+    }
+    QRect Box(const QRect& asked) const {
+        return m_simple ? asked : QRect(asked.topLeft(), QSize(asked.width(), BoxHeight()));
+    }
+
+    QComboBox* m_combo;
+    bool m_simple;
+    int m_boxHeight = 0;   // 0: the height the font gives
+    int m_itemHeight = 0;  // 0: the items' own
+    int m_width = 0;       // the box's, as fitted
+    bool m_dirty = false;  // items changed since the box was fitted
+    bool m_short = false;  // its widest entry is shortened even so
+};
+
+ComboPlacement* PlacementOfCombo(const QWidget* combo) {
+    return dynamic_cast<ComboPlacement*>(platform::PlacementOf(combo));
+}
+
 }  // namespace
 
 CComboBox::~CComboBox() = default;
@@ -613,7 +754,7 @@ QWidget* CComboBox::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setStyle(DroppedList());
     combo->setMaxVisibleItems(12);
-    m_createdHeight = cs.cy;
+    new ComboPlacement(combo, kind == CBS_SIMPLE);
     QObject::connect(combo, &QComboBox::activated, combo, [combo](int) {
         const QPointer<QComboBox> alive(combo);
         NotifyParent(combo, CBN_SELCHANGE);
@@ -646,60 +787,50 @@ void CComboBox::OnChar(UINT ch, UINT, UINT) {
 
 int CComboBox::SetItemHeight(int index, UINT height) {
     QComboBox* c = Combo();
-    if (!c || height == 0 || height > 255) return CB_ERR;
+    ComboPlacement* placement = PlacementOfCombo(c);
+    if (!placement || height == 0 || height > 255) return CB_ERR;
     if (index < 0) {
-        m_boxHeight = static_cast<int>(height);
-        MoveWindow(c->x(), c->y(), c->width(), m_boxHeight);
-    } else {
-        m_itemHeight = static_cast<int>(height);
-        // An owner-drawn combo's items keep the heights MeasureItem gives them.
-        if (!(GetStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) {
-            auto* delegate = dynamic_cast<ItemHeightDelegate*>(c->itemDelegate());
-            if (!delegate) {
-                delegate = new ItemHeightDelegate(c);
-                c->setItemDelegate(delegate);
-            }
-            delegate->SetHeight(m_itemHeight);
-        }
+        placement->SetBoxHeight(static_cast<int>(height));
+        return 0;
     }
-    ShowListItems();
+    // An owner-drawn combo's items keep the heights MeasureItem gives them.
+    if (!(GetStyle() & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE))) {
+        auto* delegate = dynamic_cast<ItemHeightDelegate*>(c->itemDelegate());
+        if (!delegate) {
+            delegate = new ItemHeightDelegate(c);
+            c->setItemDelegate(delegate);
+        }
+        delegate->SetHeight(static_cast<int>(height));
+    }
+    placement->SetItemHeight(static_cast<int>(height));
     return 0;
 }
 
 int CComboBox::GetItemHeight(int index) const {
-    QComboBox* c = Combo();
-    if (!c) return CB_ERR;
-    if (index < 0) return m_boxHeight ? m_boxHeight : c->height();
-    return m_itemHeight ? m_itemHeight : c->view()->sizeHintForRow(0);
-}
-
-void CComboBox::ShowListItems() {
-    // The list shows as many items as the rest of the creation rectangle holds.
-    QComboBox* c = Combo();
-    if (!c || !m_boxHeight) return;
-    const int itemHeight = std::max(1, GetItemHeight(0));
-    c->setMaxVisibleItems(std::max(1, (m_createdHeight - m_boxHeight) / itemHeight));
+    const ComboPlacement* placement = PlacementOfCombo(Combo());
+    if (!placement) return CB_ERR;
+    return index < 0 ? placement->BoxHeight() : placement->ItemHeight();
 }
 
 int CComboBox::SetDroppedWidth(UINT width) {
     QComboBox* c = Combo();
     if (!c) return CB_ERR;
-    m_droppedWidth = static_cast<int>(width);
-    c->view()->setMinimumWidth(m_droppedWidth);
-    return m_droppedWidth;
+    c->view()->setMinimumWidth(static_cast<int>(width));
+    return static_cast<int>(width);
 }
 
 int CComboBox::GetDroppedWidth() const {
     QComboBox* c = Combo();
     if (!c) return CB_ERR;
-    return std::max(m_droppedWidth, c->width());
+    return std::max(c->view()->minimumWidth(), c->width());
 }
 
 void CComboBox::GetDroppedControlRect(LPRECT rect) const {
     if (!rect) return;
     CRect r;
     GetWindowRect(&r);
-    r.bottom = r.top + std::max<LONG>(m_createdHeight, r.Height());
+    if (const ComboPlacement* placement = PlacementOfCombo(Combo()))
+        r.bottom = r.top + std::max<LONG>(placement->Asked().height(), r.Height());
     *rect = r;
 }
 

@@ -106,9 +106,9 @@ public:
     CString GetWindowText() const override;
     void ShowDropDown(BOOL show = TRUE);
     BOOL GetDroppedState() const;
-    // As on Windows, a drop-down combo's rectangle at creation holds its box and its dropped list.
-    // Setting the box's height (index -1) makes the window as high as the box, and the rest of the
-    // rectangle the list's; index 0 sets the list items' height.
+    // As on Windows, a drop-down combo's rectangle holds its box and its dropped list: the window
+    // is as high as the box (one line in its font), and the rest of the rectangle is the list's.
+    // Index -1 sets the box's height, index 0 the list items' height.
     int SetItemHeight(int index, UINT height);
     int GetItemHeight(int index) const;
     int SetDroppedWidth(UINT width);
@@ -136,13 +136,8 @@ protected:
 
 private:
     QComboBox* Combo() const;
-    void ShowListItems();
 
     std::unique_ptr<CEdit> m_edit;  // a drop-down's edit
-    int m_createdHeight = 0;
-    int m_boxHeight = 0;   // 0 until set
-    int m_itemHeight = 0;  // 0 until set
-    int m_droppedWidth = 0;
 };
 
 class CListBox : public CWnd {

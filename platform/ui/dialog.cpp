@@ -4,7 +4,11 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QRadioButton>
+#include <QScreen>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -12,6 +16,7 @@
 #include "platform/ui/date_time_ctrl.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/progress_ctrl.h"
+#include "platform/win/frame.h"
 #include "platform/win/widget_bridge.h"
 
 namespace platform {
@@ -70,8 +75,48 @@ private:
 
 }  // namespace
 
+void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t) {
+    if (!owner) owner = AfxGetMainWnd();
+    QWidget* ownerWidget = owner ? owner->GetWidget() : nullptr;
+    QWidget* ownerWindow = ownerWidget ? ownerWidget->window() : nullptr;
+    if (ownerWindow && !ownerWindow->isVisible()) ownerWindow = nullptr;
+    QScreen* screen = ownerWindow ? ownerWindow->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    QPoint at;
+    if ((t.x || t.y) && !(t.style & DS_CENTER) && ownerWidget) {
+        // A template that gives a position places the dialog from its owner's client area.
+        at = ownerWidget->mapToGlobal(QPoint(DluToPixelX(t.x), DluToPixelY(t.y)));
+    } else {
+        // Else it is centred on the owner's window, or on the screen without one.
+        const QRect around = ownerWindow ? ownerWindow->frameGeometry() : area;
+        at = around.center() - QPoint(dialog->width() / 2, dialog->height() / 2);
+    }
+    // Never off the screen's work area, the title bar least of all.
+    if (!area.isEmpty()) {
+        at.setX(
+            std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - dialog->width())));
+        at.setY(
+            std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
+    }
+    dialog->move(at);
+}
+
 std::unique_ptr<CWnd> MakeItemControl(const char* className) {
     return MakeControl(className);
+}
+
+std::unique_ptr<CWnd> MakeTemplateItem(const DialogItem& item, CWnd* parent) {
+    std::unique_ptr<CWnd> control = MakeControl(item.className);
+    if (!control) return nullptr;
+    DWORD style = item.style | WS_CHILD;
+    if (!item.hidden) style |= WS_VISIBLE;
+    if (item.disabled) style |= WS_DISABLED;
+    const CRect r = DluToPixels(item.x, item.y, item.cx, item.cy);
+    // A combo's scroll-bar styles are its list's, not bars of its own.
+    auto* combo = dynamic_cast<CComboBox*>(control.get());
+    const BOOL made = combo ? combo->Create(style, r, parent, item.id)
+                            : control->Create(item.className, item.text, style, r, parent, item.id);
+    return made ? std::move(control) : nullptr;
 }
 
 void RegisterControlClass(const char* className, ControlFactory factory) {
@@ -95,10 +140,57 @@ void RegisterWindowClass(const char* className) {
     Factories().try_emplace(Lower(className), [] { return std::make_unique<ClassWindow>(); });
 }
 
+namespace {
+double g_fontScale = 1.0;
+}  // namespace
+
 QFont DialogFont() {
-    QFont f("DejaVu Sans");
-    f.setPixelSize(11);
+    // The condensed face has the templates' own font's metrics (6 by 13 base units at 11 pixels),
+    // so layouts made in pixels for it fit too; without it the plain face stands in.
+    QFont f("DejaVu Sans Condensed");
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(11 * g_fontScale))));
     return f;
+}
+
+void SetDialogFontScale(double scale) {
+    g_fontScale = scale > 0 ? scale : 1.0;
+}
+
+double DialogFontScale() {
+    return g_fontScale;
+}
+
+DialogBaseUnits GetDialogBaseUnits() {
+    static double cachedScale = 0;
+    static DialogBaseUnits cached{};
+    if (cachedScale != g_fontScale) {
+        const QFontMetrics metrics(DialogFont());
+        const int alphabet =
+            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        cached = {(alphabet / 26 + 1) / 2, metrics.height()};
+        cachedScale = g_fontScale;
+    }
+    return cached;
+}
+
+int DluToPixelX(int dlu) {
+    return (dlu * GetDialogBaseUnits().cx + 2) / 4;
+}
+
+int DluToPixelY(int dlu) {
+    return (dlu * GetDialogBaseUnits().cy + 4) / 8;
+}
+
+int FontPixelsX(int px) {
+    return (px * GetDialogBaseUnits().cx + 3) / 6;
+}
+
+int FontPixelsY(int px) {
+    return (px * GetDialogBaseUnits().cy + 6) / 13;
+}
+
+CRect DluToPixels(int x, int y, int cx, int cy) {
+    return CRect(DluToPixelX(x), DluToPixelY(y), DluToPixelX(x + cx), DluToPixelY(y + cy));
 }
 
 }  // namespace platform
@@ -128,13 +220,12 @@ BOOL CDialog::Build(CWnd* parent, bool modal) {
     m_ended = false;
     m_result = -1;
     const DialogTemplate& t = *m_template;
-    const CRect rect(platform::DluToPixelX(t.x), platform::DluToPixelY(t.y),
-                     platform::DluToPixelX(t.x + t.cx), platform::DluToPixelY(t.y + t.cy));
+    const CRect rect = platform::DluToPixels(t.x, t.y, t.cx, t.cy);
     if (!CWnd::Create("Dialog", t.caption, t.style & ~WS_VISIBLE, rect, m_parentWnd, t.id))
         return FALSE;
     if (QWidget* w = GetWidget()) {
         w->setFixedSize(rect.Width(), rect.Height());
-        if (!m_parentWnd || (t.style & DS_CENTER)) w->move(rect.left, rect.top);
+        if (w->isWindow()) platform::PlaceDialog(w, m_parentWnd, t);
     }
     BuildItems();
     if (m_items.size() != t.items.size()) {
@@ -150,15 +241,8 @@ void CDialog::BuildItems() {
     QButtonGroup* group = nullptr;
     bool previousWasRadio = false;
     for (const DialogItem& item : m_template->items) {
-        std::unique_ptr<CWnd> control = platform::MakeControl(item.className);
+        std::unique_ptr<CWnd> control = platform::MakeTemplateItem(item, this);
         if (!control) return;
-        DWORD style = item.style | WS_CHILD;
-        if (!item.hidden) style |= WS_VISIBLE;
-        if (item.disabled) style |= WS_DISABLED;
-        const CRect r(platform::DluToPixelX(item.x), platform::DluToPixelY(item.y),
-                      platform::DluToPixelX(item.x + item.cx),
-                      platform::DluToPixelY(item.y + item.cy));
-        if (!control->Create(item.className, item.text, style, r, this, item.id)) return;
         // Radio buttons of one group (a run that starts with WS_GROUP) exclude each other.
         const bool radio = std::string_view(item.className) == "Button" &&
                            ((item.style & BS_TYPEMASK) == BS_AUTORADIOBUTTON ||

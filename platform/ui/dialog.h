@@ -92,13 +92,24 @@ using ControlFactory = std::function<std::unique_ptr<CWnd>()>;
 void RegisterControlClass(const char* className, ControlFactory factory);
 // The window object for a template item of that class; null for a class nobody registered.
 std::unique_ptr<CWnd> MakeItemControl(const char* className);
+// The control of a template item, made under `parent`; null when it cannot be made.
+std::unique_ptr<CWnd> MakeTemplateItem(const DialogItem& item, CWnd* parent);
 
 // A window class of the program's own, as RegisterClass makes one: a template's item of that class
 // is a plain window that passes every message on to the window that subclasses it
 // (SubclassDlgItem), as the class's procedure would. A name already registered stays as it is.
 void RegisterWindowClass(const char* className);
 
-// The dialog font (the templates' "Tahoma 8" on this platform).
+// Puts a dialog window where Windows would: centred on its owner's window (the main window when
+// it has none), or, when the template gives a position without DS_CENTER, at that offset from the
+// owner's client area; always on the screen's work area.
+void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t);
+
+// The dialog font (the templates' "Tahoma 8" on this platform), for dialogs and form views.
 QFont DialogFont();
+// A larger (or smaller) dialog font, as a desktop set to large fonts gives; 1 is the templates'
+// own size. Windows made afterwards follow it.
+void SetDialogFontScale(double scale);
+double DialogFontScale();
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/base/geometry.h"
 #include "platform/ui/styles.h"
 #include "platform/win/messages.h"
 
@@ -28,17 +29,23 @@ struct DialogTemplate {
     std::vector<DialogItem> items;
 };
 
-// Pixels per dialog unit, for the dialog font the templates were laid out with (8-point Tahoma):
-// 4 horizontal units are 6 pixels and 8 vertical units 13 pixels.
+// Dialog units follow the dialog font as Windows computes them: a horizontal unit is a quarter of
+// the font's average character width (over the alphabet), a vertical unit an eighth of its
+// height. A template laid out for one font so keeps its texts fitting in another.
 namespace platform {
-constexpr int kDialogBaseX = 6;
-constexpr int kDialogBaseY = 13;
-constexpr int DluToPixelX(int dlu) {
-    return (dlu * kDialogBaseX + 2) / 4;
-}
-constexpr int DluToPixelY(int dlu) {
-    return (dlu * kDialogBaseY + 4) / 8;
-}
+struct DialogBaseUnits {
+    int cx;  // pixels per 4 horizontal units
+    int cy;  // pixels per 8 vertical units
+};
+DialogBaseUnits GetDialogBaseUnits();
+int DluToPixelX(int dlu);
+int DluToPixelY(int dlu);
+// A rectangle in dialog units, in pixels: its edges map, as MapDialogRect maps them.
+CRect DluToPixels(int x, int y, int cx, int cy);
+// Pixels of a layout the program makes in pixels for the templates' own font (6 by 13 base
+// units), in the dialog font as it is: the same at that font, larger at a larger one.
+int FontPixelsX(int px);
+int FontPixelsY(int px);
 }  // namespace platform
 
 // Item builders in the resource script's words.

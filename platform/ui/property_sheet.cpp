@@ -81,9 +81,7 @@ INT_PTR CPropertySheet::DoModal() {
         x = static_cast<short>(x - 4);
     }
     t.items = buttons;
-    m_pageArea = CRect(platform::DluToPixelX(kMargin), platform::DluToPixelY(kMargin + tabs),
-                       platform::DluToPixelX(kMargin + cx),
-                       platform::DluToPixelY(kMargin + tabs + cy));
+    m_pageArea = platform::DluToPixels(kMargin, kMargin + tabs, cx, cy);
     m_active = -1;
     std::fill(m_made.begin(), m_made.end(), false);
     const INT_PTR result = CDialog::DoModal();

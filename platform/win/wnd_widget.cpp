@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/gdi/objects.h"
+#include "platform/win/placement.h"
 #include "platform/win/system.h"
 #include "platform/win/widget_bridge.h"
 #include "platform/win/wnd.h"
@@ -194,7 +195,7 @@ BOOL CWnd::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT
     QWidget* widget = MakeWidget(parentWidget, cs);
     if (widget) {
         SetWidget(widget, true);
-        widget->setGeometry(ToQRect(rect));
+        platform::PlaceWidget(widget, ToQRect(rect));
         widget->setEnabled(!(style & WS_DISABLED));
     }
     m_rect = rect;
@@ -228,7 +229,7 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL) {
         PlaceFrame(w, frame);
         if (w->frameGeometry().size() == w->size()) PendingFrameFilter::Instance().Watch(w, frame);
     } else if (w) {
-        w->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+        platform::PlaceWidget(w, QRect(x, y, std::max(width, 0), std::max(height, 0)));
     } else
         SendMessage(WM_SIZE, 0, MAKELPARAM(static_cast<WORD>(width), static_cast<WORD>(height)));
 }
@@ -241,9 +242,14 @@ void CWnd::MoveWindow(const RECT* rect, BOOL repaint) {
 
 BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
     CRect r;
-    GetWindowRect(&r);
-    if (CWnd* p = GetParent(); p && !(GetWidget() && GetWidget()->isWindow()))
-        p->ScreenToClient(&r);
+    if (QWidget* w = GetWidget(); w && !w->isWindow()) {
+        // In the widget's own parent, which for an MDI child is the MDI area, not its frame.
+        const QRect g = platform::AskedRect(w);
+        r = CRect(g.x(), g.y(), g.x() + g.width(), g.y() + g.height());
+    } else {
+        GetWindowRect(&r);
+        if (CWnd* p = GetParent(); p && !w) p->ScreenToClient(&r);
+    }
     if (!(flags & SWP_NOMOVE)) r = CRect(x, y, x + r.Width(), y + r.Height());
     if (!(flags & SWP_NOSIZE)) r.right = r.left + cx, r.bottom = r.top + cy;
     if (!(flags & (SWP_NOMOVE)) || !(flags & SWP_NOSIZE)) MoveWindow(&r);

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -418,6 +419,15 @@ CString SaveTestImage(const QImage& image, const char* name) {
     const QString path = folder + "/" + QString::fromUtf8(name) + ".png";
     image.save(path);
     return CString(path);
+}
+
+QString ShownTooltip(QWidget* widget) {
+    const QPoint at(2, 2);
+    QHelpEvent event(QEvent::ToolTip, at, widget->mapToGlobal(at));
+    QCoreApplication::sendEvent(widget, &event);
+    const QString text = QToolTip::isVisible() ? QToolTip::text() : QString();
+    QToolTip::hideText();
+    return text;
 }
 
 void ProcessQtEvents() {

@@ -163,6 +163,22 @@ QImage RenderWidget(QWidget* widget);
 // One pixel's colour, as the drawing code names colours.
 COLORREF Px(const QImage& image, int x, int y);
 CString SaveTestImage(const QImage& image, const char* name);
+// The dialog font at `scale` times its size while it lives, as a desktop set to large fonts has.
+class ScopedDialogFontScale {
+public:
+    explicit ScopedDialogFontScale(double scale) : m_old(platform::DialogFontScale()) {
+        platform::SetDialogFontScale(scale);
+    }
+    ~ScopedDialogFontScale() { platform::SetDialogFontScale(m_old); }
+    ScopedDialogFontScale(const ScopedDialogFontScale&) = delete;
+    ScopedDialogFontScale& operator=(const ScopedDialogFontScale&) = delete;
+
+private:
+    double m_old;
+};
+
+// The tooltip a widget shows when the mouse rests on it; empty for none.
+QString ShownTooltip(QWidget* widget);
 // Lets deferred deletions and posted Qt events run.
 void ProcessQtEvents();
 // Sizes `frame` so that `view`, which the frame lays out with its bars, gets this client size;

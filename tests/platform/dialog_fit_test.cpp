@@ -1,0 +1,296 @@
+// Dialogs built from templates: units from the dialog font, texts that grow rather than being cut,
+// one-line combo boxes, and the place a dialog opens at.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include "platform/win/widget_bridge.h"
+#include "tests/support/harness.h"
+
+namespace {
+
+QRect Pixels(const DialogItem& item) {
+    const CRect r = platform::DluToPixels(item.x, item.y, item.cx, item.cy);
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+QString Shown(QWidget* w) {
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+    return {};
+}
+
+TEST(DialogUnits, FollowTheDialogFontAsWindowsComputesThem) {
+    for (double scale : {1.0, 1.25}) {
+        testing_support::ScopedDialogFontScale font(scale);
+        const QFontMetrics metrics(platform::DialogFont());
+        const int alphabet =
+            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const platform::DialogBaseUnits units = platform::GetDialogBaseUnits();
+        EXPECT_EQ(units.cx, (alphabet / 26 + 1) / 2) << scale;
+        EXPECT_EQ(units.cy, metrics.height()) << scale;
+        if (scale == 1.0) {
+            // The templates' own font has these, so pixel layouts made for it fit too.
+            EXPECT_EQ(units.cx, 6);
+            EXPECT_EQ(units.cy, 13);
+        } else {
+            EXPECT_GT(units.cx, 6);
+            EXPECT_GT(units.cy, 13);
+        }
+        const DialogTemplate t{903, "Units", 0, 0, 200, 90, WS_POPUP | WS_CAPTION, "Tahoma", 8, {}};
+        CDialog dialog(t);
+        ASSERT_TRUE(dialog.Create());
+        EXPECT_EQ(dialog.GetWidget()->size(),
+                  QSize((200 * units.cx + 2) / 4, (90 * units.cy + 4) / 8));
+        dialog.DestroyWindow();
+    }
+}
+
+// A group box with a left-aligned text beside an edit, a right-aligned text after an edit and a
+// button, and below it a wrapping text with an edit to its right.
+const DialogTemplate kFitTemplate = {904,
+                                     "Fit",
+                                     0,
+                                     0,
+                                     200,
+                                     120,
+                                     WS_POPUP | WS_CAPTION,
+                                     "Tahoma",
+                                     8,
+                                     {
+                                         dlg::GroupBox("Group", 20, 5, 5, 150, 60),
+                                         dlg::LText("Short", 21, 10, 17, 40, 8),
+                                         dlg::EditText(22, 100, 15, 50, 12),
+                                         dlg::EditText(24, 10, 31, 30, 12),
+                                         dlg::RText("Short", 23, 90, 33, 40, 8),
+                                         dlg::PushButton("OK", 25, 60, 47, 30, 14),
+                                         dlg::LText("Short", 26, 10, 75, 60, 8),
+                                         dlg::EditText(27, 75, 73, 50, 12),
+                                     }};
+
+class DialogTexts : public testing_support::HarnessTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(dialog.Create()); }
+    void TearDown() override { dialog.DestroyWindow(); }
+    QWidget* Item(int id) { return dialog.GetDlgItem(id)->GetWidget(); }
+    const DialogItem& Design(int id) {
+        for (const DialogItem& item : kFitTemplate.items)
+            if (static_cast<int>(item.id) == id) return item;
+        return kFitTemplate.items.front();
+    }
+    // No control overlaps another but the group box it lies in, or leaves the dialog or the box.
+    void ExpectClear(int id) {
+        QWidget* w = Item(id);
+        EXPECT_TRUE(dialog.GetWidget()->rect().contains(w->geometry())) << id;
+        if (Pixels(Design(20)).contains(Pixels(Design(id)))) {
+            EXPECT_TRUE(Item(20)->geometry().contains(w->geometry())) << id;
+        }
+        for (const DialogItem& other : kFitTemplate.items) {
+            if (other.id == UINT(id) || other.id == 20) continue;
+            EXPECT_FALSE(Item(int(other.id))->geometry().intersects(w->geometry()))
+                << id << " over " << other.id;
+        }
+    }
+    CDialog dialog{kFitTemplate};
+};
+
+TEST_F(DialogTexts, GrowIntoTheRoomTheyHaveElseShowShortenedWithATooltip) {
+    const CString lengthy = "A translated text far too long for any room this dialog has to offer";
+    enum Outcome { kFits, kGrows, kShortened };
+    const struct {
+        int id;
+        CString text;
+        Outcome outcome;
+        const char* edge;  // what stays: "left", "right", "top" edge, "centre", or "" nothing
+    } rows[] = {
+        {21, "Short", kFits, "left"},
+        {21, "Recording time :", kGrows, "left"},
+        {21, lengthy, kShortened, "left"},
+        {23, "Recording time :", kGrows, "right"},
+        {23, lengthy, kShortened, "right"},
+        {25, "Properties", kGrows, "centre"},
+        {25, lengthy, kShortened, ""},  // takes the room on both sides, even or not
+        {26, "Recording time : of the run, in seconds", kGrows, "top"},
+        {26, lengthy + " " + lengthy, kShortened, "top"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.text.GetString());
+        CWnd* control = dialog.GetDlgItem(r.id);
+        QWidget* w = control->GetWidget();
+        const QRect asked = Pixels(Design(r.id));
+        control->SetWindowText(r.text);
+        EXPECT_EQ(control->GetWindowText(), r.text);
+        ExpectClear(r.id);
+        const QRect g = w->geometry();
+        if (r.outcome == kFits) {
+            EXPECT_EQ(g, asked);
+        }
+        if (r.outcome == kGrows) {
+            EXPECT_TRUE(g.contains(asked) && g != asked);
+            EXPECT_EQ(Shown(w), r.text.ToQString());
+            EXPECT_TRUE(w->toolTip().isEmpty());
+        }
+        if (r.outcome == kShortened) {
+            EXPECT_TRUE(Shown(w).endsWith(QChar(0x2026))) << Shown(w).toStdString();
+            EXPECT_EQ(testing_support::ShownTooltip(w), r.text.ToQString());
+        }
+        const std::string edge = r.edge;
+        const int kept = edge.empty()      ? 0
+                         : edge == "left"  ? g.left() - asked.left()
+                         : edge == "right" ? g.right() - asked.right()
+                         : edge == "top"   ? g.top() - asked.top()
+                                           : g.center().x() - asked.center().x();
+        EXPECT_LE(std::abs(kept), edge == "centre" ? 1 : 0) << "the " << edge << " edge moved";
+        control->SetWindowText("Short");
+        EXPECT_EQ(w->geometry(), asked) << "back to its own rectangle";
+        EXPECT_TRUE(w->toolTip().isEmpty());
+    }
+}
+
+TEST_F(DialogTexts, AShortenedTextGivesBackTheProgramsTooltipAndMakesWayForANeighbour) {
+    CWnd* label = dialog.GetDlgItem(21);
+    QWidget* w = label->GetWidget();
+    w->setToolTip("the program's own");
+    label->SetWindowText("A text that needs more than the room up to the edit");
+    EXPECT_NE(w->toolTip(), "the program's own");
+    label->SetWindowText("Short");
+    EXPECT_EQ(w->toolTip(), "the program's own");
+
+    // Grown into the free room, it gives way to a neighbour the program moves there.
+    label->SetWindowText("Recording time :");
+    const QRect grown = w->geometry();
+    ASSERT_GT(grown.width(), Pixels(Design(21)).width());
+    CWnd* edit = dialog.GetDlgItem(22);
+    const QRect asked = Pixels(Design(21));
+    edit->MoveWindow(asked.right() + 3, asked.top(), 30, asked.height());
+    EXPECT_FALSE(w->geometry().intersects(edit->GetWidget()->geometry()));
+    EXPECT_EQ(w->toolTip(), "Recording time :");
+    edit->MoveWindow(Pixels(Design(22)).left(), Pixels(Design(22)).top(), 50, 20);
+    EXPECT_EQ(w->geometry(), grown) << "and takes the room again once it is free";
+}
+
+// A drop list 100 units high beside a narrow one with a neighbour at its right, a simple combo,
+// and a plain text below the tall one's box.
+const DialogTemplate kComboTemplate = {
+    905,
+    "Combos",
+    0,
+    0,
+    200,
+    120,
+    WS_POPUP | WS_CAPTION,
+    "Tahoma",
+    8,
+    {
+        dlg::ComboBox(30, 10, 10, 80, 100, CBS_DROPDOWNLIST | WS_VSCROLL),
+        dlg::LText("Below", 31, 10, 28, 60, 8),
+        dlg::ComboBox(32, 100, 10, 40, 60),
+        dlg::EditText(33, 150, 10, 40, 12),
+        dlg::ComboBox(34, 100, 40, 80, 60, CBS_SIMPLE),
+    }};
+
+class ComboDialog : public CDialog {
+public:
+    ComboDialog() : CDialog(kComboTemplate) {}
+    CComboBox face;
+    void DoDataExchange(CDataExchange* dx) override { DDX_Control(dx, 30, face); }
+};
+
+TEST(ComboBoxes, AreOneLineHighWithTheRestOfTheirRectangleTheirList) {
+    testing_support::ScopedVirtualClock clock;
+    ComboDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    auto& tall = *static_cast<CComboBox*>(dialog.GetDlgItem(30));
+    auto* box = qobject_cast<QComboBox*>(tall.GetWidget());
+    for (int i = 0; i < 20; ++i)
+        tall.AddString(CString::Formatted("Entry %d", i));
+    dialog.ShowWindow(SW_SHOW);
+    const QRect asked = Pixels(kComboTemplate.items[0]);
+    const int line = box->sizeHint().height();
+    EXPECT_EQ(box->geometry(), QRect(asked.topLeft(), QSize(asked.width(), line)));
+    EXPECT_FALSE(box->geometry().intersects(dialog.GetDlgItem(31)->GetWidget()->geometry()));
+    CRect dropped;
+    tall.GetDroppedControlRect(&dropped);
+    EXPECT_EQ(dropped.Height(), asked.height());
+    EXPECT_EQ(box->maxVisibleItems(), (asked.height() - line) / tall.GetItemHeight(0));
+    // Both faces of the control know its heights; moving it keeps the box one line high.
+    EXPECT_EQ(dialog.face.GetItemHeight(-1), line);
+    dialog.face.SetWindowPos(nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(box->geometry(), QRect(20, 20, asked.width(), line));
+    dialog.face.GetDroppedControlRect(&dropped);
+    EXPECT_EQ(dropped.Height(), asked.height());
+    tall.SetItemHeight(-1, 30);
+    EXPECT_EQ(box->height(), 30);
+    // A simple combo shows its list in its rectangle.
+    EXPECT_EQ(dialog.GetDlgItem(34)->GetWidget()->geometry(), Pixels(kComboTemplate.items[4]));
+
+    // A box too narrow for its entries grows as far as its neighbour; what it still cannot show
+    // ends in an ellipsis, whole in the tooltip.
+    auto& narrow = *static_cast<CComboBox*>(dialog.GetDlgItem(32));
+    auto* small = qobject_cast<QComboBox*>(narrow.GetWidget());
+    narrow.AddString("One");
+    narrow.AddString("Every 30 minutes, all day long");
+    narrow.SetCurSel(0);
+    testing_support::ProcessQtEvents();
+    const QRect edit = dialog.GetDlgItem(33)->GetWidget()->geometry();
+    EXPECT_GT(small->width(), Pixels(kComboTemplate.items[2]).width());
+    EXPECT_EQ(small->geometry().right() + 1, edit.left() - 0) << "up to the neighbour";
+    EXPECT_TRUE(testing_support::ShownTooltip(small).isEmpty());
+    narrow.SetCurSel(1);
+    EXPECT_EQ(testing_support::ShownTooltip(small), "Every 30 minutes, all day long");
+    narrow.ResetContent();
+    testing_support::ProcessQtEvents();
+    EXPECT_EQ(small->width(), Pixels(kComboTemplate.items[2]).width());
+    dialog.DestroyWindow();
+}
+
+// Where a dialog opens: centred on its owner's window, kept on the screen's work area, or at the
+// offset its template gives from the owner's client area.
+TEST(DialogPlacement, CentredOnTheOwnerOnTheScreenOrAtTheTemplatesOffset) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const DialogTemplate centred{
+        906, "Centred", 0, 0, 100, 60, WS_POPUP | WS_CAPTION | DS_CENTER, "Tahoma", 8, {}};
+    const DialogTemplate placed{907,      "Placed", 20, 10, 100, 60, WS_POPUP | WS_CAPTION,
+                                "Tahoma", 8,        {}};
+    const struct {
+        const char* name;
+        QRect owner;
+        const DialogTemplate* t;
+        std::function<QPoint(const QRect& owner, const QSize& size)> expected;
+    } rows[] = {
+        {"on the owner", QRect(100, 80, 400, 300), &centred,
+         [](const QRect& o, const QSize& s) {
+             return o.center() - QPoint(s.width() / 2, s.height() / 2);
+         }},
+        {"kept on the screen", QRect(area.right() - 50, area.bottom() - 40, 200, 150), &centred,
+         [&](const QRect&, const QSize& s) {
+             return QPoint(area.right() - s.width(), area.bottom() - s.height());
+         }},
+        {"at its offset", QRect(100, 80, 400, 300), &placed,
+         [](const QRect& o, const QSize&) {
+             return o.topLeft() + QPoint(platform::DluToPixelX(20), platform::DluToPixelY(10));
+         }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        CWnd owner;
+        ASSERT_TRUE(owner.Create(
+            nullptr, "Owner", WS_POPUP | WS_VISIBLE,
+            CRect(r.owner.left(), r.owner.top(), r.owner.right() + 1, r.owner.bottom() + 1),
+            nullptr, 0));
+        CDialog dialog(*r.t, &owner);
+        ASSERT_TRUE(dialog.Create());
+        QWidget* w = dialog.GetWidget();
+        EXPECT_EQ(w->pos(), r.expected(owner.GetWidget()->frameGeometry(), w->size()));
+        dialog.DestroyWindow();
+        owner.DestroyWindow();
+    }
+}
+
+}  // namespace
