@@ -224,7 +224,7 @@ TEST_F(SetupViewTest, ARealDoubleClickEndsAsItsFirstClickLeftTheSwitch) {
 TEST_F(SetupViewTest, LayoutFillsItsPaneAndKeepsThePicturesSquare) {
     for (const CSize size : {CSize(300, 400), CSize(227, 263), CSize(181, 203), CSize(456, 900)}) {
         SCOPED_TRACE(std::to_string(size.cx) + " x " + std::to_string(size.cy));
-        setup.OnSize(0, size.cx, size.cy);
+        setup.MoveWindow(0, 0, size.cx, size.cy);
         auto rect = [&](CWnd& w) {
             CRect r;
             w.GetWindowRect(&r);
@@ -250,7 +250,8 @@ TEST_F(SetupViewTest, LayoutFillsItsPaneAndKeepsThePicturesSquare) {
         EXPECT_EQ(rect(setup.GetPicture(CSetupView::kExternal2)).right, size.cx - 10);
         const CRect rate = rect(setup.GetRateCombo());
         EXPECT_TRUE(inside(rate));
-        EXPECT_EQ(rate.right, size.cx - 10);
+        // A narrow combo may grow over the margin to show its entries, never out of the pane.
+        EXPECT_GE(rate.right, size.cx - 10);
         EXPECT_GE(rate.left, rect(*setup.GetDlgItem(IDC_SETUP_RATE_LABEL)).right)
             << "beside the label";
     }
