@@ -407,8 +407,7 @@ TEST_F(CommandsTest, VideoStateOperationsPropertiesAndTheToggle) {
     CVideoView* original = doc->m_videoView;
     CountingVideoView counting;
     counting.Create(&host, doc);
-    // Greyed as at every start: passed by until the document enables it.
-    frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+    Command(ID_VIDEO_ENABLE);
     EXPECT_EQ(counting.inits, std::vector<int>{1});
     counting.DestroyWindow();
     doc->m_videoView = original;

@@ -73,7 +73,7 @@ protected:
         graph.Create(&host, CRect(0, 0, 600, 400));
         tree.Create(&host, CRect(600, 0, 820, 400), 2);
         setup.Create(&host, CRect(0, 0, 227, 263), 3);  // its pane in an 800 x 600 window
-        doc.m_mainFrame = &mainFrame;
+        doc.SetMainFrame(&mainFrame);
         doc.m_dataTreeView = &tree;
         graph.Attach(&doc, &graphFrame);
         graph.RefreshGraph(TRUE);

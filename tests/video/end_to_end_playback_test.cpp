@@ -63,14 +63,13 @@ protected:
         recorder.reset();
         qunsetenv("VARNEL_MEDIA_TEST_SOURCES");
     }
-    void VideoCommand(UINT id) { ASSERT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr)) << id; }
     // Play, and wait for the video's end.
     void PlayToTheEnd() {
         states.clear();
         markers.clear();
         wrong.clear();
         errors.clear();
-        VideoCommand(ID_VIDEO_PLAY);
+        Command(ID_VIDEO_PLAY);
         QElapsedTimer t;
         t.start();
         while (states.empty() || states.back() != kStopped) {
@@ -119,9 +118,9 @@ protected:
 };
 
 TEST_F(PlaybackEndToEnd, ARecordedRunPlaysBackBeforeAndAfterSaving) {
-    VideoCommand(ID_VIDEO_ENABLE);
+    Command(ID_VIDEO_ENABLE);
     ASSERT_TRUE(video->IsVideoDeviceReady());
-    VideoCommand(ID_VIDEO_RECORD);
+    Command(ID_VIDEO_RECORD);
     ASSERT_TRUE(recorder->m_recording);
     Command(ID_LOGGER_RUN);
     ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) >= 1; }));
@@ -130,15 +129,18 @@ TEST_F(PlaybackEndToEnd, ARecordedRunPlaysBackBeforeAndAfterSaving) {
     ASSERT_GE(graph.m_plotCount, 1);
     const CString recorded = graph.m_plots[0].dataSet->m_videoFile;
     ASSERT_FALSE(recorded.IsEmpty()) << "the run names its video";
-    VideoCommand(ID_VIDEO_STOP);
+    Command(ID_VIDEO_STOP);
     PlayToTheEnd();
 
     // Saved, a new project, and the saved one opened: its copy plays the same way.
     const CString path = CVarnelDoc::GetProjectFolder() + "Played.vnp";
     modals.ExpectFileDialog(path);
-    ASSERT_TRUE(doc.SaveProject(true));
-    doc.OnNewProject();
-    ASSERT_TRUE(doc.OpenProject(path));
+    Command(ID_FILE_SAVE_AS);
+    ASSERT_TRUE(QFile::exists(path.ToQString()));
+    Command(ID_NEW_PROJECT);
+    modals.ExpectFileDialog(path);
+    Command(ID_FILE_OPEN);
+    ASSERT_EQ(modals.Pending(), 0u);
     ShowTheRun();
     ASSERT_GE(graph.m_plotCount, 1);
     EXPECT_EQ(graph.m_plots[0].dataSet->m_videoFile, "Played - Video 1.wmv");
@@ -147,13 +149,14 @@ TEST_F(PlaybackEndToEnd, ARecordedRunPlaysBackBeforeAndAfterSaving) {
     PlayToTheEnd();
 
     // Without the copy, its name is dropped and the graph replays by itself.
-    doc.OnNewProject();
+    Command(ID_NEW_PROJECT);
     ASSERT_TRUE(QFile::remove(copy.ToQString()));
-    ASSERT_TRUE(doc.OpenProject(path));
+    modals.ExpectFileDialog(path);
+    Command(ID_FILE_OPEN);
     ShowTheRun();
     ASSERT_GE(graph.m_plotCount, 1);
     EXPECT_TRUE(graph.m_plots[0].dataSet->m_videoFile.IsEmpty());
-    VideoCommand(ID_VIDEO_PLAY);
+    Command(ID_VIDEO_PLAY);
     EXPECT_TRUE(graph.m_playbackTimerRunning);
 }
 

@@ -1,5 +1,6 @@
-// Playing a run's video on a scripted player and the virtual clock: the commands, the graph
-// following the markers, the stopped paths, and the view's layout.
+// Playing a run's video on a scripted player and the virtual clock: the commands, chosen from the
+// main window's Video menu and toolbar, the graph following the markers, the stopped paths, and
+// the view's layout.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include "platform/media/encoder.h"
 #include "tests/support/fake_player.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 
@@ -77,10 +79,14 @@ protected:
     PlaybackTest() {
         platform::RegisterActiveXControls();
         SetEncoderFactory([](const GUID&) { return std::make_unique<QuietEncoder>(); });
+        // The real main window, whose Video menu and toolbar carry the commands a test uses.
+        mainFrame.CreateMainWindow();
+        mainFrame.SetDocument(&doc);
+        mainFrame.ShowWindow(SW_SHOW);
         host.Create(nullptr, "host", WS_VISIBLE, CRect(0, 0, 820, 420), nullptr, 0);
         graph.Create(&host, CRect(0, 0, 600, 400));
         tree.Create(&host, CRect(600, 0, 820, 400), 2);
-        doc.m_mainFrame = &mainFrame;
+        doc.SetMainFrame(&mainFrame);
         doc.m_dataTreeView = &tree;
         tree.SetDocument(&doc);
         graph.Attach(&doc, &graphFrame);
@@ -96,11 +102,16 @@ protected:
         graph.DestroyWindow();
         tree.DestroyWindow();
         host.DestroyWindow();
+        mainFrame.DestroyWindow();
         SetEncoderFactory({});
         testing_support::ProcessQtEvents();
     }
     // The views, with or without a recording view, and a shown run whose video is `path`.
     void Build(bool withRecorder = true) {
+        MakeViews(withRecorder);
+        ShowRun();
+    }
+    void MakeViews(bool withRecorder = true) {
         if (withRecorder) {
             recorder = std::make_unique<CRecordingVideoView>();
             ASSERT_TRUE(recorder->Create(&host, &doc));
@@ -108,26 +119,36 @@ protected:
         video = std::make_unique<CVideoView>();
         ASSERT_TRUE(video->Create(&host, &doc));
         video->OnInitialUpdate();
+    }
+    // A run in the data map whose video is `path`, ticked there to show on the graph.
+    void ShowRun() {
         auto x = std::make_unique<CDataArray>();
         auto y = std::make_unique<CDataArray>();
         for (int i = 0; i < kSamples; ++i) {
             x->push_back(i);
             y->push_back(i * 0.5);
         }
-        CDataTreeBrench* exp = doc.m_dataList.AddExperiment("Exp. 1");
-        set = doc.m_dataList.InsertDataSet(exp->m_id, std::move(x), std::move(y), "A", 0, "V",
-                                           CPreciseDateTime(), 1, -1, 0, "", 0, 1, 0);
+        set = doc.AddDataBranch(doc.AddDataGroup("Exp. 1"), std::move(x), std::move(y), "A", 0,
+                                "V", CPreciseDateTime(), 1, -1, 0, "", 0, 0, 1);
         ASSERT_TRUE(set);
-        BOOL added = FALSE;
-        graph.AddPlot(set, 0, FALSE, added, TRUE, -1);
-        ASSERT_EQ(graph.m_plotCount, 1);
         SetVideo(path);
+        ClickRun();
+        ASSERT_EQ(graph.m_plotCount, 1);
+    }
+    // The run's check box in the data map.
+    void ClickRun() { tree.DisplayPlot(tree.FindDataSetItem(set->m_id)); }
+    // A recording as Record starts it, tied to a run as a run's start ties it.
+    void RecordARun() {
+        Command(ID_VIDEO_RECORD);
+        ASSERT_TRUE(recorder->m_recording);
+        recorder->m_tiedToExperiment = true;
     }
     void SetVideo(const QString& file) {
         set->m_videoFile = CString(file);
         set->m_videoUnsaved = 1;
     }
-    void Command(UINT id) { ASSERT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr)) << id; }
+    // The main window's toolbar button, else its Video menu item.
+    void Command(UINT id) { ASSERT_TRUE(testing_support::UseCommand(mainFrame, id)); }
     LONG Shown() const { return graph.m_plots[0].pointsShown; }
     size_t ControlPoints() const {
         const auto model = std::dynamic_pointer_cast<platform::graph::GraphModel>(
@@ -164,7 +185,7 @@ TEST_F(PlaybackTest, TheGraphFollowsTheMarkersThroughPauseAndTheEnd) {
     fake.position = 250;
     clock.Advance(500);
     EXPECT_EQ(Shown(), 12);
-    Command(ID_PLAYBACK_PLAY);  // the graph frame's Play
+    Command(ID_PLAYBACK_PLAY);  // the toolbar's Play
     EXPECT_EQ(fake.Take(), (std::vector<std::string>{"pause", "play"}));
     EXPECT_EQ(ControlPoints(), 12u);
     clock.Advance(50);
@@ -206,7 +227,7 @@ TEST_F(PlaybackTest, PlayAfterPauseLoadsAnotherRunsVideoAnew) {
 
 TEST_F(PlaybackTest, StopBringsTheLivePictureBackWhileTheDeviceIsReady) {
     Build();
-    video->InitVideoDevice(false);
+    Command(ID_VIDEO_ENABLE);
     ASSERT_TRUE(video->IsVideoDeviceReady());
     EXPECT_FALSE(video->m_playerMode);
     Command(ID_VIDEO_PLAY);
@@ -220,14 +241,14 @@ TEST_F(PlaybackTest, StopBringsTheLivePictureBackWhileTheDeviceIsReady) {
     EXPECT_FALSE(video->m_playing);
     EXPECT_EQ(Shown(), kSamples);
 
-    // Without a device, Play comes back only outside a run.
-    video->InitVideoDevice(false);
+    // Without a device, Play comes back only outside a run: at its end.
+    Command(ID_VIDEO_ENABLE);
     ASSERT_FALSE(video->IsVideoDeviceReady());
     Command(ID_VIDEO_PLAY);
     doc.m_runInProgress = 1;
     Command(ID_VIDEO_STOP);
     EXPECT_FALSE(PlayOn());
-    doc.m_runInProgress = 0;
+    doc.EndRun();
     Command(ID_VIDEO_PLAY);
     Command(ID_VIDEO_STOP);
     EXPECT_TRUE(PlayOn());
@@ -235,9 +256,15 @@ TEST_F(PlaybackTest, StopBringsTheLivePictureBackWhileTheDeviceIsReady) {
 }
 
 TEST_F(PlaybackTest, RecordWhilePlayingKeepsTheNewRecording) {
-    Build();
-    video->InitVideoDevice(false);
+    // Record is offered while a video plays once the recording before it has ended.
+    MakeViews();
+    Command(ID_VIDEO_ENABLE);
+    Command(ID_VIDEO_RECORD);
+    ShowRun();
     Command(ID_VIDEO_PLAY);
+    clock.Advance(5000);
+    ASSERT_FALSE(recorder->m_recording);
+    ASSERT_EQ(State(), 3);
     Command(ID_VIDEO_RECORD);
     EXPECT_EQ(State(), 1);
     EXPECT_TRUE(recorder->m_recording);
@@ -247,11 +274,11 @@ TEST_F(PlaybackTest, RecordWhilePlayingKeepsTheNewRecording) {
 }
 
 TEST_F(PlaybackTest, ARecordingEndingWhileAnotherVideoPlaysLeavesThePlayerAlone) {
-    Build();
-    video->InitVideoDevice(false);
-    recorder->StartRecording();
-    recorder->m_tiedToExperiment = true;
-    Command(ID_VIDEO_PLAY);  // the shown run's own, older video; the recording ends 4.5 s later
+    MakeViews();
+    Command(ID_VIDEO_ENABLE);
+    RecordARun();
+    ShowRun();               // an older run
+    Command(ID_VIDEO_PLAY);  // its own video; the recording ends 4.5 s later
     ASSERT_EQ(State(), 3);
     ASSERT_TRUE(recorder->m_recording);
     clock.Advance(5000);
@@ -267,12 +294,12 @@ TEST_F(PlaybackTest, ARecordingEndingWhileAnotherVideoPlaysLeavesThePlayerAlone)
 }
 
 TEST_F(PlaybackTest, PlayDuringTheRunsOwnRecordingWaitsForItsEnd) {
-    Build();
-    video->InitVideoDevice(false);
-    recorder->StartRecording();
-    recorder->m_tiedToExperiment = true;
+    MakeViews();
+    Command(ID_VIDEO_ENABLE);
+    RecordARun();
     const QString recording = recorder->GetRecordedFileName().ToQString();
     ASSERT_TRUE(testing_support::WriteMarkedAsf(recording, {{0, "TEXT", "7"}}));
+    ShowRun();
     SetVideo(recording);
     Command(ID_VIDEO_PLAY);
     EXPECT_TRUE(video->m_playPending);
@@ -289,10 +316,11 @@ TEST_F(PlaybackTest, PlayDuringTheRunsOwnRecordingWaitsForItsEnd) {
     Command(ID_VIDEO_STOP);
     EXPECT_EQ(fake.Take(), (std::vector<std::string>{"stop"}));
 
-    // Stop meanwhile drops the pending play.
-    recorder->StartRecording();
-    recorder->m_tiedToExperiment = true;
+    // Stop meanwhile drops the pending play. Recording greys Play; ticking the run again offers it.
+    RecordARun();
     SetVideo(recorder->GetRecordedFileName().ToQString());
+    ClickRun();
+    ClickRun();
     Command(ID_VIDEO_PLAY);
     Command(ID_VIDEO_STOP);
     clock.Advance(5000);
@@ -339,7 +367,7 @@ TEST_F(PlaybackTest, AVideoThatCannotBePlayedIsToldAndTheGraphReplays) {
 
 TEST_F(PlaybackTest, WithoutARecordingViewOnlyThePlayerWorks) {
     Build(false);
-    Command(ID_VIDEO_RECORD);
+    EXPECT_FALSE(testing_support::MenuCommandState(mainFrame, ID_VIDEO_RECORD).enabled);
     Command(ID_VIDEO_PLAY);
     fake.MoveTo(150);
     EXPECT_EQ(Shown(), 12);

@@ -66,8 +66,7 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
         ASSERT_TRUE(Wait([&] { return frame->GetMessageText() == "Dorvik QK was detected"; }));
         ASSERT_TRUE(Wait([&] { return doc->GetLogger()->IsCommandQueueEmpty(); }));
 
-        // Greyed as at every start: passed by until the document enables it.
-        frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+        ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_VIDEO_ENABLE));
         ASSERT_TRUE(video->IsVideoDeviceReady());
         EXPECT_EQ(frame->m_videoToggleCaption, "Disable video");
         EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD));
@@ -157,8 +156,7 @@ TEST_F(VideoRun, ADeviceOnAtClosingComesOnAtTheNextStartAndOneSwitchedOffStaysOf
         CVarnelApp app;
         ASSERT_TRUE(app.InitInstance());
         CMainFrame* frame = app.GetMainFrame();
-        // Greyed as at every start: passed by until the document enables it.
-        frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+        ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_VIDEO_ENABLE));
         CVideoView* video = app.GetDocument()->GetVideoView();
         video->SetQualityCode(23);  // as the Video properties dialog does
         ASSERT_TRUE(video->IsVideoDeviceReady());
@@ -175,8 +173,7 @@ TEST_F(VideoRun, ADeviceOnAtClosingComesOnAtTheNextStartAndOneSwitchedOffStaysOf
         EXPECT_EQ(video->GetQualityCode(), 32) << "each start records at 32";
         EXPECT_EQ(frame->m_videoToggleCaption, "Disable video");
         EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD));
-        // Greyed as at every start: passed by until the document enables it.
-        frame->SendMessage(WM_COMMAND, ID_VIDEO_ENABLE);
+        ASSERT_TRUE(testing_support::ChooseMenuCommand(*frame, ID_VIDEO_ENABLE));
         EXPECT_FALSE(video->IsVideoDeviceReady());
         frame->SendMessage(WM_CLOSE);
         app.ExitInstance();
