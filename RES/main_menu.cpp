@@ -4,7 +4,7 @@
 
 #include "RES/commands.h"
 #include "RES/graph_bars.h"
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QMdiSubWindow>
 
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 
 namespace {
 

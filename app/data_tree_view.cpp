@@ -11,9 +11,9 @@
 #include "logger/helpers.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
+#include "platform/msg/message_pos.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/menu_view.h"
-#include "platform/win/message_pos.h"
 #include "video/video_view.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <QMouseEvent>
 
 #include "platform/gdi/gdi.h"
+#include "platform/msg/keys.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/shell.h"
-#include "platform/win/keys.h"
 
 COLORREF CHyperLink::s_link = RGB(0, 0, 255);
 COLORREF CHyperLink::s_active = RGB(128, 0, 128);

@@ -16,10 +16,10 @@
 #include "experiment/text_view.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/msg/standard_ids.h"
 #include "platform/ui/menu_view.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/styles.h"
-#include "platform/win/standard_ids.h"
 #include "video/video_view.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "displays/graph/graph_tree.h"
 #include "logger/data_tree.h"
+#include "models/graph_tree.h"
 #include "platform/win/frame.h"
 
 class CDorvik;
@@ -284,7 +284,8 @@ public:
     void OnVideoPlay();
     void OnVideoPause();
     void OnSelectVideoDevice();
-    static constexpr const char* kTwoExperimentsText = "You can't record 2 experiments with the same video file";
+    static constexpr const char* kTwoExperimentsText =
+        "You can't record 2 experiments with the same video file";
     void OnSpareToggle();
     void OnNothing() {}
     void OnUpdateWorkbookCopy(CCmdUI* ui);

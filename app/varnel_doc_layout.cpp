@@ -4,7 +4,6 @@
 #include <QMdiArea>
 
 #include "app/data_tree_view.h"
-#include "app/display_layout.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
 #include "displays/clock/clock_view.h"
@@ -15,6 +14,7 @@
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "models/display_layout.h"
 #include "video/video_view.h"
 
 namespace dl = display_layout;

@@ -12,7 +12,7 @@
 #include "experiment/html_doc_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 
 namespace {
 

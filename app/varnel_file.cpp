@@ -9,9 +9,9 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
-#include "displays/table/table_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "models/table_tree.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "displays/graph/graph_tree.h"
 #include "logger/data_tree.h"
+#include "models/graph_tree.h"
 #include "platform/base/file_limit.h"
 #include "platform/base/object.h"
 

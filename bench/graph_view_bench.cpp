@@ -23,7 +23,7 @@
 #include "logger/dorvik.h"
 #include "platform/activex/register.h"
 #include "platform/base/registry.h"
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 namespace {
 

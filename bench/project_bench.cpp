@@ -22,7 +22,7 @@
 #include "logger/dorvik.h"
 #include "platform/base/file.h"
 #include "platform/base/registry.h"
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 namespace {
 

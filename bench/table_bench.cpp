@@ -19,7 +19,7 @@
 #include "logger/data_tree.h"
 #include "logger/dorvik.h"
 #include "platform/base/registry.h"
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 namespace {
 

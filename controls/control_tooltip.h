@@ -3,7 +3,7 @@
 // while the mouse is over it (by default only while the left button is held down there).
 
 #include "platform/gdi/dc.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 class CControlToolTip : public CWnd {
 public:

@@ -4,7 +4,7 @@
 #include <limits>
 #include <span>
 
-#include "controls/bezier_fit.h"
+#include "analysis/bezier_fit.h"
 #include "controls/memdc.h"
 #include "platform/win/widget_bridge.h"
 

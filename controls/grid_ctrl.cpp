@@ -4,8 +4,8 @@
 
 #include "controls/in_place_edit.h"
 #include "platform/base/exceptions.h"
+#include "platform/msg/standard_ids.h"
 #include "platform/ui/dialog.h"
-#include "platform/win/standard_ids.h"
 #include "platform/win/system.h"
 
 // ---- CGridDropTarget ----

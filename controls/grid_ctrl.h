@@ -18,8 +18,8 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/image_list.h"
 #include "platform/gdi/printer.h"
+#include "platform/msg/wnd.h"
 #include "platform/ui/ole.h"
-#include "platform/win/wnd.h"
 
 class CDataExchange;
 class CGridCtrl;

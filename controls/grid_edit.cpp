@@ -6,7 +6,7 @@
 #include "controls/grid_ctrl.h"
 #include "controls/grid_text.h"
 #include "controls/in_place_edit.h"
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // is left for the owner to free.
 
 #include "controls/grid_cell.h"
-#include "platform/win/messages.h"
+#include "platform/msg/messages.h"
 
 // wParam: the cell that was empty and now holds a text.
 constexpr UINT UM_GRID_CELL_FILLED = 6005;

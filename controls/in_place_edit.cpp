@@ -2,7 +2,7 @@
 
 #include "controls/grid_messages.h"
 #include "platform/gdi/dc.h"
-#include "platform/win/keys.h"
+#include "platform/msg/keys.h"
 
 CInPlaceEdit::CInPlaceEdit(CWnd* parent, const CRect& rect, DWORD dwStyle, UINT nID, int nRow,
                            int nColumn, const CString& sInitText, UINT nFirstChar)

@@ -5,7 +5,7 @@
 
 #include "controls/in_place_edit.h"
 #include "platform/gdi/dc.h"
-#include "platform/win/keys.h"
+#include "platform/msg/keys.h"
 #include "platform/win/system.h"
 
 namespace {

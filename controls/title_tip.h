@@ -4,7 +4,7 @@
 // the window beneath once it has hidden itself.
 
 #include "platform/gdi/dc.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 class CTitleTip : public CWnd {
 public:

@@ -7,8 +7,8 @@
 #include "RES/dialogs/sensor_properties.h"
 #include "RES/plot_style_bitmaps.h"
 #include "app/varnel_doc.h"
-#include "displays/sensor_units.h"
 #include "logger/settings.h"
+#include "models/sensor_units.h"
 #include "platform/ui/color_dialog.h"
 
 namespace {

@@ -14,9 +14,9 @@
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "platform/base/paths.h"
+#include "platform/msg/standard_ids.h"
 #include "platform/ui/ole.h"
 #include "platform/ui/styles.h"
-#include "platform/win/standard_ids.h"
 
 IMPLEMENT_DYNCREATE(CHtmlDocFrame, CChildFrame)
 IMPLEMENT_DYNCREATE(CHtmlDocView, CView)

@@ -7,10 +7,10 @@
 #include "app/varnel_doc.h"
 #include "displays/meter/meter_view.h"
 #include "experiment/external_sensor_selection_dialog.h"
-#include "experiment/setup_tables.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "models/setup_tables.h"
 
 namespace st = setup_tables;
 

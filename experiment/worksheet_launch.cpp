@@ -8,10 +8,10 @@
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "displays/meter/meter_view.h"
+#include "experiment/comm_view.h"
 #include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"
 #include "experiment/text_view.h"
-#include "logger/comm_view.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/launch_header.h"
@@ -246,12 +246,8 @@ void CHtmlDocView::ApplyLaunchPlots(const CLaunchHeader& header) {
             // The sensor's own colour, even when the file does not list its bit.
             const COLORREF colour = header.m_propertiesChanged ? static_cast<COLORREF>(c.color)
                                                                : graph->GetSensorColorByBit(bit);
-            p.TakeLineRow({colour,
-                           c.lineStyle,
-                           c.lineWidth,
-                           static_cast<BOOL>(c.lineVisible),
-                           static_cast<COLORREF>(c.markerColor),
-                           c.markerStyle,
+            p.TakeLineRow({colour, c.lineStyle, c.lineWidth, static_cast<BOOL>(c.lineVisible),
+                           static_cast<COLORREF>(c.markerColor), c.markerStyle,
                            static_cast<BOOL>(c.markerVisible)});
             p.yAutoscale = static_cast<LONG>(c.autoScale);
             p.yMin = c.minimum;

@@ -13,9 +13,9 @@
 #include "logger/dorvik.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
+#include "platform/msg/message_loop.h"
+#include "platform/msg/wnd.h"
 #include "platform/ui/modal_host.h"
-#include "platform/win/message_loop.h"
-#include "platform/win/wnd.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/activex/graph_style.h"
-#include "platform/activex/number_format.h"
+#include "platform/base/number_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

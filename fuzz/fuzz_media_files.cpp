@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/media/asf_script.h"
-#include "platform/media/media_profile.h"
+#include "platform/mediafile/asf_script.h"
+#include "platform/mediafile/media_profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));

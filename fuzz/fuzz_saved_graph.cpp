@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "displays/graph/graph_tree.h"
 #include "logger/data_tree.h"
+#include "models/graph_tree.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
 

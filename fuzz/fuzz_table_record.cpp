@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "displays/table/table_tree.h"
+#include "models/table_tree.h"
 #include "platform/base/archive.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/file.h"

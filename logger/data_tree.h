@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "displays/graph/graph_text_annotation.h"
 #include "logger/precise_time.h"
+#include "models/graph_text_annotation.h"
 #include "platform/base/cstring.h"
 #include "platform/base/types.h"
 

@@ -13,9 +13,9 @@
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "logger/user_prompt.h"
+#include "platform/msg/message_loop.h"
+#include "platform/msg/wnd.h"
 #include "platform/ui/styles.h"
-#include "platform/win/message_loop.h"
-#include "platform/win/wnd.h"
 
 CDorvik::CDorvik(CSettings* settings, std::unique_ptr<CSerialPort> port)
     : m_serialPort(port ? std::move(port) : std::make_unique<CSerialPort>()), m_settings(settings) {

@@ -12,7 +12,7 @@
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "platform/comm/comm.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
 #include "logger/settings.h"
-#include "platform/win/message_loop.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/message_loop.h"
+#include "platform/msg/wnd.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
 #include "logger/settings.h"
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 namespace {
 

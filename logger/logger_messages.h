@@ -2,7 +2,7 @@
 // The private window messages by which the logger side reaches the document. The logger object
 // sends them synchronously to its host window, the communication view; each returns 0.
 
-#include "platform/win/messages.h"
+#include "platform/msg/messages.h"
 
 // wParam 0 after a basic logger's detection, 1 otherwise.
 constexpr UINT UM_LOGGER_IDENTIFIED = 6001;

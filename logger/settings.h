@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "displays/graph/graph_lines_info.h"
+#include "models/graph_lines_info.h"
 #include "platform/base/cstring.h"
 #include "platform/base/file_limit.h"
 #include "platform/base/geometry.h"
@@ -95,9 +95,9 @@ public:
     WORD m_meterViewValue;
     LONG m_rememberPort;  // nonzero: connect to m_comNumber first
     BYTE m_comNumber;
-    BYTE m_interfaceLevel;  // 0 Basic, 1 Simple, 2 Advanced
+    BYTE m_interfaceLevel;   // 0 Basic, 1 Simple, 2 Advanced
     LONG m_fixedSeparators;  // nonzero: exports use "," and "." whatever the locale
-    LONG m_videoQuality;  // the recording's quality code, kept at shut-down
+    LONG m_videoQuality;     // the recording's quality code, kept at shut-down
     BYTE m_timingMethod;
     BYTE m_timingMeasurement;
     double m_timingDistance1;

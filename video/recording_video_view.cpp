@@ -12,9 +12,9 @@
 #include "logger/helpers.h"
 #include "logger/precise_time.h"
 #include "logger/settings.h"
+#include "platform/msg/message_loop.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/doc_template.h"
-#include "platform/win/message_loop.h"
 #include "video/select_camera_driver_dialog.h"
 #include "video/video_view.h"
 

@@ -10,9 +10,9 @@
 #include "logger/helpers.h"
 #include "platform/activex/register.h"
 #include "platform/gdi/dc.h"
-#include "platform/media/asf_script.h"
-#include "platform/media/script_schedule.h"
-#include "platform/win/message_loop.h"
+#include "platform/mediafile/asf_script.h"
+#include "platform/mediafile/script_schedule.h"
+#include "platform/msg/message_loop.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "controls/color_combo_ex.h"
-#include "displays/graph/graph_lines_info.h"
 #include "logger/precise_time.h"
+#include "models/graph_lines_info.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/instruments.h"
 #include "platform/gdi/image_list.h"

@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "displays/graph/graph_axis.h"
-#include "displays/graph/graph_tree.h"
-#include "displays/graph/plot_record.h"
 #include "logger/precise_time.h"
+#include "models/graph_axis.h"
+#include "models/graph_tree.h"
+#include "models/plot_record.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/graph_control.h"
 #include "platform/gdi/objects.h"
@@ -249,7 +249,8 @@ public:
     // View command 2091: one data set as bars, or back to the standard graph.
     void OnBarGraph();
     // Slot 1 shades the bar of sample `index` as the control draws it; any other index hides it.
-    void HighlightBar(const std::vector<double>& x, const std::vector<double>& y, int plotNumber, LONG index);
+    void HighlightBar(const std::vector<double>& x, const std::vector<double>& y, int plotNumber,
+                      LONG index);
     // A style file of the program folder on the control.
     void LoadGraphStyle(const char* fileName);
     void ResetPlotSettings();

@@ -5,12 +5,12 @@
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
-#include "displays/graph/graph_axis.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "models/graph_axis.h"
 
 double CGraphView::GetAxisMinimum(int axis) const {
     return AxisItem(axis).GetDouble(3);
@@ -280,8 +280,7 @@ void CGraphView::UpdatePlotCaption(DWORD id) {
     for (int p = 0; p < m_plotCount; ++p) {
         const CDataTreeBrench* ds = m_plots[p].dataSet;
         if (ds && ds->m_id == id)
-            AxisItem(p + 2).SetString(DISPID_CAPTION,
-                                      ds->m_name + "(" + ds->m_unit + ")");
+            AxisItem(p + 2).SetString(DISPID_CAPTION, ds->m_name + "(" + ds->m_unit + ")");
     }
     const CDataTreeBrench* xs = m_xAxis.dataSet;
     if (m_yVsX && xs && xs->m_id == id)

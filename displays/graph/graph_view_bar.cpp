@@ -6,12 +6,12 @@
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
-#include "displays/graph/graph_axis.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
+#include "models/graph_axis.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
-#include "displays/table/export_file.h"
 #include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
+#include "models/export_file.h"
 
 void CGraphView::OnExportToExcel() {
     CVarnelDoc* doc = GetDoc();

@@ -6,9 +6,9 @@
 
 #include "RES/dialogs/meter_view.h"
 #include "app/varnel_doc.h"
-#include "displays/sensor_units.h"
 #include "experiment/setup_view.h"
 #include "logger/settings.h"
+#include "models/sensor_units.h"
 #include "platform/gdi/gdi.h"
 #include "platform/ui/styles.h"
 

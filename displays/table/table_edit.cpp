@@ -9,11 +9,11 @@
 #include "app/varnel_doc.h"
 #include "controls/grid_text.h"
 #include "displays/graph/graph_view.h"
-#include "displays/table/export_file.h"
 #include "displays/table/insert_new_column.h"
 #include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/settings.h"
+#include "models/export_file.h"
 #include "platform/ui/shell.h"
 
 namespace {

@@ -10,9 +10,9 @@
 
 #include "app/child_frame.h"
 #include "controls/grid_ctrl.h"
-#include "displays/table/table_tree.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
+#include "models/table_tree.h"
 
 class CDataTreeBrench;
 class CGraphView;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/activex/dispatch.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 class CActiveXControl : public CWnd {
 public:

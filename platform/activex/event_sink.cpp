@@ -1,6 +1,6 @@
 #include "platform/activex/event_sink.h"
 
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 namespace platform {
 

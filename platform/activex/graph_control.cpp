@@ -12,8 +12,8 @@
 #include "platform/activex/graph_picture.h"
 #include "platform/activex/graph_render.h"
 #include "platform/gdi/dc.h"
-#include "platform/win/keys.h"
-#include "platform/win/message_pos.h"
+#include "platform/msg/keys.h"
+#include "platform/msg/message_pos.h"
 #include "platform/win/widget_bridge.h"
 
 namespace platform::activex {

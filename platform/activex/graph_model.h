@@ -13,8 +13,8 @@
 
 #include "platform/activex/dispatch.h"
 #include "platform/activex/graph_style.h"
-#include "platform/activex/number_format.h"
 #include "platform/activex/plot_data.h"
+#include "platform/base/number_format.h"
 
 namespace platform::graph {
 

@@ -10,9 +10,9 @@
 #include <QWidget>
 #include <cmath>
 
-#include "platform/activex/number_format.h"
-#include "platform/win/keys.h"
-#include "platform/win/message_pos.h"
+#include "platform/base/number_format.h"
+#include "platform/msg/keys.h"
+#include "platform/msg/message_pos.h"
 #include "platform/win/widget_bridge.h"
 
 namespace co = platform::coerce;

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 #include "platform/win/widget_bridge.h"
 
 Q_LOGGING_CATEGORY(lcPlayerControl, "varnel.player")

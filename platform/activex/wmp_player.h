@@ -23,7 +23,7 @@
 
 #include "platform/activex/control_base.h"
 #include "platform/media/player_engine.h"
-#include "platform/media/script_schedule.h"
+#include "platform/mediafile/script_schedule.h"
 
 namespace platform::player {
 

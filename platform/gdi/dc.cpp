@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/msg/wnd.h"
 #include "platform/win/widget_bridge.h"
-#include "platform/win/wnd.h"
 
 namespace platform {
 

@@ -18,11 +18,11 @@
 #include <optional>
 #include <set>
 
-#include "platform/media/asf_script.h"
 #include "platform/media/capture_devices.h"
 #include "platform/media/encoder.h"
 #include "platform/media/frame_slot.h"
-#include "platform/media/media_profile.h"
+#include "platform/mediafile/asf_script.h"
+#include "platform/mediafile/media_profile.h"
 
 Q_LOGGING_CATEGORY(lcEncoder, "varnel.media.encoder")
 

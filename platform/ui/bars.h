@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/win/standard_ids.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/standard_ids.h"
+#include "platform/msg/wnd.h"
 
 class CFrameWnd;
 class QToolBar;

@@ -30,10 +30,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/msg/keys.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/form_view.h"
 #include "platform/ui/text_fit.h"
-#include "platform/win/keys.h"
 #include "platform/win/placement.h"
 #include "platform/win/widget_bridge.h"
 

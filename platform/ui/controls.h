@@ -5,9 +5,9 @@
 
 #include <memory>
 
+#include "platform/msg/wnd.h"
 #include "platform/ui/owner_draw.h"
 #include "platform/ui/styles.h"
-#include "platform/win/wnd.h"
 
 class QAbstractButton;
 class QComboBox;

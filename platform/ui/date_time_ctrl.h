@@ -5,8 +5,8 @@
 // program's own SetTime sends nothing.
 
 #include "platform/base/systemtime.h"
-#include "platform/win/messages.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/messages.h"
+#include "platform/msg/wnd.h"
 
 class QDateTimeEdit;
 

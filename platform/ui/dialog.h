@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "platform/msg/wnd.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_template.h"
-#include "platform/win/wnd.h"
 
 class CDataExchange;
 class QFont;

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/base/geometry.h"
+#include "platform/msg/messages.h"
 #include "platform/ui/styles.h"
-#include "platform/win/messages.h"
 
 struct DialogItem {
     UINT id;

@@ -3,8 +3,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "platform/msg/wnd.h"
 #include "platform/ui/modal_host.h"
-#include "platform/win/wnd.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/msg/wnd.h"
 #include "platform/ui/modal_host.h"
-#include "platform/win/wnd.h"
 
 namespace platform {
 namespace {

@@ -10,7 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 namespace platform {
 namespace {

@@ -5,7 +5,7 @@
 // attached to the control, else the control's own.
 
 #include "platform/gdi/dc.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 class QComboBox;
 class QPainter;

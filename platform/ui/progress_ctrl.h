@@ -1,7 +1,7 @@
 #pragma once
 // CProgressCtrl: the progress bar control ("msctls_progress32") on a Qt progress bar.
 
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 class QProgressBar;
 

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 BOOL CToolTipCtrl::Create(CWnd* owner, DWORD) {
     m_created = owner != nullptr;

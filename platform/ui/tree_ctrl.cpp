@@ -9,7 +9,7 @@
 #include <QTreeWidgetItemIterator>
 
 #include "platform/gdi/image_list.h"
-#include "platform/win/message_pos.h"
+#include "platform/msg/message_pos.h"
 
 namespace {
 

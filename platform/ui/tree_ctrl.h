@@ -3,8 +3,8 @@
 // state images (the check-box pictures: 1 unticked, 2 ticked).
 
 #include "platform/base/geometry.h"
-#include "platform/win/messages.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/messages.h"
+#include "platform/msg/wnd.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

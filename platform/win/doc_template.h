@@ -3,7 +3,7 @@
 // frame and view of one kind of window, with the resource they load; a creation context carries
 // what a frame needs to make its view while it is being created.
 
-#include "platform/win/cmdtarget.h"
+#include "platform/msg/cmdtarget.h"
 
 class CDocTemplate;
 class CDocument;

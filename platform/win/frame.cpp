@@ -14,9 +14,9 @@
 #include "platform/base/numeric_locale.h"
 #include "platform/base/registry.h"
 #include "platform/gdi/dc.h"
+#include "platform/msg/message_loop.h"
 #include "platform/ui/bars.h"
 #include "platform/ui/menu_view.h"
-#include "platform/win/message_loop.h"
 #include "platform/win/widget_bridge.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/base/object.h"
+#include "platform/msg/wnd.h"
 #include "platform/ui/menu.h"
 #include "platform/win/doc_template.h"
-#include "platform/win/wnd.h"
 
 class CView;
 class CFrameWnd;

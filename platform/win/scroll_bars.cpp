@@ -4,8 +4,8 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "platform/msg/wnd.h"
 #include "platform/win/system.h"
-#include "platform/win/wnd.h"
 
 namespace platform {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "platform/base/registry.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <QVariant>
 #include <QWheelEvent>
 
-#include "platform/win/keys.h"
-#include "platform/win/message_pos.h"
+#include "platform/msg/keys.h"
+#include "platform/msg/message_pos.h"
+#include "platform/msg/wnd.h"
 #include "platform/win/system.h"
-#include "platform/win/wnd.h"
 
 namespace platform {
 namespace {

@@ -8,10 +8,10 @@
 #include <algorithm>
 
 #include "platform/gdi/objects.h"
+#include "platform/msg/wnd.h"
 #include "platform/win/placement.h"
 #include "platform/win/system.h"
 #include "platform/win/widget_bridge.h"
-#include "platform/win/wnd.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/win/message_pos.h"
+#include "platform/msg/message_pos.h"
 #include "tests/activex/fixture.h"
 
 using namespace activex_test;

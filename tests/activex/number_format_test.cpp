@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/activex/number_format.h"
+#include "platform/base/number_format.h"
 
 using platform::graph::ChooseTicks;
 using platform::graph::NumberFormat;

@@ -5,7 +5,7 @@
 
 #include "platform/activex/register.h"
 #include "platform/activex/wmp_player.h"
-#include "platform/media/script_schedule.h"
+#include "platform/mediafile/script_schedule.h"
 #include "tests/activex/fixture.h"
 #include "tests/support/fake_player.h"
 

@@ -6,7 +6,7 @@
 
 #include "analysis/index_range.h"
 #include "analysis/timing_measurement.h"
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "app/com_setup.h"
 #include "app/varnel_app.h"
 #include "app/varnel_doc.h"
-#include "logger/comm_view.h"
+#include "experiment/comm_view.h"
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
 #include "logger/serial_port.h"

@@ -28,9 +28,9 @@
 #include "platform/activex/graph_model.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
+#include "platform/msg/standard_ids.h"
 #include "platform/ui/property_sheet.h"
 #include "platform/ui/shell.h"
-#include "platform/win/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
@@ -425,11 +425,11 @@ TEST(Forwarders, DoNothingWithoutTheirViews) {
     testing_support::TempEnvironment env;
     testing_support::ModalScript modals;
     CVarnelDoc doc;
-    for (UINT id : {ID_GRAPH_AUTOSCALE, ID_GRAPH_ADD_TO_PROJECT, ID_SINGLE_AXIS, ID_PLAYBACK_PLAY,
-                    ID_PLAYBACK_STOP, ID_PLAYBACK_PAUSE, ID_PLAYBACK_RECORD, ID_GRAPH_TITLE,
-                    ID_GRAPH_PROPERTIES, ID_GRAPH_VIEW_PROPERTIES, ID_GRAPH_SCROLL_RUN,
-                    ID_VIDEO_PROPERTIES, ID_VIDEO_ENABLE, ID_SPARE_TOGGLE, ID_NOTHING_4793,
-                    ID_GRAPH_PAUSE, ID_GRAPH_PREDICTION})
+    for (UINT id :
+         {ID_GRAPH_AUTOSCALE, ID_GRAPH_ADD_TO_PROJECT, ID_SINGLE_AXIS, ID_PLAYBACK_PLAY,
+          ID_PLAYBACK_STOP, ID_PLAYBACK_PAUSE, ID_PLAYBACK_RECORD, ID_GRAPH_TITLE,
+          ID_GRAPH_PROPERTIES, ID_GRAPH_VIEW_PROPERTIES, ID_GRAPH_SCROLL_RUN, ID_VIDEO_PROPERTIES,
+          ID_VIDEO_ENABLE, ID_SPARE_TOGGLE, ID_NOTHING_4793, ID_GRAPH_PAUSE, ID_GRAPH_PREDICTION})
         EXPECT_TRUE(doc.OnCmdMsg(id, 0, nullptr, nullptr)) << id;
     doc.StartGraphReplay();
     doc.StopGraphReplay();

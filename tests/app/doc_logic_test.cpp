@@ -10,8 +10,8 @@
 #include "RES/dialogs/fetch_progress_dialog.h"
 #include "RES/dialogs/selective_download.h"
 #include "app/message_dialog.h"
+#include "experiment/fetch_progress_dialog.h"
 #include "experiment/selective_download_dialog.h"
-#include "logger/fetch_progress_dialog.h"
 #include "logger/helpers.h"
 #include "tests/app/doc_fixture.h"
 

@@ -2,8 +2,8 @@
 // with the progress box, and a new experiment; and what an aborted download leaves.
 
 #include "RES/dialogs/selective_download.h"
+#include "experiment/fetch_progress_dialog.h"
 #include "experiment/selective_download_dialog.h"
-#include "logger/fetch_progress_dialog.h"
 #include "tests/app/doc_fixture.h"
 
 namespace {

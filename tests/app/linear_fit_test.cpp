@@ -16,7 +16,7 @@
 #include "displays/table/table_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "app/varnel_app.h"
+#include "experiment/comm_view.h"
 #include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"
-#include "logger/comm_view.h"
 #include "logger/settings.h"
 #include "platform/win/widget_bridge.h"
 #include "tests/support/harness.h"

@@ -14,7 +14,7 @@
 #include "app/hyper_link.h"
 #include "app/option_dialogs.h"
 #include "app/storage_path_dialog.h"
-#include "platform/win/keys.h"
+#include "platform/msg/keys.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -7,7 +7,6 @@
 #include <QTest>
 
 #include "app/data_tree_view.h"
-#include "app/display_layout.h"
 #include "app/varnel_app.h"
 #include "displays/graph/graph_view.h"
 #include "displays/meter/meter_view.h"
@@ -15,6 +14,7 @@
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "models/display_layout.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"

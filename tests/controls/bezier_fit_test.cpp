@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "controls/bezier_fit.h"
+#include "analysis/bezier_fit.h"
 #include "controls/digistring.h"
 
 namespace {

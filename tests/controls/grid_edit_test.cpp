@@ -9,7 +9,7 @@
 #include <string>
 
 #include "controls/in_place_edit.h"
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 #include "tests/controls/grid_fixture.h"
 
 using namespace std::string_literals;

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "displays/graph/graph_axis.h"
+#include "models/graph_axis.h"
 #include "tests/displays/graph_view_fixture.h"
 
 namespace graph_test {

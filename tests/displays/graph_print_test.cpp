@@ -13,7 +13,7 @@
 #include "RES/dialogs/print_selection.h"
 #include "app/print_selection_dialog.h"
 #include "platform/activex/dispatch.h"
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 #include "tests/displays/table_view_fixture.h"
 #include "tests/support/user_commands.h"
 

@@ -2,7 +2,7 @@
 // logger object, the communication view, the document and the meter view.
 
 #include "displays/meter/meter_view.h"
-#include "displays/sensor_units.h"
+#include "models/sensor_units.h"
 #include "tests/app/doc_fixture.h"
 
 namespace {

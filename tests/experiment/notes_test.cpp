@@ -21,7 +21,7 @@
 #include "logger/notes_text.h"
 #include "platform/base/file.h"
 #include "platform/gdi/dc.h"
-#include "platform/win/standard_ids.h"
+#include "platform/msg/standard_ids.h"
 #include "tests/support/harness.h"
 #include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"

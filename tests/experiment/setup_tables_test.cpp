@@ -1,4 +1,4 @@
-#include "experiment/setup_tables.h"
+#include "models/setup_tables.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "RES/dialogs/meter_view.h"
 #include "displays/meter/meter_view.h"
 #include "experiment/external_sensor_selection_dialog.h"
-#include "experiment/setup_tables.h"
+#include "models/setup_tables.h"
 #include "tests/app/doc_fixture.h"
 
 #include <QTest>

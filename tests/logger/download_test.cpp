@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "RES/dialogs/fetch_progress_dialog.h"
-#include "logger/fetch_progress_dialog.h"
+#include "experiment/fetch_progress_dialog.h"
 #include "tests/logger/dorvik_fixture.h"
 #include "tests/support/sim_port.h"
 #include "tools/dorvik-sim/basic_model.h"

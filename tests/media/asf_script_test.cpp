@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/media/asf_script.h"
+#include "platform/mediafile/asf_script.h"
 
 using media::AsfScriptCommand;
 

@@ -18,10 +18,10 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/media/asf_script.h"
 #include "platform/media/capture_devices.h"
 #include "platform/media/encoder.h"
 #include "platform/media/frame_slot.h"
+#include "platform/mediafile/asf_script.h"
 
 using namespace media;
 

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "platform/media/media_profile.h"
+#include "platform/mediafile/media_profile.h"
 
 // The nine shipped profiles: each read whole, with the content its name says and the rates of
 // its caption (or the lowest the sound encoder takes, as its note says).

@@ -10,9 +10,9 @@
 #include <QTest>
 
 #include "platform/gdi/printer.h"
+#include "platform/msg/keys.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/ole.h"
-#include "platform/win/keys.h"
 #include "tests/support/harness.h"
 
 namespace {

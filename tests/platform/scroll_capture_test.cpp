@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/base/registry.h"
+#include "platform/msg/wnd.h"
 #include "platform/win/system.h"
-#include "platform/win/wnd.h"
 #include "tests/support/harness.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/media/asf_script.h"
 #include "platform/media/player_engine.h"
+#include "platform/mediafile/asf_script.h"
 
 namespace testing_support {
 

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "logger/user_prompt.h"
+#include "platform/msg/message_loop.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/modal_host.h"
-#include "platform/win/message_loop.h"
 
 class QDialog;
 class QWidget;
@@ -135,8 +135,8 @@ class RecordingDevice : public QPaintDevice {
 public:
     struct Text {
         QString text;
-        QPointF at;      // the baseline's start, in device units
-        QString family;  // of the font it was drawn in
+        QPointF at;        // the baseline's start, in device units
+        QString family;    // of the font it was drawn in
         double width = 0;  // its advance, in device units
     };
     RecordingDevice(int width, int height, int dpi);

@@ -13,8 +13,8 @@
 #include <QToolButton>
 #include <set>
 
+#include "platform/msg/message_loop.h"
 #include "platform/ui/bars.h"
-#include "platform/win/message_loop.h"
 
 namespace testing_support {
 namespace {

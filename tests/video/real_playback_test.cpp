@@ -13,8 +13,8 @@
 #include "platform/activex/event_sink.h"
 #include "platform/activex/register.h"
 #include "platform/activex/wmp_player.h"
-#include "platform/media/asf_script.h"
 #include "platform/media/player_engine.h"
+#include "platform/mediafile/asf_script.h"
 #include "tests/support/harness.h"
 
 using namespace platform::player;

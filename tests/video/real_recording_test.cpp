@@ -15,7 +15,7 @@
 #include "logger/data_tree.h"
 #include "logger/dorvik.h"
 #include "logger/precise_time.h"
-#include "platform/media/asf_script.h"
+#include "platform/mediafile/asf_script.h"
 #include "tests/support/harness.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"

@@ -12,7 +12,7 @@
 #include "logger/data_tree.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
-#include "platform/media/asf_script.h"
+#include "platform/mediafile/asf_script.h"
 #include "tests/support/harness.h"
 #include "tests/support/logger_link.h"
 #include "tests/support/sim_port.h"

@@ -1,4 +1,4 @@
-#include "displays/table/table_tree.h"
+#include "models/table_tree.h"
 
 #include "platform/base/archive.h"
 #include "platform/base/exceptions.h"

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "platform/base/geometry.h"
-#include "platform/win/cmdtarget.h"
-#include "platform/win/keys.h"
-#include "platform/win/messages.h"
+#include "platform/msg/cmdtarget.h"
+#include "platform/msg/keys.h"
+#include "platform/msg/messages.h"
 #include "platform/win/scroll_bars.h"
 
 class CDC;

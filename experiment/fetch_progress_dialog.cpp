@@ -1,4 +1,4 @@
-#include "logger/fetch_progress_dialog.h"
+#include "experiment/fetch_progress_dialog.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "displays/graph/plot_record.h"
+#include "models/plot_record.h"
 
 void PlotRecordStruct::TakeLineRow(const GraphLinesInfoStruct& row) {
     colour = row.lineColor;

@@ -1,4 +1,4 @@
-#include "platform/media/asf_script.h"
+#include "platform/mediafile/asf_script.h"
 
 #include <QFile>
 #include <QLoggingCategory>

@@ -1,4 +1,4 @@
-#include "platform/win/message_pos.h"
+#include "platform/msg/message_pos.h"
 
 namespace {
 DWORD g_messagePos = 0;

@@ -1,4 +1,4 @@
-#include "platform/activex/number_format.h"
+#include "platform/base/number_format.h"
 
 #include <QDate>
 #include <algorithm>

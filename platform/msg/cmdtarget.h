@@ -10,7 +10,7 @@
 
 #include "platform/base/cstring.h"
 #include "platform/base/object.h"
-#include "platform/win/messages.h"
+#include "platform/msg/messages.h"
 
 class CCmdTarget;
 class CCmdUI;

@@ -1,4 +1,4 @@
-#include "platform/win/keys.h"
+#include "platform/msg/keys.h"
 
 #include <Qt>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "controls/bezier_fit.h"
+#include "analysis/bezier_fit.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "platform/win/cmdtarget.h"
+#include "platform/msg/cmdtarget.h"
 
 using platform::msgmap::Kind;
 using platform::msgmap::MessageMap;

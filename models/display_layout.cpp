@@ -1,4 +1,4 @@
-#include "app/display_layout.h"
+#include "models/display_layout.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/base/cstring.h"
-#include "platform/media/asf_script.h"
+#include "platform/mediafile/asf_script.h"
 
 namespace media {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "displays/graph/plot_record.h"
+#include "models/plot_record.h"
 
 class CArchive;
 class CDataTreeBrench;

@@ -1,9 +1,9 @@
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "displays/graph/graph_tree.h"
+#include "models/graph_tree.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "logger/comm_view.h"
+#include "experiment/comm_view.h"
 
 #include "RES/dialogs/comm_view.h"
 #include "app/main_frame.h"
@@ -6,8 +6,8 @@
 #include "displays/graph/graph_view.h"
 #include "logger/dorvik.h"
 #include "logger/logger_messages.h"
+#include "platform/msg/message_loop.h"
 #include "platform/ui/styles.h"
-#include "platform/win/message_loop.h"
 
 BEGIN_MESSAGE_MAP(CCommView, CFormView)
 ON_MESSAGE(UM_LOGGER_IDENTIFIED, OnLoggerIdentified)

@@ -1,4 +1,4 @@
-#include "platform/media/script_schedule.h"
+#include "platform/mediafile/script_schedule.h"
 
 #include <algorithm>
 #include <climits>

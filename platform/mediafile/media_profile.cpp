@@ -1,4 +1,4 @@
-#include "platform/media/media_profile.h"
+#include "platform/mediafile/media_profile.h"
 
 #include <QFile>
 #include <QList>

@@ -3,7 +3,7 @@
 // set drawn, how much of it is on the control, its Y range and look, and the plots sharing its
 // Y axis. Plain data: no window code.
 
-#include "displays/graph/graph_lines_info.h"
+#include "models/graph_lines_info.h"
 #include "platform/base/cstring.h"
 #include "platform/base/types.h"
 

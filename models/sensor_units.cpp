@@ -1,4 +1,4 @@
-#include "displays/sensor_units.h"
+#include "models/sensor_units.h"
 
 #include "logger/helpers.h"
 #include "logger/settings.h"

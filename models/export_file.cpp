@@ -1,4 +1,4 @@
-#include "displays/table/export_file.h"
+#include "models/export_file.h"
 
 #include "platform/base/file.h"
 

@@ -1,4 +1,4 @@
-#include "platform/win/message_loop.h"
+#include "platform/msg/message_loop.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,7 +10,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/win/wnd.h"
+#include "platform/msg/wnd.h"
 
 namespace platform {
 namespace {

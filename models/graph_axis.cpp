@@ -1,4 +1,4 @@
-#include "displays/graph/graph_axis.h"
+#include "models/graph_axis.h"
 
 #include <algorithm>
 #include <cmath>
