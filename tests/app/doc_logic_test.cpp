@@ -630,13 +630,13 @@ TEST_F(DocLogic, TheLivePollWaitsForTheCommandQueue) {
 
 TEST_F(DocLogic, StopAndConnect) {
     logger.Connected(true);
-    doc.OnCmdMsg(ID_TOOLBAR_STOP, 0, nullptr, nullptr);
+    Command(ID_TOOLBAR_STOP);
     EXPECT_EQ(Frames("AQ"), 1u);
     EXPECT_EQ(logger.GetCurrentCommand().code, QK_COMMAND_STOP);
 
     logger.StopCommandTimer();
     logger.Connected(false);
-    doc.OnCmdMsg(ID_LOGGER_STOP, 0, nullptr, nullptr);
+    Command(ID_LOGGER_STOP);
     EXPECT_EQ(Writes({0xEB, 0x92, 0x44}), 1u);
 
     // Connect ends a run once, then connects again.
@@ -647,7 +647,7 @@ TEST_F(DocLogic, StopAndConnect) {
     ASSERT_EQ(doc.m_runInProgress, 1);
     comm.counts.clear();
     const int connects = logger.connects;
-    doc.OnCmdMsg(ID_TOOLBAR_CONNECT, 0, nullptr, nullptr);
+    Command(ID_TOOLBAR_CONNECT);
     EXPECT_EQ(comm.counts[UM_RUN_ENDED], 1);
     EXPECT_EQ(doc.m_runInProgress, 0);
     EXPECT_EQ(logger.connects, connects + 1);
