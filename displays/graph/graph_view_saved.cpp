@@ -105,6 +105,8 @@ void CGraphView::RemovePlot(DWORD dataSetId, int index) {
     if (count >= 1) {
         ApplyGraphSettings();
         SetPlayEnabled(TRUE);
+        // The refresh greyed what works on a graph with data: the plots left still have it.
+        EnableGraphCommands(TRUE);
     }
 }
 

@@ -629,7 +629,12 @@ TEST_F(DocLogic, TheLivePollWaitsForTheCommandQueue) {
 }
 
 TEST_F(DocLogic, StopAndConnect) {
+    // Stop is offered during a run: the QK's stop, and the basic logger's.
     logger.Connected(true);
+    logger.SetChannels({0});
+    logger.SetReportedRateCode(255);
+    logger.BeginRun(1, CDorvik::kLiveRun);
+    ASSERT_EQ(doc.m_runInProgress, 1);
     Command(ID_TOOLBAR_STOP);
     EXPECT_EQ(Frames("AQ"), 1u);
     EXPECT_EQ(logger.GetCurrentCommand().code, QK_COMMAND_STOP);
@@ -639,12 +644,8 @@ TEST_F(DocLogic, StopAndConnect) {
     Command(ID_LOGGER_STOP);
     EXPECT_EQ(Writes({0xEB, 0x92, 0x44}), 1u);
 
-    // Connect ends a run once, then connects again.
+    // Connect ends the run once, then connects again.
     logger.Connected(true);
-    logger.SetChannels({0});
-    logger.SetReportedRateCode(255);
-    logger.BeginRun(1, CDorvik::kLiveRun);
-    ASSERT_EQ(doc.m_runInProgress, 1);
     comm.counts.clear();
     const int connects = logger.connects;
     Command(ID_TOOLBAR_CONNECT);

@@ -6,15 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QUrl>
 #include <optional>
 #include <vector>
 
 #include "RES/commands.h"
 #include "RES/dialogs/option_dialogs.h"
 #include "RES/dialogs/selective_download.h"
+#include "RES/graph_bars.h"
+#include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "displays/graph/graph_view.h"
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
+#include "platform/ui/shell.h"
 #include "tests/support/harness.h"
 #include "tests/support/logger_link.h"
 #include "tests/support/sim_port.h"
@@ -251,6 +256,36 @@ TEST_F(Session, EachStepLeavesTheCommandsAUserExpects) {
          [&] { ChooseMenuCommand(*frame, ID_VIDEO_STOP); },
          {ID_VIDEO_RECORD, ID_PLAYBACK_RECORD, ID_VIDEO_PLAY, ID_PLAYBACK_PLAY},
          {ID_VIDEO_STOP, ID_PLAYBACK_STOP, ID_VIDEO_PAUSE, ID_PLAYBACK_PAUSE},
+         {},
+         {},
+         true,
+         nullptr,
+         "Disable video"},
+        {"the data map: one of the graph's two plots unticked",
+         [&] {
+             CGraphView* graph = doc->GetGraphView();
+             ASSERT_EQ(graph->m_plotCount, 2) << "the download's Temperature and Sound";
+             CDataTreeBrench* kept = graph->m_plots[0].dataSet;
+             const DWORD gone = graph->m_plots[1].dataSet->m_id;
+             doc->m_dataTreeView->DisplayPlot(doc->m_dataTreeView->FindDataSetItem(gone));
+             ASSERT_EQ(graph->m_plotCount, 1);
+             EXPECT_EQ(graph->m_plots[0].dataSet, kept);
+             EXPECT_EQ(kept->m_shown, 1) << "the plot left stays ticked";
+             // The graph's own Export to Excel button, and the menu's, export what is left.
+             CFrameWnd& graphFrame = *graph->GetParentFrame();
+             std::vector<QString> opened;
+             platform::SetShellOpener([&](const QUrl& url) {
+                 opened.push_back(url.toLocalFile());
+                 return true;
+             });
+             EXPECT_TRUE(testing_support::PressToolbarButton(graphFrame, ID_GV_EXPORT));
+             EXPECT_TRUE(ChooseMenuCommand(*frame, ID_GRAPH_EXPORT));
+             platform::SetShellOpener({});
+             EXPECT_EQ(opened.size(), 2u);
+         },
+         {ID_LINEAR_FIT, ID_GRAPH_EXPORT, ID_AREA_TB, ID_SLOPE, ID_GRAPH_PROPERTIES, ID_GRAPH_COPY,
+          ID_VIDEO_PLAY},
+         {},
          {},
          {},
          true,
