@@ -73,6 +73,10 @@ QWidget* CTreeCtrl::MakeWidget(QWidget* parentWidget, const CREATESTRUCT&) {
     auto* tree = new QTreeWidget(parentWidget);
     tree->setColumnCount(1);
     tree->header()->hide();
+    // A label shows whole, as in a tree view of Windows: a pane narrower than the deepest item's
+    // check box, picture and text scrolls sideways instead of eliding the text away.
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     tree->setIconSize(QSize(16, 16));
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* events = new Events(this, tree);

@@ -9,9 +9,12 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <cstdlib>
 #include <string>
 
+#include "app/data_tree_view.h"
 #include "app/varnel_app.h"
 #include "experiment/comm_view.h"
 #include "experiment/html_doc_view.h"
@@ -156,6 +159,44 @@ TEST_F(PaneFill, EveryViewFillsItsPaneInASmallAndALargeWindow) {
             EXPECT_EQ(picture->width(), picture->height()) << k << " at " << size.width();
         }
     }
+}
+
+// The data map takes a seventh of the window: in an 800 pixel one its deepest items, a data set's
+// check box and picture, leave little room, and a name shows whole there, scrolled to sideways,
+// never elided away.
+TEST_F(PaneFill, TheDataMapShowsWholeNamesInANarrowPane) {
+    Resize(QSize(800, 600));
+    CDataTreeBrench* experiment = doc->AddDataGroup("Pendulum swing");
+    for (const char* name : {"Temperature", "Light"}) {
+        auto x = std::make_shared<CDataArray>(std::initializer_list<double>{0, 1, 2});
+        auto y = std::make_shared<CDataArray>(std::initializer_list<double>{5, 6, 7});
+        ASSERT_TRUE(doc->AddDataBranch(experiment, std::move(x), std::move(y), name, 41, "C",
+                                       CPreciseDateTime(2024, 5, 6, 7, 8, 9), 0, -1, 0, "", 255,
+                                       9999999.0, -9999999.0));
+    }
+    auto* tree = doc->GetDataTreeView()->GetWidget()->findChild<QTreeWidget*>();
+    ASSERT_NE(tree, nullptr);
+    tree->expandAll();
+    testing_support::ProcessQtEvents();
+    ASSERT_LT(tree->viewport()->width(), 130) << "the pane is narrow";
+
+    QStringList names;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        names << (*it)->text(0);
+        QStyleOptionViewItem option;
+        option.initFrom(tree);
+        option.decorationSize = tree->iconSize();
+        option.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+        const QModelIndex index = tree->indexFromItem(*it);
+        const int needed = tree->itemDelegate()->sizeHint(option, index).width();
+        EXPECT_GE(tree->visualItemRect(*it).width(), needed)
+            << (*it)->text(0).toStdString() << " is cut";
+    }
+    EXPECT_TRUE(names.contains("Temperature") && names.contains("Light"))
+        << names.join(", ").toStdString();
+    EXPECT_TRUE(tree->horizontalScrollBar()->isVisible()) << "the names run past the pane";
+    testing_support::SaveTestImage(testing_support::RenderWidget(app.GetMainFrame()->GetWidget()),
+                                   "pane-fill-data-map-800");
 }
 
 }  // namespace
