@@ -31,8 +31,8 @@
 #include "logger/settings.h"
 #include "platform/activex/web_browser.h"
 #include "platform/base/exceptions.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {

@@ -23,8 +23,8 @@
 #include "logger/settings.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/shell.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {
