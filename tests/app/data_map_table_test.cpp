@@ -53,7 +53,9 @@ protected:
         experiment = doc->AddDataGroup("Exp. 1");
     }
     void AddHeat() {
-        heat = Add("Heat", "\xC2\xB0" "C");
+        heat = Add("Heat",
+                   "\xC2\xB0"
+                   "C");
         // A Dorvik's temperature input.
         heat->m_modelCode = 0;
         heat->m_inputKind = 4;
