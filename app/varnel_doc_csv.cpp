@@ -39,7 +39,8 @@ CString CVarnelDoc::AskCsvFileName() {
 }
 
 CString CVarnelDoc::GetCsvField(const CString& line, int index) const {
-    const std::vector<std::string> fields = csv::SplitLine(line.str(), SeparatorChar(m_listSeparator));
+    const std::vector<std::string> fields =
+        csv::SplitLine(line.str(), SeparatorChar(m_listSeparator));
     if (index < 0 || static_cast<size_t>(index) >= fields.size()) return CString();
     return CString(fields[static_cast<size_t>(index)].c_str());
 }
@@ -48,10 +49,9 @@ double CVarnelDoc::GetCsvNumber(const CString& line, int index, const CString& s
     const char sep = SeparatorChar(separator);
     const std::vector<std::string> fields = csv::SplitLine(line.str(), sep);
     if (index < 0 || static_cast<size_t>(index) >= fields.size()) return kMissingField;
-    const char decimal =
-        m_decimalSymbol.GetLength() == 1 && m_decimalSymbol.GetString()[0] != sep
-            ? m_decimalSymbol.GetString()[0]
-            : 0;
+    const char decimal = m_decimalSymbol.GetLength() == 1 && m_decimalSymbol.GetString()[0] != sep
+                             ? m_decimalSymbol.GetString()[0]
+                             : 0;
     double value = 0;
     // Text is no number: the import keeps no sample for it.
     if (!csv::ParseNumber(fields[static_cast<size_t>(index)], decimal, value)) return kMissingField;
@@ -77,7 +77,9 @@ CString CVarnelDoc::GetColumnUnit(const CString& header, int index) const {
     return CString(csv::ColumnUnit(fields[static_cast<size_t>(index)]).c_str());
 }
 
-WORD CVarnelDoc::TimeModeFromUnit(const CString& unit) { return csv::TimeModeFromUnit(unit.str()); }
+WORD CVarnelDoc::TimeModeFromUnit(const CString& unit) {
+    return csv::TimeModeFromUnit(unit.str());
+}
 
 CPreciseDateTime CVarnelDoc::ParseCsvTime(const CString& text, WORD mode) const {
     return csv::ParseTime(text.str(), mode, m_now());
@@ -239,7 +241,8 @@ void CVarnelDoc::ImportCsv() {
     for (CDataTreeBrench* dataSet : added) {
         if (graph) {
             BOOL plotAdded = FALSE;
-            const SHORT plot = graph->AddPlot(dataSet, PlotRecordStruct::kNoChannel, FALSE, plotAdded, FALSE, -1);
+            const SHORT plot =
+                graph->AddPlot(dataSet, PlotRecordStruct::kNoChannel, FALSE, plotAdded, FALSE, -1);
             if (plotAdded) graph->PlotAllData(plot);
         }
         if (m_tableView) m_tableView->AddDataSetColumns(dataSet);

@@ -7,14 +7,14 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
-#include "video/recording_video_view.h"
-#include "video/video_view.h"
 #include "app/varnel_file.h"
 #include "displays/graph/graph_view.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/ui/file_dialog.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
 
 namespace {
 
@@ -228,7 +228,8 @@ void CVarnelDoc::AttachVideoToRuns() {
     if (recorder->m_tiedToExperiment) {
         // The file belongs to the experiment tied first; the new runs keep no video.
         for (int i = 0; i < m_currentRunCount && i < kRunListSize; ++i)
-            if (m_currentRun[i] && m_currentRun[i]->m_videoFile == file) m_currentRun[i]->m_videoFile.Empty();
+            if (m_currentRun[i] && m_currentRun[i]->m_videoFile == file)
+                m_currentRun[i]->m_videoFile.Empty();
         m_videoView->m_recordingStartedHere = false;
         PostUserMessage(kTwoExperimentsText);
         return;

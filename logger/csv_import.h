@@ -30,10 +30,10 @@ constexpr size_t kMaxColumns = 4096;
 struct FileStruct {
     Result result = Result::noColumns;
     char separator = ',';
-    std::vector<std::string> header;     // the header's fields, unquoted, UTF-8
-    std::vector<ColumnStruct> columns;   // one per value column (header fields 1 to n)
-    std::string time0, time1;            // field 0 of rows 0 and 1, unquoted and trimmed
-    size_t rowCount = 0;                 // rows after the header, blank lines at the end not counted
+    std::vector<std::string> header;    // the header's fields, unquoted, UTF-8
+    std::vector<ColumnStruct> columns;  // one per value column (header fields 1 to n)
+    std::string time0, time1;           // field 0 of rows 0 and 1, unquoted and trimmed
+    size_t rowCount = 0;                // rows after the header, blank lines at the end not counted
 };
 
 // Bytes in: UTF-8 (a byte-order mark dropped) or, when not valid UTF-8, Windows-1252. Lines end

@@ -398,9 +398,11 @@ BOOL CGraphFormatLines::OnInitDialog() {
     SetDlgItemText(IDC_FORMAT_MARKER_STYLE_LABEL, "Style :");
     SetDlgItemText(IDC_FORMAT_RESTORE, "Restore defaults");
     RegisterPlotStyleBitmaps();
-    CSensorPropertiesDialog::BuildPictureCombo(m_lineStyle, m_lineStyleImages, IDB_LINE_STYLES, 83, 2);
+    CSensorPropertiesDialog::BuildPictureCombo(m_lineStyle, m_lineStyleImages, IDB_LINE_STYLES, 83,
+                                               2);
     CSensorPropertiesDialog::BuildPictureCombo(m_weight, m_weightImages, IDB_LINE_WEIGHTS, 80, 3);
-    CSensorPropertiesDialog::BuildPictureCombo(m_markerStyle, m_markerImages, IDB_MARKER_STYLES, 60, 8);
+    CSensorPropertiesDialog::BuildPictureCombo(m_markerStyle, m_markerImages, IDB_MARKER_STYLES, 60,
+                                               8);
     GetEventSinks().On(IDC_FORMAT_LINE_PICKER, DISPID_CLICK, [this] { OnPickColor(true); });
     GetEventSinks().On(IDC_FORMAT_MARKER_PICKER, DISPID_CLICK, [this] { OnPickColor(false); });
     LoadEntries();

@@ -2,8 +2,8 @@
 
 #include "platform/activex/graph_control.h"
 #include "platform/activex/instruments.h"
-#include "platform/activex/wmp_player.h"
 #include "platform/activex/web_browser.h"
+#include "platform/activex/wmp_player.h"
 #include "platform/ui/dialog.h"
 
 namespace platform {

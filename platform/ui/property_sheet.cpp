@@ -94,8 +94,8 @@ BOOL CPropertySheet::OnInitDialog() {
     SetWindowText(m_caption);
     if (!m_wizard) {
         m_tabs = new QTabBar(GetWidget());
-        m_tabs->setGeometry(m_pageArea.left, platform::DluToPixelY(kMargin) - 2,
-                            m_pageArea.Width(), platform::DluToPixelY(kTabHeight) + 2);
+        m_tabs->setGeometry(m_pageArea.left, platform::DluToPixelY(kMargin) - 2, m_pageArea.Width(),
+                            platform::DluToPixelY(kTabHeight) + 2);
         for (CPropertyPage* p : m_pages) {
             const CString title =
                 p->m_title.IsEmpty() ? CString(p->GetTemplate().caption) : p->m_title;

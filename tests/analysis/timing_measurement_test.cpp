@@ -7,7 +7,7 @@
 #include "analysis/index_range.h"
 #include "analysis/timing_measurement.h"
 #include "platform/msg/wnd.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ void ExpectSeries(const Series& x, const Series& y, const Series& want, const ch
     }
 }
 
-class TimingMeasurement : public testing_support::HarnessTest {};
+class TimingMeasurement : public testing_support::CoreHarnessTest {};
 
 TEST_F(TimingMeasurement, EveryCode) {
     struct Case {
@@ -103,7 +103,7 @@ TEST_F(TimingMeasurement, EveryCode) {
         ExpectSeries(r.x2, r.y2, c.second, c.what);
     }
     clock.RunPending();
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
 }
 
 TEST_F(TimingMeasurement, ZeroTimesGiveNoResultAndDoNotAdvanceTheOrdinal) {
@@ -181,7 +181,7 @@ TEST_F(TimingMeasurement, DataThatDoesNotFitIsReturnedAndNothingIsShown) {
         EXPECT_TRUE(r.x1.empty() && r.y1.empty() && r.x2.empty()) << c.what;
     }
     clock.RunPending();
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
 }
 
 }  // namespace

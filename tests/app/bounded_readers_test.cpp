@@ -31,8 +31,8 @@
 #include "logger/settings.h"
 #include "platform/activex/web_browser.h"
 #include "platform/base/exceptions.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {
@@ -165,13 +165,13 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
     const auto importCsv = [this](const CString& path, Refusal refusal) {
         modals.ExpectFileDialog(path);
         if (refusal == Refusal::tooLarge)
-            modals.ExpectMessage(CString::Formatted(CVarnelDoc::kCsvTooLargeText,
-                                                    csv::fileLimit.Text().GetString()),
-                                 IDOK);
+            modals.ExpectMessage(
+                CString::Formatted(CVarnelDoc::kCsvTooLargeText, csv::fileLimit.Text().GetString()),
+                IDOK);
         if (refusal == Refusal::hostile)
-            modals.ExpectMessage(CString::Formatted(CVarnelDoc::kCsvTooWideText,
-                                                    static_cast<int>(csv::kMaxColumns)),
-                                 IDOK);
+            modals.ExpectMessage(
+                CString::Formatted(CVarnelDoc::kCsvTooWideText, static_cast<int>(csv::kMaxColumns)),
+                IDOK);
         Choose(ID_IMPORT_CSV);
     };
 
@@ -192,8 +192,8 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
             return;
         }
         EXPECT_TRUE(PaneShows(platform::web::kTooLargeTitle,
-                                  QFileInfo(path.ToQString()).fileName() + "\" is larger than " +
-                                      platform::web::fileLimit.Text().ToQString()));
+                              QFileInfo(path.ToQString()).fileName() + "\" is larger than " +
+                                  platform::web::fileLimit.Text().ToQString()));
     };
 
     const auto openNotes = [this](const CString& path, Refusal refusal) {
@@ -207,7 +207,8 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
     CLaunchHeader launch;
     const CLaunchHeader timing(1, 2, 0.5, 0.25, 0, 1);
     // A tag of 2^31 characters.
-    const std::string tagClaims = std::string("\xFF\xFF\xFF\x00\x00\x00\x80", 7) + std::string(64, 'x');
+    const std::string tagClaims =
+        std::string("\xFF\xFF\xFF\x00\x00\x00\x80", 7) + std::string(64, 'x');
     const auto readLaunch = [&launch](const CString& path, Refusal refusal) {
         CString reason;
         EXPECT_EQ(launch.LoadFromFile(path, &reason), refusal == Refusal::none);
@@ -229,9 +230,9 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
     const auto readSettings = [&settingsHeld](const CString& path, Refusal refusal) {
         testing_support::LogCapture log("varnel.settings");
         settingsHeld = Bytes(CSettings(path).GetFileBytes());
-        const QString why = refusal == Refusal::tooLarge ? "is larger than " +
-                                                               CSettings::s_fileLimit.Text().ToQString()
-                                                         : "cannot be read";
+        const QString why = refusal == Refusal::tooLarge
+                                ? "is larger than " + CSettings::s_fileLimit.Text().ToQString()
+                                : "cannot be read";
         const bool warned = std::any_of(log.messages.begin(), log.messages.end(), [&](auto& m) {
             return m.contains(path.ToQString()) && m.contains(why);
         });
@@ -245,8 +246,7 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
     };
 
     const std::vector<Reader> readers = {
-        {"project", CVarnelFile::s_fileLimit, "vnp", Project(3), claims, openProject,
-         projectState},
+        {"project", CVarnelFile::s_fileLimit, "vnp", Project(3), claims, openProject, projectState},
         {"csv", csv::fileLimit, "csv", "Time (s),A (V)\n0,1\n",
          "Time (s)" + std::string(5'000'000, ',') + "\n0,1\n", importCsv, projectState},
         {"worksheet", platform::web::fileLimit, "mht", archive, "", openWorksheet,
@@ -254,10 +254,13 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
              const auto served = platform::web::Serve(picture);
              return served ? served->body.toStdString() : std::string("no picture");
          }},
-        {"notes", CTextView::s_fileLimit, "txt", "Seen at 20 \xC2\xB0" "C\r\r\n", "", openNotes,
-         [this] { return doc->m_textView->GetEdit().GetWindowText().str(); }},
-        {"launch", CLaunchHeader::s_fileLimit, "hdr", Bytes(timing.GetFileBytes(CLaunchHeader::kTiming)),
-         tagClaims, readLaunch, [&] { return Bytes(launch.GetFileBytes(launch.m_kind)); }},
+        {"notes", CTextView::s_fileLimit, "txt",
+         "Seen at 20 \xC2\xB0"
+         "C\r\r\n",
+         "", openNotes, [this] { return doc->m_textView->GetEdit().GetWindowText().str(); }},
+        {"launch", CLaunchHeader::s_fileLimit, "hdr",
+         Bytes(timing.GetFileBytes(CLaunchHeader::kTiming)), tagClaims, readLaunch,
+         [&] { return Bytes(launch.GetFileBytes(launch.m_kind)); }},
         {"settings", CSettings::s_fileLimit, "vns", Bytes(changed.GetFileBytes()), stringClaims,
          readSettings, [&] { return settingsHeld; },
          [&] { return Bytes(CSettings(env.File("missing.vns")).GetFileBytes()); }},
@@ -293,9 +296,8 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
         };
         std::vector<Case> cases = {{"sparse", huge, Refusal::tooLarge}};
         if (!r.hostile.empty())
-            cases.push_back(
-                {"claims", Write((name + "-claims." + r.extension).c_str(), r.hostile),
-                 Refusal::hostile});
+            cases.push_back({"claims", Write((name + "-claims." + r.extension).c_str(), r.hostile),
+                             Refusal::hostile});
         for (const Case& c : cases) {
             SCOPED_TRACE(c.what);
             const long long before = ResetPeakMemory();

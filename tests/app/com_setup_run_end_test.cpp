@@ -14,8 +14,8 @@
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "tests/logger/dorvik_fixture.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 
 namespace {
 

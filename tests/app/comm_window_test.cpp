@@ -7,8 +7,8 @@
 
 #include "app/varnel_app.h"
 #include "experiment/comm_view.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "platform/activex/graph_model.h"
 #include "platform/activex/graph_render.h"
 #include "platform/ui/shell.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {

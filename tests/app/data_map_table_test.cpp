@@ -23,8 +23,8 @@
 #include "logger/settings.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/shell.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {
@@ -53,7 +53,9 @@ protected:
         experiment = doc->AddDataGroup("Exp. 1");
     }
     void AddHeat() {
-        heat = Add("Heat", "\xC2\xB0" "C");
+        heat = Add("Heat",
+                   "\xC2\xB0"
+                   "C");
         // A Dorvik's temperature input.
         heat->m_modelCode = 0;
         heat->m_inputKind = 4;

@@ -71,8 +71,8 @@
 #include "platform/ui/property_sheet.h"
 #include "platform/ui/text_fit.h"
 #include "platform/win/widget_bridge.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "video/select_camera_driver_dialog.h"
 #include "video/video_quality.h"
 

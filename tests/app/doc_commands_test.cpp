@@ -31,8 +31,8 @@
 #include "platform/msg/standard_ids.h"
 #include "platform/ui/property_sheet.h"
 #include "platform/ui/shell.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 #include "video/video_view.h"
 

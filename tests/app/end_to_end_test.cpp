@@ -3,9 +3,9 @@
 #include "app/varnel_app.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "tests/support/core/logger_link.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/logger_link.h"
-#include "tests/support/sim_port.h"
 #include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 

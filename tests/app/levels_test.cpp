@@ -17,8 +17,8 @@
 #include "logger/dorvik.h"
 #include "logger/settings.h"
 #include "platform/msg/standard_ids.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {

@@ -21,8 +21,8 @@
 #include "experiment/setup_view.h"
 #include "logger/settings.h"
 #include "platform/win/widget_bridge.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 
 namespace {
 

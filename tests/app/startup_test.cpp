@@ -21,8 +21,8 @@
 #include "experiment/setup_view.h"
 #include "logger/settings.h"
 #include "platform/msg/standard_ids.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 

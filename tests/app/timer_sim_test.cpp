@@ -15,9 +15,9 @@
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "tests/support/core/logger_link.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/logger_link.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {

@@ -16,8 +16,8 @@
 #include "logger/dorvik.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {

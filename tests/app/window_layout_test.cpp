@@ -15,8 +15,8 @@
 #include "logger/dorvik.h"
 #include "logger/settings.h"
 #include "models/display_layout.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 #include "video/video_view.h"
 

@@ -18,8 +18,8 @@
 
 #include "app/varnel_app.h"
 #include "logger/settings.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 
 namespace {
 

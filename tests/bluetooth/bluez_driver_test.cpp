@@ -24,7 +24,7 @@
 #include "platform/bt/bluez_driver.h"
 #include "platform/comm/comm.h"
 #include "platform/comm/device_io.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -146,7 +146,7 @@ bool Nothing(int fd) {
     return ::poll(&p, 1, 50) == 0;
 }
 
-class BlueZDriver : public testing_support::HarnessTest {
+class BlueZDriver : public testing_support::CoreHarnessTest {
 protected:
     std::shared_ptr<PairFactory> factory = std::make_shared<PairFactory>();
 

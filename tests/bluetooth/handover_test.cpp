@@ -12,7 +12,7 @@
 #include "bluetooth/sdk.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::vector<BYTE> Bytes(size_t count, BYTE first) {
     return v;
 }
 
-class BluetoothLink : public testing_support::HarnessTest {
+class BluetoothLink : public testing_support::CoreHarnessTest {
 protected:
     CString settingsFile = env.File("Settings.vns");
     CSettings settings{settingsFile};

@@ -17,7 +17,7 @@
 #include "bluetooth/sdk.h"
 #include "platform/bt/bluez_driver.h"
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {
@@ -81,7 +81,7 @@ struct TakenChannel {
     CDataArrayPtr x, y;
 };
 
-class LoggerOverBluetooth : public testing_support::HarnessTest {
+class LoggerOverBluetooth : public testing_support::CoreHarnessTest {
 protected:
     // Only a Bluetooth search could find anything; a COM logger is there to show none is made.
     testing_support::NoComPorts noPorts;
@@ -187,12 +187,12 @@ TEST_F(LoggerOverBluetooth, AHangUpMidRunEndsTheRunOnceAndASearchReconnects) {
     Start();
     ASSERT_TRUE(Wait([&] { return Found(); }));
     line.WithModelAs<QkModel>([](QkModel& m) { m.hangUpAfterRecords = 4; });
-    modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+    prompts.ExpectMessage(CDorvik::kLinkLostText, IDOK);
     StartRun(100);
     ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) == 1; }));
     RunFor(150);
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
     EXPECT_GE(dorvik->runRecords.size(), 3u);  // the last may die with the link
     EXPECT_LE(dorvik->runRecords.size(), 4u);
     EXPECT_FALSE(dorvik->IsConnected());
@@ -213,11 +213,11 @@ TEST_F(LoggerOverBluetooth, AHangUpMidRunEndsTheRunOnceAndASearchReconnects) {
 
 TEST_F(LoggerOverBluetooth, ALoggerThatDoesNotAnswerIsTriedOnceAndNoComPort) {
     factory->refuse = true;
-    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
     Start();
     ASSERT_TRUE(Wait([&] { return dorvik->GetDetectionState() == 0; }));
     RunFor(800);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
     EXPECT_EQ(factory->Connections().size(), 1u);
     EXPECT_FALSE(dorvik->IsDetectionTimerOn());
     EXPECT_TRUE(ComLoggerUntouched());
@@ -247,12 +247,12 @@ TEST_F(LoggerOverBluetooth, WithoutBluetoothTheSearchSaysSoOnce) {
             factory->available = false;
         }
         EXPECT_FALSE(CSerialPort::IsBluetoothSdkPresent());
-        const size_t shown = modals.Shown().size();
-        modals.ExpectMessage(kBluetoothMissingText, IDOK);
+        const size_t shown = prompts.Shown().size();
+        prompts.ExpectMessage(kBluetoothMissingText, IDOK);
         Start();
-        ASSERT_TRUE(Wait([&] { return modals.Shown().size() == shown + 1; }));
+        ASSERT_TRUE(Wait([&] { return prompts.Shown().size() == shown + 1; }));
         RunFor(800);
-        EXPECT_EQ(modals.Shown().size(), shown + 1);
+        EXPECT_EQ(prompts.Shown().size(), shown + 1);
         EXPECT_FALSE(dorvik->IsDetectionTimerOn());
         EXPECT_EQ(dorvik->GetDetectionState(), 0);
         EXPECT_TRUE(factory->Connections().empty());

@@ -13,8 +13,8 @@
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "tests/bluetooth/fake_device.h"
-#include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/sim_port.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ Bytes WrittenData(const FakeBtDevice::Request& r) {
     return Bytes(r.in.begin() + 10, r.in.end());
 }
 
-class SerialPortOverBluetooth : public testing_support::HarnessTest {
+class SerialPortOverBluetooth : public testing_support::CoreHarnessTest {
 protected:
     FakeBtDevice fake;
     CSettings settings{env.File("Settings.vns")};
@@ -132,7 +132,7 @@ TEST_F(SerialPortOverBluetooth, TheStackIsPresentWhenTheKernelDeviceOpens) {
     EXPECT_EQ(CSerialPort::IsBluetoothSdkPresent(), FALSE);
 }
 
-class BluetoothTarget : public testing_support::HarnessTest {};
+class BluetoothTarget : public testing_support::CoreHarnessTest {};
 
 TEST_F(BluetoothTarget, TheVariableSetsALinkForOneStartOnly) {
     struct Case {

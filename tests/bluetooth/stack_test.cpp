@@ -21,7 +21,7 @@
 #include "bluetooth/trace.h"
 #include "platform/base/registry.h"
 #include "tests/bluetooth/fake_device.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ DWORD Code(DWORD type, DWORD function) {
     return type << 16 | function << 2;
 }
 
-class BtStack : public testing_support::HarnessTest {
+class BtStack : public testing_support::CoreHarnessTest {
 protected:
     void SetUp() override { ASSERT_EQ(BtSdkStartCount(), 0u); }
     void TearDown() override {

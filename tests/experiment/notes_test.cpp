@@ -22,8 +22,8 @@
 #include "platform/base/file.h"
 #include "platform/gdi/dc.h"
 #include "platform/msg/standard_ids.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/basic_model.h"
 
 namespace {
@@ -332,7 +332,7 @@ TEST_F(BasicLink, AHangUpMidRunEndsTheRunAndTellsTheUser) {
     Basic([](BasicModel& m) { m.timeScale = 10; });
     SetUp(0x03, 64, 100);
     Basic([](BasicModel& m) { m.hangUpAfterRecords = 4; });
-    modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+    prompts.ExpectMessage(CDorvik::kLinkLostText, IDOK);
     dorvik->SendRun();
     ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) == 1; }));
     ASSERT_NE(dorvik->GetRunX(0), nullptr);
@@ -343,7 +343,7 @@ TEST_F(BasicLink, AHangUpMidRunEndsTheRunAndTellsTheUser) {
     EXPECT_TRUE(dorvik->GetSerialPort().IsLinkLost());
     EXPECT_FALSE(dorvik->IsCommandTimerOn());
     EXPECT_EQ(dorvik->GetSampleCounter(), 0u) << "the next run counts from 0";
-    EXPECT_EQ(modals.Shown().size(), 1u) << "shown once the receive tick had returned";
+    EXPECT_EQ(prompts.Shown().size(), 1u) << "shown once the receive tick had returned";
     RunUntil(
         clock, [] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);

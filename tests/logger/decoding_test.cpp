@@ -80,7 +80,7 @@ Bytes SensorBody(const char* name, const char* unit, float minimum, float maximu
     return Cat({body, Text(name), {'\r'}, Text(unit), {'\r'}});
 }
 
-class Decoding : public testing_support::HarnessTest {
+class Decoding : public testing_support::CoreHarnessTest {
 protected:
     CSettings settings{env.File("Settings.vns")};
     HostWindow host;
@@ -290,7 +290,7 @@ TEST_F(Decoding, ARunWhoseFirstRecordWasLostStartsAtItsFirstGoodRecord) {
         dorvik->OnCommandTimer();
     }
     ASSERT_TRUE(dorvik->IsCommandFailed());
-    modals.ExpectMessage(CDorvik::kRegimeRefusedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kRegimeRefusedText, IDOK);
     clock.RunPending();
     host.messages.clear();
     Store(QkRecord(6));
@@ -366,14 +366,14 @@ TEST_F(Decoding, RunLengthsBeyondTheWireAreRefusedWithAMessageAfterTheCall) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         dorvik->StopCommandTimer();
-        const size_t shown = modals.Shown().size();
+        const size_t shown = prompts.Shown().size();
         EXPECT_EQ(c.queue(*dorvik), c.accepted);
         EXPECT_EQ(dorvik->GetQueuedCommandCount(), c.accepted ? 1u : 0u);
-        EXPECT_EQ(modals.Shown().size(), shown) << "never from inside the caller";
+        EXPECT_EQ(prompts.Shown().size(), shown) << "never from inside the caller";
         if (!c.accepted)
-            modals.ExpectMessage(CString::Formatted(CDorvik::kRunTooLongText, c.limit), IDOK);
+            prompts.ExpectMessage(CString::Formatted(CDorvik::kRunTooLongText, c.limit), IDOK);
         clock.RunPending();
-        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(prompts.Pending(), 0u);
     }
 }
 
@@ -616,7 +616,7 @@ TEST_F(Decoding, OnlyInputBEnabledGoesToTheFirstSeriesAndCollisionsUseTwoPairs) 
     ASSERT_TRUE(dorvik->GetChannelDescription(1, CDorvik::kLiveTimingRun, d));
     EXPECT_EQ(d.name, "Velocity 2");
     // One gate's events cannot give collision velocities.
-    modals.ExpectMessage(kTimingMismatchMessage, IDOK);
+    prompts.ExpectMessage(kTimingMismatchMessage, IDOK);
     clock.RunPending();
 }
 
@@ -632,10 +632,10 @@ TEST_F(Decoding, EachTimingRunMayReportDataThatDoesNotFitOnce) {
             const Bytes r = {1, 0, 0, BYTE(t >> 8), BYTE(t)};
             dorvik->StoreTimingEvent(r.data());
         }
-        modals.ExpectMessage(kTimingMismatchMessage, IDOK);
+        prompts.ExpectMessage(kTimingMismatchMessage, IDOK);
         clock.RunPending();
-        EXPECT_EQ(modals.Pending(), 0u);
-        EXPECT_EQ(modals.Shown().size(), size_t(run + 1));
+        EXPECT_EQ(prompts.Pending(), 0u);
+        EXPECT_EQ(prompts.Shown().size(), size_t(run + 1));
     }
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 
@@ -29,7 +29,7 @@ Bytes Repeated(const Bytes& bytes, int times) {
     return out;
 }
 
-class Detection : public testing_support::HarnessTest {
+class Detection : public testing_support::CoreHarnessTest {
 protected:
     testing_support::NoComPorts noPorts;
     CSettings settings{env.File("Settings.vns")};
@@ -171,17 +171,17 @@ TEST_F(Detection, TellsTheUserOnceWhenTheSearchEndsWithoutALogger) {
         SCOPED_TRACE(c.name);
         settings.m_rememberPort = 1;
         Start(false);
-        const size_t shown = modals.Shown().size();
-        modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+        const size_t shown = prompts.Shown().size();
+        prompts.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
         const ULONGLONG start = clock.Now();
         SearchChosen(c.ports);
-        EXPECT_EQ(modals.Shown().size(), shown) << "never from inside the search";
-        ASSERT_TRUE(Wait([&] { return !Searching() && modals.Shown().size() > shown; }));
+        EXPECT_EQ(prompts.Shown().size(), shown) << "never from inside the search";
+        ASSERT_TRUE(Wait([&] { return !Searching() && prompts.Shown().size() > shown; }));
         const ULONGLONG took = clock.Now() - start;
         EXPECT_GE(took, c.atLeast);
         EXPECT_LT(took, c.below);
         RunFor(200);
-        EXPECT_EQ(modals.Shown().size(), shown + 1) << "once";
+        EXPECT_EQ(prompts.Shown().size(), shown + 1) << "once";
         EXPECT_EQ(dorvik->GetDetectionState(), 0);
         EXPECT_EQ(dorvik->GetVersion(), 7);
         EXPECT_EQ(settings.m_rememberPort, 0);
@@ -192,12 +192,12 @@ TEST_F(Detection, TellsTheUserOnceWhenTheSearchEndsWithoutALogger) {
 }
 
 TEST_F(Detection, AScanWithNoPortToOpenFindsAllPortsBusy) {
-    modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+    prompts.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
     Start();
     EXPECT_FALSE(Searching()) << "no detection timer";
     EXPECT_EQ(dorvik->GetDetectionState(), 0);
     RunFor(100);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
 }
 
 TEST_F(Detection, ARunningLoggerIsNotIdentifiedAndStartsNoRun) {
@@ -207,7 +207,7 @@ TEST_F(Detection, ARunningLoggerIsNotIdentifiedAndStartsNoRun) {
         m.runLength = 1000;
         m.StartRun();
     });
-    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
     Start(false);
     SearchChosen({1});
     ASSERT_TRUE(Wait([&] { return !Searching(); }));
@@ -218,7 +218,7 @@ TEST_F(Detection, ARunningLoggerIsNotIdentifiedAndStartsNoRun) {
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 0u);
     EXPECT_FALSE(dorvik->IsConnected());
     EXPECT_EQ(dorvik->GetRunX(0), nullptr);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
 }
 
 TEST_F(Detection, ASearchByConnectForgetsTheChosenPortsOfTheLastOne) {

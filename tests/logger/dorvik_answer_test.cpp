@@ -423,10 +423,10 @@ TEST_F(AnswerMachine, ARegimeRefusedOnEveryTryIsReportedAfterTheHandler) {
     // The tenth tick gives up; the user hears of it once the handler has returned.
     dorvik->OnCommandTimer();
     EXPECT_TRUE(dorvik->IsCommandFailed());
-    EXPECT_TRUE(modals.Shown().empty());
-    modals.ExpectMessage(CDorvik::kRegimeRefusedText, IDOK);
+    EXPECT_TRUE(prompts.Shown().empty());
+    prompts.ExpectMessage(CDorvik::kRegimeRefusedText, IDOK);
     clock.RunPending();
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
 }
 
 TEST_F(AnswerMachine, DataReadsLongerThanTheRingAreTakenAsTheyArrive) {

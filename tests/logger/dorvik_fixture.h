@@ -19,8 +19,8 @@
 #include "logger/settings.h"
 #include "platform/msg/message_loop.h"
 #include "platform/msg/wnd.h"
-#include "tests/support/harness.h"
-#include "tests/support/logger_link.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/logger_link.h"
 #include "tools/dorvik-sim/line.h"
 
 namespace dorvik_test {
@@ -194,7 +194,7 @@ inline Bytes RunRecord(DWORD sample, BYTE data = 0x11) {
 }
 
 // A logger object on a recording link, a host window and the harness's virtual clock.
-class DorvikTest : public testing_support::HarnessTest {
+class DorvikTest : public testing_support::CoreHarnessTest {
 protected:
     CSettings settings{env.File("Settings.vns")};
     HostWindow host;

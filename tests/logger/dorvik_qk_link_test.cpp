@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {
@@ -286,7 +286,7 @@ TEST_F(QkLink, ATimingRunHandsOnItsEventsUntilTheStop) {
 TEST_F(QkLink, AHangUpMidRunEndsTheRunAndTellsTheUser) {
     Identify();
     Qk([](QkModel& m) { m.hangUpAfterRecords = 4; });
-    modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+    prompts.ExpectMessage(CDorvik::kLinkLostText, IDOK);
     StartRun(51, 0x01, 100);
     ASSERT_TRUE(Wait([&] { return host.Count(UM_RUN_ENDED) == 1; }));
     EXPECT_GE(dorvik->runRecords.size(), 3u);  // the last may die in the line with it
@@ -294,7 +294,7 @@ TEST_F(QkLink, AHangUpMidRunEndsTheRunAndTellsTheUser) {
     EXPECT_FALSE(dorvik->IsConnected());
     EXPECT_TRUE(dorvik->GetSerialPort().IsLinkLost());
     EXPECT_FALSE(dorvik->IsCommandTimerOn());
-    EXPECT_EQ(modals.Shown().size(), 1u) << "shown once the receive tick had returned";
+    EXPECT_EQ(prompts.Shown().size(), 1u) << "shown once the receive tick had returned";
     // Told once.
     RunUntil(
         clock, [] { return false; }, std::chrono::milliseconds(100));

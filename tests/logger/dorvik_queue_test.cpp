@@ -193,10 +193,10 @@ TEST_F(CommandQueue, AnUnansweredSensorReadEndsTheConnectionAttempt) {
     dorvik->StartCommandTimer(100);
     EXPECT_TRUE(dorvik->IsSensorReadQueued());
     EXPECT_TRUE(dorvik->IsSensorReadUnderWay());
-    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
     clock.Advance(900);
     EXPECT_EQ(dorvik->GetDetectionState(), 0);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
     EXPECT_FALSE(port->open) << "the link is closed";
     EXPECT_FALSE(dorvik->IsSensorReadQueued());
     EXPECT_FALSE(dorvik->IsSensorReadUnderWay());
@@ -238,7 +238,7 @@ TEST_F(CommandQueue, SendersDoNothingUntilALoggerIsConnected) {
     dorvik->QueueReadSensorInfo(255, 0);
     dorvik->StartCommandTimer(100);
     // The sensor read that never went out ends the connection attempt.
-    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
     clock.Advance(2000);
     EXPECT_TRUE(port->writes.empty());
     port->open = true;
@@ -266,11 +266,11 @@ TEST_F(CommandQueue, ATimerThatCannotStartIsReportedAfterTheHandler) {
     // The external sensors changed: the answer machine queues two reads and starts the timer.
     Feed({0xAA, 0x02});
     EXPECT_EQ(port->Letters(), std::vector<std::string>{"AJ"});
-    EXPECT_TRUE(modals.Shown().empty()) << "no box from inside the answer machine";
+    EXPECT_TRUE(prompts.Shown().empty()) << "no box from inside the answer machine";
     EXPECT_FALSE(dorvik->IsCommandTimerOn());
-    modals.ExpectMessage("SetTimer failed", IDOK);
+    prompts.ExpectMessage("SetTimer failed", IDOK);
     clock.RunPending();
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
 }
 
 // The logger object has no window of its own: it tells the user through the installed prompt,
@@ -288,7 +288,7 @@ TEST_F(CommandQueue, MessagesReachTheInstalledPromptOrElseTheLog) {
                   (std::vector<CString>{CString::Formatted(CDorvik::kRunTooLongText,
                                                            unsigned(CDorvik::kMaxRunLength)),
                                         "SetTimer failed"}));
-        EXPECT_TRUE(modals.Shown().empty());
+        EXPECT_TRUE(prompts.Shown().empty());
     }
     CUserPrompt* application = GetUserPrompt();
     InstallUserPrompt(nullptr);

@@ -1,6 +1,6 @@
 // Downloads of stored data: the QK's stored sets and timing sets, and the basic model's stored run,
 // end to end against the simulated loggers over pseudo-terminals; the basic model's block download
-// and the data read's retry timing on the virtual clock; the progress dialog.
+// and the data read's retry timing on the virtual clock.
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "RES/dialogs/fetch_progress_dialog.h"
-#include "experiment/fetch_progress_dialog.h"
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 
@@ -64,6 +62,13 @@ public:
     }
 };
 
+// The document's progress box as the logger sees it: the cancel flag, which the box's Cancel sets
+// (the box itself is tested with the other dialogs).
+struct ProgressBox {
+    BYTE* cancelFlag = nullptr;
+    void Cancel() { *cancelFlag = 1; }
+};
+
 // The document's side of UM_FETCH_PROGRESS: it owns the progress box, gives it the logger's
 // cancel flag, and destroys it when told.
 class ProgressDocument {
@@ -73,32 +78,26 @@ public:
             if (message != UM_FETCH_PROGRESS) return;
             const HostMessage& m = m_host.messages.back();
             progress.push_back({m.wParam, m.lParam});
-            OnProgress(m.wParam, m.lParam);
+            OnProgress(m.wParam);
         };
     }
     ~ProgressDocument() { m_host.onMessage = nullptr; }
 
-    std::unique_ptr<CFetchProgressDialog> dialog;
+    std::unique_ptr<ProgressBox> box;
     Progress progress;
     int created = 0;
 
 private:
-    void OnProgress(WPARAM mode, LPARAM value) {
+    void OnProgress(WPARAM mode) {
         switch (mode) {
             case 0:
-                dialog.reset();
+                box.reset();
                 break;
             case 1:
-                if (dialog) break;
-                dialog = std::make_unique<CFetchProgressDialog>();
-                ASSERT_TRUE(dialog->Create());
+                if (box) break;
+                box = std::make_unique<ProgressBox>();
                 ++created;
-                dialog->SetCancelFlag(m_dorvik.GetDownloadCancelFlag());
-                dialog->SetTotal(DWORD(value));
-                dialog->ShowWindow(SW_SHOW);
-                break;
-            case 2:
-                if (dialog) dialog->SetProgress(DWORD(value));
+                box->cancelFlag = m_dorvik.GetDownloadCancelFlag();
                 break;
             default:
                 break;
@@ -109,69 +108,9 @@ private:
     CDorvik& m_dorvik;
 };
 
-// ---- the progress box
-
-class FetchProgress : public testing_support::HarnessTest {};
-
-TEST_F(FetchProgress, ShowsThePercentOfItsTotal) {
-    CFetchProgressDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    EXPECT_EQ(dialog.GetWindowText(), "Download Progress");
-    EXPECT_EQ(dialog.GetDlgItemText(IDCANCEL), "Cancel");
-    EXPECT_EQ(dialog.GetDlgItemText(IDC_FETCH_TEXT), "Downloading... Please wait");
-    auto* bar = dynamic_cast<CProgressCtrl*>(dialog.GetDlgItem(IDC_FETCH_PROGRESS));
-    ASSERT_NE(bar, nullptr);
-
-    dialog.SetProgress(5);
-    EXPECT_EQ(bar->GetPos(), 0) << "nothing before a total";
-    struct Case {
-        DWORD total, done;
-        int percent;
-    };
-    const Case cases[] = {{8, 3, 37}, {8, 8, 100}, {0, 0, 0}, {0, 1, 100}, {400000, 399999, 99}};
-    for (const Case& c : cases) {
-        dialog.SetTotal(c.total);
-        dialog.SetProgress(c.done);
-        EXPECT_EQ(bar->GetPos(), c.percent) << c.total << " " << c.done;
-        EXPECT_EQ(dialog.GetDlgItemText(IDC_FETCH_PERCENT), CString::Formatted("%d%%", c.percent));
-    }
-    int lower = -1, upper = -1;
-    bar->GetRange(lower, upper);
-    EXPECT_EQ(lower, 0);
-    EXPECT_EQ(upper, 100);
-}
-
-TEST_F(FetchProgress, CancelHidesTheBoxAndSetsTheFlagButLeavesTheBoxToItsOwner) {
-    const std::function<void(CDialog&)> presses[] = {
-        [](CDialog& d) { testing_support::Press(d, IDCANCEL); },
-        [](CDialog& d) { testing_support::PressEscape(d); },
-        [](CDialog& d) { testing_support::PressCloseBox(d); },
-    };
-    for (const auto& press : presses) {
-        BYTE cancel = 0;
-        CFetchProgressDialog dialog;
-        ASSERT_TRUE(dialog.Create());
-        dialog.SetCancelFlag(&cancel);
-        dialog.SetTotal(4);
-        dialog.ShowWindow(SW_SHOW);
-        press(dialog);
-        EXPECT_EQ(cancel, 1);
-        EXPECT_FALSE(dialog.IsWindowVisible());
-        EXPECT_FALSE(dialog.IsActive());
-        testing_support::ProcessQtEvents();
-        clock.RunPending();
-        ASSERT_NE(dialog.m_hWnd, nullptr) << "still there for its owner";
-        dialog.SetProgress(3);
-        EXPECT_EQ(dialog.GetDlgItemText(IDC_FETCH_PERCENT), "0%") << "no progress after Cancel";
-        // Enter has no OK to press: the box stays.
-        dialog.SendMessage(WM_COMMAND, IDOK);
-        EXPECT_FALSE(dialog.IsEnded());
-    }
-}
-
 // ---- on the virtual clock
 
-class DownloadUnit : public testing_support::HarnessTest {
+class DownloadUnit : public testing_support::CoreHarnessTest {
 protected:
     CSettings settings{env.File("Settings.vns")};
     HostWindow host;
@@ -280,7 +219,7 @@ TEST_F(DownloadUnit, ADataReadWaitsForItsAnswerOnTheWireAndStartsOverOnARepeat) 
     EXPECT_EQ(ProgressSent(), (Progress{{1, 1}, {2, 0}, {2, 1}, {0, 0}}));
     clock.Advance(200);
     EXPECT_EQ(CountOf("CB"), 4u);
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
 }
 
 // ---- the basic model's stored run
@@ -343,11 +282,11 @@ TEST_F(DownloadUnit, ABasicRunComesInNumberedBlocks) {
             Feed(Block(status, s.number, data, size_t(s.number) * 256, s.corrupt));
             EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
         }
-        if (c.told) modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+        if (c.told) prompts.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
         clock.Advance(2500);
-        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(prompts.Pending(), 0u);
         if (c.told) ++told;
-        EXPECT_EQ(modals.Shown().size(), told) << "told once";
+        EXPECT_EQ(prompts.Shown().size(), told) << "told once";
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(ProgressSent().back(), (std::pair<WPARAM, LPARAM>{0, 0}));
         EXPECT_FALSE(dorvik->IsDownloadTimerOn());
@@ -405,12 +344,12 @@ TEST_F(DownloadUnit, ABasicDownloadFailsOnlyAfterTwoSecondsWithoutAByte) {
     Feed(Bytes(second.begin(), second.begin() + 100));
     clock.Advance(1900);
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 0u);
-    modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
     clock.Advance(300);
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
     EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
 }
 
 TEST_F(DownloadUnit, ACancelledTimingDownloadEndsAtOnceAndSwallowsTheRestOfItsStream) {
@@ -442,7 +381,7 @@ TEST_F(DownloadUnit, ACancelledTimingDownloadEndsAtOnceAndSwallowsTheRestOfItsSt
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
     EXPECT_TRUE(dorvik->GetTimingTimes().empty());
     EXPECT_FALSE(dorvik->IsDownloadTimerOn());
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
 }
 
 TEST_F(DownloadUnit, ASetDownloadRightAfterAFailedTimingDownloadIsNotJudgedByIt) {
@@ -457,9 +396,9 @@ TEST_F(DownloadUnit, ASetDownloadRightAfterAFailedTimingDownloadIsNotJudgedByIt)
     Bytes bad = DataAnswer({1, 0, 0, 0, 9, 0, 0, 0, 1, 9});
     ++bad.back();
     Feed(bad);
-    modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
     clock.Advance(200);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
 
     // The next download, within the old one's two seconds of silence.
     dorvik->QueueReadDataHeader(1);
@@ -471,7 +410,7 @@ TEST_F(DownloadUnit, ASetDownloadRightAfterAFailedTimingDownloadIsNotJudgedByIt)
     clock.Advance(500);
     Feed(SetDataAnswer(3, [](DWORD i) { return WORD(i); }));
     clock.Advance(2500);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 1u);
     ASSERT_NE(dorvik->GetRunY(0), nullptr);
     EXPECT_EQ(dorvik->GetRunY(0)->size(), 3u);
@@ -510,7 +449,7 @@ protected:
     void HangUpMidDownload(BYTE index, const QkStoredSet& set) {
         Qk([&](QkModel& m) { m.storedSets[index] = set; });
         ProgressDocument document(host, *dorvik);
-        modals.ExpectMessage(CDorvik::kLinkLostText, IDOK);
+        prompts.ExpectMessage(CDorvik::kLinkLostText, IDOK);
         ChooseSet(index);
         ASSERT_TRUE(Wait([&] { return document.created == 1; }));
         Settle(300);
@@ -520,14 +459,14 @@ protected:
         EXPECT_FALSE(dorvik->IsDownloadTimerOn());
         EXPECT_FALSE(dorvik->IsCommandTimerOn());
         Settle(2300);  // past the download's two seconds of silence
-        EXPECT_EQ(modals.Pending(), 0u);
-        EXPECT_EQ(modals.Shown().size(), 1u);
+        EXPECT_EQ(prompts.Pending(), 0u);
+        EXPECT_EQ(prompts.Shown().size(), 1u);
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
         EXPECT_EQ(std::count(document.progress.begin(), document.progress.end(),
                              std::pair<WPARAM, LPARAM>{0, 0}),
                   1);
-        EXPECT_EQ(document.dialog, nullptr);
+        EXPECT_EQ(document.box, nullptr);
         EXPECT_TRUE(dorvik->IsSetDownloadFinished());
         EXPECT_TRUE(dorvik->GetTimingTimes().empty());
         EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
@@ -572,7 +511,7 @@ TEST_F(QkDownload, AChosenSetBecomesOneRunOfItsEnabledChannelsInOrder) {
     EXPECT_EQ(document.progress,
               (Progress{{1, 5}, {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {0, 0}}));
     EXPECT_EQ(document.created, 1);
-    EXPECT_EQ(document.dialog, nullptr) << "closed by its owner";
+    EXPECT_EQ(document.box, nullptr) << "closed by its owner";
     const int channels[] = {0, 1, 3, 4, 5};
     for (int pair = 0; pair < 5; ++pair)
         ExpectPair(pair, channels[pair], set);
@@ -582,7 +521,7 @@ TEST_F(QkDownload, AChosenSetBecomesOneRunOfItsEnabledChannelsInOrder) {
     EXPECT_EQ(dorvik->GetStartTime(), CPreciseDateTime(2026, 3, 14, 9, 30, 0));
     EXPECT_TRUE(dorvik->IsSetDownloadFinished());
     EXPECT_FALSE(dorvik->IsCommandFailed());
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
 }
 
 TEST_F(QkDownload, ALongSetIsReadWithoutARepeatedRequest) {
@@ -593,7 +532,7 @@ TEST_F(QkDownload, ALongSetIsReadWithoutARepeatedRequest) {
     ASSERT_TRUE(Ended());
     EXPECT_EQ(DataReads(), (std::vector<std::string>{"CD"}));
     ExpectPair(0, 3, set);
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
 }
 
 TEST_F(QkDownload, AnUnreadableHeaderOrAnEmptySetEndsAtOnce) {
@@ -617,7 +556,7 @@ TEST_F(QkDownload, AnUnreadableHeaderOrAnEmptySetEndsAtOnce) {
             m.storedSets[1] = c.set;
             m.commands.clear();
         });
-        modals.ExpectMessage(c.text, IDOK);
+        prompts.ExpectMessage(c.text, IDOK);
         if (c.set) {
             ChooseSet(1);
         } else {
@@ -626,14 +565,14 @@ TEST_F(QkDownload, AnUnreadableHeaderOrAnEmptySetEndsAtOnce) {
         }
         ASSERT_TRUE(Ended());
         Settle(300);
-        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(prompts.Pending(), 0u);
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
         EXPECT_TRUE(DataReads().empty());
         EXPECT_TRUE(dorvik->IsSetDownloadFinished());
         EXPECT_FALSE(dorvik->IsCommandTimerOn());
     }
-    EXPECT_EQ(modals.Shown().size(), 4u);
+    EXPECT_EQ(prompts.Shown().size(), 4u);
 }
 
 TEST_F(QkDownload, CancelHidesTheProgressAndStopsTheDownloadWithoutFailing) {
@@ -645,10 +584,8 @@ TEST_F(QkDownload, CancelHidesTheProgressAndStopsTheDownloadWithoutFailing) {
         const CDataArray* x = dorvik->GetRunX(0);
         return x && x->size() > 200;
     }));
-    ASSERT_NE(document.dialog, nullptr);
-    CFetchProgressDialog* shown = document.dialog.get();
-    testing_support::Press(*shown, IDCANCEL);
-    EXPECT_FALSE(shown->IsWindowVisible());
+    ASSERT_NE(document.box, nullptr);
+    document.box->Cancel();
     ASSERT_TRUE(Ended());
     const size_t stored = dorvik->GetRunX(0)->size();
     EXPECT_LT(stored, 1500u);
@@ -660,9 +597,9 @@ TEST_F(QkDownload, CancelHidesTheProgressAndStopsTheDownloadWithoutFailing) {
     EXPECT_EQ(DataReads(), (std::vector<std::string>{"CA"}));
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
-    EXPECT_EQ(document.dialog, nullptr) << "deleted by its owner, once";
+    EXPECT_EQ(document.box, nullptr) << "deleted by its owner, once";
     EXPECT_EQ(document.created, 1);
-    EXPECT_TRUE(modals.Shown().empty()) << "no Download Failed";
+    EXPECT_TRUE(prompts.Shown().empty()) << "no Download Failed";
     EXPECT_EQ(dorvik->GetAnswerState(), WAIT_FOR_ANSWER);
 }
 
@@ -671,14 +608,14 @@ TEST_F(QkDownload, AnUnansweredReadFailsTheDownloadOnce) {
         m.storedSets[0] = dorvik_sim::MakeStoredSet(0x05, 20, StoredRaw);
         m.ignoreDataReads = 1000;
     });
-    modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
     ChooseSet(0);
     ASSERT_TRUE(Ended());
     Settle(500);
     EXPECT_EQ(DataReads(), std::vector<std::string>(9, "CA"));
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(host.Count(UM_REFRESH_RUN), 1u);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
     EXPECT_FALSE(dorvik->IsCommandTimerOn());
 }
 
@@ -719,7 +656,7 @@ TEST_F(QkDownload, ATimingSetLongerThanTwoSecondsIsConverted) {
     for (size_t i = 2; i + 1 < document.progress.size(); ++i)
         EXPECT_GT(document.progress[i].second, document.progress[i - 1].second);
     Settle(2500);
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
     EXPECT_FALSE(dorvik->IsDownloadTimerOn());
 }
 
@@ -728,11 +665,11 @@ TEST_F(QkDownload, ATimingSetWithABadChecksumFailsOnce) {
         m.storedSets[2] = dorvik_sim::MakeTimingSet(GateEvents(40));
         m.corruptDataChecksums = 1;
     });
-    modals.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
+    prompts.ExpectMessage(CDorvik::kDownloadFailedText, IDOK);
     ChooseSet(2);
     ASSERT_TRUE(Ended());
     Settle(2500);
-    EXPECT_EQ(modals.Shown().size(), 1u);
+    EXPECT_EQ(prompts.Shown().size(), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(Qk([](QkModel& m) { return m.CountOf("CS"); }), 1u);
@@ -749,7 +686,7 @@ TEST_F(QkDownload, AHangUpMidTimingSetEndsTheDownloadOnce) {
 
 // ---- the basic model against the simulator
 
-class BasicDownload : public testing_support::HarnessTest {
+class BasicDownload : public testing_support::CoreHarnessTest {
 protected:
     testing_support::NoComPorts noPorts;  // the search finds the simulated logger or nothing
     CSettings settings{env.File("Settings.vns")};
@@ -840,8 +777,8 @@ TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
             sim->line.SetPacing(false);
             sim->line.SetChunks({37, 101, 5}, std::chrono::milliseconds(1));
         }
-        if (!c.built) modals.ExpectMessage(c.told, IDOK);
-        const size_t shown = modals.Shown().size();
+        if (!c.built) prompts.ExpectMessage(c.told, IDOK);
+        const size_t shown = prompts.Shown().size();
         dorvik->QueueDownload();
         dorvik->StartCommandTimer(100);
         ASSERT_TRUE(Wait([&] {
@@ -855,8 +792,8 @@ TEST_F(BasicDownload, TheStoredRunComesInBlocksAndAnyBadBlockFailsItOnce) {
         // A lost link is waited out past the two seconds that give a silent download up.
         RunUntil(
             clock, [] { return false; }, std::chrono::milliseconds(lost ? 2300 : 300));
-        EXPECT_EQ(modals.Pending(), 0u);
-        EXPECT_EQ(modals.Shown().size(), shown + (c.built ? 0 : 1)) << "told once";
+        EXPECT_EQ(prompts.Pending(), 0u);
+        EXPECT_EQ(prompts.Shown().size(), shown + (c.built ? 0 : 1)) << "told once";
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
         EXPECT_EQ(Basic([](BasicModel& m) { return m.CountOf(0x55); }), 1u) << "asked once";
         EXPECT_TRUE(dorvik->IsSetDownloadFinished());

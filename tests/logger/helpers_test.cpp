@@ -8,7 +8,7 @@
 
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -222,7 +222,7 @@ TEST(SensorKinds, TemperatureAndPressureByModelKindAndId) {
     EXPECT_FALSE(IsPressureSensor(nullptr));
 }
 
-class Folders : public testing_support::HarnessTest {};
+class Folders : public testing_support::CoreHarnessTest {};
 
 TEST_F(Folders, DataRootFromTheRegistryOrTheUsersOwnFolder) {
     // Nothing stored: never the file system's root or the working folder.
@@ -243,7 +243,7 @@ TEST_F(Folders, DataRootFromTheRegistryOrTheUsersOwnFolder) {
     EXPECT_EQ(GetExeFolder(), CString(QCoreApplication::applicationDirPath()) + "/");
 }
 
-class BluetoothFlags : public testing_support::HarnessTest {};
+class BluetoothFlags : public testing_support::CoreHarnessTest {};
 
 TEST_F(BluetoothFlags, OnlyBluetoothPortsOfTheListAreFlagged) {
     const QString sys = env.File("sys").ToQString();

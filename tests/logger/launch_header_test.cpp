@@ -8,7 +8,7 @@
 
 #include "logger/launch_header.h"
 #include "platform/base/file.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ CLaunchHeader Tagged(CLaunchHeader h, const char* tag) {
     return h;
 }
 
-class LaunchFile : public testing_support::HarnessTest {
+class LaunchFile : public testing_support::CoreHarnessTest {
 protected:
     CString path = env.File("Lesson.qdr");
     std::vector<BYTE> ReadFile() const {

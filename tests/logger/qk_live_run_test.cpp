@@ -6,7 +6,7 @@
 #include <map>
 
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {

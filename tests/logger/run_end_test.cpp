@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {
@@ -108,7 +108,7 @@ TEST_F(DisconnectDuringDownload, EndsTheDownloadOnceAsCancelled) {
     EXPECT_FALSE(port->IsOpen());
     // Nor is it failed later, or ended again.
     clock.Advance(3000);
-    EXPECT_TRUE(modals.Shown().empty());
+    EXPECT_TRUE(prompts.Shown().empty());
     EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
     EXPECT_EQ(host.Count(UM_NEW_EXPERIMENT), 0u);
 }

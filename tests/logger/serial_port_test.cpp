@@ -9,8 +9,8 @@
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "platform/comm/comm.h"
-#include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/sim_port.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ using testing_support::SimulatedComPort;
 
 constexpr auto kPatience = 10s;  // generous: CI machines are loaded
 
-class SerialLink : public testing_support::HarnessTest {
+class SerialLink : public testing_support::CoreHarnessTest {
 protected:
     SimulatedComPort sim{7, 2400};
     CString settingsFile = env.File("Settings.vns");

@@ -9,7 +9,7 @@
 #include "logger/settings.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -127,7 +127,7 @@ FileFields Changed() {
     return f;
 }
 
-class Settings : public testing_support::HarnessTest {
+class Settings : public testing_support::CoreHarnessTest {
 protected:
     CString path = env.File("Settings.vns");
 

@@ -11,7 +11,7 @@
 
 #include "logger/calibration.h"
 #include "tests/logger/dorvik_fixture.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {
@@ -111,7 +111,7 @@ TEST_F(StoredSetChannels, AreDecidedAndConvertedByTheSetsOwnSensors) {
         EXPECT_TRUE(QueueDone());
         EXPECT_EQ(DataReads(), c.reads);
         EXPECT_EQ(host.Count(UM_RUN_ENDED), 1u);
-        EXPECT_TRUE(modals.Shown().empty());
+        EXPECT_TRUE(prompts.Shown().empty());
         const BYTE count = dorvik->GetChannelCount(CDorvik::kStoredRun);
         ASSERT_EQ(count, c.reads.size());
         if (count < 2) continue;

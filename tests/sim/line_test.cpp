@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/comm/comm.h"
-#include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/sim_port.h"
 
 namespace {
 
@@ -89,7 +89,7 @@ std::vector<BYTE> Pattern(size_t count) {
     return v;
 }
 
-class SimLine : public testing_support::HarnessTest {};
+class SimLine : public testing_support::CoreHarnessTest {};
 
 TEST_F(SimLine, AModelHearsItsRateAndAnswers) {
     SimulatedComPort sim(3, std::make_unique<EchoNextModel>());

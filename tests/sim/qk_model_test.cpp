@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/comm/comm.h"
-#include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/qk_model.h"
 
 namespace {

@@ -13,48 +13,11 @@
 
 #include <QPrinter>
 
-#include "platform/base/registry.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/color_dialog.h"
 #include "platform/ui/controls.h"
 
 namespace testing_support {
-
-// ---- TempEnvironment ----
-
-TempEnvironment::TempEnvironment()
-    : m_oldData(qgetenv("XDG_DATA_HOME")),
-      m_oldConfig(qgetenv("XDG_CONFIG_HOME")),
-      m_hadData(qEnvironmentVariableIsSet("XDG_DATA_HOME")),
-      m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")) {
-    QDir().mkpath(m_dir.path() + "/data");
-    QDir().mkpath(m_dir.path() + "/config");
-    qputenv("XDG_DATA_HOME", (m_dir.path() + "/data").toUtf8());
-    qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/config").toUtf8());
-    platform::SetRegistryFile(File("registry.ini"));
-}
-
-TempEnvironment::~TempEnvironment() {
-    platform::SetRegistryFile(CString());
-    if (m_hadData)
-        qputenv("XDG_DATA_HOME", m_oldData);
-    else
-        qunsetenv("XDG_DATA_HOME");
-    if (m_hadConfig)
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-    else
-        qunsetenv("XDG_CONFIG_HOME");
-}
-
-CString TempEnvironment::Path() const {
-    return CString(m_dir.path());
-}
-CString TempEnvironment::File(const char* name) const {
-    return CString(m_dir.filePath(name));
-}
-CString TempEnvironment::DataHome() const {
-    return CString(m_dir.path() + "/data");
-}
 
 // ---- ModalScript ----
 
@@ -470,28 +433,6 @@ void DrainLeftoverEvents() {
     for (int round = 0; round < 3; ++round)
         ProcessQtEvents();
     platform::ModalHost::Install(nullptr);
-}
-
-// ---- LogCapture ----
-
-namespace {
-LogCapture* g_capture = nullptr;
-}
-
-LogCapture::LogCapture(const char* category) : m_category(category) {
-    g_capture = this;
-    m_previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            if (g_capture && context.category && g_capture->m_category == context.category)
-                g_capture->messages.push_back(text);
-            else if (g_capture && g_capture->m_previous)
-                g_capture->m_previous(type, context, text);
-        });
-}
-
-LogCapture::~LogCapture() {
-    qInstallMessageHandler(m_previous);
-    g_capture = nullptr;
 }
 
 }  // namespace testing_support

@@ -1,6 +1,7 @@
 #pragma once
-// The test harness: a virtual clock, a temporary data root and registry, the modal script, and
-// image helpers. A test that derives from HarnessTest gets all of them, installed for its run.
+// The harness of the UI's tests: the core's (a virtual clock, a temporary data root and registry,
+// a log capture), the modal script, what a user does in a dialog, and image helpers. A test that
+// derives from HarnessTest gets the clock, the folder and the script, installed for its run.
 
 #include <gtest/gtest.h>
 
@@ -8,45 +9,20 @@
 #include <QLineF>
 #include <QPaintDevice>
 #include <QString>
-#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "logger/user_prompt.h"
-#include "platform/msg/message_loop.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/modal_host.h"
+#include "tests/support/core/harness.h"
 
 class QDialog;
 class QWidget;
 
 namespace testing_support {
-
-// Installs a virtual clock for its lifetime.
-class ScopedVirtualClock : public platform::VirtualClock {
-public:
-    ScopedVirtualClock() { platform::MessageLoop::Install(this); }
-    ~ScopedVirtualClock() override { platform::MessageLoop::Install(nullptr); }
-};
-
-// A temporary folder that holds the registry file and stands in for the user's data and
-// configuration folders (XDG_DATA_HOME, XDG_CONFIG_HOME) for its lifetime.
-class TempEnvironment {
-public:
-    TempEnvironment();
-    ~TempEnvironment();
-    CString Path() const;                  // the folder
-    CString File(const char* name) const;  // a path inside it
-    CString DataHome() const;              // what Qt reports as the user's data folder root
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_oldData, m_oldConfig;
-    bool m_hadData, m_hadConfig;
-};
 
 // Answers message boxes and dialogs in the order the test expects them. A modal nobody expects
 // fails the test with its text and is cancelled; expectations left over fail it at the end.
@@ -188,47 +164,6 @@ bool SizeFrameForView(CWnd& frame, CWnd& view, int w, int h);
 // modal closed unanswered, so that it cannot land in the next test's script. Returns to the Qt
 // host.
 void DrainLeftoverEvents();
-
-// Keeps, while it lives, what one logging category ("varnel.logger") writes, instead of printing
-// it.
-class LogCapture {
-public:
-    explicit LogCapture(const char* category);
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    std::vector<QString> messages;
-
-private:
-    QByteArray m_category;
-    QtMessageHandler m_previous;
-};
-
-// Stands in for the application's prompt while it lives: keeps the texts the core would show and
-// answers every box with `answer`.
-class PromptRecorder : public CUserPrompt {
-public:
-    PromptRecorder() : m_previous(GetUserPrompt()) { InstallUserPrompt(this); }
-    ~PromptRecorder() override { InstallUserPrompt(m_previous); }
-    PromptRecorder(const PromptRecorder&) = delete;
-    PromptRecorder& operator=(const PromptRecorder&) = delete;
-
-    BYTE ShowMessage(const CString& text, UINT, BOOL&) override {
-        texts.push_back(text);
-        return BYTE(answer);
-    }
-    int MessageBox(const CString& text, const CString&, UINT) override {
-        texts.push_back(text);
-        return answer;
-    }
-
-    std::vector<CString> texts;
-    int answer = IDOK;
-
-private:
-    CUserPrompt* m_previous;
-};
 
 class HarnessTest : public ::testing::Test {
 protected:

@@ -10,8 +10,6 @@
 #include <QFontMetrics>
 #include <cstdio>
 
-#include <QFile>
-
 #include "app/msg_dialog.h"
 #include "platform/base/numeric_locale.h"
 #include "platform/ui/bars.h"
@@ -33,14 +31,7 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // CTest's discovery runs the binaries without the test environment.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
-        const QString runtime =
-            QDir::tempPath() + "/varnel-tests-runtime-" + QString::number(getuid());
-        QDir().mkpath(runtime);
-        QFile::setPermissions(
-            runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
-    }
+    testing_support::EnsureRuntimeFolder();
     QApplication app(argc, argv);
     QApplication::setApplicationName("VarnelTests");
     platform::PinNumericLocale();

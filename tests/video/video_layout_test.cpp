@@ -5,8 +5,8 @@
 
 #include "app/varnel_app.h"
 #include "app/varnel_doc.h"
+#include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/comm/comm.h"
-#include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/sim_port.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using Clock = std::chrono::steady_clock;
 using testing_support::ScopedEnv;
 using testing_support::SimulatedComPort;
 
-class Comm : public testing_support::HarnessTest {
+class Comm : public testing_support::CoreHarnessTest {
 protected:
     SimulatedComPort port{5, 2400};
 

@@ -16,8 +16,8 @@
 #include "logger/settings.h"
 #include "platform/msg/message_loop.h"
 #include "platform/msg/wnd.h"
-#include "tests/support/harness.h"
-#include "tests/support/sim_port.h"
+#include "tests/support/core/harness.h"
+#include "tests/support/core/sim_port.h"
 #include "tools/dorvik-sim/line.h"
 #include "tools/dorvik-sim/qk_model.h"
 
@@ -55,7 +55,7 @@ bool RunUntil(platform::VirtualClock& clock, const std::function<bool()>& done,
 // A logger object of class D (made from the settings) and a simulated logger on a COM number
 // that the settings name. SetUp makes both; the test creates the object when it is ready.
 template <class D>
-class SimulatedLoggerTest : public HarnessTest {
+class SimulatedLoggerTest : public CoreHarnessTest {
 protected:
     SimulatedLoggerTest(int com, std::unique_ptr<dorvik_sim::Model> model)
         : sim(com, std::move(model)) {}

@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "tests/support/harness.h"
+#include "platform/msg/wnd.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 

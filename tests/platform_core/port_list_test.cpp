@@ -6,7 +6,7 @@
 
 #include "platform/base/registry.h"
 #include "platform/comm/port_list.h"
-#include "tests/support/harness.h"
+#include "tests/support/core/harness.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using platform::SerialPortEntry;
 using platform::SerialPortKind;
 
 // A /sys tree of tty devices in the test's folder.
-class PortList : public testing_support::HarnessTest {
+class PortList : public testing_support::CoreHarnessTest {
 protected:
     CString sys = env.File("sys");
 

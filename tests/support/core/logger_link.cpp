@@ -1,4 +1,4 @@
-#include "tests/support/logger_link.h"
+#include "tests/support/core/logger_link.h"
 
 #include <thread>
 
