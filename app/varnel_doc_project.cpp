@@ -7,14 +7,14 @@
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
-#include "video/recording_video_view.h"
-#include "video/video_view.h"
-#include "app/varnel_file.h"
 #include "displays/graph/graph_view.h"
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "models/varnel_file.h"
 #include "platform/ui/file_dialog.h"
+#include "video/recording_video_view.h"
+#include "video/video_view.h"
 
 namespace {
 
