@@ -17,9 +17,9 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
-#include "app/varnel_file.h"
 #include "logger/data_tree.h"
 #include "logger/dorvik.h"
+#include "models/varnel_file.h"
 #include "platform/base/file.h"
 #include "platform/base/registry.h"
 #include "platform/msg/message_loop.h"

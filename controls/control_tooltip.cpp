@@ -1,5 +1,7 @@
 #include "controls/control_tooltip.h"
 
+#include <QWidget>
+
 #include "platform/win/system.h"
 
 namespace {

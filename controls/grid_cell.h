@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "models/time_column_format.h"
 #include "platform/base/cstring.h"
 #include "platform/base/object.h"
 #include "platform/gdi/gdi.h"
@@ -121,13 +122,3 @@ struct GV_ITEM {
     LOGFONT lfFont;
 };
 using GridItemInfo = GV_ITEM;
-
-// The time column's format, chosen by the owner from the sampling interval; the grid only keeps it
-// to print the time column.
-struct TimeColumnFormat {
-    int m_nMode = 3;    // the time unit: how FormatTimeValue writes the time
-    CString m_strUnit;  // the unit's text
-    SHORT m_nDecimals = 0;
-    SHORT m_nReserved = 0;
-    CString m_strFormat;  // the number pattern of the time texts
-};

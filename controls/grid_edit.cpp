@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "controls/grid_ctrl.h"
-#include "controls/grid_text.h"
 #include "controls/in_place_edit.h"
+#include "models/grid_text.h"
 #include "platform/msg/message_loop.h"
 
 namespace {

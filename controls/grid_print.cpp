@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "controls/grid_ctrl.h"
-#include "controls/grid_text.h"
 #include "logger/helpers.h"
+#include "models/grid_text.h"
 #include "platform/base/file.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/styles.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/activex/graph_style.h"
+#include "platform/base/graph_style.h"
 #include "platform/base/number_format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "controls/grid_ctrl.h"
-#include "controls/grid_text.h"
+#include "models/grid_text.h"
 #include "platform/ui/modal_host.h"
 
 // Names the line of a failed check, for the person reading the finding.

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "controls/grid_text.h"
+#include "models/grid_text.h"
 
 namespace {
 

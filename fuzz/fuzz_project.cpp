@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "app/varnel_file.h"
+#include "models/varnel_file.h"
 
 namespace {
 

@@ -15,7 +15,6 @@
 #include "logger/user_prompt.h"
 #include "platform/msg/message_loop.h"
 #include "platform/msg/wnd.h"
-#include "platform/ui/styles.h"
 
 CDorvik::CDorvik(CSettings* settings, std::unique_ptr<CSerialPort> port)
     : m_serialPort(port ? std::move(port) : std::make_unique<CSerialPort>()), m_settings(settings) {

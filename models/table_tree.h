@@ -3,7 +3,7 @@
 // records that nothing restores: the reader reads each whole, so that what follows it in the file
 // is found, and drops it.
 
-#include "controls/grid_cell.h"
+#include "models/time_column_format.h"
 #include "platform/base/cstring.h"
 #include "platform/base/types.h"
 

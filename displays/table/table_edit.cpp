@@ -7,13 +7,13 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
-#include "controls/grid_text.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/insert_new_column.h"
 #include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/settings.h"
 #include "models/export_file.h"
+#include "models/grid_text.h"
 #include "platform/ui/shell.h"
 
 namespace {

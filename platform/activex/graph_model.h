@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/activex/dispatch.h"
-#include "platform/activex/graph_style.h"
 #include "platform/activex/plot_data.h"
+#include "platform/base/graph_style.h"
 #include "platform/base/number_format.h"
 
 namespace platform::graph {

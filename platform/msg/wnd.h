@@ -8,18 +8,13 @@
 
 #include <QPointer>
 #include <memory>
-// UI code gets the widget class with the window, as it always did; core builds have no widget
-// headers to find, and see only the declaration.
-#if __has_include(<QWidget>)
-#include <QWidget>
-#endif
 #include <vector>
 
 #include "platform/base/geometry.h"
 #include "platform/msg/cmdtarget.h"
 #include "platform/msg/keys.h"
 #include "platform/msg/messages.h"
-#include "platform/win/scroll_bars.h"
+#include "platform/msg/scroll_info.h"
 
 class CDC;
 class CFont;

@@ -1,6 +1,7 @@
 #include "platform/ui/form_view.h"
 
 #include <QFont>
+#include <QWidget>
 
 #include "platform/ui/dialog.h"
 

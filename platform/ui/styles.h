@@ -1,5 +1,5 @@
 #pragma once
-// Control styles and message-box types.
+// Control styles.
 
 #include "platform/base/types.h"
 
@@ -82,21 +82,3 @@ constexpr DWORD DS_FIXEDSYS = 0x8;
 constexpr DWORD DS_CONTROL = 0x400;
 constexpr DWORD DS_CENTER = 0x800;
 constexpr DWORD DS_SHELLFONT = DS_SETFONT | DS_FIXEDSYS;
-
-// Message boxes.
-constexpr UINT MB_OK = 0x0;
-constexpr UINT MB_OKCANCEL = 0x1;
-constexpr UINT MB_ABORTRETRYIGNORE = 0x2;
-constexpr UINT MB_YESNOCANCEL = 0x3;
-constexpr UINT MB_YESNO = 0x4;
-constexpr UINT MB_RETRYCANCEL = 0x5;
-constexpr UINT MB_TYPEMASK = 0xF;
-constexpr UINT MB_ICONHAND = 0x10;
-constexpr UINT MB_ICONERROR = 0x10;
-constexpr UINT MB_ICONSTOP = 0x10;
-constexpr UINT MB_ICONQUESTION = 0x20;
-constexpr UINT MB_ICONEXCLAMATION = 0x30;
-constexpr UINT MB_ICONWARNING = 0x30;
-constexpr UINT MB_ICONASTERISK = 0x40;
-constexpr UINT MB_ICONINFORMATION = 0x40;
-constexpr UINT MB_ICONMASK = 0xF0;

@@ -10,29 +10,11 @@
 #include <memory>
 
 #include "platform/base/geometry.h"
+#include "platform/msg/scroll_info.h"
 
 class CWnd;
 class QScrollBar;
 class QWidget;
-
-struct SCROLLINFO {
-    UINT cbSize = sizeof(SCROLLINFO);
-    UINT fMask = 0;
-    int nMin = 0;
-    int nMax = 0;
-    UINT nPage = 0;
-    int nPos = 0;
-    int nTrackPos = 0;
-};
-using LPSCROLLINFO = SCROLLINFO*;
-using LPCSCROLLINFO = const SCROLLINFO*;
-
-constexpr UINT SIF_RANGE = 0x0001;
-constexpr UINT SIF_PAGE = 0x0002;
-constexpr UINT SIF_POS = 0x0004;
-constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
-constexpr UINT SIF_TRACKPOS = 0x0010;
-constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
 
 namespace platform {
 
@@ -67,9 +49,6 @@ private:
     std::array<QPointer<QScrollBar>, 2> m_bars;
 };
 
-// A window's bars are freed through the function that made them, so that a message target, which
-// never has any, needs nothing of the widget library.
-using WindowScrollBarsPtr = std::unique_ptr<WindowScrollBars, void (*)(WindowScrollBars*)>;
 WindowScrollBarsPtr MakeWindowScrollBars(CWnd* owner);
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/gdi/objects.h"
 #include "platform/msg/wnd.h"
 #include "platform/win/placement.h"
+#include "platform/win/scroll_bars.h"
 #include "platform/win/system.h"
 #include "platform/win/widget_bridge.h"
 

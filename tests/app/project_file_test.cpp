@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/varnel_file.h"
+#include "models/varnel_file.h"
 #include "platform/base/file.h"
 #include "tests/support/harness.h"
 

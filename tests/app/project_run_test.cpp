@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "app/varnel_file.h"
+#include "models/varnel_file.h"
 #include "tests/app/doc_fixture.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <random>
 
-#include "app/varnel_file.h"
+#include "models/varnel_file.h"
 #include "platform/base/file.h"
 #include "tests/app/doc_fixture.h"
 #include "video/recording_video_view.h"

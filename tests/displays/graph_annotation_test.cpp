@@ -10,8 +10,8 @@
 #include "RES/commands.h"
 #include "RES/dialogs/annotation_caption.h"
 #include "RES/graph_bars.h"
-#include "app/varnel_file.h"
 #include "displays/graph/annotation_caption_dialog.h"
+#include "models/varnel_file.h"
 #include "tests/displays/graph_tool_fixture.h"
 
 namespace graph_test {

@@ -14,8 +14,8 @@
 #include "RES/dialogs/insert_new_column.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
-#include "app/varnel_file.h"
 #include "controls/in_place_edit.h"
+#include "models/varnel_file.h"
 #include "platform/ui/shell.h"
 #include "tests/displays/table_view_fixture.h"
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include "app/varnel_doc.h"
 #include "displays/table/table_view.h"
 #include "logger/dorvik.h"

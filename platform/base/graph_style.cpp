@@ -1,4 +1,4 @@
-#include "platform/activex/graph_style.h"
+#include "platform/base/graph_style.h"
 
 #include <QFile>
 #include <set>

@@ -3,6 +3,10 @@
 // checks them before the open project is touched; only then does the document clear its project
 // and take the contents. A save builds the bytes in memory and replaces the file in one step, so
 // a failure keeps the last good project (and its video copies) as they were.
+//
+// The format and the file's reading and writing are core (varnel_file.cpp here); gathering a
+// project from the document and giving one to it is the UI's (app/varnel_file.cpp), and only
+// SaveWithVideo, Open and ApplyToDocument reach the document.
 
 #include <map>
 #include <memory>
@@ -68,6 +72,13 @@ public:
     // it by its display modes. A file that cannot be read, is larger than the limit or needs
     // more memory than there is leaves the document as it was.
     bool Open(const CString& path);
+
+    // Writes `m_image` to the file, with copies of the run videos that need one beside it (their
+    // names go to `m_image.videoNames`); a failure leaves the file and the old copies as they were.
+    SaveResult Save(const CString& path, const CString& previousFolder, bool copyVideos);
+    // Reads the file into `m_contents`; false when it cannot be read or is no project, is larger
+    // than the limit or needs more memory than there is.
+    bool Load(const CString& path);
 
     // The layout, in both directions: storing writes `m_image`, loading fills `m_contents`. A
     // load throws CArchiveException for anything the file cannot hold; video names are checked

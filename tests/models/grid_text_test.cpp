@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/grid_text.h"
+#include "models/grid_text.h"
 
 namespace {
 

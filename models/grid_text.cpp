@@ -1,4 +1,4 @@
-#include "controls/grid_text.h"
+#include "models/grid_text.h"
 
 #include <algorithm>
 #include <cctype>
