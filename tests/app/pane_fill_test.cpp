@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/comm_view.h"
 #include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"

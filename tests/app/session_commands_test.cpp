@@ -13,6 +13,7 @@
 #include "RES/dialogs/option_dialogs.h"
 #include "RES/dialogs/selective_download.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "tests/support/harness.h"
