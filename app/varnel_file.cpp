@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <cstdlib>
 #include <new>
@@ -14,8 +13,7 @@
 #include "models/table_tree.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
-
-Q_LOGGING_CATEGORY(lcProject, "varnel.doc")
+#include "platform/base/log.h"
 
 namespace {
 
@@ -164,7 +162,7 @@ void CVarnelFile::Serialize(CArchive& ar) {
     SHORT t;
     ar >> t;
     if (t != 0 && !SkipTables(ar, t)) {
-        qCWarning(lcProject) << "a saved table did not parse; the rest of the project is left";
+        qCWarning(lcDoc) << "a saved table did not parse; the rest of the project is left";
         return;
     }
     for (LONG& mode : c.displayModes)
@@ -256,7 +254,7 @@ bool CVarnelFile::SkipTables(CArchive& ar, int count) {
         for (int i = 0; i < count; ++i)
             CTableTreeBrench().Read(ar);
     } catch (const CArchiveException& e) {
-        qCWarning(lcProject) << "saved table:" << e.what();
+        qCWarning(lcDoc) << "saved table:" << e.what();
         return false;
     }
     return true;
@@ -325,7 +323,7 @@ bool CVarnelFile::ReadBytes(const std::vector<BYTE>& bytes, const CString& folde
         CArchive ar(&memory, CArchive::load);
         file.Serialize(ar);
     } catch (const CArchiveException& e) {
-        qCDebug(lcProject) << "not a project:" << e.what();
+        qCDebug(lcDoc) << "not a project:" << e.what();
         return false;
     }
     contents = std::move(file.m_contents);
@@ -408,7 +406,7 @@ CVarnelFile::SaveResult CVarnelFile::SaveWithVideo(const CString& path,
         const CString temporary = m_folder + "." + final + ".part";
         QFile::remove(temporary.ToQString());
         if (!QFile::copy(source.ToQString(), temporary.ToQString())) {
-            qCWarning(lcProject) << "video not copied:" << source.ToQString();
+            qCWarning(lcDoc) << "video not copied:" << source.ToQString();
             continue;
         }
         copies.push_back({temporary, m_folder + final});
@@ -420,7 +418,7 @@ CVarnelFile::SaveResult CVarnelFile::SaveWithVideo(const CString& path,
     try {
         bytes = BuildBytes(m_image);
     } catch (const CException& e) {
-        WriteDebugLog(CString("Error (CVarnelFile::Save): ") + e.GetErrorMessage(), "");
+        qCWarning(lcDoc) << "project not written:" << e.GetErrorMessage().GetString();
     }
     if (bytes.empty() || !platform::ReplaceFileAtomically(path, bytes)) {
         for (const Copy& c : copies)
@@ -431,7 +429,7 @@ CVarnelFile::SaveResult CVarnelFile::SaveWithVideo(const CString& path,
     for (const Copy& c : copies) {
         QFile::remove(c.final.ToQString());
         if (!QFile::rename(c.temporary.ToQString(), c.final.ToQString()))
-            qCWarning(lcProject) << "video copy not renamed:" << c.final.ToQString();
+            qCWarning(lcDoc) << "video copy not renamed:" << c.final.ToQString();
     }
     for (const auto& [from, to] : m_image.videoNames)
         list.RenameVideoFile(CString(from), to);
@@ -447,19 +445,19 @@ bool CVarnelFile::Open(const CString& path) {
         CFile file;
         if (!file.Open(path.GetString(), CFile::modeRead) || file.GetLength() == 0) return false;
         if (!s_fileLimit.Admits(file.GetLength())) {
-            qCWarning(lcProject) << path.GetString() << "is larger than"
-                                 << s_fileLimit.Text().GetString() << "and is not read";
+            qCWarning(lcDoc) << path.GetString() << "is larger than"
+                             << s_fileLimit.Text().GetString() << "and is not read";
             return false;
         }
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
     } catch (const CException& e) {
         m_contents = ProjectContents();
-        WriteDebugLog(CString("Error (CVarnelFile::Load): ") + e.GetErrorMessage(), "");
+        qCWarning(lcDoc) << "project not read:" << e.GetErrorMessage().GetString();
         return false;
     } catch (const std::bad_alloc&) {
         m_contents = ProjectContents();
-        qCWarning(lcProject) << path.GetString() << "needs more memory than there is";
+        qCWarning(lcDoc) << path.GetString() << "needs more memory than there is";
         return false;
     }
     return !m_doc || ApplyToDocument();
@@ -502,7 +500,7 @@ bool CVarnelFile::ApplyToDocument() {
             }
         }
         if (!node) {
-            qCWarning(lcProject) << "the project could not be taken whole";
+            qCWarning(lcDoc) << "the project could not be taken whole";
             return false;
         }
         taken[&r] = node;
