@@ -9,6 +9,7 @@
 #include "displays/table/table_view.h"
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
+#include "platform/base/log.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
 #include "platform/msg/message_pos.h"
@@ -554,7 +555,7 @@ bool CDataTreeView::DeleteDataSet(HTREEITEM item) {
         doc->m_dataList.Remove(experimentId);
         // Only a recording that no project holds yet: a saved copy may belong to the file.
         if (freshVideo && !QFile::remove(video.ToQString()))
-            WriteDebugLog("video not deleted: " + video, "");
+            qCWarning(lcDoc) << "video not deleted:" << video.GetString();
     }
     doc->m_modified = 1;
     return true;

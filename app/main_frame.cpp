@@ -16,6 +16,7 @@
 #include "experiment/text_view.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/msg/standard_ids.h"
 #include "platform/ui/menu_view.h"
 #include "platform/ui/modal_host.h"
@@ -429,7 +430,7 @@ void CMainFrame::OnClose() {
     if (settings) {
         NormaliseDisplayModes(*settings);
         if (video && video->HasQualityRecord()) settings->m_videoQuality = video->GetVideoOnCode();
-        if (!settings->Save()) qWarning("varnel.app: the settings could not be saved");
+        if (!settings->Save()) qCWarning(lcDoc, "the settings could not be saved");
     }
     if (video) video->DeleteTempVideoFiles();
     if (doc) doc->StopLiveTimer();

@@ -6,6 +6,7 @@
 #include "app/about_dlg.h"
 #include "app/child_frame.h"
 #include "app/data_tree_view.h"
+#include "app/varnel_doc.h"
 #include "displays/clock/clock_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"

@@ -6,8 +6,9 @@
 
 #include "app/main_frame.h"
 #include "app/msg_dialog.h"
-#include "app/varnel_doc.h"
 #include "platform/win/frame.h"
+
+class CVarnelDoc;
 
 class CVarnelApp : public CWinApp {
 public:

@@ -30,23 +30,6 @@ class CRecordingVideoView;
 class CFetchProgressDialog;
 class CMessageDialog;
 
-// Commands of the Logger menu and toolbar.
-constexpr UINT ID_LOGGER_RUN = 4781;
-constexpr UINT ID_TOOLBAR_RUN = 3860;
-constexpr UINT ID_LOGGER_SEND_SETUP = 2136;
-constexpr UINT ID_TOOLBAR_SEND_SETUP = 2135;
-constexpr UINT ID_LOGGER_DOWNLOAD = 4922;
-constexpr UINT ID_TOOLBAR_DOWNLOAD = 3861;
-constexpr UINT ID_LOGGER_STOP = 4782;
-constexpr UINT ID_TOOLBAR_STOP = 2132;
-constexpr UINT ID_TOOLBAR_CONNECT = 2102;
-// The table's commands, which no menu offers.
-constexpr UINT ID_TABLE_EDIT_DATA = 4790;
-constexpr UINT ID_TABLE_COPY = 4816;
-constexpr UINT ID_TABLE_PASTE = 4817;
-constexpr UINT ID_TABLE_CUT = 3855;
-constexpr UINT ID_TABLE_EXPORT = 4799;
-
 class CVarnelDoc : public CDocument {
     DECLARE_DYNCREATE(CVarnelDoc)
 public:

@@ -20,6 +20,7 @@
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/shell.h"
 #include "video/video_quality.h"
@@ -28,7 +29,7 @@
 namespace {
 
 void SaveSettings(const CSettings& settings) {
-    if (!settings.Save()) qWarning("varnel.doc: the settings could not be saved");
+    if (!settings.Save()) qCWarning(lcDoc, "the settings could not be saved");
 }
 
 }  // namespace
@@ -235,7 +236,7 @@ void CVarnelDoc::OnUserDataPath() {
     const CString root = GetDataRoot();
     for (const char* folder : {"Varnel Data", "Workbook", "Temp Data"})
         if (!QDir().mkpath((root + folder).ToQString()))
-            qWarning("varnel.doc: %s could not be made", qPrintable((root + folder).ToQString()));
+            qCWarning(lcDoc, "%s could not be made", qPrintable((root + folder).ToQString()));
     m_settings->m_filePath = root + "Settings.vns";
     SaveSettings(*m_settings);
 }
@@ -244,7 +245,7 @@ void CVarnelDoc::OpenSampleExperiment() {
     if (!ReadyToOpenProject()) return;
     CString folder = GetExeFolder() + "Sample experiments/";
     if (!QDir().mkpath(folder.ToQString())) {
-        qWarning("varnel.doc: no sample folder in %s", qPrintable(GetExeFolder().ToQString()));
+        qCWarning(lcDoc, "no sample folder in %s", qPrintable(GetExeFolder().ToQString()));
         folder = GetExeFolder();
     }
     CFileDialog dialog(TRUE, ".vnp", folder + "*" + ".vnp", OFN_HIDEREADONLY,

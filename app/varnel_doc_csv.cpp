@@ -14,6 +14,7 @@
 #include "logger/settings.h"
 #include "platform/base/file.h"
 #include "platform/base/file_limit.h"
+#include "platform/base/log.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/modal_host.h"
 
@@ -107,7 +108,7 @@ void CVarnelDoc::ImportCsv() {
         CFile in;
         CFileException error(CFileException::none, 0, path);
         if (!in.Open(path, CFile::modeRead | CFile::typeBinary, &error)) {
-            qWarning("varnel.doc: %s", error.GetErrorMessage().GetString());
+            qCWarning(lcDoc, "%s", error.GetErrorMessage().GetString());
             AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
             return;
         }
@@ -118,7 +119,7 @@ void CVarnelDoc::ImportCsv() {
                 return;
             }
         } catch (const CFileException& e) {
-            qWarning("varnel.doc: %s", e.GetErrorMessage().GetString());
+            qCWarning(lcDoc, "%s", e.GetErrorMessage().GetString());
             AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
             return;
         } catch (const std::bad_alloc&) {

@@ -12,6 +12,7 @@
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/ui/shell.h"
 
 void CVarnelDoc::ReadLocaleSeparators() {
@@ -32,7 +33,7 @@ void CVarnelDoc::OnExportFileSettings() {
     if (dialog.DoModal() != IDOK) return;
     m_settings->m_fixedSeparators = dialog.GetIgnoreRegional() ? 1 : 0;
     ReadLocaleSeparators();
-    if (!m_settings->Save()) qWarning("varnel.doc: the settings could not be saved");
+    if (!m_settings->Save()) qCWarning(lcDoc, "the settings could not be saved");
 }
 
 BOOL CVarnelDoc::ExportToExcel(const CString& path, const std::vector<DWORD>& ids,

@@ -12,6 +12,7 @@
 #include "experiment/html_doc_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/msg/standard_ids.h"
 
 namespace {
@@ -229,5 +230,5 @@ void CVarnelDoc::OnUserInterfaceSettings() {
     const BYTE level = dialog.GetLevel();
     ApplyUserInterfaceMode(level, old, 0);
     m_settings->m_interfaceLevel = level;
-    if (!m_settings->Save()) qWarning("varnel.doc: the settings could not be saved");
+    if (!m_settings->Save()) qCWarning(lcDoc, "the settings could not be saved");
 }

@@ -5,6 +5,7 @@
 #include "displays/sensor_color_settings_dialog.h"
 #include "experiment/setup_view.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 
 void CVarnelDoc::UpdateMeters() {
     CMeterView* meters = GetMeterView();
@@ -20,6 +21,6 @@ void CVarnelDoc::OnSensorColorSettings() {
     dialog.SetColors(m_settings->m_plotColors);
     if (dialog.DoModal() != IDOK) return;
     dialog.GetColors(m_settings->m_plotColors);
-    if (!m_settings->Save()) qWarning("varnel.doc: the settings could not be saved");
+    if (!m_settings->Save()) qCWarning(lcDoc, "the settings could not be saved");
     if (CSetupView* setup = GetSetupView()) setup->ApplySensorColors();
 }

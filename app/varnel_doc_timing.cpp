@@ -8,6 +8,7 @@
 #include "experiment/timing_wizard.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 
 void CVarnelDoc::ToggleTimingMode(BOOL fromCommand) {
     CSettings& s = *m_settings;
@@ -68,5 +69,5 @@ void CVarnelDoc::EditTimingParameters() {
     if (dialog.DoModal() != IDOK) return;
     s.m_timingDistance1 = dialog.m_distance1;
     s.m_timingDistance2 = dialog.m_distance2;
-    if (!s.Save()) qWarning("varnel.doc: the settings could not be saved");
+    if (!s.Save()) qCWarning(lcDoc, "the settings could not be saved");
 }

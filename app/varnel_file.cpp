@@ -1,13 +1,9 @@
 #include "models/varnel_file.h"
 
-#include <QLoggingCategory>
-
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
 #include "logger/settings.h"
-
-// The project file's category, defined with its format in the core.
-Q_DECLARE_LOGGING_CATEGORY(lcProject)
+#include "platform/base/log.h"
 
 namespace {
 
@@ -96,7 +92,7 @@ bool CVarnelFile::ApplyToDocument() {
             }
         }
         if (!node) {
-            qCWarning(lcProject) << "the project could not be taken whole";
+            qCWarning(lcDoc) << "the project could not be taken whole";
             return false;
         }
         taken[&r] = node;

@@ -1,6 +1,5 @@
 #include "bluetooth/rfcomm_api.h"
 
-#include <QLoggingCategory>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +13,7 @@
 
 #include "bluetooth/sdk.h"
 #include "bluetooth/trace.h"
+#include "platform/base/log.h"
 #include "platform/comm/comm.h"
 #include "platform/comm/device_io.h"
 
@@ -23,8 +23,6 @@ using platform::bt::Dword;
 using platform::bt::PutDword;
 using platform::bt::PutWord;
 using platform::bt::Word;
-
-Q_LOGGING_CATEGORY(lcBt, "varnel.bluetooth")
 
 using Clock = std::chrono::steady_clock;
 // How long the last stop waits for the readers to end.
@@ -71,7 +69,7 @@ bool CallWithHandle(DWORD function, WORD handle) {
 void JoinReader(const std::shared_ptr<Reader>& reader, const Clock::time_point* deadline) {
     if (!reader || !reader->thread.joinable()) return;
     if (reader->thread.get_id() == std::this_thread::get_id()) {
-        qCWarning(lcBt) << "A Bluetooth reader tried to wait for itself";
+        qCWarning(lcBluetooth) << "A Bluetooth reader tried to wait for itself";
         reader->thread.detach();
         return;
     }
@@ -81,7 +79,7 @@ void JoinReader(const std::shared_ptr<Reader>& reader, const Clock::time_point* 
         if (deadline) {
             if (!reader->ended.wait_until(lock, *deadline, done)) {
                 lock.unlock();
-                qCWarning(lcBt) << "A Bluetooth reader did not end in time";
+                qCWarning(lcBluetooth) << "A Bluetooth reader did not end in time";
                 reader->thread.detach();
                 return;
             }
@@ -128,7 +126,7 @@ void RfcReadThread(WORD handle, unsigned generation, std::shared_ptr<Reader> sel
         const DWORD value = Dword(reply);
         const WORD replyHandle = Word(reply + 4);
         if (returned < sizeof reply || BadHandle(replyHandle)) {
-            qCWarning(lcBt) << "Dropped a port result for handle" << replyHandle;
+            qCWarning(lcBluetooth) << "Dropped a port result for handle" << replyHandle;
             continue;
         }
         if (reply[6] != 0) {
@@ -172,7 +170,7 @@ DWORD RFCOMM_CreateConnection(WORD serviceUuid, BYTE scn, BYTE isServer, WORD mt
     if (Word(reply) != 0 || handle == 0) return kRfcFailed;
     if (BadHandle(handle)) {
         // No record for it: give it back.
-        qCWarning(lcBt) << "The driver gave port handle" << handle;
+        qCWarning(lcBluetooth) << "The driver gave port handle" << handle;
         CallWithHandle(IOCTL_PORT_CLOSE, handle);
         return kRfcFailed;
     }

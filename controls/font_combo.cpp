@@ -1,9 +1,8 @@
 #include "controls/font_combo.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
 
-Q_LOGGING_CATEGORY(lcFontCombo, "varnel.controls.fontcombo")
+#include "platform/base/log.h"
 
 namespace {
 
@@ -109,7 +108,7 @@ BOOL CComboBoxFont::Initialise() {
         CClientDC dc(this);
         if (!EnumFontFamiliesEx(dc.GetSafeHdc(), &lf, CALLBACK_AddFont,
                                 reinterpret_cast<LPARAM>(this), 0)) {
-            qCWarning(lcFontCombo) << "the fonts could not be listed";
+            qCWarning(lcControls) << "the fonts could not be listed";
             m_fonts.clear();
             m_recent.clear();
             return FALSE;

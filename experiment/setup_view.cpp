@@ -11,6 +11,7 @@
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "models/setup_tables.h"
+#include "platform/base/log.h"
 
 namespace st = setup_tables;
 
@@ -528,7 +529,7 @@ void CSetupView::SelectExternalSensor(int input) {
         chosen = dialog.GetSelection();
         s->SetExternalSensor(input, chosen);
     }
-    if (!s->Save()) qWarning("varnel.doc: the settings could not be saved");
+    if (!s->Save()) qCWarning(lcExperiment, "the settings could not be saved");
     CMeterView* meters = m_doc->GetMeterView();
     if (!meters) return;
     // With no meter selected, every meter on that input is refreshed.

@@ -1,6 +1,5 @@
 #include "experiment/text_view.h"
 
-#include <QLoggingCategory>
 #include <cmath>
 #include <new>
 #include <string>
@@ -12,14 +11,13 @@
 #include "logger/notes_text.h"
 #include "platform/base/file.h"
 #include "platform/base/file_limit.h"
+#include "platform/base/log.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/file_dialog.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/styles.h"
-
-Q_LOGGING_CATEGORY(lcNotes, "varnel.notes")
 
 namespace {
 
@@ -99,7 +97,7 @@ BOOL CTextView::SaveText() {
     CFileException error(CFileException::none, 0, m_textPath);
     if (!platform::ReplaceFileAtomically(m_textPath, std::vector<BYTE>(bytes.begin(), bytes.end()),
                                          &error)) {
-        qCWarning(lcNotes) << "notes not saved:" << error.GetErrorMessage().GetString();
+        qCWarning(lcExperiment) << "notes not saved:" << error.GetErrorMessage().GetString();
         ReportFileError(error);
         return FALSE;
     }

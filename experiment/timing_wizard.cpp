@@ -1,6 +1,5 @@
 #include "experiment/timing_wizard.h"
 
-#include <QLoggingCategory>
 #include <QWidget>
 #include <algorithm>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/base/paths.h"
 
 namespace {
@@ -143,7 +143,7 @@ void CTimingParametersDialog::SetPicture(const CString& file) {
     picture.SetString(1, platform::PathJoin(GetExeFolder(), file));
     // A missing file keeps the face plain; nobody is told.
     if (FAILED(picture.InvokeMethod(8)))
-        qDebug("varnel.doc: no timing picture %s", file.GetString());
+        qCDebug(lcExperiment, "no timing picture %s", file.GetString());
     picture.SetBool(4, false);
 }
 
@@ -296,7 +296,7 @@ void CTimingWizard::OnFinish() {
         s.m_timingDistance2 = m_parametersPage.m_distance2;
         s.m_timingMethod = m_parametersPage.m_method;
         s.m_timingMeasurement = static_cast<BYTE>(m_typePage.m_measurement);
-        if (!s.Save()) qWarning("varnel.doc: the settings could not be saved");
+        if (!s.Save()) qCWarning(lcExperiment, "the settings could not be saved");
     }
     EndDialog(ID_WIZFINISH);
 }

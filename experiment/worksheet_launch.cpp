@@ -2,7 +2,6 @@
 // and the displays as the teacher prepared them. The run itself is left to the student.
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -16,6 +15,7 @@
 #include "logger/helpers.h"
 #include "logger/launch_header.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 
 namespace {
 
@@ -137,7 +137,7 @@ void CHtmlDocView::OnLaunch() {
             }
         }
         if (meters) meters->LayoutMeters();
-        if (!settings.Save()) qWarning("varnel.doc: the settings could not be saved");
+        if (!settings.Save()) qCWarning(lcExperiment, "the settings could not be saved");
         return;
     }
 

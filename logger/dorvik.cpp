@@ -7,12 +7,12 @@
 #include <exception>
 
 #include "analysis/timing_measurement.h"
-#include "logger/logger_log.h"
 #include "logger/logger_messages.h"
 #include "logger/main_window_link.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
 #include "logger/user_prompt.h"
+#include "platform/base/log.h"
 #include "platform/msg/message_loop.h"
 #include "platform/msg/wnd.h"
 

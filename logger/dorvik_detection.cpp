@@ -7,10 +7,10 @@
 // Bluetooth the paired logger is the one candidate and gets the same seven ticks.
 
 #include "logger/dorvik.h"
-#include "logger/logger_log.h"
 #include "logger/logger_messages.h"
 #include "logger/serial_port.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/comm/comm.h"
 #include "platform/msg/wnd.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "logger/data_tree.h"
-#include "logger/logger_log.h"
 #include "logger/user_prompt.h"
+#include "platform/base/log.h"
 #include "platform/base/registry.h"
 #include "platform/comm/port_list.h"
 
@@ -515,8 +515,4 @@ CString LaunchFilePath(const CString& worksheetPath, int model) {
     const std::string base =
         dot != std::string::npos && dot >= nameStart ? path.substr(0, dot + 1) : path + ".";
     return CString(base + (model ? "qdr" : "hdr"));
-}
-
-void WriteDebugLog(const CString& text, const CString& logFileName) {
-    qCDebug(lcLogger).noquote() << logFileName.ToQString() << text.ToQString();
 }

@@ -106,5 +106,3 @@ CString GetExeFolder();
 CString LaunchFilePath(const CString& worksheetPath, int model);
 // The data files stay where they are when the data path changes.
 void MoveDataFiles(const CString& oldRoot, const CString& newRoot);
-// No debug log file is written; the text goes to the "varnel.logger" log at debug level.
-void WriteDebugLog(const CString& text, const CString& logFileName);

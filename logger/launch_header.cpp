@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "logger/logger_log.h"
 #include "platform/base/archive.h"
 #include "platform/base/codepage.h"
 #include "platform/base/file.h"
+#include "platform/base/log.h"
 #include "platform/base/paths.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <thread>
 
 #include "bluetooth/sdk.h"
-#include "logger/logger_log.h"
 #include "logger/settings.h"
 #include "platform/base/cstring.h"
+#include "platform/base/log.h"
 #include "platform/comm/comm.h"
 
 namespace {

@@ -1,6 +1,5 @@
 #include "logger/settings.h"
 
-#include <QLoggingCategory>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -10,10 +9,9 @@
 #include "logger/helpers.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
+#include "platform/base/log.h"
 #include "platform/base/paths.h"
 #include "platform/bt/bluez_driver.h"
-
-Q_LOGGING_CATEGORY(lcSettings, "varnel.settings")
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <cstdlib>
 #include <new>
@@ -11,8 +10,7 @@
 #include "models/table_tree.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
-
-Q_LOGGING_CATEGORY(lcProject, "varnel.doc")
+#include "platform/base/log.h"
 
 namespace {
 
@@ -160,7 +158,7 @@ void CVarnelFile::Serialize(CArchive& ar) {
     SHORT t;
     ar >> t;
     if (t != 0 && !SkipTables(ar, t)) {
-        qCWarning(lcProject) << "a saved table did not parse; the rest of the project is left";
+        qCWarning(lcDoc) << "a saved table did not parse; the rest of the project is left";
         return;
     }
     for (LONG& mode : c.displayModes)
@@ -252,7 +250,7 @@ bool CVarnelFile::SkipTables(CArchive& ar, int count) {
         for (int i = 0; i < count; ++i)
             CTableTreeBrench().Read(ar);
     } catch (const CArchiveException& e) {
-        qCWarning(lcProject) << "saved table:" << e.what();
+        qCWarning(lcDoc) << "saved table:" << e.what();
         return false;
     }
     return true;
@@ -321,7 +319,7 @@ bool CVarnelFile::ReadBytes(const std::vector<BYTE>& bytes, const CString& folde
         CArchive ar(&memory, CArchive::load);
         file.Serialize(ar);
     } catch (const CArchiveException& e) {
-        qCDebug(lcProject) << "not a project:" << e.what();
+        qCDebug(lcDoc) << "not a project:" << e.what();
         return false;
     }
     contents = std::move(file.m_contents);
@@ -373,7 +371,7 @@ CVarnelFile::SaveResult CVarnelFile::Save(const CString& path, const CString& pr
         const CString temporary = m_folder + "." + final + ".part";
         QFile::remove(temporary.ToQString());
         if (!QFile::copy(source.ToQString(), temporary.ToQString())) {
-            qCWarning(lcProject) << "video not copied:" << source.ToQString();
+            qCWarning(lcDoc) << "video not copied:" << source.ToQString();
             continue;
         }
         copies.push_back({temporary, m_folder + final});
@@ -385,7 +383,7 @@ CVarnelFile::SaveResult CVarnelFile::Save(const CString& path, const CString& pr
     try {
         bytes = BuildBytes(m_image);
     } catch (const CException& e) {
-        WriteDebugLog(CString("Error (CVarnelFile::Save): ") + e.GetErrorMessage(), "");
+        qCWarning(lcDoc) << "project not written:" << e.GetErrorMessage().GetString();
     }
     if (bytes.empty() || !platform::ReplaceFileAtomically(path, bytes)) {
         for (const Copy& c : copies)
@@ -396,7 +394,7 @@ CVarnelFile::SaveResult CVarnelFile::Save(const CString& path, const CString& pr
     for (const Copy& c : copies) {
         QFile::remove(c.final.ToQString());
         if (!QFile::rename(c.temporary.ToQString(), c.final.ToQString()))
-            qCWarning(lcProject) << "video copy not renamed:" << c.final.ToQString();
+            qCWarning(lcDoc) << "video copy not renamed:" << c.final.ToQString();
     }
     return SaveResult::written;
 }
@@ -410,19 +408,19 @@ bool CVarnelFile::Load(const CString& path) {
         CFile file;
         if (!file.Open(path.GetString(), CFile::modeRead) || file.GetLength() == 0) return false;
         if (!s_fileLimit.Admits(file.GetLength())) {
-            qCWarning(lcProject) << path.GetString() << "is larger than"
-                                 << s_fileLimit.Text().GetString() << "and is not read";
+            qCWarning(lcDoc) << path.GetString() << "is larger than"
+                             << s_fileLimit.Text().GetString() << "and is not read";
             return false;
         }
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
     } catch (const CException& e) {
         m_contents = ProjectContents();
-        WriteDebugLog(CString("Error (CVarnelFile::Load): ") + e.GetErrorMessage(), "");
+        qCWarning(lcDoc) << "project not read:" << e.GetErrorMessage().GetString();
         return false;
     } catch (const std::bad_alloc&) {
         m_contents = ProjectContents();
-        qCWarning(lcProject) << path.GetString() << "needs more memory than there is";
+        qCWarning(lcDoc) << path.GetString() << "needs more memory than there is";
         return false;
     }
     return true;

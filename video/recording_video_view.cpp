@@ -4,7 +4,6 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -12,13 +11,12 @@
 #include "logger/helpers.h"
 #include "logger/precise_time.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/msg/message_loop.h"
 #include "platform/ui/modal_host.h"
 #include "platform/win/doc_template.h"
 #include "video/select_camera_driver_dialog.h"
 #include "video/video_view.h"
-
-Q_LOGGING_CATEGORY(lcVideo, "varnel.video")
 
 IMPLEMENT_DYNCREATE(CRecordingVideoFrame, CChildFrame)
 IMPLEMENT_DYNCREATE(CRecordingVideoView, CView)
@@ -341,7 +339,7 @@ void CRecordingVideoView::StopRecording(bool closing) {
         m_discardPath = m_recordingPath;
         if (!m_discardPath.IsEmpty() && QFile::exists(m_discardPath.ToQString()) &&
             !QFile::remove(m_discardPath.ToQString()))
-            WriteDebugLog("could not delete " + m_discardPath, "video");
+            qCWarning(lcVideo, "%s could not be deleted", m_discardPath.GetString());
     }
     m_tiedToExperiment = false;
     m_recording = false;

@@ -7,6 +7,7 @@
 #include "app/varnel_doc.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "video/recording_video_view.h"
 
 IMPLEMENT_DYNCREATE(CVideoFrame, CChildFrame)
@@ -159,5 +160,5 @@ void CVideoView::DeleteTempVideoFiles() {
     const QDir dir((GetDataRoot() + "Temp Data").ToQString());
     for (const QString& name : dir.entryList({"*.wmv"}, QDir::Files))
         if (!QFile::remove(dir.filePath(name)))
-            qWarning("varnel.video: %s could not be deleted", qPrintable(dir.filePath(name)));
+            qCWarning(lcVideo, "%s could not be deleted", qPrintable(dir.filePath(name)));
 }

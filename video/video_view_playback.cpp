@@ -2,21 +2,19 @@
 // commands, and the player's events that move the graph.
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include "RES/dialogs/video_view.h"
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "logger/helpers.h"
 #include "platform/activex/register.h"
+#include "platform/base/log.h"
 #include "platform/gdi/dc.h"
 #include "platform/mediafile/asf_script.h"
 #include "platform/mediafile/script_schedule.h"
 #include "platform/msg/message_loop.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
-
-Q_LOGGING_CATEGORY(lcVideoPlayback, "varnel.video")
 
 namespace {
 
@@ -87,7 +85,7 @@ void CVideoView::OnPlay() {
                         m_loadedVideoPath == m_currentVideoPath;
     QString why;
     if (!resume && !CanPlay(m_currentVideoPath, why)) {
-        qCWarning(lcVideoPlayback, "%s: %s", m_currentVideoPath.GetString(), qPrintable(why));
+        qCWarning(lcVideo, "%s: %s", m_currentVideoPath.GetString(), qPrintable(why));
         TellCannotPlay(m_currentVideoPath);
         m_currentVideoPath.Empty();
         ReplayGraph();
@@ -171,7 +169,7 @@ void CVideoView::OnTimer(UINT_PTR id) {
     }
     QString why;
     if (!CanPlay(m_currentVideoPath, why)) {
-        qCWarning(lcVideoPlayback, "%s: %s", m_currentVideoPath.GetString(), qPrintable(why));
+        qCWarning(lcVideo, "%s: %s", m_currentVideoPath.GetString(), qPrintable(why));
         TellCannotPlay(m_currentVideoPath);
         m_currentVideoPath.Empty();
         ReplayGraph();
@@ -196,7 +194,7 @@ void CVideoView::OnPlayStateChange(LONG state) {
 void CVideoView::OnMediaError(const CString& text) {
     // The stopped state follows and ends the replay.
     const CString path = m_loadedVideoPath.IsEmpty() ? m_currentVideoPath : m_loadedVideoPath;
-    qCWarning(lcVideoPlayback, "%s: %s", path.GetString(), text.GetString());
+    qCWarning(lcVideo, "%s: %s", path.GetString(), text.GetString());
     TellCannotPlay(path);
 }
 

@@ -12,6 +12,7 @@
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/gdi/objects.h"
 #include "platform/ui/color_dialog.h"
 #include "platform/ui/date_time_ctrl.h"
@@ -627,8 +628,7 @@ void CGraphFormatLines::OnOK() {
         if (m_settings && i - 1 < CSettings::kLineRecords - 1) m_settings->m_lineRecords[i - 1] = r;
     }
     if (CVarnelDoc* doc = v.GetDoc()) doc->m_formatLineSettings = TRUE;
-    if (m_settings && !m_settings->Save())
-        qWarning("varnel.graph: the settings could not be saved");
+    if (m_settings && !m_settings->Save()) qCWarning(lcGraph, "the settings could not be saved");
 }
 
 // ---- the sheet ----

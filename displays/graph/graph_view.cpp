@@ -1,6 +1,5 @@
 #include "displays/graph/graph_view.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
 
 #include "RES/dialogs/graph_view.h"
@@ -12,11 +11,10 @@
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "models/graph_axis.h"
+#include "platform/base/log.h"
 #include "platform/ui/modal_host.h"
 #include "platform/ui/styles.h"
 #include "video/video_view.h"
-
-Q_LOGGING_CATEGORY(lcGraph, "varnel.graph")
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "models/graph_axis.h"
+#include "platform/base/log.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ constexpr COLORREF kHighlight = 0xFFCD9B;
 void CGraphView::LoadGraphStyle(const char* fileName) {
     const VARIANT path = VarStr(GetExeFolder() + fileName);
     if (FAILED(m_graph.GetGraph().InvokeMethod(kLoadStyle, {&path, 1})))
-        qWarning("varnel.graph: the style %s could not be loaded", fileName);
+        qCWarning(lcGraph, "the style %s could not be loaded", fileName);
 }
 
 void CGraphView::OnBarGraph() {

@@ -9,7 +9,6 @@
 #include <utility>
 
 #include "app/main_frame.h"
-#include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "logger/helpers.h"

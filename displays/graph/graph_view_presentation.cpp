@@ -5,12 +5,13 @@
 #include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 
 void CGraphView::ToggleSingleAxisMode() {
     CSettings* settings = Settings();
     if (!settings) return;
     settings->m_singleAxis = settings->m_singleAxis ? 0 : 1;
-    if (!settings->Save()) qWarning("varnel.graph: the settings could not be saved");
+    if (!settings->Save()) qCWarning(lcGraph, "the settings could not be saved");
     if (CMainFrame* frame = MainFrame()) frame->m_singleAxisOn = settings->m_singleAxis ? 1 : 0;
     RefreshGraph(TRUE);
 }

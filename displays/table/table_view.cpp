@@ -1,6 +1,5 @@
 #include "displays/table/table_view.h"
 
-#include <QLoggingCategory>
 #include <algorithm>
 #include <cmath>
 
@@ -10,9 +9,8 @@
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
 #include "logger/settings.h"
+#include "platform/base/log.h"
 #include "platform/ui/modal_host.h"
-
-Q_LOGGING_CATEGORY(lcTable, "varnel.table")
 
 namespace {
 

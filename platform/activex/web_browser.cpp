@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <QPrinter>
 #include <QStackedWidget>
@@ -24,11 +23,10 @@
 #include <map>
 
 #include "platform/activex/event_sink.h"
+#include "platform/base/log.h"
 #include "platform/base/mht_archive.h"
 #include "platform/gdi/printer.h"
 #include "platform/ui/shell.h"
-
-Q_LOGGING_CATEGORY(lcBrowser, "varnel.browser")
 
 namespace platform::web {
 

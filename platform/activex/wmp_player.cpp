@@ -1,13 +1,11 @@
 #include "platform/activex/wmp_player.h"
 
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QWidget>
 
+#include "platform/base/log.h"
 #include "platform/msg/message_loop.h"
 #include "platform/win/widget_bridge.h"
-
-Q_LOGGING_CATEGORY(lcPlayerControl, "varnel.player")
 
 namespace platform::player {
 
@@ -204,7 +202,7 @@ void CWMPControl::SetUrl(const CString& url) {
     std::vector<media::AsfScriptCommand> commands;
     QString error;
     if (!url.IsEmpty() && !media::ReadAsfScriptCommandsFromFile(url.ToQString(), commands, &error))
-        qCInfo(lcPlayerControl, "no script commands in %s: %s", url.GetString(), qPrintable(error));
+        qCInfo(lcMedia, "no script commands in %s: %s", url.GetString(), qPrintable(error));
     m_schedule.Load(std::move(commands));
     m_engine->Open(url.ToQString());
     if (url.IsEmpty()) {

@@ -11,7 +11,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QLoggingCategory>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -22,12 +21,11 @@
 #include <mutex>
 
 #include "platform/base/errors.h"
+#include "platform/base/log.h"
 
 namespace platform::bt {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcBt, "varnel.bluetooth")
 
 using Clock = std::chrono::steady_clock;
 
@@ -355,8 +353,8 @@ private:
             if (r < 0 || readable) {
                 // The end of the stream, a hang-up or an error.
                 if (n < 0 || r < 0)
-                    qCDebug(lcBt) << "RFCOMM link failed:"
-                                  << std::strerror(r < 0 ? pollError : readError);
+                    qCDebug(lcBluetooth)
+                        << "RFCOMM link failed:" << std::strerror(r < 0 ? pollError : readError);
                 port->state = Port::State::Dead;
                 const DWORD data = port->rx.empty() || port->rxReported ? 0 : kRxChar;
                 return Reply(port, handle, kConnectError | data, out, returned);
@@ -369,11 +367,11 @@ private:
         int channel = port.scn;
         if (port.lookUp) channel = factory->LookUpSerialPortChannel(port.address);
         if (channel <= 0 || channel > kMaxScn) {
-            qCWarning(lcBt) << "No serial port channel on the remote device";
+            qCWarning(lcBluetooth) << "No serial port channel on the remote device";
             return -1;
         }
         const int fd = factory->Connect(port.address, channel, port.security, port.abortPipe[0]);
-        if (fd < 0) qCWarning(lcBt) << "RFCOMM connect on channel" << channel << "failed";
+        if (fd < 0) qCWarning(lcBluetooth) << "RFCOMM connect on channel" << channel << "failed";
         return fd;
     }
 
@@ -461,12 +459,12 @@ public:
     bool Available() override {
         const int fd = ::socket(AF_BLUETOOTH, SOCK_STREAM | SOCK_CLOEXEC, BTPROTO_RFCOMM);
         if (fd < 0) {
-            qCDebug(lcBt) << "No RFCOMM sockets:" << std::strerror(errno);
+            qCDebug(lcBluetooth) << "No RFCOMM sockets:" << std::strerror(errno);
             return false;
         }
         ::close(fd);
         if (hci_get_route(nullptr) < 0) {
-            qCDebug(lcBt) << "No Bluetooth adapter";
+            qCDebug(lcBluetooth) << "No Bluetooth adapter";
             return false;
         }
         return true;
@@ -512,7 +510,7 @@ public:
         bt_security level{};
         level.level = uint8_t(security);
         if (::setsockopt(fd, SOL_BLUETOOTH, BT_SECURITY, &level, sizeof level) != 0)
-            qCDebug(lcBt) << "BT_SECURITY refused:" << std::strerror(errno);
+            qCDebug(lcBluetooth) << "BT_SECURITY refused:" << std::strerror(errno);
         sockaddr_rc target{};
         target.rc_family = AF_BLUETOOTH;
         const Address reversed = ReverseAddress(address);

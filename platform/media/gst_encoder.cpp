@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QPointer>
 #include <QThread>
@@ -18,13 +17,12 @@
 #include <optional>
 #include <set>
 
+#include "platform/base/log.h"
 #include "platform/media/capture_devices.h"
 #include "platform/media/encoder.h"
 #include "platform/media/frame_slot.h"
 #include "platform/mediafile/asf_script.h"
 #include "platform/mediafile/media_profile.h"
-
-Q_LOGGING_CATEGORY(lcEncoder, "varnel.media.encoder")
 
 namespace media {
 
@@ -75,7 +73,7 @@ bool InitGst() {
     static const bool ok = [] {
         GError* error = nullptr;
         if (gst_init_check(nullptr, nullptr, &error)) return true;
-        qCWarning(lcEncoder, "GStreamer does not start: %s", error ? error->message : "?");
+        qCWarning(lcMedia, "GStreamer does not start: %s", error ? error->message : "?");
         g_clear_error(&error);
         return false;
     }();
@@ -280,7 +278,7 @@ public:
         if (!InitGst()) return NS_E_DEVICE_NOT_READY;
         QString error;
         if (!ReadMediaProfile(m_profilePath, m_profile, &error)) {
-            qCWarning(lcEncoder, "profile %s: %s", qPrintable(m_profilePath), qPrintable(error));
+            qCWarning(lcMedia, "profile %s: %s", qPrintable(m_profilePath), qPrintable(error));
             return NS_E_DEVICE_NOT_READY;
         }
         if (!BuildAndPlay(false)) return NS_E_DEVICE_NOT_READY;
@@ -323,12 +321,12 @@ public:
         if (!m_commands.empty()) {
             QString error;
             if (!WriteAsfScriptCommands(m_fileName, m_commands, &error))
-                qCWarning(lcEncoder, "markers not written to %s: %s", qPrintable(m_fileName),
+                qCWarning(lcMedia, "markers not written to %s: %s", qPrintable(m_fileName),
                           qPrintable(error));
         }
         m_commands.clear();
         if (!BuildAndPlay(false)) {
-            qCWarning(lcEncoder, "the sources did not start again after the recording");
+            qCWarning(lcMedia, "the sources did not start again after the recording");
             HideViews();
         }
         return S_OK;
@@ -460,7 +458,7 @@ private:
             bool video = false, audio = false;
             const QString description = Description(archive, audioSource, video, audio);
             if (description.isEmpty() || (!video && !audio)) {
-                qCWarning(lcEncoder,
+                qCWarning(lcMedia,
                           "no source to start (camera missing or profile without sources)");
                 return false;
             }
@@ -477,7 +475,7 @@ private:
         GError* error = nullptr;
         GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), &error);
         if (error) {
-            qCWarning(lcEncoder, "pipeline not made: %s", error->message);
+            qCWarning(lcMedia, "pipeline not made: %s", error->message);
             g_clear_error(&error);
             if (pipeline) gst_object_unref(pipeline);
             return false;
@@ -516,7 +514,7 @@ private:
         for (;;) {
             const qint64 left = 3000 - timer.elapsed();
             if (left <= 0) {
-                qCWarning(lcEncoder, "the pipeline did not answer within 3 s");
+                qCWarning(lcMedia, "the pipeline did not answer within 3 s");
                 break;
             }
             GstMessage* m = gst_bus_timed_pop_filtered(
@@ -527,7 +525,7 @@ private:
             if (GST_MESSAGE_TYPE(m) == GST_MESSAGE_ERROR) {
                 GError* error = nullptr;
                 gst_message_parse_error(m, &error, nullptr);
-                qCWarning(lcEncoder, "pipeline error: %s", error ? error->message : "?");
+                qCWarning(lcMedia, "pipeline error: %s", error ? error->message : "?");
                 g_clear_error(&error);
                 done = true;
             } else if (GST_MESSAGE_TYPE(m) == wanted) {
@@ -550,7 +548,7 @@ private:
         if (!m_pipeline) return;
         gst_element_send_event(m_pipeline, gst_event_new_eos());
         if (!AwaitOnBus(GST_MESSAGE_EOS))
-            qCWarning(lcEncoder, "%s may be incomplete", qPrintable(m_fileName));
+            qCWarning(lcMedia, "%s may be incomplete", qPrintable(m_fileName));
     }
 
     void TearDown() {

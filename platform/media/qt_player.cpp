@@ -5,15 +5,13 @@
 
 #include <QAudioOutput>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QMediaPlayer>
 #include <QUrl>
 #include <QVideoFrame>
 #include <QVideoSink>
 
+#include "platform/base/log.h"
 #include "platform/media/player_engine.h"
-
-Q_LOGGING_CATEGORY(lcPlayer, "varnel.player")
 
 namespace media {
 
@@ -38,7 +36,7 @@ public:
         connect(&m_player, &QMediaPlayer::errorOccurred, this,
                 [this](QMediaPlayer::Error e, const QString& text) {
                     if (e == QMediaPlayer::NoError) return;
-                    qCWarning(lcPlayer, "%s: %s", qPrintable(m_path), qPrintable(text));
+                    qCWarning(lcMedia, "%s: %s", qPrintable(m_path), qPrintable(text));
                     if (m_events.failed) m_events.failed(text);
                 });
     }

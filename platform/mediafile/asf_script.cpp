@@ -1,13 +1,12 @@
 #include "platform/mediafile/asf_script.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 #include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-Q_LOGGING_CATEGORY(lcAsf, "varnel.media")
+#include "platform/base/log.h"
 
 namespace media {
 namespace {
@@ -207,7 +206,7 @@ bool ReadAsfScriptCommandsFromFile(const QString& path, std::vector<AsfScriptCom
 QByteArray BuildAsfScriptCommandObject(const std::vector<AsfScriptCommand>& all) {
     const size_t count = std::min(all.size(), kMaxAsfScriptCommands);
     if (count < all.size())
-        qCWarning(lcAsf, "%zu script commands past the %zu an ASF header holds are not kept",
+        qCWarning(lcMedia, "%zu script commands past the %zu an ASF header holds are not kept",
                   all.size() - count, count);
     std::vector<QString> types;
     std::vector<uint16_t> typeIndex(count);

@@ -2,14 +2,13 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <cstring>
 
-Q_LOGGING_CATEGORY(lcShell, "varnel.platform.shell")
+#include "platform/base/log.h"
 
 namespace {
 
@@ -48,7 +47,7 @@ HINSTANCE Result(int code) {
 
 HINSTANCE ShellExecute(HWND, LPCTSTR operation, LPCTSTR file, LPCTSTR, LPCTSTR, int) {
     if (operation && *operation && std::strcmp(operation, "open") != 0) {
-        qCWarning(lcShell) << "verb not offered:" << operation;
+        qCWarning(lcPlatform) << "verb not offered:" << operation;
         return Result(SE_ERR_NOASSOC);
     }
     const QString target = QString::fromUtf8(file ? file : "");
@@ -63,7 +62,7 @@ HINSTANCE ShellExecute(HWND, LPCTSTR operation, LPCTSTR file, LPCTSTR, LPCTSTR, 
     }
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return Result(SE_ERR_FNF);
     const bool taken = url.isValid() && (Opener() ? Opener()(url) : DesktopOpen(url));
-    if (!taken) qCWarning(lcShell) << "nothing opened" << url;
+    if (!taken) qCWarning(lcPlatform) << "nothing opened" << url;
     return Result(taken ? SE_ERR_SUCCESS : SE_ERR_NOASSOC);
 }
 

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/base/log.h"
 #include "platform/base/numeric_locale.h"
 #include "platform/base/registry.h"
 #include "platform/gdi/dc.h"
@@ -239,18 +240,18 @@ CWnd* CFrameWnd::CreateView(CCreateContext* context, UINT id) {
     if (!context || !context->m_pNewViewClass) return nullptr;
     const CRuntimeClass* viewClass = context->m_pNewViewClass;
     if (!viewClass->IsDerivedFrom(RUNTIME_CLASS(CView))) {
-        qWarning("varnel.frame: %s is not a view class", viewClass->m_lpszClassName);
+        qCWarning(lcPlatform, "%s is not a view class", viewClass->m_lpszClassName);
         return nullptr;
     }
     std::unique_ptr<CView> view(static_cast<CView*>(viewClass->CreateObject()));
     if (!view) {
-        qWarning("varnel.frame: %s cannot be made by class", viewClass->m_lpszClassName);
+        qCWarning(lcPlatform, "%s cannot be made by class", viewClass->m_lpszClassName);
         return nullptr;
     }
     CRect client;
     GetClientRect(&client);
     if (!view->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, client, this, id, context)) {
-        qWarning("varnel.frame: the %s could not be created", viewClass->m_lpszClassName);
+        qCWarning(lcPlatform, "the %s could not be created", viewClass->m_lpszClassName);
         return nullptr;
     }
     CView* made = view.get();

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/comm_view.h"
 #include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"

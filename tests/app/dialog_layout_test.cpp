@@ -51,6 +51,7 @@
 #include "app/print_selection_dialog.h"
 #include "app/storage_path_dialog.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "displays/graph/annotation_caption_dialog.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"

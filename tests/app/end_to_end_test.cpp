@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
 #include "tests/support/core/logger_link.h"

@@ -11,6 +11,7 @@
 #include "RES/commands.h"
 #include "RES/dialogs/option_dialogs.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "experiment/html_doc_view.h"

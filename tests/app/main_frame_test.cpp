@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "logger/dorvik.h"
 #include "logger/main_window_link.h"
 #include "logger/settings.h"

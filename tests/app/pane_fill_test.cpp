@@ -16,6 +16,7 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/comm_view.h"
 #include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"

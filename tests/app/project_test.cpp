@@ -478,7 +478,13 @@ TEST_F(ProjectTest, AFileThatCannotBeReadLeavesTheOpenProjectAsItWas) {
         SCOPED_TRACE(cut);
         WriteFile(Folder() + "Cut.vnp", std::vector<BYTE>(whole.begin(), whole.begin() + cut));
         modals.ExpectMessage(CVarnelDoc::kCannotOpenText, IDOK);
+        testing_support::LogCapture log("varnel.doc");
         EXPECT_FALSE(doc.OpenProject(Folder() + "Cut.vnp"));
+        // A damaged project leaves a trace for the developer; an empty file is simply no project.
+        EXPECT_EQ(log.messages.size(), cut ? 1u : 0u);
+        if (cut && !log.messages.empty()) {
+            EXPECT_TRUE(log.messages[0].contains("project not read"));
+        }
         EXPECT_EQ(Status(), CVarnelDoc::kCannotOpenText);
         EXPECT_EQ(doc.m_dataList.GetCount(), count);
         EXPECT_EQ(doc.m_title, "Whole.vnp");

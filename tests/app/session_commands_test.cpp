@@ -16,6 +16,7 @@
 #include "RES/graph_bars.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"

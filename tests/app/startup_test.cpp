@@ -11,6 +11,7 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "displays/clock/clock_view.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"

@@ -12,6 +12,7 @@
 #include "RES/dialogs/timing_wizard.h"
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/setup_view.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"

@@ -11,6 +11,7 @@
 #include "RES/commands.h"
 #include "RES/dialogs/timing_wizard.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/setup_view.h"
 #include "experiment/timing_wizard.h"
 #include "logger/dorvik.h"

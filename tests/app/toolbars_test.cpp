@@ -13,6 +13,7 @@
 #include "RES/commands.h"
 #include "RES/dialogs/option_dialogs.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "displays/graph/graph_frame.h"
 #include "displays/graph/graph_view.h"
 #include "displays/meter/meter_view.h"

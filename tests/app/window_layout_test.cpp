@@ -8,6 +8,7 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "displays/graph/graph_view.h"
 #include "displays/meter/meter_view.h"
 #include "displays/table/table_view.h"

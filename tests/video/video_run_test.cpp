@@ -8,6 +8,7 @@
 
 #include "RES/commands.h"
 #include "app/varnel_app.h"
+#include "app/varnel_doc.h"
 #include "experiment/setup_view.h"
 #include "logger/data_tree.h"
 #include "logger/dorvik.h"
