@@ -75,8 +75,9 @@ TEST_F(GraphViewTest, ARenamedTemperatureKeepsItsShownUnit) {
     view.UpdateAxisCaptions(-1);
     temp->m_name = "Water temp";
     view.UpdatePlotCaption(temp->m_id);
-    EXPECT_EQ(YAxis(State(), 0).caption, "Water temp(\xC2\xB0"
-                                         "F)");
+    EXPECT_EQ(YAxis(State(), 0).caption,
+              "Water temp(\xC2\xB0"
+              "F)");
     EXPECT_EQ(YAxis(State(), 0).format.Text(), "*1.8+32.##");
     doc.GetSettings()->m_temperatureUnit = 0;
 }

@@ -262,8 +262,9 @@ TEST_F(YvsXTest, ChannelsThenPlottedSets) {
 // The X axis labels the X set's values in its shown unit, not the time axis' seconds: at 10
 // samples a second those would read a tenth of the values.
 TEST_F(YvsXTest, XAxisLabelsTheXSetInItsUnit) {
-    CDataTreeBrench* t = AddSet(SetFields{"Temperature", 49, 100, 0, 0, 1, "\xC2\xB0"
-                                                                           "C"},
+    CDataTreeBrench* t = AddSet(SetFields{"Temperature", 49, 100, 0, 0, 1,
+                                          "\xC2\xB0"
+                                          "C"},
                                 {-10, 0, 13});
     CDataTreeBrench* air = AddSet(SetFields{"Pressure", 49, 100, 4, 0, 1, "kPa"}, {99, 100, 101});
     Show(t);
@@ -273,21 +274,24 @@ TEST_F(YvsXTest, XAxisLabelsTheXSetInItsUnit) {
     ASSERT_EQ(view.m_xAxis.dataSet, t);
     const auto& x = State().axes.at(0);
     EXPECT_DOUBLE_EQ(x.format.Apply(13), 13);
-    EXPECT_EQ(x.caption, "Temperature(\xC2\xB0"
-                         "C)");
+    EXPECT_EQ(x.caption,
+              "Temperature(\xC2\xB0"
+              "C)");
     EXPECT_LE(x.min, -10);
     EXPECT_GE(x.max, 13);
 
     doc.GetSettings()->m_temperatureUnit = 1;
     view.UpdateAxisCaptions(-1);
     EXPECT_DOUBLE_EQ(State().axes.at(0).format.Apply(10), 50);  // 10 degrees C is 50 F
-    EXPECT_EQ(State().axes.at(0).caption, "Temperature(\xC2\xB0"
-                                          "F)");
+    EXPECT_EQ(State().axes.at(0).caption,
+              "Temperature(\xC2\xB0"
+              "F)");
     // A rename keeps the unit shown.
     t->m_name = "Water temp";
     view.UpdatePlotCaption(t->m_id);
-    EXPECT_EQ(State().axes.at(0).caption, "Water temp(\xC2\xB0"
-                                          "F)");
+    EXPECT_EQ(State().axes.at(0).caption,
+              "Water temp(\xC2\xB0"
+              "F)");
     EXPECT_DOUBLE_EQ(State().axes.at(0).format.Apply(10), 50);
     doc.GetSettings()->m_temperatureUnit = 0;
 }
