@@ -145,9 +145,13 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
             if (m_plots[i].dataSet && m_plots[best].pointsShown < m_plots[i].dataSet->GetYCount())
                 best = i;
         const CDataTreeBrench* ds = m_plots[best].dataSet;
-        if (ds && !ds->IsExperiment())
+        if (ds && !ds->IsExperiment()) {
             graph_axis::ColumnExtremes(ds->m_x->data(), ds->m_x->size(), 0, ds->GetXCount(), lo,
                                        hi);
+            // The first sample's bar runs from the bar offset to its sample number.
+            if (m_barGraph && lo <= hi)
+                lo = std::min(lo, graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size()));
+        }
         if (lo > hi) lo = 0, hi = 10;
     }
     // One sample still needs a range to draw on.

@@ -148,8 +148,9 @@ TEST_F(PresentationTest, BarPixels) {
     const COLORREF fill = view.m_plots[0].colour;
     const auto& ya = State().YAxisOf(State().plots.at(0));
     const double low = ya.min + (ya.max - ya.min) / 20;
-    // Bar 0 lies left of the X axis' start.
-    for (int k = 1; k < 5; ++k) {
+    // Every sample's bar is shown, the first one's too, from the bar offset on.
+    EXPECT_EQ(State().axes.at(0).min, -1);
+    for (int k = 0; k < 5; ++k) {
         SCOPED_TRACE(k);
         const QPoint centre = ToPixel(k - 0.5, low).toPoint();
         const COLORREF want = k == 2 ? kHighlight : fill;
