@@ -281,6 +281,16 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
         r.yMin = 999999.0;
         r.yMax = -999999.0;
     }
+    // Linked plots share one scale: a plot that joins one whose range the user fixed is drawn on
+    // that range, not on one of its own under the same labels.
+    for (int i = 0; i < r.linkCount; ++i) {
+        const int l = r.links[i];
+        if (l < 0 || l >= m_plotCount || m_plots[l].yAutoscale) continue;
+        r.yAutoscale = 0;
+        r.yMin = GetAxisMinimum(l + 2);
+        r.yMax = GetAxisMaximum(l + 2);
+        break;
+    }
     r.grid = pos == 0;
     r.lastScaled = 0;
     r.decimals = 2;

@@ -242,6 +242,8 @@ public:
     void SetReadoutText(const CString& text);
     void UpdateAxisCaptions(int position);
     void UpdatePlotCaption(DWORD dataSetId);
+    // The X axis of a Y vs X graph: labels and caption in the X set's shown unit.
+    void UpdateXSetAxis();
     void LayoutBars();
     // Rebuilds the control's text annotations from the records (not in area mode).
     void PlaceAnnotations();

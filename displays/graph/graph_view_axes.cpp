@@ -145,9 +145,13 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
             if (m_plots[i].dataSet && m_plots[best].pointsShown < m_plots[i].dataSet->GetYCount())
                 best = i;
         const CDataTreeBrench* ds = m_plots[best].dataSet;
-        if (ds && !ds->IsExperiment())
+        if (ds && !ds->IsExperiment()) {
             graph_axis::ColumnExtremes(ds->m_x->data(), ds->m_x->size(), 0, ds->GetXCount(), lo,
                                        hi);
+            // The first sample's bar runs from the bar offset to its sample number.
+            if (m_barGraph && lo <= hi)
+                lo = std::min(lo, graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size()));
+        }
         if (lo > hi) lo = 0, hi = 10;
     }
     // One sample still needs a range to draw on.
@@ -252,39 +256,68 @@ void CGraphView::SetReadoutText(const CString& text) {
     if (m_frame) m_frame->SetReadoutText(text);
 }
 
+namespace {
+
+// The label format and caption of an axis that shows `ds` in the unit the user chose; false for
+// a set that has no choice of unit.
+bool UnitAxisLook(const CDataTreeBrench* ds, const CSettings* s, int decimals, CString& format,
+                  CString& caption) {
+    CString expression, unitText;
+    if (IsTemperatureSensor(ds)) {
+        const int unit = s ? s->m_temperatureUnit : 0;
+        ConvertTemperature(0, unit, expression, unitText);
+        // The labels must agree with the table and meters, which add the whole 273.15.
+        if (unit == 2) expression = "+273.15";
+    } else if (IsPressureSensor(ds)) {
+        ConvertPressure(0, s ? s->m_pressureUnit : 0, expression, unitText);
+    } else {
+        return false;
+    }
+    format = expression + "." + CString(std::string(std::clamp(decimals, 0, 15), '#'));
+    caption = ds->m_name + "(" + unitText + ")";
+    return true;
+}
+
+}  // namespace
+
 void CGraphView::UpdateAxisCaptions(int position) {
     const int from = position < 0 ? 0 : position;
     const int to = position < 0 ? m_plotCount - 1 : position;
     CSettings* s = Settings();
     for (int p = from; p <= to && p < m_plotCount; ++p) {
-        const CDataTreeBrench* ds = m_plots[p].dataSet;
-        if (!ds) continue;
-        CString expression, unitText;
-        if (IsTemperatureSensor(ds)) {
-            const int unit = s ? s->m_temperatureUnit : 0;
-            ConvertTemperature(0, unit, expression, unitText);
-            // The labels must agree with the table and meters, which add the whole 273.15.
-            if (unit == 2) expression = "+273.15";
-        } else if (IsPressureSensor(ds))
-            ConvertPressure(0, s ? s->m_pressureUnit : 0, expression, unitText);
-        else
-            continue;
+        CString format, caption;
+        if (!UnitAxisLook(m_plots[p].dataSet, s, m_plots[p].decimals, format, caption)) continue;
         CDispatchDriver axis = AxisItem(p + 2);
-        axis.SetString(11, expression + "." + CString(std::string(m_plots[p].decimals, '#')));
-        axis.SetString(DISPID_CAPTION, ds->m_name + "(" + unitText + ")");
+        axis.SetString(11, format);
+        axis.SetString(DISPID_CAPTION, caption);
     }
+    if (position < 0) UpdateXSetAxis();
     if (m_cursorCount > 0) UpdateCursorReadout();
+}
+
+void CGraphView::UpdateXSetAxis() {
+    const CDataTreeBrench* xs = m_yVsX ? m_xAxis.dataSet : nullptr;
+    if (!xs || xs->IsExperiment()) return;
+    CString caption;
+    if (!UnitAxisLook(xs, Settings(), m_xAxis.decimals, m_xLabelFormat, caption)) {
+        // The X set's own values: no time scale left over from the time axis.
+        m_xLabelFormat = YFormat(m_xAxis.decimals);
+        caption = xs->m_name + "(" + xs->m_unit + ")";
+    }
+    CDispatchDriver axis = AxisItem(1);
+    axis.SetString(11, m_xLabelFormat);
+    axis.SetString(DISPID_CAPTION, caption);
 }
 
 void CGraphView::UpdatePlotCaption(DWORD id) {
     for (int p = 0; p < m_plotCount; ++p) {
         const CDataTreeBrench* ds = m_plots[p].dataSet;
-        if (ds && ds->m_id == id)
-            AxisItem(p + 2).SetString(DISPID_CAPTION, ds->m_name + "(" + ds->m_unit + ")");
+        if (!ds || ds->m_id != id) continue;
+        AxisItem(p + 2).SetString(DISPID_CAPTION, ds->m_name + "(" + ds->m_unit + ")");
+        UpdateAxisCaptions(p);
     }
     const CDataTreeBrench* xs = m_xAxis.dataSet;
-    if (m_yVsX && xs && xs->m_id == id)
-        AxisItem(1).SetString(DISPID_CAPTION, xs->m_name + "(" + xs->m_unit + ")");
+    if (m_yVsX && xs && xs->m_id == id) UpdateXSetAxis();
 }
 
 void CGraphView::LayoutBars() {

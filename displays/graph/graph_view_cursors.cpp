@@ -153,6 +153,8 @@ void CGraphView::UpdateCursorReadout() {
     if (!InRange(a.index, count)) return;
     m_cursorAIndex = a.index;
     if (m_barGraph) {
+        // The bar's own sample: the control's point list starts with the bars' front point.
+        a.x = (*ds->m_x)[static_cast<size_t>(a.index)];
         a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
         HighlightBar(*ds->m_x, *ds->m_y, n, a.index);
     }
@@ -194,8 +196,7 @@ void CGraphView::UpdateCursorReadout() {
             line.Format("X = %s %s  Y = %s %s", t.GetString(), xCaption.GetString(),
                         FormatValue(a.y, 3, false).GetString(), yUnit.GetString());
         } else {
-            const double x = yVsX ? a.x : a.x + (m_barGraph ? 2.0 : 0.0);
-            line.Format("X = %s %s Y = %s %s", FormatValue(x, yVsX ? 4 : 3, false).GetString(),
+            line.Format("X = %s %s Y = %s %s", FormatValue(a.x, yVsX ? 4 : 3, false).GetString(),
                         xCaption.GetString(), FormatValue(a.y, 3, false).GetString(),
                         yUnit.GetString());
         }

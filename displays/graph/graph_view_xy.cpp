@@ -81,6 +81,7 @@ void CGraphView::OnYvsXGraph(int keepPlotsOff) {
         m_xAxis.dataSet = x;
         m_yVsX = 1;
         ForgetWritten();
+        UpdateXSetAxis();
         for (DWORD id : ids) {
             CDataTreeBrench* d = id == x->m_id ? nullptr : m_doc->m_dataList.FindById(id);
             if (!d) continue;
@@ -88,7 +89,6 @@ void CGraphView::OnYvsXGraph(int keepPlotsOff) {
             const SHORT p = AddPlot(d, d->m_originCode, TRUE, added, FALSE, -1);
             if (added) PlotAllData(p);
         }
-        UpdatePlotCaption(x->m_id);
     }
     if (m_frame) m_frame->m_yVsX = TRUE;
     if (main) main->m_areaAvailable = 0;

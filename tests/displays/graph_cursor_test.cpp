@@ -113,7 +113,7 @@ TEST_F(GraphCursorTest, ReadoutTexts) {
          4,
          -1,
          [this] { view.m_barGraph = 1; },
-         "X = 6 (Samples) Y = 4.938 (lux)",
+         "X = 4 (Samples) Y = 4.938 (lux)",
          ""},
         {"Fahrenheit", TemperatureFields(), 2, 6,
          [this] { doc.GetSettings()->m_temperatureUnit = 1; },

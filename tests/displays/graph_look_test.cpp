@@ -67,6 +67,21 @@ TEST_F(GraphViewTest, ARenameReCaptionsEveryAxisOfTheSetUncut) {
         EXPECT_EQ(YAxis(State(), p).caption, "A rather long name for a light sensor set(lux)") << p;
 }
 
+// A renamed temperature keeps the unit its labels are in.
+TEST_F(GraphViewTest, ARenamedTemperatureKeepsItsShownUnit) {
+    CDataTreeBrench* temp = AddSet(TemperatureFields(), {20, 21});
+    ASSERT_EQ(Add(temp), 0);
+    doc.GetSettings()->m_temperatureUnit = 1;
+    view.UpdateAxisCaptions(-1);
+    temp->m_name = "Water temp";
+    view.UpdatePlotCaption(temp->m_id);
+    EXPECT_EQ(YAxis(State(), 0).caption,
+              "Water temp(\xC2\xB0"
+              "F)");
+    EXPECT_EQ(YAxis(State(), 0).format.Text(), "*1.8+32.##");
+    doc.GetSettings()->m_temperatureUnit = 0;
+}
+
 TEST_F(GraphViewTest, RecordedPlotsOfOneInputTakeMarkerStylesInTurn) {
     std::vector<CDataTreeBrench*> sets;
     for (const char* name : {"T1", "Imported", "T2", "T3", "T4"})

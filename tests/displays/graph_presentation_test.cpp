@@ -148,8 +148,9 @@ TEST_F(PresentationTest, BarPixels) {
     const COLORREF fill = view.m_plots[0].colour;
     const auto& ya = State().YAxisOf(State().plots.at(0));
     const double low = ya.min + (ya.max - ya.min) / 20;
-    // Bar 0 lies left of the X axis' start.
-    for (int k = 1; k < 5; ++k) {
+    // Every sample's bar is shown, the first one's too, from the bar offset on.
+    EXPECT_EQ(State().axes.at(0).min, -1);
+    for (int k = 0; k < 5; ++k) {
         SCOPED_TRACE(k);
         const QPoint centre = ToPixel(k - 0.5, low).toPoint();
         const COLORREF want = k == 2 ? kHighlight : fill;
@@ -257,6 +258,43 @@ TEST_F(YvsXTest, ChannelsThenPlottedSets) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_EQ(dialog.m_selection, 1);
     EXPECT_EQ(dialog.m_dataSetIds, (std::vector<DWORD>{a->m_id, b->m_id}));
+}
+
+// The X axis labels the X set's values in its shown unit, not the time axis' seconds: at 10
+// samples a second those would read a tenth of the values.
+TEST_F(YvsXTest, XAxisLabelsTheXSetInItsUnit) {
+    CDataTreeBrench* t = AddSet(SetFields{"Temperature", 49, 100, 0, 0, 1,
+                                          "\xC2\xB0"
+                                          "C"},
+                                {-10, 0, 13});
+    CDataTreeBrench* air = AddSet(SetFields{"Pressure", 49, 100, 4, 0, 1, "kPa"}, {99, 100, 101});
+    Show(t);
+    Show(air);
+    ASSERT_NE(State().axes.at(0).format.Apply(13), 13) << "against time first";
+    Choose(0);
+    ASSERT_EQ(view.m_xAxis.dataSet, t);
+    const auto& x = State().axes.at(0);
+    EXPECT_DOUBLE_EQ(x.format.Apply(13), 13);
+    EXPECT_EQ(x.caption,
+              "Temperature(\xC2\xB0"
+              "C)");
+    EXPECT_LE(x.min, -10);
+    EXPECT_GE(x.max, 13);
+
+    doc.GetSettings()->m_temperatureUnit = 1;
+    view.UpdateAxisCaptions(-1);
+    EXPECT_DOUBLE_EQ(State().axes.at(0).format.Apply(10), 50);  // 10 degrees C is 50 F
+    EXPECT_EQ(State().axes.at(0).caption,
+              "Temperature(\xC2\xB0"
+              "F)");
+    // A rename keeps the unit shown.
+    t->m_name = "Water temp";
+    view.UpdatePlotCaption(t->m_id);
+    EXPECT_EQ(State().axes.at(0).caption,
+              "Water temp(\xC2\xB0"
+              "F)");
+    EXPECT_DOUBLE_EQ(State().axes.at(0).format.Apply(10), 50);
+    doc.GetSettings()->m_temperatureUnit = 0;
 }
 
 TEST_F(YvsXTest, LeavingWithPlotsOff) {

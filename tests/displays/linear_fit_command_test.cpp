@@ -293,4 +293,24 @@ TEST_F(LinearFitCommand, AgainstATemperatureTheEquationTakesItsUnitToo) {
     EXPECT_EQ(frame.m_readoutText, "f(x) = 0.556X+62.222");
 }
 
+// Set to 32..68 F (0..20 C) by the user, the temperature axis keeps its range, and the line
+// fitted to it is drawn on that same range: under the same labels a range of its own would show it
+// off the data.
+TEST_F(LinearFitCommand, TheLineIsDrawnOnTheScaleItsSourceShows) {
+    doc.GetSettings()->m_temperatureUnit = 1;
+    view.ShowDataSet(temperature);
+    view.ShowDataSet(light);
+    view.SetAxisRange(2, 0, 20, FALSE, TRUE);
+    PlaceCursors(1, 10, 20);
+    CDataTreeBrench* fit = Run();
+    ASSERT_NE(fit, nullptr);
+    const int p = view.FindPlotByDataSet(fit->m_id);
+    ASSERT_EQ(p, 2);
+    EXPECT_EQ(view.GetAxisMinimum(p + 2), 0);
+    EXPECT_EQ(view.GetAxisMaximum(p + 2), 20);
+    EXPECT_EQ(view.GetAxisMinimum(2), 0);
+    EXPECT_EQ(view.GetAxisMaximum(2), 20);
+    doc.GetSettings()->m_temperatureUnit = 0;
+}
+
 }  // namespace
