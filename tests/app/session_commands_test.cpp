@@ -26,6 +26,7 @@
 #include "tests/support/logger_link.h"
 #include "tests/support/sim_port.h"
 #include "tests/support/user_commands.h"
+#include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 #include "video/video_view.h"
 
@@ -428,6 +429,45 @@ TEST_F(Session, AQkRecordsFromTheMetersAndGetsItsSetupBackAfterThem) {
     EXPECT_EQ(setup.GetTimeCombo().GetCurSel(), time);
     EXPECT_EQ(doc->GetLogger()->GetRegimeRateCode(), rateCode);
     EXPECT_EQ(doc->GetLogger()->GetRunLength(), runLength);
+}
+
+
+// The meters put a basic logger on live readings of Temperature; hiding them sends back the
+// set-up it had, so the switches and lists show it again.
+TEST_F(Session, ABasicLoggerGetsItsSetupBackAfterTheMeters) {
+    auto model = std::make_unique<dorvik_sim::BasicModel>();
+    model->mask = 0x07;
+    model->rateCode = 8;
+    model->runLength = 480;
+    qk = std::make_unique<testing_support::SimulatedComPort>(3, std::move(model));
+    Start();
+    ASSERT_TRUE(LoggerIdle());
+    CSetupView& setup = *doc->GetSetupView();
+    const auto seen = [&] {
+        std::vector<int> state;
+        for (int k = 0; k < CSetupView::kSensors; ++k)
+            state.push_back(setup.GetSwitch(k).GetValue());
+        state.push_back(setup.GetRateCombo().GetCurSel());
+        state.push_back(setup.GetTimeCombo().GetCurSel());
+        return state;
+    };
+    const auto onTheLogger = [&] {
+        return qk->line.WithModelAs<dorvik_sim::BasicModel>([](dorvik_sim::BasicModel& m) {
+            return std::vector<int>{m.mask, m.rateCode, int(m.runLength)};
+        });
+    };
+    const std::vector<int> before = seen();
+    ASSERT_EQ(onTheLogger(), (std::vector<int>{0x07, 8, 480}));
+
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_METERS));
+    ASSERT_TRUE(Wait([&] { return onTheLogger() == std::vector<int>{0x10, 64, 600}; }));
+    ASSERT_TRUE(LoggerIdle());
+    // Back to the graph, as the meters leave the main area.
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_GRAPH));
+    ASSERT_FALSE(setup.m_meterMode);
+    ASSERT_TRUE(Wait([&] { return onTheLogger() == std::vector<int>{0x07, 8, 480}; }));
+    ASSERT_TRUE(LoggerIdle());
+    EXPECT_EQ(seen(), before);
 }
 
 }  // namespace
