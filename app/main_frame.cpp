@@ -14,6 +14,7 @@
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
 #include "experiment/text_view.h"
+#include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/base/log.h"
@@ -41,6 +42,15 @@ bool Busy(const CMainFrame& f) {
     return f.m_metersActive != 0;
 }
 
+// The meters hold a basic logger in live readings; a QK is never asked for them, so beside its
+// meters it still runs, downloads and stops.
+bool LoggerBusy(const CMainFrame& f) {
+    if (!Busy(f)) return false;
+    const CVarnelDoc* doc = f.GetDocument();
+    const CDorvik* logger = doc ? doc->GetLogger() : nullptr;
+    return !(logger && logger->IsQKModel());
+}
+
 bool RecordingModeIs(const CMainFrame& f, BYTE mode) {
     const CVarnelDoc* doc = f.GetDocument();
     return doc && doc->GetSettings()->m_recordingMode == mode;
@@ -48,6 +58,7 @@ bool RecordingModeIs(const CMainFrame& f, BYTE mode) {
 
 #define ON(expr) [](const CMainFrame& f) -> int { return (expr) ? 1 : 0; }
 #define NOT_BUSY ON(!Busy(f))
+#define LOGGER_FREE ON(!LoggerBusy(f))
 
 const Rule kRules[] = {
     {ID_GRAPH_PROPERTIES, ON(f.m_graphPropertiesAvailable && !Busy(f)), nullptr},
@@ -90,15 +101,15 @@ const Rule kRules[] = {
     {ID_VIEW_VIDEO, nullptr, ON(f.m_videoWindowShown)},
     {ID_LAUNCH_SETTINGS, ON(f.m_launchSettingsAvailable && !Busy(f)), nullptr},
     {ID_LAUNCH_SETTINGS_QK, ON(f.m_launchSettingsAvailable && !Busy(f)), nullptr},
-    {ID_STOP_TB, ON(!f.m_runEnded && !Busy(f)), nullptr},
-    {ID_LOGGER_STOP, ON(!f.m_runEnded && !Busy(f)), nullptr},
+    {ID_STOP_TB, ON(!f.m_runEnded && !LoggerBusy(f)), nullptr},
+    {ID_LOGGER_STOP, ON(!f.m_runEnded && !LoggerBusy(f)), nullptr},
     {ID_VIDEO_ENABLE, ON(f.m_videoToggleAvailable), nullptr},
     {ID_TIMING_TB, ON(f.m_timingButtonAvailable&& f.m_timingLogger), ON(f.m_timingModeOn)},
     {ID_TIMING_WIZARD, ON(f.m_timingLogger), nullptr},
     {ID_EXTERNAL_SENSOR_1, ON(!f.m_timingLogger && !Busy(f)), nullptr},
     {ID_EXTERNAL_SENSOR_2, ON(!f.m_timingLogger && !Busy(f)), nullptr},
     {ID_CONNECT, ON(!f.m_connectLocked && (!f.m_timingLogger || !Busy(f))), nullptr},
-    {ID_SEND_SETUP_TB, ON(f.m_loggerKind && !Busy(f)), nullptr},
+    {ID_SEND_SETUP_TB, ON(f.m_loggerKind && !LoggerBusy(f)), nullptr},
     {ID_SHOW_ANNOTATIONS, ON(f.m_showAnnotationsAvailable), ON(f.m_showAnnotationsOn)},
     {ID_ADD_ANNOTATION, ON(f.m_addAnnotationAvailable), nullptr},
     {ID_MOVE_ANNOTATIONS, ON(f.m_moveAnnotationsAvailable), ON(f.m_moveAnnotationsOn)},
@@ -106,11 +117,11 @@ const Rule kRules[] = {
     {ID_EDIT_ANNOTATION_CAPTION, ON(f.m_editCaptionAvailable), nullptr},
     {ID_SINGLE_AXIS, nullptr, ON(f.m_singleAxisOn)},
     // Busy alone.
-    {ID_RUN_TB, NOT_BUSY, nullptr},
-    {ID_LOGGER_RUN, NOT_BUSY, nullptr},
-    {ID_DOWNLOAD_TB, NOT_BUSY, nullptr},
-    {ID_LOGGER_DOWNLOAD, NOT_BUSY, nullptr},
-    {ID_SEND_SETUP, NOT_BUSY, nullptr},
+    {ID_RUN_TB, LOGGER_FREE, nullptr},
+    {ID_LOGGER_RUN, LOGGER_FREE, nullptr},
+    {ID_DOWNLOAD_TB, LOGGER_FREE, nullptr},
+    {ID_LOGGER_DOWNLOAD, LOGGER_FREE, nullptr},
+    {ID_SEND_SETUP, LOGGER_FREE, nullptr},
     {ID_GRAPH_AUTOSCALE, NOT_BUSY, nullptr},
     {ID_OPEN_WORKSHEET, NOT_BUSY, nullptr},
     {ID_WORKBOOK_NEW_TEXT, NOT_BUSY, nullptr},
@@ -118,14 +129,15 @@ const Rule kRules[] = {
     {ID_WORKBOOK_SAVE_TEXT, NOT_BUSY, nullptr},
     {ID_STATISTICS, NOT_BUSY, nullptr},
     // Checked from the settings' mode at every level, so a rebuilt menu shows the current one.
-    {ID_MODE_SINGLE, NOT_BUSY, ON(RecordingModeIs(f, 0))},
-    {ID_MODE_REPLACE, NOT_BUSY, ON(RecordingModeIs(f, 1))},
-    {ID_MODE_ADD, NOT_BUSY, ON(RecordingModeIs(f, 2))},
+    {ID_MODE_SINGLE, LOGGER_FREE, ON(RecordingModeIs(f, 0))},
+    {ID_MODE_REPLACE, LOGGER_FREE, ON(RecordingModeIs(f, 1))},
+    {ID_MODE_ADD, LOGGER_FREE, ON(RecordingModeIs(f, 2))},
     // Comm setup: a handler that changes nothing, so it stays enabled.
     {ID_COMM_SETUP, nullptr, nullptr},
 };
 
 #undef NOT_BUSY
+#undef LOGGER_FREE
 #undef ON
 
 // The flag behind each command whose enable state the views set directly.

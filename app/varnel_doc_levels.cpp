@@ -73,10 +73,6 @@ const Removal kSimple[] = {
     ByCommand(ID_LOGGER_SETUP),
 };
 
-const Removal kAdvanced[] = {
-    ByCommand(ID_LOGGER_SETUP),
-};
-
 void Remove(CMenu& bar, const Removal& r) {
     if (r.command) {
         bar.DeleteMenu(r.command, MF_BYCOMMAND);
@@ -202,12 +198,11 @@ void CVarnelDoc::BuildMenuBar(BYTE level) {
         for (const Removal& r : table)
             Remove(bar, r);
     };
+    // Advanced keeps the whole menu, Logger > Setup too, as it has at start-up.
     if (level == 0)
         apply(kBasic);
     else if (level == 1)
         apply(kSimple);
-    else
-        apply(kAdvanced);
     if (m_logger->IsQKModel()) RemoveSensorPopup(bar);
     frame->DrawMenuBar();
 }

@@ -162,9 +162,10 @@ void CVarnelDoc::CarryOutPendingCommand() {
     WORD rate = setup ? setup->m_rateCode : logger.GetRegimeRateCode();
     BYTE mask = setup ? setup->m_sensorMask : logger.GetMask();
     DWORD length = setup ? setup->m_runLength : logger.GetRunLength();
-    // Before a QK regime goes out, the logger object takes the switches as they stand.
+    // Before a QK regime goes out, the logger object takes the switches as they stand; in meter
+    // mode they stand for the meters, and the set-up chosen before the meters goes out.
     const auto takeSwitches = [&] {
-        if (!setup) return;
+        if (!setup || setup->m_meterMode) return;
         setup->ApplySensorSelection(0, FALSE);
         rate = setup->m_rateCode;
         mask = setup->m_sensorMask;

@@ -457,6 +457,9 @@ void CSetupView::SetMeterMode(BOOL on) {
             if (meters) meters->SetMeterSensor(m, 4);
         }
         if (logger && !logger->IsQKModel() && logger->GetRegimeRateCode() != 64) {
+            if (!m_setupBeforeMeters)
+                m_setupBeforeMeters =
+                    BasicSetup{logger->GetMask(), logger->GetRegimeRateCode(), logger->GetRunLength()};
             m_sensorMask = 16;
             m_rateCode = 64;
             m_runLength = 600;
@@ -475,11 +478,18 @@ void CSetupView::SetMeterMode(BOOL on) {
         if (logger->IsQKModel()) {
             logger->QueueReadLiveSensorInfo();
             logger->StartCommandTimer(50);
+        } else if (m_setupBeforeMeters && m_doc) {
+            // The logger's echo of the set-up shows it on the switches and lists.
+            m_sensorMask = m_setupBeforeMeters->mask;
+            m_rateCode = m_setupBeforeMeters->rateCode;
+            m_runLength = m_setupBeforeMeters->runLength;
+            m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);
         } else {
             logger->QueueStatusQuery();
             logger->StartCommandTimer(100);
         }
     }
+    m_setupBeforeMeters.reset();
     m_meterMode = 0;
     EnableControls(FALSE);
 }

@@ -5,6 +5,7 @@
 // switches choose the selected meter's sensor instead.
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "platform/activex/event_sink.h"
@@ -87,6 +88,14 @@ public:
     // Each meter's sensor code, as the switches chose it in meter mode (the document's when the
     // view has one).
     std::array<BYTE, 4> m_meterSensorCodes{4, 4, 4, 4};
+    // A basic logger's set-up before the meters' live readings replaced it, sent back when the
+    // meters go.
+    struct BasicSetup {
+        BYTE mask;
+        WORD rateCode;
+        DWORD runLength;
+    };
+    std::optional<BasicSetup> m_setupBeforeMeters;
 
 protected:
     int OnCreate(LPCREATESTRUCT cs) override;

@@ -114,7 +114,7 @@ void CMeterView::CreateDigits() {
                       IDC_DIGITS_FIRST + static_cast<UINT>(i)))
             continue;
         d.ModifyDigiStyle(DS_STYLE14, DS_SMOOTH);
-        d.SetText(CentreText("0.00"));
+        d.SetText(CentreText(""));  // blank until a reading comes
         d.SetBackColor(face);
         d.SetColor(face, kBlue);
         d.ShowWindow(SW_HIDE);

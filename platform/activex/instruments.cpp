@@ -195,6 +195,7 @@ HRESULT GaugeModel::InvokeObject(std::uint32_t objectId, DISPID id, WORD kind,
                         double d;
                         if (const HRESULT e = co::FiniteR8(v, d); FAILED(e)) return e;
                         state.value = std::clamp(d, state.min, state.max);
+                        state.valueSet = true;
                         return S_OK;
                     });
                 break;
@@ -322,9 +323,11 @@ void PaintKnob(QPainter& p, const QRectF& r, const GaugeState& s, bool enabled) 
     if (s.scaleShown && !s.unit.IsEmpty())
         p.drawText(QRectF(c.x() - radius, c.y() + radius * 0.3, 2 * radius, fm.height()),
                    Qt::AlignCenter, s.unit.ToQString());
-    const double f = std::clamp(s.Fraction(), 0.0, 1.0);
-    p.setPen(QPen(enabled ? QColor(0xD0, 0, 0) : ink, 2, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(c, at(f, radius - 8));
+    if (s.valueSet) {
+        const double f = std::clamp(s.Fraction(), 0.0, 1.0);
+        p.setPen(QPen(enabled ? QColor(0xD0, 0, 0) : ink, 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(c, at(f, radius - 8));
+    }
     p.setBrush(ink);
     p.drawEllipse(c, 3, 3);
     if (captionH > 0) {
@@ -348,9 +351,12 @@ void PaintSlide(QPainter& p, const QRectF& r, const GaugeState& s, bool enabled)
     const double barL = r.left() + r.width() * 0.5 - barW;
     const QRectF bar(barL, top, barW, std::max(1.0, bottom - top));
     p.fillRect(bar, enabled ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xE8, 0xE8, 0xE8));
-    const double f = std::clamp(s.Fraction(), 0.0, 1.0);
-    const QRectF fill(bar.left(), bar.bottom() - f * bar.height(), bar.width(), f * bar.height());
-    p.fillRect(fill, enabled ? QColor(0, 0x40, 0xD0) : QColor(0xA0, 0xA0, 0xA0));
+    if (s.valueSet) {
+        const double f = std::clamp(s.Fraction(), 0.0, 1.0);
+        const QRectF fill(bar.left(), bar.bottom() - f * bar.height(), bar.width(),
+                          f * bar.height());
+        p.fillRect(fill, enabled ? QColor(0, 0x40, 0xD0) : QColor(0xA0, 0xA0, 0xA0));
+    }
     p.setPen(QPen(ink, 1));
     p.drawRect(bar);
     int decimals = 0;

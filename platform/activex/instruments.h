@@ -48,6 +48,8 @@ public:
 
 struct GaugeState {
     double value = 0, min = 0, max = 10;
+    // No needle or bar until a value is set: a reading of the minimum is not made up.
+    bool valueSet = false;
     bool scaleShown = true;
     CString unit, caption;
     double Fraction() const { return max > min ? (value - min) / (max - min) : 0; }

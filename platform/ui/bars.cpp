@@ -234,6 +234,8 @@ BOOL CStatusBar::SetIndicators(const UINT* ids, int count) {
         if (id >= ID_INDICATOR_CAPS && id <= ID_INDICATOR_SCRL) {
             label->setText(kNames[id - ID_INDICATOR_CAPS]);
             label->setEnabled(false);
+            // Room on both sides, so the last one is not cut by the window's edge.
+            label->setContentsMargins(4, 0, 4, 0);
             bar->addPermanentWidget(label);
         } else {
             bar->addWidget(label, 1);

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPrinter>
 #include <QShortcut>
+#include <QLabel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
@@ -348,6 +349,21 @@ TEST_F(MainFrameTest, HoveringAButtonShowsItsPromptInPaneZeroUntilThePointerLeav
     QApplication::sendEvent(graph, &leave);
     EXPECT_TRUE(status->currentMessage().isEmpty());
     EXPECT_EQ(frame->GetMessageText(), "Ready");
+}
+
+// The key indicators keep clear of the window's right edge, which a window frame may cover.
+TEST_F(MainFrameTest, TheKeyIndicatorsShowWholeClearOfTheRightEdge) {
+    auto* status = qobject_cast<QStatusBar*>(frame->GetStatusBar().GetWidget());
+    ASSERT_NE(status, nullptr);
+    testing_support::ProcessQtEvents();
+    QLabel* last = nullptr;
+    for (QLabel* label : status->findChildren<QLabel*>())
+        if (label->text() == "SCRL") last = label;
+    ASSERT_NE(last, nullptr);
+    const int text = last->fontMetrics().horizontalAdvance(last->text());
+    const QRect at(last->mapTo(status, QPoint(0, 0)), last->size());
+    EXPECT_LE(at.left() + last->contentsMargins().left() + text, status->width() - 3)
+        << "SCRL ends at " << at.left() + text << " of " << status->width();
 }
 
 TEST_F(MainFrameTest, AcceleratorsReachTheirCommandsUnlessGreyedAndCtrlNIsNewProject) {

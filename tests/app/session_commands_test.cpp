@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QFile>
+#include <QTest>
 #include <QUrl>
 #include <optional>
 #include <vector>
@@ -25,6 +27,7 @@
 #include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
 #include "tests/support/user_commands.h"
+#include "tools/dorvik-sim/basic_model.h"
 #include "tools/dorvik-sim/qk_model.h"
 #include "video/video_view.h"
 
@@ -294,10 +297,9 @@ TEST_F(Session, EachStepLeavesTheCommandsAUserExpects) {
          "Disable video"},
         {"File > User interface settings > Simple",
          [&] { ChooseLevel(IDC_LEVEL_SIMPLE); },
-         // The meters take the main area: the logger's commands wait for them.
-         {ID_METERS_TB, ID_VIEW_GRAPH, ID_VIDEO_ENABLE},
-         {ID_RUN_TB, ID_LOGGER_RUN, ID_DOWNLOAD_TB, ID_LOGGER_DOWNLOAD, ID_CONNECT, ID_VIDEO_RECORD,
-          ID_VIDEO_PLAY},
+         // The meters take the main area; a QK sends them nothing, so it still records.
+         Ids({kRun, {ID_METERS_TB, ID_VIEW_GRAPH, ID_VIDEO_ENABLE}}),
+         {ID_CONNECT, ID_VIDEO_RECORD, ID_VIDEO_PLAY},
          {ID_LINEAR_FIT, ID_SEND_SETUP, ID_LOGGER_SETUP, ID_NEW_PROJECT, ID_SEND_SETUP_TB},
          {{ID_VIEW_METERS, true}, {ID_METERS_TB, true}, {ID_VIEW_GRAPH, false}},
          std::nullopt,
@@ -309,12 +311,12 @@ TEST_F(Session, EachStepLeavesTheCommandsAUserExpects) {
              ChooseMenuCommand(*frame, ID_VIEW_GRAPH);
              ASSERT_TRUE(LoggerIdle());
          },
+         // Advanced after a switch has what it has at start-up, Logger > Setup too.
          Ids({kRun,
-              {ID_SEND_SETUP_TB, ID_SEND_SETUP, ID_CONNECT, ID_LINEAR_FIT, ID_VIDEO_RECORD,
-               ID_VIDEO_PLAY, ID_NEW_PROJECT}}),
+              {ID_SEND_SETUP_TB, ID_SEND_SETUP, ID_LOGGER_SETUP, ID_CONNECT, ID_LINEAR_FIT,
+               ID_VIDEO_RECORD, ID_VIDEO_PLAY, ID_NEW_PROJECT}}),
          Ids({kStop, {ID_VIDEO_STOP}}),
-         // A switch to Advanced leaves out Logger > Setup (the Timing button does the same).
-         {ID_LOGGER_SETUP},
+         {ID_EXTERNAL_SENSOR_1, ID_EXTERNAL_SENSOR_2},
          {{ID_VIEW_GRAPH, true}, {ID_VIEW_METERS, false}},
          true,
          "Dorvik QK was detected",
@@ -360,6 +362,113 @@ TEST_F(Session, ADownloadDuringARecordingKeepsNoVideoAndTheNextRunTakesIt) {
         EXPECT_EQ(file, recording) << "the run recorded with the video takes it";
     EXPECT_EQ(videosOf(stored), (std::vector<CString>{"", ""}));
     EXPECT_TRUE(QFile::exists(recording.ToQString())) << "tied to the run, the recording stays";
+}
+
+
+// The meters of a QK: it is not asked for live readings, so nothing holds the logger while they
+// are shown, and the set-up chosen before them is there again after them.
+TEST_F(Session, AQkRecordsFromTheMetersAndGetsItsSetupBackAfterThem) {
+    qk = std::make_unique<testing_support::SimulatedComPort>(3, QkWithAStoredRun());
+    Start();
+    ASSERT_TRUE(LoggerIdle());
+    CSetupView& setup = *doc->GetSetupView();
+    const auto click = [&](int sensor) {
+        QWidget* w = setup.GetSwitch(sensor).GetControl()->GetWidget();
+        QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+    };
+    const auto choose = [](CComboBox& combo, int index) {
+        auto* box = qobject_cast<QComboBox*>(combo.GetWidget());
+        ASSERT_TRUE(box && box->isEnabled());
+        box->setCurrentIndex(index);
+        Q_EMIT box->activated(index);
+    };
+    // Light and External 1 alone, at "5/s" for "20 Seconds".
+    for (int k : {CSetupView::kTemperature, CSetupView::kSound, CSetupView::kHumidity,
+                  CSetupView::kPressure})
+        if (setup.GetSwitch(k).GetValue()) click(k);
+    choose(setup.GetRateCombo(), 9);
+    choose(setup.GetTimeCombo(), 1);
+    const auto switches = [&] {
+        std::vector<bool> on;
+        for (int k = 0; k < CSetupView::kSensors; ++k)
+            on.push_back(setup.GetSwitch(k).GetValue());
+        return on;
+    };
+    const std::vector<bool> chosen = switches();
+    const int rate = setup.GetRateCombo().GetCurSel(), time = setup.GetTimeCombo().GetCurSel();
+    const WORD rateCode = doc->GetLogger()->GetRegimeRateCode();
+    const DWORD runLength = doc->GetLogger()->GetRunLength();
+
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_METERS));
+    ASSERT_TRUE(LoggerIdle());
+    for (UINT id : kRun) {
+        const CommandState c = Seen(id);
+        EXPECT_TRUE(c.Usable()) << id << " " << c.where << ": " << c.problem;
+    }
+    // A run from there records the set-up, not the meters' sensor.
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_LOGGER_RUN));
+    ASSERT_TRUE(Wait([&] { return doc->m_runInProgress && doc->m_currentRunCount > 0; }));
+    std::vector<CString> names;
+    for (int i = 0; i < doc->m_currentRunCount; ++i)
+        names.push_back(doc->m_currentRun[i]->m_name);
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(names[0].Find("Light") == 0 && names[1].Find("Input A") == 0)
+        << names[0].GetString() << ", " << names[1].GetString();
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_LOGGER_STOP));
+    ASSERT_TRUE(Wait([&] { return !doc->m_runInProgress; }));
+    ASSERT_TRUE(LoggerIdle());
+
+    if (!Seen(ID_VIEW_GRAPH).checked) {
+        ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_GRAPH));
+    }
+    if (Seen(ID_VIEW_METERS).checked) {
+        ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_METERS));
+    }
+    ASSERT_TRUE(LoggerIdle());
+    EXPECT_EQ(switches(), chosen);
+    EXPECT_EQ(setup.GetRateCombo().GetCurSel(), rate);
+    EXPECT_EQ(setup.GetTimeCombo().GetCurSel(), time);
+    EXPECT_EQ(doc->GetLogger()->GetRegimeRateCode(), rateCode);
+    EXPECT_EQ(doc->GetLogger()->GetRunLength(), runLength);
+}
+
+
+// The meters put a basic logger on live readings of Temperature; hiding them sends back the
+// set-up it had, so the switches and lists show it again.
+TEST_F(Session, ABasicLoggerGetsItsSetupBackAfterTheMeters) {
+    auto model = std::make_unique<dorvik_sim::BasicModel>();
+    model->mask = 0x07;
+    model->rateCode = 8;
+    model->runLength = 480;
+    qk = std::make_unique<testing_support::SimulatedComPort>(3, std::move(model));
+    Start();
+    ASSERT_TRUE(LoggerIdle());
+    CSetupView& setup = *doc->GetSetupView();
+    const auto seen = [&] {
+        std::vector<int> state;
+        for (int k = 0; k < CSetupView::kSensors; ++k)
+            state.push_back(setup.GetSwitch(k).GetValue());
+        state.push_back(setup.GetRateCombo().GetCurSel());
+        state.push_back(setup.GetTimeCombo().GetCurSel());
+        return state;
+    };
+    const auto onTheLogger = [&] {
+        return qk->line.WithModelAs<dorvik_sim::BasicModel>([](dorvik_sim::BasicModel& m) {
+            return std::vector<int>{m.mask, m.rateCode, int(m.runLength)};
+        });
+    };
+    const std::vector<int> before = seen();
+    ASSERT_EQ(onTheLogger(), (std::vector<int>{0x07, 8, 480}));
+
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_METERS));
+    ASSERT_TRUE(Wait([&] { return onTheLogger() == std::vector<int>{0x10, 64, 600}; }));
+    ASSERT_TRUE(LoggerIdle());
+    // Back to the graph, as the meters leave the main area.
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_VIEW_GRAPH));
+    ASSERT_FALSE(setup.m_meterMode);
+    ASSERT_TRUE(Wait([&] { return onTheLogger() == std::vector<int>{0x07, 8, 480}; }));
+    ASSERT_TRUE(LoggerIdle());
+    EXPECT_EQ(seen(), before);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The meter view on a document without a logger, in a host window of a chosen size: layout,
 // readings, sensors and units, commands and panel selection, and its picture.
 
+#include <QImage>
 #include <QTest>
 #include <QWidget>
 #include <cmath>
@@ -369,6 +370,31 @@ TEST_F(MeterViewTest, TheFirstUpdateMakesTheDigitDisplaysOnce) {
     EXPECT_EQ(digits, (std::vector<UINT>{2032, 2033, 2034, 2035}));
     EXPECT_EQ(doc.GetMeterView(), &view);
     EXPECT_EQ(view.GetDigits(0).GetDigiStyle(), DS_SMOOTH);
+}
+
+// Before the first reading (a QK sends none) the meters show their ranges and captions, not a
+// made-up reading at the bottom of the range.
+TEST_F(MeterViewTest, NoReadingShowsNoNeedleNoBarAndNoDigits) {
+    Mode(4);
+    view.SetRange(1, -10, 110, "F");  // a bar from the bottom to zero would show
+    const auto marked = [](CWnd& control, QRgb ink) {
+        const QImage picture = control.GetWidget()->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                count += (picture.pixel(x, y) & 0xFFFFFF) == (ink & 0xFFFFFF);
+        return count;
+    };
+    const QRgb needle = qRgb(0xD0, 0, 0), bar = qRgb(0, 0x40, 0xD0);
+    EXPECT_EQ(DigitText(3).Trim(), "");
+    EXPECT_EQ(marked(view.GetKnob(0), needle), 0);
+    EXPECT_EQ(marked(view.GetSlide(1), bar), 0);
+
+    view.ShowReadings(0, 0, 0, 0);
+    EXPECT_EQ(DigitText(3).Trim(), "0.0");
+    EXPECT_GT(marked(view.GetKnob(0), needle), 0);
+    view.ShowReadings(5, 5, 5, 5);
+    EXPECT_GT(marked(view.GetSlide(1), bar), 0);
 }
 
 TEST_F(MeterViewTest, TheSelectedPanelIsRingedInBlueAndTheLampShowsItsColour) {
