@@ -416,11 +416,7 @@ void CMainFrame::OnClose() {
         // A save that did not happen must not lose the data.
         if (answer == IDYES && !SaveProject()) return;
     }
-    if (CTextView* notes = doc ? doc->m_textView : nullptr; notes && notes->IsModified()) {
-        const BYTE answer = ShowMessage(CTextView::kNotesChangedText, 3);
-        if (answer == IDCANCEL) return;
-        if (answer == IDYES && !notes->SaveText()) return;
-    }
+    if (CTextView* notes = doc ? doc->m_textView : nullptr; notes && !notes->SaveModified()) return;
     CSettings* settings = doc ? doc->GetSettings() : nullptr;
     if (doc && settings) {
         if (CGraphView* graph = doc->GetGraphView(); graph && settings->m_graphMode != 0)

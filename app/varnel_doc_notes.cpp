@@ -5,6 +5,7 @@
 #include "experiment/text_view.h"
 
 void CVarnelDoc::OnNewTextDocument() {
+    if (m_textView && !m_textView->SaveModified()) return;
     if (m_textView) m_textView->NewText();
     if (m_htmlDocView) m_htmlDocView->ShowTextPane();
 }

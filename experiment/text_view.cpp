@@ -106,6 +106,7 @@ BOOL CTextView::SaveText() {
 }
 
 BOOL CTextView::LoadText() {
+    if (!SaveModified()) return FALSE;
     CString title;
     const CString path = PromptTextFile(title, TRUE);
     if (path.IsEmpty()) return FALSE;
@@ -136,6 +137,13 @@ void CTextView::NewText() {
 
 bool CTextView::IsModified() const {
     return m_edit.GetWindowText() != m_savedText;
+}
+
+bool CTextView::SaveModified() {
+    if (!IsModified()) return true;
+    const BYTE answer = ShowMessage(kNotesChangedText, 3);
+    if (answer == IDCANCEL) return false;
+    return answer != IDYES || SaveText();
 }
 
 CString CTextView::WrapLine(CString& text, int width) {

@@ -39,6 +39,9 @@ public:
     void NewText();
     // True when the notes differ from what was last saved, loaded or emptied.
     bool IsModified() const;
+    // Before changed notes are replaced or dropped: asks whether to save them. False when the
+    // user cancels or the save did not happen, so the caller keeps the notes.
+    bool SaveModified();
     // The chosen ".txt" file in the data root's workbook folder, or "" when cancelled; `title`
     // gets the file's name without its extension.
     CString PromptTextFile(CString& title, BOOL open);

@@ -3,8 +3,10 @@
 
 #include <gst/gst.h>
 
+#include <QAudioDevice>
 #include <QAudioOutput>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QMediaPlayer>
 #include <QUrl>
 #include <QVideoFrame>
@@ -20,7 +22,12 @@ namespace {
 class QtPlayerEngine : public QObject, public IPlayerEngine {
 public:
     QtPlayerEngine() {
-        m_player.setAudioOutput(&m_audio);
+        // Without a sound device the audio sink fails and takes the video down with it: the
+        // picture plays alone then.
+        if (!QMediaDevices::audioOutputs().isEmpty())
+            m_player.setAudioOutput(&m_audio);
+        else
+            qCInfo(lcMedia, "no sound output: videos play without sound");
         m_player.setVideoSink(&m_sink);
         // The sink may report frames from a streaming thread: `this` makes them queued.
         connect(&m_sink, &QVideoSink::videoFrameChanged, this, [this](const QVideoFrame& f) {

@@ -190,9 +190,56 @@ TEST_F(Notes, SaveAsksOnceAndOpenGivesTheTextBack) {
     EXPECT_FALSE(notes.SaveText());
     // A cancelled open changes nothing.
     notes.GetEdit().SetWindowText("kept");
+    modals.ExpectMessage(CTextView::kNotesChangedText, IDNO);
     modals.ExpectFileDialog("");
     Command(ID_WORKBOOK_OPEN_TEXT);
     EXPECT_EQ(notes.GetEdit().GetWindowText(), "kept");
+    EXPECT_EQ(modals.Pending(), 0u);
+}
+
+TEST_F(Notes, OpenAndNewTextAskBeforeChangedNotesAreReplaced) {
+    struct Row {
+        const char* name;
+        UINT command;
+        int answer;
+        const char* saveFile;  // the save dialog's answer after Yes; nullptr when none is asked
+        bool replaced;
+    };
+    const Row rows[] = {
+        {"open, Cancel", ID_WORKBOOK_OPEN_TEXT, IDCANCEL, nullptr, false},
+        {"open, No", ID_WORKBOOK_OPEN_TEXT_TB, IDNO, nullptr, true},
+        {"open, Yes saves first", ID_WORKBOOK_OPEN_TEXT, IDYES, "typed.txt", true},
+        {"open, Yes, the save cancelled", ID_WORKBOOK_OPEN_TEXT, IDYES, "", false},
+        {"new, Cancel", ID_WORKBOOK_NEW_TEXT_TB, IDCANCEL, nullptr, false},
+        {"new, No", ID_WORKBOOK_NEW_TEXT, IDNO, nullptr, true},
+        {"new, Yes saves first", ID_WORKBOOK_NEW_TEXT, IDYES, "typed.txt", true},
+    };
+    const CString other = env.File("other.txt");
+    WriteFile(other, "other\r\r\n");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const bool open =
+            r.command == ID_WORKBOOK_OPEN_TEXT || r.command == ID_WORKBOOK_OPEN_TEXT_TB;
+        const CString saved = env.File("typed.txt");
+        QFile::remove(saved.GetString());
+        notes.NewText();
+        QTest::keyClicks(Edit(), "second notes");
+        modals.ExpectMessage(CTextView::kNotesChangedText, r.answer);
+        if (r.saveFile) modals.ExpectFileDialog(*r.saveFile ? env.File(r.saveFile) : CString());
+        const bool goesOn = r.answer == IDNO || (r.answer == IDYES && r.saveFile && *r.saveFile);
+        if (open && goesOn) modals.ExpectFileDialog(other);
+        Command(r.command);
+        EXPECT_EQ(modals.Pending(), 0u);
+        EXPECT_EQ(notes.GetEdit().GetWindowText(), !r.replaced ? "second notes"
+                                                   : open      ? "other\r\n"
+                                                               : "");
+        EXPECT_EQ(ReadFile(saved), r.saveFile && *r.saveFile ? "second notes" : "<missing>");
+    }
+    // Notes that are as they were saved are replaced without a question.
+    modals.ExpectFileDialog(other);
+    Command(ID_WORKBOOK_OPEN_TEXT);
+    Command(ID_WORKBOOK_NEW_TEXT);
+    EXPECT_EQ(notes.GetEdit().GetWindowText(), "");
     EXPECT_EQ(modals.Pending(), 0u);
 }
 
@@ -220,6 +267,7 @@ TEST_F(Notes, AFailedSaveKeepsTheOldFileThePathAndTheText) {
     EXPECT_EQ(notes.m_textPath, lost);
     // Opening a file that is not there says so and keeps the notes.
     const CString absent = env.File("absent.txt");
+    modals.ExpectMessage(CTextView::kNotesChangedText, IDNO);
     modals.ExpectFileDialog(absent);
     modals.ExpectMessage(
         CFileException(CFileException::fileNotFound, ENOENT, absent).GetErrorMessage(), IDOK);
