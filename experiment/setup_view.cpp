@@ -458,8 +458,8 @@ void CSetupView::SetMeterMode(BOOL on) {
         }
         if (logger && !logger->IsQKModel() && logger->GetRegimeRateCode() != 64) {
             if (!m_setupBeforeMeters)
-                m_setupBeforeMeters =
-                    BasicSetup{logger->GetMask(), logger->GetRegimeRateCode(), logger->GetRunLength()};
+                m_setupBeforeMeters = BasicSetup{logger->GetMask(), logger->GetRegimeRateCode(),
+                                                 logger->GetRunLength()};
             m_sensorMask = 16;
             m_rateCode = 64;
             m_runLength = 600;

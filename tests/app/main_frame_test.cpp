@@ -4,10 +4,10 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QShortcut>
-#include <QLabel>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>

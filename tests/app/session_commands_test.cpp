@@ -364,7 +364,6 @@ TEST_F(Session, ADownloadDuringARecordingKeepsNoVideoAndTheNextRunTakesIt) {
     EXPECT_TRUE(QFile::exists(recording.ToQString())) << "tied to the run, the recording stays";
 }
 
-
 // The meters of a QK: it is not asked for live readings, so nothing holds the logger while they
 // are shown, and the set-up chosen before them is there again after them.
 TEST_F(Session, AQkRecordsFromTheMetersAndGetsItsSetupBackAfterThem) {
@@ -431,7 +430,6 @@ TEST_F(Session, AQkRecordsFromTheMetersAndGetsItsSetupBackAfterThem) {
     EXPECT_EQ(doc->GetLogger()->GetRegimeRateCode(), rateCode);
     EXPECT_EQ(doc->GetLogger()->GetRunLength(), runLength);
 }
-
 
 // The meters put a basic logger on live readings of Temperature; hiding them sends back the
 // set-up it had, so the switches and lists show it again.

@@ -128,8 +128,8 @@ protected:
             x->push_back(i);
             y->push_back(i * 0.5);
         }
-        set = doc.AddDataBranch(doc.AddDataGroup("Exp. 1"), std::move(x), std::move(y), "A", 0,
-                                "V", CPreciseDateTime(), 1, -1, 0, "", 0, 0, 1);
+        set = doc.AddDataBranch(doc.AddDataGroup("Exp. 1"), std::move(x), std::move(y), "A", 0, "V",
+                                CPreciseDateTime(), 1, -1, 0, "", 0, 0, 1);
         ASSERT_TRUE(set);
         SetVideo(path);
         ClickRun();
