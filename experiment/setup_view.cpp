@@ -172,6 +172,7 @@ void CSetupView::FillRateList() {
 void CSetupView::FillRecordingTimes(WORD rateCode) {
     m_timeCombo.ResetContent();
     m_runLengths.clear();
+    m_runLengthsRate = rateCode;
     const bool qk = IsQK();
     const int rateIndex = st::RateCodeToIndex(qk, rateCode);
     st::Range range;
@@ -408,6 +409,9 @@ void CSetupView::OnRateChange() {
 void CSetupView::OnRecordingTimeChange() {
     const int sel = m_timeCombo.GetCurSel();
     if (sel < 0 || sel >= static_cast<int>(m_runLengths.size())) return;
+    // The entry's sample count holds at the rate the list was filled for: the logger's when it
+    // showed the logger, not what the view held before the logger answered.
+    if (!m_meterMode) m_rateCode = m_runLengthsRate;
     SetRunLength(m_runLengths[sel]);
 }
 

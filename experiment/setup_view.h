@@ -129,4 +129,5 @@ private:
     bool m_lastQK = false;
     bool m_tablesBuilt = false;
     std::vector<DWORD> m_runLengths;
+    WORD m_runLengthsRate = 0;  // the rate code m_runLengths was counted for
 };

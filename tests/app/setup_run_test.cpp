@@ -124,6 +124,28 @@ TEST_F(SetupOverTheWire, BasicLightClickSendsTheSetupAndTheEchoShowsIt) {
     EXPECT_TRUE(On(CSetupView::kTemperature));
 }
 
+TEST_F(SetupOverTheWire, ABasicRecordingTimeGoesOutWithTheRateAndSensorsTheLoggerReported) {
+    MakeBasic();
+    WithModel<BasicModel>([](BasicModel& m) {
+        m.mask = 0x05;
+        m.rateCode = 16;  // every 10 seconds
+        m.runLength = 6;
+    });
+    ASSERT_TRUE(StartAndConnect());
+    auto* box = qobject_cast<QComboBox*>(setup.GetTimeCombo().GetWidget());
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->itemText(1), "10 Minute");
+    Choose(setup.GetTimeCombo(), 1);
+    ASSERT_TRUE(Wait([&] {
+        return WithModel<BasicModel>([](BasicModel& m) { return m.setups.size(); }) == 1 &&
+               box->currentIndex() == 1;
+    }));
+    const auto sent = WithModel<BasicModel>([](BasicModel& m) { return m.setups[0]; });
+    EXPECT_EQ(sent[0], 0x05);
+    EXPECT_EQ(sent[1], 16);
+    EXPECT_EQ(sent[2] << 8 | sent[3], 60) << "ten minutes at one sample every 10 seconds";
+}
+
 TEST_F(SetupOverTheWire, QkViewForAPerson) {
     MakeQk();
     ASSERT_TRUE(StartAndConnect());
