@@ -86,6 +86,9 @@ public:
     CString m_loadedVideoPath;
     // Play waits for the run's own recording to be written whole.
     bool m_playPending = false;
+    // A file that fails before it shows anything is no video to the user: the graph replays.
+    int m_framesAtLoad = 0;
+    bool m_replayAfterStop = false;
 
 protected:
     int OnCreatePlayer();
@@ -93,6 +96,7 @@ protected:
     // OnStop's player half.
     void StopPlayer();
     void PlayLoaded(bool resume);
+    int FramesShown() const;
     void ReplayGraph();
 
 private:

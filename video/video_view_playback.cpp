@@ -2,6 +2,7 @@
 // commands, and the player's events that move the graph.
 
 #include <QFileInfo>
+#include <utility>
 
 #include "RES/dialogs/video_view.h"
 #include "app/varnel_doc.h"
@@ -96,8 +97,10 @@ void CVideoView::OnPlay() {
 
 void CVideoView::PlayLoaded(bool resume) {
     CGraphView* graph = m_doc ? m_doc->GetGraphView() : nullptr;
+    m_replayAfterStop = false;
     if (!resume) {
         if (graph) graph->ClearGraphPlots();
+        m_framesAtLoad = FramesShown();
         m_loadedVideoPath = m_currentVideoPath;
         m_player.put_URL(m_currentVideoPath);
     }
@@ -189,6 +192,11 @@ void CVideoView::OnPlayStateChange(LONG state) {
     if (CGraphView* graph = m_doc ? m_doc->GetGraphView() : nullptr) graph->OnPlaybackStop();
     Relayout();
     OnStop();
+    if (std::exchange(m_replayAfterStop, false)) {
+        m_currentVideoPath.Empty();
+        m_loadedVideoPath.Empty();
+        ReplayGraph();
+    }
 }
 
 void CVideoView::OnMediaError(const CString& text) {
@@ -196,6 +204,12 @@ void CVideoView::OnMediaError(const CString& text) {
     const CString path = m_loadedVideoPath.IsEmpty() ? m_currentVideoPath : m_loadedVideoPath;
     qCWarning(lcVideo, "%s: %s", path.GetString(), text.GetString());
     TellCannotPlay(path);
+    m_replayAfterStop = m_playing && FramesShown() == m_framesAtLoad;
+}
+
+int CVideoView::FramesShown() const {
+    const CWMPControl* player = m_player.Player();
+    return player ? player->FrameCount() : 0;
 }
 
 void CVideoView::OnSize(UINT type, int cx, int cy) {

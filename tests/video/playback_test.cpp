@@ -350,15 +350,31 @@ TEST_F(PlaybackTest, AVideoThatCannotBePlayedIsToldAndTheGraphReplays) {
         EXPECT_EQ(Shown(), kSamples);
     }
 
-    // A failure while playing: the same message, then the stopped path.
+    // A player that fails before its first frame: the same message, and the graph replays.
+    const CString cannot =
+        CString::Formatted(CVideoView::kCannotPlayText, path.toUtf8().constData());
     SetVideo(path);
     Command(ID_VIDEO_PLAY);
     fake.MoveTo(0);
-    modals.ExpectMessage(CString::Formatted(CVideoView::kCannotPlayText, path.toUtf8().constData()),
-                         IDOK);
+    modals.ExpectMessage(cannot, IDOK);
     fake.Fail("Could not decode stream.");
     clock.RunPending();
     EXPECT_EQ(State(), 1);
+    EXPECT_TRUE(graph.m_playbackTimerRunning) << "the graph replays its own data";
+    EXPECT_TRUE(PauseOn());
+    Command(ID_VIDEO_STOP);
+    EXPECT_EQ(Shown(), kSamples);
+    fake.Take();
+
+    // A failure once the video has shown itself: the same message, then the stopped path.
+    Command(ID_VIDEO_PLAY);
+    fake.MoveTo(0);
+    fake.ShowFrame(QImage(8, 8, QImage::Format_RGB32));
+    modals.ExpectMessage(cannot, IDOK);
+    fake.Fail("Could not decode stream.");
+    clock.RunPending();
+    EXPECT_EQ(State(), 1);
+    EXPECT_FALSE(graph.m_playbackTimerRunning);
     EXPECT_EQ(Shown(), kSamples);
     EXPECT_TRUE(PlayOn());
     EXPECT_FALSE(PauseOn());
