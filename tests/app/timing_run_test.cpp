@@ -141,6 +141,38 @@ TEST_F(TimingRun, TheGateEventsBecomeTheChosenMeasurement) {
     EXPECT_EQ(timingModes, 4) << "AK for each run";
 }
 
+// The timing wizard between two timing runs: the next Run finds the logger on its port again and
+// runs, with no failure told.
+TEST_F(TimingRun, TheWizardBetweenTwoRunsLeavesTheNextRunItsLogger) {
+    settings.m_timingMeasurement = 0;
+    settings.m_timingMethod = 1;
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        if (run == 1) {
+            modals.ExpectDialog(IDD_PROPERTY_SHEET, [](CDialog& d) {
+                testing_support::Press(d, CTimingWizard::kFinishId);
+            });
+            Command(ID_TIMING_WIZARD);
+            ASSERT_EQ(modals.Pending(), 0u);
+        }
+        const int ended = Count(UM_RUN_ENDED);
+        Command(ID_LOGGER_RUN);
+        ASSERT_TRUE(Wait([&] { return WithModel<QkModel>([](QkModel& m) { return m.timing; }); },
+                         kPatience));
+        EXPECT_TRUE(logger.IsConnected());
+        WithModel<QkModel>([&](QkModel& m) {
+            for (const auto& e : kStoredEvents)
+                m.QueueTimingEvent(e.state, e.ticks);
+            m.EndTimingRun();
+            return 0;
+        });
+        ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) > ended; }, kPatience));
+        clock.Advance(2000);
+        EXPECT_TRUE(logger.IsConnected());
+        EXPECT_EQ(Count(UM_RUN_ENDED), ended + 1);
+    }
+}
+
 }  // namespace
 
 namespace {
