@@ -1,12 +1,16 @@
 // Editing in the table, the column title dialog, the clipboard, printing and the export.
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QString>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
+#include "controls/in_place_edit.h"
 #include "displays/graph/graph_view.h"
 #include "displays/table/insert_new_column.h"
 #include "displays/table/table_view.h"
@@ -22,6 +26,49 @@ CString LastCharacters(const CString& text, int count) {
     const QString q = text.ToQString();
     return q.size() > count ? CString(q.right(count)) : text;
 }
+
+// Keeps what is typed while the question about recorded data is up: keys already on their way
+// to the table, and keys that reach the box but that the box does not use. A key the box uses
+// (its buttons' letters, Enter, Escape) answers it and is not kept.
+class TypedWhileAsking : public QObject {
+public:
+    TypedWhileAsking() {
+        qApp->installEventFilter(this);
+        // Keys typed before the box shows would reach the table once the box blocks it: never.
+        QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+    }
+    ~TypedWhileAsking() override { qApp->removeEventFilter(this); }
+    TypedWhileAsking(const TypedWhileAsking&) = delete;
+    TypedWhileAsking& operator=(const TypedWhileAsking&) = delete;
+
+    const QString& Text() const { return m_text; }
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override {
+        if (m_delivering || event->type() != QEvent::KeyPress || !target->isWidgetType())
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.isEmpty() || !text.at(0).isPrint()) return false;
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* widget = static_cast<QWidget*>(target);
+        if (modal && (widget == modal || modal->isAncestorOf(widget))) {
+            // The box sees the key first; what it leaves unused is the user's typing.
+            m_delivering = true;
+            event->ignore();
+            QCoreApplication::sendEvent(target, event);
+            m_delivering = false;
+            if (event->isAccepted()) return true;
+        }
+        m_text += text;
+        event->accept();
+        return true;
+    }
+
+private:
+    QString m_text;
+    bool m_delivering = false;
+};
 
 }  // namespace
 
@@ -60,6 +107,7 @@ LRESULT CTableView::OnEditRequest(const CCellID& cell, UINT character) {
     const int record = RecordOfColumn(cell.col);
     const bool comment = GetCommentExperiment() && cell.col == CommentColumn();
     if (record < 0 && !comment) return 0;
+    QString typedAfter;
     if (comment) {
         if (SampleOfRow(cell.row) < 0) return 0;
     } else {
@@ -70,13 +118,19 @@ LRESULT CTableView::OnEditRequest(const CCellID& cell, UINT character) {
         const int sample = m_topSample + cell.row - kFixedRows;
         if (sample > last) return 0;
         if (set->m_originCode == 1) {
-            if (ShowMessage(kChangeDataText, 4) != IDYES) return 0;
+            const platform::WindowWatch watch(*this);
+            TypedWhileAsking typed;
+            if (ShowMessage(kChangeDataText, 4) != IDYES || watch.Gone() || !m_grid) return 0;
             set->m_originCode = 2;
+            typedAfter = typed.Text();
         }
     }
     m_grid->CreateInPlaceEditControl(rect, ES_LEFT, IDC_INPLACE_EDIT, cell.row, cell.col,
                                      m_grid->GetItemText(cell.row, cell.col),
                                      static_cast<int>(character));
+    if (CInPlaceEdit* edit = m_grid->GetInPlaceEdit())
+        for (const QChar c : typedAfter)
+            edit->SendMessage(WM_CHAR, c.unicode());
     return 1;
 }
 

@@ -72,6 +72,51 @@ TEST_F(TableEdit, ARecordedValueChangesAfterOneQuestion) {
     EXPECT_EQ(modals.Shown().size(), 1u);
 }
 
+// The question the user types into before pressing Yes, shown modal as the program shows it.
+class TypingIntoTheQuestion : public platform::ModalHost {
+public:
+    explicit TypingIntoTheQuestion(const char* keys) : m_keys(keys) {}
+    int RunMessageBox(CWnd*, const CString& text, const CString&, UINT) override {
+        ADD_FAILURE() << "unexpected box: " << text.GetString();
+        return IDNO;
+    }
+    void RunDialog(CDialog& dialog) override {
+        ++m_asked;
+        QWidget* w = dialog.GetWidget();
+        w->setWindowModality(Qt::ApplicationModal);
+        w->show();
+        QTest::keyClicks(w->focusWidget() ? w->focusWidget() : w, m_keys);
+        testing_support::Press(dialog, IDYES);
+    }
+    int m_asked = 0;
+
+private:
+    const char* m_keys;
+};
+
+TEST_F(TableEdit, KeysTypedWhileTheQuestionIsUpReachTheCellAfterYes) {
+    table.AddDataSetColumns(light);
+    table.FillGrid(0);
+    G().SetFocus();
+    G().SetFocusCell(4, 2);
+    G().SetSelectedRange(4, 2, 4, 2);
+    // "2" asks; "." is on its way to the table meanwhile; "5e1" goes to the question.
+    TypingIntoTheQuestion host("5e1");
+    platform::ModalHost::Install(&host);
+    QCoreApplication::postEvent(W(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period,
+                                                   Qt::NoModifier, "."));
+    QTest::keyClick(W(), '2');
+    platform::ModalHost::Install(&modals);
+    clock.RunPending();
+    EXPECT_EQ(host.m_asked, 1);
+    CInPlaceEdit* edit = G().GetInPlaceEdit();
+    ASSERT_TRUE(edit && !edit->IsEnded());
+    EXPECT_EQ(edit->GetWindowText(), "2.5e1");
+    QTest::keyClick(edit->GetWidget(), Qt::Key_Return);
+    clock.RunPending();
+    EXPECT_EQ((*light->m_y)[2], 25);
+}
+
 TEST_F(TableEdit, NoKeepsTheDataAndRefusedRequestsOpenNoEditor) {
     table.AddDataSetColumns(light);
     table.FillGrid(0);
