@@ -103,8 +103,8 @@ TEST_F(TableEdit, KeysTypedWhileTheQuestionIsUpReachTheCellAfterYes) {
     // "2" asks; "." is on its way to the table meanwhile; "5e1" goes to the question.
     TypingIntoTheQuestion host("5e1");
     platform::ModalHost::Install(&host);
-    QCoreApplication::postEvent(W(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period,
-                                                   Qt::NoModifier, "."));
+    QCoreApplication::postEvent(
+        W(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, "."));
     QTest::keyClick(W(), '2');
     platform::ModalHost::Install(&modals);
     clock.RunPending();
