@@ -1,0 +1,57 @@
+#include "tests/app/x_session.h"
+
+#include <QGuiApplication>
+#include <QStandardPaths>
+#include <QTest>
+#include <cstdlib>
+
+#include <xcb/xcb.h>
+
+namespace testing_support {
+
+bool WindowManagerRuns() {
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    bool runs = false;
+    if (!xcb_connection_has_error(c)) {
+        const char name[] = "_NET_SUPPORTING_WM_CHECK";
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            xcb_get_property_reply_t* p = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            runs = p && xcb_get_property_value_length(p) > 0;
+            free(p);
+        }
+        free(atom);
+    }
+    xcb_disconnect(c);
+    return runs;
+}
+
+void SuiteWindowManager::Start() {
+    if (QGuiApplication::platformName() != "xcb" || WindowManagerRuns()) return;
+    if (QStandardPaths::findExecutable("openbox").isEmpty()) return;
+    s_openbox = std::make_unique<QProcess>();
+    s_openbox->start("openbox", {"--sm-disable"});
+    if (!QTest::qWaitFor(WindowManagerRuns, 10000)) s_openbox.reset();
+}
+
+void SuiteWindowManager::Stop() {
+    if (!s_openbox) return;
+    s_openbox->terminate();
+    s_openbox->waitForFinished(5000);
+    s_openbox.reset();
+}
+
+std::string WhyNoRealScreen(bool& mustRun) {
+    mustRun = false;
+    if (QGuiApplication::platformName() != "xcb")
+        return "needs a real X server (QT_QPA_PLATFORM=xcb)";
+    if (WindowManagerRuns()) return {};
+    mustRun = std::getenv("CI") != nullptr;
+    return mustRun ? "no window manager runs and openbox could not start"
+                   : "no window manager (install openbox)";
+}
+
+}  // namespace testing_support
