@@ -126,8 +126,7 @@ void WhenDialogShows(UINT templateId, std::function<void(CDialog&)> look,
 
 class ScreenPaint : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { testing_support::SuiteWindowManager::Start(); }
-    static void TearDownTestSuite() { testing_support::SuiteWindowManager::Stop(); }
+    static void SetUpTestSuite() { testing_support::StartWindowManager(); }
 
     void SetUp() override {
         REQUIRE_REAL_SCREEN();

@@ -30,8 +30,7 @@ QRect ToQRect(const CRect& r) {
 class WindowPlacement : public ::testing::Test {
 protected:
     // One window manager for the program's run: openbox when none runs yet.
-    static void SetUpTestSuite() { testing_support::SuiteWindowManager::Start(); }
-    static void TearDownTestSuite() { testing_support::SuiteWindowManager::Stop(); }
+    static void SetUpTestSuite() { testing_support::StartWindowManager(); }
 
     void SetUp() override {
         REQUIRE_REAL_SCREEN();

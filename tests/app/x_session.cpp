@@ -1,6 +1,8 @@
 #include "tests/app/x_session.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 #include <cstdlib>
@@ -20,7 +22,14 @@ bool WindowManagerRuns() {
         if (atom && atom->atom != XCB_ATOM_NONE) {
             xcb_get_property_reply_t* p = xcb_get_property_reply(
                 c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
-            runs = p && xcb_get_property_value_length(p) > 0;
+            // The property outlives a window manager that was killed: its window must live too.
+            if (p && xcb_get_property_value_length(p) >= int(sizeof(xcb_window_t))) {
+                const xcb_window_t check = *static_cast<xcb_window_t*>(xcb_get_property_value(p));
+                xcb_get_window_attributes_reply_t* a = xcb_get_window_attributes_reply(
+                    c, xcb_get_window_attributes(c, check), nullptr);
+                runs = a != nullptr;
+                free(a);
+            }
             free(p);
         }
         free(atom);
@@ -29,19 +38,21 @@ bool WindowManagerRuns() {
     return runs;
 }
 
-void SuiteWindowManager::Start() {
-    if (QGuiApplication::platformName() != "xcb" || WindowManagerRuns()) return;
+void StartWindowManager() {
+    // One for all suites: a window manager started again in the same run may not yet frame the
+    // first window it is shown.
+    static QProcess* openbox = nullptr;
+    if (openbox || QGuiApplication::platformName() != "xcb" || WindowManagerRuns()) return;
     if (QStandardPaths::findExecutable("openbox").isEmpty()) return;
-    s_openbox = std::make_unique<QProcess>();
-    s_openbox->start("openbox", {"--sm-disable"});
-    if (!QTest::qWaitFor(WindowManagerRuns, 10000)) s_openbox.reset();
-}
-
-void SuiteWindowManager::Stop() {
-    if (!s_openbox) return;
-    s_openbox->terminate();
-    s_openbox->waitForFinished(5000);
-    s_openbox.reset();
+    openbox = new QProcess;
+    openbox->start("openbox", {"--sm-disable"});
+    static_cast<void>(QTest::qWaitFor(WindowManagerRuns, 10000));
+    qAddPostRoutine([] {
+        openbox->terminate();
+        openbox->waitForFinished(5000);
+        delete openbox;
+        openbox = nullptr;
+    });
 }
 
 std::string WhyNoRealScreen(bool& mustRun) {

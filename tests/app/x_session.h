@@ -3,23 +3,15 @@
 // title bars, and what reaches the screen of windows and pop-ups. Offscreen they skip; under CI
 // (which runs them on X servers of its own) a missing window manager fails them.
 
-#include <QProcess>
-#include <memory>
 #include <string>
 
 namespace testing_support {
 
 bool WindowManagerRuns();
 
-// openbox for one test suite, when the platform is xcb and no window manager runs yet.
-class SuiteWindowManager {
-public:
-    static void Start();
-    static void Stop();
-
-private:
-    static inline std::unique_ptr<QProcess> s_openbox;
-};
+// Starts openbox for the rest of the program's run, when the platform is xcb and no window
+// manager runs yet; it ends with the application.
+void StartWindowManager();
 
 // Why a test of the real screen cannot run here: empty when it can. `mustRun` tells whether the
 // test is to fail instead of skip (an X server without a window manager under CI).
