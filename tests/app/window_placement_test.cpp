@@ -5,45 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
-#include <cstdlib>
 #include <memory>
 #include <ostream>
 
-#include <xcb/xcb.h>
-
 #include "app/varnel_app.h"
 #include "logger/settings.h"
+#include "tests/app/x_session.h"
 #include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
-
-namespace {
-
-bool WindowManagerRuns() {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    bool runs = false;
-    if (!xcb_connection_has_error(c)) {
-        const char name[] = "_NET_SUPPORTING_WM_CHECK";
-        xcb_intern_atom_reply_t* atom =
-            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        if (atom && atom->atom != XCB_ATOM_NONE) {
-            xcb_get_property_reply_t* p = xcb_get_property_reply(
-                c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
-            runs = p && xcb_get_property_value_length(p) > 0;
-            free(p);
-        }
-        free(atom);
-    }
-    xcb_disconnect(c);
-    return runs;
-}
-
-}  // namespace
 
 void PrintTo(const QRect& r, std::ostream* os) {
     *os << r.x() << ", " << r.y() << " " << r.width() << " x " << r.height();
@@ -58,27 +30,10 @@ QRect ToQRect(const CRect& r) {
 class WindowPlacement : public ::testing::Test {
 protected:
     // One window manager for the program's run: openbox when none runs yet.
-    static void SetUpTestSuite() {
-        if (QGuiApplication::platformName() != "xcb" || WindowManagerRuns()) return;
-        if (QStandardPaths::findExecutable("openbox").isEmpty()) return;
-        s_openbox = std::make_unique<QProcess>();
-        s_openbox->start("openbox", {"--sm-disable"});
-        if (!QTest::qWaitFor(WindowManagerRuns, 10000)) s_openbox.reset();
-    }
-    static void TearDownTestSuite() {
-        if (!s_openbox) return;
-        s_openbox->terminate();
-        s_openbox->waitForFinished(5000);
-        s_openbox.reset();
-    }
+    static void SetUpTestSuite() { testing_support::StartWindowManager(); }
 
     void SetUp() override {
-        if (QGuiApplication::platformName() != "xcb")
-            GTEST_SKIP() << "needs a real X server (QT_QPA_PLATFORM=xcb)";
-        if (!WindowManagerRuns()) {
-            if (std::getenv("CI")) FAIL() << "no window manager runs and openbox could not start";
-            GTEST_SKIP() << "no window manager (install openbox)";
-        }
+        REQUIRE_REAL_SCREEN();
         area = QGuiApplication::primaryScreen()->availableGeometry();
         // The settings file lies in the program's data folder, which its start names.
         QCoreApplication::setOrganizationName("Mercant Systems");
@@ -99,7 +54,6 @@ protected:
         return placed ? want : w->frameGeometry();
     }
 
-    static inline std::unique_ptr<QProcess> s_openbox;
     testing_support::TempEnvironment env;
     testing_support::NoComPorts noPorts;
     testing_support::ScopedVirtualClock clock;
