@@ -100,6 +100,7 @@ private:
 // What a user does in a dialog: each fails the test when the control is missing, hidden or
 // disabled.
 void Press(CDialog& dialog, int id);
+// Escape where the focus is (a control of the dialog, or of a sheet's page).
 void PressEscape(CDialog& dialog);
 void PressCloseBox(CDialog& dialog);
 void TypeText(CDialog& dialog, int id, const char* text);
