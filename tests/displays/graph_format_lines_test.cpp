@@ -200,6 +200,26 @@ TEST_F(FormatLinesTest, Pixels) {
     EXPECT_LT(count(markers, green), line / 10) << "only the axis ticks";
 }
 
+// On the X entry the marker side is greyed, its colour button too: flat and grey where the line's
+// enabled button shows a raised edge.
+TEST_F(FormatLinesTest, TheXEntryGreysTheMarkerColourButton) {
+    OnLines(
+        0,
+        [&](CGraphFormatLines& page) {
+            EXPECT_FALSE(Enabled(page, IDC_FORMAT_MARKER_PICKER));
+            const QImage line =
+                page.GetDlgItem(IDC_FORMAT_LINE_PICKER)->GetWidget()->grab().toImage();
+            const QImage marker =
+                page.GetDlgItem(IDC_FORMAT_MARKER_PICKER)->GetWidget()->grab().toImage();
+            testing_support::SaveTestImage(marker, "format_lines_x_marker_button");
+            const QPoint edge(line.width() / 2, 0);
+            EXPECT_EQ(line.pixel(edge) & 0xFFFFFF, 0xFFFFFFu) << "the enabled button's raised edge";
+            EXPECT_NE(marker.pixel(edge) & 0xFFFFFF, 0xFFFFFFu);
+            EXPECT_NE(marker.pixel(marker.width() / 2, marker.height() - 1) & 0xFFFFFF, 0x606060u);
+        },
+        IDCANCEL);
+}
+
 }  // namespace
 }  // namespace graph_test
 
