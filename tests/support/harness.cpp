@@ -91,10 +91,12 @@ ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose,
     return *this;
 }
 
-ModalScript& ModalScript::ExpectColor(COLORREF colour, int answer) {
+ModalScript& ModalScript::ExpectColor(COLORREF colour, int answer,
+                                      std::optional<COLORREF> opensAt) {
     Step step{false, "Color", answer, 0, nullptr};
     step.color = true;
     step.colour = colour;
+    step.opensAt = opensAt;
     m_steps.push_back(std::move(step));
     return *this;
 }
@@ -107,6 +109,9 @@ int ModalScript::RunColorDialog(CColorDialog& dialog) {
     }
     const Step step = m_steps.front();
     m_steps.pop_front();
+    if (step.opensAt) {
+        EXPECT_EQ(dialog.GetColor(), *step.opensAt) << "the colour the picker opens at";
+    }
     if (step.answer == IDOK) dialog.SetColor(step.colour);
     return step.answer;
 }
