@@ -65,7 +65,7 @@ void CSensorColorSettingsDialog::ShowColor(int slot, COLORREF color) {
 
 void CSensorColorSettingsDialog::OnPickColor(int slot) {
     if (slot < 0 || slot >= kSlots) return;
-    CColorDialog picker(0, 0, this);
+    CColorDialog picker(m_colors[static_cast<size_t>(slot)], 0, this);
     if (picker.DoModal() != IDOK) return;
     ShowColor(slot, picker.GetColor());
 }

@@ -254,7 +254,7 @@ void CSensorPropertiesDialog::OnMaximumDone() {
 }
 
 void CSensorPropertiesDialog::OnPickColor(bool line) {
-    CColorDialog picker(0, 0, this);
+    CColorDialog picker(static_cast<COLORREF>(line ? m_edit.color : m_edit.markerColor), 0, this);
     if (picker.DoModal() != IDOK) return;
     const COLORREF color = picker.GetColor();
     if (line) {

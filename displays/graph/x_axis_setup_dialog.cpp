@@ -184,7 +184,7 @@ void CXAxisSetupDisplayProperties::OnMaximumDone() {
 }
 
 void CXAxisSetupDisplayProperties::OnPickColor() {
-    CColorDialog picker(0, 0, this);
+    CColorDialog picker(static_cast<COLORREF>(m_edit.color), 0, this);
     if (picker.DoModal() != IDOK) return;
     m_edit.color = static_cast<LONG>(picker.GetColor());
     ShowColor(static_cast<COLORREF>(m_edit.color));

@@ -55,8 +55,12 @@ double SegmentDistance(QPointF p, QPointF a, QPointF b) {
     return std::hypot(p.x() - q.x(), p.y() - q.y());
 }
 
+// The styles the program offers draw as its style pictures show them: 10 a dot, 2 a square,
+// 6 a diamond, 16 a triangle, 22 a triangle upside down (all filled), 9 a cross, 1 a plus and
+// 13 a small dot.
 bool MarkerFilled(LONG m) {
-    return m == 1 || m == 3 || m == 5 || m == 7 || m == 9 || m == 12 || m == 15 || m == 20;
+    return m == 2 || m == 3 || m == 5 || m == 6 || m == 7 || m == 10 || m == 12 || m == 13 ||
+           m == 15 || m == 16 || m == 20 || m == 22;
 }
 
 void DrawMarker(QPainter& p, LONG m, QPointF c) {
@@ -78,16 +82,23 @@ void DrawMarker(QPainter& p, LONG m, QPointF c) {
         p.drawLine(box.topLeft(), box.bottomRight());
         p.drawLine(box.topRight(), box.bottomLeft());
     };
+    auto plus = [&] {
+        p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
+        p.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+    };
     switch (m) {
-        case 1:
+        case 13:
             p.drawEllipse(c, 1.5, 1.5);
             break;
         case 2:
         case 3:
+        case 21:
             p.drawRect(box);
+            if (m == 21) cross();
             break;
         case 4:
         case 5:
+        case 10:
         case 12:
             p.drawEllipse(box);
             break;
@@ -96,28 +107,23 @@ void DrawMarker(QPainter& p, LONG m, QPointF c) {
             poly({{0, -1}, {1, 0}, {0, 1}, {-1, 0}});
             break;
         case 8:
-        case 9:
+        case 16:
             poly({{0, -1}, {1, 1}, {-1, 1}});
             break;
-        case 10:
+        case 9:
             cross();
             break;
+        case 1:
         case 11:
-            p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
-            p.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
-            break;
-        case 13:
-            cross();
-            p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
-            p.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+            plus();
             break;
         case 14:
-        case 15:
-            poly({{0, 1}, {1, -1}, {-1, -1}});
+            cross();
+            plus();
             break;
-        case 16:
-            p.drawEllipse(box);
-            p.drawEllipse(c, 1, 1);
+        case 15:
+        case 22:
+            poly({{0, 1}, {1, -1}, {-1, -1}});
             break;
         case 17:
             p.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
@@ -128,14 +134,6 @@ void DrawMarker(QPainter& p, LONG m, QPointF c) {
         case 19:
         case 20:
             hexagon();
-            break;
-        case 21:
-            p.drawRect(box);
-            cross();
-            break;
-        case 22:
-            p.drawEllipse(box);
-            cross();
             break;
         default:
             break;

@@ -269,17 +269,19 @@ void PaintButton(QPainter& p, const QRectF& r, const ButtonState& s, bool enable
             p.drawImage(place, *s.picture);
         }
     }
-    // A raised or sunken edge, as a button shows it.
+    // A raised or sunken edge, as a button shows it; a disabled one lies flat and grey, as the
+    // greyed controls beside it do.
     const bool sunk = pressed || (s.mode == 1 && s.value);
-    p.setPen(sunk ? QColor(0x60, 0x60, 0x60) : QColor(0xFF, 0xFF, 0xFF));
+    const QColor light(0xFF, 0xFF, 0xFF), dark(0x60, 0x60, 0x60), grey(0xB0, 0xB0, 0xB0);
+    p.setPen(!enabled ? grey : sunk ? dark : light);
     p.drawLine(box.topLeft(), box.topRight());
     p.drawLine(box.topLeft(), box.bottomLeft());
-    p.setPen(sunk ? QColor(0xFF, 0xFF, 0xFF) : QColor(0x60, 0x60, 0x60));
+    p.setPen(!enabled ? grey : sunk ? light : dark);
     p.drawLine(box.bottomLeft(), box.bottomRight());
     p.drawLine(box.topRight(), box.bottomRight());
     if (!s.text.IsEmpty()) {
         p.setFont(InstrumentFont());
-        p.setPen(enabled ? TextOn(face) : QColor(0x80, 0x80, 0x80));
+        p.setPen(enabled ? TextOn(face) : QColor(0xA0, 0xA0, 0xA0));
         p.drawText(box.adjusted(2, 1, -2, -1), Qt::AlignCenter | Qt::TextWordWrap,
                    s.text.ToQString());
     }

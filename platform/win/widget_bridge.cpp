@@ -1,6 +1,7 @@
 #include "platform/win/widget_bridge.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -212,7 +213,15 @@ void WndWidget::wheelEvent(QWheelEvent* e) {
 }
 
 void WndWidget::keyPressEvent(QKeyEvent* e) {
-    if (CWnd* w = Target(this)) ForwardKeyPress(w, e);
+    CWnd* w = Target(this);
+    // Inside a dialog Escape is the dialog's Cancel, from a property page too, unless the window
+    // asks for every key.
+    if (e->key() == Qt::Key_Escape && window() != this && qobject_cast<QDialog*>(window()) &&
+        !(w && (w->SendMessage(WM_GETDLGCODE) & DLGC_WANTALLKEYS))) {
+        e->ignore();
+        return;
+    }
+    if (w) ForwardKeyPress(w, e);
 }
 
 void WndWidget::keyReleaseEvent(QKeyEvent* e) {

@@ -174,6 +174,33 @@ TEST_F(GraphRenderTest, APersonCanReadTheGraphAndThePixelsSitWhereTheRangesSay) 
     EXPECT_EQ(image.pixel(2, 297) & 0xFFFFFF, 0xF0F0F0u);  // the background
 }
 
+// The marker styles the format sheet and the sensor dialog offer draw the shapes of their
+// pictures: a pixel that lies inside the shape is in the marker colour, one outside it is not.
+TEST_F(GraphRenderTest, OfferedMarkerStylesDrawTheShapesTheirPicturesShow) {
+    struct Case {
+        LONG style;
+        const char* shape;
+        QPoint inside, outside;  // offsets from the point, Y down
+    };
+    const Case cases[] = {
+        {10, "filled dot", {2, 0}, {3, 3}},     {2, "filled square", {3, 3}, {5, 0}},
+        {6, "filled diamond", {2, 0}, {3, 3}},  {16, "filled triangle", {2, 3}, {2, -3}},
+        {9, "cross", {2, 2}, {2, 0}},           {1, "plus", {2, 0}, {2, 2}},
+        {22, "triangle down", {2, -3}, {2, 3}}, {13, "small dot", {1, 0}, {3, 0}},
+    };
+    const CDispatchDriver plot = AddPlot({5}, {5});
+    plot.SetLong(1, 0);
+    plot.SetLong(15, kBlue);
+    const QPoint c = At(5, 5);
+    for (const Case& k : cases) {
+        plot.SetLong(2, k.style);
+        const QImage image = Render();
+        EXPECT_TRUE(ColourNear(image, c + k.inside, Rgb(kBlue), 0)) << k.shape;
+        EXPECT_FALSE(ColourNear(image, c + k.outside, Rgb(kBlue), 0)) << k.shape;
+        if (k.style == 10) SaveTestImage(image, "graph_marker_dot");
+    }
+}
+
 TEST_F(GraphRenderTest, ARightAxisNarrowsThePlotAreaAndTheRectangleSaysSo) {
     const CDispatchDriver right = Add(Axes());
     right.GetObject(10).SetBool(4, true);

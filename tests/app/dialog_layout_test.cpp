@@ -240,6 +240,7 @@ protected:
 
     // Checks the window as it stands, names what is wrong after `name`, and keeps its picture.
     void Check(const CString& name, QWidget* window, const Allowed& allowed = {}) {
+        if (escaping) return;
         std::vector<CString> faults;
         CollectFaults(window, scale != 1.0, allowed, faults);
         for (const CString& f : faults)
@@ -256,6 +257,11 @@ protected:
                     const std::function<void(CDialog&)>& prepare = {},
                     const Allowed& allowed = {}) {
         modals.ExpectDialog(id, [&](CDialog& d) {
+            if (escaping) {
+                testing_support::PressEscape(d);
+                EXPECT_TRUE(d.IsEnded()) << name.GetString() << " stays open on Escape";
+                return;
+            }
             if (prepare) prepare(d);
             if (auto* sheet = dynamic_cast<CPropertySheet*>(&d)) {
                 for (int i = 0; i < sheet->GetPageCount(); ++i) {
@@ -470,6 +476,7 @@ protected:
     CMainFrame* frame = nullptr;
     CVarnelDoc* doc = nullptr;
     double scale = 1.0;
+    bool escaping = false;  // each modal is only closed with Escape
 };
 
 TEST_F(DialogLayout, EveryTemplateFitsItsTextsAtTheDialogFontAndALargerOne) {
@@ -480,6 +487,12 @@ TEST_F(DialogLayout, EveryTemplateFitsItsTextsAtTheDialogFontAndALargerOne) {
         testing_support::ScopedDialogFontScale font(s);
         CheckAll();
     }
+}
+
+// Escape, where a user's focus is, closes every dialog and property sheet as Cancel.
+TEST_F(DialogLayout, EscapeClosesEveryDialogAndSheet) {
+    escaping = true;
+    CheckAll();
 }
 
 }  // namespace

@@ -4,13 +4,14 @@
 #include <QPainter>
 #include <cmath>
 
+#include "RES/commands.h"
 #include "RES/dialogs/graph_format.h"
 #include "displays/graph/graph_format.h"
 #include "logger/helpers.h"
 #include "platform/activex/instruments.h"
 #include "platform/ui/date_time_ctrl.h"
 #include "platform/ui/property_sheet.h"
-#include "tests/displays/graph_view_fixture.h"
+#include "tests/displays/graph_tool_fixture.h"
 
 namespace graph_test {
 namespace {
@@ -199,6 +200,26 @@ TEST_F(FormatLinesTest, Pixels) {
     EXPECT_LT(count(markers, green), line / 10) << "only the axis ticks";
 }
 
+// On the X entry the marker side is greyed, its colour button too: flat and grey where the line's
+// enabled button shows a raised edge.
+TEST_F(FormatLinesTest, TheXEntryGreysTheMarkerColourButton) {
+    OnLines(
+        0,
+        [&](CGraphFormatLines& page) {
+            EXPECT_FALSE(Enabled(page, IDC_FORMAT_MARKER_PICKER));
+            const QImage line =
+                page.GetDlgItem(IDC_FORMAT_LINE_PICKER)->GetWidget()->grab().toImage();
+            const QImage marker =
+                page.GetDlgItem(IDC_FORMAT_MARKER_PICKER)->GetWidget()->grab().toImage();
+            testing_support::SaveTestImage(marker, "format_lines_x_marker_button");
+            const QPoint edge(line.width() / 2, 0);
+            EXPECT_EQ(line.pixel(edge) & 0xFFFFFF, 0xFFFFFFu) << "the enabled button's raised edge";
+            EXPECT_NE(marker.pixel(edge) & 0xFFFFFF, 0xFFFFFFu);
+            EXPECT_NE(marker.pixel(marker.width() / 2, marker.height() - 1) & 0xFFFFFF, 0x606060u);
+        },
+        IDCANCEL);
+}
+
 }  // namespace
 }  // namespace graph_test
 
@@ -244,6 +265,38 @@ TEST_F(FormatScaleTest, PickersAndLogarithmic) {
     EXPECT_DOUBLE_EQ(view.GetAxisMinimum(1), 0);
     EXPECT_DOUBLE_EQ(view.GetAxisMaximum(1), std::trunc(86400 / interval));
     EXPECT_TRUE(State().axes.at(0).logarithmic);
+}
+
+}  // namespace
+}  // namespace graph_test
+
+namespace graph_test {
+namespace {
+
+class FormatSheetKeysTest : public GraphToolFixture {};
+
+// Escape in a page of the sheet, opened from Graph > Properties, cancels it: the edit made on the
+// page does not reach the graph.
+TEST_F(FormatSheetKeysTest, EscapeInAPageCancelsTheSheet) {
+    Show(SetFields{}, {1, 4, 2, 5});
+    const WORD width = State().plots.at(0).width;
+    modals.ExpectDialog(IDD_PROPERTY_SHEET, [&](CDialog& d) {
+        auto& sheet = dynamic_cast<CGraphFormatProperty&>(d);
+        sheet.SetActivePage(1);
+        CGraphFormatLines& page = sheet.m_lines;
+        auto* entries = static_cast<CComboBox*>(page.GetDlgItem(IDC_FORMAT_ENTRIES));
+        entries->SetCurSel(1);
+        platform::NotifyParent(entries->GetWidget(), CBN_SELCHANGE);
+        auto* weight = static_cast<CComboBox*>(page.GetDlgItem(IDC_FORMAT_WEIGHT));
+        weight->SetCurSel(2);
+        platform::NotifyParent(weight->GetWidget(), CBN_SELCHANGE);
+        weight->GetWidget()->setFocus();
+        testing_support::PressEscape(d);
+        EXPECT_TRUE(d.IsEnded());
+    });
+    Command(ID_GRAPH_PROPERTIES);
+    EXPECT_EQ(modals.Pending(), 0u);
+    EXPECT_EQ(State().plots.at(0).width, width);
 }
 
 }  // namespace

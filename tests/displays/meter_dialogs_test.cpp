@@ -134,7 +134,7 @@ TEST_F(SensorColorTest, APickerCancelledKeepsTheSlot) {
         EXPECT_EQ(Colours(d).GetCombo(5).m_arColors.at(0), RGB(50, 20, 30));
         Press(d, IDOK);
     });
-    modals.ExpectColor(0, IDCANCEL);
+    modals.ExpectColor(0, IDCANCEL, RGB(50, 20, 30));
     Run();
     EXPECT_EQ(settings.m_plotColors[5], RGB(50, 20, 30));
     EXPECT_EQ(modals.Pending(), 0u);

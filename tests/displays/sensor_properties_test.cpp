@@ -46,14 +46,14 @@ protected:
     // Opens the dialog on `record` for a sensor; `act` works it and presses a button.
     // The colour picker's answers follow, in order.
     INT_PTR Open(BOOL external, int id, const std::function<void(CDialog&)>& act,
-                 std::vector<std::pair<COLORREF, int>> colours = {}) {
+                 std::vector<testing_support::ColorAnswer> colours = {}) {
         CSensorPropertiesDialog dialog;
         dialog.SetChannelRecord(&record);
         dialog.SetLaunchContext(&doc);
         dialog.SetSensor(external, id);
         modals.ExpectDialog(IDD_SENSOR_PROPERTIES, act);
-        for (auto [colour, answer] : colours)
-            modals.ExpectColor(colour, answer);
+        for (const auto& c : colours)
+            modals.ExpectColor(c.colour, c.answer, c.opensAt);
         const INT_PTR result = dialog.DoModal();
         changed = dialog.IsChanged();
         return result;
@@ -230,7 +230,8 @@ TEST_F(SensorPropertiesTest, TheColourButtonsPickTheLineAndMarkerColours) {
              click(IDC_PROP_MARKER_PICKER);
              Press(d, IDOK);
          },
-         {{0x123456, IDOK}, {0, IDCANCEL}, {0x654321, IDOK}});
+         // Each opens at the colour it edits.
+         {{0x123456, IDOK, RGB(255, 0, 0)}, {0, IDCANCEL, 0}, {0x654321, IDOK, 0}});
     EXPECT_EQ(record.color, 0x123456);
     EXPECT_EQ(record.markerColor, 0x654321);
     EXPECT_TRUE(changed);

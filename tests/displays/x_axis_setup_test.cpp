@@ -41,14 +41,14 @@ protected:
         record.color = RGB(0, 0, 255);
     }
     INT_PTR Open(WORD rate, const std::function<void(CDialog&)>& act,
-                 std::vector<std::pair<COLORREF, int>> colours = {}) {
+                 std::vector<testing_support::ColorAnswer> colours = {}) {
         CXAxisSetupDisplayProperties dialog;
         const BYTE bits[2] = {16, 128};
         dialog.SetSensors(bits, 2, rate, &record);
         dialog.SetChannels({{"Temperature", -20, 120}, {"Sound", 40, 110}});
         modals.ExpectDialog(IDD_X_AXIS_SETUP, act);
-        for (auto [colour, answer] : colours)
-            modals.ExpectColor(colour, answer);
+        for (const auto& c : colours)
+            modals.ExpectColor(c.colour, c.answer, c.opensAt);
         return dialog.DoModal();
     }
     LaunchChannelStruct record;
@@ -145,7 +145,7 @@ TEST_F(XAxisSetupTest, ThePickersColourComesFirstCancelKeepsTheRecord) {
              EXPECT_EQ(combo.m_arColors.at(0), RGB(1, 2, 3));
              Press(d, IDOK);
          },
-         {{RGB(1, 2, 3), IDOK}});
+         {{RGB(1, 2, 3), IDOK, RGB(0, 0, 255)}});
     EXPECT_EQ(record.color, static_cast<LONG>(RGB(1, 2, 3)));
 
     const LaunchChannelStruct before = record;
@@ -157,7 +157,7 @@ TEST_F(XAxisSetupTest, ThePickersColourComesFirstCancelKeepsTheRecord) {
              Enter(d, IDC_XAXIS_MAX, "77");
              Press(d, IDCANCEL);
          },
-         {{RGB(9, 9, 9), IDCANCEL}});
+         {{RGB(9, 9, 9), IDCANCEL, RGB(1, 2, 3)}});
     EXPECT_EQ(record, before);
 }
 

@@ -16,6 +16,7 @@
 #include "platform/gdi/printer.h"
 #include "platform/ui/color_dialog.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/property_sheet.h"
 
 namespace testing_support {
 
@@ -90,10 +91,12 @@ ModalScript& ModalScript::ExpectPageSetup(std::function<void(QPrinter&)> choose,
     return *this;
 }
 
-ModalScript& ModalScript::ExpectColor(COLORREF colour, int answer) {
+ModalScript& ModalScript::ExpectColor(COLORREF colour, int answer,
+                                      std::optional<COLORREF> opensAt) {
     Step step{false, "Color", answer, 0, nullptr};
     step.color = true;
     step.colour = colour;
+    step.opensAt = opensAt;
     m_steps.push_back(std::move(step));
     return *this;
 }
@@ -106,6 +109,9 @@ int ModalScript::RunColorDialog(CColorDialog& dialog) {
     }
     const Step step = m_steps.front();
     m_steps.pop_front();
+    if (step.opensAt) {
+        EXPECT_EQ(dialog.GetColor(), *step.opensAt) << "the colour the picker opens at";
+    }
     if (step.answer == IDOK) dialog.SetColor(step.colour);
     return step.answer;
 }
@@ -262,10 +268,24 @@ void Press(CDialog& dialog, int id) {
 }
 
 void PressEscape(CDialog& dialog) {
-    if (QWidget* w = dialog.GetWidget()) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
+    QWidget* w = dialog.GetWidget();
+    if (!w) return;
+    // Where a user's focus is: the dialog's focus widget, else the first control that takes the
+    // focus (on a sheet, in its page).
+    QWidget* at = w->focusWidget();
+    if (!at) {
+        const auto* sheet = dynamic_cast<const CPropertySheet*>(&dialog);
+        const CPropertyPage* page = sheet ? sheet->GetActivePage() : nullptr;
+        QWidget* root = page && page->GetWidget() ? page->GetWidget() : w;
+        for (QWidget* child : root->findChildren<QWidget*>())
+            if (child->isVisibleTo(w) && child->isEnabled() &&
+                (child->focusPolicy() & Qt::TabFocus)) {
+                at = child;
+                break;
+            }
     }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(at ? at : w, &press);
 }
 
 void PressCloseBox(CDialog& dialog) {

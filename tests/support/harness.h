@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/ui/dialog.h"
@@ -47,8 +48,10 @@ public:
     // control holds what it is about to print then).
     ModalScript& ExpectPrint(const CString& pdfPath, std::function<void()> look);
 
-    // The colour picker: with IDOK it gives `colour`; with IDCANCEL nothing.
-    ModalScript& ExpectColor(COLORREF colour, int answer = IDOK);
+    // The colour picker: with IDOK it gives `colour`; with IDCANCEL nothing. With `opensAt` it
+    // must open at that colour.
+    ModalScript& ExpectColor(COLORREF colour, int answer = IDOK,
+                             std::optional<COLORREF> opensAt = std::nullopt);
 
     // The page set-up dialog: with IDOK `choose` picks the printer and page on the application's
     // default printer; with IDCANCEL nothing changes.
@@ -89,6 +92,7 @@ private:
         std::function<void(QPrinter&)> pageSetup = nullptr;
         bool color = false;
         COLORREF colour = 0;
+        std::optional<COLORREF> opensAt = std::nullopt;
         std::function<int(QDialog&)> qtDialog = nullptr;
         std::function<UINT(CMenu&)> menu = nullptr;
         std::function<void()> printLook = nullptr;
@@ -97,9 +101,17 @@ private:
     std::vector<CString> m_shown;
 };
 
+// One answer of the colour picker, for tests that script several.
+struct ColorAnswer {
+    COLORREF colour = 0;
+    int answer = IDOK;
+    std::optional<COLORREF> opensAt = std::nullopt;  // the colour it must open at
+};
+
 // What a user does in a dialog: each fails the test when the control is missing, hidden or
 // disabled.
 void Press(CDialog& dialog, int id);
+// Escape where the focus is (a control of the dialog, or of a sheet's page).
 void PressEscape(CDialog& dialog);
 void PressCloseBox(CDialog& dialog);
 void TypeText(CDialog& dialog, int id, const char* text);
