@@ -336,10 +336,9 @@ QAbstractButton* CButton::Button() const {
 
 void CButton::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (Button())
+    // Buttons and group boxes read "&" as Windows does: the text goes to them as it is.
+    if (Button() || qobject_cast<QGroupBox*>(GetWidget()))
         platform::ShowControlText(GetWidget(), ItemText(text));
-    else if (qobject_cast<QGroupBox*>(GetWidget()))
-        platform::ShowControlText(GetWidget(), StaticText(text, 0));
 }
 
 CString CButton::GetWindowText() const {
