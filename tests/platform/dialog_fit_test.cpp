@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -246,6 +247,17 @@ TEST(ComboBoxes, AreOneLineHighWithTheRestOfTheirRectangleTheirList) {
     EXPECT_TRUE(testing_support::ShownTooltip(small).isEmpty());
     narrow.SetCurSel(1);
     EXPECT_EQ(testing_support::ShownTooltip(small), "Every 30 minutes, all day long");
+    // The open list shows what the box shortens whole; the program's dropped width still holds.
+    narrow.ShowDropDown(TRUE);
+    ASSERT_TRUE(narrow.GetDroppedState());
+    EXPECT_GT(small->view()->viewport()->width(),
+              small->fontMetrics().horizontalAdvance("Every 30 minutes, all day long"));
+    narrow.ShowDropDown(FALSE);
+    narrow.SetDroppedWidth(600);
+    EXPECT_EQ(narrow.GetDroppedWidth(), 600);
+    narrow.ShowDropDown(TRUE);
+    EXPECT_GE(small->view()->width(), 600);
+    narrow.ShowDropDown(FALSE);
     narrow.ResetContent();
     testing_support::ProcessQtEvents();
     EXPECT_EQ(small->width(), Pixels(kComboTemplate.items[2]).width());
