@@ -432,9 +432,14 @@ void CMainFrame::OnClose() {
         ShowWindow(SW_SHOWNORMAL);
         MoveWindow(&settings->m_mainWindowRect, TRUE);
     } else if (settings) {
-        // The next start opens where the window is now; a maximised one where it was before.
+        // The next start opens where the window is now; a maximised one maximised again, over
+        // the place it had before. The settings file holds the rectangle only.
         settings->m_mainWindowRect = placement.rcNormalPosition;
     }
+    if (settings)
+        AfxGetApp()->WriteProfileInt(kWindowSection, kMaximizedEntry,
+                                     placement.showCmd == UINT(SW_SHOWMAXIMIZED) &&
+                                         rect.Width() >= 400 && rect.Height() >= 300);
     if (settings) {
         NormaliseDisplayModes(*settings);
         if (video && video->HasQualityRecord()) settings->m_videoQuality = video->GetVideoOnCode();

@@ -20,6 +20,11 @@ void NormaliseDisplayModes(CSettings& settings);
 // least 400 x 300 where the area allows, no larger than the area, and wholly inside it.
 CRect FitWindowRect(const CRect& saved, const CRect& workArea);
 
+// Whether the main window closed maximised, kept in the program's registry key beside the
+// rectangle the settings file holds.
+inline constexpr const char* kWindowSection = "Main window";
+inline constexpr const char* kMaximizedEntry = "Maximized";
+
 class CMainFrame : public CMDIFrameWnd, public CMainWindowLink {
 public:
     // The message pane's text when nothing is under way.

@@ -82,7 +82,8 @@ BOOL CVarnelApp::InitInstance() {
     m_pMainWnd = m_mainFrame.get();
     m_document->m_startupPath = m_commandLinePath;
     m_mainFrame->SetWindowText("Varnel - " + m_document->GetTitle());
-    m_mainFrame->ShowWindow(SW_SHOW);
+    m_mainFrame->ShowWindow(GetProfileInt(kWindowSection, kMaximizedEntry, 0) ? SW_SHOWMAXIMIZED
+                                                                              : SW_SHOW);
     m_mainFrame->UpdateWindow();
     m_mainFrame->SetDocument(m_document.get());
     m_mainFrame->m_singleAxisOn = m_document->GetSettings()->m_singleAxis ? 1 : 0;

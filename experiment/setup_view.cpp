@@ -587,15 +587,18 @@ void CSetupView::LayOut(int w, int h) {
     const int side = std::clamp(row - 2, 0, 33);
     const int left[4] = {kTemperature, kLight, kHumidity, kPressure};
     const int right[3] = {kSound, kExternal1, kExternal2};
+    // The switches keep the height they were drawn for, less only where a row is lower, beside
+    // the middle of their picture.
+    const int switchHeight = std::clamp(row - 4, 0, platform::DluToPixelY(12));
     for (int r = 0; r < 4; ++r) {
         const int top = y(60) + r * row;
         const int pictureTop = top + (row - side) / 2;
-        const int switchHeight = std::max(row - 20, 0);
+        const int switchTop = top + (row - switchHeight) / 2;
         m_pictures[left[r]].MoveWindow(10, pictureTop, side, side);
-        m_switches[left[r]].MoveWindow(57, top + 12, 23, switchHeight);
+        m_switches[left[r]].MoveWindow(57, switchTop, 23, switchHeight);
         if (r < 3) {
             m_pictures[right[r]].MoveWindow(w - 10 - side, pictureTop, side, side);
-            m_switches[right[r]].MoveWindow(w - 80, top + 12, 23, switchHeight);
+            m_switches[right[r]].MoveWindow(w - 80, switchTop, 23, switchHeight);
         }
     }
 }

@@ -33,7 +33,7 @@ BOOL CVideoQuality::OnInitDialog() {
     m_high.SetWindowText("High");
     m_normal.SetWindowText("Normal");
     m_low.SetWindowText("Low");
-    m_audioVideo.SetWindowText("Audio & Video");
+    m_audioVideo.SetWindowText("Audio && Video");  // a lone & would underline the space
     m_audio.SetWindowText("Audio only");
     m_video.SetWindowText("Video only");
     for (CButton* radio : {&m_high, &m_normal, &m_low, &m_audioVideo, &m_audio, &m_video})

@@ -19,7 +19,7 @@ const DialogTemplate& VideoQualityTemplate() {
             dlg::RadioButton("Normal", IDC_QUALITY_NORMAL, 13, 34, 54, 10),
             dlg::RadioButton("Low", IDC_QUALITY_LOW, 13, 48, 54, 10),
             dlg::GroupBox("Options", IDC_OPTIONS_GROUP, 74, 7, 64, 60),
-            dlg::RadioButton("Audio & Video", IDC_CONTENT_AUDIO_VIDEO, 80, 20, 56, 10,
+            dlg::RadioButton("Audio && Video", IDC_CONTENT_AUDIO_VIDEO, 80, 20, 56, 10,
                              WS_GROUP | WS_TABSTOP),
             dlg::RadioButton("Audio only", IDC_CONTENT_AUDIO, 80, 34, 56, 10),
             dlg::RadioButton("Video only", IDC_CONTENT_VIDEO, 80, 48, 56, 10),

@@ -336,10 +336,9 @@ QAbstractButton* CButton::Button() const {
 
 void CButton::SetWindowText(LPCTSTR text) {
     CWnd::SetWindowText(text);
-    if (Button())
+    // Buttons and group boxes read "&" as Windows does: the text goes to them as it is.
+    if (Button() || qobject_cast<QGroupBox*>(GetWidget()))
         platform::ShowControlText(GetWidget(), ItemText(text));
-    else if (qobject_cast<QGroupBox*>(GetWidget()))
-        platform::ShowControlText(GetWidget(), StaticText(text, 0));
 }
 
 CString CButton::GetWindowText() const {
@@ -667,6 +666,11 @@ public:
         m_itemHeight = height;
         Replace();
     }
+    int DroppedWidth() const { return m_droppedWidth; }
+    void SetDroppedWidth(int width) {
+        m_droppedWidth = width;
+        FitList();
+    }
 
 protected:
     QRect Adjust(const QRect& asked) override {
@@ -680,11 +684,14 @@ protected:
             widest = std::max(widest, ComboItemWidth(m_combo, i));
         const int missing = widest - ComboTextWidth(m_combo, box.width());
         if (missing > 0 && !box.isEmpty() && InTemplate()) {
+            // Right first, then left: a box has no alignment to keep.
             const platform::Room room = platform::Surroundings(m_combo, box).Around(box);
-            box.setWidth(box.width() + std::min(missing, room.right));
+            const int right = std::min(missing, room.right);
+            box.adjust(-std::min(missing - right, room.left), 0, right, 0);
         }
         m_width = box.width();
         m_short = widest > ComboTextWidth(m_combo, m_width);
+        FitList();
         return box;
     }
     bool Grown() const override { return m_width > Asked().width() || m_short; }
@@ -720,12 +727,24 @@ private:
     QRect Box(const QRect& asked) const {
         return m_simple ? asked : QRect(asked.topLeft(), QSize(asked.width(), BoxHeight()));
     }
+    // The dropped list is as wide as the program asked, and never narrower than its widest
+    // entry: the style's list would otherwise take the box's width and cut what a narrow box
+    // shortens.
+    void FitList() {
+        if (m_simple) return;
+        QAbstractItemView* view = m_combo->view();
+        int needed = view->sizeHintForColumn(0) + 2 * view->frameWidth();
+        if (m_combo->count() > m_combo->maxVisibleItems())
+            needed += m_combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+        view->setMinimumWidth(std::max(m_droppedWidth, m_combo->count() ? needed : 0));
+    }
 
     QComboBox* m_combo;
     bool m_simple;
     int m_boxHeight = 0;   // 0: the height the font gives
     int m_itemHeight = 0;  // 0: the items' own
     int m_width = 0;       // the box's, as fitted
+    int m_droppedWidth = 0;  // the list's least width, as the program set it
     bool m_dirty = false;  // items changed since the box was fitted
     bool m_short = false;  // its widest entry is shortened even so
 };
@@ -813,16 +832,17 @@ int CComboBox::GetItemHeight(int index) const {
 }
 
 int CComboBox::SetDroppedWidth(UINT width) {
-    QComboBox* c = Combo();
-    if (!c) return CB_ERR;
-    c->view()->setMinimumWidth(static_cast<int>(width));
+    ComboPlacement* placement = PlacementOfCombo(Combo());
+    if (!placement) return CB_ERR;
+    placement->SetDroppedWidth(static_cast<int>(width));
     return static_cast<int>(width);
 }
 
 int CComboBox::GetDroppedWidth() const {
     QComboBox* c = Combo();
-    if (!c) return CB_ERR;
-    return std::max(c->view()->minimumWidth(), c->width());
+    const ComboPlacement* placement = PlacementOfCombo(c);
+    if (!placement) return CB_ERR;
+    return std::max(placement->DroppedWidth(), c->width());
 }
 
 void CComboBox::GetDroppedControlRect(LPRECT rect) const {

@@ -48,19 +48,27 @@ std::unique_ptr<CWnd> MakeControl(const char* className) {
 }
 
 // The Qt dialog: Escape, the close box and Enter become the dialog's commands, so that the
-// program's OnCancel and OnOK decide; only EndDialog closes it.
+// program's OnCancel and OnOK decide; only EndDialog closes it. Its title bar has the buttons its
+// style asks for: a plain modal dialog has only the close box.
 class DialogWidget : public QDialog {
 public:
-    DialogWidget(QWidget* parent, bool sysMenu) : QDialog(parent) {
-        Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-        if (sysMenu) f |= Qt::WindowCloseButtonHint;
-        setWindowFlags(f);
+    DialogWidget(QWidget* parent, DWORD style) : QDialog(parent) {
+        setWindowFlags(DialogFlags(style));
+    }
+    // At least as wide as the title bar needs to show the whole caption.
+    void KeepTitleRoom() {
+        const int needed = TitleBarWidth(windowTitle());
+        if (width() < needed) setFixedWidth(needed);
     }
     void reject() override { Command(IDCANCEL); }
     void accept() override { Command(IDOK); }
     void Finish(int result) { QDialog::done(result); }
 
 protected:
+    void changeEvent(QEvent* e) override {
+        QDialog::changeEvent(e);
+        if (e->type() == QEvent::WindowTitleChange) KeepTitleRoom();
+    }
     void closeEvent(QCloseEvent* e) override {
         e->ignore();
         if (CWnd* w = CWnd::FromHandlePermanent(HandleOfWidget(this))) w->SendMessage(WM_CLOSE);
@@ -74,6 +82,24 @@ private:
 };
 
 }  // namespace
+
+Qt::WindowFlags DialogFlags(DWORD style) {
+    Qt::WindowFlags f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (style & WS_SYSMENU) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (style & WS_MINIMIZEBOX) f |= Qt::WindowMinimizeButtonHint;
+    if (style & WS_MAXIMIZEBOX) f |= Qt::WindowMaximizeButtonHint;
+    return f;
+}
+
+int TitleBarWidth(const QString& caption) {
+    // Window managers draw titles in a bold face of the desktop's font; the bar also holds the
+    // window's icon and up to three buttons, each about a line and a half square.
+    QFont font = QGuiApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    const int button = metrics.height() * 3 / 2 + 4;
+    return metrics.horizontalAdvance(caption) + 4 * button + 2 * metrics.averageCharWidth();
+}
 
 void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t) {
     if (!owner) owner = AfxGetMainWnd();
@@ -208,7 +234,7 @@ CDialog::~CDialog() {
 }
 
 QWidget* CDialog::MakeWidget(QWidget* parentWidget, const CREATESTRUCT& cs) {
-    auto* w = new platform::DialogWidget(parentWidget, cs.style & WS_SYSMENU);
+    auto* w = new platform::DialogWidget(parentWidget, cs.style);
     w->setFont(platform::DialogFont());
     return w;
 }
@@ -225,6 +251,7 @@ BOOL CDialog::Build(CWnd* parent, bool modal) {
         return FALSE;
     if (QWidget* w = GetWidget()) {
         w->setFixedSize(rect.Width(), rect.Height());
+        if (auto* dialog = dynamic_cast<platform::DialogWidget*>(w)) dialog->KeepTitleRoom();
         if (w->isWindow()) platform::PlaceDialog(w, m_parentWnd, t);
     }
     BuildItems();

@@ -105,6 +105,12 @@ void RegisterWindowClass(const char* className);
 // owner's client area; always on the screen's work area.
 void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t);
 
+// The window flags of a dialog of `style`: the title bar's buttons follow WS_SYSMENU,
+// WS_MINIMIZEBOX and WS_MAXIMIZEBOX.
+Qt::WindowFlags DialogFlags(DWORD style);
+// The width a title bar needs to show `caption` whole beside its icon and buttons.
+int TitleBarWidth(const QString& caption);
+
 // The dialog font (the templates' "Tahoma 8" on this platform), for dialogs and form views.
 QFont DialogFont();
 // A larger (or smaller) dialog font, as a desktop set to large fonts gives; 1 is the templates'

@@ -20,6 +20,11 @@ QString EscapeMnemonics(QString s) {
     return s.replace('&', "&&");
 }
 
+// Buttons and group boxes show "&x" as an underlined x; labels show their text as it is.
+bool HasMnemonics(const QWidget* w) {
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QGroupBox*>(w);
+}
+
 class TextFit : public WidgetPlacement {
 public:
     using WidgetPlacement::WidgetPlacement;
@@ -142,7 +147,8 @@ private:
             return needed.width() <= width && needed.height() <= height;
         }
         if (qobject_cast<QGroupBox*>(w))
-            return metrics.horizontalAdvance(text) + metrics.height() <= size.width();
+            return metrics.horizontalAdvance(WithoutMnemonics(text)) + metrics.height() <=
+                   size.width();
         auto* button = qobject_cast<QAbstractButton*>(w);
         if (!button) return true;
         QStyleOptionButton option;
@@ -159,11 +165,10 @@ private:
 
     // The longest start of the text that fits with an ellipsis after it.
     QString Shortened(const QSize& size) const {
-        const QString plain =
-            qobject_cast<QAbstractButton*>(Widget()) ? WithoutMnemonics(m_text) : m_text;
+        const QString plain = HasMnemonics(Widget()) ? WithoutMnemonics(m_text) : m_text;
         auto cut = [&](qsizetype n) {
             const QString start = plain.left(n).trimmed() + QChar(0x2026);
-            return qobject_cast<QAbstractButton*>(Widget()) ? EscapeMnemonics(start) : start;
+            return HasMnemonics(Widget()) ? EscapeMnemonics(start) : start;
         };
         qsizetype lo = 0, hi = plain.size();  // cut(lo) fits or is the least there is
         while (hi - lo > 1) {
@@ -183,7 +188,7 @@ private:
             group->setTitle(text);
         if (elided) {
             if (!m_elided) m_ownTip = w->toolTip();
-            w->setToolTip(qobject_cast<QAbstractButton*>(w) ? WithoutMnemonics(m_text) : m_text);
+            w->setToolTip(HasMnemonics(w) ? WithoutMnemonics(m_text) : m_text);
         } else if (m_elided) {
             w->setToolTip(m_ownTip);
         }

@@ -108,7 +108,9 @@ QSize Shortfall(const QWidget* w) {
                 std::max(0, needed.height() - area.height())};
     }
     if (auto* group = qobject_cast<const QGroupBox*>(w))
-        return {std::max(0, fm.horizontalAdvance(group->title()) + fm.height() - w->width()), 0};
+        return {std::max(0, fm.horizontalAdvance(platform::WithoutMnemonics(group->title())) +
+                                fm.height() - w->width()),
+                0};
     auto* button = qobject_cast<const QAbstractButton*>(w);
     if (!button || button->text().isEmpty()) return {};
     QStyleOptionButton option;
@@ -174,6 +176,16 @@ void CollectFaults(QWidget* window, bool larger, const Allowed& allowed,
             faults.push_back(Describe(w) +
                              CString::Formatted(" cuts its text (%d x %d pixels short)",
                                                 missing.width(), missing.height()));
+        // A lone "&" before a space or at the end underlines nothing a user can type.
+        if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QGroupBox*>(w)) {
+            const QString text =
+                QString(qobject_cast<QGroupBox*>(w) ? qobject_cast<QGroupBox*>(w)->title()
+                                                    : qobject_cast<QAbstractButton*>(w)->text())
+                    .replace("&&", "");
+            const qsizetype at = text.indexOf('&');
+            if (at >= 0 && (at + 1 == text.size() || text[at + 1].isSpace()))
+                faults.push_back(Describe(w) + " underlines a space");
+        }
         if (Shortened(w)) {
             if (!larger && !allowed.Shortened(w))
                 faults.push_back(Describe(w) + " is shortened");
@@ -420,9 +432,11 @@ protected:
             CheckDialog("Timing parameter", d);
         }
         {
-            // The rates the qualities show are wider than the template's radio buttons.
+            // The rates the qualities show, and "Audio & Video", are wider than the template's
+            // radio buttons, which their group boxes hold tight.
             CVideoQuality d(frame);
-            CheckDialog("AV file format", d, {{IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL}, {}});
+            CheckDialog("AV file format", d,
+                        {{IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL, IDC_CONTENT_AUDIO_VIDEO}, {}});
         }
         {
             LaunchChannelStruct record;

@@ -21,6 +21,7 @@
 #include "experiment/html_doc_view.h"
 #include "experiment/setup_view.h"
 #include "logger/settings.h"
+#include "platform/ui/dialog_template.h"
 #include "platform/win/widget_bridge.h"
 #include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
@@ -158,6 +159,11 @@ TEST_F(PaneFill, EveryViewFillsItsPaneInASmallAndALargeWindow) {
         for (int k = 0; k < CSetupView::kSensors; ++k) {
             const QWidget* picture = setup->GetPicture(k).GetControl()->GetWidget();
             EXPECT_EQ(picture->width(), picture->height()) << k << " at " << size.width();
+            // The switches keep their height, beside their picture, however tall the pane.
+            const QRect onOff = setup->GetSwitch(k).GetControl()->GetWidget()->geometry();
+            EXPECT_LE(onOff.height(), platform::DluToPixelY(12)) << k << " at " << size.width();
+            EXPECT_GT(onOff.height(), 0) << k << " at " << size.width();
+            EXPECT_NEAR(onOff.center().y(), picture->geometry().center().y(), 1) << k;
         }
     }
 }

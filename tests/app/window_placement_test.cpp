@@ -112,9 +112,22 @@ TEST_F(WindowPlacement, TheRectangleAWindowClosesWithComesBackAtTheNextStart) {
         app.ExitInstance();
     }
     EXPECT_EQ(ToQRect(CSettings().m_mainWindowRect), moved);
+    {
+        // It comes back maximised, and restored it stands where it stood before.
+        CVarnelApp app;
+        ASSERT_TRUE(app.InitInstance());
+        QWidget* w = Main(app);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return w->isMaximized(); }, 5000));
+        w->showNormal();
+        EXPECT_EQ(FrameOnceAt(app, moved), moved);
+        app.GetMainFrame()->SendMessage(WM_CLOSE);
+        app.ExitInstance();
+    }
+    // Closed restored, it comes back restored.
     CVarnelApp app;
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(FrameOnceAt(app, moved), moved);
+    EXPECT_FALSE(Main(app)->isMaximized());
     app.ExitInstance();
 }
 

@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 
+#include "platform/ui/text_fit.h"
 #include "platform/win/widget_bridge.h"
 #include "tests/support/harness.h"
 
@@ -244,6 +247,17 @@ TEST(ComboBoxes, AreOneLineHighWithTheRestOfTheirRectangleTheirList) {
     EXPECT_TRUE(testing_support::ShownTooltip(small).isEmpty());
     narrow.SetCurSel(1);
     EXPECT_EQ(testing_support::ShownTooltip(small), "Every 30 minutes, all day long");
+    // The open list shows what the box shortens whole; the program's dropped width still holds.
+    narrow.ShowDropDown(TRUE);
+    ASSERT_TRUE(narrow.GetDroppedState());
+    EXPECT_GT(small->view()->viewport()->width(),
+              small->fontMetrics().horizontalAdvance("Every 30 minutes, all day long"));
+    narrow.ShowDropDown(FALSE);
+    narrow.SetDroppedWidth(600);
+    EXPECT_EQ(narrow.GetDroppedWidth(), 600);
+    narrow.ShowDropDown(TRUE);
+    EXPECT_GE(small->view()->width(), 600);
+    narrow.ShowDropDown(FALSE);
     narrow.ResetContent();
     testing_support::ProcessQtEvents();
     EXPECT_EQ(small->width(), Pixels(kComboTemplate.items[2]).width());
@@ -291,6 +305,86 @@ TEST(DialogPlacement, CentredOnTheOwnerOnTheScreenOrAtTheTemplatesOffset) {
         dialog.DestroyWindow();
         owner.DestroyWindow();
     }
+}
+
+// A dialog's title bar: the buttons its style asks for, and room for its whole caption.
+TEST(DialogFrame, HasTheButtonsItsStyleAsksForAndRoomForItsTitle) {
+    constexpr Qt::WindowFlags kMin = Qt::WindowMinimizeButtonHint;
+    constexpr Qt::WindowFlags kMax = Qt::WindowMaximizeButtonHint;
+    constexpr Qt::WindowFlags kClose = Qt::WindowCloseButtonHint;
+    const struct {
+        const char* caption;
+        short cx;
+        DWORD style;
+        Qt::WindowFlags shown;
+        bool widened;
+    } rows[] = {
+        {"Modal", 120, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kClose, false},
+        {"Plain", 120, WS_POPUP | WS_CAPTION, {}, false},
+        {"Sizable", 120, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+         kMin | kMax | kClose, false},
+        {"A caption far longer than the dialog under it", 60,
+         DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, kClose, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.caption);
+        const DialogTemplate t{908, r.caption, 0, 0, r.cx, 40, r.style, "Tahoma", 8, {}};
+        CDialog dialog(t);
+        ASSERT_TRUE(dialog.Create());
+        QWidget* w = dialog.GetWidget();
+        EXPECT_EQ(w->windowFlags() & (kMin | kMax | kClose), r.shown);
+        const int designed = platform::DluToPixelX(r.cx);
+        EXPECT_GE(w->width(), platform::TitleBarWidth(r.caption));
+        EXPECT_EQ(w->width() > designed, r.widened) << w->width() << " against " << designed;
+        // A caption set later widens it too.
+        dialog.SetWindowText("Another caption, also much longer than the dialog is wide");
+        EXPECT_GE(w->width(), platform::TitleBarWidth(
+                                  "Another caption, also much longer than the dialog is wide"));
+        EXPECT_GT(platform::TitleBarWidth(r.caption),
+                  QFontMetrics(QGuiApplication::font()).horizontalAdvance(r.caption));
+        dialog.DestroyWindow();
+    }
+}
+
+// Every caption path reads "&" as Windows does: "&x" is an underlined x, "&&" an ampersand.
+TEST(Captions, ReadAmpersandsAsWindowsDoesOnEveryKindOfControl) {
+    const DialogTemplate t{909,
+                           "Captions",
+                           0,
+                           0,
+                           200,
+                           120,
+                           WS_POPUP | WS_CAPTION,
+                           "Tahoma",
+                           8,
+                           {
+                               dlg::PushButton("Audio && Video", 40, 5, 5, 90, 14),
+                               dlg::CheckBox("Audio && Video", 41, 5, 22, 90, 10),
+                               dlg::RadioButton("Audio && Video", 42, 5, 36, 90, 10),
+                               dlg::GroupBox("Audio && Video", 43, 100, 5, 95, 40),
+                               dlg::LText("Audio && Video", 44, 5, 50, 90, 8),
+                               dlg::GroupBox("&Options", 45, 100, 50, 95, 40),
+                               dlg::LText("&Rate :", 46, 5, 64, 90, 8),
+                           }};
+    CDialog dialog(t);
+    ASSERT_TRUE(dialog.Create());
+    // What a user reads on each: Qt's buttons and group boxes take mnemonics, labels do not.
+    auto read = [&](int id) {
+        QWidget* w = dialog.GetDlgItem(id)->GetWidget();
+        if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            return platform::WithoutMnemonics(button->text());
+        if (auto* group = qobject_cast<QGroupBox*>(w))
+            return platform::WithoutMnemonics(group->title());
+        return QString();
+    };
+    for (int id : {40, 41, 42, 43, 44})
+        EXPECT_EQ(read(id), "Audio & Video") << id;
+    EXPECT_EQ(read(45), "Options");
+    EXPECT_EQ(read(46), "Rate :");
+    // The program reads back what it set.
+    EXPECT_EQ(CString(dialog.GetDlgItem(43)->GetWindowText()), "Audio && Video");
+    dialog.DestroyWindow();
 }
 
 }  // namespace
