@@ -385,6 +385,9 @@ private:
     void ResetRecord(int position);
     // A control plot for the record at `position`, on its own Y axis.
     void AttachControlPlot(int position, BOOL ownAxis);
+    // Whether a restored record shows a scale of its own: in single-axis mode a plot linked to
+    // another is drawn on that one's axis, as when it was added.
+    BOOL RestoredOwnAxis(int position) const;
     // Empties the control: no data, no plots, axes 1 and 2, X 0..10.
     void ClearControl();
     void ForgetWritten();
