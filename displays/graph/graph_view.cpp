@@ -396,7 +396,7 @@ void CGraphView::PlotAllData(int p) {
         xCount = xSet->m_y->size();
     }
     n = std::min({n, xCount, ds->m_y->size()});
-    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs, n));
+    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarWidth(xs, n));
 
     const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, n) : Slice(xs, 0, n),
                              Slice(ds->m_y->data(), 0, n)};
@@ -620,14 +620,10 @@ void CGraphView::WritePlotPoints(int p) {
     Written& w = m_written[p];
 
     if (m_barGraph) {
-        std::vector<double> x(un + 1), y(un + 1);
-        std::copy(ds->m_x->data(), ds->m_x->data() + un, x.begin() + 1);
-        std::copy(ds->m_y->data(), ds->m_y->data() + un, y.begin() + 1);
-        x[0] = graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size());
-        y[0] = un ? ds->m_y->data()[0] : 0;
-        const VARIANT args[2] = {VarArray(std::move(x)), VarArray(std::move(y))};
+        const VARIANT args[2] = {Slice(ds->m_x->data(), 0, un), Slice(ds->m_y->data(), 0, un)};
         plot.InvokeMethod(kPlotData, args);
-        w = Written();  // the front point changes with the data: always written whole
+        AxisItem(1).SetDouble(9031, graph_axis::BarWidth(ds->m_x->data(), un));
+        w = Written();
     } else {
         const double* xs = ds->m_x->data();
         const CDataTreeBrench* xSet = nullptr;

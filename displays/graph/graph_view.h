@@ -245,6 +245,9 @@ public:
     // The X axis of a Y vs X graph: labels and caption in the X set's shown unit.
     void UpdateXSetAxis();
     void LayoutBars();
+    // How far the X axis reaches past the first and last samples: half a bar in bar mode, so
+    // that the end bars show whole; 0 otherwise.
+    double BarHalfWidth() const;
     // Rebuilds the control's text annotations from the records (not in area mode).
     void PlaceAnnotations();
     // ---- bar graph and Y versus X

@@ -164,16 +164,30 @@ TEST_F(GraphViewTest, YAgainstXIsLimitedToTheShorterDataSet) {
     EXPECT_TRUE(doc.m_graphList.GetCount() == 0);
 }
 
-TEST_F(GraphViewTest, TheBarOffsetNeedsThreeSamples) {
+// A bar is as wide as the first step and centred on its sample; the X axis takes in the end
+// bars whole. The control gets the samples as they are.
+TEST_F(GraphViewTest, BarsAreAsWideAsTheFirstStepAndTheAxisHoldsThemWhole) {
     view.m_barGraph = 1;
-    for (const auto& [x, offset] : {std::pair{std::vector<double>{10, 12}, -1.0},
-                                    std::pair{std::vector<double>{10, 12, 14}, 8.0}}) {
+    struct Case {
+        std::vector<double> x;
+        double width, lo, hi;
+    } cases[] = {
+        {{10, 12, 14}, 2, 9, 15},
+        {{10, 12}, 2, 9, 13},
+        {{10}, 1, 9.5, 10.5},  // no step: a unit-wide bar
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x.size());
         view.RefreshGraph(TRUE);
-        CDataTreeBrench* d = AddSet(std::vector<double>(x.size(), 1.0));
-        *d->m_x = x;
+        CDataTreeBrench* d = AddSet(std::vector<double>(c.x.size(), 1.0));
+        *d->m_x = c.x;
         ASSERT_EQ(Add(d), 0);
         view.PlotAllData(0);
-        EXPECT_DOUBLE_EQ(State().axes[0].barOffset, offset);
+        view.ApplyAxisScales(0, FALSE, 0);
+        EXPECT_DOUBLE_EQ(State().axes[0].barWidth, c.width);
+        EXPECT_EQ(ControlX(0), c.x);
+        EXPECT_DOUBLE_EQ(view.GetAxisMinimum(1), c.lo);
+        EXPECT_DOUBLE_EQ(view.GetAxisMaximum(1), c.hi);
     }
 }
 
