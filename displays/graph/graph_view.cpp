@@ -24,6 +24,8 @@ constexpr DISPID kPlotData = 21, kPlotAppend = 9021, kPlotBreakStep = 9022;
 // Against time a plot's X are its sample numbers, one apart: a longer step is a missing sample,
 // which the line leaves as a gap.
 constexpr double kMissingSampleStep = 1.5;
+// Sample numbers are whole numbers.
+constexpr const char* kSampleLabelFormat = "*1";
 
 bool IsExternalInput(const CDataTreeBrench* d) {
     return d && ((d->m_modelCode == kModelQK && (d->m_inputKind == 5 || d->m_inputKind == 6)) ||
@@ -379,12 +381,13 @@ void CGraphView::PlotAllData(int p) {
         m_xAxis.timeFormat = ri.timeUnit;
         m_xAxis.decimals = 2;
         m_xAxis.labelValue = 0;
-        m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds, ri.unitInterval,
-                                        ri.timeUnit, TRUE, 0, 0, 0);
         if (ds->m_rateCode != 0 && !m_barGraph) {
+            m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds,
+                                            ri.unitInterval, ri.timeUnit, TRUE, 0, 0, 0);
             m_xAxis.axisName = "Time";
             xAxis.SetString(DISPID_CAPTION, "Time" + GetTimeUnitCaption(ri.timeUnit));
         } else {
+            m_xLabelFormat = kSampleLabelFormat;
             m_xAxis.axisName = "Samples";
             xAxis.SetString(DISPID_CAPTION, "Samples");
         }
@@ -470,6 +473,8 @@ void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
         if (rate != 0 && !m_barGraph && first)
             m_xLabelFormat = FormatTimeAxis(first->m_startTime, ri.intervalSeconds, ri.unitInterval,
                                             ri.timeUnit, TRUE, 0, 0, 0);
+        else if (first)
+            m_xLabelFormat = kSampleLabelFormat;
         SetupYAxis(1, xColour);
     }
     ApplyXAxisSettings();

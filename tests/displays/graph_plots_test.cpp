@@ -126,7 +126,7 @@ struct CaptionCase {
 
 TEST_F(GraphViewTest, PlotAllDataWritesCaptionsFormatsAndArrays) {
     for (const CaptionCase c :
-         {CaptionCase{41, "Time(s)", "*1.000"}, CaptionCase{0, "Samples", "*1.000"},
+         {CaptionCase{41, "Time(s)", "*1.000"}, CaptionCase{0, "Samples", "*1"},
           CaptionCase{51, "Time(s)", "*0.020"}}) {
         SCOPED_TRACE(c.rate);
         view.RefreshGraph(TRUE);
@@ -185,6 +185,7 @@ TEST_F(GraphViewTest, BarsAreAsWideAsTheFirstStepAndTheAxisHoldsThemWhole) {
         view.PlotAllData(0);
         view.ApplyAxisScales(0, FALSE, 0);
         EXPECT_DOUBLE_EQ(State().axes[0].barWidth, c.width);
+        EXPECT_EQ(State().axes[0].format.Text(), "*1") << "whole sample numbers";
         EXPECT_EQ(ControlX(0), c.x);
         EXPECT_DOUBLE_EQ(view.GetAxisMinimum(1), c.lo);
         EXPECT_DOUBLE_EQ(view.GetAxisMaximum(1), c.hi);
