@@ -382,8 +382,8 @@ void CGraphView::PlotAllData(int p) {
         m_xAxis.decimals = 2;
         m_xAxis.labelValue = 0;
         if (ds->m_rateCode != 0 && !m_barGraph) {
-            m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds,
-                                            ri.unitInterval, ri.timeUnit, TRUE, 0, 0, 0);
+            m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds, ri.unitInterval,
+                                            ri.timeUnit, TRUE, 0, 0, 0);
             m_xAxis.axisName = "Time";
             xAxis.SetString(DISPID_CAPTION, "Time" + GetTimeUnitCaption(ri.timeUnit));
         } else {
