@@ -219,15 +219,11 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
         }
     }
 
-    BOOL ownAxis = TRUE;
     if (m_plotCount >= 1 && ds && ds->m_secondValue != 0) {
         int share = IsTemperatureSensor(ds) ? FindTemperaturePlot() : -1;
         if (share < 0 && IsExternalInput(ds)) share = FindPlotBySensor(ds->m_sensorId);
         if (share < 0) share = FindPlotBySensor(static_cast<BYTE>(ds->m_inputKind & 0xFF));
-        if (share >= 0) {
-            linkTo = static_cast<SHORT>(share);
-            if (single) ownAxis = FALSE;
-        }
+        if (share >= 0) linkTo = static_cast<SHORT>(share);
     }
     if (m_plotCount >= kMaxPlots) return 0;
 
@@ -248,7 +244,7 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
             r.TakeLineRow(LineRow(pos));
         }
     }
-    AttachControlPlot(pos, ownAxis);
+    AttachControlPlot(pos);
 
     r.pointsShown = 0;
     r.ClearLinks();
@@ -301,12 +297,13 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
     r.scratch = 0;
 
     ++m_plotCount;
+    PlaceRightScale();
     EnableGraphCommands(TRUE);
     added = TRUE;
     return static_cast<SHORT>(pos);
 }
 
-void CGraphView::AttachControlPlot(int pos, BOOL ownAxis) {
+void CGraphView::AttachControlPlot(int pos) {
     CDispatchDriver plots = m_graph.GetPlots();
     VARIANT made;
     plots.InvokeMethod(258, {}, &made);
@@ -315,12 +312,29 @@ void CGraphView::AttachControlPlot(int pos, BOOL ownAxis) {
     if (k == 1)
         SetupYAxis(2, plot.GetLong(14));
     else
-        AddYAxis(k == 2 ? ownAxis : FALSE);
+        AddYAxis(FALSE);
     plot.SetProperty(13, VarObject(AxisItem(k + 1).GetHandle()));
     plot.SetString(3, CString::Formatted("%d", static_cast<int>(k)));
     plot.SetBool(12, false);
     m_plots[pos].SetPlotNumber(k);
     if (k >= 1 && k <= kMaxPlots) m_written[k - 1] = Written();
+}
+
+void CGraphView::PlaceRightScale() {
+    // A linked plot is drawn on the scale of the plot it joined: the right-hand scale goes to the
+    // first plot after the first one that joined none, so that its quantity has labels too.
+    int right = -1;
+    for (int p = 1; p < m_plotCount && right < 0; ++p) {
+        const PlotRecordStruct& r = m_plots[p];
+        bool joined = false;
+        for (int i = 0; i < r.linkCount; ++i)
+            joined = joined || (r.links[i] >= 0 && r.links[i] < p);
+        if (!joined) right = p;
+    }
+    const LONG axes = m_graph.GetAxes().Count();
+    for (LONG a = 3; a <= axes; ++a)
+        AxisItem(a).SetBool(13, a == right + 2);
+    m_rightAxis = static_cast<SHORT>(right >= 0 ? right + 2 : 3);
 }
 
 void CGraphView::LinkNewPlot(int p) {

@@ -386,11 +386,12 @@ private:
     // Puts a range on an axis, autoscale off; an empty range is not put.
     void PutAxisRange(int axis, double lo, double hi);
     void ResetRecord(int position);
-    // A control plot for the record at `position`, on its own Y axis.
-    void AttachControlPlot(int position, BOOL ownAxis);
-    // Whether a restored record shows a scale of its own: in single-axis mode a plot linked to
-    // another is drawn on that one's axis, as when it was added.
-    BOOL RestoredOwnAxis(int position) const;
+    // A control plot for the record at `position`, on its own Y axis, whose scale is not shown
+    // until PlaceRightScale gives it the right-hand one.
+    void AttachControlPlot(int position);
+    // Shows the right-hand scale of the first plot after the first that joined no earlier plot's
+    // scale, and points the right-hand strip at it.
+    void PlaceRightScale();
     // Empties the control: no data, no plots, axes 1 and 2, X 0..10.
     void ClearControl();
     void ForgetWritten();

@@ -70,6 +70,43 @@ TEST_F(GraphViewTest, NewPlotsAreNamedByPositionOnTheirOwnAxisAndTemperaturesSha
     EXPECT_EQ(view.FindPlotByDataSet(t1->m_id), 0);
 }
 
+// A plot that joins an earlier plot's scale shows none of its own: the right-hand scale goes to
+// the first later plot that joined none. A basic logger's run: both inputs hold conductivity
+// sensors (type 0), then Light.
+TEST_F(GraphViewTest, TheRightHandScaleGoesToTheFirstPlotOfAnotherQuantity) {
+    const SetFields ext1{"Input A: Conductivity", 41, 0, 0, 0, -1, "mS"};
+    const SetFields ext2{"Input B: Conductivity", 41, 0, 1, 0, -1, "mS"};
+    const SetFields light{"Light", 41, 0, 2, 255, -1, "lx"};
+    struct Case {
+        std::vector<SetFields> plots;
+        int right;  // the axis item that shows the right-hand scale, 0 none
+    } cases[] = {
+        {{ext1, ext2, light}, 4},
+        {{ext1, light, ext2}, 3},
+        {{ext1, ext2}, 0},
+        {{light, ext1}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.plots.size() * 10 + c.right);
+        view.RefreshGraph(TRUE);
+        for (const SetFields& f : c.plots)
+            view.ShowDataSet(AddSet(f, {1, 2, 3}));
+        const GraphState& s = State();
+        ASSERT_EQ(s.axes.size(), c.plots.size() + 1);
+        for (size_t a = 2; a < s.axes.size(); ++a)
+            EXPECT_EQ(s.axes[a].ownScale, int(a) + 1 == c.right) << "axis item " << a + 1;
+        EXPECT_EQ(view.m_rightAxis, c.right ? c.right : 3);
+    }
+    // Without the first input the second one's plot comes first; Light keeps the right scale.
+    view.RefreshGraph(TRUE);
+    view.ShowDataSet(AddSet(ext1, {1, 2, 3}));
+    view.ShowDataSet(AddSet(ext2, {1, 2, 3}));
+    view.ShowDataSet(AddSet(light, {1, 2, 3}));
+    view.RemovePlot(view.m_plots[0].dataSet->m_id, 0);
+    EXPECT_TRUE(State().axes[2].ownScale) << "Light, now plot 2";
+    EXPECT_EQ(view.m_rightAxis, 3);
+}
+
 TEST_F(GraphViewTest, LinkListsHoldEightAtMostWithoutDuplicatesOrSelf) {
     PlotRecordStruct r;
     EXPECT_FALSE(r.AddLink(3, 3));
