@@ -410,6 +410,9 @@ public:
     // no such channel.
     bool GetChannelDescription(int index, BYTE runKind,
                                ChannelDescriptionStruct& description) const;
+    // The name of a set of external input `input` (0 or 1, "Input A" or "B"); other inputs keep
+    // `name`.
+    static CString ExternalInputName(int input, const CString& name);
     // The present channels, at most `capacity` of them; returns the count.
     int GetSensorList(SensorListItemStruct* items, int capacity) const;
     // The latest live value of a settings slot (0..7).

@@ -269,8 +269,7 @@ void CDorvik::DecodeSensorInfo(const BYTE* body, DWORD length, BYTE channel, BYT
         r.minimum = calibration::FahrenheitToCelsius(r.minimum);
         r.maximum = calibration::FahrenheitToCelsius(r.maximum);
     }
-    if (channel == 5) r.name = "Input A: " + r.name;
-    if (channel == 6) r.name = "Input B: " + r.name;
+    r.name = ExternalInputName(channel - 5, r.name);
 
     // A stored set's sensors are not the ones plugged in now: the settings keep the live ones.
     if (!live) return;
@@ -402,6 +401,13 @@ void CDorvik::StoreLiveValues(const BYTE* record) {
 
 // ---- for the document
 
+CString CDorvik::ExternalInputName(int input, const CString& name) {
+    // The two inputs often hold sensors of one type: their sets must not share a name.
+    if (input == 0) return "Input A: " + name;
+    if (input == 1) return "Input B: " + name;
+    return name;
+}
+
 bool CDorvik::GetChannelDescription(int index, BYTE runKind, ChannelDescriptionStruct& d) const {
     d = ChannelDescriptionStruct();
     if (index < 0 || index >= std::min<int>(GetChannelCount(runKind), kRunPairs)) return false;
@@ -462,7 +468,7 @@ bool CDorvik::GetChannelDescription(int index, BYTE runKind, ChannelDescriptionS
     d.channel = static_cast<BYTE>(ch);
     if (m_settings) {
         const SensorInfoStruct& slot = m_settings->m_sensorSlots[ch];
-        d.name = slot.name;
+        d.name = ExternalInputName(ch, slot.name);
         d.kindName = slot.shortName;
         d.unit = slot.unit;
         d.minimum = slot.minimum;
@@ -488,7 +494,7 @@ int CDorvik::GetSensorList(SensorListItemStruct* items, int capacity) const {
         SensorListItemStruct item;
         item.index = static_cast<BYTE>(i);
         if (m_settings && ch < CSettings::kSensorSlots) {
-            item.name = m_settings->m_sensorSlots[ch].name;
+            item.name = ExternalInputName(ch, m_settings->m_sensorSlots[ch].name);
             item.unit = m_settings->m_sensorSlots[ch].unit;
         }
         items[count++] = item;

@@ -70,8 +70,9 @@ std::optional<Range> ScrollingXRange(int n, int window, Range current, bool scro
     return r;
 }
 
-double BarOffset(const double* x, size_t n) {
-    return n >= 3 ? x[0] - (x[1] - x[0]) : -1;
+double BarWidth(const double* x, size_t n) {
+    const double w = n >= 2 ? x[1] - x[0] : 0;
+    return std::isfinite(w) && w > 0 ? w : 1;
 }
 
 PlaybackRate PlaybackRateFor(WORD code) {

@@ -29,8 +29,9 @@ struct Range {
 // stays.
 std::optional<Range> ScrollingXRange(int n, int window, Range current, bool scrollRun, bool bar);
 
-// Where the bars' X axis starts: x0 - (x1 - x0) from three samples on, else -1.
-double BarOffset(const double* x, size_t n);
+// A bar stands centred on its sample, as wide as the first step between samples (1 when there
+// is no step to take).
+double BarWidth(const double* x, size_t n);
 
 struct PlaybackRate {
     UINT periodMs;

@@ -70,7 +70,7 @@ void CGraphFormatScales::LoadEntries() {
     const CGraphView& v = *m_view;
     GraphScaleInfoStruct x;
     x.autoScale = v.m_xAxis.yAutoscale ? TRUE : FALSE;
-    x.minimum = v.GetAxisMinimum(1) + (v.m_barGraph ? 1.0 : 0.0);
+    x.minimum = v.GetAxisMinimum(1) + v.BarHalfWidth();
     x.maximum = v.GetAxisMaximum(1);
     x.timeCode = v.m_xAxis.timeFormat;
     const CDispatchDriver xAxis = v.GetGraph().GetAxes().Item(1);
@@ -319,7 +319,7 @@ void CGraphFormatScales::OnOK() {
         v.ApplyAxisScales(0, FALSE, 0);
         v.m_xAxis.yAutoscale = v.m_savedXAxis.yAutoscale = 1;
     } else {
-        const double lo = x.minimum - (v.m_barGraph ? 1.0 : 0.0);
+        const double lo = x.minimum - v.BarHalfWidth();
         v.SetAxisRange(1, lo, x.maximum, FALSE, TRUE);
         v.m_savedXAxis.yAutoscale = 0;
         v.m_savedXAxis.yMin = lo;

@@ -24,6 +24,8 @@ constexpr DISPID kPlotData = 21, kPlotAppend = 9021, kPlotBreakStep = 9022;
 // Against time a plot's X are its sample numbers, one apart: a longer step is a missing sample,
 // which the line leaves as a gap.
 constexpr double kMissingSampleStep = 1.5;
+// Sample numbers are whole numbers.
+constexpr const char* kSampleLabelFormat = "*1";
 
 bool IsExternalInput(const CDataTreeBrench* d) {
     return d && ((d->m_modelCode == kModelQK && (d->m_inputKind == 5 || d->m_inputKind == 6)) ||
@@ -217,15 +219,11 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
         }
     }
 
-    BOOL ownAxis = TRUE;
     if (m_plotCount >= 1 && ds && ds->m_secondValue != 0) {
         int share = IsTemperatureSensor(ds) ? FindTemperaturePlot() : -1;
         if (share < 0 && IsExternalInput(ds)) share = FindPlotBySensor(ds->m_sensorId);
         if (share < 0) share = FindPlotBySensor(static_cast<BYTE>(ds->m_inputKind & 0xFF));
-        if (share >= 0) {
-            linkTo = static_cast<SHORT>(share);
-            if (single) ownAxis = FALSE;
-        }
+        if (share >= 0) linkTo = static_cast<SHORT>(share);
     }
     if (m_plotCount >= kMaxPlots) return 0;
 
@@ -246,7 +244,7 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
             r.TakeLineRow(LineRow(pos));
         }
     }
-    AttachControlPlot(pos, ownAxis);
+    AttachControlPlot(pos);
 
     r.pointsShown = 0;
     r.ClearLinks();
@@ -299,12 +297,13 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
     r.scratch = 0;
 
     ++m_plotCount;
+    PlaceRightScale();
     EnableGraphCommands(TRUE);
     added = TRUE;
     return static_cast<SHORT>(pos);
 }
 
-void CGraphView::AttachControlPlot(int pos, BOOL ownAxis) {
+void CGraphView::AttachControlPlot(int pos) {
     CDispatchDriver plots = m_graph.GetPlots();
     VARIANT made;
     plots.InvokeMethod(258, {}, &made);
@@ -313,12 +312,29 @@ void CGraphView::AttachControlPlot(int pos, BOOL ownAxis) {
     if (k == 1)
         SetupYAxis(2, plot.GetLong(14));
     else
-        AddYAxis(k == 2 ? ownAxis : FALSE);
+        AddYAxis(FALSE);
     plot.SetProperty(13, VarObject(AxisItem(k + 1).GetHandle()));
     plot.SetString(3, CString::Formatted("%d", static_cast<int>(k)));
     plot.SetBool(12, false);
     m_plots[pos].SetPlotNumber(k);
     if (k >= 1 && k <= kMaxPlots) m_written[k - 1] = Written();
+}
+
+void CGraphView::PlaceRightScale() {
+    // A linked plot is drawn on the scale of the plot it joined: the right-hand scale goes to the
+    // first plot after the first one that joined none, so that its quantity has labels too.
+    int right = -1;
+    for (int p = 1; p < m_plotCount && right < 0; ++p) {
+        const PlotRecordStruct& r = m_plots[p];
+        bool joined = false;
+        for (int i = 0; i < r.linkCount; ++i)
+            joined = joined || (r.links[i] >= 0 && r.links[i] < p);
+        if (!joined) right = p;
+    }
+    const LONG axes = m_graph.GetAxes().Count();
+    for (LONG a = 3; a <= axes; ++a)
+        AxisItem(a).SetBool(13, a == right + 2);
+    m_rightAxis = static_cast<SHORT>(right >= 0 ? right + 2 : 3);
 }
 
 void CGraphView::LinkNewPlot(int p) {
@@ -379,12 +395,13 @@ void CGraphView::PlotAllData(int p) {
         m_xAxis.timeFormat = ri.timeUnit;
         m_xAxis.decimals = 2;
         m_xAxis.labelValue = 0;
-        m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds, ri.unitInterval,
-                                        ri.timeUnit, TRUE, 0, 0, 0);
         if (ds->m_rateCode != 0 && !m_barGraph) {
+            m_xLabelFormat = FormatTimeAxis(ds->m_startTime, ri.intervalSeconds, ri.unitInterval,
+                                            ri.timeUnit, TRUE, 0, 0, 0);
             m_xAxis.axisName = "Time";
             xAxis.SetString(DISPID_CAPTION, "Time" + GetTimeUnitCaption(ri.timeUnit));
         } else {
+            m_xLabelFormat = kSampleLabelFormat;
             m_xAxis.axisName = "Samples";
             xAxis.SetString(DISPID_CAPTION, "Samples");
         }
@@ -396,7 +413,7 @@ void CGraphView::PlotAllData(int p) {
         xCount = xSet->m_y->size();
     }
     n = std::min({n, xCount, ds->m_y->size()});
-    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarOffset(xs, n));
+    if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarWidth(xs, n));
 
     const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, n) : Slice(xs, 0, n),
                              Slice(ds->m_y->data(), 0, n)};
@@ -470,6 +487,8 @@ void CGraphView::PlotRecordingData(CDataTreeBrench* const* sets, int n) {
         if (rate != 0 && !m_barGraph && first)
             m_xLabelFormat = FormatTimeAxis(first->m_startTime, ri.intervalSeconds, ri.unitInterval,
                                             ri.timeUnit, TRUE, 0, 0, 0);
+        else if (first)
+            m_xLabelFormat = kSampleLabelFormat;
         SetupYAxis(1, xColour);
     }
     ApplyXAxisSettings();
@@ -620,14 +639,10 @@ void CGraphView::WritePlotPoints(int p) {
     Written& w = m_written[p];
 
     if (m_barGraph) {
-        std::vector<double> x(un + 1), y(un + 1);
-        std::copy(ds->m_x->data(), ds->m_x->data() + un, x.begin() + 1);
-        std::copy(ds->m_y->data(), ds->m_y->data() + un, y.begin() + 1);
-        x[0] = graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size());
-        y[0] = un ? ds->m_y->data()[0] : 0;
-        const VARIANT args[2] = {VarArray(std::move(x)), VarArray(std::move(y))};
+        const VARIANT args[2] = {Slice(ds->m_x->data(), 0, un), Slice(ds->m_y->data(), 0, un)};
         plot.InvokeMethod(kPlotData, args);
-        w = Written();  // the front point changes with the data: always written whole
+        AxisItem(1).SetDouble(9031, graph_axis::BarWidth(ds->m_x->data(), un));
+        w = Written();
     } else {
         const double* xs = ds->m_x->data();
         const CDataTreeBrench* xSet = nullptr;

@@ -245,6 +245,9 @@ public:
     // The X axis of a Y vs X graph: labels and caption in the X set's shown unit.
     void UpdateXSetAxis();
     void LayoutBars();
+    // How far the X axis reaches past the first and last samples: half a bar in bar mode, so
+    // that the end bars show whole; 0 otherwise.
+    double BarHalfWidth() const;
     // Rebuilds the control's text annotations from the records (not in area mode).
     void PlaceAnnotations();
     // ---- bar graph and Y versus X
@@ -383,8 +386,12 @@ private:
     // Puts a range on an axis, autoscale off; an empty range is not put.
     void PutAxisRange(int axis, double lo, double hi);
     void ResetRecord(int position);
-    // A control plot for the record at `position`, on its own Y axis.
-    void AttachControlPlot(int position, BOOL ownAxis);
+    // A control plot for the record at `position`, on its own Y axis, whose scale is not shown
+    // until PlaceRightScale gives it the right-hand one.
+    void AttachControlPlot(int position);
+    // Shows the right-hand scale of the first plot after the first that joined no earlier plot's
+    // scale, and points the right-hand strip at it.
+    void PlaceRightScale();
     // Empties the control: no data, no plots, axes 1 and 2, X 0..10.
     void ClearControl();
     void ForgetWritten();

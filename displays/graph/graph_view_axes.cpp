@@ -95,7 +95,6 @@ void CGraphView::AddYAxis(BOOL ownAxis) {
 }
 
 void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
-    CDispatchDriver xAxis = AxisItem(1);
     const bool scrollRun = m_doc && m_doc->m_scrollRun;
     if (scrolling) {
         if (n == -1) {
@@ -120,14 +119,13 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
             return;
         }
         const int window = graph_axis::ScrollWindow(r.dataSet->m_rateCode);
-        const graph_axis::Range current{GetAxisMinimum(1), GetAxisMaximum(1)};
+        // The run's range in sample numbers; in bar mode the axis reaches half a bar past it.
+        const double half = BarHalfWidth();
+        const graph_axis::Range current{GetAxisMinimum(1) + half, GetAxisMaximum(1) - half};
         s_lastSampleCount = n;
         const auto range =
             graph_axis::ScrollingXRange(n, window, current, scrollRun, m_barGraph != 0);
-        if (range) PutAxisRange(1, range->lo, range->hi);
-        if (m_barGraph && !(scrollRun && n > window) && !r.dataSet->IsExperiment())
-            xAxis.SetDouble(9031,
-                            graph_axis::BarOffset(r.dataSet->m_x->data(), r.dataSet->m_x->size()));
+        if (range) PutAxisRange(1, range->lo - half, range->hi + half);
         return;
     }
 
@@ -148,11 +146,11 @@ void CGraphView::ApplyAxisScales(LONG n, BOOL scrolling, int p) {
         if (ds && !ds->IsExperiment()) {
             graph_axis::ColumnExtremes(ds->m_x->data(), ds->m_x->size(), 0, ds->GetXCount(), lo,
                                        hi);
-            // The first sample's bar runs from the bar offset to its sample number.
-            if (m_barGraph && lo <= hi)
-                lo = std::min(lo, graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size()));
         }
         if (lo > hi) lo = 0, hi = 10;
+        // The end bars stand half outside their samples.
+        const double half = BarHalfWidth();
+        lo -= half, hi += half;
     }
     // One sample still needs a range to draw on.
     if (!(hi > lo)) hi = lo + 1;
@@ -323,8 +321,14 @@ void CGraphView::UpdatePlotCaption(DWORD id) {
 void CGraphView::LayoutBars() {
     const CDataTreeBrench* ds = m_plotCount >= 1 ? m_plots[0].dataSet : nullptr;
     if (!m_barGraph || !ds || ds->IsExperiment()) return;
-    AxisItem(1).SetDouble(9031, graph_axis::BarOffset(ds->m_x->data(), ds->m_x->size()));
+    AxisItem(1).SetDouble(9031, graph_axis::BarWidth(ds->m_x->data(), ds->m_x->size()));
     if (m_cursorCount > 0) UpdateCursorReadout();
+}
+
+double CGraphView::BarHalfWidth() const {
+    const CDataTreeBrench* ds = m_plotCount >= 1 ? m_plots[0].dataSet : nullptr;
+    if (!m_barGraph || !ds || ds->IsExperiment()) return 0;
+    return graph_axis::BarWidth(ds->m_x->data(), ds->m_x->size()) / 2;
 }
 
 void CGraphView::EnableGraphCommands(BOOL on) {

@@ -81,11 +81,9 @@ void CGraphView::HighlightBar(const std::vector<double>& x, const std::vector<do
         return;
     }
     const auto k = static_cast<size_t>(index);
-    // The bar as the control draws it: from the previous sample, or the bar offset for the
-    // first, to this one. A single sample has no offset: it gets a unit-wide bar.
-    double left = k > 0 ? x[k - 1] : graph_axis::BarOffset(x.data(), count);
-    if (k == 0 && count < 3) left = x[0] - 1.0;
-    const double right = x[k], top = y[k];
+    // The bar as the control draws it, centred on its sample.
+    const double half = graph_axis::BarWidth(x.data(), count) / 2;
+    const double left = x[k] - half, right = x[k] + half, top = y[k];
     slot.SetLong(kAnnKind, 3);
     slot.SetProperty(kAnnPlot, VarI4(plotNumber));
     CDispatchDriver shape = slot.GetObject(kAnnShape);

@@ -153,7 +153,7 @@ void CGraphView::UpdateCursorReadout() {
     if (!InRange(a.index, count)) return;
     m_cursorAIndex = a.index;
     if (m_barGraph) {
-        // The bar's own sample: the control's point list starts with the bars' front point.
+        // The bar's own sample, in the data set's values.
         a.x = (*ds->m_x)[static_cast<size_t>(a.index)];
         a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
         HighlightBar(*ds->m_x, *ds->m_y, n, a.index);

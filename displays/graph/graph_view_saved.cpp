@@ -96,10 +96,11 @@ void CGraphView::RemovePlot(DWORD dataSetId, int index) {
     RefreshGraph(FALSE);
     ClearControl();
     for (int p = 0; p < count; ++p) {
-        AttachControlPlot(p, TRUE);
+        AttachControlPlot(p);
         m_plots[p].grid = p == 0;
         m_plots[p].pointsShown = 0;
     }
+    PlaceRightScale();
     for (int p = 0; p < count; ++p)
         PlotAllData(p);
     if (count >= 1) {
@@ -171,8 +172,9 @@ void CGraphView::ShowExperiment(DWORD graphItem) {
     m_plotCount = static_cast<SHORT>(count);
     for (int p = 0; p < count; ++p) {
         if (dropped) m_plots[p].ClearLinks();
-        AttachControlPlot(p, TRUE);
+        AttachControlPlot(p);
     }
+    PlaceRightScale();
     m_xAxis = g->m_xAxis;
     m_yVsX = g->m_yVsX && m_xAxis.dataSet;
     if (m_frame) m_frame->m_yVsX = m_yVsX ? TRUE : FALSE;

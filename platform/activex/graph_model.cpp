@@ -649,13 +649,13 @@ HRESULT GraphModel::AxisCall(Axis& a, const Call& call) {
             return StringProp(c, a.caption);
         case 9030:
         case 9031: {
-            double& field = call.id == 9030 ? a.spacing : a.barOffset;
+            double& field = call.id == 9030 ? a.spacing : a.barWidth;
             return Property(
                 c, [&] { return VarR8(field); },
                 [&](const VARIANT& v) {
                     double d;
                     if (const HRESULT hr = co::FiniteR8(v, d); FAILED(hr)) return hr;
-                    if (call.id == 9030 && d < 0) return E_INVALIDARG;
+                    if (call.id == 9030 ? d < 0 : d <= 0) return E_INVALIDARG;
                     field = d;
                     return S_OK;
                 });
@@ -990,10 +990,10 @@ CString GraphModel::Dump() const {
         out.AppendFormat(
             "axis %u log=%d range=%.17g..%.17g colour=%s auto=%d ticks=%s caption-sides=%s "
             "format=\"%s\" own=%d "
-            "caption=\"%s\"/%s spacing=%.17g offset=%.17g\n",
+            "caption=\"%s\"/%s spacing=%.17g bar-width=%.17g\n",
             a.id, a.logarithmic, a.min, a.max, Hex(a.color), a.autoscale, ticks(a.ticks),
             ticks(a.captionSides), a.format.Text(), a.ownScale, a.caption, Hex(a.captionColor),
-            a.spacing, a.barOffset);
+            a.spacing, a.barWidth);
     for (const Cursor& c : s.cursors)
         out.AppendFormat("cursor %u x=%.17g y=%.17g index=%d plot=%u visible=%d put=%d%d\n", c.id,
                          c.x, c.y, static_cast<int>(c.index), c.plot, c.visible, c.xPut, c.yPut);

@@ -66,7 +66,7 @@ struct Axis {
     COLORREF captionColor = 0;
     CString caption;
     double spacing = 0;
-    double barOffset = -1;
+    double barWidth = 1;  // of each bar, centred on its point
     bool DrawnLog() const { return logarithmic && min > 0; }
 };
 

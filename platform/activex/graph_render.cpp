@@ -513,15 +513,13 @@ void DrawBars(QPainter& p, const GraphState& s, const Plot& plot, const AxisMap&
             }
         flush();
     } else {
-        double left = s.axes.front().barOffset;
+        const double half = s.axes.front().barWidth / 2;
         for (size_t i = 0; i < pts.Size(); ++i) {
+            if (!pts.IsPoint(i)) continue;
             const double x = pts.X()[i], y = pts.Y()[i];
-            if (pts.IsPoint(i) && std::isfinite(left)) {
-                const QPointF a = Bounded(area, xm.ToPixel(left), ym.ToPixel(y));
-                const QPointF b = Bounded(area, xm.ToPixel(x), base);
-                p.drawRect(QRectF(a, b).normalized());
-            }
-            if (std::isfinite(x)) left = x;
+            const QPointF a = Bounded(area, xm.ToPixel(x - half), ym.ToPixel(y));
+            const QPointF b = Bounded(area, xm.ToPixel(x + half), base);
+            p.drawRect(QRectF(a, b).normalized());
         }
     }
     p.setBrush(Qt::NoBrush);

@@ -250,23 +250,26 @@ TEST_F(GraphRenderTest, ALogAxisDrawsLogarithmicOnlyAboveZero) {
         Rgb(kRed), 1));
 }
 
-TEST_F(GraphRenderTest, BarsSpanFromThePreviousXAndStartAtTheOffset) {
+TEST_F(GraphRenderTest, BarsAreCentredOnTheirPointsAsWideAsTheBarWidth) {
     ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
     const CDispatchDriver p = AddPlot({1, 3, 5}, {4, 8, 2});
     p.SetLong(14, 0);
     p.SetLong(16, kBlue);
     Axes().Item(1).SetDouble(3, -2);
-    Axes().Item(1).SetDouble(9031, -1);
+    Axes().Item(1).SetDouble(9031, 2);
     const QImage image = Render();
     SaveTestImage(image, "graph_bars");
     auto at = [&](double x, double y) { return ToPixel(x, y, -2, 10).toPoint(); };
-    EXPECT_EQ(image.pixel(at(0, 2)) & 0xFFFFFF,
-              Rgb(kBlue) & 0xFFFFFF);  // first bar: -1..1, height 4
-    EXPECT_NE(image.pixel(at(0, 5)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);
-    EXPECT_EQ(image.pixel(at(2, 7)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);  // second: 1..3, height 8
-    EXPECT_EQ(image.pixel(at(4, 1)) & 0xFFFFFF, Rgb(kBlue) & 0xFFFFFF);  // third: 3..5, height 2
-    EXPECT_NE(image.pixel(at(-1.5, 1)) & 0xFFFFFF,
-              Rgb(kBlue) & 0xFFFFFF);  // nothing before the offset
+    const auto blue = [&](double x, double y) {
+        return (image.pixel(at(x, y)) & 0xFFFFFF) == (Rgb(kBlue) & 0xFFFFFF);
+    };
+    EXPECT_TRUE(blue(0.2, 2) && blue(1.8, 2));  // first bar: 0..2, height 4
+    EXPECT_FALSE(blue(1, 5));
+    EXPECT_TRUE(blue(2.2, 7) && blue(3.8, 7));  // second: 2..4, height 8
+    EXPECT_TRUE(blue(4.2, 1) && blue(5.8, 1));  // third: 4..6, height 2
+    EXPECT_FALSE(blue(4.2, 3));
+    EXPECT_FALSE(blue(-0.5, 1));  // nothing before the first bar
+    EXPECT_FALSE(blue(6.5, 1));   // nor after the last
 }
 
 TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {

@@ -316,6 +316,49 @@ TEST_P(UnitsShown, StatisticsAndTheFitsEquationAreInTheUnitOfTheGraph) {
     EXPECT_EQ(fit->m_comment, c.pressure ? "f(x) = 1X+100" : "f(x) = 1X+20");
 }
 
+// In single-axis mode the fit is drawn on the axis of the data it fits. Saved with its graph and
+// opened again in the unit chosen, it comes back as it was made: on that axis, in that unit, with
+// no scale of its own.
+TEST_P(UnitsShown, AFitOpenedAgainIsOnItsSourcesAxisInItsUnit) {
+    const UnitCase& c = GetParam();
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_SINGLE_AXIS));
+    ASSERT_TRUE(doc->GetSettings()->m_singleAxis);
+    graph->ShowDataSet(set);
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_LINEAR_FIT));
+    ASSERT_EQ(graph->m_plotCount, 2);
+    const CString name = c.pressure ? "Pressure" : "Air";
+    struct Look {
+        CString caption, format;
+        bool ownScale;
+        double lo, hi;
+        bool operator==(const Look&) const = default;
+    };
+    const auto look = [&](int axis) {
+        const CDispatchDriver a = doc->GetGraphView()->GetGraph().GetAxes().Item(axis);
+        return Look{a.GetString(-518), a.GetString(11), a.GetBool(13), a.GetDouble(3),
+                    a.GetDouble(2)};
+    };
+    const Look made = look(3);
+    EXPECT_EQ(made.caption, "Linear(Exp. 1 - " + name + ")(" + c.unit + ")");
+    EXPECT_FALSE(made.ownScale);
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_GRAPH_ADD_TO_PROJECT));
+    const CString path = CVarnelDoc::GetProjectFolder() + "Units.vnp";
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_FILE_SAVE));
+    modals.ExpectFileDialog(path);
+    ASSERT_TRUE(ChooseMenuCommand(*frame, ID_FILE_OPEN));
+    ASSERT_EQ(modals.Pending(), 0u);
+
+    const CGraphView* shown = doc->GetGraphView();
+    ASSERT_EQ(shown->m_plotCount, 2);
+    ASSERT_TRUE(shown->m_plots[0].dataSet && shown->m_plots[1].dataSet);
+    EXPECT_EQ(shown->m_plots[1].dataSet->m_unit, shown->m_plots[0].dataSet->m_unit);
+    EXPECT_EQ(look(3), made);
+    EXPECT_EQ(look(3).format, look(2).format);
+    EXPECT_EQ(look(3).lo, look(2).lo);
+    EXPECT_EQ(look(3).hi, look(2).hi);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryUnit, UnitsShown, testing::ValuesIn(kUnitCases));
 
 }  // namespace

@@ -70,6 +70,43 @@ TEST_F(GraphViewTest, NewPlotsAreNamedByPositionOnTheirOwnAxisAndTemperaturesSha
     EXPECT_EQ(view.FindPlotByDataSet(t1->m_id), 0);
 }
 
+// A plot that joins an earlier plot's scale shows none of its own: the right-hand scale goes to
+// the first later plot that joined none. A basic logger's run: both inputs hold conductivity
+// sensors (type 0), then Light.
+TEST_F(GraphViewTest, TheRightHandScaleGoesToTheFirstPlotOfAnotherQuantity) {
+    const SetFields ext1{"Input A: Conductivity", 41, 0, 0, 0, -1, "mS"};
+    const SetFields ext2{"Input B: Conductivity", 41, 0, 1, 0, -1, "mS"};
+    const SetFields light{"Light", 41, 0, 2, 255, -1, "lx"};
+    struct Case {
+        std::vector<SetFields> plots;
+        int right;  // the axis item that shows the right-hand scale, 0 none
+    } cases[] = {
+        {{ext1, ext2, light}, 4},
+        {{ext1, light, ext2}, 3},
+        {{ext1, ext2}, 0},
+        {{light, ext1}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.plots.size() * 10 + c.right);
+        view.RefreshGraph(TRUE);
+        for (const SetFields& f : c.plots)
+            view.ShowDataSet(AddSet(f, {1, 2, 3}));
+        const GraphState& s = State();
+        ASSERT_EQ(s.axes.size(), c.plots.size() + 1);
+        for (size_t a = 2; a < s.axes.size(); ++a)
+            EXPECT_EQ(s.axes[a].ownScale, int(a) + 1 == c.right) << "axis item " << a + 1;
+        EXPECT_EQ(view.m_rightAxis, c.right ? c.right : 3);
+    }
+    // Without the first input the second one's plot comes first; Light keeps the right scale.
+    view.RefreshGraph(TRUE);
+    view.ShowDataSet(AddSet(ext1, {1, 2, 3}));
+    view.ShowDataSet(AddSet(ext2, {1, 2, 3}));
+    view.ShowDataSet(AddSet(light, {1, 2, 3}));
+    view.RemovePlot(view.m_plots[0].dataSet->m_id, 0);
+    EXPECT_TRUE(State().axes[2].ownScale) << "Light, now plot 2";
+    EXPECT_EQ(view.m_rightAxis, 3);
+}
+
 TEST_F(GraphViewTest, LinkListsHoldEightAtMostWithoutDuplicatesOrSelf) {
     PlotRecordStruct r;
     EXPECT_FALSE(r.AddLink(3, 3));
@@ -126,7 +163,7 @@ struct CaptionCase {
 
 TEST_F(GraphViewTest, PlotAllDataWritesCaptionsFormatsAndArrays) {
     for (const CaptionCase c :
-         {CaptionCase{41, "Time(s)", "*1.000"}, CaptionCase{0, "Samples", "*1.000"},
+         {CaptionCase{41, "Time(s)", "*1.000"}, CaptionCase{0, "Samples", "*1"},
           CaptionCase{51, "Time(s)", "*0.020"}}) {
         SCOPED_TRACE(c.rate);
         view.RefreshGraph(TRUE);
@@ -164,16 +201,31 @@ TEST_F(GraphViewTest, YAgainstXIsLimitedToTheShorterDataSet) {
     EXPECT_TRUE(doc.m_graphList.GetCount() == 0);
 }
 
-TEST_F(GraphViewTest, TheBarOffsetNeedsThreeSamples) {
+// A bar is as wide as the first step and centred on its sample; the X axis takes in the end
+// bars whole. The control gets the samples as they are.
+TEST_F(GraphViewTest, BarsAreAsWideAsTheFirstStepAndTheAxisHoldsThemWhole) {
     view.m_barGraph = 1;
-    for (const auto& [x, offset] : {std::pair{std::vector<double>{10, 12}, -1.0},
-                                    std::pair{std::vector<double>{10, 12, 14}, 8.0}}) {
+    struct Case {
+        std::vector<double> x;
+        double width, lo, hi;
+    } cases[] = {
+        {{10, 12, 14}, 2, 9, 15},
+        {{10, 12}, 2, 9, 13},
+        {{10}, 1, 9.5, 10.5},  // no step: a unit-wide bar
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x.size());
         view.RefreshGraph(TRUE);
-        CDataTreeBrench* d = AddSet(std::vector<double>(x.size(), 1.0));
-        *d->m_x = x;
+        CDataTreeBrench* d = AddSet(std::vector<double>(c.x.size(), 1.0));
+        *d->m_x = c.x;
         ASSERT_EQ(Add(d), 0);
         view.PlotAllData(0);
-        EXPECT_DOUBLE_EQ(State().axes[0].barOffset, offset);
+        view.ApplyAxisScales(0, FALSE, 0);
+        EXPECT_DOUBLE_EQ(State().axes[0].barWidth, c.width);
+        EXPECT_EQ(State().axes[0].format.Text(), "*1") << "whole sample numbers";
+        EXPECT_EQ(ControlX(0), c.x);
+        EXPECT_DOUBLE_EQ(view.GetAxisMinimum(1), c.lo);
+        EXPECT_DOUBLE_EQ(view.GetAxisMaximum(1), c.hi);
     }
 }
 

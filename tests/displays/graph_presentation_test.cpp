@@ -107,8 +107,8 @@ TEST_F(PresentationTest, BarGraphWithoutPlotsAndInPredictMode) {
     EXPECT_EQ(view.m_plotCount, 1);
 }
 
-// The highlight covers the bar as drawn, from the previous sample (or the bar offset) to the
-// sample, in front of the bars; an index outside the set hides it.
+// The highlight covers the bar as drawn, centred on its sample and one sample wide, in front of
+// the bars; an index outside the set hides it.
 TEST_F(PresentationTest, HighlightIsTheDrawnBar) {
     struct Case {
         std::vector<double> y;
@@ -116,9 +116,9 @@ TEST_F(PresentationTest, HighlightIsTheDrawnBar) {
         std::vector<double> x;  // expected corners, empty: hidden
     };
     const Case cases[] = {
-        {{3, 5, 7, 4, 6}, 2, {1, 1, 2, 2}}, {{3, 5, 7, 4, 6}, 0, {-1, -1, 0, 0}},
-        {{3, 5, 7, 4, 6}, 4, {3, 3, 4, 4}}, {{3, 5, 7, 4, 6}, 5, {}},
-        {{8}, 0, {-1, -1, 0, 0}},
+        {{3, 5, 7, 4, 6}, 2, {1.5, 1.5, 2.5, 2.5}}, {{3, 5, 7, 4, 6}, 0, {-0.5, -0.5, 0.5, 0.5}},
+        {{3, 5, 7, 4, 6}, 4, {3.5, 3.5, 4.5, 4.5}}, {{3, 5, 7, 4, 6}, 5, {}},
+        {{8}, 0, {-0.5, -0.5, 0.5, 0.5}},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.index);
@@ -148,14 +148,16 @@ TEST_F(PresentationTest, BarPixels) {
     const COLORREF fill = view.m_plots[0].colour;
     const auto& ya = State().YAxisOf(State().plots.at(0));
     const double low = ya.min + (ya.max - ya.min) / 20;
-    // Every sample's bar is shown, the first one's too, from the bar offset on.
-    EXPECT_EQ(State().axes.at(0).min, -1);
-    for (int k = 0; k < 5; ++k) {
-        SCOPED_TRACE(k);
-        const QPoint centre = ToPixel(k - 0.5, low).toPoint();
-        const COLORREF want = k == 2 ? kHighlight : fill;
-        EXPECT_EQ(testing_support::Px(image, centre.x(), centre.y()), want);
-    }
+    // Every sample's bar stands on its sample, both sides of it; the end bars show whole.
+    EXPECT_EQ(State().axes.at(0).min, -0.5);
+    EXPECT_EQ(State().axes.at(0).max, 4.5);
+    for (int k = 0; k < 5; ++k)
+        for (double side : {-0.4, 0.4}) {
+            SCOPED_TRACE(k + side);
+            const QPoint at = ToPixel(k + side, low).toPoint();
+            const COLORREF want = k == 2 ? kHighlight : fill;
+            EXPECT_EQ(testing_support::Px(image, at.x(), at.y()), want);
+        }
 }
 
 class YvsXTest : public PresentationTest {

@@ -826,29 +826,35 @@ TEST(RateCodes, ConvertBothWays) {
 // ---- what the document is told
 
 TEST_F(Decoding, ChannelDescriptionsByModelAndRunKind) {
-    // Basic: the channel list's slots; the external inputs carry their chosen sensor.
-    settings.SetExternalSensor(1, 12);
-    settings.m_externalSensor2 = 12;
-    dorvik->SetBasicRegime({1, 4}, 10);
-    dorvik->BeginRun(2, CDorvik::kLiveRun);
+    // Basic: the channel list's slots; the external inputs carry their chosen sensor and are
+    // named apart, also when both hold the same type.
+    for (int input : {0, 1})
+        settings.SetExternalSensor(input, 12);
+    settings.m_externalSensor1 = settings.m_externalSensor2 = 12;
+    dorvik->SetBasicRegime({0, 1, 4}, 10);
+    dorvik->BeginRun(3, CDorvik::kLiveRun);
     ChannelDescriptionStruct d;
     ASSERT_TRUE(dorvik->GetChannelDescription(0, CDorvik::kLiveRun, d));
-    EXPECT_EQ(d.x, dorvik->GetRunX(0));
-    EXPECT_EQ(d.name, "Voltage ±25");
+    EXPECT_EQ(d.name, "Input A: Voltage ±25");
+    EXPECT_EQ(d.channel, 0);
+    ASSERT_TRUE(dorvik->GetChannelDescription(1, CDorvik::kLiveRun, d));
+    EXPECT_EQ(d.x, dorvik->GetRunX(1));
+    EXPECT_EQ(d.name, "Input B: Voltage ±25");
     EXPECT_EQ(d.unit, "V");
     EXPECT_EQ(d.channel, 1);
     EXPECT_EQ(d.sensorId, 12);
     EXPECT_DOUBLE_EQ(d.minimum, -25);
-    ASSERT_TRUE(dorvik->GetChannelDescription(1, CDorvik::kLiveRun, d));
+    ASSERT_TRUE(dorvik->GetChannelDescription(2, CDorvik::kLiveRun, d));
     EXPECT_EQ(d.name, "Temperature");
     EXPECT_EQ(d.channel, 4);
     EXPECT_EQ(d.sensorId, 255);
-    EXPECT_FALSE(dorvik->GetChannelDescription(2, CDorvik::kLiveRun, d));
+    EXPECT_FALSE(dorvik->GetChannelDescription(3, CDorvik::kLiveRun, d));
     SensorListItemStruct items[100];
-    ASSERT_EQ(dorvik->GetSensorList(items, 100), 2);
-    EXPECT_EQ(items[1].index, 1);
-    EXPECT_EQ(items[1].name, "Temperature");
-    EXPECT_EQ(items[1].unit, "°C");
+    ASSERT_EQ(dorvik->GetSensorList(items, 100), 3);
+    EXPECT_EQ(items[0].name, "Input A: Voltage ±25");
+    EXPECT_EQ(items[2].index, 2);
+    EXPECT_EQ(items[2].name, "Temperature");
+    EXPECT_EQ(items[2].unit, "°C");
 
     // QK live: the live records of the run's channels.
     IdentifyQk();
