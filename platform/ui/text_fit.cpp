@@ -180,7 +180,12 @@ private:
             (label->alignment() & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignJustify)))
             return asked;
         // A text on several lines keeps the breaks its rectangle gives it.
-        const int oneLine = Widget()->fontMetrics().height() + 2 * label->margin();
+        const int oneLine = Widget()
+                                ->fontMetrics()
+                                .boundingRect(QRect(0, 0, 1 << 20, 1 << 20),
+                                              Qt::AlignLeft | Qt::TextExpandTabs, m_text)
+                                .height() +
+                            2 * label->margin();
         if (m_text.contains('\n') || !Fits(m_text, QSize(asked.width(), oneLine))) return asked;
         int lo = 0, hi = asked.width();  // Fits at hi, not at lo
         while (hi - lo > 1) {
