@@ -9,6 +9,32 @@ namespace {
 
 constexpr double kLabelGap = 3;    // between an axis line and its labels
 constexpr double kCaptionGap = 6;  // between captions on one row
+constexpr double kTickRoom = 6;    // the next axis's tick marks, which point into this strip
+
+// The widest tick label of a Y axis whose line is `height` px long.
+double WidestLabel(const Axis& a, double height, const QFontMetricsF& fm) {
+    if (!a.ticks.labels || height <= 1) return 0;
+    const TickSet t = ChooseTicks(a.format, a.min, a.max, height, 30, a.spacing, a.DrawnLog());
+    double w = 0;
+    for (double v : t.major)
+        w = std::max(w, fm.horizontalAdvance(a.format.TickLabel(v, t.decimals).ToQString()));
+    return w;
+}
+
+// The x offsets of the axis lines on one side from the plot's edge, nearest first, and the total
+// width. A strip holds its axis's labels clear of the next axis's ticks and of the image edge.
+std::vector<double> Strips(const GraphState& s, const std::vector<size_t>& axes, double height,
+                           const QFontMetricsF& fm, double& total) {
+    std::vector<double> at;
+    total = 0;
+    for (size_t k = 0; k < axes.size(); ++k) {
+        at.push_back(total);
+        const double beyond = k + 1 < axes.size() ? kTickRoom : 1;
+        total += std::max(kAxisWidth,
+                          std::ceil(kLabelGap + WidestLabel(s.axes[axes[k]], height, fm) + beyond));
+    }
+    return at;
+}
 
 QRectF Inside(QRectF r, QSizeF size) {
     r.moveLeft(std::clamp(r.left(), 0.0, std::max(0.0, size.width() - r.width())));
@@ -20,6 +46,11 @@ bool Overlaps(const QRectF& r, const std::vector<QRectF>& taken) {
     for (const QRectF& t : taken)
         if (t.adjusted(-2, -1, 2, 1).intersects(r)) return true;
     return false;
+}
+
+// Where strip k ends away from the plot.
+double OuterEdge(const std::vector<double>& at, size_t k, double total) {
+    return k + 1 < at.size() ? at[k + 1] : total;
 }
 
 }  // namespace
@@ -57,11 +88,11 @@ std::vector<AxisPlace> DrawnAxes(const GraphState& s, const GraphLayout& layout)
     const Axis& x = s.axes.front();
     if (x.ownScale && x.ticks.nearSide) out.push_back({&x, false, false, layout.plot.bottom()});
     for (size_t k = 0; k < layout.leftAxes.size(); ++k)
-        out.push_back({&s.axes[layout.leftAxes[k]], true, false,
-                       layout.plot.left() - kAxisWidth * static_cast<double>(k)});
+        out.push_back(
+            {&s.axes[layout.leftAxes[k]], true, false, layout.plot.left() - layout.leftAt[k]});
     for (size_t k = 0; k < layout.rightAxes.size(); ++k)
-        out.push_back({&s.axes[layout.rightAxes[k]], true, true,
-                       layout.plot.right() + kAxisWidth * static_cast<double>(k)});
+        out.push_back(
+            {&s.axes[layout.rightAxes[k]], true, true, layout.plot.right() + layout.rightAt[k]});
     return out;
 }
 
@@ -110,16 +141,22 @@ GraphLayout ComputeLayout(const GraphState& s, QSizeF size) {
     const QFontMetricsF fm(GraphFont(s));
     const double h = fm.height();
     const double W = size.width(), H = size.height();
-    const double left =
-        kLeftMargin + kAxisWidth * static_cast<double>(std::max<size_t>(l.leftAxes.size(), 1) - 1);
 
     // Bottom: the X labels, then a row for the X caption.
     const double bottom = std::min(kMaxBottomMargin, std::ceil(kLabelGap + h + h + 2));
     const double plotBottom = std::max(0.0, H - bottom);
+    const double rowHeight = std::max(kTopMargin, std::ceil(h) + 1);
+
+    // The Y axes' strips, sized to their labels at the tallest plot area the captions allow.
+    const double tallest = plotBottom - rowHeight - std::ceil(h / 2);
+    double leftStrips = 0, rightStrips = 0;
+    l.leftAt = Strips(s, l.leftAxes, tallest, fm, leftStrips);
+    l.rightAt = Strips(s, l.rightAxes, tallest, fm, rightStrips);
+    const double left = l.leftAxes.empty() ? kLeftMargin : leftStrips;
 
     // Right: the right axes' strips, and room for the X labels past the plot's right edge. The
     // labels depend on the width, so settle it in a few rounds.
-    double right = kRightMargin + kAxisWidth * static_cast<double>(l.rightAxes.size());
+    double right = kRightMargin + rightStrips;
     const Axis& xAxis = s.axes.front();
     if (xAxis.ownScale && xAxis.ticks.nearSide && xAxis.ticks.labels) {
         for (int round = 0; round < 3; ++round) {
@@ -141,7 +178,6 @@ GraphLayout ComputeLayout(const GraphState& s, QSizeF size) {
     const double plotWidth = std::max(0.0, W - left - right);
 
     // Top: rows of captions, each caption whole unless wider than the image.
-    const double rowHeight = std::max(kTopMargin, std::ceil(h) + 1);
     auto whole = [&](const CString& caption) {
         const QString full = caption.ToQString();
         const double avail = std::max(0.0, W - 4);
@@ -171,14 +207,14 @@ GraphLayout ComputeLayout(const GraphState& s, QSizeF size) {
     for (size_t k = 0; k < l.leftAxes.size(); ++k) {
         const Axis& a = s.axes[l.leftAxes[k]];
         if (a.captionSides.nearSide)
-            place(a.caption, a.captionColor,
-                  std::max(0.0, left - kAxisWidth * static_cast<double>(k + 1)) + 2, -1);
+            place(a.caption, a.captionColor, std::max(0.0, left - OuterEdge(l.leftAt, k, left)) + 2,
+                  -1);
     }
     for (size_t k = 0; k < l.rightAxes.size(); ++k) {
         const Axis& a = s.axes[l.rightAxes[k]];
         if (a.captionSides.farSide)
             place(a.caption, a.captionColor,
-                  std::min(W, W - right + kAxisWidth * static_cast<double>(k + 1)) - 2, 1);
+                  std::min(W, W - right + OuterEdge(l.rightAt, k, rightStrips)) - 2, 1);
     }
     place(s.caption, RGB(0, 0, 0), left + plotWidth / 2, 0);
     const double top = static_cast<double>(rows.size()) * rowHeight + std::ceil(h / 2);

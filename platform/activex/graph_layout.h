@@ -1,11 +1,11 @@
 #pragma once
 // Where the parts of the graph go at a logical size, and the mapping of axis values to pixels.
 //
-// The plot area is framed on four sides. Left of it, 40 px per Y axis drawn there (the first
-// axis's strip is x < 40); right of it, 40 px per Y axis drawn there and room for half the last X
-// tick label. Above it, rows of captions (as many as the captions need so none is cut) and half a
-// label height for the top Y tick label; below it, the X tick labels and the X caption, 45 px at
-// most so that the X axis stays in the bottom 45 px.
+// The plot area is framed on four sides. Left of it, a strip per Y axis drawn there (40 px, or
+// wider where the axis's labels need it); right of it, the same for the right axes, and room for
+// half the last X tick label. Above it, rows of captions (as many as the captions need so none is
+// cut) and half a label height for the top Y tick label; below it, the X tick labels and the X
+// caption, 45 px at most so that the X axis stays in the bottom 45 px.
 
 #include <QFont>
 #include <QRectF>
@@ -45,6 +45,7 @@ struct GraphLayout {
     QSizeF size;
     QRectF plot;
     std::vector<size_t> leftAxes, rightAxes;  // indexes into the axes, nearest the plot first
+    std::vector<double> leftAt, rightAt;      // each one's line: px out from the plot's edge
     std::vector<PlacedText> captions;         // the graph's and the axes' captions
     AxisMap X(const GraphState& s) const;
     AxisMap Y(const Axis& axis) const;

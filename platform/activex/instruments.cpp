@@ -107,6 +107,17 @@ CString ScaleLabel(double v, int decimals) {
     return graph::NumberFormat().Label(v, decimals);
 }
 
+constexpr double kLabelGap = 4;  // between a knob's rim and its scale labels
+
+double WidestScaleLabel(const GaugeState& s, double pixels, double spacing,
+                        const QFontMetricsF& fm) {
+    int decimals = 0;
+    double w = 0;
+    for (double v : ScaleValues(s, pixels, spacing, decimals))
+        w = std::max(w, fm.horizontalAdvance(ScaleLabel(v, decimals).ToQString()));
+    return w;
+}
+
 }  // namespace
 
 // ---- button model ----
@@ -298,7 +309,13 @@ void PaintKnob(QPainter& p, const QRectF& r, const GaugeState& s, bool enabled) 
     const QRectF dialArea = r.adjusted(0, 0, 0, -captionH);
     const double side = std::min(dialArea.width(), dialArea.height());
     const QPointF c = dialArea.center();
-    const double radius = std::max(4.0, side / 2 - (s.scaleShown ? fm.height() + 6 : 4));
+    double radius = std::max(4.0, side / 2 - (s.scaleShown ? fm.height() + 6 : 4));
+    int decimals = 0;
+    if (s.scaleShown) {
+        // Room beside the dial for the widest label, which the sides of the dial can hold.
+        const double widest = WidestScaleLabel(s, radius * 1.5 * M_PI, 30, fm);
+        radius = std::max(4.0, std::min(radius, dialArea.width() / 2 - widest - kLabelGap - 1));
+    }
     // A 270-degree dial: the minimum at the lower left, the maximum at the lower right.
     auto angle = [&](double f) { return (225.0 - 270.0 * f) * M_PI / 180.0; };
     auto at = [&](double f, double rad) {
@@ -308,7 +325,6 @@ void PaintKnob(QPainter& p, const QRectF& r, const GaugeState& s, bool enabled) 
     p.setBrush(enabled ? QColor(0xFA, 0xFA, 0xFA) : QColor(0xE8, 0xE8, 0xE8));
     p.drawEllipse(c, radius, radius);
     p.setBrush(Qt::NoBrush);
-    int decimals = 0;
     const std::vector<double> ticks = ScaleValues(s, radius * 1.5 * M_PI, 30, decimals);
     p.setPen(QPen(ink, 1));
     for (double v : ticks) {
@@ -316,10 +332,13 @@ void PaintKnob(QPainter& p, const QRectF& r, const GaugeState& s, bool enabled) 
         p.drawLine(at(f, radius - 6), at(f, radius));
         if (s.scaleShown) {
             const QString text = ScaleLabel(v, decimals).ToQString();
-            const QPointF q = at(f, radius + fm.height() * 0.5 + 4);
-            const double w = fm.horizontalAdvance(text);
-            p.drawText(QRectF(q.x() - w / 2, q.y() - fm.height() / 2, w, fm.height()),
-                       Qt::AlignCenter, text);
+            const double w = fm.horizontalAdvance(text), h = fm.height();
+            // Out along the tick by the box's half extent that way, so its nearest point keeps
+            // the gap from the rim whatever the label's width.
+            const double extent =
+                std::abs(std::cos(angle(f))) * w / 2 + std::abs(std::sin(angle(f))) * h / 2;
+            const QPointF q = at(f, radius + kLabelGap + extent);
+            p.drawText(QRectF(q.x() - w / 2, q.y() - h / 2, w, h), Qt::AlignCenter, text);
         }
     }
     if (s.scaleShown && !s.unit.IsEmpty())
@@ -350,7 +369,12 @@ void PaintSlide(QPainter& p, const QRectF& r, const GaugeState& s, bool enabled)
     const double top = r.top() + captionH + fm.height() / 2 + 2;
     const double bottom = r.bottom() - unitH - fm.height() / 2 - 2;
     const double barW = std::max(6.0, r.width() * 0.25);
-    const double barL = r.left() + r.width() * 0.5 - barW;
+    double barL = r.left() + r.width() * 0.5 - barW;
+    if (s.scaleShown) {
+        // The bar moves left where the labels right of their ticks would be cut.
+        const double widest = WidestScaleLabel(s, std::max(1.0, bottom - top), 25, fm);
+        barL = std::max(r.left() + 1, std::min(barL, r.right() - 7 - widest - barW));
+    }
     const QRectF bar(barL, top, barW, std::max(1.0, bottom - top));
     p.fillRect(bar, enabled ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xE8, 0xE8, 0xE8));
     if (s.valueSet) {

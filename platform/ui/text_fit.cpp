@@ -31,18 +31,27 @@ public:
 
     void SetText(const QString& text) {
         m_text = text;
+        const QRect before = Widget()->geometry();
         Replace();
+        // A longer text takes back room a neighbour may have grown into.
+        if (Widget()->geometry() != before) TellSiblings(Widget());
     }
 
 protected:
     // Only a control that had to grow or shorten its text depends on its neighbours.
-    bool Grown() const override { return m_elided || Widget()->geometry() != Asked(); }
+    bool Grown() const override {
+        return m_elided || !Asked().contains(Widget()->geometry(), false);
+    }
 
     QRect Adjust(const QRect& asked) override {
         // An empty rectangle is the program's way to give a text no room at all.
-        if (asked.isEmpty() || Fits(m_text, asked.size())) {
+        if (asked.isEmpty()) {
             Show(m_text, false);
             return asked;
+        }
+        if (Fits(m_text, asked.size())) {
+            Show(m_text, false);
+            return Trimmed(asked);
         }
         QRect r = asked;
         if (!qobject_cast<QGroupBox*>(Widget())) {
@@ -61,9 +70,9 @@ protected:
         }
         if (Fits(m_text, r.size())) {
             Show(m_text, false);
-        } else {
-            Show(Shortened(r.size()), true);
+            return Trimmed(r);
         }
+        Show(Shortened(r.size()), true);
         return r;
     }
 
@@ -161,6 +170,29 @@ private:
         const QRect area = w->style()->subElementRect(contents, &option, w);
         return metrics.horizontalAdvance(WithoutMnemonics(text)) <= area.width() &&
                metrics.height() <= area.height();
+    }
+
+    // A plain left-aligned label gives up the right part its text leaves empty, which looks the
+    // same and leaves a neighbour room to grow into.
+    QRect Trimmed(const QRect& asked) const {
+        auto* label = qobject_cast<QLabel*>(Widget());
+        if (!label || m_text.isEmpty() || label->frameWidth() > 0 || label->autoFillBackground() ||
+            (label->alignment() & (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignJustify)))
+            return asked;
+        // A text on several lines keeps the breaks its rectangle gives it.
+        const int oneLine = Widget()
+                                ->fontMetrics()
+                                .boundingRect(QRect(0, 0, 1 << 20, 1 << 20),
+                                              Qt::AlignLeft | Qt::TextExpandTabs, m_text)
+                                .height() +
+                            2 * label->margin();
+        if (m_text.contains('\n') || !Fits(m_text, QSize(asked.width(), oneLine))) return asked;
+        int lo = 0, hi = asked.width();  // Fits at hi, not at lo
+        while (hi - lo > 1) {
+            const int mid = (lo + hi) / 2;
+            (Fits(m_text, QSize(mid, oneLine)) ? hi : lo) = mid;
+        }
+        return QRect(asked.topLeft(), QSize(hi, asked.height()));
     }
 
     // The longest start of the text that fits with an ellipsis after it.

@@ -3,7 +3,9 @@
 // gave its control grows the control, in the direction its alignment reads (a left-aligned text to
 // the right, a centred one both ways, a wrapping one down as well), as far as the neighbours that
 // lie outside that rectangle, the group box around it and the dialog leave room. A text that
-// still does not fit is shown cut short with an ellipsis, and its tooltip holds all of it.
+// still does not fit is shown cut short with an ellipsis, and its tooltip holds all of it. A plain
+// left-aligned label on one line gives up the part of its rectangle right of its text, so that a
+// neighbour may grow into it.
 
 class QString;
 class QWidget;

@@ -54,6 +54,10 @@ void PlaceWidget(QWidget* widget, const QRect& asked) {
         own->Place(asked);
     else
         widget->setGeometry(asked);
+    TellSiblings(widget);
+}
+
+void TellSiblings(QWidget* widget) {
     QWidget* parent = widget->parentWidget();
     if (!parent || widget->isWindow()) return;
     // A sibling's answer may move others again: walk a snapshot, and skip what went meanwhile.

@@ -46,6 +46,8 @@ WidgetPlacement* PlacementOf(const QWidget* widget);
 // Gives a child window its rectangle, through its placement when it has one, and then tells the
 // placements of its siblings.
 void PlaceWidget(QWidget* widget, const QRect& asked);
+// Tells the placements of a widget's siblings that it took a new place.
+void TellSiblings(QWidget* widget);
 
 // The rectangle a widget takes by design: its placement's, else its geometry.
 QRect DesignedRect(const QWidget* widget);

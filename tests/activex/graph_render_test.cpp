@@ -739,6 +739,61 @@ TEST_F(GraphRenderTest, EveryLabelAndCaptionIsWholeInsideTheImageAndClearOfTheOt
         EXPECT_TRUE(ColourNear(image, at, qRgb(0, 0, 0), 1)) << at.x() << "," << at.y();
 }
 
+TEST_F(GraphRenderTest, WideYLabelsKeepClearOfEveryAxisLineAndItsTicks) {
+    enum Extra { kNone, kSecondLeft, kRight };
+    const struct {
+        const char* name;
+        Extra extra;
+    } rows[] = {{"one axis", kNone}, {"two left axes", kSecondLeft}, {"right axis", kRight}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_EQ(Axes().Item(2).SetString(11, ".##"), S_OK);
+        Axes().Item(2).SetDouble(3, 0), Axes().Item(2).SetDouble(2, 1400);
+        if (r.extra != kNone) {
+            const CDispatchDriver more = Add(Axes());
+            if (r.extra == kRight) {
+                more.GetObject(10).SetBool(4, true);
+                more.GetObject(10).SetBool(3, false);
+            }
+            ASSERT_EQ(more.SetString(11, ".##"), S_OK);
+            more.SetDouble(3, -1400), more.SetDouble(2, 1400);
+            more.SetBool(13, true);
+        }
+        const QImage image = Render();
+        SaveTestImage(image, (std::string("graph_wide_y_labels_") + r.name).c_str());
+        // Axis lines run the plot's whole height; their ticks point into the plot.
+        const QRect area = PlotArea().toRect();
+        std::vector<std::pair<double, double>> columns;
+        for (int x = 0; x < image.width(); ++x) {
+            bool line = true;
+            for (int y = area.top() + 1; y < area.bottom() && line; ++y)
+                line = qGray(image.pixel(x, y)) < 128;
+            if (line && x <= area.left()) columns.emplace_back(x, x + 4);
+            if (line && x >= area.right()) columns.emplace_back(x - 4, x);
+        }
+        // The first right axis is the plot's right frame.
+        ASSERT_EQ(columns.size(), r.extra == kSecondLeft ? 3u : 2u);
+        TextDevice device(image.width(), image.height());
+        {
+            QPainter p(&device);
+            Control().Render(p, QRectF(image.rect()), QSizeF(image.size()));
+        }
+        int wide = 0;
+        for (const auto& [box, text] : device.engine.texts) {
+            if (!text.endsWith(".00")) continue;
+            wide += text.size() >= 7;
+            for (const auto& [from, to] : columns)
+                EXPECT_TRUE(box.right() < from || box.left() > to + 1)
+                    << text.toStdString() << " at " << box.left() << ".." << box.right()
+                    << " over the column " << from << ".." << to;
+        }
+        EXPECT_GT(wide, 0);
+        Axes().Item(2).SetString(11, "");
+        while (Axes().Count() > 2)
+            ASSERT_EQ(Call(Axes(), 257, {VarI4(3)}), S_OK);
+    }
+}
+
 // The pixels of one image whose colour the other shows nowhere within a pixel of them.
 static int Unmatched(const QImage& a, const QImage& b) {
     int n = 0;

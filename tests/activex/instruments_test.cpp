@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 #include <cmath>
 #include <limits>
@@ -279,6 +280,56 @@ TEST_F(InstrumentTest, KnobAndSlideShowTheirValueClampedToTheRange) {
         for (int x = 0; x < withCaption.width(); ++x)
             dark += withCaption.pixelColor(x, y).value() < 100;
     EXPECT_GT(dark, 5);
+}
+
+TEST(GaugeScale, FourDigitLabelsKeepClearOfTheDialAndInsideTheGauge) {
+    using platform::instruments::GaugeState;
+    auto dark = [](const QImage& image, int x, int y) {
+        return image.valid(x, y) && qGray(image.pixel(x, y)) < 128;
+    };
+    auto edgesBlank = [&](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            if (dark(image, 0, y) || dark(image, image.width() - 1, y)) return false;
+        return true;
+    };
+    const struct { double min, max; } ranges[] = {{0, 10}, {0, 1400}, {-2000, 2000}};
+    for (const auto& r : ranges) {
+        SCOPED_TRACE(r.max);
+        GaugeState s;
+        s.min = r.min, s.max = r.max, s.scaleShown = true;
+
+        QImage knob(140, 140, QImage::Format_RGB32);
+        knob.fill(Qt::white);
+        {
+            QPainter p(&knob);
+            platform::instruments::PaintKnob(p, QRectF(knob.rect()), s, true);
+        }
+        SaveTestImage(knob, ("knob_scale_" + std::to_string(int(r.max))).c_str());
+        // The bottom of the dial carries no tick: the first ink below the centre dot is the rim.
+        const QPointF c(70, 70);
+        int rim = 6;
+        while (rim < 70 && !dark(knob, 70, 70 + rim))
+            ++rim;
+        ASSERT_LT(rim, 60);
+        const double inner = rim + 0.5;  // the rim is 2 px wide
+        int onGap = 0;
+        for (int y = 0; y < knob.height(); ++y)
+            for (int x = 0; x < knob.width(); ++x) {
+                const double d = std::hypot(x + 0.5 - c.x(), y + 0.5 - c.y());
+                onGap += d > inner + 2.5 && d < inner + 4 && dark(knob, x, y);
+            }
+        EXPECT_EQ(onGap, 0) << "a label touches the rim";
+        EXPECT_TRUE(edgesBlank(knob)) << "a label is cut at the knob's side";
+
+        QImage slide(60, 200, QImage::Format_RGB32);
+        slide.fill(Qt::white);
+        {
+            QPainter p(&slide);
+            platform::instruments::PaintSlide(p, QRectF(slide.rect()), s, true);
+        }
+        SaveTestImage(slide, ("slide_scale_" + std::to_string(int(r.max))).c_str());
+        EXPECT_TRUE(edgesBlank(slide)) << "a label is cut at the slide's side";
+    }
 }
 
 TEST_F(InstrumentTest, GaugesRaiseMouseDownAndWrappersOfGoneControlsFail) {

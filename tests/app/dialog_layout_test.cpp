@@ -71,6 +71,7 @@
 #include "logger/settings.h"
 #include "platform/ui/property_sheet.h"
 #include "platform/ui/text_fit.h"
+#include "platform/win/placement.h"
 #include "platform/win/widget_bridge.h"
 #include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
@@ -123,6 +124,41 @@ QSize Shortfall(const QWidget* w) {
     return {std::max(
                 0, fm.horizontalAdvance(platform::WithoutMnemonics(button->text())) - area.width()),
             std::max(0, fm.height() - area.height())};
+}
+
+int ComboEntryWidth(const QComboBox* combo, int i) {
+    return combo->fontMetrics().horizontalAdvance(combo->itemText(i)) +
+           (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4);
+}
+
+// The empty room left and right of a combo on its rows, less a small gap to what lies there: a
+// label's text, another control, the frame of the group box around it, the window's edge.
+int FreeBeside(const QComboBox* combo) {
+    constexpr int kGap = 3;
+    const QRect box = combo->geometry();
+    const QWidget* parent = combo->parentWidget();
+    int left = box.left() - kGap, right = parent->width() - 1 - kGap;
+    for (QObject* o : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w == combo || w->isWindow() || !w->isVisibleTo(parent)) continue;
+        QRect taken = w->geometry();
+        if (qobject_cast<QGroupBox*>(w) && taken.contains(box)) {
+            left = std::min(left, box.left() - (taken.left() + 2) - kGap);
+            right = std::min(right, taken.right() - 2 - kGap);
+            continue;
+        }
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+            const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+            taken = label->fontMetrics()
+                        .boundingRect(label->contentsRect(), flags, label->text())
+                        .translated(taken.topLeft());
+        }
+        if (taken.bottom() < box.top() || taken.top() > box.bottom()) continue;
+        if (taken.right() < box.left())
+            left = std::min(left, box.left() - taken.right() - 1 - kGap);
+        if (taken.left() > box.right()) right = std::min(right, taken.left() - 1 - kGap);
+    }
+    return std::max(0, left) + std::max(0, right - box.right());
 }
 
 bool Shortened(const QWidget* w) {
@@ -212,6 +248,15 @@ void CollectFaults(QWidget* window, bool larger, const Allowed& allowed,
                 combo->fontMetrics().horizontalAdvance(text) > field.width() - 2 &&
                 testing_support::ShownTooltip(combo) != text)
                 faults.push_back(Describe(w) + " cuts \"" + CString(text) + "\" without a tooltip");
+            // Its widest entry shows whole where the window has empty room beside it.
+            int widest = 0, longest = -1;
+            for (int i = 0; i < combo->count(); ++i)
+                if (const int width = ComboEntryWidth(combo, i); width > widest)
+                    widest = width, longest = i;
+            const int missing = widest - (field.width() - 2), free = FreeBeside(combo);
+            if (!combo->isEditable() && missing > 0 && missing <= free)
+                faults.push_back(Describe(w) + " cuts \"" + CString(combo->itemText(longest)) +
+                                 CString::Formatted("\" with %d pixels free beside it", free));
         }
         if (dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(platform::HandleOfWidget(w))))
             CollectFaults(w, larger, allowed, faults);
