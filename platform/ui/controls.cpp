@@ -741,12 +741,12 @@ private:
 
     QComboBox* m_combo;
     bool m_simple;
-    int m_boxHeight = 0;   // 0: the height the font gives
-    int m_itemHeight = 0;  // 0: the items' own
-    int m_width = 0;       // the box's, as fitted
+    int m_boxHeight = 0;     // 0: the height the font gives
+    int m_itemHeight = 0;    // 0: the items' own
+    int m_width = 0;         // the box's, as fitted
     int m_droppedWidth = 0;  // the list's least width, as the program set it
-    bool m_dirty = false;  // items changed since the box was fitted
-    bool m_short = false;  // its widest entry is shortened even so
+    bool m_dirty = false;    // items changed since the box was fitted
+    bool m_short = false;    // its widest entry is shortened even so
 };
 
 ComboPlacement* PlacementOfCombo(const QWidget* combo) {
