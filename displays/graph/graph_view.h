@@ -253,9 +253,10 @@ public:
     // ---- bar graph and Y versus X
     // View command 2091: one data set as bars, or back to the standard graph.
     void OnBarGraph();
-    // Slot 1 shades the bar of sample `index` as the control draws it; any other index hides it.
+    // Slot 1 shades the bar of sample `index` as the control draws it, from `base` (the value
+    // shown as 0); any other index hides it.
     void HighlightBar(const std::vector<double>& x, const std::vector<double>& y, int plotNumber,
-                      LONG index);
+                      LONG index, double base);
     // A style file of the program folder on the control.
     void LoadGraphStyle(const char* fileName);
     void ResetPlotSettings();

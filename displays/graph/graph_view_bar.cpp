@@ -73,7 +73,7 @@ void CGraphView::OnBarGraph() {
 }
 
 void CGraphView::HighlightBar(const std::vector<double>& x, const std::vector<double>& y,
-                              int plotNumber, LONG index) {
+                              int plotNumber, LONG index, double base) {
     CDispatchDriver slot = m_graph.GetAnnotations().Item(1);
     const size_t count = std::min(x.size(), y.size());
     if (index < 0 || static_cast<size_t>(index) >= count) {
@@ -91,7 +91,7 @@ void CGraphView::HighlightBar(const std::vector<double>& x, const std::vector<do
     shape.SetLong(kShapeFill, static_cast<LONG>(kHighlight));
     shape.SetBool(kShapeFilled, true);
     const VARIANT corners[2] = {VarArray(std::vector<double>{left, left, right, right}),
-                                VarArray(std::vector<double>{0.0, top, top, 0.0})};
+                                VarArray(std::vector<double>{base, top, top, base})};
     shape.InvokeMethod(kShapeCoordinates, corners);
     slot.SetBool(kAnnVisible, true);
 }

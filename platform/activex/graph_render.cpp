@@ -485,11 +485,16 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
 
 namespace {
 
+// The axis value whose label reads 0: bars and fills stand on the zero the user sees (0 °F is not
+// the stored 0 °C).
+double ShownZero(const Axis& a) { return a.format.HasPattern() ? 0.0 : a.format.Invert(0.0); }
+
 void DrawBars(QPainter& p, const GraphState& s, const Plot& plot, const AxisMap& xm,
               const AxisMap& ym, const QRectF& area, double columnsPerPixel) {
     const PlotPoints& pts = *plot.points;
     if (!pts.Size()) return;
-    const double base = ym.ToPixel(std::clamp(0.0, s.YAxisOf(plot).min, s.YAxisOf(plot).max));
+    const Axis& ya = s.YAxisOf(plot);
+    const double base = ym.ToPixel(std::clamp(ShownZero(ya), ya.min, ya.max));
     p.setPen(QPen(Colour(plot.lineColor), 1));
     p.setBrush(Colour(plot.fillColor));
     const Trace t = TracePlot(plot, xm, ym, area, columnsPerPixel);
@@ -839,7 +844,7 @@ void RenderGraph(QPainter& p, const GraphState& s, const QRectF& target, QSizeF 
             DrawBars(p, s, plot, xm, ym, area, columnsPerPixel);
         } else if (plot.fill != 0) {
             const Axis& ya = s.YAxisOf(plot);
-            DrawFill(p, plot, traces.back(), ym.ToPixel(std::clamp(0.0, ya.min, ya.max)));
+            DrawFill(p, plot, traces.back(), ym.ToPixel(std::clamp(ShownZero(ya), ya.min, ya.max)));
         }
     }
     if (!s.style.bar) {

@@ -272,6 +272,28 @@ TEST_F(GraphRenderTest, BarsAreCentredOnTheirPointsAsWideAsTheBarWidth) {
     EXPECT_FALSE(blue(6.5, 1));   // nor after the last
 }
 
+// An axis whose labels are converted (°F over stored °C) stands its bars on the value shown as 0.
+TEST_F(GraphRenderTest, BarsStandOnTheZeroTheAxisShows) {
+    ASSERT_EQ(graph.LoadStyle(ProgramFile("BarGraphStyle.cwx")), S_OK);
+    const CDispatchDriver p = AddPlot({1, 3, 5}, {8, 3, 6});
+    p.SetLong(14, 0);
+    p.SetLong(16, kBlue);
+    Axes().Item(1).SetDouble(3, -2);
+    Axes().Item(1).SetDouble(9031, 2);
+    Axes().Item(2).SetString(11, "+-5");  // a label reads v - 5: 0 at v = 5
+    const QImage image = Render();
+    SaveTestImage(image, "graph_bars_shown_zero");
+    auto at = [&](double x, double y) { return ToPixel(x, y, -2, 10).toPoint(); };
+    const auto blue = [&](double x, double y) {
+        return (image.pixel(at(x, y)) & 0xFFFFFF) == (Rgb(kBlue) & 0xFFFFFF);
+    };
+    EXPECT_TRUE(blue(1, 6.5));   // 5..8 rises from the shown zero
+    EXPECT_FALSE(blue(1, 2.5));  // not from the stored 0
+    EXPECT_TRUE(blue(3, 4));     // 3..5 hangs below it
+    EXPECT_FALSE(blue(3, 1.5));
+    EXPECT_FALSE(blue(3, 6));
+}
+
 TEST_F(GraphRenderTest, DecimationBoundsTheSegmentsAndKeepsASingleSpike) {
     const size_t n = 1000000;
     std::vector<double> x(n), y(n);

@@ -125,7 +125,7 @@ TEST_F(PresentationTest, HighlightIsTheDrawnBar) {
         CDataTreeBrench* d = AddSet(k.y);
         if (!view.m_barGraph) view.OnBarGraph();
         Show(d);
-        view.HighlightBar(*d->m_x, *d->m_y, 1, k.index);
+        view.HighlightBar(*d->m_x, *d->m_y, 1, k.index, 0.0);
         EXPECT_EQ(Highlight().visible, !k.x.empty());
         if (k.x.empty()) continue;
         EXPECT_EQ(*Highlight().shape.x, k.x);
