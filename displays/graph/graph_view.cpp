@@ -262,13 +262,8 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
     }
 
     if (ds && (!keepSettings || !(m_doc && m_doc->m_keepLineSettings))) {
-        if (ds->m_secondValue == 0) {
-            r.colour = LineRow(pos).lineColor;
-        } else {
-            r.colour =
-                GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
-            ApplyMarkerStyle(pos);
-        }
+        r.colour = PlotColour(ds, pos);
+        if (!TakesPlaceColour(ds)) ApplyMarkerStyle(pos);
     }
     if (m_doc && m_doc->m_formatScaleSettings) {
         r.yAutoscale = m_format[pos].yAutoscale;
