@@ -528,8 +528,10 @@ void CGraphView::ClearControl() {
     m_xAxis.yAutoscale = 1;
     AxisItem(1).SetString(DISPID_CAPTION, "");
     AxisItem(2).SetString(DISPID_CAPTION, "");
-    // The first Y axis stays with no plot on it: it goes back to the look of a new graph, not
-    // that of the last plot's scale, colour and unit.
+    // The two axes stay with no plot on them: they go back to the look of a new graph, not that
+    // of the last plot's time labels, scale, colour and unit.
+    m_xLabelFormat.Empty();
+    AxisItem(1).SetString(11, "");
     PutAxisRange(2, 0, 10);
     AxisItem(2).SetString(11, "");
     SetupYAxis(2, 0);

@@ -147,16 +147,16 @@ TEST_F(DataMapTable, ANewOrOpenedProjectEmptiesTheTable) {
 
 // What a user sees of the graph's title and first Y axis.
 struct FirstAxisLook {
-    CString title, caption, format;
+    CString title, caption, format, xFormat;
     double min, max;
     COLORREF colour, labels, captionColour;
     bool autoscale;
     bool operator==(const FirstAxisLook&) const = default;
     friend void PrintTo(const FirstAxisLook& l, std::ostream* os) {
         *os << "title \"" << l.title.GetString() << "\" caption \"" << l.caption.GetString()
-            << "\" format \"" << l.format.GetString() << "\" " << l.min << ".." << l.max
-            << (l.autoscale ? " auto" : "") << " colours " << l.colour << "/" << l.labels << "/"
-            << l.captionColour;
+            << "\" format \"" << l.format.GetString() << "\" X format \"" << l.xFormat.GetString()
+            << "\" " << l.min << ".." << l.max << (l.autoscale ? " auto" : "") << " colours "
+            << l.colour << "/" << l.labels << "/" << l.captionColour;
     }
 };
 
@@ -173,8 +173,9 @@ protected:
         EXPECT_TRUE(model);
         const platform::graph::GraphState& s = model->State();
         const platform::graph::Axis& a = s.axes.at(1);
-        return {s.caption, a.caption,     a.format.Text(), a.min,      a.max,
-                a.color,   a.ticks.color, a.captionColor,  a.autoscale};
+        return {s.caption,      a.caption,  a.format.Text(), s.axes.at(0).format.Text(),
+                a.min,          a.max,      a.color,         a.ticks.color,
+                a.captionColor, a.autoscale};
     }
     FirstAxisLook fresh;
 };
