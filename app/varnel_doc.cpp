@@ -290,6 +290,7 @@ bool CVarnelDoc::ClearProject(bool ask) {
         graph->RefreshGraph(TRUE);
         graph->m_currentGraph = nullptr;
         graph->m_graphState = 4;
+        graph->SetGraphTitle("");
     }
     m_graphList.RemoveAll();
     if (m_tableView) m_tableView->SetupGrid(RateInfo(64));

@@ -262,13 +262,8 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
     }
 
     if (ds && (!keepSettings || !(m_doc && m_doc->m_keepLineSettings))) {
-        if (ds->m_secondValue == 0) {
-            r.colour = LineRow(pos).lineColor;
-        } else {
-            r.colour =
-                GetSensorColour(ds->m_modelCode, static_cast<BYTE>(ds->m_inputKind), ds->m_derived);
-            ApplyMarkerStyle(pos);
-        }
+        r.colour = PlotColour(ds, pos);
+        if (!TakesPlaceColour(ds)) ApplyMarkerStyle(pos);
     }
     if (m_doc && m_doc->m_formatScaleSettings) {
         r.yAutoscale = m_format[pos].yAutoscale;
@@ -533,6 +528,13 @@ void CGraphView::ClearControl() {
     m_xAxis.yAutoscale = 1;
     AxisItem(1).SetString(DISPID_CAPTION, "");
     AxisItem(2).SetString(DISPID_CAPTION, "");
+    // The two axes stay with no plot on them: they go back to the look of a new graph, not that
+    // of the last plot's time labels, scale, colour and unit.
+    m_xLabelFormat.Empty();
+    AxisItem(1).SetString(11, "");
+    PutAxisRange(2, 0, 10);
+    AxisItem(2).SetString(11, "");
+    SetupYAxis(2, 0);
     m_rightAxis = 3;
 }
 

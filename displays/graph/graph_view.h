@@ -229,6 +229,10 @@ public:
     COLORREF GetSensorColour(BYTE modelCode, BYTE inputKind, BYTE derived) const {
         return GetSensorColor(modelCode, inputKind, derived);
     }
+    // The colour of a new plot of the data set at `position`: its sensor's, or its place's when
+    // the data set has no sensor.
+    COLORREF PlotColour(const CDataTreeBrench* dataSet, int position) const;
+    static bool TakesPlaceColour(const CDataTreeBrench* dataSet);
     // The settings' colour of the basic sensor with that mask bit; 0 for another value.
     COLORREF GetSensorColorByBit(BYTE maskBit) const;
     // A marker style that sets the plot apart from earlier recorded plots of the same input.

@@ -20,19 +20,32 @@ constexpr int kColourBits[] = {16, 4, 32, 64, 128, 1, 2};
 // Tried in this order once the first plot of an input has taken the plain look.
 constexpr LONG kMarkerOrder[] = {10, 2, 6, 16, 1, 9, 22, 13};
 
+int ColourIndex(BYTE model, BYTE kind, BYTE derived) {
+    if (derived) return kDerivedColour;
+    if (model != 0) return kind < std::size(kQKColour) ? kQKColour[kind] : -1;
+    return kind < std::size(kBasicColour) ? kBasicColour[kind] : -1;
+}
+
 }  // namespace
 
 COLORREF CGraphView::GetSensorColor(BYTE model, BYTE kind, BYTE derived) const {
     const CSettings* s = Settings();
-    if (!s) return 0;
-    int index = -1;
-    if (derived)
-        index = kDerivedColour;
-    else if (model != 0)
-        index = kind < std::size(kQKColour) ? kQKColour[kind] : -1;
-    else
-        index = kind < std::size(kBasicColour) ? kBasicColour[kind] : -1;
-    return index < 0 ? 0 : s->m_plotColors[index];
+    const int index = ColourIndex(model, kind, derived);
+    return !s || index < 0 ? 0 : s->m_plotColors[index];
+}
+
+bool CGraphView::TakesPlaceColour(const CDataTreeBrench* dataSet) {
+    // An imported column comes from no sensor of ours: it is told apart by its place.
+    return dataSet->m_secondValue == 0 ||
+           (dataSet->m_originCode == 0 &&
+            ColourIndex(dataSet->m_modelCode, static_cast<BYTE>(dataSet->m_inputKind),
+                        dataSet->m_derived) < 0);
+}
+
+COLORREF CGraphView::PlotColour(const CDataTreeBrench* dataSet, int position) const {
+    if (TakesPlaceColour(dataSet)) return LineRow(position).lineColor;
+    return GetSensorColour(dataSet->m_modelCode, static_cast<BYTE>(dataSet->m_inputKind),
+                           dataSet->m_derived);
 }
 
 COLORREF CGraphView::GetSensorColorByBit(BYTE bit) const {

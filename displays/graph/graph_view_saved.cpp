@@ -77,7 +77,7 @@ void CGraphView::RemovePlot(DWORD dataSetId, int index) {
             const COLORREF own = r.colour;
             r.TakeLineRow(row);
             // A sensor's colour goes with its data set; others take the place's colour.
-            if (r.dataSet && r.dataSet->m_secondValue != 0) r.colour = own;
+            if (r.dataSet && !TakesPlaceColour(r.dataSet)) r.colour = own;
         }
     }
     --m_plotCount;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QFile>
 #include <QLocale>
 #include <QUrl>
@@ -312,6 +314,33 @@ TEST_F(CsvImportProgram, AMissingValueLeavesAGapInTheLine) {
     EXPECT_EQ(runs, (std::vector<std::vector<double>>{{0, 1}, {3}, {5, 6}}));
     testing_support::SaveTestImage(testing_support::RenderWidget(graph->GetWidget()),
                                    "csv_import_gap");
+}
+
+TEST_F(CsvImportProgram, ImportedCurvesAreDrawnInTheColoursOfTheirPlaces) {
+    // The columns come from no sensor of ours; in the same colour they could not be told apart.
+    Import(Write("three.csv", "Time (s),A (V),B (V),C (V)\n0,1,2,3\n1,2,3,4\n"));
+    ASSERT_EQ(graph->m_plotCount, 3);
+    const auto model = std::dynamic_pointer_cast<platform::graph::GraphModel>(
+        graph->GetGraph().GetGraph().GetHandle().Target());
+    ASSERT_TRUE(model);
+    const platform::graph::GraphState& state = model->State();
+    ASSERT_EQ(state.plots.size(), 3u);
+    const CSettings& settings = *doc->GetSettings();
+    std::set<COLORREF> drawn;
+    for (int p = 0; p < 3; ++p) {
+        SCOPED_TRACE(p);
+        const COLORREF place = settings.m_lineRecords[p].lineColor;
+        EXPECT_EQ(graph->m_plots[p].colour, place);
+        EXPECT_EQ(state.plots[size_t(p)].lineColor, place);
+        drawn.insert(state.plots[size_t(p)].lineColor);
+    }
+    EXPECT_EQ(drawn.size(), 3u);
+
+    // Removing the first moves the others up into the colours of their new places.
+    graph->RemovePlot(graph->m_plots[0].dataSet->m_id, 0);
+    ASSERT_EQ(graph->m_plotCount, 2);
+    for (int p = 0; p < 2; ++p)
+        EXPECT_EQ(graph->m_plots[p].colour, settings.m_lineRecords[p].lineColor) << p;
 }
 
 TEST_F(CsvImportProgram, DateTimesGiveTheStartAndTheRate) {

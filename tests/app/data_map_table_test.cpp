@@ -21,6 +21,7 @@
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "platform/activex/graph_model.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/shell.h"
 #include "tests/support/core/sim_port.h"
@@ -142,6 +143,56 @@ TEST_F(DataMapTable, ANewOrOpenedProjectEmptiesTheTable) {
     ASSERT_TRUE(testing_support::UseCommand(*frame, ID_NEW_PROJECT));
     EXPECT_EQ(doc->m_dataList.GetCount(), 1) << "only the Linear fit group";
     EXPECT_EQ(table->GetColumnCount(), 0);
+}
+
+// What a user sees of the graph's title and first Y axis.
+struct FirstAxisLook {
+    CString title, caption, format, xFormat;
+    double min, max;
+    COLORREF colour, labels, captionColour;
+    bool autoscale;
+    bool operator==(const FirstAxisLook&) const = default;
+    friend void PrintTo(const FirstAxisLook& l, std::ostream* os) {
+        *os << "title \"" << l.title.GetString() << "\" caption \"" << l.caption.GetString()
+            << "\" format \"" << l.format.GetString() << "\" X format \"" << l.xFormat.GetString()
+            << "\" " << l.min << ".." << l.max << (l.autoscale ? " auto" : "") << " colours "
+            << l.colour << "/" << l.labels << "/" << l.captionColour;
+    }
+};
+
+class NewProjectGraph : public DataMapTable {
+protected:
+    void SetUp() override {
+        Start();
+        fresh = Look();
+        AddHeat();
+    }
+    FirstAxisLook Look() const {
+        const auto model = std::dynamic_pointer_cast<platform::graph::GraphModel>(
+            graph->GetGraph().GetGraph().GetHandle().Target());
+        EXPECT_TRUE(model);
+        const platform::graph::GraphState& s = model->State();
+        const platform::graph::Axis& a = s.axes.at(1);
+        return {s.caption,      a.caption,  a.format.Text(), s.axes.at(0).format.Text(),
+                a.min,          a.max,      a.color,         a.ticks.color,
+                a.captionColor, a.autoscale};
+    }
+    FirstAxisLook fresh;
+};
+
+TEST_F(NewProjectGraph, StartsWithTheGraphOfAFreshStart) {
+    doc->GetSettings()->m_temperatureUnit = 1;
+    graph->ShowDataSet(heat);
+    graph->SetGraphTitle("Boiling");
+    const FirstAxisLook shown = Look();
+    ASSERT_NE(shown.format, fresh.format) << "the axis reads in degrees Fahrenheit";
+    ASSERT_NE(shown.colour, fresh.colour);
+    ASSERT_EQ(shown.title, CString("Boiling"));
+
+    doc->m_modified = 0;  // no save question
+    ASSERT_TRUE(testing_support::UseCommand(*frame, ID_NEW_PROJECT));
+    EXPECT_EQ(graph->m_plotCount, 0);
+    EXPECT_EQ(Look(), fresh);
 }
 
 TEST_F(DataMapTable, UnitSettingsRetitleTheTableAndExportIsTheDocumentsCommand) {
