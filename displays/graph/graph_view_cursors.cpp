@@ -157,9 +157,9 @@ void CGraphView::UpdateCursorReadout() {
         a.x = (*ds->m_x)[static_cast<size_t>(a.index)];
         a.y = (*ds->m_y)[static_cast<size_t>(a.index)];
         const CSettings* st = Settings();
-        HighlightBar(*ds->m_x, *ds->m_y, n, a.index,
-                     FromShownValue(ds, 0.0, st ? st->m_temperatureUnit : 0,
-                                    st ? st->m_pressureUnit : 0));
+        HighlightBar(
+            *ds->m_x, *ds->m_y, n, a.index,
+            FromShownValue(ds, 0.0, st ? st->m_temperatureUnit : 0, st ? st->m_pressureUnit : 0));
     }
     if (m_cursorCount == 2 && b.plot != n) {
         // Cursor B joins cursor A's plot, at its own index or at the plot's last point.

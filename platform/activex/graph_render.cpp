@@ -487,7 +487,9 @@ namespace {
 
 // The axis value whose label reads 0: bars and fills stand on the zero the user sees (0 °F is not
 // the stored 0 °C).
-double ShownZero(const Axis& a) { return a.format.HasPattern() ? 0.0 : a.format.Invert(0.0); }
+double ShownZero(const Axis& a) {
+    return a.format.HasPattern() ? 0.0 : a.format.Invert(0.0);
+}
 
 void DrawBars(QPainter& p, const GraphState& s, const Plot& plot, const AxisMap& xm,
               const AxisMap& ym, const QRectF& area, double columnsPerPixel) {
