@@ -64,7 +64,7 @@ TEST_F(FetchProgress, CancelHidesTheBoxAndSetsTheFlagButLeavesTheBoxToItsOwner) 
         dialog.SetProgress(3);
         EXPECT_EQ(dialog.GetDlgItemText(IDC_FETCH_PERCENT), "0%") << "no progress after Cancel";
         // Enter has no OK to press: the box stays.
-        dialog.SendMessage(WM_COMMAND, IDOK);
+        testing_support::PressEnter(dialog);
         EXPECT_FALSE(dialog.IsEnded());
     }
 }

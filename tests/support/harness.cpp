@@ -267,7 +267,9 @@ void Press(CDialog& dialog, int id) {
     if (auto* button = dynamic_cast<CButton*>(UsableItem(dialog, id))) button->Click();
 }
 
-void PressEscape(CDialog& dialog) {
+namespace {
+
+void PressKey(CDialog& dialog, Qt::Key key) {
     QWidget* w = dialog.GetWidget();
     if (!w) return;
     // Where a user's focus is: the dialog's focus widget, else the first control that takes the
@@ -284,8 +286,18 @@ void PressEscape(CDialog& dialog) {
                 break;
             }
     }
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(at ? at : w, &press);
+}
+
+}  // namespace
+
+void PressEscape(CDialog& dialog) {
+    PressKey(dialog, Qt::Key_Escape);
+}
+
+void PressEnter(CDialog& dialog) {
+    PressKey(dialog, Qt::Key_Return);
 }
 
 void PressCloseBox(CDialog& dialog) {

@@ -111,8 +111,9 @@ struct ColorAnswer {
 // What a user does in a dialog: each fails the test when the control is missing, hidden or
 // disabled.
 void Press(CDialog& dialog, int id);
-// Escape where the focus is (a control of the dialog, or of a sheet's page).
+// Escape or Enter where the focus is (a control of the dialog, or of a sheet's page).
 void PressEscape(CDialog& dialog);
+void PressEnter(CDialog& dialog);
 void PressCloseBox(CDialog& dialog);
 void TypeText(CDialog& dialog, int id, const char* text);
 void SetChecked(CDialog& dialog, int id, bool checked);
