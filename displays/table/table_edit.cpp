@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
@@ -36,7 +37,8 @@ CString LastCharacters(const CString& text, int count) {
 // is kept up to the key that ends the entry (Enter, Tab or Escape), as the editor would take it.
 class TypedWhileAsking : public QObject {
 public:
-    TypedWhileAsking() {
+    // `table` is a widget of the table's window: keys to any other window are the box's.
+    explicit TypedWhileAsking(QWidget* table) : m_tableWindow(table ? table->window() : nullptr) {
         qApp->installEventFilter(this);
         // Keys typed before the box shows would reach the table once the box blocks it: never.
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
@@ -55,12 +57,12 @@ protected:
         auto* key = static_cast<QKeyEvent*>(event);
         const UINT ch = platform::CharOfKey(key);
         if (!ch || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
-        QWidget* modal = QApplication::activeModalWidget();
-        auto* widget = static_cast<QWidget*>(target);
-        if (modal && (widget == modal || modal->isAncestorOf(widget))) {
+        QWidget* window = static_cast<QWidget*>(target)->window();
+        if (window != m_tableWindow) {
             // The box sees the key first; what it leaves unused is the user's typing.
+            // Delivered as Qt delivers it, accepted: a handler that leaves a key unused ignores it.
             m_delivering = true;
-            event->ignore();
+            event->accept();
             QCoreApplication::sendEvent(target, event);
             m_delivering = false;
             if (event->isAccepted()) return true;
@@ -74,6 +76,7 @@ protected:
     }
 
 private:
+    QPointer<QWidget> m_tableWindow;
     std::vector<UINT> m_typed;
     bool m_ended = false;
     bool m_delivering = false;
@@ -128,7 +131,7 @@ LRESULT CTableView::OnEditRequest(const CCellID& cell, UINT character) {
         if (sample > last) return 0;
         if (set->m_originCode == 1) {
             const platform::WindowWatch watch(*this);
-            TypedWhileAsking typed;
+            TypedWhileAsking typed(GetWidget());
             if (ShowMessage(kChangeDataText, 4) != IDYES || watch.Gone() || !m_grid) return 0;
             set->m_originCode = 2;
             typedAfter = typed.Typed();
