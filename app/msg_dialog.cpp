@@ -70,16 +70,39 @@ BOOL CMsgDialog::OnInitDialog() {
                              platform::FontPixelsY(p.rect.Height()), TRUE);
     }
     m_textStatic.SetWindowText(m_text);
-    return TRUE;
+    // Enter answers with the set's default, which starts with the focus; the template's OK is
+    // hidden in the other sets.
+    const int defaultId = DefaultButton();
+    SetDefID(static_cast<UINT>(defaultId));
+    GotoDlgCtrl(GetDlgItem(defaultId));
+    return FALSE;
 }
 
-// Enter reaches OnOK whatever the set; only a box that shows OK takes it as OK.
+int CMsgDialog::DefaultButton() const {
+    switch (m_buttonSet) {
+        case MSG_SET_YESNOCANCEL:
+        case MSG_SET_YESNO:
+            return IDYES;
+        case MSG_SET_SAVEDELETECANCEL:
+            return static_cast<int>(IDC_MSG_SAVE);  // never Delete: Enter must not throw data away
+        default:
+            return IDOK;
+    }
+}
+
+// The dialog's OK command is its default button, whichever the set shows.
 void CMsgDialog::OnOK() {
-    if (m_buttonSet == MSG_SET_YESNOCANCEL || m_buttonSet == MSG_SET_YESNO ||
-        m_buttonSet == MSG_SET_SAVEDELETECANCEL)
-        return;
-    m_result = IDOK;
-    EndDialog(IDOK);
+    switch (DefaultButton()) {
+        case IDYES:
+            OnYes();
+            break;
+        case IDC_MSG_SAVE:
+            OnSave();
+            break;
+        default:
+            m_result = IDOK;
+            EndDialog(IDOK);
+    }
 }
 
 void CMsgDialog::OnCancel() {

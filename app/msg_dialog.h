@@ -30,6 +30,7 @@ protected:
     void OnYes();
     void OnNo();
     void OnDontShowAgain();
+    int DefaultButton() const;
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -277,6 +277,16 @@ void CVarnelDoc::PlaceDataMapFrame(int x, int y, int cx, int cy) {
     PlaceFrame(m_dataTreeView, x, y, cx, cy, true);
 }
 
+void CVarnelDoc::ShowGraphDataSetsInTable() {
+    const CGraphView* graph = GetGraphView();
+    if (!graph || !m_tableView) return;
+    std::vector<CDataTreeBrench*> plotted;
+    for (int p = 0; p < graph->m_plotCount && p < CGraphView::kMaxPlots; ++p)
+        if (CDataTreeBrench* set = graph->m_plots[p].dataSet; set && !set->IsExperiment())
+            plotted.push_back(set);
+    m_tableView->ShowDataSets(plotted);
+}
+
 // ---- the project
 
 bool CVarnelDoc::ClearProject(bool ask) {

@@ -107,6 +107,8 @@ public:
     CRecordingVideoView* GetRecordingVideoView() const { return m_recordingVideoView; }
     CCommView* GetCommView() const;
     CTableView* GetTableView() const { return m_tableView; }
+    // The table's columns become the data sets the graph plots, in plot order.
+    void ShowGraphDataSetsInTable();
     CDataTreeView* GetDataTreeView() const;
 
     // Frame placement, in the main frame's client coordinates; nothing before the view is ready.

@@ -246,7 +246,9 @@ void CVarnelDoc::ImportCsv() {
                 graph->AddPlot(dataSet, PlotRecordStruct::kNoChannel, FALSE, plotAdded, FALSE, -1);
             if (plotAdded) graph->PlotAllData(plot);
         }
-        if (m_tableView) m_tableView->AddDataSetColumns(dataSet);
     }
+    // In every recording mode the table lists what the graph now shows: a replace has cleared
+    // the graph's plots but not the table's columns.
+    ShowGraphDataSetsInTable();
     if (m_tableView) m_tableView->FillGrid(-1);
 }

@@ -154,6 +154,24 @@ CString FormatValue(double x, int decimals, bool sign) {
 }
 
 CString FormatNumber(double x, int extraDecimals) {
+    // The zeros are counted on the value's digits at the finest precision the rule shows, so that
+    // noise of a unit conversion (1546 kept as 1545.9999999999998) is neither a fraction nor a
+    // run of zeros.
+    const int finest = std::clamp(5 + extraDecimals, 0, 15);
+    const long long scale = std::llround(std::pow(10.0, finest));
+    if (std::isfinite(x) && std::fabs(x) * static_cast<double>(scale) < 9e15) {
+        const long long digits = std::llround(std::fabs(x) * static_cast<double>(scale));
+        long long fraction = digits % scale;
+        if (fraction == 0) {
+            const long long whole = digits / scale;
+            return CString::Formatted("%lld", x < 0 ? -whole : whole);
+        }
+        int k = finest;
+        for (; fraction > 0; fraction /= 10)
+            --k;
+        return CString::Formatted("%.*f", std::clamp(std::min(k, 5) + extraDecimals, 0, 20), x);
+    }
+    // Past that every double is whole, or too large to hold a digit after the point.
     const double whole = std::trunc(x);
     double f = (x - whole) * 10;
     if (f == 0 || !std::isfinite(f)) {

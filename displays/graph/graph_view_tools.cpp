@@ -207,6 +207,8 @@ void CGraphView::OnCropData() {
     if (m_doc && m_doc->m_dataTreeView)
         if (const CDataTreeBrench* group = m_doc->m_dataList.FindByName(kCroppedGroup))
             m_doc->m_dataTreeView->Expand(m_doc->m_dataTreeView->FindExperimentItem(group->m_id));
+    // The plots now show the cropped copies; the table shows what the graph shows.
+    if (m_doc) m_doc->ShowGraphDataSetsInTable();
     OnAutoscale();
 }
 

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
@@ -18,7 +20,9 @@
 #include "logger/settings.h"
 #include "models/export_file.h"
 #include "models/grid_text.h"
+#include "platform/msg/keys.h"
 #include "platform/ui/shell.h"
+#include "platform/win/widget_bridge.h"
 
 namespace {
 
@@ -29,10 +33,12 @@ CString LastCharacters(const CString& text, int count) {
 
 // Keeps what is typed while the question about recorded data is up: keys already on their way
 // to the table, and keys that reach the box but that the box does not use. A key the box uses
-// (its buttons' letters, Enter, Escape) answers it and is not kept.
+// (its buttons' letters, Enter, Escape, Tab) answers it or moves in it and is not kept. The typing
+// is kept up to the key that ends the entry (Enter, Tab or Escape), as the editor would take it.
 class TypedWhileAsking : public QObject {
 public:
-    TypedWhileAsking() {
+    // `table` is a widget of the table's window: keys to any other window are the box's.
+    explicit TypedWhileAsking(QWidget* table) : m_tableWindow(table ? table->window() : nullptr) {
         qApp->installEventFilter(this);
         // Keys typed before the box shows would reach the table once the box blocks it: never.
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
@@ -41,32 +47,38 @@ public:
     TypedWhileAsking(const TypedWhileAsking&) = delete;
     TypedWhileAsking& operator=(const TypedWhileAsking&) = delete;
 
-    const QString& Text() const { return m_text; }
+    // The editor's characters: printable ones, backspaces and at most one ending key, last.
+    const std::vector<UINT>& Typed() const { return m_typed; }
 
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         if (m_delivering || event->type() != QEvent::KeyPress || !target->isWidgetType())
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        if (text.isEmpty() || !text.at(0).isPrint()) return false;
-        QWidget* modal = QApplication::activeModalWidget();
-        auto* widget = static_cast<QWidget*>(target);
-        if (modal && (widget == modal || modal->isAncestorOf(widget))) {
+        const UINT ch = platform::CharOfKey(key);
+        if (!ch || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+        QWidget* window = static_cast<QWidget*>(target)->window();
+        if (window != m_tableWindow) {
             // The box sees the key first; what it leaves unused is the user's typing.
+            // Delivered as Qt delivers it, accepted: a handler that leaves a key unused ignores it.
             m_delivering = true;
-            event->ignore();
+            event->accept();
             QCoreApplication::sendEvent(target, event);
             m_delivering = false;
             if (event->isAccepted()) return true;
         }
-        m_text += text;
+        if (!m_ended) {
+            m_typed.push_back(ch);
+            m_ended = ch == VK_RETURN || ch == VK_TAB || ch == VK_ESCAPE;
+        }
         event->accept();
         return true;
     }
 
 private:
-    QString m_text;
+    QPointer<QWidget> m_tableWindow;
+    std::vector<UINT> m_typed;
+    bool m_ended = false;
     bool m_delivering = false;
 };
 
@@ -107,7 +119,7 @@ LRESULT CTableView::OnEditRequest(const CCellID& cell, UINT character) {
     const int record = RecordOfColumn(cell.col);
     const bool comment = GetCommentExperiment() && cell.col == CommentColumn();
     if (record < 0 && !comment) return 0;
-    QString typedAfter;
+    std::vector<UINT> typedAfter;
     if (comment) {
         if (SampleOfRow(cell.row) < 0) return 0;
     } else {
@@ -119,18 +131,22 @@ LRESULT CTableView::OnEditRequest(const CCellID& cell, UINT character) {
         if (sample > last) return 0;
         if (set->m_originCode == 1) {
             const platform::WindowWatch watch(*this);
-            TypedWhileAsking typed;
+            TypedWhileAsking typed(GetWidget());
             if (ShowMessage(kChangeDataText, 4) != IDYES || watch.Gone() || !m_grid) return 0;
             set->m_originCode = 2;
-            typedAfter = typed.Text();
+            typedAfter = typed.Typed();
         }
     }
     m_grid->CreateInPlaceEditControl(rect, ES_LEFT, IDC_INPLACE_EDIT, cell.row, cell.col,
                                      m_grid->GetItemText(cell.row, cell.col),
                                      static_cast<int>(character));
-    if (CInPlaceEdit* edit = m_grid->GetInPlaceEdit())
-        for (const QChar c : typedAfter)
-            edit->SendMessage(WM_CHAR, c.unicode());
+    // What was typed meanwhile goes on in the editor; a key that ended the entry ends the edit,
+    // and the value is stored as if typed after the box.
+    for (const UINT c : typedAfter) {
+        CInPlaceEdit* edit = m_grid ? m_grid->GetInPlaceEdit() : nullptr;
+        if (!edit || edit->IsEnded()) break;
+        edit->SendMessage(WM_CHAR, c);
+    }
     return 1;
 }
 

@@ -444,6 +444,21 @@ bool CTableView::RemoveDataSet(DWORD dataSetId) {
     return true;
 }
 
+void CTableView::ShowDataSets(const std::vector<CDataTreeBrench*>& dataSets) {
+    std::vector<CDataTreeBrench*> shown;
+    for (int k = 0; k < m_columnCount; ++k)
+        shown.push_back(ColumnDataSet(k));
+    const size_t fits = std::min<size_t>(dataSets.size(), TableColumnStruct::kMaxColumns);
+    if (std::equal(shown.begin(), shown.end(), dataSets.begin(), dataSets.begin() + fits) &&
+        shown.size() == fits)
+        return;
+    SetupGrid(dataSets.empty() ? RateInfoStruct{1.0, 1.0, 3}
+                               : RateInfo(dataSets.front()->m_rateCode));
+    for (CDataTreeBrench* set : dataSets)
+        AddDataSetColumns(set);
+    FillGrid(-1);
+}
+
 void CTableView::UpdateColumnTitle(DWORD dataSetId) {
     for (int k = 0; k < m_columnCount; ++k) {
         if (m_columns[k].dataSetId != dataSetId) continue;

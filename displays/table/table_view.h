@@ -62,6 +62,9 @@ public:
     void StartRefreshTimer();
     void StopRefreshTimer();
     bool RemoveDataSet(DWORD dataSetId);
+    // The columns become these data sets, in this order (the first eight the table takes);
+    // nothing changes when they already are.
+    void ShowDataSets(const std::vector<CDataTreeBrench*>& dataSets);
     void UpdateColumnTitle(DWORD dataSetId);
     void RefreshColumnNames();
     void ApplyUnitSettings();

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <cmath>
@@ -65,6 +67,29 @@ public:
     void Finish(int result) { QDialog::done(result); }
 
 protected:
+    // Enter as on Windows: the push button with the focus, else the dialog's default button,
+    // else the OK command. Qt would do nothing where the default is hidden, and would make some
+    // other button the default of a dialog that names none.
+    void keyPressEvent(QKeyEvent* e) override {
+        const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+        if (!enter || (e->modifiers() & ~Qt::KeypadModifier)) {
+            QDialog::keyPressEvent(e);
+            return;
+        }
+        auto usable = [this](QPushButton* b) {
+            return b && b->isVisibleTo(this) && b->isEnabled();
+        };
+        QPushButton* button = qobject_cast<QPushButton*>(focusWidget());
+        if (!usable(button)) {
+            button = nullptr;
+            for (QPushButton* b : findChildren<QPushButton*>())
+                if (b->isDefault() && usable(b)) button = b;
+        }
+        if (button)
+            button->click();
+        else
+            Command(IDOK);
+    }
     void changeEvent(QEvent* e) override {
         QDialog::changeEvent(e);
         if (e->type() == QEvent::WindowTitleChange) KeepTitleRoom();
@@ -396,6 +421,12 @@ int CDialog::GetCheckedRadioButton(int firstId, int lastId) const {
 
 void CDialog::GotoDlgCtrl(CWnd* control) {
     if (control) control->SetFocus();
+}
+
+void CDialog::SetDefID(UINT id) {
+    for (const auto& item : m_items)
+        if (auto* push = qobject_cast<QPushButton*>(item->GetWidget()))
+            push->setDefault(static_cast<UINT>(item->GetDlgCtrlID()) == id);
 }
 
 // ---- data exchange ----

@@ -45,6 +45,9 @@ public:
     void CheckRadioButton(int firstId, int lastId, int checkId);
     int GetCheckedRadioButton(int firstId, int lastId) const;
     void GotoDlgCtrl(CWnd* control);
+    // The push button that Enter presses when the focus is on no other push button, shown with
+    // the default frame; the template's default button gives up the role.
+    void SetDefID(UINT id);
 
     const DialogTemplate& GetTemplate() const { return *m_template; }
     UINT GetTemplateId() const { return m_template->id; }

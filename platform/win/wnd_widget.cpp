@@ -350,11 +350,17 @@ void CWnd::LayoutScrollBars() {
     if (m_scrollBars) m_scrollBars->Layout();
 }
 
-void CWnd::ScrollWindow(int, int, LPCRECT rect, LPCRECT clip) {
-    CRect area;
-    GetClientRect(&area);
-    if (rect) area = CRect(*rect);
-    if (clip) area.IntersectRect(CRect(area), *clip);
+void CWnd::ScrollWindow(int dx, int dy, LPCRECT rect, LPCRECT clip) {
+    // The window repaints what would move instead of moving it: both where the scrolled part was
+    // and where it lands, which can lie outside the scrolled rectangle (a grid scrolls the cells
+    // right of a column over that column).
+    CRect client;
+    GetClientRect(&client);
+    CRect area = rect ? CRect(*rect) : client;
+    CRect landed = area;
+    landed.OffsetRect(dx, dy);
+    area.UnionRect(CRect(area), landed);
+    area.IntersectRect(CRect(area), clip ? CRect(*clip) : client);
     InvalidateRect(&area, FALSE);
 }
 

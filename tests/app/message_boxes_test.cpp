@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <memory>
 
 #include "RES/dialogs/message_dialog.h"
@@ -90,34 +91,67 @@ TEST_F(MessageBoxes, ButtonTextsAndTheScriptsAnswers) {
     EXPECT_EQ(ShowMessage("File saved", MSG_SET_OK), IDOK);
 }
 
-TEST_F(MessageBoxes, EscapeAndTheCloseBoxAreCancelNotNo) {
+// Enter presses the set's default button, which has the focus and the default frame; Escape and
+// the close box are Cancel in every set, not No.
+TEST_F(MessageBoxes, EnterPressesTheDefaultEscapeAndTheCloseBoxCancel) {
+    enum Key { Enter, Escape, CloseBox };
     struct Case {
         UINT set;
-        bool closeBox;
+        Key key;
+        int result;
     };
-    for (const Case c :
-         {Case{MSG_SET_OK, false}, Case{MSG_SET_OK, true}, Case{MSG_SET_YESNO, false},
-          Case{MSG_SET_YESNO, true}, Case{MSG_SET_SAVEDELETECANCEL, false}}) {
+    const int kDefault[] = {IDOK, 0, 0, IDYES, IDYES, 0, IDMSG_SAVE};
+    const Case cases[] = {
+        {MSG_SET_OK, Enter, IDOK},
+        {MSG_SET_OK, Escape, IDCANCEL},
+        {MSG_SET_OK, CloseBox, IDCANCEL},
+        {MSG_SET_YESNOCANCEL, Enter, IDYES},
+        {MSG_SET_YESNOCANCEL, Escape, IDCANCEL},
+        {MSG_SET_YESNOCANCEL, CloseBox, IDCANCEL},
+        {MSG_SET_YESNO, Enter, IDYES},
+        {MSG_SET_YESNO, Escape, IDCANCEL},
+        {MSG_SET_YESNO, CloseBox, IDCANCEL},
+        {MSG_SET_SAVEDELETECANCEL, Enter, IDMSG_SAVE},
+        {MSG_SET_SAVEDELETECANCEL, Escape, IDCANCEL},
+        {MSG_SET_SAVEDELETECANCEL, CloseBox, IDCANCEL},
+    };
+    for (const Case& c : cases) {
         modals.ExpectDialog(IDD_MSG_DIALOG, [&](CDialog& dialog) {
-            if (c.closeBox)
-                testing_support::PressCloseBox(dialog);
-            else
-                testing_support::PressEscape(dialog);
+            const int id = kDefault[c.set];
+            QWidget* focus = dialog.GetWidget()->focusWidget();
+            EXPECT_EQ(focus, dialog.GetDlgItem(id)->GetWidget()) << "set " << c.set;
+            for (const int shown : {IDOK, IDYES, IDMSG_SAVE, IDMSG_DELETE, IDNO, IDCANCEL}) {
+                const auto* push =
+                    qobject_cast<QPushButton*>(dialog.GetDlgItem(shown)->GetWidget());
+                ASSERT_NE(push, nullptr);
+                EXPECT_EQ(push->isDefault(), shown == id) << "set " << c.set << " button " << shown;
+            }
+            switch (c.key) {
+                case Enter:
+                    testing_support::PressEnter(dialog);
+                    break;
+                case Escape:
+                    testing_support::PressEscape(dialog);
+                    break;
+                case CloseBox:
+                    testing_support::PressCloseBox(dialog);
+                    break;
+            }
         });
-        EXPECT_EQ(ShowMessage("Unable to connect to the Logger.", c.set), IDCANCEL) << c.set;
+        EXPECT_EQ(ShowMessage("Unable to connect to the Logger.", c.set), c.result)
+            << "set " << c.set << " key " << c.key;
     }
+    EXPECT_EQ(modals.Pending(), 0u);
 }
 
-TEST_F(MessageBoxes, EnterIsOKOnlyWhereOKIsShown) {
-    modals.ExpectDialog(IDD_MSG_DIALOG, [](CDialog& dialog) {
-        dialog.SendMessage(WM_COMMAND, IDOK);
-        EXPECT_FALSE(dialog.IsEnded());
-        testing_support::Press(dialog, IDYES);
-    });
-    EXPECT_EQ(ShowMessage("Go on?", MSG_SET_YESNO), IDYES);
-    modals.ExpectDialog(IDD_MSG_DIALOG,
-                        [](CDialog& dialog) { dialog.SendMessage(WM_COMMAND, IDOK); });
-    EXPECT_EQ(ShowMessage("Done", MSG_SET_OK), IDOK);
+// The dialog's OK command, from wherever it comes, is the set's default button too.
+TEST_F(MessageBoxes, TheOKCommandIsTheDefaultButton) {
+    for (const auto& [set, result] : {std::pair{MSG_SET_YESNO, IDYES}, std::pair{MSG_SET_OK, IDOK},
+                                      std::pair{MSG_SET_SAVEDELETECANCEL, IDMSG_SAVE}}) {
+        modals.ExpectDialog(IDD_MSG_DIALOG,
+                            [](CDialog& dialog) { dialog.SendMessage(WM_COMMAND, IDOK); });
+        EXPECT_EQ(ShowMessage("Go on?", set), result) << set;
+    }
 }
 
 TEST_F(MessageBoxes, ShowAgainFlagFollowsTheCheckBox) {

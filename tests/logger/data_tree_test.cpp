@@ -313,6 +313,78 @@ CDataTreeBrench Series(std::vector<double> y, WORD rateCode, const char* unit, B
     return node;
 }
 
+// Converted values show the digits of the unit shown: conversion noise makes no fraction and no
+// extra zero, and the digits are those of the value, not of a rounded copy.
+TEST(DataTreeBrench, StatisticsOfConvertedValues) {
+    struct Case {
+        const char* unit;
+        BYTE inputKind;  // 4 temperature, 6 pressure
+        int temperatureUnit, pressureUnit;
+        std::vector<double> y;  // as kept, in °C or kPa
+        const char* text;
+    };
+    const Case cases[] = {
+        {"°F",
+         4,
+         1,
+         0,
+         {162.4, 281.7, 114.4},
+         "Min. = 237.92, Max. = 539.060, Average = 367.10, Std. Dev. = 155.061"},
+        {"°K",
+         4,
+         2,
+         0,
+         {79.9, 63.3, 105.2},
+         "Min. = 336.45, Max. = 378.35, Average = 355.95, Std. Dev. = 21.10"},
+        {"°K", 4, 2, 0, {-49.15, -49.15}, "Min. = 224, Max. = 224, Average = 224, Std. Dev. = 0"},
+        {"psi",
+         6,
+         0,
+         1,
+         {137.93, 137.93},
+         "Min. = 20.0050, Max. = 20.0050, Average = 20.0050, Std. Dev. = 0"},
+        {"mm Hg",
+         6,
+         0,
+         2,
+         {1.6, 1.6},
+         "Min. = 12.00098, Max. = 12.00098, Average = 12.00098, Std. Dev. = 0"},
+        {"Inches Hg",
+         6,
+         0,
+         3,
+         {469.98, 469.98},
+         "Min. = 138.79, Max. = 138.79, Average = 138.79, Std. Dev. = 0"},
+        {"atm",
+         6,
+         0,
+         4,
+         {101.325, 101.325},
+         "Min. = 1.00, Max. = 1.00, Average = 1.00, Std. Dev. = 0"},
+        {"mBar",
+         6,
+         0,
+         5,
+         {282.51, 152.17},
+         "Min. = 1521.70, Max. = 2825.10, Average = 2173.40, Std. Dev. = 921.64"},
+        {"mBar",
+         6,
+         0,
+         5,
+         {136.4, 154.6, 145.5},
+         "Min. = 1364, Max. = 1546, Average = 1455, Std. Dev. = 91"},
+    };
+    for (const Case& c : cases) {
+        CDataTreeBrench node;
+        node.m_modelCode = 0;
+        node.m_inputKind = c.inputKind;
+        node.m_x = Samples(c.y.size());
+        node.m_y = std::make_unique<CDataArray>(c.y);
+        EXPECT_EQ(node.GetStatisticsText(c.temperatureUnit, c.pressureUnit, -1, -1), c.text)
+            << c.unit;
+    }
+}
+
 TEST(DataTreeBrench, AreaText) {
     const CDataTreeBrench volts = Series({1, 2, 3, 4}, 48, "V");  // 0.2 s
     EXPECT_EQ(volts.GetAreaText(0, 0, 0, 3, nullptr), "Area = 1.80 (V\xC2\xB7s)");

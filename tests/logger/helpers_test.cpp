@@ -47,12 +47,38 @@ TEST(FormatValue, Table) {
 }
 
 TEST(FormatNumber, LeadingZerosDecideTheDecimals) {
-    EXPECT_EQ(FormatNumber(0.00123, 2), "0.0012");
-    EXPECT_EQ(FormatNumber(12.5, 2), "12.50");
-    EXPECT_EQ(FormatNumber(7, 2), "7");
-    EXPECT_EQ(FormatNumber(-0.5, 2), "-0.50");
-    EXPECT_EQ(FormatNumber(3e10, 2), "30000000000");
-    EXPECT_EQ(FormatNumber(0.0000001, 0), "0.00000");
+    struct Case {
+        double x;
+        int extra;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.00123, 2, "0.0012"},
+        {12.5, 2, "12.50"},
+        {7, 2, "7"},
+        {-0.5, 2, "-0.50"},
+        {3e10, 2, "30000000000"},
+        // Below the finest digit the rule can show (five zeros and no extra decimal) a value
+        // rounds to nothing: it is 0, not a fraction of zeros.
+        {0.0000001, 0, "0"},
+        {-0.0000001, 0, "0"},
+        {0.0000001, 2, "0.0000001"},
+        {0.000004, 0, "0"},
+        // Unit conversions leave noise past the shown digits: whole numbers stay whole, and
+        // noise does not count as leading zeros.
+        {1545.9999999999998, 2, "1546"},
+        {1364.0000000000002, 2, "1364"},
+        {-40.00000000000001, 2, "-40"},
+        {82.39999999999999, 2, "82.40"},
+        {0.09999999999999998, 2, "0.10"},
+        {223.99999999999997, 2, "224"},       // -49.15 °C in kelvins
+        {-57.010000000000005, 2, "-57.010"},  // -49.45 °C in °F: one zero, not two
+        {20.005049961, 2, "20.0050"},         // digits are not rounded twice
+        {-0.30000000000000004, 2, "-0.30"},
+        {1.0000000000000002e-3, 2, "0.0010"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatNumber(c.x, c.extra), c.text) << c.x << " +" << c.extra;
 }
 
 TEST(FormatTimeValue, ModesAndCallersPatterns) {
