@@ -39,3 +39,18 @@ double FromDisplayUnit(const CSettings& settings, SensorQuantity q, double value
     if (q == SensorQuantity::Pressure) return ConvertPressureToKPa(value, settings.m_pressureUnit);
     return value;
 }
+
+int ChosenUnitOf(const CSettings& settings, SensorQuantity q) {
+    if (q == SensorQuantity::Temperature) return settings.m_temperatureUnit;
+    if (q == SensorQuantity::Pressure) return settings.m_pressureUnit;
+    return 0;
+}
+
+double ConvertBetweenUnits(SensorQuantity q, double value, int from, int to) {
+    if (from == to) return value;
+    if (q == SensorQuantity::Temperature)
+        return ConvertTemperatureValue(ConvertTemperatureToCelsius(value, from), to);
+    if (q == SensorQuantity::Pressure)
+        return ConvertPressureValue(ConvertPressureToKPa(value, from), to);
+    return value;
+}

@@ -19,3 +19,8 @@ SensorQuantity SensorQuantityOfCode(const CSettings& settings, int code);
 double ToDisplayUnit(const CSettings& settings, SensorQuantity q, double value,
                      CString* unitText = nullptr);
 double FromDisplayUnit(const CSettings& settings, SensorQuantity q, double value);
+
+// The index of the unit the settings choose for `q` (0 for other quantities).
+int ChosenUnitOf(const CSettings& settings, SensorQuantity q);
+// A value shown in unit `from` of its quantity, shown in unit `to` instead.
+double ConvertBetweenUnits(SensorQuantity q, double value, int from, int to);

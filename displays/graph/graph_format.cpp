@@ -580,8 +580,7 @@ void CGraphFormatLines::OnRestoreDefaults() {
         r.lineWidth = 1;
         r.lineVisible = TRUE;
         if (const CDataTreeBrench* d = m_view ? m_view->m_plots[p].dataSet : nullptr)
-            r.lineColor = m_view->GetSensorColor(d->m_modelCode, static_cast<BYTE>(d->m_inputKind),
-                                                 d->m_derived);
+            r.lineColor = m_view->PlotColour(d, r.lineColor);
         m_records[i] = r;
     }
     m_restored = true;

@@ -232,12 +232,15 @@ public:
     // The colour of a new plot of the data set at `position`: its sensor's, or its place's when
     // the data set has no sensor.
     COLORREF PlotColour(const CDataTreeBrench* dataSet, int position) const;
+    // The same with the colour of its place given.
+    COLORREF PlotColour(const CDataTreeBrench* dataSet, COLORREF placeColour) const;
     static bool TakesPlaceColour(const CDataTreeBrench* dataSet);
     // The settings' colour of the basic sensor with that mask bit; 0 for another value.
     COLORREF GetSensorColorByBit(BYTE maskBit) const;
     // A marker style that sets the plot apart from earlier recorded plots of the same input.
     LONG ChooseMarkerStyle(int position) const;
-    // Stores the chosen marker style in the record and switches markers on for a style.
+    // Stores the chosen marker style in the record and switches markers on for a style; with
+    // none chosen the record takes the markers of its place's line row in the settings.
     void ApplyMarkerStyle(int position);
     static CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
                                              double intervalSeconds, WORD timeMode) {

@@ -43,9 +43,16 @@ bool CGraphView::TakesPlaceColour(const CDataTreeBrench* dataSet) {
 }
 
 COLORREF CGraphView::PlotColour(const CDataTreeBrench* dataSet, int position) const {
-    if (TakesPlaceColour(dataSet)) return LineRow(position).lineColor;
-    return GetSensorColour(dataSet->m_modelCode, static_cast<BYTE>(dataSet->m_inputKind),
-                           dataSet->m_derived);
+    return PlotColour(dataSet, LineRow(position).lineColor);
+}
+
+COLORREF CGraphView::PlotColour(const CDataTreeBrench* dataSet, COLORREF placeColour) const {
+    const BYTE kind = static_cast<BYTE>(dataSet->m_inputKind);
+    // A kind with no colour of its own would be drawn black.
+    if (TakesPlaceColour(dataSet) ||
+        ColourIndex(dataSet->m_modelCode, kind, dataSet->m_derived) < 0)
+        return placeColour;
+    return GetSensorColour(dataSet->m_modelCode, kind, dataSet->m_derived);
 }
 
 COLORREF CGraphView::GetSensorColorByBit(BYTE bit) const {
@@ -78,11 +85,18 @@ LONG CGraphView::ChooseMarkerStyle(int n) const {
 void CGraphView::ApplyMarkerStyle(int n) {
     if (n < 0 || n >= kMaxPlots) return;
     PlotRecordStruct& r = m_plots[n];
-    r.pointStyle = ChooseMarkerStyle(n);
-    if (r.pointStyle) {
+    const LONG style = ChooseMarkerStyle(n);
+    if (style) {
+        r.pointStyle = style;
         r.pointsSwitch = 1;
         r.markerColour = 0;
+        return;
     }
+    // Nothing to set the plot apart from: the markers the user chose for the place stand.
+    const GraphLinesInfoStruct& row = LineRow(n);
+    r.pointStyle = row.markerStyle;
+    r.pointsSwitch = row.markerVisible;
+    r.markerColour = row.markerColor;
 }
 
 VARIANT CGraphView::BuildXValueArray(const CDataTreeBrench* xSet, const CDataTreeBrench* ds,

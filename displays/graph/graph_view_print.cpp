@@ -1,13 +1,17 @@
 // Graph printing: the graph's picture, laid out at the page's proportions, drawn as vectors on
 // one page.
 
+#include <utility>
+#include <vector>
+
 #include "displays/graph/graph_view.h"
 #include "platform/gdi/printer.h"
 
 namespace {
 
 constexpr DISPID kBackground = 9001, kCursorVisible = 9;
-constexpr LONG kPrintCursor = 1;
+// The control's cursor 1 and the two data cursors.
+constexpr LONG kPrintCursors[] = {1, 2, 3};
 constexpr DWORD kPrintFlags = 0x14000C;
 
 }  // namespace
@@ -33,13 +37,20 @@ void CGraphView::PrintGraph() {
 
 void CGraphView::PrintGraphPage(CDC& dc) {
     // White paper and no cursor line for the page; afterwards the look the user had, whatever
-    // it was (a style's background, a cursor hidden before).
+    // it was (a style's background, a cursor hidden before). Only the visibility is touched:
+    // the data cursors keep their place, plot and read-out.
     CDispatchDriver graph = m_graph.GetGraph();
     const LONG background = graph.GetLong(kBackground);
-    CDispatchDriver cursor = m_graph.GetCursors().Item(kPrintCursor);
-    const bool cursorShown = cursor.GetBool(kCursorVisible);
+    CDispatchDriver cursors = m_graph.GetCursors();
+    const LONG count = cursors.Count();
+    std::vector<std::pair<CDispatchDriver, bool>> shown;
+    for (LONG c : kPrintCursors) {
+        if (c > count) continue;
+        CDispatchDriver cursor = cursors.Item(c);
+        shown.emplace_back(cursor, cursor.GetBool(kCursorVisible));
+        cursor.SetBool(kCursorVisible, false);
+    }
     graph.SetLong(kBackground, static_cast<LONG>(RGB(255, 255, 255)));
-    cursor.SetBool(kCursorVisible, false);
 
     const int screenX = 96, screenY = 96;
     const int printerX = dc.GetDeviceCaps(LOGPIXELSX);
@@ -55,5 +66,6 @@ void CGraphView::PrintGraphPage(CDC& dc) {
     picture.Render(dc, page);
 
     graph.SetLong(kBackground, background);
-    cursor.SetBool(kCursorVisible, cursorShown);
+    for (auto& [cursor, visible] : shown)
+        cursor.SetBool(kCursorVisible, visible);
 }

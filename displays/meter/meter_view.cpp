@@ -272,6 +272,7 @@ void CMeterView::ShowReadings(double r1, double r2, double r3, double r4) {
     const CSettings* settings = Settings();
     for (int i = 0; i < kMeters; ++i) {
         const auto k = static_cast<size_t>(i);
+        KeepRangeInChosenUnit(i);
         double v = readings[i];
         CString unit;
         if (settings) {
@@ -314,6 +315,23 @@ void CMeterView::SetRange(int meter, double minimum, double maximum, const CStri
     }
     m_min[k] = minimum;
     m_max[k] = maximum;
+    if (const CSettings* settings = Settings())
+        m_rangeUnit[k] = ChosenUnitOf(*settings, m_rangeQuantity[k]);
+}
+
+void CMeterView::KeepRangeInChosenUnit(int meter) {
+    const CSettings* settings = Settings();
+    if (!settings) return;
+    const auto k = static_cast<size_t>(meter);
+    const SensorQuantity q = m_rangeQuantity[k];
+    const int unit = ChosenUnitOf(*settings, q);
+    if (unit == m_rangeUnit[k]) return;
+    const int code = SensorCode(meter);
+    CString text = code >= 0 && code < CSettings::kSensorSlots ? settings->m_sensorSlots[code].unit
+                                                               : CString();
+    ToDisplayUnit(*settings, q, 0, &text);
+    SetRange(meter, ConvertBetweenUnits(q, m_min[k], m_rangeUnit[k], unit),
+             ConvertBetweenUnits(q, m_max[k], m_rangeUnit[k], unit), text);
 }
 
 void CMeterView::SetMeterCaption(int meter, const CString& caption) {
@@ -326,14 +344,20 @@ void CMeterView::SetMeterCaption(int meter, const CString& caption) {
 
 void CMeterView::SetMeterSensor(int meter, int code) {
     if (meter < 0 || meter >= kMeters) return;
+    const auto k = static_cast<size_t>(meter);
+    m_rangeQuantity[k] = SensorQuantity::Other;
     SetRange(meter, 0, 10, CString());
     const CSettings* settings = Settings();
     // Only the eight sensor records exist: any other code leaves the meter at 0..10.
     if (!settings || code < 0 || code >= CSettings::kSensorSlots) return;
     const SensorInfoStruct& record = settings->m_sensorSlots[code];
+    const SensorQuantity q = SensorQuantityOfCode(*settings, code);
     CString unit = record.unit;
-    ToDisplayUnit(*settings, SensorQuantityOfCode(*settings, code), 0, &unit);
-    SetRange(meter, record.minimum, record.maximum, unit);
+    // The records keep their ranges in Celsius and kPa; a scale labelled in another unit shows
+    // that unit's numbers.
+    m_rangeQuantity[k] = q;
+    SetRange(meter, ToDisplayUnit(*settings, q, record.minimum, &unit),
+             ToDisplayUnit(*settings, q, record.maximum), unit);
     SetMeterCaption(meter, CString::Formatted("%s (%s)", record.name, unit));
 }
 

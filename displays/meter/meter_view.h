@@ -7,6 +7,7 @@
 
 #include "controls/digistring.h"
 #include "displays/meter/meter_frame.h"
+#include "models/sensor_units.h"
 #include "platform/activex/event_sink.h"
 #include "platform/activex/instruments.h"
 #include "platform/gdi/objects.h"
@@ -90,6 +91,7 @@ private:
     void HideMeter(int meter);
     void ShowKind(int meter, BYTE kind);
     void DeselectAll();
+    void KeepRangeInChosenUnit(int meter);
 
     CVarnelDoc* m_doc = nullptr;
     std::array<CCWKnob, kMeters> m_knob;
@@ -101,6 +103,10 @@ private:
     std::array<CRect, kMeters> m_panel;
     std::array<double, kMeters> m_min{0, 0, 0, 0};
     std::array<double, kMeters> m_max{10, 10, 10, 10};
+    // The quantity of each meter's sensor and the unit its range ends are in, so that a unit
+    // change converts them as it converts the readings.
+    std::array<SensorQuantity, kMeters> m_rangeQuantity{};
+    std::array<int, kMeters> m_rangeUnit{};
     std::array<BYTE, kMeters> m_kind{kAnalog, kBar, kChange, kDigital};
     std::array<BYTE, kMeters> m_shownKind{kNone, kNone, kNone, kNone};
     std::array<BYTE, kMeters> m_selected{0, 0, 0, 0};

@@ -121,7 +121,8 @@ TEST_F(FormatLinesTest, RestoreDefaultsThenCancelChangesNothing) {
             page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORMAT_RESTORE, BN_CLICKED));
             EXPECT_EQ(page.Records()[2].lineStyle, 1);
             EXPECT_EQ(page.Records()[2].lineColor, view.GetSensorColor(100, 0, 0));
-            EXPECT_EQ(page.Records()[1].lineColor, view.GetSensorColor(100, 2, 0));
+            // The light set has no sensor colour: it takes its place's, as when it was plotted.
+            EXPECT_EQ(page.Records()[1].lineColor, s.m_plotColors[0]);
             EXPECT_EQ(page.Records()[0], GraphLinesInfoStruct());
         },
         IDCANCEL);

@@ -8,9 +8,11 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 
 #include "RES/commands.h"
 #include "RES/dialogs/print_selection.h"
+#include "RES/graph_bars.h"
 #include "app/print_selection_dialog.h"
 #include "platform/activex/dispatch.h"
 #include "platform/msg/standard_ids.h"
@@ -24,6 +26,28 @@ using testing_support::RecordingDevice;
 QByteArray FileBytes(const CString& path) {
     QFile f(path.ToQString());
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every stream of the file but its metadata, inflated: what the pages draw.
+QByteArray PdfDrawing(const QByteArray& pdf) {
+    QByteArray out;
+    static const QRegularExpression start("stream\\r?\\n");
+    for (qsizetype at = 0;;) {
+        const QRegularExpressionMatch m = start.match(QString::fromLatin1(pdf), at);
+        if (!m.hasMatch()) break;
+        const qsizetype from = m.capturedEnd();
+        const qsizetype to = pdf.indexOf("endstream", from);
+        if (to < 0) break;
+        QByteArray packed = pdf.mid(from, to - from);
+        // qUncompress wants the size in front; it grows the buffer as it needs.
+        packed.prepend(QByteArray("\0\0\0\1", 4));
+        QByteArray inflated = qUncompress(packed);
+        if (inflated.isEmpty()) inflated = pdf.mid(from, to - from);
+        // The metadata carries the time of printing, not a drawing.
+        if (!inflated.contains("xpacket")) out += inflated;
+        at = to + 9;
+    }
+    return out;
 }
 
 int PdfPages(const QByteArray& pdf) {
@@ -314,6 +338,81 @@ TEST_F(GraphPrint, FilePrintMakesOnePageWithoutImagesAndCancelChangesNothing) {
     EXPECT_FALSE(QFile::exists(env.File("none.pdf").ToQString()));
     EXPECT_EQ(Background(), static_cast<LONG>(kStyled));
     EXPECT_EQ(modals.Pending(), 0u);
+}
+
+TEST_F(GraphPrint, TheDataCursorsLeaveThePageAndComeBackAsTheyWere) {
+    // Cursor A where the user clicked, cursor B at the plot's end, from the graph's toolbar.
+    view.m_cursorPlotNumber = 1;
+    view.m_cursorPointIndex = 1;
+    ASSERT_TRUE(testing_support::PressToolbarButton(frame, ID_GV_DISPLAY_CURSOR));
+    ASSERT_TRUE(testing_support::PressToolbarButton(frame, ID_GV_SECOND_CURSOR));
+    ASSERT_EQ(view.m_cursorCount, 2);
+    const auto cursors = State().cursors;
+    ASSERT_GE(cursors.size(), 3u);
+    for (size_t c = 0; c < 3; ++c)
+        ASSERT_TRUE(cursors[c].visible) << c;
+    const CString readout = frame.GetPositionText();
+    ASSERT_NE(readout, "Position : ");
+
+    const auto printPage = [&] {
+        auto page = std::make_unique<RecordingDevice>(4725, 6780, 600);
+        QPainter painter(page.get());
+        CDC dc(&painter, true);
+        view.PrintGraphPage(dc);
+        return page;
+    };
+    const auto renderPicture = [&] {
+        auto page = std::make_unique<RecordingDevice>(4725, 6780, 600);
+        QPainter painter(page.get());
+        const CCWPicture picture(view.GetGraph().GetPicture());
+        picture.SetWidth(static_cast<LONG>(200 / 26.0 * 96));
+        picture.SetHeight(static_cast<LONG>(287 / 26.0 * 96));
+        picture.Render(painter, QRectF(0, 0, 4615, 6623));
+        return page;
+    };
+    const auto lines = [](const RecordingDevice& d) {
+        std::vector<std::pair<double, double>> out;  // each line by its two ends' sums
+        for (const QLineF& l : d.lines)
+            out.emplace_back(l.x1() + l.x2(), l.y1() + l.y2());
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const auto shown = renderPicture();
+    const auto printed = printPage();
+    const auto printedPdf = env.File("cursors.pdf");
+    modals.ExpectDialog(IDD_PRINT_SELECTION,
+                        [](CDialog& d) { testing_support::Press(d, IDC_PRINT); });
+    modals.ExpectPrint(printedPdf);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_FILE_PRINT));
+
+    // Each cursor back as it was: shown, at its place, on its plot; the read-out unchanged.
+    for (size_t c = 0; c < 3; ++c) {
+        SCOPED_TRACE(c);
+        const platform::graph::Cursor& now = State().cursors.at(c);
+        EXPECT_TRUE(now.visible);
+        EXPECT_EQ(now.x, cursors[c].x);
+        EXPECT_EQ(now.y, cursors[c].y);
+        EXPECT_EQ(now.index, cursors[c].index);
+        EXPECT_EQ(now.plot, cursors[c].plot);
+    }
+    EXPECT_EQ(view.m_cursorCount, 2);
+    EXPECT_EQ(frame.GetPositionText(), readout);
+
+    // The page is the picture with every cursor hidden by hand: no line at a cursor's X or Y.
+    CDispatchDriver all = view.GetGraph().GetCursors();
+    for (LONG c = 1; c <= 3; ++c)
+        all.Item(c).SetBool(9, false);
+    const auto bare = renderPicture();
+    const auto barePdf = env.File("bare.pdf");
+    modals.ExpectDialog(IDD_PRINT_SELECTION,
+                        [](CDialog& d) { testing_support::Press(d, IDC_PRINT); });
+    modals.ExpectPrint(barePdf);
+    ASSERT_TRUE(testing_support::ChooseMenuCommand(mainFrame, ID_FILE_PRINT));
+    EXPECT_EQ(lines(*printed), lines(*bare));
+    EXPECT_EQ(shown->lines.size(), bare->lines.size() + 6) << "two lines a cursor on screen";
+    const QByteArray drawn = PdfDrawing(FileBytes(printedPdf));
+    ASSERT_FALSE(drawn.isEmpty());
+    EXPECT_EQ(drawn, PdfDrawing(FileBytes(barePdf)));
 }
 
 }  // namespace

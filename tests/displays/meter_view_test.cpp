@@ -202,13 +202,19 @@ TEST_F(MeterViewTest, SensorsGiveCaptionsAndRangesInTheChosenUnits) {
         double shown, lo, hi;
     };
     const double psi = 0.1450377;
+    // The records' ranges are in Celsius and kPa and are shown converted, then widened by the
+    // reading as ever.
     const Case cases[] = {
-        {"temperature in F", 4, -1, 1, 0, 20, "Temperature (" + deg + "F)", 68, -10, 81.6},
-        {"temperature in K", 4, -1, 2, 0, 20, "Temperature (" + deg + "K)", 293.15, -10, 351.78},
-        {"pressure in psi", 6, -1, 0, 1, 100, "Pressure (psi)", 100 * psi, 0.8 * 100 * psi, 109.52},
-        {"external type 16 in F", 0, 16, 1, 0, 10, "Temperature -10 - 50 (" + deg + "F)", 50, -10,
-         50},
-        {"external type 18 in psi", 0, 18, 0, 1, 50, "Pressure 0 - 10 (psi)", 50 * psi, 0, 10},
+        {"temperature in F", 4, -1, 1, 0, 20, "Temperature (" + deg + "F)", 68, 14, 104},
+        {"temperature in F, widened", 4, -1, 1, 0, 50, "Temperature (" + deg + "F)", 122, 14,
+         1.2 * 122},
+        {"temperature in K", 4, -1, 2, 0, 20, "Temperature (" + deg + "K)", 293.15, 263.15, 313.15},
+        {"pressure in psi", 6, -1, 0, 1, 100, "Pressure (psi)", 100 * psi, 79.08 * psi,
+         109.52 * psi},
+        {"external type 16 in F", 0, 16, 1, 0, 10, "Temperature -10 - 50 (" + deg + "F)", 50, 14,
+         122},
+        {"external type 18 in psi", 0, 18, 0, 1, 50, "Pressure 0 - 10 (psi)", 50 * psi, 0,
+         1.2 * 50 * psi},
         {"external pH, type 6, in psi", 0, 6, 1, 1, 7, "pH (pH)", 7, 0, 14},
         {"external light, type 4, in F", 0, 4, 1, 1, 100, "Light 0 - 130 (klx)", 100, 0, 130},
     };
