@@ -191,8 +191,8 @@ TEST_F(GraphViewTest, AgainstAnotherSetPointsPairBySampleNumberAndGapsStay) {
     EXPECT_TRUE(std::isnan(x[4]));
     EXPECT_EQ(ControlY(p), (std::vector<double>{1, 2, 3, 4, 5}));
 
-    const std::vector<double> tail =
-        graph_axis::XValuesBySample(xSet->m_y->data(), 5, ySet->m_x->data(), 3, 6);
+    const std::vector<double> tail = graph_axis::XValuesBySample(
+        xSet->m_x->data(), xSet->m_y->data(), 5, ySet->m_x->data(), 3, 6);
     ASSERT_EQ(tail.size(), 3u);
     EXPECT_EQ(tail[0], 50);
     EXPECT_TRUE(std::isnan(tail[1]) && std::isnan(tail[2]));
