@@ -240,6 +240,10 @@ struct ScaleCase {
     CString left, right;  // the captions of the scales shown after the import
 };
 
+void PrintTo(const ScaleCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 const ScaleCase kScaleCases[] = {
     {"one unit", {"Ch1 (V)", "Ch2 (V)", "Ch3 (V)"}, {1, 4, 7}, {0.2, 0.2, 0.38}, "Ch1(V)", ""},
     {"two units", {"Temp (C)", "Volt (V)"}, {20, 1}, {1.5, 0.4}, "Temp(C)", "Volt(V)"},
