@@ -172,11 +172,6 @@ void CGraphView::ScaleAxisToData(int axis, LONG first, LONG last, int mode) {
     if (last == 0) last = ds->GetYCount();
     graph_axis::ColumnExtremes(ds->m_y->data(), ds->m_y->size(), first, last, lo, hi);
     r.lastScaled = std::min<LONG>(last, ds->GetYCount());
-    // The set keeps its own extremes only: a linked plot taken off later leaves none behind.
-    if (mode == 0) {
-        ds->m_rangeMin = lo;
-        ds->m_rangeMax = hi;
-    }
     for (int i = 0; i < r.linkCount; ++i) {
         const int l = r.links[i];
         const CDataTreeBrench* linked = l >= 0 && l < kMaxPlots ? m_plots[l].dataSet : nullptr;
@@ -190,6 +185,8 @@ void CGraphView::ScaleAxisToData(int axis, LONG first, LONG last, int mode) {
         }
     }
     if (mode == 0) {
+        ds->m_rangeMin = lo;
+        ds->m_rangeMax = hi;
         graph_axis::AddMargin(lo, hi);
     } else if (!(hi > lo)) {
         graph_axis::AddMargin(lo, hi);
