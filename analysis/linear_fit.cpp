@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "analysis/index_range.h"
 #include "logger/helpers.h"
+#include "models/graph_axis.h"
 
 namespace {
 
@@ -16,12 +16,6 @@ bool Finite(double x, double y) {
 // The samples a data set holds in both its series.
 int SampleCount(const CDataTreeBrench& set) {
     return std::min(set.GetXCount(), set.GetYCount());
-}
-
-// The whole part of a first sample number; none when it cannot be one.
-std::optional<long long> WholePart(double x) {
-    if (!std::isfinite(x) || std::fabs(x) > 9.0e15) return std::nullopt;
-    return static_cast<long long>(std::trunc(x));
 }
 
 constexpr double kLineTolerance = 1e-9;
@@ -86,38 +80,26 @@ bool ComputeLinearFit(const CDataTreeBrench& set, const CDataTreeBrench* xSet, i
     if (set.IsExperiment() || (xSet && xSet->IsExperiment())) return false;
     const int count = SampleCount(set);
     ClampIndexRange(first, last, count);
-    const int xCount = xSet ? SampleCount(*xSet) : 0;
-    if (xSet) ClampIndexRange(first, last, xCount);
     if (last - first + 1 < 2) return false;
 
     const CDataArray& ys = *set.m_y;
-    // Where each index of the range reads: pairs (x, y) and the result's X entry.
+    const CDataArray& xs = *set.m_x;
+    // Where each index of the range reads: pairs (x, y) and the result's X entry, its sample
+    // number. Against an X data set a point takes that set's value of its own sample number; one
+    // the set lacks gives no pair.
     std::vector<double> px, py, resultX;
-    if (!xSet) {
-        const CDataArray& xs = *set.m_x;
-        for (int i = first; i <= last; ++i) {
-            const auto k = static_cast<size_t>(i);
+    const size_t xSetCount = xSet ? std::min(xSet->m_x->size(), xSet->m_y->size()) : 0;
+    for (int i = first; i <= last; ++i) {
+        const auto k = static_cast<size_t>(i);
+        if (xSet) {
+            px.push_back(graph_axis::ValueAtSample(xSet->m_x->data(), xSet->m_y->data(), xSetCount,
+                                                   xs.at(k)));
+            resultX.push_back(std::trunc(xs.at(k)));
+        } else {
             px.push_back(xs.at(k) * interval);
-            py.push_back(ys.at(k));
             resultX.push_back(xs.at(k));
         }
-    } else {
-        // Sample number s is index s - p of the data set and s - q of the X data set.
-        const auto p = WholePart(set.m_x->at(0));
-        const auto q = WholePart(xSet->m_x->at(0));
-        if (!p || !q) return false;
-        const long long m = std::min(*p, *q);
-        const long long a = *p - m;  // into the X data set
-        const long long b = *q - m;  // into the data set
-        long long end = last;
-        if (b + end >= count) end -= b;
-        if (a + end >= xCount) end -= a;
-        const CDataArray& xys = *xSet->m_y;
-        for (long long i = first; i <= end; ++i) {
-            px.push_back(xys.at(static_cast<size_t>(a + i)));
-            py.push_back(ys.at(static_cast<size_t>(b + i)));
-            resultX.push_back(static_cast<double>(a + i));
-        }
+        py.push_back(ys.at(k));
     }
 
     if (!FitLine(px, py, out.line)) return false;
@@ -151,11 +133,12 @@ CString ShownFitEquation(const CDataTreeBrench& fit, const CDataTreeBrench* xSet
     for (size_t k = 0; k < std::min(xs.size(), ys.size()); ++k) {
         double x = xs[k] * interval;
         if (xSet) {
-            // The line's x entries index the X data set's values.
-            const double whole = std::trunc(xs[k]);
-            if (!(whole >= 0 && whole < xSet->GetYCount())) continue;
-            x = ToShownValue(xSet, (*xSet->m_y)[static_cast<size_t>(whole)], temperatureUnit,
-                             pressureUnit);
+            // The line's x entries are sample numbers, read in the X data set.
+            const double v =
+                graph_axis::ValueAtSample(xSet->m_x->data(), xSet->m_y->data(),
+                                          std::min(xSet->m_x->size(), xSet->m_y->size()), xs[k]);
+            if (!std::isfinite(v)) continue;
+            x = ToShownValue(xSet, v, temperatureUnit, pressureUnit);
         }
         px.push_back(x);
         py.push_back(ToShownValue(&fit, ys[k], temperatureUnit, pressureUnit));

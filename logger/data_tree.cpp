@@ -159,7 +159,8 @@ CString CDataTreeBrench::GetSlopeTextXY(int index, const CDataArray* xValues, co
                         ToShownValue(this, y[index - 1], temperatureUnit, pressureUnit);
     const double run = ToShownValue(xDataSet, x[index + 1], temperatureUnit, pressureUnit) -
                        ToShownValue(xDataSet, x[index - 1], temperatureUnit, pressureUnit);
-    if (run == 0) return SlopeNotAvailable();
+    // A neighbour without an X (a sample the X set lacks) gives no slope either.
+    if (run == 0 || !std::isfinite(run)) return SlopeNotAvailable();
     return CString::Formatted("  %s = %s(%s/%s)", "Slope", FormatValueText(rise / run, 2),
                               DisplayUnit(this, temperatureUnit, pressureUnit), xUnit);
 }

@@ -144,14 +144,47 @@ CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
     return result;
 }
 
-std::vector<double> XValuesBySample(const double* xSetValues, size_t xSetCount,
-                                    const double* sampleNumbers, size_t from, size_t to) {
+namespace {
+
+// The position of sample number k (whole) in an ascending column, or `count` when it is not there;
+// `hint` is tried first, then the position k itself (a set with no gap before k).
+size_t FindSample(const double* samples, size_t count, double k, size_t hint) {
+    if (hint < count && std::trunc(samples[hint]) == k) return hint;
+    if (k < static_cast<double>(count)) {
+        const auto at = static_cast<size_t>(k);
+        if (std::trunc(samples[at]) == k) return at;
+    }
+    const double* end = samples + count;
+    const double* it =
+        std::lower_bound(samples, end, k, [](double s, double v) { return std::trunc(s) < v; });
+    return it != end && std::trunc(*it) == k ? static_cast<size_t>(it - samples) : count;
+}
+
+}  // namespace
+
+double ValueAtSample(const double* samples, const double* values, size_t count, double sample) {
+    const double k = std::trunc(sample);
+    if (!std::isfinite(k) || k < 0) return std::nan("");
+    const size_t at = FindSample(samples, count, k, count);
+    return at < count ? values[at] : std::nan("");
+}
+
+std::vector<double> XValuesBySample(const double* xSetSamples, const double* xSetValues,
+                                    size_t xSetCount, const double* sampleNumbers, size_t from,
+                                    size_t to) {
     std::vector<double> x;
     x.reserve(to > from ? to - from : 0);
+    size_t next = 0;  // successive points usually take successive entries
     for (size_t i = from; i < to; ++i) {
         const double k = std::trunc(sampleNumbers[i]);
-        const bool paired = std::isfinite(k) && k >= 0 && k < static_cast<double>(xSetCount);
-        x.push_back(paired ? xSetValues[static_cast<size_t>(k)] : std::nan(""));
+        const size_t at =
+            std::isfinite(k) && k >= 0 ? FindSample(xSetSamples, xSetCount, k, next) : xSetCount;
+        if (at < xSetCount) {
+            x.push_back(xSetValues[at]);
+            next = at + 1;
+        } else {
+            x.push_back(std::nan(""));
+        }
     }
     return x;
 }

@@ -53,11 +53,16 @@ CString TimeAxisLabelFormat(const CPreciseDateTime& start, double intervalSecond
 // from the start's; hours past 24 carry into the following days.
 CPreciseDateTime SampleToDateTime(LONG sample, const CPreciseDateTime& start,
                                   double intervalSeconds, WORD timeMode);
+// The value a data set (sample numbers and values, `count` of each, the numbers ascending as in
+// every set) holds at a sample number; NaN when it holds none there. A set with a missing sample
+// has its later values at earlier positions, so the number is looked up, not used as a position.
+double ValueAtSample(const double* samples, const double* values, size_t count, double sample);
 // The X coordinates of points `from` to `to` (exclusive) of a plot drawn against another data set:
 // each point takes that set's value at the point's own sample number. A sample number the other
 // set lacks (gapped, cropped or imported X) gives NaN, a gap; the length stays to - from.
-std::vector<double> XValuesBySample(const double* xSetValues, size_t xSetCount,
-                                    const double* sampleNumbers, size_t from, size_t to);
+std::vector<double> XValuesBySample(const double* xSetSamples, const double* xSetValues,
+                                    size_t xSetCount, const double* sampleNumbers, size_t from,
+                                    size_t to);
 // A read-out text: value mode 1 the time of `first`, 2 the span from `first` to `second`.
 CString TimeValueText(const CPreciseDateTime& start, double intervalSeconds, double intervalUnits,
                       int timeMode, int valueMode, LONG first, LONG second);

@@ -32,6 +32,14 @@ bool IsExternalInput(const CDataTreeBrench* d) {
                  (d->m_modelCode == 0 && (d->m_inputKind == 0 || d->m_inputKind == 1)));
 }
 
+// Imported columns and the sets made from them come from no sensor of ours: what tells their
+// quantities apart is the unit text.
+constexpr WORD kNoSensor = 255;
+
+bool HasNoSensor(const CDataTreeBrench* d) {
+    return d && d->m_inputKind == kNoSensor;
+}
+
 CString AxisCaption(const CDataTreeBrench* d) {
     return d->m_name + "(" + d->m_unit + ")";
 }
@@ -172,9 +180,46 @@ int CGraphView::FindTemperaturePlot() const {
 int CGraphView::FindPlotBySensor(BYTE code) const {
     for (int i = m_plotCount - 1; i >= 0; --i) {
         const CDataTreeBrench* d = m_plots[i].dataSet;
-        if (d && (d->m_inputKind == code || d->m_sensorId == code)) return i;
+        // A set of no sensor has no sensor's scale to lend, whatever its id byte holds.
+        if (d && !HasNoSensor(d) && (d->m_inputKind == code || d->m_sensorId == code)) return i;
     }
     return -1;
+}
+
+int CGraphView::SharedAxisPlot(const CDataTreeBrench* ds, int before) const {
+    before = std::min<int>(before, m_plotCount);
+    if (!ds || before < 1) return -1;
+    for (int i = before - 1; i >= 0; --i) {
+        const CDataTreeBrench* d = m_plots[i].dataSet;
+        if (d && ds->HasLink(d->m_id)) return i;
+    }
+    if (HasNoSensor(ds)) {
+        for (int i = before - 1; i >= 0; --i) {
+            const CDataTreeBrench* d = m_plots[i].dataSet;
+            if (HasNoSensor(d) && d->m_unit == ds->m_unit) return i;
+        }
+        return -1;
+    }
+    if (ds->m_secondValue == 0) return -1;
+    auto last = [&](auto matches) {
+        for (int i = before - 1; i >= 0; --i)
+            if (m_plots[i].dataSet && !HasNoSensor(m_plots[i].dataSet) &&
+                matches(m_plots[i].dataSet))
+                return i;
+        return -1;
+    };
+    int share = IsTemperatureSensor(ds)
+                    ? last([](const CDataTreeBrench* d) { return IsTemperatureSensor(d); })
+                    : -1;
+    const BYTE kind = static_cast<BYTE>(ds->m_inputKind & 0xFF);
+    auto bySensor = [&](BYTE code) {
+        return last([code](const CDataTreeBrench* d) {
+            return d->m_inputKind == code || d->m_sensorId == code;
+        });
+    };
+    if (share < 0 && IsExternalInput(ds)) share = bySensor(ds->m_sensorId);
+    if (share < 0) share = bySensor(kind);
+    return share;
 }
 
 int CGraphView::FindPlotByDataSet(DWORD id) const {
@@ -219,12 +264,8 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
         }
     }
 
-    if (m_plotCount >= 1 && ds && ds->m_secondValue != 0) {
-        int share = IsTemperatureSensor(ds) ? FindTemperaturePlot() : -1;
-        if (share < 0 && IsExternalInput(ds)) share = FindPlotBySensor(ds->m_sensorId);
-        if (share < 0) share = FindPlotBySensor(static_cast<BYTE>(ds->m_inputKind & 0xFF));
-        if (share >= 0) linkTo = static_cast<SHORT>(share);
-    }
+    if (const int share = SharedAxisPlot(ds, m_plotCount); share >= 0)
+        linkTo = static_cast<SHORT>(share);
     if (m_plotCount >= kMaxPlots) return 0;
 
     SetPlayEnabled(TRUE);
@@ -249,14 +290,7 @@ SHORT CGraphView::AddPlot(CDataTreeBrench* ds, WORD channel, BOOL force, BOOL& a
     r.pointsShown = 0;
     r.ClearLinks();
     if (linkTo >= 0 && linkTo < m_plotCount) {
-        PlotRecordStruct& target = m_plots[linkTo];
-        r.AddLink(linkTo, pos);
-        for (int i = 0; i < target.linkCount; ++i) {
-            const int l = target.links[i];
-            r.AddLink(l, pos);
-            if (l >= 0 && l < kMaxPlots) m_plots[l].AddLink(pos, l);
-        }
-        target.AddLink(pos, linkTo);
+        JoinPlot(pos, linkTo);
     } else if (ds) {
         LinkNewPlot(pos);
     }
@@ -332,6 +366,30 @@ void CGraphView::PlaceRightScale() {
     m_rightAxis = static_cast<SHORT>(right >= 0 ? right + 2 : 3);
 }
 
+void CGraphView::JoinPlot(int pos, int linkTo) {
+    PlotRecordStruct& r = m_plots[pos];
+    PlotRecordStruct& target = m_plots[linkTo];
+    r.AddLink(linkTo, pos);
+    for (int i = 0; i < target.linkCount; ++i) {
+        const int l = target.links[i];
+        r.AddLink(l, pos);
+        if (l >= 0 && l < kMaxPlots) m_plots[l].AddLink(pos, l);
+    }
+    target.AddLink(pos, linkTo);
+}
+
+void CGraphView::RelinkSensorlessPlots() {
+    auto involved = [&](int p) { return HasNoSensor(m_plots[p].dataSet); };
+    for (int p = 0; p < m_plotCount; ++p)
+        for (int q = 0; q < m_plotCount; ++q)
+            if (p != q && (involved(p) || involved(q))) m_plots[p].RemoveLink(q);
+    for (int p = 1; p < m_plotCount; ++p) {
+        if (!involved(p)) continue;
+        const int share = SharedAxisPlot(m_plots[p].dataSet, p);
+        if (share >= 0) JoinPlot(p, share);
+    }
+}
+
 void CGraphView::LinkNewPlot(int p) {
     const CDataTreeBrench* ds = m_plots[p].dataSet;
     if (!ds) return;
@@ -401,11 +459,8 @@ void CGraphView::PlotAllData(int p) {
             xAxis.SetString(DISPID_CAPTION, "Samples");
         }
     } else {
-        if (!xSet || xSet->IsExperiment()) return;
-        n = std::min(n, xSet->m_y->size());
-        if (n == 0) return;
-        xs = xSet->m_y->data();
-        xCount = xSet->m_y->size();
+        // Paired by sample number: a point the X set has no value for is a gap, not the end.
+        if (!xSet || xSet->IsExperiment() || xSet->m_y->empty()) return;
     }
     n = std::min({n, xCount, ds->m_y->size()});
     if (m_barGraph) xAxis.SetDouble(9031, graph_axis::BarWidth(xs, n));
@@ -414,7 +469,8 @@ void CGraphView::PlotAllData(int p) {
                              Slice(ds->m_y->data(), 0, n)};
     CDispatchDriver plot = PlotItem(p);
     plot.InvokeMethod(kPlotData, args);
-    plot.SetDouble(kPlotBreakStep, xSet || m_barGraph ? 0 : kMissingSampleStep);
+    plot.SetDouble(kPlotBreakStep, m_barGraph ? 0 : kMissingSampleStep);
+    if (xSet) WriteBreakKeys(plot, ds, 0, n);
     m_written[p] = {ds, xSet, static_cast<LONG>(n)};
     plot.SetLong(14, static_cast<LONG>(r.colour));
     SetupYAxis(p + 2, r.colour);
@@ -660,12 +716,14 @@ void CGraphView::WritePlotPoints(int p) {
                     xSet ? BuildXValueArray(xSet, ds, m, un) : Slice(xs, m, un),
                     Slice(ds->m_y->data(), m, un)};
                 plot.InvokeMethod(kPlotAppend, args);
+                if (xSet) WriteBreakKeys(plot, ds, m, un);
             }
         } else {
             const VARIANT args[2] = {xSet ? BuildXValueArray(xSet, ds, 0, un) : Slice(xs, 0, un),
                                      Slice(ds->m_y->data(), 0, un)};
             plot.InvokeMethod(kPlotData, args);
-            plot.SetDouble(kPlotBreakStep, xSet ? 0 : kMissingSampleStep);
+            plot.SetDouble(kPlotBreakStep, kMissingSampleStep);
+            if (xSet) WriteBreakKeys(plot, ds, 0, un);
         }
         w = {ds, xSet, static_cast<LONG>(un)};
     }

@@ -49,6 +49,10 @@ public:
     int FindTemperaturePlot() const;
     int FindPlotBySensor(BYTE code) const;
     int FindPlotByDataSet(DWORD id) const;
+    // The plot among positions 0 to `before`-1 whose Y axis a new plot of the data set shares, or
+    // -1: a fitted line its source's, a set of no sensor the last one of no sensor with the same
+    // unit text, a sensor's the last of its kind.
+    int SharedAxisPlot(const CDataTreeBrench* dataSet, int before) const;
     void LinkNewPlot(int position);
     void LinkRelatedPlots(const CDataTreeBrench* dataSet);
 
@@ -224,6 +228,9 @@ public:
     // Points `from` to `to` of a plot drawn against the X data set, paired by sample number.
     static VARIANT BuildXValueArray(const CDataTreeBrench* xSet, const CDataTreeBrench* dataSet,
                                     size_t from, size_t to);
+    // The sample numbers of those points, where the control breaks their line.
+    static void WriteBreakKeys(CDispatchDriver& plot, const CDataTreeBrench* dataSet, size_t from,
+                               size_t to);
     // A data set's sensor colour from the settings; 0 for a kind without one.
     COLORREF GetSensorColor(BYTE modelCode, BYTE inputKind, BYTE derived) const;
     COLORREF GetSensorColour(BYTE modelCode, BYTE inputKind, BYTE derived) const {
@@ -400,6 +407,11 @@ private:
     // Shows the right-hand scale of the first plot after the first that joined no earlier plot's
     // scale, and points the right-hand strip at it.
     void PlaceRightScale();
+    // Links the plot at `position` to `linkTo` and to every plot linked to it, both ways.
+    void JoinPlot(int position, int linkTo);
+    // Links the records taken from a saved graph by today's rule where a set of no sensor is
+    // involved; the other links stay as saved.
+    void RelinkSensorlessPlots();
     // Empties the control: no data, no plots, axes 1 and 2, X 0..10.
     void ClearControl();
     void ForgetWritten();

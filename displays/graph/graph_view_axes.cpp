@@ -192,6 +192,12 @@ void CGraphView::ScaleAxisToData(int axis, LONG first, LONG last, int mode) {
         graph_axis::AddMargin(lo, hi);
     }
     PutAxisRange(axis, lo, hi);
+    // One scale for all its plots: the scale shown may be a linked plot's axis.
+    for (int i = 0; i < r.linkCount; ++i) {
+        const int l = r.links[i];
+        if (l >= 0 && l < m_plotCount && l != p && m_plots[l].yAutoscale)
+            PutAxisRange(l + 2, lo, hi);
+    }
     PlaceAnnotations();
 }
 

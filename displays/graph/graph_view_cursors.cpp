@@ -3,6 +3,7 @@
 // set before it is used: a stale plot or point leaves the read-out as it was.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "analysis/linear_fit.h"
@@ -14,6 +15,7 @@
 #include "logger/data_tree.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+#include "models/graph_axis.h"
 
 namespace {
 
@@ -206,8 +208,19 @@ void CGraphView::UpdateCursorReadout() {
         if (m_slopeMode && InRange(a.index, count)) {
             DrawSlopeLine(n - 1, a.index);
             const int i = static_cast<int>(a.index);
-            slope = yVsX ? ds->GetSlopeTextXY(i, xSet->m_y.get(), xUnit, xSet, tUnit, pUnit)
-                         : ds->GetSlopeText(i, tUnit, pUnit);
+            if (yVsX) {
+                // Each neighbour's X is the X set's value of its own sample number.
+                const size_t points = std::min(ds->m_x->size(), ds->m_y->size());
+                CDataArray paired(std::min(points, static_cast<size_t>(i) + 2), std::nan(""));
+                for (size_t k : {static_cast<size_t>(i) - 1, static_cast<size_t>(i) + 1})
+                    if (k < paired.size())
+                        paired[k] = graph_axis::ValueAtSample(
+                            xSet->m_x->data(), xSet->m_y->data(),
+                            std::min(xSet->m_x->size(), xSet->m_y->size()), (*ds->m_x)[k]);
+                slope = ds->GetSlopeTextXY(i, &paired, xUnit, xSet, tUnit, pUnit);
+            } else {
+                slope = ds->GetSlopeText(i, tUnit, pUnit);
+            }
         }
     } else if (m_cursorCount == 2) {
         if (time) {

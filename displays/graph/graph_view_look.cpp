@@ -103,8 +103,9 @@ VARIANT CGraphView::BuildXValueArray(const CDataTreeBrench* xSet, const CDataTre
                                      size_t from, size_t to) {
     if (to < from) to = from;
     const size_t n = std::min(to, ds->m_x->size());
-    std::vector<double> x = graph_axis::XValuesBySample(xSet->m_y->data(), xSet->m_y->size(),
-                                                        ds->m_x->data(), std::min(from, n), n);
+    std::vector<double> x = graph_axis::XValuesBySample(
+        xSet->m_x->data(), xSet->m_y->data(), std::min(xSet->m_x->size(), xSet->m_y->size()),
+        ds->m_x->data(), std::min(from, n), n);
     // Points without a sample number of their own are gaps too.
     x.resize(to - from, std::nan(""));
     return VarArray(std::move(x));

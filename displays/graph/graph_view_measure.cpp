@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "displays/graph/graph_view.h"
 #include "logger/data_tree.h"
+#include "models/graph_axis.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ bool CGraphView::PointAt(int position, LONG point, double& x, double& y) const {
     const CDataTreeBrench* xSet = m_yVsX ? m_xAxis.dataSet : nullptr;
     if (xSet && !xSet->IsExperiment()) {
         // Drawn against the X set's value at the same sample number.
-        if (!(x >= 0) || x >= static_cast<double>(xSet->m_y->size())) return false;
-        x = (*xSet->m_y)[static_cast<size_t>(x)];
+        x = graph_axis::ValueAtSample(xSet->m_x->data(), xSet->m_y->data(),
+                                      std::min(xSet->m_x->size(), xSet->m_y->size()), x);
     }
     return std::isfinite(x) && std::isfinite(y);
 }

@@ -174,6 +174,7 @@ void CGraphView::ShowExperiment(DWORD graphItem) {
         if (dropped) m_plots[p].ClearLinks();
         AttachControlPlot(p);
     }
+    RelinkSensorlessPlots();
     PlaceRightScale();
     m_xAxis = g->m_xAxis;
     m_yVsX = g->m_yVsX && m_xAxis.dataSet;

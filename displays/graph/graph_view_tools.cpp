@@ -16,6 +16,7 @@
 #include "logger/helpers.h"
 #include "logger/precise_time.h"
 #include "logger/settings.h"
+#include "models/graph_axis.h"
 
 namespace {
 
@@ -46,16 +47,24 @@ LONG CGraphView::SetupCursors(SHORT plotNumber, int mode) {
     const CDataTreeBrench* xSet = m_yVsX ? m_xAxis.dataSet : nullptr;
     const bool yVsX = xSet && !xSet->IsExperiment();
     const CDataArray& ys = *ds->m_y;
-    const CDataArray& xs = yVsX ? *xSet->m_y : *ds->m_x;
     // Only what the control holds can carry a cursor.
-    const size_t count =
-        std::min({xs.size(), ys.size(), static_cast<size_t>(std::max<LONG>(r.pointsShown, 0))});
-    if (count == 0) return kNone;
+    size_t count = std::min(
+        {ds->m_x->size(), ys.size(), static_cast<size_t>(std::max<LONG>(r.pointsShown, 0))});
+    // Against the X set each point has the X of its own sample number, or none.
+    std::vector<double> paired;
+    if (yVsX)
+        paired = graph_axis::XValuesBySample(xSet->m_x->data(), xSet->m_y->data(),
+                                             std::min(xSet->m_x->size(), xSet->m_y->size()),
+                                             ds->m_x->data(), 0, count);
+    const double* xs = yVsX ? paired.data() : ds->m_x->data();
 
     // (X, point index) in X order: the run's own order, or sorted in Y-vs-X mode.
-    std::vector<std::pair<double, LONG>> pts(count);
+    std::vector<std::pair<double, LONG>> pts;
+    pts.reserve(count);
     for (size_t i = 0; i < count; ++i)
-        pts[i] = {xs[i], static_cast<LONG>(i)};
+        if (!yVsX || std::isfinite(xs[i])) pts.emplace_back(xs[i], static_cast<LONG>(i));
+    count = pts.size();
+    if (count == 0) return kNone;
     if (yVsX)
         std::stable_sort(pts.begin(), pts.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });

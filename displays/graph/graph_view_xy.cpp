@@ -1,6 +1,8 @@
 // The Y versus X graph: plots drawn against a data set the graph shows, or, at the next run,
 // live channels against a live channel; and the plots a run takes from the live records.
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "app/main_frame.h"
@@ -13,6 +15,12 @@
 #include "logger/dorvik.h"
 #include "logger/helpers.h"
 #include "logger/settings.h"
+
+namespace {
+
+constexpr DISPID kPlotBreakKeys = 9023;
+
+}  // namespace
 
 void CGraphView::OnViewProperties() {
     if (m_doc) m_doc->OpenGraphProperties(1);
@@ -136,4 +144,14 @@ void CGraphView::AddLaunchPlots() {
     }
     // Once per run start, and never as a modal box inside the logger's timer path.
     if (missing) PostMessage(UM_MISSING_SENSORS);
+}
+
+void CGraphView::WriteBreakKeys(CDispatchDriver& plot, const CDataTreeBrench* ds, size_t from,
+                                size_t to) {
+    // Against another set the X wander: the line breaks where the set's own sample numbers skip.
+    const size_t n = std::min(to, ds->m_x->size());
+    std::vector<double> keys(ds->m_x->data() + std::min(from, n), ds->m_x->data() + n);
+    keys.resize(to > from ? to - from : 0, std::nan(""));
+    const VARIANT args[1] = {VarArray(std::move(keys))};
+    plot.InvokeMethod(kPlotBreakKeys, args);
 }

@@ -563,9 +563,21 @@ HRESULT GraphModel::PlotCall(Plot& p, const Call& call) {
                     p.breakStep = d;
                     return S_OK;
                 });
+        case 9023:
+            return Method(c, 1, [&] {
+                DoubleArray keys;
+                if (const HRESULT hr = co::Array(c.args[0], keys); FAILED(hr)) return hr;
+                if (!p.breakKeys) p.breakKeys = std::make_shared<std::vector<double>>();
+                if (keys->size() >
+                    p.points->Size() - std::min(p.points->Size(), p.breakKeys->size()))
+                    return E_INVALIDARG;
+                p.breakKeys->insert(p.breakKeys->end(), keys->begin(), keys->end());
+                return S_OK;
+            });
         case 19:
             return Method(c, 0, [&] {
                 p.points = PlotPoints::Empty();
+                p.breakKeys.reset();
                 for (Cursor& cur : m_s.cursors)
                     if (cur.plot == p.id) cur.index = -1;
                 Autoscale();
@@ -576,6 +588,7 @@ HRESULT GraphModel::PlotCall(Plot& p, const Call& call) {
                 DoubleArray x, y;
                 if (const HRESULT hr = ArrayPair(c.args, x, y); FAILED(hr)) return hr;
                 p.points = std::make_shared<const PlotPoints>(std::move(x), std::move(y));
+                p.breakKeys.reset();
                 for (Cursor& cur : m_s.cursors)
                     if (cur.plot == p.id) SnapCursor(cur, p.id);
                 Autoscale();

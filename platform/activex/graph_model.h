@@ -50,6 +50,10 @@ struct Plot {
     LONG fill = 0;
     // The line breaks between two points whose X are further apart than this; 0 joins them all.
     double breakStep = 0;
+    // Where given, the step is judged on these keys instead of X: a Y-versus-X line, whose X
+    // wander, breaks where its sample numbers jump. Entry i goes with point i; points past the
+    // end are judged on X. Only appended to, so a picture taken earlier reads the same entries.
+    std::shared_ptr<std::vector<double>> breakKeys;
     PlotPointsPtr points = PlotPoints::Empty();
 };
 

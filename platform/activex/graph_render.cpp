@@ -349,8 +349,12 @@ Trace TracePlot(const Plot& plot, const AxisMap& xm, const AxisMap& ym, const QR
     auto add = [&](size_t i) { addAt(i, pixel(i)); };
     // Between two successive points, the X step that breaks the line.
     const double breakStep = plot.breakStep;
+    const double* keys = plot.breakKeys ? plot.breakKeys->data() : nullptr;
+    const size_t keyCount = plot.breakKeys ? plot.breakKeys->size() : 0;
     auto breaks = [&](size_t a, size_t b) {
-        return breakStep > 0 && std::fabs(xs[b] - xs[a]) > breakStep;
+        if (breakStep <= 0) return false;
+        if (a < keyCount && b < keyCount) return std::fabs(keys[b] - keys[a]) > breakStep;
+        return std::fabs(xs[b] - xs[a]) > breakStep;
     };
     const bool increasing = xm.p1 > xm.p0;
     if (pts.Monotone() && increasing && !xm.log) {

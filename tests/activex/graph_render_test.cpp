@@ -399,6 +399,60 @@ TEST_F(GraphRenderTest, AStepInXPastTheBreakStepBreaksTheLine) {
         EXPECT_EQ(p.SetDouble(9022, bad), E_INVALIDARG) << bad;
 }
 
+// A line drawn against another set's values breaks where its sample numbers skip, whatever
+// order its X come in; the numbers go with the points, appended with them.
+TEST_F(GraphRenderTest, BreakKeysJudgeTheStepInsteadOfX) {
+    struct Case {
+        const char* name;
+        std::vector<double> x;
+        std::vector<double> keys;  // of the points, in two parts as a run appends them
+        size_t firstPart;
+        bool joined;  // between X 4 and 6
+    } cases[] = {
+        {"rising X, keys skip", {0, 2, 4, 6, 8, 10}, {0, 1, 2, 4, 5, 6}, 6, false},
+        {"rising X, keys in a row", {0, 2, 4, 6, 8, 10}, {0, 1, 2, 3, 4, 5}, 6, true},
+        {"falling X, keys skip", {10, 8, 6, 4, 2, 0}, {0, 1, 2, 4, 5, 6}, 6, false},
+        {"falling X, keys in a row", {10, 8, 6, 4, 2, 0}, {0, 1, 2, 3, 4, 5}, 6, true},
+        {"appended, keys skip", {0, 2, 4, 6, 8, 10}, {0, 1, 2, 4, 5, 6}, 3, false},
+        {"appended, keys in a row", {0, 2, 4, 6, 8, 10}, {0, 1, 2, 3, 4, 5}, 3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<double> y(c.x.size(), 5);
+        const auto part = [](const std::vector<double>& v, size_t from, size_t to) {
+            return std::vector<double>(v.begin() + long(from), v.begin() + long(to));
+        };
+        const CDispatchDriver p = AddPlot(part(c.x, 0, c.firstPart), part(y, 0, c.firstPart));
+        p.SetLong(14, kRed);
+        // X steps of 2 would break every segment: the keys decide.
+        ASSERT_EQ(p.SetDouble(9022, 1.5), S_OK);
+        ASSERT_EQ(Call(p, 9023, {VarArray(part(c.keys, 0, c.firstPart))}), S_OK);
+        if (c.firstPart < c.x.size()) {
+            const size_t n = c.x.size();
+            ASSERT_EQ(
+                Call(p, 9021,
+                     {VarArray(part(c.x, c.firstPart, n)), VarArray(part(y, c.firstPart, n))}),
+                S_OK);
+            ASSERT_EQ(Call(p, 9023, {VarArray(part(c.keys, c.firstPart, n))}), S_OK);
+        }
+        const QImage image = Render();
+        EXPECT_TRUE(ColourNear(image, At(3, 5), Rgb(kRed), 1));
+        EXPECT_EQ(ColourNear(image, At(5, 5), Rgb(kRed), 1), c.joined);
+        EXPECT_TRUE(ColourNear(image, At(7, 5), Rgb(kRed), 1));
+        ASSERT_EQ(Call(Plots(), 257, {VarI4(1)}), S_OK);
+    }
+
+    // New points forget the old keys; more keys than points are refused.
+    const CDispatchDriver p = AddPlot({0, 2, 4, 6}, {5, 5, 5, 5});
+    p.SetLong(14, kRed);
+    ASSERT_EQ(p.SetDouble(9022, 2.5), S_OK);
+    ASSERT_EQ(Call(p, 9023, {VarArray({0.0, 1.0, 9.0, 10.0})}), S_OK);
+    EXPECT_FALSE(ColourNear(Render(), At(3, 5), Rgb(kRed), 1));
+    ASSERT_EQ(Call(p, 21, {VarArray({0.0, 2.0, 4.0, 6.0}), VarArray({5.0, 5.0, 5.0, 5.0})}), S_OK);
+    EXPECT_TRUE(ColourNear(Render(), At(3, 5), Rgb(kRed), 1)) << "judged on X again";
+    EXPECT_EQ(Call(p, 9023, {VarArray({0.0, 1.0, 2.0, 3.0, 4.0})}), E_INVALIDARG);
+}
+
 TEST_F(GraphRenderTest, ThePictureScalesPrintsAsVectorsAndGoesToSvg) {
     const size_t n = 1000000;
     std::vector<double> x(n), y(n);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -182,36 +183,43 @@ TEST(LinearFit, YAgainstXIsAlignedBySampleNumber) {
     // are read at the same sample. Reading them index by index would give another line.
     auto xAt = [](double s) { return 0.5 * s; };
     auto yAt = [](double s) { return 3 * s - 2; };
-    auto make = [](int from, int n, auto value) {
-        Series samples = Numbers(n, from), values;
-        for (double s : samples)
+    auto make = [](int from, int n, const Series& missing, auto value) {
+        Series samples, values;
+        for (double s : Numbers(n, from)) {
+            if (std::find(missing.begin(), missing.end(), s) != missing.end()) continue;
+            samples.push_back(s);
             values.push_back(value(s));
+        }
         return MakeSet(samples, values);
     };
     struct Case {
         const char* what;
         int setFrom, setCount, xFrom, xCount;
-        Series resultX;  // indexes into the X data set
+        Series setMissing, xMissing;
+        Series resultX;  // the sample numbers of the pairs
     };
     const Case cases[] = {
-        // The data set is read from offset 5, the X data set from 0, the range shortened.
-        {"X starts 5 later", 0, 20, 5, 20, Numbers(15)},
-        {"X starts 5 earlier", 5, 20, 0, 20, Numbers(15, 5)},
-        {"X shorter", 0, 20, 0, 12, Numbers(12)},
-        {"data set shorter", 0, 9, 0, 30, Numbers(9)},
-        {"both offset and shorter", 3, 10, 0, 40, Numbers(10, 3)},
+        {"X starts 5 later", 0, 20, 5, 20, {}, {}, Numbers(15, 5)},
+        {"X starts 5 earlier", 5, 20, 0, 20, {}, {}, Numbers(15, 5)},
+        {"X shorter", 0, 20, 0, 12, {}, {}, Numbers(12)},
+        {"data set shorter", 0, 9, 0, 30, {}, {}, Numbers(9)},
+        {"both offset and shorter", 3, 10, 0, 40, {}, {}, Numbers(10, 3)},
+        // A sample either set lacks is no pair; the later ones still meet their own.
+        {"X lacks samples", 0, 8, 0, 8, {}, {2, 5}, {0, 1, 3, 4, 6, 7}},
+        {"the data set lacks samples", 0, 8, 0, 8, {1, 6}, {}, {0, 2, 3, 4, 5, 7}},
+        {"both lack some", 0, 8, 0, 8, {4}, {1}, {0, 2, 3, 5, 6, 7}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const CDataTreeBrench set = make(c.setFrom, c.setCount, yAt);
-        const CDataTreeBrench xSet = make(c.xFrom, c.xCount, xAt);
+        const CDataTreeBrench set = make(c.setFrom, c.setCount, c.setMissing, yAt);
+        const CDataTreeBrench xSet = make(c.xFrom, c.xCount, c.xMissing, xAt);
         LinearFitSeries fit;
         ASSERT_TRUE(ComputeLinearFit(set, &xSet, -1, -1, 1, fit));
         EXPECT_EQ(*fit.x, c.resultX);
         EXPECT_NEAR(fit.line.slope, 6, 1e-12);
         EXPECT_NEAR(fit.line.intercept, -2, 1e-12);
         for (size_t k = 0; k < fit.x->size(); ++k)
-            EXPECT_NEAR((*fit.y)[k], 6 * xSet.m_y->at(static_cast<size_t>((*fit.x)[k])) - 2, 1e-9);
+            EXPECT_NEAR((*fit.y)[k], 6 * xAt((*fit.x)[k]) - 2, 1e-9);
     }
 }
 

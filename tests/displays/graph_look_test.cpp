@@ -180,19 +180,19 @@ TEST_F(GraphViewTest, AgainstAnotherSetPointsPairBySampleNumberAndGapsStay) {
     const SHORT p = Add(ySet);
     view.m_yVsX = 1;
     view.m_xAxis.dataSet = xSet;
-    view.m_plots[p].pointsShown = 5;
     view.PlotAllData(p);
     const std::vector<double> x = ControlX(p);
-    ASSERT_EQ(x.size(), 5u) << "the length is kept";
+    ASSERT_EQ(x.size(), 6u) << "every point of the set, the X set being shorter or not";
     EXPECT_EQ(x[0], 20);
     EXPECT_EQ(x[1], 30) << "truncated toward zero";
     EXPECT_TRUE(std::isnan(x[2]));
     EXPECT_EQ(x[3], 50);
     EXPECT_TRUE(std::isnan(x[4]));
-    EXPECT_EQ(ControlY(p), (std::vector<double>{1, 2, 3, 4, 5}));
+    EXPECT_TRUE(std::isnan(x[5]));
+    EXPECT_EQ(ControlY(p), (std::vector<double>{1, 2, 3, 4, 5, 6}));
 
-    const std::vector<double> tail =
-        graph_axis::XValuesBySample(xSet->m_y->data(), 5, ySet->m_x->data(), 3, 6);
+    const std::vector<double> tail = graph_axis::XValuesBySample(
+        xSet->m_x->data(), xSet->m_y->data(), 5, ySet->m_x->data(), 3, 6);
     ASSERT_EQ(tail.size(), 3u);
     EXPECT_EQ(tail[0], 50);
     EXPECT_TRUE(std::isnan(tail[1]) && std::isnan(tail[2]));

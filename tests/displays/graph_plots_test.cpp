@@ -187,15 +187,18 @@ TEST_F(GraphViewTest, PlotAllDataWritesCaptionsFormatsAndArrays) {
     }
 }
 
-TEST_F(GraphViewTest, YAgainstXIsLimitedToTheShorterDataSet) {
+TEST_F(GraphViewTest, YAgainstAShorterXSetLeavesTheSamplesItLacksOpen) {
     CDataTreeBrench* xs = AddSet({10, 20, 30});
     CDataTreeBrench* ys = AddSet({1, 2, 3, 4, 5});
     ASSERT_EQ(Add(ys), 0);
     view.m_yVsX = 1;
     view.m_xAxis.dataSet = xs;
     view.PlotAllData(0);
-    EXPECT_EQ(ControlX(0), (std::vector<double>{10, 20, 30}));
-    EXPECT_EQ(ControlY(0), (std::vector<double>{1, 2, 3}));
+    const std::vector<double> x = ControlX(0);
+    ASSERT_EQ(x.size(), 5u);
+    EXPECT_EQ(std::vector<double>(x.begin(), x.begin() + 3), (std::vector<double>{10, 20, 30}));
+    EXPECT_TRUE(std::isnan(x[3]) && std::isnan(x[4])) << "samples 3 and 4 have no X";
+    EXPECT_EQ(ControlY(0), (std::vector<double>{1, 2, 3, 4, 5}));
     EXPECT_DOUBLE_EQ(State().axes[0].min, 10);
     EXPECT_DOUBLE_EQ(State().axes[0].max, 30);
     EXPECT_TRUE(doc.m_graphList.GetCount() == 0);
