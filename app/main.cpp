@@ -1,12 +1,16 @@
 #include "app/varnel_app.h"
+#include "platform/media/media_threads.h"
 #include "platform/media/player_engine.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char** argv) {
+    media::KeepMediaThreads();
     // The worksheet browser shares its drawing contexts: set before Qt starts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     media::SelectPlayerBackend();
     CVarnelApp app;
-    return platform::RunApplication(app, argc, argv);
+    const int code = platform::RunApplication(app, argc, argv);
+    media::EndMediaThreads();
+    return code;
 }

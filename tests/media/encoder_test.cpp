@@ -16,11 +16,13 @@
 #include <QVideoSink>
 #include <QWidget>
 #include <atomic>
+#include <set>
 #include <thread>
 
 #include "platform/media/capture_devices.h"
 #include "platform/media/encoder.h"
 #include "platform/media/frame_slot.h"
+#include "platform/media/media_threads.h"
 #include "platform/mediafile/asf_script.h"
 
 using namespace media;
@@ -102,6 +104,11 @@ QStringList DecodedStreams(const QString& path) {
     gst_object_unref(pipeline);
     state.kinds.sort();
     return state.kinds;
+}
+
+std::set<QString> ThreadsOfProcess() {
+    const QStringList ids = QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return {ids.begin(), ids.end()};
 }
 
 }  // namespace
@@ -310,4 +317,37 @@ TEST(MediaEncoder, AWindowDestroyedWhileFramesArrive) {
     EXPECT_EQ(e->GetViewWindow(cookie), nullptr);
     EXPECT_EQ(e->StartView(cookie), 0) << "no window to show in";
     EXPECT_EQ(e->Stop(), S_OK);
+}
+
+// A stopped pipeline's streaming threads linger in a shared pool; the leak check at exit must not
+// meet them still ending.
+TEST(MediaThreads, EndOnceNoPipelineRunsAndNotWhileOneDoes) {
+    TestSources sources;
+    const auto record = [] {
+        auto e = MakeEncoder(true, true, "AVMediumQuality");
+        ASSERT_EQ(e->Start(), S_OK);
+        Spin(300);
+        EXPECT_EQ(e->Stop(), S_OK);
+    };
+    // The first pipeline also starts the framework's lasting threads (its clock, its contexts).
+    record();
+    ASSERT_TRUE(EndMediaThreads());
+    const std::set<QString> before = ThreadsOfProcess();
+    record();
+    ASSERT_TRUE(EndMediaThreads());
+    QStringList left;
+    for (const QString& id : ThreadsOfProcess()) {
+        QFile name("/proc/self/task/" + id + "/comm");
+        if (!before.count(id) && name.open(QIODevice::ReadOnly))
+            left << QString(name.readAll()).trimmed();
+    }
+    EXPECT_TRUE(left.isEmpty()) << "threads of the stopped pipeline still there: "
+                                << left.join(", ").toStdString();
+
+    auto running = MakeEncoder(true, false, "VideoLowQuality");
+    ASSERT_EQ(running->Start(), S_OK);
+    EXPECT_FALSE(EndMediaThreads(300))
+        << "a running pipeline keeps its threads, and is not waited for";
+    EXPECT_EQ(running->Stop(), S_OK);
+    EXPECT_TRUE(EndMediaThreads());
 }
