@@ -71,15 +71,19 @@ BOOL CVarnelDoc::ExportToExcel(const CString& path, const std::vector<DWORD>& id
     table.separators.decimal = m_decimalSymbol;
 
     QFile file(path.ToQString());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const auto failed = [&] {
+        LogSaveError("CVarnelDoc::ExportToExcel", path + ": " + CString(file.errorString()));
+        // A part of a table is no export: nothing is left to be opened by mistake.
+        if (file.isOpen()) {
+            file.close();
+            QFile::remove(path.ToQString());
+        }
         ShowMessage(kExcelErrorText, 0);
         return FALSE;
-    }
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return failed();
     const QByteArray text = ExportText(table);
-    if (file.write(text) != text.size() || !file.flush()) {
-        ShowMessage(kExcelErrorText, 0);
-        return FALSE;
-    }
+    if (file.write(text) != text.size() || !file.flush()) return failed();
     file.close();
     const auto result = reinterpret_cast<INT_PTR>(
         ShellExecute(nullptr, "open", path, nullptr, nullptr, SW_SHOWMAXIMIZED));

@@ -2,6 +2,7 @@
 
 #include "app/data_tree_view.h"
 #include "app/varnel_doc.h"
+#include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/base/log.h"
 
@@ -34,8 +35,11 @@ CVarnelFile::SaveResult CVarnelFile::SaveWithVideo(const CString& path,
     if (!anyExperiment) return SaveResult::nothingToWrite;
     constexpr size_t limit = kMaxCount;
     if (m_image.dataBranches.size() > limit || m_image.fittedLines.size() > limit ||
-        static_cast<size_t>(m_doc->m_graphList.GetCount()) > limit)
+        static_cast<size_t>(m_doc->m_graphList.GetCount()) > limit) {
+        LogSaveError("CVarnelFile::SaveWithVideo",
+                     path + ": the project holds more items than the file can count");
         return SaveResult::failed;
+    }
     for (int i = 0; i < m_doc->m_graphList.GetCount(); ++i)
         m_image.graphs.push_back(m_doc->m_graphList.GetAt(i));
     const CSettings& s = *m_doc->GetSettings();

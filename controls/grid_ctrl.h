@@ -319,6 +319,19 @@ public:
     // of its cells takes many times its text.
     BOOL Load(LPCTSTR filename);
     static inline platform::FileSizeLimit s_fileLimit{16ull << 20};
+    // A loaded file's cells cost far more than its text: these bound what a load may build.
+    static constexpr int kMaxLoadRows = 100000;
+    static constexpr int kMaxLoadColumns = 4096;
+    static constexpr int kMaxLoadCells = 1000000;
+    static constexpr const char* kLoadFailedText = "Unable to load grid data";
+    static constexpr const char* kTooLargeText =
+        "Unable to load grid data: the file is larger than %s.";
+    static constexpr const char* kTooManyRowsText =
+        "Unable to load grid data: the file has more than %d rows.";
+    static constexpr const char* kTooManyColumnsText =
+        "Unable to load grid data: the file has more than %d columns.";
+    static constexpr const char* kTooManyCellsText =
+        "Unable to load grid data: the file has more than %d cells.";
 
     // ---- drag and drop ----
     // A picture of the focus cell for dragging, its hot spot at the cell's lower right corner;

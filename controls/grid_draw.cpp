@@ -6,6 +6,13 @@
 #include "controls/memdc.h"
 #include "platform/win/system.h"
 
+namespace {
+
+// A cell holds data, never a mnemonic: an "&" in it is shown as it is.
+constexpr UINT kCellTextFlags = DT_NOPREFIX;
+
+}  // namespace
+
 // ---- geometry ----
 
 CCellID CGridCtrl::GetTopLeftNonFixedCell() const {
@@ -799,7 +806,7 @@ BOOL CGridCtrl::DrawFixedCell(CDC* pDC, int nRow, int nCol, CRect rect, BOOL) {
 
     pDC->SetBkMode(TRANSPARENT);
     rect.DeflateRect(m_nMargin, 0);
-    pDC->DrawText(item.szText, &rect, item.nFormat);
+    pDC->DrawText(item.szText, &rect, item.nFormat | kCellTextFlags);
     if (oldFont) pDC->SelectObject(oldFont);
     return TRUE;
 }
@@ -847,7 +854,7 @@ BOOL CGridCtrl::DrawCell(CDC* pDC, int nRow, int nCol, CRect rect, BOOL bEraseBk
     font.CreateFontIndirect(GetItemFont(nRow, nCol));
     CFont* oldFont = pDC->SelectObject(&font);
     rect.DeflateRect(m_nMargin, 0);
-    pDC->DrawText(item.szText, &rect, item.nFormat);
+    pDC->DrawText(item.szText, &rect, item.nFormat | kCellTextFlags);
     if (oldFont) pDC->SelectObject(oldFont);
     if (oldPen) pDC->SelectObject(oldPen);
     if (oldBrush) pDC->SelectObject(oldBrush);

@@ -35,18 +35,22 @@ void ReportFileError(const CFileException& e) {
 }
 
 // Writes the whole text in one step, so that a failed save leaves any old file as it was.
-BOOL WriteTextFile(LPCTSTR filename, const std::string& text, const char* failure) {
+BOOL WriteTextFile(LPCTSTR filename, const std::string& text, const char* failure,
+                   const char* where) {
     const CString path(filename ? filename : "");
     const bool existed = CFile::Exists(path);
     // Whether the file can be made at all, without touching one that is there.
     CFile probe;
     CFileException error(CFileException::none, 0, path);
     if (!probe.Open(path, CFile::modeWrite | CFile::modeCreate | CFile::modeNoTruncate, &error)) {
+        LogSaveError(where, error.GetErrorMessage());
         ReportFileError(error);
         return FALSE;
     }
     probe.Abort();
-    if (!platform::ReplaceFileAtomically(path, std::vector<BYTE>(text.begin(), text.end()))) {
+    if (!platform::ReplaceFileAtomically(path, std::vector<BYTE>(text.begin(), text.end()),
+                                         &error)) {
+        LogSaveError(where, error.GetErrorMessage());
         if (!existed) std::remove(path.GetString());
         ShowMessage(failure, 0);
         return FALSE;
@@ -288,7 +292,7 @@ void CGridCtrl::PrintCellText(CDC* pDC, const CRect& rect, const CString& text) 
     CFont* old = pDC->SelectObject(&font);
     CRect r = rect;
     r.DeflateRect(m_nMargin, 0);
-    pDC->DrawText(text, &r, DT_VCENTER | DT_SINGLELINE);
+    pDC->DrawText(text, &r, DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (old) pDC->SelectObject(old);
 }
 
@@ -372,7 +376,7 @@ BOOL CGridCtrl::Save(LPCTSTR filename) {
             fields.push_back(GetItemText(row, col));
         AppendCsvLine(text, fields);
     }
-    return WriteTextFile(filename, text, "Unable to save grid list");
+    return WriteTextFile(filename, text, "Unable to save grid list", "CGridCtrl::Save");
 }
 
 BOOL CGridCtrl::SaveTable(LPCTSTR filename, const GridPrintColumn* columns, WORD columnCount,
@@ -396,7 +400,7 @@ BOOL CGridCtrl::SaveTable(LPCTSTR filename, const GridPrintColumn* columns, WORD
         AppendCsvLine(text, fields);
     }
     SetPrintSource(nullptr, 0, 1.0, TimeColumnFormat(), nullptr, 0);
-    return WriteTextFile(filename, text, "Unable to save grid list");
+    return WriteTextFile(filename, text, "Unable to save grid list", "CGridCtrl::SaveTable");
 }
 
 BOOL CGridCtrl::Load(LPCTSTR filename) {
@@ -410,18 +414,47 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
     // The file may be larger than memory can hold, as text or as cells: that is a file this grid
     // cannot load, not a reason to end the program.
     std::vector<std::vector<CString>> records;
+    CString refusal;
     try {
         std::string text;
-        if (!platform::ReadWholeFile(file, s_fileLimit, text)) throw std::bad_alloc();
+        if (!platform::ReadWholeFile(file, s_fileLimit, text)) {
+            file.Abort();
+            ShowMessage(CString::Formatted(kTooLargeText, s_fileLimit.Text().GetString()), 0);
+            return FALSE;
+        }
         file.Close();
-        records = grid_text::ParseCsv(text);
+        // Every line but the first is a row; the cells are counted once the headings are known.
+        const grid_text::CsvLimits limits{kMaxLoadRows + 1, kMaxLoadColumns,
+                                          kMaxLoadCells + kMaxLoadColumns};
+        switch (grid_text::ParseCsv(text, limits, records)) {
+            case grid_text::CsvOverflow::none:
+                break;
+            case grid_text::CsvOverflow::records:
+                refusal = CString::Formatted(kTooManyRowsText, kMaxLoadRows);
+                break;
+            case grid_text::CsvOverflow::fieldsPerRecord:
+                refusal = CString::Formatted(kTooManyColumnsText, kMaxLoadColumns);
+                break;
+            case grid_text::CsvOverflow::fields:
+                refusal = CString::Formatted(kTooManyCellsText, kMaxLoadCells);
+                break;
+        }
     } catch (const CFileException&) {
         file.Abort();
-        ShowMessage("Unable to load grid data", 0);
-        return FALSE;
+        refusal = kLoadFailedText;
     } catch (const std::bad_alloc&) {
         file.Abort();
-        ShowMessage("Unable to load grid data", 0);
+        refusal = kLoadFailedText;
+    }
+    if (refusal.IsEmpty() && !records.empty()) {
+        size_t columns = records.front().size();
+        if (columns > 0 && records.front().back().IsEmpty()) --columns;
+        if ((records.size() - 1) * columns > static_cast<size_t>(kMaxLoadCells))
+            refusal = CString::Formatted(kTooManyCellsText, kMaxLoadCells);
+    }
+    if (!refusal.IsEmpty()) {
+        records.clear();
+        ShowMessage(refusal, 0);
         return FALSE;
     }
 
@@ -444,7 +477,7 @@ BOOL CGridCtrl::Load(LPCTSTR filename) {
     } catch (const std::bad_alloc&) {
         records.clear();
         DeleteAllItems();
-        ShowMessage("Unable to load grid data", 0);
+        ShowMessage(kLoadFailedText, 0);
         return FALSE;
     }
     AutoSizeColumns();

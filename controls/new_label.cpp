@@ -366,9 +366,10 @@ void CNewLabel::PaintPlain(CDC& dc, const CRect& client) {
     if (brush) dc.FillRect(&client, brush);
     CRect text = client;
     const DWORD type = GetStyle() & SS_TYPEMASK;
-    const UINT format = DT_WORDBREAK | (type == SS_CENTER  ? DT_CENTER
-                                        : type == SS_RIGHT ? DT_RIGHT
-                                                           : DT_LEFT);
+    const UINT format = DT_WORDBREAK | PrefixFlag() |
+                        (type == SS_CENTER  ? DT_CENTER
+                         : type == SS_RIGHT ? DT_RIGHT
+                                            : DT_LEFT);
     dc.DrawText(Displayed(), &text, format);
 }
 
@@ -424,7 +425,10 @@ void CNewLabel::OnPaint() {
             rotator.SetColours(background, CurrentTextColour());
             if (rotator.Render(m_nAngle)) rotator.DrawAligned(inner);
         } else {
-            UINT format = DT_WORDBREAK | (h == 1 ? DT_CENTER : h == 2 ? DT_RIGHT : DT_LEFT);
+            UINT format = DT_WORDBREAK | PrefixFlag() |
+                          (h == 1   ? DT_CENTER
+                           : h == 2 ? DT_RIGHT
+                                    : DT_LEFT);
             CRect box = inner;
             if (v) {
                 CRect measure = inner;

@@ -98,6 +98,8 @@ private:
     // What the window shows: the text, the mask, or nothing while a blink hides it.
     void ShowText(const CString& shown);
     CString Displayed() const;
+    // As a static: without SS_NOPREFIX an "&" marks a mnemonic.
+    UINT PrefixFlag() const { return GetStyle() & SS_NOPREFIX ? DT_NOPREFIX : 0; }
     COLORREF CurrentTextColour() const;
     void PaintPlain(CDC& dc, const CRect& client);
 

@@ -97,7 +97,7 @@ BOOL CTextView::SaveText() {
     CFileException error(CFileException::none, 0, m_textPath);
     if (!platform::ReplaceFileAtomically(m_textPath, std::vector<BYTE>(bytes.begin(), bytes.end()),
                                          &error)) {
-        qCWarning(lcExperiment) << "notes not saved:" << error.GetErrorMessage().GetString();
+        LogSaveError("CTextView::SaveText", error.GetErrorMessage());
         ReportFileError(error);
         return FALSE;
     }
@@ -188,7 +188,8 @@ std::vector<int> CTextView::PrintPages(CDC& dc, const CString& text) {
     const auto drawBlock = [&] {
         // The edit's breaks are CR LF: the CR is part of the break, not a character.
         std::erase(block, '\r');
-        dc.DrawText(CString(std::move(block)), &area, 0);
+        // The user's own words: an "&" is printed as typed, not as a mnemonic.
+        dc.DrawText(CString(std::move(block)), &area, DT_NOPREFIX);
         block.clear();
     };
     dc.StartPage();

@@ -1,10 +1,12 @@
-// The grid's load of a comma-separated file into its cells, on any bytes: it must never crash or
-// complain about a file it can read, and the cells must hold the fields the file has: the first
-// record as the headings, each later record as a row under its first field.
+// The grid's load of a comma-separated file into its cells, on any bytes: it must never crash,
+// refuse what lies past its limits with one message and complain about no other file it can read,
+// and the cells must hold the fields the file has: the first record as the headings, each later
+// record as a row under its first field.
 
 #include <unistd.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -27,11 +29,15 @@ namespace {
     std::abort();
 }
 
-// A readable file loads without a word.
-class NoModals : public platform::ModalHost {
+// A readable file loads without a word; one past the grid's limits is refused with one message.
+class CountingModals : public platform::ModalHost {
 public:
-    int RunMessageBox(CWnd*, const CString&, const CString&, UINT) override { std::abort(); }
+    int RunMessageBox(CWnd*, const CString&, const CString&, UINT) override {
+        ++messages;
+        return IDOK;
+    }
     void RunDialog(CDialog&) override { std::abort(); }
+    int messages = 0;
 };
 
 QApplication& App() {
@@ -73,18 +79,34 @@ CString CellText(const CString& field) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     App();
-    static NoModals noModals;
-    platform::ModalHost::Install(&noModals);
+    static CountingModals modals;
+    modals.messages = 0;
+    platform::ModalHost::Install(&modals);
     {
         std::ofstream out(FilePath(), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    CGridCtrl grid;
-    CHECK(grid.Load(FilePath().c_str()));
-
     const auto records =
         grid_text::ParseCsv(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (records.empty()) {
+    // The limits as a person reads them: rows under the headings, fields of any one line, fields
+    // in all, and the cells the headings' columns make of the rows.
+    size_t widest = 0, fields = 0;
+    for (const auto& r : records) {
+        widest = std::max(widest, r.size());
+        fields += r.size();
+    }
+    const size_t rows = records.empty() ? 0 : records.size() - 1;
+    size_t headingCount = records.empty() ? 0 : records.front().size();
+    if (headingCount > 0 && records.front().back().IsEmpty()) --headingCount;
+    const bool refused = !CGridCtrl::s_fileLimit.Admits(size) || rows > CGridCtrl::kMaxLoadRows ||
+                         widest > CGridCtrl::kMaxLoadColumns ||
+                         fields > size_t(CGridCtrl::kMaxLoadCells) + CGridCtrl::kMaxLoadColumns ||
+                         rows * headingCount > size_t(CGridCtrl::kMaxLoadCells);
+
+    CGridCtrl grid;
+    CHECK(grid.Load(FilePath().c_str()) == !refused);
+    CHECK(modals.messages == (refused ? 1 : 0));
+    if (refused || records.empty()) {
         CHECK(grid.GetRowCount() == 0);
         return 0;
     }

@@ -534,3 +534,8 @@ CString LaunchFilePath(const CString& worksheetPath, int model) {
         dot != std::string::npos && dot >= nameStart ? path.substr(0, dot + 1) : path + ".";
     return CString(base + (model ? "qdr" : "hdr"));
 }
+
+void LogSaveError(const char* where, const CString& reason) {
+    qCWarning(lcDoc).noquote()
+        << QString("Error (%1): %2").arg(QString::fromUtf8(where), reason.ToQString());
+}

@@ -21,6 +21,10 @@ BYTE ShowMessage(const CString& text, UINT buttonSet);
 // The same, handing back the box's show-again flag.
 BYTE ShowMessageEx(const CString& text, UINT buttonSet, BOOL& showAgain);
 
+// A save that failed, logged in the document's category as "Error (Class::Method): " and the
+// reason, which for a file names the path and the system's error text.
+void LogSaveError(const char* where, const CString& reason);
+
 // ---- texts ----
 
 // x with at most `decimals` decimals, trailing zeros dropped; tiny values in exponent form.

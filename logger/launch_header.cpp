@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "logger/helpers.h"
 #include "platform/base/archive.h"
 #include "platform/base/codepage.h"
 #include "platform/base/file.h"
@@ -314,7 +315,8 @@ std::vector<BYTE> CLaunchHeader::GetFileBytes(WORD kind) const {
 
 bool CLaunchHeader::SaveToFile(const CString& path, WORD kind) const {
     if (path.IsEmpty()) return false;
-    if (platform::ReplaceFileAtomically(path, GetFileBytes(kind))) return true;
-    qCWarning(lcLogger) << "launch file" << path.GetString() << "could not be written";
+    CFileException error(CFileException::none, 0, path);
+    if (platform::ReplaceFileAtomically(path, GetFileBytes(kind), &error)) return true;
+    LogSaveError("CLaunchHeader::SaveToFile", error.GetErrorMessage());
     return false;
 }

@@ -1,6 +1,8 @@
 #include "logger/settings.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -216,12 +218,16 @@ void CSettings::WriteFields(CArchive& ar) const {
     ar << m_interfaceLevel;
 }
 
-void CSettings::ReadFields(CArchive& ar) {
+CString CSettings::ReadFields(CArchive& ar) {
     CString header;
     ar >> header;
-    if (header.Left(8) != "Settings") return;
+    const auto refused = [&header](const char* why) {
+        // The header of a foreign file may be anything: a short quote is enough to know it again.
+        return CString(why) + " \"" + header.Left(40) + (header.GetLength() > 40 ? "...\"" : "\"");
+    };
+    if (header.Left(8) != "Settings") return refused("is not a settings file: its header is");
     const double v = header.GetLength() > 11 ? std::atof(header.Mid(11)) : 0.0;
-    if (!(v > 0)) return;
+    if (!(v > 0)) return refused("has no version in its header");
 
     ar >> m_dataMapMode;
     ar >> m_graphMode >> m_tableMode >> m_videoMode;
@@ -268,6 +274,7 @@ void CSettings::ReadFields(CArchive& ar) {
         }
     }
     if (v > 1.07) ar >> m_videoHidden >> m_interfaceLevel;
+    return CString();
 }
 
 // Every value that selects something is checked: one out of its range takes its default.
@@ -301,11 +308,16 @@ void CSettings::Serialize(CArchive& ar) {
         WriteFields(ar);
         return;
     }
+    ReadChecked(ar);
+}
+
+CString CSettings::ReadChecked(CArchive& ar) {
     // Read into a copy, so that a file that ends or breaks in the middle changes nothing.
     CSettings loaded(*this);
-    loaded.ReadFields(ar);
+    const CString refused = loaded.ReadFields(ar);
     loaded.Validate();
     *this = loaded;
+    return refused;
 }
 
 std::vector<BYTE> CSettings::GetFileBytes() const {
@@ -321,29 +333,49 @@ std::vector<BYTE> CSettings::GetFileBytes() const {
 BOOL CSettings::Save() const {
     const CString folder = platform::PathFolder(m_filePath);
     if (!folder.IsEmpty()) platform::CreateFolder(folder);
-    return platform::ReplaceFileAtomically(m_filePath, GetFileBytes()) ? TRUE : FALSE;
+    CFileException error(CFileException::none, 0, m_filePath);
+    if (platform::ReplaceFileAtomically(m_filePath, GetFileBytes(), &error)) return TRUE;
+    LogSaveError("CSettings::Save", error.GetErrorMessage());
+    return FALSE;
 }
 
 void CSettings::Load() {
     if (!platform::FileExists(m_filePath)) return;
-    CFile file;
-    if (!file.Open(m_filePath, CFile::modeRead | CFile::shareDenyWrite)) return;
-    LoadFrom(file);
+    CString why;
+    {
+        CFile file;
+        CFileException error(CFileException::none, 0, m_filePath);
+        if (file.Open(m_filePath, CFile::modeRead | CFile::shareDenyWrite, &error))
+            why = LoadFrom(file);
+        else
+            why = CString("cannot be opened: ") + error.GetErrorMessage();
+    }
+    if (why.IsEmpty()) return;
+    const CString kept = m_filePath + kRefusedSuffix;
+    if (std::rename(m_filePath.GetString(), kept.GetString()) == 0) {
+        qCWarning(lcSettings).noquote() << m_filePath.GetString() << why.GetString() << "- kept as"
+                                        << kept.GetString() << "- the defaults are used";
+    } else {
+        const int code = errno;
+        qCWarning(lcSettings).noquote() << m_filePath.GetString() << why.GetString()
+                                        << "- the defaults are used; it could not be kept as"
+                                        << kept.GetString() << ":" << std::strerror(code);
+    }
 }
 
-void CSettings::LoadFrom(CFile& file) {
-    const CString& path = file.GetFilePath().IsEmpty() ? m_filePath : file.GetFilePath();
+CString CSettings::LoadFrom(CFile& file) {
     const auto useDefaults = [&](const CString& why) {
-        qCWarning(lcSettings) << path.GetString() << why.GetString() << "- the defaults are used";
         SetDefaults();
+        return why;
     };
+    CString refused;
     try {
         const ULONGLONG length = file.GetLength();
         if (length < 10) return useDefaults("is shorter than 10 bytes");
         if (!s_fileLimit.Admits(length))
             return useDefaults(CString("is larger than ") + s_fileLimit.Text());
         CArchive ar(&file, CArchive::load);
-        Serialize(ar);
+        refused = ReadChecked(ar);
     } catch (const CException& e) {
         return useDefaults(CString("cannot be read: ") + e.GetErrorMessage());
     } catch (const std::bad_alloc&) {
@@ -352,4 +384,5 @@ void CSettings::LoadFrom(CFile& file) {
     if (m_graphMode == 4) m_graphMode = 0;
     if (m_tableMode == 2) m_tableMode = m_videoMode != 0 ? 0 : 1;
     if (m_tableMode == 4) m_tableMode = 0;
+    return refused;
 }

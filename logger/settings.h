@@ -60,12 +60,15 @@ public:
     // Writes the whole record through a temporary file renamed over the old one, so that a failed
     // save leaves the old file as it was. False when nothing could be written.
     [[nodiscard]] BOOL Save() const;
-    // Reads the file. A missing or unreadable file keeps the record as it is; a short, broken, cut
-    // or oversized file gives the defaults, with a warning that names the file and why; a file of
-    // another kind reads nothing.
+    // Reads the file. A missing file keeps the record as it is, without a word. Every file that is
+    // there and not taken is logged with the reason and moved aside to "<file>.bad" (replacing an
+    // older one), so the next save cannot write over the only evidence: an unreadable one keeps
+    // the record, a short, broken, cut or oversized one gives the defaults, and one of another
+    // kind reads nothing.
     void Load();
-    // The same, from an open file.
-    void LoadFrom(CFile& file);
+    // The same, from an open file; returns why the file was not taken, empty when it was.
+    CString LoadFrom(CFile& file);
+    static constexpr const char* kRefusedSuffix = ".bad";
     // Stores every field, or loads the fields the file's version has. A load that fails in the
     // middle throws and leaves the record unchanged.
     void Serialize(CArchive& ar) override;
@@ -125,6 +128,8 @@ private:
     explicit CSettings(NoLoad) { SetDefaults(); }
     void ApplyBluetoothTarget();
     void WriteFields(CArchive& ar) const;
-    void ReadFields(CArchive& ar);
+    // Empty when the header is one of ours, else why the file is not read.
+    CString ReadFields(CArchive& ar);
+    CString ReadChecked(CArchive& ar);
     void Validate();
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 
 namespace grid_text {
 namespace {
@@ -90,11 +91,36 @@ CString CsvField(const CString& text) {
 
 std::vector<std::vector<CString>> ParseCsv(std::string_view text) {
     std::vector<std::vector<CString>> records;
+    const size_t none = std::numeric_limits<size_t>::max();
+    ParseCsv(text, CsvLimits{none, none, none}, records);
+    return records;
+}
+
+CsvOverflow ParseCsv(std::string_view text, const CsvLimits& limits,
+                     std::vector<std::vector<CString>>& records) {
+    records.clear();
     std::vector<CString> record;
     std::string field;
+    size_t fields = 0;
     bool quoted = false;
     bool any = false;  // something of the current record has been read
-    for (size_t i = 0; i < text.size(); ++i) {
+    // Checked before each field is kept, so that memory never runs past the limits.
+    const auto endField = [&]() -> CsvOverflow {
+        if (record.size() >= limits.fieldsPerRecord) return CsvOverflow::fieldsPerRecord;
+        if (fields >= limits.fields) return CsvOverflow::fields;
+        record.emplace_back(std::move(field));
+        field.clear();
+        ++fields;
+        return CsvOverflow::none;
+    };
+    const auto endRecord = [&]() -> CsvOverflow {
+        if (records.size() >= limits.records) return CsvOverflow::records;
+        records.push_back(std::move(record));
+        record.clear();
+        return CsvOverflow::none;
+    };
+    CsvOverflow overflow = CsvOverflow::none;
+    for (size_t i = 0; i < text.size() && overflow == CsvOverflow::none; ++i) {
         const char c = text[i];
         if (quoted) {
             if (c == '"') {
@@ -113,26 +139,24 @@ std::vector<std::vector<CString>> ParseCsv(std::string_view text) {
             quoted = true;
             any = true;
         } else if (c == ',') {
-            record.emplace_back(std::move(field));
-            field.clear();
+            overflow = endField();
             any = true;
         } else if (c == '\n' || c == '\r') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            record.emplace_back(std::move(field));
-            field.clear();
-            records.push_back(std::move(record));
-            record.clear();
+            overflow = endField();
+            if (overflow == CsvOverflow::none) overflow = endRecord();
             any = false;
         } else {
             field += c;
             any = true;
         }
     }
-    if (any || !field.empty()) {
-        record.emplace_back(std::move(field));
-        records.push_back(std::move(record));
+    if (overflow == CsvOverflow::none && (any || !field.empty())) {
+        overflow = endField();
+        if (overflow == CsvOverflow::none) overflow = endRecord();
     }
-    return records;
+    if (overflow != CsvOverflow::none) records.clear();
+    return overflow;
 }
 
 PageSplit SplitRowsIntoPages(int rows, int pageHeight, int rowHeight) {

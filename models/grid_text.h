@@ -27,6 +27,20 @@ CString CsvField(const CString& text);
 // another.
 std::vector<std::vector<CString>> ParseCsv(std::string_view text);
 
+// The most a reader takes of comma-separated text: records, fields in one record, and fields in
+// all. Each record and field costs far more memory as cells than as text, so a file within its
+// size limit can still be too much.
+struct CsvLimits {
+    size_t records;
+    size_t fieldsPerRecord;
+    size_t fields;
+};
+enum class CsvOverflow { none, records, fieldsPerRecord, fields };
+// The same as ParseCsv while the text stays within `limits`; on the first step past one it stops,
+// leaves `records` empty and says which.
+CsvOverflow ParseCsv(std::string_view text, const CsvLimits& limits,
+                     std::vector<std::vector<CString>>& records);
+
 // Printed rows: a page's rows area holds max(1, pageHeight / rowHeight) rows.
 struct PageSplit {
     int rowsPerPage = 1;

@@ -370,8 +370,10 @@ CVarnelFile::SaveResult CVarnelFile::Save(const CString& path, const CString& pr
         } while (!copyVideos && CFile::Exists((m_folder + final).GetString()));
         const CString temporary = m_folder + "." + final + ".part";
         QFile::remove(temporary.ToQString());
-        if (!QFile::copy(source.ToQString(), temporary.ToQString())) {
-            qCWarning(lcDoc) << "video not copied:" << source.ToQString();
+        QFile video(source.ToQString());
+        if (!video.copy(temporary.ToQString())) {
+            LogSaveError("CVarnelFile::Save", CString(video.fileName()) + " not copied to " +
+                                                  temporary + ": " + CString(video.errorString()));
             continue;
         }
         copies.push_back({temporary, m_folder + final});
@@ -383,9 +385,11 @@ CVarnelFile::SaveResult CVarnelFile::Save(const CString& path, const CString& pr
     try {
         bytes = BuildBytes(m_image);
     } catch (const CException& e) {
-        qCWarning(lcDoc) << "project not written:" << e.GetErrorMessage().GetString();
+        LogSaveError("CVarnelFile::Save", e.GetErrorMessage());
     }
-    if (bytes.empty() || !platform::ReplaceFileAtomically(path, bytes)) {
+    CFileException error(CFileException::none, 0, path);
+    if (bytes.empty() || !platform::ReplaceFileAtomically(path, bytes, &error)) {
+        if (!bytes.empty()) LogSaveError("CVarnelFile::Save", error.GetErrorMessage());
         for (const Copy& c : copies)
             QFile::remove(c.temporary.ToQString());
         return SaveResult::failed;
@@ -393,8 +397,9 @@ CVarnelFile::SaveResult CVarnelFile::Save(const CString& path, const CString& pr
     if (copyVideos) DeleteOldVideos(m_folder, prefix);
     for (const Copy& c : copies) {
         QFile::remove(c.final.ToQString());
-        if (!QFile::rename(c.temporary.ToQString(), c.final.ToQString()))
-            qCWarning(lcDoc) << "video copy not renamed:" << c.final.ToQString();
+        QFile copy(c.temporary.ToQString());
+        if (!copy.rename(c.final.ToQString()))
+            LogSaveError("CVarnelFile::Save", c.final + ": " + CString(copy.errorString()));
     }
     return SaveResult::written;
 }

@@ -14,8 +14,8 @@ const DialogTemplate& MeterViewTemplate() {
                 dlg::Control("", IDC_METER_SLIDE_FIRST + i, "CWSlide", 0, 0, 0, 10, 10)));
             d.items.push_back(dlg::Hidden(dlg::Control(
                 "mode=lamp;back=#FFFFFF", IDC_METER_LAMP_FIRST + i, "CWButton", 0, 0, 0, 10, 10)));
-            d.items.push_back(
-                dlg::Hidden(dlg::CText("", IDC_METER_LABEL_FIRST + i, 0, 0, 10, 10, SS_NOTIFY)));
+            d.items.push_back(dlg::Hidden(
+                dlg::CText("", IDC_METER_LABEL_FIRST + i, 0, 0, 10, 10, SS_NOTIFY | SS_NOPREFIX)));
         }
         d.items.push_back(
             dlg::Hidden(dlg::LText("", IDC_METER_SEPARATOR_1, 0, 0, 1, 10, SS_ETCHEDHORZ)));

@@ -1,7 +1,9 @@
 #include "platform/base/mht_archive.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -12,6 +14,41 @@ namespace platform::mht {
 namespace {
 
 constexpr int kMaxDepth = 8;
+
+// A location a relative address can be resolved against: one with folders.
+bool IsHierarchical(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return scheme == "http" || scheme == "https" || scheme == "file";
+}
+
+QString WithoutFragment(const QUrl& url) {
+    return url.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded);
+}
+
+// The addresses a stylesheet names (url(...) and @import "..."), each replaced by what `map`
+// gives, or kept when that is empty. Read as Latin-1 so that every byte comes back as it was.
+QByteArray RewriteStyleAddresses(const QByteArray& css,
+                                 const std::function<QString(const QString&)>& map) {
+    static const QRegularExpression address(
+        R"re((url\(\s*(["']?))([^"')]*)(\2\s*\))|(@import\s+(["']))([^"']*)(\6))re",
+        QRegularExpression::CaseInsensitiveOption);
+    const QString text = QString::fromLatin1(css);
+    QString out;
+    qsizetype at = 0;
+    for (auto it = address.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const bool isUrl = m.capturedStart(1) >= 0;
+        const int group = isUrl ? 3 : 7;
+        const QString replacement = map(m.captured(group).trimmed());
+        if (replacement.isEmpty()) continue;
+        out += QStringView(text).mid(at, m.capturedStart(group) - at);
+        out += replacement;
+        at = m.capturedEnd(group);
+    }
+    if (at == 0) return css;
+    out += QStringView(text).mid(at);
+    return out.toLatin1();
+}
 
 struct Headers {
     std::map<QByteArray, QByteArray> fields;  // lower-case names
@@ -285,6 +322,49 @@ Served Serve(const Archive& archive, const QString& archivePath,
         if (!loc.scheme().isEmpty()) rewrites.push_back({part.location, addressOf(sp.path)});
         served.parts.push_back(std::move(sp));
     }
+    // A stylesheet's relative addresses belong to its own location when that has folders, else (a
+    // cid: or no location, as browsers write them) to the page's; where they name a part they are
+    // served from the archive, wherever the part was laid out.
+    std::map<QString, QString> pathByLocation;
+    for (size_t i = 0, k = 0; i < archive.parts.size(); ++i) {
+        if (static_cast<int>(i) == archive.mainIndex) continue;
+        const QString& location = archive.parts[i].location;
+        const QString& path = served.parts[k++].path;
+        if (location.isEmpty()) continue;
+        pathByLocation.emplace(location, path);
+        pathByLocation.emplace(WithoutFragment(QUrl(location)), path);
+    }
+    const QUrl pageServed(addressOf(archivePath));
+    for (size_t i = 0, k = 0; i < archive.parts.size(); ++i) {
+        if (static_cast<int>(i) == archive.mainIndex) continue;
+        ServedPart& sp = served.parts[k++];
+        if (sp.mimeType != "text/css") continue;
+        const QUrl own(archive.parts[i].location);
+        const bool ownBase = IsHierarchical(own);
+        const QUrl partBase = ownBase ? own : base;
+        sp.body = RewriteStyleAddresses(sp.body, [&](const QString& text) -> QString {
+            if (text.isEmpty() || text.startsWith('#')) return QString();
+            const QUrl url(text);
+            if (!url.isValid()) return QString();
+            const bool relative = url.scheme().isEmpty();
+            const QUrl full = !relative                  ? url
+                              : IsHierarchical(partBase) ? partBase.resolved(url)
+                                                         : QUrl();
+            if (!full.isEmpty()) {
+                auto it = pathByLocation.find(text);
+                if (it == pathByLocation.end()) it = pathByLocation.find(WithoutFragment(full));
+                if (it != pathByLocation.end()) {
+                    QUrl served(addressOf(it->second));
+                    served.setFragment(url.fragment());
+                    return served.toString(QUrl::FullyEncoded);
+                }
+            }
+            // Not in the archive: beside the page, where its own files lie.
+            if (relative && !ownBase) return pageServed.resolved(url).toString(QUrl::FullyEncoded);
+            return QString();
+        });
+    }
+
     // A page saved from local files names its siblings by their old folder.
     if (absoluteBase && base.scheme() == "file" && baseFolder.size() > 8)
         rewrites.push_back({baseFolder, addressOf(folder + "/")});

@@ -524,9 +524,13 @@ private:
             bool done = false;
             if (GST_MESSAGE_TYPE(m) == GST_MESSAGE_ERROR) {
                 GError* error = nullptr;
-                gst_message_parse_error(m, &error, nullptr);
-                qCWarning(lcMedia, "pipeline error: %s", error ? error->message : "?");
+                gchar* debug = nullptr;
+                gst_message_parse_error(m, &error, &debug);
+                // The debug text carries the system's reason, such as a full disk.
+                qCWarning(lcMedia, "pipeline error on %s: %s (%s)", qPrintable(m_fileName),
+                          error ? error->message : "?", debug ? debug : "");
                 g_clear_error(&error);
+                g_free(debug);
                 done = true;
             } else if (GST_MESSAGE_TYPE(m) == wanted) {
                 if (wanted == GST_MESSAGE_EOS) {

@@ -237,13 +237,36 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
             return m.contains(path.ToQString()) && m.contains(why);
         });
         EXPECT_EQ(warned, refusal != Refusal::none) << log.messages.size();
+        // A refused file is moved aside, so that the defaults saved next do not replace it.
+        const QString kept = path.ToQString() + CSettings::kRefusedSuffix;
+        EXPECT_EQ(QFile::exists(kept), refusal != Refusal::none);
+        EXPECT_EQ(QFile::exists(path.ToQString()), refusal == Refusal::none);
+        QFile::remove(kept);
     };
 
     CGridCtrl grid;
-    const auto loadGrid = [&grid, this](const CString& path, Refusal refusal) {
-        if (refusal != Refusal::none) modals.ExpectMessage("Unable to load grid data", IDOK);
-        EXPECT_EQ(grid.Load(path), refusal == Refusal::none);
+    // `overCap` is the refusal of a file within the size limit whose cells would not be.
+    const auto loadGrid = [&grid, this](CString overCap) {
+        return [&grid, this, overCap](const CString& path, Refusal refusal) {
+            if (refusal == Refusal::tooLarge)
+                modals.ExpectMessage(CString::Formatted(CGridCtrl::kTooLargeText,
+                                                        CGridCtrl::s_fileLimit.Text().GetString()),
+                                     IDOK);
+            if (refusal == Refusal::hostile) modals.ExpectMessage(overCap, IDOK);
+            EXPECT_EQ(grid.Load(path), refusal == Refusal::none);
+        };
     };
+    const auto gridState = [&grid] {
+        return grid.GetRowCount() > 1 ? grid.GetItemText(1, 1).str() : std::string();
+    };
+    const auto lines = [](int count, const std::string& line) {
+        std::string s;
+        for (int i = 0; i < count; ++i)
+            s += line;
+        return s;
+    };
+    // Each row of the table loads a file of its own, so that its load changes the cells.
+    const auto gridFile = [](const char* value) { return std::string("A,B\nrow,") + value + "\n"; };
 
     const std::vector<Reader> readers = {
         {"project", CVarnelFile::s_fileLimit, "vnp", Project(3), claims, openProject, projectState},
@@ -264,8 +287,20 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
         {"settings", CSettings::s_fileLimit, "vns", Bytes(changed.GetFileBytes()), stringClaims,
          readSettings, [&] { return settingsHeld; },
          [&] { return Bytes(CSettings(env.File("missing.vns")).GetFileBytes()); }},
-        {"grid", CGridCtrl::s_fileLimit, "csv", "A,B\nrow,value\n", "", loadGrid,
-         [&] { return grid.GetRowCount() > 1 ? grid.GetItemText(1, 1).str() : std::string(); }},
+        {"grid", CGridCtrl::s_fileLimit, "csv", gridFile("value"), "", loadGrid(""), gridState},
+        {"grid rows", CGridCtrl::s_fileLimit, "csv", gridFile("rows"),
+         "A\n" + lines(CGridCtrl::kMaxLoadRows + 1, "x\n"),
+         loadGrid(CString::Formatted(CGridCtrl::kTooManyRowsText, CGridCtrl::kMaxLoadRows)),
+         gridState},
+        {"grid columns", CGridCtrl::s_fileLimit, "csv", gridFile("columns"),
+         "A\nx" + std::string(CGridCtrl::kMaxLoadColumns, ',') + "\n",
+         loadGrid(CString::Formatted(CGridCtrl::kTooManyColumnsText, CGridCtrl::kMaxLoadColumns)),
+         gridState},
+        // 100 columns of headings over rows of one field each: the cells, not the text, are many.
+        {"grid cells", CGridCtrl::s_fileLimit, "csv", gridFile("cells"),
+         lines(100, "h,") + "\n" + lines(CGridCtrl::kMaxLoadCells / 100 + 1, "x\n"),
+         loadGrid(CString::Formatted(CGridCtrl::kTooManyCellsText, CGridCtrl::kMaxLoadCells)),
+         gridState},
     };
 
     for (const Reader& r : readers) {

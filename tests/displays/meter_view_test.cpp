@@ -2,6 +2,7 @@
 // readings, sensors and units, commands and panel selection, and its picture.
 
 #include <QImage>
+#include <QLabel>
 #include <QTest>
 #include <QWidget>
 #include <cmath>
@@ -250,6 +251,18 @@ TEST_F(MeterViewTest, SensorsGiveCaptionsAndRangesInTheChosenUnits) {
               "Temperature (\xC2\xB0"
               "F)");
     EXPECT_DOUBLE_EQ(KnobValue(2), 32) << "the logger's latest value is 0 C";
+}
+
+// A sensor's name is the user's: its "&" is shown, as on the knob, slide and lamp.
+TEST_F(MeterViewTest, ACaptionShowsItsAmpersandAsTyped) {
+    const CString caption = "Tom & Jerry, R&D";
+    view.SetMeterCaption(0, caption);
+    auto* label = qobject_cast<QLabel*>(view.GetLabel(0).GetWidget());
+    ASSERT_TRUE(label);
+    // Shortened to fit, it keeps the whole text as its tooltip.
+    EXPECT_TRUE(label->text() == caption.ToQString() || label->toolTip() == caption.ToQString())
+        << label->text().toStdString();
+    EXPECT_EQ(view.GetLamp(0).GetDriver().GetString(3), caption);
 }
 
 TEST_F(MeterViewTest, ACodeBeyondTheEightSensorRecordsLeavesTheMeterAtZeroToTen) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include <QApplication>
@@ -236,6 +237,71 @@ TEST(WebArchive, PartsAreDecodedAndLaidOutBesideTheArchive) {
         EXPECT_FALSE(platform::mht::Parse(junk, archive)) << junk;
 }
 
+// A stylesheet's addresses as a browser shows the saved page: relative ones against the sheet's
+// own location when it has folders, else against the page's; absolute ones that name a part come
+// from the archive, wherever that part was laid out.
+TEST(WebArchive, AStylesheetsAddressesFindTheArchivesParts) {
+    const auto archiveOf = [](const QByteArray& cssLocation, const QByteArray& css,
+                              const std::vector<QByteArray>& pictures) {
+        QByteArray mht =
+            "Content-Type: multipart/related; boundary=\"B\"\n\n--B\n"
+            "Content-Type: text/html\nContent-Location: http://site.example/a/page.html\n\n"
+            "<link rel=stylesheet href=\"" +
+            cssLocation + "\"><div class=box>box</div>\n--B\n" +
+            "Content-Type: text/css\nContent-Location: " + cssLocation + "\n\n" + css + "\n";
+        for (const QByteArray& at : pictures)
+            mht += "--B\nContent-Type: image/png\nContent-Location: " + at + "\n\npng\n";
+        return mht + "--B--\n";
+    };
+    struct Case {
+        const char* what;
+        QByteArray cssLocation, css;
+        std::vector<QByteArray> pictures;
+        QByteArray servedCss;
+    };
+    const Case cases[] = {
+        {"a browser's cid: sheet: the page's folder",
+         "cid:css-1@mhtml.blink",
+         ".box { background: url(\"bg.png\") }",
+         {"http://site.example/a/bg.png"},
+         ".box { background: url(\"worksheet:/w/bg.png\") }"},
+        {"a sheet in a folder of its own",
+         "http://site.example/a/css/style.css",
+         ".box { background: url(../img/x.png) }",
+         {"http://site.example/a/img/x.png"},
+         ".box { background: url(worksheet:/w/img/x.png) }"},
+        {"a sheet of another folder, its picture laid out apart",
+         "http://site.example/css/style.css",
+         ".box{background:url('../img/x.png')}",
+         {"http://site.example/img/x.png"},
+         ".box{background:url('worksheet:/w/saved.mht_files/2/x.png')}"},
+        {"absolute addresses and @import",
+         "cid:css-2",
+         "@import \"http://cdn.example/more.css\"; .b{background:url(http://cdn.example/q.png)}"
+         " .c{background:url(data:image/png;base64,AAAA)} .d{background:url(#f)}",
+         {"http://cdn.example/q.png"},
+         "@import \"http://cdn.example/more.css\"; "
+         ".b{background:url(worksheet:/w/saved.mht_files/2/q.png)}"
+         " .c{background:url(data:image/png;base64,AAAA)} .d{background:url(#f)}"},
+        {"a relative picture that is not in the archive",
+         "cid:css-3",
+         ".box { background: url(gone.png) }",
+         {},
+         ".box { background: url(worksheet:/w/gone.png) }"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::mht::Archive archive;
+        ASSERT_TRUE(platform::mht::Parse(archiveOf(c.cssLocation, c.css, c.pictures), archive));
+        const auto served = platform::mht::Serve(archive, "/w/saved.mht",
+                                                 [](const QString& p) { return "worksheet:" + p; });
+        ASSERT_EQ(served.parts.size(), 1 + c.pictures.size());
+        EXPECT_EQ(served.parts[0].body, c.servedCss);
+        EXPECT_TRUE(served.html.contains("href=\"worksheet:" + served.parts[0].path.toUtf8()))
+            << served.html.toStdString();
+    }
+}
+
 TEST_F(WorkbookTest, AWorksheetShowsItsLinksAndBackWork) {
     WriteFile(Path("a.htm"), Page("Page A", "#ff0000", kLinks));
     WriteFile(Path("b c.htm"), Page("Page B", "#00ff00", ""));
@@ -342,6 +408,49 @@ TEST_F(WorkbookTest, AWebArchiveShowsItsPictureAndItsLinkOpensTheFileBesideIt) {
     Click({30, 120});
     ASSERT_TRUE(WaitShown("Page A"));
     ASSERT_TRUE(WaitFor([&] { return view->m_worksheetPath == CString(Path("a.htm")); }));
+}
+
+TEST_F(WorkbookTest, ABrowsersArchiveShowsItsStylesheetsBackground) {
+    // A page a web browser saved: its style is a cid: part, its pictures lie beside the page.
+    ASSERT_TRUE(QFile::copy(VARNEL_TEST_DATA "/browser-snapshot.mht", Path("pendel.mht")));
+    Open(Path("pendel.mht"));
+    ASSERT_TRUE(WaitShown(QString::fromUtf8("Pendel \u2013 Arbeitsblatt")));
+    // The box moves down as the pictures above it come in: it is measured again each time.
+    const auto boxNow = [&] {
+        QRect box;
+        bool measured = false;
+        Web()->page()->runJavaScript(
+            "(() => { const r = document.querySelector('.box').getBoundingClientRect();"
+            " return [r.left, r.top, r.width, r.height]; })()",
+            [&](const QVariant& v) {
+                const QVariantList r = v.toList();
+                if (r.size() == 4)
+                    box = QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt());
+                measured = true;
+            });
+        return QTest::qWaitFor([&] { return measured; }, 5000) ? box : QRect();
+    };
+    // Inside the border, in the padding where no letter is: the picture's light green (its gamma
+    // may move a channel by a step or two).
+    const QColor light(144, 238, 144);
+    const auto near = [&](QColor c) {
+        return std::abs(c.red() - light.red()) <= 3 && std::abs(c.green() - light.green()) <= 3 &&
+               std::abs(c.blue() - light.blue()) <= 3;
+    };
+    QRect box;
+    QImage shown;
+    const bool green = WaitFor([&] {
+        box = boxNow();
+        shown = Web()->grab().toImage();
+        const QPoint inside[] = {box.topLeft() + QPoint(3, 3), box.bottomRight() - QPoint(3, 3)};
+        return box.width() > 20 && box.height() > 10 &&
+               std::all_of(std::begin(inside), std::end(inside), [&](QPoint at) {
+                   return shown.valid(at) && near(QColor(shown.pixel(at)));
+               });
+    });
+    testing_support::SaveTestImage(shown, "workbook_browser_archive");
+    EXPECT_TRUE(green) << "the box at " << box.x() << "," << box.y() << " shows "
+                       << QColor(shown.pixel(box.topLeft() + QPoint(3, 3))).name().toStdString();
 }
 
 TEST_F(WorkbookTest, CopyTakesThePanesSelectionAndPrintMakesAPdf) {

@@ -394,11 +394,74 @@ TEST_F(Settings, AnOversizedFileLoadsAsTheDefaultsWithoutBeingRead) {
         WriteFile(c.head);
         ASSERT_TRUE(QFile::resize(path.ToQString(), c.size));  // sparse: no disk is used
         EXPECT_EQ(CSettings(path).GetFileBytes(), c.keepsFields ? changed : Defaults());
-        // Loaded onto a changed record, too: the defaults, not a half-read record.
-        CSettings onto = LoadBytes(changed, CSettings(path));
+        // Loaded onto a changed record, too: the defaults, not a half-read record. (A refused
+        // file has been moved aside: it is written again.)
+        WriteFile(c.head);
+        ASSERT_TRUE(QFile::resize(path.ToQString(), c.size));
+        CSettings onto = LoadBytes(changed, CSettings(env.File("elsewhere.vns")));
+        onto.m_filePath = path;
         onto.Load();
         EXPECT_EQ(onto.GetFileBytes(), c.keepsFields ? changed : Defaults());
     }
+}
+
+// A file that is there and not taken is moved aside with its reason logged, so the defaults that
+// are saved next cannot take its place unnoticed; a missing file is simply the first start.
+TEST_F(Settings, ARefusedFileIsLoggedAndKeptAsideBeforeTheDefaultsAreSaved) {
+    const std::vector<BYTE> full = BuildFile(Changed());
+    const CString bad = path + CSettings::kRefusedSuffix;
+    struct Case {
+        const char* what;
+        std::vector<BYTE> bytes;
+        qint64 size;  // sparse beyond the bytes; 0: as written
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"wrong header", BuildFile(Changed(), "Setup v.1.08"), 0,
+         "is not a settings file: its header is \"Setup v.1.08\""},
+        {"no version", BuildFile(Changed(), "Settings"), 0, "has no version in its header"},
+        {"cut short", std::vector<BYTE>(full.begin(), full.begin() + 100), 0, "cannot be read"},
+        {"too large", full, qint64(3) << 30, "is larger than"},
+        {"too short", std::vector<BYTE>(9, 'S'), 0, "is shorter than 10 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // An older refused file is replaced.
+        QFile older(bad.ToQString());
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        older.write("older");
+        older.close();
+        WriteFile(c.bytes);
+        if (c.size) {
+            ASSERT_TRUE(QFile::resize(path.ToQString(), c.size));
+        }
+
+        testing_support::LogCapture log("varnel.settings");
+        CSettings s(path);
+        EXPECT_EQ(s.GetFileBytes(), Defaults());
+        ASSERT_EQ(log.messages.size(), 1u);
+        const QString& line = log.messages.front();
+        EXPECT_TRUE(line.contains(path.ToQString())) << line.toStdString();
+        EXPECT_TRUE(line.contains(c.reason)) << line.toStdString();
+        EXPECT_TRUE(line.contains(bad.ToQString())) << line.toStdString();
+
+        ASSERT_TRUE(s.Save());
+        EXPECT_EQ(ReadFile(), Defaults());
+        QFile kept(bad.ToQString());
+        EXPECT_EQ(kept.size(), c.size ? c.size : qint64(c.bytes.size()));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        const QByteArray head = kept.read(qint64(c.bytes.size()));
+        EXPECT_EQ(std::vector<BYTE>(head.begin(), head.end()), c.bytes);
+    }
+
+    QFile::remove(bad.ToQString());
+    QFile::remove(path.ToQString());
+    testing_support::LogCapture log("varnel.settings");
+    CSettings first(path);
+    ASSERT_TRUE(first.Save());
+    EXPECT_EQ(CSettings(path).GetFileBytes(), Defaults());
+    EXPECT_TRUE(log.messages.empty());
+    EXPECT_FALSE(QFile::exists(bad.ToQString()));
 }
 
 TEST_F(Settings, AnInterruptedSaveLeavesTheOldFile) {

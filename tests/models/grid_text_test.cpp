@@ -70,6 +70,37 @@ TEST(GridText, CsvRecordsComeBackAsWritten) {
     EXPECT_TRUE(ParseCsv("").empty());
 }
 
+// Limits hold to the field: a text at them reads whole, one past them reads nothing and says
+// which it passed. Quoted commas and breaks are no fields or records of their own.
+TEST(GridText, CsvWithinLimitsReadsWholeAndPastThemNothing) {
+    using grid_text::CsvLimits;
+    using grid_text::CsvOverflow;
+    const CsvLimits limits{3, 3, 6};
+    struct Case {
+        const char* text;
+        CsvOverflow overflow;
+    };
+    const Case cases[] = {
+        {"a,b,c\nd,e,f\n", CsvOverflow::none},
+        {"a,b,c\nd,e,f", CsvOverflow::none},
+        {"\"a,b\",\"c\nd\"\n\n\n", CsvOverflow::none},
+        {"a\nb\nc\nd\n", CsvOverflow::records},
+        {"a\nb\nc\nd", CsvOverflow::records},
+        {"a,b,c,d\n", CsvOverflow::fieldsPerRecord},
+        {"a,b,c\nd,e,f\ng\n", CsvOverflow::fields},
+        {"a,b,c\nd,e,f,", CsvOverflow::fieldsPerRecord},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<std::vector<CString>> records = {{"old"}};
+        EXPECT_EQ(ParseCsv(c.text, limits, records), c.overflow);
+        if (c.overflow == CsvOverflow::none)
+            EXPECT_EQ(records, ParseCsv(c.text));
+        else
+            EXPECT_TRUE(records.empty());
+    }
+}
+
 TEST(GridText, RowsFallOnPagesByWholeRows) {
     // 19 units a row: 100 units hold 5 rows.
     EXPECT_EQ(SplitRowsIntoPages(0, 100, 19).pages, 1);
