@@ -415,6 +415,8 @@ public:
     // The project has unsaved changes.
     BYTE m_modified = 0;
     BYTE m_modifiedCopy = 0;
+    BYTE m_modifiedBeforeRun = 0;
+    DWORD m_runExperimentId = 0;
     BYTE m_runInProgress = 0;
     CDataTreeBrench* m_currentRun[kRunListSize] = {};
     WORD m_currentRunCount = 0;
@@ -463,8 +465,13 @@ private:
     bool CheckPhotogates();
     // The rate question before a run: false when the command is abandoned.
     bool ConfirmRateChange();
-    void CarryOutPendingCommand();
+    // False when the command was called off (a check failed, a question was cancelled).
+    bool CarryOutPendingCommand();
     void EndPendingCommand();
+    // The main frame's Stop: offered from a run's request to its end.
+    void SetRunStoppable(bool stoppable);
+    // A run stopped before its first sample: its experiment holds nothing and goes.
+    void DropEmptyRun();
     void Reconnect();
     void RunSelectDownloadSet();
     static void PostUserMessage(const CString& text);
