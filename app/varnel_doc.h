@@ -91,6 +91,9 @@ public:
     bool IsDownloadRun() const;
     // A recording that starts during a run: its file goes to the run's data sets.
     void AttachVideoToRuns();
+    // A run begun while the recording holds an earlier experiment: the recording stops, the user
+    // is told, and the run goes on without video.
+    void EndRecordingOfEarlierRun();
     // The run's data sets take the file unless the first one has a video already; true if so.
     bool AttachVideoFileToRuns(const CString& fileName);
     // An empty "Edited Data" data set, the experiment made on first use.

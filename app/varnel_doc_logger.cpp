@@ -301,6 +301,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
 
     const BYTE channels = logger.GetChannelCount(runKind);
     m_runKind = runKind;
+    if (!IsDownloadRun()) EndRecordingOfEarlierRun();
     // A recording under way names the new runs' video; stored data was recorded before it.
     const CString videoFile =
         m_videoView && !IsDownloadRun() ? m_videoView->GetRecordedFileName() : CString();
