@@ -99,7 +99,7 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
 
         // A second run in the same recording stops it and keeps no video; the first keeps the
         // file, whose markers end with the first run's count.
-        setup->m_runLength = 5;
+        doc->GetLogger()->SetRunLength(5);
         modals.ExpectMessage(CVarnelDoc::kTwoExperimentsText, IDOK);
         ASSERT_TRUE(testing_support::UseCommand(*frame, ID_LOGGER_RUN));
         ASSERT_TRUE(
