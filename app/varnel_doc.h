@@ -420,6 +420,8 @@ public:
     BYTE m_modifiedCopy = 0;
     BYTE m_modifiedBeforeRun = 0;
     DWORD m_runExperimentId = 0;
+    // The user pressed Stop for the run under way or asked for.
+    BYTE m_runStopped = 0;
     BYTE m_runInProgress = 0;
     CDataTreeBrench* m_currentRun[kRunListSize] = {};
     WORD m_currentRunCount = 0;

@@ -47,7 +47,10 @@ void CVarnelDoc::IssueLoggerCommand(WORD code) {
     m_answered = 0;
     m_tickCount = 0;
     // A run can be stopped from the moment it is asked for, long before its first sample.
-    if (code == kCommandRun) SetRunStoppable(true);
+    if (code == kCommandRun) {
+        SetRunStoppable(true);
+        m_runStopped = 0;
+    }
     CCommView* comm = GetCommView();
     if (logger.IsConnected() && !logger.IsQKModel()) {
         m_waitingForStatus = 1;
@@ -114,7 +117,6 @@ void CVarnelDoc::SetRunStoppable(bool stoppable) {
     CMainFrame* frame = MainFrame();
     if (!frame) return;
     frame->m_runEnded = stoppable ? 0 : 1;
-    if (!stoppable && !m_runInProgress) frame->SetMessageText(CMainFrame::kIdleText);
 }
 
 bool CVarnelDoc::ConfirmRateChange() {
@@ -404,7 +406,9 @@ void CVarnelDoc::EndRun() {
         EnableVideoPlay(TRUE);
     // The logger appends nothing more.
     m_refusedArrays.clear();
-    if (hadRun && !IsDownloadRun()) DropEmptyRun();
+    // Stopped before its first sample, a run leaves nothing.
+    if (hadRun && m_runStopped && !IsDownloadRun()) DropEmptyRun();
+    m_runStopped = 0;
 }
 
 void CVarnelDoc::DropEmptyRun() {
@@ -551,10 +555,15 @@ void CVarnelDoc::OnLoggerStop() {
         EndPendingCommand();
         m_pendingCommand = 0;
         SetRunStoppable(false);
+        if (CMainFrame* frame = MainFrame()) frame->SetMessageText(CMainFrame::kIdleText);
         return;
     }
+    m_runStopped = 1;
     // Sent before the first sample, the stop leaves nothing to wait for.
-    if (!m_runInProgress) SetRunStoppable(false);
+    if (!m_runInProgress) {
+        SetRunStoppable(false);
+        if (CMainFrame* frame = MainFrame()) frame->SetMessageText(CMainFrame::kIdleText);
+    }
     if (m_logger->IsQKModel())
         m_logger->QueueQKStop();
     else
