@@ -193,6 +193,14 @@ void CDataTreeView::DeleteItem(HTREEITEM item) {
     if (item) m_tree.DeleteItem(item);
 }
 
+void CDataTreeView::DeleteExperimentItem(DWORD experimentId) {
+    HTREEITEM item = FindExperimentItem(experimentId);
+    if (!item) return;
+    if (m_clickedItem == item) m_clickedItem = nullptr;
+    DeleteItem(item);
+    m_experimentItems.erase(experimentId);
+}
+
 void CDataTreeView::Expand(HTREEITEM item) {
     if (item) m_tree.Expand(item, TVE_EXPAND);
 }

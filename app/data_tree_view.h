@@ -79,6 +79,8 @@ public:
     int GetCheckState(DWORD dataSetId) const;
     void DeleteGraphItem(DWORD graphItem);
     void DeleteDataSetItem(DWORD dataSetId);
+    // The experiment's own item, once its data sets' are gone.
+    void DeleteExperimentItem(DWORD experimentId);
     void ExpandGraphs();
     // The last child of "Data sets", or none; and its node.
     HTREEITEM GetLastExperimentItem() const;

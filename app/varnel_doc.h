@@ -91,6 +91,9 @@ public:
     bool IsDownloadRun() const;
     // A recording that starts during a run: its file goes to the run's data sets.
     void AttachVideoToRuns();
+    // A run begun while the recording holds an earlier experiment: the recording stops, the user
+    // is told, and the run goes on without video.
+    void EndRecordingOfEarlierRun();
     // The run's data sets take the file unless the first one has a video already; true if so.
     bool AttachVideoFileToRuns(const CString& fileName);
     // An empty "Edited Data" data set, the experiment made on first use.
@@ -417,6 +420,10 @@ public:
     // The project has unsaved changes.
     BYTE m_modified = 0;
     BYTE m_modifiedCopy = 0;
+    BYTE m_modifiedBeforeRun = 0;
+    DWORD m_runExperimentId = 0;
+    // The user pressed Stop for the run under way or asked for.
+    BYTE m_runStopped = 0;
     BYTE m_runInProgress = 0;
     CDataTreeBrench* m_currentRun[kRunListSize] = {};
     WORD m_currentRunCount = 0;
@@ -465,8 +472,13 @@ private:
     bool CheckPhotogates();
     // The rate question before a run: false when the command is abandoned.
     bool ConfirmRateChange();
-    void CarryOutPendingCommand();
+    // False when the command was called off (a check failed, a question was cancelled).
+    bool CarryOutPendingCommand();
     void EndPendingCommand();
+    // The main frame's Stop: offered from a run's request to its end.
+    void SetRunStoppable(bool stoppable);
+    // A run stopped before its first sample: its experiment holds nothing and goes.
+    void DropEmptyRun();
     void Reconnect();
     void RunSelectDownloadSet();
     static void PostUserMessage(const CString& text);

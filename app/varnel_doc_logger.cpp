@@ -7,6 +7,7 @@
 // from the document's own command timer, which is stopped before they ask.
 
 #include <algorithm>
+#include <vector>
 
 #include "app/data_tree_view.h"
 #include "app/main_frame.h"
@@ -45,6 +46,11 @@ void CVarnelDoc::IssueLoggerCommand(WORD code) {
     m_pendingCommand = code;
     m_answered = 0;
     m_tickCount = 0;
+    // A run can be stopped from the moment it is asked for, long before its first sample.
+    if (code == kCommandRun) {
+        SetRunStoppable(true);
+        m_runStopped = 0;
+    }
     CCommView* comm = GetCommView();
     if (logger.IsConnected() && !logger.IsQKModel()) {
         m_waitingForStatus = 1;
@@ -86,6 +92,7 @@ void CVarnelDoc::ProcessPendingLoggerCommand() {
         if (!logger.IsConnected()) {
             // The search ended without a logger and has told the user so.
             EndPendingCommand();
+            if (m_pendingCommand == kCommandRun) SetRunStoppable(false);
             return;
         }
         ++m_tickCount;
@@ -95,19 +102,29 @@ void CVarnelDoc::ProcessPendingLoggerCommand() {
             Reconnect();
         if (m_tickCount > kGiveUpTicks) {
             EndPendingCommand();
+            if (m_pendingCommand == kCommandRun) SetRunStoppable(false);
             if (CMainFrame* frame = MainFrame()) frame->m_statusText = kNoAnswerText;
         }
         return;
     }
     m_answered = 0;
     EndPendingCommand();
-    CarryOutPendingCommand();
+    // A run that a check or a question called off is not waiting for a stop.
+    if (!CarryOutPendingCommand() && m_pendingCommand == kCommandRun) SetRunStoppable(false);
+}
+
+void CVarnelDoc::SetRunStoppable(bool stoppable) {
+    CMainFrame* frame = MainFrame();
+    if (!frame) return;
+    frame->m_runEnded = stoppable ? 0 : 1;
 }
 
 bool CVarnelDoc::ConfirmRateChange() {
     const BYTE reported = m_logger->GetReportedRateCode();
+    // In timing mode the gate times of a live timing run (no time base) are no other rate: the
+    // regime's rate is the set-up's, which a timing run does not use.
     if (reported == m_logger->GetRegimeRateCode() || reported == kNoRateReported ||
-        (m_timingMode && reported == kTimingRate))
+        (m_timingMode && (reported == kTimingRate || reported == 0)))
         return true;
     if (m_modified) {
         const BYTE answer = ShowMessage(kRateChangedText, 3);
@@ -155,7 +172,7 @@ bool CVarnelDoc::CheckPhotogates() {
     return true;
 }
 
-void CVarnelDoc::CarryOutPendingCommand() {
+bool CVarnelDoc::CarryOutPendingCommand() {
     CDorvik& logger = *m_logger;
     CSetupView* setup = GetSetupView();
     // Without a set-up window the logger's own regime stands.
@@ -175,28 +192,30 @@ void CVarnelDoc::CarryOutPendingCommand() {
         case kCommandRun:
             if (!logger.IsQKModel() && logger.GetRegimeChannelCount() == 0) {
                 ShowMessage(kNoSensorsText, 0);
-                return;
+                return false;
             }
-            if (!ConfirmRateChange()) return;
+            if (!ConfirmRateChange()) return false;
             if (!logger.IsQKModel()) {
                 // Once: a second EB 92 AA would start the run again.
                 logger.SendRun();
             } else if (!m_timingMode) {
                 takeSwitches();
-                if (!logger.QueueWriteLoggingRegime(rate, mask, length, 1)) return;
+                if (!logger.QueueWriteLoggingRegime(rate, mask, length, 1)) return false;
                 logger.StartCommandTimer(50);
             } else if (CheckPhotogates()) {
                 logger.QueueQKTiming();
                 logger.StartCommandTimer(50);
+            } else {
+                return false;
             }
             break;
         case kCommandLiveReadings:
-            if (!logger.QueueSetup(mask, rate, length)) return;
+            if (!logger.QueueSetup(mask, rate, length)) return false;
             logger.StartCommandTimer(100);
             break;
         case kCommandDownload: {
             CGraphView* graph = GetGraphView();
-            if (graph && graph->m_playbackMode) return;
+            if (graph && graph->m_playbackMode) return false;
             m_modifiedCopy = m_modified;
             // Until this download makes its experiment, an abort has nothing to show.
             m_currentDownload = nullptr;
@@ -209,14 +228,15 @@ void CVarnelDoc::CarryOutPendingCommand() {
         }
         case kCommandSendSetup:
             // The regime frame is the QK's: a basic logger would take it for garbage.
-            if (!logger.IsQKModel()) return;
+            if (!logger.IsQKModel()) return false;
             takeSwitches();
-            if (!logger.QueueWriteLoggingRegime(rate, mask, length, 0)) return;
+            if (!logger.QueueWriteLoggingRegime(rate, mask, length, 0)) return false;
             logger.StartCommandTimer(50);
             break;
         default:
             break;
     }
+    return true;
 }
 
 void CVarnelDoc::OnLoggerAnswered() {
@@ -283,6 +303,7 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
 
     const BYTE channels = logger.GetChannelCount(runKind);
     m_runKind = runKind;
+    if (!IsDownloadRun()) EndRecordingOfEarlierRun();
     // A recording under way names the new runs' video; stored data was recorded before it.
     const CString videoFile =
         m_videoView && !IsDownloadRun() ? m_videoView->GetRecordedFileName() : CString();
@@ -291,8 +312,10 @@ void CVarnelDoc::StartExperiment(BYTE runKind) {
     leavePredict();
     if (graph) graph->SetPlaybackMode(FALSE);
 
+    m_modifiedBeforeRun = m_modified;
     const CString name = CString::Formatted("%s %d", "Exp.", s_experimentCounter++);
     CDataTreeBrench* experiment = AddDataGroup(name);
+    m_runExperimentId = experiment ? experiment->m_id : 0;
     if (experiment) {
         experiment->m_linkCount = 0;
         experiment->m_modelCode = logger.IsQKModel() ? 100 : 0;
@@ -365,6 +388,7 @@ bool CVarnelDoc::IsDownloadRun() const {
 }
 
 void CVarnelDoc::EndRun() {
+    const bool hadRun = m_runInProgress != 0;
     m_runInProgress = 0;
     if (CGraphView* graph = GetGraphView()) {
         graph->StopScrollTimer();
@@ -382,6 +406,41 @@ void CVarnelDoc::EndRun() {
         EnableVideoPlay(TRUE);
     // The logger appends nothing more.
     m_refusedArrays.clear();
+    // Stopped before its first sample, a run leaves nothing.
+    if (hadRun && m_runStopped && !IsDownloadRun()) DropEmptyRun();
+    m_runStopped = 0;
+}
+
+void CVarnelDoc::DropEmptyRun() {
+    const CDataTreeBrench* experiment = m_dataList.FindById(m_runExperimentId);
+    if (!experiment || !experiment->IsExperiment()) return;
+    std::vector<DWORD> sets;
+    for (const CDataTreeBrench* set = m_dataList.GetNextDataSet(experiment->m_id); set;
+         set = m_dataList.GetNextDataSet(set->m_id)) {
+        if (set->GetYCount() > 0) return;
+        sets.push_back(set->m_id);
+    }
+    const CString name = experiment->m_name;
+    const DWORD experimentId = experiment->m_id;
+    CGraphView* graph = GetGraphView();
+    CDataTreeView* tree = GetDataTreeView();
+    for (DWORD id : sets) {
+        if (graph && graph->FindPlotByDataSet(id) >= 0) graph->RemovePlot(id, -1);
+        // The table reads the data set on every refill: its columns go first.
+        if (m_tableView) m_tableView->RemoveDataSet(id);
+        if (tree) tree->DeleteDataSetItem(id);
+        m_dataList.Remove(id);
+    }
+    if (m_tableView) m_tableView->FillGrid(-1);
+    if (graph) graph->m_graphState = std::max<BYTE>(graph->m_graphState, 3);
+    if (tree) tree->DeleteExperimentItem(experimentId);
+    m_dataList.Remove(experimentId);
+    std::fill(std::begin(m_currentRun), std::end(m_currentRun), nullptr);
+    m_currentRunCount = 0;
+    m_runExperimentId = 0;
+    m_modified = m_modifiedBeforeRun;
+    // The next run takes the name this one would have had.
+    if (name == CString::Formatted("%s %d", "Exp.", s_experimentCounter - 1)) --s_experimentCounter;
 }
 
 void CVarnelDoc::RefreshCurrentRun() {
@@ -491,6 +550,20 @@ bool CVarnelDoc::GetMeterReading(int meter, double& value) const {
 }
 
 void CVarnelDoc::OnLoggerStop() {
+    if (m_pendingCommand == kCommandRun && m_commandTimerOn && !m_runInProgress) {
+        // Nothing has gone out yet: the run is called off, and the search goes on undisturbed.
+        EndPendingCommand();
+        m_pendingCommand = 0;
+        SetRunStoppable(false);
+        if (CMainFrame* frame = MainFrame()) frame->SetMessageText(CMainFrame::kIdleText);
+        return;
+    }
+    m_runStopped = 1;
+    // Sent before the first sample, the stop leaves nothing to wait for.
+    if (!m_runInProgress) {
+        SetRunStoppable(false);
+        if (CMainFrame* frame = MainFrame()) frame->SetMessageText(CMainFrame::kIdleText);
+    }
     if (m_logger->IsQKModel())
         m_logger->QueueQKStop();
     else

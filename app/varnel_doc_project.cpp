@@ -230,14 +230,25 @@ void CVarnelDoc::AttachVideoToRuns() {
         for (int i = 0; i < m_currentRunCount && i < kRunListSize; ++i)
             if (m_currentRun[i] && m_currentRun[i]->m_videoFile == file)
                 m_currentRun[i]->m_videoFile.Empty();
-        m_videoView->m_recordingStartedHere = false;
-        PostUserMessage(kTwoExperimentsText);
+        EndRecordingOfEarlierRun();
         return;
     }
     // The runs started during the recording name it already; others take it now.
     AttachVideoFileToRuns(file);
     recorder->m_tiedToExperiment = true;
     recorder->SendSyncMarker(1);
+}
+
+void CVarnelDoc::EndRecordingOfEarlierRun() {
+    CRecordingVideoView* recorder = m_recordingVideoView;
+    if (!m_videoView || !recorder || !recorder->m_recording || !recorder->m_tiedToExperiment)
+        return;
+    // Stopped while still tied, the file stays the earlier experiment's; the markers end with
+    // its count.
+    recorder->StopRecording(false);
+    recorder->m_tiedToExperiment = false;
+    m_videoView->m_recordingStartedHere = false;
+    PostUserMessage(kTwoExperimentsText);
 }
 
 bool CVarnelDoc::AttachVideoFileToRuns(const CString& fileName) {

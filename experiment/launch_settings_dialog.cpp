@@ -369,17 +369,20 @@ void CLaunchSettingsDialog::FillRateList() {
         rates->AddString(setup_tables::RateLabel(m_qk, i));
 }
 
-void CLaunchSettingsDialog::FillRecordingTimes(WORD rateCode) {
+int CLaunchSettingsDialog::FillRecordingTimes(WORD rateCode, LONG runLength) {
     const int rateIndex = setup_tables::RateCodeToIndex(m_qk, rateCode);
     const setup_tables::Range range =
         setup_tables::RecordingTimeRange(m_qk, rateIndex, m_sensorCount, {0, m_qk ? 16 : 8});
+    const setup_tables::RecordingTimeList list = setup_tables::RecordingTimes(
+        m_qk, range, rateIndex, static_cast<unsigned long>(std::max<LONG>(runLength, 0)));
     m_runLengths.clear();
     CComboBox* times = Combo(IDC_LAUNCH_TIME);
     if (times) times->ResetContent();
-    for (int i = range.first; i <= range.last; ++i) {
-        if (times) times->AddString(setup_tables::RecordingTimeLabel(m_qk, i));
-        m_runLengths.push_back(static_cast<LONG>(setup_tables::RunLengthFor(m_qk, i, rateIndex)));
+    for (size_t i = 0; i < list.labels.size(); ++i) {
+        if (times) times->AddString(list.labels[i]);
+        m_runLengths.push_back(static_cast<LONG>(list.lengths[i]));
     }
+    return list.selected;
 }
 
 void CLaunchSettingsDialog::UpdateTimeControls() {
@@ -388,10 +391,9 @@ void CLaunchSettingsDialog::UpdateTimeControls() {
             SetSwitch(k, true);
     FillRateList();
     if (CComboBox* rates = Combo(IDC_LAUNCH_RATE)) rates->SetCurSel(RateIndex());
-    FillRecordingTimes(m_rateCode);
-    const int count = static_cast<int>(m_runLengths.size());
-    const int at = setup_tables::RecordingTimeIndex(
-        m_qk, static_cast<unsigned long>(std::max<LONG>(m_runLength, 0)), RateIndex(), count - 1);
+    // The file's own length shows, as an entry of its own when no standard one holds it: OK
+    // writes what the list shows.
+    const int at = FillRecordingTimes(m_rateCode, m_runLength);
     if (CComboBox* times = Combo(IDC_LAUNCH_TIME)) times->SetCurSel(at);
     CheckDlgButton(IDC_LAUNCH_BAR_GRAPH, m_barGraph ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(IDC_LAUNCH_SCROLL_RUN, m_scrollRun ? BST_CHECKED : BST_UNCHECKED);

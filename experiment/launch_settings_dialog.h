@@ -106,7 +106,9 @@ private:
     void ApplyMode();
     void UpdateTimeControls();
     void FillRateList();
-    void FillRecordingTimes(WORD rateCode);
+    // The list for the rate, with `runLength` as an entry of its own when no standard one holds
+    // it; returns the entry that holds it.
+    int FillRecordingTimes(WORD rateCode, LONG runLength = 0);
     void FillExternalCombos();
     void UpdateExternalTips();
     void RebuildSensorList();

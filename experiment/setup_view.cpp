@@ -169,7 +169,7 @@ void CSetupView::FillRateList() {
         m_rateCombo.AddString(st::RateLabel(qk, i));
 }
 
-void CSetupView::FillRecordingTimes(WORD rateCode) {
+void CSetupView::FillRecordingTimes(WORD rateCode, DWORD runLength) {
     m_timeCombo.ResetContent();
     m_runLengths.clear();
     m_runLengthsRate = rateCode;
@@ -183,10 +183,14 @@ void CSetupView::FillRecordingTimes(WORD rateCode) {
         range = st::RecordingTimeRange(false, rateIndex,
                                        logger ? logger->GetRegimeChannelCount() : 0, {0, 8});
     }
-    for (int i = range.first; i <= range.last; ++i) {
-        m_timeCombo.AddString(st::RecordingTimeLabel(qk, i));
-        m_runLengths.push_back(st::RunLengthFor(qk, i, rateIndex));
+    const st::RecordingTimeList list = st::RecordingTimes(qk, range, rateIndex, runLength);
+    for (size_t i = 0; i < list.labels.size(); ++i) {
+        m_timeCombo.AddString(list.labels[i]);
+        m_runLengths.push_back(static_cast<DWORD>(list.lengths[i]));
     }
+    m_ownTimeEntry = list.own;
+    m_timeCombo.SetCurSel(list.selected);
+    m_savedTimeIndex = static_cast<short>(list.selected);
 }
 
 // ---- showing the logger's state
@@ -251,16 +255,13 @@ void CSetupView::UpdateControls() {
     }
     const WORD rate = logger->GetRegimeRateCode();
     FillRateList();
-    FillRecordingTimes(rate);
+    // The logger's own length shows, as an entry of its own when no standard one holds it.
+    FillRecordingTimes(rate, logger->GetRunLength());
     const int rateIndex = st::RateCodeToIndex(qk, rate);
     if (rateIndex < m_rateCombo.GetCount()) {
         m_rateCombo.SetCurSel(rateIndex);
         m_savedRateIndex = static_cast<short>(rateIndex);
     }
-    const int timeIndex =
-        st::RecordingTimeIndex(qk, logger->GetRunLength(), rateIndex, m_timeCombo.GetCount() - 1);
-    m_timeCombo.SetCurSel(timeIndex);
-    m_savedTimeIndex = static_cast<short>(timeIndex);
     if (!qk) return;
     ShowExternalSlots();
     if (!m_meterMode) return;
@@ -375,8 +376,10 @@ void CSetupView::ApplySensorSelection(BYTE bit, BOOL on) {
         const st::Range range =
             qk ? st::RecordingTimeRange(true, rateIndex, 0, {0, 16})
                : st::RecordingTimeRange(false, rateIndex, m_selectedCount + 1, {0, 8});
-        if (m_timeCombo.GetCurSel() > range.last - range.first)
-            length = st::RunLengthFor(qk, range.last, rateIndex);
+        const int sel = m_timeCombo.GetCurSel();
+        const DWORD longest = st::RunLengthFor(qk, range.last, rateIndex);
+        if (sel >= 0 && sel < static_cast<int>(m_runLengths.size()) && m_runLengths[sel] > longest)
+            length = longest;
     }
     m_sensorMask = mask;
     m_rateCode = rate;
@@ -433,9 +436,13 @@ void CSetupView::SetRunLength(DWORD n) {
     m_sensorMask = logger->GetMask();
     m_runLength = n;
     if (logger->IsQKModel()) {
-        const int rateIndex = st::RateCodeToIndex(true, m_rateCode);
-        m_timeCombo.SetCurSel(
-            st::RecordingTimeIndex(true, n, rateIndex, m_timeCombo.GetCount() - 1));
+        const auto at = std::find(m_runLengths.begin(), m_runLengths.end(), n);
+        // A length the list lacks gets its own entry; a standard one chosen retires it.
+        if (at == m_runLengths.end() ||
+            (m_ownTimeEntry >= 0 && at != m_runLengths.begin() + m_ownTimeEntry))
+            FillRecordingTimes(m_runLengthsRate, n);
+        else
+            m_timeCombo.SetCurSel(static_cast<int>(at - m_runLengths.begin()));
         logger->SetRunLength(n);
     } else if (m_doc) {
         m_doc->IssueLoggerCommand(CVarnelDoc::kCommandLiveReadings);

@@ -108,7 +108,9 @@ private:
     int MeterCode(int meter) const;
     void SetMeterCode(int meter, int code);
     void FillRateList();
-    void FillRecordingTimes(WORD rateCode);
+    // The list for the rate; a `runLength` no entry holds gets an entry of its own, and the
+    // entry holding it is selected.
+    void FillRecordingTimes(WORD rateCode, DWORD runLength = 0);
     void SetToolTip(int sensor, const CString& text);
     void ShowExternalSlots();
     void ClickSwitchOn(int sensor);
@@ -130,4 +132,5 @@ private:
     bool m_tablesBuilt = false;
     std::vector<DWORD> m_runLengths;
     WORD m_runLengthsRate = 0;  // the rate code m_runLengths was counted for
+    int m_ownTimeEntry = -1;    // the entry of a length no standard entry holds, or -1
 };

@@ -50,7 +50,7 @@ CWnd* CDorvik::Host() const {
 
 LRESULT CDorvik::SendToHost(UINT message, WPARAM wParam, LPARAM lParam) {
     // However it ended, nothing more goes into the run's arrays: the document owns them now.
-    if (message == UM_RUN_ENDED) m_runActive = m_runRequested = m_runOnPort = 0;
+    if (message == UM_RUN_ENDED) m_runActive = m_runRequested = m_timingRequested = m_runOnPort = 0;
     if (!m_hostWindow || !IsWindow(m_hostWindow)) return 0;
     return ::SendMessage(m_hostWindow, message, wParam, lParam);
 }
@@ -539,6 +539,7 @@ void CDorvik::BeginRun(BYTE channelCount, BYTE runKind) {
     m_rateInfo = RateInfo(GetRateCode(runKind));
     m_runActive = 1;
     m_runRequested = 0;
+    m_timingRequested = 0;
     m_runChannelCount = static_cast<BYTE>(pairs);
     std::copy(m_channelList, m_channelList + pairs, m_runChannels);
     m_timingMismatchReported = false;
@@ -573,6 +574,8 @@ void CDorvik::ForgetRunArrays() {
 }
 
 WORD CDorvik::GetRateCode(BYTE runKind) const {
+    // Gate times have no time base; the regime's rate is the set-up's, not theirs.
+    if (runKind == kLiveTimingRun) return 0;
     if (m_qkModel && (runKind == kStoredRun || runKind == kStoredTimingRun) &&
         m_chosenSet < kStoredSets)
         return m_dataSetHeaders[m_chosenSet].rateCode;

@@ -667,6 +667,8 @@ protected:
     // A regime that starts a run went out: its first record begins the run, even when the
     // sample-0 record was lost.
     BYTE m_runRequested = 0;
+    // A timing run was asked for and waits for its first gate event: a stop still ends it.
+    BYTE m_timingRequested = 0;
     // The channels of the run's pairs, fixed at its start.
     BYTE m_runChannelCount = 0;
     BYTE m_runChannels[kRunPairs] = {};

@@ -301,7 +301,6 @@ int CDorvik::TimingMeasurementCode() const {
 
 void CDorvik::StoreTimingEvent(const BYTE* record) {
     if (m_sampleCounter == 0) {
-        m_rateCode = 0;
         // Collision velocities go to two result pairs, one per gate.
         m_channelCount = TimingMeasurementCode() == 21 ? 2 : 1;
         m_timingTimes.clear();

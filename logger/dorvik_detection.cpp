@@ -136,7 +136,8 @@ void CDorvik::LeavePort() {
     if (m_serialPort->IsOpen()) m_serialPort->SetOpen(false);
     // The commands under way were for the logger on it.
     StopCommandTimer();
-    if (m_runOnPort) {
+    // A run asked for and not begun is over too: the document stops waiting for it.
+    if (m_runOnPort || m_runRequested || m_timingRequested) {
         m_sampleCounter = 0;
         SendToHost(UM_RUN_ENDED);
     }

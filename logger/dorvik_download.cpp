@@ -393,8 +393,8 @@ bool CDorvik::OnTimingDownloadData() {
         m_downloadFailed = 1;  // told on the download timer's next tick
         return true;
     }
+    // The regime's rate stays the user's: the set-up shows it and the next run sends it.
     DataSetHeaderStruct& h = m_dataSetHeaders[m_chosenSet < kStoredSets ? m_chosenSet : 0];
-    m_rateCode = 255;
     int order = 0;
     std::fill(std::begin(h.readOrder), std::end(h.readOrder), BYTE(0));
     for (BYTE ch : {BYTE(5), BYTE(6)})

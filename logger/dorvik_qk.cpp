@@ -162,6 +162,7 @@ void CDorvik::SendQKTiming() {
     m_channelList[1] = 6;
     m_liveChannels[5].enabled = 1;
     m_liveChannels[6].enabled = 1;
+    m_timingRequested = 1;
     SendQKFrame(QK_COMMAND_TIMING, 5, qk::MakeFrame('A', 'K', 1));
 }
 
@@ -479,7 +480,7 @@ bool CDorvik::OnQKRecordType() {
 }
 
 void CDorvik::EndRunOnPort() {
-    if (m_runOnPort || m_runRequested) SendToHost(UM_RUN_ENDED);
+    if (m_runOnPort || m_runRequested || m_timingRequested) SendToHost(UM_RUN_ENDED);
 }
 
 bool CDorvik::OnQKRunRecord() {
@@ -537,7 +538,13 @@ bool CDorvik::OnQKTimingStream() {
             case qk::StatusMatch::NeedMore:
                 return false;
             case qk::StatusMatch::Token:
-                ResetAnswerMachine();  // "NAK": the logger ended the stream
+                // "NAK": the logger ended the stream. "ACK" answers a stop sent before the
+                // first gate event.
+                ResetAnswerMachine();
+                if (code == qk::QK_STATUS_ACKNOWLEDGE) {
+                    m_answered = 1;
+                    SendToHost(UM_RUN_ENDED);
+                }
                 return true;
             case qk::StatusMatch::NoToken:
                 break;

@@ -145,4 +145,49 @@ int RecordingTimeIndex(bool qk, unsigned long runLength, int rateIndex, int last
     return 0;
 }
 
+CString RunLengthLabel(bool qk, unsigned long runLength, int rateIndex) {
+    const long long ms = static_cast<long long>(runLength) * RateIntervalMs(qk, rateIndex);
+    struct Unit {
+        long long ms;
+        const char* one;
+        const char* many;
+    };
+    static constexpr Unit kUnits[] = {{86400000, "Day", "Days"},
+                                      {3600000, "Hour", "Hours"},
+                                      {60000, "Minute", "Minutes"},
+                                      {1000, "Second", "Seconds"}};
+    for (const Unit& u : kUnits)
+        if (ms >= u.ms && ms % u.ms == 0) {
+            const long long n = ms / u.ms;
+            return CString::Formatted("%lld %s", n, n == 1 ? u.one : u.many);
+        }
+    // Below a second, or not a whole number of them: the seconds with the decimals they need.
+    CString text = CString::Formatted("%.3f", static_cast<double>(ms) / 1000.0);
+    while (text.GetLength() > 1 && text[text.GetLength() - 1] == '0')
+        text = text.Left(text.GetLength() - 1);
+    if (text[text.GetLength() - 1] == '.') text = text.Left(text.GetLength() - 1);
+    return text + " Seconds";
+}
+
+RecordingTimeList RecordingTimes(bool qk, Range range, int rateIndex, unsigned long runLength) {
+    RecordingTimeList list;
+    for (int i = range.first; i <= range.last; ++i) {
+        list.labels.push_back(RecordingTimeLabel(qk, i));
+        list.lengths.push_back(RunLengthFor(qk, i, rateIndex));
+    }
+    if (runLength == 0) return list;
+    const auto at = std::find(list.lengths.begin(), list.lengths.end(), runLength);
+    if (at != list.lengths.end()) {
+        list.selected = static_cast<int>(at - list.lengths.begin());
+        return list;
+    }
+    // Every entry's length is proportional to its duration at one rate.
+    const auto place = std::lower_bound(list.lengths.begin(), list.lengths.end(), runLength);
+    const int index = static_cast<int>(place - list.lengths.begin());
+    list.lengths.insert(place, runLength);
+    list.labels.insert(list.labels.begin() + index, RunLengthLabel(qk, runLength, rateIndex));
+    list.selected = list.own = index;
+    return list;
+}
+
 }  // namespace setup_tables

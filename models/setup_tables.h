@@ -43,4 +43,21 @@ std::vector<unsigned long> RunLengths(bool qk, Range range, int rateIndex);
 // entry of the rate's range. No equal period gives 0; the result is kept within 0..lastEntry.
 int RecordingTimeIndex(bool qk, unsigned long runLength, int rateIndex, int lastEntry);
 
+// The length of a run of `runLength` samples at `rateIndex` in the lists' words: "10 Seconds",
+// "1 Minute", "90 Minutes", "0.5 Seconds".
+CString RunLengthLabel(bool qk, unsigned long runLength, int rateIndex);
+
+// What a recording-time list shows: the entries `range` offers at `rateIndex`, and, when no
+// entry holds `runLength` samples, that length as an entry of its own, in its place by duration,
+// so that the list shows what will be recorded. `selected` is the entry holding `runLength`; a
+// length of 0 adds nothing and selects the first entry.
+struct RecordingTimeList {
+    std::vector<CString> labels;
+    std::vector<unsigned long> lengths;
+    int selected = 0;
+    // -1 when every entry is a standard one.
+    int own = -1;
+};
+RecordingTimeList RecordingTimes(bool qk, Range range, int rateIndex, unsigned long runLength);
+
 }  // namespace setup_tables

@@ -9,7 +9,10 @@
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionToolButton>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -44,6 +47,58 @@ CString& PictureFolder() {
     static CString folder;
     return folder;
 }
+
+// The arrow of a drop-down button: a press on it asks the owner for its pop-up. The button's own
+// menu only draws the arrow and never opens: opened after the owner's pop-up, it would keep the
+// mouse and eat the next click.
+constexpr const char* kDropDownArrowName = "varnelDropDownArrow";
+
+class DropDownArrow : public QObject {
+public:
+    DropDownArrow(QToolButton* button, HWND bar, UINT id)
+        : QObject(button), m_button(button), m_bar(bar), m_id(id) {}
+
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
+            return false;
+        const auto* mouse = static_cast<QMouseEvent*>(e);
+        if (mouse->button() != Qt::LeftButton || !OnArrow(mouse->position().toPoint()))
+            return false;
+        // As a button runs its own menu: inside the press. Nothing of this object is used after,
+        // since a choice may rebuild the bar.
+        AskOwner();
+        return true;
+    }
+
+private:
+    bool OnArrow(const QPoint& at) const {
+        QStyleOptionToolButton option;
+        option.initFrom(m_button);
+        option.subControls = QStyle::SC_ToolButton | QStyle::SC_ToolButtonMenu;
+        option.features = QStyleOptionToolButton::MenuButtonPopup | QStyleOptionToolButton::HasMenu;
+        option.toolButtonStyle = m_button->toolButtonStyle();
+        option.iconSize = m_button->iconSize();
+        const QRect arrow = m_button->style()->subControlRect(QStyle::CC_ToolButton, &option,
+                                                              QStyle::SC_ToolButtonMenu, m_button);
+        return arrow.isValid() && arrow.contains(at);
+    }
+    void AskOwner() const {
+        if (!m_button->isEnabled()) return;
+        CWnd* bar = CWnd::FromHandlePermanent(m_bar);
+        CWnd* owner = bar ? bar->GetParent() : nullptr;
+        if (!owner) return;
+        NMTOOLBAR nm{};
+        nm.hdr.hwndFrom = m_bar;
+        nm.hdr.idFrom = static_cast<UINT_PTR>(bar->GetDlgCtrlID());
+        nm.hdr.code = TBN_DROPDOWN;
+        nm.iItem = static_cast<int>(m_id);
+        owner->SendMessage(WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    }
+
+    QToolButton* m_button;
+    HWND m_bar;
+    UINT m_id;
+};
 
 }  // namespace
 
@@ -145,21 +200,12 @@ void CToolBar::SetButtonInfo(int index, UINT id, UINT style) {
     if (!b || !(style & TBSTYLE_DROPDOWN)) return;
     // The arrow asks the owner for the menu; the button itself still runs its command.
     b->setPopupMode(QToolButton::MenuButtonPopup);
-    auto* placeholder = new QMenu(b);
-    b->setMenu(placeholder);
-    const HWND self = m_hWnd;
-    QObject::connect(placeholder, &QMenu::aboutToShow, b, [self, id, placeholder] {
-        QMetaObject::invokeMethod(placeholder, &QMenu::close, Qt::QueuedConnection);
-        if (CWnd* w = CWnd::FromHandlePermanent(self))
-            if (CWnd* owner = w->GetParent()) {
-                NMTOOLBAR nm{};
-                nm.hdr.hwndFrom = self;
-                nm.hdr.idFrom = static_cast<UINT_PTR>(w->GetDlgCtrlID());
-                nm.hdr.code = TBN_DROPDOWN;
-                nm.iItem = static_cast<int>(id);
-                owner->SendMessage(WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
-            }
-    });
+    if (!b->menu()) b->setMenu(new QMenu(b));
+    // Set again, the button asks for the new command's menu, once.
+    delete b->findChild<QObject*>(kDropDownArrowName, Qt::FindDirectChildrenOnly);
+    auto* arrow = new DropDownArrow(b, m_hWnd, id);
+    arrow->setObjectName(kDropDownArrowName);
+    b->installEventFilter(arrow);
 }
 
 UINT CToolBar::GetButtonStyle(int index) const {

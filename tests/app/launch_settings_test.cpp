@@ -386,6 +386,43 @@ TEST_F(LaunchSettings, EachModesFileComesBackWhenOpenedAgain) {
     }
 }
 
+// A file's recording time that no entry holds (written elsewhere, or by another version) shows
+// as an entry of its own, and OK writes it back as it was.
+TEST_F(LaunchSettings, ALengthNoEntryHoldsShowsAsItsOwnAndOkKeepsIt) {
+    const struct {
+        bool qk;
+        LONG length;
+        const char* own;
+        int standard;  // an entry of the list with the own one in it
+        const char* standardText;
+        LONG standardLength;
+    } cases[] = {{true, 90, "90 Seconds", 4, "100 Seconds", 100},
+                 {false, 10, "10 Seconds", 1, "1 Minute", 60}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.qk ? "QK" : "basic");
+        QFile::remove(path.ToQString());
+        Run(c.qk, [&](Dialog& d) { testing_support::Press(d, IDOK); });
+        CLaunchHeader h = ReadBack();
+        h.m_runLength = c.length;
+        ASSERT_TRUE(h.SaveToFile(path, CLaunchHeader::kGraph));
+        const std::vector<BYTE> bytes = FileBytes();
+
+        Run(c.qk, [&](Dialog& d) {
+            EXPECT_EQ(Shown(d, IDC_LAUNCH_TIME), c.own);
+            testing_support::Press(d, IDOK);
+        });
+        EXPECT_EQ(ReadBack().m_runLength, c.length);
+        EXPECT_EQ(FileBytes(), bytes) << "OK writes back what was read";
+
+        Run(c.qk, [&](Dialog& d) {
+            Choose(d, IDC_LAUNCH_TIME, c.standard);
+            EXPECT_EQ(Shown(d, IDC_LAUNCH_TIME), c.standardText);
+            testing_support::Press(d, IDOK);
+        });
+        EXPECT_EQ(ReadBack().m_runLength, c.standardLength);
+    }
+}
+
 TEST_F(LaunchSettings, FilesThatCannotBeReadOrWrittenAreReported) {
     // A corrupt file: reported, graph presets, the file as it was until OK.
     const std::vector<BYTE> corrupt = {5, 'J', 'u', 'n', 'k', '!', 1, 2};

@@ -6,11 +6,13 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPrinter>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -75,14 +77,30 @@ public:
     UINT choose = 0;
     std::vector<UINT> checked;
     int popups = 0;
-    UINT RunPopupMenu(CMenu& popup, int, int) override {
+    // When set, the pop-up opens for real and this closes it as a user would.
+    std::function<void(QMenu&)> realMenu;
+    UINT RunPopupMenu(CMenu& popup, int x, int y) override {
         ++popups;
         checked.clear();
         for (int i = 0; i < popup.GetMenuItemCount(); ++i) {
             const UINT id = popup.GetMenuItemID(i);
             if (popup.GetMenuState(id, MF_BYCOMMAND) & MF_CHECKED) checked.push_back(id);
         }
-        return choose;
+        if (!realMenu) return choose;
+        QTimer::singleShot(0, [this] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+                realMenu(*menu);
+            else
+                ADD_FAILURE() << "the pop-up did not open";
+        });
+        // A pop-up left open would wait for a click that never comes.
+        QTimer::singleShot(3000, [] {
+            if (QWidget* left = QApplication::activePopupWidget()) {
+                ADD_FAILURE() << "a pop-up is still open after the drop-down closed";
+                left->close();
+            }
+        });
+        return platform::ModalHost::RunPopupMenu(popup, x, y);
     }
 };
 
@@ -330,6 +348,67 @@ TEST_F(MainFrameEventTest, AClickOnTheRunArrowOpensTheModePopupAndItsChoiceIsRou
     EXPECT_EQ(modals.popups, 1);
     EXPECT_EQ(modals.checked, std::vector<UINT>{ID_DROP_REPLACE});
     EXPECT_EQ(doc->GetSettings()->m_recordingMode, 2);  // the document took the choice
+}
+
+// However the Run button's drop-down closes, the mouse is the user's again: the next click on a
+// toolbar button does what it says at once, and no pop-up is left to take it.
+TEST_F(MainFrameEventTest, AfterTheRunDropDownClosesTheNextToolbarClickActsAtOnce) {
+    QWidget* window = frame->GetWidget();
+    const auto clickAt = [](QWidget* w, QPoint at) {
+        QWindow* handle = w->window()->windowHandle();
+        QTest::mouseClick(handle, Qt::LeftButton, {}, handle->mapFromGlobal(w->mapToGlobal(at)));
+    };
+    const struct {
+        const char* name;
+        std::function<void(QMenu&)> close;
+        BYTE mode;  // the recording mode after it
+    } ways[] = {
+        {"choosing Add",
+         [&](QMenu& menu) {
+             for (QAction* a : menu.actions())
+                 if (a->data().toUInt() == ID_DROP_ADD)
+                     clickAt(&menu, menu.actionGeometry(a).center());
+         },
+         2},
+        {"Escape", [](QMenu& menu) { QTest::keyClick(&menu, Qt::Key_Escape); }, 1},
+        {"a click outside",
+         [&](QMenu&) { clickAt(window, QPoint(window->width() / 2, window->height() - 4)); }, 1},
+    };
+    CToolBar& bar = frame->GetAdvancedToolbar();
+    QToolButton* tableButton = bar.Button(bar.CommandToIndex(ID_TABLE_TB));
+    ASSERT_NE(tableButton, nullptr);
+    int tableClicks = 0;
+    QObject::connect(tableButton, &QToolButton::clicked, [&tableClicks] { ++tableClicks; });
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        modals.realMenu = way.close;
+        const auto openAndClose = [&] {
+            doc->GetSettings()->m_recordingMode = 1;
+            const int popups = modals.popups;
+            ASSERT_TRUE(testing_support::PressDropDownArrow(*frame, ID_RUN_TB));
+            EXPECT_EQ(modals.popups, popups + 1);
+            EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+            EXPECT_EQ(doc->GetSettings()->m_recordingMode, way.mode);
+        };
+
+        openAndClose();
+        ASSERT_EQ(doc->m_pendingCommand, 0);
+        ASSERT_TRUE(testing_support::ClickToolbarButton(*frame, ID_RUN_TB));
+        EXPECT_EQ(doc->m_pendingCommand, CVarnelDoc::kCommandRun) << "Run acted at once";
+        EXPECT_EQ(frame->m_runEnded, 0);
+
+        openAndClose();
+        ASSERT_TRUE(testing_support::ClickToolbarButton(*frame, ID_STOP_TB));
+        EXPECT_EQ(frame->m_runEnded, 1) << "Stop acted at once";
+        EXPECT_EQ(doc->m_pendingCommand, 0);
+
+        openAndClose();
+        const int clicks = tableClicks;
+        ASSERT_TRUE(testing_support::ClickToolbarButton(*frame, ID_TABLE_TB));
+        EXPECT_EQ(tableClicks, clicks + 1) << "Display Table took the click";
+        EXPECT_TRUE(frame->m_tableShown);
+    }
+    modals.realMenu = nullptr;
 }
 
 TEST_F(MainFrameTest, HoveringAButtonShowsItsPromptInPaneZeroUntilThePointerLeaves) {

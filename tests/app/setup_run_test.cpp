@@ -3,6 +3,9 @@
 
 #include <QComboBox>
 #include <QTest>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "RES/dialogs/setup_view.h"
 #include "tests/app/doc_fixture.h"
@@ -144,6 +147,79 @@ TEST_F(SetupOverTheWire, ABasicRecordingTimeGoesOutWithTheRateAndSensorsTheLogge
     EXPECT_EQ(sent[0], 0x05);
     EXPECT_EQ(sent[1], 16);
     EXPECT_EQ(sent[2] << 8 | sent[3], 60) << "ten minutes at one sample every 10 seconds";
+}
+
+// The list's texts, and the one shown.
+struct TimeList {
+    std::vector<std::string> items;
+    std::string shown;
+};
+TimeList Times(CComboBox& combo) {
+    auto* box = qobject_cast<QComboBox*>(combo.GetWidget());
+    TimeList list;
+    for (int i = 0; box && i < box->count(); ++i)
+        list.items.push_back(box->itemText(i).toStdString());
+    if (box) list.shown = box->currentText().toStdString();
+    return list;
+}
+
+TEST_F(SetupOverTheWire, ABasicLengthNoEntryHoldsShowsAsItsOwnAndRunRecordsIt) {
+    MakeBasic();
+    WithModel<BasicModel>([](BasicModel& m) {
+        m.mask = 0x10;
+        m.rateCode = 64;  // every second
+        m.runLength = 10;
+    });
+    ASSERT_TRUE(StartAndConnect());
+    TimeList times = Times(setup.GetTimeCombo());
+    EXPECT_EQ(times.shown, "10 Seconds");
+    EXPECT_EQ(times.items, (std::vector<std::string>{"10 Seconds", "1 Minute", "10 Minute",
+                                                     "30 Minute", "1 Hour"}));
+
+    // Run sends only the run: the logger records what the list shows.
+    Command(ID_LOGGER_RUN);
+    ASSERT_TRUE(Wait([&] { return Count(UM_RUN_ENDED) >= 1; }, std::chrono::seconds(60)));
+    ASSERT_GT(doc.m_currentRunCount, 0);
+    EXPECT_EQ(doc.m_currentRun[0]->GetYCount(), 10);
+    EXPECT_EQ(WithModel<BasicModel>([](BasicModel& m) { return m.CountOf(0x0F); }), 0u);
+
+    // A standard entry goes out as the set-up, and the logger's echo shows it alone.
+    Choose(setup.GetTimeCombo(), 1);
+    ASSERT_TRUE(Wait([&] {
+        return WithModel<BasicModel>([](BasicModel& m) { return m.setups.size(); }) == 1 &&
+               Times(setup.GetTimeCombo()).shown == "1 Minute";
+    }));
+    const auto sent = WithModel<BasicModel>([](BasicModel& m) { return m.setups[0]; });
+    EXPECT_EQ(sent[2] << 8 | sent[3], 60);
+    times = Times(setup.GetTimeCombo());
+    EXPECT_EQ(std::count(times.items.begin(), times.items.end(), "10 Seconds"), 0);
+}
+
+TEST_F(SetupOverTheWire, AQkLengthNoEntryHoldsShowsAsItsOwnUntilAStandardOneIsChosen) {
+    MakeQk();
+    ASSERT_TRUE(StartAndConnect());
+    // The logger object's length, as a launch file leaves it; its next answer shows it.
+    ChooseQkSetup(41, 0x01, 90);
+    setup.UpdateControls();
+    TimeList times = Times(setup.GetTimeCombo());
+    EXPECT_EQ(times.shown, "90 Seconds");
+    EXPECT_EQ(times.items,
+              (std::vector<std::string>{"10 Seconds", "20 Seconds", "50 Seconds", "90 Seconds",
+                                        "100 Seconds", "3 Minutes", "10 Minutes", "15 Minutes"}));
+
+    Command(ID_LOGGER_SEND_SETUP);
+    ASSERT_TRUE(Wait([&] { return Regimes().size() == 1 && logger.IsCommandQueueEmpty(); }));
+    EXPECT_EQ(Regimes()[0].runLength, 90) << "what the list shows goes out";
+
+    Choose(setup.GetTimeCombo(), 4);  // "100 Seconds"
+    times = Times(setup.GetTimeCombo());
+    EXPECT_EQ(times.shown, "100 Seconds");
+    EXPECT_EQ(std::count(times.items.begin(), times.items.end(), "90 Seconds"), 0);
+    EXPECT_EQ(logger.GetRunLength(), 100u);
+    clock.Advance(300);
+    Command(ID_LOGGER_SEND_SETUP);
+    ASSERT_TRUE(Wait([&] { return Regimes().size() == 2 && logger.IsCommandQueueEmpty(); }));
+    EXPECT_EQ(Regimes()[1].runLength, 100);
 }
 
 TEST_F(SetupOverTheWire, QkViewForAPerson) {

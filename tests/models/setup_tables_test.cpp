@@ -1,5 +1,8 @@
 #include "models/setup_tables.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace setup_tables;
@@ -97,4 +100,62 @@ TEST(SetupTables, RecordingTimeIndex) {
     for (const Case& c : cases)
         EXPECT_EQ(RecordingTimeIndex(c.qk, c.runLength, c.rate, c.lastEntry), c.expected)
             << c.qk << " " << c.runLength << " " << c.rate;
+}
+
+// A list shows what will be recorded: the standard entry holding the length, or the length as an
+// entry of its own, in its place by duration.
+TEST(SetupTables, RecordingTimesShowTheLengthToBeRecorded) {
+    const struct {
+        const char* name;
+        bool qk;
+        int rateIndex;
+        unsigned long length;
+        int selected;
+        int own;            // -1: none
+        const char* label;  // of the selected entry
+    } rows[] = {
+        {"basic, a standard entry", false, 6, 60, 0, -1, "1 Minute"},
+        {"basic, ten samples a second apart", false, 6, 10, 0, 0, "10 Seconds"},
+        {"basic, between two entries", false, 6, 1200, 2, 2, "20 Minutes"},
+        {"basic, past the last entry", false, 6, 7200, 4, 4, "2 Hours"},
+        {"QK, a standard entry", true, 8, 100, 3, -1, "100 Seconds"},
+        {"QK, between two entries", true, 8, 90, 3, 3, "90 Seconds"},
+        {"QK, below a second", true, 12, 25, 0, 0, "0.5 Seconds"},
+        {"QK, a standard period outside the rate's range", true, 0, 1, 0, 0, "1 Hour"},
+        {"no length", true, 8, 0, 0, -1, "10 Seconds"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const Range range = RecordingTimeRange(r.qk, r.rateIndex, 1, {0, r.qk ? 16 : 8});
+        const RecordingTimeList list = RecordingTimes(r.qk, range, r.rateIndex, r.length);
+        const size_t standard = static_cast<size_t>(range.last - range.first + 1);
+        ASSERT_EQ(list.labels.size(), list.lengths.size());
+        EXPECT_EQ(list.labels.size(), standard + (r.own >= 0 ? 1 : 0));
+        EXPECT_EQ(list.own, r.own);
+        ASSERT_EQ(list.selected, r.selected);
+        EXPECT_EQ(list.labels[size_t(r.selected)], r.label);
+        if (r.length) {
+            EXPECT_EQ(list.lengths[size_t(r.selected)], r.length);
+        }
+        EXPECT_TRUE(std::is_sorted(list.lengths.begin(), list.lengths.end()));
+        // The standard entries are all there, in their order.
+        std::vector<unsigned long> rest = list.lengths;
+        if (list.own >= 0) rest.erase(rest.begin() + list.own);
+        EXPECT_EQ(rest, RunLengths(r.qk, range, r.rateIndex));
+    }
+}
+
+TEST(SetupTables, RunLengthLabelsTakeTheLargestWholeUnit) {
+    const struct {
+        bool qk;
+        int rateIndex;
+        unsigned long length;
+        const char* label;
+    } rows[] = {
+        {false, 6, 1, "1 Second"},     {false, 6, 120, "2 Minutes"},  {false, 6, 90, "90 Seconds"},
+        {false, 0, 2, "1 Hour"},       {true, 0, 48, "2 Days"},       {true, 0, 25, "25 Hours"},
+        {true, 12, 75, "1.5 Seconds"}, {true, 11, 1, "0.05 Seconds"}, {true, 9, 3, "0.6 Seconds"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(RunLengthLabel(r.qk, r.length, r.rateIndex), r.label) << r.length;
 }

@@ -9,6 +9,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionToolButton>
+#include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <set>
@@ -244,8 +247,30 @@ bool PressDropDownArrow(CFrameWnd& frame, UINT id) {
         Fail("Drop-down of", id, hit.state);
         return false;
     }
-    // The arrow opens the button's menu, which asks the owner for the pop-up first.
-    emit hit.button->menu()->aboutToShow();
+    // A press and a release on the arrow, as the window system delivers them.
+    QStyleOptionToolButton option;
+    option.initFrom(hit.button);
+    option.subControls = QStyle::SC_ToolButton | QStyle::SC_ToolButtonMenu;
+    option.features = QStyleOptionToolButton::MenuButtonPopup | QStyleOptionToolButton::HasMenu;
+    option.toolButtonStyle = hit.button->toolButtonStyle();
+    option.iconSize = hit.button->iconSize();
+    const QRect arrow = hit.button->style()->subControlRect(QStyle::CC_ToolButton, &option,
+                                                            QStyle::SC_ToolButtonMenu, hit.button);
+    QTest::mouseClick(hit.button, Qt::LeftButton, {}, arrow.center());
+    RunPosted();
+    return true;
+}
+
+bool ClickToolbarButton(CFrameWnd& frame, UINT id) {
+    const ButtonHit hit = FindButton(frame, id);
+    if (!hit.state.Usable()) {
+        Fail("Toolbar click on", id, hit.state);
+        return false;
+    }
+    // Left of a drop-down's arrow: the button's own part.
+    const QPoint at(hit.button->menu() ? hit.button->height() / 2 : hit.button->width() / 2,
+                    hit.button->height() / 2);
+    QTest::mouseClick(hit.button, Qt::LeftButton, {}, at);
     RunPosted();
     return true;
 }

@@ -39,6 +39,9 @@ bool PressToolbarButton(CFrameWnd& frame, UINT id);
 // Clicks the arrow of a drop-down button, whose owner then shows its pop-up menu (a test scripts
 // the choice with ModalScript::ExpectMenu); false (with a test failure) when it cannot.
 bool PressDropDownArrow(CFrameWnd& frame, UINT id);
+// Clicks the button with a mouse press and release as a user's, through whatever has the mouse
+// (an open pop-up takes the click); false (with a test failure) when it cannot be used.
+bool ClickToolbarButton(CFrameWnd& frame, UINT id);
 // The button when one of the frame's toolbars has the command, else the menu item.
 bool UseCommand(CFrameWnd& frame, UINT id);
 

@@ -316,23 +316,31 @@ TEST_F(RecordingTest, MarkersAndStopTimers) {
     EXPECT_EQ(log.scripts[1].second, "3");
     EXPECT_EQ(log.scripts[2].second, "4");
 
-    // A second experiment in the same recording: refused after the handler; the first keeps it.
+    // A second experiment in the same recording: the recording stops at once, the user is told
+    // after the handler, and the first keeps the file and its markers.
     const CString file = run->m_videoFile;
     CDataTreeBrench* second = StartRun(2);
     second->m_videoFile = file;
     doc->AttachVideoToRuns();
     EXPECT_TRUE(second->m_videoFile.IsEmpty());
     EXPECT_EQ(run->m_videoFile, file);
+    EXPECT_FALSE(view->m_recording);
+    EXPECT_FALSE(view->m_markerTimerRunning);
+    const size_t markers = log.scripts.size();
     modals.ExpectMessage(CVarnelDoc::kTwoExperimentsText, IDOK);
     clock.RunPending();
+    clock.Advance(1000);
+    EXPECT_EQ(log.scripts.size(), markers) << "no marker of the second run";
+    EXPECT_TRUE(QFile::exists(run->m_videoFile.ToQString()));
 
-    // The delayed stop ends it 4500 ms later.
+    // The delayed stop ends a recording 4500 ms later.
+    doc->m_runInProgress = 0;
+    view->StartRecording();
     EXPECT_TRUE(view->RequestStop(false, false));
     clock.Advance(4499);
     EXPECT_TRUE(view->m_recording);
     clock.Advance(1);
     EXPECT_FALSE(view->m_recording);
-    EXPECT_TRUE(QFile::exists(run->m_videoFile.ToQString()));
 
     // An immediate stop in the wait kills the delayed one: the next recording outlives 4.5 s.
     doc->m_runInProgress = 0;

@@ -1,5 +1,5 @@
 // The whole program with the test camera and a simulated QK, at real time: Enable Video, Record
-// from the toolbar, a run (and a second one refused the same file), Stop, Save As; and the device
+// from the toolbar, a run (and a second one, which ends the recording), Save As; and the device
 // switched on again at the next start.
 
 #include <gtest/gtest.h>
@@ -97,25 +97,27 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
         const LONG samples = first->GetYCount();
         EXPECT_EQ(samples, 20);
 
-        // A second run in the same recording keeps no video; the first keeps the file.
-        setup->m_runLength = 5;
+        // A second run in the same recording stops it and keeps no video; the first keeps the
+        // file, whose markers end with the first run's count.
+        doc->GetLogger()->SetRunLength(5);
         modals.ExpectMessage(CVarnelDoc::kTwoExperimentsText, IDOK);
         ASSERT_TRUE(testing_support::UseCommand(*frame, ID_LOGGER_RUN));
         ASSERT_TRUE(
             Wait([&] { return doc->m_runInProgress == 1 && doc->m_currentRun[0] != first; }));
         CDataTreeBrench* second = doc->m_currentRun[0];
-        ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 0 && modals.Pending() == 0; }));
+        EXPECT_FALSE(video->IsRecording()) << "the recording is off by the time the user is told";
+        ASSERT_TRUE(Wait([&] { return modals.Pending() == 0; }));
+        EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD)) << "a new recording can start";
+        EXPECT_TRUE(Enabled(frame, ID_PLAYBACK_RECORD));
+        EXPECT_FALSE(Enabled(frame, ID_VIDEO_STOP));
+        EXPECT_TRUE(video->IsVideoDeviceReady()) << "the live picture goes on";
+        ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 0; }));
+        EXPECT_EQ(second->GetYCount(), 5) << "the run went on without video";
         EXPECT_TRUE(second->m_videoFile.IsEmpty());
         EXPECT_EQ(first->m_videoFile, temp);
-
-        ASSERT_TRUE(testing_support::UseCommand(*frame, ID_VIDEO_STOP));
-        EXPECT_FALSE(video->IsRecording()) << "Stop ends the recording at once";
-        EXPECT_TRUE(video->IsVideoDeviceReady()) << "the live picture goes on";
-        EXPECT_TRUE(Enabled(frame, ID_VIDEO_RECORD));
         ASSERT_TRUE(QFile::exists(temp.ToQString()));
 
-        // "1" at the tie, then the counts of the tied run up to its end (the later ones follow
-        // whichever run is current).
+        // "1" at the tie, then the counts of the tied run as it grows, none past its end.
         recorded = Markers(temp);
         ASSERT_GE(recorded.size(), 20u);
         EXPECT_EQ(recorded.front().text, "1");
@@ -123,11 +125,15 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
         for (size_t i = 1; i < recorded.size(); ++i) {
             EXPECT_EQ(recorded[i].type, "TEXT");
             EXPECT_GE(recorded[i].timeMs, recorded[i - 1].timeMs) << i;
-            if (end) continue;
             EXPECT_GE(recorded[i].text.toInt(), recorded[i - 1].text.toInt()) << i;
-            if (recorded[i].text.toInt() == samples) end = i;
+            EXPECT_LE(recorded[i].text.toInt(), samples) << i;
+            if (!end && recorded[i].text.toInt() == samples) end = i;
         }
         EXPECT_GT(end, 5u) << "the tied run's own count is written as it grows";
+        EXPECT_EQ(recorded.back().text.toInt(), samples);
+        // Nothing more is written once the recording is off.
+        Pass(1500);
+        EXPECT_EQ(Markers(temp).size(), recorded.size());
 
         const CString project = CVarnelDoc::GetProjectFolder() + "Bench.vnp";
         modals.ExpectFileDialog(project);
