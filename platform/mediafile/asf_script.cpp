@@ -33,9 +33,9 @@ constexpr Guid kScriptCommandObject = MakeGuid(0x1EFB1A30, 0x0B62, 0x11D0, 0xA39
 constexpr Guid kDataObject = MakeGuid(0x75B22636, 0x668E, 0x11CF, 0xA6D900AA0062CE6Cull);
 constexpr Guid kScriptCommandReserved = MakeGuid(0x4B1ACBE3, 0x100B, 0x11D0, 0xA39B00A0C90348F6ull);
 
-constexpr int kHeaderFixed = 30;     // GUID, size, count, two reserved bytes
-constexpr int kObjectFixed = 24;     // GUID, size
-constexpr int kFileSizeOffset = 40;  // in the File Properties Object
+constexpr int kHeaderFixed = 30;      // GUID, size, count, two reserved bytes
+constexpr int kObjectFixed = 24;      // GUID, size
+constexpr int kFileSizeOffset = 40;   // in the File Properties Object
 constexpr int kMinPacketOffset = 92;  // then the largest packet size, 4 bytes each
 constexpr int kDataObjectFixed = 50;  // GUID, size, file id, packet count, reserved
 
@@ -328,7 +328,8 @@ bool CompleteAsfDataPackets(const QString& path, int* mended, QString* error) {
     if (!f.open(QIODevice::ReadWrite)) return Fail(error, f.errorString());
     QByteArray start = f.read(kHeaderFixed);
     uint64_t headerSize = 0;
-    if (start.size() == kHeaderFixed) headerSize = GetInt(start, 16, 4) | uint64_t(GetInt(start, 20, 4)) << 32;
+    if (start.size() == kHeaderFixed)
+        headerSize = GetInt(start, 16, 4) | uint64_t(GetInt(start, 20, 4)) << 32;
     if (headerSize < kHeaderFixed || headerSize > kMaxAsfHeaderSize ||
         headerSize + kDataObjectFixed > uint64_t(f.size()))
         return Fail(error, "not a whole ASF file");

@@ -62,9 +62,26 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         const QEvent::Type t = e->type();
-        if (t != QEvent::Move && t != QEvent::Resize && t != QEvent::Show) return false;
         auto* w = static_cast<QWidget*>(watched);
+        // Shown maximised before the frame was known, the window was given the frame's size for
+        // its client, and that is what the window manager restores it to: once restored it takes
+        // the frame asked for.
+        if (w->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            if (t == QEvent::Resize || t == QEvent::Move || t == QEvent::Show)
+                w->setProperty(kPendingClient, QSize());
+            return false;
+        }
+        if (t == QEvent::WindowStateChange && !w->property(kPendingClient).toSize().isValid() &&
+            w->windowState() == Qt::WindowNoState) {
+            const QRect frame = w->property(kPendingFrame).toRect();
+            Forget(w);
+            QMetaObject::invokeMethod(
+                w, [w, frame] { PlaceFrame(w, frame); }, Qt::QueuedConnection);
+            return false;
+        }
+        if (t != QEvent::Move && t != QEvent::Resize && t != QEvent::Show) return false;
         if (!w->isVisible() || w->frameGeometry().size() == w->size()) return false;
+        if (!w->property(kPendingClient).toSize().isValid()) return false;
         const QRect frame = w->property(kPendingFrame).toRect();
         const bool resizedSince = w->property(kPendingClient).toSize() != w->size();
         Forget(w);

@@ -203,8 +203,7 @@ TEST_F(VideoDialogTest, SelectingATestCamera) {
         EXPECT_NE(toggle.where.find(r.onAfter ? "Disable video" : "Enable video"),
                   std::string::npos)
             << toggle.where;
-        EXPECT_EQ(testing_support::MenuCommandState(mainFrame, ID_VIDEO_RECORD).enabled,
-                  r.onAfter);
+        EXPECT_EQ(testing_support::MenuCommandState(mainFrame, ID_VIDEO_RECORD).enabled, r.onAfter);
     }
     if (view->m_deviceReady) video->InitVideoDevice(false);
     EXPECT_FALSE(view->m_deviceReady) << "Enable twice switches it off";

@@ -145,9 +145,9 @@ TEST_F(RealRecordingTest, StopEndsTheRecordingAtOnceAndTheFileLastsAsLongAsRecor
 
     // Every packet read, as a player reads them: a malformed one is reported as an error.
     QProcess packets;
-    packets.start("ffprobe", {"-v", "error", "-count_packets", "-show_entries",
-                              "stream=nb_read_packets", "-of", "csv=p=0",
-                              set->m_videoFile.ToQString()});
+    packets.start("ffprobe",
+                  {"-v", "error", "-count_packets", "-show_entries", "stream=nb_read_packets",
+                   "-of", "csv=p=0", set->m_videoFile.ToQString()});
     ASSERT_TRUE(packets.waitForFinished(20000));
     EXPECT_EQ(packets.exitCode(), 0);
     EXPECT_EQ(packets.readAllStandardError().toStdString(), "");
