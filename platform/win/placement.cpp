@@ -91,12 +91,11 @@ QRect GroupContents(const QGroupBox* group) {
     option.lineWidth = 1;
     option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
     option.rect = QRect(QPoint(0, 0), group->size());
-    QRect inner = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                 QStyle::SC_GroupBoxContents, group);
-    // The frame line itself is no room either.
-    inner =
-        inner.adjusted(2, 0, -2, -2) & QRect(QPoint(0, 0), group->size()).adjusted(2, 2, -2, -2);
-    return inner.translated(group->pos());
+    const QRect inner = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxContents, group);
+    // Below the title and its frame line; beside and beneath, clear of the frame by 2 pixels.
+    const int top = std::max(2, inner.top());
+    return QRect(QPoint(0, 0), group->size()).adjusted(2, top, -2, -2).translated(group->pos());
 }
 
 Surroundings::Surroundings(const QWidget* control, const QRect& designed) {

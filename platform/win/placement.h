@@ -59,6 +59,10 @@ QRect AskedRect(const QWidget* widget);
 // below its title.
 QRect GroupContents(const QGroupBox* group);
 
+// Set on a window while it asks the window manager again for the state it is in: the states it
+// passes through meanwhile are no user's.
+inline constexpr char kReassertingState[] = "varnelReassertingState";
+
 // How far each edge of a rectangle may move out.
 struct Room {
     int left, right, up, down;

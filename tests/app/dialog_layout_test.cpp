@@ -478,8 +478,9 @@ protected:
         }
         {
             // The rates the qualities show, and "Audio & Video", are wider than the template's
-            // radio buttons: their group boxes grow for them, and each radio stays clear of its
-            // box's frame line and title.
+            // radio buttons: their group boxes grow for them into the room beside them, and each
+            // radio stays clear of its box's frame line and title. Between the boxes and the
+            // buttons the template leaves too little room for the two longest rates.
             CVideoQuality d(frame);
             CheckModal(
                 "AV file format", d.GetTemplateId(), [&] { d.DoModal(); },
@@ -503,10 +504,13 @@ protected:
                             EXPECT_TRUE(inside.contains(r))
                                 << "radio " << id << " at " << r.y() << ".." << r.bottom()
                                 << " is not inside its group's frame, below its title ("
-                                << inside.y() << ".." << inside.bottom() << ")";
+                                << inside.y() << ".." << inside.bottom() << ", " << r.x() << ".."
+                                << r.right() << " in " << inside.x() << ".." << inside.right()
+                                << ")";
                         }
                     }
-                });
+                },
+                {{IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL}, {}});
         }
         {
             LaunchChannelStruct record;
