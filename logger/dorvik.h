@@ -619,6 +619,8 @@ protected:
     BYTE m_hasChannel4 = 0;
     BYTE m_connected = 0;
     short m_portNumber = 0;
+    // Why the last IsComPortAvailable said no (ERROR_FILE_NOT_FOUND: no such port).
+    DWORD m_portOpenError = 0;
     DWORD m_sampleCounter = 0;
     std::array<CDataArrayPtr, kRunPairs> m_ownedRunX;
     std::array<CDataArrayPtr, kRunPairs> m_ownedRunY;

@@ -12,6 +12,7 @@
 #include "logger/settings.h"
 #include "platform/base/log.h"
 #include "platform/comm/comm.h"
+#include "platform/comm/port_list.h"
 #include "platform/msg/wnd.h"
 
 namespace {
@@ -45,10 +46,23 @@ BOOL CDorvik::Connect() {
 }
 
 BOOL CDorvik::IsComPortAvailable(int port) {
+    m_portOpenError = ERROR_FILE_NOT_FOUND;
     if (port < 0 || port > kLastComPort || m_bluetoothPorts[port]) return FALSE;
     const CString name = CString::Formatted("\\\\.\\COM%d", port);
     HANDLE handle = CreateFile(name.GetString(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return FALSE;
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_portOpenError = GetLastError();
+        if (m_portOpenError == ERROR_PRIVILEGE_NOT_HELD)
+            qCWarning(lcLogger,
+                      "COM%d (%s) cannot be opened: permission denied; the user must be in the "
+                      "group that owns the device (usually dialout)",
+                      port, platform::ComPortDevice(port).GetString());
+        else if (m_portOpenError != ERROR_FILE_NOT_FOUND)
+            qCInfo(lcLogger, "COM%d (%s) cannot be opened: error %u", port,
+                   platform::ComPortDevice(port).GetString(), unsigned(m_portOpenError));
+        return FALSE;
+    }
+    m_portOpenError = ERROR_SUCCESS;
     CloseHandle(handle);
     return TRUE;
 }
@@ -56,7 +70,7 @@ BOOL CDorvik::IsComPortAvailable(int port) {
 void CDorvik::ConnectToNextPort() {
     bool found = false;
     short port = 0;
-    bool scannedAll = false;
+    bool allBusy = false;
     if (OverBluetooth(m_settings)) {
         // The one candidate is the paired logger: no COM port is looked at, and the end marker
         // says it was tried.
@@ -86,12 +100,21 @@ void CDorvik::ConnectToNextPort() {
         }
     } else {
         const bool fromStart = m_portNumber == 0;
+        int held = 0;
+        int refused = 0;
         while (!found && m_portNumber <= kLastComPort) {
             ++m_portNumber;
             found = IsComPortAvailable(m_portNumber);
+            if (found) break;
+            if (m_portOpenError == ERROR_ACCESS_DENIED)
+                ++held;
+            else if (m_portOpenError != ERROR_FILE_NOT_FOUND)
+                ++refused;
         }
         port = m_portNumber;
-        scannedAll = fromStart && m_portNumber > kLastComPort;
+        // On Windows some COM port always exists; here a machine may have none, or only ports
+        // this user may not open, and neither is "busy".
+        allBusy = fromStart && m_portNumber > kLastComPort && held > 0 && refused == 0;
     }
     if (found) {
         ConnectToComm(port);
@@ -103,7 +126,7 @@ void CDorvik::ConnectToNextPort() {
         if (!m_settings->Save()) qCWarning(lcLogger) << "the settings could not be saved";
     }
     // Also when no port could even be opened: the search has ended, and the user hears of it.
-    EndSearch(scannedAll ? kAllPortsBusyText : kConnectFailedText);
+    EndSearch(allBusy ? kAllPortsBusyText : kConnectFailedText);
 }
 
 void CDorvik::ConnectToComm(short port) {

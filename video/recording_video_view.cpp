@@ -434,9 +434,16 @@ void CRecordingVideoView::SelectVideoDevice() {
         return;
     }
     CVideoView* video = m_doc ? m_doc->GetVideoView() : nullptr;
-    if (m_encoderRunning && video) video->InitVideoDevice(true);
+    const bool wasOn = m_encoderRunning && video;
+    if (wasOn) video->InitVideoDevice(true);
     CSelectCameraDriverDialog dialog(true, true, nullptr);
     const INT_PTR code = dialog.DoModal();
+    if (code == 2) {
+        // Cancel leaves the camera and microphone as they were: a device switched on by Cancel
+        // would surprise the user, and the device in use stays the one chosen before.
+        if (wasOn) video->InitVideoDevice(true);
+        return;
+    }
     if (code == 1) {
         m_videoDeviceInput = "Device://" + dialog.GetSelectedName();
         if (FAILED(m_encoder ? m_encoder->SetSourceInput(kSourceVideo, m_videoDeviceInput)
@@ -444,7 +451,7 @@ void CRecordingVideoView::SelectVideoDevice() {
             m_videoDeviceInput = kDefaultVideoInput;
             if (m_encoder) m_encoder->SetSourceInput(kSourceVideo, m_videoDeviceInput);
         }
-    } else if (code == 2 || code == 99) {
+    } else if (code == 99) {
         m_videoDeviceInput = kDefaultVideoInput;
         if (m_encoder) m_encoder->SetSourceInput(kSourceVideo, m_videoDeviceInput);
     } else {

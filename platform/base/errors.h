@@ -15,6 +15,7 @@ constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_MORE_DATA = 234;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 constexpr LONG ERROR_TIMEOUT = 1460;
+constexpr LONG ERROR_PRIVILEGE_NOT_HELD = 1314;
 constexpr LONG ERROR_DEVICE_REMOVED = 1617;
 
 // Per thread, as on Windows.

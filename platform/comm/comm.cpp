@@ -105,6 +105,25 @@ DWORD ErrorOfErrno(int e) {
     }
 }
 
+// A device that is not there, one that another program holds (a terminal's exclusive mode answers
+// EBUSY) and one this user may not open are three different things to tell the user.
+DWORD ErrorOfOpenErrno(int e) {
+    switch (e) {
+        case ENOENT:
+        case ENXIO:
+        case ENODEV:
+        case EIO:
+            return ERROR_FILE_NOT_FOUND;
+        case EBUSY:
+            return ERROR_ACCESS_DENIED;
+        case EACCES:
+        case EPERM:
+            return ERROR_PRIVILEGE_NOT_HELD;
+        default:
+            return ErrorOfErrno(e);
+    }
+}
+
 BOOL FailErrno() {
     return Fail(ErrorOfErrno(errno));
 }
@@ -254,9 +273,7 @@ HANDLE CreateFile(LPCSTR name, DWORD access, DWORD /*shareMode*/, void* /*securi
     auto device = std::make_shared<Device>();
     device->fd = ::open(path.GetString(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device->fd < 0) {
-        const int e = errno;
-        SetLastError(e == ENOENT || e == ENXIO || e == ENODEV || e == EIO ? ERROR_FILE_NOT_FOUND
-                                                                          : ErrorOfErrno(e));
+        SetLastError(ErrorOfOpenErrno(errno));
         return INVALID_HANDLE_VALUE;
     }
     device->terminal = ::isatty(device->fd);

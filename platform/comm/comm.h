@@ -6,8 +6,10 @@
 // How the Windows behaviour is kept:
 // - A COM port admits one opener at a time, as the Windows serial driver does, whatever the share
 //   mode: every open takes an exclusive advisory lock (flock) on the device, since root ignores the
-//   terminal's own exclusive mode. A device that another program holds fails with
-//   ERROR_ACCESS_DENIED; a COM number with no device with ERROR_FILE_NOT_FOUND.
+//   terminal's own exclusive mode. A device that another program holds (the lock, or EBUSY) fails
+//   with ERROR_ACCESS_DENIED; a COM number with no device with ERROR_FILE_NOT_FOUND; a device
+//   whose permissions refuse this user (EACCES: not in its group, such as dialout) with
+//   ERROR_PRIVILEGE_NOT_HELD.
 // - The device is opened non-blocking and every wait is a poll bounded by the handle's time-outs,
 //   so an open never waits for carrier and no call blocks past its time-out.
 // - A device that went away (a USB adapter pulled out, the far end of a pseudo-terminal closed)

@@ -318,6 +318,11 @@ public:
         m_archiving = false;
         EndFile();
         TearDown();
+        // The muxer's last packet counts only its content in its length, which some players
+        // refuse: every packet is made whole before anything else reads the file.
+        QString packetError;
+        if (!CompleteAsfDataPackets(m_fileName, nullptr, &packetError))
+            qCWarning(lcMedia, "%s: %s", qPrintable(m_fileName), qPrintable(packetError));
         if (!m_commands.empty()) {
             QString error;
             if (!WriteAsfScriptCommands(m_fileName, m_commands, &error))

@@ -30,11 +30,14 @@ constexpr Guid MakeGuid(uint32_t a, uint16_t b, uint16_t c, uint64_t d) {
 constexpr Guid kHeaderObject = MakeGuid(0x75B22630, 0x668E, 0x11CF, 0xA6D900AA0062CE6Cull);
 constexpr Guid kFilePropertiesObject = MakeGuid(0x8CABDCA1, 0xA947, 0x11CF, 0x8EE400C00C205365ull);
 constexpr Guid kScriptCommandObject = MakeGuid(0x1EFB1A30, 0x0B62, 0x11D0, 0xA39B00A0C90348F6ull);
+constexpr Guid kDataObject = MakeGuid(0x75B22636, 0x668E, 0x11CF, 0xA6D900AA0062CE6Cull);
 constexpr Guid kScriptCommandReserved = MakeGuid(0x4B1ACBE3, 0x100B, 0x11D0, 0xA39B00A0C90348F6ull);
 
-constexpr int kHeaderFixed = 30;     // GUID, size, count, two reserved bytes
-constexpr int kObjectFixed = 24;     // GUID, size
-constexpr int kFileSizeOffset = 40;  // in the File Properties Object
+constexpr int kHeaderFixed = 30;      // GUID, size, count, two reserved bytes
+constexpr int kObjectFixed = 24;      // GUID, size
+constexpr int kFileSizeOffset = 40;   // in the File Properties Object
+constexpr int kMinPacketOffset = 92;  // then the largest packet size, 4 bytes each
+constexpr int kDataObjectFixed = 50;  // GUID, size, file id, packet count, reserved
 
 bool Fail(QString* error, const QString& why) {
     if (error) *error = why;
@@ -301,6 +304,96 @@ bool WriteAsfScriptCommands(const QString& path, const std::vector<AsfScriptComm
     }
     if (!out.commit()) return Fail(error, out.errorString());
     return true;
+}
+
+namespace {
+
+// The width of a field of the payload parsing information by its two-bit length type.
+int FieldWidth(int type) {
+    return type == 3 ? 4 : type;
+}
+
+uint32_t GetInt(const QByteArray& b, qsizetype at, int width) {
+    uint32_t v = 0;
+    for (int i = 0; i < width; ++i)
+        v |= uint32_t(uint8_t(b[at + i])) << (8 * i);
+    return v;
+}
+
+}  // namespace
+
+bool CompleteAsfDataPackets(const QString& path, int* mended, QString* error) {
+    if (mended) *mended = 0;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite)) return Fail(error, f.errorString());
+    QByteArray start = f.read(kHeaderFixed);
+    uint64_t headerSize = 0;
+    if (start.size() == kHeaderFixed)
+        headerSize = GetInt(start, 16, 4) | uint64_t(GetInt(start, 20, 4)) << 32;
+    if (headerSize < kHeaderFixed || headerSize > kMaxAsfHeaderSize ||
+        headerSize + kDataObjectFixed > uint64_t(f.size()))
+        return Fail(error, "not a whole ASF file");
+    start += f.read(qint64(headerSize) - kHeaderFixed + kDataObjectFixed);
+    std::vector<HeaderObject> objects;
+    if (!SplitHeader(start, headerSize, objects, error)) return false;
+    uint32_t packetSize = 0;
+    for (const auto& o : objects)
+        if (o.id == kFilePropertiesObject && o.size >= kMinPacketOffset + 8) {
+            const uint32_t least = GetInt(start, o.offset + kMinPacketOffset, 4);
+            const uint32_t most = GetInt(start, o.offset + kMinPacketOffset + 4, 4);
+            if (least == most) packetSize = least;
+        }
+    // Packets of varying size carry their own lengths: nothing to pad to.
+    if (packetSize == 0) return true;
+    const qsizetype dataAt = qsizetype(headerSize);
+    Reader r(start.constData() + dataAt, size_t(start.size() - dataAt));
+    Guid id{};
+    uint64_t dataSize = 0;
+    if (!r.Guid(id) || !r.Int(dataSize) || id != kDataObject)
+        return Fail(error, "no data object after the ASF header");
+    // A writer that could not seek back leaves the size 0: the packets then run to the file's end.
+    uint64_t end = uint64_t(f.size());
+    if (dataSize >= kDataObjectFixed) end = std::min(end, headerSize + dataSize);
+    // The longest packet head: error correction, both flag bytes and three fields of 4 bytes.
+    constexpr int kHeadMost = 1 + 15 + 2 + 12;
+    for (uint64_t at = headerSize + kDataObjectFixed; at + packetSize <= end; at += packetSize) {
+        if (!f.seek(qint64(at))) return Fail(error, f.errorString());
+        QByteArray head = f.read(std::min<qint64>(kHeadMost, packetSize));
+        qsizetype p = 0;
+        const uint8_t first = head.isEmpty() ? 0 : uint8_t(head[0]);
+        // Error correction data comes first when its flag is set.
+        if (first & 0x80) p += 1 + (first & 0x0F);
+        if (p + 2 > head.size()) return Fail(error, "a data packet is cut");
+        const uint8_t lengthTypes = uint8_t(head[p]);
+        p += 2;  // and the property flags
+        const int lengthWidth = FieldWidth((lengthTypes >> 5) & 3);
+        const int sequenceWidth = FieldWidth((lengthTypes >> 1) & 3);
+        const int paddingWidth = FieldWidth((lengthTypes >> 3) & 3);
+        if (lengthWidth == 0) continue;  // the packet size holds
+        if (p + lengthWidth + sequenceWidth + paddingWidth > head.size())
+            return Fail(error, "a data packet is cut");
+        const uint32_t length = GetInt(head, p, lengthWidth);
+        if (length == packetSize) continue;
+        const uint32_t padding =
+            paddingWidth ? GetInt(head, p + lengthWidth + sequenceWidth, paddingWidth) : 0;
+        // Only the length is short: the padding already fills the packet, and the field holds
+        // the packet size.
+        if (uint64_t(length) + padding != packetSize ||
+            (lengthWidth < 4 && (packetSize >> (8 * lengthWidth)) != 0))
+            return Fail(error, QString("the data packet at %1 is %2 bytes with %3 of padding, not "
+                                       "%4")
+                                   .arg(at)
+                                   .arg(length)
+                                   .arg(padding)
+                                   .arg(packetSize));
+        QByteArray field(lengthWidth, 0);
+        for (int i = 0; i < lengthWidth; ++i)
+            field[i] = char(uint8_t(packetSize >> (8 * i)));
+        if (!f.seek(qint64(at) + p) || f.write(field) != field.size())
+            return Fail(error, f.errorString());
+        if (mended) ++*mended;
+    }
+    return f.flush() || Fail(error, f.errorString());
 }
 
 }  // namespace media

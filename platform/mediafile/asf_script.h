@@ -46,4 +46,11 @@ bool RewriteAsfHeader(const QByteArray& header, const std::vector<AsfScriptComma
 bool WriteAsfScriptCommands(const QString& path, const std::vector<AsfScriptCommand>& commands,
                             QString* error = nullptr);
 
+// Data packets of a file with one packet size are each that size, the padding counted in the
+// packet length where the packet gives one; a muxer's last packet may give only its content's
+// length, which some readers refuse. Sets such lengths to the packet size, in place; counts the
+// packets mended in `mended`. False, with a reason, when the file is not a readable ASF file or a
+// packet cannot be mended in place (the packets before it are mended).
+bool CompleteAsfDataPackets(const QString& path, int* mended = nullptr, QString* error = nullptr);
+
 }  // namespace media

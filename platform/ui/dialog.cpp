@@ -126,22 +126,17 @@ int TitleBarWidth(const QString& caption) {
     return metrics.horizontalAdvance(caption) + 4 * button + 2 * metrics.averageCharWidth();
 }
 
-void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t) {
-    if (!owner) owner = AfxGetMainWnd();
-    QWidget* ownerWidget = owner ? owner->GetWidget() : nullptr;
-    QWidget* ownerWindow = ownerWidget ? ownerWidget->window() : nullptr;
-    if (ownerWindow && !ownerWindow->isVisible()) ownerWindow = nullptr;
-    QScreen* screen = ownerWindow ? ownerWindow->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect();
-    QPoint at;
-    if ((t.x || t.y) && !(t.style & DS_CENTER) && ownerWidget) {
-        // A template that gives a position places the dialog from its owner's client area.
-        at = ownerWidget->mapToGlobal(QPoint(DluToPixelX(t.x), DluToPixelY(t.y)));
-    } else {
-        // Else it is centred on the owner's window, or on the screen without one.
-        const QRect around = ownerWindow ? ownerWindow->frameGeometry() : area;
-        at = around.center() - QPoint(dialog->width() / 2, dialog->height() / 2);
-    }
+namespace {
+
+// The visible window a dialog of `owner` stands over: the owner's, else the main window's.
+QWidget* OwnerWindow(QWidget* owner) {
+    if (!owner)
+        if (CWnd* main = AfxGetMainWnd()) owner = main->GetWidget();
+    QWidget* ownerWindow = owner ? owner->window() : nullptr;
+    return ownerWindow && ownerWindow->isVisible() ? ownerWindow : nullptr;
+}
+
+void MoveOnScreen(QWidget* dialog, QPoint at, const QRect& area) {
     // Never off the screen's work area, the title bar least of all.
     if (!area.isEmpty()) {
         at.setX(
@@ -150,6 +145,32 @@ void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t) {
             std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - dialog->height())));
     }
     dialog->move(at);
+}
+
+QRect WorkArea(const QWidget* ownerWindow) {
+    QScreen* screen = ownerWindow ? ownerWindow->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+}  // namespace
+
+void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t) {
+    CWnd* from = owner ? owner : AfxGetMainWnd();
+    QWidget* ownerWidget = from ? from->GetWidget() : nullptr;
+    if ((t.x || t.y) && !(t.style & DS_CENTER) && ownerWidget) {
+        // A template that gives a position places the dialog from its owner's client area.
+        MoveOnScreen(dialog, ownerWidget->mapToGlobal(QPoint(DluToPixelX(t.x), DluToPixelY(t.y))),
+                     WorkArea(OwnerWindow(ownerWidget)));
+        return;
+    }
+    CentreOnWindow(dialog, ownerWidget);
+}
+
+void CentreOnWindow(QWidget* dialog, QWidget* owner) {
+    QWidget* ownerWindow = OwnerWindow(owner);
+    const QRect area = WorkArea(ownerWindow);
+    const QRect around = ownerWindow ? ownerWindow->frameGeometry() : area;
+    MoveOnScreen(dialog, around.center() - QPoint(dialog->width() / 2, dialog->height() / 2), area);
 }
 
 std::unique_ptr<CWnd> MakeItemControl(const char* className) {

@@ -107,6 +107,9 @@ void RegisterWindowClass(const char* className);
 // it has none), or, when the template gives a position without DS_CENTER, at that offset from the
 // owner's client area; always on the screen's work area.
 void PlaceDialog(QWidget* dialog, CWnd* owner, const DialogTemplate& t);
+// Centres a window on the window of `owner` (the main window when null, the screen when that is
+// hidden too), on the screen's work area.
+void CentreOnWindow(QWidget* dialog, QWidget* owner);
 
 // The window flags of a dialog of `style`: the title bar's buttons follow WS_SYSMENU,
 // WS_MINIMIZEBOX and WS_MAXIMIZEBOX.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
+#include <QEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -19,6 +20,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/menu_view.h"
 #include "platform/ui/styles.h"
+#include "platform/win/frame.h"
 
 namespace platform {
 namespace {
@@ -114,6 +116,22 @@ public:
     }
 };
 
+class ShowCentred : public QObject {
+public:
+    explicit ShowCentred(QDialog& dialog) : m_dialog(dialog) { dialog.installEventFilter(this); }
+    ~ShowCentred() override { m_dialog.removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &m_dialog && event->type() == QEvent::Show)
+            CentreOnWindow(&m_dialog, m_dialog.parentWidget());
+        return false;
+    }
+
+private:
+    QDialog& m_dialog;
+};
+
 ModalHost*& Installed() {
     static ModalHost* host = nullptr;
     return host;
@@ -145,6 +163,15 @@ UINT ModalHost::RunPopupMenu(CMenu& popup, int x, int y) {
 }
 
 int ModalHost::RunQtDialog(QDialog& dialog) {
+    // Qt's own choosers stand over the program as its dialogs do, not where the window manager
+    // puts a window without an owner, nor where the chooser last stood.
+    if (!dialog.parentWidget())
+        if (CWnd* main = AfxGetMainWnd(); main && main->GetWidget())
+            dialog.setParent(main->GetWidget()->window(), dialog.windowFlags() | Qt::Dialog);
+    if (!dialog.testAttribute(Qt::WA_Resized)) dialog.adjustSize();
+    CentreOnWindow(&dialog, dialog.parentWidget());
+    // A chooser may take another size as it shows: centred again at its size then.
+    ShowCentred centred(dialog);
     return dialog.exec();
 }
 

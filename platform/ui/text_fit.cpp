@@ -37,6 +37,21 @@ public:
         if (Widget()->geometry() != before) TellSiblings(Widget());
     }
 
+    // A group box depends on what it holds: grown or shrunk for it, it tells what it holds.
+    void SiblingPlaced() override {
+        static int depth = 0;
+        if (!qobject_cast<QGroupBox*>(Widget()) || depth > 2) {
+            WidgetPlacement::SiblingPlaced();
+            return;
+        }
+        const QRect before = Widget()->geometry();
+        Replace();
+        if (Widget()->geometry() == before) return;
+        ++depth;
+        TellSiblings(Widget());
+        --depth;
+    }
+
 protected:
     // Only a control that had to grow or shorten its text depends on its neighbours.
     bool Grown() const override {
@@ -49,12 +64,20 @@ protected:
             Show(m_text, false);
             return asked;
         }
-        if (Fits(m_text, asked.size())) {
+        if (qobject_cast<QGroupBox*>(Widget())) {
+            const QRect grown = GrownForContents(asked);
+            if (Fits(m_text, grown.size())) {
+                Show(m_text, false);
+                return grown;
+            }
+        } else if (Fits(m_text, asked.size())) {
             Show(m_text, false);
             return Trimmed(asked);
         }
         QRect r = asked;
-        if (!qobject_cast<QGroupBox*>(Widget())) {
+        if (qobject_cast<QGroupBox*>(Widget())) {
+            r = GrownForContents(asked);
+        } else {
             // Wider first; else as wide as it may be and taller, and then no wider than that
             // height needs.
             const Surroundings around(Widget(), asked);
@@ -76,7 +99,47 @@ protected:
         return r;
     }
 
+    // The least width at which the text fits at `height`, or 0 when none does.
+    int WidthFor(int height) const {
+        constexpr int kWidest = 4096;
+        if (!Fits(m_text, QSize(kWidest, height))) return 0;
+        int lo = 0, hi = kWidest;  // fits at hi, not at lo
+        while (hi - lo > 1) {
+            const int mid = (lo + hi) / 2;
+            (Fits(m_text, QSize(mid, height)) ? hi : lo) = mid;
+        }
+        return hi;
+    }
+
 private:
+    // A group box grows right and down, into the room around it, as far as the texts of the
+    // controls it holds need to grow within it; they then grow in it when told it moved.
+    QRect GrownForContents(const QRect& asked) const {
+        auto* group = qobject_cast<QGroupBox*>(Widget());
+        QWidget* parent = Widget()->parentWidget();
+        if (!group || !parent || asked.isEmpty()) return asked;
+        // The margins between the box's edges and where its controls may lie.
+        const QRect contents = GroupContents(group).translated(-group->pos());
+        const int rightMargin = group->width() - contents.right() - 1;
+        int wider = 0;
+        for (QObject* o : parent->children()) {
+            auto* control = qobject_cast<QWidget*>(o);
+            if (!control || control == Widget() || control->isWindow() || control->isHidden())
+                continue;
+            auto* fit = dynamic_cast<TextFit*>(PlacementOf(control));
+            if (!fit || !asked.contains(fit->Asked()) || fit->Asked().isEmpty()) continue;
+            // Left-aligned texts grow to the right; that is the room they ask of the box.
+            if (fit->Horizontal() != std::pair<int, int>{0, 1}) continue;
+            const int width = fit->WidthFor(fit->Asked().height());
+            if (width == 0) continue;
+            wider =
+                std::max(wider, fit->Asked().left() + width + rightMargin - (asked.right() + 1));
+        }
+        if (wider <= 0) return asked;
+        const Room room = Surroundings(Widget(), asked).Around(asked);
+        return asked.adjusted(0, 0, std::min(wider, room.right), 0);
+    }
+
     // Which ways the control grows: (left, right) and (up, down), 1 for a way it may take.
     std::pair<int, int> Horizontal() const {
         Qt::Alignment align = Qt::AlignLeft;

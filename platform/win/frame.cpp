@@ -18,6 +18,7 @@
 #include "platform/msg/message_loop.h"
 #include "platform/ui/bars.h"
 #include "platform/ui/menu_view.h"
+#include "platform/win/placement.h"
 #include "platform/win/widget_bridge.h"
 
 namespace {
@@ -57,6 +58,24 @@ protected:
     void resizeEvent(QResizeEvent* e) override {
         RememberMargins();
         QMainWindow::resizeEvent(e);
+    }
+    bool event(QEvent* e) override {
+        // A child that draws through the GPU (the worksheet browser) makes Qt create the native
+        // window again, and the window manager maps the new one as it would a new window,
+        // forgetting that it was maximised: the state is asked for again.
+        if (e->type() == QEvent::WinIdChange && isVisible() &&
+            (windowState() & Qt::WindowMaximized))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (!(windowState() & Qt::WindowMaximized)) return;
+                    setProperty(platform::kReassertingState, true);
+                    setWindowState(windowState() & ~Qt::WindowMaximized);
+                    setWindowState(windowState() | Qt::WindowMaximized);
+                    setProperty(platform::kReassertingState, QVariant());
+                },
+                Qt::QueuedConnection);
+        return QMainWindow::event(e);
     }
 
 private:

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QPointer>
+#include <QStyle>
+#include <QStyleOption>
 #include <QVariant>
 #include <QWidget>
 #include <algorithm>
@@ -82,6 +84,20 @@ QRect AskedRect(const QWidget* widget) {
     return widget ? widget->geometry() : QRect();
 }
 
+QRect GroupContents(const QGroupBox* group) {
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    option.rect = QRect(QPoint(0, 0), group->size());
+    const QRect inner = group->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxContents, group);
+    // Below the title and its frame line; beside and beneath, clear of the frame by 2 pixels.
+    const int top = std::max(2, inner.top());
+    return QRect(QPoint(0, 0), group->size()).adjusted(2, top, -2, -2).translated(group->pos());
+}
+
 Surroundings::Surroundings(const QWidget* control, const QRect& designed) {
     constexpr int kFar = INT_MAX / 4;
     const QWidget* parent = control->parentWidget();
@@ -93,9 +109,10 @@ Surroundings::Surroundings(const QWidget* control, const QRect& designed) {
         const QRect theirs = DesignedRect(sibling);
         if (theirs.isEmpty()) continue;
         if (theirs.intersects(designed)) {
-            // Inside a group box, a control keeps off its frame.
-            if (qobject_cast<QGroupBox*>(sibling) && theirs.contains(designed))
-                m_bounds &= theirs.adjusted(2, 2, -2, -2);
+            // Inside a group box, a control keeps off its frame and its title, in the box as it
+            // grew for what it holds.
+            if (auto* group = qobject_cast<QGroupBox*>(sibling); group && theirs.contains(designed))
+                m_bounds &= GroupContents(group);
             continue;
         }
         // A sibling that grew over this rectangle gives way when told of it.

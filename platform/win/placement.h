@@ -7,6 +7,7 @@
 #include <QRect>
 #include <vector>
 
+class QGroupBox;
 class QWidget;
 
 namespace platform {
@@ -25,7 +26,7 @@ public:
     // Places the widget again for the rectangle it was given, after its own state changed.
     void Replace() { Place(m_asked); }
     // A sibling was placed: a control that grew, or could not grow enough, looks again.
-    void SiblingPlaced();
+    virtual void SiblingPlaced();
 
 protected:
     virtual QRect Adjust(const QRect& asked) = 0;
@@ -53,6 +54,14 @@ void TellSiblings(QWidget* widget);
 QRect DesignedRect(const QWidget* widget);
 // The rectangle the program gave a widget last: its placement's, else its geometry.
 QRect AskedRect(const QWidget* widget);
+
+// Where the controls a group box holds may lie, in its parent's coordinates: inside its frame and
+// below its title.
+QRect GroupContents(const QGroupBox* group);
+
+// Set on a window while it asks the window manager again for the state it is in: the states it
+// passes through meanwhile are no user's.
+inline constexpr char kReassertingState[] = "varnelReassertingState";
 
 // How far each edge of a rectangle may move out.
 struct Room {

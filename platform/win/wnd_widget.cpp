@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QVariant>
 #include <QWidget>
 #include <algorithm>
@@ -41,6 +43,8 @@ bool HasWindowFrame(const QWidget* w) {
 // window, watched by one filter for all windows.
 constexpr char kPendingFrame[] = "varnelPendingFrame";
 constexpr char kPendingClient[] = "varnelPendingClient";
+constexpr char kMaximisedFramed[] = "varnelMaximisedFramed";
+constexpr char kRestoring[] = "varnelRestoring";
 
 class PendingFrameFilter : public QObject {
 public:
@@ -56,14 +60,49 @@ public:
     void Forget(QWidget* w) {
         w->setProperty(kPendingFrame, QVariant());
         w->setProperty(kPendingClient, QVariant());
+        w->setProperty(kMaximisedFramed, QVariant());
+        w->setProperty(kRestoring, QVariant());
         w->removeEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         const QEvent::Type t = e->type();
-        if (t != QEvent::Move && t != QEvent::Resize && t != QEvent::Show) return false;
         auto* w = static_cast<QWidget*>(watched);
+        if (w->property(platform::kReassertingState).toBool()) return false;
+        // Shown maximised before its frame was known, the window was given the frame's size for
+        // its client, and that is what the window manager restores it to. It is left as the
+        // window manager maximised it (a placement now would restore it), and takes the frame
+        // asked for only once the user restores it after the window manager has answered.
+        if (w->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            if (w->isVisible() && w->frameGeometry() != w->geometry())
+                w->setProperty(kMaximisedFramed, true);
+            return false;
+        }
+        if (w->property(kMaximisedFramed).toBool()) {
+            if (w->windowState() != Qt::WindowNoState) return false;
+            const QRect frame = w->property(kPendingFrame).toRect();
+            // Watched on while the window passes through this state on its way back to
+            // maximised (a native window made again is maximised anew).
+            w->setProperty(kMaximisedFramed, QVariant());
+            w->setProperty(kRestoring, true);
+            // Placed again as the window manager answers: the frame it draws around a restored
+            // window becomes known only some time after the restore.
+            const QPointer<QWidget> restored(w);
+            auto place = [this, restored, frame] {
+                if (!restored || restored->windowState() != Qt::WindowNoState) return;
+                if (restored->frameGeometry() != frame)
+                    PlaceFrame(restored, frame);
+                else if (restored->property(kPendingFrame).isValid())
+                    Forget(restored);
+            };
+            QMetaObject::invokeMethod(w, place, Qt::QueuedConnection);
+            for (int ms : {100, 300, 700, 1500})
+                QTimer::singleShot(ms, w, place);
+            return false;
+        }
+        if (w->property(kRestoring).toBool()) return false;
+        if (t != QEvent::Move && t != QEvent::Resize && t != QEvent::Show) return false;
         if (!w->isVisible() || w->frameGeometry().size() == w->size()) return false;
         const QRect frame = w->property(kPendingFrame).toRect();
         const bool resizedSince = w->property(kPendingClient).toSize() != w->size();

@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(frame && graph && table && tree);
         doc->GetSettings()->m_recordingMode = 2;
         // No logger is there to be found: the search at start ends in vain.
-        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
         clock.RunPending();
         ASSERT_EQ(modals.Pending(), 0u);
     }

@@ -478,10 +478,39 @@ protected:
         }
         {
             // The rates the qualities show, and "Audio & Video", are wider than the template's
-            // radio buttons, which their group boxes hold tight.
+            // radio buttons: their group boxes grow for them into the room beside them, and each
+            // radio stays clear of its box's frame line and title. Between the boxes and the
+            // buttons the template leaves too little room for the two longest rates.
             CVideoQuality d(frame);
-            CheckDialog("AV file format", d,
-                        {{IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL, IDC_CONTENT_AUDIO_VIDEO}, {}});
+            CheckModal(
+                "AV file format", d.GetTemplateId(), [&] { d.DoModal(); },
+                [](CDialog& dialog) {
+                    const struct {
+                        UINT group;
+                        std::vector<UINT> radios;
+                    } groups[] = {
+                        {IDC_QUALITY_GROUP,
+                         {IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL, IDC_QUALITY_LOW}},
+                        {IDC_OPTIONS_GROUP,
+                         {IDC_CONTENT_AUDIO_VIDEO, IDC_CONTENT_AUDIO, IDC_CONTENT_VIDEO}},
+                    };
+                    for (const auto& g : groups) {
+                        auto* box =
+                            qobject_cast<QGroupBox*>(dialog.GetDlgItem(int(g.group))->GetWidget());
+                        ASSERT_TRUE(box);
+                        const QRect inside = platform::GroupContents(box);
+                        for (UINT id : g.radios) {
+                            const QRect r = dialog.GetDlgItem(int(id))->GetWidget()->geometry();
+                            EXPECT_TRUE(inside.contains(r))
+                                << "radio " << id << " at " << r.y() << ".." << r.bottom()
+                                << " is not inside its group's frame, below its title ("
+                                << inside.y() << ".." << inside.bottom() << ", " << r.x() << ".."
+                                << r.right() << " in " << inside.x() << ".." << inside.right()
+                                << ")";
+                        }
+                    }
+                },
+                {{IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL}, {}});
         }
         {
             LaunchChannelStruct record;

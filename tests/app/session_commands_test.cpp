@@ -163,7 +163,7 @@ TEST_F(Session, EachStepLeavesTheCommandsAUserExpects) {
         "start-up, no logger",
         [&] {
             // No port to try.
-            modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+            modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
             ASSERT_TRUE(Wait([&] { return modals.Pending() == 0; }));
         },
         Ids({kRun,

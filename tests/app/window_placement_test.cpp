@@ -4,18 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <ostream>
 
+#include "RES/commands.h"
+#include "app/main_frame.h"
 #include "app/varnel_app.h"
+#include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/msg/standard_ids.h"
 #include "tests/app/x_session.h"
 #include "tests/support/core/sim_port.h"
 #include "tests/support/harness.h"
+#include "tests/support/user_commands.h"
 
 void PrintTo(const QRect& r, std::ostream* os) {
     *os << r.x() << ", " << r.y() << " " << r.width() << " x " << r.height();
@@ -128,6 +135,52 @@ TEST_F(WindowPlacement, TheRectangleAWindowClosesWithComesBackAtTheNextStart) {
     ASSERT_TRUE(app.InitInstance());
     EXPECT_EQ(FrameOnceAt(app, moved), moved);
     EXPECT_FALSE(Main(app)->isMaximized());
+    app.ExitInstance();
+}
+
+TEST_F(WindowPlacement, FileDialogsStandCentredOnTheMainWindow) {
+    // An 800 x 600 window off the screen's centre: a chooser centred on the screen, or at the
+    // window's corner, lies half outside it.
+    const QRect main(area.left() + 20, area.top() + 20, std::min(area.width() - 40, 800),
+                     std::min(area.height() - 40, 600));
+    SaveRect(main);
+    CVarnelApp app;
+    ASSERT_TRUE(app.InitInstance());
+    // No logger answers here.
+    modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
+    clock.RunPending();
+    ASSERT_EQ(FrameOnceAt(app, main), main);
+    const struct {
+        const char* name;
+        UINT id;
+    } rows[] = {
+        {"File > Import CSV File", ID_IMPORT_CSV},
+        {"File > Open", ID_FILE_OPEN},
+        {"File > Save As", ID_FILE_SAVE_AS},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        QRect shown;
+        modals.ExpectQtDialog([&](QDialog& d) {
+            // The real chooser, as the program shows it, looked at once the window manager has
+            // framed it.
+            QTimer::singleShot(0, &d, [&] {
+                EXPECT_TRUE(QTest::qWaitFor(
+                    [&] { return d.isVisible() && d.frameGeometry().size() != d.size(); }, 5000));
+                QTest::qWait(200);
+                shown = d.frameGeometry();
+                d.reject();
+            });
+            return modals.platform::ModalHost::RunQtDialog(d);
+        });
+        ASSERT_TRUE(testing_support::ChooseMenuCommand(*app.GetMainFrame(), r.id));
+        ASSERT_FALSE(shown.isEmpty());
+        // Centred before its frame is known: the title bar may take it half its height lower.
+        const QPoint off = shown.center() - main.center();
+        EXPECT_LE(std::abs(off.x()), 2) << shown.x() << ", " << shown.y();
+        EXPECT_LE(std::abs(off.y()), 16) << shown.x() << ", " << shown.y();
+        EXPECT_TRUE(area.contains(shown));
+    }
     app.ExitInstance();
 }
 

@@ -377,7 +377,7 @@ TEST(NotesAtExit, ChangedNotesAreOfferedForSaving) {
         CVarnelApp app;
         ASSERT_TRUE(app.InitInstance());
         // The logger search that start-up begins finds no port.
-        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
         clock.RunPending();
         CVarnelDoc* doc = app.GetDocument();
         CTextView* notes = doc->m_textView;

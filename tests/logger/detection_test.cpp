@@ -4,8 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "tests/logger/dorvik_fixture.h"
@@ -18,6 +25,7 @@ namespace {
 using namespace dorvik_test;
 using dorvik_sim::BasicModel;
 using dorvik_sim::QkModel;
+using testing_support::ScopedEnv;
 using testing_support::SimulatedComPort;
 
 const Bytes kBasicProbe = {0xEB, 0x92, 0xF0};
@@ -191,13 +199,71 @@ TEST_F(Detection, TellsTheUserOnceWhenTheSearchEndsWithoutALogger) {
     EXPECT_EQ(second.line.Received(), Repeated(kBasicProbe, 4));
 }
 
-TEST_F(Detection, AScanWithNoPortToOpenFindsAllPortsBusy) {
-    prompts.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
-    Start();
-    EXPECT_FALSE(Searching()) << "no detection timer";
-    EXPECT_EQ(dorvik->GetDetectionState(), 0);
-    RunFor(100);
-    EXPECT_EQ(prompts.Shown().size(), 1u);
+// A path this user cannot open for reading: a file without permissions, or (root passes those)
+// a write-only attribute of the kernel's. Empty when there is none.
+QString PathThatRefusesAccess(const testing_support::TempEnvironment& env) {
+    const QString file = env.File("no-access").ToQString();
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly)) f.close();
+    QFile::setPermissions(file, {});
+    QStringList paths{file};
+    for (const QString& bus : QDir("/sys/bus").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        paths << "/sys/bus/" + bus + "/drivers_probe";
+    for (const QString& path : paths) {
+        const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        if (fd >= 0) {
+            ::close(fd);
+        } else if (errno == EACCES) {
+            return path;
+        }
+    }
+    return {};
+}
+
+TEST_F(Detection, AScanThatOpensNoPortSaysWhy) {
+    // Busy only when ports are there and another program holds them all; none at all, or one
+    // the user may not open, is a failed connection with its checklist.
+    const QString refusing = PathThatRefusesAccess(env);
+    enum Port { Missing, Held, NoAccess, HeldAndNoAccess };
+    const struct {
+        const char* name;
+        Port port;
+        const char* text;
+    } rows[] = {
+        {"no port at all", Missing, CDorvik::kConnectFailedText},
+        {"a port another program holds", Held, CDorvik::kAllPortsBusyText},
+        {"a port without access", NoAccess, CDorvik::kConnectFailedText},
+        {"one held, one without access", HeldAndNoAccess, CDorvik::kConnectFailedText},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const bool needsRefusing = r.port == NoAccess || r.port == HeldAndNoAccess;
+        if (needsRefusing && refusing.isEmpty()) {
+            ADD_FAILURE() << "no path here refuses access";
+            continue;
+        }
+        std::optional<SimulatedComPort> held;
+        if (r.port == Held || r.port == HeldAndNoAccess) {
+            held.emplace(4, std::make_unique<BasicModel>());
+            ASSERT_TRUE(held->line.HoldBusy(true));
+        }
+        ScopedEnv refusingPort("VARNEL_COM9",
+                               needsRefusing ? refusing.toLocal8Bit().constData() : "");
+        testing_support::LogCapture log("varnel.logger");
+        const size_t shown = prompts.Shown().size();
+        prompts.ExpectMessage(r.text, IDOK);
+        Start();
+        EXPECT_FALSE(Searching()) << "no detection timer";
+        EXPECT_EQ(dorvik->GetDetectionState(), 0);
+        RunFor(100);
+        EXPECT_EQ(prompts.Shown().size(), shown + 1);
+        const bool logged =
+            std::any_of(log.messages.begin(), log.messages.end(), [&](const QString& m) {
+                return m.contains("COM9") && m.contains(refusing) && m.contains("dialout");
+            });
+        EXPECT_EQ(logged, needsRefusing) << "the port and the reason, in the logger's log";
+        if (held) held->line.HoldBusy(false);
+    }
 }
 
 TEST_F(Detection, ARunningLoggerIsNotIdentifiedAndStartsNoRun) {

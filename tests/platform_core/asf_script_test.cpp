@@ -183,3 +183,96 @@ TEST(AsfScript, CutOrLyingHeadersAreRefused) {
     }
     EXPECT_FALSE(media::ReadAsfScriptCommands("not an asf file at all, but long enough", read));
 }
+
+namespace {
+
+// A packet head: the length type flags, the property flags, then the packet length and the
+// padding length, each as wide as the flags say (0, 1, 2 or 4 bytes), filled to `size`.
+QByteArray Packet(int size, int lengthWidth, uint32_t length, int paddingWidth, uint32_t padding,
+                  bool errorCorrection = false) {
+    auto type = [](int width) { return width == 4 ? 3 : width; };
+    QByteArray p;
+    if (errorCorrection) p.append('\x82').append('\0').append('\0');
+    p.append(char(0x01 | type(lengthWidth) << 5 | type(paddingWidth) << 3)).append('\x5d');
+    for (int i = 0; i < lengthWidth; ++i)
+        p.append(char(uint8_t(length >> (8 * i))));
+    for (int i = 0; i < paddingWidth; ++i)
+        p.append(char(uint8_t(padding >> (8 * i))));
+    p.append(size - p.size(), '\x66');
+    return p;
+}
+
+// An ASF file of fixed-size packets: file properties with both packet sizes, a data object of
+// the packets, and an index after it.
+QByteArray PacketFile(uint32_t packetSize, const std::vector<QByteArray>& packets) {
+    QByteArray fileProps;
+    Put(fileProps, kFilePropsGuid);
+    PutInt<uint64_t>(fileProps, 104);
+    fileProps.append(92 - 24, '\x11');
+    PutInt<uint32_t>(fileProps, packetSize);
+    PutInt<uint32_t>(fileProps, packetSize);
+    PutInt<uint32_t>(fileProps, 0);
+    QByteArray data;
+    Put(data, kDataGuid);
+    PutInt<uint64_t>(data, 50 + packetSize * packets.size());
+    data.append(16, '\x44');
+    PutInt<uint64_t>(data, packets.size());
+    data.append(2, '\x01');
+    for (const QByteArray& p : packets)
+        data += p;
+    QByteArray file;
+    Put(file, kHeaderGuid);
+    PutInt<uint64_t>(file, 30 + fileProps.size());
+    PutInt<uint32_t>(file, 1);
+    file.append('\x01').append('\x02');
+    return file + fileProps + data + QByteArray(40, '\x55');
+}
+
+}  // namespace
+
+TEST(AsfScript, DataPacketsAreMadeWholeWhereOnlyTheirLengthIsShort) {
+    constexpr int kSize = 300;
+    const QByteArray whole = Packet(kSize, 2, kSize, 2, 0);
+    const QByteArray noLength = Packet(kSize, 0, 0, 2, 40);
+    struct Row {
+        const char* name;
+        std::vector<QByteArray> packets;
+        bool ok;
+        int mended;
+        std::vector<QByteArray> after;  // empty: as before
+    } rows[] = {
+        {"whole packets stay", {whole, noLength}, true, 0, {}},
+        {"a muxer's last packet",
+         {whole, Packet(kSize, 2, 120, 2, 180)},
+         true,
+         1,
+         {whole, Packet(kSize, 2, kSize, 2, 180)}},
+        {"after error correction data, a length of 4 bytes",
+         {Packet(kSize, 4, 10, 4, 290, true)},
+         true,
+         1,
+         {Packet(kSize, 4, kSize, 4, 290, true)}},
+        {"padding that does not fill the packet", {Packet(kSize, 2, 120, 2, 100)}, false, 0, {}},
+        {"a length field too narrow for the size", {Packet(kSize, 1, 100, 2, 200)}, false, 0, {}},
+    };
+    QTemporaryDir dir;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const QString path = dir.filePath("packets.wmv");
+        const QByteArray before = PacketFile(kSize, r.packets);
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(before);
+        }
+        int mended = -1;
+        QString error;
+        EXPECT_EQ(media::CompleteAsfDataPackets(path, &mended, &error), r.ok)
+            << error.toStdString();
+        EXPECT_EQ(mended, r.mended);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), r.after.empty() ? before : PacketFile(kSize, r.after));
+    }
+    EXPECT_FALSE(media::CompleteAsfDataPackets(dir.filePath("none.wmv")));
+}

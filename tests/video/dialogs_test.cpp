@@ -154,38 +154,59 @@ TEST_F(VideoDialogTest, NoCameraHere) {
 
 TEST_F(VideoDialogTest, SelectingATestCamera) {
     qputenv("VARNEL_MEDIA_TEST_SOURCES", "1");
+    enum Answer { Ok, Cancel, Escape };
+    // In order: each row starts from the state and device the one before left.
     const struct {
         const char* name;
-        int pick;  // combo entry, or -1 for Cancel
-        const char* input;
+        bool onBefore;
+        Answer answer;
+        int pick;
+        const char* input;  // the device afterwards
+        bool onAfter;
     } rows[] = {
-        {"second of two", 1, "Device://Test Camera 2"},
-        {"Cancel", -1, "Device://Default_Video_Device"},
+        {"on, second of two", true, Ok, 1, "Device://Test Camera 2", true},
+        {"on, Cancel keeps the device", true, Cancel, 0, "Device://Test Camera 2", true},
+        {"on, Escape keeps the device", true, Escape, 0, "Device://Test Camera 2", true},
+        {"off, Cancel leaves it off", false, Cancel, 0, "Device://Test Camera 2", false},
+        {"off, Escape leaves it off", false, Escape, 0, "Device://Test Camera 2", false},
+        {"off, OK switches it on", false, Ok, 0, "Device://Test Camera 1", true},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        video->InitVideoDevice(false);
-        ASSERT_TRUE(view->m_deviceReady);
+        if (view->m_deviceReady != r.onBefore) video->InitVideoDevice(false);
+        ASSERT_EQ(view->m_deviceReady, r.onBefore);
         modals.ExpectDialog(IDD_SELECT_CAMERA_DRIVER, [&](CDialog& d) {
             EXPECT_EQ(d.GetWindowText(), "Select Video Device");
             EXPECT_EQ(d.GetDlgItemText(IDC_CAMERA_LABEL), "Video Device :");
             auto* combo = dynamic_cast<CComboBox*>(d.GetDlgItem(IDC_CAMERA_LIST));
             ASSERT_TRUE(combo);
             EXPECT_EQ(combo->GetCount(), 2);
-            if (r.pick >= 0) {
-                combo->SetCurSel(r.pick);
-                Press(d, IDOK);
-            } else {
-                Press(d, IDCANCEL);
+            switch (r.answer) {
+                case Ok:
+                    combo->SetCurSel(r.pick);
+                    Press(d, IDOK);
+                    break;
+                case Cancel:
+                    Press(d, IDCANCEL);
+                    break;
+                case Escape:
+                    testing_support::PressEscape(d);
+                    break;
             }
         });
         Command(ID_SELECT_VIDEO_DEVICE);
         EXPECT_EQ(view->m_videoDeviceInput, r.input);
         EXPECT_EQ(input, r.input);
-        EXPECT_TRUE(view->m_deviceReady) << "on again afterwards";
-        video->InitVideoDevice(false);
-        EXPECT_FALSE(view->m_deviceReady) << "Enable twice switches it off";
+        EXPECT_EQ(view->m_deviceReady, r.onAfter);
+        // What the user sees: the toggle's caption and whether Record is offered.
+        const auto toggle = testing_support::MenuCommandState(mainFrame, ID_VIDEO_ENABLE);
+        EXPECT_NE(toggle.where.find(r.onAfter ? "Disable video" : "Enable video"),
+                  std::string::npos)
+            << toggle.where;
+        EXPECT_EQ(testing_support::MenuCommandState(mainFrame, ID_VIDEO_RECORD).enabled, r.onAfter);
     }
+    if (view->m_deviceReady) video->InitVideoDevice(false);
+    EXPECT_FALSE(view->m_deviceReady) << "Enable twice switches it off";
 
     // Refused during a recording.
     video->InitVideoDevice(false);

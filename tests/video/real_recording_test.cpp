@@ -142,4 +142,14 @@ TEST_F(RealRecordingTest, StopEndsTheRecordingAtOnceAndTheFileLastsAsLongAsRecor
     const double seconds = QString::fromUtf8(probe.readAllStandardOutput()).trimmed().toDouble(&ok);
     ASSERT_TRUE(ok) << probe.readAllStandardError().toStdString();
     EXPECT_NEAR(seconds * 1000, double(wanted), 500.0);
+
+    // Every packet read, as a player reads them: a malformed one is reported as an error.
+    QProcess packets;
+    packets.start("ffprobe",
+                  {"-v", "error", "-count_packets", "-show_entries", "stream=nb_read_packets",
+                   "-of", "csv=p=0", set->m_videoFile.ToQString()});
+    ASSERT_TRUE(packets.waitForFinished(20000));
+    EXPECT_EQ(packets.exitCode(), 0);
+    EXPECT_EQ(packets.readAllStandardError().toStdString(), "");
+    EXPECT_FALSE(packets.readAllStandardOutput().trimmed().isEmpty());
 }
