@@ -679,11 +679,12 @@ FileStruct ParseSource(Source& source, std::string_view listSeparator,
         if (utf8 < 0) utf8 = source.Utf8() ? 1 : 0;
         if (!utf8) s = platform::Cp1252ToUtf8(s);
     };
-    const auto done = [&](Result result) {
+    // The result, with the header in UTF-8. It fills `file`, which goes back as it is: a copy
+    // would hold the values twice.
+    const auto finish = [&](Result result) {
         file.result = result;
         for (std::string& field : file.header)
             text(field);
-        return file;
     };
 
     bool held[256];
@@ -705,10 +706,16 @@ FileStruct ParseSource(Source& source, std::string_view listSeparator,
         }
     };
     if (!next(kMaxColumns)) return file;
-    if (fields.size() > kMaxColumns) return done(Result::tooManyColumns);
+    if (fields.size() > kMaxColumns) {
+        finish(Result::tooManyColumns);
+        return file;
+    }
     for (std::string_view f : fields)
         file.header.emplace_back(Trim(f));
-    if (!separator || file.header.size() < 2) return done(Result::noColumns);
+    if (!separator || file.header.size() < 2) {
+        finish(Result::noColumns);
+        return file;
+    }
 
     char decimal = 0;
     if (decimalSymbol.size() == 1 && decimalSymbol[0] != separator) decimal = decimalSymbol[0];
@@ -764,7 +771,8 @@ FileStruct ParseSource(Source& source, std::string_view listSeparator,
                                       [](const ColumnStruct& c) { return !c.values.empty(); });
     if (file.header.size() < 2 || !anyValue) {
         file.rowCount = 0;
-        return done(file.header.size() < 2 ? Result::noColumns : Result::noData);
+        finish(file.header.size() < 2 ? Result::noColumns : Result::noData);
+        return file;
     }
     timing.Finish(file, list);
     text(file.time0);
@@ -775,7 +783,8 @@ FileStruct ParseSource(Source& source, std::string_view listSeparator,
     }
     columns.Fit();
     file.columns = std::move(list);
-    return done(Result::ok);
+    finish(Result::ok);
+    return file;
 }
 
 }  // namespace
