@@ -172,54 +172,57 @@ void CVarnelDoc::ImportCsv() {
 
     CDorvik& logger = *m_logger;
     const BYTE reported = logger.GetReportedRateCode();
-    const bool sameRate = reported == rateCode || reported == 255;
-    // Room is judged before anything is asked or cleared; a clear leaves the fit group.
-    const bool clears = !sameRate || m_settings->m_recordingMode == 0;
-    const int kept = clears ? 1 : m_dataList.GetCount();
-    if (kept + 1 + static_cast<int>(n) > kMaxProjectBranches) {
-        ShowMessage(kNoRoomText, 0);
-        return;
-    }
-    // Why the samples are numbered, or how the times are read, where the file does not say.
-    const std::string unit = csv::UnreadTimeUnit(file.header[0]);
-    if (!unit.empty())
-        ShowMessage(CString::Formatted(rateCode ? kCsvUnitAsSecondsText : kCsvUnitNumberedText,
-                                       unit.c_str()),
-                    0);
-    else if (file.irregular)
-        ShowMessage(kCsvStepText, 0);
-    if (sameRate) {
-        switch (m_settings->m_recordingMode) {
-            case 0:
-                if (!ClearProject(true)) return;
-                break;
-            case 1:
-                if (graph) graph->RefreshGraph(TRUE);
-                break;
-            default:
-                break;
-        }
-    } else {
-        const BYTE answer = ShowMessage(kRateChangedText, 3);
-        if (answer == IDCANCEL) return;
-        // A save that did not happen must not lose the data it was meant to keep.
-        if (answer == IDYES && !SaveProject(false)) return;
-        ClearProject(false);
-    }
-
-    std::string name = path.str();
-    const size_t slash = name.find_last_of('/');
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-
-    // From here the project holds part of the import until it is whole: a failure takes it out.
-    const BYTE modified = m_modified;
-    const int first = m_dataList.GetCount();
+    // From `first` on, the project's nodes are the import's until it is whole: a failure takes
+    // them out. Before that, nothing of the file has gone in.
+    int first = -1;
+    BYTE modified = m_modified;
     const auto takeBack = [&] {
-        TakeBackImport(*this, first);
+        if (first >= 0) TakeBackImport(*this, first);
         logger.SetReportedRateCode(reported);
         m_modified = modified;
     };
     try {
+        const bool sameRate = reported == rateCode || reported == 255;
+        // Room is judged before anything is asked or cleared; a clear leaves the fit group.
+        const bool clears = !sameRate || m_settings->m_recordingMode == 0;
+        const int kept = clears ? 1 : m_dataList.GetCount();
+        if (kept + 1 + static_cast<int>(n) > kMaxProjectBranches) {
+            ShowMessage(kNoRoomText, 0);
+            return;
+        }
+        // Why the samples are numbered, or how the times are read, where the file does not say.
+        const std::string unit = csv::UnreadTimeUnit(file.header[0]);
+        if (!unit.empty())
+            ShowMessage(CString::Formatted(rateCode ? kCsvUnitAsSecondsText : kCsvUnitNumberedText,
+                                           unit.c_str()),
+                        0);
+        else if (file.irregular)
+            ShowMessage(kCsvStepText, 0);
+        if (sameRate) {
+            switch (m_settings->m_recordingMode) {
+                case 0:
+                    if (!ClearProject(true)) return;
+                    break;
+                case 1:
+                    if (graph) graph->RefreshGraph(TRUE);
+                    break;
+                default:
+                    break;
+            }
+        } else {
+            const BYTE answer = ShowMessage(kRateChangedText, 3);
+            if (answer == IDCANCEL) return;
+            // A save that did not happen must not lose the data it was meant to keep.
+            if (answer == IDYES && !SaveProject(false)) return;
+            ClearProject(false);
+        }
+
+        std::string name = path.str();
+        const size_t slash = name.find_last_of('/');
+        if (slash != std::string::npos) name.erase(0, slash + 1);
+
+        modified = m_modified;
+        first = m_dataList.GetCount();
         logger.SetReportedRateCode(static_cast<BYTE>(rateCode));
         CDataTreeView* tree = GetDataTreeView();
         CDataTreeBrench* experiment = AddDataGroup(CString(name.c_str()));
@@ -262,8 +265,8 @@ void CVarnelDoc::ImportCsv() {
         // goes first.
         file = csv::FileStruct();
         takeBack();
-        qCWarning(lcDoc) << path.GetString()
-                         << "needs more memory than there is; the import is taken back";
+        qCWarning(lcDoc) << path.GetString() << "needs more memory than there is;"
+                         << (first >= 0 ? "the import is taken back" : "nothing of it is taken in");
         ShowMessage(kCsvNoMemoryText, 0);
     }
 }
