@@ -351,6 +351,15 @@ public:
         "The file is too large to import: a CSV file may hold at most %s.";
     static constexpr const char* kCsvTooWideText =
         "The file has too many columns to import: a CSV file may have at most %d.";
+    static constexpr const char* kCsvNoMemoryText =
+        "Can not import the file: it needs more memory than there is.";
+    // A time unit in the heading that the import does not read; %s is the unit.
+    static constexpr const char* kCsvUnitNumberedText =
+        "The time column's unit \"%s\" is not one Varnel reads (ms, s, mm:ss, hh:mm:ss, Date), so "
+        "the samples are numbered instead.";
+    static constexpr const char* kCsvUnitAsSecondsText =
+        "The time column's unit \"%s\" is not one Varnel reads (ms, s, mm:ss, hh:mm:ss, Date); its "
+        "times are read as seconds.";
     // Experiments and data sets a project holds at most.
     static constexpr int kMaxProjectBranches = 2000;
     void ImportCsv();

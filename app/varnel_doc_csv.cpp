@@ -1,6 +1,7 @@
 // File > Import CSV File: a text file of columns becomes one experiment with a data set per value
 // column, plotted and shown in the table. The parsing is in logger/csv_import.
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -29,6 +30,27 @@ constexpr WORD kImportedModelCode = 100;
 constexpr WORD kNoSensorRange = 255;
 constexpr double kUnsetRangeLow = 9999999.0;
 constexpr double kUnsetRangeHigh = -9999999.0;
+
+// Takes an import back out of the project: the nodes from index `first` on, with their items in
+// the data map, plots and table columns.
+void TakeBackImport(CVarnelDoc& doc, int first) {
+    CGraphView* graph = doc.GetGraphView();
+    CTableView* table = doc.GetTableView();
+    CDataTreeView* tree = doc.GetDataTreeView();
+    for (int i = doc.m_dataList.GetCount() - 1; i >= first; --i) {
+        const CDataTreeBrench* node = doc.m_dataList.GetAt(i);
+        const DWORD id = node->m_id;
+        if (node->IsExperiment()) {
+            if (tree) tree->DeleteItem(tree->FindExperimentItem(id));
+        } else {
+            if (graph && graph->FindPlotByDataSet(id) >= 0) graph->RemovePlot(id, -1);
+            if (table) table->RemoveDataSet(id);
+            if (tree) tree->DeleteDataSetItem(id);
+        }
+        doc.m_dataList.Remove(id);
+    }
+    if (table) table->FillGrid(-1);
+}
 
 }  // namespace
 
@@ -103,8 +125,8 @@ void CVarnelDoc::ImportCsv() {
     const CString path = AskCsvFileName();
     if (path.IsEmpty()) return;
 
-    std::string bytes;
-    {
+    csv::FileStruct file;
+    try {
         CFile in;
         CFileException error(CFileException::none, 0, path);
         if (!in.Open(path, CFile::modeRead | CFile::typeBinary, &error)) {
@@ -112,25 +134,27 @@ void CVarnelDoc::ImportCsv() {
             AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
             return;
         }
-        try {
-            if (!platform::ReadWholeFile(in, csv::fileLimit, bytes)) {
-                ShowMessage(CString::Formatted(kCsvTooLargeText, csv::fileLimit.Text().GetString()),
-                            0);
-                return;
-            }
-        } catch (const CFileException& e) {
-            qCWarning(lcDoc, "%s", e.GetErrorMessage().GetString());
-            AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
-            return;
-        } catch (const std::bad_alloc&) {
+        const ULONGLONG length = in.GetLength();
+        if (!csv::fileLimit.Admits(length)) {
             ShowMessage(CString::Formatted(kCsvTooLargeText, csv::fileLimit.Text().GetString()), 0);
             return;
         }
+        if (length == 0) return;
+        const csv::ReadBytes read = [&in](char* to, size_t size) {
+            return static_cast<size_t>(
+                in.Read(to, static_cast<UINT>(std::min<size_t>(size, 1u << 30))));
+        };
+        file = csv::Parse(read, length, m_listSeparator.str(), m_decimalSymbol.str(), m_now());
+    } catch (const CFileException& e) {
+        qCWarning(lcDoc, "%s", e.GetErrorMessage().GetString());
+        AfxMessageBox(CString("Cannot open the file ") + path + ".", MB_ICONEXCLAMATION);
+        return;
+    } catch (const std::bad_alloc&) {
+        qCWarning(lcDoc) << path.GetString()
+                         << "needs more memory than there is; the project is left as it was";
+        ShowMessage(kCsvNoMemoryText, 0);
+        return;
     }
-    if (bytes.empty()) return;
-
-    csv::FileStruct file = csv::Parse(bytes, m_listSeparator.str(), m_decimalSymbol.str());
-    bytes = std::string();  // the columns hold the data now
     if (file.result == csv::Result::tooManyColumns) {
         ShowMessage(CString::Formatted(kCsvTooWideText, static_cast<int>(csv::kMaxColumns)), 0);
         return;
@@ -144,111 +168,107 @@ void CVarnelDoc::ImportCsv() {
         return;
     }
     const size_t n = file.columns.size();
-    const WORD mode = csv::TimeModeFromUnit(csv::ColumnUnit(file.header[0]));
-    const bool textTimes = mode >= 4 && mode <= 6;
-    std::optional<WORD> rate = 0;
-    if (file.rowCount >= 2) {
-        if (textTimes) {
-            rate = csv::RateCodeFromTimes(file.time0, file.time1, mode, m_now());
-        } else {
-            double t0 = 0;
-            double t1 = 0;
-            // The times read with the decimal symbol the values were read with.
-            const char decimal =
-                m_decimalSymbol.GetLength() == 1 && m_decimalSymbol[0] != file.separator
-                    ? m_decimalSymbol[0]
-                    : 0;
-            const bool ok = csv::ParseNumber(file.time0, decimal, t0) &&
-                            csv::ParseNumber(file.time1, decimal, t1);
-            rate = ok ? csv::RateCodeFromStep(t1, t0, mode) : std::nullopt;
-        }
-    }
-    // A time axis of another rate would show wrong times: the samples are numbered instead.
-    const WORD rateCode = rate.value_or(0);
+    const WORD rateCode = file.rateCode;
 
     CDorvik& logger = *m_logger;
     const BYTE reported = logger.GetReportedRateCode();
-    const bool sameRate = reported == rateCode || reported == 255;
-    // Room is judged before anything is asked or cleared; a clear leaves the fit group.
-    const bool clears = !sameRate || m_settings->m_recordingMode == 0;
-    const int kept = clears ? 1 : m_dataList.GetCount();
-    if (kept + 1 + static_cast<int>(n) > kMaxProjectBranches) {
-        ShowMessage(kNoRoomText, 0);
-        return;
-    }
-    if (!rate) ShowMessage(kCsvStepText, 0);
-    if (sameRate) {
-        switch (m_settings->m_recordingMode) {
-            case 0:
-                if (!ClearProject(true)) return;
-                break;
-            case 1:
-                if (graph) graph->RefreshGraph(TRUE);
-                break;
-            default:
-                break;
-        }
-    } else {
-        const BYTE answer = ShowMessage(kRateChangedText, 3);
-        if (answer == IDCANCEL) return;
-        // A save that did not happen must not lose the data it was meant to keep.
-        if (answer == IDYES && !SaveProject(false)) return;
-        ClearProject(false);
-    }
-    logger.SetReportedRateCode(static_cast<BYTE>(rateCode));
-
-    CPreciseDateTime start = csv::DefaultStart();
-    if (textTimes) {
-        const CPreciseDateTime first = csv::ParseTime(file.time0, mode, m_now());
-        if (first.GetStatus() == CPreciseDateTime::valid) start = first;
-    }
-    std::string name = path.str();
-    const size_t slash = name.find_last_of('/');
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-
-    const BYTE modified = m_modified;
-    CDataTreeView* tree = GetDataTreeView();
-    CDataTreeBrench* experiment = AddDataGroup(CString(name.c_str()));
-    if (!experiment) {
+    // From `first` on, the project's nodes are the import's until it is whole: a failure takes
+    // them out. Before that, nothing of the file has gone in.
+    int first = -1;
+    BYTE modified = m_modified;
+    const auto takeBack = [&] {
+        if (first >= 0) TakeBackImport(*this, first);
+        logger.SetReportedRateCode(reported);
         m_modified = modified;
-        ShowMessage(kCannotImportText, 0);
-        return;
-    }
-    if (tree) tree->ExpandData();
-    std::vector<CDataTreeBrench*> added;
-    for (size_t c = 0; c < n; ++c) {
-        csv::ColumnStruct& column = file.columns[c];
-        CDataTreeBrench* dataSet =
-            AddDataBranch(experiment, std::make_shared<CDataArray>(std::move(column.samples)),
-                          std::make_shared<CDataArray>(std::move(column.values)),
-                          CString(csv::ColumnName(file.header[c + 1]).c_str()), rateCode,
-                          CString(csv::ColumnUnit(file.header[c + 1]).c_str()), start, 0, -1, 0,
-                          CString(), kNoSensorRange, kUnsetRangeLow, kUnsetRangeHigh);
-        if (!dataSet) {
-            // Half an import is none: take back what was added.
-            for (CDataTreeBrench* set : added) {
-                if (tree) tree->DeleteDataSetItem(set->m_id);
-                m_dataList.Remove(set->m_id);
+    };
+    try {
+        const bool sameRate = reported == rateCode || reported == 255;
+        // Room is judged before anything is asked or cleared; a clear leaves the fit group.
+        const bool clears = !sameRate || m_settings->m_recordingMode == 0;
+        const int kept = clears ? 1 : m_dataList.GetCount();
+        if (kept + 1 + static_cast<int>(n) > kMaxProjectBranches) {
+            ShowMessage(kNoRoomText, 0);
+            return;
+        }
+        // Why the samples are numbered, or how the times are read, where the file does not say.
+        const std::string unit = csv::UnreadTimeUnit(file.header[0]);
+        if (!unit.empty())
+            ShowMessage(CString::Formatted(rateCode ? kCsvUnitAsSecondsText : kCsvUnitNumberedText,
+                                           unit.c_str()),
+                        0);
+        else if (file.irregular)
+            ShowMessage(kCsvStepText, 0);
+        if (sameRate) {
+            switch (m_settings->m_recordingMode) {
+                case 0:
+                    if (!ClearProject(true)) return;
+                    break;
+                case 1:
+                    if (graph) graph->RefreshGraph(TRUE);
+                    break;
+                default:
+                    break;
             }
-            if (tree) tree->DeleteItem(tree->FindExperimentItem(experiment->m_id));
-            m_dataList.Remove(experiment->m_id);
-            m_modified = modified;
+        } else {
+            const BYTE answer = ShowMessage(kRateChangedText, 3);
+            if (answer == IDCANCEL) return;
+            // A save that did not happen must not lose the data it was meant to keep.
+            if (answer == IDYES && !SaveProject(false)) return;
+            ClearProject(false);
+        }
+
+        std::string name = path.str();
+        const size_t slash = name.find_last_of('/');
+        if (slash != std::string::npos) name.erase(0, slash + 1);
+
+        modified = m_modified;
+        first = m_dataList.GetCount();
+        logger.SetReportedRateCode(static_cast<BYTE>(rateCode));
+        CDataTreeView* tree = GetDataTreeView();
+        CDataTreeBrench* experiment = AddDataGroup(CString(name.c_str()));
+        if (!experiment) {
+            takeBack();
             ShowMessage(kCannotImportText, 0);
             return;
         }
-        dataSet->m_modelCode = kImportedModelCode;
-        added.push_back(dataSet);
-    }
-    for (CDataTreeBrench* dataSet : added) {
-        if (graph) {
-            BOOL plotAdded = FALSE;
-            const SHORT plot =
-                graph->AddPlot(dataSet, PlotRecordStruct::kNoChannel, FALSE, plotAdded, FALSE, -1);
-            if (plotAdded) graph->PlotAllData(plot);
+        if (tree) tree->ExpandData();
+        std::vector<CDataTreeBrench*> added;
+        for (size_t c = 0; c < n; ++c) {
+            csv::ColumnStruct& column = file.columns[c];
+            CDataTreeBrench* dataSet =
+                AddDataBranch(experiment, std::make_shared<CDataArray>(std::move(column.samples)),
+                              std::make_shared<CDataArray>(std::move(column.values)),
+                              CString(csv::ColumnName(file.header[c + 1]).c_str()), rateCode,
+                              CString(csv::ColumnUnit(file.header[c + 1]).c_str()), file.start, 0,
+                              -1, 0, CString(), kNoSensorRange, kUnsetRangeLow, kUnsetRangeHigh);
+            if (!dataSet) {
+                // Half an import is none.
+                takeBack();
+                ShowMessage(kCannotImportText, 0);
+                return;
+            }
+            dataSet->m_modelCode = kImportedModelCode;
+            added.push_back(dataSet);
         }
+        for (CDataTreeBrench* dataSet : added) {
+            if (graph) {
+                BOOL plotAdded = FALSE;
+                const SHORT plot = graph->AddPlot(dataSet, PlotRecordStruct::kNoChannel, FALSE,
+                                                  plotAdded, FALSE, -1);
+                if (plotAdded) graph->PlotAllData(plot);
+            }
+        }
+        // In every recording mode the table lists what the graph now shows: a replace has
+        // cleared the graph's plots but not the table's columns.
+        ShowGraphDataSetsInTable();
+        if (m_tableView) m_tableView->FillGrid(-1);
+    } catch (const std::bad_alloc&) {
+        // The graph's and the table's copies come on top of the values: what is left of those
+        // goes first.
+        file = csv::FileStruct();
+        takeBack();
+        qCWarning(lcDoc) << path.GetString() << "needs more memory than there is;"
+                         << (first >= 0 ? "the import is taken back" : "nothing of it is taken in");
+        ShowMessage(kCsvNoMemoryText, 0);
     }
-    // In every recording mode the table lists what the graph now shows: a replace has cleared
-    // the graph's plots but not the table's columns.
-    ShowGraphDataSetsInTable();
-    if (m_tableView) m_tableView->FillGrid(-1);
 }

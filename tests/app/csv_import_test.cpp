@@ -17,6 +17,7 @@
 #include "displays/graph/graph_view.h"
 #include "displays/table/table_view.h"
 #include "logger/dorvik.h"
+#include "logger/helpers.h"
 #include "logger/settings.h"
 #include "platform/activex/graph_model.h"
 #include "platform/activex/graph_render.h"
@@ -422,6 +423,151 @@ TEST_F(CsvImportProgram, OurOwnExportReadsBackAsTheSameData) {
         EXPECT_EQ(k, std::size(sets));
     }
     platform::SetShellOpener({});
+}
+
+// Files from other programs and desktops, each as the user finds it: the data sets with their
+// samples and values, the times their rate gives them, and what the user is told. A refused file
+// is refused before anything is asked, and the project stays as it was.
+TEST_F(CsvImportProgram, FilesFromOtherProgramsReadRightOrSayWhy) {
+    struct SetStruct {
+        const char* name;
+        const char* unit;
+        CDataArray samples;
+        CDataArray values;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        CString message;  // empty: nothing is said
+        double step;      // seconds from one sample to the next; 0: numbered
+        std::vector<SetStruct> sets;
+        const char* list = ",";  // the desktop's list separator and decimal symbol
+        const char* decimal = ".";
+    };
+    // Windows-1252, ";" between fields and decimal commas, as a decimal-comma desktop exports.
+    const std::string europe =
+        "Zeit (s);Temperatur (\xB0"
+        "C);Spannung (V)\r\n0;20,0;3,3\r\n1;20,5;3,4\r\n";
+    const std::vector<SetStruct> europeSets = {{"Temperatur",
+                                                "\xC2\xB0"
+                                                "C",
+                                                {0, 1},
+                                                {20, 20.5}},
+                                               {"Spannung", "V", {0, 1}, {3.3, 3.4}}};
+    const CString micro = CString::Formatted(CVarnelDoc::kCsvUnitNumberedText, "\xC2\xB5s");
+    const CString minutes = CString::Formatted(CVarnelDoc::kCsvUnitAsSecondsText, "min");
+    const Case cases[] = {
+        {"jump.csv",
+         "Time (s),Temp (C)\n0,20\n1,21\n2,22\n3,23\n10,30\n11,31\n12,32\n",
+         "",
+         1,
+         {{"Temp", "C", {0, 1, 2, 3, 10, 11, 12}, {20, 21, 22, 23, 30, 31, 32}}}},
+        {"two and a half.csv",
+         "Time (s),Temp (C)\n0,20\n1,21\n2,22\n4.5,23\n",
+         CVarnelDoc::kCsvStepText,
+         0,
+         {{"Temp", "C", {0, 1, 2, 3}, {20, 21, 22, 23}}}},
+        {"no unit.csv",
+         "Time,Force (N)\n0,1\n0.5,2\n",
+         CVarnelDoc::kCsvStepText,
+         0,
+         {{"Force", "N", {0, 1}, {1, 2}}}},
+        {"europe.csv", europe, "", 1, europeSets},
+        {"europe at home.csv", europe, "", 1, europeSets, ";", ","},
+        {"tenths.csv",
+         "Zeit (s);Druck (kPa)\r\n0;101,5\r\n0,1;101,6\r\n0,2;101,7\r\n",
+         "",
+         0.1,
+         {{"Druck", "kPa", {0, 1, 2}, {101.5, 101.6, 101.7}}}},
+        {"points.csv",
+         "Time (s);Force (N)\n0.0;1.5\n0.1;2.5\n",
+         "",
+         0.1,
+         {{"Force", "N", {0, 1}, {1.5, 2.5}}}},
+        {"text only.csv", "Time (s);Note\n0;start\n1;stop\n", CVarnelDoc::kNoDataRowsText, 0, {}},
+        {"trailing.csv",
+         "Time (s),Temp (C),Volt (V),\r\n0,1,2,\r\n1,2,3,\r\n",
+         "",
+         1,
+         {{"Temp", "C", {0, 1}, {1, 2}}, {"Volt", "V", {0, 1}, {2, 3}}}},
+        {"micro.csv",
+         "Time (\xC2\xB5s),Force (N)\n0,1\n20000,2\n40000,3\n",
+         micro,
+         0,
+         {{"Force", "N", {0, 1, 2}, {1, 2, 3}}}},
+        {"minutes.csv",
+         "Time (min),Force (N)\n0,1\n1,2\n2,3\n",
+         minutes,
+         1,
+         {{"Force", "N", {0, 1, 2}, {1, 2, 3}}}},
+        {"excel.csv",
+         "Time (s),\"Force, left (N)\",Light (%)\r\n0,1.5,40\r\n0.1,2,41\r\n0.2,,42\r\n",
+         "",
+         0.1,
+         {{"Force, left", "N", {0, 1}, {1.5, 2}}, {"Light", "%", {0, 1, 2}, {40, 41, 42}}}},
+        {"bom.csv",
+         "\xEF\xBB\xBFTime (s),Temperature (\xC2\xB0"
+         "C)\r\n0,21.5\r\n1,22\r\n",
+         "",
+         1,
+         {{"Temperature",
+           "\xC2\xB0"
+           "C",
+           {0, 1},
+           {21.5, 22}}}},
+        {"units.csv",
+         "Time (s),Winkel (\xC2\xB0),L\xC3\xA4nge (\xC2\xB5m)\n0,90,5\n1,45,6\n",
+         "",
+         1,
+         {{"Winkel", "\xC2\xB0", {0, 1}, {90, 45}}, {"L\xC3\xA4nge", "\xC2\xB5m", {0, 1}, {5, 6}}}},
+        {"midnight.csv",
+         "Time (hh:mm:ss),T (C)\n23:59:58,1\n23:59:59,2\n00:00:00,3\n00:00:01,4\n",
+         "",
+         1,
+         {{"T", "C", {0, 1, 2, 3}, {1, 2, 3, 4}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        doc->m_listSeparator = c.list;
+        doc->m_decimalSymbol = c.decimal;
+        graph->RefreshGraph(TRUE);
+        const Seen before = Now();
+        const WORD rate = [&]() -> WORD {
+            for (WORD code = 1; code <= 255; ++code)
+                if (c.step && RateInfo(code).intervalSeconds == c.step) return code;
+            return 0;
+        }();
+        modals.ExpectFileDialog(Write(c.name, c.bytes));
+        if (!c.message.IsEmpty()) modals.ExpectMessage(c.message, IDOK);
+        const WORD reported = doc->GetLogger()->GetReportedRateCode();
+        // A rate unlike the last import's asks first; No clears without saving.
+        if (!c.sets.empty() && reported != 255 && reported != rate)
+            modals.ExpectMessage(CVarnelDoc::kRateChangedText, IDNO);
+        ChooseImport();
+        EXPECT_EQ(modals.Pending(), 0u);
+        CDataTreeBrench* experiment = Experiment(c.name);
+        if (c.sets.empty()) {
+            EXPECT_EQ(experiment, nullptr);
+            EXPECT_EQ(Now(), before);
+            continue;
+        }
+        ASSERT_NE(experiment, nullptr);
+        size_t k = 0;
+        for (CDataTreeBrench* d = doc->m_dataList.GetNextDataSet(experiment->m_id); d;
+             d = doc->m_dataList.GetNextDataSet(d->m_id), ++k) {
+            ASSERT_LT(k, c.sets.size());
+            const SetStruct& e = c.sets[k];
+            EXPECT_EQ(d->m_name, CString(e.name));
+            EXPECT_EQ(d->m_unit, CString(e.unit));
+            EXPECT_EQ(*d->m_x, e.samples) << e.name;
+            ASSERT_EQ(d->m_y->size(), e.values.size());
+            for (size_t i = 0; i < e.values.size(); ++i)
+                EXPECT_DOUBLE_EQ((*d->m_y)[i], e.values[i]) << e.name << " " << i;
+            EXPECT_EQ(d->m_rateCode, rate);
+        }
+        EXPECT_EQ(k, c.sets.size());
+        EXPECT_EQ(graph->m_plotCount, static_cast<int>(c.sets.size()));
+    }
 }
 
 }  // namespace

@@ -6,11 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include "platform/base/file.h"
 #include "tests/controls/grid_fixture.h"
+#include "tests/support/core/address_space_limit.h"
 
 namespace {
 
@@ -30,25 +28,6 @@ int PdfPages(const CString& path) {
     return static_cast<int>(
         QString::fromLatin1(f.readAll()).count(QRegularExpression("/Type\\s*/Page[^s]")));
 }
-
-// Holds the address space to what the process uses now and some room, so that a large allocation
-// fails as it does under a memory limit.
-class AddressSpaceLimit {
-public:
-    explicit AddressSpaceLimit(rlim_t room) {
-        getrlimit(RLIMIT_AS, &m_old);
-        long pages = 0;
-        std::ifstream("/proc/self/statm") >> pages;
-        rlimit limit = m_old;
-        limit.rlim_cur =
-            std::min<rlim_t>(rlim_t(pages) * sysconf(_SC_PAGESIZE) + room, m_old.rlim_max);
-        setrlimit(RLIMIT_AS, &limit);
-    }
-    ~AddressSpaceLimit() { setrlimit(RLIMIT_AS, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 class GridPrint : public GridTest {
 protected:
@@ -228,9 +207,8 @@ TEST_F(GridPrint, FileErrorsAreShownAndLongLinesLoad) {
 }
 
 TEST_F(GridPrint, AFileLargerThanMemoryCanHoldIsTheLoadError) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator ends the process on any failed allocation";
-#endif
+    if (!testing_support::kAllocationsMayFail)
+        GTEST_SKIP() << "the sanitizer's allocator ends the process on any failed allocation";
     const CString path = env.File("huge.csv");
     {
         std::ofstream out(path.GetString(), std::ios::binary);
@@ -244,7 +222,7 @@ TEST_F(GridPrint, AFileLargerThanMemoryCanHoldIsTheLoadError) {
     {
         // Past the grid's own limit, so that memory itself runs out.
         platform::FileSizeLimit::Override lifted(CGridCtrl::s_fileLimit, qint64(8) << 30);
-        AddressSpaceLimit limit(rlim_t(1) << 30);
+        testing_support::AddressSpaceLimit limit(rlim_t(1) << 30);
         EXPECT_FALSE(loaded.Load(path));
     }
     // What the grid showed stays.

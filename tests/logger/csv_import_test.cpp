@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "models/graph_axis.h"
 
 namespace {
 
@@ -267,6 +272,240 @@ TEST(CsvImport, RateCodes) {
     EXPECT_EQ(csv::RateCodeFromTimes("25/12/08 10:00:00:000", "25/12/08 10:00:00:500", 6, today),
               0);
     EXPECT_EQ(csv::RateCodeFromTimes("x", "25/12/08 10:00:01", 6, today), kNone);
+}
+
+// Every row's time is read: a timed file numbers its samples by their times in steps of the
+// rate, so a jump of whole steps keeps its times and leaves gaps; any other step numbers them by
+// row, and the file says so.
+TEST(CsvImport, EveryRowsTimeNumbersItsSamples) {
+    const CPreciseDateTime today(2026, 3, 9, 15, 4, 5);
+    struct Case {
+        const char* name;
+        std::string text;
+        WORD rate;
+        bool irregular;
+        std::vector<double> samples;  // of the first value column
+    } cases[] = {
+        {"jump",
+         "Time (s),A (V)\n0,1\n1,2\n2,3\n3,4\n10,5\n11,6\n12,7\n",
+         41,
+         false,
+         {0, 1, 2, 3, 10, 11, 12}},
+        {"jump of milliseconds",
+         "Time (ms),A (V)\n0,1\n100,2\n200,3\n500,4\n",
+         49,
+         false,
+         {0, 1, 2, 5}},
+        {"a blank line takes no place",
+         "Time (s),A (V)\n0,1\n1,2\n\n2,3\n3,4\n",
+         41,
+         false,
+         {0, 1, 2, 3}},
+        {"gaps after the jump", "Time (s),A (V),B (V)\n0,1,1\n1,,2\n5,3,3\n", 41, false, {0, 5}},
+        {"over midnight",
+         "Time (hh:mm:ss),A (V)\n23:59:58,1\n23:59:59,2\n00:00:00,3\n00:00:02,4\n",
+         41,
+         false,
+         {0, 1, 2, 4}},
+        {"first step over midnight",
+         "Time (hh:mm:ss),A (V)\n23:59:59,1\n00:00:00,2\n00:00:01,3\n",
+         41,
+         false,
+         {0, 1, 2}},
+        {"over the hour",
+         "Time (mm:ss),A (V)\n59:58,1\n59:59,2\n00:00,3\n00:01,4\n",
+         41,
+         false,
+         {0, 1, 2, 3}},
+        {"dates",
+         "Time (Date),A (V)\n31/12/25 23:59:59,1\n01/01/26 00:00:00,2\n01/01/26 00:00:03,3\n",
+         41,
+         false,
+         {0, 1, 4}},
+        {"seven digits",
+         "Time (s),A (V)\n0,1\n0.1000001,2\n0.2000002,3\n0.3000003,4\n",
+         49,
+         false,
+         {0, 1, 2, 3}},
+        {"one row", "Time (s),A (V)\n5,1\n", 0, false, {0}},
+        {"two and a half steps",
+         "Time (s),A (V)\n0,1\n1,2\n2,3\n4.5,4\n5.5,5\n",
+         0,
+         true,
+         {0, 1, 2, 3, 4}},
+        {"back", "Time (s),A (V)\n0,1\n1,2\n2,3\n1.5,4\n", 0, true, {0, 1, 2, 3}},
+        {"repeated", "Time (s),A (V)\n0,1\n1,2\n1,3\n2,4\n", 0, true, {0, 1, 2, 3}},
+        {"repeated first", "Time (s),A (V)\n5,1\n5,2\n6,3\n", 0, true, {0, 1, 2}},
+        {"unreadable", "Time (s),A (V)\n0,1\n1,2\nlater,3\n3,4\n", 0, true, {0, 1, 2, 3}},
+        // Numbered by row, a blank line keeps its place.
+        {"numbered with a blank line", "Time (s),A (V)\n0,1\n0.5,2\n\n1,3\n", 0, true, {0, 1, 3}},
+        {"off the steps late",
+         "Time (s),A (V)\n0,1\n1,2\n2,3\n3,4\n4.2,5\n",
+         0,
+         true,
+         {0, 1, 2, 3, 4}},
+        {"dates back",
+         "Time (Date),A (V)\n01/01/26 10:00:01,1\n01/01/26 10:00:02,2\n"
+         "01/01/26 10:00:00,3\n",
+         0,
+         true,
+         {0, 1, 2}},
+        {"milliseconds off the whole seconds",
+         "Time (Date),A (V)\n01/01/26 10:00:00:000,1\n01/01/26 10:00:01:000,2\n"
+         "01/01/26 10:00:02:500,3\n",
+         0,
+         true,
+         {0, 1, 2}},
+        {"a jump past any table", "Time (s),A (V)\n0,1\n1,2\n1e9,3\n", 0, true, {0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FileStruct f = csv::Parse(c.text, ",", ".", today);
+        ASSERT_EQ(f.result, Result::ok);
+        EXPECT_EQ(f.rateCode, c.rate);
+        EXPECT_EQ(f.irregular, c.irregular);
+        EXPECT_EQ(f.columns[0].samples, c.samples);
+        EXPECT_EQ(f.sampleCount, c.rate ? size_t(c.samples.back()) + 1 : f.rowCount);
+    }
+    const FileStruct midnight = csv::Parse(cases[4].text, ",", ".", today);
+    EXPECT_EQ(midnight.start, CPreciseDateTime(2026, 3, 9, 23, 59, 58));
+}
+
+// Long runs as the program's own export writes their times stay timed to the last row.
+TEST(CsvImport, LongExportsStayTimed) {
+    struct Case {
+        const char* header;
+        double interval;
+        int mode;
+        CPreciseDateTime start;
+        WORD rate;
+    } cases[] = {
+        {"Time (s)", 0.02, 3, CPreciseDateTime(2002, 7, 18, 0, 0, 0), 51},
+        {"Time (hh:mm:ss)", 1, 5, CPreciseDateTime(2026, 3, 9, 23, 0, 0), 41},
+    };
+    constexpr int kRows = 100000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.header);
+        std::string text = std::string(c.header) + ",A (V)\r\n";
+        for (int r = 0; r < kRows; ++r)
+            text +=
+                graph_axis::TimeValueText(c.start, c.interval, c.interval, c.mode, 0, r, 0).str() +
+                "," + std::to_string(r % 7) + "\r\n";
+        const FileStruct f = csv::Parse(text, ",", ".", c.start);
+        ASSERT_EQ(f.result, Result::ok);
+        EXPECT_EQ(f.rateCode, c.rate);
+        EXPECT_FALSE(f.irregular);
+        ASSERT_EQ(f.columns[0].samples.size(), size_t(kRows));
+        EXPECT_EQ(f.columns[0].samples.back(), kRows - 1);
+        EXPECT_EQ(f.sampleCount, size_t(kRows));
+    }
+}
+
+TEST(CsvImport, EmptyHeadingsAtTheEndMakeNoColumns) {
+    struct Case {
+        const char* text;
+        size_t columns;
+        Result result;
+    } cases[] = {
+        {"Time (s),Temp (C),Volt (V),\n0,1,2,\n1,2,3,\n", 2, Result::ok},
+        {"Time (s),Temp (C),, ,\"\"\n0,1\n1,2\n", 1, Result::ok},
+        // Values under an empty heading are a column still.
+        {"Time (s),Temp (C),\n0,1,5\n1,2,6\n", 2, Result::ok},
+        {"Time (s),\n0,\n1,\n", 0, Result::noColumns},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const FileStruct f = Read(c.text);
+        EXPECT_EQ(f.result, c.result);
+        EXPECT_EQ(f.columns.size(), c.columns);
+        if (c.result == Result::ok) {
+            EXPECT_EQ(f.header.size(), c.columns + 1);
+        }
+    }
+}
+
+TEST(CsvImport, SemicolonsSeparateFieldsWithDecimalCommas) {
+    // The text a decimal-comma desktop's export writes, in Windows-1252.
+    const std::string europe =
+        "Zeit (s);Temperatur (\xB0"
+        "C);Spannung (V)\r\n0;20,0;3,3\r\n0,1;20,5;3,4\r\n0,2;21;3.5\r\n";
+    using Desktop = std::pair<const char*, const char*>;  // list separator, decimal symbol
+    for (auto [list, decimal] : {Desktop{",", "."}, Desktop{";", ","}, Desktop{",", ","}}) {
+        SCOPED_TRACE(std::string(list) + decimal);
+        const FileStruct f = Read(europe, list, decimal);
+        ASSERT_EQ(f.result, Result::ok);
+        EXPECT_EQ(f.separator, ';');
+        EXPECT_EQ(f.rateCode, 49);
+        EXPECT_FALSE(f.irregular);
+        ExpectColumn(f.columns[0], {0, 1, 2}, {20, 20.5, 21});
+        ExpectColumn(f.columns[1], {0, 1, 2}, {3.3, 3.4, 3.5});
+        EXPECT_EQ(csv::ColumnUnit(f.header[1]),
+                  "\xC2\xB0"
+                  "C");
+    }
+    EXPECT_EQ(Read("Time (s);Note\n0;start\n1;stop\n").result, Result::noData);
+    EXPECT_EQ(Read("Time (s),A (V)\n0,#N/A\n1,\n").result, Result::noData);
+}
+
+TEST(CsvImport, TimeUnitsNotRead) {
+    struct Case {
+        const char* heading;
+        const char* unit;
+    } cases[] = {
+        {"Time (\xC2\xB5s)", "\xC2\xB5s"},
+        {"Time (min)", "min"},
+        {"Time", ""},
+        {"Time ()", ""},
+        {"Time (s)", ""},
+        {"Time (ms)", ""},
+        {"Zeit (Date)", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(csv::UnreadTimeUnit(c.heading), c.unit) << c.heading;
+}
+
+// A file read a few bytes at a time, as a slow device gives it, reads as it does whole: records,
+// quotes, line ends and the encoding's verdict across the pieces' edges.
+TEST(CsvImport, ReadInPiecesAsWhole) {
+    std::string long1252 = "Time (s),T (\xB0)\r\n";
+    for (int r = 0; r < 3000; ++r)
+        long1252 += std::to_string(r) + "," + std::to_string(r % 13) + ".25\r\n";
+    long1252 += "3000,\"1\xB0\"\r\n";  // the one byte that is no UTF-8 comes last
+    const std::string texts[] = {
+        "\xEF\xBB\xBFTime (s),\"Force, left (N)\",\"Two\r\nlines (m)\"\r\n0,\"1,5\",2\r\n"
+        "1,3,\"4\"\"\"\r\n2,  5 ,6 \r\n\r\n3,7\r8,9\n",
+        "Time (s);A (V);B (V)\n0;1,5;2\n0,1;\"3\";4,25\n0,2;;\n",
+        "Time (s),A (V)\n0,1\n1,2\n2,3\n10,4\n11,5\n",
+        "Time (s),A (V)\r\r\n0,1\r\n\r\n1,2",
+        long1252,
+    };
+    for (const std::string& text : texts) {
+        const FileStruct whole = Read(text);
+        ASSERT_EQ(whole.result, Result::ok);
+        for (size_t piece : {1, 2, 3, 7, 64, 100000}) {
+            SCOPED_TRACE(piece);
+            size_t at = 0;
+            const csv::ReadBytes read = [&](char* to, size_t size) {
+                const size_t n = std::min({size, text.size() - at, piece});
+                std::memcpy(to, text.data() + at, n);
+                at += n;
+                return n;
+            };
+            const FileStruct f = csv::Parse(read, text.size(), ",", ".", csv::DefaultStart());
+            ASSERT_EQ(f.result, whole.result);
+            EXPECT_EQ(f.header, whole.header);
+            EXPECT_EQ(f.time0, whole.time0);
+            EXPECT_EQ(f.time1, whole.time1);
+            EXPECT_EQ(f.rowCount, whole.rowCount);
+            EXPECT_EQ(f.rateCode, whole.rateCode);
+            ASSERT_EQ(f.columns.size(), whole.columns.size());
+            for (size_t c = 0; c < f.columns.size(); ++c) {
+                EXPECT_EQ(f.columns[c].samples, whole.columns[c].samples) << c;
+                EXPECT_EQ(f.columns[c].values, whole.columns[c].values) << c;
+            }
+        }
+    }
+    EXPECT_EQ(Read(long1252).header[1], "T (\xC2\xB0)");
 }
 
 }  // namespace
