@@ -20,6 +20,17 @@ CCellID CGridCtrl::GetTopLeftNonFixedCell() const {
     int column = m_nFixedCols, right = 0;
     while (right < scroll && column < GetColumnCount() - 1)
         right += GetColumnWidth(column++);
+    // Columns start at the fixed ones' edge, so a position between two column edges shows the
+    // later column first; near the end that would leave the last column short of the client's
+    // right edge. Step back while the columns from here on do not fill the client.
+    CRect client;
+    GetClientRect(&client);
+    const int room = client.right - GetFixedColumnWidth();
+    int rest = 0;
+    for (int col = column; col < GetColumnCount(); ++col)
+        rest += GetColumnWidth(col);
+    while (column > m_nFixedCols && rest < room)
+        rest += GetColumnWidth(--column);
     return {m_nFixedRows, column};
 }
 
@@ -500,8 +511,13 @@ void CGridCtrl::OnHScroll(UINT nSBCode, UINT, CScrollBar*) {
             break;
         case SB_LINELEFT:
             if (scrollPos > 0 && topLeft.col > GetFixedColumnCount()) {
+                // To the previous column's edge: at the end the position can lie past the first
+                // shown column's edge, and a column's width back would show the same columns.
                 const int xScroll = GetColumnWidth(topLeft.col - 1);
-                SetScrollPos(SB_HORZ, std::max(0, scrollPos - xScroll));
+                int edge = 0;
+                for (int col = m_nFixedCols; col < topLeft.col - 1; ++col)
+                    edge += GetColumnWidth(col);
+                SetScrollPos(SB_HORZ, edge);
                 rect.left = GetFixedColumnWidth();
                 ScrollWindow(xScroll, 0, &rect);
                 rect.right = rect.left + xScroll;

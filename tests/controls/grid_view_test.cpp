@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QScrollBar>
 
 #include "platform/win/system.h"
 #include "tests/controls/grid_fixture.h"
@@ -166,6 +167,69 @@ TEST_F(GridView, AnEmptyGridPaintsOnlyItsBackground) {
     const QImage image = RenderWidget(W());
     for (QPoint p : {QPoint(2, 2), QPoint(100, 50), QPoint(190, 90)})
         EXPECT_EQ(Px(image, p.x(), p.y()), RGB(255, 255, 255));
+}
+
+// At every window width, wider than the filler column or not, the scroll range ends with the
+// filler and the columns fill the client at every position the arrows reach.
+TEST_F(GridView, ScrolledToTheEndTheColumnsReachTheRightEdgeAtEveryWidth) {
+    SetUpGrid(8, 600, 200);
+    Fill(100);
+    for (const int width : {600, 1250, 1500, 1750}) {
+        SCOPED_TRACE(width);
+        owner.MoveWindow(0, 0, width, 200);
+        grid.MoveWindow(0, 0, width, 200);
+        grid.SendMessage(WM_HSCROLL, SB_LEFT, 0);
+        testing_support::ProcessQtEvents();
+        const COLORREF back = RGB(255, 0, 255);
+        grid.SetBkColor(back);
+        QScrollBar* bar = nullptr;
+        for (QScrollBar* b : W()->findChildren<QScrollBar*>())
+            if (b->orientation() == Qt::Horizontal && b->isVisible()) bar = b;
+        ASSERT_NE(bar, nullptr) << "the columns fit";
+        CRect client;
+        grid.GetClientRect(&client);
+        ASSERT_GT(client.Width(), width - 40) << "the window was not made that wide";
+
+        int columns = 0;
+        for (int col = 1; col < grid.GetColumnCount(); ++col)
+            columns += grid.GetColumnWidth(col);
+        SCROLLINFO info;
+        ASSERT_TRUE(grid.GetScrollInfo(SB_HORZ, &info));
+        EXPECT_EQ(info.nMax + 1, columns);
+
+        // No background anywhere: the rows fill the height, the columns the width.
+        const auto filled = [&](int step) {
+            const QImage image = RenderWidget(W());
+            for (int y = 0; y < client.bottom; y += 4)
+                for (int x = grid.GetFixedColumnWidth(); x < client.right; ++x)
+                    if (Px(image, x, y) == back) {
+                        SaveTestImage(image, "grid_scrolled_background");
+                        return testing::AssertionFailure()
+                               << "step " << step << ": background at " << x << "," << y;
+                    }
+            return testing::AssertionSuccess();
+        };
+        const QPoint rightArrow(bar->width() - 3, bar->height() / 2);
+        int steps = 0;
+        for (int before = -1; grid.GetScrollPos(SB_HORZ) != before && steps < 40; ++steps) {
+            EXPECT_TRUE(filled(steps));
+            before = grid.GetScrollPos(SB_HORZ);
+            QTest::mouseClick(bar, Qt::LeftButton, {}, rightArrow);
+        }
+        EXPECT_LT(steps, 40);
+        EXPECT_EQ(grid.GetScrollPos(SB_HORZ), info.nMax + 1 - static_cast<int>(info.nPage));
+        EXPECT_EQ(grid.GetVisibleNonFixedCellRange().GetMaxCol(), grid.GetColumnCount() - 1);
+
+        // Each left arrow brings back one column, to the first.
+        const QPoint leftArrow(2, bar->height() / 2);
+        for (steps = 0; grid.GetScrollPos(SB_HORZ) > 0 && steps < 40; ++steps) {
+            const int before = grid.GetTopLeftNonFixedCell().col;
+            QTest::mouseClick(bar, Qt::LeftButton, {}, leftArrow);
+            EXPECT_EQ(grid.GetTopLeftNonFixedCell().col, before - 1) << "step " << steps;
+            EXPECT_TRUE(filled(steps));
+        }
+        EXPECT_EQ(grid.GetScrollPos(SB_HORZ), 0);
+    }
 }
 
 }  // namespace
