@@ -78,7 +78,7 @@ protected:
         tree = doc->GetDataTreeView();
         ASSERT_TRUE(frame && graph && tree);
         // No logger is there to be found: the search at start ends in vain.
-        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
         clock.RunPending();
         ASSERT_EQ(modals.Pending(), 0u);
     }

@@ -44,7 +44,7 @@ protected:
         table = doc->GetTableView();
         ASSERT_TRUE(frame && graph && table && doc->GetDataTreeView());
         // No logger is there to be found: the search at start ends in vain.
-        modals.ExpectMessage(CDorvik::kAllPortsBusyText, IDOK);
+        modals.ExpectMessage(CDorvik::kConnectFailedText, IDOK);
         clock.RunPending();
         ASSERT_EQ(modals.Pending(), 0u);
         experiment = doc->AddDataGroup("Exp. 1");
