@@ -477,10 +477,8 @@ protected:
             CheckDialog("Timing parameter", d);
         }
         {
-            // The rates the qualities show, and "Audio & Video", are wider than the template's
-            // radio buttons: their group boxes grow for them into the room beside them, and each
-            // radio stays clear of its box's frame line and title. Between the boxes and the
-            // buttons the template leaves too little room for the two longest rates.
+            // Every radio, with the rate its quality shows, stays clear of its box's frame line
+            // and title.
             CVideoQuality d(frame);
             CheckModal(
                 "AV file format", d.GetTemplateId(), [&] { d.DoModal(); },
@@ -500,7 +498,9 @@ protected:
                         ASSERT_TRUE(box);
                         const QRect inside = platform::GroupContents(box);
                         for (UINT id : g.radios) {
-                            const QRect r = dialog.GetDlgItem(int(id))->GetWidget()->geometry();
+                            const QWidget* radio = dialog.GetDlgItem(int(id))->GetWidget();
+                            EXPECT_FALSE(Shortened(radio)) << Describe(radio).GetString();
+                            const QRect r = radio->geometry();
                             EXPECT_TRUE(inside.contains(r))
                                 << "radio " << id << " at " << r.y() << ".." << r.bottom()
                                 << " is not inside its group's frame, below its title ("
@@ -509,8 +509,7 @@ protected:
                                 << ")";
                         }
                     }
-                },
-                {{IDC_QUALITY_HIGH, IDC_QUALITY_NORMAL}, {}});
+                });
         }
         {
             LaunchChannelStruct record;
