@@ -21,8 +21,11 @@ constexpr bool kAllocationsMayFail = true;
 class AddressSpaceLimit {
 public:
     explicit AddressSpaceLimit(rlim_t room) {
-        // Free memory the heap still holds would be room on top of `room`.
+        // Free memory the heap still holds would be room on top of `room`; and a thread that
+        // starts meanwhile would take a malloc arena of 64 MB out of it, or not, as the machine's
+        // load has it: from now on new threads share the arenas there are.
         malloc_trim(0);
+        mallopt(M_ARENA_MAX, 1);
         getrlimit(RLIMIT_AS, &m_old);
         long pages = 0;
         std::ifstream("/proc/self/statm") >> pages;
