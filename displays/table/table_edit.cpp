@@ -33,8 +33,9 @@ CString LastCharacters(const CString& text, int count) {
 
 // Keeps what is typed while the question about recorded data is up: keys already on their way
 // to the table, and keys that reach the box but that the box does not use. A key the box uses
-// (its buttons' letters, Enter, Escape, Tab) answers it or moves in it and is not kept. The typing
-// is kept up to the key that ends the entry (Enter, Tab or Escape), as the editor would take it.
+// (its buttons' letters, Enter, Escape, Tab) answers it or moves in it and is not kept, but for an
+// Enter that follows typing into the box, which also ends the entry. The typing is kept up to the
+// key that ends the entry (Enter, Tab or Escape), as the editor would take it.
 class TypedWhileAsking : public QObject {
 public:
     // `table` is a widget of the table's window: keys to any other window are the box's.
@@ -65,7 +66,15 @@ protected:
             event->accept();
             QCoreApplication::sendEvent(target, event);
             m_delivering = false;
-            if (event->isAccepted()) return true;
+            if (event->isAccepted()) {
+                // Enter after typing on into the box answers it and ends the entry too.
+                if (ch == VK_RETURN && m_typedOnBox && !m_ended) {
+                    m_typed.push_back(ch);
+                    m_ended = true;
+                }
+                return true;
+            }
+            if (!m_ended) m_typedOnBox = true;
         }
         if (!m_ended) {
             m_typed.push_back(ch);
@@ -79,6 +88,7 @@ private:
     QPointer<QWidget> m_tableWindow;
     std::vector<UINT> m_typed;
     bool m_ended = false;
+    bool m_typedOnBox = false;
     bool m_delivering = false;
 };
 

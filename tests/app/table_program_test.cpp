@@ -124,6 +124,7 @@ struct EditCase {
     bool endAfter;      // ... then Enter
     bool escapeAfter;   // ... then Escape
     double stored;      // the value of sample 2 after the edit, and in the project opened again
+    const char* onBox = "";  // typed on into the box before it is answered
 };
 
 void PrintTo(const EditCase& c, std::ostream* os) {
@@ -146,6 +147,10 @@ TEST_P(TableQuestion, WhatTheUserFinishedIsStoredAndKeptInTheProject) {
         PostKey(Grid(), *k);
     modals.ExpectDialog(IDD_MSG_DIALOG, [&](CDialog& box) {
         EXPECT_EQ(box.GetDlgItemText(IDC_MSG_TEXT), CTableView::kChangeDataText);
+        // Where the box's focus is, as a user's keys reach it.
+        QWidget* focus = box.GetWidget() ? box.GetWidget()->focusWidget() : nullptr;
+        for (const char* k = c.onBox; *k; ++k)
+            QTest::keyClick(focus ? focus : box.GetWidget(), *k);
         if (c.answer == IDOK)
             testing_support::PressEnter(box);
         else
@@ -189,6 +194,8 @@ const EditCase kEditCases[] = {
     {"21 typed fast, Yes, then 2 Enter", "1", IDYES, "2", true, false, 212},
     {"212 Tab typed fast, Yes clicked", "12\t", IDYES, "", false, false, 212},
     {"212 Enter typed fast, No", "12\r", IDNO, "", false, false, 12},
+    {"2, then 12 typed into the box and Enter", "", IDOK, "", false, false, 212, "12"},
+    {"21 typed fast, Enter on the question, then 2 Enter", "1", IDOK, "2", true, false, 212},
 };
 
 INSTANTIATE_TEST_SUITE_P(Answers, TableQuestion, testing::ValuesIn(kEditCases),
