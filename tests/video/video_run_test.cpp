@@ -1,18 +1,30 @@
 // The whole program with the test camera and a simulated QK, at real time: Enable Video, Record
-// from the toolbar, a run (and a second one, which ends the recording), Save As; and the device
-// switched on again at the next start.
+// from the toolbar, a run (and a second one, which ends the recording), the first replayed with
+// its video, Save As; and the device switched on again at the next start.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMouseEvent>
+#include <QThread>
+#include <QTreeWidget>
 
 #include "RES/commands.h"
+#include "RES/dialogs/video_view.h"
+#include "app/data_tree_view.h"
 #include "app/varnel_app.h"
 #include "app/varnel_doc.h"
+#include "displays/graph/graph_view.h"
 #include "experiment/setup_view.h"
 #include "logger/data_tree.h"
 #include "logger/dorvik.h"
 #include "logger/settings.h"
+#include "platform/activex/wmp_player.h"
+#include "platform/media/player_engine.h"
 #include "platform/mediafile/asf_script.h"
 #include "tests/support/core/logger_link.h"
 #include "tests/support/core/sim_port.h"
@@ -47,6 +59,26 @@ protected:
         EXPECT_TRUE(media::ReadAsfScriptCommandsFromFile(path.ToQString(), markers, &error))
             << path.GetString() << ": " << error.toStdString();
         return markers;
+    }
+
+    // A click on the data set's box in the data tree, which shows or hides it on the graph.
+    static void ClickBox(CDataTreeView& tree, const CDataTreeBrench* set) {
+        const HTREEITEM item = tree.FindDataSetItem(set->m_id);
+        ASSERT_TRUE(item);
+        for (HTREEITEM p = item; p; p = tree.GetTreeCtrl().GetParentItem(p))
+            tree.Expand(p);
+        auto* w = qobject_cast<QTreeWidget*>(tree.GetTreeCtrl().GetWidget());
+        ASSERT_TRUE(w);
+        const QRect r = w->visualItemRect(reinterpret_cast<QTreeWidgetItem*>(item));
+        ASSERT_TRUE(r.isValid());
+        const QPoint at(r.left() + 6, r.center().y());
+        const QPoint global = w->viewport()->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(w->viewport(), &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(w->viewport(), &release);
     }
 
     testing_support::NoComPorts noPorts;
@@ -96,6 +128,8 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
         ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 0; }));
         const LONG samples = first->GetYCount();
         EXPECT_EQ(samples, 20);
+        const std::vector<CDataTreeBrench*> firstSets(doc->m_currentRun,
+                                                      doc->m_currentRun + doc->m_currentRunCount);
 
         // A second run in the same recording stops it and keeps no video; the first keeps the
         // file, whose markers end with the first run's count.
@@ -113,6 +147,8 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
         EXPECT_TRUE(video->IsVideoDeviceReady()) << "the live picture goes on";
         ASSERT_TRUE(Wait([&] { return doc->m_runInProgress == 0; }));
         EXPECT_EQ(second->GetYCount(), 5) << "the run went on without video";
+        const std::vector<CDataTreeBrench*> secondSets(doc->m_currentRun,
+                                                       doc->m_currentRun + doc->m_currentRunCount);
         EXPECT_TRUE(second->m_videoFile.IsEmpty());
         EXPECT_EQ(first->m_videoFile, temp);
         ASSERT_TRUE(QFile::exists(temp.ToQString()));
@@ -134,6 +170,70 @@ TEST_F(VideoRun, ARunRecordedFromTheToolbarKeepsItsMarkersInTheSavedCopy) {
         // Nothing more is written once the recording is off.
         Pass(1500);
         EXPECT_EQ(Markers(temp).size(), recorded.size());
+
+        // The first experiment replays with its video, each marker moving the graph to its
+        // count, and nothing of the second run on the graph.
+        CGraphView* graph = doc->GetGraphView();
+        ASSERT_NE(graph, nullptr);
+        ASSERT_NE(doc->m_dataTreeView, nullptr);
+        for (const CDataTreeBrench* set : secondSets)
+            if (set->m_shown) ClickBox(*doc->m_dataTreeView, set);
+        for (const CDataTreeBrench* set : firstSets)
+            if (!set->m_shown) ClickBox(*doc->m_dataTreeView, set);
+        ASSERT_EQ(graph->m_plotCount, int(firstSets.size()));
+        EXPECT_EQ(doc->GetCurrentRunVideoPath(), temp);
+        struct Fired {
+            LONG count;
+            qint64 position;
+            bool inStep;
+        };
+        std::vector<Fired> fired;
+        std::vector<LONG> states;
+        using namespace platform::player;
+        auto& sinks = video->GetEventSinks();
+        sinks.Clear();
+        sinks.On(IDC_VIDEO_PLAYER, kPlayStateChange, [&](LONG s) {
+            states.push_back(s);
+            video->OnPlayStateChange(s);
+        });
+        sinks.On(IDC_VIDEO_PLAYER, kScriptCommand, [&](const CString& type, const CString& p) {
+            video->OnScriptCommand(type, p);
+            const LONG count = p.ToQString().toInt();
+            bool inStep = graph->m_plotCount == int(firstSets.size());
+            for (int i = 0; i < graph->m_plotCount; ++i) {
+                const PlotRecordStruct& r = graph->m_plots[i];
+                inStep = inStep && r.dataSet &&
+                         std::count(firstSets.begin(), firstSets.end(), r.dataSet) == 1 &&
+                         r.pointsShown == std::min(count, r.dataSet->GetYCount());
+            }
+            fired.push_back({count, video->m_player.Player()->Engine()->Position(), inStep});
+        });
+        sinks.On(IDC_VIDEO_PLAYER, kMediaError,
+                 [&](const CString& t) { ADD_FAILURE() << t.GetString(); });
+        ASSERT_TRUE(testing_support::UseCommand(*frame, ID_PLAYBACK_PLAY));
+        EXPECT_TRUE(video->m_playerMode);
+        // The player's own threads need the Qt loop, as a user's session runs it.
+        QElapsedTimer t;
+        t.start();
+        while (states.empty() || states.back() != kStopped) {
+            ASSERT_LT(t.elapsed(), 30000) << "the replay never ended";
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(5);
+            clock.Advance(10);
+        }
+        ASSERT_EQ(fired.size(), recorded.size());
+        for (size_t i = 0; i < fired.size(); ++i) {
+            EXPECT_EQ(fired[i].count, recorded[i].text.toInt()) << i;
+            // Markers past the last frame fire at the stream's end, within a frame of theirs.
+            EXPECT_GE(fired[i].position + 40, recorded[i].timeMs) << i;
+            EXPECT_LE(fired[i].position, recorded[i].timeMs + 300) << i;
+            EXPECT_TRUE(fired[i].inStep) << "the graph is not at count " << fired[i].count;
+        }
+        for (int i = 0; i < graph->m_plotCount; ++i)
+            EXPECT_EQ(graph->m_plots[i].pointsShown, samples);
+        for (const CDataTreeBrench* set : secondSets)
+            EXPECT_FALSE(set->m_shown);
+        EXPECT_FALSE(video->m_playerMode) << "the live picture is back";
 
         const CString project = CVarnelDoc::GetProjectFolder() + "Bench.vnp";
         modals.ExpectFileDialog(project);
