@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QThread>
 #include <QWidget>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -536,7 +538,7 @@ private:
                 GError* error = nullptr;
                 gchar* debug = nullptr;
                 gst_message_parse_error(m, &error, &debug);
-                // The debug text carries the system's reason, such as a full disk.
+                // The debug text carries the system's reason where the element gives one.
                 qCWarning(lcMedia, "pipeline error on %s: %s (%s)", qPrintable(m_fileName),
                           error ? error->message : "?", debug ? debug : "");
                 if (m_writing && m_archiveError.isEmpty())
@@ -560,10 +562,14 @@ private:
         return result;
     }
 
-    // The system's words sit on the debug text's last line ("system error: No space left on
-    // device"); the message alone names only the file.
+    // The system's words sit on the debug text's last line ("system error: Permission denied");
+    // a full disk gives only its code, and the message alone names only the file.
     static QString SystemWords(const GError* error, const gchar* debug) {
-        QString words = QString::fromUtf8(debug ? debug : "").section('\n', -1).trimmed();
+        if (error && error->domain == GST_RESOURCE_ERROR &&
+            error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT)
+            return QString::fromUtf8(std::strerror(ENOSPC));
+        const QString text = QString::fromUtf8(debug ? debug : "");
+        QString words = text.contains('\n') ? text.section('\n', -1).trimmed() : QString();
         const QString lead = "system error: ";
         if (words.startsWith(lead)) words = words.mid(lead.size());
         if (words.isEmpty() && error) words = QString::fromUtf8(error->message);
