@@ -4,6 +4,8 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -29,12 +31,13 @@ CPreciseDateTime (*s_now)() = &CPreciseDateTime::GetCurrentTime;
 
 // Creates the file only when no file has the name, so a recording that runs already name is
 // never emptied.
-bool CreateNew(const CString& path) {
+// 0, or the errno of the failure.
+int CreateNew(const CString& path) {
     const int fd = ::open(path.ToQString().toLocal8Bit().constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0) return errno;
     ::close(fd);
-    return true;
+    return 0;
 }
 
 const char* ProfileName(WORD code) {
@@ -259,20 +262,25 @@ void CRecordingVideoView::StopPreview() {
 void CRecordingVideoView::StartRecording() {
     if (!m_encoder || !m_doc) return;
     const CString folder = TempFolder();
-    const bool madeFolder = QDir().mkpath(folder.ToQString());
-    CString path;
-    if (madeFolder) {
-        const CString stamp = s_now().FormatFileStamp(m_doc->GetSettings()->m_dateStyle);
-        for (int n = -1; n < 99 && path.IsEmpty(); ++n) {
-            const CString name = n < 0 ? folder + stamp + ".wmv"
-                                       : CString::Formatted("%s%s~%d%s", folder.GetString(),
-                                                            stamp.GetString(), n, ".wmv");
-            if (CreateNew(name)) path = name;
-        }
+    // A folder that cannot be made says why when the first file in it is not.
+    QDir().mkpath(folder.ToQString());
+    CString path, tried;
+    int error = 0;
+    const CString stamp = s_now().FormatFileStamp(m_doc->GetSettings()->m_dateStyle);
+    for (int n = -1; n < 99 && path.IsEmpty(); ++n) {
+        const CString name = n < 0 ? folder + stamp + ".wmv"
+                                   : CString::Formatted("%s%s~%d%s", folder.GetString(),
+                                                        stamp.GetString(), n, ".wmv");
+        error = CreateNew(name);
+        if (!error) path = name;
+        if (n < 0) tried = name;
+        if (error && error != EEXIST) break;
     }
     if (path.IsEmpty()) {
         // Recording on into the previous output would tie the new runs to a file of the last one.
         qCWarning(lcVideo, "no recording file can be made in %s", qPrintable(folder.ToQString()));
+        LogSaveError("CRecordingVideoView::StartRecording",
+                     tried + ": " + CString(std::strerror(error)));
         const CString text = CString::Formatted(kNoFileText, folder.GetString());
         platform::MessageLoop::Current().Post([text] { ShowMessage(text, 0); });
         return;
@@ -286,9 +294,15 @@ void CRecordingVideoView::StartRecording() {
         m_encoder->SetOption(option, false);
     m_encoder->SetLocalFileName(path);
     m_recordingPath = path;
-    m_encoder->Archive(kArchiveLocal, kArchiveStart);
+    if (FAILED(m_encoder->Archive(kArchiveLocal, kArchiveStart)))
+        LogArchiveError("CRecordingVideoView::StartRecording");
     m_recording = true;
     m_doc->AttachVideoToRuns();
+}
+
+void CRecordingVideoView::LogArchiveError(const char* where) const {
+    const CString why = m_encoder->GetArchiveError();
+    LogSaveError(where, why.IsEmpty() ? m_recordingPath + ": not written" : why);
 }
 
 void CRecordingVideoView::SendSyncMarker(int value) {
@@ -329,7 +343,8 @@ void CRecordingVideoView::StopRecording(bool closing) {
     // A stop already waiting would end the next recording.
     KillTimerFlag(kStopTimer, m_stopTimerRunning);
     if (!m_encoder) return;
-    m_encoder->Archive(kArchiveLocal, kArchiveStop);
+    if (FAILED(m_encoder->Archive(kArchiveLocal, kArchiveStop)))
+        LogArchiveError("CRecordingVideoView::StopRecording");
     KillTimerFlag(kMarkerTimer, m_markerTimerRunning);
     m_encoder->Archive(kArchiveLocal, kArchiveStop);
     StopEncoder();

@@ -96,5 +96,7 @@ private:
     void KillTimerFlag(UINT id, bool& running);
     void SetToggleCaption(bool enable);
     CString ScratchName() const;
+    // In the doc log: the file the encoder did not write, and why.
+    void LogArchiveError(const char* where) const;
     QWidget* PreviewWindow() const;
 };

@@ -56,7 +56,10 @@ public:
     virtual HRESULT SetLocalFileName(const CString& path) = 0;
     // Start: writes to the local file from the next frame. Stop: returns with the file whole and
     // its script commands in its header; a second stop does nothing.
+    // A stop returns E_FAIL when the file was not written whole.
     virtual HRESULT Archive(int type, int operation) = 0;
+    // Why the last archive failed: its file and the system's words; empty when it did not.
+    virtual CString GetArchiveError() const { return CString(); }
     virtual HRESULT SendScript(int stream, const CString& type, const CString& data) = 0;
 
     // The preview of the video source.

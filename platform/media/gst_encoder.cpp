@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QThread>
 #include <QWidget>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -306,6 +308,7 @@ public:
             if (m_fileName.isEmpty()) return E_INVALIDARG;
             TearDown();
             m_commands.clear();
+            m_archiveError.clear();
             if (!BuildAndPlay(true)) {
                 BuildAndPlay(false);
                 return E_FAIL;
@@ -321,8 +324,10 @@ public:
         // The muxer's last packet counts only its content in its length, which some players
         // refuse: every packet is made whole before anything else reads the file.
         QString packetError;
-        if (!CompleteAsfDataPackets(m_fileName, nullptr, &packetError))
+        if (!CompleteAsfDataPackets(m_fileName, nullptr, &packetError)) {
             qCWarning(lcMedia, "%s: %s", qPrintable(m_fileName), qPrintable(packetError));
+            if (m_archiveError.isEmpty()) m_archiveError = m_fileName + ": " + packetError;
+        }
         if (!m_commands.empty()) {
             QString error;
             if (!WriteAsfScriptCommands(m_fileName, m_commands, &error))
@@ -334,8 +339,9 @@ public:
             qCWarning(lcMedia, "the sources did not start again after the recording");
             HideViews();
         }
-        return S_OK;
+        return m_archiveError.isEmpty() ? S_OK : E_FAIL;
     }
+    CString GetArchiveError() const override { return CString(m_archiveError); }
     HRESULT SendScript(int stream, const CString& type, const CString& data) override {
         AssertGuiThread();
         if (stream != 0 || !m_archiving || !m_sources.count(kSourceScript)) return E_UNEXPECTED;
@@ -501,6 +507,7 @@ private:
             gst_object_unref(preview);
         }
         m_pipeline = pipeline;
+        m_writing = archive;
         gst_element_set_state(pipeline, GST_STATE_PLAYING);
         if (!AwaitOnBus(GST_MESSAGE_STATE_CHANGED)) {
             TearDown();
@@ -531,9 +538,11 @@ private:
                 GError* error = nullptr;
                 gchar* debug = nullptr;
                 gst_message_parse_error(m, &error, &debug);
-                // The debug text carries the system's reason, such as a full disk.
+                // The debug text carries the system's reason where the element gives one.
                 qCWarning(lcMedia, "pipeline error on %s: %s (%s)", qPrintable(m_fileName),
                           error ? error->message : "?", debug ? debug : "");
+                if (m_writing && m_archiveError.isEmpty())
+                    m_archiveError = m_fileName + ": " + SystemWords(error, debug);
                 g_clear_error(&error);
                 g_free(debug);
                 done = true;
@@ -551,6 +560,20 @@ private:
         }
         gst_object_unref(bus);
         return result;
+    }
+
+    // The system's words sit on the debug text's last line ("system error: Permission denied");
+    // a full disk gives only its code, and the message alone names only the file.
+    static QString SystemWords(const GError* error, const gchar* debug) {
+        if (error && error->domain == GST_RESOURCE_ERROR &&
+            error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT)
+            return QString::fromUtf8(std::strerror(ENOSPC));
+        const QString text = QString::fromUtf8(debug ? debug : "");
+        QString words = text.contains('\n') ? text.section('\n', -1).trimmed() : QString();
+        const QString lead = "system error: ";
+        if (words.startsWith(lead)) words = words.mid(lead.size());
+        if (words.isEmpty() && error) words = QString::fromUtf8(error->message);
+        return words.isEmpty() ? QString("unknown error") : words;
     }
 
     void EndFile() {
@@ -585,6 +608,9 @@ private:
     GstElement* m_pipeline = nullptr;
     bool m_videoRunning = false;
     bool m_archiving = false;
+    // The pipeline running writes the file; the first failure it reports, with its file.
+    bool m_writing = false;
+    QString m_archiveError;
     std::vector<AsfScriptCommand> m_commands;
     std::shared_ptr<FrameSlot> m_slot;
     std::map<LONG, View> m_views;

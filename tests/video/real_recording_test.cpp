@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -16,6 +17,7 @@
 #include "logger/dorvik.h"
 #include "logger/precise_time.h"
 #include "platform/mediafile/asf_script.h"
+#include "tests/support/core/failing_folder.h"
 #include "tests/support/harness.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
@@ -152,4 +154,29 @@ TEST_F(RealRecordingTest, StopEndsTheRecordingAtOnceAndTheFileLastsAsLongAsRecor
     EXPECT_EQ(packets.exitCode(), 0);
     EXPECT_EQ(packets.readAllStandardError().toStdString(), "");
     EXPECT_FALSE(packets.readAllStandardOutput().trimmed().isEmpty());
+}
+
+TEST_F(RealRecordingTest, ARecordingOnAFullDiskIsLoggedWithTheSystemsReason) {
+    testing_support::FailingFolder full(CRecordingVideoView::TempFolder().ToQString(), true);
+    if (!full.Fails()) GTEST_SKIP() << "no full disk can be made here";
+    video->InitVideoDevice(true);
+    ASSERT_TRUE(view->m_deviceReady);
+    CDataTreeBrench* set = BeginRun();
+    ASSERT_TRUE(set);
+    testing_support::LogCapture docLog("varnel.doc");
+    video->OnRecord();
+    ASSERT_TRUE(view->m_tiedToExperiment);
+    const QString path = set->m_videoFile.ToQString();
+    Run(1000, set->m_y.get());
+    doc->m_runInProgress = 0;
+    video->OnStop();
+    EXPECT_FALSE(view->m_recording);
+    // The file takes no data from its first packet: the start or the stop finds it out.
+    const bool told = std::any_of(docLog.messages.begin(), docLog.messages.end(), [&](auto& m) {
+        return m.startsWith("Error (CRecordingVideoView::") &&
+               m.endsWith(": " + path + ": " + full.Reason());
+    });
+    EXPECT_TRUE(told) << (docLog.messages.empty() ? std::string("nothing logged")
+                                                  : docLog.messages.back().toStdString());
+    video->InitVideoDevice(true);
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "app/main_frame.h"
 #include "app/varnel_doc.h"
@@ -14,6 +15,7 @@
 #include "logger/precise_time.h"
 #include "logger/settings.h"
 #include "platform/media/encoder.h"
+#include "tests/support/core/failing_folder.h"
 #include "tests/support/harness.h"
 #include "video/recording_video_view.h"
 #include "video/video_view.h"
@@ -28,6 +30,9 @@ struct FakeLog {
     bool addSourceFails = false;
     std::vector<std::pair<CString, CString>> scripts;
     CString fileName;
+    // The archive operation that fails, with the reason the encoder gives.
+    int failingArchive = 0;
+    CString archiveError;
 };
 
 class FakeEncoder : public IMediaEncoder {
@@ -65,8 +70,10 @@ public:
         return Note("SetLocalFileName " + QFileInfoName(p));
     }
     HRESULT Archive(int t, int o) override {
-        return Note("Archive " + std::to_string(t) + " " + std::to_string(o));
+        Note("Archive " + std::to_string(t) + " " + std::to_string(o));
+        return o == m_log.failingArchive ? E_FAIL : S_OK;
     }
+    CString GetArchiveError() const override { return m_log.archiveError; }
     HRESULT SendScript(int, const CString& type, const CString& data) override {
         m_log.scripts.push_back({type, data});
         return S_OK;
@@ -385,4 +392,53 @@ TEST_F(RecordingTest, ResizesPostponeThePreviewRebuild) {
     clock.Advance(500);
     EXPECT_FALSE(Take().empty());
     EXPECT_FALSE(view->m_relayoutTimerRunning);
+}
+
+TEST_F(RecordingTest, ARecordingThatCannotBeWrittenIsLoggedWithItsReason) {
+    video->InitVideoDevice(false);
+    ASSERT_TRUE(view->m_deviceReady);
+    const QString first = Temp("04.03.26 05.06.07.wmv");
+    const auto logged = [](const testing_support::LogCapture& capture, const QString& line) {
+        const auto& m = capture.messages;
+        return std::find(m.begin(), m.end(), line) != m.end();
+    };
+    const struct {
+        int failing;
+        const char* reason;
+        const char* where;
+    } cases[] = {
+        {kArchiveStart, "Read-only file system", "StartRecording"},
+        {kArchiveStop, "No space left on device", "StopRecording"},
+        // An encoder that gives no reason still names the file.
+        {kArchiveStop, nullptr, "StopRecording"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        testing_support::LogCapture docLog("varnel.doc");
+        log.failingArchive = c.failing;
+        log.archiveError = c.reason ? CString(first + ": " + c.reason) : CString();
+        view->StartRecording();
+        ASSERT_TRUE(view->m_recording);
+        view->StopRecording(false);
+        const QString reason = c.reason ? c.reason : "not written";
+        EXPECT_TRUE(logged(
+            docLog, QString("Error (CRecordingVideoView::%1): %2: %3").arg(c.where, first, reason)))
+            << (docLog.messages.empty() ? std::string("nothing logged")
+                                        : docLog.messages.back().toStdString());
+        QFile::remove(first);
+    }
+
+    // A folder that takes no file: the file tried, and the system's words.
+    log.failingArchive = 0;
+    testing_support::FailingFolder readOnly(CRecordingVideoView::TempFolder().ToQString(), false);
+    if (!readOnly.Fails()) GTEST_SKIP() << "no read-only folder can be made here";
+    testing_support::LogCapture docLog("varnel.doc");
+    view->StartRecording();
+    EXPECT_FALSE(view->m_recording);
+    EXPECT_TRUE(logged(docLog, QString("Error (CRecordingVideoView::StartRecording): %1: %2")
+                                   .arg(first, readOnly.Reason())));
+    modals.ExpectMessage(CString::Formatted(CRecordingVideoView::kNoFileText,
+                                            CRecordingVideoView::TempFolder().GetString()),
+                         IDOK);
+    clock.RunPending();
 }
