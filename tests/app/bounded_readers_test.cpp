@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -70,6 +71,9 @@ struct DemandStruct {
     std::string bytes;
     rlim_t room;
     const char* logged;
+    // Under a window system its threads and drawing take address space as they please, so that
+    // a room between two needs cannot be set there.
+    bool offscreenOnly = false;
 };
 
 struct Reader {
@@ -309,7 +313,7 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
          // The values alone are more than the room; the values (64 MB) fit, the graph's copies
          // (some 30 MB more) do not.
          {{"values", Rows(6'000'000), 16 << 20, "the project is left as it was"},
-          {"graph", Rows(4'000'000), 80 << 20, "the import is taken back"}}},
+          {"graph", Rows(4'000'000), 80 << 20, "the import is taken back", true}}},
         {"worksheet", platform::web::fileLimit, "mht", archive, "", openWorksheet,
          [&] {
              const auto served = platform::web::Serve(picture);
@@ -374,9 +378,10 @@ TEST_F(BoundedReaders, RefuseWhatTheyCannotHoldAndChangeNothing) {
                              Refusal::hostile});
         if (testing_support::kAllocationsMayFail)
             for (const DemandStruct& d : r.demands)
-                cases.push_back({d.what,
-                                 Write((name + "-" + d.what + "." + r.extension).c_str(), d.bytes),
-                                 Refusal::noMemory, &d});
+                if (!d.offscreenOnly || QGuiApplication::platformName() == "offscreen")
+                    cases.push_back(
+                        {d.what, Write((name + "-" + d.what + "." + r.extension).c_str(), d.bytes),
+                         Refusal::noMemory, &d});
         for (const Case& c : cases) {
             SCOPED_TRACE(c.what);
             testing_support::LogCapture log("varnel.doc");
