@@ -261,9 +261,7 @@ TEST_F(GraphLooksProgram, RestoreDefaultsGivesImportedCurvesTheColoursOfTheirPla
     ASSERT_EQ(graph->m_plotCount, 2);
     // Something the defaults undo.
     Settings().m_lineRecords[0].lineColor = RGB(1, 2, 3);
-    OnLinesPage([](CGraphFormatLines& page) {
-        page.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_FORMAT_RESTORE, BN_CLICKED));
-    });
+    OnLinesPage([](CGraphFormatLines& page) { testing_support::Press(page, IDC_FORMAT_RESTORE); });
     const COLORREF* defaults = Settings().m_plotColors;
     for (int i = 0; i < CSettings::kPlotColors; ++i)
         EXPECT_EQ(Settings().m_lineRecords[i].lineColor, defaults[i]) << "line record " << i;
