@@ -194,7 +194,7 @@ public:
         const size_t size = m_text.size();
         for (;;) {
             size_t i = m_pos;
-            while (i < size && IsBlank(m_text[i]))
+            while (i < size && Blank(m_text[i]))
                 ++i;
             if (i < size && m_text[i] == '"') {
                 blank = false;
@@ -268,7 +268,7 @@ public:
         };
         for (;; ++c) {
             if (c >= n) return undo();
-            while (p < end && IsBlank(*p))
+            while (p < end && Blank(*p))
                 ++p;
             const bool negative = p < end && *p == '-';
             if (negative) ++p;
@@ -287,7 +287,7 @@ public:
                     break;
                 }
             }
-            while (p < end && IsBlank(*p))
+            while (p < end && Blank(*p))
                 ++p;
             if (p >= end && !m_final) return undo();
             if (digits > 0) {
@@ -323,6 +323,9 @@ public:
     }
 
 private:
+    // A blank around a field; a tab between fields is none.
+    bool Blank(char c) const { return c != m_separator && IsBlank(c); }
+
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
@@ -362,7 +365,7 @@ private:
         }
         if (!closed && !m_final) return false;
         // Blanks after the closing quote are no part of the field.
-        while (i < size && IsBlank(m_text[i]))
+        while (i < size && Blank(m_text[i]))
             ++i;
         if (i >= size && !m_final) return false;
         m_pos = i;
@@ -425,8 +428,9 @@ public:
         return true;
     }
     void StopChecking() { m_check = false; }
-    // Whether every byte is UTF-8: what was consumed while checking, and the window.
-    bool Utf8() const { return m_utf8 && IsValidUtf8(Window()); }
+    // Whether every byte consumed while checking is UTF-8. Only consumed bytes count: how far
+    // the window reaches past them depends on how the file was read, and the verdict must not.
+    bool Utf8() const { return m_utf8; }
 
 private:
     const char* Data() const { return m_read ? m_buffer.data() : m_view.data(); }
@@ -706,16 +710,16 @@ FileStruct ParseSource(Source& source, std::string_view listSeparator,
         }
     };
     if (!next(kMaxColumns)) return file;
-    if (fields.size() > kMaxColumns) {
-        finish(Result::tooManyColumns);
+    // A file refused for its header is judged UTF-8 or not by its header alone.
+    const auto refuse = [&](Result result) {
+        source.Consume(reader.Pos());
+        finish(result);
         return file;
-    }
+    };
+    if (fields.size() > kMaxColumns) return refuse(Result::tooManyColumns);
     for (std::string_view f : fields)
         file.header.emplace_back(Trim(f));
-    if (!separator || file.header.size() < 2) {
-        finish(Result::noColumns);
-        return file;
-    }
+    if (!separator || file.header.size() < 2) return refuse(Result::noColumns);
 
     char decimal = 0;
     if (decimalSymbol.size() == 1 && decimalSymbol[0] != separator) decimal = decimalSymbol[0];

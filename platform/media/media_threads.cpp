@@ -31,8 +31,10 @@ std::set<pid_t> ThreadsOfProcess() {
     return ids;
 }
 
-// A thread of GLib's shared pool: named "pool-..." until a streaming task renames it
-// "element:pad". The pool's spawner lasts, and is no worker.
+// A thread of GLib's shared pool: "pool-...". A streaming task names its thread "element:pad"
+// only while it runs, and the task pools' cleanup has waited for every task to end, so a name
+// with ':' is some other library's lasting thread (the GL driver's "program:disk$0"). The pool's
+// spawner lasts, and is no worker.
 bool IsPoolThread(pid_t id) {
     char path[64];
     std::snprintf(path, sizeof path, "/proc/self/task/%d/comm", int(id));
@@ -43,8 +45,7 @@ bool IsPoolThread(pid_t id) {
     std::fclose(f);
     if (!read) return false;
     const std::string_view n(name);
-    return (n.starts_with("pool-") && !n.starts_with("pool-spawner")) ||
-           n.find(':') != std::string_view::npos;
+    return n.starts_with("pool-") && !n.starts_with("pool-spawner");
 }
 
 // How many of `ids` are still there, and whether a pool thread is among them.

@@ -478,10 +478,13 @@ TEST(CsvImport, ReadInPiecesAsWhole) {
         "Time (s),A (V)\n0,1\n1,2\n2,3\n10,4\n11,5\n",
         "Time (s),A (V)\r\r\n0,1\r\n\r\n1,2",
         long1252,
+        // Tabs between fields are no blanks, however many rows read the quick way.
+        "Time (s)\tA (V)\tB (V)\n0\t\t2.5\n1\t1\t\n2\t\t3\n3\t \"4\"\t\t\n",
+        // A file refused for its header is judged by its header's bytes, not by the window's.
+        std::string("\xEF\xBB\xBF\n\n,-\xEF\xBB\xBF\r\n\xEF\xBB\xBF;\t", 17),
     };
     for (const std::string& text : texts) {
         const FileStruct whole = Read(text);
-        ASSERT_EQ(whole.result, Result::ok);
         for (size_t piece : {1, 2, 3, 7, 64, 100000}) {
             SCOPED_TRACE(piece);
             size_t at = 0;
@@ -506,6 +509,11 @@ TEST(CsvImport, ReadInPiecesAsWhole) {
         }
     }
     EXPECT_EQ(Read(long1252).header[1], "T (\xC2\xB0)");
+    const FileStruct tabs = Read(texts[5]);
+    ASSERT_EQ(tabs.columns.size(), 2u);
+    ExpectColumn(tabs.columns[0], {1, 3}, {1, 4});
+    ExpectColumn(tabs.columns[1], {0, 2}, {2.5, 3});
+    EXPECT_EQ(Read(texts[6]).header.back(), ",-\xEF\xBB\xBF");
 }
 
 }  // namespace
